@@ -1,0 +1,119 @@
+#include "ProcessObserver.h"
+
+#include "win32/ScopedHandle.h"
+
+#include <winternl.h>
+
+#include <algorithm>
+
+namespace testsupport {
+
+namespace {
+
+std::string imageOf(HANDLE process) {
+    char path[MAX_PATH * 4] = {};
+    DWORD length = sizeof path;
+    return QueryFullProcessImageNameA(process, 0, path, &length) ? std::string(path, length)
+                                                                 : std::string();
+}
+
+// The command line lives in the process parameters that the PEB points to.
+std::string commandLineOf(HANDLE process) {
+    PROCESS_BASIC_INFORMATION basic = {};
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic,
+                                  nullptr) != 0)
+        return std::string();
+    PEB peb = {};
+    RTL_USER_PROCESS_PARAMETERS parameters = {};
+    if (!ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr) ||
+        !ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, nullptr))
+        return std::string();
+    std::wstring wide(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+    if (!ReadProcessMemory(process, parameters.CommandLine.Buffer, wide.data(),
+                           parameters.CommandLine.Length, nullptr))
+        return std::string();
+    std::string narrow(wide.size() * 4 + 1, '\0');
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                           narrow.data(), static_cast<int>(narrow.size()), nullptr,
+                                           nullptr);
+    narrow.resize(static_cast<std::size_t>(std::max(length, 0)));
+    return narrow;
+}
+
+ObservedProcess* find(ObservedRun& run, DWORD id) {
+    for (ObservedProcess& process : run.processes) {
+        if (process.id == id && !process.exited)
+            return &process;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
+                        const std::string& program) {
+    ObservedRun run;
+    std::string line = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr, FALSE, DEBUG_PROCESS, nullptr,
+                        nullptr, &startup, &started))
+        return run;
+    run.started = true;
+    const ScopedHandle firstProcess(started.hProcess);
+    const ScopedHandle firstThread(started.hThread);
+
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    int running = 0, ended = 0;
+    do {
+        const ULONGLONG now = GetTickCount64();
+        DEBUG_EVENT event = {};
+        if (now >= deadline || !WaitForDebugEvent(&event, static_cast<DWORD>(deadline - now))) {
+            run.timedOut = true;
+            for (const ObservedProcess& process : run.processes) {
+                const ScopedHandle handle(OpenProcess(PROCESS_TERMINATE, FALSE, process.id));
+                if (!process.exited && handle)
+                    TerminateProcess(handle.get(), 1);
+            }
+            DebugActiveProcessStop(started.dwProcessId);
+            break;
+        }
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT: {
+            const ScopedHandle image(event.u.CreateProcessInfo.hFile);
+            ObservedProcess process;
+            process.id = event.dwProcessId;
+            process.image = imageOf(event.u.CreateProcessInfo.hProcess);
+            process.commandLine = commandLineOf(event.u.CreateProcessInfo.hProcess);
+            run.processes.push_back(process);
+            ++running;
+            break;
+        }
+        case LOAD_DLL_DEBUG_EVENT: {
+            const ScopedHandle image(event.u.LoadDll.hFile);
+            break;
+        }
+        case EXIT_PROCESS_DEBUG_EVENT:
+            if (ObservedProcess* process = find(run, event.dwProcessId)) {
+                process->exited = true;
+                process->exitCode = event.u.ExitProcess.dwExitCode;
+                process->exitOrder = ended++;
+            }
+            --running;
+            break;
+        case EXCEPTION_DEBUG_EVENT:
+            // The loader's breakpoint is ours to swallow; anything else is the program's.
+            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                status = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        default:
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    } while (running > 0);
+    return run;
+}
+
+} // namespace testsupport

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A process seen while running a program and everything it starts under the debugging API:
+// this sees children come and go without any help from the program under test.
+struct ObservedProcess {
+    DWORD id = 0;
+    std::string image;       // full path of the program file
+    std::string commandLine; // as the process received it
+    bool exited = false;
+    DWORD exitCode = 0;
+    int exitOrder = -1;      // 0 for the first process to end, 1 for the next...
+};
+
+struct ObservedRun {
+    bool started = false;
+    bool timedOut = false;
+    std::vector<ObservedProcess> processes; // in the order they were created
+};
+
+// Runs commandLine and follows it and its descendants until all have ended or timeoutMs
+// has passed; what is still running then is killed. With a program path the command line
+// reaches the process exactly as given (Wine otherwise quotes an unquoted program path).
+ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
+                        const std::string& program = std::string());
+
+} // namespace testsupport

@@ -1,0 +1,126 @@
+#include "WinTestSupport.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+
+std::string tempRoot() {
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(sizeof buffer, buffer);
+    std::string root(buffer, length);
+    if (!root.empty() && root.back() == '\\')
+        root.pop_back();
+    return root;
+}
+
+} // namespace
+
+TempDirectory::TempDirectory(const std::string& name) {
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        path_ = tempRoot() + "\\" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++counter);
+        if (CreateDirectoryA(path_.c_str(), nullptr))
+            return;
+    }
+    throw std::runtime_error("cannot create a temporary directory");
+}
+
+TempDirectory::~TempDirectory() { removeTree(path_); }
+
+EnvironmentOverride::EnvironmentOverride(std::string name, const std::string& value)
+    : name_(std::move(name)) {
+    char buffer[32768];
+    const DWORD length = GetEnvironmentVariableA(name_.c_str(), buffer, sizeof buffer);
+    hadOld_ = length > 0 && length < sizeof buffer;
+    if (hadOld_)
+        old_.assign(buffer, length);
+    SetEnvironmentVariableA(name_.c_str(), value.c_str());
+}
+
+EnvironmentOverride::~EnvironmentOverride() {
+    SetEnvironmentVariableA(name_.c_str(), hadOld_ ? old_.c_str() : nullptr);
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool fileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void removeTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::vector<std::string> filesMatching(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+std::string binaryDirectory() {
+    char buffer[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    std::string path = buffer;
+    return path.substr(0, path.rfind('\\'));
+}
+
+std::vector<std::string> splitCommandLine(const std::string& commandLine) {
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, commandLine.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, commandLine.c_str(), -1, wide.data(), wideLength);
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(wide.c_str(), &count);
+    std::vector<std::string> result;
+    for (int i = 0; arguments != nullptr && i < count; ++i) {
+        char narrow[4096] = {};
+        WideCharToMultiByte(CP_ACP, 0, arguments[i], -1, narrow, sizeof narrow, nullptr, nullptr);
+        result.push_back(narrow);
+    }
+    LocalFree(arguments);
+    return result;
+}
+
+} // namespace testsupport

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh directory under the temporary directory, removed with everything in it at the end.
+class TempDirectory {
+public:
+    explicit TempDirectory(const std::string& name = "test");
+    ~TempDirectory();
+    TempDirectory(const TempDirectory&) = delete;
+    TempDirectory& operator=(const TempDirectory&) = delete;
+
+    const std::string& path() const { return path_; } // no trailing backslash
+    std::string file(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Sets an environment variable for this process and its children, and restores it.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(std::string name, const std::string& value);
+    ~EnvironmentOverride();
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+private:
+    std::string name_;
+    std::string old_;
+    bool hadOld_;
+};
+
+void writeFile(const std::string& path, const std::string& bytes);
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+void removeTree(const std::string& path);
+std::vector<std::string> filesMatching(const std::string& pattern); // bare names
+
+// Directory of the running test program; the programs under test are built beside it.
+std::string binaryDirectory();
+
+// Splits a command line the way the C runtime does for a program's argument vector.
+std::vector<std::string> splitCommandLine(const std::string& commandLine);
+
+} // namespace testsupport

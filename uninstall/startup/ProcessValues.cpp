@@ -1,0 +1,15 @@
+#include "ProcessValues.h"
+
+#include "DirectoryText.h"
+#include "win32/ModulePath.h"
+
+std::string applicationDirectory;
+HINSTANCE instanceHandle = nullptr;
+const char* const windowClassName = "Setupwerk";
+UninstallWindow* mainWindow = nullptr;
+
+std::string programDirectory() { return cutAfterLastBackslash(modulePath()); }
+
+void setApplicationDirectory(const std::string& text) {
+    applicationDirectory = cutAfterLastBackslash(text);
+}

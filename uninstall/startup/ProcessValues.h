@@ -1,0 +1,18 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class UninstallWindow;
+
+// Values every part of the uninstaller reads. Each is written once by the running mode before
+// a second thread exists, and only read afterwards.
+extern std::string applicationDirectory; // ends with a backslash when it was given one
+extern HINSTANCE instanceHandle;
+extern const char* const windowClassName;
+extern UninstallWindow* mainWindow;
+
+// Directory of the running program file, trailing backslash included.
+std::string programDirectory();
+void setApplicationDirectory(const std::string& text);

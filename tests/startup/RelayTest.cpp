@@ -4,6 +4,8 @@
 #include "startup/RelayCommandLine.h"
 #include "support/ProcessObserver.h"
 #include "support/WinTestSupport.h"
+#include "support/WindowFinder.h"
+#include "win32/ScopedHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -122,4 +124,29 @@ TEST(Relay, StartWithOneArgumentDoesNotRelay) {
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.processes.size(), 1u);
     EXPECT_TRUE(filesMatching(installed.tempDirectory + "\\Del*.tmp").empty());
+}
+
+TEST(Relay, CopyThatCannotBeStartedIsReportedOnceAndTheRelayStillEndsWithMinusOne) {
+    Installation installed;
+    // No such temporary directory: no copy can be made, so none can be started.
+    const EnvironmentOverride tmp("TMP", installed.root.file("missing"));
+    const EnvironmentOverride temp("TEMP", installed.root.file("missing"));
+    std::string commandLine = "\"" + installed.program + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &started));
+    const ScopedHandle process(started.hProcess);
+    const ScopedHandle thread(started.hThread);
+
+    const HWND box = waitForWindow(started.dwProcessId, "Error", kTimeoutMs);
+    ASSERT_NE(box, nullptr) << "no message box appeared";
+    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), "Cannot create child process");
+    EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr) << "OK is the only button";
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+
+    DWORD exitCode = 0;
+    ASSERT_TRUE(waitForExit(process.get(), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, kExitMinusOne);
 }

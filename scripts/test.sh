@@ -33,5 +33,5 @@ run_ctest windows
 wineserver -k 2>/dev/null || true
 
 echo
-echo "all tests: $passed passed, $failed failed"
+echo "tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,0 +1,180 @@
+#include "TextCodec.h"
+
+namespace jet {
+
+namespace {
+
+// Windows-1252 characters 0x80-0x9F; the other bytes map to the same code point.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+constexpr std::uint16_t kLatin1 = 28591;
+constexpr char16_t kReplacement = 0xFFFD;
+constexpr std::size_t kMaxCompressedLength = 1024;
+
+char16_t fromCodePage(std::uint8_t byte, std::uint16_t codePage) {
+    if (byte < 0x80 || codePage == kLatin1)
+        return byte;
+    // Western files use 1252; for other code pages only ASCII is certain.
+    if (codePage != 1252 && codePage != 0)
+        return kReplacement;
+    return byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+}
+
+} // namespace
+
+std::u16string decodeJet4Text(Bytes bytes) {
+    std::u16string text;
+    const std::size_t size = bytes.size();
+    if (size >= 2 && bytes.u8(0) == 0xFF && bytes.u8(1) == 0xFE) {
+        bool compressed = true;
+        text.reserve(size);
+        for (std::size_t at = 2; at < size;) {
+            if (bytes.u8(at) == 0) {
+                compressed = !compressed;
+                ++at;
+            } else if (compressed) {
+                text += static_cast<char16_t>(bytes.u8(at++));
+            } else {
+                if (at + 1 >= size)
+                    break; // odd trailing byte
+                text += static_cast<char16_t>(bytes.u16(at));
+                at += 2;
+            }
+        }
+        return text;
+    }
+    text.resize(size / 2);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char16_t>(bytes.u16(2 * i));
+    return text;
+}
+
+std::u16string decodeCodePageText(Bytes bytes, std::uint16_t codePage) {
+    std::u16string text(bytes.size(), u'\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        text[i] = fromCodePage(bytes.u8(i), codePage);
+    return text;
+}
+
+std::string encodeJet4Text(const std::u16string& text, bool compressible) {
+    bool compress = compressible && text.size() >= 3 && text.size() <= kMaxCompressedLength;
+    for (char16_t c : text)
+        compress = compress && c >= 0x01 && c <= 0xFF;
+    std::string bytes;
+    if (compress) {
+        bytes.reserve(text.size() + 2);
+        bytes += "\xFF\xFE";
+        for (char16_t c : text)
+            bytes += static_cast<char>(c);
+        return bytes;
+    }
+    // A leading byte-order mark would read as the compression marker.
+    const std::size_t first = !text.empty() && text[0] == 0xFEFF ? 1 : 0;
+    bytes.reserve(2 * text.size());
+    for (std::size_t i = first; i < text.size(); ++i) {
+        bytes += static_cast<char>(text[i] & 0xFF);
+        bytes += static_cast<char>(text[i] >> 8);
+    }
+    return bytes;
+}
+
+std::string encodeCodePageText(const std::u16string& text, std::uint16_t codePage) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (char16_t c : text) {
+        char out = '?';
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            if (fromCodePage(static_cast<std::uint8_t>(byte), codePage) == c && c != kReplacement) {
+                out = static_cast<char>(byte);
+                break;
+            }
+        }
+        bytes += out;
+    }
+    return bytes;
+}
+
+std::string toUtf8(const std::u16string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = kReplacement; // an unpaired surrogate has no UTF-8 form
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string fromUtf8(const std::string& text, bool* valid) {
+    std::u16string out;
+    out.reserve(text.size());
+    bool ok = true;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t extra = 0;
+        std::uint32_t c = lead;
+        bool good = true;
+        if (lead >= 0xC2 && lead < 0xE0) {
+            extra = 1;
+            c = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            extra = 2;
+            c = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead < 0xF5) {
+            extra = 3;
+            c = lead & 0x07;
+        } else if (lead >= 0x80) {
+            good = false;
+        }
+        for (std::size_t k = 1; good && k <= extra; ++k) {
+            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                good = false;
+            else
+                c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+        if (good && ((extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)) ||
+                     (c >= 0xD800 && c <= 0xDFFF)))
+            good = false;
+        if (!good) {
+            ok = false;
+            out += kReplacement;
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += extra + 1;
+    }
+    if (valid != nullptr)
+        *valid = ok;
+    return out;
+}
+
+} // namespace jet

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Bytes.h"
+
+#include <cstdint>
+#include <string>
+
+namespace jet {
+
+// Jet 4 text: UCS-2 little-endian, or the compressed form that starts with FF FE.
+std::u16string decodeJet4Text(Bytes bytes);
+// Jet 3 text: single bytes in the database's code page.
+std::u16string decodeCodePageText(Bytes bytes, std::uint16_t codePage);
+
+// Encodings for writers.
+std::string encodeJet4Text(const std::u16string& text, bool compressible);
+std::string encodeCodePageText(const std::u16string& text, std::uint16_t codePage);
+
+// UTF-8 conversion; invalid input is reported through `valid` (and replaced by U+FFFD).
+std::string toUtf8(const std::u16string& text);
+std::u16string fromUtf8(const std::string& text, bool* valid = nullptr);
+
+} // namespace jet

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "jet/Format.h"
+#include "jet/Value.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace jet {
+
+struct ColumnSpec {
+    std::u16string name;
+    std::uint8_t type = kText;
+    std::uint16_t textLength = 255; // characters, Text columns only
+    bool autoNumber = false;        // Long columns only
+};
+
+struct WriterOptions {
+    Version version = Version::Jet4;
+    double creationDate = 46000.0;  // days since 1899-12-30
+    std::uint16_t codePage = 1252;
+    // The knobs below exist to build awkward files for readers' tests.
+    bool referenceMaps = false;     // usage maps of type 1 even where type 0 would do
+    unsigned deletedRowEvery = 0;   // a deleted row before every n-th row
+    unsigned movedRowEvery = 0;     // every n-th row moved behind an overflow pointer
+    std::uint32_t databaseKey = 0;  // non-zero: every page but page 0 is RC4-encrypted
+};
+
+// Builds a new database file in memory: any number of tables, rows appended in order.
+class JetWriter {
+public:
+    explicit JetWriter(WriterOptions options = WriterOptions());
+    ~JetWriter();
+    JetWriter(const JetWriter&) = delete;
+    JetWriter& operator=(const JetWriter&) = delete;
+
+    std::size_t addTable(const std::u16string& name, const std::vector<ColumnSpec>& columns);
+    // Values in column order: Null, Boolean, Integer, Currency, Real, DateTime, Text or Binary.
+    // Throws std::invalid_argument for a value that does not fit its column.
+    void addRow(std::size_t table, const std::vector<Value>& values);
+    std::vector<std::uint8_t> finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace jet

@@ -1,0 +1,136 @@
+#include "WriterPages.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace jet::writer {
+
+namespace {
+
+constexpr std::size_t kMaxRowsPerPage = 255;
+
+std::size_t inlineWindow(const Layout& layout) { return layout.inlineMapBytes * 8; }
+
+} // namespace
+
+void put16(std::uint8_t* at, std::uint16_t value) {
+    at[0] = static_cast<std::uint8_t>(value);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void put32(std::uint8_t* at, std::uint32_t value) {
+    put16(at, static_cast<std::uint16_t>(value));
+    put16(at + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+void put64(std::uint8_t* at, std::uint64_t value) {
+    put32(at, static_cast<std::uint32_t>(value));
+    put32(at + 4, static_cast<std::uint32_t>(value >> 32));
+}
+
+void append16(std::string& out, std::uint16_t value) {
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>(value >> 8);
+}
+
+void append32(std::string& out, std::uint32_t value) {
+    append16(out, static_cast<std::uint16_t>(value));
+    append16(out, static_cast<std::uint16_t>(value >> 16));
+}
+
+void append64(std::string& out, std::uint64_t value) {
+    append32(out, static_cast<std::uint32_t>(value));
+    append32(out, static_cast<std::uint32_t>(value >> 32));
+}
+
+std::uint32_t PageStore::allocate() {
+    pages_.emplace_back(layout_.pageSize, 0);
+    return count() - 1;
+}
+
+std::vector<std::uint8_t> PageStore::join() const {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(pages_.size() * layout_.pageSize);
+    for (const auto& page : pages_)
+        bytes.insert(bytes.end(), page.begin(), page.end());
+    return bytes;
+}
+
+RowPages::RowPages(PageStore& store, std::uint32_t owner, std::uint32_t firstPage)
+    : store_(store), owner_(owner) {
+    if (firstPage != 0)
+        startPage(firstPage);
+}
+
+void RowPages::startPage(std::uint32_t number) {
+    std::uint8_t* page = store_.page(number);
+    page[0] = kPageData;
+    page[1] = 0x01;
+    put32(page + 4, owner_);
+    pages_.push_back(number);
+    used_ = 0;
+    rows_ = 0;
+}
+
+bool RowPages::fits(std::size_t length) const {
+    const Layout& layout = store_.layout();
+    return !pages_.empty() && rows_ < kMaxRowsPerPage &&
+           layout.rowOffsetsStart + 2 * (rows_ + 1) + used_ + length <= layout.pageSize;
+}
+
+RowPages::Slot RowPages::add(std::size_t length, std::uint16_t flags) {
+    const Layout& layout = store_.layout();
+    if (layout.rowOffsetsStart + 2 + length > layout.pageSize)
+        throw std::invalid_argument("row of " + std::to_string(length) + " bytes is larger than a page");
+    if (!fits(length))
+        startPage(store_.allocate());
+    const std::uint32_t number = pages_.back();
+    std::uint8_t* page = store_.page(number);
+    used_ += length;
+    const std::size_t offset = layout.pageSize - used_;
+    put16(page + layout.rowOffsetsStart + 2 * rows_, static_cast<std::uint16_t>(offset | flags));
+    const auto row = static_cast<std::uint8_t>(rows_++);
+    put16(page + layout.rowCountOffset, static_cast<std::uint16_t>(rows_));
+    put16(page + 2, static_cast<std::uint16_t>(layout.pageSize - layout.rowOffsetsStart - 2 * rows_ - used_));
+    return Slot{number, row, page + offset};
+}
+
+void RowPages::addDeleted() { add(0, kRowDeleted | kRowOverflow); }
+
+std::size_t usageMapRowLength(const Layout& layout) { return 1 + 4 + layout.inlineMapBytes; }
+
+std::string usageMap(PageStore& store, const std::vector<std::uint32_t>& pages, bool allowInline) {
+    const Layout& layout = store.layout();
+    std::string row(usageMapRowLength(layout), '\0');
+    const std::uint32_t low = pages.empty() ? 0 : *std::min_element(pages.begin(), pages.end()) / 8 * 8;
+    const std::uint32_t high = pages.empty() ? 0 : *std::max_element(pages.begin(), pages.end());
+    if (allowInline && high - low < inlineWindow(layout)) {
+        row[0] = 0;
+        put32(reinterpret_cast<std::uint8_t*>(&row[1]), low);
+        for (std::uint32_t page : pages)
+            row[5 + (page - low) / 8] = static_cast<char>(row[5 + (page - low) / 8] | 1 << (page - low) % 8);
+        return row;
+    }
+    const std::size_t perBitmap = (layout.pageSize - 4) * 8;
+    std::vector<std::uint32_t> bitmaps(layout.referenceMapSlots, 0);
+    for (std::uint32_t page : pages) {
+        const std::size_t slot = page / perBitmap;
+        if (slot >= bitmaps.size())
+            throw std::invalid_argument("file too large for a usage map");
+        if (bitmaps[slot] == 0) {
+            bitmaps[slot] = store.allocate();
+            std::uint8_t* bitmap = store.page(bitmaps[slot]);
+            bitmap[0] = kPageUsageBitmap;
+            bitmap[1] = 0x01;
+        }
+        const std::size_t bit = page % perBitmap;
+        store.page(bitmaps[slot])[4 + bit / 8] |= static_cast<std::uint8_t>(1 << bit % 8);
+    }
+    row.assign(1 + 4 * layout.referenceMapSlots, '\0');
+    row[0] = 1;
+    for (std::size_t slot = 0; slot < bitmaps.size(); ++slot)
+        put32(reinterpret_cast<std::uint8_t*>(&row[1 + 4 * slot]), bitmaps[slot]);
+    return row;
+}
+
+} // namespace jet::writer

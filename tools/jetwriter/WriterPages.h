@@ -1,0 +1,69 @@
+#pragma once
+
+#include "jet/Format.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace jet::writer {
+
+void put16(std::uint8_t* at, std::uint16_t value);
+void put32(std::uint8_t* at, std::uint32_t value);
+void put64(std::uint8_t* at, std::uint64_t value);
+void append16(std::string& out, std::uint16_t value);
+void append32(std::string& out, std::uint32_t value);
+void append64(std::string& out, std::uint64_t value);
+
+inline std::uint32_t rowPointer(std::uint32_t page, std::uint8_t row) { return page << 8 | row; }
+
+// Every page of the file being written, zero-filled when allocated.
+class PageStore {
+public:
+    explicit PageStore(const Layout& layout) : layout_(layout) {}
+    std::uint32_t allocate();
+    std::uint8_t* page(std::uint32_t number) { return pages_[number].data(); }
+    std::uint32_t count() const { return static_cast<std::uint32_t>(pages_.size()); }
+    const Layout& layout() const { return layout_; }
+    std::vector<std::uint8_t> join() const;
+
+private:
+    const Layout& layout_;
+    std::vector<std::vector<std::uint8_t>> pages_; // inner buffers never move once allocated
+};
+
+// Rows packed downward from the end of data pages that share one owner.
+class RowPages {
+public:
+    static constexpr std::uint32_t kLongValueOwner = 0x4C41564C; // "LVAL"
+
+    RowPages(PageStore& store, std::uint32_t owner, std::uint32_t firstPage = 0);
+
+    struct Slot {
+        std::uint32_t page;
+        std::uint8_t row;
+        std::uint8_t* bytes;
+        std::uint32_t pointer() const { return rowPointer(page, row); }
+    };
+    Slot add(std::size_t length, std::uint16_t flags = 0);
+    // An empty row marked deleted, as a reader meets it after a delete.
+    void addDeleted();
+    const std::vector<std::uint32_t>& pages() const { return pages_; }
+
+private:
+    bool fits(std::size_t length) const;
+    void startPage(std::uint32_t number);
+
+    PageStore& store_;
+    std::uint32_t owner_;
+    std::vector<std::uint32_t> pages_;
+    std::size_t used_ = 0; // row bytes on the current page
+    unsigned rows_ = 0;    // rows on the current page
+};
+
+// A usage map row naming `pages`: an inline bitmap when they fit one window (and inline is
+// allowed), else a reference map whose bitmap pages are allocated from the store.
+std::string usageMap(PageStore& store, const std::vector<std::uint32_t>& pages, bool allowInline);
+std::size_t usageMapRowLength(const Layout& layout);
+
+} // namespace jet::writer

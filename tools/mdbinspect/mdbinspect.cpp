@@ -1,0 +1,52 @@
+// Looks into a Jet database: its user tables, a table's columns, or a table as CSV.
+#include "CsvExport.h"
+
+#include "jet/TextCodec.h"
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr, "usage: mdbinspect tables <file.mdb>\n"
+                         "       mdbinspect columns <file.mdb> <table>\n"
+                         "       mdbinspect export <file.mdb> <table>\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3)
+        return usage();
+    const std::string command = argv[1];
+    try {
+        const jet::Database database = jet::Database::open(argv[2]);
+        if (command == "tables" && argc == 3) {
+            for (const jet::TableInfo& table : database.tables())
+                std::cout << jet::toUtf8(table.name) << '\n';
+            return 0;
+        }
+        if (argc != 4)
+            return usage();
+        const std::u16string table = jet::fromUtf8(argv[3]);
+        if (command == "columns") {
+            for (const jet::Column& column : database.definition(table).columns)
+                std::cout << jet::toUtf8(column.name) << '\t' << columnTypeName(column.type) << '\t'
+                          << column.length << '\n';
+            return 0;
+        }
+        if (command == "export") {
+            jet::Recordset rows = database.openTable(table);
+            exportCsv(rows, std::cout);
+            return 0;
+        }
+        return usage();
+    } catch (const JetError& error) {
+        std::cout.flush();
+        std::fprintf(stderr, "mdbinspect: %s: %s\n", argv[2], error.what());
+        return 1;
+    }
+}

@@ -39,7 +39,7 @@ PageFile::PageFile(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
 
 Bytes PageFile::page(std::uint32_t number) const {
     if (number >= pageCount_)
-        throw JetError("page " + std::to_string(number) + " lies beyond the end of the file (" +
+        throw MissingPageError("page " + std::to_string(number) + " lies beyond the end of the file (" +
                        std::to_string(pageCount_) + " pages)");
     const std::size_t size = layout_->pageSize;
     const std::uint8_t* start = bytes_.data() + static_cast<std::size_t>(number) * size;

@@ -12,7 +12,6 @@ constexpr char16_t kCp1252High[32] = {
 
 constexpr std::uint16_t kLatin1 = 28591;
 constexpr char16_t kReplacement = 0xFFFD;
-constexpr std::size_t kMaxCompressedLength = 1024;
 
 char16_t fromCodePage(std::uint8_t byte, std::uint16_t codePage) {
     if (byte < 0x80 || codePage == kLatin1)
@@ -59,8 +58,8 @@ std::u16string decodeCodePageText(Bytes bytes, std::uint16_t codePage) {
     return text;
 }
 
-std::string encodeJet4Text(const std::u16string& text, bool compressible) {
-    bool compress = compressible && text.size() >= 3 && text.size() <= kMaxCompressedLength;
+std::string encodeJet4Text(const std::u16string& text, bool compressible, std::size_t maxCompressed) {
+    bool compress = compressible && text.size() >= 3 && text.size() <= maxCompressed;
     for (char16_t c : text)
         compress = compress && c >= 0x01 && c <= 0xFF;
     std::string bytes;

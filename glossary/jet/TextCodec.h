@@ -12,8 +12,11 @@ std::u16string decodeJet4Text(Bytes bytes);
 // Jet 3 text: single bytes in the database's code page.
 std::u16string decodeCodePageText(Bytes bytes, std::uint16_t codePage);
 
-// Encodings for writers.
-std::string encodeJet4Text(const std::u16string& text, bool compressible);
+// Encodings for writers. Access compresses only texts of 3 to 1024 characters; a larger limit
+// exists for tests of long compressed values.
+inline constexpr std::size_t kMaxCompressedLength = 1024;
+std::string encodeJet4Text(const std::u16string& text, bool compressible,
+                           std::size_t maxCompressed = kMaxCompressedLength);
 std::string encodeCodePageText(const std::u16string& text, std::uint16_t codePage);
 
 // UTF-8 conversion; invalid input is reported through `valid` (and replaced by U+FFFD).

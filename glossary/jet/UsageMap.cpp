@@ -16,8 +16,12 @@ void collectBits(Bytes bitmap, std::uint64_t firstPage, std::uint32_t pageCount,
         const std::uint8_t bits = bitmap.u8(byte);
         for (unsigned bit = 0; bits != 0 && bit < 8; ++bit) {
             const std::uint64_t page = firstPage + byte * 8 + bit;
-            if ((bits >> bit & 1) != 0 && page < pageCount)
-                pages.push_back(static_cast<std::uint32_t>(page));
+            if ((bits >> bit & 1) == 0)
+                continue;
+            if (page >= pageCount)
+                throw MissingPageError("the file is truncated or damaged: its usage map names page " +
+                                  std::to_string(page) + " of " + std::to_string(pageCount));
+            pages.push_back(static_cast<std::uint32_t>(page));
         }
     }
 }
@@ -62,6 +66,8 @@ std::vector<std::uint32_t> tableDataPages(const PageFile& file, const TableDefin
     std::vector<std::uint32_t> candidates;
     try {
         candidates = usageMapPages(file, table.ownedMap);
+    } catch (const MissingPageError&) {
+        throw;
     } catch (const JetError&) {
         // Like other readers, fall back to looking at every page.
         candidates.clear();

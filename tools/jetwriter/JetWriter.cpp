@@ -218,7 +218,8 @@ std::size_t JetWriter::addTable(const std::u16string& name, const std::vector<Co
 }
 
 std::string JetWriter::State::encodeText(const ColumnState& column, const std::u16string& text) const {
-    return jet4() ? encodeJet4Text(text, (column.extraFlags & kCompressedUnicode) != 0)
+    return jet4() ? encodeJet4Text(text, (column.extraFlags & kCompressedUnicode) != 0,
+                                   options.maxCompressedText)
                   : encodeCodePageText(text, options.codePage);
 }
 

@@ -26,6 +26,7 @@ struct WriterOptions {
     unsigned deletedRowEvery = 0;   // a deleted row before every n-th row
     unsigned movedRowEvery = 0;     // every n-th row moved behind an overflow pointer
     std::uint32_t databaseKey = 0;  // non-zero: every page but page 0 is RC4-encrypted
+    std::size_t maxCompressedText = 1024; // longer Latin-1 texts are stored uncompressed
 };
 
 // Builds a new database file in memory: any number of tables, rows appended in order.

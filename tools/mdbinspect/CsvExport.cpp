@@ -48,11 +48,11 @@ std::string dateTime(double days) {
 
 } // namespace
 
-std::string csvField(const jet::Value& value) {
+std::string csvField(const jet::Value& value, const CsvOptions& options) {
     using Kind = jet::Value::Kind;
     switch (value.kind) {
     case Kind::Null:
-        return std::string();
+        return options.nullText.value_or(std::string());
     case Kind::Boolean:
     case Kind::Integer:
         return std::to_string(value.integer);
@@ -69,6 +69,8 @@ std::string csvField(const jet::Value& value) {
     case Kind::DateTime:
         return dateTime(value.real);
     case Kind::Text:
+        if (value.text.empty() && !options.nullText)
+            return std::string();
         return quoted(jet::toUtf8(value.text));
     case Kind::Binary: {
         std::string hex = "0x";
@@ -85,7 +87,7 @@ std::string csvField(const jet::Value& value) {
     return quoted("(unsupported type " + std::to_string(value.columnType) + ")");
 }
 
-void exportCsv(jet::Recordset& rows, std::ostream& out) {
+void exportCsv(jet::Recordset& rows, std::ostream& out, const CsvOptions& options) {
     const auto& columns = rows.columns();
     for (std::size_t i = 0; i < columns.size(); ++i)
         out << (i ? "," : "") << jet::toUtf8(columns[i].name);
@@ -93,7 +95,7 @@ void exportCsv(jet::Recordset& rows, std::ostream& out) {
     for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
         const auto& values = rows.row();
         for (std::size_t i = 0; i < values.size(); ++i)
-            out << (i ? "," : "") << csvField(values[i]);
+            out << (i ? "," : "") << csvField(values[i], options);
         out << '\n';
     }
 }

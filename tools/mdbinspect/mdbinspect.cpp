@@ -12,7 +12,9 @@ namespace {
 int usage() {
     std::fprintf(stderr, "usage: mdbinspect tables <file.mdb>\n"
                          "       mdbinspect columns <file.mdb> <table>\n"
-                         "       mdbinspect export <file.mdb> <table>\n");
+                         "       mdbinspect export [--null TEXT] <file.mdb> <table>\n"
+                         "Export prints CSV as mdb-export does; with --null, nulls print as TEXT\n"
+                         "and empty texts as \"\" (mdb-export prints both as nothing).\n");
     return 2;
 }
 
@@ -22,6 +24,12 @@ int main(int argc, char** argv) {
     if (argc < 3)
         return usage();
     const std::string command = argv[1];
+    CsvOptions csv;
+    if (command == "export" && argc == 6 && std::strcmp(argv[2], "--null") == 0) {
+        csv.nullText = argv[3];
+        argv += 2;
+        argc -= 2;
+    }
     try {
         const jet::Database database = jet::Database::open(argv[2]);
         if (command == "tables" && argc == 3) {
@@ -40,7 +48,7 @@ int main(int argc, char** argv) {
         }
         if (command == "export") {
             jet::Recordset rows = database.openTable(table);
-            exportCsv(rows, std::cout);
+            exportCsv(rows, std::cout, csv);
             return 0;
         }
         return usage();

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Three independent readers must agree on what the dictionary builder writes: ours
+# (mdbinspect), mdbtools (mdb-tables, mdb-export) and the npm package mdb-reader. On the other
+# generated databases, ours must print exactly what mdb-export prints.
+# Usage: crosscheck.sh <bin directory> <work directory> <dictionaries>
+set -euo pipefail
+bin=$1 work=$2 count=$3
+here=$(cd "$(dirname "$0")" && pwd)
+rm -rf "$work/files" && mkdir -p "$work/files"
+
+if [ ! -d "$work/node_modules/mdb-reader" ]; then
+    (cd "$work" && npm install --no-audit --no-fund --silent mdb-reader@3.2.0 >/dev/null)
+fi
+cp "$here/mdb-reader-export.mjs" "$work/"
+
+"$bin/crosscheck_files" "$work/files" "$count"
+failures=0 checks=0
+check() { # name expected actual
+    checks=$((checks + 1))
+    if ! cmp -s "$2" "$3"; then
+        echo "DIFFERENT: $1"; diff <(head -c 3000 "$2") <(head -c 3000 "$3") | head -n 10 || true
+        failures=$((failures + 1))
+    fi
+}
+
+for source in "$work"/files/dict*.tsv "$work"/files/huge.tsv; do
+    base=${source%.tsv}
+    "$bin/dictbuild" "$source" "$base.mdb"
+    [ "$(mdb-tables -1 "$base.mdb")" = Dict ] || { echo "mdb-tables: wrong tables in $base.mdb"; failures=$((failures + 1)); }
+    "$bin/mdbinspect" export "$base.mdb" Dict >"$base.ours"
+    node "$work/mdb-reader-export.mjs" "$base.mdb" Dict >"$base.mdbreader"
+    check "$(basename "$base") ours" "$base.csv" "$base.ours"
+    check "$(basename "$base") mdb-reader" "$base.csv" "$base.mdbreader"
+    if [ "$(basename "$base")" != huge ]; then # mdb-export cuts values over ~200 kB
+        mdb-export "$base.mdb" Dict >"$base.mdbtools"
+        check "$(basename "$base") mdbtools" "$base.csv" "$base.mdbtools"
+    fi
+    # mdbtools cannot tell a null from an empty text; the other two must.
+    "$bin/mdbinspect" export --null '\N' "$base.mdb" Dict >"$base.ours-nulls"
+    node "$work/mdb-reader-export.mjs" "$base.mdb" Dict '\N' >"$base.mdbreader-nulls"
+    check "$(basename "$base") ours, nulls" "$base.nulls" "$base.ours-nulls"
+    check "$(basename "$base") mdb-reader, nulls" "$base.nulls" "$base.mdbreader-nulls"
+done
+
+for file in "$work"/files/shape*.mdb; do
+    for table in $(mdb-tables -1 "$file"); do
+        "$bin/mdbinspect" export "$file" "$table" >"$file.$table.ours"
+        mdb-export "$file" "$table" >"$file.$table.mdbtools"
+        check "$(basename "$file") $table" "$file.$table.mdbtools" "$file.$table.ours"
+    done
+    [ "$("$bin/mdbinspect" tables "$file")" = "$(mdb-tables -1 "$file")" ] || { echo "table lists differ: $file"; failures=$((failures + 1)); }
+done
+
+echo "cross-reader checks: $((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]

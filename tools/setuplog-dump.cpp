@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "setuplog-dump: cannot open %s\n", argv[1]);
         return 1;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
     const SetupLog log = SetupLog::fromBytes(bytes);
     std::printf("%s: %zu bytes, %s form\n", argv[1], bytes.size(),
                 !bytes.empty() && bytes[0] != '[' ? "inverted" : "plain");

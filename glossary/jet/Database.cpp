@@ -14,7 +14,9 @@ constexpr int kLocalTable = 1;
 constexpr std::uint32_t kSystemObjectFlags = 0x80000002;
 constexpr std::uint32_t kPageMask = 0x00FFFFFF;
 
-char16_t foldAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+char16_t foldAscii(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
 
 bool sameName(const std::u16string& a, const std::u16string& b) {
     if (a.size() != b.size())
@@ -40,7 +42,8 @@ Database Database::open(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw JetError("cannot open " + path);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
     if (in.bad())
         throw JetError("cannot read " + path);
     return fromBytes(std::move(bytes));
@@ -61,10 +64,12 @@ Database::Database(std::shared_ptr<const PageFile> file) : file_(std::move(file)
         const Value& objectFlags = catalogue.value(flags);
         if (objectType.isNull() || (objectType.integer & 0x7F) != kLocalTable)
             continue;
-        if (!objectFlags.isNull() && (static_cast<std::uint32_t>(objectFlags.integer) & kSystemObjectFlags) != 0)
+        if (!objectFlags.isNull() &&
+            (static_cast<std::uint32_t>(objectFlags.integer) & kSystemObjectFlags) != 0)
             continue;
-        tables_.push_back(TableInfo{catalogue.value(name).text,
-                                    static_cast<std::uint32_t>(catalogue.value(id).integer) & kPageMask});
+        tables_.push_back(
+            TableInfo{catalogue.value(name).text,
+                      static_cast<std::uint32_t>(catalogue.value(id).integer) & kPageMask});
     }
 }
 

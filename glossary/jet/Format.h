@@ -11,10 +11,10 @@ enum class Version { Jet3, Jet4 };
 struct Layout {
     Version version;
     std::size_t pageSize;
-    std::size_t headerBlockLength;   // RC4-obscured block of page 0 at 0x18
+    std::size_t headerBlockLength; // RC4-obscured block of page 0 at 0x18
     // Data pages
     std::size_t rowCountOffset;
-    std::size_t rowOffsetsStart;     // header size H
+    std::size_t rowOffsetsStart; // header size H
     // Table definition header
     std::size_t tdefRowCount;
     std::size_t tdefAutoNumber;
@@ -27,7 +27,7 @@ struct Layout {
     std::size_t tdefOwnedMap;
     std::size_t tdefFreeMap;
     std::size_t tdefHeaderEnd;
-    std::size_t realIndexEntry;      // per real index, before the columns
+    std::size_t realIndexEntry; // per real index, before the columns
     // Column descriptor
     std::size_t columnSize;
     std::size_t columnNumber;
@@ -36,20 +36,74 @@ struct Layout {
     std::size_t columnFixedOffset;
     std::size_t columnLength;
     // Rows
-    std::size_t rowFixedStart;       // 2 (u16 column count) or 1 (u8)
+    std::size_t rowFixedStart; // 2 (u16 column count) or 1 (u8)
     // Usage maps
     std::size_t inlineMapBytes;
     std::size_t referenceMapSlots;
     // Long values
-    std::size_t singleLongValueMax;  // largest value kept in one LVAL row
-    std::size_t longValueChunk;      // data bytes in one link of a chain
+    std::size_t singleLongValueMax; // largest value kept in one LVAL row
+    std::size_t longValueChunk;     // data bytes in one link of a chain
     std::size_t maxRowLength;
 };
 
-inline constexpr Layout kJet3 = {Version::Jet3, 2048, 126, 8, 10, 12, 16, 20, 21, 23, 25, 27, 31,
-                                 35, 39, 43, 8, 18, 1, 3, 13, 14, 16, 1, 128, 33, 2036, 2032, 2012};
-inline constexpr Layout kJet4 = {Version::Jet4, 4096, 128, 12, 14, 16, 20, 40, 41, 43, 45, 47, 51,
-                                 55, 59, 63, 12, 25, 5, 7, 15, 21, 23, 2, 64, 17, 4076, 4072, 4060};
+inline constexpr Layout kJet3 = {Version::Jet3,
+                                 2048,
+                                 126,
+                                 8,
+                                 10,
+                                 12,
+                                 16,
+                                 20,
+                                 21,
+                                 23,
+                                 25,
+                                 27,
+                                 31,
+                                 35,
+                                 39,
+                                 43,
+                                 8,
+                                 18,
+                                 1,
+                                 3,
+                                 13,
+                                 14,
+                                 16,
+                                 1,
+                                 128,
+                                 33,
+                                 2036,
+                                 2032,
+                                 2012};
+inline constexpr Layout kJet4 = {Version::Jet4,
+                                 4096,
+                                 128,
+                                 12,
+                                 14,
+                                 16,
+                                 20,
+                                 40,
+                                 41,
+                                 43,
+                                 45,
+                                 47,
+                                 51,
+                                 55,
+                                 59,
+                                 63,
+                                 12,
+                                 25,
+                                 5,
+                                 7,
+                                 15,
+                                 21,
+                                 23,
+                                 2,
+                                 64,
+                                 17,
+                                 4076,
+                                 4072,
+                                 4060};
 
 // Column type codes.
 enum ColumnType : std::uint8_t {

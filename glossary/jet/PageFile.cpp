@@ -27,7 +27,8 @@ PageFile::PageFile(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
     }
     pageCount_ = static_cast<std::uint32_t>(bytes_.size() / layout_->pageSize);
     if (pageCount_ < 3)
-        throw JetError("file too short for a Jet database: " + std::to_string(bytes_.size()) + " bytes");
+        throw JetError("file too short for a Jet database: " + std::to_string(bytes_.size()) +
+                       " bytes");
 
     std::uint8_t block[128];
     std::memcpy(block, bytes_.data() + kHeaderBlockOffset, layout_->headerBlockLength);
@@ -39,8 +40,9 @@ PageFile::PageFile(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
 
 Bytes PageFile::page(std::uint32_t number) const {
     if (number >= pageCount_)
-        throw MissingPageError("page " + std::to_string(number) + " lies beyond the end of the file (" +
-                       std::to_string(pageCount_) + " pages)");
+        throw MissingPageError("page " + std::to_string(number) +
+                               " lies beyond the end of the file (" + std::to_string(pageCount_) +
+                               " pages)");
     const std::size_t size = layout_->pageSize;
     const std::uint8_t* start = bytes_.data() + static_cast<std::size_t>(number) * size;
     if (databaseKey_ == 0 || number == 0)
@@ -50,16 +52,17 @@ Bytes PageFile::page(std::uint32_t number) const {
         cached.reset(new std::uint8_t[size]);
         std::memcpy(cached.get(), start, size);
         const std::uint32_t pageKey = databaseKey_ ^ number;
-        const std::uint8_t key[4] = {static_cast<std::uint8_t>(pageKey),
-                                     static_cast<std::uint8_t>(pageKey >> 8),
-                                     static_cast<std::uint8_t>(pageKey >> 16),
-                                     static_cast<std::uint8_t>(pageKey >> 24)};
+        const std::uint8_t key[4] = {
+            static_cast<std::uint8_t>(pageKey), static_cast<std::uint8_t>(pageKey >> 8),
+            static_cast<std::uint8_t>(pageKey >> 16), static_cast<std::uint8_t>(pageKey >> 24)};
         rc4(key, sizeof key, cached.get(), size);
     }
     return Bytes(cached.get(), size);
 }
 
-std::uint16_t PageFile::rowCount(Bytes page) const { return page.u16(layout_->rowCountOffset); }
+std::uint16_t PageFile::rowCount(Bytes page) const {
+    return page.u16(layout_->rowCountOffset);
+}
 
 std::uint16_t PageFile::rowFlags(Bytes page, unsigned index) const {
     return page.u16(layout_->rowOffsetsStart + 2 * index) & ~kRowOffsetMask;
@@ -74,17 +77,20 @@ PageFile::Row PageFile::row(Bytes page, std::uint32_t pageNumber, unsigned index
     const std::uint16_t entry = page.u16(table + 2 * index);
     const std::size_t start = entry & kRowOffsetMask;
     // A row ends where the row before it begins, deleted or not.
-    const std::size_t end = index == 0 ? page.size() : (page.u16(table + 2 * (index - 1)) & kRowOffsetMask);
+    const std::size_t end =
+        index == 0 ? page.size() : (page.u16(table + 2 * (index - 1)) & kRowOffsetMask);
     if (start < table + 2u * count || start > end || end > page.size())
         throw JetError("row " + std::to_string(index) + " of page " + std::to_string(pageNumber) +
-                       " has impossible bounds " + std::to_string(start) + ".." + std::to_string(end));
+                       " has impossible bounds " + std::to_string(start) + ".." +
+                       std::to_string(end));
     return Row{page.slice(start, end - start), static_cast<std::uint16_t>(entry & ~kRowOffsetMask)};
 }
 
 PageFile::Row PageFile::row(RowPointer pointer) const {
     const Bytes target = page(pointer.page);
     if (target.u8(0) != kPageData)
-        throw JetError("row pointer to page " + std::to_string(pointer.page) + ", which holds no rows");
+        throw JetError("row pointer to page " + std::to_string(pointer.page) +
+                       ", which holds no rows");
     return row(target, pointer.page, pointer.row);
 }
 

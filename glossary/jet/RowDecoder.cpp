@@ -31,9 +31,13 @@ Value real(double number, Value::Kind kind = Value::Kind::Real) {
     return value;
 }
 
-std::size_t nullMaskSize(std::size_t columnCount) { return (columnCount + 7) / 8; }
+std::size_t nullMaskSize(std::size_t columnCount) {
+    return (columnCount + 7) / 8;
+}
 
-void corrupt(const char* what) { throw JetError(std::string("corrupt row: ") + what); }
+void corrupt(const char* what) {
+    throw JetError(std::string("corrupt row: ") + what);
+}
 
 } // namespace
 
@@ -100,7 +104,8 @@ void RowDecoder::decode(Bytes row, std::vector<Value>& values) const {
         value.columnType = column.type;
         if (column.number >= layout.columnCount)
             continue; // the row is older than the column
-        const bool present = (layout.nullMask.u8(column.number / 8) >> (column.number % 8) & 1) != 0;
+        const bool present =
+            (layout.nullMask.u8(column.number / 8) >> (column.number % 8) & 1) != 0;
         if (column.type == kBoolean) {
             value = integer(present ? 1 : 0, Value::Kind::Boolean);
             value.columnType = column.type;
@@ -165,8 +170,9 @@ Value RowDecoder::decodeField(const Column& column, Bytes field) const {
     case kOle: {
         Value value;
         value.kind = Value::Kind::Binary;
-        value.bytes = column.type == kOle ? readLongValue(file_, field)
-                                          : std::string(reinterpret_cast<const char*>(field.data()), field.size());
+        value.bytes = column.type == kOle
+                          ? readLongValue(file_, field)
+                          : std::string(reinterpret_cast<const char*>(field.data()), field.size());
         return value;
     }
     default: {

@@ -18,7 +18,8 @@ std::vector<std::uint8_t> definitionBytes(const PageFile& file, std::uint32_t fi
     std::unordered_set<std::uint32_t> seen;
     for (std::uint32_t number = first; number != 0;) {
         if (!seen.insert(number).second)
-            throw JetError("table definition pages of page " + std::to_string(first) + " form a cycle");
+            throw JetError("table definition pages of page " + std::to_string(first) +
+                           " form a cycle");
         const Bytes page = file.page(number);
         if (page.u8(0) != kPageTableDefinition)
             throw JetError("page " + std::to_string(number) + " is not a table definition");
@@ -55,7 +56,9 @@ std::uint8_t fixedSize(const Column& column) {
 
 } // namespace
 
-bool Column::isFixed() const { return (flags & kFixedLength) != 0; }
+bool Column::isFixed() const {
+    return (flags & kFixedLength) != 0;
+}
 
 TableDefinition readTableDefinition(const PageFile& file, std::uint32_t page) {
     const std::vector<std::uint8_t> buffer = definitionBytes(file, page);

@@ -58,7 +58,8 @@ std::u16string decodeCodePageText(Bytes bytes, std::uint16_t codePage) {
     return text;
 }
 
-std::string encodeJet4Text(const std::u16string& text, bool compressible, std::size_t maxCompressed) {
+std::string encodeJet4Text(const std::u16string& text, bool compressible,
+                           std::size_t maxCompressed) {
     bool compress = compressible && text.size() >= 3 && text.size() <= maxCompressed;
     for (char16_t c : text)
         compress = compress && c >= 0x01 && c <= 0xFF;

@@ -19,8 +19,9 @@ void collectBits(Bytes bitmap, std::uint64_t firstPage, std::uint32_t pageCount,
             if ((bits >> bit & 1) == 0)
                 continue;
             if (page >= pageCount)
-                throw MissingPageError("the file is truncated or damaged: its usage map names page " +
-                                  std::to_string(page) + " of " + std::to_string(pageCount));
+                throw MissingPageError(
+                    "the file is truncated or damaged: its usage map names page " +
+                    std::to_string(page) + " of " + std::to_string(pageCount));
             pages.push_back(static_cast<std::uint32_t>(page));
         }
     }

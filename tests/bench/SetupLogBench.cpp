@@ -41,7 +41,8 @@ template <typename Reader> std::size_t lookups(const Reader& log, int keys) {
     std::size_t bytes = 0;
     std::string value;
     for (int i = 0; i < keys; ++i)
-        bytes += static_cast<std::size_t>(log.value(value, "COMMON", std::to_string(1000 + i), "", true));
+        bytes += static_cast<std::size_t>(
+            log.value(value, "COMMON", std::to_string(1000 + i), "", true));
     return bytes;
 }
 
@@ -71,7 +72,8 @@ int main() {
     const std::size_t slowSmall = entryLoop(reference);
     const double slowSmallMs = millisecondsSince(start);
 
-    std::printf("log of %d APPFILES entries and %d COMMON keys, %zu bytes\n", kFiles, kKeys, text.size());
+    std::printf("log of %d APPFILES entries and %d COMMON keys, %zu bytes\n", kFiles, kKeys,
+                text.size());
     std::printf("  load:                      %9.2f ms\n", loadMs);
     std::printf("  entry loop over APPFILES:  %9.2f ms (%zu bytes)\n", loopMs, loopBytes);
     std::printf("  %d value look-ups:       %9.2f ms (%zu bytes)\n", kKeys, valueMs, valueBytes);

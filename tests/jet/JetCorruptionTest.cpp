@@ -15,7 +15,8 @@ constexpr std::size_t kPage = 4096;
 
 Bytes sample() {
     std::mt19937 random(3);
-    const std::vector<jet::ColumnSpec> columns = {{u"id", jet::kLong}, {u"term", jet::kText}, {u"notes", jet::kMemo}};
+    const std::vector<jet::ColumnSpec> columns = {
+        {u"id", jet::kLong}, {u"term", jet::kText}, {u"notes", jet::kMemo}};
     Rows rows = randomRows(columns, 120, random);
     rows.push_back({integer(1), text(u"long"), text(std::u16string(9000, u'\u0416'))});
     return build({}, columns, rows);
@@ -46,7 +47,8 @@ std::size_t firstChainLink(const Bytes& bytes) {
             const std::uint16_t rows = static_cast<std::uint16_t>(p[12] | p[13] << 8);
             for (unsigned r = 0; r < rows; ++r) {
                 const std::size_t offset = (p[14 + 2 * r] | p[15 + 2 * r] << 8) & 0x1FFF;
-                const std::size_t end = r == 0 ? kPage : (p[14 + 2 * (r - 1)] | p[15 + 2 * (r - 1)] << 8) & 0x1FFF;
+                const std::size_t end =
+                    r == 0 ? kPage : (p[14 + 2 * (r - 1)] | p[15 + 2 * (r - 1)] << 8) & 0x1FFF;
                 if (end - offset == 4076)
                     return page * kPage + offset;
             }

@@ -7,7 +7,9 @@
 
 namespace fixtures {
 
-jet::Value null() { return jet::Value(); }
+jet::Value null() {
+    return jet::Value();
+}
 
 jet::Value integer(std::int64_t n) {
     jet::Value v;
@@ -44,23 +46,38 @@ jet::Value bytes(const std::string& b) {
 }
 
 std::vector<jet::ColumnSpec> allTypes() {
-    return {{u"flag", jet::kBoolean},   {u"small", jet::kByte},    {u"count", jet::kInteger},
-            {u"id", jet::kLong},        {u"price", jet::kCurrency}, {u"ratio", jet::kSingle},
-            {u"value", jet::kDouble},   {u"when", jet::kDateTime},  {u"blob", jet::kBinary},
-            {u"name", jet::kText, 80},  {u"notes", jet::kMemo},     {u"picture", jet::kOle}};
+    return {{u"flag", jet::kBoolean},  {u"small", jet::kByte},     {u"count", jet::kInteger},
+            {u"id", jet::kLong},       {u"price", jet::kCurrency}, {u"ratio", jet::kSingle},
+            {u"value", jet::kDouble},  {u"when", jet::kDateTime},  {u"blob", jet::kBinary},
+            {u"name", jet::kText, 80}, {u"notes", jet::kMemo},     {u"picture", jet::kOle}};
 }
 
 namespace {
 
 std::u16string randomText(std::mt19937& random, std::size_t maxLength, bool latinOnly) {
-    static const std::u16string pieces[] = {
-        u"abc", u"Byte", u" ", u"<b>bold</b>", u"\"quoted\"", u",", u"\n", u"\r\n", u"\t",
-        u"&amp;", u"\u00e9t\u00e9", u"\u00fc", u"\u20ac", u"\u65e5\u672c\u8a9e", u"\u0416",
-        u"\U0001F600", u"\\", u"x"};
+    static const std::u16string pieces[] = {u"abc",
+                                            u"Byte",
+                                            u" ",
+                                            u"<b>bold</b>",
+                                            u"\"quoted\"",
+                                            u",",
+                                            u"\n",
+                                            u"\r\n",
+                                            u"\t",
+                                            u"&amp;",
+                                            u"\u00e9t\u00e9",
+                                            u"\u00fc",
+                                            u"\u20ac",
+                                            u"\u65e5\u672c\u8a9e",
+                                            u"\u0416",
+                                            u"\U0001F600",
+                                            u"\\",
+                                            u"x"};
     std::u16string out;
     const std::size_t length = std::uniform_int_distribution<std::size_t>(0, maxLength)(random);
     while (out.size() < length) {
-        const std::u16string& piece = pieces[std::uniform_int_distribution<std::size_t>(0, 17)(random)];
+        const std::u16string& piece =
+            pieces[std::uniform_int_distribution<std::size_t>(0, 17)(random)];
         bool latin = true;
         for (char16_t c : piece)
             latin = latin && c < 0x100;
@@ -78,8 +95,8 @@ std::u16string randomText(std::mt19937& random, std::size_t maxLength, bool lati
 
 } // namespace
 
-Rows randomRows(const std::vector<jet::ColumnSpec>& columns, std::size_t count, std::mt19937& random,
-                bool latinOnly) {
+Rows randomRows(const std::vector<jet::ColumnSpec>& columns, std::size_t count,
+                std::mt19937& random, bool latinOnly) {
     Rows rows;
     auto pick = [&](std::int64_t low, std::int64_t high) {
         return std::uniform_int_distribution<std::int64_t>(low, high)(random);
@@ -124,7 +141,9 @@ Rows randomRows(const std::vector<jet::ColumnSpec>& columns, std::size_t count, 
             }
             case jet::kBinary:
             case jet::kOle: {
-                std::string b(static_cast<std::size_t>(pick(0, column.type == jet::kBinary ? 255 : 9000)), '\0');
+                std::string b(
+                    static_cast<std::size_t>(pick(0, column.type == jet::kBinary ? 255 : 9000)),
+                    '\0');
                 for (char& c : b)
                     c = static_cast<char>(pick(0, 255));
                 row.push_back(bytes(b));
@@ -147,8 +166,9 @@ Rows randomRows(const std::vector<jet::ColumnSpec>& columns, std::size_t count, 
     return rows;
 }
 
-std::vector<std::uint8_t> build(const jet::WriterOptions& options, const std::vector<jet::ColumnSpec>& columns,
-                                const Rows& rows, const std::u16string& name) {
+std::vector<std::uint8_t> build(const jet::WriterOptions& options,
+                                const std::vector<jet::ColumnSpec>& columns, const Rows& rows,
+                                const std::u16string& name) {
     jet::JetWriter writer(options);
     const std::size_t table = writer.addTable(name, columns);
     for (const auto& row : rows)
@@ -164,7 +184,8 @@ Rows readAll(const jet::Database& database, const std::u16string& table) {
     return rows;
 }
 
-jet::Value expected(const jet::Value& written, const jet::ColumnSpec& column, jet::Version version) {
+jet::Value expected(const jet::Value& written, const jet::ColumnSpec& column,
+                    jet::Version version) {
     jet::Value value = written;
     if (column.type == jet::kBoolean && value.isNull())
         return boolean(false);
@@ -200,9 +221,9 @@ bool sameValue(const jet::Value& a, const jet::Value& b) {
 
 std::string describe(const jet::Value& value) {
     std::ostringstream out;
-    out << "kind " << static_cast<int>(value.kind) << " integer " << value.integer << " real " << value.real
-        << " text \"" << jet::toUtf8(value.text).substr(0, 80) << "\" (" << value.text.size()
-        << " units) bytes " << value.bytes.size();
+    out << "kind " << static_cast<int>(value.kind) << " integer " << value.integer << " real "
+        << value.real << " text \"" << jet::toUtf8(value.text).substr(0, 80) << "\" ("
+        << value.text.size() << " units) bytes " << value.bytes.size();
     return out.str();
 }
 

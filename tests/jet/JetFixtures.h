@@ -23,8 +23,8 @@ std::vector<jet::ColumnSpec> allTypes();
 
 // Random values fitting `columns`; about one in six is null. Texts mix ASCII, Latin-1,
 // other scripts and mark-up; some memos are long enough for LVAL chains.
-Rows randomRows(const std::vector<jet::ColumnSpec>& columns, std::size_t count, std::mt19937& random,
-                bool latinOnly = false);
+Rows randomRows(const std::vector<jet::ColumnSpec>& columns, std::size_t count,
+                std::mt19937& random, bool latinOnly = false);
 
 std::vector<std::uint8_t> build(const jet::WriterOptions& options,
                                 const std::vector<jet::ColumnSpec>& columns, const Rows& rows,

@@ -28,7 +28,9 @@ std::vector<Layout> layouts() {
         encrypted.databaseKey = 0x5EC12E7;
         const bool jet4 = version == jet::Version::Jet4;
         all.push_back({jet4 ? "Jet 4 plain" : "Jet 3 plain", plain});
-        all.push_back({jet4 ? "Jet 4 deleted, moved, reference maps" : "Jet 3 deleted, moved, reference maps", awkward});
+        all.push_back(
+            {jet4 ? "Jet 4 deleted, moved, reference maps" : "Jet 3 deleted, moved, reference maps",
+             awkward});
         all.push_back({jet4 ? "Jet 4 encrypted" : "Jet 3 encrypted", encrypted});
     }
     return all;
@@ -42,8 +44,8 @@ void expectRows(const Rows& written, const Rows& read, const std::vector<jet::Co
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const jet::Value want = expected(written[r][c], columns[c], version);
             ASSERT_TRUE(sameValue(read[r][c], want))
-                << "row " << r << " column " << jet::toUtf8(columns[c].name) << "\n  read:    "
-                << describe(read[r][c]) << "\n  written: " << describe(want);
+                << "row " << r << " column " << jet::toUtf8(columns[c].name)
+                << "\n  read:    " << describe(read[r][c]) << "\n  written: " << describe(want);
         }
     }
 }
@@ -56,7 +58,8 @@ TEST(JetReader, EveryColumnTypeReadsBackInEveryFileLayout) {
         SCOPED_TRACE(layout.name);
         std::mt19937 random(42);
         const Rows rows = randomRows(columns, 700, random);
-        const jet::Database database = jet::Database::fromBytes(build(layout.options, columns, rows));
+        const jet::Database database =
+            jet::Database::fromBytes(build(layout.options, columns, rows));
         EXPECT_EQ(database.version(), layout.options.version);
         expectRows(rows, readAll(database, u"T"), columns, layout.options.version);
     }
@@ -86,7 +89,8 @@ TEST(JetReader, DefinitionOverSeveralPagesKeepsEveryColumn) {
     std::vector<jet::ColumnSpec> columns;
     for (int i = 0; i < 200; ++i) {
         const std::string name = "a rather long column name number " + std::to_string(i);
-        columns.push_back({std::u16string(name.begin(), name.end()), i % 2 ? jet::kText : jet::kLong, 10});
+        columns.push_back(
+            {std::u16string(name.begin(), name.end()), i % 2 ? jet::kText : jet::kLong, 10});
     }
     for (jet::Version version : {jet::Version::Jet4, jet::Version::Jet3}) {
         jet::WriterOptions options;
@@ -96,7 +100,8 @@ TEST(JetReader, DefinitionOverSeveralPagesKeepsEveryColumn) {
         const jet::Database database = jet::Database::fromBytes(build(options, columns, rows));
         const jet::TableDefinition definition = database.definition(u"T");
         ASSERT_EQ(definition.columns.size(), 200u);
-        EXPECT_EQ(jet::toUtf8(definition.columns[199].name), "a rather long column name number 199");
+        EXPECT_EQ(jet::toUtf8(definition.columns[199].name),
+                  "a rather long column name number 199");
         expectRows(rows, readAll(database, u"T"), columns, version);
     }
 }
@@ -106,7 +111,8 @@ TEST(JetReader, Jet3RowsLongerThan256BytesUseTheJumpTable) {
     // rows just over 256 bytes whose offsets all stay below (the dummy jump byte).
     std::vector<jet::ColumnSpec> columns;
     for (int i = 0; i < 30; ++i)
-        columns.push_back({u"c" + std::u16string(1, static_cast<char16_t>(u'A' + i)), jet::kText, 60});
+        columns.push_back(
+            {u"c" + std::u16string(1, static_cast<char16_t>(u'A' + i)), jet::kText, 60});
     Rows rows;
     for (std::size_t fill : {0u, 7u, 8u, 9u, 20u, 60u}) {
         std::vector<jet::Value> row;
@@ -145,19 +151,23 @@ TEST(JetText, CompressedFormTogglesAndIgnoresAnOddLastByte) {
 
 TEST(JetText, Jet3TextUsesTheCodePage) {
     const std::uint8_t bytes[] = {0x80, 'A', 0xE9, 0x9F};
-    EXPECT_EQ(jet::decodeCodePageText(jet::Bytes(bytes, sizeof bytes), 1252), u"\u20acA\u00e9\u0178");
+    EXPECT_EQ(jet::decodeCodePageText(jet::Bytes(bytes, sizeof bytes), 1252),
+              u"\u20acA\u00e9\u0178");
 }
 
 TEST(JetText, WriterNeverStartsPlainTextWithTheCompressionMarker) {
     EXPECT_EQ(jet::encodeJet4Text(u"\ufeffab", true), std::string("a\0b\0", 4));
-    EXPECT_EQ(jet::encodeJet4Text(u"abc", true), "\xFF\xFE" "abc");
-    EXPECT_EQ(jet::encodeJet4Text(u"ab", true), std::string("a\0b\0", 4)) << "too short to compress";
+    EXPECT_EQ(jet::encodeJet4Text(u"abc", true), "\xFF\xFE"
+                                                 "abc");
+    EXPECT_EQ(jet::encodeJet4Text(u"ab", true), std::string("a\0b\0", 4))
+        << "too short to compress";
 }
 
 TEST(JetText, Utf8RoundTripAndInvalidInput) {
     const std::u16string text = u"A\u00e9\u20ac\U0001F600";
     EXPECT_EQ(jet::fromUtf8(jet::toUtf8(text)), text);
-    for (const char* bad : {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "a\xE2\x82"}) {
+    for (const char* bad :
+         {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "a\xE2\x82"}) {
         bool valid = true;
         jet::fromUtf8(bad, &valid);
         EXPECT_FALSE(valid) << bad;

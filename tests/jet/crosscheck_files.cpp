@@ -17,10 +17,27 @@ std::string pick(std::mt19937& random, const std::vector<std::string>& choices) 
 }
 
 std::string randomUtf8(std::mt19937& random, std::size_t pieces) {
-    static const std::vector<std::string> parts = {
-        "abc", "Protocol", " ", "<b>bold</b>", "<a href=\"x.html\">link</a>", "\"quoted\"", ",", "'",
-        "\xC3\xA9t\xC3\xA9", "\xE2\x82\xAC", "\xE6\x97\xA5\xE6\x9C\xAC", "\xD0\x96", "\xE2\x88\x91",
-        "&amp;", "<ul><li>one</li></ul>", "x", ";", "tab\tin", "line\nbreak", "back\\slash", "\r"};
+    static const std::vector<std::string> parts = {"abc",
+                                                   "Protocol",
+                                                   " ",
+                                                   "<b>bold</b>",
+                                                   "<a href=\"x.html\">link</a>",
+                                                   "\"quoted\"",
+                                                   ",",
+                                                   "'",
+                                                   "\xC3\xA9t\xC3\xA9",
+                                                   "\xE2\x82\xAC",
+                                                   "\xE6\x97\xA5\xE6\x9C\xAC",
+                                                   "\xD0\x96",
+                                                   "\xE2\x88\x91",
+                                                   "&amp;",
+                                                   "<ul><li>one</li></ul>",
+                                                   "x",
+                                                   ";",
+                                                   "tab\tin",
+                                                   "line\nbreak",
+                                                   "back\\slash",
+                                                   "\r"};
     std::string out;
     for (std::size_t i = 0; i < pieces; ++i)
         out += pick(random, parts);
@@ -31,11 +48,20 @@ std::string escapeDefinition(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -58,7 +84,8 @@ void write(const std::string& path, const std::string& bytes) {
 
 // mdb-export cuts values of more than about 200,000 UTF-8 bytes; `huge` dictionaries go past
 // that and are compared between the other two readers only.
-void dictionary(const std::string& directory, const std::string& name, std::mt19937& random, bool huge) {
+void dictionary(const std::string& directory, const std::string& name, std::mt19937& random,
+                bool huge) {
     const std::size_t count = huge ? 3 : std::uniform_int_distribution<std::size_t>(0, 400)(random);
     // Two forms: mdb-export's (nulls and empty texts print alike) and one that tells them apart.
     std::string source, csv = "id,term,definition\n", nulls = csv;
@@ -66,8 +93,9 @@ void dictionary(const std::string& directory, const std::string& name, std::mt19
     for (std::size_t i = 0; i < count; ++i) {
         std::string term;
         do {
-            term = !terms.empty() && random() % 10 == 0 ? terms[random() % terms.size()] // duplicates
-                                                      : randomUtf8(random, 1 + random() % 4);
+            term = !terms.empty() && random() % 10 == 0
+                       ? terms[random() % terms.size()] // duplicates
+                       : randomUtf8(random, 1 + random() % 4);
             // Terms are literal: no TAB or line breaks in them.
             for (char& c : term)
                 if (c == '\t' || c == '\n' || c == '\r')
@@ -91,7 +119,8 @@ void dictionary(const std::string& directory, const std::string& name, std::mt19
         else
             definition = randomUtf8(random, random() % 40);
         source += term + "\t" + escapeDefinition(definition) + (random() % 5 == 0 ? "\r\n" : "\n");
-        csv += std::to_string(i + 1) + "," + quoted(term) + "," + (definition.empty() ? "" : quoted(definition)) + "\n";
+        csv += std::to_string(i + 1) + "," + quoted(term) + "," +
+               (definition.empty() ? "" : quoted(definition)) + "\n";
         nulls += std::to_string(i + 1) + "," + quoted(term) + "," + quoted(definition) + "\n";
     }
     write(directory + "/" + name + ".tsv", source);
@@ -101,7 +130,7 @@ void dictionary(const std::string& directory, const std::string& name, std::mt19
 
 void shapes(const std::string& directory, std::mt19937& random) {
     const std::vector<jet::ColumnSpec> columns = {
-        {u"id", jet::kLong},    {u"small", jet::kByte},     {u"count", jet::kInteger},
+        {u"id", jet::kLong},      {u"small", jet::kByte},     {u"count", jet::kInteger},
         {u"flag", jet::kBoolean}, {u"name", jet::kText, 100}, {u"notes", jet::kMemo}};
     int number = 0;
     for (jet::Version version : {jet::Version::Jet4, jet::Version::Jet3}) {
@@ -111,14 +140,16 @@ void shapes(const std::string& directory, std::mt19937& random) {
             options.referenceMaps = variant == 1;
             options.deletedRowEvery = variant == 2 ? 4 : 0;
             // mdb-export prints characters beyond the Basic Multilingual Plane as "??".
-            Rows rows = randomRows(columns, variant == 0 ? 50 : 1500, random, version == jet::Version::Jet3);
+            Rows rows = randomRows(columns, variant == 0 ? 50 : 1500, random,
+                                   version == jet::Version::Jet3);
             for (auto& row : rows)
                 for (jet::Value& value : row)
                     for (char16_t& c : value.text)
                         if (c >= 0xD800 && c <= 0xDFFF)
                             c = u'?';
             const std::vector<std::uint8_t> bytes = build(options, columns, rows, u"Shapes");
-            write(directory + "/shape" + std::to_string(number++) + ".mdb", std::string(bytes.begin(), bytes.end()));
+            write(directory + "/shape" + std::to_string(number++) + ".mdb",
+                  std::string(bytes.begin(), bytes.end()));
         }
     }
 }

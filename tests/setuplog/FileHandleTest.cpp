@@ -12,8 +12,8 @@ using testsupport::writeFile;
 namespace {
 
 ScopedHandle holdOpen(const std::string& path, DWORD access, DWORD share) {
-    return ScopedHandle(
-        CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return ScopedHandle(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 } // namespace

@@ -8,8 +8,12 @@ const std::vector<std::string> kKeys = {"Application_Name", "1402", "k", "K", "k
 
 } // namespace
 
-std::vector<std::string> LogGenerator::sectionNames() const { return kSections; }
-std::vector<std::string> LogGenerator::keys() const { return kKeys; }
+std::vector<std::string> LogGenerator::sectionNames() const {
+    return kSections;
+}
+std::vector<std::string> LogGenerator::keys() const {
+    return kKeys;
+}
 
 std::string LogGenerator::word(std::size_t maxLength) {
     static const std::string alphabet = "abcK k=\\rt;[]\t\r\n\0xyz";

@@ -21,7 +21,9 @@ private:
     std::string header();
     std::string lineEnd();
     std::string word(std::size_t maxLength);
-    std::size_t below(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
+    std::size_t below(std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_);
+    }
     bool chance(int percent) { return below(100) < static_cast<std::size_t>(percent); }
 
     std::mt19937 random_;

@@ -18,7 +18,8 @@ void expectSameAnswers(const std::string& buffer, std::size_t arrived, LogGenera
         ASSERT_EQ(fast.entryCount(section), count) << "section " << section;
         for (int position = -1; position <= count + 1; ++position) {
             std::string fastOut = "x", slowOut = "y";
-            ASSERT_EQ(fast.entry(fastOut, section, position), slow.entry(slowOut, section, position));
+            ASSERT_EQ(fast.entry(fastOut, section, position),
+                      slow.entry(slowOut, section, position));
             ASSERT_EQ(fastOut, slowOut) << "section " << section << " position " << position;
         }
         for (const std::string& key : generator.keys()) {

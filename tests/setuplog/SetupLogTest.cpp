@@ -56,7 +56,8 @@ TEST(SetupLogSections, SampleLogIsReadAsWritten) {
     EXPECT_EQ(entryOf(log, "APPFILES", 0), "C:\\Program Files\\Example\\readme.txt");
     EXPECT_EQ(entryOf(log, "APPFILES", 1), "C:\\Program Files\\Example\\example.exe");
     EXPECT_EQ(valueOf(log, "COMMON", "Application_Name"), "Example Product");
-    EXPECT_EQ(valueOf(log, "RUNAPPS", "BeforeUninstall"), "C:\\Program Files\\Example\\cleanup.exe");
+    EXPECT_EQ(valueOf(log, "RUNAPPS", "BeforeUninstall"),
+              "C:\\Program Files\\Example\\cleanup.exe");
     EXPECT_EQ(log.entryCount("SHAREDFILES"), 0);
 }
 
@@ -69,8 +70,8 @@ TEST(SetupLogSections, InvertedFormGivesTheSameAnswers) {
 }
 
 TEST(SetupLogSections, LogNotStartingWithABracketIsTakenAsInvertedAndYieldsNothing) {
-    for (const std::string& lead : {std::string(";comment\r\n"), std::string("\r\n"),
-                                    std::string("\xEF\xBB\xBF")}) {
+    for (const std::string& lead :
+         {std::string(";comment\r\n"), std::string("\r\n"), std::string("\xEF\xBB\xBF")}) {
         const SetupLog log = SetupLog::fromBytes(lead + kSample);
         EXPECT_EQ(log.entryCount("COMMON"), 0);
         EXPECT_EQ(log.entryCount("APPFILES"), 0);

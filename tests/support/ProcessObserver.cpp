@@ -33,9 +33,9 @@ std::string commandLineOf(HANDLE process) {
                            parameters.CommandLine.Length, nullptr))
         return std::string();
     std::string narrow(wide.size() * 4 + 1, '\0');
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                           narrow.data(), static_cast<int>(narrow.size()), nullptr,
-                                           nullptr);
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(),
+                            static_cast<int>(narrow.size()), nullptr, nullptr);
     narrow.resize(static_cast<std::size_t>(std::max(length, 0)));
     return narrow;
 }
@@ -57,8 +57,8 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr, FALSE, DEBUG_PROCESS, nullptr,
-                        nullptr, &startup, &started))
+    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
+                        FALSE, DEBUG_PROCESS, nullptr, nullptr, &startup, &started))
         return run;
     run.started = true;
     const ScopedHandle firstProcess(started.hProcess);

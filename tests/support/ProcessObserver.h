@@ -15,7 +15,7 @@ struct ObservedProcess {
     std::string commandLine; // as the process received it
     bool exited = false;
     DWORD exitCode = 0;
-    int exitOrder = -1;      // 0 for the first process to end, 1 for the next...
+    int exitOrder = -1; // 0 for the first process to end, 1 for the next...
 };
 
 struct ObservedRun {

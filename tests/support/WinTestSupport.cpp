@@ -33,7 +33,9 @@ TempDirectory::TempDirectory(const std::string& name) {
     throw std::runtime_error("cannot create a temporary directory");
 }
 
-TempDirectory::~TempDirectory() { removeTree(path_); }
+TempDirectory::~TempDirectory() {
+    removeTree(path_);
+}
 
 EnvironmentOverride::EnvironmentOverride(std::string name, const std::string& value)
     : name_(std::move(name)) {

@@ -6,9 +6,9 @@
 #include <vector>
 
 // The text form of a dictionary: UTF-8, one entry a line, the term, a TAB, the definition.
-// Definitions may use the escapes \t (TAB), \n (line feed), \r (carriage return) and \\
-// (backslash); a definition that is exactly \N is null. Terms are taken literally. Empty lines
-// are skipped, and a CR before a line's LF is dropped.
+// Definitions may use the escapes \t (TAB), \n (line feed), \r (carriage return) and a
+// doubled backslash for one backslash; a definition that is exactly \N is null. Terms are
+// taken literally. Empty lines are skipped, and a CR before a line's LF is dropped.
 struct DictionaryEntry {
     std::u16string term;
     std::optional<std::u16string> definition;
@@ -17,7 +17,8 @@ struct DictionaryEntry {
 class DictionaryError : public std::runtime_error {
 public:
     DictionaryError(std::size_t lineNumber, const std::string& what)
-        : std::runtime_error("line " + std::to_string(lineNumber) + ": " + what), line(lineNumber) {}
+        : std::runtime_error("line " + std::to_string(lineNumber) + ": " + what), line(lineNumber) {
+    }
     std::size_t line;
 };
 

@@ -12,7 +12,8 @@ namespace {
 std::vector<std::uint8_t> buildDictionary(const std::vector<DictionaryEntry>& entries) {
     jet::JetWriter writer;
     const std::size_t table = writer.addTable(
-        u"Dict", {{u"id", jet::kLong, 0, true}, {u"term", jet::kText, 255}, {u"definition", jet::kMemo}});
+        u"Dict",
+        {{u"id", jet::kLong, 0, true}, {u"term", jet::kText, 255}, {u"definition", jet::kMemo}});
     std::vector<jet::Value> row(3);
     for (const DictionaryEntry& entry : entries) {
         row[0] = jet::Value(); // the next AutoNumber
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
     const std::string temporary = std::string(argv[2]) + ".part";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
         if (!out) {
             std::fprintf(stderr, "dictbuild: cannot write %s\n", temporary.c_str());
             std::remove(temporary.c_str());

@@ -31,7 +31,7 @@ struct ColumnState {
     std::uint8_t flags = 0;
     std::uint8_t extraFlags = 0;
     std::uint16_t length = 0;
-    bool mapped = false;                  // a long value column of a user table, with maps of its own
+    bool mapped = false; // a long value column of a user table, with maps of its own
     std::unique_ptr<RowPages> longValues;
     std::uint32_t ownedMap = 0, freeMap = 0;
 
@@ -69,7 +69,8 @@ std::uint16_t fixedWidthOf(std::uint8_t type) {
     case kDateTime:
         return 8;
     default:
-        throw std::invalid_argument("the writer does not store columns of type " + std::to_string(type));
+        throw std::invalid_argument("the writer does not store columns of type " +
+                                    std::to_string(type));
     }
 }
 
@@ -81,7 +82,8 @@ bool isVariable(std::uint8_t type) {
     throw std::invalid_argument("column " + toUtf8(column.spec.name) + ": " + why);
 }
 
-std::int64_t integerIn(const ColumnState& column, const Value& value, std::int64_t low, std::int64_t high) {
+std::int64_t integerIn(const ColumnState& column, const Value& value, std::int64_t low,
+                       std::int64_t high) {
     if (value.kind != Value::Kind::Integer)
         mismatch(column, "needs an integer");
     if (value.integer < low || value.integer > high)
@@ -111,8 +113,8 @@ struct JetWriter::State {
     std::unique_ptr<RowPages> holders;
 
     explicit State(WriterOptions writerOptions)
-        : options(writerOptions),
-          layout(writerOptions.version == Version::Jet4 ? kJet4 : kJet3), store(layout) {}
+        : options(writerOptions), layout(writerOptions.version == Version::Jet4 ? kJet4 : kJet3),
+          store(layout) {}
 
     bool jet4() const { return layout.version == Version::Jet4; }
     std::size_t definitionLength(const TableState& table) const;
@@ -121,7 +123,8 @@ struct JetWriter::State {
     std::string encodeText(const ColumnState& column, const std::u16string& text) const;
     std::string longValueField(ColumnState& column, const std::string& data);
     std::string encodeRow(TableState& table, const std::vector<Value>& values);
-    std::string finishRow(const TableState& table, std::string fixed, const std::vector<std::string>& variable,
+    std::string finishRow(const TableState& table, std::string fixed,
+                          const std::vector<std::string>& variable,
                           const std::vector<bool>& present) const;
     void writeDefinition(TableState& table);
     void writeHeader();
@@ -138,7 +141,8 @@ std::size_t JetWriter::State::definitionLength(const TableState& table) const {
     return length;
 }
 
-TableState JetWriter::State::makeTable(const std::u16string& name, const std::vector<ColumnSpec>& specs,
+TableState JetWriter::State::makeTable(const std::u16string& name,
+                                       const std::vector<ColumnSpec>& specs,
                                        const std::vector<std::uint8_t>& flags) {
     TableState table;
     table.name = name;
@@ -152,26 +156,31 @@ TableState JetWriter::State::makeTable(const std::u16string& name, const std::ve
             column.flags = flags.empty() ? kNullable : flags[i];
             const bool text = column.spec.type == kText || column.spec.type == kMemo;
             column.extraFlags = jet4() && text && flags.empty() ? kCompressedUnicode : 0;
-            column.length = column.spec.type == kText
-                                ? static_cast<std::uint16_t>(column.spec.textLength * (jet4() ? 2 : 1))
-                                : column.spec.type == kBinary ? (jet4() ? 510 : 255) : 0;
+            column.length =
+                column.spec.type == kText
+                    ? static_cast<std::uint16_t>(column.spec.textLength * (jet4() ? 2 : 1))
+                : column.spec.type == kBinary ? (jet4() ? 510 : 255)
+                                              : 0;
             column.mapped = column.isLong() && flags.empty();
         } else {
             column.width = fixedWidthOf(column.spec.type);
             column.fixedOffset = column.spec.type == kBoolean ? 0 : table.fixedSize;
             table.fixedSize = static_cast<std::uint16_t>(table.fixedSize + column.width);
             column.varIndex = table.variableColumns;
-            column.flags = flags.empty()
-                               ? static_cast<std::uint8_t>(kFixedLength | kNullable |
-                                                           (column.spec.autoNumber ? kAutoNumber : 0))
-                               : flags[i];
+            column.flags =
+                flags.empty()
+                    ? static_cast<std::uint8_t>(kFixedLength | kNullable |
+                                                (column.spec.autoNumber ? kAutoNumber : 0))
+                    : flags[i];
             column.length = column.spec.type == kBoolean ? 1 : column.width;
         }
         table.columns.push_back(std::move(column));
     }
     const std::size_t length = definitionLength(table);
     const std::size_t pages =
-        length <= layout.pageSize ? 1 : 1 + (length - layout.pageSize + layout.pageSize - 9) / (layout.pageSize - 8);
+        length <= layout.pageSize
+            ? 1
+            : 1 + (length - layout.pageSize + layout.pageSize - 9) / (layout.pageSize - 8);
     for (std::size_t i = 0; i < pages; ++i)
         table.definitionPages.push_back(tables.empty() ? kCatalogPage : store.allocate());
     return table;
@@ -184,16 +193,28 @@ JetWriter::JetWriter(WriterOptions options) : state_(std::make_unique<State>(opt
     s.holders = std::make_unique<RowPages>(s.store, 0, 3);
 
     const std::uint8_t fixedFlags = 0x13, variableFlags = 0x12, ownerFlags = 0x32;
-    const std::vector<ColumnSpec> catalogue = {
-        {u"Id", kLong},           {u"ParentId", kLong},    {u"Name", kText},
-        {u"Type", kInteger},      {u"DateCreate", kDateTime}, {u"DateUpdate", kDateTime},
-        {u"Owner", kBinary},      {u"Flags", kLong},       {u"Database", kMemo},
-        {u"Connect", kMemo},      {u"ForeignName", kText}, {u"RmtInfoShort", kBinary},
-        {u"RmtInfoLong", kOle},   {u"Lv", kOle},           {u"LvProp", kOle},
-        {u"LvModule", kOle},      {u"LvExtra", kOle}};
+    const std::vector<ColumnSpec> catalogue = {{u"Id", kLong},
+                                               {u"ParentId", kLong},
+                                               {u"Name", kText},
+                                               {u"Type", kInteger},
+                                               {u"DateCreate", kDateTime},
+                                               {u"DateUpdate", kDateTime},
+                                               {u"Owner", kBinary},
+                                               {u"Flags", kLong},
+                                               {u"Database", kMemo},
+                                               {u"Connect", kMemo},
+                                               {u"ForeignName", kText},
+                                               {u"RmtInfoShort", kBinary},
+                                               {u"RmtInfoLong", kOle},
+                                               {u"Lv", kOle},
+                                               {u"LvProp", kOle},
+                                               {u"LvModule", kOle},
+                                               {u"LvExtra", kOle}};
     std::vector<std::uint8_t> flags;
     for (const ColumnSpec& column : catalogue)
-        flags.push_back(column.name == u"Owner" ? ownerFlags : isVariable(column.type) ? variableFlags : fixedFlags);
+        flags.push_back(column.name == u"Owner"   ? ownerFlags
+                        : isVariable(column.type) ? variableFlags
+                                                  : fixedFlags);
     TableState table = s.makeTable(u"MSysObjects", catalogue, flags);
     table.tableType = kTableSystem;
     table.rows = std::make_unique<RowPages>(s.store, kCatalogPage, 4);
@@ -202,7 +223,8 @@ JetWriter::JetWriter(WriterOptions options) : state_(std::make_unique<State>(opt
 
 JetWriter::~JetWriter() = default;
 
-std::size_t JetWriter::addTable(const std::u16string& name, const std::vector<ColumnSpec>& columns) {
+std::size_t JetWriter::addTable(const std::u16string& name,
+                                const std::vector<ColumnSpec>& columns) {
     State& s = *state_;
     if (columns.empty() || columns.size() > 255)
         throw std::invalid_argument("a table needs 1 to 255 columns");
@@ -217,7 +239,8 @@ std::size_t JetWriter::addTable(const std::u16string& name, const std::vector<Co
     return s.tables.size() - 1;
 }
 
-std::string JetWriter::State::encodeText(const ColumnState& column, const std::u16string& text) const {
+std::string JetWriter::State::encodeText(const ColumnState& column,
+                                         const std::u16string& text) const {
     return jet4() ? encodeJet4Text(text, (column.extraFlags & kCompressedUnicode) != 0,
                                    options.maxCompressedText)
                   : encodeCodePageText(text, options.codePage);
@@ -249,7 +272,8 @@ std::string JetWriter::State::longValueField(ColumnState& column, const std::str
     for (std::size_t i = 0; i < links.size(); ++i) {
         const std::size_t at = i * layout.longValueChunk;
         put32(links[i].bytes, i + 1 < links.size() ? links[i + 1].pointer() : 0);
-        std::memcpy(links[i].bytes + 4, data.data() + at, std::min(layout.longValueChunk, size - at));
+        std::memcpy(links[i].bytes + 4, data.data() + at,
+                    std::min(layout.longValueChunk, size - at));
     }
     append32(field, static_cast<std::uint32_t>(size));
     append32(field, links[0].pointer());
@@ -288,7 +312,8 @@ std::string JetWriter::State::encodeRow(TableState& table, const std::vector<Val
             put16(at, static_cast<std::uint16_t>(integerIn(column, value, INT16_MIN, INT16_MAX)));
             break;
         case kLong: {
-            const auto number = static_cast<std::int32_t>(integerIn(column, value, INT32_MIN, INT32_MAX));
+            const auto number =
+                static_cast<std::int32_t>(integerIn(column, value, INT32_MIN, INT32_MAX));
             put32(at, static_cast<std::uint32_t>(number));
             if (column.spec.autoNumber && number > table.lastAutoNumber)
                 table.lastAutoNumber = number;
@@ -527,7 +552,8 @@ void JetWriter::State::writeHeader() {
         put32(page + 0x6E, kSortGeneral);
         put64(page + 0x72, bitsOf(options.creationDate));
         // An empty password is stored as the mask itself.
-        const auto mask = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::floor(options.creationDate)));
+        const auto mask =
+            static_cast<std::uint32_t>(static_cast<std::int32_t>(std::floor(options.creationDate)));
         for (int i = 0; i < 10; ++i)
             put32(page + 0x42 + 4 * i, mask);
     } else {
@@ -560,7 +586,8 @@ std::vector<std::uint8_t> JetWriter::finish() {
         {u"MSysDb", 0x10000000, 0x0F000002, 2, 0x80000000},
         {u"MSysObjects", static_cast<std::int32_t>(kCatalogPage), kTablesContainer, 1, 0x80000000}};
     for (std::size_t i = 1; i < s.tables.size(); ++i)
-        entries.push_back({s.tables[i].name, static_cast<std::int32_t>(s.tables[i].definitionPages[0]),
+        entries.push_back({s.tables[i].name,
+                           static_cast<std::int32_t>(s.tables[i].definitionPages[0]),
                            kTablesContainer, 1, 0});
     for (const Entry& entry : entries) {
         std::vector<Value> values(catalogue.columns.size());
@@ -595,7 +622,8 @@ std::vector<std::uint8_t> JetWriter::finish() {
     for (TableState& table : s.tables) {
         std::vector<std::uint32_t> pages = table.rows->pages();
         if (table.movedRows)
-            pages.insert(pages.end(), table.movedRows->pages().begin(), table.movedRows->pages().end());
+            pages.insert(pages.end(), table.movedRows->pages().begin(),
+                         table.movedRows->pages().end());
         table.ownedMap = storeMap(pages);
         table.freeMap = storeMap({});
         for (ColumnState& column : table.columns) {
@@ -614,10 +642,11 @@ std::vector<std::uint8_t> JetWriter::finish() {
     if (s.options.databaseKey != 0) {
         for (std::uint32_t page = 1; page < s.store.count(); ++page) {
             const std::uint32_t key = s.options.databaseKey ^ page;
-            const std::uint8_t keyBytes[4] = {static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8),
-                                              static_cast<std::uint8_t>(key >> 16),
-                                              static_cast<std::uint8_t>(key >> 24)};
-            rc4(keyBytes, sizeof keyBytes, bytes.data() + page * s.layout.pageSize, s.layout.pageSize);
+            const std::uint8_t keyBytes[4] = {
+                static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8),
+                static_cast<std::uint8_t>(key >> 16), static_cast<std::uint8_t>(key >> 24)};
+            rc4(keyBytes, sizeof keyBytes, bytes.data() + page * s.layout.pageSize,
+                s.layout.pageSize);
         }
     }
     return bytes;

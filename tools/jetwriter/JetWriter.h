@@ -19,13 +19,13 @@ struct ColumnSpec {
 
 struct WriterOptions {
     Version version = Version::Jet4;
-    double creationDate = 46000.0;  // days since 1899-12-30
+    double creationDate = 46000.0; // days since 1899-12-30
     std::uint16_t codePage = 1252;
     // The knobs below exist to build awkward files for readers' tests.
-    bool referenceMaps = false;     // usage maps of type 1 even where type 0 would do
-    unsigned deletedRowEvery = 0;   // a deleted row before every n-th row
-    unsigned movedRowEvery = 0;     // every n-th row moved behind an overflow pointer
-    std::uint32_t databaseKey = 0;  // non-zero: every page but page 0 is RC4-encrypted
+    bool referenceMaps = false;           // usage maps of type 1 even where type 0 would do
+    unsigned deletedRowEvery = 0;         // a deleted row before every n-th row
+    unsigned movedRowEvery = 0;           // every n-th row moved behind an overflow pointer
+    std::uint32_t databaseKey = 0;        // non-zero: every page but page 0 is RC4-encrypted
     std::size_t maxCompressedText = 1024; // longer Latin-1 texts are stored uncompressed
 };
 

@@ -9,7 +9,9 @@ namespace {
 
 constexpr std::size_t kMaxRowsPerPage = 255;
 
-std::size_t inlineWindow(const Layout& layout) { return layout.inlineMapBytes * 8; }
+std::size_t inlineWindow(const Layout& layout) {
+    return layout.inlineMapBytes * 8;
+}
 
 } // namespace
 
@@ -81,7 +83,8 @@ bool RowPages::fits(std::size_t length) const {
 RowPages::Slot RowPages::add(std::size_t length, std::uint16_t flags) {
     const Layout& layout = store_.layout();
     if (layout.rowOffsetsStart + 2 + length > layout.pageSize)
-        throw std::invalid_argument("row of " + std::to_string(length) + " bytes is larger than a page");
+        throw std::invalid_argument("row of " + std::to_string(length) +
+                                    " bytes is larger than a page");
     if (!fits(length))
         startPage(store_.allocate());
     const std::uint32_t number = pages_.back();
@@ -91,24 +94,31 @@ RowPages::Slot RowPages::add(std::size_t length, std::uint16_t flags) {
     put16(page + layout.rowOffsetsStart + 2 * rows_, static_cast<std::uint16_t>(offset | flags));
     const auto row = static_cast<std::uint8_t>(rows_++);
     put16(page + layout.rowCountOffset, static_cast<std::uint16_t>(rows_));
-    put16(page + 2, static_cast<std::uint16_t>(layout.pageSize - layout.rowOffsetsStart - 2 * rows_ - used_));
+    put16(page + 2,
+          static_cast<std::uint16_t>(layout.pageSize - layout.rowOffsetsStart - 2 * rows_ - used_));
     return Slot{number, row, page + offset};
 }
 
-void RowPages::addDeleted() { add(0, kRowDeleted | kRowOverflow); }
+void RowPages::addDeleted() {
+    add(0, kRowDeleted | kRowOverflow);
+}
 
-std::size_t usageMapRowLength(const Layout& layout) { return 1 + 4 + layout.inlineMapBytes; }
+std::size_t usageMapRowLength(const Layout& layout) {
+    return 1 + 4 + layout.inlineMapBytes;
+}
 
 std::string usageMap(PageStore& store, const std::vector<std::uint32_t>& pages, bool allowInline) {
     const Layout& layout = store.layout();
     std::string row(usageMapRowLength(layout), '\0');
-    const std::uint32_t low = pages.empty() ? 0 : *std::min_element(pages.begin(), pages.end()) / 8 * 8;
+    const std::uint32_t low =
+        pages.empty() ? 0 : *std::min_element(pages.begin(), pages.end()) / 8 * 8;
     const std::uint32_t high = pages.empty() ? 0 : *std::max_element(pages.begin(), pages.end());
     if (allowInline && high - low < inlineWindow(layout)) {
         row[0] = 0;
         put32(reinterpret_cast<std::uint8_t*>(&row[1]), low);
         for (std::uint32_t page : pages)
-            row[5 + (page - low) / 8] = static_cast<char>(row[5 + (page - low) / 8] | 1 << (page - low) % 8);
+            row[5 + (page - low) / 8] =
+                static_cast<char>(row[5 + (page - low) / 8] | 1 << (page - low) % 8);
         return row;
     }
     const std::size_t perBitmap = (layout.pageSize - 4) * 8;

@@ -15,7 +15,9 @@ void append16(std::string& out, std::uint16_t value);
 void append32(std::string& out, std::uint32_t value);
 void append64(std::string& out, std::uint64_t value);
 
-inline std::uint32_t rowPointer(std::uint32_t page, std::uint8_t row) { return page << 8 | row; }
+inline std::uint32_t rowPointer(std::uint32_t page, std::uint8_t row) {
+    return page << 8 | row;
+}
 
 // Every page of the file being written, zero-filled when allocated.
 class PageStore {

@@ -60,8 +60,8 @@ std::string csvField(const jet::Value& value, const CsvOptions& options) {
         char text[40];
         const long long whole = value.integer / 10000;
         const long long part = std::llabs(value.integer % 10000);
-        std::snprintf(text, sizeof text, "%s%lld.%04lld", value.integer < 0 && whole == 0 ? "-" : "",
-                      whole, part);
+        std::snprintf(text, sizeof text, "%s%lld.%04lld",
+                      value.integer < 0 && whole == 0 ? "-" : "", whole, part);
         return text;
     }
     case Kind::Real:

@@ -2,7 +2,9 @@
 
 #include "PathJoin.h"
 
-FileHandle::~FileHandle() { close(); }
+FileHandle::~FileHandle() {
+    close();
+}
 
 bool FileHandle::open(const std::string& directory, const std::string& fileName) {
     return open(joinPath(directory, fileName));

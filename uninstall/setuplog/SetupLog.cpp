@@ -122,8 +122,7 @@ std::size_t SetupLog::lineAt(std::size_t position) const {
 
 std::size_t SetupLog::firstLineOf(std::string_view section) const {
     std::size_t header = std::string::npos;
-    const auto known =
-        hasBracket(section) ? headerAt_.end() : headerAt_.find(std::string(section));
+    const auto known = hasBracket(section) ? headerAt_.end() : headerAt_.find(std::string(section));
     if (known != headerAt_.end()) {
         header = known->second;
     } else {

@@ -45,8 +45,8 @@ private:
 
     std::string text_;
     std::vector<std::size_t> lineStart_;
-    std::vector<std::size_t> lineEnd_;  // end of each line's bytes, before its CR LF
-    std::vector<std::size_t> runEnd_;   // first line at or after i that begins with "["
+    std::vector<std::size_t> lineEnd_; // end of each line's bytes, before its CR LF
+    std::vector<std::size_t> runEnd_;  // first line at or after i that begins with "["
     // First occurrence of "[name]" for names that head a line; other names are searched.
     std::unordered_map<std::string, std::size_t> headerAt_;
 };

@@ -8,7 +8,9 @@ HINSTANCE instanceHandle = nullptr;
 const char* const windowClassName = "Setupwerk";
 UninstallWindow* mainWindow = nullptr;
 
-std::string programDirectory() { return cutAfterLastBackslash(modulePath()); }
+std::string programDirectory() {
+    return cutAfterLastBackslash(modulePath());
+}
 
 void setApplicationDirectory(const std::string& text) {
     applicationDirectory = cutAfterLastBackslash(text);

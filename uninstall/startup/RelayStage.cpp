@@ -19,8 +19,8 @@ int runRelayStage() {
 
     // The copy waits on this handle, so that the file the user started is free to delete.
     const ScopedHandle self(OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId()));
-    std::string commandLine = relayCommandLine(
-        copy, reinterpret_cast<std::uintptr_t>(self.get()), program, programDirectory());
+    std::string commandLine = relayCommandLine(copy, reinterpret_cast<std::uintptr_t>(self.get()),
+                                               program, programDirectory());
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

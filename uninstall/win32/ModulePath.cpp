@@ -3,7 +3,8 @@
 std::string modulePath(HMODULE module) {
     std::string path(MAX_PATH, '\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
             return std::string();
         // A full buffer means the name may have been cut: try again with more room.

@@ -5,6 +5,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 cd "$root"
 cmake --preset bench -DBUILD_TESTS=ON >/dev/null
-cmake --build --preset bench --target setuplog_bench >/dev/null
+cmake --build --preset bench --target setuplog_bench jet_bench >/dev/null
 echo "== setup log reader (native, optimised)"
 "$root/build/bench/bin/setuplog_bench"
+echo
+echo "== glossary database (native, optimised)"
+"$root/build/bench/bin/jet_bench" "$root/build/bench/bench-Dict.mdb"
+echo
+echo "== glossary database, Windows build under Wine"
+"$root/scripts/build.sh" windows >/dev/null
+. "$root/scripts/wine-env.sh" "$root/build/windows"
+"$WINE_LOADER" "$root/build/windows/bin/jet_bench.exe" bench-Dict.mdb | tr -d '\r'
+rm -f bench-Dict.mdb

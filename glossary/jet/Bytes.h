@@ -67,10 +67,10 @@ public:
 private:
     void check(std::size_t offset, std::size_t length) const {
         if (offset > size_ || length > size_ - offset)
-            throw JetError("read of " + std::to_string(length) + " bytes at " +
-                           std::to_string(offset) + " lies outside a block of " +
-                           std::to_string(size_) + " bytes");
+            outOfBounds(offset, length, size_);
     }
+    // Kept out of line so that the check itself stays small enough to inline.
+    [[noreturn]] static void outOfBounds(std::size_t offset, std::size_t length, std::size_t size);
 
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;

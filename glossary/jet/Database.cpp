@@ -3,9 +3,6 @@
 #include "JetError.h"
 #include "TextCodec.h"
 
-#include <fstream>
-#include <iterator>
-
 namespace jet {
 
 namespace {
@@ -39,14 +36,7 @@ std::size_t columnIndex(const std::vector<Column>& columns, const char16_t* name
 } // namespace
 
 Database Database::open(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw JetError("cannot open " + path);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw JetError("cannot read " + path);
-    return fromBytes(std::move(bytes));
+    return Database(std::make_shared<const PageFile>(std::make_unique<MappedFile>(path)));
 }
 
 Database Database::fromBytes(std::vector<std::uint8_t> bytes) {

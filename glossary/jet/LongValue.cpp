@@ -31,23 +31,25 @@ std::string fromChain(const PageFile& file, std::uint32_t first, std::size_t len
 
 } // namespace
 
-std::string readLongValue(const PageFile& file, Bytes field) {
+LongValue::LongValue(const PageFile& file, Bytes field) {
     const std::uint32_t length = field.u24(0);
     const std::uint8_t kind = field.u8(3);
     switch (kind) {
-    case kLongValueInline: {
-        const Bytes data = field.slice(kLongValueFieldSize, length);
-        return std::string(reinterpret_cast<const char*>(data.data()), data.size());
-    }
+    case kLongValueInline:
+        bytes_ = field.slice(kLongValueFieldSize, length);
+        return;
     case kLongValueSingle: {
         const Bytes row = file.row(RowPointer::from(field.u32(4))).bytes;
         if (row.size() < length)
             throw JetError("long value row holds " + std::to_string(row.size()) + " of " +
                            std::to_string(length) + " bytes");
-        return std::string(reinterpret_cast<const char*>(row.data()), length);
+        bytes_ = row.slice(0, length);
+        return;
     }
     case kLongValueChain:
-        return fromChain(file, field.u32(4), length);
+        joined_ = fromChain(file, field.u32(4), length);
+        bytes_ = Bytes(reinterpret_cast<const std::uint8_t*>(joined_.data()), joined_.size());
+        return;
     default:
         throw JetError("long value of unknown kind " + std::to_string(kind));
     }

@@ -6,12 +6,22 @@
 
 namespace jet {
 
-PageFile::PageFile(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
-    const Bytes all(bytes_.data(), bytes_.size());
-    if (bytes_.size() < kJet3.pageSize || all.u8(0) != kPageHeader ||
-        std::memcmp(bytes_.data() + kEngineNameOffset, "Standard Jet DB", 15) != 0) {
-        if (bytes_.size() >= 0x20 &&
-            std::memcmp(bytes_.data() + kEngineNameOffset, "Standard ACE DB", 15) == 0)
+PageFile::PageFile(std::vector<std::uint8_t> bytes)
+    : bytes_(std::move(bytes)), file_(bytes_.data(), bytes_.size()) {
+    readHeader();
+}
+
+PageFile::PageFile(std::unique_ptr<MappedFile> mapped)
+    : mapped_(std::move(mapped)), file_(mapped_->data(), mapped_->size()) {
+    readHeader();
+}
+
+void PageFile::readHeader() {
+    const Bytes& all = file_;
+    if (all.size() < kJet3.pageSize || all.u8(0) != kPageHeader ||
+        std::memcmp(all.data() + kEngineNameOffset, "Standard Jet DB", 15) != 0) {
+        if (all.size() >= 0x20 &&
+            std::memcmp(all.data() + kEngineNameOffset, "Standard ACE DB", 15) == 0)
             throw JetError("an Access 2007 or later database (ACE format) is not supported");
         throw JetError("not a Jet database");
     }
@@ -25,13 +35,13 @@ PageFile::PageFile(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
     default:
         throw JetError("unsupported database version " + std::to_string(all.u8(kVersionOffset)));
     }
-    pageCount_ = static_cast<std::uint32_t>(bytes_.size() / layout_->pageSize);
+    pageCount_ = static_cast<std::uint32_t>(all.size() / layout_->pageSize);
     if (pageCount_ < 3)
-        throw JetError("file too short for a Jet database: " + std::to_string(bytes_.size()) +
+        throw JetError("file too short for a Jet database: " + std::to_string(all.size()) +
                        " bytes");
 
     std::uint8_t block[128];
-    std::memcpy(block, bytes_.data() + kHeaderBlockOffset, layout_->headerBlockLength);
+    std::memcpy(block, all.data() + kHeaderBlockOffset, layout_->headerBlockLength);
     rc4(kHeaderKey, sizeof kHeaderKey, block, layout_->headerBlockLength);
     const Bytes header(block, layout_->headerBlockLength);
     codePage_ = header.u16(kCodePageOffset - kHeaderBlockOffset);
@@ -44,7 +54,7 @@ Bytes PageFile::page(std::uint32_t number) const {
                                " lies beyond the end of the file (" + std::to_string(pageCount_) +
                                " pages)");
     const std::size_t size = layout_->pageSize;
-    const std::uint8_t* start = bytes_.data() + static_cast<std::size_t>(number) * size;
+    const std::uint8_t* start = file_.data() + static_cast<std::size_t>(number) * size;
     if (databaseKey_ == 0 || number == 0)
         return Bytes(start, size);
     auto& cached = decrypted_[number];

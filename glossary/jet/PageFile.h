@@ -2,6 +2,7 @@
 
 #include "Bytes.h"
 #include "Format.h"
+#include "MappedFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +16,7 @@ class PageFile {
 public:
     // Reads page 0; throws JetError when the bytes are not a Jet 3 or Jet 4 database.
     explicit PageFile(std::vector<std::uint8_t> bytes);
+    explicit PageFile(std::unique_ptr<MappedFile> mapped);
 
     const Layout& layout() const { return *layout_; }
     std::uint32_t pageCount() const { return pageCount_; }
@@ -33,7 +35,11 @@ public:
     Row row(RowPointer pointer) const;
 
 private:
+    void readHeader();
+
     std::vector<std::uint8_t> bytes_;
+    std::unique_ptr<MappedFile> mapped_;
+    Bytes file_; // the bytes of either of the two above
     const Layout* layout_ = nullptr;
     std::uint32_t pageCount_ = 0;
     std::uint16_t codePage_ = 0;

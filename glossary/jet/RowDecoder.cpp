@@ -17,20 +17,6 @@ std::u16string guidText(Bytes bytes) {
     return std::u16string(text, text + 38);
 }
 
-Value integer(std::int64_t number, Value::Kind kind = Value::Kind::Integer) {
-    Value value;
-    value.kind = kind;
-    value.integer = number;
-    return value;
-}
-
-Value real(double number, Value::Kind kind = Value::Kind::Real) {
-    Value value;
-    value.kind = kind;
-    value.real = number;
-    return value;
-}
-
 std::size_t nullMaskSize(std::size_t columnCount) {
     return (columnCount + 7) / 8;
 }
@@ -97,18 +83,24 @@ void RowDecoder::decode(Bytes row, std::vector<Value>& values) const {
     const std::size_t fixedStart = file_.layout().rowFixedStart;
     const std::size_t variableCount = layout.varOffsets.empty() ? 0 : layout.varOffsets.size() - 1;
 
-    values.assign(table_.columns.size(), Value());
+    // Values are reset in place, so their text buffers are reused from row to row.
+    values.resize(table_.columns.size());
     for (std::size_t i = 0; i < table_.columns.size(); ++i) {
         const Column& column = table_.columns[i];
         Value& value = values[i];
+        value.kind = Value::Kind::Null;
+        value.integer = 0;
+        value.real = 0;
+        value.text.clear();
+        value.bytes.clear();
         value.columnType = column.type;
         if (column.number >= layout.columnCount)
             continue; // the row is older than the column
         const bool present =
             (layout.nullMask.u8(column.number / 8) >> (column.number % 8) & 1) != 0;
         if (column.type == kBoolean) {
-            value = integer(present ? 1 : 0, Value::Kind::Boolean);
-            value.columnType = column.type;
+            value.kind = Value::Kind::Boolean;
+            value.integer = present ? 1 : 0;
             continue;
         }
         if (!present)
@@ -125,61 +117,75 @@ void RowDecoder::decode(Bytes row, std::vector<Value>& values) const {
                 corrupt("variable column outside the row");
             field = row.slice(start, end - start);
         }
-        value = decodeField(column, field);
-        value.columnType = column.type;
+        decodeField(column, field, value);
     }
 }
 
-Value RowDecoder::decodeField(const Column& column, Bytes field) const {
-    const bool jet4 = file_.layout().version == Version::Jet4;
+void RowDecoder::decodeText(Bytes bytes, std::u16string& text) const {
+    if (file_.layout().version == Version::Jet4)
+        decodeJet4Text(bytes, text);
+    else
+        text = decodeCodePageText(bytes, file_.codePage());
+}
+
+void RowDecoder::decodeField(const Column& column, Bytes field, Value& value) const {
+    using Kind = Value::Kind;
     switch (column.type) {
     case kByte:
-        return integer(field.u8(0));
+        value.kind = Kind::Integer;
+        value.integer = field.u8(0);
+        return;
     case kInteger:
-        return integer(field.i16(0));
+        value.kind = Kind::Integer;
+        value.integer = field.i16(0);
+        return;
     case kLong:
-        return integer(field.i32(0));
+        value.kind = Kind::Integer;
+        value.integer = field.i32(0);
+        return;
     case kCurrency:
-        return integer(field.i64(0), Value::Kind::Currency);
+        value.kind = Kind::Currency;
+        value.integer = field.i64(0);
+        return;
     case kSingle:
-        return real(field.f32(0));
+        value.kind = Kind::Real;
+        value.real = field.f32(0);
+        return;
     case kDouble:
-        return real(field.f64(0));
+        value.kind = Kind::Real;
+        value.real = field.f64(0);
+        return;
     case kDateTime:
-        return real(field.f64(0), Value::Kind::DateTime);
-    case kGuid: {
-        Value value;
-        value.kind = Value::Kind::Text;
+        value.kind = Kind::DateTime;
+        value.real = field.f64(0);
+        return;
+    case kGuid:
+        value.kind = Kind::Text;
         value.text = guidText(field);
-        return value;
-    }
+        return;
     case kText:
+        value.kind = Kind::Text;
+        decodeText(field, value.text);
+        return;
     case kMemo: {
-        Value value;
-        value.kind = Value::Kind::Text;
-        if (column.type == kMemo) {
-            const std::string bytes = readLongValue(file_, field);
-            const Bytes whole(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-            value.text = jet4 ? decodeJet4Text(whole) : decodeCodePageText(whole, file_.codePage());
-        } else {
-            value.text = jet4 ? decodeJet4Text(field) : decodeCodePageText(field, file_.codePage());
-        }
-        return value;
+        value.kind = Kind::Text;
+        const LongValue memo(file_, field);
+        decodeText(memo.bytes(), value.text);
+        return;
     }
     case kBinary:
+        value.kind = Kind::Binary;
+        value.bytes.assign(reinterpret_cast<const char*>(field.data()), field.size());
+        return;
     case kOle: {
-        Value value;
-        value.kind = Value::Kind::Binary;
-        value.bytes = column.type == kOle
-                          ? readLongValue(file_, field)
-                          : std::string(reinterpret_cast<const char*>(field.data()), field.size());
-        return value;
+        value.kind = Kind::Binary;
+        const LongValue ole(file_, field);
+        value.bytes.assign(reinterpret_cast<const char*>(ole.bytes().data()), ole.bytes().size());
+        return;
     }
-    default: {
-        Value value;
-        value.kind = Value::Kind::Unsupported;
-        return value;
-    }
+    default:
+        value.kind = Kind::Unsupported;
+        return;
     }
 }
 

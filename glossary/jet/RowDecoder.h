@@ -24,7 +24,8 @@ private:
     };
     Layout crackJet4(Bytes row) const;
     Layout crackJet3(Bytes row) const;
-    Value decodeField(const Column& column, Bytes field) const;
+    void decodeField(const Column& column, Bytes field, Value& value) const;
+    void decodeText(Bytes bytes, std::u16string& text) const;
 
     const PageFile& file_;
     const TableDefinition& table_;

@@ -26,29 +26,37 @@ char16_t fromCodePage(std::uint8_t byte, std::uint16_t codePage) {
 
 std::u16string decodeJet4Text(Bytes bytes) {
     std::u16string text;
+    decodeJet4Text(bytes, text);
+    return text;
+}
+
+void decodeJet4Text(Bytes bytes, std::u16string& text) {
+    // Every index below stays under size, so the raw bytes are read directly.
+    const std::uint8_t* data = bytes.data();
     const std::size_t size = bytes.size();
-    if (size >= 2 && bytes.u8(0) == 0xFF && bytes.u8(1) == 0xFE) {
+    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
         bool compressed = true;
-        text.reserve(size);
+        text.resize(size - 2);
+        std::size_t length = 0;
         for (std::size_t at = 2; at < size;) {
-            if (bytes.u8(at) == 0) {
+            if (data[at] == 0) {
                 compressed = !compressed;
                 ++at;
             } else if (compressed) {
-                text += static_cast<char16_t>(bytes.u8(at++));
+                text[length++] = data[at++];
             } else {
                 if (at + 1 >= size)
                     break; // odd trailing byte
-                text += static_cast<char16_t>(bytes.u16(at));
+                text[length++] = static_cast<char16_t>(data[at] | data[at + 1] << 8);
                 at += 2;
             }
         }
-        return text;
+        text.resize(length);
+        return;
     }
     text.resize(size / 2);
     for (std::size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<char16_t>(bytes.u16(2 * i));
-    return text;
+        text[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
 }
 
 std::u16string decodeCodePageText(Bytes bytes, std::uint16_t codePage) {
@@ -61,14 +69,15 @@ std::u16string decodeCodePageText(Bytes bytes, std::uint16_t codePage) {
 std::string encodeJet4Text(const std::u16string& text, bool compressible,
                            std::size_t maxCompressed) {
     bool compress = compressible && text.size() >= 3 && text.size() <= maxCompressed;
-    for (char16_t c : text)
-        compress = compress && c >= 0x01 && c <= 0xFF;
+    for (std::size_t i = 0; compress && i < text.size(); ++i)
+        compress = text[i] >= 0x01 && text[i] <= 0xFF;
     std::string bytes;
     if (compress) {
-        bytes.reserve(text.size() + 2);
-        bytes += "\xFF\xFE";
-        for (char16_t c : text)
-            bytes += static_cast<char>(c);
+        bytes.resize(text.size() + 2);
+        bytes[0] = '\xFF';
+        bytes[1] = '\xFE';
+        for (std::size_t i = 0; i < text.size(); ++i)
+            bytes[i + 2] = static_cast<char>(text[i]);
         return bytes;
     }
     // A leading byte-order mark would read as the compression marker.

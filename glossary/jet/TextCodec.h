@@ -9,6 +9,7 @@ namespace jet {
 
 // Jet 4 text: UCS-2 little-endian, or the compressed form that starts with FF FE.
 std::u16string decodeJet4Text(Bytes bytes);
+void decodeJet4Text(Bytes bytes, std::u16string& text); // reuses text's buffer
 // Jet 3 text: single bytes in the database's code page.
 std::u16string decodeCodePageText(Bytes bytes, std::uint16_t codePage);
 

@@ -9,6 +9,8 @@ packages=(
     wine wine64 xvfb xauth x11-utils imagemagick
     googletest mdbtools
 )
+# The database cross-check runs the npm package mdb-reader; any Node.js with npm will do.
+command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -24,3 +24,8 @@ if diff <("$WINE_LOADER" "$build/bin/setuplog-dump.exe" "$work/Setup.log" | tail
 else
     echo "DIFFERENT" && exit 1
 fi
+
+echo
+echo "== The glossary's sample database, Dict.mdb, as our reader sees it (first terms)"
+"$WINE_LOADER" "$build/bin/mdbinspect.exe" tables "$build/bin/Dict.mdb" | tr -d '\r'
+"$WINE_LOADER" "$build/bin/mdbinspect.exe" export "$build/bin/Dict.mdb" Dict | tr -d '\r' | head -n 6

@@ -51,5 +51,13 @@ for file in "$work"/files/shape*.mdb; do
     [ "$("$bin/mdbinspect" tables "$file")" = "$(mdb-tables -1 "$file")" ] || { echo "table lists differ: $file"; failures=$((failures + 1)); }
 done
 
+# A bad source is refused with its line named, and no database is left behind.
+printf 'good\tdefinition\nno tab on this line\n' >"$work/files/bad.tsv"
+checks=$((checks + 1))
+if "$bin/dictbuild" "$work/files/bad.tsv" "$work/files/bad.mdb" 2>"$work/files/bad.err" ||
+    [ -e "$work/files/bad.mdb" ] || ! grep -q "line 2" "$work/files/bad.err"; then
+    echo "dictbuild accepted a bad source or left a file behind"; failures=$((failures + 1))
+fi
+
 echo "cross-reader checks: $((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

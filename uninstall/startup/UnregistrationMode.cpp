@@ -1,6 +1,46 @@
 #include "UnregistrationMode.h"
 
-int runUnregistrationMode(char** /*arguments*/) {
-    // Unregistering the COM servers is not built yet; a non-zero code says nothing was done.
-    return 1;
+#include "AppException.h"
+#include "ProcessValues.h"
+#include "UnregisterServer.h"
+#include "setuplog/SetupLog.h"
+
+#include <objbase.h>
+#include <windows.h>
+
+namespace {
+
+// COM stays initialised for exactly as long as the servers are worked through.
+class ComSession {
+public:
+    ComSession() {
+        if (CoInitialize(nullptr) != S_OK)
+            throw WinException(GetLastError(), "Couldn't initialize COM");
+    }
+    ~ComSession() { CoUninitialize(); }
+    ComSession(const ComSession&) = delete;
+    ComSession& operator=(const ComSession&) = delete;
+};
+
+constexpr int kCannotStart = 1;
+
+} // namespace
+
+int runUnregistrationMode(char** arguments) {
+    // Nothing is shown in this mode; a start that fails ends with a non-zero code, which the
+    // uninstall sequence that waits for this process does not read.
+    try {
+        const ComSession com;
+        setApplicationDirectory(arguments[1]);
+        SetupLog log(arguments[1], "Setup.log");
+        std::string path;
+        for (int i = 0; i < log.entryCount("REGDLLS"); ++i) {
+            if (log.entry(path, "REGDLLS", i))
+                unregisterServer(path);
+        }
+        log.clear();
+    } catch (const AppException&) {
+        return kCannotStart;
+    }
+    return 0;
 }

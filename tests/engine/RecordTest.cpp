@@ -1,0 +1,94 @@
+#include "engine/CommaRecord.h"
+#include "engine/PreUninstallRecord.h"
+#include "engine/RegistryRecord.h"
+
+#include <gtest/gtest.h>
+
+using Root = RegistryRecord::Root;
+
+TEST(CommaRecord, FieldsAreExactlyTheTextBetweenCommas) {
+    CommaRecord record(" a ,,b");
+    std::string field;
+    ASSERT_TRUE(record.next(field));
+    EXPECT_EQ(field, " a ");
+    ASSERT_TRUE(record.next(field));
+    EXPECT_EQ(field, "");
+    ASSERT_TRUE(record.next(field));
+    EXPECT_EQ(field, "b");
+    EXPECT_FALSE(record.next(field));
+    EXPECT_EQ(field, "");
+}
+
+TEST(CommaRecord, AtoiReadsLikeTheRuntime) {
+    EXPECT_EQ(atoiField("12"), 12);
+    EXPECT_EQ(atoiField("  -7x"), -7);
+    EXPECT_EQ(atoiField("+3"), 3);
+    EXPECT_EQ(atoiField("max"), 0);
+    EXPECT_EQ(atoiField(""), 0);
+    EXPECT_EQ(atoiField("- 5"), 0);
+    EXPECT_EQ(atoiField("\t\n 42"), 42);
+    EXPECT_EQ(atoiField("99999999999999999999"), atoiField("99999999999999999999"))
+        << "no undefined overflow";
+}
+
+TEST(RegistryRecord, RootsAndPathsAreReadAsWritten) {
+    const RegistryRecord key = readRegistryRecord("HKLM,SOFTWARE\\Vendor\\Product,ignored", false);
+    EXPECT_EQ(key.root, Root::LocalMachine);
+    EXPECT_EQ(key.keyPath, "SOFTWARE\\Vendor\\Product");
+    EXPECT_TRUE(key.deletable());
+
+    const RegistryRecord value =
+        readRegistryRecord("HKCU,Software\\Vendor\\Settings,LastDir,more", true);
+    EXPECT_EQ(value.valueName, "LastDir");
+    EXPECT_TRUE(value.deletable());
+    EXPECT_EQ(readRegistryRecord("HKCU,Software\\Vendor\\Settings", true).valueName, "")
+        << "default value";
+
+    EXPECT_EQ(readRegistryRecord("hklm,SOFTWARE\\Vendor\\Product", false).root, Root::None);
+    EXPECT_EQ(readRegistryRecord(" HKLM,SOFTWARE\\V\\P", false).root, Root::None);
+    EXPECT_EQ(readRegistryRecord("HKU,.DEFAULT\\Vendor", false).root, Root::Users);
+    EXPECT_EQ(readRegistryRecord("HKCR,.ext", false).root, Root::ClassesRoot);
+}
+
+TEST(RegistryRecord, ProtectionRuleRefusesTopLevelAndSoftwareKeys) {
+    EXPECT_FALSE(readRegistryRecord("HKLM,Vendor", false).deletable());
+    EXPECT_FALSE(readRegistryRecord("HKCU,Software", false).deletable());
+    EXPECT_FALSE(readRegistryRecord("HKCU,Environment,Path", true).deletable());
+    EXPECT_FALSE(readRegistryRecord("HKCU", false).deletable()) << "a record with no comma";
+    EXPECT_TRUE(readRegistryRecord("HKCR,.ext", false).deletable()) << "HKCR top level is allowed";
+    EXPECT_FALSE(readRegistryRecord("HKCR,SOFTWARE", false).deletable());
+    EXPECT_FALSE(readRegistryRecord("HKU,.DEFAULT\\Software", false).deletable());
+    EXPECT_FALSE(readRegistryRecord("HKLM,A\\B\\sOfTwArE", false).deletable());
+    EXPECT_TRUE(readRegistryRecord("HKLM,SOFTWARE\\Software2", false).deletable());
+}
+
+TEST(RegistryRecord, PartsLongerThan259CharactersAreRefused) {
+    EXPECT_FALSE(readRegistryRecord("HKCU,Software\\" + std::string(260, 'k'), false).deletable());
+    EXPECT_TRUE(readRegistryRecord("HKCU,Software\\" + std::string(259, 'k'), false).deletable());
+    EXPECT_FALSE(readRegistryRecord("HKCU," + std::string(260, 'p') + "\\Key", false).deletable());
+}
+
+TEST(PreUninstallRecord, SevenFieldsAreReadInOrder) {
+    const PreUninstallRecord record("C:\\Tools\\Pre.exe,/quiet,C:\\Tools,1,0,0,");
+    EXPECT_EQ(record.program, "C:\\Tools\\Pre.exe");
+    EXPECT_EQ(record.arguments, "/quiet");
+    EXPECT_EQ(record.workingDirectory, "C:\\Tools");
+    EXPECT_EQ(record.showWindow, 1);
+    EXPECT_EQ(record.noWait, 0);
+    EXPECT_EQ(record.commandLine(), "\"C:\\Tools\\Pre.exe\" /quiet");
+}
+
+TEST(PreUninstallRecord, MissingFieldsKeepTheirInitialValues) {
+    const PreUninstallRecord alone("C:\\Tools\\Pre.exe");
+    EXPECT_EQ(alone.arguments, "");
+    EXPECT_EQ(alone.showWindow, 0);
+    EXPECT_EQ(alone.commandLine(), "\"C:\\Tools\\Pre.exe\"");
+
+    const PreUninstallRecord partial("p,,,max,,1,seventh,ignored");
+    EXPECT_EQ(partial.commandLine(), "\"p\"") << "an empty argument field adds no blank";
+    EXPECT_EQ(partial.showWindow, 0);
+    EXPECT_EQ(partial.noWait, 1);
+    EXPECT_EQ(partial.seventh, "seventh");
+
+    EXPECT_EQ(PreUninstallRecord("\"C:\\quoted.exe\"").commandLine(), "\"\"C:\\quoted.exe\"\"");
+}

@@ -1,0 +1,198 @@
+// Removal at restart on both Windows families: the NT family through the system's pending
+// file operations, the 95 family through WinInit.Ini, for which a helper program runs with
+// Wine told to report Windows 98 to it.
+#include "engine/RestartRemoval.h"
+#include "support/RegistryTestSupport.h"
+#include "support/WinTestSupport.h"
+#include "win32/ScopedHandle.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 30000;
+const std::string kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+const char kPending[] = "PendingFileRenameOperations";
+
+// The pending operations in order (source, target, source, target...); the A function gives
+// the multi-string in the ANSI code page.
+std::vector<std::string> pendingOperations() {
+    const std::vector<BYTE> data = readValue(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+    std::vector<std::string> entries;
+    std::string current;
+    for (BYTE c : data) {
+        if (c == 0) {
+            entries.push_back(current);
+            current.clear();
+        } else {
+            current += static_cast<char>(c);
+        }
+    }
+    return entries;
+}
+
+bool pendingDeleteOf(const std::string& path) {
+    const std::vector<std::string> entries = pendingOperations();
+    for (std::size_t i = 0; i + 1 < entries.size(); ++i) {
+        if (entries[i] == "\\??\\" + path && entries[i + 1].empty())
+            return true;
+    }
+    return false;
+}
+
+// Opened without delete sharing, so DeleteFileA fails while it is held.
+ScopedHandle lock(const std::string& path) {
+    return ScopedHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::string windowsDirectory() {
+    char directory[MAX_PATH] = {};
+    GetWindowsDirectoryA(directory, MAX_PATH);
+    return directory;
+}
+
+class NtFamily : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = readValue(HKEY_LOCAL_MACHINE, kSessionManager, kPending, &type_);
+    }
+    void TearDown() override {
+        if (type_ == REG_NONE)
+            deleteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+        else
+            setValue(HKEY_LOCAL_MACHINE, kSessionManager, kPending, type_, saved_.data(),
+                     static_cast<DWORD>(saved_.size()));
+    }
+    TempDirectory dir_{"restart"};
+    std::vector<BYTE> saved_;
+    DWORD type_ = REG_NONE;
+};
+
+// The 95 family: WinInit.Ini in the Windows directory, edited by the helper program.
+class NinetyFiveFamily : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        setString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\restart_win98.exe", "Version",
+                  "win98");
+    }
+    static void TearDownTestSuite() {
+        deleteTree(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\restart_win98.exe");
+    }
+    void SetUp() override { DeleteFileA(winInit_.c_str()); }
+    void TearDown() override { DeleteFileA(winInit_.c_str()); }
+
+    DWORD helper(const std::string& arguments) {
+        DWORD exitCode = 0;
+        EXPECT_TRUE(runAndWait("\"" + binaryDirectory() + "\\restart_win98.exe\" " + arguments,
+                               kTimeoutMs, exitCode));
+        return exitCode;
+    }
+    std::string winInit() {
+        return fileExists(winInit_) ? readFile(winInit_) : std::string("<missing>");
+    }
+
+    TempDirectory dir_{"restart95"};
+    std::string winInit_ = windowsDirectory() + "\\WinInit.Ini";
+};
+
+} // namespace
+
+TEST_F(NtFamily, UnlockedFileIsDeletedAtOnceAndNothingIsScheduled) {
+    const std::string path = dir_.file("free.dll");
+    writeFile(path, "x");
+    const auto before = pendingOperations();
+    deleteNowOrAtRestart(path);
+    EXPECT_FALSE(fileExists(path));
+    EXPECT_EQ(pendingOperations(), before);
+}
+
+TEST_F(NtFamily, LockedOrMissingFilesAreScheduledForDeletion) {
+    const std::string locked = dir_.file("locked.dll"), missing = dir_.file("missing.dll");
+    writeFile(locked, "x");
+    {
+        const ScopedHandle holder = lock(locked);
+        ASSERT_TRUE(holder.valid());
+        deleteNowOrAtRestart(locked);
+        EXPECT_TRUE(fileExists(locked));
+    }
+    deleteNowOrAtRestart(missing);
+    EXPECT_TRUE(pendingDeleteOf(locked)) << ::testing::PrintToString(pendingOperations());
+    EXPECT_TRUE(pendingDeleteOf(missing));
+    EXPECT_FALSE(fileExists(windowsDirectory() + "\\WinInit.Ini"))
+        << "WinInit.Ini is the 95 family's";
+}
+
+TEST_F(NtFamily, MoveAtRestartSchedulesTheOwnCopy) {
+    const std::string copy = dir_.file("Del1234.tmp");
+    writeFile(copy, "x");
+    EXPECT_TRUE(moveAtRestart(copy));
+    EXPECT_TRUE(pendingDeleteOf(copy));
+}
+
+TEST_F(NinetyFiveFamily, HelperSeesWindows98) {
+    EXPECT_EQ(helper("platform"), static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS));
+}
+
+TEST_F(NinetyFiveFamily, MissingFileGetsHeaderAndRecordOnly) {
+    EXPECT_EQ(helper("wininit C:\\App\\a.dll"), 1u);
+    EXPECT_EQ(winInit(), "[Rename]\r\nNUL=C:\\App\\a.dll\r\n");
+    EXPECT_EQ(winInit().size(), 28u);
+}
+
+TEST_F(NinetyFiveFamily, NewRecordsGoFirstUnderTheHeader) {
+    const std::string before =
+        "[boot]\r\nshell=x\r\n[Rename]\r\nNUL=C:\\old.dll\r\n[other]\r\na=b\r\n";
+    writeFile(winInit_, before);
+    EXPECT_EQ(helper("wininit C:\\App\\one.dll"), 1u);
+    EXPECT_EQ(helper("wininit C:\\App\\two.dll C:\\App\\new.dll"), 1u);
+    EXPECT_EQ(winInit(), "[boot]\r\nshell=x\r\n[Rename]\r\nC:\\App\\new.dll=C:\\App\\two.dll\r\n"
+                         "NUL=C:\\App\\one.dll\r\nNUL=C:\\old.dll\r\n[other]\r\na=b\r\n");
+}
+
+TEST_F(NinetyFiveFamily, HeaderInOtherCaseIsNotRecognised) {
+    writeFile(winInit_, "[rename]\r\nNUL=C:\\old.dll\r\n");
+    EXPECT_EQ(helper("wininit C:\\a.dll"), 1u);
+    EXPECT_EQ(winInit(), "[rename]\r\nNUL=C:\\old.dll\r\n[Rename]\r\nNUL=C:\\a.dll\r\n");
+}
+
+TEST_F(NinetyFiveFamily, HeaderAfterALastLineWithoutLineBreakStartsALineOfItsOwn) {
+    writeFile(winInit_, "[boot]\r\nshell=x");
+    EXPECT_EQ(helper("wininit C:\\a.dll"), 1u);
+    EXPECT_EQ(winInit(), "[boot]\r\nshell=x\r\n[Rename]\r\nNUL=C:\\a.dll\r\n");
+}
+
+TEST_F(NinetyFiveFamily, FileHeldByAnotherProgramIsLeftUnchanged) {
+    writeFile(winInit_, "[Rename]\r\n");
+    const ScopedHandle holder(CreateFileA(winInit_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder.valid());
+    EXPECT_EQ(helper("wininit C:\\a.dll"), 0u);
+    EXPECT_EQ(winInit(), "[Rename]\r\n");
+}
+
+TEST_F(NinetyFiveFamily, RecordTooLongForItsBufferIsRefusedWhole) {
+    writeFile(winInit_, "[Rename]\r\n");
+    EXPECT_EQ(helper("wininit C:\\" + std::string(1020, 'x')), 0u);
+    EXPECT_EQ(winInit(), "[Rename]\r\n");
+    EXPECT_EQ(helper("wininit C:\\" + std::string(1000, 'x')), 1u)
+        << "a record that fits is written";
+}
+
+TEST_F(NinetyFiveFamily, LockedFileIsRecordedAndFreeFileDeletedAtOnce) {
+    const std::string locked = dir_.file("locked.dll"), free = dir_.file("free.dll");
+    writeFile(locked, "x");
+    writeFile(free, "x");
+    {
+        const ScopedHandle holder = lock(locked);
+        ASSERT_TRUE(holder.valid());
+        EXPECT_EQ(helper("delete \"" + locked + "\""), 0u);
+    }
+    EXPECT_EQ(winInit(), "[Rename]\r\nNUL=" + locked + "\r\n");
+    EXPECT_EQ(helper("delete \"" + free + "\""), 0u);
+    EXPECT_FALSE(fileExists(free));
+    EXPECT_EQ(winInit(), "[Rename]\r\nNUL=" + locked + "\r\n")
+        << "WinInit.Ini untouched for a free file";
+}

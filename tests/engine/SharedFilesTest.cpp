@@ -1,0 +1,124 @@
+#include "engine/SharedFiles.h"
+#include "support/RegistryTestSupport.h"
+#include "support/WinTestSupport.h"
+#include "win32/ScopedHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using testsupport::copyTree;
+using testsupport::createKey;
+using testsupport::deleteTree;
+using testsupport::deleteValue;
+using testsupport::keyExists;
+using testsupport::readValue;
+using testsupport::setDword;
+using testsupport::setString;
+using testsupport::setValue;
+using testsupport::TempDirectory;
+using testsupport::valueExists;
+using testsupport::writeFile;
+
+namespace {
+
+const std::string kKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+// Value names are paths of a test directory of ours, so no real count is ever touched.
+class SharedFiles : public ::testing::Test {
+protected:
+    void SetUp() override { createKey(HKEY_LOCAL_MACHINE, kKey); }
+    void TearDown() override {
+        for (const std::string& name : names_)
+            deleteValue(HKEY_LOCAL_MACHINE, kKey, name);
+    }
+    std::string file(const std::string& name) {
+        names_.push_back(dir_.file(name));
+        return names_.back();
+    }
+    DWORD count(const std::string& name) {
+        const std::vector<BYTE> data = readValue(HKEY_LOCAL_MACHINE, kKey, name);
+        DWORD value = 0xFFFFFFFF;
+        if (data.size() == 4)
+            std::memcpy(&value, data.data(), 4);
+        return value;
+    }
+
+    TempDirectory dir_{"shared"};
+    std::vector<std::string> names_;
+};
+
+} // namespace
+
+TEST_F(SharedFiles, CountsAreReleasedOneAtATime) {
+    const std::string three = file("three.dll"), one = file("one.dll"), zero = file("zero.dll");
+    setDword(HKEY_LOCAL_MACHINE, kKey, three, 3);
+    setDword(HKEY_LOCAL_MACHINE, kKey, one, 1);
+    setDword(HKEY_LOCAL_MACHINE, kKey, zero, 0);
+    EXPECT_EQ(releaseSharedFile(three), 2);
+    EXPECT_EQ(count(three), 2u);
+    EXPECT_EQ(releaseSharedFile(one), 0);
+    EXPECT_EQ(count(one), 0u) << "the value stays, holding 0";
+    EXPECT_EQ(releaseSharedFile(zero), 0);
+    EXPECT_EQ(count(zero), 0u);
+}
+
+TEST_F(SharedFiles, MissingOrUnreadableCountsGiveMinusOneAndWriteNothing) {
+    const std::string missing = file("missing.dll");
+    EXPECT_EQ(releaseSharedFile(missing), -1);
+    EXPECT_FALSE(valueExists(HKEY_LOCAL_MACHINE, kKey, missing));
+
+    const std::string text = file("text.dll");
+    setString(HKEY_LOCAL_MACHINE, kKey, text, "more than four bytes");
+    EXPECT_EQ(releaseSharedFile(text), -1);
+
+    const std::string shortBinary = file("short.dll");
+    const BYTE two[] = {2, 0};
+    setValue(HKEY_LOCAL_MACHINE, kKey, shortBinary, REG_BINARY, two, sizeof two);
+    EXPECT_EQ(releaseSharedFile(shortBinary), 1)
+        << "read as a little-endian number in the low bytes";
+    DWORD type = 0;
+    const std::vector<BYTE> written = readValue(HKEY_LOCAL_MACHINE, kKey, shortBinary, &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(written, (std::vector<BYTE>{1, 0})) << "written back with the length that was read";
+}
+
+TEST_F(SharedFiles, HugeCountsComeBackNegative) {
+    const std::string huge = file("huge.dll");
+    setDword(HKEY_LOCAL_MACHINE, kKey, huge, 0x80000001);
+    EXPECT_LT(releaseSharedFile(huge), 0);
+    EXPECT_EQ(count(huge), 0x80000000u);
+}
+
+TEST_F(SharedFiles, ForgetDeletesTheCount) {
+    const std::string name = file("forget.dll");
+    setDword(HKEY_LOCAL_MACHINE, kKey, name, 1);
+    forgetSharedFile(name);
+    EXPECT_FALSE(valueExists(HKEY_LOCAL_MACHINE, kKey, name));
+    forgetSharedFile(name); // a second time: nothing to do, nothing reported
+}
+
+TEST_F(SharedFiles, WithoutTheKeyEveryFileHasNoCount) {
+    // The key of this test prefix is put back as it was.
+    const std::string backup = "SOFTWARE\\SetupTests\\SharedDLLsBackup";
+    copyTree(HKEY_LOCAL_MACHINE, kKey, backup);
+    deleteTree(HKEY_LOCAL_MACHINE, kKey);
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kKey));
+    const std::string name = file("nokey.dll");
+    EXPECT_EQ(releaseSharedFile(name), -1);
+    forgetSharedFile(name);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kKey)) << "the key is never created";
+    copyTree(HKEY_LOCAL_MACHINE, backup, kKey);
+    deleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests");
+}
+
+TEST_F(SharedFiles, FileExistsOnlyWhenItOpensWithReadSharing) {
+    writeFile(dir_.file("here.dll"), "x");
+    EXPECT_TRUE(::fileExists(dir_.file("here.dll")));
+    EXPECT_FALSE(::fileExists(dir_.file("absent.dll")));
+    EXPECT_TRUE(::fileExists(dir_.path())) << "a directory opens with backup semantics";
+    const ScopedHandle holder(CreateFileA(dir_.file("here.dll").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder.valid());
+    EXPECT_FALSE(::fileExists(dir_.file("here.dll")));
+}

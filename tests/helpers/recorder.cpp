@@ -1,0 +1,30 @@
+// Test helper started as a pre-uninstall program: records how it was started (command line,
+// current directory, show-window value) in the file that RECORDER_OUT names; with
+// RECORDER_SLEEP_MS it then sleeps and writes RECORDER_OUT.done.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main() {
+    const char* out = std::getenv("RECORDER_OUT");
+    if (out == nullptr)
+        return 2;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    char directory[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, directory);
+    if (std::FILE* file = std::fopen(out, "wb")) {
+        std::fprintf(file, "%s\n%s\n%d\n", GetCommandLineA(), directory,
+                     (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1);
+        std::fclose(file);
+    }
+    if (const char* sleep = std::getenv("RECORDER_SLEEP_MS")) {
+        Sleep(static_cast<DWORD>(std::atoi(sleep)));
+        if (std::FILE* done = std::fopen((std::string(out) + ".done").c_str(), "wb"))
+            std::fclose(done);
+    }
+    return 0;
+}

@@ -1,0 +1,103 @@
+#include "RegistryTestSupport.h"
+
+#include "win32/ScopedHandle.h"
+#include "win32/ScopedKey.h"
+
+#include <stdexcept>
+
+namespace testsupport {
+
+bool keyExists(HKEY root, const std::string& path) {
+    ScopedKey key;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS;
+}
+
+void createKey(HKEY root, const std::string& path) {
+    ScopedKey key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.receive(),
+                        nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create key " + path);
+}
+
+void deleteTree(HKEY root, const std::string& path) {
+    RegDeleteTreeA(root, path.c_str());
+    RegDeleteKeyA(root, path.c_str());
+}
+
+void copyTree(HKEY root, const std::string& from, const std::string& to) {
+    createKey(root, to);
+    ScopedKey source, target;
+    if (RegOpenKeyExA(root, from.c_str(), 0, KEY_READ, source.receive()) != ERROR_SUCCESS ||
+        RegOpenKeyExA(root, to.c_str(), 0, KEY_ALL_ACCESS, target.receive()) != ERROR_SUCCESS ||
+        RegCopyTreeA(source.get(), nullptr, target.get()) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot copy key " + from);
+}
+
+void setValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+              const void* data, DWORD size) {
+    ScopedKey key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.receive(),
+                        nullptr) != ERROR_SUCCESS ||
+        RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size) !=
+            ERROR_SUCCESS)
+        throw std::runtime_error("cannot set value " + path + "\\" + name);
+}
+
+void setDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
+    setValue(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
+void setString(HKEY root, const std::string& path, const std::string& name,
+               const std::string& value) {
+    setValue(root, path, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+bool valueExists(HKEY root, const std::string& path, const std::string& name) {
+    ScopedKey key;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS &&
+           RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+               ERROR_SUCCESS;
+}
+
+std::vector<BYTE> readValue(HKEY root, const std::string& path, const std::string& name,
+                            DWORD* type) {
+    if (type != nullptr)
+        *type = REG_NONE;
+    ScopedKey key;
+    DWORD size = 0;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS ||
+        RegQueryValueExA(key.get(), name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS)
+        return {};
+    std::vector<BYTE> data(size);
+    RegQueryValueExA(key.get(), name.c_str(), nullptr, type, data.data(), &size);
+    data.resize(size);
+    return data;
+}
+
+void deleteValue(HKEY root, const std::string& path, const std::string& name) {
+    ScopedKey key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, key.receive()) == ERROR_SUCCESS)
+        RegDeleteValueA(key.get(), name.c_str());
+}
+
+bool runAndWait(const std::string& commandLine, DWORD timeoutMs, DWORD& exitCode,
+                const char* directory) {
+    std::string line = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    exitCode = STILL_ACTIVE;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory,
+                        &startup, &started))
+        return false;
+    const ScopedHandle process(started.hProcess);
+    const ScopedHandle thread(started.hThread);
+    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 1);
+        return false;
+    }
+    GetExitCodeProcess(process.get(), &exitCode);
+    return true;
+}
+
+} // namespace testsupport

@@ -1,0 +1,45 @@
+#include "RegistryEntry.h"
+
+#include "RegistryRecord.h"
+#include "win32/ScopedKey.h"
+
+#include <windows.h>
+
+namespace {
+
+HKEY rootKey(RegistryRecord::Root root) {
+    switch (root) {
+    case RegistryRecord::Root::ClassesRoot:
+        return HKEY_CLASSES_ROOT;
+    case RegistryRecord::Root::CurrentUser:
+        return HKEY_CURRENT_USER;
+    case RegistryRecord::Root::LocalMachine:
+        return HKEY_LOCAL_MACHINE;
+    case RegistryRecord::Root::Users:
+        return HKEY_USERS;
+    case RegistryRecord::Root::None:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void RegistryEntry::deleteKey(const std::string& text) {
+    const RegistryRecord record = readRegistryRecord(text, false);
+    if (!record.deletable())
+        return;
+    // One call: a key that still has subkeys stays where the system keeps it.
+    RegDeleteKeyA(rootKey(record.root), record.keyPath.c_str());
+}
+
+void RegistryEntry::deleteValue(const std::string& text) {
+    const RegistryRecord record = readRegistryRecord(text, true);
+    if (!record.deletable())
+        return;
+    ScopedKey key;
+    if (RegOpenKeyExA(rootKey(record.root), record.keyPath.c_str(), 0, KEY_WRITE, key.receive()) !=
+        ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key.get(), record.valueName.c_str());
+}

@@ -1,0 +1,116 @@
+#include "RestartRemoval.h"
+
+#include "startup/AppException.h"
+#include "win32/ScopedHandle.h"
+#include "win32/ScopedView.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr char kRenameHeader[] = "[Rename]\r\n";
+constexpr DWORD kHeaderLength = sizeof kRenameHeader - 1;
+constexpr std::size_t kRecordBuffer = 1024;
+constexpr DWORD kExtendedVersionSize = sizeof(OSVERSIONINFOEXA); // 156
+constexpr DWORD kPlainVersionSize = sizeof(OSVERSIONINFOA);      // 148
+
+DWORD windowsPlatform() {
+    OSVERSIONINFOEXA version;
+    std::memset(&version, 0, sizeof version);
+    version.dwOSVersionInfoSize = kExtendedVersionSize;
+    if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version))) {
+        version.dwOSVersionInfoSize = kPlainVersionSize;
+        if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version)))
+            throw WinException(GetLastError(), "Couldn't check Windows version");
+    }
+    return version.dwPlatformId;
+}
+
+std::string winInitPath() {
+    char directory[MAX_PATH] = {};
+    GetWindowsDirectoryA(directory, MAX_PATH);
+    return std::string(directory) + "\\WinInit.Ini";
+}
+
+// Where the new record goes, and how long the file becomes; writes a header when needed.
+// The contents are searched as text, so a zero byte ends the search.
+DWORD placeRecord(char* contents, DWORD size, DWORD recordLength, DWORD& insertAt) {
+    const char* header = std::strstr(contents, kRenameHeader);
+    if (header != nullptr) {
+        insertAt = static_cast<DWORD>(std::strchr(header, '\n') - contents) + 1;
+        std::memmove(contents + insertAt + recordLength, contents + insertAt, size - insertAt);
+        return size + recordLength;
+    }
+    // A header appended to a last line without a line break would join that line.
+    DWORD at = size;
+    if (size > 0 && contents[size - 1] != '\n') {
+        std::memcpy(contents + at, "\r\n", 2);
+        at += 2;
+    }
+    std::memcpy(contents + at, kRenameHeader, kHeaderLength);
+    insertAt = at + kHeaderLength;
+    return insertAt + recordLength;
+}
+
+} // namespace
+
+bool addWinInitRename(const std::string& existing, const std::string* newPath) {
+    const std::string record =
+        (newPath != nullptr ? *newPath : std::string("NUL")) + "=" + existing + "\r\n";
+    // A record that does not fit its buffer is refused whole: a cut one would corrupt the file.
+    if (record.size() >= kRecordBuffer)
+        return false;
+    const auto recordLength = static_cast<DWORD>(record.size());
+
+    const ScopedHandle file(
+        CreateFileA(winInitPath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        return false;
+    const DWORD size = GetFileSize(file.get(), nullptr);
+    DWORD length = size;
+    bool written = false;
+    {
+        // Room for the record, a header and a line break; the zeros past the old end also
+        // terminate the text for the search.
+        const DWORD mappedSize = size + recordLength + kHeaderLength + 2;
+        const ScopedHandle mapping(
+            CreateFileMappingA(file.get(), nullptr, PAGE_READWRITE, 0, mappedSize, nullptr));
+        const ScopedView view(mapping ? MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0)
+                                      : nullptr);
+        if (view) {
+            DWORD insertAt = 0;
+            length = placeRecord(view.bytes(), size, recordLength, insertAt);
+            std::memcpy(view.bytes() + insertAt, record.data(), recordLength);
+            written = true;
+        }
+    }
+    // Cut the file back to what it holds: all of the lengthening when nothing was written.
+    SetFilePointer(file.get(), static_cast<LONG>(length), nullptr, FILE_BEGIN);
+    SetEndOfFile(file.get());
+    return written;
+}
+
+bool moveAtRestart(const std::string& existing, const std::string* newPath) {
+    if (MoveFileExA(existing.c_str(), newPath != nullptr ? newPath->c_str() : nullptr,
+                    MOVEFILE_DELAY_UNTIL_REBOOT))
+        return true;
+    return addWinInitRename(existing, newPath);
+}
+
+void deleteNowOrAtRestart(const std::string& path) {
+    if (DeleteFileA(path.c_str()))
+        return;
+    switch (windowsPlatform()) {
+    case VER_PLATFORM_WIN32_NT:
+        MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        break;
+    case VER_PLATFORM_WIN32_WINDOWS:
+        addWinInitRename(path);
+        break;
+    default:
+        break;
+    }
+}

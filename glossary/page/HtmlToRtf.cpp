@@ -1,0 +1,540 @@
+#include "HtmlToRtf.h"
+
+#include "HtmlEntities.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using Text = std::u16string_view;
+
+// Text style of a run; every run is written as a group with its whole style.
+struct Style {
+    bool bold = false, italic = false, underline = false, monospace = false;
+    int vertical = 0;   // -1 subscript, 1 superscript
+    int halfPoints = 20; // 10 pt, the view's default
+    int color = 0;       // index into the colour table, 0 = automatic
+    int font = 0;        // index into the font table
+};
+
+struct Element {
+    std::string name;
+    Style before; // the style to return to when the element closes
+    char alignmentBefore;
+};
+
+struct List {
+    bool ordered;
+    int counter;
+};
+
+constexpr int kSizes[] = {16, 20, 24, 28, 36, 48, 72}; // HTML font sizes 1-7 in half-points
+constexpr int kHeadingSizes[] = {48, 36, 28, 24, 20, 16};
+constexpr std::uint32_t kLinkColor = 0x0000FF;
+
+bool isSpace(char16_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+bool isLetter(char16_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isNameChar(char16_t c) { return isLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':'; }
+
+std::string lower(Text text) {
+    std::string out;
+    for (char16_t c : text)
+        out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : (c < 128 ? c : '?'));
+    return out;
+}
+
+std::string trimQuotesAndSpaces(std::string text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\'' || text.front() == '"'))
+        text.erase(text.begin());
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\'' || text.back() == '"'))
+        text.pop_back();
+    return text;
+}
+
+bool parseColor(std::string text, std::uint32_t& rgb) {
+    text = trimQuotesAndSpaces(text);
+    static const struct {
+        const char* name;
+        std::uint32_t rgb;
+    } kNamed[] = {{"black", 0x000000},  {"white", 0xFFFFFF}, {"red", 0xFF0000},    {"green", 0x008000},
+                  {"blue", 0x0000FF},   {"navy", 0x000080},  {"gray", 0x808080},   {"grey", 0x808080},
+                  {"silver", 0xC0C0C0}, {"maroon", 0x800000}, {"purple", 0x800080}, {"fuchsia", 0xFF00FF},
+                  {"lime", 0x00FF00},   {"olive", 0x808000}, {"yellow", 0xFFFF00}, {"teal", 0x008080},
+                  {"aqua", 0x00FFFF},   {"orange", 0xFFA500}};
+    for (const auto& named : kNamed) {
+        if (text == named.name) {
+            rgb = named.rgb;
+            return true;
+        }
+    }
+    if (!text.empty() && text[0] == '#')
+        text.erase(0, 1);
+    if (text.size() != 6 && text.size() != 3)
+        return false;
+    std::uint32_t value = 0;
+    for (char c : text) {
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0)
+            return false;
+        value = value << 4 | static_cast<std::uint32_t>(digit);
+        if (text.size() == 3)
+            value = value << 4 | static_cast<std::uint32_t>(digit);
+    }
+    rgb = value;
+    return true;
+}
+
+class Converter {
+public:
+    explicit Converter(Text html) : html_(html) {}
+
+    std::string run() {
+        while (at_ < html_.size()) {
+            const char16_t c = html_[at_];
+            if (c == '<' && tag())
+                continue;
+            if (c == '&') {
+                character(entity());
+                continue;
+            }
+            character(c);
+            ++at_;
+        }
+        flush();
+        return header() + body_ + "}";
+    }
+
+private:
+    // Text ---------------------------------------------------------------------------------
+
+    void character(char32_t c) {
+        if (hidden_ > 0)
+            return;
+        if (pre_ == 0 && c < 0x80 && isSpace(static_cast<char16_t>(c))) {
+            pendingSpace_ = true;
+            return;
+        }
+        if (pre_ > 0 && c == '\r')
+            return;
+        if (pre_ > 0 && c == '\n') {
+            lineBreak();
+            return;
+        }
+        if (pendingSpace_ && !lineStart_)
+            run_ += ' ';
+        pendingSpace_ = false;
+        lineStart_ = false;
+        paragraphEmpty_ = false;
+        append(c);
+    }
+
+    void append(char32_t c) {
+        if (c == '\\' || c == '{' || c == '}') {
+            run_ += '\\';
+            run_ += static_cast<char>(c);
+        } else if (c == '\t') {
+            run_ += "\\tab ";
+        } else if (c >= 0x20 && c < 0x80) {
+            run_ += static_cast<char>(c);
+        } else if (c < 0x20) {
+            run_ += ' ';
+        } else if (c >= 0x10000) {
+            unicode(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            unicode(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            unicode(static_cast<char16_t>(c));
+        }
+    }
+
+    void unicode(char16_t c) {
+        char code[16];
+        std::snprintf(code, sizeof code, "\\u%d?", static_cast<int>(static_cast<std::int16_t>(c)));
+        run_ += code;
+    }
+
+    // Ends the current run as a group carrying its style.
+    void flush() {
+        if (run_.empty())
+            return;
+        body_ += "{";
+        if (style_.bold)
+            body_ += "\\b";
+        if (style_.italic)
+            body_ += "\\i";
+        if (style_.underline)
+            body_ += "\\ul";
+        if (style_.vertical < 0)
+            body_ += "\\sub";
+        if (style_.vertical > 0)
+            body_ += "\\super";
+        body_ += "\\f" + std::to_string(style_.monospace ? 1 : style_.font) + "\\fs" +
+                 std::to_string(style_.halfPoints) + "\\cf" + std::to_string(style_.color) + " " + run_ + "}";
+        run_.clear();
+    }
+
+    void setStyle(const Style& style) {
+        flush();
+        style_ = style;
+    }
+
+    void lineBreak() {
+        flush();
+        body_ += "\\line ";
+        lineStart_ = true;
+        paragraphEmpty_ = false;
+        pendingSpace_ = false;
+    }
+
+    // Starts a new paragraph unless the current one is still empty.
+    void paragraph() {
+        flush();
+        if (!paragraphEmpty_)
+            body_ += "\\par";
+        body_ += "\\pard";
+        switch (alignment_) {
+        case 'c': body_ += "\\qc"; break;
+        case 'r': body_ += "\\qr"; break;
+        case 'j': body_ += "\\qj"; break;
+        default: body_ += "\\ql"; break;
+        }
+        if (!lists_.empty())
+            body_ += "\\li" + std::to_string(360 * lists_.size());
+        body_ += " ";
+        lineStart_ = true;
+        paragraphEmpty_ = true;
+        pendingSpace_ = false;
+    }
+
+    // Mark-up ------------------------------------------------------------------------------
+
+    // Handles the tag at at_; false when '<' starts no tag and is plain text.
+    bool tag() {
+        const std::size_t start = at_;
+        if (html_.substr(start, 4) == u"<!--") {
+            const std::size_t end = html_.find(u"-->", start + 4);
+            if (end == Text::npos)
+                return false;
+            at_ = end + 3;
+            return true;
+        }
+        const bool closing = start + 1 < html_.size() && html_[start + 1] == '/';
+        const std::size_t nameStart = start + (closing ? 2 : 1);
+        const bool declaration = nameStart < html_.size() && html_[nameStart] == '!';
+        if (nameStart >= html_.size() || (!isLetter(html_[nameStart]) && !declaration))
+            return false;
+        std::size_t nameEnd = nameStart + (declaration ? 1 : 0);
+        while (nameEnd < html_.size() && isNameChar(html_[nameEnd]))
+            ++nameEnd;
+        // The tag ends at the first '>' outside quotes; without one, '<' was just text.
+        char16_t quote = 0;
+        std::size_t end = nameEnd;
+        for (; end < html_.size(); ++end) {
+            const char16_t c = html_[end];
+            if (quote != 0) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                if (end > 0 && (html_[end - 1] == '=' || isSpace(html_[end - 1])))
+                    quote = c;
+            } else if (c == '>') {
+                break;
+            }
+        }
+        if (end >= html_.size())
+            return false;
+        at_ = end + 1;
+        if (declaration)
+            return true;
+        const std::string name = lower(html_.substr(nameStart, nameEnd - nameStart));
+        if (closing)
+            close(name);
+        else
+            open(name, html_.substr(nameEnd, end - nameEnd));
+        return true;
+    }
+
+    static std::string attribute(Text attributes, const char* wanted) {
+        std::size_t at = 0;
+        while (at < attributes.size()) {
+            while (at < attributes.size() && !isNameChar(attributes[at]))
+                ++at;
+            const std::size_t nameStart = at;
+            while (at < attributes.size() && isNameChar(attributes[at]))
+                ++at;
+            const std::string name = lower(attributes.substr(nameStart, at - nameStart));
+            while (at < attributes.size() && isSpace(attributes[at]))
+                ++at;
+            std::u16string value;
+            if (at < attributes.size() && attributes[at] == '=') {
+                ++at;
+                while (at < attributes.size() && isSpace(attributes[at]))
+                    ++at;
+                if (at < attributes.size() && (attributes[at] == '"' || attributes[at] == '\'')) {
+                    const char16_t quote = attributes[at++];
+                    const std::size_t close = attributes.find(quote, at);
+                    const std::size_t end = close == Text::npos ? attributes.size() : close;
+                    value = attributes.substr(at, end - at);
+                    at = close == Text::npos ? end : close + 1;
+                } else {
+                    const std::size_t valueStart = at;
+                    while (at < attributes.size() && !isSpace(attributes[at]))
+                        ++at;
+                    value = attributes.substr(valueStart, at - valueStart);
+                }
+            }
+            if (name == wanted) {
+                std::string narrow;
+                for (char16_t c : value)
+                    narrow += static_cast<char>(c < 128 ? c : '?');
+                return narrow;
+            }
+        }
+        return std::string();
+    }
+
+    char alignmentOf(Text attributes) const {
+        std::string align = trimQuotesAndSpaces(attribute(attributes, "align"));
+        const std::string style = attribute(attributes, "style");
+        const std::size_t property = style.find("text-align");
+        if (property != std::string::npos) {
+            const std::size_t colon = style.find(':', property);
+            align = colon == std::string::npos ? "" : trimQuotesAndSpaces(style.substr(colon + 1, style.find(';', colon) - colon - 1));
+        }
+        for (char& c : align)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        if (align == "center")
+            return 'c';
+        if (align == "right")
+            return 'r';
+        if (align == "justify")
+            return 'j';
+        if (align == "left")
+            return 'l';
+        return alignment_;
+    }
+
+    int colorIndex(std::uint32_t rgb) {
+        for (std::size_t i = 0; i < colors_.size(); ++i) {
+            if (colors_[i] == rgb)
+                return static_cast<int>(i + 1);
+        }
+        colors_.push_back(rgb);
+        return static_cast<int>(colors_.size());
+    }
+
+    int fontIndex(std::string face) {
+        face = trimQuotesAndSpaces(face.substr(0, face.find(',')));
+        if (face.empty())
+            return style_.font;
+        for (std::size_t i = 0; i < fonts_.size(); ++i) {
+            if (fonts_[i] == face)
+                return static_cast<int>(i);
+        }
+        fonts_.push_back(face);
+        return static_cast<int>(fonts_.size() - 1);
+    }
+
+    static bool isBlock(const std::string& name) {
+        static const char* const kBlocks[] = {"p", "div", "ul", "ol", "li", "pre", "table", "tr", "blockquote",
+                                              "h1", "h2", "h3", "h4", "h5", "h6", "dl", "dt", "dd", "hr"};
+        for (const char* block : kBlocks) {
+            if (name == block)
+                return true;
+        }
+        return false;
+    }
+
+    static bool isVoid(const std::string& name) {
+        return name == "br" || name == "hr" || name == "img" || name == "meta" || name == "link" ||
+               name == "input" || name == "col" || name == "area" || name == "base" || name == "wbr";
+    }
+
+    void open(const std::string& name, Text attributes) {
+        if (name == "br") {
+            lineBreak();
+            return;
+        }
+        if (isVoid(name)) {
+            if (name == "hr")
+                paragraph();
+            return;
+        }
+        Element element{name, style_, alignment_};
+        Style style = style_;
+        if (name == "b" || name == "strong" || name == "th")
+            style.bold = true;
+        else if (name == "i" || name == "em" || name == "cite" || name == "var")
+            style.italic = true;
+        else if (name == "u" || name == "ins")
+            style.underline = true;
+        else if (name == "sub")
+            style.vertical = -1;
+        else if (name == "sup")
+            style.vertical = 1;
+        else if (name == "code" || name == "tt" || name == "kbd" || name == "samp")
+            style.monospace = true;
+        else if (name == "a") {
+            style.underline = true;
+            style.color = colorIndex(kLinkColor);
+        } else if (name == "font") {
+            std::uint32_t rgb = 0;
+            if (parseColor(attribute(attributes, "color"), rgb))
+                style.color = colorIndex(rgb);
+            style.font = fontIndex(attribute(attributes, "face"));
+            const std::string size = trimQuotesAndSpaces(attribute(attributes, "size"));
+            if (!size.empty()) {
+                int value = std::atoi(size.c_str());
+                if (size[0] == '+' || size[0] == '-')
+                    value += 3;
+                value = value < 1 ? 1 : value > 7 ? 7 : value;
+                style.halfPoints = kSizes[value - 1];
+            }
+        } else if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
+            style.bold = true;
+            style.halfPoints = kHeadingSizes[name[1] - '1'];
+        } else if (name == "pre") {
+            style.monospace = true;
+            ++pre_;
+        } else if (name == "script" || name == "style" || name == "title") {
+            ++hidden_; // their contents are not page text
+        }
+        if (name == "ul" || name == "ol")
+            lists_.push_back(List{name == "ol", 0});
+        if (isBlock(name)) {
+            alignment_ = alignmentOf(attributes);
+            paragraph();
+        }
+        if (name == "li")
+            bullet();
+        if ((name == "td" || name == "th") && cellsInRow_++ > 0)
+            run_ += "\\tab ";
+        if (name == "tr")
+            cellsInRow_ = 0;
+        stack_.push_back(element);
+        setStyle(style);
+    }
+
+    void bullet() {
+        if (lists_.empty())
+            return;
+        List& list = lists_.back();
+        if (list.ordered) {
+            run_ += std::to_string(++list.counter) + ". ";
+        } else {
+            unicode(0x2022);
+            run_ += " ";
+        }
+        lineStart_ = false;
+        paragraphEmpty_ = false;
+        pendingSpace_ = false;
+    }
+
+    // Closes the named element and everything opened inside it; a closing tag with no open
+    // element of its name is ignored.
+    void close(const std::string& name) {
+        std::size_t index = stack_.size();
+        while (index > 0 && stack_[index - 1].name != name)
+            --index;
+        if (index == 0)
+            return;
+        while (stack_.size() >= index) {
+            const Element element = stack_.back();
+            stack_.pop_back();
+            if (element.name == "pre" && pre_ > 0)
+                --pre_;
+            if ((element.name == "script" || element.name == "style" || element.name == "title") && hidden_ > 0)
+                --hidden_;
+            if ((element.name == "ul" || element.name == "ol") && !lists_.empty())
+                lists_.pop_back();
+            setStyle(element.before);
+            if (isBlock(element.name)) {
+                alignment_ = element.alignmentBefore;
+                paragraph();
+            }
+        }
+    }
+
+    // The character of the entity at at_, which is moved past it; a lone '&' stays itself.
+    char32_t entity() {
+        const std::size_t start = at_ + 1;
+        const std::size_t semicolon = html_.find(';', start);
+        if (semicolon == Text::npos || semicolon - start > 32 || semicolon == start) {
+            ++at_;
+            return '&';
+        }
+        const Text name = html_.substr(start, semicolon - start);
+        char32_t code = 0;
+        if (name[0] == '#') {
+            const bool hex = name.size() > 1 && (name[1] == 'x' || name[1] == 'X');
+            std::uint32_t value = 0;
+            bool valid = name.size() > (hex ? 2u : 1u);
+            for (std::size_t i = hex ? 2 : 1; valid && i < name.size(); ++i) {
+                const char16_t c = name[i];
+                const int digit = c >= '0' && c <= '9' ? c - '0'
+                                  : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                : -1;
+                valid = digit >= 0;
+                value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
+            }
+            if (!valid) {
+                ++at_;
+                return '&';
+            }
+            code = value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF) ? 0xFFFD : value;
+        } else {
+            std::string narrow;
+            for (char16_t c : name) {
+                if (!isNameChar(c)) {
+                    ++at_;
+                    return '&';
+                }
+                narrow += static_cast<char>(c);
+            }
+            code = namedEntity(narrow);
+            if (code == 0) {
+                ++at_;
+                return '&';
+            }
+        }
+        at_ = semicolon + 1;
+        return code;
+    }
+
+    std::string header() const {
+        std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl";
+        for (std::size_t i = 0; i < fonts_.size(); ++i) {
+            rtf += "{\\f" + std::to_string(i) + (i == 1 ? "\\fmodern " : "\\fswiss ");
+            for (char c : fonts_[i])
+                rtf += c == '\\' || c == '{' || c == '}' || c == ';' ? '?' : c;
+            rtf += ";}";
+        }
+        rtf += "}{\\colortbl ;";
+        for (std::uint32_t rgb : colors_)
+            rtf += "\\red" + std::to_string(rgb >> 16 & 0xFF) + "\\green" + std::to_string(rgb >> 8 & 0xFF) +
+                   "\\blue" + std::to_string(rgb & 0xFF) + ";";
+        return rtf + "}\\pard\\ql\\fs20 ";
+    }
+
+    Text html_;
+    std::size_t at_ = 0;
+    std::string body_, run_;
+    Style style_;
+    char alignment_ = 'l';
+    std::vector<Element> stack_;
+    std::vector<List> lists_;
+    std::vector<std::string> fonts_{"MS Sans Serif", "Courier New"};
+    std::vector<std::uint32_t> colors_;
+    int pre_ = 0, hidden_ = 0, cellsInRow_ = 0;
+    bool pendingSpace_ = false, lineStart_ = true, paragraphEmpty_ = true;
+};
+
+} // namespace
+
+std::string htmlToRtf(const std::u16string& html) {
+    return Converter(html).run();
+}

@@ -1,0 +1,204 @@
+#include "GlossaryWindow.h"
+
+#include "Ids.h"
+#include "page/HtmlToRtf.h"
+
+#include <richedit.h>
+#include <shellapi.h>
+
+#include <memory>
+
+namespace {
+
+const wchar_t kClassName[] = L"TechnicalGlossary";
+const wchar_t kCaption[] = L"Technical Glossary";
+const wchar_t kVersion[] = L"V 1.3";
+const char kDatabase[] = "Dict.mdb";
+
+// The window's layout in twips, as it was designed: 15 twips are one pixel at 96 dpi.
+constexpr int kTwipsPerInch = 1440;
+constexpr int kClientWidth = 10365, kClientHeight = 5310;
+
+std::u16string upperCase(const std::u16string& text) {
+    std::u16string upper = text;
+    if (!upper.empty())
+        CharUpperBuffW(reinterpret_cast<wchar_t*>(&upper[0]), static_cast<DWORD>(upper.size()));
+    return upper;
+}
+
+std::u16string windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(window, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return std::u16string(text.begin(), text.end());
+}
+
+} // namespace
+
+HWND GlossaryWindow::create(HINSTANCE instance, int show) {
+    LoadLibraryW(L"riched20.dll"); // registers the page view's class; kept for the process
+
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExW(&windowClass);
+
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    RECT frame = {0, 0, MulDiv(kClientWidth, dpi, kTwipsPerInch), MulDiv(kClientHeight, dpi, kTwipsPerInch)};
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    AdjustWindowRect(&frame, style, FALSE);
+
+    // The object lives as long as its window; WM_NCDESTROY deletes it.
+    auto* self = new GlossaryWindow(instance);
+    self->dpi_ = dpi;
+    const HWND window = CreateWindowExW(0, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                        instance, self);
+    if (window == nullptr) {
+        delete self;
+        return nullptr;
+    }
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    return window;
+}
+
+LRESULT CALLBACK GlossaryWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<GlossaryWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (self == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        std::unique_ptr<GlossaryWindow> owned(self);
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        onCreate();
+        return 0;
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_DESTROY:
+        if (font_ != nullptr)
+            DeleteObject(font_);
+        if (labelFont_ != nullptr)
+            DeleteObject(labelFont_);
+        if (logo_ != nullptr)
+            DeleteObject(logo_);
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+int GlossaryWindow::scaled(int twips) const { return MulDiv(twips, dpi_, kTwipsPerInch); }
+
+HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left,
+                             int top, int width, int height) {
+    const HWND child = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, scaled(left), scaled(top),
+                                       scaled(width), scaled(height), window_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return child;
+}
+
+void GlossaryWindow::onCreate() {
+    font_ = CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                        CLEARTYPE_QUALITY, 0, L"MS Sans Serif");
+    labelFont_ = CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                             CLEARTYPE_QUALITY, 0, L"Arial");
+
+    search_ = control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, IDC_SEARCH, 240, 240, 2895, 375);
+    terms_ = control(L"LISTBOX", L"", WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                     IDC_TERMS, 240, 840, 2895, 3420);
+    page_ = control(L"RichEdit20W", L"",
+                    WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, IDC_PAGE,
+                    3480, 240, 6735, 4095);
+    control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT, 8880, 4560, 855, 375);
+    const HWND logo = control(L"STATIC", L"", SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO, 240, 4380, 2895, 780);
+    logo_ = static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0));
+    SendMessageW(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
+    SetClassLongPtrW(logo, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
+    const HWND version = control(L"STATIC", kVersion, SS_LEFT, IDC_VERSION, 9840, 5040, 500, 240);
+    SendMessageW(version, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_), FALSE);
+
+    glossary_ = Glossary::load(kDatabase, upperCase);
+    fillList();
+    showPage(u""); // about:blank
+    // Selecting the first entry shows the first term, as a click would.
+    if (SendMessageW(terms_, LB_SETCURSEL, 0, 0) != LB_ERR)
+        showSelected();
+}
+
+void GlossaryWindow::fillList() {
+    const auto& terms = glossary_.terms();
+    std::size_t bytes = 0;
+    for (const auto& term : terms)
+        bytes += (term.size() + 1) * sizeof(wchar_t);
+    SendMessageW(terms_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(terms_, LB_INITSTORAGE, terms.size(), bytes);
+    for (const auto& term : terms)
+        SendMessageW(terms_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(term.c_str()));
+    SendMessageW(terms_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(terms_, nullptr, TRUE);
+}
+
+void GlossaryWindow::onCommand(int id, int code) {
+    if (id == IDC_TERMS && code == LBN_SELCHANGE)
+        showSelected();
+    else if (id == IDC_SEARCH && code == EN_CHANGE)
+        searchChanged();
+    else if (id == IDC_LOGO && code == STN_CLICKED)
+        openMakersPage();
+    else if (id == IDC_EXIT && code == BN_CLICKED)
+        DestroyWindow(window_);
+}
+
+void GlossaryWindow::showSelected() {
+    const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= glossary_.terms().size())
+        return;
+    const std::u16string& term = glossary_.terms()[static_cast<std::size_t>(selected)];
+    // A null definition leaves the page as it was.
+    if (const auto definition = glossary_.definitionOf(term))
+        showPage(Glossary::page(term, *definition));
+}
+
+void GlossaryWindow::searchChanged() {
+    // The search runs on the program's copy of the terms; the list gets one message.
+    const int found = glossary_.search(windowText(search_));
+    SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    if (found >= 0)
+        showSelected();
+}
+
+void GlossaryWindow::openMakersPage() {
+    wchar_t url[512] = {};
+    if (LoadStringW(instance_, IDS_MAKER_URL, url, 512) > 0)
+        ShellExecuteW(window_, L"open", url, L"", L"", SW_SHOW);
+}
+
+void GlossaryWindow::showPage(const std::u16string& html) {
+    const std::string rtf = htmlToRtf(html);
+    SETTEXTEX setting = {ST_DEFAULT, CP_ACP};
+    SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting), reinterpret_cast<LPARAM>(rtf.c_str()));
+}

@@ -177,6 +177,11 @@ private:
     }
 
     void setStyle(const Style& style) {
+        // A space before a tag belongs to the text before it, in that text's style.
+        if (pendingSpace_ && !lineStart_ && hidden_ == 0) {
+            run_ += ' ';
+            pendingSpace_ = false;
+        }
         flush();
         style_ = style;
     }

@@ -1,0 +1,156 @@
+// glossary.exe under Xvfb, driven from outside: typing, clicking, reading what it shows.
+#include "GlossaryProcess.h"
+#include "jet/JetFixtures.h"
+#include "support/RegistryTestSupport.h"
+#include "support/WinTestSupport.h"
+
+#include "../../glossary/window/Ids.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 30000;
+// The maker's address is https; both schemes get the recording handler.
+const char* const kUrlCommands[] = {"http\\shell\\open\\command", "https\\shell\\open\\command"};
+
+void writeDictionary(const std::string& path) {
+    using namespace fixtures;
+    const Rows rows = {
+        {integer(1), text(u"Cache"), text(u"A <b>small</b> store &amp; more.")},
+        {integer(2), text(u"Compiler"), text(u"Translates code.")},
+        {integer(3), text(u"compression"), text(u"Makes data smaller.")},
+        {integer(4), text(u"Null field"), null()},
+        {integer(5), text(u"Cache"), text(u"The second Cache record.")},
+        {integer(6), text(u"\u0416\u0443\u043a"), text(u"A term in Cyrillic.")},
+    };
+    const auto bytes = build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows, u"Dict");
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+class GlossaryWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeDictionary(folder_.file("Dict.mdb"));
+        for (int i = 0; i < 2; ++i) {
+            saved_[i] = readValue(HKEY_CLASSES_ROOT, kUrlCommands[i], "", &types_[i]);
+            setString(HKEY_CLASSES_ROOT, kUrlCommands[i], "", "\"" + binaryDirectory() + "\\recorder.exe\" \"%1\"");
+        }
+    }
+    void TearDown() override {
+        for (int i = 0; i < 2; ++i) {
+            if (types_[i] != REG_NONE)
+                setValue(HKEY_CLASSES_ROOT, kUrlCommands[i], "", types_[i], saved_[i].data(),
+                         static_cast<DWORD>(saved_[i].size()));
+            else
+                deleteValue(HKEY_CLASSES_ROOT, kUrlCommands[i], "");
+        }
+    }
+    std::string program() const { return binaryDirectory() + "\\glossary.exe"; }
+
+    TempDirectory folder_{"glossary"};
+    std::vector<BYTE> saved_[2];
+    DWORD types_[2] = {REG_NONE, REG_NONE};
+    EnvironmentOverride recorderOut_{"RECORDER_OUT", folder_.file("opened.txt")};
+};
+
+bool contains(const std::wstring& text, const std::wstring& piece) { return text.find(piece) != std::wstring::npos; }
+
+// Position of `piece` as the page view counts: a line break is one character there.
+int pagePosition(const std::wstring& text, const std::wstring& piece) {
+    const std::size_t at = text.find(piece);
+    int position = static_cast<int>(at);
+    for (std::size_t i = 0; i + 1 < at; ++i)
+        position -= text[i] == L'\r' && text[i + 1] == L'\n' ? 1 : 0;
+    return position;
+}
+
+} // namespace
+
+TEST_F(GlossaryWindowTest, ShowsTheFirstTermAndFindsTermsAsTheUserTypes) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
+    EXPECT_EQ(glossary.itemText(5), L"\u0416\u0443\u043a") << "terms in any script";
+    EXPECT_EQ(glossary.selected(), 0);
+    EXPECT_TRUE(contains(glossary.pageText(), L"Cache:")) << "the first term is shown at start";
+    EXPECT_TRUE(contains(glossary.pageText(), L"A small store & more."));
+
+    // Term in bold, colour #336699, 12 point; the mark-up of the definition rendered.
+    bool bold = false;
+    COLORREF color = 0;
+    int twips = 0;
+    ASSERT_TRUE(glossary.pageFormat(0, 5, bold, color, twips));
+    EXPECT_TRUE(bold);
+    EXPECT_EQ(color, RGB(0x33, 0x66, 0x99));
+    EXPECT_EQ(twips, 240);
+    const int small = pagePosition(glossary.pageText(), L"small");
+    ASSERT_TRUE(glossary.pageFormat(small, 5, bold, color, twips));
+    EXPECT_TRUE(bold);
+
+    glossary.type(L"co");
+    EXPECT_EQ(glossary.selected(), 1) << "first term starting with CO, whatever the case";
+    EXPECT_TRUE(contains(glossary.pageText(), L"Translates code."));
+    glossary.type(L"mpr");
+    EXPECT_EQ(glossary.selected(), 2);
+    EXPECT_TRUE(contains(glossary.pageText(), L"Makes data smaller."));
+
+    glossary.type(L"x");
+    EXPECT_EQ(glossary.selected(), -1) << "no match clears the selection";
+    EXPECT_TRUE(contains(glossary.pageText(), L"Makes data smaller.")) << "and keeps the page";
+
+    glossary.setSearch(L"");
+    EXPECT_EQ(glossary.selected(), 0) << "an empty search selects the first term";
+    glossary.setSearch(L"\u0436");
+    EXPECT_EQ(glossary.selected(), 5);
+    EXPECT_TRUE(glossary.saveScreenshot(folder_.file("glossary.bmp")));
+    CopyFileA(folder_.file("glossary.bmp").c_str(), (binaryDirectory() + "\\glossary-window.bmp").c_str(), FALSE);
+}
+
+TEST_F(GlossaryWindowTest, ClickedDuplicateShowsTheFirstRecordAndNullKeepsThePage) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
+    glossary.clickListItem(1);
+    ASSERT_TRUE(eventually([&] { return glossary.selected() == 1; }, kTimeoutMs));
+    ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Translates code."); }, kTimeoutMs));
+    glossary.clickListItem(4);
+    ASSERT_TRUE(eventually([&] { return glossary.selected() == 4; }, kTimeoutMs));
+    ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"A small store"); }, kTimeoutMs))
+        << "the second Cache shows the first Cache record's definition";
+    glossary.clickListItem(3);
+    ASSERT_TRUE(eventually([&] { return glossary.selected() == 3; }, kTimeoutMs));
+    Sleep(200);
+    EXPECT_TRUE(contains(glossary.pageText(), L"A small store")) << "a null definition leaves the page";
+}
+
+TEST_F(GlossaryWindowTest, LogoOpensTheMakersPageAndExitEndsTheProgram) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    glossary.clickLogo();
+    ASSERT_TRUE(eventually([&] { return fileExists(folder_.file("opened.txt")); }, kTimeoutMs));
+    Sleep(200);
+    EXPECT_NE(readFile(folder_.file("opened.txt")).find("https://www.example.com/technical-glossary"),
+              std::string::npos);
+    glossary.clickExit();
+    DWORD exitCode = 99;
+    ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(GlossaryWindowTest, MissingDatabaseGivesAnEmptyListAndABlankPageWithoutAMessage) {
+    TempDirectory empty("glossary-empty");
+    GlossaryProcess glossary(program(), empty.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    Sleep(300);
+    EXPECT_EQ(glossary.itemCount(), 0);
+    EXPECT_EQ(glossary.pageText(), L"");
+    EXPECT_EQ(glossary.selected(), -1);
+    glossary.type(L"abc");
+    EXPECT_EQ(glossary.selected(), -1);
+    glossary.clickExit();
+    DWORD exitCode = 99;
+    EXPECT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode)) << "no message box held it";
+}

@@ -1,0 +1,197 @@
+#include "GlossaryProcess.h"
+
+#include "../../glossary/window/Ids.h"
+
+#include <richedit.h>
+
+#include <fstream>
+
+namespace {
+
+constexpr DWORD kMessageTimeoutMs = 10000;
+
+struct Search {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK matchGlossary(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<Search*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (owner == search->processId && IsWindowVisible(window) && std::wstring(name) == L"TechnicalGlossary") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kMessageTimeoutMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+// Memory in the other process, for messages whose data the system does not carry across.
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, std::size_t size)
+        : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+    ~RemoteMemory() {
+        if (address_ != nullptr)
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    void* address() const { return address_; }
+
+private:
+    HANDLE process_;
+    void* address_;
+};
+
+} // namespace
+
+GlossaryProcess::GlossaryProcess(const std::string& program, const std::string& directory, DWORD timeoutMs) {
+    std::string commandLine = "\"" + program + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                        &startup, &started))
+        return;
+    process_.reset(started.hProcess);
+    const ScopedHandle thread(started.hThread);
+    processId_ = started.dwProcessId;
+    eventually(
+        [&] {
+            Search search{processId_, nullptr};
+            EnumWindows(matchGlossary, reinterpret_cast<LPARAM>(&search));
+            window_ = search.found;
+            return window_ != nullptr;
+        },
+        timeoutMs);
+}
+
+GlossaryProcess::~GlossaryProcess() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
+        TerminateProcess(process_.get(), 1);
+}
+
+void GlossaryProcess::type(const std::wstring& text) {
+    for (wchar_t c : text)
+        send(control(IDC_SEARCH), WM_CHAR, c, 1);
+}
+
+void GlossaryProcess::setSearch(const std::wstring& text) {
+    send(control(IDC_SEARCH), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void GlossaryProcess::clickListItem(int index) {
+    const HWND list = control(IDC_TERMS);
+    send(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    const int top = static_cast<int>(send(list, LB_GETTOPINDEX, 0, 0));
+    const int height = static_cast<int>(send(list, LB_GETITEMHEIGHT, 0, 0));
+    const LPARAM point = MAKELPARAM(10, (index - top) * height + height / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(list, WM_LBUTTONUP, 0, point);
+}
+
+void GlossaryProcess::clickLogo() {
+    PostMessageW(control(IDC_LOGO), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(control(IDC_LOGO), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
+void GlossaryProcess::clickExit() { PostMessageW(control(IDC_EXIT), BM_CLICK, 0, 0); }
+
+int GlossaryProcess::selected() const { return static_cast<int>(send(control(IDC_TERMS), LB_GETCURSEL, 0, 0)); }
+int GlossaryProcess::itemCount() const { return static_cast<int>(send(control(IDC_TERMS), LB_GETCOUNT, 0, 0)); }
+
+std::wstring GlossaryProcess::itemText(int index) const {
+    const HWND list = control(IDC_TERMS);
+    const int length = static_cast<int>(send(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0));
+    if (length < 0)
+        return std::wstring();
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    send(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+namespace {
+
+std::wstring textOf(HWND window) {
+    const int length = static_cast<int>(send(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = static_cast<int>(send(window, WM_GETTEXT, static_cast<WPARAM>(length + 1),
+                                             reinterpret_cast<LPARAM>(&text[0])));
+    text.resize(static_cast<std::size_t>(copied < 0 ? 0 : copied));
+    return text;
+}
+
+} // namespace
+
+std::wstring GlossaryProcess::searchText() const { return textOf(control(IDC_SEARCH)); }
+std::wstring GlossaryProcess::pageText() const { return textOf(control(IDC_PAGE)); }
+
+bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& color, int& twips) const {
+    const HWND page = control(IDC_PAGE);
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_BOLD | CFM_COLOR | CFM_SIZE;
+    const RemoteMemory remote(process_.get(), sizeof format);
+    if (remote.address() == nullptr ||
+        !WriteProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
+        return false;
+    send(page, EM_SETSEL, static_cast<WPARAM>(start), start + length);
+    send(page, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(remote.address()));
+    send(page, EM_SETSEL, 0, 0);
+    if (!ReadProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
+        return false;
+    bold = (format.dwEffects & CFE_BOLD) != 0;
+    color = format.crTextColor;
+    twips = static_cast<int>(format.yHeight);
+    return true;
+}
+
+bool GlossaryProcess::saveScreenshot(const std::string& path) const {
+    RECT bounds = {};
+    GetWindowRect(window_, &bounds);
+    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::string pixels(rowBytes * static_cast<DWORD>(height), '\0');
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0], reinterpret_cast<BITMAPINFO*>(&info),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    return static_cast<bool>(out);
+}
+
+bool GlossaryProcess::waitForExit(DWORD timeoutMs, DWORD& exitCode) const {
+    if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    return GetExitCodeProcess(process_.get(), &exitCode) != FALSE;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "win32/ScopedHandle.h"
+
+#include <windows.h>
+
+#include <string>
+
+// glossary.exe running in a folder of its own, driven from outside as a user would.
+class GlossaryProcess {
+public:
+    // Starts the program with `directory` as its current directory and waits (up to
+    // timeoutMs) until its window shows; valid() tells whether that happened.
+    GlossaryProcess(const std::string& program, const std::string& directory, DWORD timeoutMs);
+    ~GlossaryProcess();
+    GlossaryProcess(const GlossaryProcess&) = delete;
+    GlossaryProcess& operator=(const GlossaryProcess&) = delete;
+
+    bool valid() const { return window_ != nullptr; }
+    HWND window() const { return window_; }
+    HWND control(int id) const { return GetDlgItem(window_, id); }
+    HANDLE process() const { return process_.get(); }
+    DWORD id() const { return processId_; }
+
+    void type(const std::wstring& text);    // one WM_CHAR a character, each handled before the next
+    void setSearch(const std::wstring& text);
+    void clickListItem(int index);           // as the mouse would
+    void clickLogo();
+    void clickExit();
+
+    int selected() const;
+    int itemCount() const;
+    std::wstring itemText(int index) const;
+    std::wstring searchText() const;
+    std::wstring pageText() const;
+    // Character format of the page text from `start` for `length` characters.
+    bool pageFormat(int start, int length, bool& bold, COLORREF& color, int& twips) const;
+    // Saves the window's image as a BMP file.
+    bool saveScreenshot(const std::string& path) const;
+    // Waits for the process to end.
+    bool waitForExit(DWORD timeoutMs, DWORD& exitCode) const;
+
+private:
+    ScopedHandle process_;
+    DWORD processId_ = 0;
+    HWND window_ = nullptr;
+};
+
+// True when `condition` holds before `timeoutMs` have passed, checking every 20 ms.
+template <typename Condition> bool eventually(Condition condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}

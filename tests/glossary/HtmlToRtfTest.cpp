@@ -1,0 +1,94 @@
+#include "RtfText.h"
+#include "jet/TextCodec.h"
+#include "page/HtmlToRtf.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string rtf(const std::string& html) { return htmlToRtf(jet::fromUtf8(html)); }
+std::string text(const std::string& html) { return rtfText(rtf(html)); }
+bool has(const std::string& html, const std::string& piece) { return rtf(html).find(piece) != std::string::npos; }
+
+} // namespace
+
+TEST(HtmlToRtf, ThePageMarkUpRendersAsDesigned) {
+    const std::string page = "<B><font color=#336699 face= 'MS Sans Serif' Size=3>Cache:</B></font><BR><BR>"
+                             "<font face = 'MS Sans Serif' color = 'black' size = 2><p class='MsoNormal' "
+                             "style='text-align:justify'>A <b>small</b> store.</font>";
+    const std::string out = rtf(page);
+    EXPECT_NE(out.find("\\red51\\green102\\blue153;"), std::string::npos) << out;
+    EXPECT_NE(out.find("{\\b\\f0\\fs24\\cf1 Cache:}"), std::string::npos) << "bold, size 3, #336699: " << out;
+    EXPECT_NE(out.find("\\qj"), std::string::npos) << "justified definition";
+    EXPECT_NE(out.find("{\\b\\f0\\fs20\\cf2 small}"), std::string::npos) << "bold inside black size 2: " << out;
+    EXPECT_EQ(rtfText(out), "Cache:\n\n\nA small store.\n");
+}
+
+TEST(HtmlToRtf, FontSizesOneToSevenAndRelativeSizes) {
+    const int halfPoints[] = {16, 20, 24, 28, 36, 48, 72};
+    for (int size = 1; size <= 7; ++size)
+        EXPECT_TRUE(has("<font size=" + std::to_string(size) + ">x</font>", "\\fs" + std::to_string(halfPoints[size - 1]) + "\\"))
+            << size;
+    EXPECT_TRUE(has("<font size=+1>x</font>", "\\fs28\\"));
+    EXPECT_TRUE(has("<font size=9>x</font>", "\\fs72\\")) << "clamped to 7";
+}
+
+TEST(HtmlToRtf, InlineStylesAndLinks) {
+    EXPECT_TRUE(has("<i>x</i>", "{\\i\\f0"));
+    EXPECT_TRUE(has("<em>x</em>", "{\\i\\f0"));
+    EXPECT_TRUE(has("<u>x</u>", "{\\ul\\f0"));
+    EXPECT_TRUE(has("<strong>x</strong>", "{\\b\\f0"));
+    EXPECT_TRUE(has("H<sub>2</sub>O", "{\\sub\\f0"));
+    EXPECT_TRUE(has("x<sup>2</sup>", "{\\super\\f0"));
+    EXPECT_TRUE(has("<code>int</code>", "\\f1\\"));
+    const std::string link = rtf("see <a href=\"x.html\">this</a>");
+    EXPECT_NE(link.find("\\red0\\green0\\blue255;"), std::string::npos);
+    EXPECT_NE(link.find("{\\ul\\f0\\fs20\\cf1 this}"), std::string::npos) << link;
+}
+
+TEST(HtmlToRtf, BlocksListsHeadingsTablesAndPre) {
+    EXPECT_EQ(text("<h1>Title</h1>body"), "Title\nbody");
+    EXPECT_TRUE(has("<h1>Title</h1>", "\\b\\f0\\fs48"));
+    EXPECT_EQ(text("<ul><li>one<li>two</ul>after"), "\xE2\x80\xA2 one\n\xE2\x80\xA2 two\nafter");
+    EXPECT_EQ(text("<ol><li>one</li><li>two</li></ol>"), "1. one\n2. two\n");
+    EXPECT_EQ(text("<table><tr><td>a</td><td>b</td></tr><tr><th>c</th><td>d</td></tr></table>"), "a\tb\nc\td\n");
+    EXPECT_EQ(text("<pre>a  b\n c</pre>"), "a  b\n c\n");
+    EXPECT_EQ(text("one   two\n three"), "one two three");
+    EXPECT_TRUE(has("<p align=center>x</p>", "\\qc"));
+    EXPECT_TRUE(has("<div style=\"text-align: right\">x</div>", "\\qr"));
+}
+
+TEST(HtmlToRtf, EntitiesNamedAndNumeric) {
+    EXPECT_EQ(text("a &amp; b &lt;c&gt; &quot;q&quot; &eacute;t&eacute; &euro;"), "a & b <c> \"q\" \xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(text("&#65;&#x42;&#X43;&#233;"), "ABC\xC3\xA9");
+    EXPECT_EQ(text("&#0;&#xD800;&#99999999;"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(text("&nosuch; &amp &#xZZ; & alone"), "&nosuch; &amp &#xZZ; & alone");
+}
+
+TEST(HtmlToRtf, MalformedMarkUpNeverLosesText) {
+    EXPECT_EQ(text("a < b and c <3"), "a < b and c <3");
+    EXPECT_EQ(text("<b>never closed"), "never closed");
+    EXPECT_EQ(text("<b>x</i>y</b>z</nothing>"), "xyz");
+    EXPECT_EQ(text("<font color=red size=4>unquoted</font>"), "unquoted");
+    EXPECT_TRUE(has("<font color=red>x</font>", "\\red255\\green0\\blue0;"));
+    EXPECT_EQ(text("<b class=\"unterminated>text"), "<b class=\"unterminated>text");
+    EXPECT_EQ(text("<blink>kept</blink>"), "kept");
+    EXPECT_EQ(text("<!-- note -->seen<!-- open"), "seen<!-- open");
+    EXPECT_EQ(text("<script>hidden()</script>shown"), "shown");
+}
+
+TEST(HtmlToRtf, RtfSpecialCharactersAndUnicodeAreEscaped) {
+    const std::string out = rtf("{braces} back\\slash \xE6\x97\xA5 \xF0\x9F\x98\x80");
+    EXPECT_NE(out.find("\\{braces\\}"), std::string::npos);
+    EXPECT_NE(out.find("back\\\\slash"), std::string::npos);
+    EXPECT_NE(out.find("\\u26085?"), std::string::npos);
+    EXPECT_NE(out.find("\\u-10179?\\u-8704?"), std::string::npos) << "a surrogate pair as two signed units";
+    for (char c : out)
+        EXPECT_TRUE(static_cast<unsigned char>(c) < 0x80);
+}
+
+TEST(HtmlToRtf, EmptyPageIsAValidEmptyDocument) {
+    const std::string out = htmlToRtf(u"");
+    EXPECT_EQ(out.rfind("{\\rtf1", 0), 0u);
+    EXPECT_EQ(rtfText(out), "");
+}

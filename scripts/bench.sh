@@ -17,3 +17,8 @@ echo "== glossary database, Windows build under Wine"
 . "$root/scripts/wine-env.sh" "$root/build/windows"
 "$WINE_LOADER" "$root/build/windows/bin/jet_bench.exe" bench-Dict.mdb | tr -d '\r'
 rm -f bench-Dict.mdb
+echo
+echo "== glossary window (Windows build under Wine, Xvfb)"
+. "$root/scripts/xvfb.sh"
+"$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" | tr -d '\r'
+wineserver -k 2>/dev/null || true

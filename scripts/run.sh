@@ -28,4 +28,25 @@ fi
 echo
 echo "== The glossary's sample database, Dict.mdb, as our reader sees it (first terms)"
 "$WINE_LOADER" "$build/bin/mdbinspect.exe" tables "$build/bin/Dict.mdb" | tr -d '\r'
-"$WINE_LOADER" "$build/bin/mdbinspect.exe" export "$build/bin/Dict.mdb" Dict | tr -d '\r' | head -n 6
+"$WINE_LOADER" "$build/bin/mdbinspect.exe" export "$build/bin/Dict.mdb" Dict | tr -d '\r' | awk 'NR <= 6'
+
+echo
+echo "== The glossary on the sample Dict.mdb"
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    echo "Close the window (or press Exit) to go on."
+    (cd "$build/bin" && "$WINE_LOADER" glossary.exe)
+else
+    # Wine's desktop process must start on the Xvfb display, so none may be left running.
+    wineserver -k 2>/dev/null || true
+    . "$root/scripts/xvfb.sh"
+    (cd "$build/bin" && "$WINE_LOADER" glossary.exe >/dev/null 2>&1 &)
+    for _ in $(seq 60); do
+        xwininfo -root -tree 2>/dev/null | grep -q '"Technical Glossary"' && break
+        sleep 0.5
+    done
+    sleep 1
+    shot="$build/glossary.png"
+    import -window root -crop 700x385+0+0 "$shot"
+    wineserver -k 2>/dev/null || true
+    echo "No display here: the glossary ran under Xvfb; its window is in $shot"
+fi

@@ -123,6 +123,30 @@ enum ColumnType : std::uint8_t {
     kDecimal = 0x10,
 };
 
+// Bytes a fixed-length value of the type takes in a row; 0 for Booleans (kept in the null
+// mask), variable-length and unknown types.
+inline std::uint16_t fixedSizeOf(std::uint8_t type) {
+    switch (type) {
+    case kByte:
+        return 1;
+    case kInteger:
+        return 2;
+    case kLong:
+    case kSingle:
+        return 4;
+    case kCurrency:
+    case kDouble:
+    case kDateTime:
+        return 8;
+    case kGuid:
+        return 16;
+    case kDecimal:
+        return 17;
+    default:
+        return 0;
+    }
+}
+
 // Column flags.
 inline constexpr std::uint8_t kFixedLength = 0x01;
 inline constexpr std::uint8_t kNullable = 0x02;

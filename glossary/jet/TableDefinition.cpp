@@ -30,30 +30,6 @@ std::vector<std::uint8_t> definitionBytes(const PageFile& file, std::uint32_t fi
     return bytes;
 }
 
-std::uint8_t fixedSize(const Column& column) {
-    switch (column.type) {
-    case kBoolean:
-        return 0;
-    case kByte:
-        return 1;
-    case kInteger:
-        return 2;
-    case kLong:
-    case kSingle:
-        return 4;
-    case kCurrency:
-    case kDouble:
-    case kDateTime:
-        return 8;
-    case kGuid:
-        return 16;
-    case kDecimal:
-        return 17;
-    default:
-        return 0;
-    }
-}
-
 } // namespace
 
 bool Column::isFixed() const {
@@ -107,7 +83,7 @@ TableDefinition readTableDefinition(const PageFile& file, std::uint32_t page) {
 }
 
 std::uint16_t fixedWidth(const Column& column) {
-    const std::uint8_t size = fixedSize(column);
+    const std::uint16_t size = fixedSizeOf(column.type);
     return size != 0 || column.type == kBoolean ? size : column.length;
 }
 

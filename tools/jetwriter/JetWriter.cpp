@@ -54,24 +54,11 @@ struct TableState {
 };
 
 std::uint16_t fixedWidthOf(std::uint8_t type) {
-    switch (type) {
-    case kBoolean:
-        return 0;
-    case kByte:
-        return 1;
-    case kInteger:
-        return 2;
-    case kLong:
-    case kSingle:
-        return 4;
-    case kCurrency:
-    case kDouble:
-    case kDateTime:
-        return 8;
-    default:
+    const std::uint16_t size = fixedSizeOf(type);
+    if ((size == 0 && type != kBoolean) || type == kGuid || type == kDecimal)
         throw std::invalid_argument("the writer does not store columns of type " +
                                     std::to_string(type));
-    }
+    return size;
 }
 
 bool isVariable(std::uint8_t type) {

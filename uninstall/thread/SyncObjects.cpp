@@ -1,5 +1,6 @@
 #include "Semaphore.h"
 #include "SyncEvent.h"
+#include "WaitResult.h"
 
 namespace thread {
 
@@ -27,14 +28,10 @@ ScopedHandle created(HANDLE handle, const char* cannotCreate, const char* alread
     return owned;
 }
 
-bool reported(DWORD result) {
-    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED || result == WAIT_TIMEOUT;
-}
-
 template <typename ErrorType>
 bool timedWait(HANDLE handle, DWORD milliseconds, const char* failed) {
     const DWORD result = WaitForSingleObject(handle, milliseconds);
-    if (!reported(result))
+    if (!isReportedWaitResult(result))
         throw ErrorType(failed);
     return result != WAIT_TIMEOUT;
 }
@@ -55,7 +52,7 @@ Semaphore::Semaphore(const char* name) {
 
 DWORD Semaphore::lock() {
     const DWORD result = WaitForSingleObject(handle_.get(), INFINITE);
-    if (!reported(result))
+    if (!isReportedWaitResult(result))
         throw Error("Lock of the semaphore failed.");
     return result;
 }
@@ -96,7 +93,7 @@ BOOL SyncEvent::reset() {
 
 DWORD SyncEvent::wait() {
     const DWORD result = WaitForSingleObject(handle_.get(), INFINITE);
-    if (!reported(result))
+    if (!isReportedWaitResult(result))
         throw Error("Wait failed.");
     return result;
 }

@@ -1,5 +1,7 @@
 #include "Thread.h"
 
+#include "WaitResult.h"
+
 #include <process.h>
 
 #include <cstdint>
@@ -12,10 +14,6 @@ constexpr int kPriorities[] = {THREAD_PRIORITY_LOWEST,  THREAD_PRIORITY_BELOW_NO
                                THREAD_PRIORITY_NORMAL,  THREAD_PRIORITY_ABOVE_NORMAL,
                                THREAD_PRIORITY_HIGHEST, THREAD_PRIORITY_TIME_CRITICAL};
 constexpr int kPriorityCount = sizeof kPriorities / sizeof kPriorities[0];
-
-bool reported(DWORD result) {
-    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED || result == WAIT_TIMEOUT;
-}
 
 } // namespace
 
@@ -63,7 +61,7 @@ BOOL Thread::setPriority(int index) {
 
 DWORD Thread::wait() {
     const DWORD result = WaitForSingleObject(handle_.get(), INFINITE);
-    if (!reported(result))
+    if (!isReportedWaitResult(result))
         throw Error("Waiting for thread termination failed.");
     return result;
 }

@@ -52,16 +52,17 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show) {
     const HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
-    RECT frame = {0, 0, MulDiv(kClientWidth, dpi, kTwipsPerInch), MulDiv(kClientHeight, dpi, kTwipsPerInch)};
+    RECT frame = {0, 0, MulDiv(kClientWidth, dpi, kTwipsPerInch),
+                  MulDiv(kClientHeight, dpi, kTwipsPerInch)};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     AdjustWindowRect(&frame, style, FALSE);
 
     // The object lives as long as its window; WM_NCDESTROY deletes it.
     auto* self = new GlossaryWindow(instance);
     self->dpi_ = dpi;
-    const HWND window = CreateWindowExW(0, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                                        instance, self);
+    const HWND window = CreateWindowExW(0, kClassName, kCaption, style, CW_USEDEFAULT,
+                                        CW_USEDEFAULT, frame.right - frame.left,
+                                        frame.bottom - frame.top, nullptr, nullptr, instance, self);
     if (window == nullptr) {
         delete self;
         return nullptr;
@@ -71,10 +72,12 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show) {
     return window;
 }
 
-LRESULT CALLBACK GlossaryWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK GlossaryWindow::procedure(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
     auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCCREATE) {
-        self = static_cast<GlossaryWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self =
+            static_cast<GlossaryWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->window_ = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
@@ -97,12 +100,6 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         onCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_DESTROY:
-        if (font_ != nullptr)
-            DeleteObject(font_);
-        if (labelFont_ != nullptr)
-            DeleteObject(labelFont_);
-        if (logo_ != nullptr)
-            DeleteObject(logo_);
         PostQuitMessage(0);
         return 0;
     default:
@@ -110,36 +107,48 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-int GlossaryWindow::scaled(int twips) const { return MulDiv(twips, dpi_, kTwipsPerInch); }
+int GlossaryWindow::scaled(int twips) const {
+    return MulDiv(twips, dpi_, kTwipsPerInch);
+}
 
-HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left,
-                             int top, int width, int height) {
-    const HWND child = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, scaled(left), scaled(top),
-                                       scaled(width), scaled(height), window_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
+                             int left, int top, int width, int height) {
+    const HWND child =
+        CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, scaled(left),
+                        scaled(top), scaled(width), scaled(height), window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     return child;
 }
 
 void GlossaryWindow::onCreate() {
-    font_ = CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
-                        CLEARTYPE_QUALITY, 0, L"MS Sans Serif");
-    labelFont_ = CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
-                             CLEARTYPE_QUALITY, 0, L"Arial");
+    // The controls use the fonts until the window is gone; the object outlives its window.
+    font_ = GdiObject<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                         FALSE, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
+                                         L"MS Sans Serif"));
+    labelFont_ =
+        GdiObject<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                     DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
 
-    search_ = control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, IDC_SEARCH, 240, 240, 2895, 375);
-    terms_ = control(L"LISTBOX", L"", WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+    search_ = control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, IDC_SEARCH, 240, 240,
+                      2895, 375);
+    terms_ = control(L"LISTBOX", L"",
+                     WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                      IDC_TERMS, 240, 840, 2895, 3420);
-    page_ = control(L"RichEdit20W", L"",
-                    WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, IDC_PAGE,
-                    3480, 240, 6735, 4095);
+    page_ =
+        control(L"RichEdit20W", L"",
+                WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                IDC_PAGE, 3480, 240, 6735, 4095);
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT, 8880, 4560, 855, 375);
-    const HWND logo = control(L"STATIC", L"", SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO, 240, 4380, 2895, 780);
-    logo_ = static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0));
-    SendMessageW(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
-    SetClassLongPtrW(logo, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
+    const HWND logo = control(L"STATIC", L"", SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO, 240,
+                              4380, 2895, 780);
+    logo_ = GdiObject<HBITMAP>(static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
+    SendMessageW(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
+    SetClassLongPtrW(logo, GCLP_HCURSOR,
+                     reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
     const HWND version = control(L"STATIC", kVersion, SS_LEFT, IDC_VERSION, 9840, 5040, 500, 240);
-    SendMessageW(version, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_), FALSE);
+    SendMessageW(version, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
 
     glossary_ = Glossary::load(kDatabase, upperCase);
     fillList();
@@ -200,5 +209,6 @@ void GlossaryWindow::openMakersPage() {
 void GlossaryWindow::showPage(const std::u16string& html) {
     const std::string rtf = htmlToRtf(html);
     SETTEXTEX setting = {ST_DEFAULT, CP_ACP};
-    SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting), reinterpret_cast<LPARAM>(rtf.c_str()));
+    SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting),
+                 reinterpret_cast<LPARAM>(rtf.c_str()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GdiObject.h"
 #include "Glossary.h"
 
 #include <windows.h>
@@ -20,19 +21,19 @@ private:
     void onCreate();
     void onCommand(int id, int code);
     void fillList();
-    void showSelected();    // List1_Click
-    void searchChanged();   // Text1_Change
-    void openMakersPage();  // Picture1_Click
+    void showSelected();   // List1_Click
+    void searchChanged();  // Text1_Change
+    void openMakersPage(); // Picture1_Click
     void showPage(const std::u16string& html);
     int scaled(int twips) const;
-    HWND control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left, int top,
-                 int width, int height);
+    HWND control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left,
+                 int top, int width, int height);
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
     HWND search_ = nullptr, terms_ = nullptr, page_ = nullptr;
-    HFONT font_ = nullptr, labelFont_ = nullptr;
-    HBITMAP logo_ = nullptr;
+    GdiObject<HFONT> font_, labelFont_;
+    GdiObject<HBITMAP> logo_;
     int dpi_ = 96;
     Glossary glossary_{{}, {}};
 };

@@ -1,12 +1,12 @@
 #pragma once
 
 // Control and resource identifiers of the glossary window.
-#define IDC_SEARCH 101   // Text1: the search box
-#define IDC_TERMS 102    // List1: the term list
-#define IDC_PAGE 103     // the page view, in place of the web browser
-#define IDC_EXIT 104     // cmdExit
-#define IDC_LOGO 105     // Picture1: opens the maker's page
-#define IDC_VERSION 106  // the version label
+#define IDC_SEARCH 101  // Text1: the search box
+#define IDC_TERMS 102   // List1: the term list
+#define IDC_PAGE 103    // the page view, in place of the web browser
+#define IDC_EXIT 104    // cmdExit
+#define IDC_LOGO 105    // Picture1: opens the maker's page
+#define IDC_VERSION 106 // the version label
 
-#define IDB_LOGO 201     // the logo bitmap
+#define IDB_LOGO 201      // the logo bitmap
 #define IDS_MAKER_URL 301 // the maker's web address, opened by the logo

@@ -1,0 +1,34 @@
+#include "Model.h"
+
+#include "startup/AppException.h"
+
+#include <windows.h>
+
+void Model::open(const std::string& name) {
+    if (opening_)
+        throw ModelException(std::string(), 1);
+    release();
+    opening_ = true;
+    load(name); // a failure leaves `opening` set
+    opening_ = false;
+    name_ = name;
+    unnamed_ = false;
+}
+
+UninstallModel::~UninstallModel() {
+    release();
+}
+
+void UninstallModel::release() {
+    setupLog_.reset();
+}
+
+void UninstallModel::load(const std::string& directory) {
+    try {
+        setupLog_ = std::make_unique<SetupLog>(directory, "setup.log");
+    } catch (const FileException&) {
+        MessageBoxA(nullptr, "Can't open log file", "Error", MB_OK);
+        throw;
+    }
+    setupLog_->value(text_, "COMMON", "Application_Name", "", true);
+}

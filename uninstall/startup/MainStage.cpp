@@ -1,13 +1,56 @@
 #include "MainStage.h"
 
+#include "AppException.h"
+#include "MessageCatalogue.h"
 #include "ProcessValues.h"
+#include "UninstallWindow.h"
+#include "engine/RestartRemoval.h"
+#include "ui/ResourceIds.h"
+#include "ui/WindowClass.h"
 #include "win32/ScopedHandle.h"
 
+#include <commctrl.h>
+#include <objbase.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <new>
 #include <string>
 
 namespace {
+
+// The copy runs from the temporary directory, where anyone may have put a DLL: from here on
+// libraries come from the system directory only (where the system can do that).
+void restrictLibrarySearch() {
+    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto setDefault = reinterpret_cast<SetDefaultDirectories>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault != nullptr)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryA("");
+}
+
+// The progress bar's class, from the common controls of the system directory.
+void initCommonControls() {
+    char path[MAX_PATH] = {};
+    GetSystemDirectoryA(path, MAX_PATH);
+    const HMODULE controls = LoadLibraryA((std::string(path) + "\\comctl32.dll").c_str());
+    using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init = controls == nullptr ? nullptr
+                                          : reinterpret_cast<Init>(reinterpret_cast<void*>(
+                                                GetProcAddress(controls, "InitCommonControlsEx")));
+    if (init != nullptr) {
+        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+        init(&classes);
+    }
+}
+
+void outOfMemory() {
+    throw WinException(GetLastError(), "Out of memory");
+}
 
 // Copies are started from the temporary directory; only position 0 is never a separator.
 std::string directoryOfCopy(const std::string& copyPath) {
@@ -15,20 +58,94 @@ std::string directoryOfCopy(const std::string& copyPath) {
     return last == std::string::npos || last == 0 ? copyPath : copyPath.substr(0, last);
 }
 
+class ComSession {
+public:
+    ComSession() {
+        if (CoInitialize(nullptr) != S_OK)
+            throw WinException(GetLastError(), "Couldn't initialize COM");
+    }
+    ~ComSession() { CoUninitialize(); }
+    ComSession(const ComSession&) = delete;
+    ComSession& operator=(const ComSession&) = delete;
+};
+
+void report(const char* text) {
+    MessageBoxA(nullptr, text, "Exception", MB_OK | MB_ICONWARNING);
+}
+
+// Everything from COM to the end of the message loop; returns the exit code.
+int runWindow(HINSTANCE instance) {
+    const ComSession com;
+    const auto large =
+        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_UNINSTALL), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    const auto small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_UNINSTALL),
+                                                     IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                     GetSystemMetrics(SM_CYSMICON), 0));
+    WindowClass(CS_HREDRAW | CS_VREDRAW, windowClassName, LoadCursorA(nullptr, IDC_ARROW),
+                reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1), instance, large, small)
+        .registerClass();
+
+    const auto window = std::make_unique<UninstallWindow>();
+    mainWindow = window.get();
+    const std::string caption = messageText(1001);
+    if (!window->createTopLevel(0, windowClassName, caption.c_str(), 0, 0, 200, 46,
+                                LoadMenuA(instance, MAKEINTRESOURCEA(IDM_MAIN)), instance))
+        throw WinException(GetLastError(), "Can't create application window");
+    PostMessageA(window->handle(), MSG_CONFIRM, 0, 0);
+
+    MSG message;
+    for (;;) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0)
+            break;
+        if (got == -1) {
+            mainWindow = nullptr;
+            return -1;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    mainWindow = nullptr;
+    return window->failed() ? -1 : static_cast<int>(message.wParam);
+}
+
 } // namespace
 
 int runMainStage(char** arguments, HINSTANCE instance) {
+    restrictLibrarySearch();
     // Until the relay has ended, the program file the user started is still in use.
     {
         const auto relay = static_cast<std::intptr_t>(std::atoi(arguments[1]));
         const ScopedHandle relayProcess(reinterpret_cast<HANDLE>(relay));
         WaitForSingleObject(relayProcess.get(), INFINITE);
     }
-    SetCurrentDirectoryA(directoryOfCopy(arguments[0]).c_str());
+    const std::string copy = arguments[0];
+    SetCurrentDirectoryA(directoryOfCopy(copy).c_str());
     setApplicationDirectory(arguments[3]);
     instanceHandle = instance;
+    std::set_new_handler(outOfMemory);
+    initCommonControls();
 
-    // The application window, the dialogs and the removal are not built yet: end as a
-    // failed run rather than pretend that anything was removed.
-    return -1;
+    int result = -1;
+    try {
+        result = runWindow(instance);
+    } catch (const AppException& failure) {
+        if (failure.kind == WinException::kKind) {
+            const auto& error = static_cast<const WinException&>(failure);
+            char text[512];
+            std::snprintf(text, sizeof text, "%s, Error %d", error.text,
+                          static_cast<int>(error.code));
+            report(text);
+        } else if (failure.kind == ModelException::kKind) {
+            report("Model Exception");
+        }
+        result = -1;
+    } catch (...) {
+        report("Unknown");
+        result = -1;
+    }
+    // The copy goes at the next restart, whatever happened.
+    moveAtRestart(copy);
+    return result;
 }

@@ -9,7 +9,8 @@ class DialogHandler;
 class DialogFactory {
 public:
     using Create = DialogHandler* (*)(HWND dialog, UninstallModel* model);
-    DialogFactory(Create makeHandler, UninstallModel* model) : create_(makeHandler), model_(model) {}
+    DialogFactory(Create makeHandler, UninstallModel* model)
+        : create_(makeHandler), model_(model) {}
     virtual ~DialogFactory() = default;
 
     virtual DialogHandler* create(HWND dialog) { return create_(dialog, model_); }

@@ -1,0 +1,26 @@
+#include "MessageCatalogue.h"
+
+#include "ProcessValues.h"
+#include "UninstallWindow.h"
+
+namespace {
+
+std::string& textBuffer() {
+    static std::string buffer;
+    return buffer;
+}
+
+} // namespace
+
+const std::string& messageText(int id) {
+    std::string& text = textBuffer();
+    text.clear();
+    const SetupLog* log = mainWindow != nullptr ? mainWindow->model().setupLog() : nullptr;
+    if (log != nullptr)
+        log->value(text, "COMMON", std::to_string(id), "", true);
+    return text;
+}
+
+const char* messageChars(int id) {
+    return messageText(id).c_str();
+}

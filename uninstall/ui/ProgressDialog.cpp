@@ -1,0 +1,99 @@
+#include "ProgressDialog.h"
+
+#include "Dialogs.h"
+#include "Model.h"
+#include "ResourceIds.h"
+#include "engine/UninstallWorker.h"
+#include "startup/MessageCatalogue.h"
+#include "startup/Placeholders.h"
+#include "startup/ProcessValues.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr int kStages[] = {IDC_STAGE_SHARED,  IDC_STAGE_STANDARD,    IDC_STAGE_FILES,
+                           IDC_STAGE_FOLDERS, IDC_STAGE_DIRECTORIES, IDC_STAGE_REGISTRY};
+constexpr int kMarks[] = {IDC_MARK_SHARED,  IDC_MARK_STANDARD,    IDC_MARK_FILES,
+                          IDC_MARK_FOLDERS, IDC_MARK_DIRECTORIES, IDC_MARK_REGISTRY};
+// The worker posts its last message just before its thread ends.
+constexpr DWORD kWorkerEndMs = 10000;
+
+} // namespace
+
+ProgressDialog::ProgressDialog(HWND dialog, UninstallModel* model)
+    : DialogHandler(model), model_(model), text_(dialog, IDC_TEXT), status_(dialog, IDC_STATUS),
+      progress_(dialog, IDC_PROGRESS), ok_(dialog, IDC_OK), details_(dialog, IDC_DETAILS) {
+    for (int i = 0; i < 6; ++i) {
+        stages_[i] = TextControl(dialog, kStages[i]);
+        marks_[i] = DlgControl(dialog, kMarks[i]);
+    }
+}
+
+DialogHandler* ProgressDialog::create(HWND dialog, UninstallModel* model) {
+    return new ProgressDialog(dialog, model);
+}
+
+ProgressDialog::~ProgressDialog() {
+    // The worker goes once its thread has ended; a thread that does not end keeps its object.
+    if (worker_ && worker_->wait(kWorkerEndMs) != WAIT_OBJECT_0)
+        worker_.release();
+}
+
+bool ProgressDialog::onInitDialog(HWND dialog) {
+    SetWindowTextA(dialog, messageChars(1201));
+    std::string introduction = messageText(1202);
+    fillPlaceholder(introduction, model_ != nullptr ? model_->applicationName() : std::string());
+    SetWindowTextA(text_.handle(), introduction.c_str());
+    SetWindowTextA(status_.handle(), "");
+    for (const DlgControl& mark : marks_)
+        ShowWindow(mark.handle(), SW_HIDE);
+    EnableWindow(ok_.handle(), FALSE);
+    EnableWindow(details_.handle(), FALSE);
+    centreOnDesktop(dialog);
+    worker_ = std::make_unique<UninstallWorker>(dialog, model_, progress_);
+    worker_->start();
+    return true;
+}
+
+bool ProgressDialog::onCommand(HWND dialog, unsigned id, unsigned code) {
+    if (id >= CMD_SHARED_DONE && id <= CMD_REGISTRY_DONE) {
+        ShowWindow(marks_[id - CMD_SHARED_DONE].handle(), SW_SHOW);
+        return true;
+    }
+    switch (id) {
+    case IDC_DETAILS: {
+        DialogFactory factory(DetailsDialog::create, model_);
+        DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(IDD_DETAILS), dialog, dialogProcedure,
+                        reinterpret_cast<LPARAM>(&factory));
+        return false;
+    }
+    case CMD_SET_STEP:
+        SendMessageA(progress_.handle(), PBM_SETSTEP, code, 0);
+        return true;
+    case CMD_FINISHED:
+        finish(true);
+        return true;
+    case CMD_ABORTED:
+        finish(false);
+        return true;
+    case IDC_OK:
+        EndDialog(dialog, MSG_CLOSE);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ProgressDialog::finish(bool completed) {
+    // An aborted run did not remove everything, whatever the list says.
+    const bool problems = model_ != nullptr && !model_->problems().empty();
+    if (completed && !problems) {
+        SetWindowTextA(status_.handle(), messageChars(1204));
+    } else {
+        if (problems)
+            EnableWindow(details_.handle(), TRUE);
+        SetWindowTextA(status_.handle(), messageChars(1203));
+    }
+    EnableWindow(ok_.handle(), TRUE);
+}

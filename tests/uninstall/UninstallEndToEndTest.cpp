@@ -1,0 +1,275 @@
+// uninstall.exe run as a user runs it, with no arguments, on a test product installed for the
+// test: the relay, the temporary copy and the main stage all run for real, and a driver of
+// ours answers the dialogs and reads what they show.
+#include "support/RegistryTestSupport.h"
+#include "support/WinTestSupport.h"
+#include "win32/ScopedHandle.h"
+
+#include "../../uninstall/ui/ResourceIds.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace testsupport;
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 60000;
+const std::string kSharedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+HWND dialogNamed(const std::string& caption, DWORD timeoutMs = kTimeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
+        if (const HWND dialog = FindWindowA("#32770", caption.c_str()))
+            return dialog;
+        Sleep(50);
+    } while (GetTickCount64() < deadline);
+    return nullptr;
+}
+
+std::string text(HWND window) {
+    char buffer[4096] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_NORMAL, 5000, nullptr);
+    return buffer;
+}
+
+void press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+ScopedHandle processOf(HWND window) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return ScopedHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id));
+}
+
+DWORD exitCodeOf(const ScopedHandle& process) {
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process.get(), kTimeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.get(), &code);
+    return code;
+}
+
+std::string line(const std::string& key, const std::string& value) {
+    return key + "=" + value + "\r\n";
+}
+
+// A product as the setup program leaves it: files, folders, shared files, registry entries, a
+// COM server, a program to run first, and the log that lists them.
+class Product {
+public:
+    Product() {
+        CreateDirectoryA(app_.c_str(), nullptr);
+        CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(), file("uninstall.exe").c_str(),
+                  FALSE);
+        writeFile(file("a.txt"), "a");
+        writeFile(file("ro.txt"), "r");
+        SetFileAttributesA(file("ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        writeFile(file("held.txt"), "h");
+        CreateDirectoryA(file("emptyfolder").c_str(), nullptr);
+        CreateDirectoryA(file("fullfolder").c_str(), nullptr);
+        writeFile(file("fullfolder\\x.txt"), "x");
+        for (const char* name :
+             {"shared3.dll", "shared1.dll", "shared1b.dll", "nocount.dll", "std1.dll"})
+            writeFile(file(name), "dll");
+        createKey(HKEY_LOCAL_MACHINE, kSharedKey);
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, file("shared3.dll"), 3);
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, file("shared1.dll"), 1);
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, file("shared1b.dll"), 1);
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, file("gone.dll"), 1);
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, file("std1.dll"), 1);
+        createKey(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Product");
+        setString(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Keep", "Value", "v");
+        setString(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Keep", "Other", "o");
+        createKey(HKEY_CURRENT_USER, "SetupTestsE2ETop");
+
+        std::string log =
+            "[COMMON]\r\n" + line("Application_Name", "Test Product") +
+            line("1001", "Uninstall %1") + line("1101", "Confirm removal") +
+            line("1102", "Remove %1 and all of its parts?") + line("1201", "Removing the product") +
+            line("1202", "Removing %1, please wait...") +
+            line("1203", "Some items could not be removed.") + line("1204", "All removed.") +
+            line("1302", "%1 in %2 is no longer used.\\rRemove it?") + line("1400", "Not removed") +
+            line("1402", "Cannot remove folder") + line("1403", "Cannot remove file");
+        log +=
+            "[RUNAPPS]\r\n" + line("BeforeUninstall", binaryDirectory() + "\\recorder.exe,/before");
+        log += "[REGDLLS]\r\n" + binaryDirectory() + "\\comserver_records.dll\r\n";
+        log += "[SHAREDFILES]\r\n" + file("shared3.dll") + "\r\n" + file("shared1.dll") + "\r\n" +
+               file("gone.dll") + "\r\n" + file("shared1b.dll") + "\r\n" + file("nocount.dll") +
+               "\r\n";
+        log += "[STDFILES]\r\n" + file("std1.dll") + "\r\n";
+        log += "[APPFILES]\r\n" + file("a.txt") + "\r\n" + file("ro.txt") + "\r\n" +
+               file("missing.txt") + "\r\n" + file("held.txt") + "\r\n";
+        log += "[APPFOLDERS]\r\n" + file("emptyfolder") + "\r\n" + file("fullfolder") + "\r\n" +
+               file("nofolder") + "\r\n";
+        log += "[APPDIR]\r\n" + app_ + "\r\n";
+        log += "[REGENTRY]\r\nHKCU,Software\\SetupTestsE2E\\Product\r\nHKCU,SetupTestsE2ETop\r\n";
+        log += "[REGVALUES]\r\nHKCU,Software\\SetupTestsE2E\\Keep,Value\r\n";
+        writeFile(file("Setup.log"), log);
+    }
+    ~Product() {
+        SetFileAttributesA(file("ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        deleteTree(HKEY_CURRENT_USER, "Software\\SetupTestsE2E");
+        deleteTree(HKEY_CURRENT_USER, "SetupTestsE2ETop");
+        for (const char* name :
+             {"shared3.dll", "shared1.dll", "shared1b.dll", "gone.dll", "std1.dll"})
+            deleteValue(HKEY_LOCAL_MACHINE, kSharedKey, file(name));
+    }
+
+    std::string file(const std::string& name) const { return app_ + "\\" + name; }
+    const std::string& directory() const { return app_; }
+
+    // Starts the uninstaller as the user does; returns the relay's exit code.
+    DWORD start() {
+        DWORD exitCode = 0;
+        EXPECT_TRUE(runAndWait("\"" + file("uninstall.exe") + "\"", kTimeoutMs, exitCode));
+        return exitCode;
+    }
+
+    TempDirectory root_{"uninstall-e2e"};
+    EnvironmentOverride recorder_{"RECORDER_OUT", root_.file("before.txt")};
+    EnvironmentOverride unregister_{"UNREG_OUT", root_.file("unregistered.txt")};
+
+private:
+    std::string app_ = root_.file("Test Product");
+};
+
+} // namespace
+
+TEST(UninstallRun, NoLeavesEverythingAndEndsWithZero) {
+    Product product;
+    EXPECT_EQ(product.start(), 0xFFFFFFFFu) << "the relay ends with -1";
+    const HWND confirm = dialogNamed("Confirm removal");
+    ASSERT_NE(confirm, nullptr);
+    EXPECT_EQ(text(GetDlgItem(confirm, IDC_TEXT)), "Remove Test Product and all of its parts?");
+    const ScopedHandle copy = processOf(confirm);
+    press(confirm, IDC_ANSWER_NO);
+    EXPECT_EQ(exitCodeOf(copy), 0u);
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+    EXPECT_FALSE(fileExists(product.root_.file("before.txt"))) << "nothing ran";
+}
+
+TEST(UninstallRun, EscapeInTheConfirmationIsNo) {
+    Product product;
+    product.start();
+    const HWND confirm = dialogNamed("Confirm removal");
+    ASSERT_NE(confirm, nullptr);
+    const ScopedHandle copy = processOf(confirm);
+    PostMessageA(confirm, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(exitCodeOf(copy), 0u);
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+}
+
+TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
+    Product product;
+    const ScopedHandle held(CreateFileA(product.file("held.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.valid());
+    product.start();
+    const HWND confirm = dialogNamed("Confirm removal");
+    ASSERT_NE(confirm, nullptr);
+    const ScopedHandle copy = processOf(confirm);
+    press(confirm, IDC_ANSWER_YES);
+
+    // The first shared file without other users is asked about; "No to All" ends the asking.
+    const HWND shared = dialogNamed("Remove Shared File?");
+    ASSERT_NE(shared, nullptr);
+    const std::string question =
+        "shared1.dll in " + product.directory() + " is no longer used.\n\rRemove it?";
+    EXPECT_TRUE(waitUntil([&] { return text(GetDlgItem(shared, IDC_TEXT)) == question; }))
+        << text(GetDlgItem(shared, IDC_TEXT));
+    PostMessageA(shared, WM_COMMAND, IDCANCEL, 0);
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(shared)) << "Escape does not close the shared-file question";
+    press(shared, IDC_ANSWER_NO_TO_ALL);
+
+    const HWND progress = dialogNamed("Removing the product");
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(text(GetDlgItem(progress, IDC_TEXT)), "Removing Test Product, please wait...");
+    ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; }));
+    EXPECT_EQ(dialogNamed("Remove Shared File?", 500), nullptr)
+        << "no second question after No to All";
+    for (int mark = IDC_MARK_SHARED; mark <= IDC_MARK_REGISTRY; ++mark)
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(progress, mark))) << mark;
+    const HWND bar = GetDlgItem(progress, IDC_PROGRESS);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
+    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 16)
+        << "5 + 1 + 4 + 3 + 1 + 2 counted entries";
+    EXPECT_EQ(text(GetDlgItem(progress, IDC_STATUS)), "Some items could not be removed.");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(progress, IDC_DETAILS)));
+
+    press(progress, IDC_DETAILS);
+    const HWND details = dialogNamed("Not removed");
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(text(GetDlgItem(details, IDC_DETAILS_TEXT)),
+              "Cannot remove file \"" + product.file("held.txt") + "\"\r\nCannot remove folder \"" +
+                  product.file("fullfolder") + "\"\r\nCannot remove folder \"" +
+                  product.file("nofolder") + "\"\r\nCannot remove folder \"" + product.directory() +
+                  "\"\r\n");
+    PostMessageA(details, WM_COMMAND, IDCANCEL, 0);
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(details)) << "Escape does not close the details";
+    press(details, IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(details); }));
+    PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(progress)) << "Escape does not close the progress dialog";
+    press(progress, IDC_OK);
+    EXPECT_EQ(exitCodeOf(copy), 0u);
+
+    // On disk and in the registry.
+    EXPECT_TRUE(fileExists(product.root_.file("before.txt"))) << "the pre-uninstall program ran";
+    EXPECT_TRUE(fileExists(product.root_.file("unregistered.txt")))
+        << "the COM server was unregistered";
+    EXPECT_FALSE(fileExists(product.file("a.txt")));
+    EXPECT_FALSE(fileExists(product.file("ro.txt"))) << "read-only files go too";
+    EXPECT_TRUE(fileExists(product.file("held.txt")));
+    EXPECT_FALSE(fileExists(product.file("emptyfolder")));
+    EXPECT_TRUE(fileExists(product.file("fullfolder\\x.txt")));
+    EXPECT_TRUE(fileExists(product.file("shared3.dll")));
+    EXPECT_TRUE(fileExists(product.file("shared1.dll"))) << "kept: No to All";
+    EXPECT_TRUE(fileExists(product.file("shared1b.dll")));
+    EXPECT_TRUE(fileExists(product.file("std1.dll")))
+        << "the answer holds in the standard files too";
+    EXPECT_FALSE(fileExists(product.file("nocount.dll"))) << "no count: removed without asking";
+    const auto count = [&](const char* name) {
+        const std::vector<BYTE> data =
+            readValue(HKEY_LOCAL_MACHINE, kSharedKey, product.file(name));
+        return data.size() == 4 ? static_cast<int>(data[0]) : -1;
+    };
+    EXPECT_EQ(count("shared3.dll"), 2);
+    EXPECT_EQ(count("shared1.dll"), 0);
+    EXPECT_EQ(count("gone.dll"), 0) << "a missing file keeps its count at 0";
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Product"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "SetupTestsE2ETop")) << "protected";
+    EXPECT_FALSE(valueExists(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Keep", "Value"));
+    EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Keep", "Other"));
+}
+
+TEST(UninstallRun, MissingSetupLogIsReportedOnceAndEndsWithMinusOne) {
+    Product product;
+    DeleteFileA(product.file("Setup.log").c_str());
+    product.start();
+    const HWND box = dialogNamed("Error");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text(GetDlgItem(box, 0xFFFF)), "Can't open log file");
+    const ScopedHandle copy = processOf(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(exitCodeOf(copy), 0xFFFFFFFFu);
+    EXPECT_EQ(dialogNamed("Exception", 500), nullptr) << "reported once only";
+}

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace testsupport;
@@ -73,7 +74,7 @@ std::string line(const std::string& key, const std::string& value) {
 // COM server, a program to run first, and the log that lists them.
 class Product {
 public:
-    Product() {
+    explicit Product(bool invertedLog = false) {
         CreateDirectoryA(app_.c_str(), nullptr);
         CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(), file("uninstall.exe").c_str(),
                   FALSE);
@@ -120,6 +121,10 @@ public:
         log += "[APPDIR]\r\n" + app_ + "\r\n";
         log += "[REGENTRY]\r\nHKCU,Software\\SetupTestsE2E\\Product\r\nHKCU,SetupTestsE2ETop\r\n";
         log += "[REGVALUES]\r\nHKCU,Software\\SetupTestsE2E\\Keep,Value\r\n";
+        if (invertedLog) {
+            for (char& c : log)
+                c = static_cast<char>(~static_cast<unsigned char>(c));
+        }
         writeFile(file("Setup.log"), log);
     }
     ~Product() {
@@ -165,6 +170,20 @@ TEST(UninstallRun, NoLeavesEverythingAndEndsWithZero) {
 }
 
 TEST(UninstallRun, EscapeInTheConfirmationIsNo) {
+    Product product(true); // and the log stored byte-inverted
+    product.start();
+    const HWND confirmation = dialogNamed("Confirm removal");
+    ASSERT_NE(confirmation, nullptr);
+    EXPECT_TRUE(waitUntil([&] {
+        return text(GetDlgItem(confirmation, IDC_TEXT)) ==
+               "Remove Test Product and all of its parts?";
+    }));
+    const ScopedHandle first = processOf(confirmation);
+    PostMessageA(confirmation, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(exitCodeOf(first), 0u);
+}
+
+TEST(UninstallRun, EscapeInTheConfirmationOfAPlainLogIsNoToo) {
     Product product;
     product.start();
     const HWND confirm = dialogNamed("Confirm removal");
@@ -175,8 +194,45 @@ TEST(UninstallRun, EscapeInTheConfirmationIsNo) {
     EXPECT_TRUE(fileExists(product.file("a.txt")));
 }
 
+// The temporary copies start in the temporary directory; libraries planted there under the
+// names of system libraries must never be loaded.
+class PlantedLibraries {
+public:
+    PlantedLibraries() {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        for (const char* name : {"comctl32.dll", "version.dll", "uxtheme.dll"}) {
+            paths_.push_back(std::string(temp) + name);
+            CopyFileA((binaryDirectory() + "\\planted.dll").c_str(), paths_.back().c_str(), FALSE);
+        }
+    }
+    ~PlantedLibraries() {
+        for (const std::string& path : paths_)
+            DeleteFileA(path.c_str());
+    }
+
+private:
+    std::vector<std::string> paths_;
+};
+
+std::vector<std::string> pendingOperations() {
+    const std::vector<BYTE> data =
+        readValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                  "PendingFileRenameOperations");
+    std::vector<std::string> entries(1);
+    for (BYTE c : data) {
+        if (c == 0)
+            entries.emplace_back();
+        else
+            entries.back() += static_cast<char>(c);
+    }
+    return entries;
+}
+
 TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     Product product;
+    const PlantedLibraries planted;
+    const EnvironmentOverride plantedOut("PLANTED_OUT", product.root_.file("planted-loaded.txt"));
     const ScopedHandle held(CreateFileA(product.file("held.txt").c_str(), GENERIC_READ, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held.valid());
@@ -201,7 +257,18 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     const HWND progress = dialogNamed("Removing the product");
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(text(GetDlgItem(progress, IDC_TEXT)), "Removing Test Product, please wait...");
-    ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; }));
+    // The marks appear one by one, in the order of the stages.
+    std::vector<int> order;
+    ASSERT_TRUE(waitUntil([&] {
+        for (int mark = IDC_MARK_SHARED; mark <= IDC_MARK_REGISTRY; ++mark) {
+            if (IsWindowVisible(GetDlgItem(progress, mark)) &&
+                std::find(order.begin(), order.end(), mark) == order.end())
+                order.push_back(mark);
+        }
+        return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE;
+    }));
+    EXPECT_EQ(order, (std::vector<int>{IDC_MARK_SHARED, IDC_MARK_STANDARD, IDC_MARK_FILES,
+                                       IDC_MARK_FOLDERS, IDC_MARK_DIRECTORIES, IDC_MARK_REGISTRY}));
     EXPECT_EQ(dialogNamed("Remove Shared File?", 500), nullptr)
         << "no second question after No to All";
     for (int mark = IDC_MARK_SHARED; mark <= IDC_MARK_REGISTRY; ++mark)
@@ -259,6 +326,36 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "SetupTestsE2ETop")) << "protected";
     EXPECT_FALSE(valueExists(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Keep", "Value"));
     EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Keep", "Other"));
+
+    // The temporary copy is scheduled for deletion at the next restart.
+    const std::vector<std::string> pending = pendingOperations();
+    bool copyScheduled = false;
+    for (const std::string& entry : pending)
+        copyScheduled = copyScheduled || entry.find("\\Del") != std::string::npos;
+    EXPECT_TRUE(copyScheduled);
+    EXPECT_FALSE(fileExists(product.root_.file("planted-loaded.txt")))
+        << "a planted library was loaded";
+}
+
+TEST(UninstallRun, WorkerThatCannotStartStillLeavesAClosableDialog) {
+    Product product;
+    product.start();
+    const HWND confirm = dialogNamed("Confirm removal");
+    ASSERT_NE(confirm, nullptr);
+    const ScopedHandle copy = processOf(confirm);
+    // The worker opens its own reader of the log, which now fails.
+    const ScopedHandle held(CreateFileA(product.file("Setup.log").c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.valid());
+    press(confirm, IDC_ANSWER_YES);
+    const HWND progress = dialogNamed("Removing the product");
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; }));
+    EXPECT_EQ(text(GetDlgItem(progress, IDC_STATUS)), "Some items could not be removed.");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(progress, IDC_DETAILS))) << "no problem lines to show";
+    EXPECT_TRUE(fileExists(product.file("a.txt"))) << "nothing was removed";
+    press(progress, IDC_OK);
+    EXPECT_EQ(exitCodeOf(copy), 0u);
 }
 
 TEST(UninstallRun, MissingSetupLogIsReportedOnceAndEndsWithMinusOne) {

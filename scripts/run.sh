@@ -50,3 +50,28 @@ else
     wineserver -k 2>/dev/null || true
     echo "No display here: the glossary ran under Xvfb; its window is in $shot"
 fi
+
+echo
+echo "== The uninstaller on the sample product (a fresh Wine prefix of its own)"
+wineserver -k 2>/dev/null || true
+demo_prefix="$build/demo-prefix"
+rm -rf "$demo_prefix" "$demo_prefix.lock"
+export WINEPREFIX="$demo_prefix"
+. "$root/scripts/wine-env.sh" "$build"
+shots="$build/uninstall-screens"
+rm -rf "$shots" && mkdir -p "$shots"
+if [ -n "${DISPLAY:-}" ] && [ -z "${xvfb_pid:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    echo "Answer the uninstaller's dialogs on your display."
+    "$WINE_LOADER" "$build/bin/uninstall_demo.exe" "$(winepath -w "$root/samples/Setup.log")" \
+        "$(winepath -w "$shots")" --interactive | tr -d '\r'
+else
+    . "$root/scripts/xvfb.sh"
+    "$WINE_LOADER" "$build/bin/uninstall_demo.exe" "$(winepath -w "$root/samples/Setup.log")" \
+        "$(winepath -w "$shots")" | tr -d '\r'
+    for shot in "$shots"/*.bmp; do
+        [ -e "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
+    done
+    echo
+    echo "The dialogs were answered automatically under Xvfb; screenshots: $shots"
+fi
+wineserver -k 2>/dev/null || true

@@ -9,7 +9,14 @@ extern "C" __declspec(dllexport) HRESULT __stdcall DllUnregisterServer() {
     char out[MAX_PATH] = {};
     if (GetEnvironmentVariableA("UNREG_OUT", out, MAX_PATH) > 0) {
         if (std::FILE* file = std::fopen(out, "ab")) {
-            std::fputs("unregistered\n", file);
+            // With UNREG_CHECK, whether that file still exists when the server is called.
+            char check[MAX_PATH] = {};
+            const bool checked = GetEnvironmentVariableA("UNREG_CHECK", check, MAX_PATH) > 0;
+            std::fputs(!checked ? "unregistered\n"
+                       : GetFileAttributesA(check) != INVALID_FILE_ATTRIBUTES
+                           ? "unregistered, present\n"
+                           : "unregistered, absent\n",
+                       file);
             std::fclose(file);
         }
     }

@@ -66,6 +66,8 @@ DWORD exitCodeOf(const ScopedHandle& process) {
     return code;
 }
 
+std::vector<std::string> pendingOperations();
+
 std::string line(const std::string& key, const std::string& value) {
     return key + "=" + value + "\r\n";
 }
@@ -93,6 +95,7 @@ public:
         setDword(HKEY_LOCAL_MACHINE, kSharedKey, file("shared1.dll"), 1);
         setDword(HKEY_LOCAL_MACHINE, kSharedKey, file("shared1b.dll"), 1);
         setDword(HKEY_LOCAL_MACHINE, kSharedKey, file("gone.dll"), 1);
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, file("zero.dll"), 0);
         setDword(HKEY_LOCAL_MACHINE, kSharedKey, file("std1.dll"), 1);
         createKey(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Product");
         setString(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Keep", "Value", "v");
@@ -147,11 +150,12 @@ public:
     }
 
     TempDirectory root_{"uninstall-e2e"};
+    std::string app_ = root_.file("Test Product");
     EnvironmentOverride recorder_{"RECORDER_OUT", root_.file("before.txt")};
     EnvironmentOverride unregister_{"UNREG_OUT", root_.file("unregistered.txt")};
-
-private:
-    std::string app_ = root_.file("Test Product");
+    // Both must run while the product's first file is still there.
+    EnvironmentOverride recorderCheck_{"RECORDER_CHECK", app_ + "\\a.txt"};
+    EnvironmentOverride unregisterCheck_{"UNREG_CHECK", app_ + "\\a.txt"};
 };
 
 } // namespace
@@ -167,6 +171,10 @@ TEST(UninstallRun, NoLeavesEverythingAndEndsWithZero) {
     EXPECT_EQ(exitCodeOf(copy), 0u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
     EXPECT_FALSE(fileExists(product.root_.file("before.txt"))) << "nothing ran";
+    bool copyScheduled = false;
+    for (const std::string& entry : pendingOperations())
+        copyScheduled = copyScheduled || entry.find("\\Del") != std::string::npos;
+    EXPECT_TRUE(copyScheduled) << "the temporary copy goes at the next restart after No too";
 }
 
 TEST(UninstallRun, EscapeInTheConfirmationIsNo) {
@@ -193,6 +201,8 @@ TEST(UninstallRun, EscapeInTheConfirmationOfAPlainLogIsNoToo) {
     EXPECT_EQ(exitCodeOf(copy), 0u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
 }
+
+namespace {
 
 // The temporary copies start in the temporary directory; libraries planted there under the
 // names of system libraries must never be loaded.
@@ -228,6 +238,63 @@ std::vector<std::string> pendingOperations() {
     }
     return entries;
 }
+
+// On a failure: a picture of the screen and the tree of top-level windows with their controls,
+// beside the test program, to see what the user would have seen.
+void saveScreen(const std::string& path) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string pixels(
+        static_cast<std::size_t>((width * 3 + 3) & ~3) * static_cast<std::size_t>(height), '\0');
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0],
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof info};
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    writeFile(path, std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                        std::string(reinterpret_cast<const char*>(&info), sizeof info) + pixels);
+}
+
+BOOL CALLBACK describeWindow(HWND window, LPARAM parameter) {
+    auto* out = reinterpret_cast<std::string*>(parameter);
+    char name[128] = {};
+    GetClassNameA(window, name, sizeof name);
+    const bool child = (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) != 0;
+    *out += std::string(child ? "    " : "") + name + " id " +
+            std::to_string(GetDlgCtrlID(window)) + " \"" + text(window) + "\"" +
+            (IsWindowVisible(window) ? " visible" : "") +
+            (IsWindowEnabled(window) ? "" : " disabled") + "\r\n";
+    if (!child)
+        EnumChildWindows(window, describeWindow, parameter);
+    return TRUE;
+}
+
+class FailureRecorder : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo& test) override {
+        if (!test.result()->Failed())
+            return;
+        const std::string base = binaryDirectory() + "\\failure-" + test.name();
+        saveScreen(base + ".bmp");
+        std::string tree;
+        EnumWindows(describeWindow, reinterpret_cast<LPARAM>(&tree));
+        writeFile(base + "-windows.txt", tree);
+    }
+};
+
+const bool kRecorderInstalled = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FailureRecorder);
+    return true;
+}();
+
+} // namespace
 
 TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     Product product;

@@ -23,7 +23,7 @@ constexpr std::size_t kInlineLongValueMax = 64;
 constexpr std::size_t kMaxLongValue = (1u << 24) - 1;
 
 struct ColumnState {
-    ColumnSpec spec;
+    ColumnSpec given; // the column as the caller described it
     std::uint16_t number = 0;
     std::uint16_t varIndex = 0;
     std::uint16_t fixedOffset = 0;
@@ -36,7 +36,7 @@ struct ColumnState {
     std::uint32_t ownedMap = 0, freeMap = 0;
 
     bool isFixed() const { return (flags & kFixedLength) != 0; }
-    bool isLong() const { return spec.type == kMemo || spec.type == kOle; }
+    bool isLong() const { return given.type == kMemo || given.type == kOle; }
 };
 
 struct TableState {
@@ -66,7 +66,7 @@ bool isVariable(std::uint8_t type) {
 }
 
 [[noreturn]] void mismatch(const ColumnState& column, const char* why) {
-    throw std::invalid_argument("column " + toUtf8(column.spec.name) + ": " + why);
+    throw std::invalid_argument("column " + toUtf8(column.given.name) + ": " + why);
 }
 
 std::int64_t integerIn(const ColumnState& column, const Value& value, std::int64_t low,
@@ -105,7 +105,7 @@ struct JetWriter::State {
 
     bool jet4() const { return layout.version == Version::Jet4; }
     std::size_t definitionLength(const TableState& table) const;
-    TableState makeTable(const std::u16string& name, const std::vector<ColumnSpec>& specs,
+    TableState makeTable(const std::u16string& name, const std::vector<ColumnSpec>& columns,
                          const std::vector<std::uint8_t>& flags);
     std::string encodeText(const ColumnState& column, const std::u16string& text) const;
     std::string longValueField(ColumnState& column, const std::string& data);
@@ -121,7 +121,7 @@ struct JetWriter::State {
 std::size_t JetWriter::State::definitionLength(const TableState& table) const {
     std::size_t length = layout.tdefHeaderEnd + table.columns.size() * layout.columnSize + 2;
     for (const ColumnState& column : table.columns) {
-        length += jet4() ? 2 + 2 * column.spec.name.size() : 1 + column.spec.name.size();
+        length += jet4() ? 2 + 2 * column.given.name.size() : 1 + column.given.name.size();
         if (column.mapped)
             length += 10;
     }
@@ -129,37 +129,37 @@ std::size_t JetWriter::State::definitionLength(const TableState& table) const {
 }
 
 TableState JetWriter::State::makeTable(const std::u16string& name,
-                                       const std::vector<ColumnSpec>& specs,
+                                       const std::vector<ColumnSpec>& columns,
                                        const std::vector<std::uint8_t>& flags) {
     TableState table;
     table.name = name;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
         ColumnState column;
-        column.spec = specs[i];
+        column.given = columns[i];
         column.number = static_cast<std::uint16_t>(i);
-        const bool variable = isVariable(column.spec.type);
+        const bool variable = isVariable(column.given.type);
         if (variable) {
             column.varIndex = table.variableColumns++;
             column.flags = flags.empty() ? kNullable : flags[i];
-            const bool text = column.spec.type == kText || column.spec.type == kMemo;
+            const bool text = column.given.type == kText || column.given.type == kMemo;
             column.extraFlags = jet4() && text && flags.empty() ? kCompressedUnicode : 0;
             column.length =
-                column.spec.type == kText
-                    ? static_cast<std::uint16_t>(column.spec.textLength * (jet4() ? 2 : 1))
-                : column.spec.type == kBinary ? (jet4() ? 510 : 255)
-                                              : 0;
+                column.given.type == kText
+                    ? static_cast<std::uint16_t>(column.given.textLength * (jet4() ? 2 : 1))
+                : column.given.type == kBinary ? (jet4() ? 510 : 255)
+                                               : 0;
             column.mapped = column.isLong() && flags.empty();
         } else {
-            column.width = fixedWidthOf(column.spec.type);
-            column.fixedOffset = column.spec.type == kBoolean ? 0 : table.fixedSize;
+            column.width = fixedWidthOf(column.given.type);
+            column.fixedOffset = column.given.type == kBoolean ? 0 : table.fixedSize;
             table.fixedSize = static_cast<std::uint16_t>(table.fixedSize + column.width);
             column.varIndex = table.variableColumns;
             column.flags =
                 flags.empty()
                     ? static_cast<std::uint8_t>(kFixedLength | kNullable |
-                                                (column.spec.autoNumber ? kAutoNumber : 0))
+                                                (column.given.autoNumber ? kAutoNumber : 0))
                     : flags[i];
-            column.length = column.spec.type == kBoolean ? 1 : column.width;
+            column.length = column.given.type == kBoolean ? 1 : column.width;
         }
         table.columns.push_back(std::move(column));
     }
@@ -278,7 +278,7 @@ std::string JetWriter::State::encodeRow(TableState& table, const std::vector<Val
     for (std::size_t i = 0; i < values.size(); ++i) {
         ColumnState& column = table.columns[i];
         Value value = values[i];
-        if (column.spec.autoNumber && value.isNull()) {
+        if (column.given.autoNumber && value.isNull()) {
             value.kind = Value::Kind::Integer;
             value.integer = table.lastAutoNumber + 1;
         }
@@ -286,7 +286,7 @@ std::string JetWriter::State::encodeRow(TableState& table, const std::vector<Val
             continue;
         auto* at = reinterpret_cast<std::uint8_t*>(&fixed[column.fixedOffset]);
         present[i] = true;
-        switch (column.spec.type) {
+        switch (column.given.type) {
         case kBoolean:
             if (value.kind != Value::Kind::Boolean && value.kind != Value::Kind::Integer)
                 mismatch(column, "needs a Boolean");
@@ -302,7 +302,7 @@ std::string JetWriter::State::encodeRow(TableState& table, const std::vector<Val
             const auto number =
                 static_cast<std::int32_t>(integerIn(column, value, INT32_MIN, INT32_MAX));
             put32(at, static_cast<std::uint32_t>(number));
-            if (column.spec.autoNumber && number > table.lastAutoNumber)
+            if (column.given.autoNumber && number > table.lastAutoNumber)
                 table.lastAutoNumber = number;
             break;
         }
@@ -325,7 +325,7 @@ std::string JetWriter::State::encodeRow(TableState& table, const std::vector<Val
         case kText:
             if (value.kind != Value::Kind::Text)
                 mismatch(column, "needs text");
-            if (value.text.size() > column.spec.textLength)
+            if (value.text.size() > column.given.textLength)
                 mismatch(column, "text longer than the column");
             variable[column.varIndex] = encodeText(column, value.text);
             break;
@@ -454,7 +454,7 @@ void JetWriter::State::writeDefinition(TableState& table) {
     for (const ColumnState& column : table.columns) {
         std::string entry(layout.columnSize, '\0');
         auto* e = reinterpret_cast<std::uint8_t*>(&entry[0]);
-        e[0] = column.spec.type;
+        e[0] = column.given.type;
         put16(e + layout.columnNumber, column.number);
         put16(e + layout.columnVarIndex, column.varIndex);
         put16(e + layout.columnNumber + 4, table.tableType == kTableSystem ? 0 : column.number);
@@ -465,7 +465,7 @@ void JetWriter::State::writeDefinition(TableState& table) {
         } else {
             put16(e + 7, 1);
             put16(e + 9, kSortGeneral);
-            if (column.spec.type == kText || column.spec.type == kMemo)
+            if (column.given.type == kText || column.given.type == kMemo)
                 put16(e + 11, options.codePage);
         }
         e[layout.columnFlags] = column.flags;
@@ -475,11 +475,11 @@ void JetWriter::State::writeDefinition(TableState& table) {
     }
     for (const ColumnState& column : table.columns) {
         if (jet4()) {
-            const std::string name = encodeJet4Text(column.spec.name, false);
+            const std::string name = encodeJet4Text(column.given.name, false);
             append16(bytes, static_cast<std::uint16_t>(name.size()));
             bytes += name;
         } else {
-            const std::string name = encodeCodePageText(column.spec.name, options.codePage);
+            const std::string name = encodeCodePageText(column.given.name, options.codePage);
             bytes += static_cast<char>(name.size());
             bytes += name;
         }

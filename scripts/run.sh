@@ -27,8 +27,8 @@ fi
 
 echo
 echo "== The glossary's sample database, Dict.mdb, as our reader sees it (first terms)"
-"$WINE_LOADER" "$build/bin/mdbinspect.exe" tables "$build/bin/Dict.mdb" | tr -d '\r'
-"$WINE_LOADER" "$build/bin/mdbinspect.exe" export "$build/bin/Dict.mdb" Dict | tr -d '\r' | awk 'NR <= 6'
+"$WINE_LOADER" "$build/bin/mdbview.exe" tables "$build/bin/Dict.mdb" | tr -d '\r'
+"$WINE_LOADER" "$build/bin/mdbview.exe" export "$build/bin/Dict.mdb" Dict | tr -d '\r' | awk 'NR <= 6'
 
 echo
 echo "== The glossary on the sample Dict.mdb"

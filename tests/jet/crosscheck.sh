@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Three independent readers must agree on what the dictionary builder writes: ours
-# (mdbinspect), mdbtools (mdb-tables, mdb-export) and the npm package mdb-reader. On the other
+# (mdbview), mdbtools (mdb-tables, mdb-export) and the npm package mdb-reader. On the other
 # generated databases, ours must print exactly what mdb-export prints.
 # Usage: crosscheck.sh <bin directory> <work directory> <dictionaries>
 set -euo pipefail
@@ -27,7 +27,7 @@ for source in "$work"/files/dict*.tsv "$work"/files/huge.tsv; do
     base=${source%.tsv}
     "$bin/dictbuild" "$source" "$base.mdb"
     [ "$(mdb-tables -1 "$base.mdb")" = Dict ] || { echo "mdb-tables: wrong tables in $base.mdb"; failures=$((failures + 1)); }
-    "$bin/mdbinspect" export "$base.mdb" Dict >"$base.ours"
+    "$bin/mdbview" export "$base.mdb" Dict >"$base.ours"
     node "$work/mdb-reader-export.mjs" "$base.mdb" Dict >"$base.mdbreader"
     check "$(basename "$base") ours" "$base.csv" "$base.ours"
     check "$(basename "$base") mdb-reader" "$base.csv" "$base.mdbreader"
@@ -36,7 +36,7 @@ for source in "$work"/files/dict*.tsv "$work"/files/huge.tsv; do
         check "$(basename "$base") mdbtools" "$base.csv" "$base.mdbtools"
     fi
     # mdbtools cannot tell a null from an empty text; the other two must.
-    "$bin/mdbinspect" export --null '\N' "$base.mdb" Dict >"$base.ours-nulls"
+    "$bin/mdbview" export --null '\N' "$base.mdb" Dict >"$base.ours-nulls"
     node "$work/mdb-reader-export.mjs" "$base.mdb" Dict '\N' >"$base.mdbreader-nulls"
     check "$(basename "$base") ours, nulls" "$base.nulls" "$base.ours-nulls"
     check "$(basename "$base") mdb-reader, nulls" "$base.nulls" "$base.mdbreader-nulls"
@@ -44,11 +44,11 @@ done
 
 for file in "$work"/files/shape*.mdb; do
     for table in $(mdb-tables -1 "$file"); do
-        "$bin/mdbinspect" export "$file" "$table" >"$file.$table.ours"
+        "$bin/mdbview" export "$file" "$table" >"$file.$table.ours"
         mdb-export "$file" "$table" >"$file.$table.mdbtools"
         check "$(basename "$file") $table" "$file.$table.mdbtools" "$file.$table.ours"
     done
-    [ "$("$bin/mdbinspect" tables "$file")" = "$(mdb-tables -1 "$file")" ] || { echo "table lists differ: $file"; failures=$((failures + 1)); }
+    [ "$("$bin/mdbview" tables "$file")" = "$(mdb-tables -1 "$file")" ] || { echo "table lists differ: $file"; failures=$((failures + 1)); }
 done
 
 # A bad source is refused with its line named, and no database is left behind.

@@ -7,6 +7,7 @@
 #include "engine/RestartRemoval.h"
 #include "ui/ResourceIds.h"
 #include "ui/WindowClass.h"
+#include "win32/ComSession.h"
 #include "win32/ScopedHandle.h"
 
 #include <commctrl.h>
@@ -57,17 +58,6 @@ std::string directoryOfCopy(const std::string& copyPath) {
     const std::size_t last = copyPath.rfind('\\');
     return last == std::string::npos || last == 0 ? copyPath : copyPath.substr(0, last);
 }
-
-class ComSession {
-public:
-    ComSession() {
-        if (CoInitialize(nullptr) != S_OK)
-            throw WinException(GetLastError(), "Couldn't initialize COM");
-    }
-    ~ComSession() { CoUninitialize(); }
-    ComSession(const ComSession&) = delete;
-    ComSession& operator=(const ComSession&) = delete;
-};
 
 void report(const char* text) {
     MessageBoxA(nullptr, text, "Exception", MB_OK | MB_ICONWARNING);

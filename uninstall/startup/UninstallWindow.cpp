@@ -30,7 +30,8 @@ void UninstallWindow::onCommand(unsigned id, LPARAM) {
     }
 }
 
-void UninstallWindow::runDialog(int resource, DialogHandler* (*makeHandler)(HWND, UninstallModel*)) {
+void UninstallWindow::runDialog(int resource,
+                                DialogHandler* (*makeHandler)(HWND, UninstallModel*)) {
     DialogFactory factory(makeHandler, &model_);
     const INT_PTR end = DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(resource), nullptr,
                                         dialogProcedure, reinterpret_cast<LPARAM>(&factory));

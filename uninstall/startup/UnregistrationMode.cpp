@@ -4,23 +4,12 @@
 #include "ProcessValues.h"
 #include "UnregisterServer.h"
 #include "setuplog/SetupLog.h"
+#include "win32/ComSession.h"
 
 #include <objbase.h>
 #include <windows.h>
 
 namespace {
-
-// COM stays initialised for exactly as long as the servers are worked through.
-class ComSession {
-public:
-    ComSession() {
-        if (CoInitialize(nullptr) != S_OK)
-            throw WinException(GetLastError(), "Couldn't initialize COM");
-    }
-    ~ComSession() { CoUninitialize(); }
-    ComSession(const ComSession&) = delete;
-    ComSession& operator=(const ComSession&) = delete;
-};
 
 constexpr int kCannotStart = 1;
 

@@ -10,9 +10,9 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: mdbinspect tables <file.mdb>\n"
-                         "       mdbinspect columns <file.mdb> <table>\n"
-                         "       mdbinspect export [--null TEXT] <file.mdb> <table>\n"
+    std::fprintf(stderr, "usage: mdbview tables <file.mdb>\n"
+                         "       mdbview columns <file.mdb> <table>\n"
+                         "       mdbview export [--null TEXT] <file.mdb> <table>\n"
                          "Export prints CSV as mdb-export does; with --null, nulls print as TEXT\n"
                          "and empty texts as \"\" (mdb-export prints both as nothing).\n");
     return 2;
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         return usage();
     } catch (const JetError& error) {
         std::cout.flush();
-        std::fprintf(stderr, "mdbinspect: %s: %s\n", argv[2], error.what());
+        std::fprintf(stderr, "mdbview: %s: %s\n", argv[2], error.what());
         return 1;
     }
 }

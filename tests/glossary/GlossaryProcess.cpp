@@ -1,10 +1,10 @@
 #include "GlossaryProcess.h"
 
+#include "support/WinTestSupport.h"
+
 #include "../../glossary/window/Ids.h"
 
 #include <richedit.h>
-
-#include <fstream>
 
 namespace {
 
@@ -21,7 +21,8 @@ BOOL CALLBACK matchGlossary(HWND window, LPARAM parameter) {
     GetWindowThreadProcessId(window, &owner);
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
-    if (owner == search->processId && IsWindowVisible(window) && std::wstring(name) == L"TechnicalGlossary") {
+    if (owner == search->processId && IsWindowVisible(window) &&
+        std::wstring(name) == L"TechnicalGlossary") {
         search->found = window;
         return FALSE;
     }
@@ -38,7 +39,8 @@ LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 class RemoteMemory {
 public:
     RemoteMemory(HANDLE process, std::size_t size)
-        : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+        : process_(process),
+          address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
     ~RemoteMemory() {
         if (address_ != nullptr)
             VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
@@ -54,13 +56,14 @@ private:
 
 } // namespace
 
-GlossaryProcess::GlossaryProcess(const std::string& program, const std::string& directory, DWORD timeoutMs) {
+GlossaryProcess::GlossaryProcess(const std::string& program, const std::string& directory,
+                                 DWORD timeoutMs) {
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                        &startup, &started))
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.c_str(), &startup, &started))
         return;
     process_.reset(started.hProcess);
     const ScopedHandle thread(started.hThread);
@@ -104,10 +107,16 @@ void GlossaryProcess::clickLogo() {
     PostMessageW(control(IDC_LOGO), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
 }
 
-void GlossaryProcess::clickExit() { PostMessageW(control(IDC_EXIT), BM_CLICK, 0, 0); }
+void GlossaryProcess::clickExit() {
+    PostMessageW(control(IDC_EXIT), BM_CLICK, 0, 0);
+}
 
-int GlossaryProcess::selected() const { return static_cast<int>(send(control(IDC_TERMS), LB_GETCURSEL, 0, 0)); }
-int GlossaryProcess::itemCount() const { return static_cast<int>(send(control(IDC_TERMS), LB_GETCOUNT, 0, 0)); }
+int GlossaryProcess::selected() const {
+    return static_cast<int>(send(control(IDC_TERMS), LB_GETCURSEL, 0, 0));
+}
+int GlossaryProcess::itemCount() const {
+    return static_cast<int>(send(control(IDC_TERMS), LB_GETCOUNT, 0, 0));
+}
 
 std::wstring GlossaryProcess::itemText(int index) const {
     const HWND list = control(IDC_TERMS);
@@ -133,10 +142,15 @@ std::wstring textOf(HWND window) {
 
 } // namespace
 
-std::wstring GlossaryProcess::searchText() const { return textOf(control(IDC_SEARCH)); }
-std::wstring GlossaryProcess::pageText() const { return textOf(control(IDC_PAGE)); }
+std::wstring GlossaryProcess::searchText() const {
+    return textOf(control(IDC_SEARCH));
+}
+std::wstring GlossaryProcess::pageText() const {
+    return textOf(control(IDC_PAGE));
+}
 
-bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& color, int& twips) const {
+bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& color,
+                                 int& twips) const {
     const HWND page = control(IDC_PAGE);
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
@@ -159,35 +173,7 @@ bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& co
 bool GlossaryProcess::saveScreenshot(const std::string& path) const {
     RECT bounds = {};
     GetWindowRect(window_, &bounds);
-    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::string pixels(rowBytes * static_cast<DWORD>(height), '\0');
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0], reinterpret_cast<BITMAPINFO*>(&info),
-              DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    return static_cast<bool>(out);
+    return testsupport::saveScreenArea(bounds, path);
 }
 
 bool GlossaryProcess::waitForExit(DWORD timeoutMs, DWORD& exitCode) const {

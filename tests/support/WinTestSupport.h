@@ -45,6 +45,9 @@ std::vector<std::string> filesMatching(const std::string& pattern); // bare name
 // Directory of the running test program; the programs under test are built beside it.
 std::string binaryDirectory();
 
+// Saves what the screen shows inside `area` as a 24-bit BMP file.
+bool saveScreenArea(const RECT& area, const std::string& path);
+
 // Splits a command line the way the C runtime does for a program's argument vector.
 std::vector<std::string> splitCommandLine(const std::string& commandLine);
 

@@ -68,6 +68,15 @@ DWORD exitCodeOf(const ScopedHandle& process) {
 
 std::vector<std::string> pendingOperations();
 
+// A temporary copy (Del*.tmp) is among the deletions pending for the next restart.
+bool copyScheduledForRestart() {
+    for (const std::string& entry : pendingOperations()) {
+        if (entry.find("\\Del") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 std::string line(const std::string& key, const std::string& value) {
     return key + "=" + value + "\r\n";
 }
@@ -171,10 +180,8 @@ TEST(UninstallRun, NoLeavesEverythingAndEndsWithZero) {
     EXPECT_EQ(exitCodeOf(copy), 0u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
     EXPECT_FALSE(fileExists(product.root_.file("before.txt"))) << "nothing ran";
-    bool copyScheduled = false;
-    for (const std::string& entry : pendingOperations())
-        copyScheduled = copyScheduled || entry.find("\\Del") != std::string::npos;
-    EXPECT_TRUE(copyScheduled) << "the temporary copy goes at the next restart after No too";
+    EXPECT_TRUE(copyScheduledForRestart())
+        << "the temporary copy goes at the next restart after No too";
 }
 
 TEST(UninstallRun, EscapeInTheConfirmationIsNo) {
@@ -242,25 +249,8 @@ std::vector<std::string> pendingOperations() {
 // On a failure: a picture of the screen and the tree of top-level windows with their controls,
 // beside the test program, to see what the user would have seen.
 void saveScreen(const std::string& path) {
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string pixels(
-        static_cast<std::size_t>((width * 3 + 3) & ~3) * static_cast<std::size_t>(height), '\0');
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0],
-              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof info};
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    writeFile(path, std::string(reinterpret_cast<const char*>(&file), sizeof file) +
-                        std::string(reinterpret_cast<const char*>(&info), sizeof info) + pixels);
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    saveScreenArea(screen, path);
 }
 
 BOOL CALLBACK describeWindow(HWND window, LPARAM parameter) {
@@ -395,11 +385,7 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\SetupTestsE2E\\Keep", "Other"));
 
     // The temporary copy is scheduled for deletion at the next restart.
-    const std::vector<std::string> pending = pendingOperations();
-    bool copyScheduled = false;
-    for (const std::string& entry : pending)
-        copyScheduled = copyScheduled || entry.find("\\Del") != std::string::npos;
-    EXPECT_TRUE(copyScheduled);
+    EXPECT_TRUE(copyScheduledForRestart());
     EXPECT_FALSE(fileExists(product.root_.file("planted-loaded.txt")))
         << "a planted library was loaded";
 }

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
 using namespace testsupport;
 
@@ -36,22 +37,25 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 // The copies started here find no setup log and say so in a box; this answers such boxes
-// while the processes run, as a user would.
+// while the processes run, as a user would. Only boxes of copies in this test's own temporary
+// directory: another test's box is not ours to answer.
 class BoxAnswerer {
 public:
-    BoxAnswerer() : thread_([this] {
-        while (!stop_) {
-            if (const HWND box = FindWindowA("#32770", "Error"))
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-            Sleep(50);
-        }
-    }) {}
+    explicit BoxAnswerer(std::string directory)
+        : directory_(std::move(directory)), thread_([this] {
+              while (!stop_) {
+                  if (const HWND box = findDialogOfProgramIn(directory_, "Error"))
+                      PostMessageA(box, WM_COMMAND, IDOK, 0);
+                  Sleep(50);
+              }
+          }) {}
     ~BoxAnswerer() {
         stop_ = true;
         thread_.join();
     }
 
 private:
+    const std::string directory_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
@@ -71,7 +75,7 @@ struct Installation {
     }
 
     ObservedRun run(const std::string& arguments) {
-        const BoxAnswerer answerer;
+        const BoxAnswerer answerer(tempDirectory);
         const EnvironmentOverride tmp("TMP", tempDirectory);
         const EnvironmentOverride temp("TEMP", tempDirectory);
         return runObserved("\"" + program + "\"" + arguments, kTimeoutMs);

@@ -48,6 +48,36 @@ ObservedProcess* find(ObservedRun& run, DWORD id) {
     return nullptr;
 }
 
+// After a time-out: end what still runs and take its last events, so that no process stays
+// attached to this thread and no stale event reaches the next run on it.
+void endAndDetach(ObservedRun& run, int running) {
+    for (const ObservedProcess& process : run.processes) {
+        const ScopedHandle handle(OpenProcess(PROCESS_TERMINATE, FALSE, process.id));
+        if (!process.exited && handle)
+            TerminateProcess(handle.get(), 1);
+    }
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    DEBUG_EVENT event = {};
+    while (running > 0 && GetTickCount64() < deadline && WaitForDebugEvent(&event, 1000)) {
+        const ScopedHandle image(event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT
+                                     ? event.u.CreateProcessInfo.hFile
+                                 : event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT
+                                     ? event.u.LoadDll.hFile
+                                     : nullptr);
+        if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
+            if (ObservedProcess* process = find(run, event.dwProcessId)) {
+                process->exited = true;
+                --running;
+            }
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+    }
+    for (const ObservedProcess& process : run.processes) {
+        if (!process.exited)
+            DebugActiveProcessStop(process.id);
+    }
+}
+
 } // namespace
 
 ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
@@ -71,12 +101,7 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
         DEBUG_EVENT event = {};
         if (now >= deadline || !WaitForDebugEvent(&event, static_cast<DWORD>(deadline - now))) {
             run.timedOut = true;
-            for (const ObservedProcess& process : run.processes) {
-                const ScopedHandle handle(OpenProcess(PROCESS_TERMINATE, FALSE, process.id));
-                if (!process.exited && handle)
-                    TerminateProcess(handle.get(), 1);
-            }
-            DebugActiveProcessStop(started.dwProcessId);
+            endAndDetach(run, running);
             break;
         }
         DWORD status = DBG_CONTINUE;
@@ -96,12 +121,13 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
             break;
         }
         case EXIT_PROCESS_DEBUG_EVENT:
+            // Only the processes of this run count; an unknown one must not end the run early.
             if (ObservedProcess* process = find(run, event.dwProcessId)) {
                 process->exited = true;
                 process->exitCode = event.u.ExitProcess.dwExitCode;
                 process->exitOrder = ended++;
+                --running;
             }
-            --running;
             break;
         case EXCEPTION_DEBUG_EVENT:
             // The loader's breakpoint is ours to swallow; anything else is the program's.

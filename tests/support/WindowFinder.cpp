@@ -1,5 +1,7 @@
 #include "WindowFinder.h"
 
+#include "win32/ScopedHandle.h"
+
 namespace testsupport {
 
 namespace {
@@ -22,7 +24,56 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+std::string longPath(const std::string& path) {
+    char full[MAX_PATH * 2] = {};
+    const DWORD length = GetLongPathNameA(path.c_str(), full, sizeof full);
+    return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
+std::string imageOfWindow(HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    const ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner));
+    char path[MAX_PATH * 2] = {};
+    DWORD length = sizeof path;
+    if (!process || !QueryFullProcessImageNameA(process.get(), 0, path, &length))
+        return std::string();
+    return longPath(std::string(path, length));
+}
+
+struct DialogSearch {
+    std::string directory; // long form, ends with a backslash
+    const std::string* caption;
+    HWND found;
+};
+
+BOOL CALLBACK matchDialog(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<DialogSearch*>(parameter);
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpA(className, "#32770") != 0 || windowText(window) != *search->caption)
+        return TRUE;
+    const std::string image = imageOfWindow(window);
+    if (image.size() > search->directory.size() &&
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, image.c_str(),
+                       static_cast<int>(search->directory.size()), search->directory.c_str(),
+                       static_cast<int>(search->directory.size())) == CSTR_EQUAL) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 } // namespace
+
+HWND findDialogOfProgramIn(const std::string& directory, const std::string& caption) {
+    std::string prefix = longPath(directory);
+    if (prefix.empty() || prefix.back() != '\\')
+        prefix += '\\';
+    DialogSearch search{prefix, &caption, nullptr};
+    EnumWindows(matchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 std::string windowText(HWND window) {
     char text[1024] = {};

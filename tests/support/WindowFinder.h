@@ -9,6 +9,10 @@ namespace testsupport {
 // Waits up to timeoutMs for a visible top-level window of the process with this caption.
 HWND waitForWindow(DWORD processId, const std::string& caption, DWORD timeoutMs);
 
+// A dialog (or message box) with this caption, shown by a program whose file lies under
+// `directory`. Tests share one desktop, so a caption alone could find another test's box.
+HWND findDialogOfProgramIn(const std::string& directory, const std::string& caption);
+
 std::string windowText(HWND window);
 
 // Waits up to timeoutMs for the process to end; false if it is still running.

@@ -2,12 +2,15 @@
 #include "support/WinTestSupport.h"
 #include "support/WindowFinder.h"
 #include "ui/Dialog.h"
+#include "ui/HeldException.h"
+#include "ui/MessageLoop.h"
 #include "ui/Model.h"
 #include "ui/Window.h"
 #include "ui/WindowClass.h"
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -186,4 +189,84 @@ TEST(UninstallModel, MissingSetupLogIsReportedAndThrown) {
     answer.join();
     EXPECT_EQ(boxText, "Can't open log file");
     EXPECT_EQ(model.setupLog(), nullptr);
+}
+
+namespace {
+
+class Throwing : public FrameWindow {
+public:
+    void onCommand(unsigned id, LPARAM) override {
+        if (id == WM_USER + 1)
+            throw WinException(1234, "Out of memory");
+    }
+};
+
+// Fails in its initialisation, or (outer) opens such a dialog from a command of its own.
+class Failing : public DialogHandler {
+public:
+    Failing(UninstallModel* model, bool outer) : DialogHandler(model), outer_(outer) {}
+    ~Failing() override { ++deleted; }
+    bool onInitDialog(HWND dialog) override {
+        if (!outer_)
+            throw std::runtime_error("initialisation failed");
+        PostMessageA(dialog, WM_COMMAND, 77, 0);
+        return true;
+    }
+    bool onCommand(HWND dialog, unsigned id, unsigned) override {
+        if (id != 77)
+            return false;
+        std::vector<WORD> inner = dialogTemplate();
+        DialogFactory factory(
+            [](HWND, UninstallModel* model) -> DialogHandler* { return new Failing(model, false); },
+            nullptr);
+        innerResult = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
+                                              reinterpret_cast<DLGTEMPLATE*>(inner.data()), dialog,
+                                              dialogProcedure, reinterpret_cast<LPARAM>(&factory));
+        return true;
+    }
+    bool onNotify(HWND, WPARAM, LPARAM) override { return false; }
+
+    static inline int deleted = 0;
+    static inline INT_PTR innerResult = 0;
+
+private:
+    bool outer_;
+};
+
+} // namespace
+
+TEST(WindowFramework, ExceptionInAHandlerEndsTheLoopAndIsThrownFromIt) {
+    Throwing window;
+    ASSERT_TRUE(window.createTopLevel(0, testClass(), "test", 0, 0, 200, 46, nullptr,
+                                      GetModuleHandleA(nullptr)));
+    PostMessageA(window.handle(), WM_USER + 1, 0, 0);
+    PostMessageA(window.handle(), WM_USER + 2, 0, 0); // must stay unhandled: the loop has ended
+    try {
+        runMessageLoop();
+        FAIL() << "the loop ended without the exception";
+    } catch (const WinException& error) {
+        EXPECT_STREQ(error.text, "Out of memory");
+        EXPECT_EQ(error.code, 1234u);
+    }
+    EXPECT_FALSE(exceptionHeld()) << "thrown once, not held again";
+    MSG next;
+    EXPECT_TRUE(PeekMessageA(&next, window.handle(), WM_USER + 2, WM_USER + 2, PM_REMOVE));
+    window.destroyWindow();
+    PeekMessageA(&next, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+TEST(DialogFramework, ExceptionInADialogEndsItAndTheDialogThatOpenedIt) {
+    std::vector<WORD> outer = dialogTemplate();
+    DialogFactory factory(
+        [](HWND, UninstallModel* model) -> DialogHandler* { return new Failing(model, true); },
+        nullptr);
+    const INT_PTR result = DialogBoxIndirectParamA(
+        GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(outer.data()), nullptr,
+        dialogProcedure, reinterpret_cast<LPARAM>(&factory));
+    EXPECT_EQ(Failing::innerResult, -1);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(Failing::deleted, 2) << "both handlers deleted";
+    ASSERT_TRUE(exceptionHeld());
+    EXPECT_THROW(rethrowHeldException(), std::runtime_error);
+    EXPECT_FALSE(exceptionHeld());
 }

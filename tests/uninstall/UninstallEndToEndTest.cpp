@@ -3,6 +3,7 @@
 // ours answers the dialogs and reads what they show.
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
+#include "support/WindowFinder.h"
 #include "win32/ScopedHandle.h"
 
 #include "../../uninstall/ui/ResourceIds.h"
@@ -21,10 +22,16 @@ namespace {
 constexpr DWORD kTimeoutMs = 60000;
 const std::string kSharedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-HWND dialogNamed(const std::string& caption, DWORD timeoutMs = kTimeoutMs) {
+// The captions of the product's dialogs are the test's own; "Error" and "Exception" are not,
+// so for those the folder of the program that shows them is named too.
+HWND dialogNamed(const std::string& caption, DWORD timeoutMs = kTimeoutMs,
+                 const std::string& programFolder = std::string()) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {
-        if (const HWND dialog = FindWindowA("#32770", caption.c_str()))
+        const HWND dialog = programFolder.empty()
+                                ? FindWindowA("#32770", caption.c_str())
+                                : findDialogOfProgramIn(programFolder, caption);
+        if (dialog != nullptr)
             return dialog;
         Sleep(50);
     } while (GetTickCount64() < deadline);
@@ -87,6 +94,7 @@ class Product {
 public:
     explicit Product(bool invertedLog = false) {
         CreateDirectoryA(app_.c_str(), nullptr);
+        CreateDirectoryA(temp_.c_str(), nullptr);
         CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(), file("uninstall.exe").c_str(),
                   FALSE);
         writeFile(file("a.txt"), "a");
@@ -160,6 +168,10 @@ public:
 
     TempDirectory root_{"uninstall-e2e"};
     std::string app_ = root_.file("Test Product");
+    // The temporary copy goes here, so that its boxes are told apart from other tests'.
+    std::string temp_ = root_.file("temp");
+    EnvironmentOverride tmp_{"TMP", temp_};
+    EnvironmentOverride tempVariable_{"TEMP", temp_};
     EnvironmentOverride recorder_{"RECORDER_OUT", root_.file("before.txt")};
     EnvironmentOverride unregister_{"UNREG_OUT", root_.file("unregistered.txt")};
     // Both must run while the product's first file is still there.
@@ -306,6 +318,11 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
         "shared1.dll in " + product.directory() + " is no longer used.\n\rRemove it?";
     EXPECT_TRUE(waitUntil([&] { return text(GetDlgItem(shared, IDC_TEXT)) == question; }))
         << text(GetDlgItem(shared, IDC_TEXT));
+    const auto buttonType = [&](int id) {
+        return GetWindowLongA(GetDlgItem(shared, id), GWL_STYLE) & BS_TYPEMASK;
+    };
+    EXPECT_EQ(buttonType(IDC_ANSWER_YES), BS_DEFPUSHBUTTON);
+    EXPECT_EQ(buttonType(IDC_ANSWER_YES_TO_ALL), BS_PUSHBUTTON) << "one default button only";
     PostMessageA(shared, WM_COMMAND, IDCANCEL, 0);
     Sleep(300);
     EXPECT_TRUE(IsWindow(shared)) << "Escape does not close the shared-file question";
@@ -314,9 +331,15 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     const HWND progress = dialogNamed("Removing the product");
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(text(GetDlgItem(progress, IDC_TEXT)), "Removing Test Product, please wait...");
-    // The marks appear one by one, in the order of the stages.
+    // The marks appear one by one, in the order of the stages; the bar only moves forward.
     std::vector<int> order;
+    const HWND bar = GetDlgItem(progress, IDC_PROGRESS);
+    LRESULT lastPosition = 0;
+    bool wrapped = false;
     ASSERT_TRUE(waitUntil([&] {
+        const LRESULT position = SendMessageA(bar, PBM_GETPOS, 0, 0);
+        wrapped = wrapped || position < lastPosition;
+        lastPosition = position;
         for (int mark = IDC_MARK_SHARED; mark <= IDC_MARK_REGISTRY; ++mark) {
             if (IsWindowVisible(GetDlgItem(progress, mark)) &&
                 std::find(order.begin(), order.end(), mark) == order.end())
@@ -330,10 +353,10 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
         << "no second question after No to All";
     for (int mark = IDC_MARK_SHARED; mark <= IDC_MARK_REGISTRY; ++mark)
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(progress, mark))) << mark;
-    const HWND bar = GetDlgItem(progress, IDC_PROGRESS);
+    EXPECT_FALSE(wrapped) << "the bar went back during the run";
     EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
-    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 16)
-        << "5 + 1 + 4 + 3 + 1 + 2 counted entries";
+    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 17)
+        << "5 + 1 + 4 + 3 + 1 + 2 + 1 entries, registry values included";
     EXPECT_EQ(text(GetDlgItem(progress, IDC_STATUS)), "Some items could not be removed.");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(progress, IDC_DETAILS)));
 
@@ -345,11 +368,15 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
                   product.file("fullfolder") + "\"\r\nCannot remove folder \"" +
                   product.file("nofolder") + "\"\r\nCannot remove folder \"" + product.directory() +
                   "\"\r\n");
+    EXPECT_NE(GetWindowLongA(GetDlgItem(details, IDC_DETAILS_TEXT), GWL_STYLE) & WS_HSCROLL, 0)
+        << "long paths scroll sideways";
     PostMessageA(details, WM_COMMAND, IDCANCEL, 0);
-    Sleep(300);
-    EXPECT_TRUE(IsWindow(details)) << "Escape does not close the details";
-    press(details, IDOK);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(details); }));
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(details); })) << "Escape closes the details";
+    press(progress, IDC_DETAILS);
+    const HWND again = dialogNamed("Not removed");
+    ASSERT_NE(again, nullptr);
+    press(again, IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(again); }));
     PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
     Sleep(300);
     EXPECT_TRUE(IsWindow(progress)) << "Escape does not close the progress dialog";
@@ -415,11 +442,11 @@ TEST(UninstallRun, MissingSetupLogIsReportedOnceAndEndsWithMinusOne) {
     Product product;
     DeleteFileA(product.file("Setup.log").c_str());
     product.start();
-    const HWND box = dialogNamed("Error");
+    const HWND box = dialogNamed("Error", kTimeoutMs, product.temp_);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(text(GetDlgItem(box, 0xFFFF)), "Can't open log file");
     const ScopedHandle copy = processOf(box);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(exitCodeOf(copy), 0xFFFFFFFFu);
-    EXPECT_EQ(dialogNamed("Exception", 500), nullptr) << "reported once only";
+    EXPECT_EQ(dialogNamed("Exception", 500, product.temp_), nullptr) << "reported once only";
 }

@@ -8,6 +8,7 @@
 #include "startup/MessageCatalogue.h"
 #include "startup/ProcessValues.h"
 #include "ui/Dialogs.h"
+#include "ui/HeldException.h"
 #include "ui/Model.h"
 #include "ui/ResourceIds.h"
 #include "win32/ModulePath.h"
@@ -18,8 +19,9 @@
 namespace {
 
 constexpr DWORD kStagePauseMs = 200;
-const char* const kCountedSections[] = {"SHAREDFILES", "STDFILES", "APPFILES",
-                                        "APPFOLDERS",  "APPDIR",   "REGENTRY"};
+// Every section that steps the bar, REGVALUES included, so that the bar never wraps.
+const char* const kCountedSections[] = {"SHAREDFILES", "STDFILES", "APPFILES", "APPFOLDERS",
+                                        "APPDIR",      "REGENTRY", "REGVALUES"};
 
 } // namespace
 
@@ -99,9 +101,11 @@ void UninstallWorker::unregisterServers() {
 
 bool UninstallWorker::askRemoveShared(const std::string& path) {
     if (!applyToAll_) {
-        switch (DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(IDD_SHARED_FILE), dialog_,
-                                sharedFileDialogProcedure,
-                                reinterpret_cast<LPARAM>(path.c_str()))) {
+        const INT_PTR answer =
+            DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(IDD_SHARED_FILE), dialog_,
+                            sharedFileDialogProcedure, reinterpret_cast<LPARAM>(path.c_str()));
+        rethrowHeldException();
+        switch (answer) {
         case IDC_ANSWER_YES:
             removeShared_ = true;
             break;

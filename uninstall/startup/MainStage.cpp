@@ -5,6 +5,8 @@
 #include "ProcessValues.h"
 #include "UninstallWindow.h"
 #include "engine/RestartRemoval.h"
+#include "ui/HeldException.h"
+#include "ui/MessageLoop.h"
 #include "ui/ResourceIds.h"
 #include "ui/WindowClass.h"
 #include "win32/ComSession.h"
@@ -80,24 +82,19 @@ int runWindow(HINSTANCE instance) {
     mainWindow = window.get();
     const std::string caption = messageText(1001);
     if (!window->createTopLevel(0, windowClassName, caption.c_str(), 0, 0, 200, 46,
-                                LoadMenuA(instance, MAKEINTRESOURCEA(IDM_MAIN)), instance))
-        throw WinException(GetLastError(), "Can't create application window");
+                                LoadMenuA(instance, MAKEINTRESOURCEA(IDM_MAIN)), instance)) {
+        const DWORD error = GetLastError();
+        rethrowHeldException();
+        throw WinException(error, "Can't create application window");
+    }
     PostMessageA(window->handle(), MSG_CONFIRM, 0, 0);
 
-    MSG message;
-    for (;;) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got == 0)
-            break;
-        if (got == -1) {
-            mainWindow = nullptr;
-            return -1;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    mainWindow = nullptr;
-    return window->failed() ? -1 : static_cast<int>(message.wParam);
+    // The window object outlives the loop, so mainWindow is cleared on every way out of it.
+    struct ClearMainWindow {
+        ~ClearMainWindow() { mainWindow = nullptr; }
+    } const clear;
+    const int quit = runMessageLoop();
+    return quit == -1 || window->failed() ? -1 : quit;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "ProcessValues.h"
 #include "ui/Dialog.h"
 #include "ui/Dialogs.h"
+#include "ui/HeldException.h"
 #include "ui/ProgressDialog.h"
 #include "ui/ResourceIds.h"
 
@@ -35,6 +36,8 @@ void UninstallWindow::runDialog(int resource,
     DialogFactory factory(makeHandler, &model_);
     const INT_PTR end = DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(resource), nullptr,
                                         dialogProcedure, reinterpret_cast<LPARAM>(&factory));
+    if (exceptionHeld())
+        return; // the message loop reports it
     if (end == -1) {
         // No dialog means nothing the user could answer: say so once and end the run.
         MessageBoxA(nullptr, "Can't show the uninstaller's dialog", "Error",

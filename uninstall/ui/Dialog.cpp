@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include "HeldException.h"
+
 #include <memory>
 
 namespace {
@@ -8,9 +10,7 @@ DialogHandler* boundTo(HWND dialog) {
     return reinterpret_cast<DialogHandler*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
 }
 
-} // namespace
-
-INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     DialogHandler* handler = boundTo(dialog);
     // The worker's commands arrive as user messages; the message number itself is not passed.
     if (message >= WM_USER && handler != nullptr &&
@@ -42,4 +42,19 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
     default:
         return FALSE;
     }
+}
+
+} // namespace
+
+INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR result = FALSE;
+    try {
+        result = dispatch(dialog, message, wParam, lParam);
+    } catch (...) {
+        holdCurrentException();
+    }
+    // A failure here or in a dialog opened from here ends this dialog too, up to the loop.
+    if (exceptionHeld() && message != WM_DESTROY && message != WM_NCDESTROY)
+        EndDialog(dialog, -1);
+    return result;
 }

@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 
+#include "HeldException.h"
 #include "Model.h"
 #include "ResourceIds.h"
 #include "startup/MessageCatalogue.h"
@@ -65,14 +66,16 @@ bool DetailsDialog::onInitDialog(HWND dialog) {
 }
 
 bool DetailsDialog::onCommand(HWND dialog, unsigned id, unsigned) {
-    if (id != IDOK)
+    // Nothing waits on this list's answer, so Escape and the close box may end it like OK.
+    if (id != IDOK && id != IDCANCEL)
         return false;
     EndDialog(dialog, 0);
     return true;
 }
 
-INT_PTR CALLBACK sharedFileDialogProcedure(HWND dialog, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+namespace {
+
+INT_PTR sharedFileDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         // A path without a backslash is all name, in no directory.
         const std::string path = reinterpret_cast<const char*>(lParam);
@@ -90,4 +93,18 @@ INT_PTR CALLBACK sharedFileDialogProcedure(HWND dialog, UINT message, WPARAM wPa
         return TRUE;
     }
     return FALSE;
+}
+
+} // namespace
+
+INT_PTR CALLBACK sharedFileDialogProcedure(HWND dialog, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+    try {
+        return sharedFileDialog(dialog, message, wParam, lParam);
+    } catch (...) {
+        // The worker throws it again when the dialog has ended.
+        holdCurrentException();
+        EndDialog(dialog, -1);
+        return TRUE;
+    }
 }

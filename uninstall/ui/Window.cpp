@@ -1,5 +1,7 @@
 #include "Window.h"
 
+#include "HeldException.h"
+
 namespace {
 
 Window* boundTo(HWND window) {
@@ -60,7 +62,7 @@ bool Window::createPopup(DWORD extendedStyle, const char* className, const char*
                   x, y, width, height, parent, nullptr, instance);
 }
 
-LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) try {
     Window* self = boundTo(window);
     if (message >= WM_USER) {
         if (self != nullptr)
@@ -122,4 +124,8 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+} catch (...) {
+    // The message loop throws it again once this message has been dispatched.
+    holdCurrentException();
+    return message == WM_CREATE ? -1 : 0;
 }

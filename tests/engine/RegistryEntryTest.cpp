@@ -52,6 +52,27 @@ TEST_F(RegistryEntries, ProtectedAndUnknownRootsAreLeftAlone) {
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\SetupTests\\Lower"));
 }
 
+TEST_F(RegistryEntries, TrailingOrDoubledBackslashesDoNotUnprotectAKey) {
+    createKey(HKEY_CURRENT_USER, "SetupTestsTopLevel");
+    createKey(HKEY_CURRENT_USER, "Software\\SetupTests\\Software");
+    createKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\SOFTWARE");
+    entry.deleteKey("HKCU,SetupTestsTopLevel\\");
+    entry.deleteKey("HKCU,\\SetupTestsTopLevel");
+    entry.deleteKey("HKCU,Software\\SetupTests\\Software\\");
+    entry.deleteKey("HKLM,SOFTWARE\\SetupTests\\SOFTWARE\\\\");
+    entry.deleteKey("HKCR,");
+    entry.deleteValue("HKCU,SetupTestsTopLevel\\,");
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "SetupTestsTopLevel")) << "a leaf directly under a root";
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\SetupTests\\Software"));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\SOFTWARE"));
+    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, "CLSID")) << "HKCR itself is never touched";
+
+    createKey(HKEY_CURRENT_USER, "Software\\SetupTests\\Doubled");
+    entry.deleteKey("HKCU,Software\\\\SetupTests\\Doubled\\");
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\SetupTests\\Doubled"))
+        << "an ordinary key written with extra backslashes still goes";
+}
+
 TEST_F(RegistryEntries, KeyWithSubkeysStaysAndMissingKeysChangeNothing) {
     createKey(HKEY_CURRENT_USER, "Software\\SetupTests\\Parent\\Child");
     entry.deleteKey("HKCU,Software\\SetupTests\\Parent");

@@ -33,6 +33,19 @@ bool isSoftware(const std::string& component) {
     return true;
 }
 
+// "Software\\" and "Software\\\\X" name the same keys as "Software" and "Software\\X" to the
+// registry, so the protection rule must see them in that form.
+std::string withoutExtraBackslashes(const std::string& path) {
+    std::string result;
+    for (const char c : path) {
+        if (c != '\\' || (!result.empty() && result.back() != '\\'))
+            result += c;
+    }
+    while (!result.empty() && result.back() == '\\')
+        result.pop_back();
+    return result;
+}
+
 } // namespace
 
 RegistryRecord readRegistryRecord(const std::string& text, bool withValueName) {
@@ -44,13 +57,15 @@ RegistryRecord readRegistryRecord(const std::string& text, bool withValueName) {
     if (withValueName)
         fields.next(record.valueName);
     record.root = rootNamed(rootName);
+    record.keyPath = withoutExtraBackslashes(record.keyPath);
 
     const std::size_t split = record.keyPath.rfind('\\');
     const std::string parent =
         split == std::string::npos ? std::string() : record.keyPath.substr(0, split);
     const std::string last =
         split == std::string::npos ? record.keyPath : record.keyPath.substr(split + 1);
-    record.refused = (parent.empty() && record.root != RegistryRecord::Root::ClassesRoot) ||
+    record.refused = record.keyPath.empty() ||
+                     (parent.empty() && record.root != RegistryRecord::Root::ClassesRoot) ||
                      isSoftware(last) || parent.size() > kLongestPart || last.size() > kLongestPart;
     return record;
 }

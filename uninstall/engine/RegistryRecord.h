@@ -14,7 +14,8 @@ struct RegistryRecord {
     bool deletable() const { return root != Root::None && !refused; }
 };
 
-// Root name, key path (and for values the value name) from the record; a key directly under a
-// root other than HKCR, a last component SOFTWARE in any case, or a parent path or last
+// Root name, key path (and for values the value name) from the record. Leading, trailing and
+// repeated backslashes of the key path are dropped first; then an empty path, a key directly
+// under a root other than HKCR, a last component SOFTWARE in any case, or a parent path or last
 // component longer than 259 characters is refused.
 RegistryRecord readRegistryRecord(const std::string& record, bool withValueName);

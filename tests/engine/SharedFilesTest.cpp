@@ -63,18 +63,16 @@ TEST_F(SharedFiles, CountsAreReleasedOneAtATime) {
     EXPECT_EQ(count(zero), 0u);
 }
 
-TEST_F(SharedFiles, MissingOrUnreadableCountsGiveMinusOneAndWriteNothing) {
+TEST_F(SharedFiles, OnlyAMissingValueMeansNoCount) {
     const std::string missing = file("missing.dll");
-    EXPECT_EQ(releaseSharedFile(missing), -1);
-    EXPECT_FALSE(valueExists(HKEY_LOCAL_MACHINE, kKey, missing));
-
-    const std::string text = file("text.dll");
-    setString(HKEY_LOCAL_MACHINE, kKey, text, "more than four bytes");
-    EXPECT_EQ(releaseSharedFile(text), -1);
+    EXPECT_EQ(releaseSharedFile(missing), kNoCount);
+    EXPECT_EQ(sharedUseCount(missing), kNoCount);
+    EXPECT_FALSE(valueExists(HKEY_LOCAL_MACHINE, kKey, missing)) << "nothing created";
 
     const std::string shortBinary = file("short.dll");
     const BYTE two[] = {2, 0};
     setValue(HKEY_LOCAL_MACHINE, kKey, shortBinary, REG_BINARY, two, sizeof two);
+    EXPECT_EQ(sharedUseCount(shortBinary), 2);
     EXPECT_EQ(releaseSharedFile(shortBinary), 1)
         << "read as a little-endian number in the low bytes";
     DWORD type = 0;
@@ -83,11 +81,32 @@ TEST_F(SharedFiles, MissingOrUnreadableCountsGiveMinusOneAndWriteNothing) {
     EXPECT_EQ(written, (std::vector<BYTE>{1, 0})) << "written back with the length that was read";
 }
 
-TEST_F(SharedFiles, HugeCountsComeBackNegative) {
-    const std::string huge = file("huge.dll");
-    setDword(HKEY_LOCAL_MACHINE, kKey, huge, 0x80000001);
-    EXPECT_LT(releaseSharedFile(huge), 0);
-    EXPECT_EQ(count(huge), 0x80000000u);
+TEST_F(SharedFiles, UnusableCountsKeepTheFileAndWriteNothing) {
+    const std::string text = file("text.dll");
+    setString(HKEY_LOCAL_MACHINE, kKey, text, "more than four bytes");
+    EXPECT_EQ(releaseSharedFile(text), kCountUnusable) << "more than 4 bytes is not a count";
+    EXPECT_EQ(sharedUseCount(text), kCountUnusable);
+    DWORD type = 0;
+    readValue(HKEY_LOCAL_MACHINE, kKey, text, &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << "left as it was";
+
+    for (const DWORD huge : {0x80000000u, 0x80000001u, 0xFFFFFFFFu}) {
+        const std::string name = file("huge" + std::to_string(huge) + ".dll");
+        setDword(HKEY_LOCAL_MACHINE, kKey, name, huge);
+        EXPECT_EQ(releaseSharedFile(name), kCountUnusable) << huge;
+        EXPECT_EQ(count(name), huge) << "nothing written";
+    }
+    const std::string highest = file("highest.dll");
+    setDword(HKEY_LOCAL_MACHINE, kKey, highest, 0x7FFFFFFF);
+    EXPECT_EQ(releaseSharedFile(highest), 0x7FFFFFFE);
+}
+
+TEST_F(SharedFiles, ReadingTheCountChangesNothing) {
+    const std::string two = file("two.dll");
+    setDword(HKEY_LOCAL_MACHINE, kKey, two, 2);
+    EXPECT_EQ(sharedUseCount(two), 2);
+    EXPECT_EQ(sharedUseCount(two), 2);
+    EXPECT_EQ(count(two), 2u);
 }
 
 TEST_F(SharedFiles, ForgetDeletesTheCount) {
@@ -98,14 +117,15 @@ TEST_F(SharedFiles, ForgetDeletesTheCount) {
     forgetSharedFile(name); // a second time: nothing to do, nothing reported
 }
 
-TEST_F(SharedFiles, WithoutTheKeyEveryFileHasNoCount) {
+TEST_F(SharedFiles, WithoutTheKeyNoCountCanBeUsed) {
     // The key of this test prefix is put back as it was.
     const std::string backup = "SOFTWARE\\SetupTests\\SharedDLLsBackup";
     copyTree(HKEY_LOCAL_MACHINE, kKey, backup);
     deleteTree(HKEY_LOCAL_MACHINE, kKey);
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kKey));
     const std::string name = file("nokey.dll");
-    EXPECT_EQ(releaseSharedFile(name), -1);
+    EXPECT_EQ(releaseSharedFile(name), kCountUnusable) << "a missing key proves nothing";
+    EXPECT_EQ(sharedUseCount(name), kCountUnusable);
     forgetSharedFile(name);
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kKey)) << "the key is never created";
     copyTree(HKEY_LOCAL_MACHINE, backup, kKey);

@@ -8,6 +8,21 @@
 namespace {
 
 constexpr char kSharedFilesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+constexpr DWORD kHighestCount = 0x7FFFFFFF;
+
+// Reads the count into `count`, with the data length the registry gave; kNoCount,
+// kCountUnusable or 0 for a count that can be used.
+int readCount(HKEY key, const std::string& path, DWORD& count, DWORD& length) {
+    count = 0;
+    length = sizeof count;
+    const LONG read = RegQueryValueExA(key, path.c_str(), nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(&count), &length);
+    if (read == ERROR_FILE_NOT_FOUND)
+        return kNoCount;
+    if (read != ERROR_SUCCESS || count > kHighestCount)
+        return kCountUnusable;
+    return 0;
+}
 
 } // namespace
 
@@ -15,17 +30,26 @@ int releaseSharedFile(const std::string& path) {
     ScopedKey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedFilesKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                       key.receive()) != ERROR_SUCCESS)
-        return -1;
-    DWORD count = 0;
-    DWORD length = sizeof count;
-    if (RegQueryValueExA(key.get(), path.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&count),
-                         &length) != ERROR_SUCCESS)
-        return -1;
+        return kCountUnusable;
+    DWORD count = 0, length = 0;
+    if (const int unusable = readCount(key.get(), path, count, length))
+        return unusable;
     if (count > 0) {
         --count;
         RegSetValueExA(key.get(), path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count),
                        length);
     }
+    return static_cast<int>(count);
+}
+
+int sharedUseCount(const std::string& path) {
+    ScopedKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedFilesKey, 0, KEY_QUERY_VALUE, key.receive()) !=
+        ERROR_SUCCESS)
+        return kCountUnusable;
+    DWORD count = 0, length = 0;
+    if (const int unusable = readCount(key.get(), path, count, length))
+        return unusable;
     return static_cast<int>(count);
 }
 

@@ -1,4 +1,5 @@
 #include "engine/CommaRecord.h"
+#include "engine/PathRules.h"
 #include "engine/PreUninstallRecord.h"
 #include "engine/RegistryRecord.h"
 
@@ -62,6 +63,17 @@ TEST(RegistryRecord, ProtectionRuleRefusesTopLevelAndSoftwareKeys) {
     EXPECT_TRUE(readRegistryRecord("HKLM,SOFTWARE\\Software2", false).deletable());
 }
 
+TEST(RegistryRecord, ExtraBackslashesCannotSlipPastTheProtectionRule) {
+    for (const char* record : {"HKLM,SOFTWARE\\", "HKCU,Software\\", "HKLM,Vendor\\",
+                               "HKCU,Vendor\\\\", "HKCU,\\Vendor", "HKCR,", "HKCR,\\",
+                               "HKCU,Software\\\\", "HKLM,A\\SOFTWARE\\"})
+        EXPECT_FALSE(readRegistryRecord(record, false).deletable()) << record;
+    EXPECT_FALSE(readRegistryRecord("HKCU,Vendor\\,Value", true).deletable());
+    const RegistryRecord doubled = readRegistryRecord("HKCU,Software\\\\Vendor\\", false);
+    EXPECT_TRUE(doubled.deletable());
+    EXPECT_EQ(doubled.keyPath, "Software\\Vendor");
+}
+
 TEST(RegistryRecord, PartsLongerThan259CharactersAreRefused) {
     EXPECT_FALSE(readRegistryRecord("HKCU,Software\\" + std::string(260, 'k'), false).deletable());
     EXPECT_TRUE(readRegistryRecord("HKCU,Software\\" + std::string(259, 'k'), false).deletable());
@@ -91,4 +103,27 @@ TEST(PreUninstallRecord, MissingFieldsKeepTheirInitialValues) {
     EXPECT_EQ(partial.seventh, "seventh");
 
     EXPECT_EQ(PreUninstallRecord("\"C:\\quoted.exe\"").commandLine(), "\"\"C:\\quoted.exe\"\"");
+}
+
+TEST(PathRules, OnlyPlainAbsolutePathsAreTouched) {
+    for (const char* path : {"C:\\App\\a.txt", "c:/App/a.txt", "D:\\", "\\\\server\\share\\App",
+                             "C:\\App\\.hidden", "C:\\App\\a..b", "C:\\App\\..x"})
+        EXPECT_TRUE(isPlainAbsolutePath(path)) << path;
+    for (const char* path :
+         {"", "a.txt", "App\\a.txt", "\\App\\a.txt", "C:a.txt", "C:", "1:\\a", "C:\\App\\..\\Windows",
+          "C:\\App\\.", "C:\\App\\.\\a.txt", "C:\\App\\...\\a", "C:\\App\\. \\a", "C:/App/../x",
+          "\\\\server", "\\\\server\\", "\\\\?\\C:\\App", "\\\\.\\PhysicalDrive0",
+          "\\\\server\\share\\..\\other"})
+        EXPECT_FALSE(isPlainAbsolutePath(path)) << path;
+    EXPECT_FALSE(isPlainAbsolutePath(std::string("C:\\App\\a\0b", 11)));
+}
+
+TEST(PathRules, PathsCompareAsTheFileSystemDoes) {
+    EXPECT_TRUE(samePath("C:\\Program Files\\App\\a.txt", "c:/program files/APP/a.txt"));
+    EXPECT_TRUE(samePath("\\\\?\\C:\\App\\", "C:\\App"));
+    EXPECT_TRUE(samePath("\\\\?\\UNC\\server\\share\\App", "\\\\SERVER\\share\\app\\"));
+    EXPECT_TRUE(samePath("C:\\", "c:\\")) << "a drive keeps its backslash";
+    EXPECT_FALSE(samePath("C:\\", "C:"));
+    EXPECT_FALSE(samePath("C:\\App\\a.txt", "C:\\Elsewhere\\a.txt"));
+    EXPECT_FALSE(samePath("C:\\App", "D:\\App"));
 }

@@ -109,20 +109,35 @@ TEST_F(NtFamily, UnlockedFileIsDeletedAtOnceAndNothingIsScheduled) {
     EXPECT_EQ(pendingOperations(), before);
 }
 
-TEST_F(NtFamily, LockedOrMissingFilesAreScheduledForDeletion) {
+TEST_F(NtFamily, LockedFilesAreScheduledForDeletionAndMissingOnesAreNot) {
     const std::string locked = dir_.file("locked.dll"), missing = dir_.file("missing.dll");
     writeFile(locked, "x");
     {
         const ScopedHandle holder = lock(locked);
         ASSERT_TRUE(holder.valid());
-        deleteNowOrAtRestart(locked);
+        EXPECT_TRUE(deleteNowOrAtRestart(locked));
         EXPECT_TRUE(fileExists(locked));
     }
-    deleteNowOrAtRestart(missing);
+    EXPECT_TRUE(deleteNowOrAtRestart(missing));
     EXPECT_TRUE(pendingDeleteOf(locked)) << ::testing::PrintToString(pendingOperations());
-    EXPECT_TRUE(pendingDeleteOf(missing));
+    EXPECT_FALSE(pendingDeleteOf(missing))
+        << "a file of that name installed later must not vanish at the next boot";
+    EXPECT_FALSE(deleteNowOrAtRestart(dir_.file("nofolder\\missing.dll")) &&
+                 pendingDeleteOf(dir_.file("nofolder\\missing.dll")));
     EXPECT_FALSE(fileExists(windowsDirectory() + "\\WinInit.Ini"))
         << "WinInit.Ini is the 95 family's";
+}
+
+TEST_F(NtFamily, FileReachedThroughALinkIsNeitherDeletedNorScheduled) {
+    const std::string victims = dir_.file("victims"), product = dir_.file("product");
+    CreateDirectoryA(victims.c_str(), nullptr);
+    CreateDirectoryA(product.c_str(), nullptr);
+    writeFile(victims + "\\system.dll", "someone else's");
+    ASSERT_TRUE(makeLink(victims, product + "\\linked"));
+    const auto before = pendingOperations();
+    EXPECT_FALSE(deleteNowOrAtRestart(product + "\\linked\\system.dll"));
+    EXPECT_TRUE(fileExists(victims + "\\system.dll"));
+    EXPECT_EQ(pendingOperations(), before);
 }
 
 TEST_F(NtFamily, MoveAtRestartSchedulesTheOwnCopy) {

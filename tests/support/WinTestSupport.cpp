@@ -1,5 +1,7 @@
 #include "WinTestSupport.h"
 
+#include "win32/ScopedHandle.h"
+
 #include <shellapi.h>
 
 #include <cstdio>
@@ -18,6 +20,22 @@ std::string tempRoot() {
     if (!root.empty() && root.back() == '\\')
         root.pop_back();
     return root;
+}
+
+// Wine's own export that maps a Windows path to the Unix one; absent on Windows.
+std::string unixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (toUnix == nullptr)
+        return std::string();
+    std::wstring wide(path.begin(), path.end());
+    char* mapped = toUnix(wide.c_str());
+    if (mapped == nullptr)
+        return std::string();
+    std::string result = mapped;
+    HeapFree(GetProcessHeap(), 0, mapped);
+    return result;
 }
 
 } // namespace
@@ -157,6 +175,41 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine) {
     }
     LocalFree(arguments);
     return result;
+}
+
+bool makeLink(const std::string& target, const std::string& link) {
+    const DWORD targetAttributes = GetFileAttributesA(target.c_str());
+    const std::size_t slash = link.rfind('\\');
+    const std::string unixTarget = unixPath(target);
+    const std::string unixParent = slash == std::string::npos ? "" : unixPath(link.substr(0, slash));
+    if (!unixTarget.empty() && !unixParent.empty()) {
+        std::string commandLine =
+            "ln -s \"" + unixTarget + "\" \"" + unixParent + "/" + link.substr(slash + 1) + "\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        if (CreateProcessA("Z:\\bin\\ln", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           nullptr, &startup, &started)) {
+            const ScopedHandle process(started.hProcess);
+            const ScopedHandle thread(started.hThread);
+            // Wine may signal a native program's handle before it has finished: wait for the
+            // link itself.
+            for (int waited = 0; waited < 10000 && GetFileAttributesA(link.c_str()) ==
+                                                        INVALID_FILE_ATTRIBUTES;
+                 waited += 20)
+                Sleep(20);
+        }
+    } else {
+        const DWORD flags =
+            (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+        CreateSymbolicLinkA(link.c_str(), target.c_str(), flags);
+    }
+    // A link shows its target's attributes, and may add the reparse-point one.
+    const DWORD linkAttributes = GetFileAttributesA(link.c_str());
+    return targetAttributes != INVALID_FILE_ATTRIBUTES &&
+           linkAttributes != INVALID_FILE_ATTRIBUTES &&
+           (linkAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT)) ==
+               (targetAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
 } // namespace testsupport

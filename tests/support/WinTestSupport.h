@@ -48,6 +48,11 @@ std::string binaryDirectory();
 // Saves what the screen shows inside `area` as a 24-bit BMP file.
 bool saveScreenArea(const RECT& area, const std::string& path);
 
+// Makes `link` a symbolic link to `target` (an existing file or folder). Wine 8 has no working
+// CreateSymbolicLink, but follows Unix links inside its drives as Windows follows junctions and
+// links; there the native ln makes one. True when the link leads to the target.
+bool makeLink(const std::string& target, const std::string& link);
+
 // Splits a command line the way the C runtime does for a program's argument vector.
 std::vector<std::string> splitCommandLine(const std::string& commandLine);
 

@@ -1,5 +1,6 @@
 #include "RestartRemoval.h"
 
+#include "CheckedRemoval.h"
 #include "startup/AppException.h"
 #include "win32/ScopedHandle.h"
 #include "win32/ScopedView.h"
@@ -100,9 +101,16 @@ bool moveAtRestart(const std::string& existing, const std::string* newPath) {
     return addWinInitRename(existing, newPath);
 }
 
-void deleteNowOrAtRestart(const std::string& path) {
-    if (DeleteFileA(path.c_str()))
-        return;
+bool deleteNowOrAtRestart(const std::string& path) {
+    const Removal removal = removeFileChecked(path, false);
+    if (removal.outcome == Removal::Outcome::Redirected)
+        return false;
+    const bool inUse = removal.outcome == Removal::Outcome::Failed &&
+                       (removal.error == ERROR_ACCESS_DENIED ||
+                        removal.error == ERROR_SHARING_VIOLATION ||
+                        removal.error == ERROR_LOCK_VIOLATION);
+    if (!inUse)
+        return true;
     switch (windowsPlatform()) {
     case VER_PLATFORM_WIN32_NT:
         MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -113,4 +121,5 @@ void deleteNowOrAtRestart(const std::string& path) {
     default:
         break;
     }
+    return true;
 }

@@ -1,6 +1,9 @@
 #include "UninstallWorker.h"
 
+#include "CheckedRemoval.h"
+#include "PathRules.h"
 #include "PreUninstallProgram.h"
+#include "ProtectedFolders.h"
 #include "RegistryEntry.h"
 #include "RestartRemoval.h"
 #include "SharedFiles.h"
@@ -130,12 +133,21 @@ void UninstallWorker::releaseSharedFiles(const SetupLog& log, const char* sectio
     std::string path;
     for (int i = 0; i < log.entryCount(section); ++i) {
         if (log.entry(path, section, i)) {
-            const int uses = releaseSharedFile(path);
-            if (uses < 0) {
-                deleteNowOrAtRestart(path);
-            } else if (uses == 0 && fileExists(path) && askRemoveShared(path)) {
-                deleteNowOrAtRestart(path);
-                forgetSharedFile(path);
+            if (!isPlainAbsolutePath(path)) {
+                // Not a path we can vouch for: its count is not touched either.
+                problem(1403, path);
+            } else {
+                const int uses = releaseSharedFile(path);
+                if (uses == kNoCount) {
+                    if (!deleteNowOrAtRestart(path))
+                        problem(1403, path);
+                } else if (uses == 0 && fileExists(path) && askRemoveShared(path)) {
+                    if (deleteNowOrAtRestart(path))
+                        forgetSharedFile(path);
+                    else
+                        problem(1403, path);
+                }
+                // kCountUnusable and n > 0: the file stays.
             }
         }
         step();
@@ -145,17 +157,11 @@ void UninstallWorker::releaseSharedFiles(const SetupLog& log, const char* sectio
 void UninstallWorker::deleteFiles(const SetupLog& log) {
     std::string path;
     for (int i = 0; i < log.entryCount("APPFILES"); ++i) {
-        if (log.entry(path, "APPFILES", i) && !DeleteFileA(path.c_str())) {
-            const DWORD error = GetLastError();
-            bool deleted = false;
-            if (error == ERROR_ACCESS_DENIED) {
-                const DWORD attributes = GetFileAttributesA(path.c_str());
-                if (attributes != INVALID_FILE_ATTRIBUTES &&
-                    (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-                    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
-                    deleted = DeleteFileA(path.c_str()) != FALSE;
-            }
-            if (!deleted && error != ERROR_FILE_NOT_FOUND)
+        if (log.entry(path, "APPFILES", i)) {
+            const Removal removal = isPlainAbsolutePath(path) ? removeFileChecked(path, true)
+                                                               : Removal{};
+            if (removal.outcome != Removal::Outcome::Removed &&
+                removal.outcome != Removal::Outcome::Missing)
                 problem(1403, path);
         }
         step();
@@ -165,8 +171,11 @@ void UninstallWorker::deleteFiles(const SetupLog& log) {
 void UninstallWorker::removeDirectories(const SetupLog& log, const char* section) {
     std::string path;
     for (int i = 0; i < log.entryCount(section); ++i) {
-        if (log.entry(path, section, i) && !RemoveDirectoryA(path.c_str()))
-            problem(1402, path);
+        if (log.entry(path, section, i)) {
+            const bool removable = isPlainAbsolutePath(path) && !isProtectedFolder(path);
+            if (!removable || removeFolderChecked(path).outcome != Removal::Outcome::Removed)
+                problem(1402, path);
+        }
         step();
     }
 }

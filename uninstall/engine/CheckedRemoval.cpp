@@ -1,0 +1,80 @@
+#include "CheckedRemoval.h"
+
+#include "PathRules.h"
+#include "win32/ScopedHandle.h"
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The logged path with its short components made long, as the system reports open files.
+std::string longForm(const std::string& path) {
+    char full[MAX_PATH * 2] = {};
+    const DWORD length = GetLongPathNameA(path.c_str(), full, sizeof full);
+    return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
+bool resolvesToItself(HANDLE file, const std::string& path) {
+    char resolved[MAX_PATH * 2] = {};
+    const DWORD length = GetFinalPathNameByHandleA(file, resolved, sizeof resolved,
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    // A path the system cannot name is not one we can vouch for.
+    if (length == 0 || length >= sizeof resolved)
+        return false;
+    return samePath(std::string(resolved, length), longForm(path));
+}
+
+bool markForDeletion(HANDLE file) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != FALSE;
+}
+
+bool clearReadOnlyAttribute(HANDLE file) {
+    FILE_BASIC_INFO basic = {};
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+        (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) == 0)
+        return false;
+    basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (basic.FileAttributes == 0)
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    // Zero times leave the times as they are.
+    basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;
+    basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
+Removal failed(DWORD error) {
+    return {Removal::Outcome::Failed, error};
+}
+
+Removal removeChecked(const std::string& path, DWORD access, DWORD flags, bool clearReadOnly) {
+    const ScopedHandle item(CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                                        flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!item) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? Removal{Removal::Outcome::Missing, error}
+                                             : failed(error);
+    }
+    if (!resolvesToItself(item.get(), path))
+        return {Removal::Outcome::Redirected, ERROR_SUCCESS};
+    if (markForDeletion(item.get()))
+        return {Removal::Outcome::Removed, ERROR_SUCCESS};
+    const DWORD error = GetLastError();
+    if (clearReadOnly && error == ERROR_ACCESS_DENIED && clearReadOnlyAttribute(item.get()) &&
+        markForDeletion(item.get()))
+        return {Removal::Outcome::Removed, ERROR_SUCCESS};
+    return failed(error);
+}
+
+} // namespace
+
+Removal removeFileChecked(const std::string& path, bool clearReadOnly) {
+    const DWORD access =
+        DELETE | FILE_READ_ATTRIBUTES | (clearReadOnly ? FILE_WRITE_ATTRIBUTES : 0);
+    return removeChecked(path, access, FILE_ATTRIBUTE_NORMAL, clearReadOnly);
+}
+
+Removal removeFolderChecked(const std::string& path) {
+    return removeChecked(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, false);
+}

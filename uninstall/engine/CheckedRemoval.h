@@ -1,0 +1,27 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// What became of one file or folder that the setup log names.
+struct Removal {
+    enum class Outcome {
+        Removed,
+        Missing,    // the file was not there (ERROR_FILE_NOT_FOUND)
+        Redirected, // a link on the way leads elsewhere, or the way could not be checked: kept
+        Failed,     // the system refused; `error` says why
+    };
+    Outcome outcome = Outcome::Failed;
+    DWORD error = ERROR_SUCCESS;
+};
+
+// Deletes the file that `path` names, and only that file. It is opened without following a
+// final link; the path the system resolves for the open file must be the logged path, so a
+// junction or link anywhere on the way keeps it; and it is deleted through that same handle,
+// so the path cannot be changed in between. With `clearReadOnly`, a read-only file has that
+// attribute cleared once and is deleted again.
+Removal removeFileChecked(const std::string& path, bool clearReadOnly);
+
+// The same for a folder, which goes only when it is empty.
+Removal removeFolderChecked(const std::string& path);

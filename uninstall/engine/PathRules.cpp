@@ -1,0 +1,82 @@
+#include "PathRules.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace {
+
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+bool isDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+std::vector<std::string> components(const std::string& path, std::size_t from) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (std::size_t i = from; i < path.size(); ++i) {
+        if (isSeparator(path[i])) {
+            parts.push_back(part);
+            part.clear();
+        } else {
+            part += path[i];
+        }
+    }
+    parts.push_back(part);
+    return parts;
+}
+
+bool onlyDotsOrBlanks(const std::string& part) {
+    if (part.empty())
+        return false;
+    for (const char c : part) {
+        if (c != '.' && c != ' ')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool isPlainAbsolutePath(const std::string& path) {
+    std::size_t rest = 0;
+    if (path.size() >= 3 && isDriveLetter(path[0]) && path[1] == ':' && isSeparator(path[2])) {
+        rest = 3;
+    } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+        // Server and share must both be there and be names.
+        const std::vector<std::string> parts = components(path, 2);
+        if (parts.size() < 2 || parts[0].empty() || parts[1].empty() || parts[0] == "?" ||
+            parts[0] == ".")
+            return false;
+        rest = 2;
+    } else {
+        return false;
+    }
+    if (path.find('\0') != std::string::npos)
+        return false;
+    for (const std::string& part : components(path, rest)) {
+        if (onlyDotsOrBlanks(part))
+            return false;
+    }
+    return true;
+}
+
+std::string comparablePath(const std::string& path) {
+    std::string result;
+    result.reserve(path.size());
+    for (const char c : path)
+        result += isSeparator(c) ? '\\' : (c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
+    if (result.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        result.erase(1, 6); // "\\?\UNC\server" -> "\\server"
+    else if (result.compare(0, 4, "\\\\?\\") == 0)
+        result.erase(0, 4);
+    while (result.size() > 1 && result.back() == '\\' && !(result.size() == 3 && result[1] == ':'))
+        result.pop_back();
+    return result;
+}
+
+bool samePath(const std::string& a, const std::string& b) {
+    return comparablePath(a) == comparablePath(b);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// Rules for the paths that the setup log names for removal. Portable: text only.
+
+// A drive path ("C:\...") or a UNC path ("\\server\share\..."), either separator, with no
+// component that is only dots or blanks ("." and ".." above all, but also "..." and ". ",
+// which the system shortens to them). Device and raw paths ("\\.\", "\\?\") are not plain.
+bool isPlainAbsolutePath(const std::string& path);
+
+// The form two paths are compared in: separators as backslashes, the system's "\\?\" and
+// "\\?\UNC\" prefixes dropped, no trailing backslash except after a drive, ASCII letters in
+// upper case (the file system compares without case).
+std::string comparablePath(const std::string& path);
+
+bool samePath(const std::string& a, const std::string& b);

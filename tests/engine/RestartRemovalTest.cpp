@@ -16,32 +16,6 @@ constexpr DWORD kTimeoutMs = 30000;
 const std::string kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
 const char kPending[] = "PendingFileRenameOperations";
 
-// The pending operations in order (source, target, source, target...); the A function gives
-// the multi-string in the ANSI code page.
-std::vector<std::string> pendingOperations() {
-    const std::vector<BYTE> data = readValue(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
-    std::vector<std::string> entries;
-    std::string current;
-    for (BYTE c : data) {
-        if (c == 0) {
-            entries.push_back(current);
-            current.clear();
-        } else {
-            current += static_cast<char>(c);
-        }
-    }
-    return entries;
-}
-
-bool pendingDeleteOf(const std::string& path) {
-    const std::vector<std::string> entries = pendingOperations();
-    for (std::size_t i = 0; i + 1 < entries.size(); ++i) {
-        if (entries[i] == "\\??\\" + path && entries[i + 1].empty())
-            return true;
-    }
-    return false;
-}
-
 // Opened without delete sharing, so DeleteFileA fails while it is held.
 ScopedHandle lock(const std::string& path) {
     return ScopedHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

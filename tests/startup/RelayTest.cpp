@@ -1,7 +1,11 @@
 // uninstall.exe started as a user starts it: it must hand over to a copy of itself in the
 // temporary directory and end at once. Observed from outside, with no switch in the product.
 #include "startup/DirectoryText.h"
+#include "startup/PrivateFolder.h"
+#include "startup/PrivateFolderName.h"
 #include "startup/RelayCommandLine.h"
+#include "startup/VerifiedCopy.h"
+#include "support/RegistryTestSupport.h"
 #include "support/ProcessObserver.h"
 #include "support/WinTestSupport.h"
 #include "support/WindowFinder.h"
@@ -37,8 +41,8 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 // The copies started here find no setup log and say so in a box; this answers such boxes
-// while the processes run, as a user would. Only boxes of copies in this test's own temporary
-// directory: another test's box is not ours to answer.
+// while the processes run, as a user would. Only boxes of programs in this test's own
+// installation: another test's box is not ours to answer.
 class BoxAnswerer {
 public:
     explicit BoxAnswerer(std::string directory)
@@ -75,7 +79,7 @@ struct Installation {
     }
 
     ObservedRun run(const std::string& arguments) {
-        const BoxAnswerer answerer(tempDirectory);
+        const BoxAnswerer answerer(root.path());
         const EnvironmentOverride tmp("TMP", tempDirectory);
         const EnvironmentOverride temp("TEMP", tempDirectory);
         return runObserved("\"" + program + "\"" + arguments, kTimeoutMs);
@@ -93,9 +97,16 @@ void expectRelayedToATemporaryCopy(Installation& installed, const std::string& a
     EXPECT_EQ(relay.exitCode, kExitMinusOne);
     EXPECT_EQ(relay.exitOrder, 0) << "the copy waits until the relay has ended";
 
-    const std::vector<std::string> copies = filesMatching(installed.tempDirectory + "\\Del*.tmp");
+    // The copy lies alone in a new folder of its own, directly in the temporary directory.
+    EXPECT_TRUE(filesMatching(installed.tempDirectory + "\\Del*.tmp").empty());
+    const std::vector<std::string> folders =
+        filesMatching(installed.tempDirectory + "\\Uninstall-*");
+    ASSERT_EQ(folders.size(), 1u);
+    const std::string folder = installed.tempDirectory + "\\" + folders[0];
+    EXPECT_TRUE(isPrivateFolderName(folders[0])) << folders[0];
+    const std::vector<std::string> copies = filesMatching(folder + "\\Del*.tmp");
     ASSERT_EQ(copies.size(), 1u);
-    const std::string copyPath = installed.tempDirectory + "\\" + copies[0];
+    const std::string copyPath = folder + "\\" + copies[0];
     EXPECT_TRUE(sameFile(copy.image, copyPath)) << copy.image;
     EXPECT_EQ(readFile(copyPath), readFile(installed.program)) << "a byte-identical copy";
 
@@ -106,6 +117,19 @@ void expectRelayedToATemporaryCopy(Installation& installed, const std::string& a
     EXPECT_EQ(fields[2], installed.program);
     EXPECT_EQ(fields[3], installed.appDirectory + "\\ ");
     EXPECT_EQ(cutAfterLastBackslash(fields[3]), installed.appDirectory + "\\");
+
+    // Both go at the next restart: first the copy, then its folder.
+    const std::vector<std::string> pending = pendingOperations();
+    const auto at = [&](const std::string& path) {
+        for (std::size_t i = 0; i + 1 < pending.size(); i += 2) {
+            if (lstrcmpiA(pending[i].c_str(), ("\\??\\" + path).c_str()) == 0 &&
+                pending[i + 1].empty())
+                return static_cast<int>(i);
+        }
+        return -1;
+    };
+    EXPECT_GE(at(copyPath), 0) << ::testing::PrintToString(pending);
+    EXPECT_GT(at(folder), at(copyPath)) << "the folder after the copy it holds";
 }
 
 } // namespace
@@ -154,11 +178,15 @@ TEST(Relay, StartWithOneArgumentDoesNotRelay) {
     EXPECT_TRUE(filesMatching(installed.tempDirectory + "\\Del*.tmp").empty());
 }
 
-TEST(Relay, CopyThatCannotBeStartedIsReportedOnceAndTheRelayStillEndsWithMinusOne) {
+TEST(Relay, CopyThatCannotBeMadeIsReportedOnceAndTheRelayStillEndsWithMinusOne) {
+  for (const char* kind : {"missing", "a file"}) {
     Installation installed;
-    // No such temporary directory: no copy can be made, so none can be started.
-    const EnvironmentOverride tmp("TMP", installed.root.file("missing"));
-    const EnvironmentOverride temp("TEMP", installed.root.file("missing"));
+    // No folder can be made in such a temporary directory, so no copy can be started.
+    const std::string temporary = installed.root.file("notafolder");
+    if (std::string(kind) == "a file")
+        writeFile(temporary, "x");
+    const EnvironmentOverride tmp("TMP", temporary);
+    const EnvironmentOverride temp("TEMP", temporary);
     std::string commandLine = "\"" + installed.program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -176,5 +204,115 @@ TEST(Relay, CopyThatCannotBeStartedIsReportedOnceAndTheRelayStillEndsWithMinusOn
 
     DWORD exitCode = 0;
     ASSERT_TRUE(waitForExit(process.get(), kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, kExitMinusOne);
+    EXPECT_EQ(exitCode, kExitMinusOne) << kind;
+  }
+}
+
+TEST(Relay, PlantedCopiesInTheTemporaryDirectoryAreNeverStarted) {
+    Installation installed;
+    const EnvironmentOverride out("ECHOARGS_OUT", installed.root.file("planted-ran.txt"));
+    for (const char* name : {"Del1.tmp", "Del2.tmp", "DelA.tmp", "Del1234.tmp", "DelFFFF.tmp"})
+        CopyFileA((binaryDirectory() + "\\echoargs.exe").c_str(),
+                  (installed.tempDirectory + "\\" + name).c_str(), FALSE);
+    const ObservedRun run = installed.run("");
+    ASSERT_TRUE(run.started);
+    ASSERT_FALSE(run.timedOut);
+    ASSERT_EQ(run.processes.size(), 2u);
+    EXPECT_NE(run.processes[1].image.find("\\Uninstall-"), std::string::npos)
+        << run.processes[1].image;
+    EXPECT_FALSE(fileExists(installed.root.file("planted-ran.txt")));
+}
+
+TEST(Relay, MainStageStartedByHandDoesNotScheduleItself) {
+    Installation installed;
+    const std::string arguments = " \"" + installed.program + "\" 0 x \"" + installed.appDirectory + "\\ \"";
+    const ObservedRun run = installed.run(arguments);
+    ASSERT_TRUE(run.started);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.processes.size(), 1u) << "a main stage relays nothing";
+    EXPECT_FALSE(pendingDeleteOf(installed.program)) << "the real program file stays";
+    for (const std::string& entry : pendingOperations())
+        EXPECT_EQ(entry.find(installed.appDirectory), std::string::npos) << entry;
+}
+
+TEST(PrivateFolder, DescriptorLetsInOnlySystemAdministratorsAndTheUser) {
+    PrivateFolderSecurity security;
+    ASSERT_TRUE(security.valid());
+    const auto descriptor =
+        static_cast<PSECURITY_DESCRIPTOR>(security.attributes()->lpSecurityDescriptor);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_NE(control & SE_DACL_PROTECTED, 0) << "nothing inherited from the temporary directory";
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted));
+    ASSERT_TRUE(present && acl != nullptr);
+    ASSERT_EQ(acl->AceCount, 3u);
+
+    BYTE system[SECURITY_MAX_SID_SIZE], administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof system;
+    CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &size);
+    size = sizeof administrators;
+    CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size);
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    const ScopedHandle ownedToken(token);
+    BYTE user[512];
+    DWORD length = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, sizeof user, &length));
+    const PSID expected[] = {system, administrators,
+                             reinterpret_cast<TOKEN_USER*>(user)->User.Sid};
+    for (DWORD i = 0; i < 3; ++i) {
+        void* entry = nullptr;
+        ASSERT_TRUE(GetAce(acl, i, &entry));
+        const auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+        EXPECT_EQ(ace->Mask, static_cast<DWORD>(FILE_ALL_ACCESS));
+        EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&ace->SidStart), expected[i])) << i;
+    }
+}
+
+TEST(PrivateFolder, FoldersGetNewUnguessableNames) {
+    TempDirectory root("private");
+    const std::string first = createPrivateFolder(root.path()),
+                      second = createPrivateFolder(root.path() + "\\");
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.substr(0, root.path().size() + 1), root.path() + "\\");
+    EXPECT_TRUE(isPrivateFolderName(first.substr(root.path().size() + 1)));
+    EXPECT_TRUE(liesInPrivateFolder(first + "\\Del1.tmp", root.path()));
+    EXPECT_TRUE(liesInPrivateFolder(first + "\\Del1.tmp", root.path() + "\\"));
+    EXPECT_FALSE(liesInPrivateFolder(first + "\\sub\\Del1.tmp", root.path()));
+    EXPECT_FALSE(liesInPrivateFolder(root.file("Del1.tmp"), root.path()));
+    EXPECT_FALSE(liesInPrivateFolder(root.file("Uninstall-0123\\Del1.tmp"), root.path()));
+    EXPECT_TRUE(createPrivateFolder(root.file("missing")).empty());
+}
+
+TEST(VerifiedCopy, OnlyAByteIdenticalCopyIsHandedOutAndThenHeld) {
+    TempDirectory root("verify");
+    const std::string program = root.file("program.exe");
+    std::string bytes(300000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7919 % 251);
+    writeFile(program, bytes);
+    std::string flipped = bytes;
+    flipped[150000] ^= 1;
+    writeFile(root.file("same.tmp"), bytes);
+    writeFile(root.file("flipped.tmp"), flipped);
+    writeFile(root.file("short.tmp"), bytes.substr(0, bytes.size() - 1));
+    writeFile(root.file("long.tmp"), bytes + "x");
+    for (const char* name : {"flipped.tmp", "short.tmp", "long.tmp", "missing.tmp"})
+        EXPECT_FALSE(openIfIdentical(program, root.file(name))) << name;
+
+    const ScopedHandle held = openIfIdentical(program, root.file("same.tmp"));
+    ASSERT_TRUE(held);
+    const ScopedHandle writer(CreateFileA(root.file("same.tmp").c_str(), GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(writer) << "no one writes the checked copy";
+    EXPECT_FALSE(DeleteFileA(root.file("same.tmp").c_str()));
+    EXPECT_FALSE(MoveFileA(root.file("same.tmp").c_str(), root.file("moved.tmp").c_str()));
 }

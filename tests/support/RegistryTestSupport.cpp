@@ -100,4 +100,30 @@ bool runAndWait(const std::string& commandLine, DWORD timeoutMs, DWORD& exitCode
     return true;
 }
 
+std::vector<std::string> pendingOperations() {
+    const std::vector<BYTE> data =
+        readValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                  "PendingFileRenameOperations");
+    std::vector<std::string> entries;
+    std::string current;
+    for (const BYTE c : data) {
+        if (c == 0) {
+            entries.push_back(current);
+            current.clear();
+        } else {
+            current += static_cast<char>(c);
+        }
+    }
+    return entries;
+}
+
+bool pendingDeleteOf(const std::string& path) {
+    const std::vector<std::string> entries = pendingOperations();
+    for (std::size_t i = 0; i + 1 < entries.size(); ++i) {
+        if (lstrcmpiA(entries[i].c_str(), ("\\??\\" + path).c_str()) == 0 && entries[i + 1].empty())
+            return true;
+    }
+    return false;
+}
+
 } // namespace testsupport

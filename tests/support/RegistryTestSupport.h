@@ -23,6 +23,12 @@ std::vector<BYTE> readValue(HKEY root, const std::string& path, const std::strin
                             DWORD* type = nullptr);
 void deleteValue(HKEY root, const std::string& path, const std::string& name);
 
+// The system's file operations pending for the next restart, in order: source, target,
+// source, target... (an empty target is a deletion); sources as "\??\<path>".
+std::vector<std::string> pendingOperations();
+// True when a deletion of `path` is among them.
+bool pendingDeleteOf(const std::string& path);
+
 // Runs a command line and waits for it; false if it did not end within the time-out.
 bool runAndWait(const std::string& commandLine, DWORD timeoutMs, DWORD& exitCode,
                 const char* directory = nullptr);

@@ -73,7 +73,6 @@ DWORD exitCodeOf(const ScopedHandle& process) {
     return code;
 }
 
-std::vector<std::string> pendingOperations();
 
 // A temporary copy (Del*.tmp) is among the deletions pending for the next restart.
 bool copyScheduledForRestart() {
@@ -244,19 +243,6 @@ private:
     std::vector<std::string> paths_;
 };
 
-std::vector<std::string> pendingOperations() {
-    const std::vector<BYTE> data =
-        readValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                  "PendingFileRenameOperations");
-    std::vector<std::string> entries(1);
-    for (BYTE c : data) {
-        if (c == 0)
-            entries.emplace_back();
-        else
-            entries.back() += static_cast<char>(c);
-    }
-    return entries;
-}
 
 // On a failure: a picture of the screen and the tree of top-level windows with their controls,
 // beside the test program, to see what the user would have seen.

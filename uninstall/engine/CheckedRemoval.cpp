@@ -21,7 +21,8 @@ bool resolvesToItself(HANDLE file, const std::string& path) {
     // A path the system cannot name is not one we can vouch for.
     if (length == 0 || length >= sizeof resolved)
         return false;
-    return samePath(std::string(resolved, length), longForm(path));
+    // Vista counts the terminating zero in the length of the ANSI form; the text ends there.
+    return samePath(std::string(resolved), longForm(path));
 }
 
 bool markForDeletion(HANDLE file) {

@@ -2,6 +2,7 @@
 
 #include "AppException.h"
 #include "MessageCatalogue.h"
+#include "PrivateFolderName.h"
 #include "ProcessValues.h"
 #include "UninstallWindow.h"
 #include "engine/RestartRemoval.h"
@@ -59,6 +60,20 @@ void outOfMemory() {
 std::string directoryOfCopy(const std::string& copyPath) {
     const std::size_t last = copyPath.rfind('\\');
     return last == std::string::npos || last == 0 ? copyPath : copyPath.substr(0, last);
+}
+
+// The temporary copy goes at the next restart, whatever happened, and on the NT family its
+// private folder after it. Only a copy that the relay made and checked: a main stage started by
+// hand must never schedule the real program file.
+void scheduleCopyRemoval(const std::string& copy) {
+    char temporary[MAX_PATH] = {};
+    const DWORD length = GetTempPathA(MAX_PATH, temporary);
+    if (length == 0 || length >= MAX_PATH || !liesInPrivateFolder(copy, temporary))
+        return;
+    if (MoveFileExA(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        MoveFileExA(directoryOfCopy(copy).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    else
+        addWinInitRename(copy);
 }
 
 void report(const char* text) {
@@ -132,7 +147,6 @@ int runMainStage(char** arguments, HINSTANCE instance) {
         report("Unknown");
         result = -1;
     }
-    // The copy goes at the next restart, whatever happened.
-    moveAtRestart(copy);
+    scheduleCopyRemoval(copy);
     return result;
 }

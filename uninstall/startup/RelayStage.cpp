@@ -1,21 +1,50 @@
 #include "RelayStage.h"
 
+#include "PrivateFolder.h"
 #include "ProcessValues.h"
 #include "RelayCommandLine.h"
+#include "VerifiedCopy.h"
 #include "win32/ModulePath.h"
 #include "win32/ScopedHandle.h"
 
 #include <windows.h>
 
+namespace {
+
+std::string temporaryDirectory() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetTempPathA(MAX_PATH, path);
+    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+}
+
+int cannotStart(const std::string& copy, const std::string& folder) {
+    if (!copy.empty())
+        DeleteFileA(copy.c_str());
+    if (!folder.empty())
+        RemoveDirectoryA(folder.c_str());
+    MessageBoxA(nullptr, "Cannot create child process", "Error", MB_OK);
+    return -1;
+}
+
+} // namespace
+
 int runRelayStage() {
     const std::string program = modulePath();
 
-    // The system creates the empty file; copying over it keeps the unique name ours.
-    // Neither result is checked: a failure shows when the copy cannot be started.
-    char copy[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, copy);
-    GetTempFileNameA(copy, "Del", 0, copy);
-    CopyFileA(program.c_str(), copy, FALSE);
+    // The copy goes into a new folder of our own, and nothing is started that was not checked:
+    // whatever runs from here runs with the rights of whoever started the uninstaller.
+    const std::string folder = createPrivateFolder(temporaryDirectory());
+    if (folder.empty())
+        return cannotStart(std::string(), std::string());
+    char name[MAX_PATH] = {};
+    if (GetTempFileNameA(folder.c_str(), "Del", 0, name) == 0)
+        return cannotStart(std::string(), folder);
+    const std::string copy = name;
+    ScopedHandle verified;
+    if (CopyFileA(program.c_str(), copy.c_str(), FALSE))
+        verified = openIfIdentical(program, copy);
+    if (!verified)
+        return cannotStart(copy, folder);
 
     // The copy waits on this handle, so that the file the user started is free to delete.
     const ScopedHandle self(OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId()));
@@ -25,10 +54,10 @@ int runRelayStage() {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &started)) {
-        MessageBoxA(nullptr, "Cannot create child process", "Error", MB_OK);
-        return -1;
+    if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+        verified.reset();
+        return cannotStart(copy, folder);
     }
     const ScopedHandle process(started.hProcess);
     const ScopedHandle thread(started.hThread);

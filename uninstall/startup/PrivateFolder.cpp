@@ -1,0 +1,87 @@
+#include "PrivateFolder.h"
+
+#include "PrivateFolderName.h"
+#include "win32/ScopedHandle.h"
+
+#include <ntsecapi.h>
+
+#include <cstdint>
+#include <initializer_list>
+
+namespace {
+
+std::vector<BYTE> wellKnownSid(WELL_KNOWN_SID_TYPE type) {
+    std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
+    DWORD size = static_cast<DWORD>(sid.size());
+    if (!CreateWellKnownSid(type, nullptr, sid.data(), &size))
+        return {};
+    sid.resize(size);
+    return sid;
+}
+
+std::vector<BYTE> currentUserSid() {
+    ScopedHandle token;
+    {
+        HANDLE opened = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+            return {};
+        token.reset(opened);
+    }
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size))
+        return {};
+    const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+    const DWORD length = GetLengthSid(sid);
+    const auto* bytes = static_cast<const BYTE*>(sid);
+    return std::vector<BYTE>(bytes, bytes + length);
+}
+
+} // namespace
+
+PrivateFolderSecurity::PrivateFolderSecurity()
+    : system_(wellKnownSid(WinLocalSystemSid)),
+      administrators_(wellKnownSid(WinBuiltinAdministratorsSid)), user_(currentUserSid()) {
+    if (system_.empty() || administrators_.empty() || user_.empty())
+        return;
+    DWORD size = sizeof(ACL);
+    for (const std::vector<BYTE>* sid : {&system_, &administrators_, &user_})
+        size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + static_cast<DWORD>(sid->size());
+    acl_.resize(size);
+    auto* acl = reinterpret_cast<ACL*>(acl_.data());
+    if (!InitializeAcl(acl, size, ACL_REVISION))
+        return;
+    for (std::vector<BYTE>* sid : {&system_, &administrators_, &user_}) {
+        if (!AddAccessAllowedAceEx(acl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE,
+                                   FILE_ALL_ACCESS, sid->data()))
+            return;
+    }
+    if (!InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) ||
+        !SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
+        return;
+    attributes_ = {sizeof attributes_, &descriptor_, FALSE};
+    valid_ = true;
+}
+
+std::string createPrivateFolder(const std::string& temporaryDirectory) {
+    PrivateFolderSecurity security;
+    if (!security.valid() || temporaryDirectory.empty())
+        return std::string();
+    std::string base = temporaryDirectory;
+    if (base.back() != '\\')
+        base += '\\';
+    // A name already taken is not ours: try another rather than use it.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        std::uint8_t random[16] = {};
+        if (!RtlGenRandom(random, sizeof random))
+            return std::string();
+        const std::string folder = base + privateFolderName(random);
+        if (CreateDirectoryA(folder.c_str(), security.attributes()))
+            return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return std::string();
+    }
+    return std::string();
+}

@@ -41,6 +41,7 @@ protected:
         CopyFileA((binaryDirectory() + "\\recorder.exe").c_str(), program_.c_str(), FALSE);
     }
     TempDirectory work_{"preuninstall"};
+    std::string app_ = work_.path() + "\\";
     std::string program_ = work_.file("tools dir") + "\\Pre.exe";
     std::string out_ = work_.file("recorded.txt");
     EnvironmentOverride output_{"RECORDER_OUT", out_};
@@ -50,7 +51,7 @@ protected:
 
 TEST_F(PreUninstall, SevenFieldsRunTheProgramWithArgumentsDirectoryAndShowValue) {
     const std::string directory = work_.file("tools dir");
-    PreUninstallProgram(program_ + ",/quiet," + directory + ",1,0,0,").run();
+    PreUninstallProgram(program_ + ",/quiet," + directory + ",1,0,0,", app_).run();
     ASSERT_TRUE(fileExists(out_)) << "run returned before the program had ended";
     const Recorded seen = recorded(out_);
     EXPECT_EQ(seen.commandLine, "\"" + program_ + "\" /quiet");
@@ -61,7 +62,7 @@ TEST_F(PreUninstall, SevenFieldsRunTheProgramWithArgumentsDirectoryAndShowValue)
 TEST_F(PreUninstall, ProgramAloneRunsHiddenInTheCurrentDirectory) {
     char current[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, current);
-    PreUninstallProgram(program_).run();
+    PreUninstallProgram(program_, app_).run();
     const Recorded seen = recorded(out_);
     EXPECT_EQ(seen.commandLine, "\"" + program_ + "\"");
     EXPECT_EQ(seen.directory, current);
@@ -69,14 +70,14 @@ TEST_F(PreUninstall, ProgramAloneRunsHiddenInTheCurrentDirectory) {
 }
 
 TEST_F(PreUninstall, NonNumericShowValueHidesTheWindow) {
-    PreUninstallProgram(program_ + ",,,max").run();
+    PreUninstallProgram(program_ + ",,,max", app_).run();
     EXPECT_EQ(recorded(out_).showWindow, SW_HIDE);
 }
 
 TEST_F(PreUninstall, NoWaitReturnsWhileTheProgramStillRuns) {
     const EnvironmentOverride sleep("RECORDER_SLEEP_MS", "3000");
     const ULONGLONG before = GetTickCount64();
-    PreUninstallProgram(program_ + ",,,0,0,1").run();
+    PreUninstallProgram(program_ + ",,,0,0,1", app_).run();
     EXPECT_LT(GetTickCount64() - before, 2500u) << "did not return at once";
     EXPECT_FALSE(fileExists(out_ + ".done")) << "the program was already finished";
     EXPECT_TRUE(waitForFile(out_ + ".done", kTimeoutMs));
@@ -84,13 +85,50 @@ TEST_F(PreUninstall, NoWaitReturnsWhileTheProgramStillRuns) {
 
 TEST_F(PreUninstall, WaitingRunReturnsOnlyAfterTheProgramEnded) {
     const EnvironmentOverride sleep("RECORDER_SLEEP_MS", "500");
-    PreUninstallProgram(program_ + ",,,0,0,0").run();
+    PreUninstallProgram(program_ + ",,,0,0,0", app_).run();
     EXPECT_TRUE(fileExists(out_ + ".done"));
 }
 
 TEST_F(PreUninstall, MissingProgramIsSilent) {
-    const DWORD error = PreUninstallProgram(work_.file("nowhere.exe") + ",/x").run();
+    const DWORD error = PreUninstallProgram(work_.file("nowhere.exe") + ",/x", app_).run();
     EXPECT_NE(error, 0u) << "the system's error comes back";
     EXPECT_FALSE(fileExists(out_));
-    PreUninstallProgram("\"" + program_ + "\"").run(); // already quoted: passed on unchanged
+    // A quoted name is no path: it is not looked for anywhere, so nothing runs.
+    PreUninstallProgram("\"" + program_ + "\"", app_).run();
+    EXPECT_FALSE(fileExists(out_));
+}
+
+TEST_F(PreUninstall, BareNameIsLookedForInTheApplicationDirectoryOnly) {
+    // A program of that name in the current directory (the copy's temporary folder) and in the
+    // application directory: only the latter may run.
+    const std::string current = work_.file("current");
+    CreateDirectoryA(current.c_str(), nullptr);
+    CopyFileA((binaryDirectory() + "\\recorder.exe").c_str(), (current + "\\Pre.exe").c_str(),
+              FALSE);
+    char before[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, before);
+    SetCurrentDirectoryA(current.c_str());
+    const std::string app = work_.file("tools dir") + "\\";
+    PreUninstallProgram("Pre.exe,/bare", app).run();
+    EXPECT_EQ(recorded(out_).commandLine, "\"" + app + "Pre.exe\" /bare");
+    DeleteFileA(out_.c_str());
+    PreUninstallProgram("Pre,/noextension", app).run();
+    EXPECT_EQ(recorded(out_).commandLine, "\"" + app + "Pre.exe\" /noextension");
+    DeleteFileA(out_.c_str());
+
+    // Nowhere it may be looked for: nothing runs, however near a program of that name lies.
+    EXPECT_NE(PreUninstallProgram("Pre.exe", work_.file("empty app") + "\\").run(), 0u);
+    EXPECT_NE(PreUninstallProgram("..\\current\\Pre.exe", app).run(), 0u);
+    EXPECT_NE(PreUninstallProgram("C:\\x\\..\\" + program_.substr(3), app).run(), 0u);
+    SetCurrentDirectoryA(before);
+    EXPECT_FALSE(fileExists(out_)) << "a program ran that was not in the application directory";
+}
+
+TEST_F(PreUninstall, BareNameFallsBackToTheSystemDirectory) {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    ASSERT_TRUE(fileExists(std::string(system) + "\\cmd.exe"));
+    EXPECT_EQ(PreUninstallProgram("cmd.exe,/c exit", app_).programPath(),
+              std::string(system) + "\\cmd.exe");
+    EXPECT_EQ(PreUninstallProgram("nosuchprogram.exe", app_).programPath(), "");
 }

@@ -94,3 +94,52 @@ TEST_F(Unregistration, ModeWithoutSetupLogEndsWithNonZeroAndShowsNothing) {
         << "a message box would have kept it waiting";
     EXPECT_NE(exitCode, 0u);
 }
+
+TEST_F(Unregistration, ServersThatAnotherProductStillCountsOnAreLeftRegistered) {
+    const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+    const std::string records = server("comserver_records");
+    createKey(HKEY_LOCAL_MACHINE, key);
+    setDword(HKEY_LOCAL_MACHINE, key, records, 2);
+    EXPECT_FALSE(unregisterServer(records));
+    EXPECT_EQ(recordedCalls(out_), 0) << "count 2: someone else still uses it";
+    EXPECT_EQ(readValue(HKEY_LOCAL_MACHINE, key, records).size(), 4u) << "the count is only read";
+    setDword(HKEY_LOCAL_MACHINE, key, records, 1);
+    EXPECT_TRUE(unregisterServer(records)) << "count 1: this product alone";
+    deleteValue(HKEY_LOCAL_MACHINE, key, records);
+    EXPECT_TRUE(unregisterServer(records)) << "no count at all";
+    EXPECT_EQ(recordedCalls(out_), 2);
+}
+
+TEST_F(Unregistration, RelativeServerPathsAreSkipped) {
+    char before[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, before);
+    SetCurrentDirectoryA(binaryDirectory().c_str());
+    EXPECT_FALSE(unregisterServer("comserver_records.dll"));
+    EXPECT_FALSE(unregisterServer(".\\comserver_records.dll"));
+    EXPECT_FALSE(unregisterServer(binaryDirectory() + "\\..\\bin\\comserver_records.dll"));
+    SetCurrentDirectoryA(before);
+    EXPECT_EQ(recordedCalls(out_), 0);
+}
+
+TEST_F(Unregistration, ServerLibrariesComeFromBesideTheServerNeverFromBesideTheProgram) {
+    // The mode runs from a folder like the copy's, which here also holds a planted depend.dll
+    // and a planted version.dll; the server's own depend.dll lies beside the server.
+    const std::string copyFolder = app_.file("copy");
+    CreateDirectoryA(copyFolder.c_str(), nullptr);
+    CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(),
+              (copyFolder + "\\Del1.tmp").c_str(), FALSE);
+    CopyFileA((binaryDirectory() + "\\depend-planted\\depend.dll").c_str(),
+              (copyFolder + "\\depend.dll").c_str(), FALSE);
+    CopyFileA((binaryDirectory() + "\\planted.dll").c_str(),
+              (copyFolder + "\\version.dll").c_str(), FALSE);
+    const EnvironmentOverride planted("PLANTED_OUT", app_.file("planted-loaded.txt"));
+    writeFile(app_.file("Setup.log"), "[REGDLLS]\r\n" + binaryDirectory() +
+                                          "\\depend-beside\\comserver_depends.dll\r\n");
+    DWORD exitCode = 99;
+    ASSERT_TRUE(runAndWait("\"" + copyFolder + "\\Del1.tmp\" \"" + app_.path() + "\\", kTimeoutMs,
+                           exitCode, copyFolder.c_str()));
+    EXPECT_EQ(exitCode, 0u);
+    ASSERT_TRUE(fileExists(out_)) << "the server was not called";
+    EXPECT_EQ(readFile(out_), "beside\n");
+    EXPECT_FALSE(fileExists(app_.file("planted-loaded.txt"))) << "a planted version.dll was loaded";
+}

@@ -9,6 +9,7 @@
 #include "../../uninstall/ui/ResourceIds.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -435,4 +436,72 @@ TEST(UninstallRun, MissingSetupLogIsReportedOnceAndEndsWithMinusOne) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(exitCodeOf(copy), 0xFFFFFFFFu);
     EXPECT_EQ(dialogNamed("Exception", 500, product.temp_), nullptr) << "reported once only";
+}
+
+TEST(UninstallRun, EntriesThatAreNotPlainPathsOrLeadElsewhereAreKeptAndListed) {
+    Product product;
+    // Someone else's files, reachable from the product's folder through a link.
+    const std::string victims = product.root_.file("victims");
+    CreateDirectoryA(victims.c_str(), nullptr);
+    CreateDirectoryA((victims + "\\emptyfolder").c_str(), nullptr);
+    writeFile(victims + "\\data.txt", "someone else's");
+    writeFile(victims + "\\shared.dll", "someone else's");
+    ASSERT_TRUE(makeLink(victims, product.file("linked")));
+    writeFile(product.file("b.txt"), "b");
+    writeFile(product.file("odd.dll"), "o");
+    setString(HKEY_LOCAL_MACHINE, kSharedKey, product.file("odd.dll"), "not a count at all");
+    // A folder of the system's that is empty, as such folders often are.
+    char startup[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(
+        SHGetFolderPathA(nullptr, CSIDL_COMMON_STARTUP, nullptr, SHGFP_TYPE_CURRENT, startup)));
+    CreateDirectoryA(startup, nullptr);
+
+    const std::string log =
+        "[COMMON]\r\n" + line("Application_Name", "Test Product") +
+        line("1101", "Confirm removal") + line("1201", "Removing the product") +
+        line("1203", "Some items could not be removed.") + line("1400", "Not removed") +
+        line("1402", "Cannot remove folder") + line("1403", "Cannot remove file") +
+        "[SHAREDFILES]\r\n" + product.file("linked\\shared.dll") + "\r\n" +
+        product.file("odd.dll") + "\r\n" + "[APPFILES]\r\na.txt\r\n" +
+        product.file("sub\\..\\b.txt") + "\r\n" + product.file("linked\\data.txt") + "\r\n" +
+        "[APPFOLDERS]\r\n" + product.file("linked\\emptyfolder") + "\r\n" + startup +
+        "\r\nC:\\\r\n";
+    writeFile(product.file("Setup.log"), log);
+
+    product.start();
+    const HWND confirm = dialogNamed("Confirm removal");
+    ASSERT_NE(confirm, nullptr);
+    const ScopedHandle copy = processOf(confirm);
+    press(confirm, IDC_ANSWER_YES);
+    const HWND progress = dialogNamed("Removing the product");
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; }));
+    EXPECT_EQ(dialogNamed("Remove Shared File?", 200), nullptr) << "an unusable count asks nothing";
+    press(progress, IDC_DETAILS);
+    const HWND details = dialogNamed("Not removed");
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(text(GetDlgItem(details, IDC_DETAILS_TEXT)),
+              "Cannot remove file \"" + product.file("linked\\shared.dll") +
+                  "\"\r\nCannot remove file \"a.txt\"\r\nCannot remove file \"" +
+                  product.file("sub\\..\\b.txt") + "\"\r\nCannot remove file \"" +
+                  product.file("linked\\data.txt") + "\"\r\nCannot remove folder \"" +
+                  product.file("linked\\emptyfolder") + "\"\r\nCannot remove folder \"" + startup +
+                  "\"\r\nCannot remove folder \"C:\\\"\r\n");
+    press(details, IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(details); }));
+    press(progress, IDC_OK);
+    EXPECT_EQ(exitCodeOf(copy), 0u);
+
+    EXPECT_TRUE(fileExists(victims + "\\data.txt"));
+    EXPECT_TRUE(fileExists(victims + "\\shared.dll"));
+    EXPECT_TRUE(fileExists(victims + "\\emptyfolder"));
+    EXPECT_TRUE(fileExists(product.file("b.txt"))) << "a path with .. is not followed";
+    EXPECT_TRUE(fileExists(product.file("odd.dll"))) << "an unusable count keeps the file";
+    DWORD type = 0;
+    readValue(HKEY_LOCAL_MACHINE, kSharedKey, product.file("odd.dll"), &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << "and is not written";
+    EXPECT_TRUE(fileExists(startup)) << "a folder the system owns stays, even when empty";
+    for (const std::string& entry : pendingOperations())
+        EXPECT_EQ(entry.find("victims"), std::string::npos) << "nothing scheduled through the link";
+    deleteValue(HKEY_LOCAL_MACHINE, kSharedKey, product.file("odd.dll"));
 }

@@ -68,10 +68,15 @@ std::string comparablePath(const std::string& path) {
     result.reserve(path.size());
     for (const char c : path)
         result += isSeparator(c) ? '\\' : (c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
-    if (result.compare(0, 8, "\\\\?\\UNC\\") == 0)
-        result.erase(1, 6); // "\\?\UNC\server" -> "\\server"
-    else if (result.compare(0, 4, "\\\\?\\") == 0)
-        result.erase(0, 4);
+    // Until none is left, so that the form of a form is the form itself.
+    for (;;) {
+        if (result.compare(0, 8, "\\\\?\\UNC\\") == 0)
+            result.erase(1, 6); // "\\?\UNC\server" -> "\\server"
+        else if (result.compare(0, 4, "\\\\?\\") == 0)
+            result.erase(0, 4);
+        else
+            break;
+    }
     while (result.size() > 1 && result.back() == '\\' && !(result.size() == 3 && result[1] == ':'))
         result.pop_back();
     return result;

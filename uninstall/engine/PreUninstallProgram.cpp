@@ -1,9 +1,52 @@
 #include "PreUninstallProgram.h"
 
+#include "PathRules.h"
+#include "setuplog/PathJoin.h"
 #include "win32/ScopedHandle.h"
+#include "win32/SystemLibrary.h"
+
+namespace {
+
+bool isFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool hasExtension(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    return dot != std::string::npos && path.find_first_of("\\/", dot) == std::string::npos;
+}
+
+} // namespace
+
+std::string PreUninstallProgram::programPath() const {
+    const std::string& program = record_.program;
+    if (isPlainAbsolutePath(program))
+        return program;
+    if (program.empty())
+        return std::string();
+    for (const std::string& folder : {applicationDirectory_, systemDirectory()}) {
+        const std::string candidate = joinPath(folder, program);
+        // A name with ".." must not lead out of the folder it is looked for in.
+        if (folder.empty() || !isPlainAbsolutePath(candidate))
+            continue;
+        if (isFile(candidate))
+            return candidate;
+        if (!hasExtension(candidate) && isFile(candidate + ".exe"))
+            return candidate + ".exe";
+    }
+    return std::string();
+}
 
 DWORD PreUninstallProgram::run() const {
-    std::string commandLine = record_.commandLine();
+    const std::string program = programPath();
+    if (program.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return ERROR_FILE_NOT_FOUND;
+    }
+    std::string commandLine = "\"" + program + "\"";
+    if (!record_.arguments.empty())
+        commandLine += " " + record_.arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -11,8 +54,9 @@ DWORD PreUninstallProgram::run() const {
     PROCESS_INFORMATION started = {};
     const char* directory =
         record_.workingDirectory.empty() ? nullptr : record_.workingDirectory.c_str();
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory,
-                       &startup, &started)) {
+    // The program's path goes separately too, so the system searches nowhere for it.
+    if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       directory, &startup, &started)) {
         const ScopedHandle process(started.hProcess);
         const ScopedHandle thread(started.hThread);
         if (record_.noWait == 0)

@@ -66,7 +66,7 @@ void UninstallWorker::sequence() {
     std::string before;
     log.value(before, "RUNAPPS", "BeforeUninstall", "", false);
     if (!before.empty())
-        PreUninstallProgram(before).run();
+        PreUninstallProgram(before, applicationDirectory).run();
 
     unregisterServers();
     releaseSharedFiles(log, "SHAREDFILES");

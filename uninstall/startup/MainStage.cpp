@@ -11,6 +11,7 @@
 #include "ui/ResourceIds.h"
 #include "ui/WindowClass.h"
 #include "win32/ComSession.h"
+#include "win32/LibrarySearch.h"
 #include "win32/ScopedHandle.h"
 
 #include <commctrl.h>
@@ -24,18 +25,6 @@
 #include <string>
 
 namespace {
-
-// The copy runs from the temporary directory, where anyone may have put a DLL: from here on
-// libraries come from the system directory only (where the system can do that).
-void restrictLibrarySearch() {
-    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    const auto setDefault = reinterpret_cast<SetDefaultDirectories>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (setDefault != nullptr)
-        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    SetDllDirectoryA("");
-}
 
 // The progress bar's class, from the common controls of the system directory.
 void initCommonControls() {

@@ -1,6 +1,9 @@
 #include "UnregisterServer.h"
 
+#include "engine/PathRules.h"
+#include "engine/SharedFiles.h"
 #include "win32/FaultGuard.h"
+#include "win32/LibrarySearch.h"
 
 #include <windows.h>
 
@@ -50,6 +53,12 @@ bool isModule(HMODULE module) {
 } // namespace
 
 bool unregisterServer(const std::string& path) {
+    // A relative path would be looked up where anyone may have put a library.
+    if (!isPlainAbsolutePath(path))
+        return false;
+    // Another product still counts on this server: its registration is that product's too.
+    if (sharedUseCount(path) > 1)
+        return false;
     const DirectoryKeeper directory;
     {
         // The probe runs none of the library's code.
@@ -57,7 +66,11 @@ bool unregisterServer(const std::string& path) {
         if (!isModule(probe.get()))
             return false;
     }
-    const ScopedLibrary library(LoadLibraryA(path.c_str()));
+    // The server's own libraries come from its own folder and the system directory only.
+    const DWORD search = librarySearchFlagsSupported()
+                             ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32
+                             : LOAD_WITH_ALTERED_SEARCH_PATH;
+    const ScopedLibrary library(LoadLibraryExA(path.c_str(), nullptr, search));
     if (library.get() == nullptr)
         return false;
     const FARPROC function = GetProcAddress(library.get(), "DllUnregisterServer");

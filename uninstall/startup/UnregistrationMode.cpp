@@ -5,6 +5,7 @@
 #include "UnregisterServer.h"
 #include "setuplog/SetupLog.h"
 #include "win32/ComSession.h"
+#include "win32/LibrarySearch.h"
 
 #include <objbase.h>
 #include <windows.h>
@@ -16,6 +17,10 @@ constexpr int kCannotStart = 1;
 } // namespace
 
 int runUnregistrationMode(char** arguments) {
+    // This process loads foreign libraries: none of theirs may come from a folder that anyone
+    // may write to, and no box of the system's may wait for a user who is not there.
+    restrictLibrarySearch();
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // Nothing is shown in this mode; a start that fails ends with a non-zero code, which the
     // uninstall sequence that waits for this process does not read.
     try {

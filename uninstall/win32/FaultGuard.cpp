@@ -14,6 +14,26 @@ volatile DWORD guardedThread = 0;
 volatile std::uintptr_t guardStack = 0;
 LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
 
+#ifndef _WIN64
+// On x86, code built with frame-based handlers links a record per guarded frame into a chain
+// that starts in the thread's information block. A call abandoned by the jump back leaves the
+// server's records in that chain, pointing into stack that we are about to use again; the
+// next exception would then walk through garbage. So the chain is put back as it was before
+// the call. x64 keeps its handlers in tables beside the code, not on the stack: nothing to do.
+void* volatile savedChain = nullptr;
+
+// The chain's head is the first word of the thread's information block, at fs:0.
+void* exceptionChain() {
+    void* head;
+    __asm__ volatile("movl %%fs:0, %0" : "=r"(head));
+    return head;
+}
+
+void setExceptionChain(void* head) {
+    __asm__ volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
+}
+#endif
+
 // Reached with a fresh stack pointer below the guard's frame, outside the exception
 // dispatcher, so the jump back to the guard unwinds nothing of the system's.
 [[noreturn]] void landing() {
@@ -52,8 +72,15 @@ __attribute__((noinline)) bool callCatching(void (*function)(void*), void* conte
 __attribute__((noinline)) bool run(void (*function)(void*), void* context) {
     volatile char marker = 0;
     guardStack = reinterpret_cast<std::uintptr_t>(&marker);
-    if (__builtin_setjmp(jumpBuffer) != 0)
+#ifndef _WIN64
+    savedChain = exceptionChain();
+#endif
+    if (__builtin_setjmp(jumpBuffer) != 0) {
+#ifndef _WIN64
+        setExceptionChain(savedChain);
+#endif
         return false;
+    }
     guardedThread = GetCurrentThreadId();
     const bool completed = callCatching(function, context);
     guardedThread = 0;

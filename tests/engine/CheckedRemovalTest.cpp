@@ -100,13 +100,12 @@ TEST(ProtectedFolders, SystemAndUserFoldersAreNeverRemovable) {
     GetWindowsDirectoryA(windows, MAX_PATH);
     GetSystemDirectoryA(system, MAX_PATH);
     GetTempPathA(MAX_PATH, temp);
-    std::vector<std::string> owned = {"C:\\", "c:/", "D:\\", "\\\\server\\share", windows, system,
-                                      temp, std::string(windows) + "\\"};
-    for (const int id :
-         {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY,
-          CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_STARTMENU, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
-          CSIDL_STARTUP, CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA,
-          CSIDL_COMMON_APPDATA}) {
+    std::vector<std::string> owned = {"C:\\",  "c:/",  "D:\\", "\\\\server\\share",
+                                      windows, system, temp,   std::string(windows) + "\\"};
+    for (const int id : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROFILE,
+                         CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_STARTMENU,
+                         CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_PERSONAL,
+                         CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA}) {
         const std::string path = shellFolder(id);
         if (!path.empty())
             owned.push_back(path);

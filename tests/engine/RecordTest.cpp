@@ -64,9 +64,9 @@ TEST(RegistryRecord, ProtectionRuleRefusesTopLevelAndSoftwareKeys) {
 }
 
 TEST(RegistryRecord, ExtraBackslashesCannotSlipPastTheProtectionRule) {
-    for (const char* record : {"HKLM,SOFTWARE\\", "HKCU,Software\\", "HKLM,Vendor\\",
-                               "HKCU,Vendor\\\\", "HKCU,\\Vendor", "HKCR,", "HKCR,\\",
-                               "HKCU,Software\\\\", "HKLM,A\\SOFTWARE\\"})
+    for (const char* record :
+         {"HKLM,SOFTWARE\\", "HKCU,Software\\", "HKLM,Vendor\\", "HKCU,Vendor\\\\", "HKCU,\\Vendor",
+          "HKCR,", "HKCR,\\", "HKCU,Software\\\\", "HKLM,A\\SOFTWARE\\"})
         EXPECT_FALSE(readRegistryRecord(record, false).deletable()) << record;
     EXPECT_FALSE(readRegistryRecord("HKCU,Vendor\\,Value", true).deletable());
     const RegistryRecord doubled = readRegistryRecord("HKCU,Software\\\\Vendor\\", false);
@@ -110,10 +110,10 @@ TEST(PathRules, OnlyPlainAbsolutePathsAreTouched) {
                              "C:\\App\\.hidden", "C:\\App\\a..b", "C:\\App\\..x"})
         EXPECT_TRUE(isPlainAbsolutePath(path)) << path;
     for (const char* path :
-         {"", "a.txt", "App\\a.txt", "\\App\\a.txt", "C:a.txt", "C:", "1:\\a", "C:\\App\\..\\Windows",
-          "C:\\App\\.", "C:\\App\\.\\a.txt", "C:\\App\\...\\a", "C:\\App\\. \\a", "C:/App/../x",
-          "\\\\server", "\\\\server\\", "\\\\?\\C:\\App", "\\\\.\\PhysicalDrive0",
-          "\\\\server\\share\\..\\other"})
+         {"", "a.txt", "App\\a.txt", "\\App\\a.txt", "C:a.txt", "C:", "1:\\a",
+          "C:\\App\\..\\Windows", "C:\\App\\.", "C:\\App\\.\\a.txt", "C:\\App\\...\\a",
+          "C:\\App\\. \\a", "C:/App/../x", "\\\\server", "\\\\server\\", "\\\\?\\C:\\App",
+          "\\\\.\\PhysicalDrive0", "\\\\server\\share\\..\\other"})
         EXPECT_FALSE(isPlainAbsolutePath(path)) << path;
     EXPECT_FALSE(isPlainAbsolutePath(std::string("C:\\App\\a\0b", 11)));
 }

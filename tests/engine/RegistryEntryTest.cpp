@@ -62,7 +62,8 @@ TEST_F(RegistryEntries, TrailingOrDoubledBackslashesDoNotUnprotectAKey) {
     entry.deleteKey("HKLM,SOFTWARE\\SetupTests\\SOFTWARE\\\\");
     entry.deleteKey("HKCR,");
     entry.deleteValue("HKCU,SetupTestsTopLevel\\,");
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "SetupTestsTopLevel")) << "a leaf directly under a root";
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "SetupTestsTopLevel"))
+        << "a leaf directly under a root";
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\SetupTests\\Software"));
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\SOFTWARE"));
     EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, "CLSID")) << "HKCR itself is never touched";

@@ -18,16 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // What the protection rule saw is what the registry gets: no empty, doubled or end separator.
     for (const RegistryRecord* record : {&key, &value}) {
         const std::string& path = record->keyPath;
-        if (record->deletable() &&
-            (path.empty() || path.front() == '\\' || path.back() == '\\' ||
-             path.find("\\\\") != std::string::npos))
+        if (record->deletable() && (path.empty() || path.front() == '\\' || path.back() == '\\' ||
+                                    path.find("\\\\") != std::string::npos))
             std::abort();
     }
     const std::string comparable = comparablePath(text);
     if (comparablePath(comparable) != comparable || !samePath(text, text))
         std::abort();
-    if (isPlainAbsolutePath(text) && (text.find("\\..\\") != std::string::npos ||
-                                      text.find("/../") != std::string::npos))
+    if (isPlainAbsolutePath(text) &&
+        (text.find("\\..\\") != std::string::npos || text.find("/../") != std::string::npos))
         std::abort();
     const PreUninstallRecord program(text);
     if (program.commandLine().size() > size + 3)

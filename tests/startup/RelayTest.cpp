@@ -5,8 +5,8 @@
 #include "startup/PrivateFolderName.h"
 #include "startup/RelayCommandLine.h"
 #include "startup/VerifiedCopy.h"
-#include "support/RegistryTestSupport.h"
 #include "support/ProcessObserver.h"
+#include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "support/WindowFinder.h"
 #include "win32/ScopedHandle.h"
@@ -179,33 +179,33 @@ TEST(Relay, StartWithOneArgumentDoesNotRelay) {
 }
 
 TEST(Relay, CopyThatCannotBeMadeIsReportedOnceAndTheRelayStillEndsWithMinusOne) {
-  for (const char* kind : {"missing", "a file"}) {
-    Installation installed;
-    // No folder can be made in such a temporary directory, so no copy can be started.
-    const std::string temporary = installed.root.file("notafolder");
-    if (std::string(kind) == "a file")
-        writeFile(temporary, "x");
-    const EnvironmentOverride tmp("TMP", temporary);
-    const EnvironmentOverride temp("TEMP", temporary);
-    std::string commandLine = "\"" + installed.program + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &started));
-    const ScopedHandle process(started.hProcess);
-    const ScopedHandle thread(started.hThread);
+    for (const char* kind : {"missing", "a file"}) {
+        Installation installed;
+        // No folder can be made in such a temporary directory, so no copy can be started.
+        const std::string temporary = installed.root.file("notafolder");
+        if (std::string(kind) == "a file")
+            writeFile(temporary, "x");
+        const EnvironmentOverride tmp("TMP", temporary);
+        const EnvironmentOverride temp("TEMP", temporary);
+        std::string commandLine = "\"" + installed.program + "\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &started));
+        const ScopedHandle process(started.hProcess);
+        const ScopedHandle thread(started.hThread);
 
-    const HWND box = waitForWindow(started.dwProcessId, "Error", kTimeoutMs);
-    ASSERT_NE(box, nullptr) << "no message box appeared";
-    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), "Cannot create child process");
-    EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr) << "OK is the only button";
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+        const HWND box = waitForWindow(started.dwProcessId, "Error", kTimeoutMs);
+        ASSERT_NE(box, nullptr) << "no message box appeared";
+        EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), "Cannot create child process");
+        EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr) << "OK is the only button";
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
 
-    DWORD exitCode = 0;
-    ASSERT_TRUE(waitForExit(process.get(), kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, kExitMinusOne) << kind;
-  }
+        DWORD exitCode = 0;
+        ASSERT_TRUE(waitForExit(process.get(), kTimeoutMs, exitCode));
+        EXPECT_EQ(exitCode, kExitMinusOne) << kind;
+    }
 }
 
 TEST(Relay, PlantedCopiesInTheTemporaryDirectoryAreNeverStarted) {
@@ -225,7 +225,8 @@ TEST(Relay, PlantedCopiesInTheTemporaryDirectoryAreNeverStarted) {
 
 TEST(Relay, MainStageStartedByHandDoesNotScheduleItself) {
     Installation installed;
-    const std::string arguments = " \"" + installed.program + "\" 0 x \"" + installed.appDirectory + "\\ \"";
+    const std::string arguments =
+        " \"" + installed.program + "\" 0 x \"" + installed.appDirectory + "\\ \"";
     const ObservedRun run = installed.run(arguments);
     ASSERT_TRUE(run.started);
     ASSERT_FALSE(run.timedOut);
@@ -261,8 +262,7 @@ TEST(PrivateFolder, DescriptorLetsInOnlySystemAdministratorsAndTheUser) {
     BYTE user[512];
     DWORD length = 0;
     ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, sizeof user, &length));
-    const PSID expected[] = {system, administrators,
-                             reinterpret_cast<TOKEN_USER*>(user)->User.Sid};
+    const PSID expected[] = {system, administrators, reinterpret_cast<TOKEN_USER*>(user)->User.Sid};
     for (DWORD i = 0; i < 3; ++i) {
         void* entry = nullptr;
         ASSERT_TRUE(GetAce(acl, i, &entry));

@@ -126,15 +126,15 @@ TEST_F(Unregistration, ServerLibrariesComeFromBesideTheServerNeverFromBesideTheP
     // and a planted version.dll; the server's own depend.dll lies beside the server.
     const std::string copyFolder = app_.file("copy");
     CreateDirectoryA(copyFolder.c_str(), nullptr);
-    CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(),
-              (copyFolder + "\\Del1.tmp").c_str(), FALSE);
+    CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(), (copyFolder + "\\Del1.tmp").c_str(),
+              FALSE);
     CopyFileA((binaryDirectory() + "\\depend-planted\\depend.dll").c_str(),
               (copyFolder + "\\depend.dll").c_str(), FALSE);
-    CopyFileA((binaryDirectory() + "\\planted.dll").c_str(),
-              (copyFolder + "\\version.dll").c_str(), FALSE);
+    CopyFileA((binaryDirectory() + "\\planted.dll").c_str(), (copyFolder + "\\version.dll").c_str(),
+              FALSE);
     const EnvironmentOverride planted("PLANTED_OUT", app_.file("planted-loaded.txt"));
-    writeFile(app_.file("Setup.log"), "[REGDLLS]\r\n" + binaryDirectory() +
-                                          "\\depend-beside\\comserver_depends.dll\r\n");
+    writeFile(app_.file("Setup.log"),
+              "[REGDLLS]\r\n" + binaryDirectory() + "\\depend-beside\\comserver_depends.dll\r\n");
     DWORD exitCode = 99;
     ASSERT_TRUE(runAndWait("\"" + copyFolder + "\\Del1.tmp\" \"" + app_.path() + "\\", kTimeoutMs,
                            exitCode, copyFolder.c_str()));

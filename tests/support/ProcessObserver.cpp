@@ -59,11 +59,10 @@ void endAndDetach(ObservedRun& run, int running) {
     const ULONGLONG deadline = GetTickCount64() + 10000;
     DEBUG_EVENT event = {};
     while (running > 0 && GetTickCount64() < deadline && WaitForDebugEvent(&event, 1000)) {
-        const ScopedHandle image(event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT
-                                     ? event.u.CreateProcessInfo.hFile
-                                 : event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT
-                                     ? event.u.LoadDll.hFile
-                                     : nullptr);
+        const ScopedHandle image(
+            event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT ? event.u.CreateProcessInfo.hFile
+            : event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT     ? event.u.LoadDll.hFile
+                                                                 : nullptr);
         if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
             if (ObservedProcess* process = find(run, event.dwProcessId)) {
                 process->exited = true;

@@ -181,7 +181,8 @@ bool makeLink(const std::string& target, const std::string& link) {
     const DWORD targetAttributes = GetFileAttributesA(target.c_str());
     const std::size_t slash = link.rfind('\\');
     const std::string unixTarget = unixPath(target);
-    const std::string unixParent = slash == std::string::npos ? "" : unixPath(link.substr(0, slash));
+    const std::string unixParent =
+        slash == std::string::npos ? "" : unixPath(link.substr(0, slash));
     if (!unixTarget.empty() && !unixParent.empty()) {
         std::string commandLine =
             "ln -s \"" + unixTarget + "\" \"" + unixParent + "/" + link.substr(slash + 1) + "\"";
@@ -194,8 +195,8 @@ bool makeLink(const std::string& target, const std::string& link) {
             const ScopedHandle thread(started.hThread);
             // Wine may signal a native program's handle before it has finished: wait for the
             // link itself.
-            for (int waited = 0; waited < 10000 && GetFileAttributesA(link.c_str()) ==
-                                                        INVALID_FILE_ATTRIBUTES;
+            for (int waited = 0;
+                 waited < 10000 && GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
                  waited += 20)
                 Sleep(20);
         }

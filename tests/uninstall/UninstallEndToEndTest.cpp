@@ -29,9 +29,8 @@ HWND dialogNamed(const std::string& caption, DWORD timeoutMs = kTimeoutMs,
                  const std::string& programFolder = std::string()) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {
-        const HWND dialog = programFolder.empty()
-                                ? FindWindowA("#32770", caption.c_str())
-                                : findDialogOfProgramIn(programFolder, caption);
+        const HWND dialog = programFolder.empty() ? FindWindowA("#32770", caption.c_str())
+                                                  : findDialogOfProgramIn(programFolder, caption);
         if (dialog != nullptr)
             return dialog;
         Sleep(50);
@@ -73,7 +72,6 @@ DWORD exitCodeOf(const ScopedHandle& process) {
         GetExitCodeProcess(process.get(), &code);
     return code;
 }
-
 
 // A temporary copy (Del*.tmp) is among the deletions pending for the next restart.
 bool copyScheduledForRestart() {
@@ -243,7 +241,6 @@ public:
 private:
     std::vector<std::string> paths_;
 };
-
 
 // On a failure: a picture of the screen and the tree of top-level windows with their controls,
 // beside the test program, to see what the user would have seen.
@@ -456,16 +453,16 @@ TEST(UninstallRun, EntriesThatAreNotPlainPathsOrLeadElsewhereAreKeptAndListed) {
         SHGetFolderPathA(nullptr, CSIDL_COMMON_STARTUP, nullptr, SHGFP_TYPE_CURRENT, startup)));
     CreateDirectoryA(startup, nullptr);
 
-    const std::string log =
-        "[COMMON]\r\n" + line("Application_Name", "Test Product") +
-        line("1101", "Confirm removal") + line("1201", "Removing the product") +
-        line("1203", "Some items could not be removed.") + line("1400", "Not removed") +
-        line("1402", "Cannot remove folder") + line("1403", "Cannot remove file") +
-        "[SHAREDFILES]\r\n" + product.file("linked\\shared.dll") + "\r\n" +
-        product.file("odd.dll") + "\r\n" + "[APPFILES]\r\na.txt\r\n" +
-        product.file("sub\\..\\b.txt") + "\r\n" + product.file("linked\\data.txt") + "\r\n" +
-        "[APPFOLDERS]\r\n" + product.file("linked\\emptyfolder") + "\r\n" + startup +
-        "\r\nC:\\\r\n";
+    const std::string log = "[COMMON]\r\n" + line("Application_Name", "Test Product") +
+                            line("1101", "Confirm removal") + line("1201", "Removing the product") +
+                            line("1203", "Some items could not be removed.") +
+                            line("1400", "Not removed") + line("1402", "Cannot remove folder") +
+                            line("1403", "Cannot remove file") + "[SHAREDFILES]\r\n" +
+                            product.file("linked\\shared.dll") + "\r\n" + product.file("odd.dll") +
+                            "\r\n" + "[APPFILES]\r\na.txt\r\n" + product.file("sub\\..\\b.txt") +
+                            "\r\n" + product.file("linked\\data.txt") + "\r\n" +
+                            "[APPFOLDERS]\r\n" + product.file("linked\\emptyfolder") + "\r\n" +
+                            startup + "\r\nC:\\\r\n";
     writeFile(product.file("Setup.log"), log);
 
     product.start();

@@ -52,13 +52,28 @@ std::set<std::string> collectFolders() {
     using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
     const auto getFolderPath = systemFunction<GetFolderPath>("shell32.dll", "SHGetFolderPathA");
     if (getFolderPath != nullptr) {
-        for (const int folder :
-             {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_PROGRAM_FILES,
-              CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86,
-              CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY,
-              CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
-              CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS,
-              CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_FONTS}) {
+        for (const int folder : {CSIDL_WINDOWS,
+                                 CSIDL_SYSTEM,
+                                 CSIDL_SYSTEMX86,
+                                 CSIDL_PROGRAM_FILES,
+                                 CSIDL_PROGRAM_FILESX86,
+                                 CSIDL_PROGRAM_FILES_COMMON,
+                                 CSIDL_PROGRAM_FILES_COMMONX86,
+                                 CSIDL_PROFILE,
+                                 CSIDL_DESKTOPDIRECTORY,
+                                 CSIDL_COMMON_DESKTOPDIRECTORY,
+                                 CSIDL_STARTMENU,
+                                 CSIDL_COMMON_STARTMENU,
+                                 CSIDL_PROGRAMS,
+                                 CSIDL_COMMON_PROGRAMS,
+                                 CSIDL_STARTUP,
+                                 CSIDL_COMMON_STARTUP,
+                                 CSIDL_PERSONAL,
+                                 CSIDL_COMMON_DOCUMENTS,
+                                 CSIDL_APPDATA,
+                                 CSIDL_LOCAL_APPDATA,
+                                 CSIDL_COMMON_APPDATA,
+                                 CSIDL_FONTS}) {
             path[0] = '\0';
             if (SUCCEEDED(getFolderPath(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path)))
                 add(path);

@@ -105,10 +105,10 @@ bool deleteNowOrAtRestart(const std::string& path) {
     const Removal removal = removeFileChecked(path, false);
     if (removal.outcome == Removal::Outcome::Redirected)
         return false;
-    const bool inUse = removal.outcome == Removal::Outcome::Failed &&
-                       (removal.error == ERROR_ACCESS_DENIED ||
-                        removal.error == ERROR_SHARING_VIOLATION ||
-                        removal.error == ERROR_LOCK_VIOLATION);
+    const bool inUse =
+        removal.outcome == Removal::Outcome::Failed &&
+        (removal.error == ERROR_ACCESS_DENIED || removal.error == ERROR_SHARING_VIOLATION ||
+         removal.error == ERROR_LOCK_VIOLATION);
     if (!inUse)
         return true;
     switch (windowsPlatform()) {

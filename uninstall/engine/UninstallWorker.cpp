@@ -158,8 +158,8 @@ void UninstallWorker::deleteFiles(const SetupLog& log) {
     std::string path;
     for (int i = 0; i < log.entryCount("APPFILES"); ++i) {
         if (log.entry(path, "APPFILES", i)) {
-            const Removal removal = isPlainAbsolutePath(path) ? removeFileChecked(path, true)
-                                                               : Removal{};
+            const Removal removal =
+                isPlainAbsolutePath(path) ? removeFileChecked(path, true) : Removal{};
             if (removal.outcome != Removal::Outcome::Removed &&
                 removal.outcome != Removal::Outcome::Missing)
                 problem(1403, path);

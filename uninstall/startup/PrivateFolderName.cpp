@@ -34,7 +34,8 @@ std::string privateFolderName(const std::uint8_t (&random)[16]) {
 }
 
 bool isPrivateFolderName(const std::string& name) {
-    if (name.size() != kPrefixLength + kDigits || name.compare(0, kPrefixLength, kPrivateFolderPrefix) != 0)
+    if (name.size() != kPrefixLength + kDigits ||
+        name.compare(0, kPrefixLength, kPrivateFolderPrefix) != 0)
         return false;
     for (std::size_t i = kPrefixLength; i < name.size(); ++i) {
         if (!isLowerHex(name[i]))

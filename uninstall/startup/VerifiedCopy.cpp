@@ -32,4 +32,3 @@ ScopedHandle openIfIdentical(const std::string& program, const std::string& copy
         return ScopedHandle();
     return copied;
 }
-

@@ -88,7 +88,8 @@ INT_PTR sharedFileDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
         SetDlgItemTextA(dialog, IDC_TEXT, question.c_str());
         return FALSE;
     }
-    if (message == WM_COMMAND && LOWORD(wParam) >= IDC_ANSWER_YES && LOWORD(wParam) <= IDC_ANSWER_NO_TO_ALL) {
+    if (message == WM_COMMAND && LOWORD(wParam) >= IDC_ANSWER_YES &&
+        LOWORD(wParam) <= IDC_ANSWER_NO_TO_ALL) {
         EndDialog(dialog, LOWORD(wParam));
         return TRUE;
     }

@@ -12,10 +12,9 @@ std::string systemDirectory();
 HMODULE loadSystemLibrary(const char* name);
 
 // An export of such a library, or null.
-template <typename Function>
-Function systemFunction(const char* library, const char* name) {
+template <typename Function> Function systemFunction(const char* library, const char* name) {
     const HMODULE module = loadSystemLibrary(library);
-    return module == nullptr ? nullptr
-                             : reinterpret_cast<Function>(
-                                   reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return module == nullptr
+               ? nullptr
+               : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }

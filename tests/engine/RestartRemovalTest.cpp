@@ -78,7 +78,7 @@ TEST_F(NtFamily, UnlockedFileIsDeletedAtOnceAndNothingIsScheduled) {
     const std::string path = dir_.file("free.dll");
     writeFile(path, "x");
     const auto before = pendingOperations();
-    deleteNowOrAtRestart(path);
+    EXPECT_EQ(deleteNowOrAtRestart(path).outcome, Removal::Outcome::Removed);
     EXPECT_FALSE(fileExists(path));
     EXPECT_EQ(pendingOperations(), before);
 }
@@ -89,15 +89,16 @@ TEST_F(NtFamily, LockedFilesAreScheduledForDeletionAndMissingOnesAreNot) {
     {
         const ScopedHandle holder = lock(locked);
         ASSERT_TRUE(holder.valid());
-        EXPECT_TRUE(deleteNowOrAtRestart(locked));
+        EXPECT_EQ(deleteNowOrAtRestart(locked).outcome, Removal::Outcome::Scheduled);
         EXPECT_TRUE(fileExists(locked));
     }
-    EXPECT_TRUE(deleteNowOrAtRestart(missing));
+    EXPECT_EQ(deleteNowOrAtRestart(missing).outcome, Removal::Outcome::Missing);
     EXPECT_TRUE(pendingDeleteOf(locked)) << ::testing::PrintToString(pendingOperations());
     EXPECT_FALSE(pendingDeleteOf(missing))
         << "a file of that name installed later must not vanish at the next boot";
-    EXPECT_FALSE(deleteNowOrAtRestart(dir_.file("nofolder\\missing.dll")) &&
-                 pendingDeleteOf(dir_.file("nofolder\\missing.dll")));
+    EXPECT_EQ(deleteNowOrAtRestart(dir_.file("nofolder\\missing.dll")).outcome,
+              Removal::Outcome::Missing);
+    EXPECT_FALSE(pendingDeleteOf(dir_.file("nofolder\\missing.dll")));
     EXPECT_FALSE(fileExists(windowsDirectory() + "\\WinInit.Ini"))
         << "WinInit.Ini is the 95 family's";
 }
@@ -109,7 +110,8 @@ TEST_F(NtFamily, FileReachedThroughALinkIsNeitherDeletedNorScheduled) {
     writeFile(victims + "\\system.dll", "someone else's");
     ASSERT_TRUE(makeLink(victims, product + "\\linked"));
     const auto before = pendingOperations();
-    EXPECT_FALSE(deleteNowOrAtRestart(product + "\\linked\\system.dll"));
+    EXPECT_EQ(deleteNowOrAtRestart(product + "\\linked\\system.dll").outcome,
+              Removal::Outcome::Redirected);
     EXPECT_TRUE(fileExists(victims + "\\system.dll"));
     EXPECT_EQ(pendingOperations(), before);
 }

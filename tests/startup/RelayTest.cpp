@@ -1,6 +1,7 @@
 // uninstall.exe started as a user starts it: it must hand over to a copy of itself in the
 // temporary directory and end at once. Observed from outside, with no switch in the product.
 #include "startup/DirectoryText.h"
+#include "startup/Options.h"
 #include "startup/PrivateFolder.h"
 #include "startup/PrivateFolderName.h"
 #include "startup/RelayCommandLine.h"
@@ -157,6 +158,18 @@ TEST(Relay, CommandLineParsesBackIntoTheFourFields) {
         EXPECT_EQ(fields[2], program);
         EXPECT_EQ(fields[3], appDir + " ");
     }
+}
+
+TEST(Options, OptionsTravelQuotedAndComeBackUnchanged) {
+    const char* const arguments[] = {"x", "-silent", "/log=C:\\a b\\", "/shared=remove"};
+    const UninstallOptions options = readOptions(4, arguments, 1);
+    const std::string line =
+        "\"C:\\Temp\\Del1.tmp\" 12 \"C:\\App\\u.exe\" \"C:\\App\\ \"" + optionArguments(options);
+    const std::vector<std::string> fields = splitCommandLine(line);
+    ASSERT_EQ(fields.size(), 7u) << line;
+    EXPECT_EQ(fields[4], "/S");
+    EXPECT_EQ(fields[5], "/LOG=C:\\a b\\");
+    EXPECT_EQ(fields[6], "/SHARED=REMOVE");
 }
 
 TEST(Relay, PlainStartRelaysToATemporaryCopyAndEndsAtOnce) {

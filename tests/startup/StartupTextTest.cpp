@@ -1,5 +1,6 @@
 #include "setuplog/PathJoin.h"
 #include "startup/DirectoryText.h"
+#include "startup/Options.h"
 #include "startup/RelayCommandLine.h"
 #include "startup/StartupMode.h"
 
@@ -12,6 +13,41 @@ TEST(StartupMode, ArgumentCountChoosesTheMode) {
     EXPECT_EQ(startupModeFor(3), StartupMode::Relay);
     EXPECT_EQ(startupModeFor(4), StartupMode::MainStage);
     EXPECT_EQ(startupModeFor(9), StartupMode::MainStage);
+}
+
+TEST(StartupMode, AFirstOptionAlwaysMeansTheRelay) {
+    EXPECT_EQ(startupModeFor(2, "/S"), StartupMode::Relay) << "not a directory to unregister";
+    EXPECT_EQ(startupModeFor(4, "-S"), StartupMode::Relay) << "not a main stage";
+    EXPECT_EQ(startupModeFor(2, "C:\\App\\"), StartupMode::Unregistration);
+    EXPECT_EQ(startupModeFor(4, "1234"), StartupMode::MainStage);
+    EXPECT_EQ(startupModeFor(1, nullptr), StartupMode::Relay);
+}
+
+TEST(Options, UnattendedReportAndSharedAnswerAreRead) {
+    const char* const arguments[] = {"uninstall.exe", "/s", "/LOG=C:\\My Logs\\run.txt",
+                                     "-SHARED=remove"};
+    const UninstallOptions options = readOptions(4, arguments, 1);
+    EXPECT_TRUE(options.valid());
+    EXPECT_TRUE(options.unattended);
+    EXPECT_EQ(options.reportPath, "C:\\My Logs\\run.txt");
+    EXPECT_TRUE(options.removeShared);
+    for (const char* silent : {"/S", "/SILENT", "-S", "/silent"}) {
+        const char* const one[] = {"x", silent};
+        EXPECT_TRUE(readOptions(2, one, 1).unattended) << silent;
+    }
+    const char* const keep[] = {"x", "/SHARED=KEEP"};
+    EXPECT_FALSE(readOptions(2, keep, 1).removeShared);
+    EXPECT_FALSE(readOptions(1, keep, 1).unattended) << "nothing given, nothing set";
+}
+
+TEST(Options, AnythingElseIsUnknownAndNamed) {
+    for (const char* wrong : {"/X", "/S=1", "/LOG", "/LOG=", "/SHARED", "/SHARED=MAYBE", "S",
+                              "C:\\App\\", "/LOG=\"a\"", "", "/"}) {
+        const char* const arguments[] = {"x", "/S", wrong};
+        const UninstallOptions options = readOptions(3, arguments, 1);
+        EXPECT_FALSE(options.valid()) << wrong;
+        EXPECT_EQ(options.unknown, *wrong != '\0' ? std::string(wrong) : "\"\"");
+    }
 }
 
 TEST(DirectoryText, CutsJustAfterTheLastBackslash) {

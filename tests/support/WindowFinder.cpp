@@ -41,6 +41,20 @@ std::string imageOfWindow(HWND window) {
     return longPath(std::string(path, length));
 }
 
+bool liesUnder(const std::string& image, const std::string& prefix) {
+    return image.size() > prefix.size() &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, image.c_str(),
+                          static_cast<int>(prefix.size()), prefix.c_str(),
+                          static_cast<int>(prefix.size())) == CSTR_EQUAL;
+}
+
+std::string folderPrefix(const std::string& directory) {
+    std::string prefix = longPath(directory);
+    if (prefix.empty() || prefix.back() != '\\')
+        prefix += '\\';
+    return prefix;
+}
+
 struct DialogSearch {
     std::string directory; // long form, ends with a backslash
     const std::string* caption;
@@ -53,13 +67,28 @@ BOOL CALLBACK matchDialog(HWND window, LPARAM parameter) {
     GetClassNameA(window, className, sizeof className);
     if (lstrcmpA(className, "#32770") != 0 || windowText(window) != *search->caption)
         return TRUE;
-    const std::string image = imageOfWindow(window);
-    if (image.size() > search->directory.size() &&
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, image.c_str(),
-                       static_cast<int>(search->directory.size()), search->directory.c_str(),
-                       static_cast<int>(search->directory.size())) == CSTR_EQUAL) {
+    if (liesUnder(imageOfWindow(window), search->directory)) {
         search->found = window;
         return FALSE;
+    }
+    return TRUE;
+}
+
+struct VisibleSearch {
+    std::string directory;
+    std::vector<std::string> found;
+};
+
+BOOL CALLBACK matchVisible(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<VisibleSearch*>(parameter);
+    if (IsWindowVisible(window) && liesUnder(imageOfWindow(window), search->directory)) {
+        std::string name = windowText(window);
+        if (name.empty()) {
+            char className[64] = {};
+            GetClassNameA(window, className, sizeof className);
+            name = className;
+        }
+        search->found.push_back(name);
     }
     return TRUE;
 }
@@ -67,11 +96,14 @@ BOOL CALLBACK matchDialog(HWND window, LPARAM parameter) {
 } // namespace
 
 HWND findDialogOfProgramIn(const std::string& directory, const std::string& caption) {
-    std::string prefix = longPath(directory);
-    if (prefix.empty() || prefix.back() != '\\')
-        prefix += '\\';
-    DialogSearch search{prefix, &caption, nullptr};
+    DialogSearch search{folderPrefix(directory), &caption, nullptr};
     EnumWindows(matchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<std::string> visibleWindowsOfProgramsIn(const std::string& directory) {
+    VisibleSearch search{folderPrefix(directory), {}};
+    EnumWindows(matchVisible, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

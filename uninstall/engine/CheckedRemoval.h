@@ -11,6 +11,7 @@ struct Removal {
         Missing,    // the file was not there (ERROR_FILE_NOT_FOUND)
         Redirected, // a link on the way leads elsewhere, or the way could not be checked: kept
         Failed,     // the system refused; `error` says why
+        Scheduled,  // in use: it goes at the next restart (deleteNowOrAtRestart only)
     };
     Outcome outcome = Outcome::Failed;
     DWORD error = ERROR_SUCCESS;

@@ -25,21 +25,22 @@ HKEY rootKey(RegistryRecord::Root root) {
 
 } // namespace
 
-void RegistryEntry::deleteKey(const std::string& text) {
+RegistryRemoval RegistryEntry::deleteKey(const std::string& text) {
     const RegistryRecord record = readRegistryRecord(text, false);
     if (!record.deletable())
-        return;
+        return {true, ERROR_SUCCESS};
     // One call: a key that still has subkeys stays where the system keeps it.
-    RegDeleteKeyA(rootKey(record.root), record.keyPath.c_str());
+    return {false, RegDeleteKeyA(rootKey(record.root), record.keyPath.c_str())};
 }
 
-void RegistryEntry::deleteValue(const std::string& text) {
+RegistryRemoval RegistryEntry::deleteValue(const std::string& text) {
     const RegistryRecord record = readRegistryRecord(text, true);
     if (!record.deletable())
-        return;
+        return {true, ERROR_SUCCESS};
     ScopedKey key;
-    if (RegOpenKeyExA(rootKey(record.root), record.keyPath.c_str(), 0, KEY_WRITE, key.receive()) !=
-        ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(key.get(), record.valueName.c_str());
+    const LONG opened =
+        RegOpenKeyExA(rootKey(record.root), record.keyPath.c_str(), 0, KEY_WRITE, key.receive());
+    if (opened != ERROR_SUCCESS)
+        return {false, opened};
+    return {false, RegDeleteValueA(key.get(), record.valueName.c_str())};
 }

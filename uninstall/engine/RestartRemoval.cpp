@@ -101,25 +101,30 @@ bool moveAtRestart(const std::string& existing, const std::string* newPath) {
     return addWinInitRename(existing, newPath);
 }
 
-bool deleteNowOrAtRestart(const std::string& path) {
+Removal deleteNowOrAtRestart(const std::string& path) {
     const Removal removal = removeFileChecked(path, false);
-    if (removal.outcome == Removal::Outcome::Redirected)
-        return false;
     const bool inUse =
         removal.outcome == Removal::Outcome::Failed &&
         (removal.error == ERROR_ACCESS_DENIED || removal.error == ERROR_SHARING_VIOLATION ||
          removal.error == ERROR_LOCK_VIOLATION);
-    if (!inUse)
-        return true;
+    if (!inUse) {
+        // A file whose folder is gone is gone as well.
+        if (removal.outcome == Removal::Outcome::Failed && removal.error == ERROR_PATH_NOT_FOUND)
+            return {Removal::Outcome::Missing, removal.error};
+        return removal;
+    }
+    bool scheduled = false;
     switch (windowsPlatform()) {
     case VER_PLATFORM_WIN32_NT:
-        MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        scheduled = MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
         break;
     case VER_PLATFORM_WIN32_WINDOWS:
-        addWinInitRename(path);
+        scheduled = addWinInitRename(path);
         break;
     default:
         break;
     }
-    return true;
+    if (!scheduled)
+        return {Removal::Outcome::Failed, GetLastError()};
+    return {Removal::Outcome::Scheduled, removal.error};
 }

@@ -1,6 +1,5 @@
 #include "UninstallWorker.h"
 
-#include "CheckedRemoval.h"
 #include "PathRules.h"
 #include "PreUninstallProgram.h"
 #include "ProtectedFolders.h"
@@ -10,21 +9,37 @@
 #include "setuplog/SetupLog.h"
 #include "startup/MessageCatalogue.h"
 #include "startup/ProcessValues.h"
+#include "startup/UserMessage.h"
 #include "ui/Dialogs.h"
 #include "ui/HeldException.h"
 #include "ui/Model.h"
 #include "ui/ResourceIds.h"
 #include "win32/ModulePath.h"
 #include "win32/ScopedHandle.h"
+#include "win32/SystemErrorText.h"
 
 #include <commctrl.h>
 
 namespace {
 
+using Outcome = UninstallReport::Outcome;
+
 constexpr DWORD kStagePauseMs = 200;
 // Every section that steps the bar, REGVALUES included, so that the bar never wraps.
 const char* const kCountedSections[] = {"SHAREDFILES", "STDFILES", "APPFILES", "APPFOLDERS",
                                         "APPDIR",      "REGENTRY", "REGVALUES"};
+
+// The stages as the report names them: as the progress dialog labels them.
+constexpr char kPreUninstallStage[] = "Pre-uninstall program";
+constexpr char kComStage[] = "COM servers";
+constexpr char kSharedStage[] = "Shared program files";
+constexpr char kStandardStage[] = "Standard program files";
+constexpr char kFilesStage[] = "Folder items";
+constexpr char kFoldersStage[] = "Program folders";
+constexpr char kDirectoriesStage[] = "Program directories";
+constexpr char kRegistryStage[] = "Program registry entries";
+
+constexpr char kNotPlain[] = "not a plain absolute path";
 
 } // namespace
 
@@ -37,18 +52,27 @@ void UninstallWorker::run() {
         sequence();
     } catch (...) {
         // The dialog would otherwise wait for a finish that never comes.
-        PostMessageA(dialog_, WM_COMMAND, CMD_ABORTED, 0);
+        if (dialog_ != nullptr)
+            PostMessageA(dialog_, WM_COMMAND, CMD_ABORTED, 0);
         throw;
     }
 }
 
+void UninstallWorker::pause() {
+    // The pauses are there for the eye; an unattended run has none.
+    if (dialog_ != nullptr)
+        thread::sleep(kStagePauseMs);
+}
+
 void UninstallWorker::step() {
-    SendMessageA(progressBar_.handle(), PBM_STEPIT, 0, 0);
+    if (dialog_ != nullptr)
+        SendMessageA(progressBar_.handle(), PBM_STEPIT, 0, 0);
 }
 
 void UninstallWorker::stageDone(unsigned command) {
-    thread::sleep(kStagePauseMs);
-    SendMessageA(dialog_, WM_COMMAND, command, 0);
+    pause();
+    if (dialog_ != nullptr)
+        SendMessageA(dialog_, WM_COMMAND, command, 0);
 }
 
 void UninstallWorker::sequence() {
@@ -59,50 +83,76 @@ void UninstallWorker::sequence() {
         for (const char* section : kCountedSections)
             total += counted->entryCount(section);
     }
-    // One step per entry, so the bar never runs ahead of the work.
-    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(CMD_SET_STEP, 1), 0);
-    SendMessageA(progressBar_.handle(), PBM_SETRANGE32, 0, total);
+    if (dialog_ != nullptr) {
+        // One step per entry, so the bar never runs ahead of the work.
+        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(CMD_SET_STEP, 1), 0);
+        SendMessageA(progressBar_.handle(), PBM_SETRANGE32, 0, total);
+    }
 
-    std::string before;
-    log.value(before, "RUNAPPS", "BeforeUninstall", "", false);
-    if (!before.empty())
-        PreUninstallProgram(before, applicationDirectory).run();
-
-    unregisterServers();
-    releaseSharedFiles(log, "SHAREDFILES");
+    runPreUninstallProgram(log);
+    unregisterServers(log);
+    releaseSharedFiles(log, "SHAREDFILES", kSharedStage);
     stageDone(CMD_SHARED_DONE);
-    releaseSharedFiles(log, "STDFILES");
+    releaseSharedFiles(log, "STDFILES", kStandardStage);
     stageDone(CMD_STANDARD_DONE);
     deleteFiles(log);
     stageDone(CMD_FILES_DONE);
-    removeDirectories(log, "APPFOLDERS");
+    removeDirectories(log, "APPFOLDERS", kFoldersStage);
     stageDone(CMD_FOLDERS_DONE);
-    removeDirectories(log, "APPDIR");
+    removeDirectories(log, "APPDIR", kDirectoriesStage);
     stageDone(CMD_DIRECTORIES_DONE);
     deleteRegistryEntries(log);
     stageDone(CMD_REGISTRY_DONE);
-    SendMessageA(progressBar_.handle(), PBM_SETPOS, static_cast<WPARAM>(total), 0);
-    PostMessageA(dialog_, WM_COMMAND, CMD_FINISHED, 0);
+    finished_ = true;
+    if (dialog_ != nullptr) {
+        SendMessageA(progressBar_.handle(), PBM_SETPOS, static_cast<WPARAM>(total), 0);
+        PostMessageA(dialog_, WM_COMMAND, CMD_FINISHED, 0);
+    }
 }
 
-void UninstallWorker::unregisterServers() {
+void UninstallWorker::runPreUninstallProgram(const SetupLog& log) {
+    std::string before;
+    log.value(before, "RUNAPPS", "BeforeUninstall", "", false);
+    if (before.empty())
+        return;
+    const PreUninstallProgram program(before, applicationDirectory);
+    const std::string path = program.programPath();
+    note(kPreUninstallStage, before,
+         path.empty() ? std::string("not found: nothing started") : "started " + path);
+    program.run();
+}
+
+void UninstallWorker::unregisterServers(const SetupLog& log) {
+    std::string server;
+    for (int i = 0; i < log.entryCount("REGDLLS"); ++i) {
+        if (log.entry(server, "REGDLLS", i))
+            note(kComStage, server, "handed to the unregistration mode");
+    }
     // The program once more, in its unregistration mode: the directory opened by a quote only,
     // so that its trailing backslash cannot escape a closing one.
-    std::string commandLine = "\"" + modulePath() + "\" \"" + applicationDirectory;
+    const std::string program = modulePath();
+    std::string commandLine = "\"" + program + "\" \"" + applicationDirectory;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started)) {
-        MessageBoxA(nullptr, "Cannot unregister DLL", "Error", MB_OK);
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+        note(kComStage, program, "failed: " + systemErrorText(GetLastError()));
+        showMessage("Cannot unregister DLL", "Error", MB_OK);
         return;
     }
     const ScopedHandle process(started.hProcess);
     const ScopedHandle thread(started.hThread);
     WaitForSingleObject(process.get(), INFINITE);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.get(), &exitCode);
+    note(kComStage, program,
+         "unregistration mode ended with exit code " + std::to_string(exitCode));
 }
 
 bool UninstallWorker::askRemoveShared(const std::string& path) {
+    if (dialog_ == nullptr)
+        return model_ != nullptr && model_->options().removeShared;
     if (!applyToAll_) {
         const INT_PTR answer =
             DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(IDD_SHARED_FILE), dialog_,
@@ -129,29 +179,58 @@ bool UninstallWorker::askRemoveShared(const std::string& path) {
     return removeShared_;
 }
 
-void UninstallWorker::releaseSharedFiles(const SetupLog& log, const char* section) {
+void UninstallWorker::releaseSharedFiles(const SetupLog& log, const char* section,
+                                         const char* stage) {
     std::string path;
     for (int i = 0; i < log.entryCount(section); ++i) {
         if (log.entry(path, section, i)) {
             if (!isPlainAbsolutePath(path)) {
                 // Not a path we can vouch for: its count is not touched either.
                 problem(1403, path);
+                record(stage, path, Outcome::Failed, kNotPlain);
             } else {
                 const int uses = releaseSharedFile(path);
-                if (uses == kNoCount) {
-                    if (!deleteNowOrAtRestart(path))
-                        problem(1403, path);
-                } else if (uses == 0 && fileExists(path) && askRemoveShared(path)) {
-                    if (deleteNowOrAtRestart(path))
-                        forgetSharedFile(path);
-                    else
-                        problem(1403, path);
-                }
-                // kCountUnusable and n > 0: the file stays.
+                if (uses == kNoCount)
+                    removeSharedFile(stage, path, false);
+                else if (uses == kCountUnusable)
+                    record(stage, path, Outcome::Kept, "its use count cannot be read or used");
+                else if (uses > 0)
+                    record(stage, path, Outcome::Kept,
+                           "still used by " + std::to_string(uses) + " other products");
+                else if (!fileExists(path))
+                    record(stage, path, Outcome::NotFound);
+                else if (askRemoveShared(path))
+                    removeSharedFile(stage, path, true);
+                else
+                    record(stage, path, Outcome::Kept, "answered No");
             }
         }
         step();
     }
+}
+
+void UninstallWorker::removeSharedFile(const char* stage, const std::string& path,
+                                       bool forgetCount) {
+    const Removal removal = deleteNowOrAtRestart(path);
+    switch (removal.outcome) {
+    case Removal::Outcome::Removed:
+        record(stage, path, Outcome::Removed);
+        break;
+    case Removal::Outcome::Missing:
+        record(stage, path, Outcome::NotFound);
+        break;
+    case Removal::Outcome::Scheduled:
+        record(stage, path, Outcome::Scheduled);
+        break;
+    case Removal::Outcome::Redirected:
+    case Removal::Outcome::Failed:
+        // Kept, and so is its count.
+        problem(1403, path);
+        recordFailure(stage, path, removal);
+        return;
+    }
+    if (forgetCount)
+        forgetSharedFile(path);
 }
 
 void UninstallWorker::deleteFiles(const SetupLog& log) {
@@ -160,21 +239,48 @@ void UninstallWorker::deleteFiles(const SetupLog& log) {
         if (log.entry(path, "APPFILES", i)) {
             const Removal removal =
                 isPlainAbsolutePath(path) ? removeFileChecked(path, true) : Removal{};
-            if (removal.outcome != Removal::Outcome::Removed &&
-                removal.outcome != Removal::Outcome::Missing)
+            if (removal.outcome == Removal::Outcome::Removed) {
+                record(kFilesStage, path, Outcome::Removed);
+            } else if (removal.outcome == Removal::Outcome::Missing) {
+                record(kFilesStage, path, Outcome::NotFound);
+            } else {
                 problem(1403, path);
+                if (isPlainAbsolutePath(path))
+                    recordFailure(kFilesStage, path, removal);
+                else
+                    record(kFilesStage, path, Outcome::Failed, kNotPlain);
+            }
         }
         step();
     }
 }
 
-void UninstallWorker::removeDirectories(const SetupLog& log, const char* section) {
+void UninstallWorker::removeDirectories(const SetupLog& log, const char* section,
+                                        const char* stage) {
     std::string path;
     for (int i = 0; i < log.entryCount(section); ++i) {
         if (log.entry(path, section, i)) {
-            const bool removable = isPlainAbsolutePath(path) && !isProtectedFolder(path);
-            if (!removable || removeFolderChecked(path).outcome != Removal::Outcome::Removed)
+            if (!isPlainAbsolutePath(path)) {
                 problem(1402, path);
+                record(stage, path, Outcome::Failed, kNotPlain);
+            } else if (isProtectedFolder(path)) {
+                problem(1402, path);
+                record(stage, path, Outcome::Failed, "a folder that the system or the user owns");
+            } else {
+                const Removal removal = removeFolderChecked(path);
+                if (removal.outcome == Removal::Outcome::Removed) {
+                    record(stage, path, Outcome::Removed);
+                } else {
+                    // Listed whatever the reason, a missing folder too.
+                    problem(1402, path);
+                    const bool missing = removal.outcome == Removal::Outcome::Missing ||
+                                         removal.error == ERROR_PATH_NOT_FOUND;
+                    if (missing)
+                        record(stage, path, Outcome::NotFound);
+                    else
+                        recordFailure(stage, path, removal);
+                }
+            }
         }
         step();
     }
@@ -182,17 +288,28 @@ void UninstallWorker::removeDirectories(const SetupLog& log, const char* section
 
 void UninstallWorker::deleteRegistryEntries(const SetupLog& log) {
     RegistryEntry registry;
-    std::string record;
+    std::string entry;
+    const auto recordRegistry = [this](const std::string& item, const RegistryRemoval& removal) {
+        if (removal.refused)
+            record(kRegistryStage, item, Outcome::Kept, "protected, or no known root key");
+        else if (removal.error == ERROR_SUCCESS)
+            record(kRegistryStage, item, Outcome::Removed);
+        else if (removal.error == ERROR_FILE_NOT_FOUND)
+            record(kRegistryStage, item, Outcome::NotFound);
+        else
+            record(kRegistryStage, item, Outcome::Failed,
+                   systemErrorText(static_cast<DWORD>(removal.error)));
+    };
     for (int i = 0; i < log.entryCount("REGENTRY"); ++i) {
-        if (log.entry(record, "REGENTRY", i))
-            registry.deleteKey(record);
-        thread::sleep(kStagePauseMs);
+        if (log.entry(entry, "REGENTRY", i))
+            recordRegistry(entry, registry.deleteKey(entry));
+        pause();
         step();
     }
     for (int i = 0; i < log.entryCount("REGVALUES"); ++i) {
-        if (log.entry(record, "REGVALUES", i))
-            registry.deleteValue(record);
-        thread::sleep(kStagePauseMs);
+        if (log.entry(entry, "REGVALUES", i))
+            recordRegistry(entry, registry.deleteValue(entry));
+        pause();
         step();
     }
 }
@@ -200,4 +317,22 @@ void UninstallWorker::deleteRegistryEntries(const SetupLog& log) {
 void UninstallWorker::problem(int message, const std::string& path) {
     if (model_ != nullptr)
         model_->problems().push_back(messageText(message) + " \"" + path + "\"");
+}
+
+void UninstallWorker::record(const char* stage, const std::string& item, Outcome outcome,
+                             const std::string& detail) {
+    if (model_ != nullptr)
+        model_->report().item(stage, item, outcome, detail);
+}
+
+void UninstallWorker::recordFailure(const char* stage, const std::string& item,
+                                    const Removal& removal) {
+    record(stage, item, Outcome::Failed,
+           removal.outcome == Removal::Outcome::Redirected ? "leads elsewhere through a link"
+                                                           : systemErrorText(removal.error));
+}
+
+void UninstallWorker::note(const char* stage, const std::string& item, const std::string& text) {
+    if (model_ != nullptr)
+        model_->report().note(stage, item, text);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CheckedRemoval.h"
+#include "UninstallReport.h"
 #include "thread/Thread.h"
 #include "ui/Dialog.h"
 
@@ -11,27 +13,39 @@ class SetupLog;
 class UninstallModel;
 
 // The worker thread of the progress dialog: removes the product stage by stage and reports by
-// messages only. The dialog owns it and deletes it after the thread has ended.
+// messages only. The dialog owns it and deletes it after the thread has ended. An unattended
+// run gives it no dialog: then it pauses for no one, asks no one (the run's options answer the
+// shared-file question) and sends no messages. Either way every item goes to the run's report.
 class UninstallWorker : public thread::Thread {
 public:
     UninstallWorker(HWND dialog, UninstallModel* model, const ProgressControl& progressBar);
     void run() override;
+    // True once the whole sequence has run; false after an abort.
+    bool finished() const { return finished_; }
 
 private:
     void sequence();
+    void pause();
     void stageDone(unsigned command);
     void step();
-    void unregisterServers();
-    void releaseSharedFiles(const SetupLog& log, const char* section);
+    void runPreUninstallProgram(const SetupLog& log);
+    void unregisterServers(const SetupLog& log);
+    void releaseSharedFiles(const SetupLog& log, const char* section, const char* stage);
+    void removeSharedFile(const char* stage, const std::string& path, bool forgetCount);
     bool askRemoveShared(const std::string& path);
     void deleteFiles(const SetupLog& log);
-    void removeDirectories(const SetupLog& log, const char* section);
+    void removeDirectories(const SetupLog& log, const char* section, const char* stage);
     void deleteRegistryEntries(const SetupLog& log);
     void problem(int message, const std::string& path);
+    void record(const char* stage, const std::string& item, UninstallReport::Outcome outcome,
+                const std::string& detail = std::string());
+    void recordFailure(const char* stage, const std::string& item, const Removal& removal);
+    void note(const char* stage, const std::string& item, const std::string& text);
 
     HWND dialog_;
     UninstallModel* model_;
     const ProgressControl& progressBar_;
     bool applyToAll_ = false;
     bool removeShared_ = false;
+    bool finished_ = false;
 };

@@ -2,10 +2,13 @@
 
 #include "AppException.h"
 #include "MessageCatalogue.h"
-#include "PrivateFolderName.h"
+#include "Options.h"
+#include "OwnFiles.h"
 #include "ProcessValues.h"
+#include "UnattendedRun.h"
 #include "UninstallWindow.h"
-#include "engine/RestartRemoval.h"
+#include "UserMessage.h"
+#include "engine/UninstallReport.h"
 #include "ui/HeldException.h"
 #include "ui/MessageLoop.h"
 #include "ui/ResourceIds.h"
@@ -13,6 +16,7 @@
 #include "win32/ComSession.h"
 #include "win32/LibrarySearch.h"
 #include "win32/ScopedHandle.h"
+#include "win32/SystemLibrary.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -28,14 +32,8 @@ namespace {
 
 // The progress bar's class, from the common controls of the system directory.
 void initCommonControls() {
-    char path[MAX_PATH] = {};
-    GetSystemDirectoryA(path, MAX_PATH);
-    const HMODULE controls = LoadLibraryA((std::string(path) + "\\comctl32.dll").c_str());
     using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto init = controls == nullptr ? nullptr
-                                          : reinterpret_cast<Init>(reinterpret_cast<void*>(
-                                                GetProcAddress(controls, "InitCommonControlsEx")));
-    if (init != nullptr) {
+    if (const auto init = systemFunction<Init>("comctl32.dll", "InitCommonControlsEx")) {
         INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
         init(&classes);
     }
@@ -51,26 +49,12 @@ std::string directoryOfCopy(const std::string& copyPath) {
     return last == std::string::npos || last == 0 ? copyPath : copyPath.substr(0, last);
 }
 
-// The temporary copy goes at the next restart, whatever happened, and on the NT family its
-// private folder after it. Only a copy that the relay made and checked: a main stage started by
-// hand must never schedule the real program file.
-void scheduleCopyRemoval(const std::string& copy) {
-    char temporary[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, temporary);
-    if (length == 0 || length >= MAX_PATH || !liesInPrivateFolder(copy, temporary))
-        return;
-    if (MoveFileExA(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-        MoveFileExA(directoryOfCopy(copy).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    else
-        addWinInitRename(copy);
-}
-
-void report(const char* text) {
-    MessageBoxA(nullptr, text, "Exception", MB_OK | MB_ICONWARNING);
+void reportFailure(const char* text) {
+    showMessage(text, "Exception", MB_OK | MB_ICONWARNING);
 }
 
 // Everything from COM to the end of the message loop; returns the exit code.
-int runWindow(HINSTANCE instance) {
+int runWindow(HINSTANCE instance, const UninstallOptions& options, UninstallReport& report) {
     const ComSession com;
     const auto large =
         static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_UNINSTALL), IMAGE_ICON,
@@ -82,7 +66,7 @@ int runWindow(HINSTANCE instance) {
                 reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1), instance, large, small)
         .registerClass();
 
-    const auto window = std::make_unique<UninstallWindow>();
+    const auto window = std::make_unique<UninstallWindow>(options, report);
     mainWindow = window.get();
     const std::string caption = messageText(1001);
     if (!window->createTopLevel(0, windowClassName, caption.c_str(), 0, 0, 200, 46,
@@ -103,39 +87,62 @@ int runWindow(HINSTANCE instance) {
 
 } // namespace
 
-int runMainStage(char** arguments, HINSTANCE instance) {
+int runMainStage(int count, char** arguments, HINSTANCE instance) {
     restrictLibrarySearch();
-    // Until the relay has ended, the program file the user started is still in use.
+    const UninstallOptions options = readOptions(count, arguments, 4);
+    unattended = options.unattended;
     {
+        // Until the relay has ended, the program file the user started is still in use. An
+        // unattended relay waits for this copy instead, so waiting here would never end.
         const auto relay = static_cast<std::intptr_t>(std::atoi(arguments[1]));
         const ScopedHandle relayProcess(reinterpret_cast<HANDLE>(relay));
-        WaitForSingleObject(relayProcess.get(), INFINITE);
+        if (!unattended)
+            WaitForSingleObject(relayProcess.get(), INFINITE);
     }
     const std::string copy = arguments[0];
+    if (!options.valid()) {
+        showMessage(("Unknown option: " + options.unknown).c_str(), "Error",
+                    MB_OK | MB_ICONWARNING);
+        scheduleCopyRemoval(copy);
+        return kExitBadCommandLine;
+    }
     SetCurrentDirectoryA(directoryOfCopy(copy).c_str());
     setApplicationDirectory(arguments[3]);
     instanceHandle = instance;
     std::set_new_handler(outOfMemory);
-    initCommonControls();
+
+    UninstallReport report;
+    if (!options.reportPath.empty() && !report.open(options.reportPath)) {
+        const std::string text = "Can't write the report file " + options.reportPath;
+        showMessage(text.c_str(), "Error", MB_OK | MB_ICONWARNING);
+        scheduleCopyRemoval(copy);
+        return kExitNothingRemoved;
+    }
 
     int result = -1;
-    try {
-        result = runWindow(instance);
-    } catch (const AppException& failure) {
-        if (failure.kind == WinException::kKind) {
-            const auto& error = static_cast<const WinException&>(failure);
-            char text[512];
-            std::snprintf(text, sizeof text, "%s, Error %d", error.text,
-                          static_cast<int>(error.code));
-            report(text);
-        } else if (failure.kind == ModelException::kKind) {
-            report("Model Exception");
+    if (unattended) {
+        result = runUnattended(copy, arguments[2], options, report);
+    } else {
+        initCommonControls();
+        try {
+            result = runWindow(instance, options, report);
+        } catch (const AppException& failure) {
+            if (failure.kind == WinException::kKind) {
+                const auto& error = static_cast<const WinException&>(failure);
+                char text[512];
+                std::snprintf(text, sizeof text, "%s, Error %d", error.text,
+                              static_cast<int>(error.code));
+                reportFailure(text);
+            } else if (failure.kind == ModelException::kKind) {
+                reportFailure("Model Exception");
+            }
+            result = -1;
+        } catch (...) {
+            reportFailure("Unknown");
+            result = -1;
         }
-        result = -1;
-    } catch (...) {
-        report("Unknown");
-        result = -1;
     }
+    report.summary(result);
     scheduleCopyRemoval(copy);
     return result;
 }

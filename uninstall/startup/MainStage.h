@@ -2,6 +2,6 @@
 
 #include <windows.h>
 
-// The relayed copy: started with "<copy>" <relay handle> "<program>" "<application dir> ".
-// Returns the process exit code.
-int runMainStage(char** arguments, HINSTANCE instance);
+// The relayed copy: started with "<copy>" <relay handle> "<program>" "<application dir> ",
+// followed by the options the relay was given. Returns the process exit code.
+int runMainStage(int count, char** arguments, HINSTANCE instance);

@@ -1,8 +1,10 @@
 #include "RelayStage.h"
 
+#include "Options.h"
 #include "PrivateFolder.h"
 #include "ProcessValues.h"
 #include "RelayCommandLine.h"
+#include "UserMessage.h"
 #include "VerifiedCopy.h"
 #include "win32/ModulePath.h"
 #include "win32/ScopedHandle.h"
@@ -22,13 +24,34 @@ int cannotStart(const std::string& copy, const std::string& folder) {
         DeleteFileA(copy.c_str());
     if (!folder.empty())
         RemoveDirectoryA(folder.c_str());
-    MessageBoxA(nullptr, "Cannot create child process", "Error", MB_OK);
-    return -1;
+    showMessage("Cannot create child process", "Error", MB_OK);
+    return unattended ? kExitNothingRemoved : -1;
+}
+
+// The copy runs in another directory: a report path must not depend on where it runs.
+std::string fullPath(const std::string& path) {
+    char full[MAX_PATH * 2] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full ? std::string(full, length) : path;
 }
 
 } // namespace
 
-int runRelayStage() {
+int runRelayStage(int count, char** arguments) {
+    // Arguments that are no options are ignored, as they always were.
+    UninstallOptions options;
+    if (count >= 2 && isOption(arguments[1]))
+        options = readOptions(count, arguments, 1);
+    unattended = options.unattended;
+    if (!options.valid()) {
+        const std::string text = "Unknown option: " + options.unknown +
+                                 "\n\nThe options are /S, /LOG=<file> and /SHARED=KEEP or "
+                                 "/SHARED=REMOVE. Nothing was removed.";
+        showMessage(text.c_str(), "Error", MB_OK | MB_ICONWARNING);
+        return kExitBadCommandLine;
+    }
+    if (!options.reportPath.empty())
+        options.reportPath = fullPath(options.reportPath);
     const std::string program = modulePath();
 
     // The copy goes into a new folder of our own, and nothing is started that was not checked:
@@ -49,7 +72,8 @@ int runRelayStage() {
     // The copy waits on this handle, so that the file the user started is free to delete.
     const ScopedHandle self(OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId()));
     std::string commandLine = relayCommandLine(copy, reinterpret_cast<std::uintptr_t>(self.get()),
-                                               program, programDirectory());
+                                               program, programDirectory()) +
+                              optionArguments(options);
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -61,5 +85,11 @@ int runRelayStage() {
     }
     const ScopedHandle process(started.hProcess);
     const ScopedHandle thread(started.hThread);
-    return -1;
+    if (!unattended)
+        return -1;
+    verified.reset();
+    WaitForSingleObject(process.get(), INFINITE);
+    DWORD exitCode = kExitSomeKept;
+    GetExitCodeProcess(process.get(), &exitCode);
+    return static_cast<int>(exitCode);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
-// Copies the program into the temporary directory, starts the copy with the relay command
-// line and returns -1 at once, whether the copy started or not.
-int runRelayStage();
+// Copies the program into a private folder of the temporary directory and starts the copy
+// with the relay command line, followed by the options when the first argument is one.
+// Returns -1 at once, whether the copy started or not; an unattended run ("/S") waits for the
+// copy instead and returns its exit code, so that whoever started it waits for the whole
+// uninstall. Unknown options end it with 87 before anything is copied.
+int runRelayStage(int count, char** arguments);

@@ -1,13 +1,15 @@
 #include "UninstallWindow.h"
 
 #include "ProcessValues.h"
+#include "UserMessage.h"
 #include "ui/Dialog.h"
 #include "ui/Dialogs.h"
 #include "ui/HeldException.h"
 #include "ui/ProgressDialog.h"
 #include "ui/ResourceIds.h"
 
-UninstallWindow::UninstallWindow() {
+UninstallWindow::UninstallWindow(const UninstallOptions& options, UninstallReport& report) {
+    model_.attach(options, report);
     model_.open(applicationDirectory);
 }
 
@@ -40,8 +42,7 @@ void UninstallWindow::runDialog(int resource,
         return; // the message loop reports it
     if (end == -1) {
         // No dialog means nothing the user could answer: say so once and end the run.
-        MessageBoxA(nullptr, "Can't show the uninstaller's dialog", "Error",
-                    MB_OK | MB_ICONWARNING);
+        showMessage("Can't show the uninstaller's dialog", "Error", MB_OK | MB_ICONWARNING);
         failed_ = true;
         PostMessageA(handle(), WM_CLOSE, 0, 0);
         return;

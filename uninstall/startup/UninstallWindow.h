@@ -8,9 +8,9 @@
 // by messages (1030 confirm, 1031 remove, 1032 close).
 class UninstallWindow : public FrameWindow {
 public:
-    // Opens the model on the application directory; a missing setup log has been reported
-    // when the FileException leaves here.
-    UninstallWindow();
+    // Opens the model on the application directory, for a run with these options and this
+    // report; a missing setup log has been reported when the FileException leaves here.
+    UninstallWindow(const UninstallOptions& options, UninstallReport& report);
 
     void onCommand(unsigned id, LPARAM parameter) override;
     bool onNotify(WPARAM, LPARAM, LRESULT&) override { return false; }

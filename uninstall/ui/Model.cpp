@@ -1,6 +1,7 @@
 #include "Model.h"
 
 #include "startup/AppException.h"
+#include "startup/UserMessage.h"
 
 #include <windows.h>
 
@@ -27,7 +28,7 @@ void UninstallModel::load(const std::string& directory) {
     try {
         setupLog_ = std::make_unique<SetupLog>(directory, "setup.log");
     } catch (const FileException&) {
-        MessageBoxA(nullptr, "Can't open log file", "Error", MB_OK);
+        showMessage("Can't open log file", "Error", MB_OK);
         throw;
     }
     setupLog_->value(text_, "COMMON", "Application_Name", "", true);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "engine/UninstallReport.h"
 #include "setuplog/SetupLog.h"
+#include "startup/Options.h"
 
 #include <memory>
 #include <string>
@@ -31,7 +33,7 @@ protected:
 };
 
 // The uninstaller's document: the setup log of the application directory, the application
-// name and the list of items that could not be removed.
+// name, the list of items that could not be removed, and the run's options and report.
 class UninstallModel : public Model {
 public:
     ~UninstallModel() override;
@@ -44,7 +46,19 @@ public:
     const std::string& applicationName() const { return text_; }
     std::vector<std::string>& problems() { return problems_; }
 
+    // The run's options and report; the main stage owns both and outlives the model.
+    void attach(const UninstallOptions& options, UninstallReport& report) {
+        options_ = &options;
+        report_ = &report;
+    }
+    const UninstallOptions& options() const { return *options_; }
+    UninstallReport& report() { return *report_; }
+
 private:
     std::unique_ptr<SetupLog> setupLog_;
     std::vector<std::string> problems_;
+    UninstallOptions noOptions_;
+    UninstallReport ownReport_; // counts only, until a report is attached
+    const UninstallOptions* options_ = &noOptions_;
+    UninstallReport* report_ = &ownReport_;
 };

@@ -1,0 +1,306 @@
+// uninstall.exe /S as a management tool runs it: started, waited for on the handle it got, and
+// judged by its exit code and report. Nothing may ever appear on the screen.
+#include "support/RegistryTestSupport.h"
+#include "support/WinTestSupport.h"
+#include "support/WindowFinder.h"
+#include "win32/ScopedHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+using namespace testsupport;
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 60000;
+const std::string kSharedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const std::string kProductKey = "Software\\SetupTestsUnattended";
+
+std::string line(const std::string& key, const std::string& value) {
+    return key + "=" + value + "\r\n";
+}
+
+// Watches every top-level window of the product's programs while a run goes on.
+class WindowWatch {
+public:
+    explicit WindowWatch(std::string folder)
+        : folder_(std::move(folder)), thread_([this] {
+              while (!stop_) {
+                  for (const std::string& window : visibleWindowsOfProgramsIn(folder_)) {
+                      const std::lock_guard<std::mutex> lock(mutex_);
+                      seen_.push_back(window);
+                  }
+                  Sleep(10);
+              }
+          }) {}
+    ~WindowWatch() { stopWatching(); }
+    std::vector<std::string> seen() {
+        stopWatching();
+        return seen_;
+    }
+
+private:
+    void stopWatching() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    std::string folder_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<std::string> seen_;
+    std::thread thread_;
+};
+
+// A product whose every part can go: files (one read-only), a folder, shared files in a
+// folder of their own with counts 3 and 1 and none, registry entries, a COM server and a
+// program to run first. Its uninstaller and its temporary folder are its own.
+class Product {
+public:
+    Product() {
+        for (const std::string& folder : {app_, temp_, shared_, file("sub")})
+            CreateDirectoryA(folder.c_str(), nullptr);
+        CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(), file("uninstall.exe").c_str(),
+                  FALSE);
+        writeFile(file("a.txt"), "a");
+        writeFile(file("ro.txt"), "r");
+        SetFileAttributesA(file("ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        writeFile(file("sub\\b.txt"), "b");
+        for (const char* name : {"shared3.dll", "shared1.dll", "nocount.dll"})
+            writeFile(shared(name), "dll");
+        createKey(HKEY_LOCAL_MACHINE, kSharedKey);
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, shared("shared3.dll"), 3);
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, shared("shared1.dll"), 1);
+        createKey(HKEY_CURRENT_USER, kProductKey + "\\Product");
+        setString(HKEY_CURRENT_USER, kProductKey + "\\Keep", "Value", "v");
+
+        std::string log = "[COMMON]\r\n" + line("Application_Name", "Test Product") +
+                          line("1402", "Cannot remove folder") + line("1403", "Cannot remove file");
+        log +=
+            "[RUNAPPS]\r\n" + line("BeforeUninstall", binaryDirectory() + "\\recorder.exe,/before");
+        log += "[REGDLLS]\r\n" + binaryDirectory() + "\\comserver_records.dll\r\n";
+        log += "[SHAREDFILES]\r\n" + shared("shared3.dll") + "\r\n" + shared("shared1.dll") +
+               "\r\n" + shared("nocount.dll") + "\r\n";
+        log += "[APPFILES]\r\n";
+        for (const char* name : {"a.txt", "ro.txt", "sub\\b.txt", "Setup.log", "uninstall.exe"})
+            log += file(name) + "\r\n";
+        log += "[APPFOLDERS]\r\n" + file("sub") + "\r\n";
+        log += "[APPDIR]\r\n" + app_ + "\r\n";
+        log += "[REGENTRY]\r\nHKCU," + kProductKey + "\\Product\r\n";
+        log += "[REGVALUES]\r\nHKCU," + kProductKey + "\\Keep,Value\r\n";
+        writeFile(file("Setup.log"), log);
+    }
+    ~Product() {
+        SetFileAttributesA(file("ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        deleteTree(HKEY_CURRENT_USER, kProductKey);
+        for (const char* name : {"shared3.dll", "shared1.dll", "nocount.dll"})
+            deleteValue(HKEY_LOCAL_MACHINE, kSharedKey, shared(name));
+    }
+
+    std::string file(const std::string& name) const { return app_ + "\\" + name; }
+    std::string shared(const std::string& name) const { return shared_ + "\\" + name; }
+
+    // As a management tool runs it: start, wait on that very handle, read the exit code.
+    // Returns the exit code; `ended` says whether it ended in time.
+    DWORD uninstall(const std::string& options, bool& ended) {
+        WindowWatch watch(root_.path());
+        DWORD exitCode = STILL_ACTIVE;
+        ended = runAndWait("\"" + file("uninstall.exe") + "\" " + options, kTimeoutMs, exitCode);
+        windows = watch.seen();
+        return exitCode;
+    }
+
+    // The report's lines, each as stage, item, outcome.
+    std::vector<std::vector<std::string>> report() const {
+        std::vector<std::vector<std::string>> lines;
+        const std::string text = readFile(report_);
+        std::size_t start = 0;
+        for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos;
+             start = end + 2) {
+            std::vector<std::string> fields(1);
+            for (const char c : text.substr(start, end - start)) {
+                if (c == '\t')
+                    fields.emplace_back();
+                else
+                    fields.back() += c;
+            }
+            lines.push_back(fields);
+        }
+        return lines;
+    }
+    // The outcome of an item in a stage (any stage when none is named).
+    std::string outcome(const std::string& item, const std::string& stage = std::string()) const {
+        for (const auto& fields : report()) {
+            if (fields.size() == 3 && fields[1] == item && (stage.empty() || fields[0] == stage))
+                return fields[2];
+        }
+        return "(not in the report)";
+    }
+
+    TempDirectory root_{"unattended"};
+    std::string app_ = root_.file("Test Product");
+    std::string temp_ = root_.file("temp");
+    std::string shared_ = root_.file("shared");
+    std::string report_ = root_.file("report dir") + "\\report.txt";
+    std::vector<std::string> windows;
+    EnvironmentOverride tmp_{"TMP", temp_};
+    EnvironmentOverride tempVariable_{"TEMP", temp_};
+    EnvironmentOverride recorder_{"RECORDER_OUT", root_.file("before.txt")};
+    EnvironmentOverride unregister_{"UNREG_OUT", root_.file("unregistered.txt")};
+};
+
+DWORD count(const std::string& name) {
+    const std::vector<BYTE> data = readValue(HKEY_LOCAL_MACHINE, kSharedKey, name);
+    DWORD value = 0xFFFFFFFF;
+    if (data.size() == 4)
+        std::memcpy(&value, data.data(), 4);
+    return value;
+}
+
+bool scheduled(const std::string& fragment) {
+    for (const std::string& entry : pendingOperations()) {
+        if (entry.find(fragment) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(Unattended, RemovesEverythingBeforeItsWaitEndsShowsNothingAndReportsEachItem) {
+    Product product;
+    CreateDirectoryA(product.root_.file("report dir").c_str(), nullptr);
+    bool ended = false;
+    const DWORD exitCode = product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended);
+    ASSERT_TRUE(ended) << "still running after " << kTimeoutMs << " ms";
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(product.windows.empty()) << ::testing::PrintToString(product.windows);
+
+    // All of it is gone by the time the wait ends.
+    EXPECT_FALSE(fileExists(product.app_)) << "the application directory, uninstaller included";
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kProductKey + "\\Product"));
+    EXPECT_FALSE(valueExists(HKEY_CURRENT_USER, kProductKey + "\\Keep", "Value"));
+    EXPECT_TRUE(fileExists(product.root_.file("before.txt"))) << "the pre-uninstall program ran";
+    EXPECT_TRUE(fileExists(product.root_.file("unregistered.txt")))
+        << "the server was unregistered";
+    EXPECT_FALSE(fileExists(product.shared("nocount.dll")));
+    EXPECT_TRUE(fileExists(product.shared("shared3.dll")));
+    EXPECT_EQ(count(product.shared("shared3.dll")), 2u);
+    EXPECT_TRUE(fileExists(product.shared("shared1.dll"))) << "/SHARED=KEEP is the default";
+    EXPECT_EQ(count(product.shared("shared1.dll")), 0u);
+
+    // The running original went into the copy's folder; both go at the next restart.
+    EXPECT_TRUE(scheduled("\\uninstall.exe")) << ::testing::PrintToString(pendingOperations());
+    EXPECT_TRUE(scheduled("\\Del"));
+
+    EXPECT_EQ(product.outcome(product.shared("shared3.dll")),
+              "kept: still used by 2 other products");
+    EXPECT_EQ(product.outcome(product.shared("shared1.dll")), "kept: answered No");
+    EXPECT_EQ(product.outcome(product.shared("nocount.dll")), "removed");
+    for (const char* name : {"a.txt", "ro.txt", "sub\\b.txt", "Setup.log", "sub"})
+        EXPECT_EQ(product.outcome(product.file(name)), "removed") << name;
+    EXPECT_EQ(product.outcome(product.file("uninstall.exe"), "Folder items"), "not found")
+        << "moved aside before the files stage";
+    EXPECT_EQ(product.outcome(product.file("uninstall.exe"), "Uninstaller").rfind("moved to ", 0),
+              0u);
+    EXPECT_EQ(product.outcome(product.app_), "removed");
+    EXPECT_EQ(product.outcome("HKCU," + kProductKey + "\\Product"), "removed");
+    EXPECT_EQ(product.outcome("HKCU," + kProductKey + "\\Keep,Value"), "removed");
+    const auto lines = product.report();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().front(), "Summary");
+    EXPECT_EQ(lines.back().back(), "exit code 0");
+}
+
+TEST(Unattended, SharedRemoveTakesFilesThatNoOneUsesAnyMore) {
+    Product product;
+    bool ended = false;
+    EXPECT_EQ(product.uninstall("/S /SHARED=REMOVE", ended), 0u);
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(fileExists(product.shared("shared1.dll")));
+    EXPECT_FALSE(valueExists(HKEY_LOCAL_MACHINE, kSharedKey, product.shared("shared1.dll")));
+    EXPECT_TRUE(fileExists(product.shared("shared3.dll")));
+}
+
+TEST(Unattended, ExitCodeSaysWhatStayedAndWhatWaitsForARestart) {
+    {
+        Product product;
+        const ScopedHandle held(CreateFileA(product.file("a.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.valid());
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.root_.file("r.txt") + "\"", ended), 1u)
+            << "a file in use stays in the files stage";
+        EXPECT_TRUE(ended);
+        EXPECT_TRUE(product.windows.empty());
+        product.report_ = product.root_.file("r.txt");
+        EXPECT_EQ(product.outcome(product.file("a.txt")).rfind("failed: ", 0), 0u)
+            << product.outcome(product.file("a.txt"));
+    }
+    {
+        Product product;
+        const ScopedHandle held(CreateFileA(product.shared("nocount.dll").c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.valid());
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("-s", ended), 3010u)
+            << "a shared file in use goes at the next restart";
+        EXPECT_TRUE(ended);
+        EXPECT_TRUE(scheduled("nocount.dll"));
+    }
+}
+
+TEST(Unattended, MissingSetupLogEndsWithTwoAndShowsNothing) {
+    Product product;
+    DeleteFileA(product.file("Setup.log").c_str());
+    bool ended = false;
+    EXPECT_EQ(product.uninstall("/SILENT \"/LOG=" + product.root_.file("r.txt") + "\"", ended), 2u);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(product.windows.empty()) << ::testing::PrintToString(product.windows);
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+    product.report_ = product.root_.file("r.txt");
+    EXPECT_EQ(product.report().back().back(), "exit code 2");
+}
+
+TEST(Unattended, BadCommandLinesAndUnwritableReportsChangeNothing) {
+    Product product;
+    bool ended = false;
+    EXPECT_EQ(product.uninstall("/S /BOGUS", ended), 87u);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(product.uninstall("/S /SHARED=MAYBE", ended), 87u);
+    EXPECT_TRUE(product.windows.empty());
+    EXPECT_TRUE(filesMatching(product.temp_ + "\\Uninstall-*").empty()) << "no copy was even made";
+    // A folder is no file to write.
+    EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.temp_ + "\"", ended), 2u);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(product.windows.empty());
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kProductKey + "\\Product"));
+    EXPECT_EQ(count(product.shared("shared3.dll")), 3u);
+}
+
+TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {
+    Product product;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    std::string commandLine = "\"" + product.file("uninstall.exe") + "\" /BOGUS";
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &started));
+    const ScopedHandle process(started.hProcess);
+    const ScopedHandle thread(started.hThread);
+    const HWND box = waitForWindow(started.dwProcessId, "Error", kTimeoutMs);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)).rfind("Unknown option: /BOGUS", 0), 0u)
+        << windowText(GetDlgItem(box, 0xFFFF));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    DWORD exitCode = 0;
+    ASSERT_TRUE(waitForExit(process.get(), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 87u);
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+}

@@ -1,0 +1,60 @@
+#include "UnattendedRun.h"
+
+#include "AppException.h"
+#include "OwnFiles.h"
+#include "ProcessValues.h"
+#include "UninstallWindow.h"
+#include "engine/UninstallWorker.h"
+#include "win32/ComSession.h"
+#include "win32/SystemErrorText.h"
+
+namespace {
+
+using Outcome = UninstallReport::Outcome;
+
+constexpr char kStartStage[] = "Start";
+
+int removedNothing(UninstallReport& report, const std::string& item, const std::string& why) {
+    report.note(kStartStage, item, why);
+    return kExitNothingRemoved;
+}
+
+} // namespace
+
+int runUnattended(const std::string& copy, const std::string& original,
+                  const UninstallOptions& options, UninstallReport& report) {
+    const std::string log = applicationDirectory + "Setup.log";
+    try {
+        const ComSession com;
+        // Never shown: it holds the model, through which the message texts are read.
+        UninstallWindow window(options, report);
+        mainWindow = &window;
+        struct ClearMainWindow {
+            ~ClearMainWindow() { mainWindow = nullptr; }
+        } const clear;
+
+        std::string movedTo;
+        DWORD error = ERROR_SUCCESS;
+        if (moveOriginalAside(original, copy, movedTo, error))
+            report.note("Uninstaller", original,
+                        "moved to " + movedTo + ", to be deleted at the next restart");
+        else
+            report.item("Uninstaller", original, Outcome::Failed,
+                        "cannot be moved out of the application directory: " +
+                            systemErrorText(error));
+
+        const ProgressControl noBar;
+        UninstallWorker worker(nullptr, &window.model(), noBar);
+        worker.start();
+        worker.wait();
+        if (worker.finished())
+            return report.exitCode();
+        const bool anything = report.count(Outcome::Removed) + report.count(Outcome::Scheduled) > 0;
+        report.note(kStartStage, log, "the run stopped before its end");
+        return anything ? kExitSomeKept : kExitNothingRemoved;
+    } catch (const FileException&) {
+        return removedNothing(report, log, "missing, or cannot be read");
+    } catch (const WinException& failure) {
+        return removedNothing(report, failure.text, systemErrorText(failure.code));
+    }
+}

@@ -1,0 +1,9 @@
+#include "UserMessage.h"
+
+#include "ProcessValues.h"
+
+int showMessage(const char* text, const char* caption, UINT type) {
+    if (unattended)
+        return IDOK;
+    return MessageBoxA(nullptr, text, caption, type);
+}

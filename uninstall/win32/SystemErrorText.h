@@ -1,0 +1,12 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The system's own text for an error code, on one line, ending with the code itself:
+// "Access is denied. (5)".
+std::string systemErrorText(DWORD error);
+
+// ANSI text (the program's own code page) as UTF-8.
+std::string ansiToUtf8(const std::string& text);

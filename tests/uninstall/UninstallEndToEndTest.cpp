@@ -158,9 +158,10 @@ public:
     const std::string& directory() const { return app_; }
 
     // Starts the uninstaller as the user does; returns the relay's exit code.
-    DWORD start() {
+    DWORD start(const std::string& options = std::string()) {
         DWORD exitCode = 0;
-        EXPECT_TRUE(runAndWait("\"" + file("uninstall.exe") + "\"", kTimeoutMs, exitCode));
+        EXPECT_TRUE(
+            runAndWait("\"" + file("uninstall.exe") + "\"" + options, kTimeoutMs, exitCode));
         return exitCode;
     }
 
@@ -192,6 +193,21 @@ TEST(UninstallRun, NoLeavesEverythingAndEndsWithZero) {
     EXPECT_FALSE(fileExists(product.root_.file("before.txt"))) << "nothing ran";
     EXPECT_TRUE(copyScheduledForRestart())
         << "the temporary copy goes at the next restart after No too";
+}
+
+TEST(UninstallRun, InteractiveRunWritesTheReportItIsAskedFor) {
+    Product product;
+    const std::string report = product.root_.file("interactive report.txt");
+    product.start(" \"/LOG=" + report + "\"");
+    const HWND confirm = dialogNamed("Confirm removal");
+    ASSERT_NE(confirm, nullptr);
+    const ScopedHandle copy = processOf(confirm);
+    press(confirm, IDC_ANSWER_NO);
+    EXPECT_EQ(exitCodeOf(copy), 0u);
+    const std::string text = readFile(report);
+    EXPECT_EQ(text.rfind("Summary\t"), text.find("Summary\t")) << "one summary";
+    EXPECT_NE(text.find("\texit code 0\r\n"), std::string::npos) << text;
+    EXPECT_TRUE(fileExists(product.file("a.txt"))) << "No removes nothing";
 }
 
 TEST(UninstallRun, EscapeInTheConfirmationIsNo) {

@@ -14,11 +14,15 @@ echo "== glossary database (native, optimised)"
 echo
 echo "== glossary database, Windows build under Wine"
 "$root/scripts/build.sh" windows >/dev/null
+# Wine's desktop starts with the first Windows program: the display must be there before it.
+. "$root/scripts/xvfb.sh"
 . "$root/scripts/wine-env.sh" "$root/build/windows"
 "$WINE_LOADER" "$root/build/windows/bin/jet_bench.exe" bench-Dict.mdb | tr -d '\r'
 rm -f bench-Dict.mdb
 echo
 echo "== glossary window (Windows build under Wine, Xvfb)"
-. "$root/scripts/xvfb.sh"
 "$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" | tr -d '\r'
+echo
+echo "== unattended uninstall (Windows build under Wine)"
+"$WINE_LOADER" "$root/build/windows/bin/unattended_bench.exe" | tr -d '\r'
 wineserver -k 2>/dev/null || true

@@ -84,6 +84,9 @@ TEST_F(CheckedRemoval, NothingIsDeletedThroughALink) {
     EXPECT_EQ(removeFileChecked(product + "\\linked\\data.txt", true).outcome, Outcome::Redirected);
     EXPECT_EQ(removeFolderChecked(product + "\\linked\\empty").outcome, Outcome::Redirected);
     EXPECT_EQ(removeFolderChecked(product + "\\linked").outcome, Outcome::Redirected);
+    // A link at the very end: at most the link itself goes, never what it leads to.
+    ASSERT_TRUE(makeLink(victims + "\\data.txt", product + "\\filelink"));
+    removeFileChecked(product + "\\filelink", true);
     EXPECT_TRUE(fileExists(victims + "\\data.txt"));
     EXPECT_TRUE(fileExists(emptyVictim));
 

@@ -8,7 +8,10 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // The logged path with its short components made long, as the system reports open files.
+// Only a path with a "~" can hold a short name; asking for any other costs a folder listing.
 std::string longForm(const std::string& path) {
+    if (path.find('~') == std::string::npos)
+        return path;
     char full[MAX_PATH * 2] = {};
     const DWORD length = GetLongPathNameA(path.c_str(), full, sizeof full);
     return length > 0 && length < sizeof full ? std::string(full, length) : path;

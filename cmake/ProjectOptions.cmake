@@ -55,6 +55,7 @@ function(add_fuzz_target name seeds)
         set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
         file(MAKE_DIRECTORY ${corpus})
         add_test(NAME ${name}_smoke
-                 COMMAND ${name} -max_total_time=15 -timeout=10 -rss_limit_mb=2048 ${corpus} ${seeds})
+                 COMMAND ${name} -max_total_time=15 -timeout=10 -rss_limit_mb=2048 -max_len=1048576
+                         ${corpus} ${seeds})
     endif()
 endfunction()

@@ -12,5 +12,5 @@ seeds="$root/tests/fuzz/seeds/${target%_fuzz}"
 [ -d "$seeds" ] || seeds="$root/build/native/tests/${target%_fuzz}_seeds"
 corpus="$root/build/native/${target}_corpus"
 mkdir -p "$corpus"
-"$root/build/native/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+"$root/build/native/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=1048576 \
     -print_final_stats=1 "$corpus" "$seeds"

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -15,7 +16,7 @@ using Text = std::u16string_view;
 // Text style of a run; every run is written as a group with its whole style.
 struct Style {
     bool bold = false, italic = false, underline = false, monospace = false;
-    int vertical = 0;   // -1 subscript, 1 superscript
+    int vertical = 0;    // -1 subscript, 1 superscript
     int halfPoints = 20; // 10 pt, the view's default
     int color = 0;       // index into the colour table, 0 = automatic
     int font = 0;        // index into the font table
@@ -35,10 +36,22 @@ struct List {
 constexpr int kSizes[] = {16, 20, 24, 28, 36, 48, 72}; // HTML font sizes 1-7 in half-points
 constexpr int kHeadingSizes[] = {48, 36, 28, 24, 20, 16};
 constexpr std::uint32_t kLinkColor = 0x0000FF;
+// Bounds that keep every page linear in its length, however it is written: an entity name
+// is short, and nesting, colours and faces beyond these add nothing a reader could see.
+constexpr std::size_t kLongestEntity = 32;
+constexpr std::size_t kDeepestNesting = 256;
+constexpr std::size_t kMostColors = 256;
+constexpr std::size_t kMostFonts = 64;
 
-bool isSpace(char16_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-bool isLetter(char16_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isNameChar(char16_t c) { return isLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':'; }
+bool isSpace(char16_t c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+bool isLetter(char16_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isNameChar(char16_t c) {
+    return isLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':';
+}
 
 std::string lower(Text text) {
     std::string out;
@@ -57,14 +70,18 @@ std::string trimQuotesAndSpaces(std::string text) {
 
 bool parseColor(std::string text, std::uint32_t& rgb) {
     text = trimQuotesAndSpaces(text);
+    // Names and hex digits are compared without case, as every browser does.
+    for (char& c : text)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     static const struct {
         const char* name;
         std::uint32_t rgb;
-    } kNamed[] = {{"black", 0x000000},  {"white", 0xFFFFFF}, {"red", 0xFF0000},    {"green", 0x008000},
-                  {"blue", 0x0000FF},   {"navy", 0x000080},  {"gray", 0x808080},   {"grey", 0x808080},
-                  {"silver", 0xC0C0C0}, {"maroon", 0x800000}, {"purple", 0x800080}, {"fuchsia", 0xFF00FF},
-                  {"lime", 0x00FF00},   {"olive", 0x808000}, {"yellow", 0xFFFF00}, {"teal", 0x008080},
-                  {"aqua", 0x00FFFF},   {"orange", 0xFFA500}};
+    } kNamed[] = {{"black", 0x000000},  {"white", 0xFFFFFF},  {"red", 0xFF0000},
+                  {"green", 0x008000},  {"blue", 0x0000FF},   {"navy", 0x000080},
+                  {"gray", 0x808080},   {"grey", 0x808080},   {"silver", 0xC0C0C0},
+                  {"maroon", 0x800000}, {"purple", 0x800080}, {"fuchsia", 0xFF00FF},
+                  {"lime", 0x00FF00},   {"olive", 0x808000},  {"yellow", 0xFFFF00},
+                  {"teal", 0x008080},   {"aqua", 0x00FFFF},   {"orange", 0xFFA500}};
     for (const auto& named : kNamed) {
         if (text == named.name) {
             rgb = named.rgb;
@@ -172,7 +189,8 @@ private:
         if (style_.vertical > 0)
             body_ += "\\super";
         body_ += "\\f" + std::to_string(style_.monospace ? 1 : style_.font) + "\\fs" +
-                 std::to_string(style_.halfPoints) + "\\cf" + std::to_string(style_.color) + " " + run_ + "}";
+                 std::to_string(style_.halfPoints) + "\\cf" + std::to_string(style_.color) + " " +
+                 run_ + "}";
         run_.clear();
     }
 
@@ -201,10 +219,18 @@ private:
             body_ += "\\par";
         body_ += "\\pard";
         switch (alignment_) {
-        case 'c': body_ += "\\qc"; break;
-        case 'r': body_ += "\\qr"; break;
-        case 'j': body_ += "\\qj"; break;
-        default: body_ += "\\ql"; break;
+        case 'c':
+            body_ += "\\qc";
+            break;
+        case 'r':
+            body_ += "\\qr";
+            break;
+        case 'j':
+            body_ += "\\qj";
+            break;
+        default:
+            body_ += "\\ql";
+            break;
         }
         if (!lists_.empty())
             body_ += "\\li" + std::to_string(360 * lists_.size());
@@ -220,9 +246,14 @@ private:
     bool tag() {
         const std::size_t start = at_;
         if (html_.substr(start, 4) == u"<!--") {
-            const std::size_t end = html_.find(u"-->", start + 4);
-            if (end == Text::npos)
+            // Once a comment has no end, no later one has: the text is not searched again.
+            if (start >= commentsEndless_)
                 return false;
+            const std::size_t end = html_.find(u"-->", start + 4);
+            if (end == Text::npos) {
+                commentsEndless_ = start;
+                return false;
+            }
             at_ = end + 3;
             return true;
         }
@@ -234,21 +265,7 @@ private:
         std::size_t nameEnd = nameStart + (declaration ? 1 : 0);
         while (nameEnd < html_.size() && isNameChar(html_[nameEnd]))
             ++nameEnd;
-        // The tag ends at the first '>' outside quotes; without one, '<' was just text.
-        char16_t quote = 0;
-        std::size_t end = nameEnd;
-        for (; end < html_.size(); ++end) {
-            const char16_t c = html_[end];
-            if (quote != 0) {
-                if (c == quote)
-                    quote = 0;
-            } else if (c == '"' || c == '\'') {
-                if (end > 0 && (html_[end - 1] == '=' || isSpace(html_[end - 1])))
-                    quote = c;
-            } else if (c == '>') {
-                break;
-            }
-        }
+        const std::size_t end = tagEnd(nameEnd);
         if (end >= html_.size())
             return false;
         at_ = end + 1;
@@ -260,6 +277,46 @@ private:
         else
             open(name, html_.substr(nameEnd, end - nameEnd));
         return true;
+    }
+
+    // The tag ends at the first '>' outside quotes; the text's size when there is none, and
+    // then '<' was just text. A scan that found no end marks every place and quote state it
+    // passed, so that a later scan that reaches one of them stops there: no part of the page is
+    // scanned in the same state twice.
+    std::size_t tagEnd(std::size_t from) {
+        if (deadEnds_.empty())
+            deadEnds_.assign(html_.size() + 1, 0);
+        char16_t quote = 0;
+        std::size_t end = from;
+        for (; end < html_.size(); ++end) {
+            const std::uint8_t state = quote == 0 ? 1 : quote == '"' ? 2 : 4;
+            if (deadEnds_[end] & state)
+                break;
+            const char16_t c = html_[end];
+            if (quote != 0) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                if (end > 0 && (html_[end - 1] == '=' || isSpace(html_[end - 1])))
+                    quote = c;
+            } else if (c == '>') {
+                return end;
+            }
+        }
+        // No end: the same walk once more, leaving its marks.
+        quote = 0;
+        for (std::size_t at = from; at < end; ++at) {
+            deadEnds_[at] |= quote == 0 ? 1 : quote == '"' ? 2 : 4;
+            const char16_t c = html_[at];
+            if (quote != 0) {
+                if (c == quote)
+                    quote = 0;
+            } else if ((c == '"' || c == '\'') && at > 0 &&
+                       (html_[at - 1] == '=' || isSpace(html_[at - 1]))) {
+                quote = c;
+            }
+        }
+        return html_.size();
     }
 
     static std::string attribute(Text attributes, const char* wanted) {
@@ -292,9 +349,10 @@ private:
                 }
             }
             if (name == wanted) {
+                // A control character (a NUL above all) must never reach the RTF.
                 std::string narrow;
                 for (char16_t c : value)
-                    narrow += static_cast<char>(c < 128 ? c : '?');
+                    narrow += static_cast<char>(c < 0x20 ? ' ' : c < 128 ? c : '?');
                 return narrow;
             }
         }
@@ -307,7 +365,10 @@ private:
         const std::size_t property = style.find("text-align");
         if (property != std::string::npos) {
             const std::size_t colon = style.find(':', property);
-            align = colon == std::string::npos ? "" : trimQuotesAndSpaces(style.substr(colon + 1, style.find(';', colon) - colon - 1));
+            align = colon == std::string::npos
+                        ? ""
+                        : trimQuotesAndSpaces(
+                              style.substr(colon + 1, style.find(';', colon) - colon - 1));
         }
         for (char& c : align)
             c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
@@ -327,6 +388,8 @@ private:
             if (colors_[i] == rgb)
                 return static_cast<int>(i + 1);
         }
+        if (colors_.size() >= kMostColors)
+            return style_.color;
         colors_.push_back(rgb);
         return static_cast<int>(colors_.size());
     }
@@ -339,13 +402,16 @@ private:
             if (fonts_[i] == face)
                 return static_cast<int>(i);
         }
+        if (fonts_.size() >= kMostFonts)
+            return style_.font;
         fonts_.push_back(face);
         return static_cast<int>(fonts_.size() - 1);
     }
 
     static bool isBlock(const std::string& name) {
-        static const char* const kBlocks[] = {"p", "div", "ul", "ol", "li", "pre", "table", "tr", "blockquote",
-                                              "h1", "h2", "h3", "h4", "h5", "h6", "dl", "dt", "dd", "hr"};
+        static const char* const kBlocks[] = {"p",  "div",        "ul", "ol", "li", "pre", "table",
+                                              "tr", "blockquote", "h1", "h2", "h3", "h4",  "h5",
+                                              "h6", "dl",         "dt", "dd", "hr"};
         for (const char* block : kBlocks) {
             if (name == block)
                 return true;
@@ -355,7 +421,8 @@ private:
 
     static bool isVoid(const std::string& name) {
         return name == "br" || name == "hr" || name == "img" || name == "meta" || name == "link" ||
-               name == "input" || name == "col" || name == "area" || name == "base" || name == "wbr";
+               name == "input" || name == "col" || name == "area" || name == "base" ||
+               name == "wbr";
     }
 
     void open(const std::string& name, Text attributes) {
@@ -368,6 +435,9 @@ private:
                 paragraph();
             return;
         }
+        // Deeper nesting is taken as plain text of the elements it is in.
+        if (stack_.size() >= kDeepestNesting)
+            return;
         Element element{name, style_, alignment_};
         Style style = style_;
         if (name == "b" || name == "strong" || name == "th")
@@ -420,6 +490,7 @@ private:
         if (name == "tr")
             cellsInRow_ = 0;
         stack_.push_back(element);
+        ++openByName_[name];
         setStyle(style);
     }
 
@@ -441,6 +512,9 @@ private:
     // Closes the named element and everything opened inside it; a closing tag with no open
     // element of its name is ignored.
     void close(const std::string& name) {
+        const auto open = openByName_.find(name);
+        if (open == openByName_.end() || open->second == 0)
+            return;
         std::size_t index = stack_.size();
         while (index > 0 && stack_[index - 1].name != name)
             --index;
@@ -449,9 +523,11 @@ private:
         while (stack_.size() >= index) {
             const Element element = stack_.back();
             stack_.pop_back();
+            --openByName_[element.name];
             if (element.name == "pre" && pre_ > 0)
                 --pre_;
-            if ((element.name == "script" || element.name == "style" || element.name == "title") && hidden_ > 0)
+            if ((element.name == "script" || element.name == "style" || element.name == "title") &&
+                hidden_ > 0)
                 --hidden_;
             if ((element.name == "ul" || element.name == "ol") && !lists_.empty())
                 lists_.pop_back();
@@ -466,8 +542,13 @@ private:
     // The character of the entity at at_, which is moved past it; a lone '&' stays itself.
     char32_t entity() {
         const std::size_t start = at_ + 1;
-        const std::size_t semicolon = html_.find(';', start);
-        if (semicolon == Text::npos || semicolon - start > 32 || semicolon == start) {
+        // A name ends at the first character that cannot be part of one.
+        std::size_t semicolon = start;
+        while (semicolon < html_.size() && semicolon - start <= kLongestEntity &&
+               (isNameChar(html_[semicolon]) || html_[semicolon] == '#'))
+            ++semicolon;
+        if (semicolon >= html_.size() || html_[semicolon] != ';' || semicolon == start ||
+            semicolon - start > kLongestEntity) {
             ++at_;
             return '&';
         }
@@ -479,18 +560,21 @@ private:
             bool valid = name.size() > (hex ? 2u : 1u);
             for (std::size_t i = hex ? 2 : 1; valid && i < name.size(); ++i) {
                 const char16_t c = name[i];
-                const int digit = c >= '0' && c <= '9' ? c - '0'
+                const int digit = c >= '0' && c <= '9'          ? c - '0'
                                   : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
                                   : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
                                                                 : -1;
                 valid = digit >= 0;
-                value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
+                value = value > 0x10FFFF
+                            ? value
+                            : value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
             }
             if (!valid) {
                 ++at_;
                 return '&';
             }
-            code = value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF) ? 0xFFFD : value;
+            code = value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF) ? 0xFFFD
+                                                                                          : value;
         } else {
             std::string narrow;
             for (char16_t c : name) {
@@ -520,8 +604,8 @@ private:
         }
         rtf += "}{\\colortbl ;";
         for (std::uint32_t rgb : colors_)
-            rtf += "\\red" + std::to_string(rgb >> 16 & 0xFF) + "\\green" + std::to_string(rgb >> 8 & 0xFF) +
-                   "\\blue" + std::to_string(rgb & 0xFF) + ";";
+            rtf += "\\red" + std::to_string(rgb >> 16 & 0xFF) + "\\green" +
+                   std::to_string(rgb >> 8 & 0xFF) + "\\blue" + std::to_string(rgb & 0xFF) + ";";
         return rtf + "}\\pard\\ql\\fs20 ";
     }
 
@@ -531,10 +615,13 @@ private:
     Style style_;
     char alignment_ = 'l';
     std::vector<Element> stack_;
+    std::unordered_map<std::string, int> openByName_; // how many of stack_ have each name
     std::vector<List> lists_;
     std::vector<std::string> fonts_{"MS Sans Serif", "Courier New"};
     std::vector<std::uint32_t> colors_;
     int pre_ = 0, hidden_ = 0, cellsInRow_ = 0;
+    std::size_t commentsEndless_ = Text::npos; // from here on no comment has an end
+    std::vector<std::uint8_t> deadEnds_;       // see tagEnd
     bool pendingSpace_ = false, lineStart_ = true, paragraphEmpty_ = true;
 };
 

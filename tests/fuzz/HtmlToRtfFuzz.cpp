@@ -1,10 +1,28 @@
 // Any text as a glossary page: the converter must end, write pure ASCII RTF whose groups
-// balance, and never crash.
+// balance, with no control character but CR, LF and TAB and no control word it does not write
+// itself, and never crash.
 #include "page/HtmlToRtf.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
+
+namespace {
+
+const std::set<std::string>& knownWords() {
+    static const std::set<std::string> words = {
+        "rtf", "ansi",  "ansicpg", "deff", "uc", "fonttbl", "f",   "fswiss", "fmodern", "colortbl",
+        "red", "green", "blue",    "pard", "ql", "qc",      "qr",  "qj",     "fs",      "par",
+        "li",  "line",  "tab",     "b",    "i",  "ul",      "sub", "super",  "cf",      "u"};
+    return words;
+}
+
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::u16string html(size / 2, u'\0');
@@ -14,10 +32,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int depth = 0;
     for (std::size_t i = 0; i < rtf.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(rtf[i]);
-        if (c >= 0x80)
+        if (c >= 0x80 || (c < 0x20 && c != '\r' && c != '\n' && c != '\t'))
             std::abort();
         if (c == '\\') {
-            ++i; // an escaped brace is text
+            if (i + 1 >= rtf.size())
+                std::abort();
+            const char next = rtf[i + 1];
+            if (next == '\\' || next == '{' || next == '}') {
+                ++i; // an escaped character is text
+                continue;
+            }
+            std::size_t end = i + 1;
+            while (end < rtf.size() && isLetter(rtf[end]))
+                ++end;
+            if (knownWords().count(rtf.substr(i + 1, end - i - 1)) == 0)
+                std::abort();
+            i = end - 1;
             continue;
         }
         depth += c == '{' ? 1 : c == '}' ? -1 : 0;

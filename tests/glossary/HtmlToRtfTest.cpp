@@ -1,33 +1,47 @@
+#include "page/HtmlToRtf.h"
 #include "RtfText.h"
 #include "jet/TextCodec.h"
-#include "page/HtmlToRtf.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <utility>
+
 namespace {
 
-std::string rtf(const std::string& html) { return htmlToRtf(jet::fromUtf8(html)); }
-std::string text(const std::string& html) { return rtfText(rtf(html)); }
-bool has(const std::string& html, const std::string& piece) { return rtf(html).find(piece) != std::string::npos; }
+std::string rtf(const std::string& html) {
+    return htmlToRtf(jet::fromUtf8(html));
+}
+std::string text(const std::string& html) {
+    return rtfText(rtf(html));
+}
+bool has(const std::string& html, const std::string& piece) {
+    return rtf(html).find(piece) != std::string::npos;
+}
 
 } // namespace
 
 TEST(HtmlToRtf, ThePageMarkUpRendersAsDesigned) {
-    const std::string page = "<B><font color=#336699 face= 'MS Sans Serif' Size=3>Cache:</B></font><BR><BR>"
-                             "<font face = 'MS Sans Serif' color = 'black' size = 2><p class='MsoNormal' "
-                             "style='text-align:justify'>A <b>small</b> store.</font>";
+    const std::string page =
+        "<B><font color=#336699 face= 'MS Sans Serif' Size=3>Cache:</B></font><BR><BR>"
+        "<font face = 'MS Sans Serif' color = 'black' size = 2><p class='MsoNormal' "
+        "style='text-align:justify'>A <b>small</b> store.</font>";
     const std::string out = rtf(page);
     EXPECT_NE(out.find("\\red51\\green102\\blue153;"), std::string::npos) << out;
-    EXPECT_NE(out.find("{\\b\\f0\\fs24\\cf1 Cache:}"), std::string::npos) << "bold, size 3, #336699: " << out;
+    EXPECT_NE(out.find("{\\b\\f0\\fs24\\cf1 Cache:}"), std::string::npos)
+        << "bold, size 3, #336699: " << out;
     EXPECT_NE(out.find("\\qj"), std::string::npos) << "justified definition";
-    EXPECT_NE(out.find("{\\b\\f0\\fs20\\cf2 small}"), std::string::npos) << "bold inside black size 2: " << out;
+    EXPECT_NE(out.find("{\\b\\f0\\fs20\\cf2 small}"), std::string::npos)
+        << "bold inside black size 2: " << out;
     EXPECT_EQ(rtfText(out), "Cache:\n\n\nA small store.\n");
 }
 
 TEST(HtmlToRtf, FontSizesOneToSevenAndRelativeSizes) {
     const int halfPoints[] = {16, 20, 24, 28, 36, 48, 72};
     for (int size = 1; size <= 7; ++size)
-        EXPECT_TRUE(has("<font size=" + std::to_string(size) + ">x</font>", "\\fs" + std::to_string(halfPoints[size - 1]) + "\\"))
+        EXPECT_TRUE(has("<font size=" + std::to_string(size) + ">x</font>",
+                        "\\fs" + std::to_string(halfPoints[size - 1]) + "\\"))
             << size;
     EXPECT_TRUE(has("<font size=+1>x</font>", "\\fs28\\"));
     EXPECT_TRUE(has("<font size=9>x</font>", "\\fs72\\")) << "clamped to 7";
@@ -51,7 +65,8 @@ TEST(HtmlToRtf, BlocksListsHeadingsTablesAndPre) {
     EXPECT_TRUE(has("<h1>Title</h1>", "\\b\\f0\\fs48"));
     EXPECT_EQ(text("<ul><li>one<li>two</ul>after"), "\xE2\x80\xA2 one\n\xE2\x80\xA2 two\nafter");
     EXPECT_EQ(text("<ol><li>one</li><li>two</li></ol>"), "1. one\n2. two\n");
-    EXPECT_EQ(text("<table><tr><td>a</td><td>b</td></tr><tr><th>c</th><td>d</td></tr></table>"), "a\tb\nc\td\n");
+    EXPECT_EQ(text("<table><tr><td>a</td><td>b</td></tr><tr><th>c</th><td>d</td></tr></table>"),
+              "a\tb\nc\td\n");
     EXPECT_EQ(text("<pre>a  b\n c</pre>"), "a  b\n c\n");
     EXPECT_EQ(text("one   two\n three"), "one two three");
     EXPECT_TRUE(has("<p align=center>x</p>", "\\qc"));
@@ -59,7 +74,8 @@ TEST(HtmlToRtf, BlocksListsHeadingsTablesAndPre) {
 }
 
 TEST(HtmlToRtf, EntitiesNamedAndNumeric) {
-    EXPECT_EQ(text("a &amp; b &lt;c&gt; &quot;q&quot; &eacute;t&eacute; &euro;"), "a & b <c> \"q\" \xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(text("a &amp; b &lt;c&gt; &quot;q&quot; &eacute;t&eacute; &euro;"),
+              "a & b <c> \"q\" \xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
     EXPECT_EQ(text("&#65;&#x42;&#X43;&#233;"), "ABC\xC3\xA9");
     EXPECT_EQ(text("&#0;&#xD800;&#99999999;"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(text("&nosuch; &amp &#xZZ; & alone"), "&nosuch; &amp &#xZZ; & alone");
@@ -82,7 +98,8 @@ TEST(HtmlToRtf, RtfSpecialCharactersAndUnicodeAreEscaped) {
     EXPECT_NE(out.find("\\{braces\\}"), std::string::npos);
     EXPECT_NE(out.find("back\\\\slash"), std::string::npos);
     EXPECT_NE(out.find("\\u26085?"), std::string::npos);
-    EXPECT_NE(out.find("\\u-10179?\\u-8704?"), std::string::npos) << "a surrogate pair as two signed units";
+    EXPECT_NE(out.find("\\u-10179?\\u-8704?"), std::string::npos)
+        << "a surrogate pair as two signed units";
     for (char c : out)
         EXPECT_TRUE(static_cast<unsigned char>(c) < 0x80);
 }
@@ -91,4 +108,59 @@ TEST(HtmlToRtf, EmptyPageIsAValidEmptyDocument) {
     const std::string out = htmlToRtf(u"");
     EXPECT_EQ(out.rfind("{\\rtf1", 0), 0u);
     EXPECT_EQ(rtfText(out), "");
+}
+
+TEST(HtmlToRtf, ColoursAreReadAsBrowsersReadThem) {
+    for (const char* colour : {"#FF0000", "#ff0000", "Red", "RED", "#F00", "#f00", "'#FF0000'"})
+        EXPECT_TRUE(
+            has(std::string("<font color=") + colour + ">x</font>", "\\red255\\green0\\blue0;"))
+            << colour;
+    EXPECT_FALSE(has("<font color=#GG0000>x</font>", "\\red")) << "not a colour: automatic";
+}
+
+TEST(HtmlToRtf, ControlCharactersInAttributesNeverCutThePage) {
+    std::u16string page = u"<font face='Ari";
+    page += u'\0';
+    page += u"al\x01\x1F' color='re";
+    page += u'\0';
+    page += u"d'>kept</font> and the rest";
+    const std::string out = htmlToRtf(page);
+    EXPECT_EQ(out.find('\0'), std::string::npos);
+    for (char c : out)
+        EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 && c != '\r' && c != '\n' && c != '\t');
+    EXPECT_EQ(rtfText(out), "kept and the rest");
+}
+
+// Pages written to make a converter scan the rest of the text again and again: each must take
+// time in proportion to its length. Quadratic work on 2 MB takes minutes; the bound is loose
+// on purpose, so that a slow machine does not fail it.
+TEST(HtmlToRtf, AdversarialPagesConvertInTimeLinearInTheirLength) {
+    constexpr std::size_t kSize = 2 << 20;
+    const auto repeated = [](const std::u16string& piece) {
+        std::u16string page;
+        while (page.size() < kSize)
+            page += piece;
+        return page;
+    };
+    std::u16string colours;
+    for (int i = 0; colours.size() < kSize; ++i) {
+        char tag[40];
+        std::snprintf(tag, sizeof tag, "<font color=#%06x>x", i & 0xFFFFFF);
+        colours += jet::fromUtf8(tag);
+    }
+    const std::pair<const char*, std::u16string> pages[] = {
+        {"ampersands", repeated(u"&")},          {"comments", repeated(u"<!--")},
+        {"open tags", repeated(u"<a")},          {"open quotes", repeated(u"<a x='")},
+        {"nesting", repeated(u"<b>")},           {"closing strays", repeated(u"<b></i>")},
+        {"entity starts", repeated(u"&#x")},     {"colours", colours},
+        {"mixed", repeated(u"<a href=\"&<!--")}, {"close quote tags", repeated(u"<a \"<a '")}};
+    for (const auto& [kind, page] : pages) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::string out = htmlToRtf(page);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 10.0) << kind;
+        EXPECT_FALSE(out.empty()) << kind;
+        std::printf("  %-16s %zu characters: %.3f s\n", kind, page.size(), seconds);
+    }
 }

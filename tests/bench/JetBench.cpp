@@ -36,7 +36,7 @@ std::u16string definition(std::mt19937& random) {
 
 int main(int argc, char** argv) {
     const std::string path = argc > 1 ? argv[1] : "bench-Dict.mdb";
-    constexpr int kTerms = 100000;
+    const int kTerms = argc > 2 ? std::atoi(argv[2]) : 100000; // terms to build
     std::mt19937 random(1);
 
     auto start = Clock::now();
@@ -105,5 +105,5 @@ int main(int argc, char** argv) {
                     100.0 * readSeconds / exportSeconds);
     }
 #endif
-    return rows.size() == kTerms ? 0 : 1;
+    return rows.size() == static_cast<std::size_t>(kTerms) ? 0 : 1;
 }

@@ -45,32 +45,41 @@ std::u16string utf16(const std::string& text, std::size_t line, const char* what
 
 } // namespace
 
-std::vector<DictionaryEntry> parseDictionary(const std::string& text) {
-    std::vector<DictionaryEntry> entries;
+void readDictionary(const std::string& text, const std::function<void(DictionaryEntry&)>& each) {
     std::size_t lineNumber = 0;
+    DictionaryEntry entry;
+    std::string definition;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        std::string line = text.substr(start, end - start);
+        std::size_t lineEnd = end;
+        const std::size_t lineStart = start;
         start = end + 1;
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty())
+        if (lineEnd > lineStart && text[lineEnd - 1] == '\r')
+            --lineEnd;
+        if (lineEnd == lineStart)
             continue;
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string::npos)
+        const std::size_t tab = text.find('\t', lineStart);
+        if (tab == std::string::npos || tab >= lineEnd)
             throw DictionaryError(lineNumber, "no TAB between term and definition");
-        DictionaryEntry entry;
-        entry.term = utf16(line.substr(0, tab), lineNumber, "term");
+        entry.term = utf16(text.substr(lineStart, tab - lineStart), lineNumber, "term");
         if (entry.term.size() > kMaxTermLength)
             throw DictionaryError(lineNumber, "term longer than " + std::to_string(kMaxTermLength) +
                                                   " characters");
-        const std::string definition = line.substr(tab + 1);
-        if (definition != "\\N")
+        definition.assign(text, tab + 1, lineEnd - tab - 1);
+        if (definition == "\\N")
+            entry.definition.reset();
+        else
             entry.definition = utf16(unescape(definition, lineNumber), lineNumber, "definition");
-        entries.push_back(std::move(entry));
+        each(entry);
     }
+}
+
+std::vector<DictionaryEntry> parseDictionary(const std::string& text) {
+    std::vector<DictionaryEntry> entries;
+    readDictionary(text,
+                   [&entries](DictionaryEntry& entry) { entries.push_back(std::move(entry)); });
     return entries;
 }

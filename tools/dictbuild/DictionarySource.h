@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -24,5 +25,9 @@ public:
 
 inline constexpr std::size_t kMaxTermLength = 255;
 
-// Throws DictionaryError naming the first bad line.
+// Calls `each` with every entry in order, as it is read, so that a large source need not be
+// held twice. Throws DictionaryError naming the first bad line.
+void readDictionary(const std::string& text, const std::function<void(DictionaryEntry&)>& each);
+
+// Every entry at once. Throws DictionaryError naming the first bad line.
 std::vector<DictionaryEntry> parseDictionary(const std::string& text);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <ostream>
 #include <stdexcept>
 
 namespace jet {
@@ -116,6 +117,8 @@ struct JetWriter::State {
     void writeDefinition(TableState& table);
     void writeHeader();
     void writeGlobalMap();
+    // Usage maps, definitions, header and, with a database key, the pages' encryption.
+    void complete();
 };
 
 std::size_t JetWriter::State::definitionLength(const TableState& table) const {
@@ -556,10 +559,9 @@ void JetWriter::State::writeHeader() {
     }
 }
 
-std::vector<std::uint8_t> JetWriter::finish() {
-    State& s = *state_;
+void JetWriter::State::complete() {
     // Catalogue: the containers Access creates, the catalogue itself, then every user table.
-    TableState& catalogue = s.tables[0];
+    TableState& catalogue = tables[0];
     struct Entry {
         std::u16string name;
         std::int32_t id, parent;
@@ -572,9 +574,8 @@ std::vector<std::uint8_t> JetWriter::finish() {
         {u"Relationships", 0x0F000003, 0x0F000000, 3, 0x80000000},
         {u"MSysDb", 0x10000000, 0x0F000002, 2, 0x80000000},
         {u"MSysObjects", static_cast<std::int32_t>(kCatalogPage), kTablesContainer, 1, 0x80000000}};
-    for (std::size_t i = 1; i < s.tables.size(); ++i)
-        entries.push_back({s.tables[i].name,
-                           static_cast<std::int32_t>(s.tables[i].definitionPages[0]),
+    for (std::size_t i = 1; i < tables.size(); ++i)
+        entries.push_back({tables[i].name, static_cast<std::int32_t>(tables[i].definitionPages[0]),
                            kTablesContainer, 1, 0});
     for (const Entry& entry : entries) {
         std::vector<Value> values(catalogue.columns.size());
@@ -590,23 +591,23 @@ std::vector<std::uint8_t> JetWriter::finish() {
         values[2].text = entry.name;
         values[3] = number(entry.type);
         values[4].kind = values[5].kind = Value::Kind::DateTime;
-        values[4].real = values[5].real = s.options.creationDate;
+        values[4].real = values[5].real = options.creationDate;
         values[7] = number(static_cast<std::int32_t>(entry.flags));
-        const std::string row = s.encodeRow(catalogue, values);
+        const std::string row = encodeRow(catalogue, values);
         std::memcpy(catalogue.rows->add(row.size()).bytes, row.data(), row.size());
         ++catalogue.rowCount;
     }
 
     // Usage maps, in the holder page's order: each table's owned and free map, then its long
     // value columns'. A table's own map never lists long value pages.
-    const std::size_t mapLength = usageMapRowLength(s.layout);
+    const std::size_t mapLength = usageMapRowLength(layout);
     auto storeMap = [&](const std::vector<std::uint32_t>& pages) {
-        const std::string row = usageMap(s.store, pages, !s.options.referenceMaps);
-        const RowPages::Slot slot = s.holders->add(mapLength);
+        const std::string row = usageMap(store, pages, !options.referenceMaps);
+        const RowPages::Slot slot = holders->add(mapLength);
         std::memcpy(slot.bytes, row.data(), row.size());
         return slot.pointer();
     };
-    for (TableState& table : s.tables) {
+    for (TableState& table : tables) {
         std::vector<std::uint32_t> pages = table.rows->pages();
         if (table.movedRows)
             pages.insert(pages.end(), table.movedRows->pages().begin(),
@@ -620,23 +621,34 @@ std::vector<std::uint8_t> JetWriter::finish() {
             column.freeMap = storeMap({});
         }
     }
-    for (TableState& table : s.tables)
-        s.writeDefinition(table);
-    s.writeGlobalMap();
-    s.writeHeader();
-
-    std::vector<std::uint8_t> bytes = s.store.join();
-    if (s.options.databaseKey != 0) {
-        for (std::uint32_t page = 1; page < s.store.count(); ++page) {
-            const std::uint32_t key = s.options.databaseKey ^ page;
+    for (TableState& table : tables)
+        writeDefinition(table);
+    writeGlobalMap();
+    writeHeader();
+    if (options.databaseKey != 0) {
+        for (std::uint32_t page = 1; page < store.count(); ++page) {
+            const std::uint32_t key = options.databaseKey ^ page;
             const std::uint8_t keyBytes[4] = {
                 static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8),
                 static_cast<std::uint8_t>(key >> 16), static_cast<std::uint8_t>(key >> 24)};
-            rc4(keyBytes, sizeof keyBytes, bytes.data() + page * s.layout.pageSize,
-                s.layout.pageSize);
+            rc4(keyBytes, sizeof keyBytes, store.page(page), layout.pageSize);
         }
     }
-    return bytes;
+}
+
+std::vector<std::uint8_t> JetWriter::finish() {
+    state_->complete();
+    return state_->store.join();
+}
+
+bool JetWriter::finish(std::ostream& out) {
+    State& s = *state_;
+    s.complete();
+    // Page by page: a large database is never held a second time as one block.
+    for (std::uint32_t page = 0; page < s.store.count() && out; ++page)
+        out.write(reinterpret_cast<const char*>(s.store.page(page)),
+                  static_cast<std::streamsize>(s.layout.pageSize));
+    return static_cast<bool>(out);
 }
 
 } // namespace jet

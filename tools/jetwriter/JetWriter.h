@@ -4,6 +4,7 @@
 #include "jet/Value.h"
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,7 +42,10 @@ public:
     // Values in column order: Null, Boolean, Integer, Currency, Real, DateTime, Text or Binary.
     // Throws std::invalid_argument for a value that does not fit its column.
     void addRow(std::size_t table, const std::vector<Value>& values);
+    // The finished file, once: as bytes, or written to `out` page by page (false when the
+    // stream failed).
     std::vector<std::uint8_t> finish();
+    bool finish(std::ostream& out);
 
 private:
     struct State;

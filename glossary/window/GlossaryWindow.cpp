@@ -6,6 +6,7 @@
 #include <richedit.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -57,16 +58,18 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show) {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     AdjustWindowRect(&frame, style, FALSE);
 
-    // The object lives as long as its window; WM_NCDESTROY deletes it.
-    auto* self = new GlossaryWindow(instance);
+    // Until its window exists the object is ours; from then on WM_NCDESTROY deletes it. A
+    // creation that fails after the first message has still destroyed the window, so the
+    // window must not delete what this function still owns.
+    auto self = std::unique_ptr<GlossaryWindow>(new GlossaryWindow(instance));
     self->dpi_ = dpi;
-    const HWND window = CreateWindowExW(0, kClassName, kCaption, style, CW_USEDEFAULT,
-                                        CW_USEDEFAULT, frame.right - frame.left,
-                                        frame.bottom - frame.top, nullptr, nullptr, instance, self);
-    if (window == nullptr) {
-        delete self;
+    const HWND window = CreateWindowExW(
+        0, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+        frame.bottom - frame.top, nullptr, nullptr, instance, self.get());
+    if (window == nullptr)
         return nullptr;
-    }
+    self->ownedByWindow_ = true;
+    self.release();
     ShowWindow(window, show);
     UpdateWindow(window);
     return window;
@@ -85,7 +88,9 @@ LRESULT CALLBACK GlossaryWindow::procedure(HWND window, UINT message, WPARAM wPa
         return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        std::unique_ptr<GlossaryWindow> owned(self);
+        self->window_ = nullptr;
+        if (self->ownedByWindow_)
+            delete self;
         return DefWindowProcW(window, message, wParam, lParam);
     }
     return self->handle(message, wParam, lParam);
@@ -98,6 +103,16 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_SETCURSOR:
+        // The hand shows over the logo alone, which is the only thing here to click like a link.
+        if (reinterpret_cast<HWND>(wParam) == logoControl_ && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        return DefWindowProcW(window_, message, wParam, lParam);
+    case WM_ACTIVATE:
+        onActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -140,15 +155,21 @@ void GlossaryWindow::onCreate() {
                 WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                 IDC_PAGE, 3480, 240, 6735, 4095);
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT, 8880, 4560, 855, 375);
-    const HWND logo = control(L"STATIC", L"", SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO, 240,
-                              4380, 2895, 780);
+    logoControl_ = control(L"STATIC", L"", SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO, 240,
+                           4380, 2895, 780);
     logo_ = GdiObject<HBITMAP>(static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
-    SendMessageW(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
-    SetClassLongPtrW(logo, GCLP_HCURSOR,
-                     reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
+    SendMessageW(logoControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
     const HWND version = control(L"STATIC", kVersion, SS_LEFT, IDC_VERSION, 9840, 5040, 500, 240);
     SendMessageW(version, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
+
+    // The search box hands the list keys on to the list (see searchKey).
+    SetWindowLongPtrW(search_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    searchDefault_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(search_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(searchProcedure)));
+    // Focus rectangles stay visible, for the keyboard's sake.
+    SendMessageW(window_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    focus_ = search_;
 
     glossary_ = Glossary::load(kDatabase, upperCase);
     fillList();
@@ -156,6 +177,132 @@ void GlossaryWindow::onCreate() {
     // Selecting the first entry shows the first term, as a click would.
     if (SendMessageW(terms_, LB_SETCURSEL, 0, 0) != LB_ERR)
         showSelected();
+    SetFocus(search_);
+}
+
+void GlossaryWindow::onActivate(bool active) {
+    // As a dialog does: the control that had the focus gets it back, at first the search box.
+    if (active) {
+        SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : search_);
+        return;
+    }
+    const HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(window_, focus))
+        focus_ = focus;
+}
+
+LRESULT CALLBACK GlossaryWindow::searchProcedure(HWND search, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+    auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(search, GWLP_USERDATA));
+    if (self == nullptr)
+        return DefWindowProcW(search, message, wParam, lParam);
+    // Enter and Escape are the search box's own, not the dialog manager's.
+    if (message == WM_GETDLGCODE && lParam != 0) {
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if (key->message == WM_KEYDOWN && (key->wParam == VK_RETURN || key->wParam == VK_ESCAPE))
+            return DLGC_WANTALLKEYS;
+    }
+    if (message == WM_KEYDOWN && self->searchKey(wParam))
+        return 0;
+    // Their characters would only beep.
+    if (message == WM_CHAR && (wParam == L'\r' || wParam == 0x1B))
+        return 0;
+    return CallWindowProcW(self->searchDefault_, search, message, wParam, lParam);
+}
+
+bool GlossaryWindow::searchKey(WPARAM key) {
+    const int count = static_cast<int>(SendMessageW(terms_, LB_GETCOUNT, 0, 0));
+    const int selected = static_cast<int>(SendMessageW(terms_, LB_GETCURSEL, 0, 0));
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    RECT list = {};
+    GetClientRect(terms_, &list);
+    const int itemHeight = static_cast<int>(SendMessageW(terms_, LB_GETITEMHEIGHT, 0, 0));
+    const int page = itemHeight > 0 ? std::max(1, static_cast<int>(list.bottom) / itemHeight) : 1;
+    switch (key) {
+    case VK_UP:
+        moveSelection(selected - 1);
+        return true;
+    case VK_DOWN:
+        moveSelection(selected + 1);
+        return true;
+    case VK_PRIOR:
+        moveSelection(selected - page);
+        return true;
+    case VK_NEXT:
+        moveSelection(selected + page);
+        return true;
+    case VK_HOME:
+        if (!control)
+            return false; // within the search text
+        moveSelection(0);
+        return true;
+    case VK_END:
+        if (!control)
+            return false;
+        moveSelection(count - 1);
+        return true;
+    case VK_RETURN:
+        SetFocus(page_);
+        return true;
+    case VK_ESCAPE:
+        // An empty search selects the first term.
+        SetWindowTextW(search_, L"");
+        return true;
+    default:
+        return false;
+    }
+}
+
+void GlossaryWindow::moveSelection(int to) {
+    const int count = static_cast<int>(SendMessageW(terms_, LB_GETCOUNT, 0, 0));
+    if (count <= 0)
+        return;
+    const int index = std::min(std::max(to, 0), count - 1);
+    // The search text stays; the list shows the new entry as a click would.
+    SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    showSelected();
+}
+
+bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
+    auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr)
+        return false;
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (message.message == WM_MOUSEWHEEL && (GET_KEYSTATE_WPARAM(message.wParam) & MK_CONTROL)) {
+        self->zoom(GET_WHEEL_DELTA_WPARAM(message.wParam) > 0 ? 1 : -1);
+        return true;
+    }
+    // Tab leaves the page too, which as a multi-line text would keep it for itself.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && message.hwnd == self->page_ &&
+        !control) {
+        const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        SetFocus(GetNextDlgTabItem(window, self->page_, back));
+        return true;
+    }
+    if (message.message != WM_KEYDOWN || !control)
+        return false;
+    switch (message.wParam) {
+    case VK_OEM_PLUS:
+    case VK_ADD:
+        self->zoom(1);
+        return true;
+    case VK_OEM_MINUS:
+    case VK_SUBTRACT:
+        self->zoom(-1);
+        return true;
+    case '0':
+    case VK_NUMPAD0:
+        self->zoom(0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void GlossaryWindow::zoom(int step) {
+    // From half to four times the size, in steps of a tenth; 0 goes back to the designed size.
+    zoomPercent_ = step == 0 ? 100 : std::min(400, std::max(50, zoomPercent_ + 10 * step));
+    SendMessageW(page_, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
 }
 
 void GlossaryWindow::fillList() {

@@ -26,7 +26,9 @@ void writeDictionary(const std::string& path) {
         {integer(5), text(u"Cache"), text(u"The second Cache record.")},
         {integer(6), text(u"\u0416\u0443\u043a"), text(u"A term in Cyrillic.")},
     };
-    const auto bytes = build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows, u"Dict");
+    const auto bytes =
+        build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
+              u"Dict");
     writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
@@ -36,7 +38,8 @@ protected:
         writeDictionary(folder_.file("Dict.mdb"));
         for (int i = 0; i < 2; ++i) {
             saved_[i] = readValue(HKEY_CLASSES_ROOT, kUrlCommands[i], "", &types_[i]);
-            setString(HKEY_CLASSES_ROOT, kUrlCommands[i], "", "\"" + binaryDirectory() + "\\recorder.exe\" \"%1\"");
+            setString(HKEY_CLASSES_ROOT, kUrlCommands[i], "",
+                      "\"" + binaryDirectory() + "\\recorder.exe\" \"%1\"");
         }
     }
     void TearDown() override {
@@ -56,7 +59,9 @@ protected:
     EnvironmentOverride recorderOut_{"RECORDER_OUT", folder_.file("opened.txt")};
 };
 
-bool contains(const std::wstring& text, const std::wstring& piece) { return text.find(piece) != std::wstring::npos; }
+bool contains(const std::wstring& text, const std::wstring& piece) {
+    return text.find(piece) != std::wstring::npos;
+}
 
 // Position of `piece` as the page view counts: a line break is one character there.
 int pagePosition(const std::wstring& text, const std::wstring& piece) {
@@ -106,7 +111,8 @@ TEST_F(GlossaryWindowTest, ShowsTheFirstTermAndFindsTermsAsTheUserTypes) {
     glossary.setSearch(L"\u0436");
     EXPECT_EQ(glossary.selected(), 5);
     EXPECT_TRUE(glossary.saveScreenshot(folder_.file("glossary.bmp")));
-    CopyFileA(folder_.file("glossary.bmp").c_str(), (binaryDirectory() + "\\glossary-window.bmp").c_str(), FALSE);
+    CopyFileA(folder_.file("glossary.bmp").c_str(),
+              (binaryDirectory() + "\\glossary-window.bmp").c_str(), FALSE);
 }
 
 TEST_F(GlossaryWindowTest, ClickedDuplicateShowsTheFirstRecordAndNullKeepsThePage) {
@@ -115,15 +121,18 @@ TEST_F(GlossaryWindowTest, ClickedDuplicateShowsTheFirstRecordAndNullKeepsThePag
     ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
     glossary.clickListItem(1);
     ASSERT_TRUE(eventually([&] { return glossary.selected() == 1; }, kTimeoutMs));
-    ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Translates code."); }, kTimeoutMs));
+    ASSERT_TRUE(
+        eventually([&] { return contains(glossary.pageText(), L"Translates code."); }, kTimeoutMs));
     glossary.clickListItem(4);
     ASSERT_TRUE(eventually([&] { return glossary.selected() == 4; }, kTimeoutMs));
-    ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"A small store"); }, kTimeoutMs))
+    ASSERT_TRUE(
+        eventually([&] { return contains(glossary.pageText(), L"A small store"); }, kTimeoutMs))
         << "the second Cache shows the first Cache record's definition";
     glossary.clickListItem(3);
     ASSERT_TRUE(eventually([&] { return glossary.selected() == 3; }, kTimeoutMs));
     Sleep(200);
-    EXPECT_TRUE(contains(glossary.pageText(), L"A small store")) << "a null definition leaves the page";
+    EXPECT_TRUE(contains(glossary.pageText(), L"A small store"))
+        << "a null definition leaves the page";
 }
 
 TEST_F(GlossaryWindowTest, LogoOpensTheMakersPageAndExitEndsTheProgram) {
@@ -132,8 +141,9 @@ TEST_F(GlossaryWindowTest, LogoOpensTheMakersPageAndExitEndsTheProgram) {
     glossary.clickLogo();
     ASSERT_TRUE(eventually([&] { return fileExists(folder_.file("opened.txt")); }, kTimeoutMs));
     Sleep(200);
-    EXPECT_NE(readFile(folder_.file("opened.txt")).find("https://www.example.com/technical-glossary"),
-              std::string::npos);
+    EXPECT_NE(
+        readFile(folder_.file("opened.txt")).find("https://www.example.com/technical-glossary"),
+        std::string::npos);
     glossary.clickExit();
     DWORD exitCode = 99;
     ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
@@ -153,4 +163,141 @@ TEST_F(GlossaryWindowTest, MissingDatabaseGivesAnEmptyListAndABlankPageWithoutAM
     glossary.clickExit();
     DWORD exitCode = 99;
     EXPECT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode)) << "no message box held it";
+}
+
+TEST_F(GlossaryWindowTest, FocusIsInTheSearchBoxAtStartAndComesBackWhereItWas) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    glossary.activate();
+    EXPECT_TRUE(
+        eventually([&] { return glossary.focus() == glossary.control(IDC_SEARCH); }, kTimeoutMs))
+        << "typing must go to the search box at once";
+    glossary.press({L'C', L'O'});
+    EXPECT_EQ(glossary.searchText(), L"co");
+    EXPECT_EQ(glossary.selected(), 1) << "Compiler";
+
+    // Into the list, away to another window and back: the list has the focus again.
+    glossary.press({VK_TAB});
+    ASSERT_EQ(glossary.focus(), glossary.control(IDC_TERMS));
+    const HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 0,
+                                       0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(eventually([&] { return GetForegroundWindow() == other; }, kTimeoutMs));
+    glossary.activate();
+    EXPECT_TRUE(
+        eventually([&] { return glossary.focus() == glossary.control(IDC_TERMS); }, kTimeoutMs));
+    DestroyWindow(other);
+}
+
+TEST_F(GlossaryWindowTest, SearchBoxKeysMoveTheListAndThePage) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    glossary.activate();
+    ASSERT_TRUE(
+        eventually([&] { return glossary.focus() == glossary.control(IDC_SEARCH); }, kTimeoutMs));
+    glossary.press({VK_DOWN});
+    EXPECT_EQ(glossary.selected(), 1);
+    EXPECT_TRUE(contains(glossary.pageText(), L"Translates code.")) << "shown as a click would";
+    glossary.press({VK_DOWN});
+    glossary.press({VK_UP});
+    EXPECT_EQ(glossary.selected(), 1);
+    glossary.press({VK_CONTROL, VK_END});
+    EXPECT_EQ(glossary.selected(), 5) << "the last term";
+    glossary.press({VK_CONTROL, VK_HOME});
+    EXPECT_EQ(glossary.selected(), 0);
+    glossary.press({VK_NEXT});
+    EXPECT_EQ(glossary.selected(), 5) << "a page further, no further than the end";
+    glossary.press({VK_PRIOR});
+    EXPECT_EQ(glossary.selected(), 0);
+    EXPECT_EQ(glossary.searchText(), L"") << "the search text stays as it was";
+
+    glossary.press({L'N', L'U'});
+    EXPECT_EQ(glossary.selected(), 3);
+    glossary.press({VK_ESCAPE});
+    EXPECT_EQ(glossary.searchText(), L"");
+    EXPECT_EQ(glossary.selected(), 0) << "an empty search selects the first term";
+    EXPECT_TRUE(IsWindow(glossary.window())) << "Escape does not close the window";
+
+    glossary.press({VK_RETURN});
+    EXPECT_EQ(glossary.focus(), glossary.control(IDC_PAGE));
+    glossary.press({VK_TAB});
+    EXPECT_EQ(glossary.focus(), glossary.control(IDC_EXIT)) << "search, list, page, Exit";
+}
+
+TEST_F(GlossaryWindowTest, PageZoomsAndItsTextCanBeCopied) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    glossary.activate();
+    ASSERT_TRUE(
+        eventually([&] { return glossary.focus() == glossary.control(IDC_SEARCH); }, kTimeoutMs));
+    EXPECT_EQ(glossary.pageZoom(), 100);
+    glossary.press({VK_CONTROL, VK_OEM_PLUS});
+    glossary.press({VK_CONTROL, VK_ADD});
+    EXPECT_EQ(glossary.pageZoom(), 120);
+    glossary.press({VK_CONTROL, VK_OEM_MINUS});
+    EXPECT_EQ(glossary.pageZoom(), 110);
+    glossary.press({VK_CONTROL, L'0'});
+    EXPECT_EQ(glossary.pageZoom(), 100);
+
+    glossary.press({VK_RETURN});
+    ASSERT_EQ(glossary.focus(), glossary.control(IDC_PAGE));
+    glossary.press({VK_CONTROL, L'A'});
+    glossary.press({VK_CONTROL, L'C'});
+    std::wstring copied;
+    if (OpenClipboard(nullptr)) {
+        if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+                copied = text;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    EXPECT_TRUE(contains(copied, L"Cache:")) << "Ctrl+A then Ctrl+C in the page";
+    EXPECT_TRUE(contains(copied, L"small store"));
+}
+
+// The cursor the system shows at a point of the screen.
+HCURSOR cursorAt(int x, int y) {
+    SetCursorPos(x, y);
+    // The shown cursor follows the pointer a moment later: wait until it has settled.
+    HCURSOR shown = nullptr;
+    for (int unchanged = 0, tries = 0; unchanged < 5 && tries < 100; ++tries) {
+        Sleep(20);
+        CURSORINFO info = {};
+        info.cbSize = sizeof info;
+        GetCursorInfo(&info);
+        unchanged = info.hCursor == shown ? unchanged + 1 : 0;
+        shown = info.hCursor;
+    }
+    return shown;
+}
+
+HCURSOR cursorOver(HWND control) {
+    RECT bounds = {};
+    GetWindowRect(control, &bounds);
+    return cursorAt((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+}
+
+// Cursor handles belong to the process that loaded them, so cursors are compared among
+// themselves: the version label shows what the window's free space shows (the arrow), the
+// logo something else.
+TEST_F(GlossaryWindowTest, TheHandShowsOverTheLogoAlone) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    glossary.activate();
+    HCURSOR background = nullptr, label = nullptr, logo = nullptr;
+    EXPECT_TRUE(eventually(
+        [&] {
+            // The window's own space between the list and the page.
+            RECT list = {}, page = {};
+            GetWindowRect(glossary.control(IDC_TERMS), &list);
+            GetWindowRect(glossary.control(IDC_PAGE), &page);
+            background = cursorAt((list.right + page.left) / 2, (list.top + list.bottom) / 2);
+            label = cursorOver(glossary.control(IDC_VERSION));
+            logo = cursorOver(glossary.control(IDC_LOGO));
+            return background != nullptr && label == background && logo != background;
+        },
+        10000))
+        << "free space " << background << ", version label " << label << ", logo " << logo;
 }

@@ -6,6 +6,8 @@
 
 #include <richedit.h>
 
+#include <vector>
+
 namespace {
 
 constexpr DWORD kMessageTimeoutMs = 10000;
@@ -109,6 +111,55 @@ void GlossaryProcess::clickLogo() {
 
 void GlossaryProcess::clickExit() {
     PostMessageW(control(IDC_EXIT), BM_CLICK, 0, 0);
+}
+
+void GlossaryProcess::press(std::initializer_list<WORD> chord) {
+    std::vector<INPUT> inputs;
+    for (const WORD key : chord) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = chord.end(); key != chord.begin();) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *--key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    // A sent message is handled only after the input before it.
+    send(window_, WM_NULL, 0, 0);
+    Sleep(50);
+    send(window_, WM_NULL, 0, 0);
+}
+
+void GlossaryProcess::activate() {
+    SetForegroundWindow(window_);
+    send(window_, WM_NULL, 0, 0);
+}
+
+HWND GlossaryProcess::focus() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info) ? info.hwndFocus
+                                                                               : nullptr;
+}
+
+int GlossaryProcess::pageZoom() const {
+    const RemoteMemory remote(process_.get(), 2 * sizeof(int));
+    if (remote.address() == nullptr)
+        return -1;
+    auto* numerator = static_cast<int*>(remote.address());
+    if (!send(control(IDC_PAGE), EM_GETZOOM, reinterpret_cast<WPARAM>(numerator),
+              reinterpret_cast<LPARAM>(numerator + 1)))
+        return -1;
+    int zoom[2] = {};
+    if (!ReadProcessMemory(process_.get(), remote.address(), zoom, sizeof zoom, nullptr))
+        return -1;
+    // No zoom at all reads as 0 / 0.
+    return zoom[1] == 0 ? 100 : zoom[0] * 100 / zoom[1];
 }
 
 int GlossaryProcess::selected() const {

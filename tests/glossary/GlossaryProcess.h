@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 // glossary.exe running in a folder of its own, driven from outside as a user would.
@@ -22,11 +23,22 @@ public:
     HANDLE process() const { return process_.get(); }
     DWORD id() const { return processId_; }
 
-    void type(const std::wstring& text);    // one WM_CHAR a character, each handled before the next
+    void type(const std::wstring& text); // one WM_CHAR a character, each handled before the next
     void setSearch(const std::wstring& text);
-    void clickListItem(int index);           // as the mouse would
+    void clickListItem(int index); // as the mouse would
     void clickLogo();
     void clickExit();
+
+    // Keyboard input as the user types it, to the window in the foreground: each chord is
+    // pressed in order and released in reverse ({VK_CONTROL, VK_END} is Ctrl+End). Waits until
+    // the program has handled it.
+    void press(std::initializer_list<WORD> chord);
+    // Brings the window to the foreground, as a click on its caption would.
+    void activate();
+    // The control that has the keyboard focus in the program, or null.
+    HWND focus() const;
+    // The page's zoom in percent.
+    int pageZoom() const;
 
     int selected() const;
     int itemCount() const;

@@ -12,12 +12,15 @@ namespace {
 
 Glossary sample() {
     return Glossary({u"Alpha", u"beta", u"Beta", u"Gamma", u"Alpha", u"Delta"},
-                    Definitions{u"first alpha", u"lower beta", u"upper beta", std::nullopt, u"second alpha", u"d"});
+                    Definitions{u"first alpha", u"lower beta", u"upper beta", std::nullopt,
+                                u"second alpha", u"d"});
 }
 
 } // namespace
 
-TEST(GlossarySearch, EmptyTextSelectsTheFirstTerm) { EXPECT_EQ(sample().search(u""), 0); }
+TEST(GlossarySearch, EmptyTextSelectsTheFirstTerm) {
+    EXPECT_EQ(sample().search(u""), 0);
+}
 
 TEST(GlossarySearch, PrefixesMatchIgnoringCase) {
     const Glossary glossary = sample();
@@ -36,7 +39,8 @@ TEST(GlossarySearch, LatinAndOtherScriptsFoldToo) {
 
 TEST(GlossaryLookup, ExactCaseAndTheFirstOfEqualTerms) {
     const Glossary glossary = sample();
-    EXPECT_EQ(*glossary.definitionOf(u"Alpha"), u"first alpha") << "duplicates show the first record";
+    EXPECT_EQ(*glossary.definitionOf(u"Alpha"), u"first alpha")
+        << "duplicates show the first record";
     EXPECT_EQ(*glossary.definitionOf(u"Beta"), u"upper beta");
     EXPECT_EQ(*glossary.definitionOf(u"beta"), u"lower beta");
     EXPECT_FALSE(glossary.definitionOf(u"ALPHA").has_value()) << "lookup is case-sensitive";
@@ -45,8 +49,10 @@ TEST(GlossaryLookup, ExactCaseAndTheFirstOfEqualTerms) {
 
 TEST(GlossaryPage, IsTheSixPiecesUnescaped) {
     EXPECT_EQ(Glossary::page(u"A&B", u"<i>x</i>"),
-              u"<B><font color=#336699 face= 'MS Sans Serif' Size=3>A&B:</B></font><BR><BR><font face = 'MS "
-              u"Sans Serif' color = 'black' size = 2><p class='MsoNormal' style='text-align:justify'><i>x</i></font>");
+              u"<B><font color=#336699 face= 'MS Sans Serif' Size=3>A&B:</B></font><BR><BR><font "
+              u"face = 'MS "
+              u"Sans Serif' color = 'black' size = 2><p class='MsoNormal' "
+              u"style='text-align:justify'><i>x</i></font>");
 }
 
 TEST(GlossaryLoad, MissingOrDamagedDatabaseGivesAnEmptyList) {
@@ -59,10 +65,15 @@ TEST(GlossaryLoad, MissingOrDamagedDatabaseGivesAnEmptyList) {
 
 TEST(GlossaryLoad, ReadsTermsAndNullDefinitionsInTableOrder) {
     using namespace fixtures;
-    const Rows rows = {{integer(1), text(u"Zeta"), text(u"last letter")}, {integer(2), text(u"Alpha"), null()}};
-    const auto bytes = build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows, u"Dict");
+    const Rows rows = {{integer(1), text(u"Zeta"), text(u"last letter")},
+                       {integer(2), text(u"Alpha"), null()}};
+    const auto bytes =
+        build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
+              u"Dict");
     const std::string path = ::testing::TempDir() + "glossary-load.mdb";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     const Glossary glossary = Glossary::load(path);
     std::remove(path.c_str());
     ASSERT_EQ(glossary.terms().size(), 2u);

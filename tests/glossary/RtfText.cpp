@@ -33,7 +33,9 @@ std::string rtfText(const std::string& rtf) {
                 ++end;
             const std::string word = rtf.substr(i + 1, end - i - 1);
             std::size_t numberEnd = end;
-            while (numberEnd < rtf.size() && (rtf[numberEnd] == '-' || std::isdigit(static_cast<unsigned char>(rtf[numberEnd]))))
+            while (
+                numberEnd < rtf.size() &&
+                (rtf[numberEnd] == '-' || std::isdigit(static_cast<unsigned char>(rtf[numberEnd]))))
                 ++numberEnd;
             const int number = std::atoi(rtf.substr(end, numberEnd - end).c_str());
             i = numberEnd;

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -19,6 +20,33 @@ const char kDatabase[] = "Dict.mdb";
 // The window's layout in twips, as it was designed: 15 twips are one pixel at 96 dpi.
 constexpr int kTwipsPerInch = 1440;
 constexpr int kClientWidth = 10365, kClientHeight = 5310;
+
+// Where each control stands at the designed size, and how it follows when the window grows:
+// the list and the page take the new height, the page the new width; Exit and the version
+// label keep to the bottom right, the logo to the bottom left.
+struct Placement {
+    int id;
+    int left, top, width, height;
+    bool growWidth, growHeight, followRight, followBottom;
+};
+constexpr Placement kLayout[] = {
+    {IDC_SEARCH, 240, 240, 2895, 375, false, false, false, false},
+    {IDC_TERMS, 240, 840, 2895, 3420, false, true, false, false},
+    {IDC_PAGE, 3480, 240, 6735, 4095, true, true, false, false},
+    {IDC_EXIT, 8880, 4560, 855, 375, false, false, true, true},
+    {IDC_LOGO, 240, 4380, 2895, 780, false, false, false, true},
+    {IDC_VERSION, 9840, 5040, 500, 240, false, false, true, true},
+};
+
+const Placement& placementOf(int id) {
+    for (const Placement& placement : kLayout) {
+        if (placement.id == id)
+            return placement;
+    }
+    return kLayout[0];
+}
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 std::u16string upperCase(const std::u16string& text) {
     std::u16string upper = text;
@@ -55,7 +83,7 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show) {
     ReleaseDC(nullptr, screen);
     RECT frame = {0, 0, MulDiv(kClientWidth, dpi, kTwipsPerInch),
                   MulDiv(kClientHeight, dpi, kTwipsPerInch)};
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    const DWORD style = kStyle;
     AdjustWindowRect(&frame, style, FALSE);
 
     // Until its window exists the object is ours; from then on WM_NCDESTROY deletes it. A
@@ -114,6 +142,17 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         onActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;
+    case WM_SIZE:
+        layout(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_GETMINMAXINFO: {
+        // Never smaller than designed: every control keeps its whole size.
+        RECT frame = {0, 0, scaled(kClientWidth), scaled(kClientHeight)};
+        AdjustWindowRect(&frame, kStyle, FALSE);
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+        return 0;
+    }
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -126,11 +165,11 @@ int GlossaryWindow::scaled(int twips) const {
     return MulDiv(twips, dpi_, kTwipsPerInch);
 }
 
-HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
-                             int left, int top, int width, int height) {
+HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id) {
+    const Placement& at = placementOf(id);
     const HWND child =
-        CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, scaled(left),
-                        scaled(top), scaled(width), scaled(height), window_,
+        CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, scaled(at.left),
+                        scaled(at.top), scaled(at.width), scaled(at.height), window_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     return child;
@@ -145,22 +184,20 @@ void GlossaryWindow::onCreate() {
         GdiObject<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                      DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
 
-    search_ = control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, IDC_SEARCH, 240, 240,
-                      2895, 375);
-    terms_ = control(L"LISTBOX", L"",
-                     WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                     IDC_TERMS, 240, 840, 2895, 3420);
+    search_ = control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, IDC_SEARCH);
+    terms_ =
+        control(L"LISTBOX", L"",
+                WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, IDC_TERMS);
     page_ =
         control(L"RichEdit20W", L"",
                 WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                IDC_PAGE, 3480, 240, 6735, 4095);
-    control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT, 8880, 4560, 855, 375);
-    logoControl_ = control(L"STATIC", L"", SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO, 240,
-                           4380, 2895, 780);
+                IDC_PAGE);
+    control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
+    logoControl_ = control(L"STATIC", L"", SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO);
     logo_ = GdiObject<HBITMAP>(static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
     SendMessageW(logoControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
-    const HWND version = control(L"STATIC", kVersion, SS_LEFT, IDC_VERSION, 9840, 5040, 500, 240);
+    const HWND version = control(L"STATIC", kVersion, SS_LEFT, IDC_VERSION);
     SendMessageW(version, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
 
     // The search box hands the list keys on to the list (see searchKey).
@@ -178,6 +215,27 @@ void GlossaryWindow::onCreate() {
     if (SendMessageW(terms_, LB_SETCURSEL, 0, 0) != LB_ERR)
         showSelected();
     SetFocus(search_);
+}
+
+void GlossaryWindow::layout(int width, int height) {
+    const int grownWidth = std::max(0, width - scaled(kClientWidth));
+    const int grownHeight = std::max(0, height - scaled(kClientHeight));
+    HDWP positions = BeginDeferWindowPos(static_cast<int>(std::size(kLayout)));
+    for (const Placement& at : kLayout) {
+        const HWND child = GetDlgItem(window_, at.id);
+        if (child == nullptr || positions == nullptr)
+            continue;
+        positions = DeferWindowPos(positions, child, nullptr,
+                                   scaled(at.left) + (at.followRight ? grownWidth : 0),
+                                   scaled(at.top) + (at.followBottom ? grownHeight : 0),
+                                   scaled(at.width) + (at.growWidth ? grownWidth : 0),
+                                   scaled(at.height) + (at.growHeight ? grownHeight : 0),
+                                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    }
+    if (positions != nullptr)
+        EndDeferWindowPos(positions);
+    // Moved controls draw themselves anew, not from what stood there before.
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void GlossaryWindow::onActivate(bool active) {

@@ -36,8 +36,8 @@ private:
     void openMakersPage(); // Picture1_Click
     void showPage(const std::u16string& html);
     int scaled(int twips) const;
-    HWND control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left,
-                 int top, int width, int height);
+    HWND control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id);
+    void layout(int width, int height);
 
     HINSTANCE instance_;
     HWND window_ = nullptr;

@@ -301,3 +301,60 @@ TEST_F(GlossaryWindowTest, TheHandShowsOverTheLogoAlone) {
         10000))
         << "free space " << background << ", version label " << label << ", logo " << logo;
 }
+
+// A control's place in its window's client area.
+RECT clientRect(HWND window, HWND control) {
+    RECT bounds = {};
+    GetWindowRect(control, &bounds);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
+    return bounds;
+}
+
+TEST_F(GlossaryWindowTest, WindowGrowsButNeverBelowItsDesignAndKeepsEachControlInPlace) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const HWND window = glossary.window();
+    const int ids[] = {IDC_SEARCH, IDC_TERMS, IDC_PAGE, IDC_EXIT, IDC_LOGO, IDC_VERSION};
+    RECT designed[6];
+    for (int i = 0; i < 6; ++i)
+        designed[i] = clientRect(window, glossary.control(ids[i]));
+    RECT client = {};
+    GetClientRect(window, &client);
+    // At the designed size the layout is the twips table's: 15 twips a pixel at 96 dpi.
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(client.right, MulDiv(10365, dpi, 1440));
+    EXPECT_EQ(designed[2].left, MulDiv(3480, dpi, 1440)) << "the page";
+    EXPECT_EQ(designed[3].top, MulDiv(4560, dpi, 1440)) << "Exit";
+
+    RECT frame = {};
+    GetWindowRect(window, &frame);
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + 200,
+                 frame.bottom - frame.top + 100, SWP_NOMOVE | SWP_NOZORDER);
+    const auto moved = [&](int i, int dx, int dy, int dw, int dh) {
+        const RECT now = clientRect(window, glossary.control(ids[i]));
+        return now.left == designed[i].left + dx && now.top == designed[i].top + dy &&
+               now.right - now.left == designed[i].right - designed[i].left + dw &&
+               now.bottom - now.top == designed[i].bottom - designed[i].top + dh;
+    };
+    EXPECT_TRUE(moved(0, 0, 0, 0, 0)) << "the search box stays";
+    EXPECT_TRUE(moved(1, 0, 0, 0, 100)) << "the list takes the new height";
+    EXPECT_TRUE(moved(2, 0, 0, 200, 100)) << "the page takes both";
+    EXPECT_TRUE(moved(3, 200, 100, 0, 0)) << "Exit keeps to the bottom right";
+    EXPECT_TRUE(moved(4, 0, 100, 0, 0)) << "the logo keeps to the bottom left";
+    EXPECT_TRUE(moved(5, 200, 100, 0, 0)) << "so does the version label";
+
+    SetWindowPos(window, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+    GetClientRect(window, &client);
+    EXPECT_GE(client.right, MulDiv(10365, dpi, 1440)) << "never smaller than designed";
+    EXPECT_GE(client.bottom, MulDiv(5310, dpi, 1440));
+
+    ShowWindow(window, SW_MAXIMIZE);
+    EXPECT_TRUE(eventually([&] { return IsZoomed(window) != FALSE; }, kTimeoutMs));
+    GetClientRect(window, &client);
+    const RECT page = clientRect(window, glossary.control(IDC_PAGE));
+    EXPECT_EQ(client.right - page.right, MulDiv(10365 - 3480 - 6735, dpi, 1440))
+        << "the page reaches as near the right edge as designed";
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-maximised.bmp");
+}

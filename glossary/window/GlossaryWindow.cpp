@@ -145,6 +145,9 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         layout(LOWORD(lParam), HIWORD(lParam));
         return 0;
+    case WM_DPICHANGED:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_GETMINMAXINFO: {
         // Never smaller than designed: every control keeps its whole size.
         RECT frame = {0, 0, scaled(kClientWidth), scaled(kClientHeight)};
@@ -175,7 +178,7 @@ HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DW
     return child;
 }
 
-void GlossaryWindow::onCreate() {
+void GlossaryWindow::createFonts() {
     // The controls use the fonts until the window is gone; the object outlives its window.
     font_ = GdiObject<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
                                          FALSE, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
@@ -183,6 +186,32 @@ void GlossaryWindow::onCreate() {
     labelFont_ =
         GdiObject<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                      DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
+}
+
+void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
+    // The window moved to a screen of another density: fonts, sizes and places follow it.
+    dpi_ = dpi;
+    createFonts();
+    for (const Placement& at : kLayout) {
+        const HFONT font = at.id == IDC_VERSION ? labelFont_.get() : font_.get();
+        SendMessageW(GetDlgItem(window_, at.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client = {};
+    GetClientRect(window_, &client);
+    layout(client.right, client.bottom);
+}
+
+void GlossaryWindow::onCreate() {
+    // The density of the screen the window is on, where the system can tell (Windows 10).
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    if (const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")))) {
+        if (const UINT dpi = dpiForWindow(window_))
+            dpi_ = static_cast<int>(dpi);
+    }
+    createFonts();
 
     search_ = control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, IDC_SEARCH);
     terms_ =

@@ -27,6 +27,8 @@ private:
     void moveSelection(int to);
     void zoom(int step);
     void onActivate(bool active);
+    void createFonts();
+    void onDpiChanged(int dpi, const RECT& suggested);
 
     void onCreate();
     void onCommand(int id, int code);

@@ -358,3 +358,26 @@ TEST_F(GlossaryWindowTest, WindowGrowsButNeverBelowItsDesignAndKeepsEachControlI
         << "the page reaches as near the right edge as designed";
     glossary.saveScreenshot(binaryDirectory() + "\\glossary-maximised.bmp");
 }
+
+TEST_F(GlossaryWindowTest, LayoutFollowsTheScreensDensity) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const HWND window = glossary.window();
+    RECT frame = {}, client = {};
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    const int dpi = MulDiv(client.right, 1440, 10365); // what the window was made for
+    const int doubled = 2 * dpi;
+    // The frame the system would suggest: the client area at twice the density.
+    RECT suggested = {frame.left, frame.top, 0, 0};
+    suggested.right = frame.right + client.right;
+    suggested.bottom = frame.bottom + client.bottom;
+    ASSERT_TRUE(glossary.moveToScreenOfDpi(doubled, suggested));
+    GetClientRect(window, &client);
+    EXPECT_NEAR(client.right, MulDiv(10365, doubled, 1440), 2);
+    const RECT page = clientRect(window, glossary.control(IDC_PAGE));
+    EXPECT_NEAR(page.left, MulDiv(3480, doubled, 1440), 1) << "places follow the density";
+    EXPECT_NEAR(page.right - page.left, MulDiv(6735, doubled, 1440), 2) << "and sizes";
+    const RECT exit = clientRect(window, glossary.control(IDC_EXIT));
+    EXPECT_NEAR(exit.top, MulDiv(4560, doubled, 1440), 2);
+}

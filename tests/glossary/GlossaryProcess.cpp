@@ -162,6 +162,16 @@ int GlossaryProcess::pageZoom() const {
     return zoom[1] == 0 ? 100 : zoom[0] * 100 / zoom[1];
 }
 
+bool GlossaryProcess::moveToScreenOfDpi(int dpi, const RECT& suggested) {
+    // The rectangle must lie in the program's memory: nothing carries it across for us.
+    const RemoteMemory remote(process_.get(), sizeof suggested);
+    if (remote.address() == nullptr || !WriteProcessMemory(process_.get(), remote.address(),
+                                                           &suggested, sizeof suggested, nullptr))
+        return false;
+    send(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote.address()));
+    return true;
+}
+
 int GlossaryProcess::selected() const {
     return static_cast<int>(send(control(IDC_TERMS), LB_GETCURSEL, 0, 0));
 }

@@ -39,6 +39,9 @@ public:
     HWND focus() const;
     // The page's zoom in percent.
     int pageZoom() const;
+    // Tells the window, as the system does, that it is now on a screen of `dpi`, with the
+    // system's suggested frame for it.
+    bool moveToScreenOfDpi(int dpi, const RECT& suggested);
 
     int selected() const;
     int itemCount() const;

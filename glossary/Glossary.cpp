@@ -2,6 +2,9 @@
 
 #include "jet/Database.h"
 
+#include <algorithm>
+#include <new>
+
 namespace {
 
 constexpr std::size_t kTermColumn = 1;
@@ -28,14 +31,22 @@ Glossary Glossary::load(const std::string& path, UpperCase upper) {
     std::vector<std::optional<std::u16string>> definitions;
     try {
         const jet::Database database = jet::Database::open(path);
-        for (jet::Recordset rows = database.openTable(u"Dict"); !rows.eof(); rows.moveNext()) {
+        // Only the two columns shown are read: damage anywhere else loses nothing.
+        for (jet::Recordset rows = database.openTable(u"Dict", {kTermColumn, kDefinitionColumn}); !rows.eof();
+             rows.moveNext()) {
             const jet::Value& term = rows.value(kTermColumn);
+            if (term.isNull())
+                continue; // nothing to list
             const jet::Value& definition = rows.value(kDefinitionColumn);
-            terms.push_back(term.isNull() ? std::u16string() : term.text);
+            terms.push_back(term.text);
             definitions.push_back(definition.isNull() ? std::nullopt : std::optional<std::u16string>(definition.text));
         }
     } catch (const JetError&) {
         // Reading stops at the first failure; what was read is kept.
+    } catch (const std::bad_alloc&) {
+        // So does a file that asks for more memory than there is.
+        terms.resize(std::min(terms.size(), definitions.size()));
+        definitions.resize(terms.size());
     }
     return Glossary(std::move(terms), std::move(definitions), std::move(upper));
 }

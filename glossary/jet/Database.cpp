@@ -75,8 +75,9 @@ TableDefinition Database::definition(const std::u16string& name) const {
     return readTableDefinition(*file_, find(name).definitionPage);
 }
 
-Recordset Database::openTable(const std::u16string& name) const {
-    return Recordset(file_, definition(name));
+Recordset Database::openTable(const std::u16string& name,
+                              const std::vector<std::size_t>& decoded) const {
+    return Recordset(file_, definition(name), decoded);
 }
 
 } // namespace jet

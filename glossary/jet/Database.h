@@ -25,7 +25,9 @@ public:
     // User tables in catalogue order; system tables are left out.
     const std::vector<TableInfo>& tables() const { return tables_; }
     // Opens a table by name, ignoring the case of ASCII letters; throws JetError if there is none.
-    Recordset openTable(const std::u16string& name) const;
+    // With `decoded`, only those columns (by position) are read from each row.
+    Recordset openTable(const std::u16string& name,
+                        const std::vector<std::size_t>& decoded = {}) const;
     TableDefinition definition(const std::u16string& name) const;
 
 private:

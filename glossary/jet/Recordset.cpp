@@ -11,8 +11,16 @@ constexpr int kMaxOverflowHops = 16;
 
 } // namespace
 
-Recordset::Recordset(std::shared_ptr<const PageFile> file, TableDefinition table)
+Recordset::Recordset(std::shared_ptr<const PageFile> file, TableDefinition table,
+                     const std::vector<std::size_t>& decoded)
     : file_(std::move(file)), table_(std::move(table)) {
+    if (!decoded.empty()) {
+        wanted_.assign(table_.columns.size(), false);
+        for (const std::size_t column : decoded) {
+            if (column < wanted_.size())
+                wanted_[column] = true;
+        }
+    }
     pages_ = tableDataPages(*file_, table_);
     moveFirst();
 }
@@ -61,7 +69,8 @@ void Recordset::seek() {
             const PageFile::Row row = file_->row(page, number, rowIndex_);
             if (row.bytes.empty())
                 continue;
-            RowDecoder(*file_, table_).decode(resolve(row), current_);
+            RowDecoder(*file_, table_)
+                .decode(resolve(row), current_, wanted_.empty() ? nullptr : &wanted_);
             return;
         }
     }

@@ -14,7 +14,9 @@ namespace jet {
 // in page order, deleted rows skipped, moved rows read where their pointer stands.
 class Recordset {
 public:
-    Recordset(std::shared_ptr<const PageFile> file, TableDefinition table);
+    // With `decoded`, only those columns (by position) are read; the others stay null.
+    Recordset(std::shared_ptr<const PageFile> file, TableDefinition table,
+              const std::vector<std::size_t>& decoded = {});
 
     const std::vector<Column>& columns() const { return table_.columns; }
 
@@ -37,6 +39,7 @@ private:
     unsigned rowIndex_ = 0;
     bool eof_ = true;
     std::vector<Value> current_;
+    std::vector<bool> wanted_; // empty: every column
 };
 
 } // namespace jet

@@ -77,7 +77,8 @@ RowDecoder::Layout RowDecoder::crackJet3(Bytes row) const {
     return layout;
 }
 
-void RowDecoder::decode(Bytes row, std::vector<Value>& values) const {
+void RowDecoder::decode(Bytes row, std::vector<Value>& values,
+                        const std::vector<bool>* wanted) const {
     const bool jet4 = file_.layout().version == Version::Jet4;
     const Layout layout = jet4 ? crackJet4(row) : crackJet3(row);
     const std::size_t fixedStart = file_.layout().rowFixedStart;
@@ -94,6 +95,8 @@ void RowDecoder::decode(Bytes row, std::vector<Value>& values) const {
         value.text.clear();
         value.bytes.clear();
         value.columnType = column.type;
+        if (wanted != nullptr && (i >= wanted->size() || !(*wanted)[i]))
+            continue;
         if (column.number >= layout.columnCount)
             continue; // the row is older than the column
         const bool present =

@@ -13,7 +13,10 @@ class RowDecoder {
 public:
     RowDecoder(const PageFile& file, const TableDefinition& table) : file_(file), table_(table) {}
 
-    void decode(Bytes row, std::vector<Value>& values) const;
+    // Every column; or, with `wanted`, only the columns it marks (the others come back null
+    // without being read, so damage there cannot stop the caller).
+    void decode(Bytes row, std::vector<Value>& values,
+                const std::vector<bool>* wanted = nullptr) const;
 
 private:
     // Where a row keeps its parts, after reading its trailer.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -80,4 +81,51 @@ TEST(GlossaryLoad, ReadsTermsAndNullDefinitionsInTableOrder) {
     EXPECT_EQ(glossary.terms()[0], u"Zeta") << "table order, not sorted";
     EXPECT_FALSE(glossary.definitionOf(u"Alpha").has_value());
     EXPECT_EQ(*glossary.definitionOf(u"Zeta"), u"last letter");
+}
+
+TEST(GlossaryLoad, DamageOutsideTermAndDefinitionLosesNoRowAndRowsWithoutATermAreLeftOut) {
+    using namespace fixtures;
+    // Long values in the first and the last column, on pages of their own, then damaged.
+    const std::u16string notes(6000, u'N'), extra(6000, u'X');
+    Rows rows;
+    for (int i = 0; i < 5; ++i)
+        rows.push_back({text(notes), text(u"Term " + std::u16string(1, u'A' + i)),
+                        text(u"Definition " + std::u16string(1, u'A' + i)), text(extra)});
+    rows.push_back({text(notes), null(), text(u"of no term"), text(extra)});
+    auto bytes = build({},
+                       {{u"notes", jet::kMemo},
+                        {u"term", jet::kText},
+                        {u"definition", jet::kMemo},
+                        {u"extra", jet::kMemo}},
+                       rows, u"Dict");
+    int damaged = 0;
+    for (const char letter : {'N', 'X'}) {
+        // As one byte a character when stored compressed, else as UTF-16.
+        std::string marker(64, letter), wide;
+        for (const char c : marker)
+            wide += std::string{c, '\0'};
+        auto at = std::search(bytes.begin(), bytes.end(), marker.begin(), marker.end());
+        if (at == bytes.end())
+            at = std::search(bytes.begin(), bytes.end(), wide.begin(), wide.end());
+        ASSERT_NE(at, bytes.end()) << "long value pages of the fixture not found";
+        const std::size_t page = static_cast<std::size_t>(at - bytes.begin()) / 4096;
+        std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(page * 4096),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(page * 4096 + 16), 0xEE);
+        ++damaged;
+    }
+    ASSERT_EQ(damaged, 2);
+    {
+        // The damage is real: a reader of every column stops at it.
+        const jet::Database database = jet::Database::fromBytes(bytes);
+        EXPECT_THROW(readAll(database, u"Dict"), JetError);
+    }
+    const std::string path = ::testing::TempDir() + "glossary-damaged.mdb";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    const Glossary glossary = Glossary::load(path);
+    std::remove(path.c_str());
+    ASSERT_EQ(glossary.terms().size(), 5u) << "every row with a term, none lost to the damage";
+    EXPECT_EQ(glossary.terms()[4], u"Term E");
+    EXPECT_EQ(*glossary.definitionOf(u"Term C"), u"Definition C");
 }

@@ -59,6 +59,14 @@ protected:
     EnvironmentOverride recorderOut_{"RECORDER_OUT", folder_.file("opened.txt")};
 };
 
+// Started, in the foreground, and the focus where typing goes at first.
+bool readyForTheKeyboard(GlossaryProcess& glossary) {
+    if (!glossary.valid())
+        return false;
+    glossary.activate();
+    return eventually([&] { return glossary.focus() == glossary.control(IDC_SEARCH); }, kTimeoutMs);
+}
+
 bool contains(const std::wstring& text, const std::wstring& piece) {
     return text.find(piece) != std::wstring::npos;
 }
@@ -191,10 +199,7 @@ TEST_F(GlossaryWindowTest, FocusIsInTheSearchBoxAtStartAndComesBackWhereItWas) {
 
 TEST_F(GlossaryWindowTest, SearchBoxKeysMoveTheListAndThePage) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
-    ASSERT_TRUE(glossary.valid());
-    glossary.activate();
-    ASSERT_TRUE(
-        eventually([&] { return glossary.focus() == glossary.control(IDC_SEARCH); }, kTimeoutMs));
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
     glossary.press({VK_DOWN});
     EXPECT_EQ(glossary.selected(), 1);
     EXPECT_TRUE(contains(glossary.pageText(), L"Translates code.")) << "shown as a click would";
@@ -226,10 +231,7 @@ TEST_F(GlossaryWindowTest, SearchBoxKeysMoveTheListAndThePage) {
 
 TEST_F(GlossaryWindowTest, PageZoomsAndItsTextCanBeCopied) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
-    ASSERT_TRUE(glossary.valid());
-    glossary.activate();
-    ASSERT_TRUE(
-        eventually([&] { return glossary.focus() == glossary.control(IDC_SEARCH); }, kTimeoutMs));
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
     EXPECT_EQ(glossary.pageZoom(), 100);
     glossary.press({VK_CONTROL, VK_OEM_PLUS});
     glossary.press({VK_CONTROL, VK_ADD});

@@ -17,6 +17,17 @@ Glossary sample() {
                                 u"second alpha", u"d"});
 }
 
+// The glossary as the program loads it from these database bytes.
+Glossary loaded(const std::vector<std::uint8_t>& bytes, const char* name) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    Glossary glossary = Glossary::load(path);
+    std::remove(path.c_str());
+    return glossary;
+}
+
 } // namespace
 
 TEST(GlossarySearch, EmptyTextSelectsTheFirstTerm) {
@@ -71,12 +82,7 @@ TEST(GlossaryLoad, ReadsTermsAndNullDefinitionsInTableOrder) {
     const auto bytes =
         build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
               u"Dict");
-    const std::string path = ::testing::TempDir() + "glossary-load.mdb";
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    const Glossary glossary = Glossary::load(path);
-    std::remove(path.c_str());
+    const Glossary glossary = loaded(bytes, "glossary-load.mdb");
     ASSERT_EQ(glossary.terms().size(), 2u);
     EXPECT_EQ(glossary.terms()[0], u"Zeta") << "table order, not sorted";
     EXPECT_FALSE(glossary.definitionOf(u"Alpha").has_value());
@@ -119,12 +125,7 @@ TEST(GlossaryLoad, DamageOutsideTermAndDefinitionLosesNoRowAndRowsWithoutATermAr
         const jet::Database database = jet::Database::fromBytes(bytes);
         EXPECT_THROW(readAll(database, u"Dict"), JetError);
     }
-    const std::string path = ::testing::TempDir() + "glossary-damaged.mdb";
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    const Glossary glossary = Glossary::load(path);
-    std::remove(path.c_str());
+    const Glossary glossary = loaded(bytes, "glossary-damaged.mdb");
     ASSERT_EQ(glossary.terms().size(), 5u) << "every row with a term, none lost to the damage";
     EXPECT_EQ(glossary.terms()[4], u"Term E");
     EXPECT_EQ(*glossary.definitionOf(u"Term C"), u"Definition C");

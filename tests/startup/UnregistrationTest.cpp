@@ -130,8 +130,11 @@ TEST_F(Unregistration, ServerLibrariesComeFromBesideTheServerNeverFromBesideTheP
               FALSE);
     CopyFileA((binaryDirectory() + "\\depend-planted\\depend.dll").c_str(),
               (copyFolder + "\\depend.dll").c_str(), FALSE);
-    CopyFileA((binaryDirectory() + "\\planted.dll").c_str(), (copyFolder + "\\version.dll").c_str(),
-              FALSE);
+    // And a plantme.dll, which the server asks for by its bare name: the mode's own search must
+    // look neither beside the program nor in the current directory.
+    for (const char* name : {"\\version.dll", "\\plantme.dll"})
+        CopyFileA((binaryDirectory() + "\\planted.dll").c_str(), (copyFolder + name).c_str(),
+                  FALSE);
     const EnvironmentOverride planted("PLANTED_OUT", app_.file("planted-loaded.txt"));
     writeFile(app_.file("Setup.log"),
               "[REGDLLS]\r\n" + binaryDirectory() + "\\depend-beside\\comserver_depends.dll\r\n");
@@ -141,5 +144,6 @@ TEST_F(Unregistration, ServerLibrariesComeFromBesideTheServerNeverFromBesideTheP
     EXPECT_EQ(exitCode, 0u);
     ASSERT_TRUE(fileExists(out_)) << "the server was not called";
     EXPECT_EQ(readFile(out_), "beside\n");
-    EXPECT_FALSE(fileExists(app_.file("planted-loaded.txt"))) << "a planted version.dll was loaded";
+    EXPECT_FALSE(fileExists(app_.file("planted-loaded.txt")))
+        << "a planted library (version.dll or plantme.dll) was loaded";
 }

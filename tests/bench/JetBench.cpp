@@ -36,7 +36,7 @@ std::u16string definition(std::mt19937& random) {
 
 int main(int argc, char** argv) {
     const std::string path = argc > 1 ? argv[1] : "bench-Dict.mdb";
-    const int kTerms = argc > 2 ? std::atoi(argv[2]) : 100000; // terms to build
+    const int kTerms = argc > 2 ? std::atoi(argv[2]) : 100000;
     std::mt19937 random(1);
 
     auto start = Clock::now();

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 
 using testsupport::copyTree;
 using testsupport::createKey;
@@ -37,11 +36,7 @@ protected:
         return names_.back();
     }
     DWORD count(const std::string& name) {
-        const std::vector<BYTE> data = readValue(HKEY_LOCAL_MACHINE, kKey, name);
-        DWORD value = 0xFFFFFFFF;
-        if (data.size() == 4)
-            std::memcpy(&value, data.data(), 4);
-        return value;
+        return testsupport::readDword(HKEY_LOCAL_MACHINE, kKey, name);
     }
 
     TempDirectory dir_{"shared"};

@@ -1,5 +1,7 @@
 #include "RegistryTestSupport.h"
 
+#include <cstring>
+
 #include "win32/ScopedHandle.h"
 #include "win32/ScopedKey.h"
 
@@ -98,6 +100,14 @@ bool runAndWait(const std::string& commandLine, DWORD timeoutMs, DWORD& exitCode
     }
     GetExitCodeProcess(process.get(), &exitCode);
     return true;
+}
+
+DWORD readDword(HKEY root, const std::string& path, const std::string& name) {
+    const std::vector<BYTE> data = readValue(root, path, name);
+    DWORD value = 0xFFFFFFFF;
+    if (data.size() == sizeof value)
+        std::memcpy(&value, data.data(), sizeof value);
+    return value;
 }
 
 std::vector<std::string> pendingOperations() {

@@ -22,6 +22,8 @@ bool valueExists(HKEY root, const std::string& path, const std::string& name);
 std::vector<BYTE> readValue(HKEY root, const std::string& path, const std::string& name,
                             DWORD* type = nullptr);
 void deleteValue(HKEY root, const std::string& path, const std::string& name);
+// A 4-byte value as a number (a use count); 0xFFFFFFFF when it is missing or of another size.
+DWORD readDword(HKEY root, const std::string& path, const std::string& name);
 
 // The system's file operations pending for the next restart, in order: source, target,
 // source, target... (an empty target is a deletion); sources as "\??\<path>".

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -155,11 +154,7 @@ public:
 };
 
 DWORD count(const std::string& name) {
-    const std::vector<BYTE> data = readValue(HKEY_LOCAL_MACHINE, kSharedKey, name);
-    DWORD value = 0xFFFFFFFF;
-    if (data.size() == 4)
-        std::memcpy(&value, data.data(), 4);
-    return value;
+    return readDword(HKEY_LOCAL_MACHINE, kSharedKey, name);
 }
 
 bool scheduled(const std::string& fragment) {

@@ -399,9 +399,7 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
         << "the answer holds in the standard files too";
     EXPECT_FALSE(fileExists(product.file("nocount.dll"))) << "no count: removed without asking";
     const auto count = [&](const char* name) {
-        const std::vector<BYTE> data =
-            readValue(HKEY_LOCAL_MACHINE, kSharedKey, product.file(name));
-        return data.size() == 4 ? static_cast<int>(data[0]) : -1;
+        return static_cast<int>(readDword(HKEY_LOCAL_MACHINE, kSharedKey, product.file(name)));
     };
     EXPECT_EQ(count("shared3.dll"), 2);
     EXPECT_EQ(count("shared1.dll"), 0);

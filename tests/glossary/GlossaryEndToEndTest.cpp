@@ -67,6 +67,23 @@ bool readyForTheKeyboard(GlossaryProcess& glossary) {
     return eventually([&] { return glossary.focus() == glossary.control(IDC_SEARCH); }, kTimeoutMs);
 }
 
+// Presses the keys and waits (bounded) until the program shows what they should do: the
+// program handles sent messages before pending keyboard input, so nothing else tells when
+// the keys have been handled.
+template <typename Condition>
+bool pressUntil(GlossaryProcess& glossary, std::initializer_list<WORD> keys, Condition condition) {
+    glossary.press(keys);
+    return eventually(condition, kTimeoutMs);
+}
+
+auto selects(GlossaryProcess& glossary, int index) {
+    return [&glossary, index] { return glossary.selected() == index; };
+}
+
+auto focusOn(GlossaryProcess& glossary, int id) {
+    return [&glossary, id] { return glossary.focus() == glossary.control(id); };
+}
+
 bool contains(const std::wstring& text, const std::wstring& piece) {
     return text.find(piece) != std::wstring::npos;
 }
@@ -180,13 +197,11 @@ TEST_F(GlossaryWindowTest, FocusIsInTheSearchBoxAtStartAndComesBackWhereItWas) {
     EXPECT_TRUE(
         eventually([&] { return glossary.focus() == glossary.control(IDC_SEARCH); }, kTimeoutMs))
         << "typing must go to the search box at once";
-    glossary.press({L'C', L'O'});
-    EXPECT_EQ(glossary.searchText(), L"co");
+    EXPECT_TRUE(pressUntil(glossary, {L'C', L'O'}, [&] { return glossary.searchText() == L"co"; }));
     EXPECT_EQ(glossary.selected(), 1) << "Compiler";
 
     // Into the list, away to another window and back: the list has the focus again.
-    glossary.press({VK_TAB});
-    ASSERT_EQ(glossary.focus(), glossary.control(IDC_TERMS));
+    ASSERT_TRUE(pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_TERMS)));
     const HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 0,
                                        0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(other);
@@ -200,62 +215,58 @@ TEST_F(GlossaryWindowTest, FocusIsInTheSearchBoxAtStartAndComesBackWhereItWas) {
 TEST_F(GlossaryWindowTest, SearchBoxKeysMoveTheListAndThePage) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(readyForTheKeyboard(glossary));
-    glossary.press({VK_DOWN});
-    EXPECT_EQ(glossary.selected(), 1);
+    EXPECT_TRUE(pressUntil(glossary, {VK_DOWN}, selects(glossary, 1)));
     EXPECT_TRUE(contains(glossary.pageText(), L"Translates code.")) << "shown as a click would";
-    glossary.press({VK_DOWN});
-    glossary.press({VK_UP});
-    EXPECT_EQ(glossary.selected(), 1);
-    glossary.press({VK_CONTROL, VK_END});
-    EXPECT_EQ(glossary.selected(), 5) << "the last term";
-    glossary.press({VK_CONTROL, VK_HOME});
-    EXPECT_EQ(glossary.selected(), 0);
-    glossary.press({VK_NEXT});
-    EXPECT_EQ(glossary.selected(), 5) << "a page further, no further than the end";
-    glossary.press({VK_PRIOR});
-    EXPECT_EQ(glossary.selected(), 0);
+    EXPECT_TRUE(pressUntil(glossary, {VK_DOWN}, selects(glossary, 2)));
+    EXPECT_TRUE(pressUntil(glossary, {VK_UP}, selects(glossary, 1)));
+    EXPECT_TRUE(pressUntil(glossary, {VK_CONTROL, VK_END}, selects(glossary, 5))) << "last term";
+    EXPECT_TRUE(pressUntil(glossary, {VK_CONTROL, VK_HOME}, selects(glossary, 0)));
+    EXPECT_TRUE(pressUntil(glossary, {VK_NEXT}, selects(glossary, 5)))
+        << "a page further, no further than the end";
+    EXPECT_TRUE(pressUntil(glossary, {VK_PRIOR}, selects(glossary, 0)));
     EXPECT_EQ(glossary.searchText(), L"") << "the search text stays as it was";
 
-    glossary.press({L'N', L'U'});
-    EXPECT_EQ(glossary.selected(), 3);
-    glossary.press({VK_ESCAPE});
-    EXPECT_EQ(glossary.searchText(), L"");
+    EXPECT_TRUE(pressUntil(glossary, {L'N', L'U'}, selects(glossary, 3)));
+    EXPECT_TRUE(pressUntil(glossary, {VK_ESCAPE}, [&] { return glossary.searchText().empty(); }));
     EXPECT_EQ(glossary.selected(), 0) << "an empty search selects the first term";
     EXPECT_TRUE(IsWindow(glossary.window())) << "Escape does not close the window";
 
-    glossary.press({VK_RETURN});
-    EXPECT_EQ(glossary.focus(), glossary.control(IDC_PAGE));
-    glossary.press({VK_TAB});
-    EXPECT_EQ(glossary.focus(), glossary.control(IDC_EXIT)) << "search, list, page, Exit";
+    EXPECT_TRUE(pressUntil(glossary, {VK_RETURN}, focusOn(glossary, IDC_PAGE)));
+    EXPECT_TRUE(pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_EXIT)))
+        << "search, list, page, Exit";
 }
 
 TEST_F(GlossaryWindowTest, PageZoomsAndItsTextCanBeCopied) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(readyForTheKeyboard(glossary));
     EXPECT_EQ(glossary.pageZoom(), 100);
-    glossary.press({VK_CONTROL, VK_OEM_PLUS});
-    glossary.press({VK_CONTROL, VK_ADD});
-    EXPECT_EQ(glossary.pageZoom(), 120);
-    glossary.press({VK_CONTROL, VK_OEM_MINUS});
-    EXPECT_EQ(glossary.pageZoom(), 110);
-    glossary.press({VK_CONTROL, L'0'});
-    EXPECT_EQ(glossary.pageZoom(), 100);
+    const auto zooms = [&](int percent) {
+        return [&glossary, percent] { return glossary.pageZoom() == percent; };
+    };
+    EXPECT_TRUE(pressUntil(glossary, {VK_CONTROL, VK_OEM_PLUS}, zooms(110)));
+    EXPECT_TRUE(pressUntil(glossary, {VK_CONTROL, VK_ADD}, zooms(120)));
+    EXPECT_TRUE(pressUntil(glossary, {VK_CONTROL, VK_OEM_MINUS}, zooms(110)));
+    EXPECT_TRUE(pressUntil(glossary, {VK_CONTROL, L'0'}, zooms(100)));
 
-    glossary.press({VK_RETURN});
-    ASSERT_EQ(glossary.focus(), glossary.control(IDC_PAGE));
-    glossary.press({VK_CONTROL, L'A'});
-    glossary.press({VK_CONTROL, L'C'});
-    std::wstring copied;
-    if (OpenClipboard(nullptr)) {
-        if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-                copied = text;
-                GlobalUnlock(data);
+    ASSERT_TRUE(pressUntil(glossary, {VK_RETURN}, focusOn(glossary, IDC_PAGE)));
+    const auto clipboardText = [] {
+        std::wstring copied;
+        if (OpenClipboard(nullptr)) {
+            if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+                if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+                    copied = text;
+                    GlobalUnlock(data);
+                }
             }
+            CloseClipboard();
         }
-        CloseClipboard();
-    }
-    EXPECT_TRUE(contains(copied, L"Cache:")) << "Ctrl+A then Ctrl+C in the page";
+        return copied;
+    };
+    glossary.press({VK_CONTROL, L'A'});
+    EXPECT_TRUE(pressUntil(glossary, {VK_CONTROL, L'C'}, [&] {
+        return contains(clipboardText(), L"Cache:");
+    })) << "Ctrl+A then Ctrl+C in the page";
+    const std::wstring copied = clipboardText();
     EXPECT_TRUE(contains(copied, L"small store"));
 }
 

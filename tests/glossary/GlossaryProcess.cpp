@@ -81,8 +81,12 @@ GlossaryProcess::GlossaryProcess(const std::string& program, const std::string& 
 }
 
 GlossaryProcess::~GlossaryProcess() {
-    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
+    // Gone before the next test starts its own: a window that is activated while the last
+    // active one's process is still dying can wait on it.
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
         TerminateProcess(process_.get(), 1);
+        WaitForSingleObject(process_.get(), 10000);
+    }
 }
 
 void GlossaryProcess::type(const std::wstring& text) {

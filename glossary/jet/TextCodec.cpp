@@ -82,10 +82,10 @@ std::string encodeJet4Text(const std::u16string& text, bool compressible,
     }
     // A leading byte-order mark would read as the compression marker.
     const std::size_t first = !text.empty() && text[0] == 0xFEFF ? 1 : 0;
-    bytes.reserve(2 * text.size());
-    for (std::size_t i = first; i < text.size(); ++i) {
-        bytes += static_cast<char>(text[i] & 0xFF);
-        bytes += static_cast<char>(text[i] >> 8);
+    bytes.resize(2 * (text.size() - first));
+    for (std::size_t i = first, at = 0; i < text.size(); ++i, at += 2) {
+        bytes[at] = static_cast<char>(text[i] & 0xFF);
+        bytes[at + 1] = static_cast<char>(text[i] >> 8);
     }
     return bytes;
 }
@@ -137,11 +137,17 @@ std::string toUtf8(const std::u16string& text) {
 }
 
 std::u16string fromUtf8(const std::string& text, bool* valid) {
-    std::u16string out;
-    out.reserve(text.size());
+    // Never more UTF-16 units than bytes; written by index, cut to length at the end.
+    std::u16string out(text.size(), u'\0');
+    std::size_t n = 0;
     bool ok = true;
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) { // most text is ASCII
+            out[n++] = static_cast<char16_t>(lead);
+            ++i;
+            continue;
+        }
         std::size_t extra = 0;
         std::uint32_t c = lead;
         bool good = true;
@@ -169,18 +175,19 @@ std::u16string fromUtf8(const std::string& text, bool* valid) {
             good = false;
         if (!good) {
             ok = false;
-            out += kReplacement;
+            out[n++] = kReplacement;
             ++i;
             continue;
         }
         if (c >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            out[n++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out[n++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
         } else {
-            out += static_cast<char16_t>(c);
+            out[n++] = static_cast<char16_t>(c);
         }
         i += extra + 1;
     }
+    out.resize(n);
     if (valid != nullptr)
         *valid = ok;
     return out;

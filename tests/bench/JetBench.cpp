@@ -1,6 +1,8 @@
 // Glossary database figures: build a Dict.mdb of 100,000 terms (definitions of 300 bytes on
 // average, some over 4 KB so LVAL pages are used), then read every row into memory. Natively
 // the same table is also exported with mdb-export, when it is installed, for comparison.
+#include "BenchText.h"
+
 #include "jet/Database.h"
 #include "jetwriter/JetWriter.h"
 
@@ -20,18 +22,6 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::u16string definition(std::mt19937& random) {
-    static const std::u16string words[] = {
-        u"data ", u"memory ", u"<b>process</b> ", u"network ", u"the ", u"a ",
-        u"file ", u"system ", u"\u00e9t\u00e9 ",  u"thread ",  u"of ",  u"and "};
-    // Mostly short, one in fifty over 4 KB.
-    const std::size_t length = random() % 50 == 0 ? 4500 + random() % 3000 : 50 + random() % 260;
-    std::u16string text;
-    while (text.size() < length)
-        text += words[random() % 12];
-    return text;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -48,9 +38,8 @@ int main(int argc, char** argv) {
     row[1].kind = row[2].kind = jet::Value::Kind::Text;
     std::size_t definitionBytes = 0;
     for (int i = 0; i < kTerms; ++i) {
-        row[1].text = u"Term " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
-                      std::u16string(std::to_string(i).begin(), std::to_string(i).end());
-        row[2].text = definition(random);
+        row[1].text = benchTerm(i);
+        row[2].text = benchDefinition(random);
         definitionBytes += row[2].text.size();
         writer.addRow(table, row);
     }

@@ -5,6 +5,8 @@
 namespace {
 
 std::string unescape(const std::string& text, std::size_t line) {
+    if (text.find('\\') == std::string::npos)
+        return text;
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -36,7 +36,7 @@ std::size_t columnIndex(const std::vector<Column>& columns, const char16_t* name
 } // namespace
 
 Database Database::open(const std::string& path) {
-    return Database(std::make_shared<const PageFile>(std::make_unique<MappedFile>(path)));
+    return Database(std::make_shared<const PageFile>(std::make_unique<FileReader>(path)));
 }
 
 Database Database::fromBytes(std::vector<std::uint8_t> bytes) {

@@ -2,30 +2,89 @@
 
 #include "Rc4.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace jet {
 
+namespace {
+
+// A read brings this much of the file: a multiple of both page sizes.
+constexpr std::size_t kChunkSize = 1024 * 1024;
+// What release() lets the cache grow to before it lets go: 16 MB.
+constexpr std::size_t kCachedChunks = 16;
+constexpr std::size_t kCachedDecryptedPages = 4096;
+
+} // namespace
+
 PageFile::PageFile(std::vector<std::uint8_t> bytes)
-    : bytes_(std::move(bytes)), file_(bytes_.data(), bytes_.size()) {
+    : bytes_(std::move(bytes)), size_(bytes_.size()) {
     readHeader();
 }
 
-PageFile::PageFile(std::unique_ptr<MappedFile> mapped)
-    : mapped_(std::move(mapped)), file_(mapped_->data(), mapped_->size()) {
+PageFile::PageFile(std::unique_ptr<FileReader> file)
+    : reader_(std::move(file)), size_(reader_->size()) {
     readHeader();
+}
+
+const std::uint8_t* PageFile::stored(std::uint32_t number) const {
+    const std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->pageSize;
+    if (!reader_)
+        return bytes_.data() + offset;
+    const std::uint64_t chunk = offset / kChunkSize;
+    auto& held = chunks_[chunk];
+    if (!held) {
+        // Buffers let go of are used again: a scan of a large file allocates a few of them.
+        std::unique_ptr<std::uint8_t[]> buffer;
+        if (spare_.empty()) {
+            buffer.reset(new std::uint8_t[kChunkSize]);
+        } else {
+            buffer = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        const std::uint64_t start = chunk * kChunkSize;
+        const auto length =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kChunkSize, size_ - start));
+        try {
+            reader_->read(start, buffer.get(), length);
+        } catch (...) {
+            chunks_.erase(chunk);
+            throw;
+        }
+        // Zeros past the end of the file, so a view never reaches beyond what was read.
+        std::fill(buffer.get() + length, buffer.get() + kChunkSize, std::uint8_t{0});
+        held = std::move(buffer);
+    }
+    return held.get() + offset % kChunkSize;
+}
+
+void PageFile::release() const {
+    if (chunks_.size() > kCachedChunks) {
+        for (auto& chunk : chunks_)
+            spare_.push_back(std::move(chunk.second));
+        chunks_.clear();
+    }
+    if (decrypted_.size() > kCachedDecryptedPages)
+        decrypted_.clear();
 }
 
 void PageFile::readHeader() {
-    const Bytes& all = file_;
-    if (all.size() < kJet3.pageSize || all.u8(0) != kPageHeader ||
-        std::memcmp(all.data() + kEngineNameOffset, "Standard Jet DB", 15) != 0) {
-        if (all.size() >= 0x20 &&
-            std::memcmp(all.data() + kEngineNameOffset, "Standard ACE DB", 15) == 0)
+    // The first bytes decide what the file is; a short file is no database.
+    std::uint8_t first[0x20] = {};
+    if (size_ >= sizeof first) {
+        if (reader_)
+            reader_->read(0, first, sizeof first);
+        else
+            std::memcpy(first, bytes_.data(), sizeof first);
+    }
+    if (size_ < kJet3.pageSize || first[0] != kPageHeader ||
+        std::memcmp(first + kEngineNameOffset, "Standard Jet DB", 15) != 0) {
+        if (size_ >= sizeof first &&
+            std::memcmp(first + kEngineNameOffset, "Standard ACE DB", 15) == 0)
             throw JetError("an Access 2007 or later database (ACE format) is not supported");
         throw JetError("not a Jet database");
     }
-    switch (all.u8(kVersionOffset)) {
+    switch (first[kVersionOffset]) {
     case 0:
         layout_ = &kJet3;
         break;
@@ -33,15 +92,17 @@ void PageFile::readHeader() {
         layout_ = &kJet4;
         break;
     default:
-        throw JetError("unsupported database version " + std::to_string(all.u8(kVersionOffset)));
+        throw JetError("unsupported database version " + std::to_string(first[kVersionOffset]));
     }
-    pageCount_ = static_cast<std::uint32_t>(all.size() / layout_->pageSize);
-    if (pageCount_ < 3)
-        throw JetError("file too short for a Jet database: " + std::to_string(all.size()) +
-                       " bytes");
+    const std::uint64_t pages = size_ / layout_->pageSize;
+    if (pages < 3)
+        throw JetError("file too short for a Jet database: " + std::to_string(size_) + " bytes");
+    if (pages > 0xFFFFFF)
+        throw JetError("file too long for a Jet database: " + std::to_string(size_) + " bytes");
+    pageCount_ = static_cast<std::uint32_t>(pages);
 
     std::uint8_t block[128];
-    std::memcpy(block, all.data() + kHeaderBlockOffset, layout_->headerBlockLength);
+    std::memcpy(block, stored(0) + kHeaderBlockOffset, layout_->headerBlockLength);
     rc4(kHeaderKey, sizeof kHeaderKey, block, layout_->headerBlockLength);
     const Bytes header(block, layout_->headerBlockLength);
     codePage_ = header.u16(kCodePageOffset - kHeaderBlockOffset);
@@ -54,7 +115,7 @@ Bytes PageFile::page(std::uint32_t number) const {
                                " lies beyond the end of the file (" + std::to_string(pageCount_) +
                                " pages)");
     const std::size_t size = layout_->pageSize;
-    const std::uint8_t* start = file_.data() + static_cast<std::size_t>(number) * size;
+    const std::uint8_t* start = stored(number);
     if (databaseKey_ == 0 || number == 0)
         return Bytes(start, size);
     auto& cached = decrypted_[number];

@@ -21,7 +21,7 @@ Recordset::Recordset(std::shared_ptr<const PageFile> file, TableDefinition table
                 wanted_[column] = true;
         }
     }
-    pages_ = tableDataPages(*file_, table_);
+    pages_ = tableCandidatePages(*file_, table_);
     moveFirst();
 }
 
@@ -56,12 +56,35 @@ Bytes Recordset::resolve(PageFile::Row row) const {
     return row.bytes;
 }
 
+void Recordset::decode(const PageFile::Row& row) {
+    RowDecoder(*file_, table_).decode(resolve(row), current_, wanted_.empty() ? nullptr : &wanted_);
+}
+
+void Recordset::moveTo(Position position) {
+    file_->release();
+    const Bytes page = file_->page(position.page);
+    if (!holdsRowsOf(page, table_))
+        throw JetError("page " + std::to_string(position.page) + " holds no rows of this table");
+    if (position.row >= file_->rowCount(page) ||
+        (file_->rowFlags(page, position.row) & kRowDeleted) != 0)
+        throw JetError("no live row " + std::to_string(position.row) + " on page " +
+                       std::to_string(position.page));
+    eof_ = true; // until the row is read
+    decode(file_->row(page, position.page, position.row));
+    position_ = position;
+    eof_ = false;
+}
+
 // Moves from (pageIndex_, rowIndex_) to the first live row at or after it.
 void Recordset::seek() {
     // The end is reached before any read, so a damaged page ends the scan only once.
     for (; pageIndex_ < pages_.size(); ++pageIndex_, rowIndex_ = 0) {
+        // Values already read are the caller's copies; the pages behind them may go.
+        file_->release();
         const std::uint32_t number = pages_[pageIndex_];
         const Bytes page = file_->page(number);
+        if (!holdsRowsOf(page, table_))
+            continue; // marked in the map, but another table's or free
         const unsigned count = file_->rowCount(page);
         for (; rowIndex_ < count; ++rowIndex_) {
             if ((file_->rowFlags(page, rowIndex_) & kRowDeleted) != 0)
@@ -69,8 +92,8 @@ void Recordset::seek() {
             const PageFile::Row row = file_->row(page, number, rowIndex_);
             if (row.bytes.empty())
                 continue;
-            RowDecoder(*file_, table_)
-                .decode(resolve(row), current_, wanted_.empty() ? nullptr : &wanted_);
+            decode(row);
+            position_ = Position{number, static_cast<std::uint16_t>(rowIndex_)};
             return;
         }
     }

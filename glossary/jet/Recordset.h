@@ -28,15 +28,27 @@ public:
     const Value& value(std::size_t column) const;
     const std::vector<Value>& row() const { return current_; }
 
+    // Where the current row stands, to come back to it later without a scan.
+    struct Position {
+        std::uint32_t page;
+        std::uint16_t row;
+    };
+    Position position() const { return position_; }
+    // Makes the row at `position` (from position() of a scan of this table) the current one.
+    // Throws JetError when no live row of this table stands there.
+    void moveTo(Position position);
+
 private:
     void seek();
     Bytes resolve(PageFile::Row row) const;
+    void decode(const PageFile::Row& row);
 
     std::shared_ptr<const PageFile> file_;
     TableDefinition table_;
     std::vector<std::uint32_t> pages_;
     std::size_t pageIndex_ = 0;
     unsigned rowIndex_ = 0;
+    Position position_{0, 0};
     bool eof_ = true;
     std::vector<Value> current_;
     std::vector<bool> wanted_; // empty: every column

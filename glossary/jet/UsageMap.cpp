@@ -27,10 +27,6 @@ void collectBits(Bytes bitmap, std::uint64_t firstPage, std::uint32_t pageCount,
     }
 }
 
-bool ownedBy(Bytes page, std::uint32_t tdefPage) {
-    return page.u8(0) == kPageData && page.u32(4) == tdefPage;
-}
-
 } // namespace
 
 std::vector<std::uint32_t> usageMapPages(const PageFile& file, std::uint32_t mapPointer) {
@@ -63,7 +59,7 @@ std::vector<std::uint32_t> usageMapPages(const PageFile& file, std::uint32_t map
     return pages;
 }
 
-std::vector<std::uint32_t> tableDataPages(const PageFile& file, const TableDefinition& table) {
+std::vector<std::uint32_t> tableCandidatePages(const PageFile& file, const TableDefinition& table) {
     std::vector<std::uint32_t> candidates;
     try {
         candidates = usageMapPages(file, table.ownedMap);
@@ -75,12 +71,11 @@ std::vector<std::uint32_t> tableDataPages(const PageFile& file, const TableDefin
         for (std::uint32_t page = 1; page < file.pageCount(); ++page)
             candidates.push_back(page);
     }
-    std::vector<std::uint32_t> pages;
-    for (std::uint32_t page : candidates) {
-        if (ownedBy(file.page(page), table.page))
-            pages.push_back(page);
-    }
-    return pages;
+    return candidates;
+}
+
+bool holdsRowsOf(Bytes page, const TableDefinition& table) {
+    return page.u8(0) == kPageData && page.u32(4) == table.page;
 }
 
 } // namespace jet

@@ -12,8 +12,10 @@ namespace jet {
 // Throws JetError for a map of a type this reader does not know.
 std::vector<std::uint32_t> usageMapPages(const PageFile& file, std::uint32_t mapPointer);
 
-// The data pages of a table, ascending: the owned map's pages that really belong to it. When the
-// map cannot be read, every page of the file is examined instead.
-std::vector<std::uint32_t> tableDataPages(const PageFile& file, const TableDefinition& table);
+// The pages that may hold a table's rows, ascending: its owned map's pages, or every page when
+// the map cannot be read. Only those for which holdsRowsOf() is true really do; they are read
+// as the rows are.
+std::vector<std::uint32_t> tableCandidatePages(const PageFile& file, const TableDefinition& table);
+bool holdsRowsOf(Bytes page, const TableDefinition& table);
 
 } // namespace jet

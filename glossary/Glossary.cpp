@@ -2,21 +2,36 @@
 
 #include "jet/Database.h"
 
-#include <algorithm>
 #include <new>
+#include <system_error>
 
 namespace {
 
 constexpr std::size_t kTermColumn = 1;
 constexpr std::size_t kDefinitionColumn = 2;
+// Below this many terms the index is built at once; it takes a few milliseconds.
+constexpr std::size_t kBackgroundIndexFrom = 50000;
+
+// The terms in upper case: one call for all of them where the case mapping keeps lengths, as
+// the system's does; term by term otherwise.
+TermList upperCaseOf(const TermList& terms, const Glossary::UpperCase& upper) {
+    std::u16string all = upper(terms.text());
+    if (all.size() == terms.text().size())
+        return terms.withText(std::move(all));
+    TermList list;
+    list.reserve(terms.size());
+    for (std::size_t i = 0; i < terms.size(); ++i)
+        list.add(upper(std::u16string(terms[i])));
+    return list;
+}
 
 } // namespace
 
 std::u16string simpleUpperCase(const std::u16string& text) {
     std::u16string upper = text;
     for (char16_t& c : upper) {
-        if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
-            (c >= 0x430 && c <= 0x44F))
+        if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+            (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F))
             c = static_cast<char16_t>(c - 32);
         else if (c >= 0x450 && c <= 0x45F)
             c = static_cast<char16_t>(c - 80);
@@ -27,60 +42,126 @@ std::u16string simpleUpperCase(const std::u16string& text) {
 }
 
 Glossary Glossary::load(const std::string& path, UpperCase upper) {
-    std::vector<std::u16string> terms;
-    std::vector<std::optional<std::u16string>> definitions;
+    TermList terms;
+    auto positions = std::make_shared<std::vector<jet::Recordset::Position>>();
+    std::shared_ptr<jet::Recordset> definitions;
     try {
         const jet::Database database = jet::Database::open(path);
-        // Only the two columns shown are read: damage anywhere else loses nothing.
-        for (jet::Recordset rows = database.openTable(u"Dict", {kTermColumn, kDefinitionColumn}); !rows.eof();
+        definitions =
+            std::make_shared<jet::Recordset>(database.openTable(u"Dict", {kDefinitionColumn}));
+        // Only the terms are read now: damage anywhere else loses nothing.
+        for (jet::Recordset rows = database.openTable(u"Dict", {kTermColumn}); !rows.eof();
              rows.moveNext()) {
             const jet::Value& term = rows.value(kTermColumn);
             if (term.isNull())
                 continue; // nothing to list
-            const jet::Value& definition = rows.value(kDefinitionColumn);
-            terms.push_back(term.text);
-            definitions.push_back(definition.isNull() ? std::nullopt : std::optional<std::u16string>(definition.text));
+            positions->push_back(rows.position());
+            terms.add(term.text);
         }
     } catch (const JetError&) {
         // Reading stops at the first failure; what was read is kept.
     } catch (const std::bad_alloc&) {
-        // So does a file that asks for more memory than there is.
-        terms.resize(std::min(terms.size(), definitions.size()));
-        definitions.resize(terms.size());
+        // So does a file too large for the memory there is.
     }
-    return Glossary(std::move(terms), std::move(definitions), std::move(upper));
+    positions->resize(terms.size());
+    DefinitionReader definitionAt =
+        [definitions, positions](std::size_t index) -> std::optional<std::u16string> {
+        try {
+            definitions->moveTo((*positions)[index]);
+            const jet::Value& definition = definitions->value(kDefinitionColumn);
+            if (!definition.isNull())
+                return definition.text;
+        } catch (const JetError&) {
+            // A damaged definition is not shown; the other terms still are.
+        } catch (const std::bad_alloc&) {
+        }
+        return std::nullopt;
+    };
+    return Glossary(std::move(terms), std::move(definitionAt),
+                    upper ? upper : UpperCase(simpleUpperCase));
 }
 
-Glossary::Glossary(std::vector<std::u16string> terms, std::vector<std::optional<std::u16string>> definitions,
-                   UpperCase upper)
-    : terms_(std::move(terms)), definitions_(std::move(definitions)),
-      upper_(upper ? std::move(upper) : UpperCase(simpleUpperCase)) {
-    upperTerms_.reserve(terms_.size());
-    for (std::size_t i = 0; i < terms_.size(); ++i) {
-        upperTerms_.push_back(upper_(terms_[i]));
-        firstRecord_.emplace(terms_[i], i); // keeps the first of equal terms
+Glossary::Glossary(std::vector<std::u16string> terms,
+                   std::vector<std::optional<std::u16string>> definitions, UpperCase upper)
+    : Glossary(
+          [&terms] {
+              TermList list;
+              for (const std::u16string& term : terms)
+                  list.add(term);
+              return list;
+          }(),
+          [all = std::move(definitions)](std::size_t index) {
+              return index < all.size() ? all[index] : std::nullopt;
+          },
+          upper ? upper : UpperCase(simpleUpperCase)) {}
+
+Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper)
+    : terms_(std::make_shared<const TermList>(std::move(terms))),
+      definitionAt_(std::move(definitionAt)), upperCase_(upper) {
+    upper_ = std::make_shared<const TermList>(upperCaseOf(*terms_, upper));
+    auto build = [terms = terms_, upper = upper_] {
+        return std::make_shared<const SearchIndex>(terms, upper);
+    };
+    if (terms_->size() < kBackgroundIndexFrom) {
+        index_ = build();
+        return;
     }
+    try {
+        pending_ = std::async(std::launch::async, build).share();
+    } catch (const std::system_error&) {
+        index_ = build(); // no thread to spare: build it now
+    }
+}
+
+const SearchIndex* Glossary::index() const {
+    if (!index_ && pending_.valid() &&
+        pending_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+        try {
+            index_ = pending_.get();
+        } catch (const std::bad_alloc&) {
+            // Not enough memory for it: the searches keep passing over the terms.
+        }
+        pending_ = {};
+    }
+    return index_.get();
+}
+
+void Glossary::awaitIndex() const {
+    if (pending_.valid())
+        pending_.wait();
+    index();
 }
 
 int Glossary::search(const std::u16string& text) const {
-    const std::u16string wanted = upper_(text);
-    for (std::size_t i = 0; i < upperTerms_.size(); ++i) {
-        if (upperTerms_[i].compare(0, wanted.size(), wanted) == 0 && upperTerms_[i].size() >= wanted.size())
+    const std::u16string wanted = upperCase_(text);
+    if (const SearchIndex* sorted = index())
+        return sorted->first(wanted);
+    const TermList& folded = *upper_;
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        if (folded[i].substr(0, wanted.size()) == wanted)
             return static_cast<int>(i);
     }
     return -1;
 }
 
-std::optional<std::u16string> Glossary::definitionOf(const std::u16string& term) const {
-    const auto found = firstRecord_.find(term);
-    if (found == firstRecord_.end() || found->second >= definitions_.size())
+std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) const {
+    if (index >= size())
         return std::nullopt;
-    return definitions_[found->second];
+    std::size_t first = index;
+    if (const SearchIndex* sorted = this->index()) {
+        first = sorted->firstEqual(index);
+    } else {
+        const TermList& terms = *terms_;
+        for (first = 0; terms[first] != terms[index];)
+            ++first;
+    }
+    return definitionAt_(first);
 }
 
 std::u16string Glossary::page(const std::u16string& term, const std::u16string& definition) {
     return u"<B><font color=#336699 face= 'MS Sans Serif' Size=3>" + term +
-           u":</B></font><BR><BR><font face = 'MS Sans Serif' color = 'black' size = 2><p class='MsoNormal' "
+           u":</B></font><BR><BR><font face = 'MS Sans Serif' color = 'black' size = 2><p "
+           u"class='MsoNormal' "
            u"style='text-align:justify'>" +
            definition + u"</font>";
 }

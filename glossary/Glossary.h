@@ -1,42 +1,58 @@
 #pragma once
 
+#include "SearchIndex.h"
+#include "TermList.h"
+
 #include <functional>
+#include <future>
+#include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 // The glossary's data and rules, apart from any window: the terms in table order, their
-// definitions, the prefix search and the page text.
+// definitions (read when asked for), the prefix search and the page text.
 class Glossary {
 public:
     using UpperCase = std::function<std::u16string(const std::u16string&)>;
 
-    // Reads table Dict of the database: column 1 the term, column 2 the definition. A missing
-    // or damaged file gives the terms read before the failure (often none); nothing is thrown.
+    // Reads the terms of table Dict (column 1) and where each row stands; definitions
+    // (column 2) are read when shown. A missing or damaged file gives the terms read before
+    // the failure (often none); nothing is thrown.
     static Glossary load(const std::string& path, UpperCase upper = UpperCase());
-    Glossary(std::vector<std::u16string> terms, std::vector<std::optional<std::u16string>> definitions,
-             UpperCase upper = UpperCase());
+    Glossary(std::vector<std::u16string> terms,
+             std::vector<std::optional<std::u16string>> definitions, UpperCase upper = UpperCase());
 
-    const std::vector<std::u16string>& terms() const { return terms_; }
+    std::size_t size() const { return terms_->size(); }
+    std::u16string_view term(std::size_t index) const { return (*terms_)[index]; }
 
     // First index whose term begins with `text`, comparing upper case; -1 when none. The
     // empty text matches the first term.
     int search(const std::u16string& text) const;
 
-    // The definition of the first record whose term equals `term` exactly; nothing when there
-    // is no such record or its definition is null (the page then stays as it is).
-    std::optional<std::u16string> definitionOf(const std::u16string& term) const;
+    // The definition shown for entry `index`: that of the first record whose term equals it
+    // exactly. Nothing when that definition is null or cannot be read (the page then stays as
+    // it is).
+    std::optional<std::u16string> definitionShownFor(std::size_t index) const;
+
+    // The sorted index of a large glossary is built in the background; until it is there,
+    // searches pass over the terms. Waits for it.
+    void awaitIndex() const;
 
     // The page shown for a term: fixed mark-up around the term and its definition, unescaped.
     static std::u16string page(const std::u16string& term, const std::u16string& definition);
 
 private:
-    std::vector<std::u16string> terms_;
-    std::vector<std::optional<std::u16string>> definitions_;
-    std::vector<std::u16string> upperTerms_;
-    std::unordered_map<std::u16string, std::size_t> firstRecord_;
-    UpperCase upper_;
+    using DefinitionReader = std::function<std::optional<std::u16string>(std::size_t)>;
+    Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper);
+    const SearchIndex* index() const;
+
+    std::shared_ptr<const TermList> terms_;
+    std::shared_ptr<const TermList> upper_;
+    DefinitionReader definitionAt_;
+    UpperCase upperCase_;
+    mutable std::shared_future<std::shared_ptr<const SearchIndex>> pending_;
+    mutable std::shared_ptr<const SearchIndex> index_;
 };
 
 // Upper case for the search where the system offers none: ASCII, Latin-1, Greek and Cyrillic.

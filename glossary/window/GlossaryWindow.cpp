@@ -16,6 +16,8 @@ const wchar_t kClassName[] = L"TechnicalGlossary";
 const wchar_t kCaption[] = L"Technical Glossary";
 const wchar_t kVersion[] = L"V 1.3";
 const char kDatabase[] = "Dict.mdb";
+constexpr UINT_PTR kRedrawListTimer = 1;
+constexpr UINT kRedrawListDelayMs = 25;
 
 // The window's layout in twips, as it was designed: 15 twips are one pixel at 96 dpi.
 constexpr int kTwipsPerInch = 1440;
@@ -132,6 +134,19 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_TIMER:
+        if (wParam == kRedrawListTimer)
+            redrawList();
+        return 0;
+    case WM_VKEYTOITEM:
+        return -1; // the list's own keys
+    case WM_CHARTOITEM:
+        return termByFirstLetter(LOWORD(wParam), HIWORD(wParam));
+    case WM_DRAWITEM:
+        if (wParam != IDC_TERMS)
+            return DefWindowProcW(window_, message, wParam, lParam);
+        drawTerm(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_SETCURSOR:
         // The hand shows over the logo alone, which is the only thing here to click like a link.
         if (reinterpret_cast<HWND>(wParam) == logoControl_ && LOWORD(lParam) == HTCLIENT) {
@@ -196,6 +211,7 @@ void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
         const HFONT font = at.id == IDC_VERSION ? labelFont_.get() : font_.get();
         SendMessageW(GetDlgItem(window_, at.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
+    setListItemHeight();
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client = {};
@@ -214,9 +230,13 @@ void GlossaryWindow::onCreate() {
     createFonts();
 
     search_ = control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, IDC_SEARCH);
-    terms_ =
-        control(L"LISTBOX", L"",
-                WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, IDC_TERMS);
+    // The list holds no strings: it draws the program's own terms, so a million of them are
+    // there at once (see drawTerm).
+    terms_ = control(L"LISTBOX", L"",
+                     WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                         LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_WANTKEYBOARDINPUT,
+                     IDC_TERMS);
+    setListItemHeight();
     page_ =
         control(L"RichEdit20W", L"",
                 WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
@@ -346,7 +366,7 @@ void GlossaryWindow::moveSelection(int to) {
         return;
     const int index = std::min(std::max(to, 0), count - 1);
     // The search text stays; the list shows the new entry as a click would.
-    SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    selectInList(index);
     showSelected();
 }
 
@@ -393,16 +413,52 @@ void GlossaryWindow::zoom(int step) {
 }
 
 void GlossaryWindow::fillList() {
-    const auto& terms = glossary_.terms();
-    std::size_t bytes = 0;
-    for (const auto& term : terms)
-        bytes += (term.size() + 1) * sizeof(wchar_t);
-    SendMessageW(terms_, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(terms_, LB_INITSTORAGE, terms.size(), bytes);
-    for (const auto& term : terms)
-        SendMessageW(terms_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(term.c_str()));
-    SendMessageW(terms_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(terms_, nullptr, TRUE);
+    SendMessageW(terms_, LB_SETCOUNT, glossary_.size(), 0);
+}
+
+void GlossaryWindow::setListItemHeight() {
+    // One line of the list's font, as the list box measures its own lines.
+    const HDC screen = GetDC(terms_);
+    const HGDIOBJ previous = SelectObject(screen, font_.get());
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(screen, &metrics);
+    SelectObject(screen, previous);
+    ReleaseDC(terms_, screen);
+    SendMessageW(terms_, LB_SETITEMHEIGHT, 0, std::max<LPARAM>(1, metrics.tmHeight));
+}
+
+int GlossaryWindow::termByFirstLetter(wchar_t letter, int caret) const {
+    // As a list of strings does: the next term after the caret that begins with the letter.
+    const std::u16string wanted = upperCase(std::u16string(1, static_cast<char16_t>(letter)));
+    const std::size_t count = glossary_.size();
+    for (std::size_t step = 1; step <= count; ++step) {
+        const std::size_t index =
+            (static_cast<std::size_t>(std::max(caret, -1) + 1) + step - 1) % count;
+        const std::u16string_view term = glossary_.term(index);
+        if (!term.empty() && upperCase(std::u16string(1, term[0])) == wanted)
+            return static_cast<int>(index);
+    }
+    return -2; // none: the key is handled, nothing moves
+}
+
+void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const int background = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(background));
+    if (item.itemID != static_cast<UINT>(-1) && item.itemID < glossary_.size()) {
+        const std::u16string_view term = glossary_.term(item.itemID);
+        SetBkMode(item.hDC, TRANSPARENT);
+        SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        const HGDIOBJ previous = SelectObject(item.hDC, font_.get());
+        RECT text = item.rcItem;
+        text.left += 2; // as far in as the list box's own strings
+        DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(term.data()),
+                  static_cast<int>(term.size()), &text,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+        SelectObject(item.hDC, previous);
+    }
+    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0)
+        DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 void GlossaryWindow::onCommand(int id, int code) {
@@ -418,20 +474,40 @@ void GlossaryWindow::onCommand(int id, int code) {
 
 void GlossaryWindow::showSelected() {
     const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= glossary_.terms().size())
+    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= glossary_.size())
         return;
-    const std::u16string& term = glossary_.terms()[static_cast<std::size_t>(selected)];
+    const auto index = static_cast<std::size_t>(selected);
     // A null definition leaves the page as it was.
-    if (const auto definition = glossary_.definitionOf(term))
-        showPage(Glossary::page(term, *definition));
+    if (const auto definition = glossary_.definitionShownFor(index))
+        showPage(Glossary::page(std::u16string(glossary_.term(index)), *definition));
 }
 
 void GlossaryWindow::searchChanged() {
     // The search runs on the program's copy of the terms; the list gets one message.
     const int found = glossary_.search(windowText(search_));
-    SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    selectInList(found);
     if (found >= 0)
         showSelected();
+}
+
+void GlossaryWindow::selectInList(int index) {
+    // The selection changes at once; the list is drawn a moment later, once for a burst of
+    // keys: drawing its scroll bar can take longer than showing the page.
+    if (!listRedrawPending_ &&
+        SetTimer(window_, kRedrawListTimer, kRedrawListDelayMs, nullptr) != 0) {
+        SendMessageW(terms_, WM_SETREDRAW, FALSE, 0);
+        listRedrawPending_ = true;
+    }
+    SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void GlossaryWindow::redrawList() {
+    KillTimer(window_, kRedrawListTimer);
+    if (!listRedrawPending_)
+        return;
+    listRedrawPending_ = false;
+    SendMessageW(terms_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(terms_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void GlossaryWindow::openMakersPage() {

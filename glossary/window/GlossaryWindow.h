@@ -33,8 +33,13 @@ private:
     void onCreate();
     void onCommand(int id, int code);
     void fillList();
-    void showSelected();   // List1_Click
-    void searchChanged();  // Text1_Change
+    void setListItemHeight();
+    void drawTerm(const DRAWITEMSTRUCT& item);
+    int termByFirstLetter(wchar_t letter, int caret) const;
+    void showSelected();  // List1_Click
+    void searchChanged(); // Text1_Change
+    void selectInList(int index);
+    void redrawList();
     void openMakersPage(); // Picture1_Click
     void showPage(const std::u16string& html);
     int scaled(int twips) const;
@@ -47,6 +52,7 @@ private:
     HWND focus_ = nullptr;       // the control that had the focus when the window was left
     WNDPROC searchDefault_ = nullptr;
     int zoomPercent_ = 100;
+    bool listRedrawPending_ = false;
     HWND search_ = nullptr, terms_ = nullptr, page_ = nullptr, logoControl_ = nullptr;
     GdiObject<HFONT> font_, labelFont_;
     GdiObject<HBITMAP> logo_;

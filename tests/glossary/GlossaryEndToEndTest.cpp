@@ -103,7 +103,6 @@ TEST_F(GlossaryWindowTest, ShowsTheFirstTermAndFindsTermsAsTheUserTypes) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
     ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
-    EXPECT_EQ(glossary.itemText(5), L"\u0416\u0443\u043a") << "terms in any script";
     EXPECT_EQ(glossary.selected(), 0);
     EXPECT_TRUE(contains(glossary.pageText(), L"Cache:")) << "the first term is shown at start";
     EXPECT_TRUE(contains(glossary.pageText(), L"A small store & more."));
@@ -140,6 +139,24 @@ TEST_F(GlossaryWindowTest, ShowsTheFirstTermAndFindsTermsAsTheUserTypes) {
               (binaryDirectory() + "\\glossary-window.bmp").c_str(), FALSE);
 }
 
+TEST_F(GlossaryWindowTest, TheListDrawsTheSelectionOnceTypingPauses) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT), plain = GetSysColor(COLOR_WINDOW);
+    ASSERT_TRUE(eventually([&] { return glossary.listItemColour(0) == highlight; }, kTimeoutMs));
+    glossary.type(L"compr");
+    EXPECT_EQ(glossary.selected(), 2) << "the selection changes with the key";
+    EXPECT_TRUE(eventually(
+        [&] {
+            return glossary.listItemColour(2) == highlight && glossary.listItemColour(0) == plain;
+        },
+        kTimeoutMs))
+        << "and the list shows it";
+    glossary.setSearch(L"zzz");
+    EXPECT_TRUE(eventually([&] { return glossary.listItemColour(2) == plain; }, kTimeoutMs))
+        << "no match: nothing selected";
+}
+
 TEST_F(GlossaryWindowTest, ClickedDuplicateShowsTheFirstRecordAndNullKeepsThePage) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
@@ -158,6 +175,10 @@ TEST_F(GlossaryWindowTest, ClickedDuplicateShowsTheFirstRecordAndNullKeepsThePag
     Sleep(200);
     EXPECT_TRUE(contains(glossary.pageText(), L"A small store"))
         << "a null definition leaves the page";
+    glossary.clickListItem(5);
+    EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"\u0416\u0443\u043a:"); },
+                           kTimeoutMs))
+        << "the entry drawn in the list is the term shown";
 }
 
 TEST_F(GlossaryWindowTest, LogoOpensTheMakersPageAndExitEndsTheProgram) {

@@ -183,17 +183,6 @@ int GlossaryProcess::itemCount() const {
     return static_cast<int>(send(control(IDC_TERMS), LB_GETCOUNT, 0, 0));
 }
 
-std::wstring GlossaryProcess::itemText(int index) const {
-    const HWND list = control(IDC_TERMS);
-    const int length = static_cast<int>(send(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0));
-    if (length < 0)
-        return std::wstring();
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    send(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
 namespace {
 
 std::wstring textOf(HWND window) {
@@ -235,7 +224,32 @@ bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& co
     return true;
 }
 
+COLORREF GlossaryProcess::listItemColour(int index) const {
+    const HWND list = control(IDC_TERMS);
+    RECT item = {}; // the system carries this one across
+    if (send(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) ==
+        LB_ERR)
+        return CLR_INVALID;
+    // The item's first pixel column, where no text is drawn.
+    POINT point = {item.left, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &point);
+    // Copied from the screen first: Wine reads a screen pixel from the desktop window alone.
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP pixel = CreateCompatibleBitmap(screen, 1, 1);
+    const HGDIOBJ old = SelectObject(memory, pixel);
+    BitBlt(memory, 0, 0, 1, 1, screen, point.x, point.y, SRCCOPY);
+    const COLORREF colour = GetPixel(memory, 0, 0);
+    SelectObject(memory, old);
+    DeleteObject(pixel);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
 bool GlossaryProcess::saveScreenshot(const std::string& path) const {
+    // The list draws itself a moment after the last key.
+    Sleep(200);
     RECT bounds = {};
     GetWindowRect(window_, &bounds);
     return testsupport::saveScreenArea(bounds, path);

@@ -45,11 +45,12 @@ public:
 
     int selected() const;
     int itemCount() const;
-    std::wstring itemText(int index) const;
     std::wstring searchText() const;
     std::wstring pageText() const;
     // Character format of the page text from `start` for `length` characters.
     bool pageFormat(int start, int length, bool& bold, COLORREF& color, int& twips) const;
+    // The colour on screen at the left edge of list entry `index`.
+    COLORREF listItemColour(int index) const;
     // Saves the window's image as a BMP file.
     bool saveScreenshot(const std::string& path) const;
     // Waits for the process to end.

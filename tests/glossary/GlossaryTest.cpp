@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <random>
 
 using Definitions = std::vector<std::optional<std::u16string>>;
 
@@ -17,16 +18,21 @@ Glossary sample() {
                                 u"second alpha", u"d"});
 }
 
-// The glossary as the program loads it from these database bytes.
-Glossary loaded(const std::vector<std::uint8_t>& bytes, const char* name) {
-    const std::string path = ::testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    Glossary glossary = Glossary::load(path);
-    std::remove(path.c_str());
-    return glossary;
-}
+// The glossary as the program loads it from these database bytes. The file stays while the
+// glossary lives: definitions are read from it when shown.
+struct Loaded {
+    Loaded(const std::vector<std::uint8_t>& bytes, const char* name)
+        : path(::testing::TempDir() + name), glossary(write(path, bytes)) {}
+    ~Loaded() { std::remove(path.c_str()); }
+    static Glossary write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return Glossary::load(path);
+    }
+    std::string path;
+    Glossary glossary;
+};
 
 } // namespace
 
@@ -51,12 +57,51 @@ TEST(GlossarySearch, LatinAndOtherScriptsFoldToo) {
 
 TEST(GlossaryLookup, ExactCaseAndTheFirstOfEqualTerms) {
     const Glossary glossary = sample();
-    EXPECT_EQ(*glossary.definitionOf(u"Alpha"), u"first alpha")
+    EXPECT_EQ(*glossary.definitionShownFor(0), u"first alpha");
+    EXPECT_EQ(*glossary.definitionShownFor(4), u"first alpha")
         << "duplicates show the first record";
-    EXPECT_EQ(*glossary.definitionOf(u"Beta"), u"upper beta");
-    EXPECT_EQ(*glossary.definitionOf(u"beta"), u"lower beta");
-    EXPECT_FALSE(glossary.definitionOf(u"ALPHA").has_value()) << "lookup is case-sensitive";
-    EXPECT_FALSE(glossary.definitionOf(u"Gamma").has_value()) << "a null definition keeps the page";
+    EXPECT_EQ(*glossary.definitionShownFor(2), u"upper beta") << "lookup is case-sensitive";
+    EXPECT_EQ(*glossary.definitionShownFor(1), u"lower beta");
+    EXPECT_FALSE(glossary.definitionShownFor(3).has_value()) << "a null definition keeps the page";
+    EXPECT_FALSE(glossary.definitionShownFor(6).has_value()) << "past the end";
+}
+
+// A pass over the terms in table order, as the search is defined.
+int firstWithPrefix(const std::vector<std::u16string>& upper, const std::u16string& prefix) {
+    for (std::size_t i = 0; i < upper.size(); ++i) {
+        if (upper[i].compare(0, prefix.size(), prefix) == 0 && upper[i].size() >= prefix.size())
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+TEST(GlossarySearch, SortedIndexGivesTheAnswersOfAPassInTableOrder) {
+    // Few letters, so that prefixes, equal terms and terms equal but for case abound.
+    std::mt19937 random(7);
+    const char16_t letters[] = u"abAB\u00e9";
+    for (const std::size_t count : {std::size_t{1}, std::size_t{300}, std::size_t{60000}}) {
+        std::vector<std::u16string> terms, upper;
+        for (std::size_t i = 0; i < count; ++i) {
+            std::u16string term(1 + random() % 5, u' ');
+            for (char16_t& c : term)
+                c = letters[random() % 5];
+            terms.push_back(term);
+            upper.push_back(simpleUpperCase(term));
+        }
+        const Glossary glossary(terms, Definitions(terms.begin(), terms.end()));
+        glossary.awaitIndex();
+        for (int probe = 0; probe < 400; ++probe) {
+            std::u16string prefix(random() % 7, u' ');
+            for (char16_t& c : prefix)
+                c = letters[random() % 5];
+            ASSERT_EQ(glossary.search(prefix), firstWithPrefix(upper, simpleUpperCase(prefix)))
+                << count << " terms, prefix of " << prefix.size();
+            const std::size_t index = random() % count;
+            const auto first = std::find(terms.begin(), terms.end(), terms[index]);
+            ASSERT_EQ(*glossary.definitionShownFor(index), *first) << "the first of equal terms";
+        }
+        EXPECT_EQ(glossary.search(u""), 0);
+    }
 }
 
 TEST(GlossaryPage, IsTheSixPiecesUnescaped) {
@@ -68,10 +113,10 @@ TEST(GlossaryPage, IsTheSixPiecesUnescaped) {
 }
 
 TEST(GlossaryLoad, MissingOrDamagedDatabaseGivesAnEmptyList) {
-    EXPECT_TRUE(Glossary::load("/nonexistent/Dict.mdb").terms().empty());
+    EXPECT_EQ(Glossary::load("/nonexistent/Dict.mdb").size(), 0u);
     const std::string path = ::testing::TempDir() + "not-a-database.mdb";
     std::ofstream(path, std::ios::binary) << std::string(10000, 'x');
-    EXPECT_TRUE(Glossary::load(path).terms().empty());
+    EXPECT_EQ(Glossary::load(path).size(), 0u);
     std::remove(path.c_str());
 }
 
@@ -82,11 +127,12 @@ TEST(GlossaryLoad, ReadsTermsAndNullDefinitionsInTableOrder) {
     const auto bytes =
         build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
               u"Dict");
-    const Glossary glossary = loaded(bytes, "glossary-load.mdb");
-    ASSERT_EQ(glossary.terms().size(), 2u);
-    EXPECT_EQ(glossary.terms()[0], u"Zeta") << "table order, not sorted";
-    EXPECT_FALSE(glossary.definitionOf(u"Alpha").has_value());
-    EXPECT_EQ(*glossary.definitionOf(u"Zeta"), u"last letter");
+    const Loaded file(bytes, "glossary-load.mdb");
+    const Glossary& glossary = file.glossary;
+    ASSERT_EQ(glossary.size(), 2u);
+    EXPECT_EQ(glossary.term(0), u"Zeta") << "table order, not sorted";
+    EXPECT_FALSE(glossary.definitionShownFor(1).has_value());
+    EXPECT_EQ(*glossary.definitionShownFor(0), u"last letter");
 }
 
 TEST(GlossaryLoad, DamageOutsideTermAndDefinitionLosesNoRowAndRowsWithoutATermAreLeftOut) {
@@ -125,8 +171,64 @@ TEST(GlossaryLoad, DamageOutsideTermAndDefinitionLosesNoRowAndRowsWithoutATermAr
         const jet::Database database = jet::Database::fromBytes(bytes);
         EXPECT_THROW(readAll(database, u"Dict"), JetError);
     }
-    const Glossary glossary = loaded(bytes, "glossary-damaged.mdb");
-    ASSERT_EQ(glossary.terms().size(), 5u) << "every row with a term, none lost to the damage";
-    EXPECT_EQ(glossary.terms()[4], u"Term E");
-    EXPECT_EQ(*glossary.definitionOf(u"Term C"), u"Definition C");
+    const Loaded file(bytes, "glossary-damaged.mdb");
+    const Glossary& glossary = file.glossary;
+    ASSERT_EQ(glossary.size(), 5u) << "every row with a term, none lost to the damage";
+    EXPECT_EQ(glossary.term(4), u"Term E");
+    EXPECT_EQ(*glossary.definitionShownFor(2), u"Definition C");
+}
+
+TEST(GlossaryLoad, DefinitionsAreReadWhenShownSoADamagedOneCostsOnlyItself) {
+    using namespace fixtures;
+    // Long definitions on pages of their own; the third one's page is then damaged.
+    Rows rows;
+    for (int i = 0; i < 5; ++i)
+        rows.push_back({integer(i), text(u"Term " + std::u16string(1, u'A' + i)),
+                        text(std::u16string(6000, static_cast<char16_t>(u'a' + i)))});
+    auto bytes =
+        build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
+              u"Dict");
+    std::string marker; // stored as UTF-16: too long to be compressed
+    for (int i = 0; i < 64; ++i)
+        marker += std::string{'c', '\0'};
+    const auto at = std::search(bytes.begin(), bytes.end(), marker.begin(), marker.end());
+    ASSERT_NE(at, bytes.end());
+    const std::size_t page = static_cast<std::size_t>(at - bytes.begin()) / 4096;
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(page * 4096), 16, 0xEE);
+
+    const Loaded file(bytes, "glossary-damaged-definition.mdb");
+    const Glossary& glossary = file.glossary;
+    ASSERT_EQ(glossary.size(), 5u) << "the load reads no definition";
+    EXPECT_FALSE(glossary.definitionShownFor(2).has_value());
+    EXPECT_EQ(*glossary.definitionShownFor(4), std::u16string(6000, u'e'));
+    EXPECT_EQ(*glossary.definitionShownFor(0), std::u16string(6000, u'a'));
+}
+
+TEST(GlossaryLoad, ALargeFileIsReadPieceByPieceInAnyOrder) {
+    using namespace fixtures;
+    // Larger than what the reader holds at once (16 MB): pages are let go and read again.
+    constexpr int kRows = 5000;
+    std::mt19937 random(3);
+    Rows rows;
+    for (int i = 0; i < kRows; ++i) {
+        std::u16string definition(1900 + random() % 100, u' ');
+        for (char16_t& c : definition)
+            c = static_cast<char16_t>(0x400 + random() % 64); // Cyrillic: stored two bytes each
+        rows.push_back({integer(i),
+                        text(u"T" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)) +
+                             std::u16string(1, static_cast<char16_t>(0x4E00 + i))),
+                        text(definition)});
+    }
+    const auto bytes =
+        build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
+              u"Dict");
+    ASSERT_GT(bytes.size(), 18u * 1024 * 1024);
+    const Loaded file(bytes, "glossary-large.mdb");
+    const Glossary& glossary = file.glossary;
+    ASSERT_EQ(glossary.size(), static_cast<std::size_t>(kRows));
+    for (int probe = 0; probe < 200; ++probe) {
+        const std::size_t index = random() % kRows;
+        ASSERT_EQ(glossary.term(index), rows[index][1].text);
+        ASSERT_EQ(*glossary.definitionShownFor(index), rows[index][2].text) << "row " << index;
+    }
 }

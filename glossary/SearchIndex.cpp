@@ -1,0 +1,74 @@
+#include "SearchIndex.h"
+
+#include <algorithm>
+#include <numeric>
+
+SearchIndex::SearchIndex(std::shared_ptr<const TermList> terms,
+                         std::shared_ptr<const TermList> upper)
+    : upper_(std::move(upper)) {
+    const TermList& exact = *terms;
+    const TermList& folded = *upper_;
+    const std::size_t count = folded.size();
+    sorted_.resize(count);
+    std::iota(sorted_.begin(), sorted_.end(), 0u);
+    std::sort(sorted_.begin(), sorted_.end(), [&folded](std::uint32_t a, std::uint32_t b) {
+        const int order = folded[a].compare(folded[b]);
+        return order < 0 || (order == 0 && a < b);
+    });
+
+    // A tree over sorted_: leaf i at count + i, each inner node the smaller of its two.
+    smallest_.resize(2 * count);
+    std::copy(sorted_.begin(), sorted_.end(),
+              smallest_.begin() + static_cast<std::ptrdiff_t>(count));
+    for (std::size_t node = count; node-- > 1;)
+        smallest_[node] = std::min(smallest_[2 * node], smallest_[2 * node + 1]);
+
+    // Equal terms are equal in upper case too, so they share a run of sorted_; runs are short.
+    firstEqual_.resize(count);
+    std::vector<std::uint32_t> run;
+    for (std::size_t start = 0; start < count;) {
+        std::size_t end = start + 1;
+        while (end < count && folded[sorted_[end]] == folded[sorted_[start]])
+            ++end;
+        run.assign(sorted_.begin() + static_cast<std::ptrdiff_t>(start),
+                   sorted_.begin() + static_cast<std::ptrdiff_t>(end));
+        std::stable_sort(run.begin(), run.end(), [&exact](std::uint32_t a, std::uint32_t b) {
+            return exact[a] < exact[b];
+        });
+        for (std::size_t i = 0; i < run.size(); ++i)
+            firstEqual_[run[i]] =
+                i > 0 && exact[run[i]] == exact[run[i - 1]] ? firstEqual_[run[i - 1]] : run[i];
+        start = end;
+    }
+}
+
+std::uint32_t SearchIndex::smallestIn(std::size_t from, std::size_t to) const {
+    std::uint32_t smallest = UINT32_MAX;
+    const std::size_t count = sorted_.size();
+    for (from += count, to += count; from < to; from /= 2, to /= 2) {
+        if (from % 2 == 1)
+            smallest = std::min(smallest, smallest_[from++]);
+        if (to % 2 == 1)
+            smallest = std::min(smallest, smallest_[--to]);
+    }
+    return smallest;
+}
+
+int SearchIndex::first(std::u16string_view upperPrefix) const {
+    const TermList& folded = *upper_;
+    const std::size_t length = upperPrefix.size();
+    // The terms that begin with the prefix stand together in sorted order.
+    const auto from = std::lower_bound(sorted_.begin(), sorted_.end(), upperPrefix,
+                                       [&folded](std::uint32_t index, std::u16string_view prefix) {
+                                           return folded[index] < prefix;
+                                       });
+    const auto to =
+        std::upper_bound(from, sorted_.end(), upperPrefix,
+                         [&folded, length](std::u16string_view prefix, std::uint32_t index) {
+                             return prefix < folded[index].substr(0, length);
+                         });
+    if (from == to)
+        return -1;
+    return static_cast<int>(smallestIn(static_cast<std::size_t>(from - sorted_.begin()),
+                                       static_cast<std::size_t>(to - sorted_.begin())));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "TermList.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// The terms in sorted order, so that a prefix search and the lookup of equal terms take a few
+// comparisons instead of a pass over every term. The answers are those of a pass in table
+// order: the first match wins.
+class SearchIndex {
+public:
+    // `upper` holds `terms` in the search's case, entry for entry.
+    SearchIndex(std::shared_ptr<const TermList> terms, std::shared_ptr<const TermList> upper);
+
+    // The first index, in table order, whose upper-case term begins with `upperPrefix`; -1
+    // when none does.
+    int first(std::u16string_view upperPrefix) const;
+    // The first index whose term equals that of `index` exactly.
+    std::size_t firstEqual(std::size_t index) const { return firstEqual_[index]; }
+
+private:
+    std::uint32_t smallestIn(std::size_t from, std::size_t to) const;
+
+    std::shared_ptr<const TermList> upper_;
+    std::vector<std::uint32_t> sorted_;   // indices by upper-case term, then index
+    std::vector<std::uint32_t> smallest_; // tree of the smallest index of each range of sorted_
+    std::vector<std::uint32_t> firstEqual_;
+};

@@ -41,12 +41,20 @@ std::u16string simpleUpperCase(const std::u16string& text) {
     return upper;
 }
 
-Glossary Glossary::load(const std::string& path, UpperCase upper) {
+Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* failure) {
     TermList terms;
     auto positions = std::make_shared<std::vector<jet::Recordset::Position>>();
     std::shared_ptr<jet::Recordset> definitions;
     try {
-        const jet::Database database = jet::Database::open(path);
+        const jet::Database database = [&] {
+            try {
+                return jet::Database::open(path);
+            } catch (const JetError& error) {
+                if (failure != nullptr)
+                    *failure = error.what();
+                throw;
+            }
+        }();
         definitions =
             std::make_shared<jet::Recordset>(database.openTable(u"Dict", {kDefinitionColumn}));
         // Only the terms are read now: damage anywhere else loses nothing.
@@ -142,6 +150,24 @@ int Glossary::search(const std::u16string& text) const {
             return static_cast<int>(i);
     }
     return -1;
+}
+
+int Glossary::find(const std::u16string& term) const {
+    const std::u16string upper = upperCase_(term);
+    std::vector<std::uint32_t> equal;
+    if (const SearchIndex* sorted = index()) {
+        equal = sorted->equalTo(upper);
+    } else {
+        for (std::size_t i = 0; i < upper_->size(); ++i) {
+            if ((*upper_)[i] == upper)
+                equal.push_back(static_cast<std::uint32_t>(i));
+        }
+    }
+    for (const std::uint32_t candidate : equal) {
+        if ((*terms_)[candidate] == term)
+            return static_cast<int>(candidate);
+    }
+    return equal.empty() ? -1 : static_cast<int>(equal.front());
 }
 
 std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) const {

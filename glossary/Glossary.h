@@ -18,8 +18,10 @@ public:
 
     // Reads the terms of table Dict (column 1) and where each row stands; definitions
     // (column 2) are read when shown. A missing or damaged file gives the terms read before
-    // the failure (often none); nothing is thrown.
-    static Glossary load(const std::string& path, UpperCase upper = UpperCase());
+    // the failure (often none); nothing is thrown. `path` is UTF-8. When the file cannot be
+    // opened as a database at all, `failure` (if given) gets the reason.
+    static Glossary load(const std::string& path, UpperCase upper = UpperCase(),
+                         std::string* failure = nullptr);
     Glossary(std::vector<std::u16string> terms,
              std::vector<std::optional<std::u16string>> definitions, UpperCase upper = UpperCase());
 
@@ -29,6 +31,10 @@ public:
     // First index whose term begins with `text`, comparing upper case; -1 when none. The
     // empty text matches the first term.
     int search(const std::u16string& text) const;
+
+    // The entry a link to `term` leads to: the first whose term equals it exactly, else the
+    // first that equals it ignoring case; -1 when none does.
+    int find(const std::u16string& term) const;
 
     // The definition shown for entry `index`: that of the first record whose term equals it
     // exactly. Nothing when that definition is null or cannot be read (the page then stays as

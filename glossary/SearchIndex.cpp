@@ -72,3 +72,14 @@ int SearchIndex::first(std::u16string_view upperPrefix) const {
     return static_cast<int>(smallestIn(static_cast<std::size_t>(from - sorted_.begin()),
                                        static_cast<std::size_t>(to - sorted_.begin())));
 }
+
+std::vector<std::uint32_t> SearchIndex::equalTo(std::u16string_view upperTerm) const {
+    const TermList& folded = *upper_;
+    const auto from = std::lower_bound(
+        sorted_.begin(), sorted_.end(), upperTerm,
+        [&folded](std::uint32_t index, std::u16string_view term) { return folded[index] < term; });
+    std::vector<std::uint32_t> equal;
+    for (auto at = from; at != sorted_.end() && folded[*at] == upperTerm; ++at)
+        equal.push_back(*at); // sorted by index within equal terms
+    return equal;
+}

@@ -19,6 +19,8 @@ public:
     // The first index, in table order, whose upper-case term begins with `upperPrefix`; -1
     // when none does.
     int first(std::u16string_view upperPrefix) const;
+    // Every index whose upper-case term equals `upperTerm`, in table order.
+    std::vector<std::uint32_t> equalTo(std::u16string_view upperTerm) const;
     // The first index whose term equals that of `index` exactly.
     std::size_t firstEqual(std::size_t index) const { return firstEqual_[index]; }
 

@@ -26,6 +26,7 @@ struct Element {
     std::string name;
     Style before; // the style to return to when the element closes
     char alignmentBefore;
+    int link = -1; // an A element's entry in the page's links
 };
 
 struct List {
@@ -105,11 +106,61 @@ bool parseColor(std::string text, std::uint32_t& rgb) {
     return true;
 }
 
+// The length of the character entity at `at` of `text` (0 when there is none: a lone '&'),
+// and the character it stands for.
+std::size_t readEntity(Text text, std::size_t at, char32_t& code) {
+    const std::size_t start = at + 1;
+    // A name ends at the first character that cannot be part of one.
+    std::size_t semicolon = start;
+    while (semicolon < text.size() && semicolon - start <= kLongestEntity &&
+           (isNameChar(text[semicolon]) || text[semicolon] == '#'))
+        ++semicolon;
+    if (semicolon >= text.size() || text[semicolon] != ';' || semicolon == start ||
+        semicolon - start > kLongestEntity) {
+        return 0;
+    }
+    const Text name = text.substr(start, semicolon - start);
+    code = 0;
+    if (name[0] == '#') {
+        const bool hex = name.size() > 1 && (name[1] == 'x' || name[1] == 'X');
+        std::uint32_t value = 0;
+        bool valid = name.size() > (hex ? 2u : 1u);
+        for (std::size_t i = hex ? 2 : 1; valid && i < name.size(); ++i) {
+            const char16_t c = name[i];
+            const int digit = c >= '0' && c <= '9'          ? c - '0'
+                              : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                              : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                            : -1;
+            valid = digit >= 0;
+            value = value > 0x10FFFF ? value
+                                     : value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
+        }
+        if (!valid) {
+            return 0;
+        }
+        code =
+            value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF) ? 0xFFFD : value;
+    } else {
+        std::string narrow;
+        for (char16_t c : name) {
+            if (!isNameChar(c)) {
+                return 0;
+            }
+            narrow += static_cast<char>(c);
+        }
+        code = namedEntity(narrow);
+        if (code == 0) {
+            return 0;
+        }
+    }
+    return semicolon + 1 - at;
+}
+
 class Converter {
 public:
     explicit Converter(Text html) : html_(html) {}
 
-    std::string run() {
+    RtfPage run() {
         while (at_ < html_.size()) {
             const char16_t c = html_[at_];
             if (c == '<' && tag())
@@ -122,7 +173,15 @@ public:
             ++at_;
         }
         flush();
-        return header() + body_ + "}";
+        RtfPage page;
+        page.rtf = header() + body_ + "}";
+        for (PageLink& link : links_) {
+            if (link.end < 0)
+                link.end = position_; // never closed
+            if (link.end > link.start && !link.target.empty())
+                page.links.push_back(std::move(link));
+        }
+        return page;
     }
 
 private:
@@ -141,15 +200,20 @@ private:
             lineBreak();
             return;
         }
-        if (pendingSpace_ && !lineStart_)
+        if (pendingSpace_ && !lineStart_) {
             run_ += ' ';
+            ++position_;
+        }
         pendingSpace_ = false;
         lineStart_ = false;
         paragraphEmpty_ = false;
         append(c);
     }
 
+    // One character of the page; position_ counts them as the control will.
     void append(char32_t c) {
+        if (c < 0x10000)
+            ++position_;
         if (c == '\\' || c == '{' || c == '}') {
             run_ += '\\';
             run_ += static_cast<char>(c);
@@ -160,6 +224,7 @@ private:
         } else if (c < 0x20) {
             run_ += ' ';
         } else if (c >= 0x10000) {
+            position_ += 2;
             unicode(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
             unicode(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
         } else {
@@ -167,6 +232,7 @@ private:
         }
     }
 
+    // Writes a character that append() or the caller has counted.
     void unicode(char16_t c) {
         char code[16];
         std::snprintf(code, sizeof code, "\\u%d?", static_cast<int>(static_cast<std::int16_t>(c)));
@@ -198,6 +264,7 @@ private:
         // A space before a tag belongs to the text before it, in that text's style.
         if (pendingSpace_ && !lineStart_ && hidden_ == 0) {
             run_ += ' ';
+            ++position_;
             pendingSpace_ = false;
         }
         flush();
@@ -207,6 +274,7 @@ private:
     void lineBreak() {
         flush();
         body_ += "\\line ";
+        ++position_;
         lineStart_ = true;
         paragraphEmpty_ = false;
         pendingSpace_ = false;
@@ -215,8 +283,10 @@ private:
     // Starts a new paragraph unless the current one is still empty.
     void paragraph() {
         flush();
-        if (!paragraphEmpty_)
+        if (!paragraphEmpty_) {
             body_ += "\\par";
+            ++position_;
+        }
         body_ += "\\pard";
         switch (alignment_) {
         case 'c':
@@ -320,6 +390,34 @@ private:
     }
 
     static std::string attribute(Text attributes, const char* wanted) {
+        // A control character (a NUL above all) must never reach the RTF.
+        std::string narrow;
+        for (char16_t c : rawAttribute(attributes, wanted))
+            narrow += static_cast<char>(c < 0x20 ? ' ' : c < 128 ? c : '?');
+        return narrow;
+    }
+
+    // The value with its character entities read, control characters left out.
+    static std::u16string decodedAttribute(Text attributes, const char* wanted) {
+        const std::u16string raw = rawAttribute(attributes, wanted);
+        std::u16string value;
+        for (std::size_t at = 0; at < raw.size();) {
+            char32_t c = raw[at];
+            const std::size_t length = c == '&' ? readEntity(raw, at, c) : 0;
+            at += length == 0 ? 1 : length;
+            if (c < 0x20)
+                continue;
+            if (c >= 0x10000) {
+                value += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+                value += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            } else {
+                value += static_cast<char16_t>(c);
+            }
+        }
+        return value;
+    }
+
+    static std::u16string rawAttribute(Text attributes, const char* wanted) {
         std::size_t at = 0;
         while (at < attributes.size()) {
             while (at < attributes.size() && !isNameChar(attributes[at]))
@@ -348,15 +446,10 @@ private:
                     value = attributes.substr(valueStart, at - valueStart);
                 }
             }
-            if (name == wanted) {
-                // A control character (a NUL above all) must never reach the RTF.
-                std::string narrow;
-                for (char16_t c : value)
-                    narrow += static_cast<char>(c < 0x20 ? ' ' : c < 128 ? c : '?');
-                return narrow;
-            }
+            if (name == wanted)
+                return value;
         }
-        return std::string();
+        return std::u16string();
     }
 
     char alignmentOf(Text attributes) const {
@@ -455,6 +548,8 @@ private:
         else if (name == "a") {
             style.underline = true;
             style.color = colorIndex(kLinkColor);
+            element.link = static_cast<int>(links_.size());
+            links_.push_back(PageLink{0, -1, decodedAttribute(attributes, "href")});
         } else if (name == "font") {
             std::uint32_t rgb = 0;
             if (parseColor(attribute(attributes, "color"), rgb))
@@ -485,13 +580,17 @@ private:
         }
         if (name == "li")
             bullet();
-        if ((name == "td" || name == "th") && cellsInRow_++ > 0)
+        if ((name == "td" || name == "th") && cellsInRow_++ > 0) {
             run_ += "\\tab ";
+            ++position_;
+        }
         if (name == "tr")
             cellsInRow_ = 0;
         stack_.push_back(element);
         ++openByName_[name];
         setStyle(style);
+        if (element.link >= 0)
+            links_[static_cast<std::size_t>(element.link)].start = position_;
     }
 
     void bullet() {
@@ -499,10 +598,13 @@ private:
             return;
         List& list = lists_.back();
         if (list.ordered) {
-            run_ += std::to_string(++list.counter) + ". ";
+            const std::string number = std::to_string(++list.counter) + ". ";
+            run_ += number;
+            position_ += static_cast<long>(number.size());
         } else {
             unicode(0x2022);
             run_ += " ";
+            position_ += 2;
         }
         lineStart_ = false;
         paragraphEmpty_ = false;
@@ -524,6 +626,8 @@ private:
             const Element element = stack_.back();
             stack_.pop_back();
             --openByName_[element.name];
+            if (element.link >= 0)
+                links_[static_cast<std::size_t>(element.link)].end = position_;
             if (element.name == "pre" && pre_ > 0)
                 --pre_;
             if ((element.name == "script" || element.name == "style" || element.name == "title") &&
@@ -541,57 +645,10 @@ private:
 
     // The character of the entity at at_, which is moved past it; a lone '&' stays itself.
     char32_t entity() {
-        const std::size_t start = at_ + 1;
-        // A name ends at the first character that cannot be part of one.
-        std::size_t semicolon = start;
-        while (semicolon < html_.size() && semicolon - start <= kLongestEntity &&
-               (isNameChar(html_[semicolon]) || html_[semicolon] == '#'))
-            ++semicolon;
-        if (semicolon >= html_.size() || html_[semicolon] != ';' || semicolon == start ||
-            semicolon - start > kLongestEntity) {
-            ++at_;
-            return '&';
-        }
-        const Text name = html_.substr(start, semicolon - start);
-        char32_t code = 0;
-        if (name[0] == '#') {
-            const bool hex = name.size() > 1 && (name[1] == 'x' || name[1] == 'X');
-            std::uint32_t value = 0;
-            bool valid = name.size() > (hex ? 2u : 1u);
-            for (std::size_t i = hex ? 2 : 1; valid && i < name.size(); ++i) {
-                const char16_t c = name[i];
-                const int digit = c >= '0' && c <= '9'          ? c - '0'
-                                  : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                  : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                                : -1;
-                valid = digit >= 0;
-                value = value > 0x10FFFF
-                            ? value
-                            : value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
-            }
-            if (!valid) {
-                ++at_;
-                return '&';
-            }
-            code = value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF) ? 0xFFFD
-                                                                                          : value;
-        } else {
-            std::string narrow;
-            for (char16_t c : name) {
-                if (!isNameChar(c)) {
-                    ++at_;
-                    return '&';
-                }
-                narrow += static_cast<char>(c);
-            }
-            code = namedEntity(narrow);
-            if (code == 0) {
-                ++at_;
-                return '&';
-            }
-        }
-        at_ = semicolon + 1;
-        return code;
+        char32_t code = '&';
+        const std::size_t length = readEntity(html_, at_, code);
+        at_ += length == 0 ? 1 : length;
+        return length == 0 ? '&' : code;
     }
 
     std::string header() const {
@@ -620,6 +677,8 @@ private:
     std::vector<std::string> fonts_{"MS Sans Serif", "Courier New"};
     std::vector<std::uint32_t> colors_;
     int pre_ = 0, hidden_ = 0, cellsInRow_ = 0;
+    long position_ = 0; // characters of the page so far
+    std::vector<PageLink> links_;
     std::size_t commentsEndless_ = Text::npos; // from here on no comment has an end
     std::vector<std::uint8_t> deadEnds_;       // see tagEnd
     bool pendingSpace_ = false, lineStart_ = true, paragraphEmpty_ = true;
@@ -627,6 +686,10 @@ private:
 
 } // namespace
 
-std::string htmlToRtf(const std::u16string& html) {
+RtfPage htmlToPage(const std::u16string& html) {
     return Converter(html).run();
+}
+
+std::string htmlToRtf(const std::u16string& html) {
+    return htmlToPage(html).rtf;
 }

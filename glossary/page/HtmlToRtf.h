@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Turns the HTML of a glossary page into RTF for a rich edit control. It renders the mark-up
 // that pages and definitions use: B/STRONG, I/EM, U, FONT (color, face, size 1-7), BR, P (with
@@ -8,3 +9,19 @@
 // named and numeric character entities. Unknown tags are dropped and their text kept;
 // malformed mark-up never loses text. The result is pure ASCII RTF.
 std::string htmlToRtf(const std::u16string& html);
+
+// A link of the page: the characters [start, end) as a rich edit control counts them (a
+// paragraph or line end is one), and the address of its HREF with entities read.
+struct PageLink {
+    long start;
+    long end;
+    std::u16string target;
+};
+
+struct RtfPage {
+    std::string rtf;
+    std::vector<PageLink> links; // in the order they start
+};
+
+// The RTF and where its links stand.
+RtfPage htmlToPage(const std::u16string& html);

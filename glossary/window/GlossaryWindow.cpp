@@ -15,9 +15,13 @@ namespace {
 const wchar_t kClassName[] = L"TechnicalGlossary";
 const wchar_t kCaption[] = L"Technical Glossary";
 const wchar_t kVersion[] = L"V 1.3";
-const char kDatabase[] = "Dict.mdb";
+const wchar_t kDatabase[] = L"Dict.mdb";
+// Pages remembered for Back and Forward.
+constexpr std::size_t kHistoryLength = 200;
 constexpr UINT_PTR kRedrawListTimer = 1;
 constexpr UINT kRedrawListDelayMs = 25;
+constexpr UINT kFollowLink = WM_APP + 1;
+constexpr UINT kReportLoadFailure = WM_APP + 2;
 
 // The window's layout in twips, as it was designed: 15 twips are one pixel at 96 dpi.
 constexpr int kTwipsPerInch = 1440;
@@ -57,6 +61,16 @@ std::u16string upperCase(const std::u16string& text) {
     return upper;
 }
 
+std::string utf8(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
+                            length, nullptr, nullptr);
+    return bytes;
+}
+
 std::u16string windowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
@@ -67,7 +81,7 @@ std::u16string windowText(HWND window) {
 
 } // namespace
 
-HWND GlossaryWindow::create(HINSTANCE instance, int show) {
+HWND GlossaryWindow::create(HINSTANCE instance, int show, const std::wstring& database) {
     LoadLibraryW(L"riched20.dll"); // registers the page view's class; kept for the process
 
     WNDCLASSEXW windowClass = {};
@@ -93,6 +107,7 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show) {
     // window must not delete what this function still owns.
     auto self = std::unique_ptr<GlossaryWindow>(new GlossaryWindow(instance));
     self->dpi_ = dpi;
+    self->database_ = database;
     const HWND window = CreateWindowExW(
         0, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
         frame.bottom - frame.top, nullptr, nullptr, instance, self.get());
@@ -133,6 +148,29 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (onNotify(*reinterpret_cast<const NMHDR*>(lParam), result))
+            return result;
+        return DefWindowProcW(window_, message, wParam, lParam);
+    }
+    case WM_APPCOMMAND:
+        // The keyboard's and the mouse's Back and Forward.
+        if (GET_APPCOMMAND_LPARAM(lParam) == APPCOMMAND_BROWSER_BACKWARD) {
+            goThroughHistory(-1);
+            return TRUE;
+        }
+        if (GET_APPCOMMAND_LPARAM(lParam) == APPCOMMAND_BROWSER_FORWARD) {
+            goThroughHistory(1);
+            return TRUE;
+        }
+        return DefWindowProcW(window_, message, wParam, lParam);
+    case kFollowLink:
+        followLink(pendingLink_);
+        return 0;
+    case kReportLoadFailure:
+        MessageBoxW(window_, loadFailure_.c_str(), kCaption, MB_OK | MB_ICONWARNING);
         return 0;
     case WM_TIMER:
         if (wParam == kRedrawListTimer)
@@ -257,7 +295,9 @@ void GlossaryWindow::onCreate() {
     SendMessageW(window_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     focus_ = search_;
 
-    glossary_ = Glossary::load(kDatabase, upperCase);
+    // Links in the page tell the window when they are clicked.
+    SendMessageW(page_, EM_SETEVENTMASK, 0, ENM_LINK);
+    loadGlossary();
     fillList();
     showPage(u""); // about:blank
     // Selecting the first entry shows the first term, as a click would.
@@ -375,6 +415,17 @@ bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
     if (self == nullptr)
         return false;
     const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    // Back and Forward as in a browser: Alt+Left and Alt+Right, the mouse's side buttons.
+    if (message.message == WM_SYSKEYDOWN &&
+        (message.wParam == VK_LEFT || message.wParam == VK_RIGHT)) {
+        self->goThroughHistory(message.wParam == VK_LEFT ? -1 : 1);
+        return true;
+    }
+    if (message.message == WM_XBUTTONUP || message.message == WM_XBUTTONDOWN) {
+        if (message.message == WM_XBUTTONUP)
+            self->goThroughHistory(GET_XBUTTON_WPARAM(message.wParam) == XBUTTON1 ? -1 : 1);
+        return true;
+    }
     if (message.message == WM_MOUSEWHEEL && (GET_KEYSTATE_WPARAM(message.wParam) & MK_CONTROL)) {
         self->zoom(GET_WHEEL_DELTA_WPARAM(message.wParam) > 0 ? 1 : -1);
         return true;
@@ -476,18 +527,105 @@ void GlossaryWindow::showSelected() {
     const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR || static_cast<std::size_t>(selected) >= glossary_.size())
         return;
-    const auto index = static_cast<std::size_t>(selected);
+    showEntry(static_cast<std::size_t>(selected), true);
+}
+
+void GlossaryWindow::showEntry(std::size_t index, bool remember, History from) {
     // A null definition leaves the page as it was.
-    if (const auto definition = glossary_.definitionShownFor(index))
-        showPage(Glossary::page(std::u16string(glossary_.term(index)), *definition));
+    const auto definition = glossary_.definitionShownFor(index);
+    if (!definition)
+        return;
+    showPage(Glossary::page(std::u16string(glossary_.term(index)), *definition));
+    if (!remember)
+        return;
+    // The pages one search shows while it is typed are one page of the history: going back
+    // returns to the term shown before the search.
+    const bool sameSearch = from == History::Search && lastFrom_ == History::Search;
+    lastFrom_ = from;
+    if (!history_.empty() && history_[historyAt_] == index)
+        return;
+    // A new page after going back drops the pages ahead, as a browser does.
+    if (!history_.empty())
+        history_.resize(historyAt_ + 1);
+    if (sameSearch && !history_.empty())
+        history_.back() = index;
+    else
+        history_.push_back(index);
+    if (history_.size() > kHistoryLength)
+        history_.erase(history_.begin());
+    historyAt_ = history_.size() - 1;
+}
+
+void GlossaryWindow::goThroughHistory(int step) {
+    if (history_.empty() || (step < 0 && historyAt_ == 0) ||
+        (step > 0 && historyAt_ + 1 >= history_.size()))
+        return;
+    historyAt_ = step < 0 ? historyAt_ - 1 : historyAt_ + 1;
+    lastFrom_ = History::Other;
+    const std::size_t index = history_[historyAt_];
+    selectInList(static_cast<int>(index));
+    showEntry(index, false);
+}
+
+bool GlossaryWindow::onNotify(const NMHDR& header, LRESULT& result) {
+    if (header.hwndFrom != page_ || header.code != EN_LINK)
+        return false;
+    const auto& link = reinterpret_cast<const ENLINK&>(header);
+    if (link.msg == WM_SETCURSOR) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        result = TRUE;
+        return true;
+    }
+    if (link.msg != WM_LBUTTONUP)
+        return false;
+    for (const PageLink& candidate : links_) {
+        if (link.chrg.cpMin >= candidate.start && link.chrg.cpMin < candidate.end) {
+            // Followed once the page has finished with its click: following replaces the page.
+            pendingLink_ = candidate.target;
+            PostMessageW(window_, kFollowLink, 0, 0);
+            break;
+        }
+    }
+    result = 0;
+    return true;
+}
+
+// Opens nothing but a term of this glossary or a web or mail address: a page must never be
+// able to start a program or open a file.
+void GlossaryWindow::followLink(const std::u16string& target) {
+    if (!target.empty() && target[0] == u'#') {
+        const int index = glossary_.find(target.substr(1));
+        if (index < 0)
+            return;
+        selectInList(index);
+        showSelected();
+        return;
+    }
+    std::u16string scheme;
+    for (const char16_t c :
+         target.substr(0, target.find(u':') == std::u16string::npos ? 0 : target.find(u':') + 1))
+        scheme += c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    const bool web =
+        (scheme == u"http:" || scheme == u"https:") && target.compare(scheme.size(), 2, u"//") == 0;
+    if (!web && scheme != u"mailto:")
+        return;
+    // An address that a shell or a handler's command line could read as more than one.
+    for (const char16_t c : target) {
+        if (c < 0x21 || c == u'"' || c == u'<' || c == u'>' || c == u'\\' || c == u'^' ||
+            c == u'`' || c == u'|')
+            return;
+    }
+    ShellExecuteW(window_, L"open", reinterpret_cast<const wchar_t*>(target.c_str()), nullptr,
+                  nullptr, SW_SHOWNORMAL);
 }
 
 void GlossaryWindow::searchChanged() {
     // The search runs on the program's copy of the terms; the list gets one message.
     const int found = glossary_.search(windowText(search_));
     selectInList(found);
-    if (found >= 0)
-        showSelected();
+    if (found >= 0) {
+        showEntry(static_cast<std::size_t>(found), true, History::Search);
+    }
 }
 
 void GlossaryWindow::selectInList(int index) {
@@ -517,8 +655,60 @@ void GlossaryWindow::openMakersPage() {
 }
 
 void GlossaryWindow::showPage(const std::u16string& html) {
-    const std::string rtf = htmlToRtf(html);
+    RtfPage page = htmlToPage(html);
     SETTEXTEX setting = {ST_DEFAULT, CP_ACP};
     SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting),
-                 reinterpret_cast<LPARAM>(rtf.c_str()));
+                 reinterpret_cast<LPARAM>(page.rtf.c_str()));
+    // RTF has no word for a link the control acts on: the ranges are marked as links here.
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_LINK;
+    format.dwEffects = CFE_LINK;
+    for (const PageLink& link : page.links) {
+        CHARRANGE range = {link.start, link.end};
+        SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        SendMessageW(page_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    }
+    CHARRANGE start = {0, 0};
+    SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+    links_ = std::move(page.links);
+}
+
+void GlossaryWindow::loadGlossary() {
+    if (database_.empty()) {
+        // The current directory first, as ever; then the program's own directory. A missing
+        // default file is no error: the list stays empty.
+        std::wstring path = kDatabase;
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            wchar_t program[MAX_PATH] = {};
+            const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+            std::wstring folder(program, length > 0 && length < MAX_PATH ? length : 0);
+            folder.resize(folder.find_last_of(L'\\') == std::wstring::npos
+                              ? 0
+                              : folder.find_last_of(L'\\') + 1);
+            if (!folder.empty())
+                path = folder + kDatabase;
+        }
+        glossary_ = Glossary::load(utf8(path), upperCase);
+        return;
+    }
+    std::string failure;
+    glossary_ = Glossary::load(utf8(database_), upperCase, &failure);
+    if (failure.empty())
+        return;
+    // A file named by the user that cannot be read is worth a word.
+    std::wstring reason;
+    if (GetFileAttributesW(database_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        wchar_t* text = nullptr;
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                           FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        reason = text != nullptr ? text : L"The file cannot be found.";
+        LocalFree(text);
+    } else {
+        reason = std::wstring(failure.begin(), failure.end());
+    }
+    // Said once the window shows, so that the message stands in front of it.
+    loadFailure_ = L"The glossary cannot read this database:\n" + database_ + L"\n\n" + reason;
+    PostMessageW(window_, kReportLoadFailure, 0, 0);
 }

@@ -2,17 +2,20 @@
 
 #include "GdiObject.h"
 #include "Glossary.h"
+#include "page/HtmlToRtf.h"
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The glossary's one window: search box, term list, page view, logo, Exit and version label.
 class GlossaryWindow {
 public:
-    // Creates the window; Dict.mdb is read from the current directory. Null when the window
-    // cannot be created (the system's error is then the last error).
-    static HWND create(HINSTANCE instance, int show);
+    // Creates the window and reads `database`, or without one "Dict.mdb" from the current
+    // directory, else from the program's own. Null when the window cannot be created (the
+    // system's error is then the last error).
+    static HWND create(HINSTANCE instance, int show, const std::wstring& database = std::wstring());
 
     // Keys that act wherever the focus is: the page's zoom. True when `message` was one.
     static bool translateAccelerator(HWND window, const MSG& message);
@@ -42,6 +45,12 @@ private:
     void redrawList();
     void openMakersPage(); // Picture1_Click
     void showPage(const std::u16string& html);
+    void loadGlossary();
+    enum class History { Search, Other };
+    void showEntry(std::size_t index, bool remember, History from = History::Other);
+    bool onNotify(const NMHDR& header, LRESULT& result);
+    void followLink(const std::u16string& target);
+    void goThroughHistory(int step);
     int scaled(int twips) const;
     HWND control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id);
     void layout(int width, int height);
@@ -58,4 +67,11 @@ private:
     GdiObject<HBITMAP> logo_;
     int dpi_ = 96;
     Glossary glossary_{{}, {}};
+    std::wstring database_;       // named on the command line, else empty
+    std::vector<PageLink> links_; // of the page shown
+    std::u16string pendingLink_;  // clicked, to be followed
+    std::wstring loadFailure_;    // why the named database cannot be read
+    std::vector<std::size_t> history_;
+    std::size_t historyAt_ = 0; // the entry of history_ shown
+    History lastFrom_ = History::Other;
 };

@@ -3,9 +3,20 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <string>
+
+#include <shellapi.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    const HWND window = GlossaryWindow::create(instance, show);
+    // One optional argument: the database to read ("Open with" passes the file).
+    std::wstring database;
+    int count = 0;
+    if (wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        if (count > 1)
+            database = arguments[1];
+        LocalFree(arguments);
+    }
+    const HWND window = GlossaryWindow::create(instance, show, database);
     if (window == nullptr) {
         wchar_t text[512];
         swprintf(text, 512, L"The glossary's window cannot be created (error %lu).",

@@ -3,6 +3,7 @@
 #include "jet/JetFixtures.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
+#include "support/WindowFinder.h"
 
 #include "../../glossary/window/Ids.h"
 
@@ -58,6 +59,56 @@ protected:
     DWORD types_[2] = {REG_NONE, REG_NONE};
     EnvironmentOverride recorderOut_{"RECORDER_OUT", folder_.file("opened.txt")};
 };
+
+// A dictionary whose definitions link to terms and addresses, some of them forbidden.
+void writeLinkedDictionary(const std::string& path) {
+    using namespace fixtures;
+    const Rows rows = {
+        {integer(1), text(u"Compiler"), text(u"Translates code.")},
+        {integer(2), text(u"Links"),
+         text(u"See <a href=\"#compiler\">the compiler</a> and <a href=\"#Nowhere\">no term</a>. "
+              u"<a href=\"http://example.com/x?a=1&amp;b=2\">Web page</a>, "
+              u"<a href=\"mailto:editor@example.com\">Mail the editor</a>.<p>Never: "
+              u"<a href=\"file:///C:/windows/notepad.exe\">File link</a>, "
+              u"<a href=\"C:\\windows\\notepad.exe\">Program link</a>, "
+              u"<a href=\"notepad.exe\">Relative link</a>, "
+              u"<a href=\"javascript:alert(1)\">Script link</a>, "
+              u"<a href=\"shell:System\">Shell link</a>, "
+              u"<a href='http://example.com/\" & notepad.exe'>Quoted link</a>.</p>")},
+        {integer(3), text(u"\u6f22\u5b57"),
+         text(u"Chinese characters: \u6f22\u5b57, "
+              u"\u3072\u3089\u304c\u306a, \ud55c\uae00, "
+              u"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac, "
+              u"\u0420\u0443\u0441\u0441\u043a\u0438\u0439, "
+              u"\u0627\u0644\u0639\u0631\u0628\u064a\u0629.")},
+    };
+    const auto bytes =
+        build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
+              u"Dict");
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// The message box the program shows, if any.
+HWND messageBoxOf(const GlossaryProcess& glossary) {
+    struct Search {
+        DWORD process;
+        HWND found;
+    } search{glossary.id(), nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(parameter);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            char name[16] = {};
+            GetClassNameA(window, name, sizeof name);
+            if (process == wanted->process && std::string(name) == "#32770" &&
+                IsWindowVisible(window))
+                wanted->found = window;
+            return wanted->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 // Started, in the foreground, and the focus where typing goes at first.
 bool readyForTheKeyboard(GlossaryProcess& glossary) {
@@ -197,8 +248,10 @@ TEST_F(GlossaryWindowTest, LogoOpensTheMakersPageAndExitEndsTheProgram) {
 }
 
 TEST_F(GlossaryWindowTest, MissingDatabaseGivesAnEmptyListAndABlankPageWithoutAMessage) {
-    TempDirectory empty("glossary-empty");
-    GlossaryProcess glossary(program(), empty.path(), kTimeoutMs);
+    // Neither in the current directory nor beside the program.
+    TempDirectory empty("glossary-empty"), alone("glossary-alone");
+    ASSERT_TRUE(CopyFileA(program().c_str(), alone.file("glossary.exe").c_str(), FALSE));
+    GlossaryProcess glossary(alone.file("glossary.exe"), empty.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
     Sleep(300);
     EXPECT_EQ(glossary.itemCount(), 0);
@@ -414,4 +467,121 @@ TEST_F(GlossaryWindowTest, LayoutFollowsTheScreensDensity) {
     EXPECT_NEAR(page.right - page.left, MulDiv(6735, doubled, 1440), 2) << "and sizes";
     const RECT exit = clientRect(window, glossary.control(IDC_EXIT));
     EXPECT_NEAR(exit.top, MulDiv(4560, doubled, 1440), 2);
+}
+
+TEST_F(GlossaryWindowTest, LinksLeadToTermsAndWebAddressesAndNowhereElse) {
+    writeLinkedDictionary(folder_.file("links.mdb"));
+    DWORD mailtoType = REG_NONE;
+    const std::vector<BYTE> savedMailto =
+        readValue(HKEY_CLASSES_ROOT, "mailto\\shell\\open\\command", "", &mailtoType);
+    setString(HKEY_CLASSES_ROOT, "mailto\\shell\\open\\command", "",
+              "\"" + binaryDirectory() + "\\recorder.exe\" \"%1\"");
+    // The database named on the command line, not the Dict.mdb of the current directory.
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs,
+                             "\"" + folder_.file("links.mdb") + "\"");
+    ASSERT_TRUE(glossary.valid());
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 3; }, kTimeoutMs));
+    glossary.setSearch(L"links");
+    ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Web page"); }, kTimeoutMs));
+
+    // A term: its first match ignoring case, selected and shown as a click in the list would.
+    ASSERT_TRUE(glossary.clickPageText(L"the compiler"));
+    EXPECT_TRUE(eventually([&] { return glossary.selected() == 0; }, kTimeoutMs));
+    EXPECT_TRUE(
+        eventually([&] { return contains(glossary.pageText(), L"Translates code."); }, kTimeoutMs));
+    // Back and forward, by keyboard and by the mouse's side buttons.
+    glossary.activate();
+    EXPECT_TRUE(pressUntil(glossary, {VK_MENU, VK_LEFT},
+                           [&] { return contains(glossary.pageText(), L"Web page"); }));
+    EXPECT_EQ(glossary.selected(), 1) << "the term is selected in the list again";
+    EXPECT_TRUE(
+        pressUntil(glossary, {VK_MENU, VK_RIGHT}, [&] { return glossary.selected() == 0; }));
+    PostMessageW(glossary.control(IDC_TERMS), WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON1), 0);
+    EXPECT_TRUE(eventually([&] { return glossary.selected() == 1; }, kTimeoutMs)) << "mouse back";
+    ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Web page"); }, kTimeoutMs));
+
+    // A link to no term does nothing.
+    ASSERT_TRUE(glossary.clickPageText(L"no term"));
+    Sleep(300);
+    EXPECT_EQ(glossary.selected(), 1);
+
+    // Web and mail addresses go to the shell's handler, here the recorder.
+    ASSERT_TRUE(glossary.clickPageText(L"Web page"));
+    ASSERT_TRUE(eventually([&] { return fileExists(folder_.file("opened.txt")); }, kTimeoutMs));
+    ASSERT_TRUE(eventually([&] { return glossary.runningChildren() == 0; }, kTimeoutMs));
+    EXPECT_NE(readFile(folder_.file("opened.txt")).find("http://example.com/x?a=1&b=2"),
+              std::string::npos);
+    DeleteFileA(folder_.file("opened.txt").c_str());
+    ASSERT_TRUE(glossary.clickPageText(L"Mail the editor"));
+    ASSERT_TRUE(eventually([&] { return fileExists(folder_.file("opened.txt")); }, kTimeoutMs));
+    ASSERT_TRUE(eventually([&] { return glossary.runningChildren() == 0; }, kTimeoutMs));
+    EXPECT_NE(readFile(folder_.file("opened.txt")).find("mailto:editor@example.com"),
+              std::string::npos);
+    DeleteFileA(folder_.file("opened.txt").c_str());
+
+    // Files, programs, relative addresses, scripts, shell folders and an address that would
+    // read as two: nothing is opened or started.
+    for (const wchar_t* forbidden : {L"File link", L"Program link", L"Relative link",
+                                     L"Script link", L"Shell link", L"Quoted link"}) {
+        ASSERT_TRUE(glossary.clickPageText(forbidden)) << forbidden;
+        Sleep(400);
+        EXPECT_EQ(glossary.runningChildren(), 0) << forbidden;
+        EXPECT_FALSE(fileExists(folder_.file("opened.txt"))) << forbidden;
+        EXPECT_EQ(glossary.selected(), 1) << forbidden;
+    }
+    if (mailtoType != REG_NONE)
+        setValue(HKEY_CLASSES_ROOT, "mailto\\shell\\open\\command", "", mailtoType,
+                 savedMailto.data(), static_cast<DWORD>(savedMailto.size()));
+    else
+        deleteValue(HKEY_CLASSES_ROOT, "mailto\\shell\\open\\command", "");
+}
+
+TEST_F(GlossaryWindowTest, HistoryRemembersPagesNotSearchTexts) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    glossary.clickListItem(5);
+    ASSERT_TRUE(eventually([&] { return glossary.selected() == 5; }, kTimeoutMs));
+    glossary.type(L"comp"); // Cache, then Compiler while it is typed: one page of the history
+    ASSERT_EQ(glossary.selected(), 1);
+    EXPECT_TRUE(pressUntil(glossary, {VK_MENU, VK_LEFT}, [&] { return glossary.selected() == 5; }));
+    EXPECT_TRUE(pressUntil(glossary, {VK_MENU, VK_LEFT}, [&] { return glossary.selected() == 0; }))
+        << "the first page shown at start";
+    EXPECT_EQ(glossary.searchText(), L"comp") << "the search text stays";
+    Sleep(200);
+    glossary.press({VK_MENU, VK_LEFT});
+    Sleep(200);
+    EXPECT_EQ(glossary.selected(), 0) << "nothing before the first page";
+    EXPECT_TRUE(
+        pressUntil(glossary, {VK_MENU, VK_RIGHT}, [&] { return glossary.selected() == 5; }));
+    // A new page after going back ends the way forward.
+    glossary.clickListItem(2);
+    ASSERT_TRUE(eventually([&] { return glossary.selected() == 2; }, kTimeoutMs));
+    glossary.press({VK_MENU, VK_RIGHT});
+    Sleep(200);
+    EXPECT_EQ(glossary.selected(), 2);
+}
+
+TEST_F(GlossaryWindowTest, ANamedDatabaseThatCannotBeReadIsNamedInABox) {
+    const std::string missing = folder_.file("no such dictionary.mdb");
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "\"" + missing + "\"");
+    ASSERT_TRUE(glossary.valid());
+    HWND box = nullptr;
+    ASSERT_TRUE(eventually([&] { return (box = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs));
+    const std::string text = windowText(GetDlgItem(box, 0xFFFF));
+    EXPECT_NE(text.find(missing), std::string::npos) << text;
+    EXPECT_GT(text.size(), text.find(missing) + missing.size() + 4) << "and the reason: " << text;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
+    EXPECT_EQ(glossary.itemCount(), 0) << "then the empty window";
+    EXPECT_EQ(glossary.pageText(), L"");
+}
+
+TEST_F(GlossaryWindowTest, WithoutOneInTheCurrentDirectoryTheDatabaseBesideTheProgramIsRead) {
+    TempDirectory empty("glossary-elsewhere"), installed("glossary-installed");
+    ASSERT_TRUE(CopyFileA(program().c_str(), installed.file("glossary.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA(folder_.file("Dict.mdb").c_str(), installed.file("Dict.mdb").c_str(), FALSE));
+    GlossaryProcess glossary(installed.file("glossary.exe"), empty.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    EXPECT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
 }

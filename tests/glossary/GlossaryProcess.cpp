@@ -5,6 +5,7 @@
 #include "../../glossary/window/Ids.h"
 
 #include <richedit.h>
+#include <tlhelp32.h>
 
 #include <vector>
 
@@ -59,8 +60,8 @@ private:
 } // namespace
 
 GlossaryProcess::GlossaryProcess(const std::string& program, const std::string& directory,
-                                 DWORD timeoutMs) {
-    std::string commandLine = "\"" + program + "\"";
+                                 DWORD timeoutMs, const std::string& arguments) {
+    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
@@ -222,6 +223,39 @@ bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& co
     color = format.crTextColor;
     twips = static_cast<int>(format.yHeight);
     return true;
+}
+
+bool GlossaryProcess::clickPageText(const std::wstring& piece) {
+    const std::wstring text = pageText();
+    const std::size_t at = text.find(piece);
+    if (at == std::wstring::npos)
+        return false;
+    // The control counts a line end as one character; the text read here has two.
+    long position = static_cast<long>(at);
+    for (std::size_t i = 0; i + 1 < at; ++i)
+        position -= text[i] == L'\r' && text[i + 1] == L'\n' ? 1 : 0;
+    const HWND page = control(IDC_PAGE);
+    const RemoteMemory remote(process_.get(), sizeof(POINTL));
+    POINTL point = {};
+    if (remote.address() == nullptr ||
+        send(page, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(remote.address()), position) != 0 ||
+        !ReadProcessMemory(process_.get(), remote.address(), &point, sizeof point, nullptr))
+        return false;
+    const LPARAM where = MAKELPARAM(point.x + 2, point.y + 4);
+    PostMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(page, WM_LBUTTONUP, 0, where);
+    return true;
+}
+
+int GlossaryProcess::runningChildren() const {
+    const ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    int children = 0;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry))
+        children += entry.th32ParentProcessID == processId_ ? 1 : 0;
+    return children;
 }
 
 COLORREF GlossaryProcess::listItemColour(int index) const {

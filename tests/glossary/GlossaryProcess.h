@@ -12,7 +12,9 @@ class GlossaryProcess {
 public:
     // Starts the program with `directory` as its current directory and waits (up to
     // timeoutMs) until its window shows; valid() tells whether that happened.
-    GlossaryProcess(const std::string& program, const std::string& directory, DWORD timeoutMs);
+    // `arguments` follow the program's name on its command line.
+    GlossaryProcess(const std::string& program, const std::string& directory, DWORD timeoutMs,
+                    const std::string& arguments = std::string());
     ~GlossaryProcess();
     GlossaryProcess(const GlossaryProcess&) = delete;
     GlossaryProcess& operator=(const GlossaryProcess&) = delete;
@@ -28,6 +30,10 @@ public:
     void clickListItem(int index); // as the mouse would
     void clickLogo();
     void clickExit();
+    // Clicks the first character of the first `piece` of the page's text, as the mouse would.
+    bool clickPageText(const std::wstring& piece);
+    // Processes the program has started that are still running.
+    int runningChildren() const;
 
     // Keyboard input as the user types it, to the window in the foreground: each chord is
     // pressed in order and released in reverse ({VK_CONTROL, VK_END} is Ctrl+End). Waits until

@@ -66,6 +66,16 @@ TEST(GlossaryLookup, ExactCaseAndTheFirstOfEqualTerms) {
     EXPECT_FALSE(glossary.definitionShownFor(6).has_value()) << "past the end";
 }
 
+TEST(GlossaryLookup, ALinkLeadsToTheExactTermElseTheFirstEqualIgnoringCase) {
+    const Glossary glossary = sample(); // Alpha, beta, Beta, Gamma, Alpha, Delta
+    EXPECT_EQ(glossary.find(u"Beta"), 2) << "exact beats an earlier match ignoring case";
+    EXPECT_EQ(glossary.find(u"beta"), 1);
+    EXPECT_EQ(glossary.find(u"BETA"), 1) << "no exact match: the first ignoring case";
+    EXPECT_EQ(glossary.find(u"Alpha"), 0) << "the first of equal terms";
+    EXPECT_EQ(glossary.find(u"Alph"), -1) << "a prefix is not the term";
+    EXPECT_EQ(glossary.find(u""), -1);
+}
+
 // A pass over the terms in table order, as the search is defined.
 int firstWithPrefix(const std::vector<std::u16string>& upper, const std::u16string& prefix) {
     for (std::size_t i = 0; i < upper.size(); ++i) {

@@ -164,3 +164,30 @@ TEST(HtmlToRtf, AdversarialPagesConvertInTimeLinearInTheirLength) {
         std::printf("  %-16s %zu characters: %.3f s\n", kind, page.size(), seconds);
     }
 }
+
+TEST(HtmlToRtf, LinksStandWhereTheControlCountsTheirText) {
+    // Paragraphs, line breaks, list bullets, table cells, spaces between tags and characters
+    // outside the BMP all come before links here; each counts as the control counts it.
+    const std::u16string html =
+        u"<p>Intro  <b>bold</b> <a href=\"#First term\">first</a></p><ul><li>item "
+        u"<a href='http://example.com/?a=1&amp;b=2'>second link</a></li></ul>"
+        u"<table><tr><td>x</td><td><a href=#\u0416\u0443\u043a>\u0416\u0443\u043a</a></td></tr>"
+        u"</table>\U0001F600<br><a href=\"mailto:x@example.com\">mail &amp; more</a> tail "
+        u"<a>no address</a><a href=\"#empty\"></a>";
+    const RtfPage page = htmlToPage(html);
+    const std::u16string text = jet::fromUtf8(rtfText(page.rtf));
+    ASSERT_EQ(page.links.size(), 4u) << "links without an address or text are left out";
+    const char16_t* const expected[][2] = {{u"#First term", u"first"},
+                                           {u"http://example.com/?a=1&b=2", u"second link"},
+                                           {u"#\u0416\u0443\u043a", u"\u0416\u0443\u043a"},
+                                           {u"mailto:x@example.com", u"mail & more"}};
+    for (std::size_t i = 0; i < page.links.size(); ++i) {
+        const PageLink& link = page.links[i];
+        EXPECT_EQ(link.target, expected[i][0]);
+        ASSERT_LE(link.end, static_cast<long>(text.size()));
+        EXPECT_EQ(text.substr(static_cast<std::size_t>(link.start),
+                              static_cast<std::size_t>(link.end - link.start)),
+                  expected[i][1])
+            << "link " << i;
+    }
+}

@@ -5,6 +5,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" || exit 1
 cd "$root"
+"$root/scripts/fetch-dictionaries.sh" "$root/build/dictionaries" || exit 1
 "$root/scripts/build.sh" native windows windows-x86 || exit 1
 
 . "$root/scripts/xvfb.sh"

@@ -2,9 +2,9 @@
 # Three independent readers must agree on what the dictionary builder writes: ours
 # (mdbview), mdbtools (mdb-tables, mdb-export) and the npm package mdb-reader. On the other
 # generated databases, ours must print exactly what mdb-export prints.
-# Usage: crosscheck.sh <bin directory> <work directory> <dictionaries>
+# Usage: crosscheck.sh <bin directory> <work directory> <dictionaries> [<dictd directory>]
 set -euo pipefail
-bin=$1 work=$2 count=$3
+bin=$1 work=$2 count=$3 dictd=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$work/files" && mkdir -p "$work/files"
 
@@ -57,6 +57,30 @@ checks=$((checks + 1))
 if "$bin/dictbuild" "$work/files/bad.tsv" "$work/files/bad.mdb" 2>"$work/files/bad.err" ||
     [ -e "$work/files/bad.mdb" ] || ! grep -q "line 2" "$work/files/bad.err"; then
     echo "dictbuild accepted a bad source or left a file behind"; failures=$((failures + 1))
+fi
+
+# The real dictionaries together, as the glossary's import writes them.
+if [ -n "$dictd" ]; then
+    real="$work/files/real"
+    "$bin/dictbuild" --dictd "$dictd/foldoc.index" "$dictd/foldoc.dict.dz" "$dictd/jargon.index" \
+        "$dictd/jargon.dict.dz" "$dictd/vera.index" "$dictd/vera.dict.dz" "$real.mdb"
+    "$bin/mdbview" export "$real.mdb" Dict >"$real.ours"
+    node "$work/mdb-reader-export.mjs" "$real.mdb" Dict >"$real.mdbreader"
+    mdb-export "$real.mdb" Dict >"$real.mdbtools"
+    check "dictd import, mdb-reader" "$real.ours" "$real.mdbreader"
+    check "dictd import, mdbtools" "$real.ours" "$real.mdbtools"
+    rows=$(($(wc -l <"$real.ours")))
+    checks=$((checks + 1))
+    [ "$rows" -gt 24000 ] || { echo "the dictd import wrote only $rows lines"; failures=$((failures + 1)); }
+    # A damaged index is refused with its file and line named, and no database is left.
+    head -n 100 "$dictd/vera.index" >"$work/files/bad.index"
+    printf 'broken line without fields\n' >>"$work/files/bad.index"
+    checks=$((checks + 1))
+    if "$bin/dictbuild" --dictd "$work/files/bad.index" "$dictd/vera.dict.dz" "$work/files/bad-dictd.mdb" \
+        2>"$work/files/bad-dictd.err" || [ -e "$work/files/bad-dictd.mdb" ] ||
+        ! grep -q "bad.index:101:" "$work/files/bad-dictd.err"; then
+        echo "dictbuild accepted a damaged index or left a file behind"; failures=$((failures + 1))
+    fi
 fi
 
 echo "cross-reader checks: $((checks - failures)) passed, $failures failed"

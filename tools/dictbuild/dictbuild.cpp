@@ -1,5 +1,8 @@
 // Builds the glossary's database: a new Jet 4 file with table Dict (id, term, definition) from
-// a UTF-8 tab-separated source. Bad input is refused with the line named; nothing is written.
+// a UTF-8 tab-separated source, or from dictionaries in the dictd format. Bad input is refused
+// with the file and line named; nothing is written.
+#include "DictdFormat.h"
+#include "DictdImport.h"
 #include "DictionarySource.h"
 #include "jetwriter/JetWriter.h"
 
@@ -20,47 +23,98 @@ bool readFile(const char* path, std::string& text) {
     return static_cast<bool>(in.read(text.data(), static_cast<std::streamsize>(text.size())));
 }
 
-} // namespace
+int usage() {
+    std::fprintf(
+        stderr, "usage: dictbuild <source.tsv> <Dict.mdb>\n"
+                "       dictbuild --dictd <name.index> <name.dict[.dz]> [more pairs] <Dict.mdb>\n");
+    return 2;
+}
 
-int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: dictbuild <source.tsv> <Dict.mdb>\n");
-        return 2;
+class Rows {
+public:
+    Rows()
+        : table_(writer_.addTable(u"Dict", {{u"id", jet::kLong, 0, true},
+                                            {u"term", jet::kText, 255},
+                                            {u"definition", jet::kMemo}})),
+          row_(3) {}
+
+    void add(DictionaryEntry& entry) {
+        row_[0] = jet::Value(); // the next AutoNumber
+        row_[1].kind = jet::Value::Kind::Text;
+        row_[1].text = std::move(entry.term);
+        row_[2] = jet::Value();
+        if (entry.definition) {
+            row_[2].kind = jet::Value::Kind::Text;
+            row_[2].text = std::move(*entry.definition);
+        }
+        writer_.addRow(table_, row_);
     }
+    jet::JetWriter& writer() { return writer_; }
+
+private:
+    jet::JetWriter writer_;
+    std::size_t table_;
+    std::vector<jet::Value> row_;
+};
+
+// Reads dictd dictionaries named in pairs (index, data) into `rows`; false after a message.
+bool importDictdFiles(char** names, int count, Rows& rows) {
+    std::vector<DictdInput> inputs;
+    for (int i = 0; i + 1 < count; i += 2) {
+        DictdInput input{names[i], {}, names[i + 1], {}};
+        for (auto [name, text] :
+             {std::pair{names[i], &input.index}, std::pair{names[i + 1], &input.data}}) {
+            if (!readFile(name, *text)) {
+                std::fprintf(stderr, "dictbuild: cannot open %s\n", name);
+                return false;
+            }
+        }
+        inputs.push_back(std::move(input));
+    }
+    try {
+        for (DictionaryEntry& entry : importDictd(inputs))
+            rows.add(entry);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "dictbuild: %s\n", error.what());
+        return false;
+    }
+    return true;
+}
+
+// Reads the text source into `rows`; false after a message.
+bool importText(const char* name, Rows& rows) {
     std::string text;
-    if (!readFile(argv[1], text)) {
-        std::fprintf(stderr, "dictbuild: cannot open %s\n", argv[1]);
-        return 1;
+    if (!readFile(name, text)) {
+        std::fprintf(stderr, "dictbuild: cannot open %s\n", name);
+        return false;
     }
     // Every entry goes into the database as it is read; nothing is written before the whole
     // source has been read without fault.
-    jet::JetWriter writer;
     try {
-        const std::size_t table = writer.addTable(u"Dict", {{u"id", jet::kLong, 0, true},
-                                                            {u"term", jet::kText, 255},
-                                                            {u"definition", jet::kMemo}});
-        std::vector<jet::Value> row(3);
-        readDictionary(text, [&](DictionaryEntry& entry) {
-            row[0] = jet::Value(); // the next AutoNumber
-            row[1].kind = jet::Value::Kind::Text;
-            row[1].text = std::move(entry.term);
-            row[2] = jet::Value();
-            if (entry.definition) {
-                row[2].kind = jet::Value::Kind::Text;
-                row[2].text = std::move(*entry.definition);
-            }
-            writer.addRow(table, row);
-        });
+        readDictionary(text, [&](DictionaryEntry& entry) { rows.add(entry); });
     } catch (const DictionaryError& error) {
-        std::fprintf(stderr, "dictbuild: %s: %s\n", argv[1], error.what());
-        return 1;
+        std::fprintf(stderr, "dictbuild: %s: %s\n", name, error.what());
+        return false;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "dictbuild: %s\n", error.what());
-        return 1;
+        return false;
     }
-    text = std::string(); // no longer needed while the file is written
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool dictd = argc > 1 && std::string(argv[1]) == "--dictd";
+    if (dictd ? argc < 5 || (argc - 3) % 2 != 0 : argc != 3)
+        return usage();
+    Rows rows;
+    if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows) : importText(argv[1], rows)))
+        return 1;
+    jet::JetWriter& writer = rows.writer();
+    const char* target = argv[argc - 1];
     // Written beside the target first, so a failure never leaves half a database.
-    const std::string temporary = std::string(argv[2]) + ".part";
+    const std::string temporary = std::string(target) + ".part";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!writer.finish(out) || !out.flush()) {
@@ -70,9 +124,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    std::remove(argv[2]);
-    if (std::rename(temporary.c_str(), argv[2]) != 0) {
-        std::fprintf(stderr, "dictbuild: cannot create %s\n", argv[2]);
+    std::remove(target);
+    if (std::rename(temporary.c_str(), target) != 0) {
+        std::fprintf(stderr, "dictbuild: cannot create %s\n", target);
         std::remove(temporary.c_str());
         return 1;
     }

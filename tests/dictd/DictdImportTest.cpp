@@ -1,0 +1,183 @@
+// The dictd import on small dictionaries written here: the format's numbers and damage, the
+// rules for terms, entries and headers, and the page each entry becomes.
+#include "dictbuild/DictdImport.h"
+#include "dictbuild/DictdFormat.h"
+#include "dictbuild/PlainToHtml.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+namespace {
+
+std::string digits(std::uint64_t value) {
+    static const char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[value % 64]);
+        value /= 64;
+    } while (value > 0);
+    return text;
+}
+
+std::string gzip(const std::string& text) {
+    z_stream stream = {};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&stream, text.size()) + 64, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+// A dictionary from (headword, entry text) pairs, in that order, as dictfmt writes one.
+DictdInput dictionary(const std::vector<std::pair<std::string, std::string>>& entries,
+                      bool compressed = true, const std::string& name = "test") {
+    DictdInput input{name + ".index", "", name + ".dict.dz", ""};
+    std::string data;
+    for (const auto& [headword, text] : entries) {
+        input.index += headword + "\t" + digits(data.size()) + "\t" + digits(text.size()) + "\n";
+        data += text;
+    }
+    input.data = compressed ? gzip(data) : data;
+    return input;
+}
+
+const DictionaryEntry* row(const std::vector<DictionaryEntry>& rows, const std::u16string& term) {
+    for (const DictionaryEntry& entry : rows) {
+        if (entry.term == term)
+            return &entry;
+    }
+    return nullptr;
+}
+
+std::string failureOf(const std::vector<DictdInput>& inputs) {
+    try {
+        importDictd(inputs);
+    } catch (const dictd::FormatError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(DictdFormat, NumbersAreInTheIndexsOwnDigits) {
+    EXPECT_EQ(dictd::decodeNumber("A"), 0u);
+    EXPECT_EQ(dictd::decodeNumber("/"), 63u);
+    EXPECT_EQ(dictd::decodeNumber("BA"), 64u);
+    EXPECT_EQ(dictd::decodeNumber("Gb9L"), ((6u * 64 + 27) * 64 + 61) * 64 + 11);
+    for (const char* bad : {"", "A=", "-1", "A A", "AAAAAAAAAAA"})
+        EXPECT_FALSE(dictd::decodeNumber(bad).has_value()) << bad;
+}
+
+TEST(DictdImport, TermsEntriesAndHeaders) {
+    const auto rows = importDictd({dictionary({
+        {"00-database-info", "00-database-info\n     A test dictionary.\n     Free to copy.\n"},
+        {"00-database-short", "00-database-short\n     Test Dictionary (2026)\n"},
+        {"00-database-url", "00-database-url\n     http://example.com/test\n"},
+        {"00-database-utf8", "00-database-utf8\n"},
+        {"mutex", "MuTeX\n\n   A {TeX} extension.\n"},
+        {"mutex", "mutex\n\n   A lock; see {semaphore}.\n"},
+        {"semaphore", "semaphore\n\n   First part.\n"},
+        {"semaphore", "semaphore\n\n   Second part.\n"},
+        {"alias", "semaphore\n\n   Reached by another name.\n"},
+        {"caf\xC3\xA9", "caf\xC3\xA9\n\n   In UTF-8.\n"},
+    })});
+    ASSERT_EQ(rows.size(), 6u) << "headers are no terms; equal terms are one row";
+    EXPECT_NE(row(rows, u"MuTeX"), nullptr) << "the first line as written, equal ignoring case";
+    EXPECT_NE(row(rows, u"mutex"), nullptr);
+    const DictionaryEntry* semaphore = row(rows, u"semaphore");
+    ASSERT_NE(semaphore, nullptr);
+    EXPECT_EQ(*semaphore->definition, u"<p>First part.</p><hr><p>Second part.</p>")
+        << "in index order";
+    const DictionaryEntry* alias = row(rows, u"alias");
+    ASSERT_NE(alias, nullptr) << "a first line of another word: the index headword";
+    EXPECT_EQ(*alias->definition, u"<p>semaphore</p><p>Reached by another name.</p>");
+    EXPECT_NE(row(rows, u"caf\u00e9"), nullptr);
+    const DictionaryEntry* about = row(rows, u"Test Dictionary (2026)");
+    ASSERT_NE(about, nullptr) << "the description, named by the short name";
+    EXPECT_NE(about->definition->find(u"Free to copy."), std::u16string::npos);
+    EXPECT_NE(about->definition->find(u"<a href=\"http://example.com/test\">"),
+              std::u16string::npos);
+    // Sorted ignoring case, equal terms in the order they came.
+    std::vector<std::u16string> terms;
+    for (const DictionaryEntry& entry : rows)
+        terms.push_back(entry.term);
+    EXPECT_EQ(terms, (std::vector<std::u16string>{u"alias", u"caf\u00e9", u"MuTeX", u"mutex",
+                                                  u"semaphore", u"Test Dictionary (2026)"}));
+}
+
+TEST(DictdImport, LatinOneWhenTheDictionarySaysSoOrTheTextIsNoUtf8) {
+    const auto marked = importDictd({dictionary({{"00-database-8bit-new", "00-database-8bit-new\n"},
+                                                 {"caf\xE9", "caf\xE9\n\n   Latin-1.\n"}})});
+    EXPECT_NE(row(marked, u"caf\u00e9"), nullptr);
+    const auto unmarked =
+        importDictd({dictionary({{"na\xEFve", "na\xEFve\n\n   Also Latin-1.\n"}}, false)});
+    EXPECT_NE(row(unmarked, u"na\u00efve"), nullptr);
+}
+
+TEST(DictdImport, CrossReferencesLinkAcrossDictionariesWhenTheTermExists) {
+    const auto rows = importDictd({
+        dictionary({{"hack", "hack\n\n   See {Kludge}, {nothing here} and\n   {the site "
+                             "(https://example.com/a)}.\n"}},
+                   true, "first"),
+        dictionary({{"kludge", "kludge\n\n   Also see http://example.com/b, and {hack}.\n"}}, true,
+                   "second"),
+    });
+    EXPECT_EQ(*row(rows, u"hack")->definition, u"<p>See <a href=\"#Kludge\">Kludge</a>, nothing "
+                                               u"here and <a href=\"https://example.com/a\">the "
+                                               u"site</a>.</p>");
+    EXPECT_EQ(*row(rows, u"kludge")->definition,
+              u"<p>Also see <a href=\"http://example.com/b\">http://example.com/b</a>, and <a "
+              u"href=\"#hack\">hack</a>.</p>");
+}
+
+TEST(PlainToHtml, ParagraphsJoinedBlocksKeptMarkUpEscaped) {
+    const auto never = [](const std::u16string&) { return false; };
+    EXPECT_EQ(plainToHtml(u"   One line\n   and its wrap, <b> & \"q\".\n\n   Second.\n", never),
+              u"<p>One line and its wrap, &lt;b&gt; &amp; &quot;q&quot;.</p><p>Second.</p>");
+    EXPECT_EQ(plainToHtml(u"   Code:\n\n     int x;\n\n       return x;\n   After.\n", never),
+              u"<p>Code:</p><pre>  int x;\n\n    return x;</pre><p>After.</p>")
+        << "further indented lines, blank lines inside, as they stand";
+    EXPECT_EQ(
+        plainToHtml(u"word\n/pro-nun-ci-a-tion/\n\n   the entry's text\n   in two lines\n", never),
+        u"<p>word /pro-nun-ci-a-tion/</p><p>the entry's text in two lines</p>")
+        << "the headword's block may stand further out";
+    EXPECT_EQ(plainToHtml(u"{unclosed and {nested} }", never), u"<p>{unclosed and nested }</p>");
+    EXPECT_EQ(plainToHtml(u"   Text:\n\n      main(){\n        f(\"{x}\");\n      }\n\n   After.\n",
+                          never),
+              u"<p>Text:</p><pre>   main(){\n     f(&quot;{x}&quot;);\n   }</pre><p>After.</p>")
+        << "braces in program text stay, and so do its lines";
+}
+
+TEST(DictdImport, DamageIsReportedWithFileAndLineAndNothingIsImported) {
+    DictdInput good = dictionary({{"alpha", "alpha\n\n   A.\n"}, {"beta", "beta\n\n   B.\n"}});
+    DictdInput noTab = good;
+    noTab.index += "gamma without fields\n";
+    EXPECT_EQ(failureOf({noTab}), "test.index:3: not headword, TAB, offset, TAB, length");
+    DictdInput badNumber = good;
+    badNumber.index += "gamma\tA!\tB\n";
+    EXPECT_NE(failureOf({badNumber}).find("test.index:3: "), std::string::npos);
+    DictdInput pastEnd = good;
+    pastEnd.index += "gamma\t" + digits(1000) + "\tB\n";
+    EXPECT_NE(failureOf({pastEnd}).find("test.index:3: the entry lies past the end"),
+              std::string::npos);
+    DictdInput longHeadword = good;
+    longHeadword.index = std::string(256, 'x') + "\tA\tB\n";
+    EXPECT_NE(failureOf({longHeadword}).find("test.index:1: headword longer than 255"),
+              std::string::npos);
+    DictdInput damaged = good;
+    damaged.data[damaged.data.size() / 2] ^= 0x55;
+    damaged.data[damaged.data.size() / 2 + 1] ^= 0x55;
+    EXPECT_NE(failureOf({damaged}).find("test.dict.dz: "), std::string::npos);
+    DictdInput cut = good;
+    cut.data.resize(cut.data.size() - 12);
+    EXPECT_NE(failureOf({cut}).find("test.dict.dz: "), std::string::npos);
+    EXPECT_EQ(failureOf({good, noTab}), "test.index:3: not headword, TAB, offset, TAB, length")
+        << "the second dictionary's damage stops the whole import";
+}

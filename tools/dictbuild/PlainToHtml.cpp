@@ -1,0 +1,276 @@
+#include "PlainToHtml.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::u16string>;
+
+void appendEscaped(std::u16string& out, char16_t c) {
+    switch (c) {
+    case u'&':
+        out += u"&amp;";
+        break;
+    case u'<':
+        out += u"&lt;";
+        break;
+    case u'>':
+        out += u"&gt;";
+        break;
+    case u'"':
+        out += u"&quot;";
+        break;
+    default:
+        out += c;
+    }
+}
+
+bool isBlank(const std::u16string& line) {
+    return std::all_of(line.begin(), line.end(),
+                       [](char16_t c) { return c == u' ' || c == u'\t'; });
+}
+
+// Columns of leading white space, a TAB to the next multiple of eight.
+std::size_t indentOf(const std::u16string& line) {
+    std::size_t column = 0;
+    for (const char16_t c : line) {
+        if (c == u' ')
+            ++column;
+        else if (c == u'\t')
+            column = (column / 8 + 1) * 8;
+        else
+            break;
+    }
+    return column;
+}
+
+std::u16string withoutIndent(const std::u16string& line, std::size_t columns) {
+    std::size_t column = 0, at = 0;
+    while (at < line.size() && column < columns && (line[at] == u' ' || line[at] == u'\t')) {
+        column = line[at] == u' ' ? column + 1 : (column / 8 + 1) * 8;
+        ++at;
+    }
+    return std::u16string(column > columns ? column - columns : 0, u' ') + line.substr(at);
+}
+
+// Runs of white space as one space, none at either end.
+std::u16string collapsed(const std::u16string& text) {
+    std::u16string out;
+    for (const char16_t c : text) {
+        const bool space = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+        if (space) {
+            if (!out.empty() && out.back() != u' ')
+                out += u' ';
+        } else {
+            out += c;
+        }
+    }
+    if (!out.empty() && out.back() == u' ')
+        out.pop_back();
+    return out;
+}
+
+bool startsWithAddress(const std::u16string& text, std::size_t at) {
+    return text.compare(at, 7, u"http://") == 0 || text.compare(at, 8, u"https://") == 0;
+}
+
+bool isAddress(const std::u16string& text) {
+    for (const char16_t* scheme : {u"http://", u"https://", u"ftp://", u"mailto:", u"news:"}) {
+        const std::u16string prefix = scheme;
+        if (text.size() > prefix.size() && text.compare(0, prefix.size(), prefix) == 0)
+            return text.find(u' ') == std::u16string::npos;
+    }
+    return false;
+}
+
+// {label (address)} or {(address)}: the address and the label, or nothing.
+bool addressReference(const std::u16string& content, std::u16string& address,
+                      std::u16string& label) {
+    if (content.empty() || content.back() != u')')
+        return false;
+    const std::size_t open = content.rfind(u'(');
+    if (open == std::u16string::npos)
+        return false;
+    address = content.substr(open + 1, content.size() - open - 2);
+    label = collapsed(content.substr(0, open));
+    return isAddress(address);
+}
+
+// Braces around what reads as code (in a program's text, say) are no cross-reference.
+bool mayBeReference(const std::u16string& content) {
+    std::u16string address, label;
+    return !content.empty() && content.size() <= 200 &&
+           (content.find_first_of(u";=\"{") == std::u16string::npos ||
+            addressReference(collapsed(content), address, label));
+}
+
+std::u16string link(const std::u16string& target, const std::u16string& label) {
+    return u"<a href=\"" + escapeHtml(target) + u"\">" + escapeHtml(label) + u"</a>";
+}
+
+class Inline {
+public:
+    explicit Inline(const std::function<bool(const std::u16string&)>& isTerm) : isTerm_(isTerm) {}
+
+    // Escaped text with its cross-references and addresses as links. In preformatted text
+    // (a program, often) braces that make no link stay.
+    std::u16string operator()(const std::u16string& text, bool preformatted = false) const {
+        std::u16string out;
+        for (std::size_t at = 0; at < text.size();) {
+            if (text[at] == u'{') {
+                const std::size_t close = text.find(u'}', at + 1);
+                const std::size_t nested = text.find(u'{', at + 1);
+                if (close != std::u16string::npos &&
+                    (nested == std::u16string::npos || nested > close) &&
+                    mayBeReference(text.substr(at + 1, close - at - 1))) {
+                    const std::u16string content = text.substr(at + 1, close - at - 1);
+                    const std::u16string made = reference(collapsed(content));
+                    out += preformatted && made.compare(0, 2, u"<a") != 0
+                               ? u"{" + escapeHtml(content) + u"}"
+                               : made;
+                    at = close + 1;
+                    continue;
+                }
+            }
+            if (startsWithAddress(text, at)) {
+                std::size_t end = at;
+                while (end < text.size() && text[end] > u' ' && text[end] != u'<' &&
+                       text[end] != u'>' && text[end] != u'"' && text[end] != u'{' &&
+                       text[end] != u'}')
+                    ++end;
+                // Punctuation after an address belongs to the sentence.
+                while (end > at &&
+                       std::u16string(u".,;:!?)]'").find(text[end - 1]) != std::u16string::npos)
+                    --end;
+                const std::u16string address = text.substr(at, end - at);
+                out += link(address, address);
+                at = end;
+                continue;
+            }
+            appendEscaped(out, text[at]);
+            ++at;
+        }
+        return out;
+    }
+
+private:
+    // {term}, {label (address)} or {(address)}.
+    std::u16string reference(const std::u16string& content) const {
+        std::u16string address, label;
+        if (addressReference(content, address, label))
+            return link(address, label.empty() ? address : label);
+        if (!content.empty() && isTerm_(content))
+            return link(u"#" + content, content);
+        return escapeHtml(content);
+    }
+
+    const std::function<bool(const std::u16string&)>& isTerm_;
+};
+
+// A cross-reference broken over lines is put on one line, so that no line of it falls into a
+// paragraph and another into a block.
+std::u16string joinBrokenReferences(std::u16string text) {
+    constexpr std::size_t kLongestReference = 256;
+    for (std::size_t open = text.find(u'{'); open != std::u16string::npos;
+         open = text.find(u'{', open + 1)) {
+        const std::size_t close = text.find_first_of(u"{}", open + 1);
+        if (close == std::u16string::npos || text[close] != u'}' ||
+            close - open > kLongestReference ||
+            !mayBeReference(text.substr(open + 1, close - open - 1)))
+            continue;
+        for (std::size_t at = open; at < close; ++at) {
+            if (text[at] == u'\n' || text[at] == u'\r' || text[at] == u'\t')
+                text[at] = u' ';
+        }
+    }
+    return text;
+}
+
+Lines splitLines(const std::u16string& text) {
+    Lines lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(u'\n', start);
+        if (end == std::u16string::npos)
+            end = text.size();
+        std::u16string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == u'\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+std::u16string escapeHtml(const std::u16string& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (const char16_t c : text)
+        appendEscaped(out, c);
+    return out;
+}
+
+std::u16string plainToHtml(const std::u16string& text,
+                           const std::function<bool(const std::u16string&)>& isTerm) {
+    Lines lines = splitLines(joinBrokenReferences(text));
+    while (!lines.empty() && isBlank(lines.back()))
+        lines.pop_back();
+    // The entry's text stands where most of its blocks start (of equally many, the lesser
+    // indent, but never the margin, where headwords stand): a headword's line, lines wrapped
+    // back to the margin and a stray address there do not move it. Lines at or left of it are
+    // text; lines further in, blocks.
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!isBlank(lines[i]) && (i == 0 || isBlank(lines[i - 1]))) {
+            const std::size_t indent = std::min<std::size_t>(indentOf(lines[i]), 64);
+            if (starts.size() <= indent)
+                starts.resize(indent + 1);
+            ++starts[indent];
+        }
+    }
+    std::size_t base = 0;
+    for (std::size_t indent = 1; indent < starts.size(); ++indent) {
+        if (starts[indent] > starts[base] || (starts[indent] == starts[base] && base <= 1))
+            base = indent;
+    }
+    const Inline inlineText(isTerm);
+    std::u16string html, paragraph;
+    auto endParagraph = [&] {
+        if (!paragraph.empty())
+            html += u"<p>" + inlineText(paragraph) + u"</p>";
+        paragraph.clear();
+    };
+    for (std::size_t i = 0; i < lines.size();) {
+        const std::u16string& line = lines[i];
+        if (isBlank(line)) {
+            endParagraph();
+            ++i;
+            continue;
+        }
+        if (indentOf(line) <= base) {
+            // A cross-reference may be broken over two lines: joined, it reads as one.
+            paragraph += (paragraph.empty() ? u"" : u" ") + collapsed(line);
+            ++i;
+            continue;
+        }
+        // Indented further than the text: kept as it stands, blank lines inside included.
+        endParagraph();
+        std::u16string block;
+        std::size_t end = i;
+        for (std::size_t k = i; k < lines.size(); ++k) {
+            if (!isBlank(lines[k]) && indentOf(lines[k]) <= base)
+                break;
+            if (!isBlank(lines[k]))
+                end = k + 1;
+        }
+        for (std::size_t k = i; k < end; ++k)
+            block += (k > i ? u"\n" : u"") + withoutIndent(lines[k], base);
+        html += u"<pre>" + inlineText(block, true) + u"</pre>";
+        i = end;
+    }
+    endParagraph();
+    return html;
+}

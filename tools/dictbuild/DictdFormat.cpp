@@ -8,6 +8,9 @@ namespace dictd {
 
 namespace {
 
+// Far more than any dictionary; a damaged or hostile file must not take all memory.
+constexpr std::size_t kLargestData = std::size_t{512} << 20;
+
 int digitValue(char c) {
     if (c >= 'A' && c <= 'Z')
         return c - 'A';
@@ -96,6 +99,11 @@ std::string readData(const std::string& bytes, const std::string& file) {
         status = inflate(&stream, Z_NO_FLUSH);
         consumed += chunk - stream.avail_in;
         text.append(buffer, sizeof buffer - stream.avail_out);
+        if (text.size() > kLargestData) {
+            inflateEnd(&stream);
+            throw FormatError(file, "the data grows past " + std::to_string(kLargestData >> 20) +
+                                        " MB when decompressed");
+        }
         if (status != Z_OK && status != Z_STREAM_END) {
             inflateEnd(&stream);
             throw FormatError(file,

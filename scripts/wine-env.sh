@@ -10,7 +10,7 @@ WINE_LOADER=/usr/lib/wine/wine64
 export WINE_LOADER
 
 # The marker names the set-up below; changing the set-up means a new marker.
-wine_ready="$WINEPREFIX/.ready-3"
+wine_ready="$WINEPREFIX/.ready-10"
 if [ ! -f "$wine_ready" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
@@ -21,6 +21,36 @@ if [ ! -f "$wine_ready" ]; then
             # A crashing program must end with its backtrace, not wait in a crash dialog.
             "$WINE_LOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 \
                 /f >/dev/null 2>&1
+            # Text in every script, as on a Windows system: the message font is DejaVu Sans
+            # (Latin, Greek, Cyrillic, Arabic), linked to Debian's CJK font for Chinese, Japanese
+            # and Korean; the page's MS Sans Serif stands for the same, and its CJK faces for the
+            # CJK font.
+            links=$(mktemp --suffix=.reg)
+            python3 - "$links" <<'PYTHON'
+import struct, sys
+def multi(*strings):  # REGEDIT4 takes the bytes in the system's code page
+    return ",".join("%02x" % b for b in ("\0".join(strings) + "\0\0").encode("ascii"))
+def logfont(face, height=-11):
+    data = struct.pack("<5l8B", height, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0x22)
+    data += face.encode("utf-16-le").ljust(64, b"\0")
+    return ",".join("%02x" % b for b in data)
+cjk = multi("wqy-microhei.ttc,WenQuanYi Micro Hei")
+# The faces Windows and its text layout turn to for Chinese, Japanese and Korean.
+cjkFaces = ["Microsoft YaHei", "Malgun Gothic", "SimSun", "NSimSun", "MS UI Gothic", "MS Gothic", "MS PGothic",
+            "MS Mincho", "Microsoft JhengHei", "PMingLiU", "MingLiU", "Gulim", "Batang", "Meiryo", "Yu Gothic"]
+lines = ["REGEDIT4", "",
+         "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]",
+         '"DejaVu Sans"=hex(7):' + cjk, '"Tahoma"=hex(7):' + cjk, '"MS Sans Serif"=hex(7):' + cjk, "",
+         "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]",
+         '"MS Sans Serif"="DejaVu Sans"']
+lines += ['"%s"="WenQuanYi Micro Hei"' % face for face in cjkFaces]
+lines += ["",
+         "[HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics]",
+         '"MessageFont"=hex:' + logfont("DejaVu Sans")]
+open(sys.argv[1], "w").write("\r\n".join(lines) + "\r\n")
+PYTHON
+            "$WINE_LOADER" regedit /s "Z:${links//\//\\}" >/dev/null 2>&1
+            rm -f "$links"
             wineserver -w
             touch "$wine_ready"
         fi

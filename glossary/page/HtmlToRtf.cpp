@@ -210,8 +210,25 @@ private:
         append(c);
     }
 
+    // A face that has the character where the page's fonts may not: Chinese and Japanese in
+    // one, Korean in another (both on Windows since Vista). Nothing for other characters.
+    int scriptFont(char32_t c) {
+        if ((c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F) ||
+            (c >= 0xAC00 && c <= 0xD7AF))
+            return fontIndex("Malgun Gothic");
+        if ((c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+            (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x2FFFF))
+            return fontIndex("Microsoft YaHei");
+        return -1;
+    }
+
     // One character of the page; position_ counts them as the control will.
     void append(char32_t c) {
+        const int font = scriptFont(c);
+        if (font != scriptFont_) {
+            flush();
+            scriptFont_ = font;
+        }
         if (c < 0x10000)
             ++position_;
         if (c == '\\' || c == '{' || c == '}') {
@@ -254,9 +271,9 @@ private:
             body_ += "\\sub";
         if (style_.vertical > 0)
             body_ += "\\super";
-        body_ += "\\f" + std::to_string(style_.monospace ? 1 : style_.font) + "\\fs" +
-                 std::to_string(style_.halfPoints) + "\\cf" + std::to_string(style_.color) + " " +
-                 run_ + "}";
+        const int font = scriptFont_ >= 0 ? scriptFont_ : style_.monospace ? 1 : style_.font;
+        body_ += "\\f" + std::to_string(font) + "\\fs" + std::to_string(style_.halfPoints) +
+                 "\\cf" + std::to_string(style_.color) + " " + run_ + "}";
         run_.clear();
     }
 
@@ -677,7 +694,8 @@ private:
     std::vector<std::string> fonts_{"MS Sans Serif", "Courier New"};
     std::vector<std::uint32_t> colors_;
     int pre_ = 0, hidden_ = 0, cellsInRow_ = 0;
-    long position_ = 0; // characters of the page so far
+    long position_ = 0;   // characters of the page so far
+    int scriptFont_ = -1; // the face of the run for its script, if not the style's
     std::vector<PageLink> links_;
     std::size_t commentsEndless_ = Text::npos; // from here on no comment has an end
     std::vector<std::uint8_t> deadEnds_;       // see tagEnd

@@ -61,6 +61,28 @@ std::u16string upperCase(const std::u16string& text) {
     return upper;
 }
 
+// The system's message font at `dpi`.
+HFONT messageFont(int dpi) {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    using ForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+    if (forDpi != nullptr &&
+        forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi)))
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        // Given for the system's density; scaled to the window's.
+        const HDC screen = GetDC(nullptr);
+        const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi);
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"MS Shell Dlg 2");
+}
+
 std::string utf8(const std::wstring& text) {
     const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                            nullptr, 0, nullptr, nullptr);
@@ -239,6 +261,7 @@ void GlossaryWindow::createFonts() {
     labelFont_ =
         GdiObject<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                      DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
+    textFont_ = GdiObject<HFONT>(messageFont(dpi_));
 }
 
 void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
@@ -246,7 +269,9 @@ void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     createFonts();
     for (const Placement& at : kLayout) {
-        const HFONT font = at.id == IDC_VERSION ? labelFont_.get() : font_.get();
+        const HFONT font = at.id == IDC_VERSION                        ? labelFont_.get()
+                           : at.id == IDC_SEARCH || at.id == IDC_TERMS ? textFont_.get()
+                                                                       : font_.get();
         SendMessageW(GetDlgItem(window_, at.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     setListItemHeight();
@@ -274,6 +299,10 @@ void GlossaryWindow::onCreate() {
                      WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
                          LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_WANTKEYBOARDINPUT,
                      IDC_TERMS);
+    // Terms in any script: the system's message font, which the system links to fonts of
+    // other scripts.
+    for (const HWND text : {search_, terms_})
+        SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), FALSE);
     setListItemHeight();
     page_ =
         control(L"RichEdit20W", L"",
@@ -295,8 +324,10 @@ void GlossaryWindow::onCreate() {
     SendMessageW(window_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     focus_ = search_;
 
-    // Links in the page tell the window when they are clicked.
+    // Links in the page tell the window when they are clicked; characters its fonts do not
+    // have come from a font that has them.
     SendMessageW(page_, EM_SETEVENTMASK, 0, ENM_LINK);
+    SendMessageW(page_, EM_SETLANGOPTIONS, 0, IMF_AUTOFONT | IMF_DUALFONT);
     loadGlossary();
     fillList();
     showPage(u""); // about:blank
@@ -470,7 +501,7 @@ void GlossaryWindow::fillList() {
 void GlossaryWindow::setListItemHeight() {
     // One line of the list's font, as the list box measures its own lines.
     const HDC screen = GetDC(terms_);
-    const HGDIOBJ previous = SelectObject(screen, font_.get());
+    const HGDIOBJ previous = SelectObject(screen, textFont_.get());
     TEXTMETRICW metrics = {};
     GetTextMetricsW(screen, &metrics);
     SelectObject(screen, previous);
@@ -500,7 +531,7 @@ void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
         const std::u16string_view term = glossary_.term(item.itemID);
         SetBkMode(item.hDC, TRANSPARENT);
         SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        const HGDIOBJ previous = SelectObject(item.hDC, font_.get());
+        const HGDIOBJ previous = SelectObject(item.hDC, textFont_.get());
         RECT text = item.rcItem;
         text.left += 2; // as far in as the list box's own strings
         DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(term.data()),

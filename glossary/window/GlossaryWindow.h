@@ -63,7 +63,7 @@ private:
     int zoomPercent_ = 100;
     bool listRedrawPending_ = false;
     HWND search_ = nullptr, terms_ = nullptr, page_ = nullptr, logoControl_ = nullptr;
-    GdiObject<HFONT> font_, labelFont_;
+    GdiObject<HFONT> font_, labelFont_, textFont_;
     GdiObject<HBITMAP> logo_;
     int dpi_ = 96;
     Glossary glossary_{{}, {}};

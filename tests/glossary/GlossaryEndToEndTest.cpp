@@ -484,6 +484,14 @@ TEST_F(GlossaryWindowTest, LinksLeadToTermsAndWebAddressesAndNowhereElse) {
     glossary.setSearch(L"links");
     ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Web page"); }, kTimeoutMs));
 
+    // Terms and definitions in other scripts, for the eye: every one shows as glyphs.
+    glossary.setSearch(L"\u6f22");
+    ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Chinese characters"); },
+                           kTimeoutMs));
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-scripts.bmp");
+    glossary.setSearch(L"links");
+    ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Web page"); }, kTimeoutMs));
+
     // A term: its first match ignoring case, selected and shown as a click in the list would.
     ASSERT_TRUE(glossary.clickPageText(L"the compiler"));
     EXPECT_TRUE(eventually([&] { return glossary.selected() == 0; }, kTimeoutMs));

@@ -1,11 +1,50 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and runs them on the built-in sample data under Wine.
+# With "foldoc": the glossary on FOLDOC, the Jargon File and V.E.R.A. together.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" windows >/dev/null
 build="$root/build/windows"
 . "$root/scripts/wine-env.sh" "$build"
+
+# Shows the glossary on a database: in a window on the user's display, else under Xvfb with a
+# screenshot left in the given file.
+show_glossary() { # database (Windows path), screenshot
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        echo "Close the window (or press Exit) to go on."
+        (cd "$build/bin" && "$WINE_LOADER" glossary.exe ${1:+"$1"})
+    else
+        # Wine's desktop process must start on the Xvfb display, so none may be left running.
+        wineserver -k 2>/dev/null || true
+        . "$root/scripts/xvfb.sh"
+        (cd "$build/bin" && "$WINE_LOADER" glossary.exe ${1:+"$1"} >/dev/null 2>&1 &)
+        for _ in $(seq 60); do
+            xwininfo -root -tree 2>/dev/null | grep -q '"Technical Glossary"' && break
+            sleep 0.5
+        done
+        sleep 1
+        import -window root -crop 700x385+0+0 "$2"
+        wineserver -k 2>/dev/null || true
+        echo "No display here: the glossary ran under Xvfb; its window is in $2"
+    fi
+}
+
+if [ "${1:-}" = foldoc ]; then
+    dictionaries="$root/build/dictionaries"
+    "$root/scripts/fetch-dictionaries.sh" "$dictionaries"
+    database="$build/foldoc.mdb"
+    echo "== Importing FOLDOC, the Jargon File and V.E.R.A. into $database"
+    arguments=()
+    for name in foldoc jargon vera; do
+        arguments+=("$(winepath -w "$dictionaries/$name.index")" "$(winepath -w "$dictionaries/$name.dict.dz")")
+    done
+    "$WINE_LOADER" "$build/bin/dictbuild.exe" --dictd "${arguments[@]}" "$(winepath -w "$database")" | tr -d '\r'
+    echo
+    echo "== The glossary on them"
+    show_glossary "$(winepath -w "$database")" "$build/glossary-foldoc.png"
+    exit 0
+fi
 
 work="$build/sample-run"
 rm -rf "$work" && mkdir -p "$work"
@@ -32,24 +71,7 @@ echo "== The glossary's sample database, Dict.mdb, as our reader sees it (first 
 
 echo
 echo "== The glossary on the sample Dict.mdb"
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-    echo "Close the window (or press Exit) to go on."
-    (cd "$build/bin" && "$WINE_LOADER" glossary.exe)
-else
-    # Wine's desktop process must start on the Xvfb display, so none may be left running.
-    wineserver -k 2>/dev/null || true
-    . "$root/scripts/xvfb.sh"
-    (cd "$build/bin" && "$WINE_LOADER" glossary.exe >/dev/null 2>&1 &)
-    for _ in $(seq 60); do
-        xwininfo -root -tree 2>/dev/null | grep -q '"Technical Glossary"' && break
-        sleep 0.5
-    done
-    sleep 1
-    shot="$build/glossary.png"
-    import -window root -crop 700x385+0+0 "$shot"
-    wineserver -k 2>/dev/null || true
-    echo "No display here: the glossary ran under Xvfb; its window is in $shot"
-fi
+show_glossary "" "$build/glossary.png"
 
 echo
 echo "== The uninstaller on the sample product (a fresh Wine prefix of its own)"

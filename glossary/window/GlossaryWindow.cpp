@@ -707,7 +707,7 @@ void GlossaryWindow::showPage(const std::u16string& html) {
 
 void GlossaryWindow::loadGlossary() {
     if (database_.empty()) {
-        // The current directory first, as ever; then the program's own directory. A missing
+        // None named (or an empty name): the current directory first, as ever; then the program's own directory. A missing
         // default file is no error: the list stays empty.
         std::wstring path = kDatabase;
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {

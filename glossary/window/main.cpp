@@ -13,7 +13,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     int count = 0;
     if (wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
         if (count > 1)
-            database = arguments[1];
+            database = arguments[1]; // an empty one names nothing
         LocalFree(arguments);
     }
     const HWND window = GlossaryWindow::create(instance, show, database);

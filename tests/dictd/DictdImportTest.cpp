@@ -1,11 +1,11 @@
 // The dictd import on small dictionaries written here: the format's numbers and damage, the
 // rules for terms, entries and headers, and the page each entry becomes.
-#include "dictbuild/DictdImport.h"
+#include "Gzip.h"
 #include "dictbuild/DictdFormat.h"
+#include "dictbuild/DictdImport.h"
 #include "dictbuild/PlainToHtml.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 namespace {
 
@@ -20,19 +20,6 @@ std::string digits(std::uint64_t value) {
     return text;
 }
 
-std::string gzip(const std::string& text) {
-    z_stream stream = {};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, text.size()) + 64, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
 
 // A dictionary from (headword, entry text) pairs, in that order, as dictfmt writes one.
 DictdInput dictionary(const std::vector<std::pair<std::string, std::string>>& entries,

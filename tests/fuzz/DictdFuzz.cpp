@@ -3,31 +3,12 @@
 // A damaged dictionary may only be refused with FormatError.
 #include "dictbuild/DictdFormat.h"
 #include "dictbuild/DictdImport.h"
+#include "dictd/Gzip.h"
 
-#include <zlib.h>
-
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-namespace {
-
-std::string gzip(const std::string& text) {
-    z_stream stream = {};
-    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        return text;
-    std::string out(deflateBound(&stream, text.size()) + 64, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 3)

@@ -18,6 +18,9 @@ echo "Preparing Wine..."
     echo "Wine could not run a Windows program"
     exit 1
 }
+# One Wine server for the whole run: a test starting just as an idle server shuts down would
+# lose its connection.
+wineserver -p
 
 # CTest's exit status decides; its summary line only gives the counts for the closing line.
 passed=0 failed=0

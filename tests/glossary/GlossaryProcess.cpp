@@ -119,6 +119,11 @@ void GlossaryProcess::clickExit() {
 }
 
 void GlossaryProcess::press(std::initializer_list<WORD> chord) {
+    // Keys go to the window in the foreground; tests running beside this one may have taken it.
+    if (GetForegroundWindow() != window_) {
+        activate();
+        eventually([&] { return GetForegroundWindow() == window_; }, 2000);
+    }
     std::vector<INPUT> inputs;
     for (const WORD key : chord) {
         INPUT input = {};

@@ -74,7 +74,7 @@ echo "== The glossary on the sample Dict.mdb"
 show_glossary "" "$build/glossary.png"
 
 echo
-echo "== The uninstaller on the sample product (a fresh Wine prefix of its own)"
+echo "== The product installed by setup.exe and removed by the uninstaller (a fresh Wine prefix of its own)"
 wineserver -k 2>/dev/null || true
 demo_prefix="$build/demo-prefix"
 rm -rf "$demo_prefix" "$demo_prefix.lock"
@@ -82,13 +82,18 @@ export WINEPREFIX="$demo_prefix"
 . "$root/scripts/wine-env.sh" "$build"
 shots="$build/uninstall-screens"
 rm -rf "$shots" && mkdir -p "$shots"
+installed_log='C:\Program Files\Technical Glossary\Setup.log'
 if [ -n "${DISPLAY:-}" ] && [ -z "${xvfb_pid:-}" ] && xdpyinfo >/dev/null 2>&1; then
-    echo "Answer the uninstaller's dialogs on your display."
-    "$WINE_LOADER" "$build/bin/uninstall_demo.exe" "$(winepath -w "$root/samples/Setup.log")" \
+    echo "Install the product with setup.exe's dialog, then answer the uninstaller's dialogs."
+    "$WINE_LOADER" "$build/bin/uninstall_demo.exe" --setup "$(winepath -w "$build/bin/setup.exe")" \
+        "$(winepath -w "$shots")" --interactive | tr -d '\r'
+    "$WINE_LOADER" "$build/bin/uninstall_demo.exe" --installed "$installed_log" \
         "$(winepath -w "$shots")" --interactive | tr -d '\r'
 else
     . "$root/scripts/xvfb.sh"
-    "$WINE_LOADER" "$build/bin/uninstall_demo.exe" "$(winepath -w "$root/samples/Setup.log")" \
+    "$WINE_LOADER" "$build/bin/uninstall_demo.exe" --setup "$(winepath -w "$build/bin/setup.exe")" \
+        "$(winepath -w "$shots")" | tr -d '\r'
+    "$WINE_LOADER" "$build/bin/uninstall_demo.exe" --installed "$installed_log" \
         "$(winepath -w "$shots")" | tr -d '\r'
     for shot in "$shots"/*.bmp; do
         [ -e "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"

@@ -3,8 +3,9 @@
 wine_build_dir=$1
 export WINEPREFIX="${WINEPREFIX:-$wine_build_dir/wineprefix}"
 export WINEDEBUG=-all
-# No Mono or Gecko: nothing of ours needs them, and installing them would ask questions.
-export WINEDLLOVERRIDES="mscoree=d;mshtml=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+# No Mono or Gecko: nothing of ours needs them, and installing them would ask questions. No
+# menu entries on the Linux desktop for the shortcuts that the setup tests create.
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 WINE_LOADER=/usr/lib/wine/wine64
 [ -x "$WINE_LOADER" ] || WINE_LOADER=$(command -v wine64 || command -v wine)
 export WINE_LOADER

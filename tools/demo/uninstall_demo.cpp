@@ -1,6 +1,8 @@
 // Installs the sample product that samples/Setup.log describes into the Wine prefix, runs the
 // uninstaller on it and tells what was removed, kept and scheduled for the next restart.
 //   uninstall_demo <Setup.log> <folder for screenshots> [--interactive]
+//   uninstall_demo --installed <Setup.log of an installation> <folder for screenshots>
+//   [--interactive] uninstall_demo --setup <setup.exe> <folder for screenshots> [--interactive]
 // Without --interactive it answers the dialogs itself (Yes, Yes for shared files, Details,
 // OK) and saves a screenshot of each dialog.
 #include "setuplog/SetupLog.h"
@@ -27,7 +29,9 @@ std::vector<std::string> entries(const SetupLog& log, const char* section) {
     return all;
 }
 
-std::string directoryOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
+std::string directoryOf(const std::string& path) {
+    return path.substr(0, path.rfind('\\'));
+}
 
 void makeDirectories(const std::string& path) {
     for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
@@ -41,7 +45,10 @@ void writeFile(const std::string& path, const std::string& text) {
 }
 
 HKEY rootNamed(const std::string& name) {
-    return name == "HKCU" ? HKEY_CURRENT_USER : name == "HKLM" ? HKEY_LOCAL_MACHINE : name == "HKU" ? HKEY_USERS : HKEY_CLASSES_ROOT;
+    return name == "HKCU"   ? HKEY_CURRENT_USER
+           : name == "HKLM" ? HKEY_LOCAL_MACHINE
+           : name == "HKU"  ? HKEY_USERS
+                            : HKEY_CLASSES_ROOT;
 }
 
 std::vector<std::string> fields(const std::string& record) {
@@ -57,20 +64,26 @@ std::vector<std::string> fields(const std::string& record) {
 
 void setCount(const std::string& file, DWORD count) {
     ScopedKey key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.receive(), nullptr);
-    RegSetValueExA(key.get(), file.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    key.receive(), nullptr);
+    RegSetValueExA(key.get(), file.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count),
+                   sizeof count);
 }
 
 int countOf(const std::string& file) {
     ScopedKey key;
     DWORD count = 0, size = sizeof count;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedKey, 0, KEY_READ, key.receive()) != ERROR_SUCCESS ||
-        RegQueryValueExA(key.get(), file.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedKey, 0, KEY_READ, key.receive()) !=
+            ERROR_SUCCESS ||
+        RegQueryValueExA(key.get(), file.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&count),
+                         &size) != ERROR_SUCCESS)
         return -1;
     return static_cast<int>(count);
 }
 
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void install(const SetupLog& log, const std::string& logBytes, const std::string& binaries) {
     const std::string app = entries(log, "APPDIR").at(0);
@@ -95,13 +108,16 @@ void install(const SetupLog& log, const std::string& logBytes, const std::string
     for (const std::string& record : entries(log, "REGENTRY")) {
         const auto f = fields(record);
         ScopedKey key;
-        RegCreateKeyExA(rootNamed(f[0]), f[1].c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.receive(), nullptr);
+        RegCreateKeyExA(rootNamed(f[0]), f[1].c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        key.receive(), nullptr);
     }
     for (const std::string& record : entries(log, "REGVALUES")) {
         const auto f = fields(record);
         ScopedKey key;
-        RegCreateKeyExA(rootNamed(f[0]), f[1].c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.receive(), nullptr);
-        RegSetValueExA(key.get(), f.size() > 2 ? f[2].c_str() : "", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+        RegCreateKeyExA(rootNamed(f[0]), f[1].c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        key.receive(), nullptr);
+        RegSetValueExA(key.get(), f.size() > 2 ? f[2].c_str() : "", 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>("x"), 2);
     }
 }
 
@@ -127,9 +143,10 @@ void screenshot(HWND window, const std::string& path) {
     BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY);
     SelectObject(memory, old);
     BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string pixels(static_cast<std::size_t>((width * 3 + 3) & ~3) * static_cast<std::size_t>(height), '\0');
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0], reinterpret_cast<BITMAPINFO*>(&info),
-              DIB_RGB_COLORS);
+    std::string pixels(
+        static_cast<std::size_t>((width * 3 + 3) & ~3) * static_cast<std::size_t>(height), '\0');
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0],
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -141,15 +158,18 @@ void screenshot(HWND window, const std::string& path) {
     out << pixels;
 }
 
-void press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+void press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
 
-void answerDialogs(const std::string& shots, const std::string& confirmCaption, const std::string& progressCaption,
-                   const std::string& detailsCaption) {
+void answerDialogs(const std::string& shots, const std::string& confirmCaption,
+                   const std::string& progressCaption, const std::string& detailsCaption,
+                   bool sharedFiles) {
     if (const HWND confirm = dialogNamed(confirmCaption)) {
         screenshot(confirm, shots + "\\confirm.bmp");
         press(confirm, 1059);
     }
-    if (const HWND shared = dialogNamed("Remove Shared File?", 15000)) {
+    if (const HWND shared = sharedFiles ? dialogNamed("Remove Shared File?", 15000) : nullptr) {
         screenshot(shared, shots + "\\shared-file.bmp");
         press(shared, 1059);
     }
@@ -173,28 +193,80 @@ void answerDialogs(const std::string& shots, const std::string& confirmCaption, 
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: uninstall_demo <Setup.log> <screenshot folder> [--interactive]\n");
-        return 2;
-    }
-    const bool interactive = argc > 3 && std::string(argv[3]) == "--interactive";
-    std::ifstream in(argv[1], std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const SetupLog log = SetupLog::fromBytes(bytes);
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    install(log, bytes, directoryOf(self));
-    const std::string app = entries(log, "APPDIR").at(0);
-    std::printf("Installed the sample product into %s\n", app.c_str());
-
-    std::string commandLine = "\"" + app + "\\uninstall.exe\"";
+// Starts the program without waiting for it; its process, or nothing.
+ScopedHandle start(const std::string& program) {
+    std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started))
+        return ScopedHandle();
+    CloseHandle(started.hThread);
+    return ScopedHandle(started.hProcess);
+}
+
+// Installs the product with setup.exe through its dialog: the default folder, Install, OK.
+int runSetup(const std::string& setup, const std::string& shots, bool interactive) {
+    const ScopedHandle process = start(setup);
+    if (!process.valid())
         return 1;
-    ScopedHandle relay(started.hProcess), relayThread(started.hThread);
+    if (!interactive) {
+        const HWND dialog = dialogNamed("Technical Glossary Setup");
+        if (dialog == nullptr)
+            return 1;
+        screenshot(dialog, shots + "\\setup.bmp");
+        press(dialog, IDOK);
+        const ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
+        HWND done = nullptr;
+        while (GetTickCount64() < deadline &&
+               ((done = FindWindowA("#32770", "Technical Glossary Setup")) == nullptr ||
+                done == dialog))
+            Sleep(100);
+        if (done != nullptr && done != dialog) {
+            screenshot(done, shots + "\\setup-done.bmp");
+            PostMessageA(done, WM_COMMAND, IDOK, 0);
+        }
+    }
+    WaitForSingleObject(process.get(), interactive ? INFINITE : kTimeoutMs);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.get(), &exitCode);
+    std::printf("setup.exe ended with exit code %lu\n", exitCode);
+    return static_cast<int>(exitCode);
+}
+
+int main(int argc, char** argv) {
+    if (argc > 3 && std::string(argv[1]) == "--setup")
+        return runSetup(argv[2], argv[3], argc > 4 && std::string(argv[4]) == "--interactive");
+    // --installed: the product is there already (setup.exe put it there), with this log.
+    const bool installed = argc > 1 && std::string(argv[1]) == "--installed";
+    if (installed) {
+        --argc;
+        ++argv;
+    }
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: uninstall_demo [--installed] <Setup.log> <screenshot folder> "
+                             "[--interactive]\n");
+        return 2;
+    }
+    const bool interactive = argc > 3 && std::string(argv[3]) == "--interactive";
+    // Read and closed at once: the uninstaller deletes this very file.
+    const std::string bytes = [&] {
+        std::ifstream in(argv[1], std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }();
+    const SetupLog log = SetupLog::fromBytes(bytes);
+    const std::string app = entries(log, "APPDIR").at(0);
+    if (!installed) {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        install(log, bytes, directoryOf(self));
+        std::printf("Installed the sample product into %s\n", app.c_str());
+    }
+
+    const ScopedHandle relay = start(app + "\\uninstall.exe");
+    if (!relay.valid())
+        return 1;
     WaitForSingleObject(relay.get(), kTimeoutMs);
 
     std::string confirm, progress, details;
@@ -205,7 +277,7 @@ int main(int argc, char** argv) {
     std::string caption;
     log.value(caption, "COMMON", "1001", "", true);
     if (!interactive)
-        answerDialogs(argv[2], confirm, progress, details);
+        answerDialogs(argv[2], confirm, progress, details, !entries(log, "SHAREDFILES").empty());
     const HWND main = FindWindowA("Setupwerk", nullptr);
     DWORD copyId = 0;
     if (main != nullptr)
@@ -217,25 +289,28 @@ int main(int argc, char** argv) {
     for (const char* section : {"SHAREDFILES", "STDFILES", "APPFILES"})
         for (const std::string& file : entries(log, section))
             std::printf("  %-8s %s%s\n", exists(file) ? "kept" : "removed", file.c_str(),
-                        countOf(file) >= 0 ? (" (use count " + std::to_string(countOf(file)) + ")").c_str() : "");
+                        countOf(file) >= 0
+                            ? (" (use count " + std::to_string(countOf(file)) + ")").c_str()
+                            : "");
     for (const char* section : {"APPFOLDERS", "APPDIR"})
         for (const std::string& folder : entries(log, section))
             std::printf("  %-8s %s\n", exists(folder) ? "kept" : "removed", folder.c_str());
     for (const std::string& record : entries(log, "REGENTRY")) {
         const auto f = fields(record);
         ScopedKey key;
-        const bool present = RegOpenKeyExA(rootNamed(f[0]), f[1].c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS;
+        const bool present = RegOpenKeyExA(rootNamed(f[0]), f[1].c_str(), 0, KEY_READ,
+                                           key.receive()) == ERROR_SUCCESS;
         std::printf("  %-8s registry key %s\n", present ? "kept" : "removed", record.c_str());
     }
     std::printf("\nScheduled for the next restart:\n");
     ScopedKey session;
     char pending[8192] = {};
     DWORD size = sizeof pending;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
-                      session.receive()) == ERROR_SUCCESS &&
-        RegQueryValueExA(session.get(), "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(pending),
-                         &size) == ERROR_SUCCESS) {
-        for (DWORD at = 0; at < size && pending[at] != 0; ) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_READ, session.receive()) == ERROR_SUCCESS &&
+        RegQueryValueExA(session.get(), "PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(pending), &size) == ERROR_SUCCESS) {
+        for (DWORD at = 0; at < size && pending[at] != 0;) {
             const std::string source = pending + at;
             at += static_cast<DWORD>(source.size()) + 1;
             const std::string target = at < size ? pending + at : "";

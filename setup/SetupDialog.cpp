@@ -1,0 +1,104 @@
+#include "SetupDialog.h"
+
+#include "Installation.h"
+#include "SetupOptions.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+namespace {
+
+struct State {
+    HINSTANCE instance;
+    std::wstring destination;
+    bool invertLog;
+};
+
+std::wstring text(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring value(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(control, &value[0], length + 1);
+    value.resize(static_cast<std::size_t>(length));
+    return value;
+}
+
+void browse(HWND dialog) {
+    BROWSEINFOW info = {};
+    info.hwndOwner = dialog;
+    info.lpszTitle = L"Choose the folder to install Technical Glossary in:";
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+    if (chosen == nullptr)
+        return;
+    wchar_t path[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(chosen, path)) {
+        std::wstring folder = path;
+        if (!folder.empty() && folder.back() != L'\\')
+            folder += L'\\';
+        SetDlgItemTextW(dialog, IDC_FOLDER, (folder + kProductName).c_str());
+    }
+    CoTaskMemFree(chosen);
+}
+
+void enableInput(HWND dialog, bool enable) {
+    for (const int id : {IDC_FOLDER, IDC_BROWSE, IDOK, IDCANCEL})
+        EnableWindow(GetDlgItem(dialog, id), enable);
+}
+
+void installFrom(HWND dialog, State& state) {
+    const HWND bar = GetDlgItem(dialog, IDC_PROGRESS);
+    enableInput(dialog, false);
+    try {
+        InstallRequest request{text(GetDlgItem(dialog, IDC_FOLDER)), state.invertLog};
+        install(state.instance, request, [bar](int done, int total) {
+            SendMessageW(bar, PBM_SETRANGE32, 0, total);
+            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+            UpdateWindow(bar);
+        });
+    } catch (const InstallError& error) {
+        SendMessageW(bar, PBM_SETPOS, 0, 0);
+        MessageBoxW(dialog, error.message().c_str(), L"Technical Glossary Setup",
+                    MB_OK | MB_ICONERROR);
+        enableInput(dialog, true);
+        return;
+    }
+    MessageBoxW(dialog, L"Technical Glossary has been installed. Start it from the Start menu.",
+                L"Technical Glossary Setup", MB_OK | MB_ICONINFORMATION);
+    EndDialog(dialog, kSetupInstalled);
+}
+
+INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        SetDlgItemTextW(dialog, IDC_FOLDER, reinterpret_cast<State*>(lParam)->destination.c_str());
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            installFrom(dialog, *state);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, kSetupCancelled);
+            return TRUE;
+        case IDC_BROWSE:
+            browse(dialog);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+int runSetupDialog(HINSTANCE instance, const std::wstring& destination, bool invertLog) {
+    State state{instance, destination, invertLog};
+    const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr,
+                                           procedure, reinterpret_cast<LPARAM>(&state));
+    return result == -1 ? kSetupFailed : static_cast<int>(result);
+}

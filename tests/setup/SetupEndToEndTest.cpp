@@ -1,0 +1,409 @@
+// The product's whole life under Wine: setup.exe installs it, the glossary runs from its
+// shortcut, the uninstaller removes it as a management tool or a person would; afterwards the
+// C: drive and the registry are as they were, but for the uninstaller's own copy and folder
+// that wait for the next restart.
+#include "glossary/GlossaryProcess.h"
+#include "support/RegistryTestSupport.h"
+#include "support/WinTestSupport.h"
+#include "support/WindowFinder.h"
+#include "win32/ScopedHandle.h"
+
+#include "../../uninstall/ui/ResourceIds.h"
+
+#include <gtest/gtest.h>
+
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <set>
+
+using namespace testsupport;
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 120000;
+constexpr int kSetupFolder = 101; // the setup dialog's folder box
+const std::string kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
+const std::string kSharedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const std::string kPendingKey = "System\\CurrentControlSet\\Control\\Session Manager";
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return text;
+}
+
+// Wine links a user's own folders (Desktop, Documents...) to the Unix home, outside the C:
+// drive; it does not show them as links.
+bool outsideThePrefix(const std::string& path) {
+    const std::string name = lower(path);
+    if (name.rfind("c:\\users\\", 0) != 0 || std::count(name.begin(), name.end(), '\\') != 3)
+        return false;
+    const std::string last = name.substr(name.rfind('\\') + 1);
+    for (const char* linked :
+         {"desktop", "documents", "downloads", "music", "pictures", "videos", "templates"}) {
+        if (last == linked)
+            return true;
+    }
+    return false;
+}
+
+void listFiles(const std::string& folder, std::set<std::string>& out) {
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "\\" + name;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            out.insert(lower(path) + "\\");
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+                !outsideThePrefix(path))
+                listFiles(path, out);
+        } else {
+            out.insert(lower(path) + " " + std::to_string(found.nFileSizeLow));
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void listKeys(HKEY root, const std::string& rootName, const std::string& path,
+              std::set<std::string>& out) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    const std::string here = rootName + "\\" + lower(path);
+    out.insert(here + "\\");
+    char name[16384];
+    std::vector<BYTE> data(1 << 16);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name, type = 0, dataSize = static_cast<DWORD>(data.size());
+        const LONG got =
+            RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data.data(), &dataSize);
+        if (got == ERROR_NO_MORE_ITEMS)
+            break;
+        if (got != ERROR_SUCCESS)
+            continue;
+        std::string line = here + "\\" + lower(name) + "=" + std::to_string(type) + ":";
+        for (DWORD b = 0; b < dataSize; ++b)
+            line += "0123456789abcdef"[data[b] >> 4], line += "0123456789abcdef"[data[b] & 15];
+        out.insert(line);
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        subkeys.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string& subkey : subkeys) {
+        // Links to keys seen elsewhere (the current control set, the 32-bit view) are not
+        // walked again: some lead back to where they stand. Performance counters are made
+        // anew at every read.
+        const std::string child = path.empty() ? subkey : path + "\\" + subkey;
+        if (lower(subkey) == "wow6432node" || lower(subkey) == "perflib" ||
+            lower(child) == "system\\currentcontrolset")
+            continue;
+        listKeys(root, rootName, child, out);
+    }
+}
+
+// Every file and folder of the C: drive with its size, and every key and value of the machine's
+// and the user's registry.
+std::set<std::string> snapshot() {
+    std::set<std::string> items;
+    listFiles("C:", items);
+    listKeys(HKEY_LOCAL_MACHINE, "hklm", "", items);
+    listKeys(HKEY_CURRENT_USER, "hkcu", "", items);
+    return items;
+}
+
+// What changed, less what the uninstaller left for the next restart: the files and folders
+// named in the pending operations, and that list itself.
+std::vector<std::string> differences(const std::set<std::string>& before,
+                                     const std::set<std::string>& after) {
+    std::vector<std::string> pending;
+    for (const std::string& entry : pendingOperations()) {
+        if (entry.rfind("\\??\\", 0) == 0)
+            pending.push_back(lower(entry.substr(4)));
+    }
+    const auto expected = [&](const std::string& item) {
+        if (item.rfind("hklm\\" + lower(kPendingKey) + "\\pendingfilerenameoperations=", 0) == 0)
+            return true;
+        // Wine's own note of the mouse settings it was asked for.
+        if (item.rfind("hkcu\\software\\wine\\temporary system parameters\\", 0) == 0)
+            return true;
+        for (const std::string& path : pending) {
+            if (item == path + "\\" || item.rfind(path + " ", 0) == 0)
+                return true;
+        }
+        return false;
+    };
+    std::vector<std::string> changed;
+    for (const std::string& item : after) {
+        if (before.count(item) == 0 && !expected(item))
+            changed.push_back("+ " + item);
+    }
+    for (const std::string& item : before) {
+        if (after.count(item) == 0 && !expected(item))
+            changed.push_back("- " + item);
+    }
+    return changed;
+}
+
+std::string join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line.substr(0, 300) + "\n";
+    return text;
+}
+
+std::string commonPrograms() {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::string registered(const char* name) {
+    const std::vector<BYTE> value = readValue(HKEY_LOCAL_MACHINE, kUninstallKey, name);
+    return std::string(value.begin(), std::find(value.begin(), value.end(), 0));
+}
+
+// Where a shell link leads: its target and working directory.
+bool readShortcut(const std::string& link, std::string& target, std::string& directory) {
+    IShellLinkA* shellLink = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&shellLink))))
+        return false;
+    IPersistFile* file = nullptr;
+    bool read = false;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        const std::wstring wide(link.begin(), link.end());
+        char path[MAX_PATH] = {}, folder[MAX_PATH] = {};
+        read = SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
+               SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, 0)) &&
+               SUCCEEDED(shellLink->GetWorkingDirectory(folder, MAX_PATH));
+        target = path;
+        directory = folder;
+        file->Release();
+    }
+    shellLink->Release();
+    return read;
+}
+
+// A visible dialog of a process whose program file lies under `folder`, with this caption.
+HWND dialogOf(const std::string& folder, const std::string& caption) {
+    HWND found = nullptr;
+    const ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
+    while (found == nullptr && GetTickCount64() < deadline) {
+        found = findDialogOfProgramIn(folder, caption);
+        if (found == nullptr)
+            Sleep(50);
+    }
+    return found;
+}
+
+// Starts a program without waiting for it; its process handle.
+ScopedHandle startProgram(std::string commandLine, const std::string& directory) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.c_str(), &startup, &started))
+        return ScopedHandle();
+    CloseHandle(started.hThread);
+    return ScopedHandle(started.hProcess);
+}
+
+void press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+class SetupRoundTrip : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey))
+            << "an earlier installation is still there";
+    }
+    void TearDown() override { CoUninitialize(); }
+
+    // The glossary from the Start menu's shortcut, in the folder the shortcut names.
+    void useTheGlossary() {
+        std::string target, directory;
+        ASSERT_TRUE(readShortcut(commonPrograms() + "\\Technical Glossary\\Technical Glossary.lnk",
+                                 target, directory));
+        EXPECT_EQ(lower(target), lower(registered("InstallLocation") + "\\glossary.exe"));
+        GlossaryProcess glossary(target, directory, kTimeoutMs);
+        ASSERT_TRUE(glossary.valid());
+        EXPECT_TRUE(eventually(
+            [&] { return glossary.itemCount() > 100 && !glossary.pageText().empty(); }, kTimeoutMs))
+            << "the installed Dict.mdb, first term shown";
+        glossary.clickExit();
+        DWORD exitCode = 1;
+        EXPECT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
+    }
+
+    std::string setup(const char* name = "setup.exe") const {
+        return "\"" + binaryDirectory() + "\\" + name + "\"";
+    }
+};
+
+} // namespace
+
+TEST_F(SetupRoundTrip, UnattendedInstallUseAndRemoveLeaveNothingBehind) {
+    const std::set<std::string> before = snapshot();
+    DWORD exitCode = 99;
+    ASSERT_TRUE(runAndWait(setup() + " /S", kTimeoutMs, exitCode));
+    ASSERT_EQ(exitCode, 0u);
+    const std::string quiet = registered("QuietUninstallString");
+    EXPECT_EQ(quiet, "\"" + registered("InstallLocation") + "\\uninstall.exe\" /S");
+    EXPECT_EQ(registered("DisplayName"), "Technical Glossary");
+    useTheGlossary();
+
+    // Installing again over it keeps one registration and one log.
+    ASSERT_TRUE(runAndWait(setup() + " /S", kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+
+    // As a management tool does: start the quiet command and wait for it.
+    ASSERT_TRUE(runAndWait(quiet, kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}
+
+TEST_F(SetupRoundTrip, AFileSharedWithAnotherProductKeepsItsCountAndStays) {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string shared = std::string(system) + "\\tg_shared_test.dll";
+    // Another product installed it first and counts it once.
+    writeFile(shared, "another product's file");
+    setDword(HKEY_LOCAL_MACHINE, kSharedKey, shared, 1);
+    const std::set<std::string> before = snapshot();
+
+    DWORD exitCode = 99;
+    ASSERT_TRUE(
+        runAndWait(setup("setup_with_shared_file.exe") + " /S /INVERT", kTimeoutMs, exitCode));
+    ASSERT_EQ(exitCode, 0u);
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared), 2u);
+    const std::string log = readFile(registered("InstallLocation") + "\\Setup.log");
+    ASSERT_FALSE(log.empty());
+    EXPECT_NE(log[0], '[') << "stored inverted";
+    ASSERT_TRUE(runAndWait(setup("setup_with_shared_file.exe") + " /S", kTimeoutMs, exitCode));
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared), 2u)
+        << "installing again counts it once";
+
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared), 1u);
+    EXPECT_TRUE(fileExists(shared)) << "still the other product's";
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+    deleteValue(HKEY_LOCAL_MACHINE, kSharedKey, shared);
+    DeleteFileA(shared.c_str());
+}
+
+TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
+    const std::set<std::string> before = snapshot();
+    const ScopedHandle started = startProgram(setup(), binaryDirectory());
+    ASSERT_TRUE(started.valid());
+    const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
+    ASSERT_NE(dialog, nullptr);
+    char folder[MAX_PATH] = {};
+    GetDlgItemTextA(dialog, kSetupFolder, folder, MAX_PATH);
+    EXPECT_NE(lower(folder).find("\\program files\\technical glossary"), std::string::npos)
+        << folder;
+    Sleep(500); // painted
+    RECT bounds = {};
+    GetWindowRect(dialog, &bounds);
+    saveScreenArea(bounds, binaryDirectory() + "\\setup-dialog.bmp");
+    press(dialog, IDOK);
+    HWND done = nullptr;
+    ASSERT_TRUE(eventually(
+        [&] {
+            done = findDialogOfProgramIn(binaryDirectory(), "Technical Glossary Setup");
+            return done != nullptr && done != dialog;
+        },
+        kTimeoutMs));
+    EXPECT_NE(windowText(GetDlgItem(done, 0xFFFF)).find("has been installed"), std::string::npos);
+    PostMessageA(done, WM_COMMAND, IDOK, 0);
+    DWORD exitCode = 99;
+    ASSERT_TRUE(waitForExit(started.get(), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    useTheGlossary();
+
+    // The uninstaller as a person runs it: Yes, then OK when it is done.
+    const std::string directory = registered("InstallLocation");
+    const ScopedHandle uninstaller = startProgram(registered("UninstallString"), directory);
+    ASSERT_TRUE(uninstaller.valid());
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const HWND confirm = dialogOf(temp, "Remove Technical Glossary");
+    ASSERT_NE(confirm, nullptr);
+    press(confirm, IDC_ANSWER_YES);
+    const HWND progress = dialogOf(temp, "Removing Technical Glossary...");
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(eventually([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; },
+                           kTimeoutMs));
+    press(progress, IDC_OK);
+    ASSERT_TRUE(eventually([&] { return !IsWindow(progress); }, kTimeoutMs));
+    ASSERT_TRUE(eventually(
+        [&] { return !keyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !fileExists(directory); },
+        kTimeoutMs));
+    Sleep(1000); // the copy ends after its last window
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}
+
+TEST(SetupFailure, ADestinationThatCannotBeWrittenLeavesNothingBehind) {
+    TempDirectory root("setup-blocked");
+    writeFile(root.file("taken"), "a file where the folder would go");
+    const std::string destination = root.file("taken") + "\\Technical Glossary";
+    const std::set<std::string> before = snapshot();
+    DWORD exitCode = 99;
+    ASSERT_TRUE(runAndWait("\"" + binaryDirectory() + "\\setup.exe\" /S /D=" + destination,
+                           kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 1603u);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+
+    // Through the dialog: the reason in a box, and the dialog stays for another folder.
+    const ScopedHandle started = startProgram(
+        "\"" + binaryDirectory() + "\\setup.exe\" /D=" + destination, binaryDirectory());
+    const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
+    ASSERT_NE(dialog, nullptr);
+    press(dialog, IDOK);
+    HWND box = nullptr;
+    ASSERT_TRUE(eventually(
+        [&] {
+            box = findDialogOfProgramIn(binaryDirectory(), "Technical Glossary Setup");
+            return box != nullptr && box != dialog;
+        },
+        kTimeoutMs));
+    EXPECT_NE(windowText(GetDlgItem(box, 0xFFFF)).find("is a file, not a folder"),
+              std::string::npos)
+        << windowText(GetDlgItem(box, 0xFFFF));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(
+        eventually([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, kTimeoutMs));
+    press(dialog, IDCANCEL);
+    ASSERT_TRUE(waitForExit(started.get(), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 1602u) << "cancelled";
+}
+
+TEST(SetupCommandLine, UnknownOptionsChangeNothing) {
+    DWORD exitCode = 0;
+    ASSERT_TRUE(
+        runAndWait("\"" + binaryDirectory() + "\\setup.exe\" /S /bogus", kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 87u);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}

@@ -1,0 +1,50 @@
+// The setup program's command line and the log it writes for the uninstaller.
+#include "SetupLogText.h"
+#include "SetupOptions.h"
+
+#include <gtest/gtest.h>
+
+TEST(SetupOptions, UnattendedFolderAndUnknownOptions) {
+    EXPECT_FALSE(parseSetupOptions({}, L"").unattended);
+    for (const wchar_t* silent : {L"/S", L"/s", L"-S", L"/SILENT"})
+        EXPECT_TRUE(parseSetupOptions({silent}, std::wstring(L" ") + silent).unattended) << silent;
+    const SetupOptions folder =
+        parseSetupOptions({L"/S", L"/D=C:\\Program", L"Files\\My", L"Glossary"},
+                          L" /S /D=C:\\Program Files\\My Glossary ");
+    EXPECT_TRUE(folder.unattended);
+    EXPECT_EQ(folder.destination, L"C:\\Program Files\\My Glossary")
+        << "the rest of the line, blanks and all";
+    EXPECT_EQ(parseSetupOptions({L"/D=\"C:\\a b\""}, L" /D=\"C:\\a b\"").destination, L"C:\\a b");
+    EXPECT_TRUE(parseSetupOptions({L"/INVERT"}, L" /INVERT").invertLog);
+    EXPECT_EQ(parseSetupOptions({L"/S", L"/X"}, L" /S /X").unknown, L"/X");
+    EXPECT_EQ(parseSetupOptions({L"C:\\folder"}, L" C:\\folder").unknown, L"C:\\folder")
+        << "a folder needs /D=";
+}
+
+TEST(SetupLogText, SectionsTheUninstallerReadsAndTheNameInItsCaptions) {
+    InstalledProduct product;
+    product.applicationName = "Technical Glossary";
+    product.applicationDirectory = "C:\\Program Files\\Technical Glossary";
+    product.sharedFiles = {"C:\\windows\\system32\\shared.dll"};
+    product.files = {"C:\\Program Files\\Technical Glossary\\glossary.exe",
+                     "C:\\Program Files\\Technical Glossary\\Setup.log"};
+    product.folders = {
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Technical Glossary"};
+    product.registryKeys = {
+        "HKLM,SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary"};
+    const std::string log = setupLogText(product);
+    for (const char* piece :
+         {"[COMMON]\r\nApplication_Name=Technical Glossary\r\n",
+          "1001=Uninstall Technical Glossary\r\n", "1101=Remove Technical Glossary\r\n",
+          "1102=Do you really want to remove %1 and", "1201=Removing Technical Glossary...\r\n",
+          "1302=The shared file %1 in %2 is no longer used",
+          "[SHAREDFILES]\r\nC:\\windows\\system32\\shared.dll\r\n[APPFILES]\r\n",
+          "glossary.exe\r\nC:\\Program Files\\Technical Glossary\\Setup.log\r\n[APPFOLDERS]\r\n",
+          "[APPDIR]\r\nC:\\Program Files\\Technical Glossary\r\n[REGENTRY]\r\nHKLM,SOFTWARE\\"})
+        EXPECT_NE(log.find(piece), std::string::npos) << piece;
+    EXPECT_EQ(sharedFilesOf(log), product.sharedFiles);
+    EXPECT_EQ(sharedFilesOf(inverted(log)), product.sharedFiles)
+        << "the stored inverted form reads the same";
+    EXPECT_NE(inverted(log)[0], '[');
+    EXPECT_TRUE(sharedFilesOf("not a log").empty());
+}

@@ -1,5 +1,6 @@
 #include "Installation.h"
 
+#include "Owned.h"
 #include "Payload.h"
 #include "SetupLogText.h"
 #include "Shortcut.h"
@@ -58,17 +59,14 @@ bool exists(const std::wstring& path) {
 }
 
 std::string readWholeFile(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
+    const OwnedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
     std::string text;
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0 &&
+    while (file.valid() && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0 &&
            text.size() < (1u << 24))
         text.append(buffer, got);
-    CloseHandle(file);
     return text;
 }
 
@@ -96,18 +94,17 @@ private:
     void undo() {
         if (key_)
             RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
-        HKEY shared = nullptr;
+        OwnedKey shared;
         if (!counts_.empty() && RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_SET_VALUE,
-                                              &shared) == ERROR_SUCCESS) {
+                                              shared.receive()) == ERROR_SUCCESS) {
             for (const Count& count : counts_) {
                 if (count.had)
-                    RegSetValueExW(shared, count.file.c_str(), 0, REG_DWORD,
+                    RegSetValueExW(shared.get(), count.file.c_str(), 0, REG_DWORD,
                                    reinterpret_cast<const BYTE*>(&count.before),
                                    sizeof count.before);
                 else
-                    RegDeleteValueW(shared, count.file.c_str());
+                    RegDeleteValueW(shared.get(), count.file.c_str());
             }
-            RegCloseKey(shared);
         }
         for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
             SetFileAttributesW(file->c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -145,16 +142,18 @@ void createFolders(const std::wstring& path, Journal& journal) {
 void writeFile(const std::wstring& path, const std::string& bytes, Journal& journal) {
     const bool had = exists(path);
     const std::wstring part = path + L".new";
-    const HANDLE file = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
-                           systemError(GetLastError()));
-    DWORD written = 0;
-    const BOOL wrote =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    const DWORD error = GetLastError();
-    CloseHandle(file);
+    BOOL wrote = FALSE;
+    DWORD written = 0, error = 0;
+    {
+        const OwnedFile file(CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid())
+            throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
+                               systemError(GetLastError()));
+        wrote = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                          nullptr);
+        error = GetLastError();
+    }
     if (!wrote || written != bytes.size() ||
         !MoveFileExW(part.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -170,18 +169,22 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
 // One more product uses the shared file: its count goes up by one; a file that was there before
 // without a count is counted for its earlier owner too.
 void countSharedFile(const std::wstring& path, bool existedBefore, Journal& journal) {
-    HKEY key = nullptr;
+    OwnedKey key;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.receive(),
+                        nullptr) != ERROR_SUCCESS)
         throw InstallError(L"The use counts of shared files cannot be written.");
     DWORD type = 0, count = 0, size = sizeof count;
-    const bool had = RegQueryValueExW(key, path.c_str(), nullptr, &type,
-                                      reinterpret_cast<BYTE*>(&count), &size) == ERROR_SUCCESS &&
-                     type == REG_DWORD && size == sizeof count;
+    const LONG read = RegQueryValueExW(key.get(), path.c_str(), nullptr, &type,
+                                       reinterpret_cast<BYTE*>(&count), &size);
+    const bool had = read == ERROR_SUCCESS;
+    // A count of another form is some other program's: it is not guessed at or overwritten.
+    if (read != ERROR_FILE_NOT_FOUND && (!had || type != REG_DWORD || size != sizeof count))
+        throw InstallError(L"The use count of \"" + path +
+                           L"\" cannot be read; the file is left as it is.");
     const DWORD updated = had ? count + 1 : existedBefore ? 2 : 1;
-    const LONG set = RegSetValueExW(key, path.c_str(), 0, REG_DWORD,
+    const LONG set = RegSetValueExW(key.get(), path.c_str(), 0, REG_DWORD,
                                     reinterpret_cast<const BYTE*>(&updated), sizeof updated);
-    RegCloseKey(key);
     if (set != ERROR_SUCCESS)
         throw InstallError(L"The use count of \"" + path + L"\" cannot be written:\n" +
                            systemError(static_cast<DWORD>(set)));
@@ -198,15 +201,16 @@ void setNumber(HKEY key, const wchar_t* name, DWORD value) {
 }
 
 void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journal) {
-    HKEY key = nullptr;
+    OwnedKey owned;
     DWORD disposition = 0;
     const LONG created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
-                                         KEY_SET_VALUE, nullptr, &key, &disposition);
+                                         KEY_SET_VALUE, nullptr, owned.receive(), &disposition);
     if (created != ERROR_SUCCESS)
         throw InstallError(L"The product cannot be registered:\n" +
                            systemError(static_cast<DWORD>(created)));
     if (disposition == REG_CREATED_NEW_KEY)
         journal.createdKey();
+    const HKEY key = owned.get();
     const std::wstring uninstaller = L"\"" + directory + L"\\uninstall.exe\"";
     setString(key, L"DisplayName", kProductName);
     setString(key, L"DisplayVersion", kVersion);
@@ -218,7 +222,6 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
     setNumber(key, L"NoRepair", 1);
     setString(key, L"UninstallString", uninstaller);
     setString(key, L"QuietUninstallString", uninstaller + L" /S");
-    RegCloseKey(key);
 }
 
 std::wstring fullPath(const std::wstring& path) {

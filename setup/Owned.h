@@ -3,7 +3,6 @@
 #include <windows.h>
 
 // A file or registry key that this scope opened and closes, on every way out.
-
 class OwnedFile {
 public:
     explicit OwnedFile(HANDLE handle) : handle_(handle) {}

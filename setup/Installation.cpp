@@ -1,6 +1,7 @@
 #include "Installation.h"
 
-#include "Owned.h"
+#include "win32/ErrorText.h"
+#include "win32/Handles.h"
 #include "Payload.h"
 #include "SetupLogText.h"
 #include "Shortcut.h"
@@ -20,15 +21,8 @@ const wchar_t kSharedDllsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 const wchar_t kVersion[] = L"1.3";
 
 std::wstring systemError(DWORD error) {
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = text != nullptr ? text : L"Error " + std::to_wstring(error) + L".";
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
-        message.pop_back();
-    return message;
+    const std::wstring message = win32::systemMessage(error);
+    return message.empty() ? L"Error " + std::to_wstring(error) + L"." : message;
 }
 
 std::wstring folderPath(int csidl) {
@@ -59,7 +53,7 @@ bool exists(const std::wstring& path) {
 }
 
 std::string readWholeFile(const std::wstring& path) {
-    const OwnedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const win32::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                      OPEN_EXISTING, 0, nullptr));
     std::string text;
     char buffer[4096];
@@ -94,7 +88,7 @@ private:
     void undo() {
         if (key_)
             RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
-        OwnedKey shared;
+        win32::Key shared;
         if (!counts_.empty() && RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_SET_VALUE,
                                               shared.receive()) == ERROR_SUCCESS) {
             for (const Count& count : counts_) {
@@ -145,7 +139,7 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     BOOL wrote = FALSE;
     DWORD written = 0, error = 0;
     {
-        const OwnedFile file(CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        const win32::Handle file(CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid())
             throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
@@ -169,7 +163,7 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
 // One more product uses the shared file: its count goes up by one; a file that was there before
 // without a count is counted for its earlier owner too.
 void countSharedFile(const std::wstring& path, bool existedBefore, Journal& journal) {
-    OwnedKey key;
+    win32::Key key;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0,
                         KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.receive(),
                         nullptr) != ERROR_SUCCESS)
@@ -201,7 +195,7 @@ void setNumber(HKEY key, const wchar_t* name, DWORD value) {
 }
 
 void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journal) {
-    OwnedKey owned;
+    win32::Key owned;
     DWORD disposition = 0;
     const LONG created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
                                          KEY_SET_VALUE, nullptr, owned.receive(), &disposition);

@@ -3,6 +3,7 @@
 #include "Installation.h"
 #include "SetupOptions.h"
 #include "res/resource.h"
+#include "win32/Com.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -28,17 +29,16 @@ void browse(HWND dialog) {
     info.hwndOwner = dialog;
     info.lpszTitle = L"Choose the folder to install Technical Glossary in:";
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
-    if (chosen == nullptr)
+    const win32::TaskMemory<PIDLIST_ABSOLUTE> chosen(SHBrowseForFolderW(&info));
+    if (!chosen)
         return;
     wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(chosen, path)) {
+    if (SHGetPathFromIDListW(chosen.get(), path)) {
         std::wstring folder = path;
         if (!folder.empty() && folder.back() != L'\\')
             folder += L'\\';
         SetDlgItemTextW(dialog, IDC_FOLDER, (folder + kProductName).c_str());
     }
-    CoTaskMemFree(chosen);
 }
 
 void enableInput(HWND dialog, bool enable) {

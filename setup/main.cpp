@@ -2,6 +2,8 @@
 #include "Installation.h"
 #include "SetupDialog.h"
 #include "SetupOptions.h"
+#include "win32/Com.h"
+#include "win32/Handles.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -28,30 +30,14 @@ std::wstring argumentsTail() {
     return line;
 }
 
-// COM for the shell's links, for as long as the program runs.
-class ComApartment {
-public:
-    ComApartment() : ready_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (ready_)
-            CoUninitialize();
-    }
-    bool ready() const { return ready_; }
-
-private:
-    bool ready_;
-};
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::vector<std::wstring> arguments;
     int count = 0;
-    if (wchar_t** parts = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 1; i < count; ++i)
-            arguments.push_back(parts[i]);
-        LocalFree(parts);
-    }
+    const win32::LocalMemory<wchar_t**> parts(CommandLineToArgvW(GetCommandLineW(), &count));
+    for (int i = 1; parts && i < count; ++i)
+        arguments.push_back(parts.get()[i]);
     const SetupOptions options = parseSetupOptions(arguments, argumentsTail());
     if (!options.unknown.empty()) {
         if (!options.unattended) {
@@ -63,7 +49,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
         return kSetupBadCommandLine;
     }
-    const ComApartment com;
+    const win32::ComApartment com;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     std::wstring destination = options.destination;

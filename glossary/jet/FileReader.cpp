@@ -4,6 +4,8 @@
 #include "JetError.h"
 
 #ifdef _WIN32
+#include "win32/Handles.h"
+
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -16,11 +18,7 @@ namespace jet {
 #ifdef _WIN32
 
 struct FileReader::Handle {
-    HANDLE file = INVALID_HANDLE_VALUE;
-    ~Handle() {
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
-    }
+    win32::Handle file;
 };
 
 namespace {
@@ -38,12 +36,12 @@ std::wstring widened(const std::string& utf8) {
 } // namespace
 
 FileReader::FileReader(const std::string& path) : handle_(std::make_unique<Handle>()) {
-    handle_->file = CreateFileW(widened(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr);
-    if (handle_->file == INVALID_HANDLE_VALUE)
+    handle_->file.reset(CreateFileW(widened(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+    if (!handle_->file)
         throw JetError("cannot open " + path + " (error " + std::to_string(GetLastError()) + ")");
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle_->file, &size))
+    if (!GetFileSizeEx(handle_->file.get(), &size))
         throw JetError("cannot read the size of " + path);
     size_ = static_cast<std::uint64_t>(size.QuadPart);
 }
@@ -55,7 +53,7 @@ void FileReader::read(std::uint64_t offset, std::uint8_t* into, std::size_t leng
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         const DWORD wanted = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
         DWORD got = 0;
-        if (!ReadFile(handle_->file, into, wanted, &got, &at) || got == 0)
+        if (!ReadFile(handle_->file.get(), into, wanted, &got, &at) || got == 0)
             throw JetError("cannot read " + std::to_string(length) + " bytes at offset " +
                            std::to_string(offset));
         offset += got;

@@ -2,6 +2,7 @@
 
 #include "Ids.h"
 #include "page/HtmlToRtf.h"
+#include "win32/ErrorText.h"
 
 #include <richedit.h>
 #include <shellapi.h>
@@ -73,9 +74,7 @@ HFONT messageFont(int dpi) {
         return CreateFontIndirectW(&metrics.lfMessageFont);
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
         // Given for the system's density; scaled to the window's.
-        const HDC screen = GetDC(nullptr);
-        const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
+        const int systemDpi = GetDeviceCaps(win32::WindowDc(nullptr).dc(), LOGPIXELSY);
         metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi);
         return CreateFontIndirectW(&metrics.lfMessageFont);
     }
@@ -116,9 +115,7 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show, const std::wstring& da
     windowClass.lpszClassName = kClassName;
     RegisterClassExW(&windowClass);
 
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(win32::WindowDc(nullptr).dc(), LOGPIXELSX);
     RECT frame = {0, 0, MulDiv(kClientWidth, dpi, kTwipsPerInch),
                   MulDiv(kClientHeight, dpi, kTwipsPerInch)};
     const DWORD style = kStyle;
@@ -255,13 +252,13 @@ HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DW
 
 void GlossaryWindow::createFonts() {
     // The controls use the fonts until the window is gone; the object outlives its window.
-    font_ = GdiObject<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+    font_ = win32::Gdi<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
                                          FALSE, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
                                          L"MS Sans Serif"));
     labelFont_ =
-        GdiObject<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+        win32::Gdi<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                      DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
-    textFont_ = GdiObject<HFONT>(messageFont(dpi_));
+    textFont_ = win32::Gdi<HFONT>(messageFont(dpi_));
 }
 
 void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
@@ -310,7 +307,7 @@ void GlossaryWindow::onCreate() {
                 IDC_PAGE);
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
     logoControl_ = control(L"STATIC", L"", SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO);
-    logo_ = GdiObject<HBITMAP>(static_cast<HBITMAP>(
+    logo_ = win32::Gdi<HBITMAP>(static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
     SendMessageW(logoControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
     const HWND version = control(L"STATIC", kVersion, SS_LEFT, IDC_VERSION);
@@ -500,12 +497,12 @@ void GlossaryWindow::fillList() {
 
 void GlossaryWindow::setListItemHeight() {
     // One line of the list's font, as the list box measures its own lines.
-    const HDC screen = GetDC(terms_);
-    const HGDIOBJ previous = SelectObject(screen, textFont_.get());
+    const win32::WindowDc list(terms_);
     TEXTMETRICW metrics = {};
-    GetTextMetricsW(screen, &metrics);
-    SelectObject(screen, previous);
-    ReleaseDC(terms_, screen);
+    {
+        const win32::Selection font(list.dc(), textFont_.get());
+        GetTextMetricsW(list.dc(), &metrics);
+    }
     SendMessageW(terms_, LB_SETITEMHEIGHT, 0, std::max<LPARAM>(1, metrics.tmHeight));
 }
 
@@ -531,13 +528,12 @@ void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
         const std::u16string_view term = glossary_.term(item.itemID);
         SetBkMode(item.hDC, TRANSPARENT);
         SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        const HGDIOBJ previous = SelectObject(item.hDC, textFont_.get());
+        const win32::Selection font(item.hDC, textFont_.get());
         RECT text = item.rcItem;
         text.left += 2; // as far in as the list box's own strings
         DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(term.data()),
                   static_cast<int>(term.size()), &text,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-        SelectObject(item.hDC, previous);
     }
     if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0)
         DrawFocusRect(item.hDC, &item.rcItem);
@@ -730,12 +726,9 @@ void GlossaryWindow::loadGlossary() {
     // A file named by the user that cannot be read is worth a word.
     std::wstring reason;
     if (GetFileAttributesW(database_.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        wchar_t* text = nullptr;
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                           FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        reason = text != nullptr ? text : L"The file cannot be found.";
-        LocalFree(text);
+        reason = win32::systemMessage(GetLastError());
+        if (reason.empty())
+            reason = L"The file cannot be found.";
     } else {
         reason = std::wstring(failure.begin(), failure.end());
     }

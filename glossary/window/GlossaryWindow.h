@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GdiObject.h"
+#include "win32/Gdi.h"
 #include "Glossary.h"
 #include "page/HtmlToRtf.h"
 
@@ -63,8 +63,8 @@ private:
     int zoomPercent_ = 100;
     bool listRedrawPending_ = false;
     HWND search_ = nullptr, terms_ = nullptr, page_ = nullptr, logoControl_ = nullptr;
-    GdiObject<HFONT> font_, labelFont_, textFont_;
-    GdiObject<HBITMAP> logo_;
+    win32::Gdi<HFONT> font_, labelFont_, textFont_;
+    win32::Gdi<HBITMAP> logo_;
     int dpi_ = 96;
     Glossary glossary_{{}, {}};
     std::wstring database_;       // named on the command line, else empty

@@ -1,4 +1,5 @@
 #include "GlossaryWindow.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -11,11 +12,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     // One optional argument: the database to read ("Open with" passes the file).
     std::wstring database;
     int count = 0;
-    if (wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        if (count > 1)
-            database = arguments[1]; // an empty one names nothing
-        LocalFree(arguments);
-    }
+    const win32::LocalMemory<wchar_t**> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (arguments && count > 1)
+        database = arguments.get()[1]; // an empty one names nothing
     const HWND window = GlossaryWindow::create(instance, show, database);
     if (window == nullptr) {
         wchar_t text[512];

@@ -3,7 +3,7 @@
 #include "engine/CheckedRemoval.h"
 #include "engine/ProtectedFolders.h"
 #include "support/WinTestSupport.h"
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
 #include <shlobj.h>
 
@@ -51,7 +51,7 @@ TEST_F(CheckedRemoval, FilesGoAndWhatStaysSaysWhy) {
     EXPECT_EQ(removeFileChecked(readOnly, true).outcome, Outcome::Removed);
     EXPECT_FALSE(fileExists(readOnly));
 
-    const ScopedHandle holder(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    const win32::Handle holder(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     const Removal inUse = removeFileChecked(held, true);
     EXPECT_EQ(inUse.outcome, Outcome::Failed);

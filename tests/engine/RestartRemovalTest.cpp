@@ -4,7 +4,7 @@
 #include "engine/RestartRemoval.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,8 @@ const std::string kSessionManager = "System\\CurrentControlSet\\Control\\Session
 const char kPending[] = "PendingFileRenameOperations";
 
 // Opened without delete sharing, so DeleteFileA fails while it is held.
-ScopedHandle lock(const std::string& path) {
-    return ScopedHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+win32::Handle lock(const std::string& path) {
+    return win32::Handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
@@ -87,7 +87,7 @@ TEST_F(NtFamily, LockedFilesAreScheduledForDeletionAndMissingOnesAreNot) {
     const std::string locked = dir_.file("locked.dll"), missing = dir_.file("missing.dll");
     writeFile(locked, "x");
     {
-        const ScopedHandle holder = lock(locked);
+        const win32::Handle holder = lock(locked);
         ASSERT_TRUE(holder.valid());
         EXPECT_EQ(deleteNowOrAtRestart(locked).outcome, Removal::Outcome::Scheduled);
         EXPECT_TRUE(fileExists(locked));
@@ -157,7 +157,7 @@ TEST_F(NinetyFiveFamily, HeaderAfterALastLineWithoutLineBreakStartsALineOfItsOwn
 
 TEST_F(NinetyFiveFamily, FileHeldByAnotherProgramIsLeftUnchanged) {
     writeFile(winInit_, "[Rename]\r\n");
-    const ScopedHandle holder(CreateFileA(winInit_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const win32::Handle holder(CreateFileA(winInit_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder.valid());
     EXPECT_EQ(helper("wininit C:\\a.dll"), 0u);
@@ -177,7 +177,7 @@ TEST_F(NinetyFiveFamily, LockedFileIsRecordedAndFreeFileDeletedAtOnce) {
     writeFile(locked, "x");
     writeFile(free, "x");
     {
-        const ScopedHandle holder = lock(locked);
+        const win32::Handle holder = lock(locked);
         ASSERT_TRUE(holder.valid());
         EXPECT_EQ(helper("delete \"" + locked + "\""), 0u);
     }

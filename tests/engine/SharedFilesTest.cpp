@@ -1,7 +1,7 @@
 #include "engine/SharedFiles.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -132,7 +132,7 @@ TEST_F(SharedFiles, FileExistsOnlyWhenItOpensWithReadSharing) {
     EXPECT_TRUE(::fileExists(dir_.file("here.dll")));
     EXPECT_FALSE(::fileExists(dir_.file("absent.dll")));
     EXPECT_TRUE(::fileExists(dir_.path())) << "a directory opens with backup semantics";
-    const ScopedHandle holder(CreateFileA(dir_.file("here.dll").c_str(), GENERIC_READ, 0, nullptr,
+    const win32::Handle holder(CreateFileA(dir_.file("here.dll").c_str(), GENERIC_READ, 0, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder.valid());
     EXPECT_FALSE(::fileExists(dir_.file("here.dll")));

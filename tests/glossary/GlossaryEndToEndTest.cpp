@@ -3,12 +3,14 @@
 #include "jet/JetFixtures.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
-#include "support/WindowFinder.h"
+#include "win32/Gdi.h"
+#include "driver/WindowFinder.h"
 
 #include "../../glossary/window/Ids.h"
 
 #include <gtest/gtest.h>
 
+using namespace driver;
 using namespace testsupport;
 
 namespace {
@@ -408,9 +410,7 @@ TEST_F(GlossaryWindowTest, WindowGrowsButNeverBelowItsDesignAndKeepsEachControlI
     RECT client = {};
     GetClientRect(window, &client);
     // At the designed size the layout is the twips table's: 15 twips a pixel at 96 dpi.
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(win32::WindowDc(nullptr).dc(), LOGPIXELSX);
     EXPECT_EQ(client.right, MulDiv(10365, dpi, 1440));
     EXPECT_EQ(designed[2].left, MulDiv(3480, dpi, 1440)) << "the page";
     EXPECT_EQ(designed[3].top, MulDiv(4560, dpi, 1440)) << "Exit";

@@ -1,6 +1,8 @@
 #include "GlossaryProcess.h"
 
+#include "driver/ScreenCapture.h"
 #include "support/WinTestSupport.h"
+#include "win32/Process.h"
 
 #include "../../glossary/window/Ids.h"
 
@@ -61,16 +63,13 @@ private:
 
 GlossaryProcess::GlossaryProcess(const std::string& program, const std::string& directory,
                                  DWORD timeoutMs, const std::string& arguments) {
-    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &startup, &started))
+    win32::Process started =
+        win32::startProcess({}, win32::quoted(program) + (arguments.empty() ? "" : " " + arguments),
+                            win32::StartOptions{directory});
+    if (!started)
         return;
-    process_.reset(started.hProcess);
-    const ScopedHandle thread(started.hThread);
-    processId_ = started.dwProcessId;
+    process_ = std::move(started.handle);
+    processId_ = started.id;
     eventually(
         [&] {
             Search search{processId_, nullptr};
@@ -253,7 +252,7 @@ bool GlossaryProcess::clickPageText(const std::wstring& piece) {
 }
 
 int GlossaryProcess::runningChildren() const {
-    const ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    const win32::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
     int children = 0;
@@ -272,18 +271,7 @@ COLORREF GlossaryProcess::listItemColour(int index) const {
     // The item's first pixel column, where no text is drawn.
     POINT point = {item.left, (item.top + item.bottom) / 2};
     ClientToScreen(list, &point);
-    // Copied from the screen first: Wine reads a screen pixel from the desktop window alone.
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP pixel = CreateCompatibleBitmap(screen, 1, 1);
-    const HGDIOBJ old = SelectObject(memory, pixel);
-    BitBlt(memory, 0, 0, 1, 1, screen, point.x, point.y, SRCCOPY);
-    const COLORREF colour = GetPixel(memory, 0, 0);
-    SelectObject(memory, old);
-    DeleteObject(pixel);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return colour;
+    return driver::screenPixel(point);
 }
 
 bool GlossaryProcess::saveScreenshot(const std::string& path) const {
@@ -291,11 +279,9 @@ bool GlossaryProcess::saveScreenshot(const std::string& path) const {
     Sleep(200);
     RECT bounds = {};
     GetWindowRect(window_, &bounds);
-    return testsupport::saveScreenArea(bounds, path);
+    return driver::saveScreenArea(bounds, path);
 }
 
 bool GlossaryProcess::waitForExit(DWORD timeoutMs, DWORD& exitCode) const {
-    if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0)
-        return false;
-    return GetExitCodeProcess(process_.get(), &exitCode) != FALSE;
+    return win32::waitForExit(process_.get(), timeoutMs, exitCode);
 }

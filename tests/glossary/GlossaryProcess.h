@@ -1,6 +1,7 @@
 #pragma once
 
-#include "win32/ScopedHandle.h"
+#include "driver/DialogDriver.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -63,18 +64,9 @@ public:
     bool waitForExit(DWORD timeoutMs, DWORD& exitCode) const;
 
 private:
-    ScopedHandle process_;
+    win32::Handle process_;
     DWORD processId_ = 0;
     HWND window_ = nullptr;
 };
 
-// True when `condition` holds before `timeoutMs` have passed, checking every 20 ms.
-template <typename Condition> bool eventually(Condition condition, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
+using driver::eventually;

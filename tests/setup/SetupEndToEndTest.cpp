@@ -5,8 +5,11 @@
 #include "glossary/GlossaryProcess.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
-#include "support/WindowFinder.h"
-#include "win32/ScopedHandle.h"
+#include "driver/DialogDriver.h"
+#include "driver/ScreenCapture.h"
+#include "driver/WindowFinder.h"
+#include "win32/Com.h"
+#include "win32/Process.h"
 
 #include "../../uninstall/ui/ResourceIds.h"
 
@@ -18,6 +21,7 @@
 #include <algorithm>
 #include <set>
 
+using namespace driver;
 using namespace testsupport;
 
 namespace {
@@ -52,8 +56,8 @@ bool outsideThePrefix(const std::string& path) {
 
 void listFiles(const std::string& folder, std::set<std::string>& out) {
     WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const win32::FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search)
         return;
     do {
         const std::string name = found.cFileName;
@@ -68,14 +72,13 @@ void listFiles(const std::string& folder, std::set<std::string>& out) {
         } else {
             out.insert(lower(path) + " " + std::to_string(found.nFileSizeLow));
         }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.get(), &found));
 }
 
 void listKeys(HKEY root, const std::string& rootName, const std::string& path,
               std::set<std::string>& out) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    win32::Key key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
         return;
     const std::string here = rootName + "\\" + lower(path);
     out.insert(here + "\\");
@@ -84,7 +87,7 @@ void listKeys(HKEY root, const std::string& rootName, const std::string& path,
     for (DWORD i = 0;; ++i) {
         DWORD nameSize = sizeof name, type = 0, dataSize = static_cast<DWORD>(data.size());
         const LONG got =
-            RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data.data(), &dataSize);
+            RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type, data.data(), &dataSize);
         if (got == ERROR_NO_MORE_ITEMS)
             break;
         if (got != ERROR_SUCCESS)
@@ -97,12 +100,12 @@ void listKeys(HKEY root, const std::string& rootName, const std::string& path,
     std::vector<std::string> subkeys;
     for (DWORD i = 0;; ++i) {
         DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+        if (RegEnumKeyExA(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
         subkeys.push_back(name);
     }
-    RegCloseKey(key);
+    key.reset();
     for (const std::string& subkey : subkeys) {
         // Links to keys seen elsewhere (the current control set, the 32-bit view) are not
         // walked again: some lead back to where they stand. Performance counters are made
@@ -178,13 +181,13 @@ std::string registered(const char* name) {
 
 // Where a shell link leads: its target and working directory.
 bool readShortcut(const std::string& link, std::string& target, std::string& directory) {
-    IShellLinkA* shellLink = nullptr;
+    win32::ComPtr<IShellLinkA> shellLink;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&shellLink))))
+                                shellLink.receiveVoid())))
         return false;
-    IPersistFile* file = nullptr;
+    win32::ComPtr<IPersistFile> file;
     bool read = false;
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, file.receiveVoid()))) {
         const std::wstring wide(link.begin(), link.end());
         char path[MAX_PATH] = {}, folder[MAX_PATH] = {};
         read = SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
@@ -192,49 +195,27 @@ bool readShortcut(const std::string& link, std::string& target, std::string& dir
                SUCCEEDED(shellLink->GetWorkingDirectory(folder, MAX_PATH));
         target = path;
         directory = folder;
-        file->Release();
     }
-    shellLink->Release();
     return read;
 }
 
 // A visible dialog of a process whose program file lies under `folder`, with this caption.
 HWND dialogOf(const std::string& folder, const std::string& caption) {
-    HWND found = nullptr;
-    const ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
-    while (found == nullptr && GetTickCount64() < deadline) {
-        found = findDialogOfProgramIn(folder, caption);
-        if (found == nullptr)
-            Sleep(50);
-    }
-    return found;
+    return dialogNamed(caption, kTimeoutMs, folder);
 }
 
-// Starts a program without waiting for it; its process handle.
-ScopedHandle startProgram(std::string commandLine, const std::string& directory) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &startup, &started))
-        return ScopedHandle();
-    CloseHandle(started.hThread);
-    return ScopedHandle(started.hProcess);
-}
-
-void press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+// Starts a program in `directory` without waiting for it; its process handle.
+win32::Handle startProgram(const std::string& commandLine, const std::string& directory) {
+    return win32::startProcess({}, commandLine, win32::StartOptions{directory}).handle;
 }
 
 class SetupRoundTrip : public ::testing::Test {
 protected:
     void SetUp() override {
-        CoInitialize(nullptr);
         ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey))
             << "an earlier installation is still there";
     }
-    void TearDown() override { CoUninitialize(); }
+    const win32::ComApartment com_;
 
     // The glossary from the Start menu's shortcut, in the folder the shortcut names.
     void useTheGlossary() {
@@ -313,7 +294,7 @@ TEST_F(SetupRoundTrip, AFileSharedWithAnotherProductKeepsItsCountAndStays) {
 
 TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     const std::set<std::string> before = snapshot();
-    const ScopedHandle started = startProgram(setup(), binaryDirectory());
+    const win32::Handle started = startProgram(setup(), binaryDirectory());
     ASSERT_TRUE(started.valid());
     const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
     ASSERT_NE(dialog, nullptr);
@@ -336,13 +317,13 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     EXPECT_NE(windowText(GetDlgItem(done, 0xFFFF)).find("has been installed"), std::string::npos);
     PostMessageA(done, WM_COMMAND, IDOK, 0);
     DWORD exitCode = 99;
-    ASSERT_TRUE(waitForExit(started.get(), kTimeoutMs, exitCode));
+    ASSERT_TRUE(win32::waitForExit(started.get(), kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 0u);
     useTheGlossary();
 
     // The uninstaller as a person runs it: Yes, then OK when it is done.
     const std::string directory = registered("InstallLocation");
-    const ScopedHandle uninstaller = startProgram(registered("UninstallString"), directory);
+    const win32::Handle uninstaller = startProgram(registered("UninstallString"), directory);
     ASSERT_TRUE(uninstaller.valid());
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
@@ -377,7 +358,7 @@ TEST(SetupFailure, ADestinationThatCannotBeWrittenLeavesNothingBehind) {
     EXPECT_TRUE(changed.empty()) << join(changed);
 
     // Through the dialog: the reason in a box, and the dialog stays for another folder.
-    const ScopedHandle started = startProgram(
+    const win32::Handle started = startProgram(
         "\"" + binaryDirectory() + "\\setup.exe\" /D=" + destination, binaryDirectory());
     const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
     ASSERT_NE(dialog, nullptr);
@@ -396,7 +377,7 @@ TEST(SetupFailure, ADestinationThatCannotBeWrittenLeavesNothingBehind) {
     ASSERT_TRUE(
         eventually([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, kTimeoutMs));
     press(dialog, IDCANCEL);
-    ASSERT_TRUE(waitForExit(started.get(), kTimeoutMs, exitCode));
+    ASSERT_TRUE(win32::waitForExit(started.get(), kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 1602u) << "cancelled";
 }
 

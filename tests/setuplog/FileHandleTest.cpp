@@ -1,6 +1,6 @@
 #include "setuplog/FileHandle.h"
 #include "support/WinTestSupport.h"
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@ using testsupport::writeFile;
 
 namespace {
 
-ScopedHandle holdOpen(const std::string& path, DWORD access, DWORD share) {
-    return ScopedHandle(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+win32::Handle holdOpen(const std::string& path, DWORD access, DWORD share) {
+    return win32::Handle(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
@@ -97,18 +97,18 @@ TEST(FileHandle, FileBeingWrittenOrHeldWithoutReadSharingCannotBeOpened) {
     writeFile(dir.file("f"), "x");
     FileHandle file;
     {
-        const ScopedHandle writer =
+        const win32::Handle writer =
             holdOpen(dir.file("f"), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
         ASSERT_TRUE(writer.valid());
         EXPECT_FALSE(file.open(dir.file("f")));
     }
     {
-        const ScopedHandle exclusive = holdOpen(dir.file("f"), GENERIC_READ, 0);
+        const win32::Handle exclusive = holdOpen(dir.file("f"), GENERIC_READ, 0);
         ASSERT_TRUE(exclusive.valid());
         EXPECT_FALSE(file.open(dir.file("f")));
     }
     {
-        const ScopedHandle reader = holdOpen(dir.file("f"), GENERIC_READ, FILE_SHARE_READ);
+        const win32::Handle reader = holdOpen(dir.file("f"), GENERIC_READ, FILE_SHARE_READ);
         ASSERT_TRUE(reader.valid());
         EXPECT_TRUE(file.open(dir.file("f"))) << "another reader sharing reading is fine";
     }
@@ -117,7 +117,7 @@ TEST(FileHandle, FileBeingWrittenOrHeldWithoutReadSharingCannotBeOpened) {
 TEST(FileHandle, SizeOfFourGigabytesOrMoreIsTheLowPart) {
     TempDirectory dir;
     {
-        const ScopedHandle big(CreateFileA(dir.file("big").c_str(), GENERIC_WRITE, 0, nullptr,
+        const win32::Handle big(CreateFileA(dir.file("big").c_str(), GENERIC_WRITE, 0, nullptr,
                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(big.valid());
         DWORD ignored = 0;

@@ -1,7 +1,7 @@
 #include "setuplog/SetupLog.h"
-#include "startup/AppException.h"
+#include "base/AppException.h"
 #include "support/WinTestSupport.h"
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ TEST(SetupLogFile, MissingFileThrowsWithTheBareNameAndReasonTwo) {
 TEST(SetupLogFile, FileHeldWithoutReadSharingCannotBeLoaded) {
     TempDirectory dir;
     writeFile(dir.file("Setup.log"), kLog);
-    const ScopedHandle holder(CreateFileA(dir.file("Setup.log").c_str(), GENERIC_READ, 0, nullptr,
+    const win32::Handle holder(CreateFileA(dir.file("Setup.log").c_str(), GENERIC_READ, 0, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder.valid());
     EXPECT_EQ(loadFailure(dir.path(), "Setup.log").reason, 2);

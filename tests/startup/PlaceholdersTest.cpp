@@ -1,4 +1,4 @@
-#include "startup/Placeholders.h"
+#include "base/Placeholders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // uninstall.exe started as a user starts it: it must hand over to a copy of itself in the
 // temporary directory and end at once. Observed from outside, with no switch in the product.
-#include "startup/DirectoryText.h"
-#include "startup/Options.h"
+#include "base/DirectoryText.h"
+#include "base/Options.h"
 #include "startup/PrivateFolder.h"
 #include "startup/PrivateFolderName.h"
 #include "startup/RelayCommandLine.h"
@@ -9,8 +9,8 @@
 #include "support/ProcessObserver.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
-#include "support/WindowFinder.h"
-#include "win32/ScopedHandle.h"
+#include "driver/WindowFinder.h"
+#include "win32/Process.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,7 @@
 #include <thread>
 #include <utility>
 
+using namespace driver;
 using namespace testsupport;
 
 namespace {
@@ -200,23 +201,17 @@ TEST(Relay, CopyThatCannotBeMadeIsReportedOnceAndTheRelayStillEndsWithMinusOne) 
             writeFile(temporary, "x");
         const EnvironmentOverride tmp("TMP", temporary);
         const EnvironmentOverride temp("TEMP", temporary);
-        std::string commandLine = "\"" + installed.program + "\"";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started = {};
-        ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &started));
-        const ScopedHandle process(started.hProcess);
-        const ScopedHandle thread(started.hThread);
+        const win32::Process started = win32::startProcess({}, win32::quoted(installed.program));
+        ASSERT_TRUE(started);
 
-        const HWND box = waitForWindow(started.dwProcessId, "Error", kTimeoutMs);
+        const HWND box = waitForWindow(started.id, "Error", kTimeoutMs);
         ASSERT_NE(box, nullptr) << "no message box appeared";
         EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), "Cannot create child process");
         EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr) << "OK is the only button";
         PostMessageA(box, WM_COMMAND, IDOK, 0);
 
         DWORD exitCode = 0;
-        ASSERT_TRUE(waitForExit(process.get(), kTimeoutMs, exitCode));
+        ASSERT_TRUE(win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode));
         EXPECT_EQ(exitCode, kExitMinusOne) << kind;
     }
 }
@@ -271,7 +266,7 @@ TEST(PrivateFolder, DescriptorLetsInOnlySystemAdministratorsAndTheUser) {
     CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size);
     HANDLE token = nullptr;
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-    const ScopedHandle ownedToken(token);
+    const win32::Handle ownedToken(token);
     BYTE user[512];
     DWORD length = 0;
     ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, sizeof user, &length));
@@ -320,9 +315,9 @@ TEST(VerifiedCopy, OnlyAByteIdenticalCopyIsHandedOutAndThenHeld) {
     for (const char* name : {"flipped.tmp", "short.tmp", "long.tmp", "missing.tmp"})
         EXPECT_FALSE(openIfIdentical(program, root.file(name))) << name;
 
-    const ScopedHandle held = openIfIdentical(program, root.file("same.tmp"));
+    const win32::Handle held = openIfIdentical(program, root.file("same.tmp"));
     ASSERT_TRUE(held);
-    const ScopedHandle writer(CreateFileA(root.file("same.tmp").c_str(), GENERIC_WRITE,
+    const win32::Handle writer(CreateFileA(root.file("same.tmp").c_str(), GENERIC_WRITE,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_FALSE(writer) << "no one writes the checked copy";

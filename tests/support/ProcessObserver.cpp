@@ -1,6 +1,7 @@
 #include "ProcessObserver.h"
 
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
+#include "win32/Process.h"
 
 #include <winternl.h>
 
@@ -52,14 +53,14 @@ ObservedProcess* find(ObservedRun& run, DWORD id) {
 // attached to this thread and no stale event reaches the next run on it.
 void endAndDetach(ObservedRun& run, int running) {
     for (const ObservedProcess& process : run.processes) {
-        const ScopedHandle handle(OpenProcess(PROCESS_TERMINATE, FALSE, process.id));
+        const win32::Handle handle(OpenProcess(PROCESS_TERMINATE, FALSE, process.id));
         if (!process.exited && handle)
             TerminateProcess(handle.get(), 1);
     }
     const ULONGLONG deadline = GetTickCount64() + 10000;
     DEBUG_EVENT event = {};
     while (running > 0 && GetTickCount64() < deadline && WaitForDebugEvent(&event, 1000)) {
-        const ScopedHandle image(
+        const win32::Handle image(
             event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT ? event.u.CreateProcessInfo.hFile
             : event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT     ? event.u.LoadDll.hFile
                                                                  : nullptr);
@@ -82,16 +83,12 @@ void endAndDetach(ObservedRun& run, int running) {
 ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
                         const std::string& program) {
     ObservedRun run;
-    std::string line = commandLine;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
-                        FALSE, DEBUG_PROCESS, nullptr, nullptr, &startup, &started))
+    win32::StartOptions debugged;
+    debugged.flags = DEBUG_PROCESS;
+    const win32::Process first = win32::startProcess(program, commandLine, debugged);
+    if (!first)
         return run;
     run.started = true;
-    const ScopedHandle firstProcess(started.hProcess);
-    const ScopedHandle firstThread(started.hThread);
 
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     int running = 0, ended = 0;
@@ -106,7 +103,7 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
         DWORD status = DBG_CONTINUE;
         switch (event.dwDebugEventCode) {
         case CREATE_PROCESS_DEBUG_EVENT: {
-            const ScopedHandle image(event.u.CreateProcessInfo.hFile);
+            const win32::Handle image(event.u.CreateProcessInfo.hFile);
             ObservedProcess process;
             process.id = event.dwProcessId;
             process.image = imageOf(event.u.CreateProcessInfo.hProcess);
@@ -116,7 +113,7 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
             break;
         }
         case LOAD_DLL_DEBUG_EVENT: {
-            const ScopedHandle image(event.u.LoadDll.hFile);
+            const win32::Handle image(event.u.LoadDll.hFile);
             break;
         }
         case EXIT_PROCESS_DEBUG_EVENT:

@@ -2,20 +2,20 @@
 
 #include <cstring>
 
-#include "win32/ScopedHandle.h"
-#include "win32/ScopedKey.h"
+#include "win32/Handles.h"
+#include "win32/Process.h"
 
 #include <stdexcept>
 
 namespace testsupport {
 
 bool keyExists(HKEY root, const std::string& path) {
-    ScopedKey key;
+    win32::Key key;
     return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS;
 }
 
 void createKey(HKEY root, const std::string& path) {
-    ScopedKey key;
+    win32::Key key;
     if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.receive(),
                         nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create key " + path);
@@ -28,7 +28,7 @@ void deleteTree(HKEY root, const std::string& path) {
 
 void copyTree(HKEY root, const std::string& from, const std::string& to) {
     createKey(root, to);
-    ScopedKey source, target;
+    win32::Key source, target;
     if (RegOpenKeyExA(root, from.c_str(), 0, KEY_READ, source.receive()) != ERROR_SUCCESS ||
         RegOpenKeyExA(root, to.c_str(), 0, KEY_ALL_ACCESS, target.receive()) != ERROR_SUCCESS ||
         RegCopyTreeA(source.get(), nullptr, target.get()) != ERROR_SUCCESS)
@@ -37,7 +37,7 @@ void copyTree(HKEY root, const std::string& from, const std::string& to) {
 
 void setValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
               const void* data, DWORD size) {
-    ScopedKey key;
+    win32::Key key;
     if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.receive(),
                         nullptr) != ERROR_SUCCESS ||
         RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size) !=
@@ -55,7 +55,7 @@ void setString(HKEY root, const std::string& path, const std::string& name,
 }
 
 bool valueExists(HKEY root, const std::string& path, const std::string& name) {
-    ScopedKey key;
+    win32::Key key;
     return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS &&
            RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
                ERROR_SUCCESS;
@@ -65,7 +65,7 @@ std::vector<BYTE> readValue(HKEY root, const std::string& path, const std::strin
                             DWORD* type) {
     if (type != nullptr)
         *type = REG_NONE;
-    ScopedKey key;
+    win32::Key key;
     DWORD size = 0;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS ||
         RegQueryValueExA(key.get(), name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS)
@@ -77,28 +77,22 @@ std::vector<BYTE> readValue(HKEY root, const std::string& path, const std::strin
 }
 
 void deleteValue(HKEY root, const std::string& path, const std::string& name) {
-    ScopedKey key;
+    win32::Key key;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, key.receive()) == ERROR_SUCCESS)
         RegDeleteValueA(key.get(), name.c_str());
 }
 
 bool runAndWait(const std::string& commandLine, DWORD timeoutMs, DWORD& exitCode,
                 const char* directory) {
-    std::string line = commandLine;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
     exitCode = STILL_ACTIVE;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory,
-                        &startup, &started))
+    const win32::Process started =
+        win32::startProcess({}, commandLine, win32::StartOptions{directory ? directory : ""});
+    if (!started)
         return false;
-    const ScopedHandle process(started.hProcess);
-    const ScopedHandle thread(started.hThread);
-    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.get(), 1);
+    if (!win32::waitForExit(started.handle.get(), timeoutMs, exitCode)) {
+        TerminateProcess(started.handle.get(), 1);
         return false;
     }
-    GetExitCodeProcess(process.get(), &exitCode);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "WinTestSupport.h"
 
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
+#include "win32/Process.h"
 
 #include <shellapi.h>
 
@@ -89,8 +90,8 @@ bool fileExists(const std::string& path) {
 
 void removeTree(const std::string& path) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    const win32::FindHandle search(FindFirstFileA((path + "\\*").c_str(), &found));
+    if (search) {
         do {
             const std::string name = found.cFileName;
             if (name == "." || name == "..")
@@ -101,8 +102,7 @@ void removeTree(const std::string& path) {
                 removeTree(child);
             else
                 DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        } while (FindNextFileA(search.get(), &found));
     }
     RemoveDirectoryA(path.c_str());
 }
@@ -110,13 +110,12 @@ void removeTree(const std::string& path) {
 std::vector<std::string> filesMatching(const std::string& pattern) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const win32::FindHandle search(FindFirstFileA(pattern.c_str(), &found));
+    if (!search)
         return names;
     do {
         names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.get(), &found));
     return names;
 }
 
@@ -127,53 +126,19 @@ std::string binaryDirectory() {
     return path.substr(0, path.rfind('\\'));
 }
 
-bool saveScreenArea(const RECT& area, const std::string& path) {
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    if (width <= 0 || height <= 0)
-        return false;
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    std::string pixels(
-        static_cast<std::size_t>((width * 3 + 3) & ~3) * static_cast<std::size_t>(height), '\0');
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    SelectObject(memory, old);
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0],
-              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    return static_cast<bool>(out);
-}
-
 std::vector<std::string> splitCommandLine(const std::string& commandLine) {
     const int wideLength = MultiByteToWideChar(CP_ACP, 0, commandLine.c_str(), -1, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
     MultiByteToWideChar(CP_ACP, 0, commandLine.c_str(), -1, wide.data(), wideLength);
     int count = 0;
-    LPWSTR* arguments = CommandLineToArgvW(wide.c_str(), &count);
+    const win32::LocalMemory<LPWSTR*> arguments(CommandLineToArgvW(wide.c_str(), &count));
     std::vector<std::string> result;
-    for (int i = 0; arguments != nullptr && i < count; ++i) {
+    for (int i = 0; arguments && i < count; ++i) {
         char narrow[4096] = {};
-        WideCharToMultiByte(CP_ACP, 0, arguments[i], -1, narrow, sizeof narrow, nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, arguments.get()[i], -1, narrow, sizeof narrow, nullptr,
+                            nullptr);
         result.push_back(narrow);
     }
-    LocalFree(arguments);
     return result;
 }
 
@@ -184,22 +149,15 @@ bool makeLink(const std::string& target, const std::string& link) {
     const std::string unixParent =
         slash == std::string::npos ? "" : unixPath(link.substr(0, slash));
     if (!unixTarget.empty() && !unixParent.empty()) {
-        std::string commandLine =
-            "ln -s \"" + unixTarget + "\" \"" + unixParent + "/" + link.substr(slash + 1) + "\"";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started = {};
-        if (CreateProcessA("Z:\\bin\\ln", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           nullptr, &startup, &started)) {
-            const ScopedHandle process(started.hProcess);
-            const ScopedHandle thread(started.hThread);
-            // Wine may signal a native program's handle before it has finished: wait for the
-            // link itself.
-            for (int waited = 0;
-                 waited < 10000 && GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
-                 waited += 20)
-                Sleep(20);
-        }
+        const std::string commandLine = "ln -s " + win32::quoted(unixTarget) + " " +
+                                        win32::quoted(unixParent + "/" + link.substr(slash + 1));
+        // Wine starts a native program without a process handle to wait on: the wait is for
+        // the link itself.
+        win32::startProcess("Z:\\bin\\ln", commandLine);
+        for (int waited = 0;
+             waited < 10000 && GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+             waited += 20)
+            Sleep(20);
     } else {
         const DWORD flags =
             (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;

@@ -45,9 +45,6 @@ std::vector<std::string> filesMatching(const std::string& pattern); // bare name
 // Directory of the running test program; the programs under test are built beside it.
 std::string binaryDirectory();
 
-// Saves what the screen shows inside `area` as a 24-bit BMP file.
-bool saveScreenArea(const RECT& area, const std::string& path);
-
 // Makes `link` a symbolic link to `target` (an existing file or folder). Wine 8 has no working
 // CreateSymbolicLink, but follows Unix links inside its drives as Windows follows junctions and
 // links; there the native ln makes one. True when the link leads to the target.

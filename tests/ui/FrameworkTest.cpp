@@ -1,6 +1,6 @@
-#include "startup/AppException.h"
+#include "base/AppException.h"
 #include "support/WinTestSupport.h"
-#include "support/WindowFinder.h"
+#include "driver/WindowFinder.h"
 #include "ui/Dialog.h"
 #include "ui/HeldException.h"
 #include "ui/MessageLoop.h"
@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+using namespace driver;
 using namespace testsupport;
 
 namespace {

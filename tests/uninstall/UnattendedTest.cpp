@@ -2,8 +2,8 @@
 // judged by its exit code and report. Nothing may ever appear on the screen.
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
-#include "support/WindowFinder.h"
-#include "win32/ScopedHandle.h"
+#include "driver/WindowFinder.h"
+#include "win32/Process.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+using namespace driver;
 using namespace testsupport;
 
 namespace {
@@ -225,7 +226,7 @@ TEST(Unattended, SharedRemoveTakesFilesThatNoOneUsesAnyMore) {
 TEST(Unattended, ExitCodeSaysWhatStayedAndWhatWaitsForARestart) {
     {
         Product product;
-        const ScopedHandle held(CreateFileA(product.file("a.txt").c_str(), GENERIC_READ, 0, nullptr,
+        const win32::Handle held(CreateFileA(product.file("a.txt").c_str(), GENERIC_READ, 0, nullptr,
                                             OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held.valid());
         bool ended = false;
@@ -239,7 +240,7 @@ TEST(Unattended, ExitCodeSaysWhatStayedAndWhatWaitsForARestart) {
     }
     {
         Product product;
-        const ScopedHandle held(CreateFileA(product.shared("nocount.dll").c_str(), GENERIC_READ,
+        const win32::Handle held(CreateFileA(product.shared("nocount.dll").c_str(), GENERIC_READ,
                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held.valid());
         bool ended = false;
@@ -281,21 +282,16 @@ TEST(Unattended, BadCommandLinesAndUnwritableReportsChangeNothing) {
 
 TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {
     Product product;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    std::string commandLine = "\"" + product.file("uninstall.exe") + "\" /BOGUS";
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &started));
-    const ScopedHandle process(started.hProcess);
-    const ScopedHandle thread(started.hThread);
-    const HWND box = waitForWindow(started.dwProcessId, "Error", kTimeoutMs);
+    const win32::Process started =
+        win32::startProcess({}, win32::quoted(product.file("uninstall.exe")) + " /BOGUS");
+    ASSERT_TRUE(started);
+    const HWND box = waitForWindow(started.id, "Error", kTimeoutMs);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)).rfind("Unknown option: /BOGUS", 0), 0u)
         << windowText(GetDlgItem(box, 0xFFFF));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     DWORD exitCode = 0;
-    ASSERT_TRUE(waitForExit(process.get(), kTimeoutMs, exitCode));
+    ASSERT_TRUE(win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 87u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
 }

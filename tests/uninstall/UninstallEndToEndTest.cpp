@@ -3,8 +3,10 @@
 // ours answers the dialogs and reads what they show.
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
-#include "support/WindowFinder.h"
-#include "win32/ScopedHandle.h"
+#include "driver/DialogDriver.h"
+#include "driver/ScreenCapture.h"
+#include "driver/WindowFinder.h"
+#include "win32/Process.h"
 
 #include "../../uninstall/ui/ResourceIds.h"
 
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <functional>
 
+using namespace driver;
 using namespace testsupport;
 
 namespace {
@@ -23,53 +26,13 @@ namespace {
 constexpr DWORD kTimeoutMs = 60000;
 const std::string kSharedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-// The captions of the product's dialogs are the test's own; "Error" and "Exception" are not,
-// so for those the folder of the program that shows them is named too.
-HWND dialogNamed(const std::string& caption, DWORD timeoutMs = kTimeoutMs,
-                 const std::string& programFolder = std::string()) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        const HWND dialog = programFolder.empty() ? FindWindowA("#32770", caption.c_str())
-                                                  : findDialogOfProgramIn(programFolder, caption);
-        if (dialog != nullptr)
-            return dialog;
-        Sleep(50);
-    } while (GetTickCount64() < deadline);
-    return nullptr;
-}
-
-std::string text(HWND window) {
-    char buffer[4096] = {};
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
-                        SMTO_NORMAL, 5000, nullptr);
-    return buffer;
-}
-
-void press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(50);
-    }
-    return true;
+    return eventually(condition, timeoutMs);
 }
 
-ScopedHandle processOf(HWND window) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    return ScopedHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id));
-}
-
-DWORD exitCodeOf(const ScopedHandle& process) {
+DWORD exitCodeOf(const win32::Handle& process) {
     DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(process.get(), kTimeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.get(), &code);
+    win32::waitForExit(process.get(), kTimeoutMs, code);
     return code;
 }
 
@@ -183,10 +146,10 @@ public:
 TEST(UninstallRun, NoLeavesEverythingAndEndsWithZero) {
     Product product;
     EXPECT_EQ(product.start(), 0xFFFFFFFFu) << "the relay ends with -1";
-    const HWND confirm = dialogNamed("Confirm removal");
+    const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
     ASSERT_NE(confirm, nullptr);
-    EXPECT_EQ(text(GetDlgItem(confirm, IDC_TEXT)), "Remove Test Product and all of its parts?");
-    const ScopedHandle copy = processOf(confirm);
+    EXPECT_EQ(controlText(GetDlgItem(confirm, IDC_TEXT)), "Remove Test Product and all of its parts?");
+    const win32::Handle copy = processOf(confirm);
     press(confirm, IDC_ANSWER_NO);
     EXPECT_EQ(exitCodeOf(copy), 0u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
@@ -199,9 +162,9 @@ TEST(UninstallRun, InteractiveRunWritesTheReportItIsAskedFor) {
     Product product;
     const std::string report = product.root_.file("interactive report.txt");
     product.start(" \"/LOG=" + report + "\"");
-    const HWND confirm = dialogNamed("Confirm removal");
+    const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
     ASSERT_NE(confirm, nullptr);
-    const ScopedHandle copy = processOf(confirm);
+    const win32::Handle copy = processOf(confirm);
     press(confirm, IDC_ANSWER_NO);
     EXPECT_EQ(exitCodeOf(copy), 0u);
     const std::string text = readFile(report);
@@ -213,13 +176,13 @@ TEST(UninstallRun, InteractiveRunWritesTheReportItIsAskedFor) {
 TEST(UninstallRun, EscapeInTheConfirmationIsNo) {
     Product product(true); // and the log stored byte-inverted
     product.start();
-    const HWND confirmation = dialogNamed("Confirm removal");
+    const HWND confirmation = dialogNamed("Confirm removal", kTimeoutMs);
     ASSERT_NE(confirmation, nullptr);
     EXPECT_TRUE(waitUntil([&] {
-        return text(GetDlgItem(confirmation, IDC_TEXT)) ==
+        return controlText(GetDlgItem(confirmation, IDC_TEXT)) ==
                "Remove Test Product and all of its parts?";
     }));
-    const ScopedHandle first = processOf(confirmation);
+    const win32::Handle first = processOf(confirmation);
     PostMessageA(confirmation, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(exitCodeOf(first), 0u);
 }
@@ -227,9 +190,9 @@ TEST(UninstallRun, EscapeInTheConfirmationIsNo) {
 TEST(UninstallRun, EscapeInTheConfirmationOfAPlainLogIsNoToo) {
     Product product;
     product.start();
-    const HWND confirm = dialogNamed("Confirm removal");
+    const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
     ASSERT_NE(confirm, nullptr);
-    const ScopedHandle copy = processOf(confirm);
+    const win32::Handle copy = processOf(confirm);
     PostMessageA(confirm, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(exitCodeOf(copy), 0u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
@@ -271,7 +234,7 @@ BOOL CALLBACK describeWindow(HWND window, LPARAM parameter) {
     GetClassNameA(window, name, sizeof name);
     const bool child = (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) != 0;
     *out += std::string(child ? "    " : "") + name + " id " +
-            std::to_string(GetDlgCtrlID(window)) + " \"" + text(window) + "\"" +
+            std::to_string(GetDlgCtrlID(window)) + " \"" + controlText(window) + "\"" +
             (IsWindowVisible(window) ? " visible" : "") +
             (IsWindowEnabled(window) ? "" : " disabled") + "\r\n";
     if (!child)
@@ -302,22 +265,22 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     Product product;
     const PlantedLibraries planted;
     const EnvironmentOverride plantedOut("PLANTED_OUT", product.root_.file("planted-loaded.txt"));
-    const ScopedHandle held(CreateFileA(product.file("held.txt").c_str(), GENERIC_READ, 0, nullptr,
+    const win32::Handle held(CreateFileA(product.file("held.txt").c_str(), GENERIC_READ, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held.valid());
     product.start();
-    const HWND confirm = dialogNamed("Confirm removal");
+    const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
     ASSERT_NE(confirm, nullptr);
-    const ScopedHandle copy = processOf(confirm);
+    const win32::Handle copy = processOf(confirm);
     press(confirm, IDC_ANSWER_YES);
 
     // The first shared file without other users is asked about; "No to All" ends the asking.
-    const HWND shared = dialogNamed("Remove Shared File?");
+    const HWND shared = dialogNamed("Remove Shared File?", kTimeoutMs);
     ASSERT_NE(shared, nullptr);
     const std::string question =
         "shared1.dll in " + product.directory() + " is no longer used.\n\rRemove it?";
-    EXPECT_TRUE(waitUntil([&] { return text(GetDlgItem(shared, IDC_TEXT)) == question; }))
-        << text(GetDlgItem(shared, IDC_TEXT));
+    EXPECT_TRUE(waitUntil([&] { return controlText(GetDlgItem(shared, IDC_TEXT)) == question; }))
+        << controlText(GetDlgItem(shared, IDC_TEXT));
     const auto buttonType = [&](int id) {
         return GetWindowLongA(GetDlgItem(shared, id), GWL_STYLE) & BS_TYPEMASK;
     };
@@ -328,9 +291,9 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     EXPECT_TRUE(IsWindow(shared)) << "Escape does not close the shared-file question";
     press(shared, IDC_ANSWER_NO_TO_ALL);
 
-    const HWND progress = dialogNamed("Removing the product");
+    const HWND progress = dialogNamed("Removing the product", kTimeoutMs);
     ASSERT_NE(progress, nullptr);
-    EXPECT_EQ(text(GetDlgItem(progress, IDC_TEXT)), "Removing Test Product, please wait...");
+    EXPECT_EQ(controlText(GetDlgItem(progress, IDC_TEXT)), "Removing Test Product, please wait...");
     // The marks appear one by one, in the order of the stages; the bar only moves forward.
     std::vector<int> order;
     const HWND bar = GetDlgItem(progress, IDC_PROGRESS);
@@ -357,13 +320,13 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
     EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 17)
         << "5 + 1 + 4 + 3 + 1 + 2 + 1 entries, registry values included";
-    EXPECT_EQ(text(GetDlgItem(progress, IDC_STATUS)), "Some items could not be removed.");
+    EXPECT_EQ(controlText(GetDlgItem(progress, IDC_STATUS)), "Some items could not be removed.");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(progress, IDC_DETAILS)));
 
     press(progress, IDC_DETAILS);
-    const HWND details = dialogNamed("Not removed");
+    const HWND details = dialogNamed("Not removed", kTimeoutMs);
     ASSERT_NE(details, nullptr);
-    EXPECT_EQ(text(GetDlgItem(details, IDC_DETAILS_TEXT)),
+    EXPECT_EQ(controlText(GetDlgItem(details, IDC_DETAILS_TEXT)),
               "Cannot remove file \"" + product.file("held.txt") + "\"\r\nCannot remove folder \"" +
                   product.file("fullfolder") + "\"\r\nCannot remove folder \"" +
                   product.file("nofolder") + "\"\r\nCannot remove folder \"" + product.directory() +
@@ -373,7 +336,7 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     PostMessageA(details, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(details); })) << "Escape closes the details";
     press(progress, IDC_DETAILS);
-    const HWND again = dialogNamed("Not removed");
+    const HWND again = dialogNamed("Not removed", kTimeoutMs);
     ASSERT_NE(again, nullptr);
     press(again, IDOK);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(again); }));
@@ -418,18 +381,18 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
 TEST(UninstallRun, WorkerThatCannotStartStillLeavesAClosableDialog) {
     Product product;
     product.start();
-    const HWND confirm = dialogNamed("Confirm removal");
+    const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
     ASSERT_NE(confirm, nullptr);
-    const ScopedHandle copy = processOf(confirm);
+    const win32::Handle copy = processOf(confirm);
     // The worker opens its own reader of the log, which now fails.
-    const ScopedHandle held(CreateFileA(product.file("Setup.log").c_str(), GENERIC_READ, 0, nullptr,
+    const win32::Handle held(CreateFileA(product.file("Setup.log").c_str(), GENERIC_READ, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held.valid());
     press(confirm, IDC_ANSWER_YES);
-    const HWND progress = dialogNamed("Removing the product");
+    const HWND progress = dialogNamed("Removing the product", kTimeoutMs);
     ASSERT_NE(progress, nullptr);
     ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; }));
-    EXPECT_EQ(text(GetDlgItem(progress, IDC_STATUS)), "Some items could not be removed.");
+    EXPECT_EQ(controlText(GetDlgItem(progress, IDC_STATUS)), "Some items could not be removed.");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(progress, IDC_DETAILS))) << "no problem lines to show";
     EXPECT_TRUE(fileExists(product.file("a.txt"))) << "nothing was removed";
     press(progress, IDC_OK);
@@ -442,8 +405,8 @@ TEST(UninstallRun, MissingSetupLogIsReportedOnceAndEndsWithMinusOne) {
     product.start();
     const HWND box = dialogNamed("Error", kTimeoutMs, product.temp_);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(text(GetDlgItem(box, 0xFFFF)), "Can't open log file");
-    const ScopedHandle copy = processOf(box);
+    EXPECT_EQ(controlText(GetDlgItem(box, 0xFFFF)), "Can't open log file");
+    const win32::Handle copy = processOf(box);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(exitCodeOf(copy), 0xFFFFFFFFu);
     EXPECT_EQ(dialogNamed("Exception", 500, product.temp_), nullptr) << "reported once only";
@@ -480,18 +443,18 @@ TEST(UninstallRun, EntriesThatAreNotPlainPathsOrLeadElsewhereAreKeptAndListed) {
     writeFile(product.file("Setup.log"), log);
 
     product.start();
-    const HWND confirm = dialogNamed("Confirm removal");
+    const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
     ASSERT_NE(confirm, nullptr);
-    const ScopedHandle copy = processOf(confirm);
+    const win32::Handle copy = processOf(confirm);
     press(confirm, IDC_ANSWER_YES);
-    const HWND progress = dialogNamed("Removing the product");
+    const HWND progress = dialogNamed("Removing the product", kTimeoutMs);
     ASSERT_NE(progress, nullptr);
     ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; }));
     EXPECT_EQ(dialogNamed("Remove Shared File?", 200), nullptr) << "an unusable count asks nothing";
     press(progress, IDC_DETAILS);
-    const HWND details = dialogNamed("Not removed");
+    const HWND details = dialogNamed("Not removed", kTimeoutMs);
     ASSERT_NE(details, nullptr);
-    EXPECT_EQ(text(GetDlgItem(details, IDC_DETAILS_TEXT)),
+    EXPECT_EQ(controlText(GetDlgItem(details, IDC_DETAILS_TEXT)),
               "Cannot remove file \"" + product.file("linked\\shared.dll") +
                   "\"\r\nCannot remove file \"a.txt\"\r\nCannot remove file \"" +
                   product.file("sub\\..\\b.txt") + "\"\r\nCannot remove file \"" +

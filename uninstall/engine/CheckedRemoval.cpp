@@ -1,7 +1,7 @@
 #include "CheckedRemoval.h"
 
 #include "PathRules.h"
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ Removal failed(DWORD error) {
 }
 
 Removal removeChecked(const std::string& path, DWORD access, DWORD flags, bool clearReadOnly) {
-    const ScopedHandle item(CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+    const win32::Handle item(CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
                                         flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!item) {
         const DWORD error = GetLastError();

@@ -2,8 +2,8 @@
 
 #include "PathRules.h"
 #include "setuplog/PathJoin.h"
-#include "win32/ScopedHandle.h"
-#include "win32/SystemLibrary.h"
+#include "win32/Process.h"
+#include "base/SystemLibrary.h"
 
 namespace {
 
@@ -44,23 +44,14 @@ DWORD PreUninstallProgram::run() const {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return ERROR_FILE_NOT_FOUND;
     }
-    std::string commandLine = "\"" + program + "\"";
+    std::string commandLine = win32::quoted(program);
     if (!record_.arguments.empty())
         commandLine += " " + record_.arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(record_.showWindow & 0xFFFF);
-    PROCESS_INFORMATION started = {};
-    const char* directory =
-        record_.workingDirectory.empty() ? nullptr : record_.workingDirectory.c_str();
-    // The program's path goes separately too, so the system searches nowhere for it.
-    if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       directory, &startup, &started)) {
-        const ScopedHandle process(started.hProcess);
-        const ScopedHandle thread(started.hThread);
-        if (record_.noWait == 0)
-            WaitForSingleObject(process.get(), INFINITE);
-    }
+    win32::StartOptions options;
+    options.show = static_cast<int>(record_.showWindow & 0xFFFF);
+    options.directory = record_.workingDirectory;
+    const win32::Process started = win32::startProcess(program, commandLine, options);
+    if (started && record_.noWait == 0)
+        WaitForSingleObject(started.handle.get(), INFINITE);
     return GetLastError();
 }

@@ -1,7 +1,7 @@
 #include "ProtectedFolders.h"
 
 #include "PathRules.h"
-#include "win32/SystemLibrary.h"
+#include "base/SystemLibrary.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "RegistryEntry.h"
 
 #include "RegistryRecord.h"
-#include "win32/ScopedKey.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -37,7 +37,7 @@ RegistryRemoval RegistryEntry::deleteValue(const std::string& text) {
     const RegistryRecord record = readRegistryRecord(text, true);
     if (!record.deletable())
         return {true, ERROR_SUCCESS};
-    ScopedKey key;
+    win32::Key key;
     const LONG opened =
         RegOpenKeyExA(rootKey(record.root), record.keyPath.c_str(), 0, KEY_WRITE, key.receive());
     if (opened != ERROR_SUCCESS)

@@ -1,9 +1,8 @@
 #include "RestartRemoval.h"
 
 #include "CheckedRemoval.h"
-#include "startup/AppException.h"
-#include "win32/ScopedHandle.h"
-#include "win32/ScopedView.h"
+#include "base/AppException.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -65,7 +64,7 @@ bool addWinInitRename(const std::string& existing, const std::string* newPath) {
         return false;
     const auto recordLength = static_cast<DWORD>(record.size());
 
-    const ScopedHandle file(
+    const win32::Handle file(
         CreateFileA(winInitPath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file)
@@ -77,14 +76,15 @@ bool addWinInitRename(const std::string& existing, const std::string* newPath) {
         // Room for the record, a header and a line break; the zeros past the old end also
         // terminate the text for the search.
         const DWORD mappedSize = size + recordLength + kHeaderLength + 2;
-        const ScopedHandle mapping(
+        const win32::Handle mapping(
             CreateFileMappingA(file.get(), nullptr, PAGE_READWRITE, 0, mappedSize, nullptr));
-        const ScopedView view(mapping ? MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0)
+        const win32::View view(mapping ? MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0)
                                       : nullptr);
         if (view) {
+            char* const bytes = static_cast<char*>(view.get());
             DWORD insertAt = 0;
-            length = placeRecord(view.bytes(), size, recordLength, insertAt);
-            std::memcpy(view.bytes() + insertAt, record.data(), recordLength);
+            length = placeRecord(bytes, size, recordLength, insertAt);
+            std::memcpy(bytes + insertAt, record.data(), recordLength);
             written = true;
         }
     }

@@ -1,7 +1,6 @@
 #include "SharedFiles.h"
 
-#include "win32/ScopedHandle.h"
-#include "win32/ScopedKey.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -27,7 +26,7 @@ int readCount(HKEY key, const std::string& path, DWORD& count, DWORD& length) {
 } // namespace
 
 int releaseSharedFile(const std::string& path) {
-    ScopedKey key;
+    win32::Key key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedFilesKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                       key.receive()) != ERROR_SUCCESS)
         return kCountUnusable;
@@ -43,7 +42,7 @@ int releaseSharedFile(const std::string& path) {
 }
 
 int sharedUseCount(const std::string& path) {
-    ScopedKey key;
+    win32::Key key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedFilesKey, 0, KEY_QUERY_VALUE, key.receive()) !=
         ERROR_SUCCESS)
         return kCountUnusable;
@@ -54,14 +53,14 @@ int sharedUseCount(const std::string& path) {
 }
 
 void forgetSharedFile(const std::string& path) {
-    ScopedKey key;
+    win32::Key key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedFilesKey, 0, KEY_SET_VALUE, key.receive()) ==
         ERROR_SUCCESS)
         RegDeleteValueA(key.get(), path.c_str());
 }
 
 bool fileExists(const std::string& path) {
-    const ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const win32::Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return file.valid();
 }

@@ -1,7 +1,7 @@
 #include "UninstallReport.h"
 
-#include "startup/Options.h"
-#include "win32/SystemErrorText.h"
+#include "base/Options.h"
+#include "base/SystemErrorText.h"
 
 namespace {
 

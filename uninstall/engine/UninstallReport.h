@@ -1,6 +1,6 @@
 #pragma once
 
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
 #include <string>
 
@@ -31,6 +31,6 @@ public:
 private:
     void write(const std::string& line);
 
-    ScopedHandle file_;
+    win32::Handle file_;
     int counts_[5] = {};
 };

@@ -6,17 +6,20 @@
 #include "RegistryEntry.h"
 #include "RestartRemoval.h"
 #include "SharedFiles.h"
+#include "base/ModulePath.h"
+#include "base/ProcessValues.h"
+#include "base/SystemErrorText.h"
+#include "base/UserMessage.h"
 #include "setuplog/SetupLog.h"
-#include "startup/MessageCatalogue.h"
-#include "startup/ProcessValues.h"
-#include "startup/UserMessage.h"
+#include "win32/Process.h"
+
+// Upward, by design: the worker asks its questions in dialogs of its own, steps the progress
+// dialog that started it, and reports to the model; its texts come from the catalogue.
 #include "ui/Dialogs.h"
 #include "ui/HeldException.h"
+#include "ui/MessageCatalogue.h"
 #include "ui/Model.h"
 #include "ui/ResourceIds.h"
-#include "win32/ModulePath.h"
-#include "win32/ScopedHandle.h"
-#include "win32/SystemErrorText.h"
 
 #include <commctrl.h>
 
@@ -131,21 +134,16 @@ void UninstallWorker::unregisterServers(const SetupLog& log) {
     // The program once more, in its unregistration mode: the directory opened by a quote only,
     // so that its trailing backslash cannot escape a closing one.
     const std::string program = modulePath();
-    std::string commandLine = "\"" + program + "\" \"" + applicationDirectory;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &started)) {
+    const win32::Process process =
+        win32::startProcess(program, win32::quoted(program) + " \"" + applicationDirectory);
+    if (!process) {
         note(kComStage, program, "failed: " + systemErrorText(GetLastError()));
         showMessage("Cannot unregister DLL", "Error", MB_OK);
         return;
     }
-    const ScopedHandle process(started.hProcess);
-    const ScopedHandle thread(started.hThread);
-    WaitForSingleObject(process.get(), INFINITE);
+    WaitForSingleObject(process.handle.get(), INFINITE);
     DWORD exitCode = 0;
-    GetExitCodeProcess(process.get(), &exitCode);
+    GetExitCodeProcess(process.handle.get(), &exitCode);
     note(kComStage, program,
          "unregistration mode ended with exit code " + std::to_string(exitCode));
 }

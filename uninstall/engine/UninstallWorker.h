@@ -3,7 +3,7 @@
 #include "CheckedRemoval.h"
 #include "UninstallReport.h"
 #include "thread/Thread.h"
-#include "ui/Dialog.h"
+#include "ui/Dialog.h" // upward, by design: the worker reports to the dialog that started it
 
 #include <windows.h>
 

@@ -12,8 +12,8 @@ bool FileHandle::open(const std::string& directory, const std::string& fileName)
 
 bool FileHandle::open(const std::string& path) {
     close();
-    handle_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return isOpen();
 }
 
@@ -21,7 +21,7 @@ bool FileHandle::size(std::uint32_t& bytes) const {
     bytes = 0;
     if (!isOpen())
         return false;
-    const DWORD low = GetFileSize(handle_, nullptr);
+    const DWORD low = GetFileSize(handle_.get(), nullptr);
     if (low == INVALID_FILE_SIZE)
         return false;
     bytes = low;
@@ -33,14 +33,11 @@ bool FileHandle::read(void* buffer, std::uint32_t count, std::uint32_t& arrived)
     if (!isOpen())
         return false;
     DWORD got = 0;
-    const BOOL ok = ReadFile(handle_, buffer, count, &got, nullptr);
+    const BOOL ok = ReadFile(handle_.get(), buffer, count, &got, nullptr);
     arrived = got;
     return ok && got == count;
 }
 
 void FileHandle::close() {
-    if (isOpen()) {
-        CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
+    handle_.reset();
 }

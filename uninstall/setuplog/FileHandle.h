@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win32/Handles.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -21,8 +23,8 @@ public:
     // One ReadFile; true only when every byte asked for arrived.
     bool read(void* buffer, std::uint32_t count, std::uint32_t& arrived) const;
     void close();
-    bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool isOpen() const { return handle_.valid(); }
 
 private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    win32::Handle handle_;
 };

@@ -2,7 +2,7 @@
 #include "SetupLog.h"
 
 #include "FileHandle.h"
-#include "startup/AppException.h"
+#include "base/AppException.h"
 
 SetupLog::SetupLog(const std::string& directory, const std::string& fileName) {
     FileHandle file;

@@ -1,22 +1,22 @@
 #include "MainStage.h"
 
-#include "AppException.h"
-#include "MessageCatalogue.h"
-#include "Options.h"
+#include "base/AppException.h"
+#include "ui/MessageCatalogue.h"
+#include "base/Options.h"
 #include "OwnFiles.h"
-#include "ProcessValues.h"
+#include "base/ProcessValues.h"
 #include "UnattendedRun.h"
 #include "UninstallWindow.h"
-#include "UserMessage.h"
+#include "base/UserMessage.h"
 #include "engine/UninstallReport.h"
 #include "ui/HeldException.h"
 #include "ui/MessageLoop.h"
 #include "ui/ResourceIds.h"
 #include "ui/WindowClass.h"
-#include "win32/ComSession.h"
-#include "win32/LibrarySearch.h"
-#include "win32/ScopedHandle.h"
-#include "win32/SystemLibrary.h"
+#include "base/ComSession.h"
+#include "base/LibrarySearch.h"
+#include "win32/Handles.h"
+#include "base/SystemLibrary.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -95,7 +95,7 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
         // Until the relay has ended, the program file the user started is still in use. An
         // unattended relay waits for this copy instead, so waiting here would never end.
         const auto relay = static_cast<std::intptr_t>(std::atoi(arguments[1]));
-        const ScopedHandle relayProcess(reinterpret_cast<HANDLE>(relay));
+        const win32::Handle relayProcess(reinterpret_cast<HANDLE>(relay));
         if (!unattended)
             WaitForSingleObject(relayProcess.get(), INFINITE);
     }

@@ -1,7 +1,7 @@
 #include "PrivateFolder.h"
 
 #include "PrivateFolderName.h"
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
 #include <ntsecapi.h>
 
@@ -20,7 +20,7 @@ std::vector<BYTE> wellKnownSid(WELL_KNOWN_SID_TYPE type) {
 }
 
 std::vector<BYTE> currentUserSid() {
-    ScopedHandle token;
+    win32::Handle token;
     {
         HANDLE opened = nullptr;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))

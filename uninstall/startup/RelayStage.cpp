@@ -1,13 +1,13 @@
 #include "RelayStage.h"
 
-#include "Options.h"
+#include "base/Options.h"
 #include "PrivateFolder.h"
-#include "ProcessValues.h"
+#include "base/ProcessValues.h"
 #include "RelayCommandLine.h"
-#include "UserMessage.h"
+#include "base/UserMessage.h"
 #include "VerifiedCopy.h"
-#include "win32/ModulePath.h"
-#include "win32/ScopedHandle.h"
+#include "base/ModulePath.h"
+#include "win32/Process.h"
 
 #include <windows.h>
 
@@ -63,33 +63,30 @@ int runRelayStage(int count, char** arguments) {
     if (GetTempFileNameA(folder.c_str(), "Del", 0, name) == 0)
         return cannotStart(std::string(), folder);
     const std::string copy = name;
-    ScopedHandle verified;
+    win32::Handle verified;
     if (CopyFileA(program.c_str(), copy.c_str(), FALSE))
         verified = openIfIdentical(program, copy);
     if (!verified)
         return cannotStart(copy, folder);
 
     // The copy waits on this handle, so that the file the user started is free to delete.
-    const ScopedHandle self(OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId()));
+    const win32::Handle self(OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId()));
     std::string commandLine = relayCommandLine(copy, reinterpret_cast<std::uintptr_t>(self.get()),
                                                program, programDirectory()) +
                               optionArguments(options);
 
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        nullptr, &startup, &started)) {
+    win32::StartOptions inherit;
+    inherit.inheritHandles = true; // the handle to this process, for the copy to wait on
+    const win32::Process process = win32::startProcess(copy, commandLine, inherit);
+    if (!process) {
         verified.reset();
         return cannotStart(copy, folder);
     }
-    const ScopedHandle process(started.hProcess);
-    const ScopedHandle thread(started.hThread);
     if (!unattended)
         return -1;
     verified.reset();
-    WaitForSingleObject(process.get(), INFINITE);
+    WaitForSingleObject(process.handle.get(), INFINITE);
     DWORD exitCode = kExitSomeKept;
-    GetExitCodeProcess(process.get(), &exitCode);
+    GetExitCodeProcess(process.handle.get(), &exitCode);
     return static_cast<int>(exitCode);
 }

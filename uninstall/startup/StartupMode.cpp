@@ -1,6 +1,6 @@
 #include "StartupMode.h"
 
-#include "Options.h"
+#include "base/Options.h"
 
 StartupMode startupModeFor(int argumentCount) {
     if (argumentCount == 2)

@@ -1,12 +1,12 @@
 #include "UnattendedRun.h"
 
-#include "AppException.h"
+#include "base/AppException.h"
 #include "OwnFiles.h"
-#include "ProcessValues.h"
+#include "base/ProcessValues.h"
 #include "UninstallWindow.h"
 #include "engine/UninstallWorker.h"
-#include "win32/ComSession.h"
-#include "win32/SystemErrorText.h"
+#include "base/ComSession.h"
+#include "base/SystemErrorText.h"
 
 namespace {
 

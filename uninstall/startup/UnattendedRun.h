@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/UninstallReport.h"
-#include "startup/Options.h"
+#include "base/Options.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "UninstallWindow.h"
 
-#include "ProcessValues.h"
-#include "UserMessage.h"
+#include "base/ProcessValues.h"
+#include "base/UserMessage.h"
 #include "ui/Dialog.h"
 #include "ui/Dialogs.h"
 #include "ui/HeldException.h"

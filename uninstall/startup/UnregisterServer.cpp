@@ -2,30 +2,15 @@
 
 #include "engine/PathRules.h"
 #include "engine/SharedFiles.h"
-#include "win32/FaultGuard.h"
-#include "win32/LibrarySearch.h"
+#include "base/FaultGuard.h"
+#include "base/LibrarySearch.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
 #include <cstdint>
 
 namespace {
-
-// Owns a loaded library.
-class ScopedLibrary {
-public:
-    explicit ScopedLibrary(HMODULE module) : module_(module) {}
-    ~ScopedLibrary() {
-        if (module_ != nullptr)
-            FreeLibrary(module_);
-    }
-    ScopedLibrary(const ScopedLibrary&) = delete;
-    ScopedLibrary& operator=(const ScopedLibrary&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
 
 // A server may change the current directory; the caller gets its own back.
 class DirectoryKeeper {
@@ -62,7 +47,7 @@ bool unregisterServer(const std::string& path) {
     const DirectoryKeeper directory;
     {
         // The probe runs none of the library's code.
-        const ScopedLibrary probe(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        const win32::Library probe(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
         if (!isModule(probe.get()))
             return false;
     }
@@ -70,7 +55,7 @@ bool unregisterServer(const std::string& path) {
     const DWORD search = librarySearchFlagsSupported()
                              ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32
                              : LOAD_WITH_ALTERED_SEARCH_PATH;
-    const ScopedLibrary library(LoadLibraryExA(path.c_str(), nullptr, search));
+    const win32::Library library(LoadLibraryExA(path.c_str(), nullptr, search));
     if (library.get() == nullptr)
         return false;
     const FARPROC function = GetProcAddress(library.get(), "DllUnregisterServer");

@@ -1,11 +1,11 @@
 #include "UnregistrationMode.h"
 
-#include "AppException.h"
-#include "ProcessValues.h"
+#include "base/AppException.h"
+#include "base/ProcessValues.h"
 #include "UnregisterServer.h"
 #include "setuplog/SetupLog.h"
-#include "win32/ComSession.h"
-#include "win32/LibrarySearch.h"
+#include "base/ComSession.h"
+#include "base/LibrarySearch.h"
 
 #include <objbase.h>
 #include <windows.h>

@@ -20,15 +20,15 @@ bool readWhole(HANDLE file, std::string& bytes) {
 
 } // namespace
 
-ScopedHandle openIfIdentical(const std::string& program, const std::string& copy) {
-    const ScopedHandle original(CreateFileA(program.c_str(), GENERIC_READ,
+win32::Handle openIfIdentical(const std::string& program, const std::string& copy) {
+    const win32::Handle original(CreateFileA(program.c_str(), GENERIC_READ,
                                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    ScopedHandle copied(CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    win32::Handle copied(CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     std::string expected, actual;
     if (!original || !copied || !readWhole(original.get(), expected) ||
         !readWhole(copied.get(), actual) || expected != actual)
-        return ScopedHandle();
+        return win32::Handle();
     return copied;
 }

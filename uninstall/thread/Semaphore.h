@@ -1,7 +1,7 @@
 #pragma once
 
 #include "GenericError.h"
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -30,7 +30,7 @@ public:
     HANDLE handle() const { return handle_.get(); }
 
 private:
-    ScopedHandle handle_;
+    win32::Handle handle_;
 };
 
 } // namespace thread

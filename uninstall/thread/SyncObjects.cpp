@@ -18,9 +18,9 @@ SECURITY_ATTRIBUTES inheritable() {
 
 // A creating call that found the name taken got a handle to someone else's object: close it.
 template <typename ErrorType>
-ScopedHandle created(HANDLE handle, const char* cannotCreate, const char* alreadyExists) {
+win32::Handle created(HANDLE handle, const char* cannotCreate, const char* alreadyExists) {
     const DWORD error = GetLastError();
-    ScopedHandle owned(handle);
+    win32::Handle owned(handle);
     if (!owned)
         throw ErrorType(cannotCreate);
     if (error == ERROR_ALREADY_EXISTS)

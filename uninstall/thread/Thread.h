@@ -1,7 +1,7 @@
 #pragma once
 
 #include "GenericError.h"
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -48,7 +48,7 @@ private:
     Runnable* runnable_;
     bool started_ = false;
     int priority_ = 2;
-    ScopedHandle handle_;
+    win32::Handle handle_;
 };
 
 // Suspends the calling thread; always true.

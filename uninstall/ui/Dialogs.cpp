@@ -3,8 +3,8 @@
 #include "HeldException.h"
 #include "Model.h"
 #include "ResourceIds.h"
-#include "startup/MessageCatalogue.h"
-#include "startup/Placeholders.h"
+#include "ui/MessageCatalogue.h"
+#include "base/Placeholders.h"
 
 BOOL centreOnDesktop(HWND window) {
     RECT desktop, own;

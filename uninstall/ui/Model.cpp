@@ -1,7 +1,7 @@
 #include "Model.h"
 
-#include "startup/AppException.h"
-#include "startup/UserMessage.h"
+#include "base/AppException.h"
+#include "base/UserMessage.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 
 #include "engine/UninstallReport.h"
 #include "setuplog/SetupLog.h"
-#include "startup/Options.h"
+#include "base/Options.h"
 
 #include <memory>
 #include <string>

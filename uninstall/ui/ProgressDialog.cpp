@@ -4,9 +4,9 @@
 #include "Model.h"
 #include "ResourceIds.h"
 #include "engine/UninstallWorker.h"
-#include "startup/MessageCatalogue.h"
-#include "startup/Placeholders.h"
-#include "startup/ProcessValues.h"
+#include "ui/MessageCatalogue.h"
+#include "base/Placeholders.h"
+#include "base/ProcessValues.h"
 
 #include <commctrl.h>
 

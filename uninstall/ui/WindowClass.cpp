@@ -1,7 +1,7 @@
 #include "WindowClass.h"
 
 #include "Window.h"
-#include "startup/AppException.h"
+#include "base/AppException.h"
 
 WindowClass::WindowClass(UINT style, const char* className, HCURSOR cursor, HBRUSH background,
                          HINSTANCE instance, HICON largeIcon, HICON smallIcon)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "startup/AppException.h"
+#include "base/AppException.h"
 
 #include <objbase.h>
 #include <windows.h>

@@ -1,7 +1,8 @@
 #include "MessageCatalogue.h"
 
-#include "ProcessValues.h"
-#include "UninstallWindow.h"
+#include "base/ProcessValues.h"
+// Upward: the texts live in the model, which the application window holds.
+#include "startup/UninstallWindow.h"
 
 namespace {
 

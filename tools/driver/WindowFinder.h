@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace driver {
 
 // Waits up to timeoutMs for a visible top-level window of the process with this caption.
 HWND waitForWindow(DWORD processId, const std::string& caption, DWORD timeoutMs);
@@ -20,7 +20,4 @@ std::vector<std::string> visibleWindowsOfProgramsIn(const std::string& directory
 
 std::string windowText(HWND window);
 
-// Waits up to timeoutMs for the process to end; false if it is still running.
-bool waitForExit(HANDLE process, DWORD timeoutMs, DWORD& exitCode);
-
-} // namespace testsupport
+} // namespace driver

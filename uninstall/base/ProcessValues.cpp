@@ -1,7 +1,7 @@
 #include "ProcessValues.h"
 
-#include "DirectoryText.h"
-#include "win32/ModulePath.h"
+#include "base/DirectoryText.h"
+#include "base/ModulePath.h"
 
 std::string applicationDirectory;
 HINSTANCE instanceHandle = nullptr;

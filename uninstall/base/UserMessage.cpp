@@ -1,6 +1,6 @@
 #include "UserMessage.h"
 
-#include "ProcessValues.h"
+#include "base/ProcessValues.h"
 
 int showMessage(const char* text, const char* caption, UINT type) {
     if (unattended)

@@ -1,8 +1,8 @@
 #include "WindowFinder.h"
 
-#include "win32/ScopedHandle.h"
+#include "win32/Handles.h"
 
-namespace testsupport {
+namespace driver {
 
 namespace {
 
@@ -33,7 +33,7 @@ std::string longPath(const std::string& path) {
 std::string imageOfWindow(HWND window) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    const ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner));
+    const win32::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner));
     char path[MAX_PATH * 2] = {};
     DWORD length = sizeof path;
     if (!process || !QueryFullProcessImageNameA(process.get(), 0, path, &length))
@@ -125,11 +125,4 @@ HWND waitForWindow(DWORD processId, const std::string& caption, DWORD timeoutMs)
     return nullptr;
 }
 
-bool waitForExit(HANDLE process, DWORD timeoutMs, DWORD& exitCode) {
-    exitCode = STILL_ACTIVE;
-    if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0)
-        return false;
-    return GetExitCodeProcess(process, &exitCode) != FALSE;
-}
-
-} // namespace testsupport
+} // namespace driver

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang
+    cmake ninja-build g++ clang clang-format
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
     wine wine64 xvfb xauth x11-utils imagemagick
     googletest mdbtools zlib1g-dev libz-mingw-w64-dev fonts-wqy-microhei fonts-dejavu-core

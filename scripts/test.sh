@@ -41,6 +41,10 @@ run_ctest() {
     failed=$((failed + bad))
     rm -f "$log"
 }
+# The sources themselves: laid out as .clang-format says, and no include pointing up a layer.
+for check in check-format check-layers; do
+    if "$root/scripts/$check.sh"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+done
 run_ctest native
 run_ctest windows-x86
 # Now and then Wine's server drops a program as it starts ("recvmsg: Connection reset by peer",

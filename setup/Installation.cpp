@@ -1,10 +1,10 @@
 #include "Installation.h"
 
-#include "win32/ErrorText.h"
-#include "win32/Handles.h"
 #include "Payload.h"
 #include "SetupLogText.h"
 #include "Shortcut.h"
+#include "win32/ErrorText.h"
+#include "win32/Handles.h"
 
 #include <shlobj.h>
 
@@ -54,7 +54,7 @@ bool exists(const std::wstring& path) {
 
 std::string readWholeFile(const std::wstring& path) {
     const win32::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
+                                         OPEN_EXISTING, 0, nullptr));
     std::string text;
     char buffer[4096];
     DWORD got = 0;
@@ -140,7 +140,7 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     DWORD written = 0, error = 0;
     {
         const win32::Handle file(CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid())
             throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
                                systemError(GetLastError()));

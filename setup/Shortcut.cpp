@@ -7,9 +7,8 @@
 HRESULT createShortcut(const std::wstring& link, const std::wstring& target,
                        const std::wstring& directory, const std::wstring& description) {
     win32::ComPtr<IShellLinkW> shellLink;
-    HRESULT result =
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                         shellLink.receiveVoid());
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkW, shellLink.receiveVoid());
     if (FAILED(result))
         return result;
     shellLink->SetPath(target.c_str());

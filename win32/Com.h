@@ -19,9 +19,10 @@ public:
 };
 
 // Memory that COM handed over with CoTaskMemAlloc (a chosen folder's item list, a path).
-template <typename Pointer> inline void freeTaskMemory(Pointer memory) { CoTaskMemFree(memory); }
-template <typename Pointer>
-using TaskMemory = Unique<NullIsNone<Pointer, freeTaskMemory<Pointer>>>;
+template <typename Pointer> inline void freeTaskMemory(Pointer memory) {
+    CoTaskMemFree(memory);
+}
+template <typename Pointer> using TaskMemory = Unique<NullIsNone<Pointer, freeTaskMemory<Pointer>>>;
 
 } // namespace win32
 

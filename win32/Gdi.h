@@ -7,11 +7,15 @@
 namespace win32 {
 
 // A GDI object made by the caller: font, bitmap, brush, pen.
-template <typename Object> inline void deleteObject(Object object) { DeleteObject(object); }
+template <typename Object> inline void deleteObject(Object object) {
+    DeleteObject(object);
+}
 template <typename Object> using Gdi = Unique<NullIsNone<Object, deleteObject<Object>>>;
 
 // A device context made by CreateCompatibleDC.
-inline void deleteDc(HDC dc) { DeleteDC(dc); }
+inline void deleteDc(HDC dc) {
+    DeleteDC(dc);
+}
 using MemoryDc = Unique<NullIsNone<HDC, deleteDc>>;
 
 // A window's device context from GetDC, given back to that window.

@@ -25,18 +25,26 @@ struct FindHandleTraits {
 };
 using FindHandle = Unique<FindHandleTraits>;
 
-inline void closeKey(HKEY key) { RegCloseKey(key); }
+inline void closeKey(HKEY key) {
+    RegCloseKey(key);
+}
 using Key = Unique<NullIsNone<HKEY, closeKey>>;
 
-inline void unmapView(void* view) { UnmapViewOfFile(view); }
+inline void unmapView(void* view) {
+    UnmapViewOfFile(view);
+}
 using View = Unique<NullIsNone<void*, unmapView>>;
 
-inline void freeLibrary(HMODULE module) { FreeLibrary(module); }
+inline void freeLibrary(HMODULE module) {
+    FreeLibrary(module);
+}
 using Library = Unique<NullIsNone<HMODULE, freeLibrary>>;
 
 // Memory the system allocated for the caller with LocalAlloc (FormatMessage's buffer,
 // CommandLineToArgvW's vector).
-template <typename Pointer> inline void freeLocal(Pointer memory) { LocalFree(memory); }
+template <typename Pointer> inline void freeLocal(Pointer memory) {
+    LocalFree(memory);
+}
 template <typename Pointer> using LocalMemory = Unique<NullIsNone<Pointer, freeLocal<Pointer>>>;
 
 } // namespace win32

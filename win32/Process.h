@@ -9,10 +9,10 @@
 namespace win32 {
 
 struct StartOptions {
-    std::string directory;           // the new process's current directory; empty: ours
-    bool inheritHandles = false;     // only the relay hands a handle down
-    int show = -1;                   // SW_* for its first window; -1: the system's choice
-    DWORD flags = 0;                 // creation flags (DEBUG_PROCESS for the tests' observer)
+    std::string directory;       // the new process's current directory; empty: ours
+    bool inheritHandles = false; // only the relay hands a handle down
+    int show = -1;               // SW_* for its first window; -1: the system's choice
+    DWORD flags = 0;             // creation flags (DEBUG_PROCESS for the tests' observer)
 };
 
 // A started process: its handle (ours to close) and its id. The thread handle is closed at
@@ -24,7 +24,9 @@ struct Process {
 };
 
 // `text` in double quotes, as one argument of a command line.
-inline std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+inline std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 // Starts `commandLine`. `program` is the file to run, given apart so that the system searches
 // nowhere for it; empty, the system takes the first word of the command line (tests and tools

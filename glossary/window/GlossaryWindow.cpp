@@ -253,11 +253,11 @@ HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DW
 void GlossaryWindow::createFonts() {
     // The controls use the fonts until the window is gone; the object outlives its window.
     font_ = win32::Gdi<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                                         FALSE, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
-                                         L"MS Sans Serif"));
+                                          FALSE, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
+                                          L"MS Sans Serif"));
     labelFont_ =
         win32::Gdi<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                     DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
+                                      DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
     textFont_ = win32::Gdi<HFONT>(messageFont(dpi_));
 }
 
@@ -703,8 +703,8 @@ void GlossaryWindow::showPage(const std::u16string& html) {
 
 void GlossaryWindow::loadGlossary() {
     if (database_.empty()) {
-        // None named (or an empty name): the current directory first, as ever; then the program's own directory. A missing
-        // default file is no error: the list stays empty.
+        // None named (or an empty name): the current directory first, as ever; then the program's
+        // own directory. A missing default file is no error: the list stays empty.
         std::wstring path = kDatabase;
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
             wchar_t program[MAX_PATH] = {};

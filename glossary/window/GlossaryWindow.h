@@ -1,8 +1,8 @@
 #pragma once
 
-#include "win32/Gdi.h"
 #include "Glossary.h"
 #include "page/HtmlToRtf.h"
+#include "win32/Gdi.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // The dictd import on small dictionaries written here: the format's numbers and damage, the
 // rules for terms, entries and headers, and the page each entry becomes.
+#include "dictbuild/DictdImport.h"
 #include "Gzip.h"
 #include "dictbuild/DictdFormat.h"
-#include "dictbuild/DictdImport.h"
 #include "dictbuild/PlainToHtml.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,6 @@ std::string digits(std::uint64_t value) {
     } while (value > 0);
     return text;
 }
-
 
 // A dictionary from (headword, entry text) pairs, in that order, as dictfmt writes one.
 DictdInput dictionary(const std::vector<std::pair<std::string, std::string>>& entries,

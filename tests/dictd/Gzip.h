@@ -7,7 +7,8 @@
 // `text` as a gzip stream (what dictzip data is, less its own index), for tests.
 inline std::string gzip(const std::string& text) {
     z_stream stream = {};
-    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8,
+                     Z_DEFAULT_STRATEGY) != Z_OK)
         return std::string();
     std::string out(deflateBound(&stream, text.size()) + 64, '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));

@@ -52,7 +52,7 @@ TEST_F(CheckedRemoval, FilesGoAndWhatStaysSaysWhy) {
     EXPECT_FALSE(fileExists(readOnly));
 
     const win32::Handle holder(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     const Removal inUse = removeFileChecked(held, true);
     EXPECT_EQ(inUse.outcome, Outcome::Failed);
     EXPECT_EQ(inUse.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));

@@ -19,7 +19,7 @@ const char kPending[] = "PendingFileRenameOperations";
 // Opened without delete sharing, so DeleteFileA fails while it is held.
 win32::Handle lock(const std::string& path) {
     return win32::Handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 std::string windowsDirectory() {
@@ -158,7 +158,7 @@ TEST_F(NinetyFiveFamily, HeaderAfterALastLineWithoutLineBreakStartsALineOfItsOwn
 TEST_F(NinetyFiveFamily, FileHeldByAnotherProgramIsLeftUnchanged) {
     writeFile(winInit_, "[Rename]\r\n");
     const win32::Handle holder(CreateFileA(winInit_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder.valid());
     EXPECT_EQ(helper("wininit C:\\a.dll"), 0u);
     EXPECT_EQ(winInit(), "[Rename]\r\n");

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 using testsupport::copyTree;
 using testsupport::createKey;
 using testsupport::deleteTree;
@@ -133,7 +132,7 @@ TEST_F(SharedFiles, FileExistsOnlyWhenItOpensWithReadSharing) {
     EXPECT_FALSE(::fileExists(dir_.file("absent.dll")));
     EXPECT_TRUE(::fileExists(dir_.path())) << "a directory opens with backup semantics";
     const win32::Handle holder(CreateFileA(dir_.file("here.dll").c_str(), GENERIC_READ, 0, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder.valid());
     EXPECT_FALSE(::fileExists(dir_.file("here.dll")));
 }

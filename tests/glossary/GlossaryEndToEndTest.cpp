@@ -1,10 +1,10 @@
 // glossary.exe under Xvfb, driven from outside: typing, clicking, reading what it shows.
 #include "GlossaryProcess.h"
+#include "driver/WindowFinder.h"
 #include "jet/JetFixtures.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "win32/Gdi.h"
-#include "driver/WindowFinder.h"
 
 #include "../../glossary/window/Ids.h"
 

@@ -2,12 +2,12 @@
 // shortcut, the uninstaller removes it as a management tool or a person would; afterwards the
 // C: drive and the registry are as they were, but for the uninstaller's own copy and folder
 // that wait for the next restart.
-#include "glossary/GlossaryProcess.h"
-#include "support/RegistryTestSupport.h"
-#include "support/WinTestSupport.h"
 #include "driver/DialogDriver.h"
 #include "driver/ScreenCapture.h"
 #include "driver/WindowFinder.h"
+#include "glossary/GlossaryProcess.h"
+#include "support/RegistryTestSupport.h"
+#include "support/WinTestSupport.h"
 #include "win32/Com.h"
 #include "win32/Process.h"
 

@@ -13,7 +13,7 @@ namespace {
 
 win32::Handle holdOpen(const std::string& path, DWORD access, DWORD share) {
     return win32::Handle(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 } // namespace
@@ -118,7 +118,7 @@ TEST(FileHandle, SizeOfFourGigabytesOrMoreIsTheLowPart) {
     TempDirectory dir;
     {
         const win32::Handle big(CreateFileA(dir.file("big").c_str(), GENERIC_WRITE, 0, nullptr,
-                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(big.valid());
         DWORD ignored = 0;
         // Sparse where the file system allows it, so the test costs no disk.

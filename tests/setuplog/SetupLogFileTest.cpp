@@ -1,5 +1,5 @@
-#include "setuplog/SetupLog.h"
 #include "base/AppException.h"
+#include "setuplog/SetupLog.h"
 #include "support/WinTestSupport.h"
 #include "win32/Handles.h"
 
@@ -63,7 +63,7 @@ TEST(SetupLogFile, FileHeldWithoutReadSharingCannotBeLoaded) {
     TempDirectory dir;
     writeFile(dir.file("Setup.log"), kLog);
     const win32::Handle holder(CreateFileA(dir.file("Setup.log").c_str(), GENERIC_READ, 0, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder.valid());
     EXPECT_EQ(loadFailure(dir.path(), "Setup.log").reason, 2);
 }

@@ -2,6 +2,7 @@
 // temporary directory and end at once. Observed from outside, with no switch in the product.
 #include "base/DirectoryText.h"
 #include "base/Options.h"
+#include "driver/WindowFinder.h"
 #include "startup/PrivateFolder.h"
 #include "startup/PrivateFolderName.h"
 #include "startup/RelayCommandLine.h"
@@ -9,7 +10,6 @@
 #include "support/ProcessObserver.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
-#include "driver/WindowFinder.h"
 #include "win32/Process.h"
 
 #include <gtest/gtest.h>
@@ -318,8 +318,8 @@ TEST(VerifiedCopy, OnlyAByteIdenticalCopyIsHandedOutAndThenHeld) {
     const win32::Handle held = openIfIdentical(program, root.file("same.tmp"));
     ASSERT_TRUE(held);
     const win32::Handle writer(CreateFileA(root.file("same.tmp").c_str(), GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, 0, nullptr));
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_FALSE(writer) << "no one writes the checked copy";
     EXPECT_FALSE(DeleteFileA(root.file("same.tmp").c_str()));
     EXPECT_FALSE(MoveFileA(root.file("same.tmp").c_str(), root.file("moved.tmp").c_str()));

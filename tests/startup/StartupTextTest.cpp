@@ -1,6 +1,6 @@
-#include "setuplog/PathJoin.h"
 #include "base/DirectoryText.h"
 #include "base/Options.h"
+#include "setuplog/PathJoin.h"
 #include "startup/RelayCommandLine.h"
 #include "startup/StartupMode.h"
 

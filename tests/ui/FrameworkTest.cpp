@@ -1,6 +1,6 @@
 #include "base/AppException.h"
-#include "support/WinTestSupport.h"
 #include "driver/WindowFinder.h"
+#include "support/WinTestSupport.h"
 #include "ui/Dialog.h"
 #include "ui/HeldException.h"
 #include "ui/MessageLoop.h"

@@ -1,8 +1,8 @@
 // uninstall.exe /S as a management tool runs it: started, waited for on the handle it got, and
 // judged by its exit code and report. Nothing may ever appear on the screen.
+#include "driver/WindowFinder.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
-#include "driver/WindowFinder.h"
 #include "win32/Process.h"
 
 #include <gtest/gtest.h>
@@ -226,8 +226,8 @@ TEST(Unattended, SharedRemoveTakesFilesThatNoOneUsesAnyMore) {
 TEST(Unattended, ExitCodeSaysWhatStayedAndWhatWaitsForARestart) {
     {
         Product product;
-        const win32::Handle held(CreateFileA(product.file("a.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                            OPEN_EXISTING, 0, nullptr));
+        const win32::Handle held(CreateFileA(product.file("a.txt").c_str(), GENERIC_READ, 0,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held.valid());
         bool ended = false;
         EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.root_.file("r.txt") + "\"", ended), 1u)
@@ -241,7 +241,7 @@ TEST(Unattended, ExitCodeSaysWhatStayedAndWhatWaitsForARestart) {
     {
         Product product;
         const win32::Handle held(CreateFileA(product.shared("nocount.dll").c_str(), GENERIC_READ,
-                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held.valid());
         bool ended = false;
         EXPECT_EQ(product.uninstall("-s", ended), 3010u)

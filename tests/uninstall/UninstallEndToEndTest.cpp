@@ -1,11 +1,11 @@
 // uninstall.exe run as a user runs it, with no arguments, on a test product installed for the
 // test: the relay, the temporary copy and the main stage all run for real, and a driver of
 // ours answers the dialogs and reads what they show.
-#include "support/RegistryTestSupport.h"
-#include "support/WinTestSupport.h"
 #include "driver/DialogDriver.h"
 #include "driver/ScreenCapture.h"
 #include "driver/WindowFinder.h"
+#include "support/RegistryTestSupport.h"
+#include "support/WinTestSupport.h"
 #include "win32/Process.h"
 
 #include "../../uninstall/ui/ResourceIds.h"
@@ -148,7 +148,8 @@ TEST(UninstallRun, NoLeavesEverythingAndEndsWithZero) {
     EXPECT_EQ(product.start(), 0xFFFFFFFFu) << "the relay ends with -1";
     const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
     ASSERT_NE(confirm, nullptr);
-    EXPECT_EQ(controlText(GetDlgItem(confirm, IDC_TEXT)), "Remove Test Product and all of its parts?");
+    EXPECT_EQ(controlText(GetDlgItem(confirm, IDC_TEXT)),
+              "Remove Test Product and all of its parts?");
     const win32::Handle copy = processOf(confirm);
     press(confirm, IDC_ANSWER_NO);
     EXPECT_EQ(exitCodeOf(copy), 0u);
@@ -266,7 +267,7 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     const PlantedLibraries planted;
     const EnvironmentOverride plantedOut("PLANTED_OUT", product.root_.file("planted-loaded.txt"));
     const win32::Handle held(CreateFileA(product.file("held.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held.valid());
     product.start();
     const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
@@ -385,8 +386,8 @@ TEST(UninstallRun, WorkerThatCannotStartStillLeavesAClosableDialog) {
     ASSERT_NE(confirm, nullptr);
     const win32::Handle copy = processOf(confirm);
     // The worker opens its own reader of the log, which now fails.
-    const win32::Handle held(CreateFileA(product.file("Setup.log").c_str(), GENERIC_READ, 0, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const win32::Handle held(CreateFileA(product.file("Setup.log").c_str(), GENERIC_READ, 0,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held.valid());
     press(confirm, IDC_ANSWER_YES);
     const HWND progress = dialogNamed("Removing the product", kTimeoutMs);

@@ -13,8 +13,8 @@ namespace {
 struct ScreenCopy {
     explicit ScreenCopy(const RECT& area)
         : memory(CreateCompatibleDC(screen.dc())),
-          bitmap(CreateCompatibleBitmap(screen.dc(), area.right - area.left,
-                                        area.bottom - area.top)) {
+          bitmap(
+              CreateCompatibleBitmap(screen.dc(), area.right - area.left, area.bottom - area.top)) {
         const win32::Selection drawn(memory.get(), bitmap.get());
         BitBlt(memory.get(), 0, 0, area.right - area.left, area.bottom - area.top, screen.dc(),
                area.left, area.top, SRCCOPY);

@@ -54,7 +54,7 @@ Removal failed(DWORD error) {
 
 Removal removeChecked(const std::string& path, DWORD access, DWORD flags, bool clearReadOnly) {
     const win32::Handle item(CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
-                                        flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                         flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!item) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? Removal{Removal::Outcome::Missing, error}

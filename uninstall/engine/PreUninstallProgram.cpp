@@ -1,9 +1,9 @@
 #include "PreUninstallProgram.h"
 
 #include "PathRules.h"
+#include "base/SystemLibrary.h"
 #include "setuplog/PathJoin.h"
 #include "win32/Process.h"
-#include "base/SystemLibrary.h"
 
 namespace {
 

@@ -79,7 +79,7 @@ bool addWinInitRename(const std::string& existing, const std::string* newPath) {
         const win32::Handle mapping(
             CreateFileMappingA(file.get(), nullptr, PAGE_READWRITE, 0, mappedSize, nullptr));
         const win32::View view(mapping ? MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0)
-                                      : nullptr);
+                                       : nullptr);
         if (view) {
             char* const bytes = static_cast<char*>(view.get());
             DWORD insertAt = 0;

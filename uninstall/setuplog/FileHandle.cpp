@@ -12,8 +12,8 @@ bool FileHandle::open(const std::string& directory, const std::string& fileName)
 
 bool FileHandle::open(const std::string& path) {
     close();
-    handle_.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    handle_.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
     return isOpen();
 }
 

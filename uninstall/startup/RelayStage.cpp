@@ -1,12 +1,12 @@
 #include "RelayStage.h"
 
-#include "base/Options.h"
 #include "PrivateFolder.h"
-#include "base/ProcessValues.h"
 #include "RelayCommandLine.h"
-#include "base/UserMessage.h"
 #include "VerifiedCopy.h"
 #include "base/ModulePath.h"
+#include "base/Options.h"
+#include "base/ProcessValues.h"
+#include "base/UserMessage.h"
 #include "win32/Process.h"
 
 #include <windows.h>

@@ -1,12 +1,12 @@
 #include "UnattendedRun.h"
 
-#include "base/AppException.h"
 #include "OwnFiles.h"
-#include "base/ProcessValues.h"
 #include "UninstallWindow.h"
-#include "engine/UninstallWorker.h"
+#include "base/AppException.h"
 #include "base/ComSession.h"
+#include "base/ProcessValues.h"
 #include "base/SystemErrorText.h"
+#include "engine/UninstallWorker.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/UninstallReport.h"
 #include "base/Options.h"
+#include "engine/UninstallReport.h"
 
 #include <string>
 

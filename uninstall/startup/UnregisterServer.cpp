@@ -1,9 +1,9 @@
 #include "UnregisterServer.h"
 
-#include "engine/PathRules.h"
-#include "engine/SharedFiles.h"
 #include "base/FaultGuard.h"
 #include "base/LibrarySearch.h"
+#include "engine/PathRules.h"
+#include "engine/SharedFiles.h"
 #include "win32/Handles.h"
 
 #include <windows.h>

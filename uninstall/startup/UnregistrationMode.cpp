@@ -1,11 +1,11 @@
 #include "UnregistrationMode.h"
 
-#include "base/AppException.h"
-#include "base/ProcessValues.h"
 #include "UnregisterServer.h"
-#include "setuplog/SetupLog.h"
+#include "base/AppException.h"
 #include "base/ComSession.h"
 #include "base/LibrarySearch.h"
+#include "base/ProcessValues.h"
+#include "setuplog/SetupLog.h"
 
 #include <objbase.h>
 #include <windows.h>

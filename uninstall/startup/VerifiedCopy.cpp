@@ -22,10 +22,10 @@ bool readWhole(HANDLE file, std::string& bytes) {
 
 win32::Handle openIfIdentical(const std::string& program, const std::string& copy) {
     const win32::Handle original(CreateFileA(program.c_str(), GENERIC_READ,
-                                            FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     win32::Handle copied(CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     std::string expected, actual;
     if (!original || !copied || !readWhole(original.get(), expected) ||
         !readWhole(copied.get(), actual) || expected != actual)

@@ -3,8 +3,8 @@
 #include "HeldException.h"
 #include "Model.h"
 #include "ResourceIds.h"
-#include "ui/MessageCatalogue.h"
 #include "base/Placeholders.h"
+#include "ui/MessageCatalogue.h"
 
 BOOL centreOnDesktop(HWND window) {
     RECT desktop, own;

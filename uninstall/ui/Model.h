@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Options.h"
 #include "engine/UninstallReport.h"
 #include "setuplog/SetupLog.h"
-#include "base/Options.h"
 
 #include <memory>
 #include <string>

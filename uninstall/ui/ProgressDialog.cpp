@@ -3,10 +3,10 @@
 #include "Dialogs.h"
 #include "Model.h"
 #include "ResourceIds.h"
-#include "engine/UninstallWorker.h"
-#include "ui/MessageCatalogue.h"
 #include "base/Placeholders.h"
 #include "base/ProcessValues.h"
+#include "engine/UninstallWorker.h"
+#include "ui/MessageCatalogue.h"
 
 #include <commctrl.h>
 

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The uninstaller's layers, lowest first: base, thread, setuplog, engine, ui, startup. A file
+# may include its own folder, the layers below it and the shared win32/. An include that goes
+# upward must say so ("upward") in a comment on its line or atop its block of includes, because
+# the design asks for it there. win32/ includes nothing of the project but itself.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+declare -A below=(
+    [base]="base"
+    [thread]="thread"
+    [setuplog]="setuplog base"
+    [engine]="engine setuplog thread base"
+    [ui]="ui engine setuplog thread base"
+    [startup]="startup ui engine setuplog thread base"
+)
+bad=0
+report() {
+    echo "$1:$2: $3"
+    bad=1
+}
+
+for layer in "${!below[@]}"; do
+    for file in uninstall/"$layer"/*.cpp uninstall/"$layer"/*.h; do
+        [ -e "$file" ] || continue
+        mapfile -t lines <"$file"
+        for i in "${!lines[@]}"; do
+            line=${lines[$i]}
+            [[ $line =~ ^#include\ \"([^\"]+)\" ]] || continue
+            target=${BASH_REMATCH[1]}
+            [[ $target == */* ]] || continue # its own folder
+            folder=${target%%/*}
+            [ "$folder" = win32 ] && continue
+            if [ "$folder" = .. ] || [ "$folder" = . ]; then
+                report "$file" $((i + 1)) "relative include $target"
+                continue
+            fi
+            [[ " ${below[$layer]} " == *" $folder "* ]] && continue
+            # The line itself and the block of lines it stands in, up to the blank line above.
+            context="$line"
+            for ((back = i - 1; back >= 0; back--)); do
+                [ -z "${lines[$back]}" ] && break
+                context+=" ${lines[$back]}"
+            done
+            if ! grep -qi 'upward' <<<"$context"; then
+                report "$file" $((i + 1)) "$layer/ includes $target from a layer above it"
+            fi
+        done
+    done
+done
+
+# The shared building blocks stand on their own.
+while IFS=: read -r file number text; do
+    report "$file" "$number" "win32/ includes $text"
+done < <(grep -n '^#include "' win32/*.h | grep -v '^[^:]*:[0-9]*:#include "[A-Za-z]*\.h"')
+
+[ "$bad" -eq 0 ] && echo "layers: no include points upward unannounced"
+exit "$bad"

@@ -1,6 +1,9 @@
 #include "WriterPages.h"
 
+#include "jet/Rc4.h"
+
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace jet::writer {
@@ -141,6 +144,62 @@ std::string usageMap(PageStore& store, const std::vector<std::uint32_t>& pages, 
     for (std::size_t slot = 0; slot < bitmaps.size(); ++slot)
         put32(reinterpret_cast<std::uint8_t*>(&row[1 + 4 * slot]), bitmaps[slot]);
     return row;
+}
+
+void writeGlobalMap(PageStore& store) {
+    const Layout& layout = store.layout();
+    // Access marks the pages past the end of the file as free; only it and its kin look.
+    RowPages map(store, 1, 1);
+    const std::size_t rowLength = usageMapRowLength(layout);
+    const RowPages::Slot freePages = map.add(rowLength);
+    map.add(rowLength);
+    const std::size_t window = layout.inlineMapBytes * 8;
+    for (std::size_t page = store.count(); page < window; ++page)
+        freePages.bytes[5 + page / 8] |= static_cast<std::uint8_t>(1 << page % 8);
+}
+
+void writeHeaderPage(PageStore& store, const HeaderValues& values) {
+    const Layout& layout = store.layout();
+    const bool jet4 = layout.version == Version::Jet4;
+    std::uint8_t* page = store.page(0);
+    page[1] = 0x01;
+    std::memcpy(page + kEngineNameOffset, "Standard Jet DB", 16);
+    page[kVersionOffset] = jet4 ? 1 : 0;
+    std::uint8_t* block = page + kHeaderBlockOffset;
+    static const std::uint8_t kObserved[24] = {0, 1, 0, 0, 1, 1, 0, 0, 2, 0, 0, 0,
+                                               3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0};
+    std::memcpy(block, kObserved, sizeof kObserved);
+    put16(page + kCodePageOffset, values.codePage);
+    put32(page + kDatabaseKeyOffset, values.databaseKey);
+    if (jet4) {
+        put32(page + 0x6E, kSortGeneral);
+        put64(page + 0x72, doubleBits(values.creationDate));
+        // An empty password is stored as the mask itself.
+        const auto mask =
+            static_cast<std::uint32_t>(static_cast<std::int32_t>(std::floor(values.creationDate)));
+        for (int i = 0; i < 10; ++i)
+            put32(page + 0x42 + 4 * i, mask);
+    } else {
+        put16(page + 0x38, 1);
+        put16(page + 0x3A, kSortGeneral);
+    }
+    rc4(kHeaderKey, sizeof kHeaderKey, block, layout.headerBlockLength);
+    if (jet4) {
+        static const std::uint8_t kVersionTag[8] = {0x54, 0x06, 0, 0, 0x34, 0x2E, 0x30, 0};
+        std::memcpy(page + 0x98, kVersionTag, sizeof kVersionTag);
+        for (std::size_t at = 0xE00; at < 0x1000; at += 2)
+            put16(page + at, 0x0100);
+    }
+}
+
+void encryptPages(PageStore& store, std::uint32_t databaseKey) {
+    for (std::uint32_t page = 1; page < store.count(); ++page) {
+        const std::uint32_t key = databaseKey ^ page;
+        const std::uint8_t keyBytes[4] = {
+            static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8),
+            static_cast<std::uint8_t>(key >> 16), static_cast<std::uint8_t>(key >> 24)};
+        rc4(keyBytes, sizeof keyBytes, store.page(page), store.layout().pageSize);
+    }
 }
 
 } // namespace jet::writer

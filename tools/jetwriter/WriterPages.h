@@ -3,10 +3,13 @@
 #include "jet/Format.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace jet::writer {
+
+constexpr std::uint16_t kSortGeneral = 0x0409; // the general sort order, in headers and columns
 
 void put16(std::uint8_t* at, std::uint16_t value);
 void put32(std::uint8_t* at, std::uint32_t value);
@@ -14,6 +17,12 @@ void put64(std::uint8_t* at, std::uint64_t value);
 void append16(std::string& out, std::uint16_t value);
 void append32(std::string& out, std::uint32_t value);
 void append64(std::string& out, std::uint64_t value);
+
+inline std::uint64_t doubleBits(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
 
 inline std::uint32_t rowPointer(std::uint32_t page, std::uint8_t row) {
     return page << 8 | row;
@@ -68,4 +77,18 @@ private:
 std::string usageMap(PageStore& store, const std::vector<std::uint32_t>& pages, bool allowInline);
 std::size_t usageMapRowLength(const Layout& layout);
 
+// The global usage map on page 1: the pages past the end of the file marked free.
+void writeGlobalMap(PageStore& store);
+
+struct HeaderValues {
+    std::uint16_t codePage;
+    std::uint32_t databaseKey;
+    double creationDate; // days since 1899-12-30
+};
+// Page 0: the engine's name and version, the sort order, code page, key and date, with the
+// block that readers decrypt.
+void writeHeaderPage(PageStore& store, const HeaderValues& values);
+
+// Every page but the header, encrypted with the database key as Jet does.
+void encryptPages(PageStore& store, std::uint32_t databaseKey);
 } // namespace jet::writer

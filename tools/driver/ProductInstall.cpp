@@ -1,6 +1,7 @@
 #include "ProductInstall.h"
 
 #include "engine/RegistryRecord.h"
+#include "engine/RegistryRoot.h"
 #include "win32/Handles.h"
 
 #include <fstream>
@@ -54,19 +55,7 @@ HKEY recordRoot(const std::string& record, std::string& keyPath, std::string* va
     keyPath = read.keyPath;
     if (valueName != nullptr)
         *valueName = read.valueName;
-    switch (read.root) {
-    case RegistryRecord::Root::ClassesRoot:
-        return HKEY_CLASSES_ROOT;
-    case RegistryRecord::Root::CurrentUser:
-        return HKEY_CURRENT_USER;
-    case RegistryRecord::Root::LocalMachine:
-        return HKEY_LOCAL_MACHINE;
-    case RegistryRecord::Root::Users:
-        return HKEY_USERS;
-    case RegistryRecord::Root::None:
-        break;
-    }
-    return nullptr;
+    return rootKey(read.root);
 }
 
 void installFromSetupLog(const SetupLog& log, const std::string& logBytes,

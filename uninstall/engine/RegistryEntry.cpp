@@ -1,29 +1,10 @@
 #include "RegistryEntry.h"
 
 #include "RegistryRecord.h"
+#include "RegistryRoot.h"
 #include "win32/Handles.h"
 
 #include <windows.h>
-
-namespace {
-
-HKEY rootKey(RegistryRecord::Root root) {
-    switch (root) {
-    case RegistryRecord::Root::ClassesRoot:
-        return HKEY_CLASSES_ROOT;
-    case RegistryRecord::Root::CurrentUser:
-        return HKEY_CURRENT_USER;
-    case RegistryRecord::Root::LocalMachine:
-        return HKEY_LOCAL_MACHINE;
-    case RegistryRecord::Root::Users:
-        return HKEY_USERS;
-    case RegistryRecord::Root::None:
-        break;
-    }
-    return nullptr;
-}
-
-} // namespace
 
 RegistryRemoval RegistryEntry::deleteKey(const std::string& text) {
     const RegistryRecord record = readRegistryRecord(text, false);

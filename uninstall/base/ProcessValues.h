@@ -4,7 +4,7 @@
 
 #include <string>
 
-class UninstallWindow;
+class UninstallWindow; // startup/: only the message catalogue looks through it, upward
 
 // Values every part of the uninstaller reads. Each is written once by the running mode before
 // a second thread exists, and only read afterwards.

@@ -1,6 +1,7 @@
 #include "GlossaryWindow.h"
 
 #include "Ids.h"
+#include "WindowText.h"
 #include "page/HtmlToRtf.h"
 #include "win32/ErrorText.h"
 
@@ -17,12 +18,6 @@ const wchar_t kClassName[] = L"TechnicalGlossary";
 const wchar_t kCaption[] = L"Technical Glossary";
 const wchar_t kVersion[] = L"V 1.3";
 const wchar_t kDatabase[] = L"Dict.mdb";
-// Pages remembered for Back and Forward.
-constexpr std::size_t kHistoryLength = 200;
-constexpr UINT_PTR kRedrawListTimer = 1;
-constexpr UINT kRedrawListDelayMs = 25;
-constexpr UINT kFollowLink = WM_APP + 1;
-constexpr UINT kReportLoadFailure = WM_APP + 2;
 
 // The window's layout in twips, as it was designed: 15 twips are one pixel at 96 dpi.
 constexpr int kTwipsPerInch = 1440;
@@ -55,13 +50,6 @@ const Placement& placementOf(int id) {
 
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
-std::u16string upperCase(const std::u16string& text) {
-    std::u16string upper = text;
-    if (!upper.empty())
-        CharUpperBuffW(reinterpret_cast<wchar_t*>(&upper[0]), static_cast<DWORD>(upper.size()));
-    return upper;
-}
-
 // The system's message font at `dpi`.
 HFONT messageFont(int dpi) {
     NONCLIENTMETRICSW metrics = {};
@@ -80,24 +68,6 @@ HFONT messageFont(int dpi) {
     }
     return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"MS Shell Dlg 2");
-}
-
-std::string utf8(const std::wstring& text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
-                            length, nullptr, nullptr);
-    return bytes;
-}
-
-std::u16string windowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(window, &text[0], length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return std::u16string(text.begin(), text.end());
 }
 
 } // namespace
@@ -185,14 +155,14 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         return DefWindowProcW(window_, message, wParam, lParam);
-    case kFollowLink:
+    case MSG_FOLLOW_LINK:
         followLink(pendingLink_);
         return 0;
-    case kReportLoadFailure:
+    case MSG_REPORT_LOAD_FAILURE:
         MessageBoxW(window_, loadFailure_.c_str(), kCaption, MB_OK | MB_ICONWARNING);
         return 0;
     case WM_TIMER:
-        if (wParam == kRedrawListTimer)
+        if (wParam == TIMER_REDRAW_LIST)
             redrawList();
         return 0;
     case WM_VKEYTOITEM:
@@ -366,78 +336,6 @@ void GlossaryWindow::onActivate(bool active) {
         focus_ = focus;
 }
 
-LRESULT CALLBACK GlossaryWindow::searchProcedure(HWND search, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) {
-    auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(search, GWLP_USERDATA));
-    if (self == nullptr)
-        return DefWindowProcW(search, message, wParam, lParam);
-    // Enter and Escape are the search box's own, not the dialog manager's.
-    if (message == WM_GETDLGCODE && lParam != 0) {
-        const auto* key = reinterpret_cast<const MSG*>(lParam);
-        if (key->message == WM_KEYDOWN && (key->wParam == VK_RETURN || key->wParam == VK_ESCAPE))
-            return DLGC_WANTALLKEYS;
-    }
-    if (message == WM_KEYDOWN && self->searchKey(wParam))
-        return 0;
-    // Their characters would only beep.
-    if (message == WM_CHAR && (wParam == L'\r' || wParam == 0x1B))
-        return 0;
-    return CallWindowProcW(self->searchDefault_, search, message, wParam, lParam);
-}
-
-bool GlossaryWindow::searchKey(WPARAM key) {
-    const int count = static_cast<int>(SendMessageW(terms_, LB_GETCOUNT, 0, 0));
-    const int selected = static_cast<int>(SendMessageW(terms_, LB_GETCURSEL, 0, 0));
-    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-    RECT list = {};
-    GetClientRect(terms_, &list);
-    const int itemHeight = static_cast<int>(SendMessageW(terms_, LB_GETITEMHEIGHT, 0, 0));
-    const int page = itemHeight > 0 ? std::max(1, static_cast<int>(list.bottom) / itemHeight) : 1;
-    switch (key) {
-    case VK_UP:
-        moveSelection(selected - 1);
-        return true;
-    case VK_DOWN:
-        moveSelection(selected + 1);
-        return true;
-    case VK_PRIOR:
-        moveSelection(selected - page);
-        return true;
-    case VK_NEXT:
-        moveSelection(selected + page);
-        return true;
-    case VK_HOME:
-        if (!control)
-            return false; // within the search text
-        moveSelection(0);
-        return true;
-    case VK_END:
-        if (!control)
-            return false;
-        moveSelection(count - 1);
-        return true;
-    case VK_RETURN:
-        SetFocus(page_);
-        return true;
-    case VK_ESCAPE:
-        // An empty search selects the first term.
-        SetWindowTextW(search_, L"");
-        return true;
-    default:
-        return false;
-    }
-}
-
-void GlossaryWindow::moveSelection(int to) {
-    const int count = static_cast<int>(SendMessageW(terms_, LB_GETCOUNT, 0, 0));
-    if (count <= 0)
-        return;
-    const int index = std::min(std::max(to, 0), count - 1);
-    // The search text stays; the list shows the new entry as a click would.
-    selectInList(index);
-    showSelected();
-}
-
 bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
     auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr)
@@ -485,60 +383,6 @@ bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
     }
 }
 
-void GlossaryWindow::zoom(int step) {
-    // From half to four times the size, in steps of a tenth; 0 goes back to the designed size.
-    zoomPercent_ = step == 0 ? 100 : std::min(400, std::max(50, zoomPercent_ + 10 * step));
-    SendMessageW(page_, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
-}
-
-void GlossaryWindow::fillList() {
-    SendMessageW(terms_, LB_SETCOUNT, glossary_.size(), 0);
-}
-
-void GlossaryWindow::setListItemHeight() {
-    // One line of the list's font, as the list box measures its own lines.
-    const win32::WindowDc list(terms_);
-    TEXTMETRICW metrics = {};
-    {
-        const win32::Selection font(list.dc(), textFont_.get());
-        GetTextMetricsW(list.dc(), &metrics);
-    }
-    SendMessageW(terms_, LB_SETITEMHEIGHT, 0, std::max<LPARAM>(1, metrics.tmHeight));
-}
-
-int GlossaryWindow::termByFirstLetter(wchar_t letter, int caret) const {
-    // As a list of strings does: the next term after the caret that begins with the letter.
-    const std::u16string wanted = upperCase(std::u16string(1, static_cast<char16_t>(letter)));
-    const std::size_t count = glossary_.size();
-    for (std::size_t step = 1; step <= count; ++step) {
-        const std::size_t index =
-            (static_cast<std::size_t>(std::max(caret, -1) + 1) + step - 1) % count;
-        const std::u16string_view term = glossary_.term(index);
-        if (!term.empty() && upperCase(std::u16string(1, term[0])) == wanted)
-            return static_cast<int>(index);
-    }
-    return -2; // none: the key is handled, nothing moves
-}
-
-void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    const int background = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
-    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(background));
-    if (item.itemID != static_cast<UINT>(-1) && item.itemID < glossary_.size()) {
-        const std::u16string_view term = glossary_.term(item.itemID);
-        SetBkMode(item.hDC, TRANSPARENT);
-        SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        const win32::Selection font(item.hDC, textFont_.get());
-        RECT text = item.rcItem;
-        text.left += 2; // as far in as the list box's own strings
-        DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(term.data()),
-                  static_cast<int>(term.size()), &text,
-                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
-    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0)
-        DrawFocusRect(item.hDC, &item.rcItem);
-}
-
 void GlossaryWindow::onCommand(int id, int code) {
     if (id == IDC_TERMS && code == LBN_SELCHANGE)
         showSelected();
@@ -548,157 +392,6 @@ void GlossaryWindow::onCommand(int id, int code) {
         openMakersPage();
     else if (id == IDC_EXIT && code == BN_CLICKED)
         DestroyWindow(window_);
-}
-
-void GlossaryWindow::showSelected() {
-    const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= glossary_.size())
-        return;
-    showEntry(static_cast<std::size_t>(selected), true);
-}
-
-void GlossaryWindow::showEntry(std::size_t index, bool remember, History from) {
-    // A null definition leaves the page as it was.
-    const auto definition = glossary_.definitionShownFor(index);
-    if (!definition)
-        return;
-    showPage(Glossary::page(std::u16string(glossary_.term(index)), *definition));
-    if (!remember)
-        return;
-    // The pages one search shows while it is typed are one page of the history: going back
-    // returns to the term shown before the search.
-    const bool sameSearch = from == History::Search && lastFrom_ == History::Search;
-    lastFrom_ = from;
-    if (!history_.empty() && history_[historyAt_] == index)
-        return;
-    // A new page after going back drops the pages ahead, as a browser does.
-    if (!history_.empty())
-        history_.resize(historyAt_ + 1);
-    if (sameSearch && !history_.empty())
-        history_.back() = index;
-    else
-        history_.push_back(index);
-    if (history_.size() > kHistoryLength)
-        history_.erase(history_.begin());
-    historyAt_ = history_.size() - 1;
-}
-
-void GlossaryWindow::goThroughHistory(int step) {
-    if (history_.empty() || (step < 0 && historyAt_ == 0) ||
-        (step > 0 && historyAt_ + 1 >= history_.size()))
-        return;
-    historyAt_ = step < 0 ? historyAt_ - 1 : historyAt_ + 1;
-    lastFrom_ = History::Other;
-    const std::size_t index = history_[historyAt_];
-    selectInList(static_cast<int>(index));
-    showEntry(index, false);
-}
-
-bool GlossaryWindow::onNotify(const NMHDR& header, LRESULT& result) {
-    if (header.hwndFrom != page_ || header.code != EN_LINK)
-        return false;
-    const auto& link = reinterpret_cast<const ENLINK&>(header);
-    if (link.msg == WM_SETCURSOR) {
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        result = TRUE;
-        return true;
-    }
-    if (link.msg != WM_LBUTTONUP)
-        return false;
-    for (const PageLink& candidate : links_) {
-        if (link.chrg.cpMin >= candidate.start && link.chrg.cpMin < candidate.end) {
-            // Followed once the page has finished with its click: following replaces the page.
-            pendingLink_ = candidate.target;
-            PostMessageW(window_, kFollowLink, 0, 0);
-            break;
-        }
-    }
-    result = 0;
-    return true;
-}
-
-// Opens nothing but a term of this glossary or a web or mail address: a page must never be
-// able to start a program or open a file.
-void GlossaryWindow::followLink(const std::u16string& target) {
-    if (!target.empty() && target[0] == u'#') {
-        const int index = glossary_.find(target.substr(1));
-        if (index < 0)
-            return;
-        selectInList(index);
-        showSelected();
-        return;
-    }
-    std::u16string scheme;
-    for (const char16_t c :
-         target.substr(0, target.find(u':') == std::u16string::npos ? 0 : target.find(u':') + 1))
-        scheme += c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
-    const bool web =
-        (scheme == u"http:" || scheme == u"https:") && target.compare(scheme.size(), 2, u"//") == 0;
-    if (!web && scheme != u"mailto:")
-        return;
-    // An address that a shell or a handler's command line could read as more than one.
-    for (const char16_t c : target) {
-        if (c < 0x21 || c == u'"' || c == u'<' || c == u'>' || c == u'\\' || c == u'^' ||
-            c == u'`' || c == u'|')
-            return;
-    }
-    ShellExecuteW(window_, L"open", reinterpret_cast<const wchar_t*>(target.c_str()), nullptr,
-                  nullptr, SW_SHOWNORMAL);
-}
-
-void GlossaryWindow::searchChanged() {
-    // The search runs on the program's copy of the terms; the list gets one message.
-    const int found = glossary_.search(windowText(search_));
-    selectInList(found);
-    if (found >= 0) {
-        showEntry(static_cast<std::size_t>(found), true, History::Search);
-    }
-}
-
-void GlossaryWindow::selectInList(int index) {
-    // The selection changes at once; the list is drawn a moment later, once for a burst of
-    // keys: drawing its scroll bar can take longer than showing the page.
-    if (!listRedrawPending_ &&
-        SetTimer(window_, kRedrawListTimer, kRedrawListDelayMs, nullptr) != 0) {
-        SendMessageW(terms_, WM_SETREDRAW, FALSE, 0);
-        listRedrawPending_ = true;
-    }
-    SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-void GlossaryWindow::redrawList() {
-    KillTimer(window_, kRedrawListTimer);
-    if (!listRedrawPending_)
-        return;
-    listRedrawPending_ = false;
-    SendMessageW(terms_, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(terms_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-}
-
-void GlossaryWindow::openMakersPage() {
-    wchar_t url[512] = {};
-    if (LoadStringW(instance_, IDS_MAKER_URL, url, 512) > 0)
-        ShellExecuteW(window_, L"open", url, L"", L"", SW_SHOW);
-}
-
-void GlossaryWindow::showPage(const std::u16string& html) {
-    RtfPage page = htmlToPage(html);
-    SETTEXTEX setting = {ST_DEFAULT, CP_ACP};
-    SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting),
-                 reinterpret_cast<LPARAM>(page.rtf.c_str()));
-    // RTF has no word for a link the control acts on: the ranges are marked as links here.
-    CHARFORMAT2W format = {};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_LINK;
-    format.dwEffects = CFE_LINK;
-    for (const PageLink& link : page.links) {
-        CHARRANGE range = {link.start, link.end};
-        SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-        SendMessageW(page_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    }
-    CHARRANGE start = {0, 0};
-    SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
-    links_ = std::move(page.links);
 }
 
 void GlossaryWindow::loadGlossary() {
@@ -734,5 +427,5 @@ void GlossaryWindow::loadGlossary() {
     }
     // Said once the window shows, so that the message stands in front of it.
     loadFailure_ = L"The glossary cannot read this database:\n" + database_ + L"\n\n" + reason;
-    PostMessageW(window_, kReportLoadFailure, 0, 0);
+    PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
 }

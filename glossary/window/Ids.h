@@ -10,3 +10,8 @@
 
 #define IDB_LOGO 201      // the logo bitmap
 #define IDS_MAKER_URL 301 // the maker's web address, opened by the logo
+
+// The window's own messages and timers (C++ only).
+#define MSG_FOLLOW_LINK (WM_APP + 1)         // follow the link clicked, once the click is done
+#define MSG_REPORT_LOAD_FAILURE (WM_APP + 2) // say why the named database cannot be read
+#define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys

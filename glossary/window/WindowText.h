@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+// Text conversions of the glossary window: the system's upper case (what search compares),
+// UTF-8 for the database path, and a control's text.
+
+inline std::u16string upperCase(const std::u16string& text) {
+    std::u16string upper = text;
+    if (!upper.empty())
+        CharUpperBuffW(reinterpret_cast<wchar_t*>(&upper[0]), static_cast<DWORD>(upper.size()));
+    return upper;
+}
+
+inline std::string utf8(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
+                            length, nullptr, nullptr);
+    return bytes;
+}
+
+inline std::u16string windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(window, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return std::u16string(text.begin(), text.end());
+}

@@ -4,6 +4,7 @@
 #include "SetupOptions.h"
 #include "res/resource.h"
 #include "win32/Com.h"
+#include "win32/WindowText.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -15,14 +16,6 @@ struct State {
     std::wstring destination;
     bool invertLog;
 };
-
-std::wstring text(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    std::wstring value(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(control, &value[0], length + 1);
-    value.resize(static_cast<std::size_t>(length));
-    return value;
-}
 
 void browse(HWND dialog) {
     BROWSEINFOW info = {};
@@ -50,7 +43,7 @@ void installFrom(HWND dialog, State& state) {
     const HWND bar = GetDlgItem(dialog, IDC_PROGRESS);
     enableInput(dialog, false);
     try {
-        InstallRequest request{text(GetDlgItem(dialog, IDC_FOLDER)), state.invertLog};
+        InstallRequest request{win32::windowText(GetDlgItem(dialog, IDC_FOLDER)), state.invertLog};
         install(state.instance, request, [bar](int done, int total) {
             SendMessageW(bar, PBM_SETRANGE32, 0, total);
             SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done), 0);

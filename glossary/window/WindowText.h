@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win32/WindowText.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -26,9 +28,6 @@ inline std::string utf8(const std::wstring& text) {
 }
 
 inline std::u16string windowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(window, &text[0], length + 1);
-    text.resize(static_cast<std::size_t>(length));
+    const std::wstring text = win32::windowText(window);
     return std::u16string(text.begin(), text.end());
 }

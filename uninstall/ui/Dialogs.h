@@ -21,7 +21,7 @@ private:
     HWND text_, icon_;
 };
 
-// Dialog 168: the items that could not be removed; only OK closes it.
+// Dialog 168: the items that could not be removed; OK, Escape or the close box end it.
 class DetailsDialog : public DialogHandler {
 public:
     static DialogHandler* create(HWND dialog, UninstallModel* model);

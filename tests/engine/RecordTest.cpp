@@ -127,3 +127,23 @@ TEST(PathRules, PathsCompareAsTheFileSystemDoes) {
     EXPECT_FALSE(samePath("C:\\App\\a.txt", "C:\\Elsewhere\\a.txt"));
     EXPECT_FALSE(samePath("C:\\App", "D:\\App"));
 }
+
+TEST(PathRules, A32BitProcessReachesTheSystemFolderAsSysWow64) {
+    const std::string windows = "C:\\Windows";
+    EXPECT_EQ(wow64Redirected("C:\\Windows\\System32\\a.dll", windows),
+              "C:\\Windows\\SysWOW64\\a.dll");
+    EXPECT_TRUE(samePath(wow64Redirected("c:/windows/system32/sub/a.dll", windows),
+                         "C:\\Windows\\SysWOW64\\sub\\a.dll"));
+    EXPECT_EQ(wow64Redirected("C:\\Windows\\lastgood\\system32\\a.dll", windows),
+              "C:\\Windows\\lastgood\\SysWOW64\\a.dll");
+    for (const char* same :
+         {"C:\\Windows\\System32\\drivers\\etc\\hosts", "C:\\Windows\\System32\\spool\\x",
+          "C:\\Windows\\System32\\CatRoot2\\x", "C:\\Windows\\System32\\DriverStore\\x",
+          "C:\\Windows\\System32\\LogFiles\\x", "C:\\Windows\\System32",
+          "C:\\Windows\\System320\\a.dll", "C:\\Windows\\a.dll", "D:\\Windows\\System32\\a.dll",
+          "C:\\Program Files\\System32\\a.dll", "C:\\WindowsX\\System32\\a.dll"})
+        EXPECT_EQ(wow64Redirected(same, windows), same) << same;
+    EXPECT_EQ(wow64Redirected("C:\\Windows\\System32\\drivers\\a.sys", windows),
+              "C:\\Windows\\SysWOW64\\drivers\\a.sys")
+        << "only drivers\\etc is shared";
+}

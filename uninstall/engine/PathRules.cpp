@@ -28,6 +28,25 @@ std::vector<std::string> components(const std::string& path, std::size_t from) {
     return parts;
 }
 
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
+bool equalIgnoringCase(const std::string& a, const char* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i) {
+        if (upper(a[i]) != upper(b[i]))
+            return false;
+    }
+    return i == a.size() && b[i] == '\0';
+}
+
+// "C$", "ADMIN$", "IPC$" and every other hidden share: the administrative ones show local
+// protected folders under another name, so none is trusted.
+bool isHiddenShare(const std::string& share) {
+    return !share.empty() && share.back() == '$';
+}
+
 bool onlyDotsOrBlanks(const std::string& part) {
     if (part.empty())
         return false;
@@ -48,7 +67,7 @@ bool isPlainAbsolutePath(const std::string& path) {
         // Server and share must both be there and be names.
         const std::vector<std::string> parts = components(path, 2);
         if (parts.size() < 2 || parts[0].empty() || parts[1].empty() || parts[0] == "?" ||
-            parts[0] == ".")
+            parts[0] == "." || isHiddenShare(parts[1]))
             return false;
         rest = 2;
     } else {
@@ -67,7 +86,7 @@ std::string comparablePath(const std::string& path) {
     std::string result;
     result.reserve(path.size());
     for (const char c : path)
-        result += isSeparator(c) ? '\\' : (c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
+        result += isSeparator(c) ? '\\' : upper(c);
     // Until none is left, so that the form of a form is the form itself.
     for (;;) {
         if (result.compare(0, 8, "\\\\?\\UNC\\") == 0)
@@ -84,4 +103,33 @@ std::string comparablePath(const std::string& path) {
 
 bool samePath(const std::string& a, const std::string& b) {
     return comparablePath(a) == comparablePath(b);
+}
+
+std::string wow64Redirected(const std::string& path, const std::string& windowsDirectory) {
+    const std::string windows = comparablePath(windowsDirectory);
+    const std::string comparable = comparablePath(path);
+    const std::size_t base = windows.size() + 1;
+    if (windows.empty() || comparable.size() <= base ||
+        comparable.compare(0, windows.size(), windows) != 0 || comparable[windows.size()] != '\\')
+        return path;
+    std::vector<std::string> parts = components(path.substr(base), 0);
+    std::size_t system = 0;
+    if (parts.size() >= 2 && equalIgnoringCase(parts[0], "lastgood"))
+        system = 1;
+    if (parts.size() < system + 2 || !equalIgnoringCase(parts[system], "System32"))
+        return path;
+    // The folders that stay shared between both kinds of process.
+    const std::string& first = parts[system + 1];
+    for (const char* exempt : {"catroot", "catroot2", "driverstore", "logfiles", "spool"}) {
+        if (equalIgnoringCase(first, exempt))
+            return path;
+    }
+    if (equalIgnoringCase(first, "drivers") && parts.size() > system + 2 &&
+        equalIgnoringCase(parts[system + 2], "etc"))
+        return path;
+    parts[system] = "SysWOW64";
+    std::string result = path.substr(0, base);
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        result += (i == 0 ? "" : "\\") + parts[i];
+    return result;
 }

@@ -6,7 +6,9 @@
 
 // A drive path ("C:\...") or a UNC path ("\\server\share\..."), either separator, with no
 // component that is only dots or blanks ("." and ".." above all, but also "..." and ". ",
-// which the system shortens to them). Device and raw paths ("\\.\", "\\?\") are not plain.
+// which the system shortens to them). Device and raw paths ("\\.\", "\\?\") are not plain,
+// nor paths on a hidden share ("\\host\C$", "\\host\ADMIN$"), which name local folders
+// under another name.
 bool isPlainAbsolutePath(const std::string& path);
 
 // The form two paths are compared in: separators as backslashes, the system's "\\?\" and
@@ -15,3 +17,8 @@ bool isPlainAbsolutePath(const std::string& path);
 std::string comparablePath(const std::string& path);
 
 bool samePath(const std::string& a, const std::string& b);
+
+// Where a 32-bit process on 64-bit Windows really reaches `path`: the system's folder under
+// the Windows directory (and its "lastgood" copy) is SysWOW64 for it, except for the
+// subfolders that both kinds of process share. Any other path is returned as it is.
+std::string wow64Redirected(const std::string& path, const std::string& windowsDirectory);

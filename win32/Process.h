@@ -13,6 +13,7 @@ struct StartOptions {
     bool inheritHandles = false; // only the relay hands a handle down
     int show = -1;               // SW_* for its first window; -1: the system's choice
     DWORD flags = 0;             // creation flags (DEBUG_PROCESS for the tests' observer)
+    HANDLE output = nullptr;     // its standard output (inheritable; needs inheritHandles)
 };
 
 // A started process: its handle (ours to close) and its id. The thread handle is closed at
@@ -38,6 +39,10 @@ inline Process startProcess(const std::string& program, std::string commandLine,
     if (options.show >= 0) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = static_cast<WORD>(options.show);
+    }
+    if (options.output != nullptr) {
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdOutput = options.output;
     }
     PROCESS_INFORMATION started = {};
     Process process;

@@ -25,6 +25,18 @@ protected:
     TempDirectory dir_{"checked"};
 };
 
+std::string knownFolder(const KNOWNFOLDERID& id) {
+    wchar_t* path = nullptr;
+    std::string result;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path))) {
+        char ansi[MAX_PATH * 2] = {};
+        WideCharToMultiByte(CP_ACP, 0, path, -1, ansi, sizeof ansi, nullptr, nullptr);
+        result = ansi;
+    }
+    CoTaskMemFree(path);
+    return result;
+}
+
 std::string shellFolder(int id) {
     char path[MAX_PATH] = {};
     return SUCCEEDED(SHGetFolderPathA(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
@@ -113,6 +125,16 @@ TEST(ProtectedFolders, SystemAndUserFoldersAreNeverRemovable) {
         if (!path.empty())
             owned.push_back(path);
     }
+    // Every known folder, not a chosen few: the user's and the public ones alike.
+    for (const KNOWNFOLDERID* id :
+         {&FOLDERID_Downloads, &FOLDERID_Music, &FOLDERID_Pictures, &FOLDERID_Videos,
+          &FOLDERID_Favorites, &FOLDERID_Public, &FOLDERID_PublicVideos, &FOLDERID_PublicMusic,
+          &FOLDERID_PublicDownloads, &FOLDERID_SavedGames, &FOLDERID_Links}) {
+        const std::string path = knownFolder(*id);
+        if (!path.empty())
+            owned.push_back(path);
+    }
+    EXPECT_GE(owned.size(), 25u) << "the known folders were found";
     for (std::string path : owned) {
         EXPECT_TRUE(isProtectedFolder(path)) << path;
         for (char& c : path)

@@ -1,5 +1,6 @@
 #include "engine/RegistryEntry.h"
 #include "support/RegistryTestSupport.h"
+#include "win32/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +8,22 @@ using namespace testsupport;
 
 namespace {
 
+// A link key goes only through a handle to the link itself.
+void deleteLinkKey(const wchar_t* path) {
+    using DeleteKey = LONG(NTAPI*)(HANDLE);
+    const auto deleteKey = reinterpret_cast<DeleteKey>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    win32::Key link;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, REG_OPTION_OPEN_LINK, DELETE, link.receive()) ==
+        ERROR_SUCCESS)
+        deleteKey(link.get());
+}
+
 // Every key here is the tests' own; refused records name keys made for them and removed after.
 class RegistryEntries : public ::testing::Test {
 protected:
     void TearDown() override {
+        deleteLinkKey(L"SOFTWARE\\SetupTests\\Product\\Link"); // a tree walk would follow it
         deleteTree(HKEY_CURRENT_USER, "Software\\SetupTests");
         deleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests");
         deleteTree(HKEY_CURRENT_USER, "SetupTestsTopLevel");
@@ -106,4 +119,32 @@ TEST_F(RegistryEntries, OverlongPartsAreRefused) {
     createKey(HKEY_CURRENT_USER, "Software\\SetupTests\\" + longName.substr(0, 200));
     entry.deleteKey("HKCU,Software\\SetupTests\\" + longName);
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\SetupTests\\" + longName.substr(0, 200)));
+}
+
+TEST_F(RegistryEntries, AKeyThatIsALinkIsKeptWithWhatItLeadsTo) {
+    deleteLinkKey(L"SOFTWARE\\SetupTests\\Product\\Link");
+    createKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Victim\\Inside");
+    setString(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Victim", "Value", "theirs");
+    createKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Product");
+    {
+        win32::Key link;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\SetupTests\\Product\\Link", 0,
+                                  nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, link.receive(), nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring target = L"\\REGISTRY\\MACHINE\\SOFTWARE\\SetupTests\\Victim";
+        RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                       reinterpret_cast<const BYTE*>(target.data()),
+                       static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+    }
+    deleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Victim\\Inside");
+    ASSERT_TRUE(valueExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Product\\Link", "Value"))
+        << "the link leads to the victim";
+
+    EXPECT_TRUE(entry.deleteKey("HKLM,SOFTWARE\\SetupTests\\Product\\Link").link);
+    EXPECT_TRUE(entry.deleteValue("HKLM,SOFTWARE\\SetupTests\\Product\\Link,Value").link);
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Victim"));
+    EXPECT_TRUE(valueExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Victim", "Value"));
+    EXPECT_NE(entry.deleteKey("HKLM,SOFTWARE\\SetupTests\\Product").error, ERROR_SUCCESS)
+        << "the link is a subkey of its own";
 }

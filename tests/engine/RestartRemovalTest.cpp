@@ -108,12 +108,39 @@ TEST_F(NtFamily, FileReachedThroughALinkIsNeitherDeletedNorScheduled) {
     CreateDirectoryA(victims.c_str(), nullptr);
     CreateDirectoryA(product.c_str(), nullptr);
     writeFile(victims + "\\system.dll", "someone else's");
+    writeFile(victims + "\\held.dll", "someone else's, in use");
     ASSERT_TRUE(makeLink(victims, product + "\\linked"));
     const auto before = pendingOperations();
     EXPECT_EQ(deleteNowOrAtRestart(product + "\\linked\\system.dll").outcome,
               Removal::Outcome::Redirected);
     EXPECT_TRUE(fileExists(victims + "\\system.dll"));
+    // In use, it cannot be opened for deletion, but still for a look at what it really is.
+    const win32::Handle holder = lock(victims + "\\held.dll");
+    ASSERT_TRUE(holder.valid());
+    EXPECT_EQ(deleteNowOrAtRestart(product + "\\linked\\held.dll").outcome,
+              Removal::Outcome::Redirected);
+    EXPECT_EQ(pendingOperations(), before) << "the boot would delete the link's target";
+}
+
+TEST_F(NtFamily, OnlyAFileInUseWaitsForTheRestart) {
+    EXPECT_TRUE(waitsForRestart(ERROR_SHARING_VIOLATION));
+    EXPECT_TRUE(waitsForRestart(ERROR_LOCK_VIOLATION));
+    for (const DWORD error : {ERROR_ACCESS_DENIED, ERROR_WRITE_PROTECT, ERROR_FILE_NOT_FOUND})
+        EXPECT_FALSE(waitsForRestart(error)) << error;
+
+    // What cannot be deleted now for another reason stays, and nothing waits for the boot.
+    const auto before = pendingOperations();
+    const Removal folder = deleteNowOrAtRestart(dir_.path());
+    EXPECT_EQ(folder.outcome, Removal::Outcome::Failed) << "a folder named as a file";
+    EXPECT_EQ(folder.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(deleteNowOrAtRestart(windowsDirectory()).outcome, Removal::Outcome::Failed);
     EXPECT_EQ(pendingOperations(), before);
+
+    const std::string readOnly = dir_.file("ro.dll");
+    writeFile(readOnly, "x");
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(deleteNowOrAtRestart(readOnly).outcome, Removal::Outcome::Removed)
+        << "an administrator may clear the attribute, so it goes now";
 }
 
 TEST_F(NtFamily, MoveAtRestartSchedulesTheOwnCopy) {

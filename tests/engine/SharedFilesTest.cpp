@@ -63,16 +63,15 @@ TEST_F(SharedFiles, OnlyAMissingValueMeansNoCount) {
     EXPECT_EQ(sharedUseCount(missing), kNoCount);
     EXPECT_FALSE(valueExists(HKEY_LOCAL_MACHINE, kKey, missing)) << "nothing created";
 
-    const std::string shortBinary = file("short.dll");
-    const BYTE two[] = {2, 0};
-    setValue(HKEY_LOCAL_MACHINE, kKey, shortBinary, REG_BINARY, two, sizeof two);
-    EXPECT_EQ(sharedUseCount(shortBinary), 2);
-    EXPECT_EQ(releaseSharedFile(shortBinary), 1)
-        << "read as a little-endian number in the low bytes";
+    const std::string binary = file("binary.dll");
+    const BYTE two[] = {2, 0, 0, 0};
+    setValue(HKEY_LOCAL_MACHINE, kKey, binary, REG_BINARY, two, sizeof two);
+    EXPECT_EQ(sharedUseCount(binary), 2);
+    EXPECT_EQ(releaseSharedFile(binary), 1) << "4 bytes of binary data, as older setups write";
     DWORD type = 0;
-    const std::vector<BYTE> written = readValue(HKEY_LOCAL_MACHINE, kKey, shortBinary, &type);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(written, (std::vector<BYTE>{1, 0})) << "written back with the length that was read";
+    const std::vector<BYTE> written = readValue(HKEY_LOCAL_MACHINE, kKey, binary, &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY)) << "written back in its own type";
+    EXPECT_EQ(written, (std::vector<BYTE>{1, 0, 0, 0}));
 }
 
 TEST_F(SharedFiles, UnusableCountsKeepTheFileAndWriteNothing) {
@@ -83,6 +82,20 @@ TEST_F(SharedFiles, UnusableCountsKeepTheFileAndWriteNothing) {
     DWORD type = 0;
     readValue(HKEY_LOCAL_MACHINE, kKey, text, &type);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << "left as it was";
+
+    // Numbers in another form are no counts either: "2" as text, 2 bytes, nothing at all.
+    const BYTE shortCount[] = {2, 0};
+    const std::string digit = file("digit.dll"), shortOne = file("short.dll"),
+                      empty = file("empty.dll");
+    setString(HKEY_LOCAL_MACHINE, kKey, digit, "2");
+    setValue(HKEY_LOCAL_MACHINE, kKey, shortOne, REG_BINARY, shortCount, sizeof shortCount);
+    setValue(HKEY_LOCAL_MACHINE, kKey, empty, REG_DWORD, nullptr, 0);
+    for (const std::string& name : {digit, shortOne, empty}) {
+        EXPECT_EQ(releaseSharedFile(name), kCountUnusable) << name;
+        EXPECT_EQ(sharedUseCount(name), kCountUnusable) << name;
+    }
+    EXPECT_EQ(readValue(HKEY_LOCAL_MACHINE, kKey, shortOne, &type), (std::vector<BYTE>{2, 0}))
+        << "nothing written";
 
     for (const DWORD huge : {0x80000000u, 0x80000001u, 0xFFFFFFFFu}) {
         const std::string name = file("huge" + std::to_string(huge) + ".dll");

@@ -244,41 +244,64 @@ TEST(Relay, MainStageStartedByHandDoesNotScheduleItself) {
         EXPECT_EQ(entry.find(installed.appDirectory), std::string::npos) << entry;
 }
 
-TEST(PrivateFolder, DescriptorLetsInOnlySystemAdministratorsAndTheUser) {
-    PrivateFolderSecurity security;
-    ASSERT_TRUE(security.valid());
-    const auto descriptor =
-        static_cast<PSECURITY_DESCRIPTOR>(security.attributes()->lpSecurityDescriptor);
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
-    EXPECT_NE(control & SE_DACL_PROTECTED, 0) << "nothing inherited from the temporary directory";
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL acl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted));
-    ASSERT_TRUE(present && acl != nullptr);
-    ASSERT_EQ(acl->AceCount, 3u);
-
-    BYTE system[SECURITY_MAX_SID_SIZE], administrators[SECURITY_MAX_SID_SIZE];
+TEST(PrivateFolder, DescriptorLetsInOnlySystemAdministratorsAndAnUnelevatedUser) {
+    BYTE system[SECURITY_MAX_SID_SIZE], administrators[SECURITY_MAX_SID_SIZE],
+        high[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof system;
     CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &size);
     size = sizeof administrators;
     CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size);
+    size = sizeof high;
+    CreateWellKnownSid(WinHighLabelSid, nullptr, high, &size);
     HANDLE token = nullptr;
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
     const win32::Handle ownedToken(token);
     BYTE user[512];
     DWORD length = 0;
     ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, sizeof user, &length));
-    const PSID expected[] = {system, administrators, reinterpret_cast<TOKEN_USER*>(user)->User.Sid};
-    for (DWORD i = 0; i < 3; ++i) {
+
+    for (const bool elevated : {false, true}) {
+        SCOPED_TRACE(elevated ? "elevated" : "not elevated");
+        PrivateFolderSecurity security(elevated);
+        ASSERT_TRUE(security.valid());
+        const auto descriptor =
+            static_cast<PSECURITY_DESCRIPTOR>(security.attributes()->lpSecurityDescriptor);
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+        EXPECT_NE(control & SE_DACL_PROTECTED, 0) << "nothing inherited from the temporary folder";
+        BOOL present = FALSE, defaulted = FALSE;
+        PACL acl = nullptr;
+        ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted));
+        ASSERT_TRUE(present && acl != nullptr);
+        // Elevated, the user's own programs without elevation are kept out too.
+        std::vector<PSID> expected = {system, administrators};
+        if (!elevated)
+            expected.push_back(reinterpret_cast<TOKEN_USER*>(user)->User.Sid);
+        ASSERT_EQ(acl->AceCount, expected.size());
+        for (DWORD i = 0; i < acl->AceCount; ++i) {
+            void* entry = nullptr;
+            ASSERT_TRUE(GetAce(acl, i, &entry));
+            const auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+            EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+            EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+            EXPECT_EQ(ace->Mask, static_cast<DWORD>(FILE_ALL_ACCESS));
+            EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&ace->SidStart), expected[i])) << i;
+        }
+        PACL label = nullptr;
+        ASSERT_TRUE(GetSecurityDescriptorSacl(descriptor, &present, &label, &defaulted));
+        if (!elevated) {
+            EXPECT_FALSE(present && label != nullptr) << "no label without elevation";
+            continue;
+        }
+        ASSERT_TRUE(present && label != nullptr);
+        ASSERT_EQ(label->AceCount, 1u);
         void* entry = nullptr;
-        ASSERT_TRUE(GetAce(acl, i, &entry));
-        const auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
-        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
-        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
-        EXPECT_EQ(ace->Mask, static_cast<DWORD>(FILE_ALL_ACCESS));
-        EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&ace->SidStart), expected[i])) << i;
+        ASSERT_TRUE(GetAce(label, 0, &entry));
+        const auto* ace = static_cast<SYSTEM_MANDATORY_LABEL_ACE*>(entry);
+        EXPECT_EQ(ace->Header.AceType, SYSTEM_MANDATORY_LABEL_ACE_TYPE);
+        EXPECT_EQ(ace->Mask, static_cast<DWORD>(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP));
+        EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&ace->SidStart), high)) << "high integrity";
     }
 }
 

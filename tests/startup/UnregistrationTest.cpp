@@ -13,6 +13,7 @@ using namespace testsupport;
 namespace {
 
 constexpr DWORD kTimeoutMs = 30000;
+using Outcome = ServerResult::Outcome;
 
 std::string server(const char* name) {
     return binaryDirectory() + "\\" + name + ".dll";
@@ -42,28 +43,41 @@ protected:
 
 TEST_F(Unregistration, ServerIsCalledAndTheDirectoryRestored) {
     const std::string before = currentDirectory();
-    EXPECT_TRUE(unregisterServer(server("comserver_records")));
+    EXPECT_EQ(unregisterServer(server("comserver_records")).outcome, Outcome::Unregistered);
     EXPECT_EQ(recordedCalls(out_), 1);
     EXPECT_EQ(currentDirectory(), before) << "the server changed it; the caller gets it back";
 }
 
 TEST_F(Unregistration, FaultsAndExceptionsInTheServerAreSurvived) {
-    EXPECT_TRUE(unregisterServer(server("comserver_faults")));
-    EXPECT_TRUE(unregisterServer(server("comserver_throws")));
-    EXPECT_TRUE(unregisterServer(server("comserver_records"))) << "and the next one still works";
+    EXPECT_EQ(unregisterServer(server("comserver_faults")).reason, "DllUnregisterServer faulted");
+    EXPECT_EQ(unregisterServer(server("comserver_throws")).outcome, Outcome::Failed);
+    EXPECT_EQ(unregisterServer(server("comserver_records")).outcome, Outcome::Unregistered)
+        << "and the next one still works";
     EXPECT_EQ(recordedCalls(out_), 1);
 }
 
 TEST_F(Unregistration, NonServersAreSkipped) {
     writeFile(app_.file("text.dll"), "not a module");
-    EXPECT_FALSE(unregisterServer(server("comserver_noexport")));
-    EXPECT_FALSE(unregisterServer(app_.file("text.dll")));
-    EXPECT_FALSE(unregisterServer(app_.file("missing.dll")));
-    EXPECT_FALSE(unregisterServer(server("comserver_records") + " /extra"));
+    const ServerResult noExport = unregisterServer(server("comserver_noexport"));
+    EXPECT_EQ(noExport.outcome, Outcome::Kept);
+    EXPECT_EQ(noExport.reason, "no DllUnregisterServer");
+    EXPECT_EQ(unregisterServer(app_.file("text.dll")).outcome, Outcome::Failed);
+    EXPECT_EQ(unregisterServer(app_.file("missing.dll")).outcome, Outcome::Failed);
+    EXPECT_EQ(unregisterServer(server("comserver_records") + " /extra").outcome, Outcome::Failed);
+
+    // The same server built for the other bitness is not even loaded.
+    std::string image = readFile(server("comserver_records"));
+    const auto header = *reinterpret_cast<const LONG*>(image.data() + 0x3C);
+    image[header + 4] = '\x4C';
+    image[header + 5] = '\x01';
+    writeFile(app_.file("x86.dll"), image);
+    const ServerResult other = unregisterServer(app_.file("x86.dll"));
+    EXPECT_EQ(other.outcome, Outcome::Kept);
+    EXPECT_EQ(other.reason, "a server of the other bitness than this uninstaller");
     EXPECT_EQ(recordedCalls(out_), 0);
 }
 
-TEST_F(Unregistration, ModeWorksThroughEveryEntryAndEndsWithZero) {
+TEST_F(Unregistration, ModeWorksThroughEveryEntryAndTellsWhatItLeft) {
     writeFile(app_.file("text.dll"), "not a module");
     const std::string log =
         "[APPFILES]\r\nC:\\x.txt\r\n[REGDLLS]\r\n" + server("comserver_faults") + "\r\n" +
@@ -75,7 +89,7 @@ TEST_F(Unregistration, ModeWorksThroughEveryEntryAndEndsWithZero) {
     // As the uninstall sequence starts it: the directory opened by a quote, never closed.
     ASSERT_TRUE(runAndWait("\"" + binaryDirectory() + "\\uninstall.exe\" \"" + app_.path() + "\\",
                            kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(exitCode, 2u) << "some servers were not unregistered";
     EXPECT_EQ(recordedCalls(out_), 2) << "both good entries ran, after a fault and a throw";
 }
 
@@ -100,13 +114,16 @@ TEST_F(Unregistration, ServersThatAnotherProductStillCountsOnAreLeftRegistered) 
     const std::string records = server("comserver_records");
     createKey(HKEY_LOCAL_MACHINE, key);
     setDword(HKEY_LOCAL_MACHINE, key, records, 2);
-    EXPECT_FALSE(unregisterServer(records));
+    EXPECT_EQ(unregisterServer(records).reason, "still used by 1 other products");
     EXPECT_EQ(recordedCalls(out_), 0) << "count 2: someone else still uses it";
     EXPECT_EQ(readValue(HKEY_LOCAL_MACHINE, key, records).size(), 4u) << "the count is only read";
+    setString(HKEY_LOCAL_MACHINE, key, records, "1");
+    EXPECT_EQ(unregisterServer(records).outcome, Outcome::Kept) << "a count that is no count";
+    EXPECT_EQ(recordedCalls(out_), 0);
     setDword(HKEY_LOCAL_MACHINE, key, records, 1);
-    EXPECT_TRUE(unregisterServer(records)) << "count 1: this product alone";
+    EXPECT_EQ(unregisterServer(records).outcome, Outcome::Unregistered) << "this product alone";
     deleteValue(HKEY_LOCAL_MACHINE, key, records);
-    EXPECT_TRUE(unregisterServer(records)) << "no count at all";
+    EXPECT_EQ(unregisterServer(records).outcome, Outcome::Unregistered) << "no count at all";
     EXPECT_EQ(recordedCalls(out_), 2);
 }
 
@@ -114,10 +131,24 @@ TEST_F(Unregistration, RelativeServerPathsAreSkipped) {
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, before);
     SetCurrentDirectoryA(binaryDirectory().c_str());
-    EXPECT_FALSE(unregisterServer("comserver_records.dll"));
-    EXPECT_FALSE(unregisterServer(".\\comserver_records.dll"));
-    EXPECT_FALSE(unregisterServer(binaryDirectory() + "\\..\\bin\\comserver_records.dll"));
+    EXPECT_EQ(unregisterServer("comserver_records.dll").outcome, Outcome::Kept);
+    EXPECT_EQ(unregisterServer(".\\comserver_records.dll").outcome, Outcome::Kept);
+    EXPECT_EQ(unregisterServer(binaryDirectory() + "\\..\\bin\\comserver_records.dll").outcome,
+              Outcome::Kept);
     SetCurrentDirectoryA(before);
+    EXPECT_EQ(recordedCalls(out_), 0);
+
+    // The mode itself takes only an absolute directory: "uninstall.exe silent", a forgotten
+    // slash, must not read silent\Setup.log of the current folder.
+    CreateDirectoryA(app_.file("silent").c_str(), nullptr);
+    writeFile(app_.file("silent\\Setup.log"),
+              "[REGDLLS]\r\n" + server("comserver_records") + "\r\n");
+    for (const char* argument : {"silent", "silent\\", ".\\silent", "\\silent"}) {
+        DWORD exitCode = 99;
+        ASSERT_TRUE(runAndWait("\"" + binaryDirectory() + "\\uninstall.exe\" " + argument,
+                               kTimeoutMs, exitCode, app_.path().c_str()));
+        EXPECT_EQ(exitCode, 87u) << argument;
+    }
     EXPECT_EQ(recordedCalls(out_), 0);
 }
 

@@ -158,12 +158,15 @@ DWORD count(const std::string& name) {
     return readDword(HKEY_LOCAL_MACHINE, kSharedKey, name);
 }
 
+std::size_t scheduledCount(const std::string& fragment) {
+    std::size_t count = 0;
+    for (const std::string& entry : pendingOperations())
+        count += entry.find(fragment) != std::string::npos ? 1 : 0;
+    return count;
+}
+
 bool scheduled(const std::string& fragment) {
-    for (const std::string& entry : pendingOperations()) {
-        if (entry.find(fragment) != std::string::npos)
-            return true;
-    }
-    return false;
+    return scheduledCount(fragment) > 0;
 }
 
 } // namespace
@@ -249,6 +252,47 @@ TEST(Unattended, ExitCodeSaysWhatStayedAndWhatWaitsForARestart) {
         EXPECT_TRUE(ended);
         EXPECT_TRUE(scheduled("nocount.dll"));
     }
+    {
+        // What may not be deleted now is not deleted at the boot either.
+        Product product;
+        DeleteFileA(product.shared("nocount.dll").c_str());
+        CreateDirectoryA(product.shared("nocount.dll").c_str(), nullptr);
+        // A log entry holding a line feed and a tab cannot forge report lines of its own.
+        std::string log = readFile(product.file("Setup.log"));
+        const std::string forged = product.file("x\nSummary\tremoved 99\texit code 0");
+        log.insert(log.find("[APPFILES]\r\n") + 12, forged + "\r\n");
+        writeFile(product.file("Setup.log"), log);
+        product.report_ = product.root_.file("r.txt");
+        const std::size_t before = scheduledCount(product.shared("nocount.dll"));
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 1u);
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(scheduledCount(product.shared("nocount.dll")), before);
+        EXPECT_EQ(product.outcome(product.shared("nocount.dll")).rfind("failed: ", 0), 0u)
+            << product.outcome(product.shared("nocount.dll"));
+        RemoveDirectoryA(product.shared("nocount.dll").c_str());
+        const auto lines = product.report();
+        for (std::size_t i = 0; i + 1 < lines.size(); ++i)
+            EXPECT_NE(lines[i].front(), "Summary") << i;
+        EXPECT_EQ(product.outcome(product.file("x<0A>Summary<09>removed 99<09>exit code 0"))
+                      .rfind("failed: ", 0),
+                  0u);
+        EXPECT_EQ(lines.back().back(), "exit code 1");
+    }
+    {
+        // A server left registered is something the run could not finish.
+        Product product;
+        std::string log = readFile(product.file("Setup.log"));
+        const std::string server = binaryDirectory() + "\\comserver_noexport.dll";
+        log.insert(log.find("[REGDLLS]\r\n") + 11, server + "\r\n");
+        writeFile(product.file("Setup.log"), log);
+        product.report_ = product.root_.file("r.txt");
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 1u);
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(product.outcome(server, "COM servers"), "kept: no DllUnregisterServer");
+        EXPECT_FALSE(fileExists(product.app_)) << "everything else went";
+    }
 }
 
 TEST(Unattended, MissingSetupLogEndsWithTwoAndShowsNothing) {
@@ -271,9 +315,23 @@ TEST(Unattended, BadCommandLinesAndUnwritableReportsChangeNothing) {
     EXPECT_EQ(product.uninstall("/S /SHARED=MAYBE", ended), 87u);
     EXPECT_TRUE(product.windows.empty());
     EXPECT_TRUE(filesMatching(product.temp_ + "\\Uninstall-*").empty()) << "no copy was even made";
-    // A folder is no file to write.
-    EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.temp_ + "\"", ended), 2u);
-    EXPECT_TRUE(ended);
+    // A folder is no file to write, nor is the setup log, nor anything reached through a link.
+    const std::string log = readFile(product.file("Setup.log"));
+    const std::string outside = product.root_.file("outside"), mine = product.root_.file("mine");
+    CreateDirectoryA(outside.c_str(), nullptr);
+    CreateDirectoryA(mine.c_str(), nullptr);
+    writeFile(outside + "\\theirs.txt", "theirs");
+    ASSERT_TRUE(makeLink(outside, mine + "\\folder"));
+    ASSERT_TRUE(makeLink(outside + "\\theirs.txt", mine + "\\final.txt"));
+    for (const std::string& report :
+         {product.temp_, product.file("Setup.log"), product.file("SETUP.LOG"),
+          mine + "\\folder\\new.txt", mine + "\\final.txt", mine + "\\folder\\theirs.txt"}) {
+        EXPECT_EQ(product.uninstall("/S \"/LOG=" + report + "\"", ended), 2u) << report;
+        EXPECT_TRUE(ended);
+    }
+    EXPECT_EQ(readFile(product.file("Setup.log")), log);
+    EXPECT_EQ(readFile(outside + "\\theirs.txt"), "theirs");
+    EXPECT_FALSE(fileExists(outside + "\\new.txt"));
     EXPECT_TRUE(product.windows.empty());
     EXPECT_TRUE(fileExists(product.file("a.txt")));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kProductKey + "\\Product"));

@@ -151,6 +151,15 @@ TEST(UninstallRun, NoLeavesEverythingAndEndsWithZero) {
     EXPECT_EQ(controlText(GetDlgItem(confirm, IDC_TEXT)),
               "Remove Test Product and all of its parts?");
     const win32::Handle copy = processOf(confirm);
+    // While it runs, nobody renames or replaces the program file it runs from.
+    std::vector<std::string> copies;
+    for (const std::string& folder : filesMatching(product.temp_ + "\\Uninstall-*")) {
+        for (const std::string& name : filesMatching(product.temp_ + "\\" + folder + "\\Del*.tmp"))
+            copies.push_back(product.temp_ + "\\" + folder + "\\" + name);
+    }
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_FALSE(MoveFileA(copies[0].c_str(), (copies[0] + ".moved").c_str()));
+    EXPECT_FALSE(CopyFileA(product.file("a.txt").c_str(), copies[0].c_str(), FALSE));
     press(confirm, IDC_ANSWER_NO);
     EXPECT_EQ(exitCodeOf(copy), 0u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));

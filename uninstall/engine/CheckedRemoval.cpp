@@ -17,7 +17,14 @@ std::string longForm(const std::string& path) {
     return length > 0 && length < sizeof full ? std::string(full, length) : path;
 }
 
-bool resolvesToItself(HANDLE file, const std::string& path) {
+bool isWow64Process() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+} // namespace
+
+bool resolvesToPath(HANDLE file, const std::string& path) {
     char resolved[MAX_PATH * 2] = {};
     const DWORD length = GetFinalPathNameByHandleA(file, resolved, sizeof resolved,
                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
@@ -25,8 +32,20 @@ bool resolvesToItself(HANDLE file, const std::string& path) {
     if (length == 0 || length >= sizeof resolved)
         return false;
     // Vista counts the terminating zero in the length of the ANSI form; the text ends there.
-    return samePath(std::string(resolved), longForm(path));
+    const std::string logged = longForm(path);
+    if (samePath(std::string(resolved), logged))
+        return true;
+    // A 32-bit build on 64-bit Windows is sent to SysWOW64 by the system itself.
+    static const bool redirected = isWow64Process();
+    if (!redirected)
+        return false;
+    char windows[MAX_PATH] = {};
+    const UINT windowsLength = GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    return windowsLength > 0 && windowsLength < MAX_PATH &&
+           samePath(std::string(resolved), wow64Redirected(logged, windows));
 }
+
+namespace {
 
 bool markForDeletion(HANDLE file) {
     FILE_DISPOSITION_INFO disposition = {TRUE};
@@ -60,7 +79,7 @@ Removal removeChecked(const std::string& path, DWORD access, DWORD flags, bool c
         return error == ERROR_FILE_NOT_FOUND ? Removal{Removal::Outcome::Missing, error}
                                              : failed(error);
     }
-    if (!resolvesToItself(item.get(), path))
+    if (!resolvesToPath(item.get(), path))
         return {Removal::Outcome::Redirected, ERROR_SUCCESS};
     if (markForDeletion(item.get()))
         return {Removal::Outcome::Removed, ERROR_SUCCESS};
@@ -81,4 +100,25 @@ Removal removeFileChecked(const std::string& path, bool clearReadOnly) {
 
 Removal removeFolderChecked(const std::string& path) {
     return removeChecked(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, false);
+}
+
+Removal checkFileInPlace(const std::string& path) {
+    const win32::Handle item(
+        CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!item) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? Removal{Removal::Outcome::Missing, error}
+                   : failed(error);
+    }
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    if (!GetFileInformationByHandleEx(item.get(), FileAttributeTagInfo, &tag, sizeof tag))
+        return failed(GetLastError());
+    if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return failed(ERROR_ACCESS_DENIED); // a folder is no file
+    if ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+        !resolvesToPath(item.get(), path))
+        return {Removal::Outcome::Redirected, ERROR_SUCCESS};
+    return {Removal::Outcome::Removed, ERROR_SUCCESS};
 }

@@ -24,5 +24,15 @@ struct Removal {
 // attribute cleared once and is deleted again.
 Removal removeFileChecked(const std::string& path, bool clearReadOnly);
 
+// True when the system names the open `file` by `path` (short names made long, and for a
+// 32-bit build on 64-bit Windows, the system folder as SysWOW64): no link on the way.
+bool resolvesToPath(HANDLE file, const std::string& path);
+
 // The same for a folder, which goes only when it is empty.
 Removal removeFolderChecked(const std::string& path);
+
+// The checks of removeFileChecked without the deletion, for a file that someone else may hold
+// open: opened for its attributes only, it must be a plain file (no folder, no link) that the
+// system names by `path`. Removed means "checked: it is that file"; Missing, Redirected or
+// Failed as for a removal. Nothing is changed.
+Removal checkFileInPlace(const std::string& path);

@@ -1,5 +1,6 @@
 #include "ProtectedFolders.h"
 
+#include "KnownFolders.h"
 #include "PathRules.h"
 #include "base/SystemLibrary.h"
 
@@ -20,6 +21,29 @@ std::string longForm(const std::string& path) {
 std::string parentOf(const std::string& path) {
     const std::size_t last = path.find_last_of("\\/");
     return last == std::string::npos ? std::string() : path.substr(0, last);
+}
+
+// Every known folder, and for each profile of the machine the same folders of the running
+// account's profile (Downloads, Music, Favorites...) as they lie in that profile.
+template <typename Add> void addKnownFolders(const Add& add) {
+    char own[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("USERPROFILE", own, MAX_PATH);
+    const std::string ownProfile = length > 0 && length < MAX_PATH ? comparablePath(own) : "";
+    const std::vector<std::string> known = knownFolderPaths(), profiles = profileFolders();
+    for (const std::string& folder : profiles)
+        add(folder);
+    for (const std::string& folder : known) {
+        add(folder);
+        const std::string comparable = comparablePath(folder);
+        if (ownProfile.empty() || comparable.size() <= ownProfile.size() + 1 ||
+            comparable.compare(0, ownProfile.size(), ownProfile) != 0 ||
+            comparable[ownProfile.size()] != '\\')
+            continue;
+        for (const std::string& profile : profiles) {
+            if (!profile.empty())
+                add(profile + folder.substr(ownProfile.size()));
+        }
+    }
 }
 
 // Each folder as the system names it, in the form paths are compared in. A folder that
@@ -81,6 +105,7 @@ std::set<std::string> collectFolders() {
         if (SUCCEEDED(getFolderPath(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, path)))
             add(parentOf(path)); // the profiles root
     }
+    addKnownFolders(add);
     return folders;
 }
 

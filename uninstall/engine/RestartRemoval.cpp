@@ -1,6 +1,8 @@
 #include "RestartRemoval.h"
 
 #include "CheckedRemoval.h"
+#include "PathRules.h"
+#include "ProtectedFolders.h"
 #include "base/AppException.h"
 #include "win32/Handles.h"
 
@@ -101,18 +103,25 @@ bool moveAtRestart(const std::string& existing, const std::string* newPath) {
     return addWinInitRename(existing, newPath);
 }
 
+bool waitsForRestart(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 Removal deleteNowOrAtRestart(const std::string& path) {
-    const Removal removal = removeFileChecked(path, false);
-    const bool inUse =
-        removal.outcome == Removal::Outcome::Failed &&
-        (removal.error == ERROR_ACCESS_DENIED || removal.error == ERROR_SHARING_VIOLATION ||
-         removal.error == ERROR_LOCK_VIOLATION);
-    if (!inUse) {
-        // A file whose folder is gone is gone as well.
-        if (removal.outcome == Removal::Outcome::Failed && removal.error == ERROR_PATH_NOT_FOUND)
-            return {Removal::Outcome::Missing, removal.error};
+    if (!isPlainAbsolutePath(path) || isProtectedFolder(path))
+        return {Removal::Outcome::Failed, ERROR_ACCESS_DENIED};
+    const Removal removal = removeFileChecked(path, true);
+    if (removal.outcome != Removal::Outcome::Failed)
         return removal;
-    }
+    // A file whose folder is gone is gone as well.
+    if (removal.error == ERROR_PATH_NOT_FOUND)
+        return {Removal::Outcome::Missing, removal.error};
+    if (!waitsForRestart(removal.error))
+        return removal;
+    // The holder shares the file for reading its attributes: enough to see what it really is.
+    const Removal check = checkFileInPlace(path);
+    if (check.outcome != Removal::Outcome::Removed)
+        return check;
     bool scheduled = false;
     switch (windowsPlatform()) {
     case VER_PLATFORM_WIN32_NT:

@@ -4,14 +4,22 @@
 
 #include <string>
 
-// Deletes the file now (through the checks of removeFileChecked), or, when it exists but is in
-// use or access is denied, schedules it for deletion at the next restart: a pending delete on
-// the NT family, a [Rename] record of WinInit.Ini on the 95 family. A missing file schedules
+// Deletes the file now (through the checks of removeFileChecked, a read-only attribute cleared
+// once), or, when it exists but is in use, schedules it for deletion at the next restart: a
+// pending delete on the NT family, a [Rename] record of WinInit.Ini on the 95 family. Only a
+// plain path that is no protected folder is scheduled, and only once the file, opened for its
+// attributes while it is held, proved to be itself and no link. A missing file schedules
 // nothing, since a file of that name installed later by someone else must not vanish at the
 // next boot. Redirected when the file was kept because its path leads elsewhere than it says;
-// Failed when it could not be deleted and is not in use, or the system refused to schedule it.
-// Throws WinException("Couldn't check Windows version") when the family cannot be told.
+// Failed when it could not be deleted and is not in use (access denied above all: what may
+// not be deleted now may not be deleted at the boot either), or the system refused to
+// schedule it. Throws WinException("Couldn't check Windows version") when the family cannot
+// be told.
 Removal deleteNowOrAtRestart(const std::string& path);
+
+// Whether an immediate delete that failed with `error` may wait for the next restart: only a
+// file in use (sharing or lock violation) may.
+bool waitsForRestart(DWORD error);
 
 // Schedules a move (or, without a new path, a deletion) for the next restart; falls back to
 // WinInit.Ini whenever the system refuses. True when something was scheduled.

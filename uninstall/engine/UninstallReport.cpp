@@ -1,9 +1,51 @@
 #include "UninstallReport.h"
 
+#include "CheckedRemoval.h"
+#include "PathRules.h"
 #include "base/Options.h"
 #include "base/SystemErrorText.h"
 
+#include <cstdio>
+
 namespace {
+
+bool sameFile(const BY_HANDLE_FILE_INFORMATION& a, const std::string& path) {
+    const win32::Handle other(CreateFileA(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION b = {};
+    return other && GetFileInformationByHandle(other.get(), &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// A plain file on a disk that the system names by `path` itself.
+bool isOwnPlainFile(HANDLE file, const std::string& path) {
+    if (GetFileType(file) != FILE_TYPE_DISK)
+        return false;
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    if (!GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) ||
+        (tag.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return false;
+    return resolvesToPath(file, path);
+}
+
+// Control characters would start lines or fields of their own; < and > never stand in a path.
+std::string escaped(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char code[8];
+            std::snprintf(code, sizeof code, "<%02X>", byte);
+            result += code;
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
 
 const char* outcomeText(UninstallReport::Outcome outcome) {
     switch (outcome) {
@@ -23,10 +65,39 @@ const char* outcomeText(UninstallReport::Outcome outcome) {
 
 } // namespace
 
-bool UninstallReport::open(const std::string& path) {
-    file_.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file_.valid();
+bool UninstallReport::open(const std::string& path, const std::vector<std::string>& untouchable) {
+    if (!isPlainAbsolutePath(path))
+        return false;
+    // Opened, not created over: a link at the end is opened itself, and a pipe's server learns
+    // nothing of whom it talks to.
+    win32::Handle file(CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
+                                   FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT |
+                                       SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
+                                   nullptr));
+    if (!file)
+        return false;
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    bool usable = isOwnPlainFile(file.get(), path);
+    BY_HANDLE_FILE_INFORMATION identity = {};
+    if (usable && existed) {
+        usable = GetFileInformationByHandle(file.get(), &identity) != FALSE;
+        for (const std::string& other : untouchable)
+            usable = usable && !sameFile(identity, other);
+    }
+    if (!usable) {
+        if (!existed) {
+            FILE_DISPOSITION_INFO disposition = {TRUE};
+            SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                       sizeof disposition);
+        }
+        return false;
+    }
+    if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+        !SetEndOfFile(file.get()))
+        return false;
+    file_ = std::move(file);
+    return true;
 }
 
 void UninstallReport::item(const char* stage, const std::string& item, Outcome outcome,
@@ -35,11 +106,17 @@ void UninstallReport::item(const char* stage, const std::string& item, Outcome o
     std::string text = outcomeText(outcome);
     if (!detail.empty())
         text += ": " + detail;
-    write(std::string(stage) + "\t" + item + "\t" + text);
+    write(std::string(stage) + "\t" + escaped(item) + "\t" + escaped(text));
+}
+
+void UninstallReport::unfinished(const char* stage, const std::string& item,
+                                 const std::string& why) {
+    ++unfinished_;
+    this->item(stage, item, Outcome::Kept, why);
 }
 
 void UninstallReport::note(const char* stage, const std::string& item, const std::string& text) {
-    write(std::string(stage) + "\t" + item + "\t" + text);
+    write(std::string(stage) + "\t" + escaped(item) + "\t" + escaped(text));
 }
 
 void UninstallReport::summary(int exitCode) {
@@ -47,11 +124,12 @@ void UninstallReport::summary(int exitCode) {
           std::to_string(count(Outcome::NotFound)) + ", kept " +
           std::to_string(count(Outcome::Kept)) + ", scheduled for restart " +
           std::to_string(count(Outcome::Scheduled)) + ", failed " +
-          std::to_string(count(Outcome::Failed)) + "\texit code " + std::to_string(exitCode));
+          std::to_string(count(Outcome::Failed)) + "\texit code " +
+          std::to_string(static_cast<DWORD>(exitCode)));
 }
 
 int UninstallReport::exitCode() const {
-    if (count(Outcome::Failed) > 0)
+    if (count(Outcome::Failed) > 0 || unfinished_ > 0)
         return kExitSomeKept;
     return count(Outcome::Scheduled) > 0 ? kExitRestartNeeded : kExitRemoved;
 }

@@ -3,6 +3,7 @@
 #include "win32/Handles.h"
 
 #include <string>
+#include <vector>
 
 // What became of each item of one run. Every outcome is counted, for the exit code of an
 // unattended run; when a report file was asked for, each item is also written to it at once,
@@ -12,20 +13,26 @@ class UninstallReport {
 public:
     enum class Outcome { Removed, NotFound, Kept, Scheduled, Failed };
 
-    // Creates (or empties) the report file; false when it cannot be written.
-    bool open(const std::string& path);
+    // Creates (or empties) the report file; false, with nothing changed, when it cannot be
+    // written or is no plain file of its own: a link, junction, device or pipe at the end, a
+    // folder on the way that leads elsewhere, or the very file (by identity) of any path in
+    // `untouchable`, such as the setup log.
+    bool open(const std::string& path, const std::vector<std::string>& untouchable);
 
     // `detail` follows the outcome: the reason something was kept, or the error of a failure.
     void item(const char* stage, const std::string& item, Outcome outcome,
               const std::string& detail = std::string());
+    // An item kept on purpose that the run still could not finish: counted as kept, but the
+    // exit code says that something was not removed.
+    void unfinished(const char* stage, const std::string& item, const std::string& why);
     // A line that counts nowhere, such as the program run before the stages.
     void note(const char* stage, const std::string& item, const std::string& text);
-    // The closing line: the counts and the exit code.
+    // The closing line: the counts and the exit code as the process returns it.
     void summary(int exitCode);
 
     int count(Outcome outcome) const { return counts_[static_cast<int>(outcome)]; }
-    // 1 when anything could not be removed, else 3010 when anything waits for the next
-    // restart, else 0.
+    // 1 when anything could not be removed or was unfinished, else 3010 when anything waits for the
+    // next restart, else 0.
     int exitCode() const;
 
 private:
@@ -33,4 +40,5 @@ private:
 
     win32::Handle file_;
     int counts_[5] = {};
+    int unfinished_ = 0;
 };

@@ -23,11 +23,14 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 namespace {
 
 using Outcome = UninstallReport::Outcome;
 
 constexpr DWORD kStagePauseMs = 200;
+constexpr DWORD kUnregistrationCannotStart = 1;
 // Every section that steps the bar, REGVALUES included, so that the bar never wraps.
 const char* const kCountedSections[] = {"SHAREDFILES", "STDFILES", "APPFILES", "APPFOLDERS",
                                         "APPDIR",      "REGENTRY", "REGVALUES"};
@@ -43,6 +46,7 @@ constexpr char kDirectoriesStage[] = "Program directories";
 constexpr char kRegistryStage[] = "Program registry entries";
 
 constexpr char kNotPlain[] = "not a plain absolute path";
+constexpr char kProtected[] = "a folder that the system or the user owns";
 
 } // namespace
 
@@ -131,21 +135,61 @@ void UninstallWorker::unregisterServers(const SetupLog& log) {
         if (log.entry(server, "REGDLLS", i))
             note(kComStage, server, "handed to the unregistration mode");
     }
+    // It tells what it did not unregister through a pipe given as its standard output.
+    win32::Handle results, output;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    if (!CreatePipe(results.receive(), output.receive(), &inherited, 0) ||
+        !SetHandleInformation(results.get(), HANDLE_FLAG_INHERIT, 0))
+        output.reset();
     // The program once more, in its unregistration mode: the directory opened by a quote only,
     // so that its trailing backslash cannot escape a closing one.
     const std::string program = modulePath();
-    const win32::Process process =
-        win32::startProcess(program, win32::quoted(program) + " \"" + applicationDirectory);
+    win32::StartOptions options;
+    options.inheritHandles = output.valid();
+    options.output = output.get();
+    const win32::Process process = win32::startProcess(
+        program, win32::quoted(program) + " \"" + applicationDirectory, options);
+    output.reset();
     if (!process) {
-        note(kComStage, program, "failed: " + systemErrorText(GetLastError()));
+        record(kComStage, program, Outcome::Failed, systemErrorText(GetLastError()));
         showMessage("Cannot unregister DLL", "Error", MB_OK);
         return;
     }
+    std::string told;
+    char buffer[4096];
+    DWORD read = 0;
+    while (results && ReadFile(results.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        told.append(buffer, read);
     WaitForSingleObject(process.handle.get(), INFINITE);
     DWORD exitCode = 0;
     GetExitCodeProcess(process.handle.get(), &exitCode);
     note(kComStage, program,
          "unregistration mode ended with exit code " + std::to_string(exitCode));
+    if (exitCode == kUnregistrationCannotStart)
+        record(kComStage, program, Outcome::Failed, "the setup log could not be read");
+    recordServerResults(log, told);
+}
+
+// Each line "<position>\t<kept|failed>\t<why>" names a server by its place in the log, so that
+// nothing of the log's text travels back and forth.
+void UninstallWorker::recordServerResults(const SetupLog& log, const std::string& told) {
+    std::size_t start = 0;
+    for (std::size_t end; (end = told.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = told.substr(start, end - start);
+        const std::size_t first = line.find('\t'), second = line.find('\t', first + 1);
+        std::string server;
+        if (first == std::string::npos || second == std::string::npos ||
+            !log.entry(server, "REGDLLS", std::atoi(line.c_str())))
+            continue;
+        const std::string kind = line.substr(first + 1, second - first - 1);
+        const std::string why = line.substr(second + 1);
+        if (model_ == nullptr)
+            continue;
+        if (kind == "kept")
+            model_->report().unfinished(kComStage, server, why);
+        else
+            record(kComStage, server, Outcome::Failed, why);
+    }
 }
 
 bool UninstallWorker::askRemoveShared(const std::string& path) {
@@ -181,30 +225,50 @@ void UninstallWorker::releaseSharedFiles(const SetupLog& log, const char* sectio
                                          const char* stage) {
     std::string path;
     for (int i = 0; i < log.entryCount(section); ++i) {
-        if (log.entry(path, section, i)) {
-            if (!isPlainAbsolutePath(path)) {
-                // Not a path we can vouch for: its count is not touched either.
-                problem(1403, path);
-                record(stage, path, Outcome::Failed, kNotPlain);
-            } else {
-                const int uses = releaseSharedFile(path);
-                if (uses == kNoCount)
-                    removeSharedFile(stage, path, false);
-                else if (uses == kCountUnusable)
-                    record(stage, path, Outcome::Kept, "its use count cannot be read or used");
-                else if (uses > 0)
-                    record(stage, path, Outcome::Kept,
-                           "still used by " + std::to_string(uses) + " other products");
-                else if (!fileExists(path))
-                    record(stage, path, Outcome::NotFound);
-                else if (askRemoveShared(path))
-                    removeSharedFile(stage, path, true);
-                else
-                    record(stage, path, Outcome::Kept, "answered No");
-            }
-        }
+        if (log.entry(path, section, i) && sharedFileMayBeReleased(stage, path))
+            releaseSharedFile(stage, path);
         step();
     }
+}
+
+// A use count is given back only for the very file that the log names: anything kept here
+// keeps its count too.
+bool UninstallWorker::sharedFileMayBeReleased(const char* stage, const std::string& path) {
+    if (!isPlainAbsolutePath(path)) {
+        problem(1403, path);
+        record(stage, path, Outcome::Failed, kNotPlain);
+        return false;
+    }
+    if (isProtectedFolder(path)) {
+        problem(1403, path);
+        record(stage, path, Outcome::Failed, kProtected);
+        return false;
+    }
+    const Removal check = checkFileInPlace(path);
+    if (check.outcome == Removal::Outcome::Redirected ||
+        check.outcome == Removal::Outcome::Failed) {
+        problem(1403, path);
+        recordFailure(stage, path, check);
+        return false;
+    }
+    return true;
+}
+
+void UninstallWorker::releaseSharedFile(const char* stage, const std::string& path) {
+    const int uses = ::releaseSharedFile(path);
+    if (uses == kNoCount)
+        removeSharedFile(stage, path, false);
+    else if (uses == kCountUnusable)
+        record(stage, path, Outcome::Kept, "its use count cannot be read or used");
+    else if (uses > 0)
+        record(stage, path, Outcome::Kept,
+               "still used by " + std::to_string(uses) + " other products");
+    else if (!fileExists(path))
+        record(stage, path, Outcome::NotFound);
+    else if (askRemoveShared(path))
+        removeSharedFile(stage, path, true);
+    else
+        record(stage, path, Outcome::Kept, "answered No");
 }
 
 void UninstallWorker::removeSharedFile(const char* stage, const std::string& path,
@@ -263,7 +327,7 @@ void UninstallWorker::removeDirectories(const SetupLog& log, const char* section
                 record(stage, path, Outcome::Failed, kNotPlain);
             } else if (isProtectedFolder(path)) {
                 problem(1402, path);
-                record(stage, path, Outcome::Failed, "a folder that the system or the user owns");
+                record(stage, path, Outcome::Failed, kProtected);
             } else {
                 const Removal removal = removeFolderChecked(path);
                 if (removal.outcome == Removal::Outcome::Removed) {
@@ -290,6 +354,8 @@ void UninstallWorker::deleteRegistryEntries(const SetupLog& log) {
     const auto recordRegistry = [this](const std::string& item, const RegistryRemoval& removal) {
         if (removal.refused)
             record(kRegistryStage, item, Outcome::Kept, "protected, or no known root key");
+        else if (removal.link && model_ != nullptr)
+            model_->report().unfinished(kRegistryStage, item, "a registry link: not followed");
         else if (removal.error == ERROR_SUCCESS)
             record(kRegistryStage, item, Outcome::Removed);
         else if (removal.error == ERROR_FILE_NOT_FOUND)

@@ -30,7 +30,10 @@ private:
     void step();
     void runPreUninstallProgram(const SetupLog& log);
     void unregisterServers(const SetupLog& log);
+    void recordServerResults(const SetupLog& log, const std::string& told);
     void releaseSharedFiles(const SetupLog& log, const char* section, const char* stage);
+    bool sharedFileMayBeReleased(const char* stage, const std::string& path);
+    void releaseSharedFile(const char* stage, const std::string& path);
     void removeSharedFile(const char* stage, const std::string& path, bool forgetCount);
     bool askRemoveShared(const std::string& path);
     void deleteFiles(const SetupLog& log);

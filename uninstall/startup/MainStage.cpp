@@ -1,6 +1,7 @@
 #include "MainStage.h"
 
 #include "OwnFiles.h"
+#include "ProductFiles.h"
 #include "UnattendedRun.h"
 #include "UninstallWindow.h"
 #include "base/AppException.h"
@@ -89,6 +90,10 @@ int runWindow(HINSTANCE instance, const UninstallOptions& options, UninstallRepo
 
 int runMainStage(int count, char** arguments, HINSTANCE instance) {
     restrictLibrarySearch();
+    // Held for the whole run, without write or delete sharing: nobody renames or replaces this
+    // verified copy, so the unregistration process started from it later is this program too.
+    const win32::Handle ownFile(CreateFileA(arguments[0], GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     const UninstallOptions options = readOptions(count, arguments, 4);
     unattended = options.unattended;
     {
@@ -112,7 +117,8 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
     std::set_new_handler(outOfMemory);
 
     UninstallReport report;
-    if (!options.reportPath.empty() && !report.open(options.reportPath)) {
+    if (!options.reportPath.empty() &&
+        !report.open(options.reportPath, productFiles(arguments[2], copy))) {
         const std::string text = "Can't write the report file " + options.reportPath;
         showMessage(text.c_str(), "Error", MB_OK | MB_ICONWARNING);
         scheduleCopyRemoval(copy);

@@ -40,19 +40,38 @@ std::vector<BYTE> currentUserSid() {
 
 } // namespace
 
-PrivateFolderSecurity::PrivateFolderSecurity()
+bool runsElevated() {
+    win32::Handle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive()))
+        return false;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    if (GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
+        elevation.TokenIsElevated)
+        return true;
+    const std::vector<BYTE> user = currentUserSid(), system = wellKnownSid(WinLocalSystemSid);
+    return !user.empty() && !system.empty() &&
+           EqualSid(const_cast<BYTE*>(user.data()), const_cast<BYTE*>(system.data()));
+}
+
+PrivateFolderSecurity::PrivateFolderSecurity(bool elevated)
     : system_(wellKnownSid(WinLocalSystemSid)),
-      administrators_(wellKnownSid(WinBuiltinAdministratorsSid)), user_(currentUserSid()) {
-    if (system_.empty() || administrators_.empty() || user_.empty())
+      administrators_(wellKnownSid(WinBuiltinAdministratorsSid)),
+      user_(elevated ? std::vector<BYTE>{} : currentUserSid()),
+      high_(elevated ? wellKnownSid(WinHighLabelSid) : std::vector<BYTE>{}) {
+    if (system_.empty() || administrators_.empty() || (user_.empty() == high_.empty()))
         return;
+    std::vector<std::vector<BYTE>*> granted = {&system_, &administrators_};
+    if (!elevated)
+        granted.push_back(&user_);
     DWORD size = sizeof(ACL);
-    for (const std::vector<BYTE>* sid : {&system_, &administrators_, &user_})
+    for (const std::vector<BYTE>* sid : granted)
         size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + static_cast<DWORD>(sid->size());
     acl_.resize(size);
     auto* acl = reinterpret_cast<ACL*>(acl_.data());
     if (!InitializeAcl(acl, size, ACL_REVISION))
         return;
-    for (std::vector<BYTE>* sid : {&system_, &administrators_, &user_}) {
+    for (std::vector<BYTE>* sid : granted) {
         if (!AddAccessAllowedAceEx(acl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE,
                                    FILE_ALL_ACCESS, sid->data()))
             return;
@@ -61,12 +80,23 @@ PrivateFolderSecurity::PrivateFolderSecurity()
         !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) ||
         !SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
         return;
+    if (elevated) {
+        const DWORD labelSize = sizeof(ACL) + sizeof(SYSTEM_MANDATORY_LABEL_ACE) - sizeof(DWORD) +
+                                static_cast<DWORD>(high_.size());
+        label_.resize(labelSize);
+        auto* label = reinterpret_cast<ACL*>(label_.data());
+        if (!InitializeAcl(label, labelSize, ACL_REVISION) ||
+            !AddMandatoryAce(label, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE,
+                             SYSTEM_MANDATORY_LABEL_NO_WRITE_UP, high_.data()) ||
+            !SetSecurityDescriptorSacl(&descriptor_, TRUE, label, FALSE))
+            return;
+    }
     attributes_ = {sizeof attributes_, &descriptor_, FALSE};
     valid_ = true;
 }
 
 std::string createPrivateFolder(const std::string& temporaryDirectory) {
-    PrivateFolderSecurity security;
+    PrivateFolderSecurity security(runsElevated());
     if (!security.valid() || temporaryDirectory.empty())
         return std::string();
     std::string base = temporaryDirectory;

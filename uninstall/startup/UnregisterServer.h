@@ -2,8 +2,20 @@
 
 #include <string>
 
+// What became of one COM server of the setup log.
+struct ServerResult {
+    enum class Outcome {
+        Unregistered, // its DllUnregisterServer was called and succeeded
+        Kept,         // skipped on purpose; `reason` says why
+        Failed,       // it could not be loaded, or its unregistration failed or faulted
+    };
+    Outcome outcome = Outcome::Failed;
+    std::string reason;
+};
+
 // Loads the COM server at `path` and calls its DllUnregisterServer, surviving any fault it
-// raises. True when the export was found and called. The current directory is restored.
-// Skipped (false): a path that is not a plain absolute one, and a server whose shared use
-// count says that another product still uses it (above 1).
-bool unregisterServer(const std::string& path);
+// raises. The current directory is restored. Kept without loading it: a path that is not a
+// plain absolute one, a server whose shared use count cannot be used or says that another
+// product still uses it (above 1), a server built for the other bitness, and a module
+// without the export.
+ServerResult unregisterServer(const std::string& path);

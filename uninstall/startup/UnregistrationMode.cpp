@@ -4,7 +4,9 @@
 #include "base/AppException.h"
 #include "base/ComSession.h"
 #include "base/LibrarySearch.h"
+#include "base/Options.h"
 #include "base/ProcessValues.h"
+#include "engine/PathRules.h"
 #include "setuplog/SetupLog.h"
 
 #include <objbase.h>
@@ -13,6 +15,22 @@
 namespace {
 
 constexpr int kCannotStart = 1;
+constexpr int kSomeNotUnregistered = 2;
+
+// One line per server for the main stage, which reads them from the pipe it gave as standard
+// output: "<position in REGDLLS>\t<kept|failed>\t<why>". Unregistered servers say nothing.
+void tell(int position, const ServerResult& result) {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == nullptr || output == INVALID_HANDLE_VALUE)
+        return;
+    std::string line = std::to_string(position) +
+                       (result.outcome == ServerResult::Outcome::Kept ? "\tkept\t" : "\tfailed\t");
+    for (const char c : result.reason)
+        line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    line += "\n";
+    DWORD written = 0;
+    WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
 
 } // namespace
 
@@ -21,20 +39,30 @@ int runUnregistrationMode(char** arguments) {
     // may write to, and no box of the system's may wait for a user who is not there.
     restrictLibrarySearch();
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    // Nothing is shown in this mode; a start that fails ends with a non-zero code, which the
-    // uninstall sequence that waits for this process does not read.
+    // Only a whole directory path: a forgotten slash ("uninstall.exe silent") must not read a
+    // setup log of the current folder and unregister what it names.
+    if (!isPlainAbsolutePath(arguments[1]))
+        return kExitBadCommandLine;
+    // Nothing is shown in this mode; a start that fails ends with a non-zero code, and each
+    // server that is not unregistered is told to the uninstall sequence that waits for it.
+    int exitCode = 0;
     try {
         const ComSession com;
         setApplicationDirectory(arguments[1]);
         SetupLog log(arguments[1], "Setup.log");
         std::string path;
         for (int i = 0; i < log.entryCount("REGDLLS"); ++i) {
-            if (log.entry(path, "REGDLLS", i))
-                unregisterServer(path);
+            if (!log.entry(path, "REGDLLS", i))
+                continue;
+            const ServerResult result = unregisterServer(path);
+            if (result.outcome != ServerResult::Outcome::Unregistered) {
+                tell(i, result);
+                exitCode = kSomeNotUnregistered;
+            }
         }
         log.clear();
     } catch (const AppException&) {
         return kCannotStart;
     }
-    return 0;
+    return exitCode;
 }

@@ -1,0 +1,86 @@
+#include "KnownFolders.h"
+
+#include "win32/Com.h"
+#include "win32/Handles.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+namespace {
+
+// {4df0c730-df9d-4ae3-9153-aa6b82e9795a}
+const CLSID kKnownFolderManager = {
+    0x4df0c730, 0xdf9d, 0x4ae3, {0x91, 0x53, 0xaa, 0x6b, 0x82, 0xe9, 0x79, 0x5a}};
+
+std::string toAnsi(const wchar_t* text) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return std::string();
+    std::string result(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, &result[0], size, nullptr, nullptr);
+    result.resize(static_cast<std::size_t>(size) - 1);
+    return result;
+}
+
+std::string expanded(const std::string& text) {
+    char result[MAX_PATH * 2] = {};
+    const DWORD length = ExpandEnvironmentStringsA(text.c_str(), result, sizeof result);
+    return length > 0 && length <= sizeof result ? std::string(result) : text;
+}
+
+std::string stringValue(HKEY key, const char* name) {
+    char value[MAX_PATH * 2] = {};
+    DWORD size = sizeof value - 1, type = REG_NONE;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::string();
+    return expanded(value);
+}
+
+} // namespace
+
+std::vector<std::string> knownFolderPaths() {
+    std::vector<std::string> paths;
+    const win32::ComApartment com; // the worker thread may have none of its own
+    win32::ComPtr<IKnownFolderManager> manager;
+    if (FAILED(CoCreateInstance(kKnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
+                                __uuidof(IKnownFolderManager), manager.receiveVoid())))
+        return paths;
+    win32::TaskMemory<KNOWNFOLDERID*> ids;
+    UINT count = 0;
+    if (FAILED(manager->GetFolderIds(ids.receive(), &count)))
+        return paths;
+    for (UINT i = 0; i < count; ++i) {
+        win32::ComPtr<IKnownFolder> folder;
+        win32::TaskMemory<wchar_t*> path;
+        if (SUCCEEDED(manager->GetFolder(ids.get()[i], folder.receive())) &&
+            SUCCEEDED(folder->GetPath(KF_FLAG_DONT_VERIFY, path.receive())) && path)
+            paths.push_back(toAnsi(path.get()));
+    }
+    return paths;
+}
+
+std::vector<std::string> profileFolders() {
+    std::vector<std::string> folders;
+    win32::Key list;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                      "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0, KEY_READ,
+                      list.receive()) != ERROR_SUCCESS)
+        return folders;
+    for (const char* name : {"ProfilesDirectory", "Default", "Public", "AllUsersProfile"})
+        folders.push_back(stringValue(list.get(), name));
+    char sid[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = sizeof sid;
+        if (RegEnumKeyExA(list.get(), i, sid, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        win32::Key profile;
+        if (RegOpenKeyExA(list.get(), sid, 0, KEY_QUERY_VALUE, profile.receive()) == ERROR_SUCCESS)
+            folders.push_back(stringValue(profile.get(), "ProfileImagePath"));
+    }
+    return folders;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Every file-system folder that the system's known-folder manager lists, for the running
+// account, the public profile and all users, as the running account sees them (ANSI). Empty
+// where the system has no such manager.
+std::vector<std::string> knownFolderPaths();
+
+// The profiles the system keeps: its profiles root, the default and public profiles and every
+// user's profile folder, from its profile list.
+std::vector<std::string> profileFolders();

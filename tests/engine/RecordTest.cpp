@@ -109,11 +109,31 @@ TEST(PathRules, OnlyPlainAbsolutePathsAreTouched) {
     for (const char* path : {"C:\\App\\a.txt", "c:/App/a.txt", "D:\\", "\\\\server\\share\\App",
                              "C:\\App\\.hidden", "C:\\App\\a..b", "C:\\App\\..x"})
         EXPECT_TRUE(isPlainAbsolutePath(path)) << path;
-    for (const char* path :
-         {"", "a.txt", "App\\a.txt", "\\App\\a.txt", "C:a.txt", "C:", "1:\\a",
-          "C:\\App\\..\\Windows", "C:\\App\\.", "C:\\App\\.\\a.txt", "C:\\App\\...\\a",
-          "C:\\App\\. \\a", "C:/App/../x", "\\\\server", "\\\\server\\", "\\\\?\\C:\\App",
-          "\\\\.\\PhysicalDrive0", "\\\\server\\share\\..\\other"})
+    for (const char* path : {"",
+                             "a.txt",
+                             "App\\a.txt",
+                             "\\App\\a.txt",
+                             "C:a.txt",
+                             "C:",
+                             "1:\\a",
+                             "C:\\App\\..\\Windows",
+                             "C:\\App\\.",
+                             "C:\\App\\.\\a.txt",
+                             "C:\\App\\...\\a",
+                             "C:\\App\\. \\a",
+                             "C:/App/../x",
+                             "\\\\server",
+                             "\\\\server\\",
+                             "\\\\?\\C:\\App",
+                             "\\\\.\\PhysicalDrive0",
+                             "\\\\server\\share\\..\\other",
+                             "\\\\host\\C$\\Windows",
+                             "\\\\host\\admin$\\System32",
+                             "\\\\?\\UNC\\host\\ADMIN$\\x",
+                             "\\\\host\\IPC$",
+                             "\\\\localhost\\Users\\x",
+                             "\\\\127.0.0.1\\share\\x",
+                             "\\\\LOCALHOST\\s\\x"})
         EXPECT_FALSE(isPlainAbsolutePath(path)) << path;
     EXPECT_FALSE(isPlainAbsolutePath(std::string("C:\\App\\a\0b", 11)));
 }
@@ -126,6 +146,22 @@ TEST(PathRules, PathsCompareAsTheFileSystemDoes) {
     EXPECT_FALSE(samePath("C:\\", "C:"));
     EXPECT_FALSE(samePath("C:\\App\\a.txt", "C:\\Elsewhere\\a.txt"));
     EXPECT_FALSE(samePath("C:\\App", "D:\\App"));
+
+    EXPECT_TRUE(liesIn("C:\\App\\bin\\a.exe", "c:/app"));
+    EXPECT_TRUE(liesIn("C:\\App\\a.exe", "C:\\App\\"));
+    EXPECT_TRUE(liesIn("C:\\a.exe", "C:\\"));
+    EXPECT_FALSE(liesIn("C:\\Apple\\a.exe", "C:\\App")) << "a longer name is another folder";
+    EXPECT_FALSE(liesIn("C:\\App", "C:\\App"));
+    EXPECT_FALSE(liesIn("C:\\App\\a.exe", ""));
+}
+
+TEST(PathRules, DeviceNamesAreNoFiles) {
+    for (const char* device : {"C:\\x\\NUL", "C:\\x\\com1.txt", "C:\\x\\Lpt9", "C:\\x\\CON .log",
+                               "C:\\x\\conin$", "C:/x/aux.txt.bak"})
+        EXPECT_TRUE(namesDevice(device)) << device;
+    for (const char* file : {"C:\\x\\null.txt", "C:\\x\\com10", "C:\\x\\COM0", "C:\\CON\\a.txt",
+                             "C:\\x\\report.log", "C:\\x\\console"})
+        EXPECT_FALSE(namesDevice(file)) << file;
 }
 
 TEST(PathRules, A32BitProcessReachesTheSystemFolderAsSysWow64) {

@@ -38,11 +38,16 @@ TEST(Options, UnattendedReportAndSharedAnswerAreRead) {
     const char* const keep[] = {"x", "/SHARED=KEEP"};
     EXPECT_FALSE(readOptions(2, keep, 1).removeShared);
     EXPECT_FALSE(readOptions(1, keep, 1).unattended) << "nothing given, nothing set";
+    EXPECT_FALSE(readOptions(2, keep, 1).closeApps);
+    const char* const close[] = {"x", "/S", "/closeapps"};
+    const UninstallOptions closing = readOptions(3, close, 1);
+    EXPECT_TRUE(closing.closeApps);
+    EXPECT_EQ(optionArguments(closing), " \"/S\" \"/CLOSEAPPS\"") << "handed on to the copy";
 }
 
 TEST(Options, AnythingElseIsUnknownAndNamed) {
     for (const char* wrong : {"/X", "/S=1", "/LOG", "/LOG=", "/SHARED", "/SHARED=MAYBE", "S",
-                              "C:\\App\\", "/LOG=\"a\"", "", "/"}) {
+                              "/CLOSEAPPS=1", "C:\\App\\", "/LOG=\"a\"", "", "/"}) {
         const char* const arguments[] = {"x", "/S", wrong};
         const UninstallOptions options = readOptions(3, arguments, 1);
         EXPECT_FALSE(options.valid()) << wrong;

@@ -84,6 +84,44 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+void addLogEntry(const std::string& log, const std::string& section, const std::string& entry) {
+    std::string text = readFile(log);
+    const std::string header = "[" + section + "]\r\n";
+    const std::size_t at = text.find(header);
+    if (at == std::string::npos)
+        text += header + entry + "\r\n";
+    else
+        text.insert(at + header.size(), entry + "\r\n");
+    writeFile(log, text);
+}
+
+ProductProgram::~ProductProgram() {
+    if (running()) {
+        TerminateProcess(process.handle.get(), 1);
+        WaitForSingleObject(process.handle.get(), 10000);
+    }
+}
+
+bool ProductProgram::running() const {
+    return process && WaitForSingleObject(process.handle.get(), 0) == WAIT_TIMEOUT;
+}
+
+ProductProgram startProductProgram(const std::string& folder, const std::string& name) {
+    std::vector<std::string> files = {name};
+    if (name == "glossary.exe")
+        files.push_back("Dict.mdb");
+    for (const std::string& file : files) {
+        CopyFileA((binaryDirectory() + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE);
+        addLogEntry(folder + "\\Setup.log", "APPFILES", folder + "\\" + file);
+    }
+    win32::StartOptions options;
+    options.directory = folder;
+    ProductProgram program;
+    program.process =
+        win32::startProcess(folder + "\\" + name, win32::quoted(folder + "\\" + name), options);
+    return program;
+}
+
 bool fileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

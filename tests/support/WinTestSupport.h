@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win32/Process.h"
+
 #include <windows.h>
 
 #include <string>
@@ -38,6 +40,20 @@ private:
 
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
+// A program of the product as a user runs it: the test program `name` (the glossary with its
+// database) copied into the application directory `folder`, named in [APPFILES] of its
+// Setup.log, and started there. Ended by the returned owner at the latest.
+struct ProductProgram {
+    win32::Process process;
+    ProductProgram() = default;
+    ProductProgram(ProductProgram&&) = default;
+    ~ProductProgram();
+    bool running() const;
+};
+ProductProgram startProductProgram(const std::string& folder, const std::string& name);
+
+// Makes `entry` the first entry of `section` in the plain setup log at `log`.
+void addLogEntry(const std::string& log, const std::string& section, const std::string& entry);
 bool fileExists(const std::string& path);
 void removeTree(const std::string& path);
 std::vector<std::string> filesMatching(const std::string& pattern); // bare names

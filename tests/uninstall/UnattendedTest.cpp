@@ -133,13 +133,14 @@ public:
         }
         return lines;
     }
-    // The outcome of an item in a stage (any stage when none is named).
+    // The last outcome of an item in a stage (any stage when none is named).
     std::string outcome(const std::string& item, const std::string& stage = std::string()) const {
+        std::string found = "(not in the report)";
         for (const auto& fields : report()) {
             if (fields.size() == 3 && fields[1] == item && (stage.empty() || fields[0] == stage))
-                return fields[2];
+                found = fields[2];
         }
-        return "(not in the report)";
+        return found;
     }
 
     TempDirectory root_{"unattended"};
@@ -233,13 +234,14 @@ TEST(Unattended, ExitCodeSaysWhatStayedAndWhatWaitsForARestart) {
                                              nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held.valid());
         bool ended = false;
-        EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.root_.file("r.txt") + "\"", ended), 1u)
-            << "a file in use stays in the files stage";
+        EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.root_.file("r.txt") + "\"", ended),
+                  3010u)
+            << "a file in use goes at the next restart, and so does its folder after it";
         EXPECT_TRUE(ended);
         EXPECT_TRUE(product.windows.empty());
         product.report_ = product.root_.file("r.txt");
-        EXPECT_EQ(product.outcome(product.file("a.txt")).rfind("failed: ", 0), 0u)
-            << product.outcome(product.file("a.txt"));
+        EXPECT_EQ(product.outcome(product.file("a.txt")), "scheduled for restart");
+        EXPECT_TRUE(pendingDeleteOf(product.file("a.txt")));
     }
     {
         Product product;
@@ -258,10 +260,8 @@ TEST(Unattended, ExitCodeSaysWhatStayedAndWhatWaitsForARestart) {
         DeleteFileA(product.shared("nocount.dll").c_str());
         CreateDirectoryA(product.shared("nocount.dll").c_str(), nullptr);
         // A log entry holding a line feed and a tab cannot forge report lines of its own.
-        std::string log = readFile(product.file("Setup.log"));
         const std::string forged = product.file("x\nSummary\tremoved 99\texit code 0");
-        log.insert(log.find("[APPFILES]\r\n") + 12, forged + "\r\n");
-        writeFile(product.file("Setup.log"), log);
+        addLogEntry(product.file("Setup.log"), "APPFILES", forged);
         product.report_ = product.root_.file("r.txt");
         const std::size_t before = scheduledCount(product.shared("nocount.dll"));
         bool ended = false;
@@ -282,10 +282,8 @@ TEST(Unattended, ExitCodeSaysWhatStayedAndWhatWaitsForARestart) {
     {
         // A server left registered is something the run could not finish.
         Product product;
-        std::string log = readFile(product.file("Setup.log"));
         const std::string server = binaryDirectory() + "\\comserver_noexport.dll";
-        log.insert(log.find("[REGDLLS]\r\n") + 11, server + "\r\n");
-        writeFile(product.file("Setup.log"), log);
+        addLogEntry(product.file("Setup.log"), "REGDLLS", server);
         product.report_ = product.root_.file("r.txt");
         bool ended = false;
         EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 1u);
@@ -323,9 +321,12 @@ TEST(Unattended, BadCommandLinesAndUnwritableReportsChangeNothing) {
     writeFile(outside + "\\theirs.txt", "theirs");
     ASSERT_TRUE(makeLink(outside, mine + "\\folder"));
     ASSERT_TRUE(makeLink(outside + "\\theirs.txt", mine + "\\final.txt"));
+    ASSERT_TRUE(CreateHardLinkA((mine + "\\hard.txt").c_str(), (outside + "\\theirs.txt").c_str(),
+                                nullptr));
     for (const std::string& report :
          {product.temp_, product.file("Setup.log"), product.file("SETUP.LOG"),
-          mine + "\\folder\\new.txt", mine + "\\final.txt", mine + "\\folder\\theirs.txt"}) {
+          mine + "\\folder\\new.txt", mine + "\\final.txt", mine + "\\folder\\theirs.txt",
+          mine + "\\hard.txt", mine + "\\NUL"}) {
         EXPECT_EQ(product.uninstall("/S \"/LOG=" + report + "\"", ended), 2u) << report;
         EXPECT_TRUE(ended);
     }
@@ -352,4 +353,49 @@ TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {
     ASSERT_TRUE(win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 87u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
+}
+
+TEST(Unattended, RunningProgramsOfTheProductGoAtTheRestartOrAreClosedWhenAsked) {
+    {
+        Product product;
+        const ProductProgram glossary = startProductProgram(product.app_, "glossary.exe");
+        ASSERT_NE(waitForWindow(glossary.process.id, "Technical Glossary", kTimeoutMs), nullptr);
+        product.report_ = product.root_.file("r.txt");
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 3010u);
+        EXPECT_TRUE(ended);
+        EXPECT_TRUE(glossary.running()) << "/S alone never closes a user's program";
+        for (const char* name : {"glossary.exe", "Dict.mdb"}) {
+            EXPECT_TRUE(pendingDeleteOf(product.file(name))) << name;
+            EXPECT_EQ(product.outcome(product.file(name)), "scheduled for restart") << name;
+        }
+        EXPECT_TRUE(pendingDeleteOf(product.app_)) << "after the files in it";
+        EXPECT_EQ(product.outcome(product.app_), "scheduled for restart");
+        for (const char* name : {"a.txt", "sub", "Setup.log", "uninstall.exe"})
+            EXPECT_FALSE(fileExists(product.file(name))) << name << ": only held files wait";
+    }
+    {
+        Product product;
+        const ProductProgram glossary = startProductProgram(product.app_, "glossary.exe");
+        ASSERT_NE(waitForWindow(glossary.process.id, "Technical Glossary", kTimeoutMs), nullptr);
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S /CLOSEAPPS", ended), 0u);
+        EXPECT_TRUE(ended);
+        EXPECT_FALSE(glossary.running());
+        EXPECT_FALSE(fileExists(product.app_)) << "everything went";
+    }
+}
+
+TEST(Unattended, AProgramThatIgnoresCloseIsNamedAndItsFilesGoAtTheRestart) {
+    Product product;
+    const ProductProgram stubborn = startProductProgram(product.app_, "stubborn.exe");
+    ASSERT_NE(waitForWindow(stubborn.process.id, "Stubborn", kTimeoutMs), nullptr);
+    product.report_ = product.root_.file("r.txt");
+    bool ended = false;
+    EXPECT_EQ(product.uninstall("/S /CLOSEAPPS \"/LOG=" + product.report_ + "\"", ended), 3010u);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(stubborn.running());
+    EXPECT_EQ(product.outcome(product.file("stubborn.exe"), "Running programs"),
+              "kept: in use by Stubborn (stubborn.exe)");
+    EXPECT_TRUE(pendingDeleteOf(product.file("stubborn.exe")));
 }

@@ -330,14 +330,16 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
     EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 17)
         << "5 + 1 + 4 + 3 + 1 + 2 + 1 entries, registry values included";
-    EXPECT_EQ(controlText(GetDlgItem(progress, IDC_STATUS)), "Some items could not be removed.");
+    EXPECT_EQ(controlText(GetDlgItem(progress, IDC_STATUS)),
+              "Some items could not be removed. Restart the computer to complete the removal.");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(progress, IDC_DETAILS)));
 
     press(progress, IDC_DETAILS);
     const HWND details = dialogNamed("Not removed", kTimeoutMs);
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(controlText(GetDlgItem(details, IDC_DETAILS_TEXT)),
-              "Cannot remove file \"" + product.file("held.txt") + "\"\r\nCannot remove folder \"" +
+              "Cannot remove file \"" + product.file("held.txt") +
+                  "\" (in use: it goes at the next restart)\r\nCannot remove folder \"" +
                   product.file("fullfolder") + "\"\r\nCannot remove folder \"" +
                   product.file("nofolder") + "\"\r\nCannot remove folder \"" + product.directory() +
                   "\"\r\n");
@@ -363,6 +365,8 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     EXPECT_FALSE(fileExists(product.file("a.txt")));
     EXPECT_FALSE(fileExists(product.file("ro.txt"))) << "read-only files go too";
     EXPECT_TRUE(fileExists(product.file("held.txt")));
+    EXPECT_TRUE(pendingDeleteOf(product.file("held.txt"))) << "in use: it goes at the restart";
+    EXPECT_FALSE(pendingDeleteOf(product.directory())) << "it holds more than scheduled files";
     EXPECT_FALSE(fileExists(product.file("emptyfolder")));
     EXPECT_TRUE(fileExists(product.file("fullfolder\\x.txt")));
     EXPECT_TRUE(fileExists(product.file("shared3.dll")));
@@ -386,6 +390,69 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     EXPECT_TRUE(copyScheduledForRestart());
     EXPECT_FALSE(fileExists(product.root_.file("planted-loaded.txt")))
         << "a planted library was loaded";
+}
+
+TEST(UninstallRun, RunningProgramsAreNamedAndClosedOrNothingIsRemoved) {
+    {
+        Product product;
+        const ProductProgram glossary = startProductProgram(product.directory(), "glossary.exe");
+        ASSERT_NE(waitForWindow(glossary.process.id, "Technical Glossary", kTimeoutMs), nullptr);
+        product.start();
+        const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
+        ASSERT_NE(confirm, nullptr);
+        const win32::Handle copy = processOf(confirm);
+        press(confirm, IDC_ANSWER_YES);
+        const HWND box = dialogNamed("Programs still running", kTimeoutMs, product.temp_);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(controlText(GetDlgItem(box, 0xFFFF))
+                      .find("Technical Glossary (glossary.exe) is running."),
+                  0u)
+            << controlText(GetDlgItem(box, 0xFFFF));
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(exitCodeOf(copy), 0u) << "Cancel ends the run as No does";
+        EXPECT_TRUE(glossary.running());
+        EXPECT_FALSE(fileExists(product.root_.file("before.txt"))) << "nothing ran";
+        for (const char* name : {"a.txt", "glossary.exe", "Dict.mdb", "Setup.log"})
+            EXPECT_TRUE(fileExists(product.file(name))) << name;
+    }
+    {
+        // Continue closes what listens; what does not is named again.
+        Product product;
+        const ProductProgram glossary = startProductProgram(product.directory(), "glossary.exe");
+        const ProductProgram stubborn = startProductProgram(product.directory(), "stubborn.exe");
+        ASSERT_NE(waitForWindow(glossary.process.id, "Technical Glossary", kTimeoutMs), nullptr);
+        ASSERT_NE(waitForWindow(stubborn.process.id, "Stubborn", kTimeoutMs), nullptr);
+        product.start();
+        const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
+        ASSERT_NE(confirm, nullptr);
+        const win32::Handle copy = processOf(confirm);
+        press(confirm, IDC_ANSWER_YES);
+        const HWND box = dialogNamed("Programs still running", kTimeoutMs, product.temp_);
+        ASSERT_NE(box, nullptr);
+        PostMessageA(box, WM_COMMAND, IDCONTINUE, 0);
+        EXPECT_TRUE(waitUntil([&] { return !glossary.running(); }));
+        ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+        const HWND again = dialogNamed("Programs still running", kTimeoutMs, product.temp_);
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(
+            controlText(GetDlgItem(again, 0xFFFF)).find("Stubborn (stubborn.exe) is running.\n\n"),
+            0u)
+            << controlText(GetDlgItem(again, 0xFFFF));
+        TerminateProcess(stubborn.process.handle.get(), 0);
+        WaitForSingleObject(stubborn.process.handle.get(), kTimeoutMs);
+        PostMessageA(again, WM_COMMAND, IDTRYAGAIN, 0);
+        const HWND progress = dialogNamed("Removing the product", kTimeoutMs);
+        ASSERT_NE(progress, nullptr);
+        const HWND shared = dialogNamed("Remove Shared File?", kTimeoutMs);
+        ASSERT_NE(shared, nullptr);
+        press(shared, IDC_ANSWER_NO_TO_ALL);
+        ASSERT_TRUE(
+            waitUntil([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; }));
+        press(progress, IDC_OK);
+        EXPECT_EQ(exitCodeOf(copy), 0u);
+        for (const char* name : {"glossary.exe", "Dict.mdb", "stubborn.exe"})
+            EXPECT_FALSE(fileExists(product.file(name))) << name;
+    }
 }
 
 TEST(UninstallRun, WorkerThatCannotStartStillLeavesAClosableDialog) {

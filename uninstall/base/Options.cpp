@@ -33,6 +33,8 @@ UninstallOptions readOptions(int count, const char* const* arguments, int first)
             const bool hasValue = argument.find('=') != std::string::npos;
             if ((name == "S" || name == "SILENT") && !hasValue)
                 options.unattended = true;
+            else if (name == "CLOSEAPPS" && !hasValue)
+                options.closeApps = true;
             else if (name == "LOG" && !value.empty())
                 options.reportPath = value;
             else if (name == "SHARED" && upper(value) == "KEEP")
@@ -65,5 +67,7 @@ std::string optionArguments(const UninstallOptions& options) {
     }
     if (options.removeShared)
         text += " \"/SHARED=REMOVE\"";
+    if (options.closeApps)
+        text += " \"/CLOSEAPPS\"";
     return text;
 }

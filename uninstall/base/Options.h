@@ -4,9 +4,11 @@
 
 // Options for administrators, given after the program name: "/S" (also "/s", "/SILENT", "-S")
 // for an unattended run, "/LOG=<path>" for a report, "/SHARED=KEEP" or "/SHARED=REMOVE" for
-// the answer to every shared-file question. Portable.
+// the answer to every shared-file question, "/CLOSEAPPS" to close the product's running
+// programs first in an unattended run. Portable.
 struct UninstallOptions {
     bool unattended = false;
+    bool closeApps = false;    // /CLOSEAPPS
     bool removeShared = false; // /SHARED=REMOVE; KEEP is the default
     std::string reportPath;    // empty: no report
     std::string unknown;       // the first argument that is not an option we know

@@ -7,6 +7,7 @@ std::string applicationDirectory;
 HINSTANCE instanceHandle = nullptr;
 const char* const windowClassName = "Setupwerk";
 UninstallWindow* mainWindow = nullptr;
+DWORD relayProcessId = 0;
 bool unattended = false;
 
 std::string programDirectory() {

@@ -12,6 +12,7 @@ extern std::string applicationDirectory; // ends with a backslash when it was gi
 extern HINSTANCE instanceHandle;
 extern const char* const windowClassName;
 extern UninstallWindow* mainWindow;
+extern DWORD relayProcessId; // the process that started this main stage, or 0
 extern bool unattended; // "/S": no window, no box; the exit code and the report tell the outcome
 
 // Directory of the running program file, trailing backslash included.

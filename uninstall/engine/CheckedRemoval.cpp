@@ -67,6 +67,12 @@ bool clearReadOnlyAttribute(HANDLE file) {
     return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != FALSE;
 }
 
+bool isReadOnly(HANDLE file) {
+    FILE_BASIC_INFO basic = {};
+    return !GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+           (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 Removal failed(DWORD error) {
     return {Removal::Outcome::Failed, error};
 }
@@ -83,10 +89,12 @@ Removal removeChecked(const std::string& path, DWORD access, DWORD flags, bool c
         return {Removal::Outcome::Redirected, ERROR_SUCCESS};
     if (markForDeletion(item.get()))
         return {Removal::Outcome::Removed, ERROR_SUCCESS};
-    const DWORD error = GetLastError();
+    DWORD error = GetLastError();
     if (clearReadOnly && error == ERROR_ACCESS_DENIED && clearReadOnlyAttribute(item.get()) &&
         markForDeletion(item.get()))
         return {Removal::Outcome::Removed, ERROR_SUCCESS};
+    if (error == ERROR_ACCESS_DENIED && !isReadOnly(item.get()))
+        error = ERROR_USER_MAPPED_FILE;
     return failed(error);
 }
 
@@ -102,7 +110,9 @@ Removal removeFolderChecked(const std::string& path) {
     return removeChecked(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, false);
 }
 
-Removal checkFileInPlace(const std::string& path) {
+namespace {
+
+Removal checkInPlace(const std::string& path, bool folder) {
     const win32::Handle item(
         CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -115,10 +125,20 @@ Removal checkFileInPlace(const std::string& path) {
     FILE_ATTRIBUTE_TAG_INFO tag = {};
     if (!GetFileInformationByHandleEx(item.get(), FileAttributeTagInfo, &tag, sizeof tag))
         return failed(GetLastError());
-    if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return failed(ERROR_ACCESS_DENIED); // a folder is no file
+    if (((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder)
+        return failed(ERROR_ACCESS_DENIED); // a folder is no file, and a file no folder
     if ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
         !resolvesToPath(item.get(), path))
         return {Removal::Outcome::Redirected, ERROR_SUCCESS};
     return {Removal::Outcome::Removed, ERROR_SUCCESS};
+}
+
+} // namespace
+
+Removal checkFileInPlace(const std::string& path) {
+    return checkInPlace(path, false);
+}
+
+Removal checkFolderInPlace(const std::string& path) {
+    return checkInPlace(path, true);
 }

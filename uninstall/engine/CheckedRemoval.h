@@ -21,7 +21,8 @@ struct Removal {
 // final link; the path the system resolves for the open file must be the logged path, so a
 // junction or link anywhere on the way keeps it; and it is deleted through that same handle,
 // so the path cannot be changed in between. With `clearReadOnly`, a read-only file has that
-// attribute cleared once and is deleted again.
+// attribute cleared once and is deleted again. A file that opened for deletion but still
+// refused it, without being read-only, is a running program's image: ERROR_USER_MAPPED_FILE.
 Removal removeFileChecked(const std::string& path, bool clearReadOnly);
 
 // True when the system names the open `file` by `path` (short names made long, and for a
@@ -36,3 +37,5 @@ Removal removeFolderChecked(const std::string& path);
 // system names by `path`. Removed means "checked: it is that file"; Missing, Redirected or
 // Failed as for a removal. Nothing is changed.
 Removal checkFileInPlace(const std::string& path);
+// The same for a folder, which must be a plain folder, no junction.
+Removal checkFolderInPlace(const std::string& path);

@@ -47,6 +47,12 @@ bool isHiddenShare(const std::string& share) {
     return !share.empty() && share.back() == '$';
 }
 
+// The machine itself under a network name.
+bool isLoopbackHost(const std::string& host) {
+    return equalIgnoringCase(host, "localhost") || host.compare(0, 4, "127.") == 0 ||
+           host == "[::1]" || host == "::1" || equalIgnoringCase(host, "0--1.ipv6-literal.net");
+}
+
 bool onlyDotsOrBlanks(const std::string& part) {
     if (part.empty())
         return false;
@@ -67,7 +73,7 @@ bool isPlainAbsolutePath(const std::string& path) {
         // Server and share must both be there and be names.
         const std::vector<std::string> parts = components(path, 2);
         if (parts.size() < 2 || parts[0].empty() || parts[1].empty() || parts[0] == "?" ||
-            parts[0] == "." || isHiddenShare(parts[1]))
+            parts[0] == "." || isHiddenShare(parts[1]) || isLoopbackHost(parts[0]))
             return false;
         rest = 2;
     } else {
@@ -132,4 +138,27 @@ std::string wow64Redirected(const std::string& path, const std::string& windowsD
     for (std::size_t i = 0; i < parts.size(); ++i)
         result += (i == 0 ? "" : "\\") + parts[i];
     return result;
+}
+
+bool liesIn(const std::string& path, const std::string& folder) {
+    const std::string inner = comparablePath(path), outer = comparablePath(folder);
+    if (outer.empty() || inner.size() <= outer.size() || inner.compare(0, outer.size(), outer) != 0)
+        return false;
+    return outer.back() == '\\' || inner[outer.size()] == '\\';
+}
+
+bool namesDevice(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/:");
+    std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"}) {
+        if (equalIgnoringCase(name, device))
+            return true;
+    }
+    return name.size() == 4 &&
+           (equalIgnoringCase(name.substr(0, 3), "COM") ||
+            equalIgnoringCase(name.substr(0, 3), "LPT")) &&
+           name[3] >= '1' && name[3] <= '9';
 }

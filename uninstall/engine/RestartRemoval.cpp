@@ -103,8 +103,17 @@ bool moveAtRestart(const std::string& existing, const std::string* newPath) {
     return addWinInitRename(existing, newPath);
 }
 
+bool scheduleFolderAtRestart(const std::string& path) {
+    if (!isPlainAbsolutePath(path) || isProtectedFolder(path) ||
+        windowsPlatform() != VER_PLATFORM_WIN32_NT ||
+        checkFolderInPlace(path).outcome != Removal::Outcome::Removed)
+        return false;
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
 bool waitsForRestart(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_USER_MAPPED_FILE;
 }
 
 Removal deleteNowOrAtRestart(const std::string& path) {

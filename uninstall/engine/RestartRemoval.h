@@ -17,8 +17,15 @@
 // be told.
 Removal deleteNowOrAtRestart(const std::string& path);
 
+// Schedules a folder of the product for deletion at the next restart, where the system
+// removes it if it is empty by then: for a folder that still holds files scheduled before it,
+// or that a running program has as its current folder. Only plain paths of no protected
+// folder, checked in place as no junction; never on the 95 family, whose boot removes no
+// folders. True when it was scheduled.
+bool scheduleFolderAtRestart(const std::string& path);
+
 // Whether an immediate delete that failed with `error` may wait for the next restart: only a
-// file in use (sharing or lock violation) may.
+// file in use (sharing or lock violation, or a running program's image) may.
 bool waitsForRestart(DWORD error);
 
 // Schedules a move (or, without a new path, a deletion) for the next restart; falls back to

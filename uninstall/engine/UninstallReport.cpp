@@ -66,7 +66,22 @@ const char* outcomeText(UninstallReport::Outcome outcome) {
 } // namespace
 
 bool UninstallReport::open(const std::string& path, const std::vector<std::string>& untouchable) {
-    if (!isPlainAbsolutePath(path))
+    const std::size_t slash = path.find_last_of("\\/");
+    if (!isPlainAbsolutePath(path) || namesDevice(path) || slash == std::string::npos)
+        return false;
+    // The folder first, held against renaming while the file is made: nothing is ever created
+    // through a link on the way.
+    const std::string folderPath = path.substr(0, slash);
+    const win32::Handle folder(CreateFileA(
+        folderPath.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_ATTRIBUTE_TAG_INFO folderTag = {};
+    if (!folder ||
+        !GetFileInformationByHandleEx(folder.get(), FileAttributeTagInfo, &folderTag,
+                                      sizeof folderTag) ||
+        (folderTag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (folderTag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+        !resolvesToPath(folder.get(), folderPath.size() == 2 ? folderPath + "\\" : folderPath))
         return false;
     // Opened, not created over: a link at the end is opened itself, and a pipe's server learns
     // nothing of whom it talks to.
@@ -81,7 +96,9 @@ bool UninstallReport::open(const std::string& path, const std::vector<std::strin
     bool usable = isOwnPlainFile(file.get(), path);
     BY_HANDLE_FILE_INFORMATION identity = {};
     if (usable && existed) {
-        usable = GetFileInformationByHandle(file.get(), &identity) != FALSE;
+        // A second name may be anyone's file, linked here to be overwritten.
+        usable = GetFileInformationByHandle(file.get(), &identity) != FALSE &&
+                 identity.nNumberOfLinks == 1;
         for (const std::string& other : untouchable)
             usable = usable && !sameFile(identity, other);
     }

@@ -15,8 +15,8 @@ public:
 
     // Creates (or empties) the report file; false, with nothing changed, when it cannot be
     // written or is no plain file of its own: a link, junction, device or pipe at the end, a
-    // folder on the way that leads elsewhere, or the very file (by identity) of any path in
-    // `untouchable`, such as the setup log.
+    // folder on the way that leads elsewhere, a file with a second name (a hard link), or the
+    // very file (by identity) of any path in `untouchable`, such as the setup log.
     bool open(const std::string& path, const std::vector<std::string>& untouchable);
 
     // `detail` follows the outcome: the reason something was kept, or the error of a failure.

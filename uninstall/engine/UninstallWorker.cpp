@@ -11,6 +11,7 @@
 #include "base/SystemErrorText.h"
 #include "base/UserMessage.h"
 #include "setuplog/SetupLog.h"
+#include "win32/Handles.h"
 #include "win32/Process.h"
 
 // Upward, by design: the worker asks its questions in dialogs of its own, steps the progress
@@ -23,6 +24,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -30,7 +32,6 @@ namespace {
 using Outcome = UninstallReport::Outcome;
 
 constexpr DWORD kStagePauseMs = 200;
-constexpr DWORD kUnregistrationCannotStart = 1;
 // Every section that steps the bar, REGVALUES included, so that the bar never wraps.
 const char* const kCountedSections[] = {"SHAREDFILES", "STDFILES", "APPFILES", "APPFOLDERS",
                                         "APPDIR",      "REGENTRY", "REGVALUES"};
@@ -47,6 +48,7 @@ constexpr char kRegistryStage[] = "Program registry entries";
 
 constexpr char kNotPlain[] = "not a plain absolute path";
 constexpr char kProtected[] = "a folder that the system or the user owns";
+constexpr char kAtRestart[] = "(in use: it goes at the next restart)";
 
 } // namespace
 
@@ -165,30 +167,43 @@ void UninstallWorker::unregisterServers(const SetupLog& log) {
     GetExitCodeProcess(process.handle.get(), &exitCode);
     note(kComStage, program,
          "unregistration mode ended with exit code " + std::to_string(exitCode));
-    if (exitCode == kUnregistrationCannotStart)
-        record(kComStage, program, Outcome::Failed, "the setup log could not be read");
-    recordServerResults(log, told);
+    recordServerResults(log, told, exitCode);
 }
 
-// Each line "<position>\t<kept|failed>\t<why>" names a server by its place in the log, so that
-// nothing of the log's text travels back and forth.
-void UninstallWorker::recordServerResults(const SetupLog& log, const std::string& told) {
+// Each line "<position>\t<outcome>\t<why>" names a server by its place in the log, so that
+// nothing of the log's text travels back and forth; "done" closes a run that went through.
+// A server the mode never told of was not unregistered: it may have ended the process.
+void UninstallWorker::recordServerResults(const SetupLog& log, const std::string& told,
+                                          DWORD exitCode) {
+    std::vector<bool> toldOf(static_cast<std::size_t>(log.entryCount("REGDLLS")), false);
+    bool done = false;
     std::size_t start = 0;
     for (std::size_t end; (end = told.find('\n', start)) != std::string::npos; start = end + 1) {
         const std::string line = told.substr(start, end - start);
+        done = done || line == "done";
         const std::size_t first = line.find('\t'), second = line.find('\t', first + 1);
+        const int position = std::atoi(line.c_str());
         std::string server;
-        if (first == std::string::npos || second == std::string::npos ||
-            !log.entry(server, "REGDLLS", std::atoi(line.c_str())))
+        if (first == std::string::npos || second == std::string::npos || position < 0 ||
+            static_cast<std::size_t>(position) >= toldOf.size() ||
+            !log.entry(server, "REGDLLS", position))
             continue;
+        toldOf[static_cast<std::size_t>(position)] = true;
         const std::string kind = line.substr(first + 1, second - first - 1);
         const std::string why = line.substr(second + 1);
-        if (model_ == nullptr)
-            continue;
-        if (kind == "kept")
+        if (kind == "kept" && model_ != nullptr)
             model_->report().unfinished(kComStage, server, why);
-        else
+        else if (kind == "failed")
             record(kComStage, server, Outcome::Failed, why);
+    }
+    if (done)
+        return;
+    std::string server;
+    for (std::size_t i = 0; i < toldOf.size(); ++i) {
+        if (!toldOf[i] && log.entry(server, "REGDLLS", static_cast<int>(i)))
+            record(kComStage, server, Outcome::Failed,
+                   "the unregistration mode ended before it, with exit code " +
+                       std::to_string(exitCode));
     }
 }
 
@@ -225,15 +240,17 @@ void UninstallWorker::releaseSharedFiles(const SetupLog& log, const char* sectio
                                          const char* stage) {
     std::string path;
     for (int i = 0; i < log.entryCount(section); ++i) {
-        if (log.entry(path, section, i) && sharedFileMayBeReleased(stage, path))
-            releaseSharedFile(stage, path);
+        bool present = false;
+        if (log.entry(path, section, i) && sharedFileMayBeReleased(stage, path, present))
+            releaseSharedFile(stage, path, present);
         step();
     }
 }
 
 // A use count is given back only for the very file that the log names: anything kept here
 // keeps its count too.
-bool UninstallWorker::sharedFileMayBeReleased(const char* stage, const std::string& path) {
+bool UninstallWorker::sharedFileMayBeReleased(const char* stage, const std::string& path,
+                                              bool& present) {
     if (!isPlainAbsolutePath(path)) {
         problem(1403, path);
         record(stage, path, Outcome::Failed, kNotPlain);
@@ -251,10 +268,12 @@ bool UninstallWorker::sharedFileMayBeReleased(const char* stage, const std::stri
         recordFailure(stage, path, check);
         return false;
     }
+    // Seen through the check's own handle: a file someone holds for writing is still there.
+    present = check.outcome != Removal::Outcome::Missing;
     return true;
 }
 
-void UninstallWorker::releaseSharedFile(const char* stage, const std::string& path) {
+void UninstallWorker::releaseSharedFile(const char* stage, const std::string& path, bool present) {
     const int uses = ::releaseSharedFile(path);
     if (uses == kNoCount)
         removeSharedFile(stage, path, false);
@@ -263,7 +282,7 @@ void UninstallWorker::releaseSharedFile(const char* stage, const std::string& pa
     else if (uses > 0)
         record(stage, path, Outcome::Kept,
                "still used by " + std::to_string(uses) + " other products");
-    else if (!fileExists(path))
+    else if (!present)
         record(stage, path, Outcome::NotFound);
     else if (askRemoveShared(path))
         removeSharedFile(stage, path, true);
@@ -282,6 +301,7 @@ void UninstallWorker::removeSharedFile(const char* stage, const std::string& pat
         record(stage, path, Outcome::NotFound);
         break;
     case Removal::Outcome::Scheduled:
+        scheduled_.push_back(path);
         record(stage, path, Outcome::Scheduled);
         break;
     case Removal::Outcome::Redirected:
@@ -299,12 +319,17 @@ void UninstallWorker::deleteFiles(const SetupLog& log) {
     std::string path;
     for (int i = 0; i < log.entryCount("APPFILES"); ++i) {
         if (log.entry(path, "APPFILES", i)) {
-            const Removal removal =
-                isPlainAbsolutePath(path) ? removeFileChecked(path, true) : Removal{};
+            Removal removal = isPlainAbsolutePath(path) ? removeFileChecked(path, true) : Removal{};
+            // A running program of the product holds it: it goes at the next restart, after the
+            // same checks, so the product never stays half-removed.
+            if (removal.outcome == Removal::Outcome::Failed && waitsForRestart(removal.error))
+                removal = deleteNowOrAtRestart(path);
             if (removal.outcome == Removal::Outcome::Removed) {
                 record(kFilesStage, path, Outcome::Removed);
             } else if (removal.outcome == Removal::Outcome::Missing) {
                 record(kFilesStage, path, Outcome::NotFound);
+            } else if (removal.outcome == Removal::Outcome::Scheduled) {
+                scheduledForRestart(kFilesStage, path);
             } else {
                 problem(1403, path);
                 if (isPlainAbsolutePath(path))
@@ -315,6 +340,33 @@ void UninstallWorker::deleteFiles(const SetupLog& log) {
         }
         step();
     }
+}
+
+void UninstallWorker::scheduledForRestart(const char* stage, const std::string& path) {
+    scheduled_.push_back(path);
+    if (model_ != nullptr)
+        model_->problems().push_back(messageText(1403) + " \"" + path + "\" " + kAtRestart);
+    record(stage, path, Outcome::Scheduled);
+}
+
+// True when everything left in the folder (if anything) goes at the next restart, so that the
+// system can remove the folder after it; anything else in it keeps it as it is.
+bool UninstallWorker::holdsOnlyScheduled(const std::string& folder) const {
+    WIN32_FIND_DATAA found;
+    const win32::FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search)
+        return false;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "\\" + name;
+        const bool scheduled = std::any_of(scheduled_.begin(), scheduled_.end(),
+                                           [&](const std::string& s) { return samePath(s, path); });
+        if (!scheduled)
+            return false;
+    } while (FindNextFileA(search.get(), &found));
+    return true;
 }
 
 void UninstallWorker::removeDirectories(const SetupLog& log, const char* section,
@@ -332,6 +384,12 @@ void UninstallWorker::removeDirectories(const SetupLog& log, const char* section
                 const Removal removal = removeFolderChecked(path);
                 if (removal.outcome == Removal::Outcome::Removed) {
                     record(stage, path, Outcome::Removed);
+                } else if (removal.outcome == Removal::Outcome::Failed &&
+                           (removal.error == ERROR_DIR_NOT_EMPTY ||
+                            waitsForRestart(removal.error)) &&
+                           holdsOnlyScheduled(path) && scheduleFolderAtRestart(path)) {
+                    // The system removes it after the files in it, once it is empty.
+                    scheduledForRestart(stage, path);
                 } else {
                     // Listed whatever the reason, a missing folder too.
                     problem(1402, path);

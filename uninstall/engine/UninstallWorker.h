@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class SetupLog;
 class UninstallModel;
@@ -30,13 +31,15 @@ private:
     void step();
     void runPreUninstallProgram(const SetupLog& log);
     void unregisterServers(const SetupLog& log);
-    void recordServerResults(const SetupLog& log, const std::string& told);
+    void recordServerResults(const SetupLog& log, const std::string& told, DWORD exitCode);
     void releaseSharedFiles(const SetupLog& log, const char* section, const char* stage);
-    bool sharedFileMayBeReleased(const char* stage, const std::string& path);
-    void releaseSharedFile(const char* stage, const std::string& path);
+    bool sharedFileMayBeReleased(const char* stage, const std::string& path, bool& present);
+    void releaseSharedFile(const char* stage, const std::string& path, bool present);
     void removeSharedFile(const char* stage, const std::string& path, bool forgetCount);
     bool askRemoveShared(const std::string& path);
     void deleteFiles(const SetupLog& log);
+    void scheduledForRestart(const char* stage, const std::string& path);
+    bool holdsOnlyScheduled(const std::string& folder) const;
     void removeDirectories(const SetupLog& log, const char* section, const char* stage);
     void deleteRegistryEntries(const SetupLog& log);
     void problem(int message, const std::string& path);
@@ -51,4 +54,5 @@ private:
     bool applyToAll_ = false;
     bool removeShared_ = false;
     bool finished_ = false;
+    std::vector<std::string> scheduled_; // files that go at the next restart
 };

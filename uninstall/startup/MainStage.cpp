@@ -101,10 +101,18 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
         // unattended relay waits for this copy instead, so waiting here would never end.
         const auto relay = static_cast<std::intptr_t>(std::atoi(arguments[1]));
         const win32::Handle relayProcess(reinterpret_cast<HANDLE>(relay));
+        relayProcessId = GetProcessId(relayProcess.get());
         if (!unattended)
             WaitForSingleObject(relayProcess.get(), INFINITE);
     }
     const std::string copy = arguments[0];
+    if (!ownFile) {
+        // Someone else holds it: what runs later from it may not be this program.
+        showMessage("Can't hold the uninstaller's own program file", "Error",
+                    MB_OK | MB_ICONWARNING);
+        scheduleCopyRemoval(copy);
+        return kExitNothingRemoved;
+    }
     if (!options.valid()) {
         showMessage(("Unknown option: " + options.unknown).c_str(), "Error",
                     MB_OK | MB_ICONWARNING);

@@ -1,6 +1,7 @@
 #include "UnattendedRun.h"
 
 #include "OwnFiles.h"
+#include "RunningPrograms.h"
 #include "UninstallWindow.h"
 #include "base/AppException.h"
 #include "base/ComSession.h"
@@ -42,6 +43,15 @@ int runUnattended(const std::string& copy, const std::string& original,
             report.item("Uninstaller", original, Outcome::Failed,
                         "cannot be moved out of the application directory: " +
                             systemErrorText(error));
+
+        // Only when asked: an administrator's tool never closes a user's program by itself.
+        const SetupLog* setupLog = window.model().setupLog();
+        if (options.closeApps && setupLog != nullptr) {
+            for (const RunningProgram& program :
+                 closePrograms(runningProductPrograms(*setupLog, relayProcessId), kCloseTimeoutMs))
+                report.item("Running programs", program.path, Outcome::Kept,
+                            "in use by " + program.name);
+        }
 
         const ProgressControl noBar;
         UninstallWorker worker(nullptr, &window.model(), noBar);

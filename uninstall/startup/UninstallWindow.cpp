@@ -1,5 +1,6 @@
 #include "UninstallWindow.h"
 
+#include "RunningPrograms.h"
 #include "base/ProcessValues.h"
 #include "base/UserMessage.h"
 #include "ui/Dialog.h"
@@ -20,7 +21,10 @@ void UninstallWindow::onCommand(unsigned id, LPARAM) {
             runDialog(IDD_CONFIRM, ConfirmDialog::create);
             break;
         case MSG_REMOVE:
-            runDialog(IDD_PROGRESS, ProgressDialog::create);
+            if (programsClosed())
+                runDialog(IDD_PROGRESS, ProgressDialog::create);
+            else
+                onCommand(MSG_CLOSE, 0); // as after No: nothing removed
             break;
         case MSG_CLOSE:
             PostMessageA(handle(), WM_CLOSE, 0, 0);
@@ -48,4 +52,31 @@ void UninstallWindow::runDialog(int resource,
         return;
     }
     PostMessageA(handle(), static_cast<UINT>(end), 0, 0);
+}
+
+// The product's own programs hold its files: they are named, and closed, retried or left
+// running as the user says, before anything is removed.
+bool UninstallWindow::programsClosed() {
+    const SetupLog* log = model_.setupLog();
+    for (;;) {
+        const std::vector<RunningProgram> running =
+            log != nullptr ? runningProductPrograms(*log, relayProcessId)
+                           : std::vector<RunningProgram>();
+        if (running.empty())
+            return true;
+        const std::string text =
+            runningText(running) +
+            "\nContinue closes the programs and removes the product. Close them yourself and "
+            "choose Try Again, or choose Cancel to remove nothing.";
+        switch (showMessage(text.c_str(), "Programs still running",
+                            MB_CANCELTRYCONTINUE | MB_ICONWARNING | MB_DEFBUTTON2)) {
+        case IDCONTINUE:
+            closePrograms(running, kCloseTimeoutMs);
+            break;
+        case IDTRYAGAIN:
+            break;
+        default:
+            return false;
+        }
+    }
 }

@@ -21,6 +21,7 @@ public:
 
 private:
     void runDialog(int resource, DialogHandler* (*makeHandler)(HWND, UninstallModel*));
+    bool programsClosed();
 
     UninstallModel model_;
     bool failed_ = false;

@@ -17,19 +17,24 @@ namespace {
 constexpr int kCannotStart = 1;
 constexpr int kSomeNotUnregistered = 2;
 
-// One line per server for the main stage, which reads them from the pipe it gave as standard
-// output: "<position in REGDLLS>\t<kept|failed>\t<why>". Unregistered servers say nothing.
-void tell(int position, const ServerResult& result) {
+void write(const std::string& line) {
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (output == nullptr || output == INVALID_HANDLE_VALUE)
-        return;
-    std::string line = std::to_string(position) +
-                       (result.outcome == ServerResult::Outcome::Kept ? "\tkept\t" : "\tfailed\t");
+    DWORD written = 0;
+    if (output != nullptr && output != INVALID_HANDLE_VALUE)
+        WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+// One line per server for the main stage, which reads them from the pipe it gave as standard
+// output: "<position in REGDLLS>\t<unregistered|kept|failed>\t<why>", and "done" at the end,
+// so that a server that ends the process cannot pass for one that was unregistered.
+void tell(int position, const ServerResult& result) {
+    const char* outcome = result.outcome == ServerResult::Outcome::Unregistered ? "\tunregistered\t"
+                          : result.outcome == ServerResult::Outcome::Kept       ? "\tkept\t"
+                                                                                : "\tfailed\t";
+    std::string line = std::to_string(position) + outcome;
     for (const char c : result.reason)
         line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-    line += "\n";
-    DWORD written = 0;
-    WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    write(line + "\n");
 }
 
 } // namespace
@@ -43,6 +48,8 @@ int runUnregistrationMode(char** arguments) {
     // setup log of the current folder and unregister what it names.
     if (!isPlainAbsolutePath(arguments[1]))
         return kExitBadCommandLine;
+    // A program a server starts must not hold the pipe open after this process ends.
+    SetHandleInformation(GetStdHandle(STD_OUTPUT_HANDLE), HANDLE_FLAG_INHERIT, 0);
     // Nothing is shown in this mode; a start that fails ends with a non-zero code, and each
     // server that is not unregistered is told to the uninstall sequence that waits for it.
     int exitCode = 0;
@@ -55,12 +62,12 @@ int runUnregistrationMode(char** arguments) {
             if (!log.entry(path, "REGDLLS", i))
                 continue;
             const ServerResult result = unregisterServer(path);
-            if (result.outcome != ServerResult::Outcome::Unregistered) {
-                tell(i, result);
+            tell(i, result);
+            if (result.outcome != ServerResult::Outcome::Unregistered)
                 exitCode = kSomeNotUnregistered;
-            }
         }
         log.clear();
+        write("done\n");
     } catch (const AppException&) {
         return kCannotStart;
     }

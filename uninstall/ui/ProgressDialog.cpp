@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr char kRestartCompletes[] = "Restart the computer to complete the removal.";
+
 constexpr int kStages[] = {IDC_STAGE_SHARED,  IDC_STAGE_STANDARD,    IDC_STAGE_FILES,
                            IDC_STAGE_FOLDERS, IDC_STAGE_DIRECTORIES, IDC_STAGE_REGISTRY};
 constexpr int kMarks[] = {IDC_MARK_SHARED,  IDC_MARK_STANDARD,    IDC_MARK_FILES,
@@ -93,7 +95,14 @@ void ProgressDialog::finish(bool completed) {
     } else {
         if (problems)
             EnableWindow(details_.handle(), TRUE);
-        SetWindowTextA(status_.handle(), messageChars(1203));
+        std::string status = messageChars(1203);
+        // What waits for the restart is not lost: the user is told how it ends.
+        if (completed && model_->report().count(UninstallReport::Outcome::Scheduled) > 0) {
+            status = model_->report().count(UninstallReport::Outcome::Failed) > 0
+                         ? status + " " + kRestartCompletes
+                         : kRestartCompletes;
+        }
+        SetWindowTextA(status_.handle(), status.c_str());
     }
     EnableWindow(ok_.handle(), TRUE);
 }

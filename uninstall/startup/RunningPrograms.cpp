@@ -1,0 +1,200 @@
+#include "RunningPrograms.h"
+
+#include "base/ProcessValues.h"
+#include "base/SystemLibrary.h"
+#include "engine/PathRules.h"
+#include "engine/ProtectedFolders.h"
+#include "setuplog/SetupLog.h"
+#include "win32/Handles.h"
+
+#include <restartmanager.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+namespace {
+
+struct ProductPlaces {
+    std::vector<std::string> folders, files;
+};
+
+ProductPlaces placesOf(const SetupLog& log) {
+    ProductPlaces places;
+    std::string entry;
+    const auto addFolder = [&places](const std::string& folder) {
+        if (isPlainAbsolutePath(folder) && !isProtectedFolder(folder))
+            places.folders.push_back(folder);
+    };
+    addFolder(applicationDirectory);
+    for (const char* section : {"APPFOLDERS", "APPDIR"}) {
+        for (int i = 0; i < log.entryCount(section); ++i) {
+            if (log.entry(entry, section, i))
+                addFolder(entry);
+        }
+    }
+    for (const char* section : {"APPFILES", "SHAREDFILES", "STDFILES"}) {
+        for (int i = 0; i < log.entryCount(section); ++i) {
+            if (log.entry(entry, section, i))
+                places.files.push_back(entry);
+        }
+    }
+    return places;
+}
+
+bool belongsToProduct(const std::string& program, const ProductPlaces& places) {
+    for (const std::string& folder : places.folders) {
+        if (liesIn(program, folder))
+            return true;
+    }
+    for (const std::string& file : places.files) {
+        if (samePath(program, file))
+            return true;
+    }
+    return false;
+}
+
+std::string imagePath(DWORD id) {
+    const win32::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    char path[MAX_PATH * 2] = {};
+    DWORD size = sizeof path;
+    if (!process || !QueryFullProcessImageNameA(process.get(), 0, path, &size))
+        return std::string();
+    return std::string(path, size);
+}
+
+struct WindowSearch {
+    DWORD id;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->id)
+        search->windows.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> topLevelWindows(DWORD id) {
+    WindowSearch search{id, {}};
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+std::string nameOf(DWORD id, const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (const HWND window : topLevelWindows(id)) {
+        char title[256] = {};
+        if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == nullptr &&
+            GetWindowTextA(window, title, sizeof title) > 0)
+            return std::string(title) + " (" + file + ")";
+    }
+    return file;
+}
+
+std::wstring wide(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &result[0], size);
+    result.resize(result.size() - 1);
+    return result;
+}
+
+// What the Restart Manager knows and a look at program files cannot: a program elsewhere that
+// has one of the product's files open. Nothing where the system has no Restart Manager.
+std::vector<DWORD> holdersOf(const SetupLog& log) {
+    using Start = DWORD(WINAPI*)(DWORD*, DWORD, WCHAR*);
+    using Register =
+        DWORD(WINAPI*)(DWORD, UINT, LPCWSTR*, UINT, RM_UNIQUE_PROCESS*, UINT, LPCWSTR*);
+    using List = DWORD(WINAPI*)(DWORD, UINT*, UINT*, RM_PROCESS_INFO*, DWORD*);
+    using End = DWORD(WINAPI*)(DWORD);
+    const auto start = systemFunction<Start>("rstrtmgr.dll", "RmStartSession");
+    const auto add = systemFunction<Register>("rstrtmgr.dll", "RmRegisterResources");
+    const auto list = systemFunction<List>("rstrtmgr.dll", "RmGetList");
+    const auto end = systemFunction<End>("rstrtmgr.dll", "RmEndSession");
+    std::vector<DWORD> ids;
+    if (start == nullptr || add == nullptr || list == nullptr || end == nullptr)
+        return ids;
+    std::vector<std::wstring> files;
+    std::string entry;
+    for (int i = 0; i < log.entryCount("APPFILES"); ++i) {
+        if (log.entry(entry, "APPFILES", i) && isPlainAbsolutePath(entry))
+            files.push_back(wide(entry));
+    }
+    std::vector<LPCWSTR> names;
+    for (const std::wstring& file : files)
+        names.push_back(file.c_str());
+    DWORD session = 0;
+    WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+    if (names.empty() || start(&session, 0, key) != ERROR_SUCCESS)
+        return ids;
+    std::vector<RM_PROCESS_INFO> holders(16);
+    UINT needed = 0, count = static_cast<UINT>(holders.size());
+    DWORD reasons = 0;
+    if (add(session, static_cast<UINT>(names.size()), names.data(), 0, nullptr, 0, nullptr) ==
+        ERROR_SUCCESS) {
+        DWORD result = list(session, &needed, &count, holders.data(), &reasons);
+        if (result == ERROR_MORE_DATA) {
+            holders.resize(needed);
+            count = needed;
+            result = list(session, &needed, &count, holders.data(), &reasons);
+        }
+        for (UINT i = 0; result == ERROR_SUCCESS && i < count; ++i)
+            ids.push_back(holders[i].Process.dwProcessId);
+    }
+    end(session);
+    return ids;
+}
+
+} // namespace
+
+std::vector<RunningProgram> runningProductPrograms(const SetupLog& log, DWORD relayId) {
+    const ProductPlaces places = placesOf(log);
+    const std::vector<DWORD> holders = holdersOf(log);
+    std::vector<RunningProgram> programs;
+    const win32::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        const DWORD id = entry.th32ProcessID;
+        if (id == GetCurrentProcessId() || id == relayId || id == 0)
+            continue;
+        const std::string path = imagePath(id);
+        if (path.empty())
+            continue;
+        if (belongsToProduct(path, places) ||
+            std::find(holders.begin(), holders.end(), id) != holders.end())
+            programs.push_back({id, path, nameOf(id, path)});
+    }
+    return programs;
+}
+
+std::vector<RunningProgram> closePrograms(const std::vector<RunningProgram>& programs,
+                                          DWORD timeoutMs) {
+    std::vector<win32::Handle> processes;
+    for (const RunningProgram& program : programs) {
+        processes.emplace_back(OpenProcess(SYNCHRONIZE, FALSE, program.id));
+        for (const HWND window : topLevelWindows(program.id))
+            PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    const DWORD start = GetTickCount();
+    std::vector<RunningProgram> running;
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        const DWORD spent = GetTickCount() - start;
+        const DWORD left = spent < timeoutMs ? timeoutMs - spent : 0;
+        // One that cannot be waited for is not known to have ended.
+        if (!processes[i] || WaitForSingleObject(processes[i].get(), left) != WAIT_OBJECT_0)
+            running.push_back(programs[i]);
+    }
+    return running;
+}
+
+std::string runningText(const std::vector<RunningProgram>& programs) {
+    std::string text;
+    for (const RunningProgram& program : programs)
+        text += program.name + " is running.\n";
+    return text;
+}

@@ -6,6 +6,7 @@
 
 #include "../../glossary/window/Ids.h"
 
+#include <commctrl.h>
 #include <richedit.h>
 #include <tlhelp32.h>
 
@@ -188,6 +189,18 @@ int GlossaryProcess::itemCount() const {
     return static_cast<int>(send(control(IDC_TERMS), LB_GETCOUNT, 0, 0));
 }
 
+std::wstring GlossaryProcess::listText(int index) const {
+    const HWND list = control(IDC_TERMS);
+    const int length = static_cast<int>(send(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0));
+    if (length < 0)
+        return L"<none>";
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = static_cast<int>(
+        send(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0])));
+    text.resize(static_cast<std::size_t>(copied < 0 ? 0 : copied));
+    return text;
+}
+
 namespace {
 
 std::wstring textOf(HWND window) {
@@ -224,7 +237,7 @@ bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& co
     if (!ReadProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
         return false;
     bold = (format.dwEffects & CFE_BOLD) != 0;
-    color = format.crTextColor;
+    color = (format.dwEffects & CFE_AUTOCOLOR) != 0 ? CLR_DEFAULT : format.crTextColor;
     twips = static_cast<int>(format.yHeight);
     return true;
 }

@@ -52,9 +52,12 @@ public:
 
     int selected() const;
     int itemCount() const;
+    // Entry `index` of the list as any other program reads it (LB_GETTEXT).
+    std::wstring listText(int index) const;
     std::wstring searchText() const;
     std::wstring pageText() const;
-    // Character format of the page text from `start` for `length` characters.
+    // Character format of the page text from `start` for `length` characters; `color` is
+    // CLR_DEFAULT for the automatic colour (the system's window text).
     bool pageFormat(int start, int length, bool& bold, COLORREF& color, int& twips) const;
     // The colour on screen at the left edge of list entry `index`.
     COLORREF listItemColour(int index) const;

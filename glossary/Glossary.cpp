@@ -1,6 +1,5 @@
 #include "Glossary.h"
 
-#include "Suggestions.h"
 #include "jet/Database.h"
 
 #include <new>
@@ -182,7 +181,9 @@ std::vector<std::size_t> Glossary::suggestions(const std::u16string& text) const
     awaitIndex();
     if (!index_)
         return {};
-    return nearestTerms(*upper_, *index_, upperCase_(text));
+    if (!suggestions_)
+        suggestions_ = std::make_shared<const Suggestions>(upper_);
+    return suggestions_->nearest(*index_, upperCase_(text));
 }
 
 std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) const {

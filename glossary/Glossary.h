@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SearchIndex.h"
+#include "Suggestions.h"
 #include "TermList.h"
 #include "TypeAhead.h"
 
@@ -68,7 +69,8 @@ private:
     UpperCase upperCase_;
     mutable std::shared_future<std::shared_ptr<const SearchIndex>> pending_;
     mutable std::shared_ptr<const SearchIndex> index_;
-    mutable std::shared_ptr<const TypeAhead> typeAhead_; // made at the first letter typed
+    mutable std::shared_ptr<const TypeAhead> typeAhead_;     // made at the first letter typed
+    mutable std::shared_ptr<const Suggestions> suggestions_; // made at the first search in vain
 };
 
 // Upper case for the search where the system offers none: ASCII, Latin-1, Greek and Cyrillic.

@@ -1,12 +1,24 @@
 #include "Suggestions.h"
 
 #include <algorithm>
+#include <bitset>
 #include <limits>
 #include <utility>
 
 namespace {
 
 constexpr int kMostEdits = 2;
+
+std::uint64_t charactersOf(std::u16string_view text) {
+    std::uint64_t set = 0;
+    for (const char16_t c : text)
+        set |= std::uint64_t{1} << (c % 64);
+    return set;
+}
+
+std::size_t count(std::uint64_t set) {
+    return std::bitset<64>(set).count();
+}
 
 bool alreadyIn(const std::vector<std::size_t>& chosen, const TermList& upper,
                std::u16string_view term) {
@@ -19,43 +31,76 @@ bool alreadyIn(const std::vector<std::size_t>& chosen, const TermList& upper,
 int editDistanceWithin(std::u16string_view a, std::u16string_view b, int limit) {
     if (a.size() > b.size())
         std::swap(a, b);
+    // Equal beginnings and ends cost nothing: most terms near the text share them.
+    while (!a.empty() && a.front() == b.front()) {
+        a.remove_prefix(1);
+        b.remove_prefix(1);
+    }
+    while (!a.empty() && a.back() == b.back()) {
+        a.remove_suffix(1);
+        b.remove_suffix(1);
+    }
     const int shorter = static_cast<int>(a.size()), longer = static_cast<int>(b.size());
+    const int beyond = limit + 1;
     if (longer - shorter > limit)
-        return limit + 1;
+        return beyond;
+    if (shorter == 0)
+        return longer;
+    // Two rows, on the stack for any term a database holds (255 characters at most).
+    constexpr int kOnStack = 256;
+    int stackRows[2][kOnStack + 2];
+    std::vector<int> heapRows;
+    int* previous = stackRows[0];
+    int* current = stackRows[1];
+    if (longer > kOnStack) {
+        heapRows.resize(2 * (static_cast<std::size_t>(longer) + 2));
+        previous = heapRows.data();
+        current = previous + longer + 2;
+    }
     // Only cells within `limit` of the diagonal can stay within it; a row whose every cell
     // is beyond it ends the count.
-    const int beyond = limit + 1;
-    thread_local std::vector<int> previous, current;
-    previous.assign(static_cast<std::size_t>(longer) + 2, beyond);
-    current.assign(static_cast<std::size_t>(longer) + 2, beyond);
-    for (int j = 0; j <= std::min(longer, limit); ++j)
-        previous[static_cast<std::size_t>(j)] = j;
+    for (int j = 0; j <= std::min(longer, limit + 1); ++j)
+        previous[j] = std::min(j, beyond);
     for (int i = 1; i <= shorter; ++i) {
         const int from = std::max(1, i - limit), to = std::min(longer, i + limit);
-        current[static_cast<std::size_t>(from - 1)] = from == 1 ? std::min(i, beyond) : beyond;
-        int best = current[static_cast<std::size_t>(from - 1)];
+        const char16_t c = a[static_cast<std::size_t>(i - 1)];
+        current[from - 1] = from == 1 ? std::min(i, beyond) : beyond;
+        int best = current[from - 1];
         for (int j = from; j <= to; ++j) {
-            const auto at = static_cast<std::size_t>(j);
-            const int replace =
-                previous[at - 1] + (a[static_cast<std::size_t>(i - 1)] != b[at - 1]);
-            const int cell = std::min({replace, previous[at] + 1, current[at - 1] + 1, beyond});
-            current[at] = cell;
-            best = std::min(best, cell);
+            int cell = previous[j - 1] + (c != b[static_cast<std::size_t>(j - 1)] ? 1 : 0);
+            cell = std::min(cell, previous[j] + 1);
+            cell = std::min(cell, current[j - 1] + 1);
+            current[j] = std::min(cell, beyond);
+            best = std::min(best, current[j]);
         }
-        current[static_cast<std::size_t>(to) + 1] = beyond;
+        current[to + 1] = beyond;
         if (best > limit)
             return beyond;
         std::swap(previous, current);
     }
-    return std::min(previous[static_cast<std::size_t>(longer)], beyond);
+    return std::min(previous[longer], beyond);
 }
 
-std::vector<std::size_t> nearestTerms(const TermList& upper, const SearchIndex& sorted,
-                                      std::u16string_view upperText, std::size_t most) {
+Suggestions::Suggestions(std::shared_ptr<const TermList> upper) : upper_(std::move(upper)) {
+    characters_.reserve(upper_->size());
+    for (std::size_t i = 0; i < upper_->size(); ++i)
+        characters_.push_back(charactersOf((*upper_)[i]));
+}
+
+std::vector<std::size_t> Suggestions::nearest(const SearchIndex& sorted,
+                                              std::u16string_view upperText,
+                                              std::size_t most) const {
+    const TermList& upper = *upper_;
+    const std::uint64_t wanted = charactersOf(upperText);
     // The nearest `most` in one pass: kept ordered by distance, then by index.
     std::vector<std::pair<int, std::size_t>> near;
     for (std::size_t i = 0; i < upper.size() && most > 0; ++i) {
         const std::u16string_view term = upper[i];
+        // Cheap refusals first: lengths, then the sets of characters.
+        constexpr std::size_t edits = kMostEdits;
+        if (term.size() + edits < upperText.size() || term.size() > upperText.size() + edits ||
+            count(characters_[i] & ~wanted) > edits || count(wanted & ~characters_[i]) > edits)
+            continue;
         const int distance = editDistanceWithin(upperText, term, kMostEdits);
         if (distance > kMostEdits || (near.size() == most && distance >= near.back().first))
             continue;

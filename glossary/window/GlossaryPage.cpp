@@ -141,7 +141,8 @@ PageColours GlossaryWindow::pageColours() const {
 
 void GlossaryWindow::showPage(const std::u16string& html) {
     shownHtml_ = html;
-    RtfPage page = htmlToPage(html, pageColours());
+    shownColours_ = pageColours();
+    RtfPage page = htmlToPage(html, shownColours_);
     SETTEXTEX setting = {ST_DEFAULT, CP_ACP};
     SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting),
                  reinterpret_cast<LPARAM>(page.rtf.c_str()));

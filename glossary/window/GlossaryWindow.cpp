@@ -177,7 +177,9 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // told as top-level windows tell theirs.
         if (message == WM_SYSCOLORCHANGE)
             SendMessageW(page_, message, wParam, lParam);
-        showPage(shownHtml_);
+        if (pageColours().system != shownColours_.system ||
+            pageColours().link != shownColours_.link)
+            showPage(shownHtml_); // only then: it starts the page from its top
         InvalidateRect(window_, nullptr, TRUE);
         return DefWindowProcW(window_, message, wParam, lParam);
     case WM_TIMER:

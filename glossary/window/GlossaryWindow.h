@@ -95,6 +95,7 @@ private:
     Glossary glossary_{{}, {}};
     std::wstring database_;       // named on the command line or opened, else empty
     std::u16string shownHtml_;    // the page as shown, drawn again when the colours change
+    PageColours shownColours_;    // and the colours it was drawn in
     std::u16string entryHtml_;    // the last term's page, below the suggestions
     bool noMatch_ = false;        // the search text matches no term
     std::vector<PageLink> links_; // of the page shown

@@ -196,6 +196,7 @@ TEST_F(GlossaryWindowTest, TheKeyboardFollowsLinksReachesTheLogoAndReturnsToTheS
 
     // The logo is a tab stop, last in the order; Enter there opens the maker's page.
     EXPECT_TRUE(pressUntil(glossary, {VK_SHIFT, VK_TAB}, focusOn(glossary, IDC_LOGO)));
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-logo-focus.bmp");
     glossary.press({VK_RETURN});
     ASSERT_TRUE(eventually([&] { return fileExists(folder_.file("opened.txt")); }, kTimeoutMs));
     ASSERT_TRUE(eventually([&] { return glossary.runningChildren() == 0; }, kTimeoutMs));

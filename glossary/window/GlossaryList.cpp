@@ -7,11 +7,15 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
 
 namespace {
 
 // A burst of keys draws the list once, this long after the last.
 constexpr UINT kRedrawListDelayMs = 25;
+
+// Shown at the right of the search box while its text matches no term.
+const wchar_t kNoMatchCue[] = L"no match";
 
 } // namespace
 
@@ -47,7 +51,7 @@ LRESULT CALLBACK GlossaryWindow::searchProcedure(HWND search, UINT message, WPAR
 LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WPARAM wParam,
                                                   LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<GlossaryWindow*>(data);
-    const bool isList = control == self->terms_;
+    const bool isList = control == self->terms_, isLogo = control == self->logoControl_;
     if (message == WM_GETOBJECT) {
         if (const LRESULT object = answerAccessibleObject(control, wParam, lParam, isList))
             return object;
@@ -62,9 +66,9 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
             text[term.size()] = L'\0';
         }
         return static_cast<LRESULT>(term.size());
-    } else if (!isList && (message == WM_SETFOCUS || message == WM_KILLFOCUS)) {
+    } else if (isLogo && (message == WM_SETFOCUS || message == WM_KILLFOCUS)) {
         InvalidateRect(control, nullptr, TRUE);
-    } else if (!isList && message == WM_PAINT) {
+    } else if (isLogo && message == WM_PAINT) {
         // The logo shows that it has the focus, as a button would.
         const LRESULT painted = DefSubclassProc(control, message, wParam, lParam);
         if (GetFocus() == control) {
@@ -74,6 +78,8 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
             DrawFocusRect(dc.dc(), &client);
         }
         return painted;
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, controlProcedure, 0);
     }
     return DefSubclassProc(control, message, wParam, lParam);
 }
@@ -87,7 +93,7 @@ void GlossaryWindow::paintNoMatchCue() {
     const win32::Selection font(dc.dc(), textFont_.get());
     SetBkMode(dc.dc(), TRANSPARENT);
     SetTextColor(dc.dc(), GetSysColor(COLOR_GRAYTEXT));
-    DrawTextW(dc.dc(), L"no match", -1, &client, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
+    DrawTextW(dc.dc(), kNoMatchCue, -1, &client, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
 }
 
 void GlossaryWindow::setNoMatch(bool noMatch) {
@@ -99,7 +105,7 @@ void GlossaryWindow::setNoMatch(bool noMatch) {
         const win32::WindowDc dc(search_);
         const win32::Selection font(dc.dc(), textFont_.get());
         SIZE size = {};
-        GetTextExtentPoint32W(dc.dc(), L"no match", 8, &size);
+        GetTextExtentPoint32W(dc.dc(), kNoMatchCue, static_cast<int>(wcslen(kNoMatchCue)), &size);
         margin = size.cx + 6;
     }
     SendMessageW(search_, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, margin));

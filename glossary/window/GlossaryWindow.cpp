@@ -316,7 +316,7 @@ void GlossaryWindow::onCreate() {
     setAccessibleName(terms_, L"Terms");
     setAccessibleName(page_, L"Definition");
     setAccessibleName(logoControl_, L"The maker's web page");
-    for (const HWND added : {terms_, logoControl_})
+    for (const HWND added : {terms_, page_, logoControl_})
         SetWindowSubclass(added, controlProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
     SetWindowLongPtrW(terms_, GWL_STYLE, GetWindowLongPtrW(terms_, GWL_STYLE) | LBS_HASSTRINGS);
 

@@ -78,6 +78,8 @@ TEST_F(GlossaryWindowTest,
     EXPECT_EQ(count, 100000);
     EXPECT_EQ(nameOf(list.get()), L"Terms");
     EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_SEARCH)).get()), L"Search");
+    EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_PAGE)).get()), L"Definition");
+    EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_LOGO)).get()), L"The maker's web page");
     glossary.type(L"term 76543");
     ASSERT_EQ(glossary.selected(), 76543);
     EXPECT_EQ(nameOf(list.get(), 76544), L"Term 76543") << "child ids count from 1";
@@ -273,4 +275,9 @@ TEST_F(GlossaryWindowTest, RemembersWhereItWasOpensOtherDatabasesAndSuggestsTheN
     EXPECT_TRUE(eventually([&] { return glossary.itemCount() == 3; }, kTimeoutMs));
     EXPECT_EQ(glossary.selected(), 0);
     EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary - links.mdb");
+    // A database dropped on the window.
+    const std::string other = folder_.file("other.mdb");
+    ASSERT_TRUE(glossary.dropFile(std::wstring(other.begin(), other.end())));
+    EXPECT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
+    EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary - other.mdb");
 }

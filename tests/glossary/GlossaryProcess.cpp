@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <vector>
@@ -116,6 +117,22 @@ void GlossaryProcess::clickLogo() {
 
 void GlossaryProcess::clickExit() {
     PostMessageW(control(IDC_EXIT), BM_CLICK, 0, 0);
+}
+
+bool GlossaryProcess::dropFile(const std::wstring& path) {
+    // The drop's block in the program's memory: a DROPFILES header, the name, two NULs.
+    // Memory given in place of a global handle is what fixed global memory is.
+    std::vector<char> block(sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t), '\0');
+    auto* header = reinterpret_cast<DROPFILES*>(block.data());
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::copy(path.begin(), path.end(), reinterpret_cast<wchar_t*>(header + 1));
+    const RemoteMemory remote(process_.get(), block.size());
+    if (remote.address() == nullptr ||
+        !WriteProcessMemory(process_.get(), remote.address(), block.data(), block.size(), nullptr))
+        return false;
+    send(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote.address()), 0);
+    return true;
 }
 
 void GlossaryProcess::press(std::initializer_list<WORD> chord) {

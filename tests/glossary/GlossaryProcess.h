@@ -31,6 +31,8 @@ public:
     void clickListItem(int index); // as the mouse would
     void clickLogo();
     void clickExit();
+    // Drops the file on the window, as the shell does.
+    bool dropFile(const std::wstring& path);
     // Clicks the first character of the first `piece` of the page's text, as the mouse would.
     bool clickPageText(const std::wstring& piece);
     // Processes the program has started that are still running.

@@ -161,7 +161,7 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         MessageBoxW(window_, loadFailure_.c_str(), kProductName, MB_OK | MB_ICONWARNING);
         return 0;
     case WM_DROPFILES: {
-        // The first file dropped, if it is a database.
+        // The first file dropped; one that cannot be read is named in a box.
         const auto drop = reinterpret_cast<HDROP>(wParam);
         wchar_t path[MAX_PATH] = {};
         const bool named = DragQueryFileW(drop, 0, path, MAX_PATH) > 0;

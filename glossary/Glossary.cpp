@@ -170,6 +170,22 @@ int Glossary::find(const std::u16string& term) const {
     return equal.empty() ? -1 : static_cast<int>(equal.front());
 }
 
+int Glossary::nextWithInitial(char16_t letter, int caret) const {
+    if (!typeAhead_)
+        typeAhead_ = std::make_shared<const TypeAhead>(*upper_);
+    const std::u16string upper = upperCase_(std::u16string(1, letter));
+    return upper.size() == 1 ? typeAhead_->next(upper[0], caret) : -1;
+}
+
+std::vector<std::size_t> Glossary::suggestions(const std::u16string& text) const {
+    awaitIndex();
+    if (!index_)
+        return {};
+    if (!suggestions_)
+        suggestions_ = std::make_shared<const Suggestions>(upper_);
+    return suggestions_->nearest(*index_, upperCase_(text));
+}
+
 std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) const {
     if (index >= size())
         return std::nullopt;

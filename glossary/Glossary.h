@@ -1,7 +1,9 @@
 #pragma once
 
 #include "SearchIndex.h"
+#include "Suggestions.h"
 #include "TermList.h"
+#include "TypeAhead.h"
 
 #include <functional>
 #include <future>
@@ -41,6 +43,14 @@ public:
     // it is).
     std::optional<std::u16string> definitionShownFor(std::size_t index) const;
 
+    // The entry a letter typed in the list leads to: the next after `caret` (-1: none) whose
+    // term begins with the letter, ignoring case, wrapping at the end; -1 when none does.
+    int nextWithInitial(char16_t letter, int caret) const;
+
+    // What a search that finds nothing offers: up to five entries whose terms are within two
+    // edits of `text`, ignoring case, else those either side of where it sorts.
+    std::vector<std::size_t> suggestions(const std::u16string& text) const;
+
     // The sorted index of a large glossary is built in the background; until it is there,
     // searches pass over the terms. Waits for it.
     void awaitIndex() const;
@@ -59,6 +69,8 @@ private:
     UpperCase upperCase_;
     mutable std::shared_future<std::shared_ptr<const SearchIndex>> pending_;
     mutable std::shared_ptr<const SearchIndex> index_;
+    mutable std::shared_ptr<const TypeAhead> typeAhead_;     // made at the first letter typed
+    mutable std::shared_ptr<const Suggestions> suggestions_; // made at the first search in vain
 };
 
 // Upper case for the search where the system offers none: ASCII, Latin-1, Greek and Cyrillic.

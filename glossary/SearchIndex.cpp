@@ -83,3 +83,13 @@ std::vector<std::uint32_t> SearchIndex::equalTo(std::u16string_view upperTerm) c
         equal.push_back(*at); // sorted by index within equal terms
     return equal;
 }
+
+std::size_t SearchIndex::sortPosition(std::u16string_view upperText) const {
+    const TermList& folded = *upper_;
+    return static_cast<std::size_t>(
+        std::lower_bound(sorted_.begin(), sorted_.end(), upperText,
+                         [&folded](std::uint32_t index, std::u16string_view text) {
+                             return folded[index] < text;
+                         }) -
+        sorted_.begin());
+}

@@ -24,6 +24,12 @@ public:
     // The first index whose term equals that of `index` exactly.
     std::size_t firstEqual(std::size_t index) const { return firstEqual_[index]; }
 
+    // The terms in sorted order: how many, where `upperText` would stand among them, and the
+    // index of the term at a place of that order.
+    std::size_t size() const { return sorted_.size(); }
+    std::size_t sortPosition(std::u16string_view upperText) const;
+    std::uint32_t atSortPosition(std::size_t position) const { return sorted_[position]; }
+
 private:
     std::uint32_t smallestIn(std::size_t from, std::size_t to) const;
 

@@ -5,12 +5,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 cd "$root"
 cmake --preset bench -DBUILD_TESTS=ON >/dev/null
-cmake --build --preset bench --target setuplog_bench jet_bench dictbuild_bench dictbuild >/dev/null
+cmake --build --preset bench --target setuplog_bench jet_bench dictbuild_bench dictbuild \
+    suggestions_bench >/dev/null
 echo "== setup log reader (native, optimised)"
 "$root/build/bench/bin/setuplog_bench"
 echo
 echo "== glossary database (native, optimised)"
 "$root/build/bench/bin/jet_bench" "$root/build/bench/bench-Dict.mdb"
+echo
+echo "== glossary suggestions when a search finds nothing (native, optimised)"
+"$root/build/bench/bin/suggestions_bench"
 echo
 echo "== dictbuild (native, optimised)"
 "$root/build/bench/bin/dictbuild_bench" "$root/build/bench/bin/dictbuild" "$root/build/bench"

@@ -34,7 +34,7 @@ constexpr std::size_t kDeepestNesting = 256;
 
 class Converter {
 public:
-    explicit Converter(HtmlText html) : tokens_(html) {}
+    Converter(HtmlText html, const PageColours& colours) : tokens_(html), colours_(colours) {}
 
     RtfPage run() {
         for (HtmlTokenizer::Token token = tokens_.next(); token.kind != HtmlTokenizer::Token::End;
@@ -139,12 +139,12 @@ private:
             style.monospace = true;
         else if (name == "a") {
             style.underline = true;
-            style.color = writer_.colorIndex(kLinkColor);
+            style.color = writer_.colorIndex(colours_.system ? colours_.link : kLinkColor);
             element.link = static_cast<int>(links_.size());
             links_.push_back(PageLink{0, -1, decodedAttribute(attributes, "href")});
         } else if (name == "font") {
             std::uint32_t rgb = 0;
-            if (parseHtmlColor(attributeText(attributes, "color"), rgb))
+            if (!colours_.system && parseHtmlColor(attributeText(attributes, "color"), rgb))
                 style.color = writer_.colorIndex(rgb);
             style.font = writer_.fontIndex(attributeText(attributes, "face"));
             const std::string size = trimQuotesAndSpaces(attributeText(attributes, "size"));
@@ -223,6 +223,7 @@ private:
     }
 
     HtmlTokenizer tokens_;
+    PageColours colours_;
     RtfWriter writer_;
     char alignment_ = 'l';
     std::vector<Element> stack_;
@@ -234,8 +235,8 @@ private:
 
 } // namespace
 
-RtfPage htmlToPage(const std::u16string& html) {
-    return Converter(html).run();
+RtfPage htmlToPage(const std::u16string& html, const PageColours& colours) {
+    return Converter(html, colours).run();
 }
 
 std::string htmlToRtf(const std::u16string& html) {

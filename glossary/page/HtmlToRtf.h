@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,5 +24,12 @@ struct RtfPage {
     std::vector<PageLink> links; // in the order they start
 };
 
+// The colours a page may use. With `system` (a high-contrast theme), text and background are
+// the window's, whatever the mark-up says, and links take `link` (0xRRGGBB).
+struct PageColours {
+    bool system = false;
+    std::uint32_t link = 0x0000FF;
+};
+
 // The RTF and where its links stand.
-RtfPage htmlToPage(const std::u16string& html);
+RtfPage htmlToPage(const std::u16string& html, const PageColours& colours = PageColours());

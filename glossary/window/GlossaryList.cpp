@@ -1,14 +1,21 @@
 // The search box and the term list: keys, the owner-drawn list, and its deferred redraw.
+#include "AccessibleControl.h"
 #include "GlossaryWindow.h"
 #include "Ids.h"
 #include "WindowText.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cwchar>
 
 namespace {
 
 // A burst of keys draws the list once, this long after the last.
 constexpr UINT kRedrawListDelayMs = 25;
+
+// Shown at the right of the search box while its text matches no term.
+const wchar_t kNoMatchCue[] = L"no match";
 
 } // namespace
 
@@ -25,10 +32,87 @@ LRESULT CALLBACK GlossaryWindow::searchProcedure(HWND search, UINT message, WPAR
     }
     if (message == WM_KEYDOWN && self->searchKey(wParam))
         return 0;
+    if (message == WM_GETOBJECT) {
+        if (const LRESULT object = answerAccessibleObject(search, wParam, lParam, false))
+            return object;
+    }
+    if (message == WM_PAINT && self->noMatch_) {
+        const LRESULT painted =
+            CallWindowProcW(self->searchDefault_, search, message, wParam, lParam);
+        self->paintNoMatchCue();
+        return painted;
+    }
     // Their characters would only beep.
     if (message == WM_CHAR && (wParam == L'\r' || wParam == 0x1B))
         return 0;
     return CallWindowProcW(self->searchDefault_, search, message, wParam, lParam);
+}
+
+LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WPARAM wParam,
+                                                  LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<GlossaryWindow*>(data);
+    const bool isList = control == self->terms_, isLogo = control == self->logoControl_;
+    if (message == WM_GETOBJECT) {
+        if (const LRESULT object = answerAccessibleObject(control, wParam, lParam, isList))
+            return object;
+    } else if (isList && (message == LB_GETTEXTLEN || message == LB_GETTEXT)) {
+        // The list draws our terms; it answers with them too.
+        if (wParam >= self->glossary_.size())
+            return LB_ERR;
+        const std::u16string_view term = self->glossary_.term(wParam);
+        if (message == LB_GETTEXT && lParam != 0) {
+            auto* text = reinterpret_cast<wchar_t*>(lParam);
+            std::copy(term.begin(), term.end(), text);
+            text[term.size()] = L'\0';
+        }
+        return static_cast<LRESULT>(term.size());
+    } else if (isLogo && (message == WM_SETFOCUS || message == WM_KILLFOCUS)) {
+        InvalidateRect(control, nullptr, TRUE);
+    } else if (isLogo && message == WM_PAINT) {
+        // The logo shows that it has the focus, as a button would.
+        const LRESULT painted = DefSubclassProc(control, message, wParam, lParam);
+        if (GetFocus() == control) {
+            const win32::WindowDc dc(control);
+            RECT client = {};
+            GetClientRect(control, &client);
+            DrawFocusRect(dc.dc(), &client);
+        }
+        return painted;
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, controlProcedure, 0);
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+void GlossaryWindow::paintNoMatchCue() {
+    // Where the text cannot reach: the right margin, kept free while the cue shows.
+    const win32::WindowDc dc(search_);
+    RECT client = {};
+    GetClientRect(search_, &client);
+    client.right -= 2;
+    const win32::Selection font(dc.dc(), textFont_.get());
+    SetBkMode(dc.dc(), TRANSPARENT);
+    SetTextColor(dc.dc(), GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(dc.dc(), kNoMatchCue, -1, &client, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
+}
+
+void GlossaryWindow::setNoMatch(bool noMatch) {
+    if (noMatch == noMatch_)
+        return;
+    noMatch_ = noMatch;
+    int margin = 0;
+    if (noMatch) {
+        const win32::WindowDc dc(search_);
+        const win32::Selection font(dc.dc(), textFont_.get());
+        SIZE size = {};
+        GetTextExtentPoint32W(dc.dc(), kNoMatchCue, static_cast<int>(wcslen(kNoMatchCue)), &size);
+        margin = size.cx + 6;
+    }
+    SendMessageW(search_, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, margin));
+    InvalidateRect(search_, nullptr, TRUE);
+    // Said by a screen reader as the search box's new name.
+    setAccessibleName(search_, noMatch ? kSearchNoMatchName : kSearchName);
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, search_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 bool GlossaryWindow::searchKey(WPARAM key) {
@@ -101,16 +185,8 @@ void GlossaryWindow::setListItemHeight() {
 
 int GlossaryWindow::termByFirstLetter(wchar_t letter, int caret) const {
     // As a list of strings does: the next term after the caret that begins with the letter.
-    const std::u16string wanted = upperCase(std::u16string(1, static_cast<char16_t>(letter)));
-    const std::size_t count = glossary_.size();
-    for (std::size_t step = 1; step <= count; ++step) {
-        const std::size_t index =
-            (static_cast<std::size_t>(std::max(caret, -1) + 1) + step - 1) % count;
-        const std::u16string_view term = glossary_.term(index);
-        if (!term.empty() && upperCase(std::u16string(1, term[0])) == wanted)
-            return static_cast<int>(index);
-    }
-    return -2; // none: the key is handled, nothing moves
+    const int found = glossary_.nextWithInitial(static_cast<char16_t>(letter), caret);
+    return found >= 0 ? found : -2; // none: the key is handled, nothing moves
 }
 
 void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
@@ -134,11 +210,43 @@ void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
 
 void GlossaryWindow::searchChanged() {
     // The search runs on the program's copy of the terms; the list gets one message.
-    const int found = glossary_.search(windowText(search_));
+    const std::u16string text = windowText(search_);
+    const int found = matchFor(text);
     selectInList(found);
-    if (found >= 0) {
+    setNoMatch(found < 0);
+    if (found >= 0)
         showEntry(static_cast<std::size_t>(found), true, History::Search);
+    else
+        showNoMatch(text);
+}
+
+// The one place that decides which entry a search text selects; -1 when none.
+int GlossaryWindow::matchFor(const std::u16string& text) const {
+    return glossary_.search(text);
+}
+
+void GlossaryWindow::showNoMatch(const std::u16string& text) {
+    // The nearest terms as links above the page that was shown, which stays.
+    const auto escaped = [](std::u16string_view raw) {
+        std::u16string html;
+        for (const char16_t c : raw)
+            html += c == u'&'   ? u"&amp;"
+                    : c == u'<' ? u"&lt;"
+                    : c == u'>' ? u"&gt;"
+                    : c == u'"' ? u"&quot;"
+                                : std::u16string(1, c);
+        return html;
+    };
+    std::u16string html =
+        u"<font face='MS Sans Serif' size=2>No term begins with <b>" + escaped(text) + u"</b>.";
+    const std::vector<std::size_t> nearest = glossary_.suggestions(text);
+    for (std::size_t i = 0; i < nearest.size(); ++i) {
+        const std::u16string term = escaped(glossary_.term(nearest[i]));
+        html +=
+            (i == 0 ? u" Nearest: " : u", ") + (u"<a href=\"#" + term + u"\">" + term + u"</a>");
     }
+    html += u"</font><br><br>";
+    showPage(html + entryHtml_);
 }
 
 void GlossaryWindow::selectInList(int index) {
@@ -150,6 +258,9 @@ void GlossaryWindow::selectInList(int index) {
         listRedrawPending_ = true;
     }
     SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // Said by a screen reader as the list's new selection, wherever the focus is.
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, terms_, OBJID_CLIENT,
+                   index >= 0 ? index + 1 : CHILDID_SELF);
 }
 
 void GlossaryWindow::redrawList() {

@@ -32,7 +32,8 @@ void GlossaryWindow::showEntry(std::size_t index, bool remember, History from) {
     const auto definition = glossary_.definitionShownFor(index);
     if (!definition)
         return;
-    showPage(Glossary::page(std::u16string(glossary_.term(index)), *definition));
+    entryHtml_ = Glossary::page(std::u16string(glossary_.term(index)), *definition);
+    showPage(entryHtml_);
     if (!remember)
         return;
     // The pages one search shows while it is typed are one page of the history: going back
@@ -122,8 +123,26 @@ void GlossaryWindow::openMakersPage() {
         ShellExecuteW(window_, L"open", url, L"", L"", SW_SHOW);
 }
 
+PageColours GlossaryWindow::pageColours() const {
+    // A high-contrast theme, or any whose window is dark, where the page's own dark text
+    // could not be read: the system's colours, links in the hot-light colour.
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof contrast;
+    const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+                      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const bool dark =
+        GetRValue(window) * 299 + GetGValue(window) * 587 + GetBValue(window) * 114 < 128 * 1000;
+    const COLORREF link = GetSysColor(COLOR_HOTLIGHT);
+    return PageColours{high || dark, static_cast<std::uint32_t>(GetRValue(link)) << 16 |
+                                         static_cast<std::uint32_t>(GetGValue(link)) << 8 |
+                                         GetBValue(link)};
+}
+
 void GlossaryWindow::showPage(const std::u16string& html) {
-    RtfPage page = htmlToPage(html);
+    shownHtml_ = html;
+    shownColours_ = pageColours();
+    RtfPage page = htmlToPage(html, shownColours_);
     SETTEXTEX setting = {ST_DEFAULT, CP_ACP};
     SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting),
                  reinterpret_cast<LPARAM>(page.rtf.c_str()));
@@ -140,4 +159,44 @@ void GlossaryWindow::showPage(const std::u16string& html) {
     CHARRANGE start = {0, 0};
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
     links_ = std::move(page.links);
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+bool GlossaryWindow::pageKey(WPARAM key, bool back) {
+    // As in a browser's page: Tab and Shift+Tab select the next and the previous link, Enter
+    // follows the selected one. Past the last link Tab leaves the page.
+    CHARRANGE selection = {};
+    SendMessageW(page_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const auto on = std::find_if(links_.begin(), links_.end(), [&](const PageLink& link) {
+        return selection.cpMin >= link.start && selection.cpMin < link.end;
+    });
+    if (key == VK_RETURN) {
+        if (on == links_.end())
+            return false;
+        pendingLink_ = on->target;
+        PostMessageW(window_, MSG_FOLLOW_LINK, 0, 0);
+        return true;
+    }
+    const PageLink* next = nullptr;
+    if (!back) {
+        const auto after = std::find_if(links_.begin(), links_.end(), [&](const PageLink& link) {
+            return on != links_.end() ? link.start >= on->end : link.start >= selection.cpMin;
+        });
+        next = after != links_.end() ? &*after : nullptr;
+    } else {
+        for (const PageLink& link : links_) {
+            if (on != links_.end() ? link.end <= on->start : link.end <= selection.cpMin)
+                next = &link;
+        }
+    }
+    if (next == nullptr) {
+        CHARRANGE none = {0, 0};
+        SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&none));
+        SetFocus(GetNextDlgTabItem(window_, page_, back));
+        return true;
+    }
+    CHARRANGE range = {next->start, next->end};
+    SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    SendMessageW(page_, EM_SCROLLCARET, 0, 0);
+    return true;
 }

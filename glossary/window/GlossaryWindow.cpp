@@ -1,10 +1,12 @@
 #include "GlossaryWindow.h"
 
+#include "AccessibleControl.h"
 #include "Ids.h"
 #include "WindowText.h"
 #include "page/HtmlToRtf.h"
 #include "win32/ErrorText.h"
 
+#include <commctrl.h>
 #include <richedit.h>
 #include <shellapi.h>
 
@@ -15,9 +17,7 @@
 namespace {
 
 const wchar_t kClassName[] = L"TechnicalGlossary";
-const wchar_t kCaption[] = L"Technical Glossary";
 const wchar_t kVersion[] = L"V 1.3";
-const wchar_t kDatabase[] = L"Dict.mdb";
 
 // The window's layout in twips, as it was designed: 15 twips are one pixel at 96 dpi.
 constexpr int kTwipsPerInch = 1440;
@@ -98,13 +98,12 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show, const std::wstring& da
     self->dpi_ = dpi;
     self->database_ = database;
     const HWND window = CreateWindowExW(
-        0, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-        frame.bottom - frame.top, nullptr, nullptr, instance, self.get());
+        WS_EX_ACCEPTFILES, kClassName, kProductName, style, CW_USEDEFAULT, CW_USEDEFAULT,
+        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, self.get());
     if (window == nullptr)
         return nullptr;
     self->ownedByWindow_ = true;
-    self.release();
-    ShowWindow(window, show);
+    self.release()->restoreSettings(show);
     UpdateWindow(window);
     return window;
 }
@@ -159,8 +158,30 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         followLink(pendingLink_);
         return 0;
     case MSG_REPORT_LOAD_FAILURE:
-        MessageBoxW(window_, loadFailure_.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+        MessageBoxW(window_, loadFailure_.c_str(), kProductName, MB_OK | MB_ICONWARNING);
         return 0;
+    case WM_DROPFILES: {
+        // The first file dropped; one that cannot be read is named in a box.
+        const auto drop = reinterpret_cast<HDROP>(wParam);
+        wchar_t path[MAX_PATH] = {};
+        const bool named = DragQueryFileW(drop, 0, path, MAX_PATH) > 0;
+        DragFinish(drop);
+        if (named)
+            openDatabase(path);
+        return 0;
+    }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+        // The page's colours follow the system's (a high-contrast theme); the controls are
+        // told as top-level windows tell theirs.
+        if (message == WM_SYSCOLORCHANGE)
+            SendMessageW(page_, message, wParam, lParam);
+        if (pageColours().system != shownColours_.system ||
+            pageColours().link != shownColours_.link)
+            showPage(shownHtml_); // only then: it starts the page from its top
+        InvalidateRect(window_, nullptr, TRUE);
+        return DefWindowProcW(window_, message, wParam, lParam);
     case WM_TIMER:
         if (wParam == TIMER_REDRAW_LIST)
             redrawList();
@@ -168,7 +189,9 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_VKEYTOITEM:
         return -1; // the list's own keys
     case WM_CHARTOITEM:
-        return termByFirstLetter(LOWORD(wParam), HIWORD(wParam));
+        // The caret in wParam has 16 bits: the list is asked for the whole of it.
+        return termByFirstLetter(LOWORD(wParam),
+                                 static_cast<int>(SendMessageW(terms_, LB_GETCARETINDEX, 0, 0)));
     case WM_DRAWITEM:
         if (wParam != IDC_TERMS)
             return DefWindowProcW(window_, message, wParam, lParam);
@@ -199,6 +222,7 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_DESTROY:
+        saveSettings();
         PostQuitMessage(0);
         return 0;
     default:
@@ -276,12 +300,25 @@ void GlossaryWindow::onCreate() {
                 WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                 IDC_PAGE);
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
-    logoControl_ = control(L"STATIC", L"", SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO);
+    // A tab stop: Enter or Space there opens the maker's page (see translateAccelerator).
+    logoControl_ =
+        control(L"STATIC", L"", WS_TABSTOP | SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO);
     logo_ = win32::Gdi<HBITMAP>(static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
     SendMessageW(logoControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
     const HWND version = control(L"STATIC", kVersion, SS_LEFT, IDC_VERSION);
     SendMessageW(version, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
+
+    // Names for assistive technology; the list answers for its items, from our terms, to
+    // anyone who asks (the system carries LB_GETTEXT across processes only for a list whose
+    // style says it has strings; the list box itself was made without).
+    setAccessibleName(search_, kSearchName);
+    setAccessibleName(terms_, L"Terms");
+    setAccessibleName(page_, L"Definition");
+    setAccessibleName(logoControl_, L"The maker's web page");
+    for (const HWND added : {terms_, page_, logoControl_})
+        SetWindowSubclass(added, controlProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowLongPtrW(terms_, GWL_STYLE, GetWindowLongPtrW(terms_, GWL_STYLE) | LBS_HASSTRINGS);
 
     // The search box hands the list keys on to the list (see searchKey).
     SetWindowLongPtrW(search_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -296,11 +333,7 @@ void GlossaryWindow::onCreate() {
     SendMessageW(page_, EM_SETEVENTMASK, 0, ENM_LINK);
     SendMessageW(page_, EM_SETLANGOPTIONS, 0, IMF_AUTOFONT | IMF_DUALFONT);
     loadGlossary();
-    fillList();
-    showPage(u""); // about:blank
-    // Selecting the first entry shows the first term, as a click would.
-    if (SendMessageW(terms_, LB_SETCURSEL, 0, 0) != LB_ERR)
-        showSelected();
+    showDatabase(rememberedTerm());
     SetFocus(search_);
 }
 
@@ -336,53 +369,6 @@ void GlossaryWindow::onActivate(bool active) {
         focus_ = focus;
 }
 
-bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
-    auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr)
-        return false;
-    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-    // Back and Forward as in a browser: Alt+Left and Alt+Right, the mouse's side buttons.
-    if (message.message == WM_SYSKEYDOWN &&
-        (message.wParam == VK_LEFT || message.wParam == VK_RIGHT)) {
-        self->goThroughHistory(message.wParam == VK_LEFT ? -1 : 1);
-        return true;
-    }
-    if (message.message == WM_XBUTTONUP || message.message == WM_XBUTTONDOWN) {
-        if (message.message == WM_XBUTTONUP)
-            self->goThroughHistory(GET_XBUTTON_WPARAM(message.wParam) == XBUTTON1 ? -1 : 1);
-        return true;
-    }
-    if (message.message == WM_MOUSEWHEEL && (GET_KEYSTATE_WPARAM(message.wParam) & MK_CONTROL)) {
-        self->zoom(GET_WHEEL_DELTA_WPARAM(message.wParam) > 0 ? 1 : -1);
-        return true;
-    }
-    // Tab leaves the page too, which as a multi-line text would keep it for itself.
-    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && message.hwnd == self->page_ &&
-        !control) {
-        const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-        SetFocus(GetNextDlgTabItem(window, self->page_, back));
-        return true;
-    }
-    if (message.message != WM_KEYDOWN || !control)
-        return false;
-    switch (message.wParam) {
-    case VK_OEM_PLUS:
-    case VK_ADD:
-        self->zoom(1);
-        return true;
-    case VK_OEM_MINUS:
-    case VK_SUBTRACT:
-        self->zoom(-1);
-        return true;
-    case '0':
-    case VK_NUMPAD0:
-        self->zoom(0);
-        return true;
-    default:
-        return false;
-    }
-}
-
 void GlossaryWindow::onCommand(int id, int code) {
     if (id == IDC_TERMS && code == LBN_SELCHANGE)
         showSelected();
@@ -392,40 +378,4 @@ void GlossaryWindow::onCommand(int id, int code) {
         openMakersPage();
     else if (id == IDC_EXIT && code == BN_CLICKED)
         DestroyWindow(window_);
-}
-
-void GlossaryWindow::loadGlossary() {
-    if (database_.empty()) {
-        // None named (or an empty name): the current directory first, as ever; then the program's
-        // own directory. A missing default file is no error: the list stays empty.
-        std::wstring path = kDatabase;
-        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            wchar_t program[MAX_PATH] = {};
-            const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
-            std::wstring folder(program, length > 0 && length < MAX_PATH ? length : 0);
-            folder.resize(folder.find_last_of(L'\\') == std::wstring::npos
-                              ? 0
-                              : folder.find_last_of(L'\\') + 1);
-            if (!folder.empty())
-                path = folder + kDatabase;
-        }
-        glossary_ = Glossary::load(utf8(path), upperCase);
-        return;
-    }
-    std::string failure;
-    glossary_ = Glossary::load(utf8(database_), upperCase, &failure);
-    if (failure.empty())
-        return;
-    // A file named by the user that cannot be read is worth a word.
-    std::wstring reason;
-    if (GetFileAttributesW(database_.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        reason = win32::systemMessage(GetLastError());
-        if (reason.empty())
-            reason = L"The file cannot be found.";
-    } else {
-        reason = std::wstring(failure.begin(), failure.end());
-    }
-    // Said once the window shows, so that the message stands in front of it.
-    loadFailure_ = L"The glossary cannot read this database:\n" + database_ + L"\n\n" + reason;
-    PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
 }

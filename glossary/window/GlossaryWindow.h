@@ -17,14 +17,26 @@ public:
     // system's error is then the last error).
     static HWND create(HINSTANCE instance, int show, const std::wstring& database = std::wstring());
 
-    // Keys that act wherever the focus is: the page's zoom. True when `message` was one.
+    // Keys that act wherever the focus is (the page's zoom, history, links, the search box,
+    // opening a database). True when `message` was one.
     static bool translateAccelerator(HWND window, const MSG& message);
 
+    static constexpr const wchar_t* kProductName = L"Technical Glossary";
+
 private:
+    static constexpr const wchar_t* kSearchName = L"Search";
+    static constexpr const wchar_t* kSearchNoMatchName = L"Search: no term begins with this";
+
     explicit GlossaryWindow(HINSTANCE instance) : instance_(instance) {}
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK searchProcedure(HWND search, UINT message, WPARAM wParam,
                                             LPARAM lParam);
+    // The list's and the logo's additions: the list's item texts, the logo's focus.
+    static LRESULT CALLBACK controlProcedure(HWND control, UINT message, WPARAM wParam,
+                                             LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+    bool pageKey(WPARAM key, bool back);
+    void focusSearch();
+    void paintNoMatchCue();
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool searchKey(WPARAM key);
     void moveSelection(int to);
@@ -41,11 +53,25 @@ private:
     int termByFirstLetter(wchar_t letter, int caret) const;
     void showSelected();  // List1_Click
     void searchChanged(); // Text1_Change
+    int matchFor(const std::u16string& text) const;
+    void showNoMatch(const std::u16string& text);
+    void setNoMatch(bool noMatch);
     void selectInList(int index);
     void redrawList();
     void openMakersPage(); // Picture1_Click
     void showPage(const std::u16string& html);
+    PageColours pageColours() const;
     void loadGlossary();
+    std::wstring readDatabase(const std::wstring& path, Glossary& into) const;
+    void openDatabase(const std::wstring& path);
+    void chooseDatabase();
+    void showDatabase(const std::u16string& restoreTerm);
+    std::wstring databasePath() const;
+    void updateCaption();
+    // Placement, zoom and the last term, per user.
+    void restoreSettings(int show);
+    void saveSettings() const;
+    std::u16string rememberedTerm() const;
     enum class History { Search, Other };
     void showEntry(std::size_t index, bool remember, History from = History::Other);
     bool onNotify(const NMHDR& header, LRESULT& result);
@@ -67,7 +93,11 @@ private:
     win32::Gdi<HBITMAP> logo_;
     int dpi_ = 96;
     Glossary glossary_{{}, {}};
-    std::wstring database_;       // named on the command line, else empty
+    std::wstring database_;       // named on the command line or opened, else empty
+    std::u16string shownHtml_;    // the page as shown, drawn again when the colours change
+    PageColours shownColours_;    // and the colours it was drawn in
+    std::u16string entryHtml_;    // the last term's page, below the suggestions
+    bool noMatch_ = false;        // the search text matches no term
     std::vector<PageLink> links_; // of the page shown
     std::u16string pendingLink_;  // clicked, to be followed
     std::wstring loadFailure_;    // why the named database cannot be read

@@ -1,4 +1,5 @@
 #include "GlossaryWindow.h"
+#include "win32/Com.h"
 #include "win32/Handles.h"
 
 #include <windows.h>
@@ -15,6 +16,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     const win32::LocalMemory<wchar_t**> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
     if (arguments && count > 1)
         database = arguments.get()[1]; // an empty one names nothing
+    // The controls' accessible objects go to other processes through COM.
+    const win32::ComApartment com;
     const HWND window = GlossaryWindow::create(instance, show, database);
     if (window == nullptr) {
         wchar_t text[512];

@@ -2,14 +2,13 @@
 // start to the first term shown, from a changed search text to the updated page (200
 // keystrokes), and the program's peak working set.
 #include "glossary/GlossaryProcess.h"
-#include "jetwriter/JetWriter.h"
+#include "glossary/LargeDictionary.h"
 #include "support/WinTestSupport.h"
 
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,25 +16,6 @@ namespace {
 
 constexpr int kKeystrokes = 200;
 constexpr DWORD kTimeoutMs = 120000;
-
-bool writeDictionary(const std::string& path, int terms) {
-    jet::JetWriter writer;
-    const std::size_t table = writer.addTable(
-        u"Dict",
-        {{u"id", jet::kLong, 0, true}, {u"term", jet::kText, 255}, {u"definition", jet::kMemo}});
-    std::vector<jet::Value> row(3);
-    row[1].kind = row[2].kind = jet::Value::Kind::Text;
-    for (int i = 0; i < terms; ++i) {
-        const std::string term = "Term " + std::to_string(i);
-        row[1].text.assign(term.begin(), term.end());
-        row[2].text = u"The <b>definition</b> of " + row[1].text +
-                      u", with some words to read and a " +
-                      u"second sentence so that the page has a few lines of text in it.";
-        writer.addRow(table, row);
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return writer.finish(out) && out.flush();
-}
 
 double milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
@@ -102,7 +82,7 @@ int main(int argc, char** argv) {
     }
     for (const int terms : {100000, 1000000}) {
         testsupport::TempDirectory folder("glossary-bench");
-        if (!writeDictionary(folder.file("Dict.mdb"), terms)) {
+        if (!writeLargeDictionary(folder.file("Dict.mdb"), terms)) {
             std::printf("cannot write the dictionary\n");
             return 1;
         }

@@ -6,7 +6,9 @@
 
 #include "../../glossary/window/Ids.h"
 
+#include <commctrl.h>
 #include <richedit.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <vector>
@@ -117,6 +119,22 @@ void GlossaryProcess::clickExit() {
     PostMessageW(control(IDC_EXIT), BM_CLICK, 0, 0);
 }
 
+bool GlossaryProcess::dropFile(const std::wstring& path) {
+    // The drop's block in the program's memory: a DROPFILES header, the name, two NULs.
+    // Memory given in place of a global handle is what fixed global memory is.
+    std::vector<char> block(sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t), '\0');
+    auto* header = reinterpret_cast<DROPFILES*>(block.data());
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::copy(path.begin(), path.end(), reinterpret_cast<wchar_t*>(header + 1));
+    const RemoteMemory remote(process_.get(), block.size());
+    if (remote.address() == nullptr ||
+        !WriteProcessMemory(process_.get(), remote.address(), block.data(), block.size(), nullptr))
+        return false;
+    send(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote.address()), 0);
+    return true;
+}
+
 void GlossaryProcess::press(std::initializer_list<WORD> chord) {
     // Keys go to the window in the foreground; tests running beside this one may have taken it.
     if (GetForegroundWindow() != window_) {
@@ -188,6 +206,18 @@ int GlossaryProcess::itemCount() const {
     return static_cast<int>(send(control(IDC_TERMS), LB_GETCOUNT, 0, 0));
 }
 
+std::wstring GlossaryProcess::listText(int index) const {
+    const HWND list = control(IDC_TERMS);
+    const int length = static_cast<int>(send(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0));
+    if (length < 0)
+        return L"<none>";
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = static_cast<int>(
+        send(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0])));
+    text.resize(static_cast<std::size_t>(copied < 0 ? 0 : copied));
+    return text;
+}
+
 namespace {
 
 std::wstring textOf(HWND window) {
@@ -224,7 +254,7 @@ bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& co
     if (!ReadProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
         return false;
     bold = (format.dwEffects & CFE_BOLD) != 0;
-    color = format.crTextColor;
+    color = (format.dwEffects & CFE_AUTOCOLOR) != 0 ? CLR_DEFAULT : format.crTextColor;
     twips = static_cast<int>(format.yHeight);
     return true;
 }

@@ -31,6 +31,8 @@ public:
     void clickListItem(int index); // as the mouse would
     void clickLogo();
     void clickExit();
+    // Drops the file on the window, as the shell does.
+    bool dropFile(const std::wstring& path);
     // Clicks the first character of the first `piece` of the page's text, as the mouse would.
     bool clickPageText(const std::wstring& piece);
     // Processes the program has started that are still running.
@@ -52,9 +54,12 @@ public:
 
     int selected() const;
     int itemCount() const;
+    // Entry `index` of the list as any other program reads it (LB_GETTEXT).
+    std::wstring listText(int index) const;
     std::wstring searchText() const;
     std::wstring pageText() const;
-    // Character format of the page text from `start` for `length` characters.
+    // Character format of the page text from `start` for `length` characters; `color` is
+    // CLR_DEFAULT for the automatic colour (the system's window text).
     bool pageFormat(int start, int length, bool& bold, COLORREF& color, int& twips) const;
     // The colour on screen at the left edge of list entry `index`.
     COLORREF listItemColour(int index) const;

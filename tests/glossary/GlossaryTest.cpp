@@ -1,4 +1,5 @@
 #include "Glossary.h"
+#include "Suggestions.h"
 #include "jet/JetFixtures.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +113,35 @@ TEST(GlossarySearch, SortedIndexGivesTheAnswersOfAPassInTableOrder) {
         }
         EXPECT_EQ(glossary.search(u""), 0);
     }
+}
+
+TEST(GlossarySearch, ALetterInTheListLeadsToTheNextTermWithItAfterTheCaretAtAnySize) {
+    const Glossary glossary = sample(); // Alpha beta Beta Gamma Alpha Delta
+    EXPECT_EQ(glossary.nextWithInitial(u'b', -1), 1);
+    EXPECT_EQ(glossary.nextWithInitial(u'B', 1), 2) << "ignoring case";
+    EXPECT_EQ(glossary.nextWithInitial(u'a', 4), 0) << "wraps at the end";
+    EXPECT_EQ(glossary.nextWithInitial(u'z', 0), -1);
+    // Beyond 65,535 entries the caret is taken whole.
+    std::vector<std::u16string> many(70000, u"x");
+    many[2000] = many[68000] = many[69000] = u"Yes";
+    const Glossary large(many, Definitions(many.size()));
+    EXPECT_EQ(large.nextWithInitial(u'y', 68000), 69000);
+    EXPECT_EQ(large.nextWithInitial(u'y', 69000), 2000);
+}
+
+TEST(GlossarySearch, NothingFoundOffersTermsWithinTwoEditsElseTheNeighboursInSortOrder) {
+    EXPECT_EQ(editDistanceWithin(u"KITTEN", u"SITTING", 2), 3);
+    EXPECT_EQ(editDistanceWithin(u"KITTEN", u"SITTEN", 2), 1);
+    EXPECT_EQ(editDistanceWithin(u"", u"AB", 2), 2);
+    EXPECT_EQ(editDistanceWithin(u"ABCD", u"BADC", 5), 3);
+    const Glossary glossary({u"Cache", u"Cash", u"cache", u"Catch", u"Compiler", u"Cachet",
+                             u"Caches", u"Cached", u"Zebra"},
+                            Definitions(9));
+    EXPECT_EQ(glossary.suggestions(u"cachs"), (std::vector<std::size_t>{0, 6, 1, 3, 5}))
+        << "one edit before two, then table order; each text once; five at most";
+    EXPECT_EQ(glossary.suggestions(u"Compilers"), std::vector<std::size_t>{4});
+    EXPECT_EQ(glossary.suggestions(u"Dragon"), (std::vector<std::size_t>{5, 1, 3, 4, 8}))
+        << "none that near: the terms around where it sorts, in sorted order";
 }
 
 TEST(GlossaryPage, IsTheSixPiecesUnescaped) {

@@ -35,6 +35,17 @@ TEST(HtmlToRtf, ThePageMarkUpRendersAsDesigned) {
     EXPECT_NE(out.find("{\\b\\f0\\fs20\\cf2 small}"), std::string::npos)
         << "bold inside black size 2: " << out;
     EXPECT_EQ(rtfText(out), "Cache:\n\n\nA small store.\n");
+
+    // In a high-contrast theme the page's colours are the system's: no colour from the
+    // mark-up, links in the colour given; the same text.
+    const std::string system =
+        htmlToPage(jet::fromUtf8(page + "<a href='#x'>x</a>"), PageColours{true, 0x00FFFF}).rtf;
+    EXPECT_EQ(system.find("\\cf1 Cache"), std::string::npos) << system;
+    EXPECT_NE(system.find("{\\b\\f0\\fs24\\cf0 Cache:}"), std::string::npos) << system;
+    EXPECT_NE(system.find("{\\colortbl ;\\red0\\green255\\blue255;}"), std::string::npos)
+        << "the link's colour alone: " << system;
+    EXPECT_NE(system.find("{\\ul\\f0\\fs20\\cf1 x}"), std::string::npos) << system;
+    EXPECT_EQ(rtfText(system), "Cache:\n\n\nA small store.\nx");
 }
 
 TEST(HtmlToRtf, FontSizesOneToSevenAndRelativeSizes) {

@@ -1,0 +1,115 @@
+// Which database the window shows: the default, one named on the command line, one opened
+// with Ctrl+O or dropped on the window.
+#include "GlossaryWindow.h"
+#include "Ids.h"
+#include "WindowText.h"
+#include "win32/ErrorText.h"
+
+#include <commdlg.h>
+
+#include <cwchar>
+
+namespace {
+
+const wchar_t kDatabase[] = L"Dict.mdb";
+
+} // namespace
+
+std::wstring GlossaryWindow::databasePath() const {
+    if (!database_.empty())
+        return database_;
+    // None named (or an empty name): the current directory first, as ever; then the program's
+    // own directory.
+    std::wstring path = kDatabase;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        wchar_t program[MAX_PATH] = {};
+        const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+        std::wstring folder(program, length > 0 && length < MAX_PATH ? length : 0);
+        folder.resize(
+            folder.find_last_of(L'\\') == std::wstring::npos ? 0 : folder.find_last_of(L'\\') + 1);
+        if (!folder.empty())
+            path = folder + kDatabase;
+    }
+    return path;
+}
+
+// Reads `path` into `into`: the reason it cannot be read as a database, or nothing.
+std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& into) const {
+    std::string failure;
+    into = Glossary::load(utf8(path), upperCase, &failure);
+    if (failure.empty())
+        return std::wstring();
+    std::wstring reason;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        reason = win32::systemMessage(GetLastError());
+        if (reason.empty())
+            reason = L"The file cannot be found.";
+    } else {
+        reason = std::wstring(failure.begin(), failure.end());
+    }
+    return L"The glossary cannot read this database:\n" + path + L"\n\n" + reason;
+}
+
+void GlossaryWindow::loadGlossary() {
+    const std::wstring failure = readDatabase(databasePath(), glossary_);
+    // A missing default file is no error: the list stays empty. A file named by the user
+    // that cannot be read is worth a word, once the window shows, in front of it.
+    if (database_.empty() || failure.empty())
+        return;
+    loadFailure_ = failure;
+    PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
+}
+
+void GlossaryWindow::openDatabase(const std::wstring& path) {
+    // One that cannot be read leaves the one shown as it was.
+    Glossary other{{}, {}};
+    const std::wstring failure = readDatabase(path, other);
+    if (!failure.empty()) {
+        MessageBoxW(window_, failure.c_str(), kProductName, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    glossary_ = std::move(other);
+    database_ = path;
+    showDatabase(std::u16string());
+}
+
+void GlossaryWindow::chooseDatabase() {
+    wchar_t path[MAX_PATH] = {};
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = window_;
+    dialog.lpstrFilter = L"Jet databases (*.mdb)\0*.mdb\0All files (*.*)\0*.*\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrDefExt = L"mdb";
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetOpenFileNameW(&dialog))
+        openDatabase(path);
+}
+
+void GlossaryWindow::showDatabase(const std::u16string& restoreTerm) {
+    history_.clear();
+    historyAt_ = 0;
+    lastFrom_ = History::Other;
+    entryHtml_.clear();
+    setNoMatch(false);
+    fillList();
+    showPage(u""); // about:blank
+    // The term shown last time, else the first; selecting it shows it as a click would.
+    const int remembered = restoreTerm.empty() ? -1 : glossary_.find(restoreTerm);
+    if (SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(remembered >= 0 ? remembered : 0),
+                     0) != LB_ERR)
+        showSelected();
+    updateCaption();
+}
+
+void GlossaryWindow::updateCaption() {
+    // The file is named after the product unless it is the default one.
+    const std::wstring path = databasePath();
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const std::wstring caption = _wcsicmp(name.c_str(), kDatabase) == 0
+                                     ? std::wstring(kProductName)
+                                     : std::wstring(kProductName) + L" - " + name;
+    SetWindowTextW(window_, caption.c_str());
+}

@@ -1,0 +1,85 @@
+// Keys that act wherever the focus is in the window, before the dialog manager sees them.
+#include "GlossaryWindow.h"
+
+namespace {
+
+bool down(int key) {
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+} // namespace
+
+void GlossaryWindow::focusSearch() {
+    SetFocus(search_);
+    SendMessageW(search_, EM_SETSEL, 0, -1);
+}
+
+bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
+    auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr)
+        return false;
+    const bool control = down(VK_CONTROL);
+    if (message.message == WM_SYSKEYDOWN) {
+        // Back and Forward as in a browser: Alt+Left and Alt+Right; Alt+D to the search box
+        // as to a browser's address bar.
+        if (message.wParam == VK_LEFT || message.wParam == VK_RIGHT) {
+            self->goThroughHistory(message.wParam == VK_LEFT ? -1 : 1);
+            return true;
+        }
+        if (message.wParam == 'D') {
+            self->focusSearch();
+            return true;
+        }
+        return false;
+    }
+    if (message.message == WM_XBUTTONUP || message.message == WM_XBUTTONDOWN) {
+        if (message.message == WM_XBUTTONUP)
+            self->goThroughHistory(GET_XBUTTON_WPARAM(message.wParam) == XBUTTON1 ? -1 : 1);
+        return true;
+    }
+    if (message.message == WM_MOUSEWHEEL && (GET_KEYSTATE_WPARAM(message.wParam) & MK_CONTROL)) {
+        self->zoom(GET_WHEEL_DELTA_WPARAM(message.wParam) > 0 ? 1 : -1);
+        return true;
+    }
+    if (message.message != WM_KEYDOWN)
+        return false;
+    // In the page Tab goes from link to link and Enter follows one; the page, as a multi-line
+    // text, would keep Tab for itself.
+    if (message.hwnd == self->page_ && !control &&
+        (message.wParam == VK_TAB || message.wParam == VK_RETURN))
+        return self->pageKey(message.wParam, down(VK_SHIFT));
+    if (message.hwnd == self->logoControl_ &&
+        (message.wParam == VK_RETURN || message.wParam == VK_SPACE)) {
+        self->openMakersPage();
+        return true;
+    }
+    if (message.wParam == VK_F6 || (control && message.wParam == 'L')) {
+        self->focusSearch();
+        return true;
+    }
+    if (message.wParam == VK_F1) {
+        self->openMakersPage();
+        return true;
+    }
+    if (!control)
+        return false;
+    switch (message.wParam) {
+    case 'O':
+        self->chooseDatabase();
+        return true;
+    case VK_OEM_PLUS:
+    case VK_ADD:
+        self->zoom(1);
+        return true;
+    case VK_OEM_MINUS:
+    case VK_SUBTRACT:
+        self->zoom(-1);
+        return true;
+    case '0':
+    case VK_NUMPAD0:
+        self->zoom(0);
+        return true;
+    default:
+        return false;
+    }
+}

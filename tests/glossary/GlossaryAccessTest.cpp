@@ -1,0 +1,283 @@
+// The glossary for every user: read by assistive technology from another process, in a dark
+// high-contrast scheme, from the keyboard alone, and remembering where it was.
+#include "GlossaryWindowFixture.h"
+#include "LargeDictionary.h"
+#include "driver/ScreenCapture.h"
+#include "driver/WindowFinder.h"
+#include "win32/Com.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <vector>
+
+using namespace glossarytest;
+
+namespace {
+
+// Spelled out: a static link's IID_IAccessible names the import, not the GUID.
+constexpr IID kIidAccessible = {
+    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+win32::ComPtr<IAccessible> accessibleOf(HWND control) {
+    win32::ComPtr<IAccessible> object;
+    AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                               object.receiveVoid());
+    return object;
+}
+
+VARIANT child(long id) {
+    VARIANT variant;
+    VariantInit(&variant);
+    variant.vt = VT_I4;
+    variant.lVal = id;
+    return variant;
+}
+
+std::wstring nameOf(IAccessible* object, long id = CHILDID_SELF) {
+    BSTR name = nullptr;
+    if (object == nullptr || FAILED(object->get_accName(child(id), &name)) || name == nullptr)
+        return L"<none>";
+    const std::wstring text(name, SysStringLen(name));
+    SysFreeString(name);
+    return text;
+}
+
+long stateOf(IAccessible* object, long id) {
+    VARIANT state;
+    VariantInit(&state);
+    return SUCCEEDED(object->get_accState(child(id), &state)) && state.vt == VT_I4 ? state.lVal
+                                                                                   : -1;
+}
+
+std::wstring captionOf(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+} // namespace
+
+TEST_F(GlossaryWindowTest,
+       AnotherProgramReadsALargeListItsSelectionAndTheNamesAndTypesBeyond65535) {
+    ASSERT_TRUE(writeLargeDictionary(folder_.file("large.mdb"), 100000));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs,
+                             "\"" + folder_.file("large.mdb") + "\"");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 100000; }, kTimeoutMs));
+    EXPECT_EQ(glossary.listText(0), L"Term 0");
+    EXPECT_EQ(glossary.listText(50000), L"Term 50000");
+    EXPECT_EQ(glossary.listText(99999), L"Term 99999");
+    EXPECT_EQ(glossary.listText(100000), L"<none>") << "past the end";
+
+    const win32::ComApartment com;
+    const auto list = accessibleOf(glossary.control(IDC_TERMS));
+    ASSERT_TRUE(list);
+    long count = 0;
+    EXPECT_EQ(list->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 100000);
+    EXPECT_EQ(nameOf(list.get()), L"Terms");
+    EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_SEARCH)).get()), L"Search");
+    EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_PAGE)).get()), L"Definition");
+    EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_LOGO)).get()), L"The maker's web page");
+    glossary.type(L"term 76543");
+    ASSERT_EQ(glossary.selected(), 76543);
+    EXPECT_EQ(nameOf(list.get(), 76544), L"Term 76543") << "child ids count from 1";
+    EXPECT_TRUE(stateOf(list.get(), 76544) & STATE_SYSTEM_SELECTED);
+    EXPECT_FALSE(stateOf(list.get(), 76543) & STATE_SYSTEM_SELECTED);
+    VARIANT role;
+    VariantInit(&role);
+    ASSERT_EQ(list->get_accRole(child(76544), &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_LISTITEM);
+
+    // A letter in the list: the next term with it after the caret, the whole caret (the
+    // message that asks for it carries 16 bits of it).
+    ASSERT_TRUE(pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_TERMS)));
+    EXPECT_TRUE(pressUntil(glossary, {L'T'}, selects(glossary, 76544)));
+    EXPECT_TRUE(pressUntil(glossary, {L'T'}, selects(glossary, 76545)));
+}
+
+// The system's colours for as long as this lives.
+class SystemColours {
+public:
+    SystemColours(std::initializer_list<int> elements, std::initializer_list<COLORREF> colours)
+        : elements_(elements) {
+        for (const int element : elements_)
+            saved_.push_back(GetSysColor(element));
+        const std::vector<COLORREF> wanted(colours);
+        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), wanted.data());
+    }
+    ~SystemColours() {
+        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), saved_.data());
+    }
+    SystemColours(const SystemColours&) = delete;
+    SystemColours& operator=(const SystemColours&) = delete;
+
+private:
+    std::vector<int> elements_;
+    std::vector<COLORREF> saved_;
+};
+
+COLORREF colourAt(const GlossaryProcess& glossary, const std::wstring& piece) {
+    bool bold = false;
+    COLORREF color = CLR_INVALID;
+    int twips = 0;
+    const std::wstring text = glossary.pageText();
+    if (!contains(text, piece) ||
+        !glossary.pageFormat(pagePosition(text, piece), static_cast<int>(piece.size()), bold, color,
+                             twips))
+        return CLR_INVALID;
+    return color;
+}
+
+TEST_F(GlossaryWindowTest, ADarkHighContrastSchemeGivesThePageTheSystemsColoursOnly) {
+    // Wine keeps no high-contrast flag (SPI_SETHIGHCONTRAST fails), and a running program
+    // keeps the colours it started with: such a scheme's colours are set, then it starts.
+    {
+        const SystemColours scheme(
+            {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HOTLIGHT, COLOR_BTNFACE, COLOR_BTNTEXT},
+            {RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 0), RGB(0, 0, 0), RGB(255, 255, 255)});
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+        ASSERT_TRUE(readyForTheKeyboard(glossary));
+        ASSERT_TRUE(
+            eventually([&] { return colourAt(glossary, L"Cache:") != CLR_INVALID; }, kTimeoutMs));
+        EXPECT_EQ(colourAt(glossary, L"Cache:"), CLR_DEFAULT) << "not the term's #336699";
+        EXPECT_EQ(colourAt(glossary, L"small store"), CLR_DEFAULT) << "nor the text's black";
+
+        // On screen: light text on a dark page.
+        Sleep(300);
+        RECT page = {};
+        GetWindowRect(glossary.control(IDC_PAGE), &page);
+        int darkPixels = 0, lightPixels = 0, all = 0;
+        for (LONG y = page.top + 4; y < page.bottom - 4; y += 3) {
+            for (LONG x = page.left + 4; x < page.right - 24; x += 3, ++all) {
+                const COLORREF pixel = driver::screenPixel({x, y});
+                const int sum = GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel);
+                darkPixels += sum < 120 ? 1 : 0;
+                lightPixels += sum > 600 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(darkPixels, all * 8 / 10);
+        EXPECT_GT(lightPixels, 20);
+        glossary.saveScreenshot(binaryDirectory() + "\\glossary-high-contrast.bmp");
+    }
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    EXPECT_TRUE(eventually([&] { return colourAt(glossary, L"Cache:") == RGB(0x33, 0x66, 0x99); },
+                           kTimeoutMs))
+        << "the page's own colours with the usual scheme";
+}
+
+TEST_F(GlossaryWindowTest, TheKeyboardFollowsLinksReachesTheLogoAndReturnsToTheSearchBox) {
+    writeLinkedDictionary(folder_.file("links.mdb"));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs,
+                             "\"" + folder_.file("links.mdb") + "\"");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    glossary.setSearch(L"links");
+    ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Web page"); }, kTimeoutMs));
+    ASSERT_TRUE(pressUntil(glossary, {VK_RETURN}, focusOn(glossary, IDC_PAGE)));
+    // The links in order: the compiler, no term, Web page...
+    glossary.press({VK_TAB});
+    glossary.press({VK_TAB});
+    glossary.press({VK_SHIFT, VK_TAB});
+    EXPECT_TRUE(pressUntil(glossary, {VK_RETURN}, selects(glossary, 0)))
+        << "Tab, Tab, Shift+Tab, Enter: the first link, to Compiler";
+    EXPECT_TRUE(
+        eventually([&] { return contains(glossary.pageText(), L"Translates code."); }, kTimeoutMs));
+
+    const auto searchTextSelected = [&] {
+        const LRESULT selection = SendMessageW(glossary.control(IDC_SEARCH), EM_GETSEL, 0, 0);
+        return glossary.focus() == glossary.control(IDC_SEARCH) && LOWORD(selection) == 0 &&
+               HIWORD(selection) == 5;
+    };
+    EXPECT_TRUE(pressUntil(glossary, {VK_F6}, searchTextSelected)) << "F6";
+    ASSERT_TRUE(pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_TERMS)));
+    EXPECT_TRUE(pressUntil(glossary, {VK_CONTROL, L'L'}, searchTextSelected)) << "Ctrl+L";
+    ASSERT_TRUE(pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_TERMS)));
+    EXPECT_TRUE(pressUntil(glossary, {VK_MENU, L'D'}, searchTextSelected)) << "Alt+D";
+
+    // The logo is a tab stop, last in the order; Enter there opens the maker's page.
+    EXPECT_TRUE(pressUntil(glossary, {VK_SHIFT, VK_TAB}, focusOn(glossary, IDC_LOGO)));
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-logo-focus.bmp");
+    glossary.press({VK_RETURN});
+    ASSERT_TRUE(eventually([&] { return fileExists(folder_.file("opened.txt")); }, kTimeoutMs));
+    ASSERT_TRUE(eventually([&] { return glossary.runningChildren() == 0; }, kTimeoutMs));
+    EXPECT_NE(readFile(folder_.file("opened.txt")).find("technical-glossary"), std::string::npos);
+}
+
+TEST_F(GlossaryWindowTest, RemembersWhereItWasOpensOtherDatabasesAndSuggestsTheNearestTerms) {
+    {
+        GlossaryProcess first(program(), folder_.path(), kTimeoutMs);
+        ASSERT_TRUE(readyForTheKeyboard(first));
+        first.clickListItem(2);
+        ASSERT_TRUE(eventually([&] { return first.selected() == 2; }, kTimeoutMs));
+        ASSERT_TRUE(
+            pressUntil(first, {VK_CONTROL, VK_OEM_PLUS}, [&] { return first.pageZoom() == 110; }));
+        ShowWindow(first.window(), SW_MAXIMIZE);
+        ASSERT_TRUE(eventually([&] { return IsZoomed(first.window()) != FALSE; }, kTimeoutMs));
+        first.clickExit();
+        DWORD exitCode = 0;
+        ASSERT_TRUE(first.waitForExit(kTimeoutMs, exitCode));
+    }
+    // Another database named: placement and zoom come back, the term of the other does not.
+    ASSERT_TRUE(
+        CopyFileA(folder_.file("Dict.mdb").c_str(), folder_.file("other.mdb").c_str(), FALSE));
+    {
+        GlossaryProcess named(program(), folder_.path(), kTimeoutMs,
+                              "\"" + folder_.file("other.mdb") + "\"");
+        ASSERT_TRUE(named.valid());
+        EXPECT_TRUE(IsZoomed(named.window()));
+        EXPECT_EQ(named.pageZoom(), 110);
+        EXPECT_EQ(named.selected(), 0);
+        EXPECT_EQ(captionOf(named.window()), L"Technical Glossary - other.mdb");
+    }
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    EXPECT_EQ(glossary.selected(), 2) << "the last term shown";
+    EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary");
+    ShowWindow(glossary.window(), SW_RESTORE);
+
+    // Nothing found: the search box says so, and the page offers the nearest terms.
+    glossary.setSearch(L"compilr");
+    EXPECT_EQ(glossary.selected(), -1);
+    const win32::ComApartment com;
+    EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_SEARCH)).get()),
+              L"Search: no term begins with this");
+    EXPECT_TRUE(contains(glossary.pageText(), L"No term begins with compilr. Nearest: Compiler"))
+        << glossary.pageText();
+    EXPECT_TRUE(contains(glossary.pageText(), L"Makes data smaller.")) << "the page stays below";
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-suggestions.bmp");
+    ASSERT_TRUE(glossary.clickPageText(L"Compiler"));
+    EXPECT_TRUE(eventually([&] { return glossary.selected() == 1; }, kTimeoutMs));
+
+    // Ctrl+O: the Open dialog; a file that cannot be read keeps the database shown.
+    writeLinkedDictionary(folder_.file("links.mdb"));
+    writeFile(folder_.file("broken.mdb"), std::string(4096, 'x'));
+    for (const char* name : {"broken.mdb", "links.mdb"}) {
+        glossary.press({VK_CONTROL, L'O'});
+        HWND dialog = nullptr;
+        ASSERT_TRUE(
+            eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs));
+        EXPECT_EQ(captionOf(dialog), L"Open");
+        SetDlgItemTextA(dialog, 0x47c, folder_.file(name).c_str()); // the file name
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(eventually([&] { return !IsWindow(dialog); }, kTimeoutMs));
+        if (std::string(name) == "broken.mdb") {
+            HWND box = nullptr;
+            ASSERT_TRUE(
+                eventually([&] { return (box = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs));
+            EXPECT_NE(windowText(GetDlgItem(box, 0xFFFF)).find("broken.mdb"), std::string::npos);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
+            EXPECT_EQ(glossary.itemCount(), 6) << "the database shown stays";
+        }
+    }
+    EXPECT_TRUE(eventually([&] { return glossary.itemCount() == 3; }, kTimeoutMs));
+    EXPECT_EQ(glossary.selected(), 0);
+    EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary - links.mdb");
+    // A database dropped on the window.
+    const std::string other = folder_.file("other.mdb");
+    ASSERT_TRUE(glossary.dropFile(std::wstring(other.begin(), other.end())));
+    EXPECT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
+    EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary - other.mdb");
+}

@@ -1,0 +1,160 @@
+#pragma once
+// The glossary window's end-to-end fixture: its dictionaries, the URL handler that records
+// what the program opens, and the waits the tests share.
+#include "GlossaryProcess.h"
+#include "jet/JetFixtures.h"
+#include "support/RegistryTestSupport.h"
+#include "support/WinTestSupport.h"
+
+#include "../../glossary/window/Ids.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace glossarytest {
+
+using namespace driver;
+using namespace testsupport;
+
+constexpr DWORD kTimeoutMs = 30000;
+// The maker's address is https; both schemes get the recording handler.
+const char* const kUrlCommands[] = {"http\\shell\\open\\command", "https\\shell\\open\\command"};
+const char kSettings[] = "Software\\Technical Glossary";
+
+inline void writeDictionary(const std::string& path) {
+    using namespace fixtures;
+    const Rows rows = {
+        {integer(1), text(u"Cache"), text(u"A <b>small</b> store &amp; more.")},
+        {integer(2), text(u"Compiler"), text(u"Translates code.")},
+        {integer(3), text(u"compression"), text(u"Makes data smaller.")},
+        {integer(4), text(u"Null field"), null()},
+        {integer(5), text(u"Cache"), text(u"The second Cache record.")},
+        {integer(6), text(u"\u0416\u0443\u043a"), text(u"A term in Cyrillic.")},
+    };
+    const auto bytes =
+        build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
+              u"Dict");
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+class GlossaryWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        deleteTree(HKEY_CURRENT_USER, kSettings); // what an earlier run remembered
+        writeDictionary(folder_.file("Dict.mdb"));
+        for (int i = 0; i < 2; ++i) {
+            saved_[i] = readValue(HKEY_CLASSES_ROOT, kUrlCommands[i], "", &types_[i]);
+            setString(HKEY_CLASSES_ROOT, kUrlCommands[i], "",
+                      "\"" + binaryDirectory() + "\\recorder.exe\" \"%1\"");
+        }
+    }
+    void TearDown() override {
+        deleteTree(HKEY_CURRENT_USER, kSettings);
+        for (int i = 0; i < 2; ++i) {
+            if (types_[i] != REG_NONE)
+                setValue(HKEY_CLASSES_ROOT, kUrlCommands[i], "", types_[i], saved_[i].data(),
+                         static_cast<DWORD>(saved_[i].size()));
+            else
+                deleteValue(HKEY_CLASSES_ROOT, kUrlCommands[i], "");
+        }
+    }
+    std::string program() const { return binaryDirectory() + "\\glossary.exe"; }
+
+    TempDirectory folder_{"glossary"};
+    std::vector<BYTE> saved_[2];
+    DWORD types_[2] = {REG_NONE, REG_NONE};
+    EnvironmentOverride recorderOut_{"RECORDER_OUT", folder_.file("opened.txt")};
+};
+
+// A dictionary whose definitions link to terms and addresses, some of them forbidden.
+inline void writeLinkedDictionary(const std::string& path) {
+    using namespace fixtures;
+    const Rows rows = {
+        {integer(1), text(u"Compiler"), text(u"Translates code.")},
+        {integer(2), text(u"Links"),
+         text(u"See <a href=\"#compiler\">the compiler</a> and <a href=\"#Nowhere\">no term</a>. "
+              u"<a href=\"http://example.com/x?a=1&amp;b=2\">Web page</a>, "
+              u"<a href=\"mailto:editor@example.com\">Mail the editor</a>.<p>Never: "
+              u"<a href=\"file:///C:/windows/notepad.exe\">File link</a>, "
+              u"<a href=\"C:\\windows\\notepad.exe\">Program link</a>, "
+              u"<a href=\"notepad.exe\">Relative link</a>, "
+              u"<a href=\"javascript:alert(1)\">Script link</a>, "
+              u"<a href=\"shell:System\">Shell link</a>, "
+              u"<a href='http://example.com/\" & notepad.exe'>Quoted link</a>.</p>")},
+        {integer(3), text(u"\u6f22\u5b57"),
+         text(u"Chinese characters: \u6f22\u5b57, "
+              u"\u3072\u3089\u304c\u306a, \ud55c\uae00, "
+              u"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac, "
+              u"\u0420\u0443\u0441\u0441\u043a\u0438\u0439, "
+              u"\u0627\u0644\u0639\u0631\u0628\u064a\u0629.")},
+    };
+    const auto bytes =
+        build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
+              u"Dict");
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// The message box the program shows, if any.
+inline HWND messageBoxOf(const GlossaryProcess& glossary) {
+    struct Search {
+        DWORD process;
+        HWND found;
+    } search{glossary.id(), nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(parameter);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            char name[16] = {};
+            GetClassNameA(window, name, sizeof name);
+            if (process == wanted->process && std::string(name) == "#32770" &&
+                IsWindowVisible(window))
+                wanted->found = window;
+            return wanted->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Started, in the foreground, and the focus where typing goes at first.
+inline bool readyForTheKeyboard(GlossaryProcess& glossary) {
+    if (!glossary.valid())
+        return false;
+    glossary.activate();
+    return eventually([&] { return glossary.focus() == glossary.control(IDC_SEARCH); }, kTimeoutMs);
+}
+
+// Presses the keys and waits (bounded) until the program shows what they should do: the
+// program handles sent messages before pending keyboard input, so nothing else tells when
+// the keys have been handled.
+template <typename Condition>
+inline bool pressUntil(GlossaryProcess& glossary, std::initializer_list<WORD> keys,
+                       Condition condition) {
+    glossary.press(keys);
+    return eventually(condition, kTimeoutMs);
+}
+
+inline auto selects(GlossaryProcess& glossary, int index) {
+    return [&glossary, index] { return glossary.selected() == index; };
+}
+
+inline auto focusOn(GlossaryProcess& glossary, int id) {
+    return [&glossary, id] { return glossary.focus() == glossary.control(id); };
+}
+
+inline bool contains(const std::wstring& text, const std::wstring& piece) {
+    return text.find(piece) != std::wstring::npos;
+}
+
+// Position of `piece` as the page view counts: a line break is one character there.
+inline int pagePosition(const std::wstring& text, const std::wstring& piece) {
+    const std::size_t at = text.find(piece);
+    int position = static_cast<int>(at);
+    for (std::size_t i = 0; i + 1 < at; ++i)
+        position -= text[i] == L'\r' && text[i + 1] == L'\n' ? 1 : 0;
+    return position;
+}
+
+} // namespace glossarytest

@@ -1,5 +1,6 @@
 #include "MainStage.h"
 
+#include "LogTrust.h"
 #include "OwnFiles.h"
 #include "UnattendedRun.h"
 #include "UninstallWindow.h"
@@ -120,7 +121,9 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
     }
 
     int result = -1;
-    if (unattended) {
+    if (refuseUntrustedLog(report))
+        result = kExitNothingRemoved;
+    else if (unattended) {
         result = runUnattended(copy, arguments[2], options, report);
     } else {
         initCommonControls();

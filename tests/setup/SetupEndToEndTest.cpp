@@ -16,9 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <objidl.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 using namespace driver;
@@ -143,6 +145,9 @@ std::vector<std::string> differences(const std::set<std::string>& before,
         // Wine's own note of the mouse settings it was asked for.
         if (item.rfind("hkcu\\software\\wine\\temporary system parameters\\", 0) == 0)
             return true;
+        // Made anew at every start, and by Wine when a display first shows a window.
+        if (item.rfind("hklm\\hardware\\", 0) == 0)
+            return true;
         for (const std::string& path : pending) {
             if (item == path + "\\" || item.rfind(path + " ", 0) == 0)
                 return true;
@@ -199,6 +204,71 @@ bool readShortcut(const std::string& link, std::string& target, std::string& dir
     return read;
 }
 
+// The rights that Everyone's entries grant over a file or folder.
+DWORD everyonesRights(const std::string& path) {
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size);
+    std::vector<BYTE> descriptor(1 << 16);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
+                          static_cast<DWORD>(descriptor.size()), &size) ||
+        !GetSecurityDescriptorDacl(descriptor.data(), &present, &acl, &defaulted) || !present ||
+        acl == nullptr)
+        return FILE_ALL_ACCESS;
+    DWORD rights = 0;
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (GetAce(acl, i, &entry) &&
+            static_cast<ACE_HEADER*>(entry)->AceType == ACCESS_ALLOWED_ACE_TYPE &&
+            EqualSid(&static_cast<ACCESS_ALLOWED_ACE*>(entry)->SidStart, everyone))
+            rights |= static_cast<ACCESS_ALLOWED_ACE*>(entry)->Mask;
+    }
+    return rights;
+}
+
+// Gives a file or folder the access list described, in place of its own.
+void setAccessList(const std::string& path, const char* list) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(list, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    const win32::LocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
+    ASSERT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor));
+}
+
+void openToEveryone(const std::string& path) {
+    setAccessList(path, "D:(A;OICI;FA;;;WD)");
+}
+
+void protect(const std::string& path) {
+    setAccessList(path, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+}
+
+void readTree(const std::string& folder, std::map<std::string, std::string>& out) {
+    WIN32_FIND_DATAA found;
+    const win32::FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search)
+        return;
+    do {
+        const std::string path = folder + "\\" + found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            out[path] = readFile(path);
+    } while (FindNextFileA(search.get(), &found));
+}
+
+// Every byte of the installation's files and shortcuts, and its registration's values.
+std::map<std::string, std::string> installedState(const std::string& directory) {
+    std::map<std::string, std::string> state;
+    readTree(directory, state);
+    readTree(commonPrograms() + "\\Technical Glossary", state);
+    std::set<std::string> values;
+    listKeys(HKEY_LOCAL_MACHINE, "hklm", kUninstallKey, values);
+    for (const std::string& value : values)
+        state[value] = "";
+    return state;
+}
+
 // A visible dialog of a process whose program file lies under `folder`, with this caption.
 HWND dialogOf(const std::string& folder, const std::string& caption) {
     return dialogNamed(caption, kTimeoutMs, folder);
@@ -241,18 +311,53 @@ protected:
 } // namespace
 
 TEST_F(SetupRoundTrip, UnattendedInstallUseAndRemoveLeaveNothingBehind) {
+    TempDirectory scratch("setup-scratch");
     const std::set<std::string> before = snapshot();
     DWORD exitCode = 99;
     ASSERT_TRUE(runAndWait(setup() + " /S", kTimeoutMs, exitCode));
     ASSERT_EQ(exitCode, 0u);
+    const std::string directory = registered("InstallLocation");
     const std::string quiet = registered("QuietUninstallString");
-    EXPECT_EQ(quiet, "\"" + registered("InstallLocation") + "\\uninstall.exe\" /S");
+    EXPECT_EQ(quiet, "\"" + directory + "\\uninstall.exe\" /S");
     EXPECT_EQ(registered("DisplayName"), "Technical Glossary");
+    EXPECT_EQ(registered("DisplayIcon"), directory + "\\glossary.exe,0");
+    // The folders it made let in only SYSTEM, the Administrators and Users; Wine turns that
+    // list into a Unix mode without rights for others, and Everyone's entry with it.
+    for (const std::string& folder : {directory, commonPrograms() + "\\Technical Glossary"})
+        EXPECT_EQ(everyonesRights(folder), 0u) << folder;
     useTheGlossary();
+
+    // Installing into another folder while it is registered here is refused.
+    ASSERT_TRUE(
+        runAndWait(setup() + " /S /D=" + scratch.file("Technical Glossary"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 1603u);
+    EXPECT_FALSE(fileExists(scratch.file("Technical Glossary")));
+    EXPECT_EQ(registered("InstallLocation"), directory);
+
+    // A reinstall that fails at its last step leaves the registration of an earlier version,
+    // the shortcuts, the files and the log exactly as they were.
+    setString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "1.2");
+    const std::map<std::string, std::string> installed = installedState(directory);
+    ASSERT_TRUE(CreateDirectoryA((directory + "\\Setup.log.new").c_str(), nullptr));
+    ASSERT_TRUE(runAndWait(setup() + " /S", kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 1603u);
+    RemoveDirectoryA((directory + "\\Setup.log.new").c_str());
+    EXPECT_EQ(installedState(directory), installed);
 
     // Installing again over it keeps one registration and one log.
     ASSERT_TRUE(runAndWait(setup() + " /S", kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(registered("DisplayVersion"), "1.3");
+
+    // A log that anyone may change is not acted on with administrator rights.
+    openToEveryone(directory + "\\Setup.log");
+    const std::string report = scratch.file("report.txt");
+    ASSERT_TRUE(runAndWait(quiet + " \"/LOG=" + report + "\"", kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 2u);
+    EXPECT_NE(readFile(report).find("Everyone may write"), std::string::npos) << readFile(report);
+    DeleteFileA(report.c_str());
+    EXPECT_TRUE(fileExists(directory + "\\glossary.exe"));
+    protect(directory + "\\Setup.log");
 
     // As a management tool does: start the quiet command and wait for it.
     ASSERT_TRUE(runAndWait(quiet, kTimeoutMs, exitCode));
@@ -269,6 +374,15 @@ TEST_F(SetupRoundTrip, AFileSharedWithAnotherProductKeepsItsCountAndStays) {
     writeFile(shared, "another product's file");
     setDword(HKEY_LOCAL_MACHINE, kSharedKey, shared, 1);
     const std::set<std::string> before = snapshot();
+    // A stale log in the destination that says the file was counted already: it is no
+    // installation of this product that the system knows of, so the count still rises.
+    char programFiles[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
+    const std::string destination = std::string(programFiles) + "\\Technical Glossary";
+    ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
+    writeFile(destination + "\\Setup.log",
+              "[COMMON]\r\nApplication_Name=Technical Glossary\r\n[SHAREDFILES]\r\n" + shared +
+                  "\r\n");
 
     DWORD exitCode = 99;
     ASSERT_TRUE(
@@ -344,41 +458,101 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     EXPECT_TRUE(changed.empty()) << join(changed);
 }
 
-TEST(SetupFailure, ADestinationThatCannotBeWrittenLeavesNothingBehind) {
-    TempDirectory root("setup-blocked");
+namespace {
+
+std::wstring widen(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+// setup.exe run unattended into a destination of any characters; its exit code.
+DWORD setupInto(const std::wstring& destination) {
+    std::wstring line = L"\"" + widen(binaryDirectory()) + L"\\setup.exe\" /S /D=" + destination;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        return GetLastError();
+    const win32::Handle thread(started.hThread), process(started.hProcess);
+    DWORD exitCode = STILL_ACTIVE;
+    win32::waitForExit(process.get(), kTimeoutMs, exitCode);
+    return exitCode;
+}
+
+// The box that the dialog shows for a destination it refuses; the dialog then stays for
+// another folder, and is cancelled.
+std::string refusalShown(const std::wstring& destination) {
+    const win32::Handle started =
+        startProgram("\"" + binaryDirectory() + "\\setup.exe\"", binaryDirectory());
+    const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
+    if (dialog == nullptr)
+        return "no dialog";
+    // Typed over the default that the dialog puts there as it starts.
+    const bool typed = eventually(
+        [&] {
+            wchar_t text[MAX_PATH] = {};
+            SetDlgItemTextW(dialog, kSetupFolder, destination.c_str());
+            GetDlgItemTextW(dialog, kSetupFolder, text, MAX_PATH);
+            return destination == text;
+        },
+        kTimeoutMs);
+    if (!typed)
+        return "the folder could not be typed";
+    press(dialog, IDOK);
+    HWND box = nullptr;
+    eventually(
+        [&] {
+            box = findDialogOfProgramIn(binaryDirectory(), "Technical Glossary Setup");
+            return box != nullptr && box != dialog;
+        },
+        kTimeoutMs);
+    const std::string text = box != nullptr ? windowText(GetDlgItem(box, 0xFFFF)) : "no box";
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    const bool stays =
+        eventually([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, kTimeoutMs);
+    press(dialog, IDCANCEL);
+    DWORD exitCode = 0;
+    win32::waitForExit(started.get(), kTimeoutMs, exitCode);
+    return stays && exitCode == 1602 ? text : "the dialog did not stay: " + text;
+}
+
+} // namespace
+
+TEST(SetupFailure, RefusedDestinationsLeaveNothingBehind) {
+    TempDirectory root("setup-refused");
     writeFile(root.file("taken"), "a file where the folder would go");
-    const std::string destination = root.file("taken") + "\\Technical Glossary";
+    // The ASCII look-alike of a name the code page cannot hold holds something else.
+    CreateDirectoryA(root.file("G").c_str(), nullptr);
+    writeFile(root.file("G\\keep.txt"), "another program's file");
+    CreateDirectoryA(root.file("open").c_str(), nullptr);
+    openToEveryone(root.file("open"));
+    CreateDirectoryA(root.file("other").c_str(), nullptr);
+    writeFile(root.file("other\\Setup.log"), "[COMMON]\r\nApplication_Name=Other Product\r\n");
+    const std::wstring base = widen(root.path());
+    const std::pair<std::wstring, const char*> refused[] = {
+        {base + L"\\taken\\Technical Glossary", "is a file, not a folder"},
+        {base + L"\\\u011E", "the character"},                   // best fit: G
+        {base + L"\\x\uFF3CG", "the character"},                 // best fit: x\G
+        {base + L"\\\u6280\u672F\u8BCD\u5178", "the character"}, // Chinese
+        {L"C:\\", "root folder"},
+        {base + L"\\[COMMON]", "\"[\" or \"]\""},
+        {base + L"\\open", "not administrators: Everyone may write"},
+        {base + L"\\open\\Technical Glossary", "not administrators: Everyone may write"},
+        {base + L"\\other", "setup log of another product (Other Product)"},
+    };
     const std::set<std::string> before = snapshot();
-    DWORD exitCode = 99;
-    ASSERT_TRUE(runAndWait("\"" + binaryDirectory() + "\\setup.exe\" /S /D=" + destination,
-                           kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, 1603u);
+    for (const auto& [destination, reason] : refused)
+        EXPECT_EQ(setupInto(destination), 1603u) << reason;
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     const std::vector<std::string> changed = differences(before, snapshot());
     EXPECT_TRUE(changed.empty()) << join(changed);
 
     // Through the dialog: the reason in a box, and the dialog stays for another folder.
-    const win32::Handle started = startProgram(
-        "\"" + binaryDirectory() + "\\setup.exe\" /D=" + destination, binaryDirectory());
-    const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
-    ASSERT_NE(dialog, nullptr);
-    press(dialog, IDOK);
-    HWND box = nullptr;
-    ASSERT_TRUE(eventually(
-        [&] {
-            box = findDialogOfProgramIn(binaryDirectory(), "Technical Glossary Setup");
-            return box != nullptr && box != dialog;
-        },
-        kTimeoutMs));
-    EXPECT_NE(windowText(GetDlgItem(box, 0xFFFF)).find("is a file, not a folder"),
-              std::string::npos)
-        << windowText(GetDlgItem(box, 0xFFFF));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(
-        eventually([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, kTimeoutMs));
-    press(dialog, IDCANCEL);
-    ASSERT_TRUE(win32::waitForExit(started.get(), kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, 1602u) << "cancelled";
+    for (const std::size_t i : {0, 1, 5, 6, 8}) {
+        const auto& [destination, reason] = refused[i];
+        const std::string shown = refusalShown(destination);
+        EXPECT_NE(shown.find(reason), std::string::npos) << reason << ": " << shown;
+    }
 }
 
 TEST(SetupCommandLine, UnknownOptionsChangeNothing) {

@@ -1,48 +1,17 @@
 #include "PrivateFolder.h"
 
 #include "PrivateFolderName.h"
-#include "win32/Handles.h"
+#include "win32/AccessRights.h"
 
 #include <ntsecapi.h>
 
 #include <cstdint>
 #include <initializer_list>
 
-namespace {
-
-std::vector<BYTE> wellKnownSid(WELL_KNOWN_SID_TYPE type) {
-    std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
-    DWORD size = static_cast<DWORD>(sid.size());
-    if (!CreateWellKnownSid(type, nullptr, sid.data(), &size))
-        return {};
-    sid.resize(size);
-    return sid;
-}
-
-std::vector<BYTE> currentUserSid() {
-    win32::Handle token;
-    {
-        HANDLE opened = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
-            return {};
-        token.reset(opened);
-    }
-    DWORD size = 0;
-    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size))
-        return {};
-    const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
-    const DWORD length = GetLengthSid(sid);
-    const auto* bytes = static_cast<const BYTE*>(sid);
-    return std::vector<BYTE>(bytes, bytes + length);
-}
-
-} // namespace
-
 PrivateFolderSecurity::PrivateFolderSecurity()
-    : system_(wellKnownSid(WinLocalSystemSid)),
-      administrators_(wellKnownSid(WinBuiltinAdministratorsSid)), user_(currentUserSid()) {
+    : system_(win32::wellKnownSid(WinLocalSystemSid)),
+      administrators_(win32::wellKnownSid(WinBuiltinAdministratorsSid)),
+      user_(win32::processUserSid()) {
     if (system_.empty() || administrators_.empty() || user_.empty())
         return;
     DWORD size = sizeof(ACL);

@@ -20,6 +20,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -30,6 +31,7 @@ namespace {
 
 constexpr DWORD kTimeoutMs = 120000;
 constexpr int kSetupFolder = 101; // the setup dialog's folder box
+constexpr int kSetupBrowse = 102;
 const std::string kUninstallKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
 const std::string kSharedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
@@ -279,13 +281,43 @@ win32::Handle startProgram(const std::string& commandLine, const std::string& di
     return win32::startProcess({}, commandLine, win32::StartOptions{directory}).handle;
 }
 
+// The names of system libraries that setup.exe loads at run time, for its dialog, Browse, the
+// installation and the shortcuts (Wine's +loaddll). Not msimg32.dll: Wine's own uxtheme
+// resolves its delayed import of it from the program's folder, past the restricted search that
+// Windows applies to delayed imports too.
+const char* const kRunTimeLibraries[] = {"uxtheme.dll", "comctl32.dll"};
+
+// Wine told to prefer libraries found elsewhere to its own for those names, in the programs
+// of that name.
+const std::string kWineOverrides = "Software\\Wine\\AppDefaults\\";
+
 class SetupRoundTrip : public ::testing::Test {
 protected:
+    // setup.exe starts from a folder like Downloads, where anyone may have put libraries under
+    // the names of system libraries; those of ours leave a mark if they are ever loaded.
     void SetUp() override {
         ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey))
             << "an earlier installation is still there";
+        for (const char* program : {"setup.exe", "setup_with_shared_file.exe"}) {
+            ASSERT_TRUE(CopyFileA((binaryDirectory() + "\\" + program).c_str(),
+                                  downloads_.file(program).c_str(), FALSE));
+            for (const char* name : kRunTimeLibraries)
+                setString(HKEY_CURRENT_USER, kWineOverrides + program + "\\DllOverrides",
+                          std::string(name, std::strlen(name) - 4), "native,builtin");
+        }
+        for (const char* name : kRunTimeLibraries)
+            ASSERT_TRUE(CopyFileA((binaryDirectory() + "\\planted.dll").c_str(),
+                                  downloads_.file(name).c_str(), FALSE));
+    }
+    void TearDown() override {
+        EXPECT_FALSE(fileExists(downloads_.file("planted-loaded.txt")))
+            << "a library beside setup.exe was loaded";
+        for (const char* program : {"setup.exe", "setup_with_shared_file.exe"})
+            deleteTree(HKEY_CURRENT_USER, kWineOverrides + program);
     }
     const win32::ComApartment com_;
+    const TempDirectory downloads_{"downloads"};
+    const EnvironmentOverride plantedOut_{"PLANTED_OUT", downloads_.file("planted-loaded.txt")};
 
     // The glossary from the Start menu's shortcut, in the folder the shortcut names.
     void useTheGlossary() {
@@ -304,7 +336,7 @@ protected:
     }
 
     std::string setup(const char* name = "setup.exe") const {
-        return "\"" + binaryDirectory() + "\\" + name + "\"";
+        return "\"" + downloads_.file(name) + "\"";
     }
 };
 
@@ -408,9 +440,9 @@ TEST_F(SetupRoundTrip, AFileSharedWithAnotherProductKeepsItsCountAndStays) {
 
 TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     const std::set<std::string> before = snapshot();
-    const win32::Handle started = startProgram(setup(), binaryDirectory());
+    const win32::Handle started = startProgram(setup(), downloads_.path());
     ASSERT_TRUE(started.valid());
-    const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
+    const HWND dialog = dialogOf(downloads_.path(), "Technical Glossary Setup");
     ASSERT_NE(dialog, nullptr);
     char folder[MAX_PATH] = {};
     GetDlgItemTextA(dialog, kSetupFolder, folder, MAX_PATH);
@@ -420,11 +452,17 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     RECT bounds = {};
     GetWindowRect(dialog, &bounds);
     saveScreenArea(bounds, binaryDirectory() + "\\setup-dialog.bmp");
+    // Browse shows the shell's folder dialog, which loads libraries of its own.
+    press(dialog, kSetupBrowse);
+    const HWND browse = dialogOf(downloads_.path(), "Browse for Folder");
+    ASSERT_NE(browse, nullptr);
+    PostMessageA(browse, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(eventually([&] { return !IsWindow(browse); }, kTimeoutMs));
     press(dialog, IDOK);
     HWND done = nullptr;
     ASSERT_TRUE(eventually(
         [&] {
-            done = findDialogOfProgramIn(binaryDirectory(), "Technical Glossary Setup");
+            done = findDialogOfProgramIn(downloads_.path(), "Technical Glossary Setup");
             return done != nullptr && done != dialog;
         },
         kTimeoutMs));

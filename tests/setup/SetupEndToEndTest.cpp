@@ -593,6 +593,29 @@ TEST(SetupFailure, RefusedDestinationsLeaveNothingBehind) {
     }
 }
 
+// Run by the test setup_tests_utf8, with Wine's ANSI code page set to UTF-8.
+TEST_F(SetupRoundTrip, OnAUtf8SystemEveryFolderNameInstallsAndUninstalls) {
+    if (GetACP() != CP_UTF8)
+        GTEST_SKIP() << "the ANSI code page is " << GetACP();
+    TempDirectory root("setup-utf8");
+    const std::set<std::string> before = snapshot();
+    for (const wchar_t* name : {L"\u011E", L"x\uFF3CG", L"\u6280\u672F\u8BCD\u5178"}) {
+        const std::wstring destination = widen(root.path()) + L"\\" + name;
+        EXPECT_EQ(setupInto(destination), 0u);
+        const std::string directory = registered("InstallLocation");
+        EXPECT_EQ(GetFileAttributesW(destination.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+                  static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+        EXPECT_NE(readFile(directory + "\\Setup.log").find("[APPDIR]\r\n" + directory + "\r\n"),
+                  std::string::npos);
+        DWORD exitCode = 99;
+        ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+        EXPECT_EQ(exitCode, 0u);
+        EXPECT_EQ(GetFileAttributesW(destination.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}
+
 TEST(SetupCommandLine, UnknownOptionsChangeNothing) {
     DWORD exitCode = 0;
     ASSERT_TRUE(

@@ -20,8 +20,12 @@ Journal::~Journal() {
 
 void Journal::commit() {
     committed_ = true;
-    for (const std::wstring& path : setAside_)
-        DeleteFileW(asideName(path).c_str());
+    // A replaced program that still runs cannot be deleted yet: it goes at the next restart.
+    for (const std::wstring& path : setAside_) {
+        const std::wstring aside = asideName(path);
+        if (!DeleteFileW(aside.c_str()))
+            MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
 }
 
 void Journal::setAside(const std::wstring& path) {

@@ -42,13 +42,17 @@ std::string whyLogIsUntrusted(const std::string& directory,
     std::string folder = directory;
     while (folder.size() > 3 && folder.back() == '\\')
         folder.pop_back();
-    for (const std::string& path : {folder, directory + "Setup.log"}) {
+    // A file has nothing to delete inside it.
+    const std::pair<std::string, DWORD> checked[] = {
+        {folder, win32::kChangeRights},
+        {directory + "Setup.log", win32::kWriteRights | win32::kPermissionRights}};
+    for (const auto& [path, rights] : checked) {
         const std::vector<BYTE> descriptor = win32::securityOf(wide(path));
         if (descriptor.empty() && GetFileAttributesW(wide(path).c_str()) == INVALID_FILE_ATTRIBUTES)
             continue; // a missing log is told where it is read
         const win32::Exposure exposure = win32::nonAdministratorAccess(
-            descriptor.empty() ? nullptr : const_cast<BYTE*>(descriptor.data()),
-            win32::kChangeRights, administrator);
+            descriptor.empty() ? nullptr : const_cast<BYTE*>(descriptor.data()), rights,
+            administrator);
         if (exposure)
             return "\"" + path + "\" can be changed by users who are not administrators: " +
                    narrow(exposure.text());

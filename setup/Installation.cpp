@@ -1,8 +1,11 @@
 #include "Installation.h"
 
+#include "Destination.h"
+#include "Journal.h"
 #include "Payload.h"
 #include "SetupLogText.h"
 #include "Shortcut.h"
+#include "win32/AccessRights.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
 
@@ -12,12 +15,12 @@
 #include <vector>
 
 const wchar_t kProductName[] = L"Technical Glossary";
-
-namespace {
-
 const wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
 const wchar_t kSharedDllsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+namespace {
+
 const wchar_t kVersion[] = L"1.3";
 
 std::wstring systemError(DWORD error) {
@@ -32,94 +35,21 @@ std::wstring folderPath(int csidl) {
     return path;
 }
 
-// The system's ANSI form, which the uninstaller reads; a path it cannot hold is refused.
-std::string ansi(const std::wstring& text) {
-    BOOL lossy = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, &lossy);
-    std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
-                            length, nullptr, &lossy);
-    if (lossy)
-        throw InstallError(
-            L"The path \"" + text +
-            L"\" has characters that the system's code page cannot hold; choose another folder.");
-    return bytes;
-}
-
 bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string readWholeFile(const std::wstring& path) {
-    const win32::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (file.valid() && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0 &&
-           text.size() < (1u << 24))
-        text.append(buffer, got);
-    return text;
-}
-
-// Everything this run has created or changed, to be undone when a later step fails.
-class Journal {
-public:
-    ~Journal() {
-        if (!committed_)
-            undo();
-    }
-    void commit() { committed_ = true; }
-    void createdFolder(const std::wstring& path) { folders_.push_back(path); }
-    void createdFile(const std::wstring& path) { files_.push_back(path); }
-    void changedCount(const std::wstring& file, bool had, DWORD before) {
-        counts_.push_back({file, had, before});
-    }
-    void createdKey() { key_ = true; }
-
-private:
-    struct Count {
-        std::wstring file;
-        bool had;
-        DWORD before;
-    };
-    void undo() {
-        if (key_)
-            RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
-        win32::Key shared;
-        if (!counts_.empty() && RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_SET_VALUE,
-                                              shared.receive()) == ERROR_SUCCESS) {
-            for (const Count& count : counts_) {
-                if (count.had)
-                    RegSetValueExW(shared.get(), count.file.c_str(), 0, REG_DWORD,
-                                   reinterpret_cast<const BYTE*>(&count.before),
-                                   sizeof count.before);
-                else
-                    RegDeleteValueW(shared.get(), count.file.c_str());
-            }
-        }
-        for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
-            SetFileAttributesW(file->c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(file->c_str());
-        }
-        for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
-            RemoveDirectoryW(folder->c_str());
-    }
-
-    std::vector<std::wstring> folders_, files_;
-    std::vector<Count> counts_;
-    bool key_ = false;
-    bool committed_ = false;
-};
-
 void createFolders(const std::wstring& path, Journal& journal) {
+    // Only administrators may change what the elevated uninstaller later runs and deletes.
+    win32::ProtectedFolderSecurity security;
+    if (!security.valid())
+        throw InstallError(L"The access list for new folders cannot be made:\n" +
+                           systemError(GetLastError()));
     // From the root down: each missing folder is made and remembered.
     for (std::size_t at = path.find(L'\\', 3);; at = path.find(L'\\', at + 1)) {
         const std::wstring part = path.substr(0, at);
         if (!exists(part)) {
-            if (!CreateDirectoryW(part.c_str(), nullptr))
+            if (!CreateDirectoryW(part.c_str(), security.attributes()))
                 throw InstallError(L"The folder \"" + part + L"\" cannot be created:\n" +
                                    systemError(GetLastError()));
             journal.createdFolder(part);
@@ -148,9 +78,10 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
                           nullptr);
         error = GetLastError();
     }
+    if (wrote && written == bytes.size() && had)
+        journal.setAside(path);
     if (!wrote || written != bytes.size() ||
-        !MoveFileExW(part.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
         const DWORD failure = wrote ? GetLastError() : error;
         DeleteFileW(part.c_str());
         throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
@@ -195,22 +126,21 @@ void setNumber(HKEY key, const wchar_t* name, DWORD value) {
 }
 
 void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journal) {
+    journal.beforeRegistration(kUninstallKey);
     win32::Key owned;
-    DWORD disposition = 0;
     const LONG created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
-                                         KEY_SET_VALUE, nullptr, owned.receive(), &disposition);
+                                         KEY_SET_VALUE, nullptr, owned.receive(), nullptr);
     if (created != ERROR_SUCCESS)
         throw InstallError(L"The product cannot be registered:\n" +
                            systemError(static_cast<DWORD>(created)));
-    if (disposition == REG_CREATED_NEW_KEY)
-        journal.createdKey();
     const HKEY key = owned.get();
     const std::wstring uninstaller = L"\"" + directory + L"\\uninstall.exe\"";
     setString(key, L"DisplayName", kProductName);
     setString(key, L"DisplayVersion", kVersion);
     setString(key, L"Publisher", kProductName);
     setString(key, L"InstallLocation", directory);
-    setString(key, L"DisplayIcon", directory + L"\\glossary.exe");
+    // The icon's index keeps a comma in the folder's name from being read as one.
+    setString(key, L"DisplayIcon", directory + L"\\glossary.exe,0");
     setNumber(key, L"EstimatedSize", sizeKb);
     setNumber(key, L"NoModify", 1);
     setNumber(key, L"NoRepair", 1);
@@ -241,71 +171,85 @@ std::wstring defaultDestination() {
 void install(HMODULE module, const InstallRequest& request,
              const std::function<void(int, int)>& progress) {
     const std::wstring directory = fullPath(request.destination);
+    checkDestinationText(directory);
     const std::vector<PayloadFile> payload = readPayload(module);
     const int total = static_cast<int>(payload.size()) + 3;
     int done = 0;
-    Journal journal;
 
+    // Every path the log will name, in its exact form, before anything is created.
     InstalledProduct product;
-    product.applicationName = ansi(kProductName);
-    product.applicationDirectory = ansi(directory);
-    // Installed before: shared files it counted are not counted twice.
+    product.applicationName = exactAnsi(kProductName);
+    product.applicationDirectory = exactAnsi(directory);
+    std::vector<std::wstring> folders, paths;
+    std::vector<std::string> ansiPaths;
+    for (const PayloadFile& file : payload) {
+        folders.push_back(file.folder == L"system" ? folderPath(CSIDL_SYSTEM)
+                          : file.folder == L"common"
+                              ? folderPath(CSIDL_PROGRAM_FILES_COMMON) + L"\\" + kProductName
+                              : directory);
+        paths.push_back(folders.back() + L"\\" + file.name);
+        ansiPaths.push_back(exactAnsi(paths.back()));
+    }
+    const std::wstring menu = folderPath(CSIDL_COMMON_PROGRAMS) + L"\\" + kProductName;
+    const std::pair<std::wstring, std::wstring> shortcuts[] = {
+        {kProductName, L"glossary.exe"},
+        {std::wstring(L"Uninstall ") + kProductName, L"uninstall.exe"}};
+    std::vector<std::string> ansiLinks;
+    for (const auto& [name, target] : shortcuts)
+        ansiLinks.push_back(exactAnsi(menu + L"\\" + name + L".lnk"));
+    product.folders.push_back(exactAnsi(menu));
+    product.registryKeys.push_back("HKLM," + exactAnsi(kUninstallKey));
     const std::wstring logPath = directory + L"\\Setup.log";
-    std::vector<std::string> countedBefore = sharedFilesOf(readWholeFile(logPath));
+    const std::string ansiLogPath = exactAnsi(logPath);
+    // Shared files that this product's own installation there counted are not counted twice.
+    const std::vector<std::string> countedBefore = checkEarlierInstallation(directory);
+    checkDestinationRights(directory);
 
+    Journal journal;
     createFolders(directory, journal);
     DWORD bytes = 0;
-    for (const PayloadFile& file : payload) {
-        const std::wstring folder =
-            file.folder == L"system" ? folderPath(CSIDL_SYSTEM)
-            : file.folder == L"common"
-                ? folderPath(CSIDL_PROGRAM_FILES_COMMON) + L"\\" + kProductName
-                : directory;
-        const std::wstring path = folder + L"\\" + file.name;
-        const std::string ansiPath = ansi(path);
-        createFolders(folder, journal);
-        const bool existedBefore = exists(path);
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        const PayloadFile& file = payload[i];
+        createFolders(folders[i], journal);
+        const bool existedBefore = exists(paths[i]);
         const std::string content = payloadBytes(module, file.resource);
         bytes += static_cast<DWORD>(content.size());
         // A shared file that is there already belongs to the products that use it: it stays as
         // it is, and only its count says that one more uses it.
         if (!(file.shared && existedBefore))
-            writeFile(path, content, journal);
+            writeFile(paths[i], content, journal);
         if (file.shared) {
-            if (std::find(countedBefore.begin(), countedBefore.end(), ansiPath) ==
+            if (std::find(countedBefore.begin(), countedBefore.end(), ansiPaths[i]) ==
                 countedBefore.end())
-                countSharedFile(path, existedBefore, journal);
-            product.sharedFiles.push_back(ansiPath);
+                countSharedFile(paths[i], existedBefore, journal);
+            product.sharedFiles.push_back(ansiPaths[i]);
         } else {
-            product.files.push_back(ansiPath);
+            product.files.push_back(ansiPaths[i]);
         }
         progress(++done, total);
     }
 
     // The Start menu of every user; the glossary starts in its folder, where Dict.mdb is.
-    const std::wstring menu = folderPath(CSIDL_COMMON_PROGRAMS) + L"\\" + kProductName;
     createFolders(menu, journal);
-    for (const auto& [name, target] :
-         {std::pair<std::wstring, std::wstring>{kProductName, L"glossary.exe"},
-          {std::wstring(L"Uninstall ") + kProductName, L"uninstall.exe"}}) {
+    for (const auto& [name, target] : shortcuts) {
         const std::wstring link = menu + L"\\" + name + L".lnk";
         const bool had = exists(link);
+        if (had)
+            journal.setAside(link);
         const HRESULT made = createShortcut(link, directory + L"\\" + target, directory, name);
         if (FAILED(made))
             throw InstallError(L"The shortcut \"" + link + L"\" cannot be created:\n" +
                                systemError(static_cast<DWORD>(made)));
         if (!had)
             journal.createdFile(link);
-        product.files.push_back(ansi(link));
     }
-    product.folders.push_back(ansi(menu));
+    product.files.insert(product.files.end(), ansiLinks.begin(), ansiLinks.end());
     progress(++done, total);
 
     registerProduct(directory, (bytes + 1023) / 1024, journal);
-    product.registryKeys.push_back("HKLM," + ansi(kUninstallKey));
     progress(++done, total);
 
-    product.files.push_back(ansi(logPath));
+    product.files.push_back(ansiLogPath);
     const std::string log = setupLogText(product);
     writeFile(logPath, request.invertLog ? inverted(log) : log, journal);
     progress(++done, total);

@@ -2,20 +2,10 @@
 
 #include <windows.h>
 
+#include "InstallError.h"
+
 #include <functional>
-#include <stdexcept>
 #include <string>
-
-// Why an installation failed, in words for the user; what it had done is undone by then.
-class InstallError : public std::runtime_error {
-public:
-    explicit InstallError(const std::wstring& message)
-        : std::runtime_error("installation failed"), message_(message) {}
-    const std::wstring& message() const { return message_; }
-
-private:
-    std::wstring message_;
-};
 
 struct InstallRequest {
     std::wstring destination;
@@ -24,6 +14,9 @@ struct InstallRequest {
 
 // The product's name, as the system's list of programs and the Start menu show it.
 extern const wchar_t kProductName[];
+// Its registration under HKLM, and the use counts of shared files there.
+extern const wchar_t kUninstallKey[];
+extern const wchar_t kSharedDllsKey[];
 
 // The default destination: the Program Files folder of the program's own bitness.
 std::wstring defaultDestination();
@@ -31,6 +24,7 @@ std::wstring defaultDestination();
 // Installs the payload that `module` carries: files, shared files and their use counts, the
 // Start-menu shortcuts, the registration in the list of installed programs and Setup.log.
 // `progress` is told (done, total) after each step. Throws InstallError after undoing
-// everything this run created. COM must be initialised.
+// everything this run created or changed; a destination it refuses is left untouched. COM
+// must be initialised.
 void install(HMODULE module, const InstallRequest& request,
              const std::function<void(int, int)>& progress);

@@ -42,16 +42,17 @@ void enableInput(HWND dialog, bool enable) {
 void installFrom(HWND dialog, State& state) {
     const HWND bar = GetDlgItem(dialog, IDC_PROGRESS);
     enableInput(dialog, false);
-    try {
+    const SetupOutcome outcome = guardedInstall([&] {
         InstallRequest request{win32::windowText(GetDlgItem(dialog, IDC_FOLDER)), state.invertLog};
         install(state.instance, request, [bar](int done, int total) {
             SendMessageW(bar, PBM_SETRANGE32, 0, total);
             SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done), 0);
             UpdateWindow(bar);
         });
-    } catch (const InstallError& error) {
+    });
+    if (outcome.code != kSetupInstalled) {
         SendMessageW(bar, PBM_SETPOS, 0, 0);
-        MessageBoxW(dialog, error.message().c_str(), L"Technical Glossary Setup",
+        MessageBoxW(dialog, outcome.message.c_str(), L"Technical Glossary Setup",
                     MB_OK | MB_ICONERROR);
         enableInput(dialog, true);
         return;

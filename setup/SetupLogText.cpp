@@ -1,5 +1,7 @@
 #include "SetupLogText.h"
 
+#include <utility>
+
 namespace {
 
 // The uninstaller's words: %1 and %2 are filled in by it where it fills them in; "#" stands for
@@ -52,10 +54,13 @@ std::string inverted(std::string text) {
     return text;
 }
 
-std::vector<std::string> sharedFilesOf(std::string log) {
+namespace {
+
+// The lines of a section of a log written before (plain or inverted), CR LF or LF.
+std::vector<std::string> sectionOf(std::string log, const std::string& header) {
     if (!log.empty() && log[0] != '[')
         log = inverted(log);
-    std::vector<std::string> files;
+    std::vector<std::string> lines;
     bool inSection = false;
     for (std::size_t start = 0; start < log.size();) {
         std::size_t end = log.find('\n', start);
@@ -66,9 +71,29 @@ std::vector<std::string> sharedFilesOf(std::string log) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty() && line[0] == '[')
-            inSection = line == "[SHAREDFILES]";
-        else if (inSection && line.size() >= 3)
+            inSection = line == header;
+        else if (inSection)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+} // namespace
+
+std::vector<std::string> sharedFilesOf(std::string log) {
+    std::vector<std::string> files;
+    for (const std::string& line : sectionOf(std::move(log), "[SHAREDFILES]")) {
+        if (line.size() >= 3)
             files.push_back(line);
     }
     return files;
+}
+
+std::string applicationNameOf(std::string log) {
+    const std::string key = "Application_Name=";
+    for (const std::string& line : sectionOf(std::move(log), "[COMMON]")) {
+        if (line.rfind(key, 0) == 0)
+            return line.substr(key.size());
+    }
+    return std::string();
 }

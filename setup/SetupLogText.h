@@ -24,3 +24,7 @@ std::string inverted(std::string text);
 // The entries of [SHAREDFILES] in a log written before (plain or inverted); none when the
 // text is no log.
 std::vector<std::string> sharedFilesOf(std::string log);
+
+// Application_Name of [COMMON] in a log written before (plain or inverted); empty when the
+// text is no log or names none.
+std::string applicationNameOf(std::string log);

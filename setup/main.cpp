@@ -4,6 +4,7 @@
 #include "SetupOptions.h"
 #include "win32/Com.h"
 #include "win32/Handles.h"
+#include "win32/LibrarySearch.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -30,9 +31,31 @@ std::wstring argumentsTail() {
     return line;
 }
 
+// The progress bar's class. The common controls are no known library of the system, so they
+// are not imported but loaded once the search is restricted (or by their full path where it
+// cannot be): the side-by-side version the manifest asks for, else the system directory's.
+void initCommonControls() {
+    const bool restricted = win32::setDefaultDllDirectories() != nullptr;
+    wchar_t path[MAX_PATH] = {};
+    const UINT length = restricted ? 0 : GetSystemDirectoryW(path, MAX_PATH);
+    const std::wstring name =
+        length > 0 && length < MAX_PATH ? std::wstring(path) + L"\\comctl32.dll" : L"comctl32.dll";
+    const HMODULE library =
+        LoadLibraryExW(name.c_str(), nullptr, restricted ? LOAD_LIBRARY_SEARCH_SYSTEM32 : 0);
+    using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (const auto init = reinterpret_cast<Init>(reinterpret_cast<void*>(
+            library != nullptr ? GetProcAddress(library, "InitCommonControlsEx") : nullptr))) {
+        const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+        init(&controls);
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Before COM, the common controls, the dialogs or the shell can load a library by its bare
+    // name from the folder setup.exe was started in, such as Downloads.
+    win32::restrictLibrarySearch();
     std::vector<std::wstring> arguments;
     int count = 0;
     const win32::LocalMemory<wchar_t**> parts(CommandLineToArgvW(GetCommandLineW(), &count));
@@ -50,8 +73,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return kSetupBadCommandLine;
     }
     const win32::ComApartment com;
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    initCommonControls();
     std::wstring destination = options.destination;
     try {
         if (destination.empty())
@@ -65,10 +87,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     if (!options.unattended)
         return runSetupDialog(instance, destination, options.invertLog);
-    try {
+    const SetupOutcome outcome = guardedInstall([&] {
         install(instance, InstallRequest{destination, options.invertLog}, [](int, int) {});
-    } catch (const InstallError&) {
-        return kSetupFailed;
-    }
-    return kSetupInstalled;
+    });
+    // No window: the reason goes to a debugger, where a management tool's logs can take it.
+    if (!outcome.message.empty())
+        OutputDebugStringW((L"Technical Glossary Setup: " + outcome.message + L"\n").c_str());
+    return outcome.code;
 }

@@ -2,6 +2,7 @@
 // shortcut, the uninstaller removes it as a management tool or a person would; afterwards the
 // C: drive and the registry are as they were, but for the uninstaller's own copy and folder
 // that wait for the next restart.
+#include "SetupTestSupport.h"
 #include "driver/DialogDriver.h"
 #include "driver/ScreenCapture.h"
 #include "driver/WindowFinder.h"
@@ -16,168 +17,22 @@
 #include <gtest/gtest.h>
 
 #include <objidl.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 #include <set>
 
 using namespace driver;
+using namespace setuptest;
 using namespace testsupport;
 
 namespace {
 
-constexpr DWORD kTimeoutMs = 120000;
 constexpr int kSetupFolder = 101; // the setup dialog's folder box
-const std::string kUninstallKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
-const std::string kSharedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-const std::string kPendingKey = "System\\CurrentControlSet\\Control\\Session Manager";
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return text;
-}
-
-// Wine links a user's own folders (Desktop, Documents...) to the Unix home, outside the C:
-// drive; it does not show them as links.
-bool outsideThePrefix(const std::string& path) {
-    const std::string name = lower(path);
-    if (name.rfind("c:\\users\\", 0) != 0 || std::count(name.begin(), name.end(), '\\') != 3)
-        return false;
-    const std::string last = name.substr(name.rfind('\\') + 1);
-    for (const char* linked :
-         {"desktop", "documents", "downloads", "music", "pictures", "videos", "templates"}) {
-        if (last == linked)
-            return true;
-    }
-    return false;
-}
-
-void listFiles(const std::string& folder, std::set<std::string>& out) {
-    WIN32_FIND_DATAA found;
-    const win32::FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
-    if (!search)
-        return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        const std::string path = folder + "\\" + name;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            out.insert(lower(path) + "\\");
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-                !outsideThePrefix(path))
-                listFiles(path, out);
-        } else {
-            out.insert(lower(path) + " " + std::to_string(found.nFileSizeLow));
-        }
-    } while (FindNextFileA(search.get(), &found));
-}
-
-void listKeys(HKEY root, const std::string& rootName, const std::string& path,
-              std::set<std::string>& out) {
-    win32::Key key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
-        return;
-    const std::string here = rootName + "\\" + lower(path);
-    out.insert(here + "\\");
-    char name[16384];
-    std::vector<BYTE> data(1 << 16);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = sizeof name, type = 0, dataSize = static_cast<DWORD>(data.size());
-        const LONG got =
-            RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type, data.data(), &dataSize);
-        if (got == ERROR_NO_MORE_ITEMS)
-            break;
-        if (got != ERROR_SUCCESS)
-            continue;
-        std::string line = here + "\\" + lower(name) + "=" + std::to_string(type) + ":";
-        for (DWORD b = 0; b < dataSize; ++b)
-            line += "0123456789abcdef"[data[b] >> 4], line += "0123456789abcdef"[data[b] & 15];
-        out.insert(line);
-    }
-    std::vector<std::string> subkeys;
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        subkeys.push_back(name);
-    }
-    key.reset();
-    for (const std::string& subkey : subkeys) {
-        // Links to keys seen elsewhere (the current control set, the 32-bit view) are not
-        // walked again: some lead back to where they stand. Performance counters are made
-        // anew at every read.
-        const std::string child = path.empty() ? subkey : path + "\\" + subkey;
-        if (lower(subkey) == "wow6432node" || lower(subkey) == "perflib" ||
-            lower(child) == "system\\currentcontrolset")
-            continue;
-        listKeys(root, rootName, child, out);
-    }
-}
-
-// Every file and folder of the C: drive with its size, and every key and value of the machine's
-// and the user's registry.
-std::set<std::string> snapshot() {
-    std::set<std::string> items;
-    listFiles("C:", items);
-    listKeys(HKEY_LOCAL_MACHINE, "hklm", "", items);
-    listKeys(HKEY_CURRENT_USER, "hkcu", "", items);
-    return items;
-}
-
-// What changed, less what the uninstaller left for the next restart: the files and folders
-// named in the pending operations, and that list itself.
-std::vector<std::string> differences(const std::set<std::string>& before,
-                                     const std::set<std::string>& after) {
-    std::vector<std::string> pending;
-    for (const std::string& entry : pendingOperations()) {
-        if (entry.rfind("\\??\\", 0) == 0)
-            pending.push_back(lower(entry.substr(4)));
-    }
-    const auto expected = [&](const std::string& item) {
-        if (item.rfind("hklm\\" + lower(kPendingKey) + "\\pendingfilerenameoperations=", 0) == 0)
-            return true;
-        // Wine's own note of the mouse settings it was asked for.
-        if (item.rfind("hkcu\\software\\wine\\temporary system parameters\\", 0) == 0)
-            return true;
-        for (const std::string& path : pending) {
-            if (item == path + "\\" || item.rfind(path + " ", 0) == 0)
-                return true;
-        }
-        return false;
-    };
-    std::vector<std::string> changed;
-    for (const std::string& item : after) {
-        if (before.count(item) == 0 && !expected(item))
-            changed.push_back("+ " + item);
-    }
-    for (const std::string& item : before) {
-        if (after.count(item) == 0 && !expected(item))
-            changed.push_back("- " + item);
-    }
-    return changed;
-}
-
-std::string join(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line.substr(0, 300) + "\n";
-    return text;
-}
-
-std::string commonPrograms() {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-
-std::string registered(const char* name) {
-    const std::vector<BYTE> value = readValue(HKEY_LOCAL_MACHINE, kUninstallKey, name);
-    return std::string(value.begin(), std::find(value.begin(), value.end(), 0));
-}
+constexpr int kSetupBrowse = 102;
 
 // Where a shell link leads: its target and working directory.
 bool readShortcut(const std::string& link, std::string& target, std::string& directory) {
@@ -199,23 +54,67 @@ bool readShortcut(const std::string& link, std::string& target, std::string& dir
     return read;
 }
 
-// A visible dialog of a process whose program file lies under `folder`, with this caption.
-HWND dialogOf(const std::string& folder, const std::string& caption) {
-    return dialogNamed(caption, kTimeoutMs, folder);
+void readTree(const std::string& folder, std::map<std::string, std::string>& out) {
+    WIN32_FIND_DATAA found;
+    const win32::FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search)
+        return;
+    do {
+        const std::string path = folder + "\\" + found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            out[path] = readFile(path);
+    } while (FindNextFileA(search.get(), &found));
 }
 
-// Starts a program in `directory` without waiting for it; its process handle.
-win32::Handle startProgram(const std::string& commandLine, const std::string& directory) {
-    return win32::startProcess({}, commandLine, win32::StartOptions{directory}).handle;
+// Every byte of the installation's files and shortcuts, and its registration's values.
+std::map<std::string, std::string> installedState(const std::string& directory) {
+    std::map<std::string, std::string> state;
+    readTree(directory, state);
+    readTree(commonPrograms() + "\\Technical Glossary", state);
+    std::set<std::string> values;
+    listKeys(HKEY_LOCAL_MACHINE, "hklm", kUninstallKey, values);
+    for (const std::string& value : values)
+        state[value] = "";
+    return state;
 }
+
+// The names of system libraries that setup.exe loads at run time, for its dialog, Browse, the
+// installation and the shortcuts (Wine's +loaddll). Not msimg32.dll: Wine's own uxtheme
+// resolves its delayed import of it from the program's folder, past the restricted search that
+// Windows applies to delayed imports too.
+const char* const kRunTimeLibraries[] = {"uxtheme.dll", "comctl32.dll"};
+
+// Wine told to prefer libraries found elsewhere to its own for those names, in the programs
+// of that name.
+const std::string kWineOverrides = "Software\\Wine\\AppDefaults\\";
 
 class SetupRoundTrip : public ::testing::Test {
 protected:
+    // setup.exe starts from a folder like Downloads, where anyone may have put libraries under
+    // the names of system libraries; those of ours leave a mark if they are ever loaded.
     void SetUp() override {
         ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey))
             << "an earlier installation is still there";
+        for (const char* program : {"setup.exe", "setup_with_shared_file.exe"}) {
+            ASSERT_TRUE(CopyFileA((binaryDirectory() + "\\" + program).c_str(),
+                                  downloads_.file(program).c_str(), FALSE));
+            for (const char* name : kRunTimeLibraries)
+                setString(HKEY_CURRENT_USER, kWineOverrides + program + "\\DllOverrides",
+                          std::string(name, std::strlen(name) - 4), "native,builtin");
+        }
+        for (const char* name : kRunTimeLibraries)
+            ASSERT_TRUE(CopyFileA((binaryDirectory() + "\\planted.dll").c_str(),
+                                  downloads_.file(name).c_str(), FALSE));
+    }
+    void TearDown() override {
+        EXPECT_FALSE(fileExists(downloads_.file("planted-loaded.txt")))
+            << "a library beside setup.exe was loaded";
+        for (const char* program : {"setup.exe", "setup_with_shared_file.exe"})
+            deleteTree(HKEY_CURRENT_USER, kWineOverrides + program);
     }
     const win32::ComApartment com_;
+    const TempDirectory downloads_{"downloads"};
+    const EnvironmentOverride plantedOut_{"PLANTED_OUT", downloads_.file("planted-loaded.txt")};
 
     // The glossary from the Start menu's shortcut, in the folder the shortcut names.
     void useTheGlossary() {
@@ -234,25 +133,60 @@ protected:
     }
 
     std::string setup(const char* name = "setup.exe") const {
-        return "\"" + binaryDirectory() + "\\" + name + "\"";
+        return "\"" + downloads_.file(name) + "\"";
     }
 };
 
 } // namespace
 
 TEST_F(SetupRoundTrip, UnattendedInstallUseAndRemoveLeaveNothingBehind) {
+    TempDirectory scratch("setup-scratch");
     const std::set<std::string> before = snapshot();
     DWORD exitCode = 99;
     ASSERT_TRUE(runAndWait(setup() + " /S", kTimeoutMs, exitCode));
     ASSERT_EQ(exitCode, 0u);
+    const std::string directory = registered("InstallLocation");
     const std::string quiet = registered("QuietUninstallString");
-    EXPECT_EQ(quiet, "\"" + registered("InstallLocation") + "\\uninstall.exe\" /S");
+    EXPECT_EQ(quiet, "\"" + directory + "\\uninstall.exe\" /S");
     EXPECT_EQ(registered("DisplayName"), "Technical Glossary");
+    EXPECT_EQ(registered("DisplayIcon"), directory + "\\glossary.exe,0");
+    // The folders it made let in only SYSTEM, the Administrators and Users; Wine turns that
+    // list into a Unix mode without rights for others, and Everyone's entry with it.
+    for (const std::string& folder : {directory, commonPrograms() + "\\Technical Glossary"})
+        EXPECT_EQ(everyonesRights(folder), 0u) << folder;
     useTheGlossary();
+
+    // Installing into another folder while it is registered here is refused.
+    ASSERT_TRUE(
+        runAndWait(setup() + " /S /D=" + scratch.file("Technical Glossary"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 1603u);
+    EXPECT_FALSE(fileExists(scratch.file("Technical Glossary")));
+    EXPECT_EQ(registered("InstallLocation"), directory);
+
+    // A reinstall that fails at its last step leaves the registration of an earlier version,
+    // the shortcuts, the files and the log exactly as they were.
+    setString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "1.2");
+    const std::map<std::string, std::string> installed = installedState(directory);
+    ASSERT_TRUE(CreateDirectoryA((directory + "\\Setup.log.new").c_str(), nullptr));
+    ASSERT_TRUE(runAndWait(setup() + " /S", kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 1603u);
+    RemoveDirectoryA((directory + "\\Setup.log.new").c_str());
+    EXPECT_EQ(installedState(directory), installed);
 
     // Installing again over it keeps one registration and one log.
     ASSERT_TRUE(runAndWait(setup() + " /S", kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(registered("DisplayVersion"), "1.3");
+
+    // A log that anyone may change is not acted on with administrator rights.
+    openToEveryone(directory + "\\Setup.log");
+    const std::string report = scratch.file("report.txt");
+    ASSERT_TRUE(runAndWait(quiet + " \"/LOG=" + report + "\"", kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 2u);
+    EXPECT_NE(readFile(report).find("Everyone may write"), std::string::npos) << readFile(report);
+    DeleteFileA(report.c_str());
+    EXPECT_TRUE(fileExists(directory + "\\glossary.exe"));
+    protect(directory + "\\Setup.log");
 
     // As a management tool does: start the quiet command and wait for it.
     ASSERT_TRUE(runAndWait(quiet, kTimeoutMs, exitCode));
@@ -269,6 +203,15 @@ TEST_F(SetupRoundTrip, AFileSharedWithAnotherProductKeepsItsCountAndStays) {
     writeFile(shared, "another product's file");
     setDword(HKEY_LOCAL_MACHINE, kSharedKey, shared, 1);
     const std::set<std::string> before = snapshot();
+    // A stale log in the destination that says the file was counted already: it is no
+    // installation of this product that the system knows of, so the count still rises.
+    char programFiles[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
+    const std::string destination = std::string(programFiles) + "\\Technical Glossary";
+    ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
+    writeFile(destination + "\\Setup.log",
+              "[COMMON]\r\nApplication_Name=Technical Glossary\r\n[SHAREDFILES]\r\n" + shared +
+                  "\r\n");
 
     DWORD exitCode = 99;
     ASSERT_TRUE(
@@ -294,9 +237,9 @@ TEST_F(SetupRoundTrip, AFileSharedWithAnotherProductKeepsItsCountAndStays) {
 
 TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     const std::set<std::string> before = snapshot();
-    const win32::Handle started = startProgram(setup(), binaryDirectory());
+    const win32::Handle started = startProgram(setup(), downloads_.path());
     ASSERT_TRUE(started.valid());
-    const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
+    const HWND dialog = dialogOf(downloads_.path(), "Technical Glossary Setup");
     ASSERT_NE(dialog, nullptr);
     char folder[MAX_PATH] = {};
     GetDlgItemTextA(dialog, kSetupFolder, folder, MAX_PATH);
@@ -306,11 +249,17 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     RECT bounds = {};
     GetWindowRect(dialog, &bounds);
     saveScreenArea(bounds, binaryDirectory() + "\\setup-dialog.bmp");
+    // Browse shows the shell's folder dialog, which loads libraries of its own.
+    press(dialog, kSetupBrowse);
+    const HWND browse = dialogOf(downloads_.path(), "Browse for Folder");
+    ASSERT_NE(browse, nullptr);
+    PostMessageA(browse, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(eventually([&] { return !IsWindow(browse); }, kTimeoutMs));
     press(dialog, IDOK);
     HWND done = nullptr;
     ASSERT_TRUE(eventually(
         [&] {
-            done = findDialogOfProgramIn(binaryDirectory(), "Technical Glossary Setup");
+            done = findDialogOfProgramIn(downloads_.path(), "Technical Glossary Setup");
             return done != nullptr && done != dialog;
         },
         kTimeoutMs));
@@ -344,41 +293,105 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     EXPECT_TRUE(changed.empty()) << join(changed);
 }
 
-TEST(SetupFailure, ADestinationThatCannotBeWrittenLeavesNothingBehind) {
-    TempDirectory root("setup-blocked");
+namespace {
+
+// The box that the dialog shows for a destination it refuses; the dialog then stays for
+// another folder, and is cancelled.
+std::string refusalShown(const std::wstring& destination) {
+    const win32::Handle started =
+        startProgram("\"" + binaryDirectory() + "\\setup.exe\"", binaryDirectory());
+    const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
+    if (dialog == nullptr)
+        return "no dialog";
+    // Typed over the default that the dialog puts there as it starts.
+    const bool typed = eventually(
+        [&] {
+            wchar_t text[MAX_PATH] = {};
+            SetDlgItemTextW(dialog, kSetupFolder, destination.c_str());
+            GetDlgItemTextW(dialog, kSetupFolder, text, MAX_PATH);
+            return destination == text;
+        },
+        kTimeoutMs);
+    if (!typed)
+        return "the folder could not be typed";
+    press(dialog, IDOK);
+    HWND box = nullptr;
+    eventually(
+        [&] {
+            box = findDialogOfProgramIn(binaryDirectory(), "Technical Glossary Setup");
+            return box != nullptr && box != dialog;
+        },
+        kTimeoutMs);
+    const std::string text = box != nullptr ? windowText(GetDlgItem(box, 0xFFFF)) : "no box";
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    const bool stays =
+        eventually([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, kTimeoutMs);
+    press(dialog, IDCANCEL);
+    DWORD exitCode = 0;
+    win32::waitForExit(started.get(), kTimeoutMs, exitCode);
+    return stays && exitCode == 1602 ? text : "the dialog did not stay: " + text;
+}
+
+} // namespace
+
+TEST(SetupFailure, RefusedDestinationsLeaveNothingBehind) {
+    TempDirectory root("setup-refused");
     writeFile(root.file("taken"), "a file where the folder would go");
-    const std::string destination = root.file("taken") + "\\Technical Glossary";
+    // The ASCII look-alike of a name the code page cannot hold holds something else.
+    CreateDirectoryA(root.file("G").c_str(), nullptr);
+    writeFile(root.file("G\\keep.txt"), "another program's file");
+    CreateDirectoryA(root.file("open").c_str(), nullptr);
+    openToEveryone(root.file("open"));
+    CreateDirectoryA(root.file("other").c_str(), nullptr);
+    writeFile(root.file("other\\Setup.log"), "[COMMON]\r\nApplication_Name=Other Product\r\n");
+    const std::wstring base = widen(root.path());
+    const std::pair<std::wstring, const char*> refused[] = {
+        {base + L"\\taken\\Technical Glossary", "is a file, not a folder"},
+        {base + L"\\\u011E", "the character"},                   // best fit: G
+        {base + L"\\x\uFF3CG", "the character"},                 // best fit: x\G
+        {base + L"\\\u6280\u672F\u8BCD\u5178", "the character"}, // Chinese
+        {L"C:\\", "root folder"},
+        {base + L"\\[COMMON]", "\"[\" or \"]\""},
+        {base + L"\\open", "not administrators: Everyone may write"},
+        {base + L"\\open\\Technical Glossary", "not administrators: Everyone may write"},
+        {base + L"\\other", "setup log of another product (Other Product)"},
+    };
     const std::set<std::string> before = snapshot();
-    DWORD exitCode = 99;
-    ASSERT_TRUE(runAndWait("\"" + binaryDirectory() + "\\setup.exe\" /S /D=" + destination,
-                           kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, 1603u);
+    for (const auto& [destination, reason] : refused)
+        EXPECT_EQ(setupInto(destination), 1603u) << reason;
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     const std::vector<std::string> changed = differences(before, snapshot());
     EXPECT_TRUE(changed.empty()) << join(changed);
 
     // Through the dialog: the reason in a box, and the dialog stays for another folder.
-    const win32::Handle started = startProgram(
-        "\"" + binaryDirectory() + "\\setup.exe\" /D=" + destination, binaryDirectory());
-    const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
-    ASSERT_NE(dialog, nullptr);
-    press(dialog, IDOK);
-    HWND box = nullptr;
-    ASSERT_TRUE(eventually(
-        [&] {
-            box = findDialogOfProgramIn(binaryDirectory(), "Technical Glossary Setup");
-            return box != nullptr && box != dialog;
-        },
-        kTimeoutMs));
-    EXPECT_NE(windowText(GetDlgItem(box, 0xFFFF)).find("is a file, not a folder"),
-              std::string::npos)
-        << windowText(GetDlgItem(box, 0xFFFF));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(
-        eventually([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, kTimeoutMs));
-    press(dialog, IDCANCEL);
-    ASSERT_TRUE(win32::waitForExit(started.get(), kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, 1602u) << "cancelled";
+    for (const std::size_t i : {0, 1, 5, 6, 8}) {
+        const auto& [destination, reason] = refused[i];
+        const std::string shown = refusalShown(destination);
+        EXPECT_NE(shown.find(reason), std::string::npos) << reason << ": " << shown;
+    }
+}
+
+// Run by the test setup_tests_utf8, with Wine's ANSI code page set to UTF-8.
+TEST_F(SetupRoundTrip, OnAUtf8SystemEveryFolderNameInstallsAndUninstalls) {
+    if (GetACP() != CP_UTF8)
+        GTEST_SKIP() << "the ANSI code page is " << GetACP();
+    TempDirectory root("setup-utf8");
+    const std::set<std::string> before = snapshot();
+    for (const wchar_t* name : {L"\u011E", L"x\uFF3CG", L"\u6280\u672F\u8BCD\u5178"}) {
+        const std::wstring destination = widen(root.path()) + L"\\" + name;
+        EXPECT_EQ(setupInto(destination), 0u);
+        const std::string directory = registered("InstallLocation");
+        EXPECT_EQ(GetFileAttributesW(destination.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+                  static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+        EXPECT_NE(readFile(directory + "\\Setup.log").find("[APPDIR]\r\n" + directory + "\r\n"),
+                  std::string::npos);
+        DWORD exitCode = 99;
+        ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+        EXPECT_EQ(exitCode, 0u);
+        EXPECT_EQ(GetFileAttributesW(destination.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
 }
 
 TEST(SetupCommandLine, UnknownOptionsChangeNothing) {

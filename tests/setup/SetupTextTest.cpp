@@ -1,8 +1,12 @@
-// The setup program's command line and the log it writes for the uninstaller.
+// The setup program's command line, the log it writes for the uninstaller, and how a failed
+// run ends.
+#include "InstallError.h"
 #include "SetupLogText.h"
 #include "SetupOptions.h"
 
 #include <gtest/gtest.h>
+
+#include <new>
 
 TEST(SetupOptions, UnattendedFolderAndUnknownOptions) {
     EXPECT_FALSE(parseSetupOptions({}, L"").unattended);
@@ -47,4 +51,22 @@ TEST(SetupLogText, SectionsTheUninstallerReadsAndTheNameInItsCaptions) {
         << "the stored inverted form reads the same";
     EXPECT_NE(inverted(log)[0], '[');
     EXPECT_TRUE(sharedFilesOf("not a log").empty());
+    EXPECT_EQ(applicationNameOf(log), "Technical Glossary");
+    EXPECT_EQ(applicationNameOf(inverted(log)), "Technical Glossary");
+    EXPECT_EQ(applicationNameOf("[APPDIR]\r\nApplication_Name=Not in COMMON\r\n"), "");
+    EXPECT_EQ(applicationNameOf("not a log"), "");
+}
+
+TEST(SetupOutcome, EveryExceptionEndsTheRunAsAFailureWithWordsForTheUser) {
+    EXPECT_EQ(guardedInstall([] {}).code, kSetupInstalled);
+    const SetupOutcome refused = guardedInstall([] { throw InstallError(L"Choose another."); });
+    EXPECT_EQ(refused.code, kSetupFailed);
+    EXPECT_EQ(refused.message, L"Choose another.");
+    const SetupOutcome memory = guardedInstall([] { throw std::bad_alloc(); });
+    EXPECT_EQ(memory.code, kSetupFailed);
+    EXPECT_NE(memory.message.find(L"out of memory"), std::wstring::npos);
+    const SetupOutcome library = guardedInstall([] { (void)std::string().at(1); });
+    EXPECT_EQ(library.code, kSetupFailed);
+    EXPECT_FALSE(library.message.empty());
+    EXPECT_EQ(guardedInstall([] { throw 42; }).code, kSetupFailed);
 }

@@ -1,25 +1,11 @@
 #include "LibrarySearch.h"
 
-#include <windows.h>
-
-namespace {
-
-using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
-
-// Looked up at run time: the function is newer than the oldest system the program runs on.
-SetDefaultDirectories setDefaultDllDirectories() {
-    return reinterpret_cast<SetDefaultDirectories>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
-}
-
-} // namespace
+#include "win32/LibrarySearch.h"
 
 void restrictLibrarySearch() {
-    if (const SetDefaultDirectories setDefault = setDefaultDllDirectories())
-        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    SetDllDirectoryA("");
+    win32::restrictLibrarySearch();
 }
 
 bool librarySearchFlagsSupported() {
-    return setDefaultDllDirectories() != nullptr;
+    return win32::setDefaultDllDirectories() != nullptr;
 }

@@ -1,5 +1,6 @@
 #include "MainStage.h"
 
+#include "LogTrust.h"
 #include "OwnFiles.h"
 #include "ProductFiles.h"
 #include "UnattendedRun.h"
@@ -134,7 +135,9 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
     }
 
     int result = -1;
-    if (unattended) {
+    if (refuseUntrustedLog(report))
+        result = kExitNothingRemoved;
+    else if (unattended) {
         result = runUnattended(copy, arguments[2], options, report);
     } else {
         initCommonControls();

@@ -1,44 +1,12 @@
 #include "PrivateFolder.h"
 
 #include "PrivateFolderName.h"
-#include "win32/Handles.h"
+#include "win32/AccessRights.h"
 
 #include <ntsecapi.h>
 
 #include <cstdint>
 #include <initializer_list>
-
-namespace {
-
-std::vector<BYTE> wellKnownSid(WELL_KNOWN_SID_TYPE type) {
-    std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
-    DWORD size = static_cast<DWORD>(sid.size());
-    if (!CreateWellKnownSid(type, nullptr, sid.data(), &size))
-        return {};
-    sid.resize(size);
-    return sid;
-}
-
-std::vector<BYTE> currentUserSid() {
-    win32::Handle token;
-    {
-        HANDLE opened = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
-            return {};
-        token.reset(opened);
-    }
-    DWORD size = 0;
-    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size))
-        return {};
-    const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
-    const DWORD length = GetLengthSid(sid);
-    const auto* bytes = static_cast<const BYTE*>(sid);
-    return std::vector<BYTE>(bytes, bytes + length);
-}
-
-} // namespace
 
 bool runsElevated() {
     win32::Handle token;
@@ -49,16 +17,15 @@ bool runsElevated() {
     if (GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
         elevation.TokenIsElevated)
         return true;
-    const std::vector<BYTE> user = currentUserSid(), system = wellKnownSid(WinLocalSystemSid);
-    return !user.empty() && !system.empty() &&
-           EqualSid(const_cast<BYTE*>(user.data()), const_cast<BYTE*>(system.data()));
+    std::vector<BYTE> user = win32::processUserSid();
+    return !user.empty() && win32::sameSid(win32::wellKnownSid(WinLocalSystemSid), user.data());
 }
 
 PrivateFolderSecurity::PrivateFolderSecurity(bool elevated)
-    : system_(wellKnownSid(WinLocalSystemSid)),
-      administrators_(wellKnownSid(WinBuiltinAdministratorsSid)),
-      user_(elevated ? std::vector<BYTE>{} : currentUserSid()),
-      high_(elevated ? wellKnownSid(WinHighLabelSid) : std::vector<BYTE>{}) {
+    : system_(win32::wellKnownSid(WinLocalSystemSid)),
+      administrators_(win32::wellKnownSid(WinBuiltinAdministratorsSid)),
+      user_(elevated ? std::vector<BYTE>{} : win32::processUserSid()),
+      high_(elevated ? win32::wellKnownSid(WinHighLabelSid) : std::vector<BYTE>{}) {
     if (system_.empty() || administrators_.empty() || (user_.empty() == high_.empty()))
         return;
     std::vector<std::vector<BYTE>*> granted = {&system_, &administrators_};

@@ -1,0 +1,163 @@
+#include "Destination.h"
+
+#include "InstallError.h"
+#include "Installation.h"
+#include "SetupLogText.h"
+#include "win32/AccessRights.h"
+#include "win32/Handles.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+std::string toCodePage(const std::wstring& text, UINT codePage) {
+    // UTF-8 takes no flags; it holds every character but a lone surrogate.
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int length = WideCharToMultiByte(
+        codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return std::string();
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), &bytes[0],
+                        length, nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring fromCodePage(const std::string& bytes, UINT codePage) {
+    const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                           static_cast<int>(bytes.size()), nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                        static_cast<int>(bytes.size()), &text[0], length);
+    return text;
+}
+
+bool exact(const std::wstring& text, UINT codePage) {
+    return text.empty() || fromCodePage(toCodePage(text, codePage), codePage) == text;
+}
+
+std::string readWholeFile(const std::wstring& path, bool& found) {
+    const win32::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    const DWORD error = GetLastError();
+    found = file.valid() || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND);
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (file.valid() && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0 &&
+           text.size() < (1u << 24))
+        text.append(buffer, got);
+    return text;
+}
+
+bool sameFolder(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+} // namespace
+
+std::string exactAnsi(const std::wstring& text) {
+    const UINT codePage = GetACP();
+    if (exact(text, codePage))
+        return toCodePage(text, codePage);
+    // Name the first character (a surrogate pair is one) that does not come back.
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const std::size_t length =
+            at + 1 < text.size() && IS_HIGH_SURROGATE(text[at]) && IS_LOW_SURROGATE(text[at + 1])
+                ? 2
+                : 1;
+        const std::wstring character = text.substr(at, length);
+        if (!exact(character, codePage)) {
+            wchar_t code[16];
+            std::swprintf(code, 16, L"U+%04X", static_cast<unsigned>(text[at]));
+            throw InstallError(L"The path \"" + text +
+                               L"\" cannot be written to the setup log: "
+                               L"the character \"" +
+                               character + L"\" (" + code +
+                               L") has no form in the system's code page " +
+                               std::to_wstring(codePage) + L". Choose another folder.");
+        }
+        at += length - 1;
+    }
+    throw InstallError(L"The path \"" + text + L"\" cannot be written in the system's code page " +
+                       std::to_wstring(codePage) + L". Choose another folder.");
+}
+
+void checkDestinationText(const std::wstring& directory) {
+    if (directory.size() <= 3)
+        throw InstallError(L"\"" + directory +
+                           L"\" is a drive's root folder; choose a folder on "
+                           L"it, such as " +
+                           directory + kProductName + L".");
+    if (directory.find_first_of(L"[]") != std::wstring::npos)
+        throw InstallError(L"The folder \"" + directory +
+                           L"\" has \"[\" or \"]\" in its name, "
+                           L"which the setup log cannot hold. "
+                           L"Choose another folder.");
+    exactAnsi(directory);
+}
+
+void checkDestinationRights(const std::wstring& directory) {
+    const std::vector<BYTE> administrator = win32::processUserSid();
+    // From the drive's root down, each folder that exists. Anyone may create folders in a
+    // drive's root: there only deleting, renaming and permissions count.
+    for (std::size_t at = directory.find(L'\\');; at = directory.find(L'\\', at + 1)) {
+        const std::wstring folder = directory.substr(0, at == 2 ? 3 : at);
+        if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
+            break;
+        std::vector<BYTE> descriptor = win32::securityOf(folder);
+        const DWORD rights =
+            at == 2 ? win32::kChangeRights & ~win32::kWriteRights : win32::kChangeRights;
+        const win32::Exposure exposure = win32::nonAdministratorAccess(
+            descriptor.empty() ? nullptr : descriptor.data(), rights, administrator);
+        if (exposure)
+            throw InstallError(L"The folder \"" + folder +
+                               L"\" can be changed by users who are "
+                               L"not administrators: " +
+                               exposure.text() +
+                               L"\nChoose a folder that only administrators can change.");
+        if (at == std::wstring::npos)
+            break;
+    }
+}
+
+std::wstring registeredFolder() {
+    win32::Key key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, key.receive()) !=
+        ERROR_SUCCESS)
+        return std::wstring();
+    wchar_t folder[MAX_PATH + 1] = {};
+    DWORD type = 0, size = MAX_PATH * sizeof(wchar_t);
+    if (RegQueryValueExW(key.get(), L"InstallLocation", nullptr, &type,
+                         reinterpret_cast<BYTE*>(folder), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::wstring();
+    return folder;
+}
+
+std::vector<std::string> checkEarlierInstallation(const std::wstring& directory) {
+    const std::wstring registered = registeredFolder();
+    if (!registered.empty() && !sameFolder(registered, directory))
+        throw InstallError(std::wstring(kProductName) + L" is installed in \"" + registered +
+                           L"\". Install it again into that folder, or remove it first and "
+                           L"then install it into \"" +
+                           directory + L"\".");
+    bool found = false;
+    const std::string log = readWholeFile(directory + L"\\Setup.log", found);
+    if (!found)
+        return {};
+    const std::string name = applicationNameOf(log);
+    if (name != exactAnsi(kProductName))
+        throw InstallError(
+            L"The folder \"" + directory +
+            L"\" holds the setup log of another "
+            L"product" +
+            (name.empty() ? L"" : L" (" + std::wstring(name.begin(), name.end()) + L")") +
+            L". Choose another folder.");
+    // Only this product's own registered installation tells which files it counted already.
+    return registered.empty() ? std::vector<std::string>() : sharedFilesOf(log);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The checks a destination passes before anything is created, and the text the log gets.
+
+// `text` in the system's ANSI code page, exactly as the uninstaller will read it back; throws
+// InstallError naming the first character that the code page cannot hold. No character ever
+// turns into a look-alike (a best fit), which would name another folder.
+std::string exactAnsi(const std::wstring& text);
+
+// Refuses a drive root, a folder whose name holds `[` or `]` (the log reader takes a section
+// header anywhere in the file), and a path the log cannot hold exactly.
+void checkDestinationText(const std::wstring& directory);
+
+// Refuses a destination that anyone but the administrators may change, or below an existing
+// folder that they may (inherited entries count): the elevated uninstaller later runs and
+// deletes what the log in it names.
+void checkDestinationRights(const std::wstring& directory);
+
+// The folder where the product is registered; empty when it is not.
+std::wstring registeredFolder();
+
+// Refuses a destination other than the folder the product is registered in, and one that
+// holds the setup log of another product. Returns the shared files that this product's own
+// installation there counted already (none for a log that is not known to be its own).
+std::vector<std::string> checkEarlierInstallation(const std::wstring& directory);

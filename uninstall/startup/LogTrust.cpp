@@ -1,0 +1,73 @@
+#include "LogTrust.h"
+
+#include "base/ProcessValues.h"
+#include "base/UserMessage.h"
+#include "engine/UninstallReport.h"
+#include "win32/AccessRights.h"
+
+namespace {
+
+std::wstring wide(const std::string& text) {
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0],
+                            length);
+    return result;
+}
+
+std::string narrow(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0],
+                            length, nullptr, nullptr);
+    return result;
+}
+
+bool hasAdministratorRights() {
+    const std::vector<BYTE> administrators = win32::wellKnownSid(WinBuiltinAdministratorsSid);
+    BOOL member = FALSE;
+    return !administrators.empty() &&
+           CheckTokenMembership(nullptr, const_cast<BYTE*>(administrators.data()), &member) &&
+           member;
+}
+
+} // namespace
+
+std::string whyLogIsUntrusted(const std::string& directory,
+                              const std::vector<BYTE>& administrator) {
+    std::string folder = directory;
+    while (folder.size() > 3 && folder.back() == '\\')
+        folder.pop_back();
+    // A file has nothing to delete inside it.
+    const std::pair<std::string, DWORD> checked[] = {
+        {folder, win32::kChangeRights},
+        {directory + "Setup.log", win32::kWriteRights | win32::kPermissionRights}};
+    for (const auto& [path, rights] : checked) {
+        const std::vector<BYTE> descriptor = win32::securityOf(wide(path));
+        if (descriptor.empty() && GetFileAttributesW(wide(path).c_str()) == INVALID_FILE_ATTRIBUTES)
+            continue; // a missing log is told where it is read
+        const win32::Exposure exposure = win32::nonAdministratorAccess(
+            descriptor.empty() ? nullptr : const_cast<BYTE*>(descriptor.data()), rights,
+            administrator);
+        if (exposure)
+            return "\"" + path + "\" can be changed by users who are not administrators: " +
+                   narrow(exposure.text());
+    }
+    return std::string();
+}
+
+bool refuseUntrustedLog(UninstallReport& report) {
+    if (!hasAdministratorRights())
+        return false;
+    const std::string why = whyLogIsUntrusted(applicationDirectory, win32::processUserSid());
+    if (why.empty())
+        return false;
+    report.note("Start", applicationDirectory + "Setup.log", "not trusted: " + why);
+    const std::string text = why + "\n\nNothing was removed: the setup log may have been changed.";
+    showMessage(text.c_str(), "Error", MB_OK | MB_ICONWARNING);
+    return true;
+}

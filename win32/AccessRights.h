@@ -1,0 +1,257 @@
+#pragma once
+
+#include "Handles.h"
+
+#include <sddl.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace win32 {
+
+// Rights over a folder or file that let its holder change what an elevated program later
+// runs, reads or deletes there: write or create files (FILE_ADD_FILE and FILE_ADD_SUBDIRECTORY
+// are the same bits), delete what is in it, change its permissions or owner.
+constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA;
+constexpr DWORD kDeleteChildRight = FILE_DELETE_CHILD;
+constexpr DWORD kPermissionRights = WRITE_DAC | WRITE_OWNER;
+constexpr DWORD kChangeRights = kWriteRights | kDeleteChildRight | kPermissionRights;
+
+inline std::vector<BYTE> wellKnownSid(WELL_KNOWN_SID_TYPE type) {
+    std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
+    DWORD size = static_cast<DWORD>(sid.size());
+    if (!CreateWellKnownSid(type, nullptr, sid.data(), &size))
+        return {};
+    sid.resize(size);
+    return sid;
+}
+
+inline bool sameSid(const std::vector<BYTE>& sid, PSID other) {
+    return !sid.empty() && other != nullptr && EqualSid(const_cast<BYTE*>(sid.data()), other);
+}
+
+inline std::vector<BYTE> copySid(PSID sid) {
+    const auto* bytes = static_cast<const BYTE*>(sid);
+    return std::vector<BYTE>(bytes, bytes + GetLengthSid(sid));
+}
+
+inline std::wstring sidText(PSID sid) {
+    LPWSTR text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text))
+        return L"an unknown account";
+    const LocalMemory<LPWSTR> owned(text);
+    return text;
+}
+
+// Who may change a folder or file although no administrator, and what they may do.
+struct Exposure {
+    std::wstring who; // empty: only administrators
+    DWORD rights = 0; // those of kChangeRights they hold
+    explicit operator bool() const { return !who.empty(); }
+    std::wstring text() const {
+        std::wstring what;
+        for (const auto& [bits, words] :
+             {std::pair<DWORD, const wchar_t*>{kWriteRights, L"write or create files in it"},
+              {kDeleteChildRight, L"delete what it holds"},
+              {kPermissionRights, L"change its permissions"}}) {
+            if ((rights & bits) != 0)
+                what += (what.empty() ? L"" : L", ") + std::wstring(words);
+        }
+        return who + L" may " + what + L".";
+    }
+};
+
+// Whether anyone but SYSTEM, the Administrators, TrustedInstaller and `trusted` (the
+// administrator running us; may be empty) holds any of `rights` over the object that
+// `descriptor` describes. Entries that apply to the object count, inherited or not, in their
+// order: a deny entry takes away what was not yet granted. The owner may always read and
+// change the permissions, unless an OWNER RIGHTS entry says what the owner may. CREATOR OWNER
+// entries only pass rights on to new objects; a user who may create those is exposed already.
+inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD rights,
+                                       const std::vector<BYTE>& trusted = {}) {
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    PSID owner = nullptr;
+    if (descriptor == nullptr ||
+        !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) ||
+        !GetSecurityDescriptorOwner(descriptor, &owner, &defaulted))
+        return Exposure{L"Anyone", rights}; // unreadable: assume the worst
+    if (!present || dacl == nullptr)
+        return Exposure{L"Everyone", rights}; // no access list: everyone has every right
+
+    struct Entry {
+        bool allow;
+        DWORD mask;
+        PSID sid;
+    };
+    GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                               FILE_ALL_ACCESS};
+    const std::vector<BYTE> everyone = wellKnownSid(WinWorldSid),
+                            authenticated = wellKnownSid(WinAuthenticatedUserSid),
+                            users = wellKnownSid(WinBuiltinUsersSid),
+                            interactive = wellKnownSid(WinInteractiveSid),
+                            local = wellKnownSid(WinLocalSid),
+                            creatorOwner = wellKnownSid(WinCreatorOwnerSid),
+                            creatorGroup = wellKnownSid(WinCreatorGroupSid),
+                            ownerRights = wellKnownSid(WinCreatorOwnerRightsSid);
+    std::vector<std::vector<BYTE>> trustedSids = {wellKnownSid(WinLocalSystemSid),
+                                                  wellKnownSid(WinBuiltinAdministratorsSid),
+                                                  creatorOwner, creatorGroup, ownerRights};
+    PSID installer = nullptr;
+    if (ConvertStringSidToSidW(L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+                               &installer)) {
+        const LocalMemory<PSID> owned(installer);
+        trustedSids.push_back(copySid(installer));
+    }
+    if (!trusted.empty())
+        trustedSids.push_back(trusted);
+    const auto isTrusted = [&](PSID sid) {
+        for (const std::vector<BYTE>& known : trustedSids) {
+            if (sameSid(known, sid))
+                return true;
+        }
+        return false;
+    };
+
+    std::vector<Entry> entries;
+    bool ownerRightsSaid = false;
+    std::vector<PSID> candidates;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACE_HEADER* header = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&header)))
+            return Exposure{L"Anyone", rights};
+        if ((header->AceFlags & INHERIT_ONLY_ACE) != 0)
+            continue;
+        const bool allow = header->AceType == ACCESS_ALLOWED_ACE_TYPE;
+        if (!allow && header->AceType != ACCESS_DENIED_ACE_TYPE)
+            continue; // no kind that a file's list holds
+        // Allowed and denied entries share one layout.
+        auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+        DWORD mask = ace->Mask;
+        MapGenericMask(&mask, &mapping);
+        const PSID sid = &ace->SidStart;
+        entries.push_back(Entry{allow, mask, sid});
+        ownerRightsSaid = ownerRightsSaid || sameSid(ownerRights, sid);
+        if (allow && !isTrusted(sid))
+            candidates.push_back(sid);
+    }
+    const bool ownerUntrusted = owner != nullptr && !isTrusted(owner);
+    if (ownerUntrusted)
+        candidates.push_back(owner);
+
+    // Each untrusted account or group named, as one user who is also in the groups every
+    // user is in; the owner also holds OWNER RIGHTS.
+    for (const PSID candidate : candidates) {
+        const bool isOwner = ownerUntrusted && EqualSid(candidate, owner);
+        const auto holds = [&](PSID sid) {
+            if (EqualSid(sid, candidate) || (isOwner && sameSid(ownerRights, sid)))
+                return true;
+            for (const std::vector<BYTE>* group :
+                 {&everyone, &authenticated, &users, &interactive, &local}) {
+                if (sameSid(*group, sid))
+                    return true;
+            }
+            return false;
+        };
+        DWORD granted = isOwner && !ownerRightsSaid ? READ_CONTROL | WRITE_DAC : 0;
+        DWORD denied = 0;
+        for (const Entry& entry : entries) {
+            if (!holds(entry.sid))
+                continue;
+            if (entry.allow)
+                granted |= entry.mask & ~denied;
+            else
+                denied |= entry.mask & ~granted;
+        }
+        if ((granted & rights) != 0) {
+            std::wstring who = sameSid(everyone, candidate)        ? L"Everyone"
+                               : sameSid(authenticated, candidate) ? L"Authenticated Users"
+                               : sameSid(users, candidate)         ? L"Users"
+                                                                   : sidText(candidate);
+            if (isOwner)
+                who = L"Its owner (" + sidText(candidate) + L")";
+            return Exposure{who, granted & rights};
+        }
+    }
+    return Exposure{};
+}
+
+// The owner and access list of a file or folder, as a self-relative descriptor; empty when
+// they cannot be read.
+inline std::vector<BYTE> securityOf(const std::wstring& path) {
+    const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD size = 0;
+    GetFileSecurityW(path.c_str(), wanted, nullptr, 0, &size);
+    std::vector<BYTE> descriptor(size);
+    if (size == 0 || !GetFileSecurityW(path.c_str(), wanted, descriptor.data(), size, &size))
+        return {};
+    return descriptor;
+}
+
+// The user account of this process's token; empty when it cannot be read.
+inline std::vector<BYTE> processUserSid() {
+    Handle token;
+    {
+        HANDLE opened = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+            return {};
+        token.reset(opened);
+    }
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size))
+        return {};
+    return copySid(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+}
+
+// Full control for SYSTEM and the Administrators, read and execute for Users, passed on to
+// everything inside and nothing inherited from the parent: what the setup program gives every
+// folder it creates, so that only administrators can change what it installed.
+class ProtectedFolderSecurity {
+public:
+    ProtectedFolderSecurity() {
+        const DWORD readExecute = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
+        const std::pair<std::vector<BYTE>, DWORD> entries[] = {
+            {wellKnownSid(WinLocalSystemSid), FILE_ALL_ACCESS},
+            {wellKnownSid(WinBuiltinAdministratorsSid), FILE_ALL_ACCESS},
+            {wellKnownSid(WinBuiltinUsersSid), readExecute}};
+        DWORD size = sizeof(ACL);
+        for (const auto& [sid, mask] : entries) {
+            if (sid.empty())
+                return;
+            size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + static_cast<DWORD>(sid.size());
+        }
+        acl_.resize(size);
+        auto* acl = reinterpret_cast<ACL*>(acl_.data());
+        if (!InitializeAcl(acl, size, ACL_REVISION))
+            return;
+        for (const auto& [sid, mask] : entries) {
+            if (!AddAccessAllowedAceEx(acl, ACL_REVISION,
+                                       OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, mask,
+                                       const_cast<BYTE*>(sid.data())))
+                return;
+        }
+        if (!InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
+            !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) ||
+            !SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
+            return;
+        attributes_ = {sizeof attributes_, &descriptor_, FALSE};
+        valid_ = true;
+    }
+    ProtectedFolderSecurity(const ProtectedFolderSecurity&) = delete;
+    ProtectedFolderSecurity& operator=(const ProtectedFolderSecurity&) = delete;
+
+    bool valid() const { return valid_; }
+    SECURITY_DESCRIPTOR* descriptor() { return &descriptor_; }
+    SECURITY_ATTRIBUTES* attributes() { return valid_ ? &attributes_ : nullptr; }
+
+private:
+    std::vector<BYTE> acl_;
+    SECURITY_DESCRIPTOR descriptor_ = {};
+    SECURITY_ATTRIBUTES attributes_ = {};
+    bool valid_ = false;
+};
+
+} // namespace win32

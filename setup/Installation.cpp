@@ -199,6 +199,8 @@ void install(HMODULE module, const InstallRequest& request,
         ansiLinks.push_back(exactAnsi(menu + L"\\" + name + L".lnk"));
     product.folders.push_back(exactAnsi(menu));
     product.registryKeys.push_back("HKLM," + exactAnsi(kUninstallKey));
+    // What the glossary remembers for the user who removes it goes with it.
+    product.registryKeys.push_back("HKCU,Software\\" + exactAnsi(kProductName));
     const std::wstring logPath = directory + L"\\Setup.log";
     const std::string ansiLogPath = exactAnsi(logPath);
     // Shared files that this product's own installation there counted are not counted twice.

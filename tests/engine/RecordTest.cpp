@@ -1,4 +1,5 @@
 #include "engine/CommaRecord.h"
+#include "engine/JournalText.h"
 #include "engine/PathRules.h"
 #include "engine/PreUninstallRecord.h"
 #include "engine/RegistryRecord.h"
@@ -182,4 +183,40 @@ TEST(PathRules, A32BitProcessReachesTheSystemFolderAsSysWow64) {
     EXPECT_EQ(wow64Redirected("C:\\Windows\\System32\\drivers\\a.sys", windows),
               "C:\\Windows\\SysWOW64\\drivers\\a.sys")
         << "only drivers\\etc is shared";
+}
+
+TEST(Journal, OnlyThisProductsWholeLinesAreRead) {
+    const std::string header = journalHeader("Test Product");
+    const std::string begin =
+        journalLine({false, "SHAREDFILES", 2, 3, escapedPath("C:\\a\nb.dll")});
+    EXPECT_EQ(begin, "begin\tSHAREDFILES\t2\t3\tC:\\a<0A>b.dll\r\n");
+    std::vector<JournalLine> lines;
+    EXPECT_TRUE(readJournal("", "Test Product", lines)) << "just created";
+    EXPECT_TRUE(readJournal(header + begin, "Test Product", lines));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].count, 3);
+    EXPECT_TRUE(readJournal(header + begin + "done\tSHAREDF", "Test Product", lines))
+        << "a last line cut off as it was written";
+    EXPECT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(readJournal(header.substr(0, 10), "Test Product", lines)) << "a header cut off";
+    for (const std::string& foreign :
+         {journalHeader("Other Product") + begin, header + "begin\tSHAREDFILES\tx\t3\tC:\\a\r\n",
+          header + "undo\tSHAREDFILES\t1\t3\tC:\\a\r\n", header + "begin\tS\t1\t3\r\n",
+          std::string("garbage\r\n"), header + "done\tS\t-1\t0\tC:\\a\r\n"})
+        EXPECT_FALSE(readJournal(foreign, "Test Product", lines)) << foreign;
+}
+
+TEST(Journal, ACountIsGivenBackOnceOverAllRuns) {
+    const std::string path = "C:\\Shared\\a.dll";
+    const std::vector<JournalLine> none,
+        begun = {{false, "SHAREDFILES", 0, 3, path}},
+        done = {{false, "SHAREDFILES", 0, 3, path}, {true, "SHAREDFILES", 0, 2, path}};
+    EXPECT_FALSE(journalSaysReleased(none, "SHAREDFILES", 0, path, 3));
+    EXPECT_FALSE(journalSaysReleased(begun, "SHAREDFILES", 0, path, 3)) << "stopped before";
+    EXPECT_TRUE(journalSaysReleased(begun, "SHAREDFILES", 0, path, 2)) << "stopped after";
+    EXPECT_TRUE(journalSaysReleased(done, "SHAREDFILES", 0, path, 2));
+    EXPECT_TRUE(journalSaysReleased(done, "SHAREDFILES", 0, path, 7)) << "whatever it is now";
+    EXPECT_FALSE(journalSaysReleased(done, "STDFILES", 0, path, 2)) << "another entry";
+    EXPECT_FALSE(journalSaysReleased(done, "SHAREDFILES", 1, path, 2));
+    EXPECT_FALSE(journalSaysReleased(done, "SHAREDFILES", 0, "C:\\Shared\\b.dll", 2));
 }

@@ -78,11 +78,98 @@ void endAndDetach(ObservedRun& run, int running) {
     }
 }
 
+// A breakpoint on one function in one process: the first byte becomes int3, and after each
+// hit but the last the byte is put back for one step of the thread and then set again.
+class Breakpoint {
+public:
+    explicit Breakpoint(const StopPoint& stop) : stop_(stop) {
+        if (stop.call <= 0)
+            return;
+        HMODULE module = LoadLibraryA(stop.module.c_str());
+        address_ = reinterpret_cast<BYTE*>(
+            module != nullptr ? GetProcAddress(module, stop.function.c_str()) : nullptr);
+        HMODULE owner = nullptr;
+        if (address_ != nullptr &&
+            GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                   GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                               reinterpret_cast<LPCSTR>(address_), &owner))
+            base_ = owner;
+    }
+
+    void created(DWORD id, HANDLE process, const std::string& image) {
+        const std::size_t slash = image.find_last_of("\\/");
+        if (target_ != 0 || base_ == nullptr ||
+            image.compare(slash + 1, stop_.image.size(), stop_.image) != 0)
+            return;
+        target_ = id;
+        process_ = process;
+    }
+    void loaded(DWORD id, void* base) {
+        if (id == target_ && base == base_ && !armed_) {
+            armed_ = ReadProcessMemory(process_, address_, &original_, 1, nullptr) && arm();
+        }
+    }
+    // True when the event was this breakpoint's; `stopped` when the process was ended.
+    bool hit(const DEBUG_EVENT& event, bool& stopped) {
+        const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
+        if (event.dwProcessId != target_ || !armed_)
+            return false;
+        if (record.ExceptionCode == EXCEPTION_SINGLE_STEP && event.dwThreadId == stepping_) {
+            stepping_ = 0;
+            arm();
+            return true;
+        }
+        if (record.ExceptionCode != EXCEPTION_BREAKPOINT || record.ExceptionAddress != address_)
+            return false;
+        if (++hits_ == stop_.call) {
+            TerminateProcess(process_, 1);
+            stopped = true;
+            return true;
+        }
+        patch(original_);
+        const win32::Handle thread(
+            OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, event.dwThreadId));
+        CONTEXT context = {};
+        context.ContextFlags = CONTEXT_CONTROL;
+        if (thread && GetThreadContext(thread.get(), &context)) {
+            context.Rip = reinterpret_cast<DWORD64>(address_);
+            context.EFlags |= 0x100; // one step, then the breakpoint again
+            SetThreadContext(thread.get(), &context);
+            stepping_ = event.dwThreadId;
+        }
+        return true;
+    }
+
+private:
+    bool arm() { return patch(0xCC); }
+    // Code pages are not writable: opened for the one byte, then closed again.
+    bool patch(BYTE value) {
+        DWORD protection = 0;
+        if (!VirtualProtectEx(process_, address_, 1, PAGE_EXECUTE_READWRITE, &protection))
+            return false;
+        const bool written = WriteProcessMemory(process_, address_, &value, 1, nullptr) != FALSE;
+        VirtualProtectEx(process_, address_, 1, protection, &protection);
+        FlushInstructionCache(process_, address_, 1);
+        return written;
+    }
+
+    StopPoint stop_;
+    BYTE* address_ = nullptr;
+    HMODULE base_ = nullptr;
+    DWORD target_ = 0;
+    HANDLE process_ = nullptr; // the debugger's handle, closed by the system
+    BYTE original_ = 0;
+    bool armed_ = false;
+    int hits_ = 0;
+    DWORD stepping_ = 0;
+};
+
 } // namespace
 
-ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
-                        const std::string& program) {
+ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs, const std::string& program,
+                        const StopPoint& stop) {
     ObservedRun run;
+    Breakpoint breakpoint(stop);
     win32::StartOptions debugged;
     debugged.flags = DEBUG_PROCESS;
     const win32::Process first = win32::startProcess(program, commandLine, debugged);
@@ -109,11 +196,14 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
             process.image = imageOf(event.u.CreateProcessInfo.hProcess);
             process.commandLine = commandLineOf(event.u.CreateProcessInfo.hProcess);
             run.processes.push_back(process);
+            breakpoint.created(event.dwProcessId, event.u.CreateProcessInfo.hProcess,
+                               process.image);
             ++running;
             break;
         }
         case LOAD_DLL_DEBUG_EVENT: {
             const win32::Handle image(event.u.LoadDll.hFile);
+            breakpoint.loaded(event.dwProcessId, event.u.LoadDll.lpBaseOfDll);
             break;
         }
         case EXIT_PROCESS_DEBUG_EVENT:
@@ -126,8 +216,10 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
             }
             break;
         case EXCEPTION_DEBUG_EVENT:
-            // The loader's breakpoint is ours to swallow; anything else is the program's.
-            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+            // The loader's breakpoint and ours are ours to swallow; anything else is the
+            // program's.
+            if (!breakpoint.hit(event, run.stopped) &&
+                event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
                 status = DBG_EXCEPTION_NOT_HANDLED;
             break;
         default:

@@ -21,13 +21,25 @@ struct ObservedProcess {
 struct ObservedRun {
     bool started = false;
     bool timedOut = false;
+    bool stopped = false; // the stop point was reached and the process ended there
     std::vector<ObservedProcess> processes; // in the order they were created
+};
+
+// Where a run is ended from outside, as a management tool or a power cut ends it: in the
+// first process whose program file's name begins with `image`, as it enters the `call`-th
+// call of `function` (an export of `module`, a system library loaded at the same address in
+// every process). No stop when `call` is 0.
+struct StopPoint {
+    std::string image;
+    std::string module;
+    std::string function;
+    int call = 0;
 };
 
 // Runs commandLine and follows it and its descendants until all have ended or timeoutMs
 // has passed; what is still running then is killed. With a program path the command line
 // reaches the process exactly as given (Wine otherwise quotes an unquoted program path).
 ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
-                        const std::string& program = std::string());
+                        const std::string& program = std::string(), const StopPoint& stop = {});
 
 } // namespace testsupport

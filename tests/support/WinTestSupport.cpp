@@ -100,6 +100,8 @@ ProductProgram::~ProductProgram() {
         TerminateProcess(process.handle.get(), 1);
         WaitForSingleObject(process.handle.get(), 10000);
     }
+    // What the glossary remembers would show in other tests' snapshots of the registry.
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Technical Glossary");
 }
 
 bool ProductProgram::running() const {

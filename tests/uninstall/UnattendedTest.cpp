@@ -1,6 +1,7 @@
 // uninstall.exe /S as a management tool runs it: started, waited for on the handle it got, and
 // judged by its exit code and report. Nothing may ever appear on the screen.
 #include "driver/WindowFinder.h"
+#include "support/ProcessObserver.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "win32/Process.h"
@@ -398,4 +399,81 @@ TEST(Unattended, AProgramThatIgnoresCloseIsNamedAndItsFilesGoAtTheRestart) {
     EXPECT_EQ(product.outcome(product.file("stubborn.exe"), "Running programs"),
               "kept: in use by Stubborn (stubborn.exe)");
     EXPECT_TRUE(pendingDeleteOf(product.file("stubborn.exe")));
+}
+
+TEST(Unattended, ARunStartedAgainAfterAStopGivesNoCountBackTwice) {
+    // What a run stopped in the shared-file stage leaves: its journal, and the count as the
+    // stop found it. The run started again finishes the work and gives back one use in all.
+    struct Stop {
+        const char* lines;
+        DWORD count;
+    };
+    for (const Stop& stop :
+         {Stop{"begin\t3", 3}, Stop{"begin\t3", 2}, Stop{"begin\t3|done\t2", 2}}) {
+        SCOPED_TRACE(std::string(stop.lines) + ", count " + std::to_string(stop.count));
+        Product product;
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, product.shared("shared3.dll"), stop.count);
+        std::string journal = "Uninstall journal of Test Product\r\n";
+        for (std::string lines = std::string(stop.lines) + "|"; !lines.empty();) {
+            const std::size_t bar = lines.find('|'), tab = lines.find('\t');
+            journal += lines.substr(0, tab) + "\tSHAREDFILES\t0" + lines.substr(tab, bar - tab) +
+                       "\t" + product.shared("shared3.dll") + "\r\n";
+            lines.erase(0, bar + 1);
+        }
+        writeFile(product.file("Uninstall.journal"), journal);
+        product.report_ = product.root_.file("r.txt");
+        // The stopped run had taken the folder already.
+        DeleteFileA(product.file("sub\\b.txt").c_str());
+        RemoveDirectoryA(product.file("sub").c_str());
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 0u)
+            << "what is gone already is no problem\n"
+            << readFile(product.report_);
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(count(product.shared("shared3.dll")), 2u);
+        EXPECT_EQ(product.outcome(product.file("sub")), "not found");
+        EXPECT_FALSE(fileExists(product.app_)) << "the journal went before its folder";
+    }
+    {
+        Product product;
+        writeFile(product.file("Uninstall.journal"), "Uninstall journal of Other Product\r\n");
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S", ended), 2u) << "another product's journal";
+        EXPECT_TRUE(fileExists(product.file("a.txt")));
+        EXPECT_EQ(count(product.shared("shared3.dll")), 3u);
+    }
+}
+
+TEST(Unattended, ARunKilledAtAnyPointAndStartedAgainRemovesTheProductAsOneRunWould) {
+    const StopPoint stops[] = {
+        {"Del", "kernel32.dll", "CreateProcessA", 2}, // after the pre-uninstall program
+        {"Del", "advapi32.dll", "RegSetValueExA", 1}, // journal written, count not yet changed
+        {"Del", "kernel32.dll", "WriteFile", 3},      // count changed, the change not yet written
+        {"Del", "advapi32.dll", "RegSetValueExA", 2}, // between two counts
+        {"Del", "kernel32.dll", "SetFileInformationByHandle", 1}, // a shared file about to go
+        {"Del", "kernel32.dll", "SetFileInformationByHandle", 2}, // after the shared files
+        {"Del", "kernel32.dll", "SetFileInformationByHandle", 6}, // inside the files stage
+    };
+    for (const StopPoint& stop : stops) {
+        SCOPED_TRACE(stop.function + " #" + std::to_string(stop.call));
+        Product product;
+        const ObservedRun first =
+            runObserved(win32::quoted(product.file("uninstall.exe")) + " /S", kTimeoutMs, {}, stop);
+        ASSERT_TRUE(first.stopped) << first.processes.size() << " processes";
+        EXPECT_TRUE(fileExists(product.file("Setup.log")));
+        // The program the tool started was moved aside as the run began; it is started again
+        // from a copy.
+        CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(),
+                  product.file("uninstall.exe").c_str(), FALSE);
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S", ended), 0u);
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(count(product.shared("shared3.dll")), 2u) << "one use given back, not two";
+        EXPECT_EQ(count(product.shared("shared1.dll")), 0u);
+        EXPECT_TRUE(fileExists(product.shared("shared3.dll")));
+        EXPECT_TRUE(fileExists(product.shared("shared1.dll")));
+        EXPECT_FALSE(fileExists(product.shared("nocount.dll")));
+        EXPECT_FALSE(fileExists(product.app_)) << "the product is gone as after one run";
+        EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kProductKey + "\\Product"));
+    }
 }

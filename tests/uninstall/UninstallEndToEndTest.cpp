@@ -26,6 +26,12 @@ namespace {
 constexpr DWORD kTimeoutMs = 60000;
 const std::string kSharedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
+// The progress dialog has its caption from the start of its initialisation, while its OK
+// button still has the template's state: only a shown dialog is judged.
+bool finished(HWND progress) {
+    return IsWindowVisible(progress) && IsWindowEnabled(GetDlgItem(progress, IDC_OK));
+}
+
 bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs) {
     return eventually(condition, timeoutMs);
 }
@@ -318,7 +324,7 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
                 std::find(order.begin(), order.end(), mark) == order.end())
                 order.push_back(mark);
         }
-        return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE;
+        return finished(progress);
     }));
     EXPECT_EQ(order, (std::vector<int>{IDC_MARK_SHARED, IDC_MARK_STANDARD, IDC_MARK_FILES,
                                        IDC_MARK_FOLDERS, IDC_MARK_DIRECTORIES, IDC_MARK_REGISTRY}));
@@ -446,8 +452,7 @@ TEST(UninstallRun, RunningProgramsAreNamedAndClosedOrNothingIsRemoved) {
         const HWND shared = dialogNamed("Remove Shared File?", kTimeoutMs);
         ASSERT_NE(shared, nullptr);
         press(shared, IDC_ANSWER_NO_TO_ALL);
-        ASSERT_TRUE(
-            waitUntil([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; }));
+        ASSERT_TRUE(waitUntil([&] { return finished(progress); }));
         press(progress, IDC_OK);
         EXPECT_EQ(exitCodeOf(copy), 0u);
         for (const char* name : {"glossary.exe", "Dict.mdb", "stubborn.exe"})
@@ -468,7 +473,7 @@ TEST(UninstallRun, WorkerThatCannotStartStillLeavesAClosableDialog) {
     press(confirm, IDC_ANSWER_YES);
     const HWND progress = dialogNamed("Removing the product", kTimeoutMs);
     ASSERT_NE(progress, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; }));
+    ASSERT_TRUE(waitUntil([&] { return finished(progress); }));
     EXPECT_EQ(controlText(GetDlgItem(progress, IDC_STATUS)), "Some items could not be removed.");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(progress, IDC_DETAILS))) << "no problem lines to show";
     EXPECT_TRUE(fileExists(product.file("a.txt"))) << "nothing was removed";
@@ -526,7 +531,7 @@ TEST(UninstallRun, EntriesThatAreNotPlainPathsOrLeadElsewhereAreKeptAndListed) {
     press(confirm, IDC_ANSWER_YES);
     const HWND progress = dialogNamed("Removing the product", kTimeoutMs);
     ASSERT_NE(progress, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; }));
+    ASSERT_TRUE(waitUntil([&] { return finished(progress); }));
     EXPECT_EQ(dialogNamed("Remove Shared File?", 200), nullptr) << "an unusable count asks nothing";
     press(progress, IDC_DETAILS);
     const HWND details = dialogNamed("Not removed", kTimeoutMs);

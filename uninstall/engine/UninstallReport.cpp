@@ -5,8 +5,6 @@
 #include "base/Options.h"
 #include "base/SystemErrorText.h"
 
-#include <cstdio>
-
 namespace {
 
 bool sameFile(const BY_HANDLE_FILE_INFORMATION& a, const std::string& path) {
@@ -28,23 +26,6 @@ bool isOwnPlainFile(HANDLE file, const std::string& path) {
         (tag.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
         return false;
     return resolvesToPath(file, path);
-}
-
-// Control characters would start lines or fields of their own; < and > never stand in a path.
-std::string escaped(const std::string& text) {
-    std::string result;
-    result.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char code[8];
-            std::snprintf(code, sizeof code, "<%02X>", byte);
-            result += code;
-        } else {
-            result += c;
-        }
-    }
-    return result;
 }
 
 const char* outcomeText(UninstallReport::Outcome outcome) {
@@ -123,7 +104,7 @@ void UninstallReport::item(const char* stage, const std::string& item, Outcome o
     std::string text = outcomeText(outcome);
     if (!detail.empty())
         text += ": " + detail;
-    write(std::string(stage) + "\t" + escaped(item) + "\t" + escaped(text));
+    write(std::string(stage) + "\t" + controlsEscaped(item) + "\t" + controlsEscaped(text));
 }
 
 void UninstallReport::unfinished(const char* stage, const std::string& item,
@@ -133,7 +114,7 @@ void UninstallReport::unfinished(const char* stage, const std::string& item,
 }
 
 void UninstallReport::note(const char* stage, const std::string& item, const std::string& text) {
-    write(std::string(stage) + "\t" + escaped(item) + "\t" + escaped(text));
+    write(std::string(stage) + "\t" + controlsEscaped(item) + "\t" + controlsEscaped(text));
 }
 
 void UninstallReport::summary(int exitCode) {

@@ -98,6 +98,10 @@ void UninstallWorker::sequence() {
         SendMessageA(progressBar_.handle(), PBM_SETRANGE32, 0, total);
     }
 
+    std::string product;
+    log.value(product, "COMMON", "Application_Name", "", false);
+    journal_.open(applicationDirectory, product); // without it, no count is given back
+
     runPreUninstallProgram(log);
     unregisterServers(log);
     releaseSharedFiles(log, "SHAREDFILES", kSharedStage);
@@ -108,6 +112,7 @@ void UninstallWorker::sequence() {
     stageDone(CMD_FILES_DONE);
     removeDirectories(log, "APPFOLDERS", kFoldersStage);
     stageDone(CMD_FOLDERS_DONE);
+    removeJournal();
     removeDirectories(log, "APPDIR", kDirectoriesStage);
     stageDone(CMD_DIRECTORIES_DONE);
     deleteRegistryEntries(log);
@@ -242,7 +247,7 @@ void UninstallWorker::releaseSharedFiles(const SetupLog& log, const char* sectio
     for (int i = 0; i < log.entryCount(section); ++i) {
         bool present = false;
         if (log.entry(path, section, i) && sharedFileMayBeReleased(stage, path, present))
-            releaseSharedFile(stage, path, present);
+            releaseSharedFile(section, i, stage, path, present);
         step();
     }
 }
@@ -273,8 +278,23 @@ bool UninstallWorker::sharedFileMayBeReleased(const char* stage, const std::stri
     return true;
 }
 
-void UninstallWorker::releaseSharedFile(const char* stage, const std::string& path, bool present) {
+// One use of the file given back, once over all runs however often they are stopped: the
+// journal holds each change before and after it is made. The count as it then stands.
+int UninstallWorker::giveBackUse(const char* section, int position, const std::string& path) {
+    const int current = sharedUseCount(path);
+    if (current < 0 || journal_.released(section, position, path, current))
+        return current;
+    if (!journal_.begin(section, position, path, current))
+        return kCountUnusable; // unrecorded, a change could be made twice
     const int uses = ::releaseSharedFile(path);
+    if (uses >= 0)
+        journal_.done(section, position, path, uses);
+    return uses;
+}
+
+void UninstallWorker::releaseSharedFile(const char* section, int position, const char* stage,
+                                        const std::string& path, bool present) {
+    const int uses = giveBackUse(section, position, path);
     if (uses == kNoCount)
         removeSharedFile(stage, path, false);
     else if (uses == kCountUnusable)
@@ -324,6 +344,10 @@ void UninstallWorker::deleteFiles(const SetupLog& log) {
             // same checks, so the product never stays half-removed.
             if (removal.outcome == Removal::Outcome::Failed && waitsForRestart(removal.error))
                 removal = deleteNowOrAtRestart(path);
+            // A run that was stopped may have taken the file's folder already.
+            if (removal.outcome == Removal::Outcome::Failed &&
+                removal.error == ERROR_PATH_NOT_FOUND && journal_.resumed())
+                removal.outcome = Removal::Outcome::Missing;
             if (removal.outcome == Removal::Outcome::Removed) {
                 record(kFilesStage, path, Outcome::Removed);
             } else if (removal.outcome == Removal::Outcome::Missing) {
@@ -369,6 +393,17 @@ bool UninstallWorker::holdsOnlyScheduled(const std::string& folder) const {
     return true;
 }
 
+// The journal goes last before the application directory: until then a stopped run may still
+// be started again.
+void UninstallWorker::removeJournal() {
+    DWORD error = ERROR_SUCCESS;
+    if (journal_.remove(error))
+        return;
+    const std::string path = UninstallJournal::pathIn(applicationDirectory);
+    problem(1403, path);
+    record(kDirectoriesStage, path, Outcome::Failed, systemErrorText(error));
+}
+
 void UninstallWorker::removeDirectories(const SetupLog& log, const char* section,
                                         const char* stage) {
     std::string path;
@@ -391,10 +426,12 @@ void UninstallWorker::removeDirectories(const SetupLog& log, const char* section
                     // The system removes it after the files in it, once it is empty.
                     scheduledForRestart(stage, path);
                 } else {
-                    // Listed whatever the reason, a missing folder too.
-                    problem(1402, path);
+                    // Listed whatever the reason, a missing folder too, except where a run
+                    // that was stopped took it already.
                     const bool missing = removal.outcome == Removal::Outcome::Missing ||
                                          removal.error == ERROR_PATH_NOT_FOUND;
+                    if (!missing || !journal_.resumed())
+                        problem(1402, path);
                     if (missing)
                         record(stage, path, Outcome::NotFound);
                     else

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CheckedRemoval.h"
+#include "UninstallJournal.h"
 #include "UninstallReport.h"
 #include "thread/Thread.h"
 #include "ui/Dialog.h" // upward, by design: the worker reports to the dialog that started it
@@ -34,7 +35,10 @@ private:
     void recordServerResults(const SetupLog& log, const std::string& told, DWORD exitCode);
     void releaseSharedFiles(const SetupLog& log, const char* section, const char* stage);
     bool sharedFileMayBeReleased(const char* stage, const std::string& path, bool& present);
-    void releaseSharedFile(const char* stage, const std::string& path, bool present);
+    void releaseSharedFile(const char* section, int position, const char* stage,
+                           const std::string& path, bool present);
+    int giveBackUse(const char* section, int position, const std::string& path);
+    void removeJournal();
     void removeSharedFile(const char* stage, const std::string& path, bool forgetCount);
     bool askRemoveShared(const std::string& path);
     void deleteFiles(const SetupLog& log);
@@ -55,4 +59,5 @@ private:
     bool removeShared_ = false;
     bool finished_ = false;
     std::vector<std::string> scheduled_; // files that go at the next restart
+    UninstallJournal journal_;
 };

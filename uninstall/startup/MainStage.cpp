@@ -3,6 +3,7 @@
 #include "LogTrust.h"
 #include "OwnFiles.h"
 #include "ProductFiles.h"
+#include "StoppedRun.h"
 #include "UnattendedRun.h"
 #include "UninstallWindow.h"
 #include "base/AppException.h"
@@ -135,7 +136,7 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
     }
 
     int result = -1;
-    if (refuseUntrustedLog(report))
+    if (refuseUntrustedLog(report) || refuseForeignJournal(report))
         result = kExitNothingRemoved;
     else if (unattended) {
         result = runUnattended(copy, arguments[2], options, report);

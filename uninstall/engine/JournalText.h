@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The text of the journal in which the shared-file stage records each use count it gives back,
+// so that a run stopped half-way and started again never gives one back twice. Portable.
+//
+//   Uninstall journal of <product>
+//   begin<TAB><section><TAB><position><TAB><count before><TAB><path>
+//   done<TAB><section><TAB><position><TAB><count after><TAB><path>
+//
+// Lines end with CR LF; control characters of a path are written as <0A>, <09>...
+struct JournalLine {
+    bool done = false; // false: "begin"
+    std::string section;
+    int position = 0;
+    long long count = 0;
+    std::string path; // escaped as written
+};
+
+std::string journalHeader(const std::string& product);
+std::string journalLine(const JournalLine& line);
+std::string escapedPath(const std::string& path);
+
+// Reads a journal's text. False when it is not this product's journal: another header (or
+// another product's name in it), or a line of another form. A last line without its line end
+// was cut off as it was written and is left out.
+bool readJournal(const std::string& text, const std::string& product,
+                 std::vector<JournalLine>& lines);
+
+// Whether a previous run gave back the count of this entry, the count standing at `current`
+// now: a "done" line says so; a "begin" line without one says so when the count is no longer
+// the one written before the change (or is gone).
+bool journalSaysReleased(const std::vector<JournalLine>& lines, const std::string& section,
+                         int position, const std::string& path, long long current);

@@ -1,0 +1,25 @@
+#include "StoppedRun.h"
+
+#include "base/AppException.h"
+#include "base/ProcessValues.h"
+#include "base/UserMessage.h"
+#include "engine/UninstallJournal.h"
+#include "engine/UninstallReport.h"
+#include "setuplog/SetupLog.h"
+
+bool refuseForeignJournal(UninstallReport& report) {
+    std::string product;
+    try {
+        const SetupLog log(applicationDirectory, "Setup.log");
+        log.value(product, "COMMON", "Application_Name", "", false);
+    } catch (const AppException&) {
+        return false; // the run says so when it reads the log
+    }
+    std::string why;
+    if (UninstallJournal::check(applicationDirectory, product, why))
+        return false;
+    report.note("Start", UninstallJournal::pathIn(applicationDirectory), "refused: " + why);
+    const std::string text = why + "\n\nNothing was removed.";
+    showMessage(text.c_str(), "Error", MB_OK | MB_ICONWARNING);
+    return true;
+}

@@ -71,13 +71,22 @@ bool importDictdFiles(char** names, int count, Rows& rows) {
         }
         inputs.push_back(std::move(input));
     }
+    DictdSummary summary;
     try {
-        for (DictionaryEntry& entry : importDictd(inputs))
-            rows.add(entry);
+        importDictd(
+            inputs, [&rows](DictionaryEntry& entry) { rows.add(entry); }, &summary);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "dictbuild: %s\n", error.what());
         return false;
     }
+    std::printf("dictbuild: %zu entries of %zu dictionaries as %zu terms", summary.entries,
+                inputs.size(), summary.rows);
+    if (summary.shortened != 0)
+        std::printf("; %zu headwords longer than %zu characters shortened", summary.shortened,
+                    kMaxTermLength);
+    if (summary.labelDictionaries != 0)
+        std::printf("; braces are labels in %zu", summary.labelDictionaries);
+    std::printf("\n");
     return true;
 }
 

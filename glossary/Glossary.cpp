@@ -1,6 +1,7 @@
 #include "Glossary.h"
 
 #include "jet/Database.h"
+#include "text/Folding.h"
 
 #include <new>
 #include <system_error>
@@ -23,6 +24,38 @@ TermList upperCaseOf(const TermList& terms, const Glossary::UpperCase& upper) {
     for (std::size_t i = 0; i < terms.size(); ++i)
         list.add(upper(std::u16string(terms[i])));
     return list;
+}
+
+// The terms without accents, when any term has one; else nothing.
+std::shared_ptr<const TermList> lettersOf(const TermList& terms, const TermList& upper) {
+    auto letters = std::make_shared<TermList>();
+    letters->reserve(terms.size());
+    bool differs = false;
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const std::u16string key = text::foldAccents(terms[i]);
+        differs = differs || key != upper[i];
+        letters->add(key);
+    }
+    return differs ? letters : nullptr;
+}
+
+std::u16string unicodeFold(const std::u16string& text) {
+    return text::foldCase(text);
+}
+
+std::u16string escaped(const std::u16string& text) {
+    std::u16string out;
+    for (const char16_t c : text) {
+        if (c == u'<')
+            out += u"&lt;";
+        else if (c == u'>')
+            out += u"&gt;";
+        else if (c == u'&')
+            out += u"&amp;";
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace
@@ -86,7 +119,7 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
         return std::nullopt;
     };
     return Glossary(std::move(terms), std::move(definitionAt),
-                    upper ? upper : UpperCase(simpleUpperCase));
+                    upper ? upper : UpperCase(unicodeFold));
 }
 
 Glossary::Glossary(std::vector<std::u16string> terms,
@@ -101,14 +134,17 @@ Glossary::Glossary(std::vector<std::u16string> terms,
           [all = std::move(definitions)](std::size_t index) {
               return index < all.size() ? all[index] : std::nullopt;
           },
-          upper ? upper : UpperCase(simpleUpperCase)) {}
+          upper ? upper : UpperCase(unicodeFold)) {}
 
 Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper)
     : terms_(std::make_shared<const TermList>(std::move(terms))),
       definitionAt_(std::move(definitionAt)), upperCase_(upper) {
     upper_ = std::make_shared<const TermList>(upperCaseOf(*terms_, upper));
     auto build = [terms = terms_, upper = upper_] {
-        return std::make_shared<const SearchIndex>(terms, upper);
+        auto built = std::make_shared<Indexes>(Indexes{SearchIndex(terms, upper), nullptr});
+        if (auto letters = lettersOf(*terms, *upper))
+            built->byLetters = std::make_unique<const SearchIndex>(terms, std::move(letters));
+        return std::shared_ptr<const Indexes>(std::move(built));
     };
     if (terms_->size() < kBackgroundIndexFrom) {
         index_ = build();
@@ -121,7 +157,7 @@ Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCas
     }
 }
 
-const SearchIndex* Glossary::index() const {
+const Glossary::Indexes* Glossary::indexes() const {
     if (!index_ && pending_.valid() &&
         pending_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
         try {
@@ -134,6 +170,11 @@ const SearchIndex* Glossary::index() const {
     return index_.get();
 }
 
+const SearchIndex* Glossary::index() const {
+    const Indexes* built = indexes();
+    return built == nullptr ? nullptr : &built->byCase;
+}
+
 void Glossary::awaitIndex() const {
     if (pending_.valid())
         pending_.wait();
@@ -142,11 +183,25 @@ void Glossary::awaitIndex() const {
 
 int Glossary::search(const std::u16string& text) const {
     const std::u16string wanted = upperCase_(text);
-    if (const SearchIndex* sorted = index())
-        return sorted->first(wanted);
+    if (const SearchIndex* sorted = index()) {
+        const int found = sorted->first(wanted);
+        return found >= 0 ? found : searchIgnoringAccents(text);
+    }
     const TermList& folded = *upper_;
     for (std::size_t i = 0; i < folded.size(); ++i) {
         if (folded[i].substr(0, wanted.size()) == wanted)
+            return static_cast<int>(i);
+    }
+    return searchIgnoringAccents(text);
+}
+
+int Glossary::searchIgnoringAccents(const std::u16string& text) const {
+    const std::u16string wanted = text::foldAccents(text);
+    if (const Indexes* built = indexes())
+        return built->byLetters ? built->byLetters->first(wanted) : built->byCase.first(wanted);
+    for (std::size_t i = 0; i < terms_->size(); ++i) {
+        const std::u16string key = text::foldAccents((*terms_)[i]);
+        if (key.size() >= wanted.size() && key.compare(0, wanted.size(), wanted) == 0)
             return static_cast<int>(i);
     }
     return -1;
@@ -185,7 +240,7 @@ std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) co
 }
 
 std::u16string Glossary::page(const std::u16string& term, const std::u16string& definition) {
-    return u"<B><font color=#336699 face= 'MS Sans Serif' Size=3>" + term +
+    return u"<B><font color=#336699 face= 'MS Sans Serif' Size=3>" + escaped(term) +
            u":</B></font><BR><BR><font face = 'MS Sans Serif' color = 'black' size = 2><p "
            u"class='MsoNormal' "
            u"style='text-align:justify'>" +

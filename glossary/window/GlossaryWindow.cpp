@@ -409,11 +409,11 @@ void GlossaryWindow::loadGlossary() {
             if (!folder.empty())
                 path = folder + kDatabase;
         }
-        glossary_ = Glossary::load(utf8(path), upperCase);
+        glossary_ = Glossary::load(utf8(path));
         return;
     }
     std::string failure;
-    glossary_ = Glossary::load(utf8(database_), upperCase, &failure);
+    glossary_ = Glossary::load(utf8(database_), {}, &failure);
     if (failure.empty())
         return;
     // A file named by the user that cannot be read is worth a word.

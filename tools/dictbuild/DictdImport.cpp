@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <unordered_set>
 
 namespace {
@@ -27,8 +28,8 @@ public:
     }
     const std::vector<std::uint32_t>& order() const { return order_; }
 
-    // Whether `term` names an entry, ignoring case.
-    bool has(const std::u16string& term) const {
+    // Whether `term` names an entry (of dictionary `source` only, when given), ignoring case.
+    bool has(const std::u16string& term, std::optional<std::uint32_t> source = {}) const {
         const std::u16string key = text::foldAccents(term);
         // Equal ignoring case means equal keys: those entries stand together.
         auto at = std::lower_bound(order_.begin(), order_.end(), key,
@@ -37,7 +38,8 @@ public:
                                    });
         const std::u16string folded = text::foldCase(term);
         for (; at != order_.end() && entries_[*at].key == key; ++at) {
-            if (text::foldCase(entries_[*at].term) == folded)
+            if ((!source || entries_[*at].source == *source) &&
+                text::foldCase(entries_[*at].term) == folded)
                 return true;
         }
         return false;
@@ -49,14 +51,17 @@ private:
 };
 
 // Braces are cross-references where a dictionary uses them so, and labels such as Ding's {m}
-// and {pl} elsewhere: labels are a small vocabulary of which hardly any word is a term, while
-// at least every second reference names one (FOLDOC, the Jargon File, GCIDE, WordNet and
-// FreeDict, from 50 to 99 in 100; Ding, 1 to 4). So braces are labels when fewer than one in
-// five of the first 10,000 different words in them names a term.
-Braces bracesOf(const Source& source, const Terms& terms) {
+// and {pl} where it does not. Labels are a small vocabulary used over and over of which few
+// words name an entry of the dictionary itself: Ding has 56 different words in braces,
+// thousands of times each, and 9 in 100 name one of its headwords; FOLDOC, the Jargon File,
+// GCIDE, WordNet and FreeDict use each word in braces 1 to 8 times on average, and from 58 to
+// 99 in 100 name their own headwords. So braces are labels when their words (of the first
+// 10,000 different) come at least ten times each on average and fewer than one in four names
+// a headword of the same dictionary.
+Braces bracesOf(const Source& source, std::uint32_t number, const Terms& terms) {
     constexpr std::size_t kSample = 10000, kLongest = 800; // bytes of a reference at most
     std::unordered_set<std::u16string> seen;
-    std::size_t named = 0;
+    std::size_t named = 0, uses = 0;
     const std::string& data = source.data;
     for (std::size_t open = data.find('{'); open != std::string::npos && seen.size() < kSample;
          open = data.find('{', open + 1)) {
@@ -66,11 +71,16 @@ Braces bracesOf(const Source& source, const Terms& terms) {
         if (data[close] != '}' || close - open - 1 > kLongest)
             continue;
         const std::u16string target = referenceTarget(source.decode(open + 1, close - open - 1));
-        if (!target.empty() && seen.insert(target).second && terms.has(target))
+        if (target.empty())
+            continue;
+        ++uses;
+        if (seen.insert(target).second && terms.has(target, number))
             ++named;
         open = close - 1;
     }
-    return !seen.empty() && named * 5 < seen.size() ? Braces::Labels : Braces::References;
+    return !seen.empty() && uses >= 10 * seen.size() && named * 4 < seen.size()
+               ? Braces::Labels
+               : Braces::References;
 }
 
 } // namespace
@@ -86,7 +96,7 @@ void importDictd(const std::vector<DictdInput>& dictionaries,
     const Terms terms(entries);
     std::vector<Braces> braces;
     for (const Source& source : sources) {
-        braces.push_back(bracesOf(source, terms));
+        braces.push_back(bracesOf(source, static_cast<std::uint32_t>(braces.size()), terms));
         counts.labelDictionaries += braces.back() == Braces::Labels ? 1 : 0;
     }
     const std::function<bool(const std::u16string&)> isTerm = [&terms](const std::u16string& term) {

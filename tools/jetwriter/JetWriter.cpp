@@ -15,6 +15,8 @@ using namespace writer;
 namespace {
 
 constexpr std::uint32_t kTablesContainer = 0x0F000001;
+// Long values of a few kilobytes left a page half empty when the next did not fit.
+constexpr std::size_t kOpenLongValuePages = 16;
 } // namespace
 
 struct JetWriter::State {
@@ -80,7 +82,8 @@ std::size_t JetWriter::addTable(const std::u16string& name,
     table.movedRows = std::make_unique<RowPages>(s.store, table.definitionPages[0]);
     for (ColumnState& column : table.columns) {
         if (column.mapped)
-            column.longValues = std::make_unique<RowPages>(s.store, RowPages::kLongValueOwner);
+            column.longValues = std::make_unique<RowPages>(s.store, RowPages::kLongValueOwner, 0,
+                                                           kOpenLongValuePages);
     }
     s.tables.push_back(std::move(table));
     return s.tables.size() - 1;

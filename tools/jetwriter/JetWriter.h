@@ -28,6 +28,9 @@ struct WriterOptions {
     unsigned movedRowEvery = 0;           // every n-th row moved behind an overflow pointer
     std::uint32_t databaseKey = 0;        // non-zero: every page but page 0 is RC4-encrypted
     std::size_t maxCompressedText = 1024; // longer Latin-1 texts are stored uncompressed
+    // Texts of any length compressed, switching to two bytes a character for what is not
+    // Latin-1 and back (as a large dictionary wants); off, only texts all in Latin-1 are.
+    bool mixedCompression = false;
 };
 
 // Builds a new database file in memory: any number of tables, rows appended in order.

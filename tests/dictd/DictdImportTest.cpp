@@ -164,7 +164,7 @@ TEST(DictdImport, LongHeadwordsLabelsSourcesAndAddressesTheViewerOpens) {
     const std::u16string street = *row(rows, u"Stra\u00DFe")->definition;
     EXPECT_EQ(street,
               u"<p><b>First Dictionary</b></p><p>See <a href=\"#\u0142\u00F3d\u017A\">"
-              u"\u0142\u00F3d\u017A</a>, ftp://ftp.example.com/a and the list "
+              u"\u0142\u00F3d\u017A</a>, (ftp://ftp.example.com/a) and the list "
               u"(news:comp.lang).</p><hr><p><b>Ding</b></p><p>{f}</p><pre>  street; road</pre>")
         << "one folding rule finds \u0141\u00F3d\u017A; addresses the viewer does not open are "
            "text";

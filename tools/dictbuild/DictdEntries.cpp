@@ -97,10 +97,12 @@ Source readSource(const DictdInput& input, std::uint32_t number, std::vector<Ent
         const std::uint64_t restLength = item.offset + item.length - restOffset;
         if (isHeader(item.headword)) {
             const std::string name = headerName(item.headword);
-            // The header's own name is the entry's first line when it is written in.
-            const std::u16string body = sameIgnoringCase(firstLine, headword)
-                                            ? trimmed(source.decode(restOffset, restLength))
-                                            : trimmed(source.decode(item.offset, item.length));
+            // The header's own name is the entry's first line when it is written in (dictfmt
+            // writes "00-database-short" for the headword "00databaseshort").
+            const std::u16string body =
+                sameIgnoringCase(firstLine, headword) || isHeader(jet::toUtf8(firstLine))
+                    ? trimmed(source.decode(restOffset, restLength))
+                    : trimmed(source.decode(item.offset, item.length));
             if (name == "short")
                 source.shortName = body;
             else if (name == "info")

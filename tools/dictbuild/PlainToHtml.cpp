@@ -112,6 +112,14 @@ bool mayBeReference(const std::u16string& content) {
             addressReference(collapsed(content), address, label));
 }
 
+// Appended piece by piece: GCC's -Wrestrict misreads u"{" + text + u"}" when inlined.
+std::u16string braced(const std::u16string& content) {
+    std::u16string out(1, u'{');
+    out += escapeHtml(content);
+    out += u'}';
+    return out;
+}
+
 std::u16string link(const std::u16string& target, const std::u16string& label) {
     return u"<a href=\"" + escapeHtml(target) + u"\">" + escapeHtml(label) + u"</a>";
 }
@@ -135,9 +143,7 @@ public:
                     mayBeReference(text.substr(at + 1, close - at - 1))) {
                     const std::u16string content = text.substr(at + 1, close - at - 1);
                     const std::u16string made = reference(collapsed(content));
-                    out += preformatted && made.compare(0, 2, u"<a") != 0
-                               ? u"{" + escapeHtml(content) + u"}"
-                               : made;
+                    out += preformatted && made.compare(0, 2, u"<a") != 0 ? braced(content) : made;
                     at = close + 1;
                     continue;
                 }
@@ -169,11 +175,11 @@ private:
         std::u16string address, label;
         if (addressReference(content, address, label)) {
             if (!opensInViewer(address))
-                return escapeHtml(label.empty() ? address : label + u" (" + address + u")");
+                return escapeHtml(content); // as written
             return link(address, label.empty() ? address : label);
         }
         if (braces_ == Braces::Labels)
-            return u"{" + escapeHtml(content) + u"}";
+            return braced(content);
         if (!content.empty() && isTerm_(content))
             return link(u"#" + content, content);
         return escapeHtml(content);

@@ -3,6 +3,7 @@
 #include "jet/Database.h"
 #include "text/Folding.h"
 
+#include <algorithm>
 #include <new>
 #include <system_error>
 
@@ -13,16 +14,22 @@ constexpr std::size_t kDefinitionColumn = 2;
 // Below this many terms the index is built at once; it takes a few milliseconds.
 constexpr std::size_t kBackgroundIndexFrom = 50000;
 
-// The terms in upper case: one call for all of them where the case mapping keeps lengths, as
-// the system's does; term by term otherwise.
+// The terms in upper case: one call for all of them. Where the case mapping keeps lengths, as
+// the system's does, the layout stays; else the terms are found again between their NULs
+// (no mapping makes or takes a NUL).
 TermList upperCaseOf(const TermList& terms, const Glossary::UpperCase& upper) {
     std::u16string all = upper(terms.text());
     if (all.size() == terms.text().size())
         return terms.withText(std::move(all));
     TermList list;
     list.reserve(terms.size());
-    for (std::size_t i = 0; i < terms.size(); ++i)
-        list.add(upper(std::u16string(terms[i])));
+    for (std::size_t start = 0; start < all.size() && list.size() < terms.size();) {
+        const std::size_t end = std::min(all.find(u'\0', start), all.size());
+        list.add(std::u16string_view(all).substr(start, end - start));
+        start = end + 1;
+    }
+    for (std::size_t i = list.size(); i < terms.size(); ++i)
+        list.add(upper(std::u16string(terms[i]))); // a mapping that dropped a NUL after all
     return list;
 }
 

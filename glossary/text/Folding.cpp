@@ -28,12 +28,34 @@ const std::uint32_t* rowOf(const std::uint32_t* table, std::size_t values, std::
     return low < count && table[low * stride] == code ? table + low * stride : nullptr;
 }
 
+// The rows of the first code points (Latin, Greek, Cyrillic and more), found once: most text
+// of the glossary is there, and a search of the table for each character is what folding a
+// million terms spends its time on.
+constexpr char32_t kDirect = 0x800;
+
+struct Direct {
+    std::vector<const std::uint32_t*> folds, bases;
+    Direct() : folds(kDirect), bases(kDirect) {
+        for (char32_t code = 0; code < kDirect; ++code) {
+            folds[code] = rowOf(kCaseFolds, std::size(kCaseFolds), kFoldWidth, code);
+            bases[code] = rowOf(kBases, std::size(kBases), kBaseWidth, code);
+        }
+    }
+};
+
+const Direct& direct() {
+    static const Direct table;
+    return table;
+}
+
 const std::uint32_t* foldOf(char32_t code) {
-    return rowOf(kCaseFolds, std::size(kCaseFolds), kFoldWidth, code);
+    return code < kDirect ? direct().folds[code]
+                          : rowOf(kCaseFolds, std::size(kCaseFolds), kFoldWidth, code);
 }
 
 const std::uint32_t* baseOf(char32_t code) {
-    return rowOf(kBases, std::size(kBases), kBaseWidth, code);
+    return code < kDirect ? direct().bases[code]
+                          : rowOf(kBases, std::size(kBases), kBaseWidth, code);
 }
 
 void append(std::u16string& out, char32_t code) {

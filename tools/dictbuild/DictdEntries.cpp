@@ -5,6 +5,7 @@
 #include "text/Folding.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace dictd {
 
@@ -86,12 +87,14 @@ Source readSource(const DictdInput& input, std::uint32_t number, std::vector<Ent
             throw FormatError(where, "the entry lies past the end of the data (" +
                                          std::to_string(source.data.size()) + " bytes)");
         const std::u16string headword = trimmed(decode(item.headword));
-        // The first line, and where the rest of the text starts.
-        const std::size_t lineEnd = source.data.find('\n', item.offset);
+        // The first line, and where the rest of the text starts. Looked for within the entry
+        // only: data without a line end must not be scanned to its end for every entry.
+        const char* const start = source.data.data() + item.offset;
+        const void* lineEnd = std::memchr(start, '\n', item.length);
         const std::uint64_t lineLength =
-            lineEnd == std::string::npos || lineEnd >= item.offset + item.length
+            lineEnd == nullptr
                 ? item.length
-                : lineEnd - item.offset;
+                : static_cast<std::uint64_t>(static_cast<const char*>(lineEnd) - start);
         const std::u16string firstLine = trimmed(source.decode(item.offset, lineLength));
         const std::uint64_t restOffset = item.offset + std::min(item.length, lineLength + 1);
         const std::uint64_t restLength = item.offset + item.length - restOffset;

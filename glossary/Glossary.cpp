@@ -207,8 +207,7 @@ int Glossary::searchIgnoringAccents(const std::u16string& text) const {
     if (const Indexes* built = indexes())
         return built->byLetters ? built->byLetters->first(wanted) : built->byCase.first(wanted);
     for (std::size_t i = 0; i < terms_->size(); ++i) {
-        const std::u16string key = text::foldAccents((*terms_)[i]);
-        if (key.size() >= wanted.size() && key.compare(0, wanted.size(), wanted) == 0)
+        if (text::beginsWithLetters((*terms_)[i], wanted))
             return static_cast<int>(i);
     }
     return -1;

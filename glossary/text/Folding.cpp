@@ -149,6 +149,21 @@ std::u16string foldAccents(std::u16string_view text) {
     return out;
 }
 
+bool beginsWithLetters(std::u16string_view text, std::u16string_view letters) {
+    std::u16string folded;
+    for (std::size_t i = 0; i < text.size() && folded.size() < letters.size(); ++i) {
+        // One code point at a time: most terms differ in their first letter.
+        const bool pair = text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size() &&
+                          text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
+        folded += foldAccents(text.substr(i, pair ? 2 : 1));
+        i += pair ? 1 : 0;
+        const std::size_t common = std::min(folded.size(), letters.size());
+        if (folded.compare(0, common, letters.substr(0, common)) != 0)
+            return false;
+    }
+    return folded.size() >= letters.size();
+}
+
 int collateKeys(std::u16string_view keyA, std::u16string_view keyB) {
     const std::size_t common = std::min(keyA.size(), keyB.size());
     for (std::size_t i = 0; i < common; ++i) {

@@ -16,6 +16,9 @@ std::u16string foldCase(std::u16string_view text);
 // "Łódź" to "lodz"): what the order compares first and the search that ignores accents uses.
 std::u16string foldAccents(std::u16string_view text);
 
+// Whether foldAccents(text) begins with `letters`, looking no further than it takes to tell.
+bool beginsWithLetters(std::u16string_view text, std::u16string_view letters);
+
 // The order of terms: letters compared without accents and case first, then accents (none
 // before any), then case (lower before upper), then code units; so "ecole", "Ecole",
 // "école", "École", "écoles". Digits come after punctuation and before letters; Latin, Greek,

@@ -30,6 +30,10 @@ TEST(Folding, LettersWithoutTheirAccents) {
     EXPECT_EQ(foldAccents(u"Stra\u00DFe"), u"strasse");
     EXPECT_EQ(foldAccents(u"\u1EC7 \u01D6 \u00F8"), u"e u o") << "two marks on one letter";
     EXPECT_EQ(foldAccents(u"\u1F0F\u0419"), u"\u03B1\u0438") << "Greek and Cyrillic";
+    EXPECT_TRUE(text::beginsWithLetters(u"Stra\u00DFe", u"strass"));
+    EXPECT_TRUE(text::beginsWithLetters(u"\u00C9cole", u""));
+    EXPECT_FALSE(text::beginsWithLetters(u"\u00C9cole", u"ecoles"));
+    EXPECT_FALSE(text::beginsWithLetters(u"\u00C9cole", u"ea"));
 }
 
 TEST(Folding, OrderLettersThenAccentsThenCaseThenCodeUnits) {

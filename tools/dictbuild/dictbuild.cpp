@@ -57,6 +57,8 @@ private:
     static jet::WriterOptions options() {
         jet::WriterOptions options;
         options.mixedCompression = true;
+        // The glossary reads every term at start: a megabyte of term rows at a time.
+        options.tablePageRun = 256;
         return options;
     }
 

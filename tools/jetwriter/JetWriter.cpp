@@ -4,6 +4,7 @@
 #include "WriterRows.h"
 #include "WriterTables.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 #include <stdexcept>
@@ -78,7 +79,8 @@ std::size_t JetWriter::addTable(const std::u16string& name,
     if (columns.empty() || columns.size() > 255)
         throw std::invalid_argument("a table needs 1 to 255 columns");
     TableState table = makeTable(s.store, name, columns, {}, false);
-    table.rows = std::make_unique<RowPages>(s.store, table.definitionPages[0]);
+    table.rows = std::make_unique<RowPages>(s.store, table.definitionPages[0], 0, 1,
+                                            std::max<std::size_t>(1, s.options.tablePageRun));
     table.movedRows = std::make_unique<RowPages>(s.store, table.definitionPages[0]);
     for (ColumnState& column : table.columns) {
         if (column.mapped)

@@ -31,6 +31,10 @@ struct WriterOptions {
     // Texts of any length compressed, switching to two bytes a character for what is not
     // Latin-1 and back (as a large dictionary wants); off, only texts all in Latin-1 are.
     bool mixedCompression = false;
+    // Pages a table's rows take from the file at a time: with long values between them, the
+    // rows of a large table stand together in runs this long (the last run's unused pages stay
+    // empty and owned by no one).
+    std::size_t tablePageRun = 1;
 };
 
 // Builds a new database file in memory: any number of tables, rows appended in order.

@@ -62,8 +62,8 @@ std::vector<std::uint8_t> PageStore::join() const {
 }
 
 RowPages::RowPages(PageStore& store, std::uint32_t owner, std::uint32_t firstPage,
-                   std::size_t openPages)
-    : store_(store), owner_(owner), openPages_(openPages) {
+                   std::size_t openPages, std::size_t pageRun)
+    : store_(store), owner_(owner), openPages_(openPages), pageRun_(pageRun) {
     if (firstPage != 0)
         startPage(firstPage);
 }
@@ -93,7 +93,13 @@ RowPages::Slot RowPages::add(std::size_t length, std::uint16_t flags) {
     auto target = std::find_if(open_.begin(), open_.end(),
                                [&](const Open& page) { return fits(page, length); });
     if (target == open_.end()) {
-        startPage(store_.allocate());
+        if (nextReserved_ == reservedEnd_) {
+            nextReserved_ = store_.allocate();
+            reservedEnd_ = nextReserved_ + 1;
+            for (std::size_t i = 1; i < pageRun_; ++i)
+                reservedEnd_ = store_.allocate() + 1; // the store numbers pages in order
+        }
+        startPage(nextReserved_++);
         target = open_.end() - 1;
     }
     Open& open = *target;

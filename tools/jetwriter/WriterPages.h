@@ -50,8 +50,10 @@ class RowPages {
 public:
     static constexpr std::uint32_t kLongValueOwner = 0x4C41564C; // "LVAL"
 
+    // `pageRun` pages are taken from the store at a time, so that a large table's pages stand
+    // together and a reader of the whole table reads less of the file.
     RowPages(PageStore& store, std::uint32_t owner, std::uint32_t firstPage = 0,
-             std::size_t openPages = 1);
+             std::size_t openPages = 1, std::size_t pageRun = 1);
 
     struct Slot {
         std::uint32_t page;
@@ -76,6 +78,8 @@ private:
     PageStore& store_;
     std::uint32_t owner_;
     std::size_t openPages_;
+    std::size_t pageRun_;
+    std::uint32_t nextReserved_ = 0, reservedEnd_ = 0; // pages taken but not yet used
     std::vector<std::uint32_t> pages_;
     std::vector<Open> open_; // the pages rows may still go to, oldest first
 };

@@ -1,7 +1,9 @@
 #include "Glossary.h"
 
 #include "jet/Database.h"
+#include "text/Folding.h"
 
+#include <algorithm>
 #include <new>
 #include <system_error>
 
@@ -12,17 +14,55 @@ constexpr std::size_t kDefinitionColumn = 2;
 // Below this many terms the index is built at once; it takes a few milliseconds.
 constexpr std::size_t kBackgroundIndexFrom = 50000;
 
-// The terms in upper case: one call for all of them where the case mapping keeps lengths, as
-// the system's does; term by term otherwise.
+// The terms in upper case: one call for all of them. Where the case mapping keeps lengths, as
+// the system's does, the layout stays; else the terms are found again between their NULs
+// (no mapping makes or takes a NUL).
 TermList upperCaseOf(const TermList& terms, const Glossary::UpperCase& upper) {
     std::u16string all = upper(terms.text());
     if (all.size() == terms.text().size())
         return terms.withText(std::move(all));
     TermList list;
     list.reserve(terms.size());
-    for (std::size_t i = 0; i < terms.size(); ++i)
-        list.add(upper(std::u16string(terms[i])));
+    for (std::size_t start = 0; start < all.size() && list.size() < terms.size();) {
+        const std::size_t end = std::min(all.find(u'\0', start), all.size());
+        list.add(std::u16string_view(all).substr(start, end - start));
+        start = end + 1;
+    }
+    for (std::size_t i = list.size(); i < terms.size(); ++i)
+        list.add(upper(std::u16string(terms[i]))); // a mapping that dropped a NUL after all
     return list;
+}
+
+// The terms without accents, when any term has one; else nothing.
+std::shared_ptr<const TermList> lettersOf(const TermList& terms, const TermList& upper) {
+    auto letters = std::make_shared<TermList>();
+    letters->reserve(terms.size());
+    bool differs = false;
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const std::u16string key = text::foldAccents(terms[i]);
+        differs = differs || key != upper[i];
+        letters->add(key);
+    }
+    return differs ? letters : nullptr;
+}
+
+std::u16string unicodeFold(const std::u16string& text) {
+    return text::foldCase(text);
+}
+
+std::u16string escaped(const std::u16string& text) {
+    std::u16string out;
+    for (const char16_t c : text) {
+        if (c == u'<')
+            out += u"&lt;";
+        else if (c == u'>')
+            out += u"&gt;";
+        else if (c == u'&')
+            out += u"&amp;";
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace
@@ -86,7 +126,7 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
         return std::nullopt;
     };
     return Glossary(std::move(terms), std::move(definitionAt),
-                    upper ? upper : UpperCase(simpleUpperCase));
+                    upper ? upper : UpperCase(unicodeFold));
 }
 
 Glossary::Glossary(std::vector<std::u16string> terms,
@@ -101,14 +141,17 @@ Glossary::Glossary(std::vector<std::u16string> terms,
           [all = std::move(definitions)](std::size_t index) {
               return index < all.size() ? all[index] : std::nullopt;
           },
-          upper ? upper : UpperCase(simpleUpperCase)) {}
+          upper ? upper : UpperCase(unicodeFold)) {}
 
 Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper)
     : terms_(std::make_shared<const TermList>(std::move(terms))),
       definitionAt_(std::move(definitionAt)), upperCase_(upper) {
     upper_ = std::make_shared<const TermList>(upperCaseOf(*terms_, upper));
     auto build = [terms = terms_, upper = upper_] {
-        return std::make_shared<const SearchIndex>(terms, upper);
+        auto built = std::make_shared<Indexes>(Indexes{SearchIndex(terms, upper), nullptr});
+        if (auto letters = lettersOf(*terms, *upper))
+            built->byLetters = std::make_unique<const SearchIndex>(terms, std::move(letters));
+        return std::shared_ptr<const Indexes>(std::move(built));
     };
     if (terms_->size() < kBackgroundIndexFrom) {
         index_ = build();
@@ -121,7 +164,7 @@ Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCas
     }
 }
 
-const SearchIndex* Glossary::index() const {
+const Glossary::Indexes* Glossary::indexes() const {
     if (!index_ && pending_.valid() &&
         pending_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
         try {
@@ -134,6 +177,11 @@ const SearchIndex* Glossary::index() const {
     return index_.get();
 }
 
+const SearchIndex* Glossary::index() const {
+    const Indexes* built = indexes();
+    return built == nullptr ? nullptr : &built->byCase;
+}
+
 void Glossary::awaitIndex() const {
     if (pending_.valid())
         pending_.wait();
@@ -142,11 +190,24 @@ void Glossary::awaitIndex() const {
 
 int Glossary::search(const std::u16string& text) const {
     const std::u16string wanted = upperCase_(text);
-    if (const SearchIndex* sorted = index())
-        return sorted->first(wanted);
+    if (const SearchIndex* sorted = index()) {
+        const int found = sorted->first(wanted);
+        return found >= 0 ? found : searchIgnoringAccents(text);
+    }
     const TermList& folded = *upper_;
     for (std::size_t i = 0; i < folded.size(); ++i) {
         if (folded[i].substr(0, wanted.size()) == wanted)
+            return static_cast<int>(i);
+    }
+    return searchIgnoringAccents(text);
+}
+
+int Glossary::searchIgnoringAccents(const std::u16string& text) const {
+    const std::u16string wanted = text::foldAccents(text);
+    if (const Indexes* built = indexes())
+        return built->byLetters ? built->byLetters->first(wanted) : built->byCase.first(wanted);
+    for (std::size_t i = 0; i < terms_->size(); ++i) {
+        if (text::beginsWithLetters((*terms_)[i], wanted))
             return static_cast<int>(i);
     }
     return -1;
@@ -179,11 +240,12 @@ int Glossary::nextWithInitial(char16_t letter, int caret) const {
 
 std::vector<std::size_t> Glossary::suggestions(const std::u16string& text) const {
     awaitIndex();
-    if (!index_)
+    const SearchIndex* sorted = index();
+    if (sorted == nullptr)
         return {};
     if (!suggestions_)
         suggestions_ = std::make_shared<const Suggestions>(upper_);
-    return suggestions_->nearest(*index_, upperCase_(text));
+    return suggestions_->nearest(*sorted, upperCase_(text));
 }
 
 std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) const {
@@ -201,7 +263,7 @@ std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) co
 }
 
 std::u16string Glossary::page(const std::u16string& term, const std::u16string& definition) {
-    return u"<B><font color=#336699 face= 'MS Sans Serif' Size=3>" + term +
+    return u"<B><font color=#336699 face= 'MS Sans Serif' Size=3>" + escaped(term) +
            u":</B></font><BR><BR><font face = 'MS Sans Serif' color = 'black' size = 2><p "
            u"class='MsoNormal' "
            u"style='text-align:justify'>" +

@@ -19,9 +19,11 @@ public:
     using UpperCase = std::function<std::u16string(const std::u16string&)>;
 
     // Reads the terms of table Dict (column 1) and where each row stands; definitions
-    // (column 2) are read when shown. A missing or damaged file gives the terms read before
-    // the failure (often none); nothing is thrown. `path` is UTF-8. When the file cannot be
-    // opened as a database at all, `failure` (if given) gets the reason.
+    // (column 2) are read when shown. `upper` is the case folding the search compares in; by
+    // default Unicode's full case folding (text::foldCase), as the dictionary import uses. A
+    // missing or damaged file gives the terms read before the failure (often none); nothing is
+    // thrown. `path` is UTF-8. When the file cannot be opened as a database at all, `failure` (if
+    // given) gets the reason.
     static Glossary load(const std::string& path, UpperCase upper = UpperCase(),
                          std::string* failure = nullptr);
     Glossary(std::vector<std::u16string> terms,
@@ -30,8 +32,9 @@ public:
     std::size_t size() const { return terms_->size(); }
     std::u16string_view term(std::size_t index) const { return (*terms_)[index]; }
 
-    // First index whose term begins with `text`, comparing upper case; -1 when none. The
-    // empty text matches the first term.
+    // First index whose term begins with `text`, comparing upper case; when none does, the
+    // first whose term begins with it ignoring accents too (text::foldAccents: "ecole" finds
+    // "école", "strasse" "Straße"); -1 when neither. The empty text matches the first term.
     int search(const std::u16string& text) const;
 
     // The entry a link to `term` leads to: the first whose term equals it exactly, else the
@@ -55,20 +58,28 @@ public:
     // searches pass over the terms. Waits for it.
     void awaitIndex() const;
 
-    // The page shown for a term: fixed mark-up around the term and its definition, unescaped.
+    // The page shown for a term: fixed mark-up around the term (escaped, so that a term such as
+    // "<g>" keeps its heading) and its definition (mark-up as it is).
     static std::u16string page(const std::u16string& term, const std::u16string& definition);
 
 private:
     using DefinitionReader = std::function<std::optional<std::u16string>(std::size_t)>;
+    // The sorted terms in the search's case, and without accents when that differs.
+    struct Indexes {
+        SearchIndex byCase;
+        std::unique_ptr<const SearchIndex> byLetters;
+    };
     Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper);
+    const Indexes* indexes() const;
     const SearchIndex* index() const;
+    int searchIgnoringAccents(const std::u16string& text) const;
 
     std::shared_ptr<const TermList> terms_;
     std::shared_ptr<const TermList> upper_;
     DefinitionReader definitionAt_;
     UpperCase upperCase_;
-    mutable std::shared_future<std::shared_ptr<const SearchIndex>> pending_;
-    mutable std::shared_ptr<const SearchIndex> index_;
+    mutable std::shared_future<std::shared_ptr<const Indexes>> pending_;
+    mutable std::shared_ptr<const Indexes> index_;
     mutable std::shared_ptr<const TypeAhead> typeAhead_;     // made at the first letter typed
     mutable std::shared_ptr<const Suggestions> suggestions_; // made at the first search in vain
 };

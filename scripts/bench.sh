@@ -32,21 +32,28 @@ echo "== glossary window (Windows build under Wine, Xvfb)"
 (cd "$root/build/windows" && "$WINE_LOADER" bin/warmup.exe) >/dev/null 2>&1 || true
 "$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" | tr -d '\r'
 echo
-echo "== FOLDOC, the Jargon File and V.E.R.A.: import (native, optimised) and the glossary on them"
-"$root/scripts/fetch-dictionaries.sh" "$root/build/dictionaries"
-dictionaries=()
-for name in foldoc jargon vera; do
-    dictionaries+=("$root/build/dictionaries/$name.index" "$root/build/dictionaries/$name.dict.dz")
-done
-times=()
-for _ in 1 2 3; do
-    start=$(date +%s.%N)
-    "$root/build/bench/bin/dictbuild" --dictd "${dictionaries[@]}" "$root/build/bench/dictd.mdb"
-    times+=("$(awk -v from="$start" -v to="$(date +%s.%N)" 'BEGIN { printf "%.3f", to - from }')")
-done
-printf '  import of the three:          %s s (median of 3; %s bytes written)\n' \
-    "$(printf '%s\n' "${times[@]}" | sort -n | sed -n 2p)" "$(stat -c %s "$root/build/bench/dictd.mdb")"
-"$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$(winepath -w "$root/build/bench/dictd.mdb")" | tr -d '\r'
+echo "== dictd dictionaries: import (native, optimised) and the glossary on them"
+"$root/scripts/fetch-dictionaries.sh" "$root/build/dictionaries" >/dev/null
+# time_import <label> <database> <names...>: time, peak memory and size of one import.
+time_import() {
+    local label=$1 database=$2 pairs=() name
+    shift 2
+    for name in "$@"; do
+        pairs+=("$root/build/dictionaries/$name.index" "$root/build/dictionaries/$name.dict.dz")
+    done
+    /usr/bin/time -f '%e %M' -o "$root/build/bench/import.time" \
+        "$root/build/bench/bin/dictbuild" --dictd "${pairs[@]}" "$database" >/dev/null
+    read -r seconds kilobytes <"$root/build/bench/import.time"
+    printf '  %-34s %6.1f s, peak %5d MB, %5d MB written\n' "$label:" "$seconds" \
+        $((kilobytes / 1024)) $(($(stat -c %s "$database") / 1048576))
+}
+time_import "FOLDOC, Jargon File, V.E.R.A." "$root/build/bench/dictd.mdb" foldoc jargon vera
+time_import "GCIDE" "$root/build/bench/gcide.mdb" gcide
+time_import "all nine (1.4 million terms)" "$root/build/bench/all.mdb" foldoc jargon vera gcide wn \
+    german-english english-german freedict-fra-eng freedict-deu-eng
+rm -f "$root/build/bench/gcide.mdb" "$root/build/bench/import.time"
+echo "glossary.exe on the nine dictionaries:"
+"$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$(winepath -w "$root/build/bench/all.mdb")" | tr -d '\r'
 echo
 echo "== unattended uninstall (Windows build under Wine)"
 "$WINE_LOADER" "$root/build/windows/bin/unattended_bench.exe" | tr -d '\r'

@@ -1,22 +1,32 @@
 #!/usr/bin/env bash
-# Fetches the dictd dictionaries that the glossary's import is tested on (FOLDOC, the Jargon
-# File, V.E.R.A.) into <directory>, unless they are there: the Debian packages are downloaded
-# and unpacked, not installed (they would pull in a dictionary server).
+# Fetches the dictd dictionaries that the glossary's import is tested on into <directory>,
+# unless they are there: the Debian packages are downloaded and unpacked, not installed (they
+# would pull in a dictionary server). FOLDOC, the Jargon File and V.E.R.A.; GCIDE, WordNet,
+# Ding (German-English both ways) and two FreeDict pairs.
 # Usage: fetch-dictionaries.sh <directory>
 set -euo pipefail
 target=$1
-names=(foldoc jargon vera)
-complete=1
-for name in "${names[@]}"; do
-    [ -s "$target/$name.index" ] && [ -s "$target/$name.dict.dz" ] || complete=0
+# package: the dictionaries it carries
+declare -A carries=(
+    [dict-foldoc]=foldoc [dict-jargon]=jargon [dict-vera]=vera
+    [dict-gcide]=gcide [dict-wn]=wn [dict-de-en]="german-english english-german"
+    [dict-freedict-fra-eng]=freedict-fra-eng [dict-freedict-deu-eng]=freedict-deu-eng
+)
+packages=()
+for package in "${!carries[@]}"; do
+    for name in ${carries[$package]}; do
+        if ! [ -s "$target/$name.index" ] || ! [ -s "$target/$name.dict.dz" ]; then
+            packages+=("$package")
+            break
+        fi
+    done
 done
-[ "$complete" -eq 1 ] && exit 0
+[ ${#packages[@]} -eq 0 ] && exit 0
 
 mkdir -p "$target"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work" # apt's own user writes the download here
-packages=(dict-foldoc dict-jargon dict-vera)
 if ! (cd "$work" && apt-get download "${packages[@]}" >/dev/null 2>&1); then
     # No package lists yet on a fresh machine.
     sudo=""
@@ -27,7 +37,9 @@ fi
 for package in "$work"/*.deb; do
     dpkg-deb -x "$package" "$work/unpacked"
 done
-for name in "${names[@]}"; do
-    cp "$work/unpacked/usr/share/dictd/$name.index" "$work/unpacked/usr/share/dictd/$name.dict.dz" "$target/"
+for package in "${packages[@]}"; do
+    for name in ${carries[$package]}; do
+        cp "$work/unpacked/usr/share/dictd/$name.index" "$work/unpacked/usr/share/dictd/$name.dict.dz" "$target/"
+    done
 done
 echo "Dictionaries for the import tests in $target"

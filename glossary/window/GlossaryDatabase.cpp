@@ -36,7 +36,7 @@ std::wstring GlossaryWindow::databasePath() const {
 // Reads `path` into `into`: the reason it cannot be read as a database, or nothing.
 std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& into) const {
     std::string failure;
-    into = Glossary::load(utf8(path), upperCase, &failure);
+    into = Glossary::load(utf8(path), {}, &failure);
     if (failure.empty())
         return std::wstring();
     std::wstring reason;

@@ -7,15 +7,7 @@
 #include <algorithm>
 #include <string>
 
-// Text conversions of the glossary window: the system's upper case (what search compares),
-// UTF-8 for the database path, and a control's text.
-
-inline std::u16string upperCase(const std::u16string& text) {
-    std::u16string upper = text;
-    if (!upper.empty())
-        CharUpperBuffW(reinterpret_cast<wchar_t*>(&upper[0]), static_cast<DWORD>(upper.size()));
-    return upper;
-}
+// Text conversions of the glossary window: UTF-8 for the database path, and a control's text.
 
 inline std::string utf8(const std::wstring& text) {
     const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),

@@ -4,6 +4,7 @@
 #include "Gzip.h"
 #include "dictbuild/DictdFormat.h"
 #include "dictbuild/PlainToHtml.h"
+#include "jet/TextCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -90,11 +91,11 @@ TEST(DictdImport, TermsEntriesAndHeaders) {
     EXPECT_NE(about->definition->find(u"Free to copy."), std::u16string::npos);
     EXPECT_NE(about->definition->find(u"<a href=\"http://example.com/test\">"),
               std::u16string::npos);
-    // Sorted ignoring case, equal terms in the order they came.
+    // Sorted alphabetically: letters first, then case (lower before upper).
     std::vector<std::u16string> terms;
     for (const DictionaryEntry& entry : rows)
         terms.push_back(entry.term);
-    EXPECT_EQ(terms, (std::vector<std::u16string>{u"alias", u"caf\u00e9", u"MuTeX", u"mutex",
+    EXPECT_EQ(terms, (std::vector<std::u16string>{u"alias", u"caf\u00e9", u"mutex", u"MuTeX",
                                                   u"semaphore", u"Test Dictionary (2026)"}));
 }
 
@@ -121,6 +122,53 @@ TEST(DictdImport, CrossReferencesLinkAcrossDictionariesWhenTheTermExists) {
     EXPECT_EQ(*row(rows, u"kludge")->definition,
               u"<p>Also see <a href=\"http://example.com/b\">http://example.com/b</a>, and <a "
               u"href=\"#hack\">hack</a>.</p>");
+}
+
+TEST(DictdImport, LongHeadwordsLabelsSourcesAndAddressesTheViewerOpens) {
+    // A headword of 300 characters whose 255th is the first half of a surrogate pair.
+    const std::string longWord = std::string(254, 'x') + "\xF0\x9F\x98\x80" + std::string(45, 'y');
+    // Ding's labels: a few words in braces, used over and over.
+    std::vector<std::pair<std::string, std::string>> ding = {
+        {"00-database-short", "00-database-short\n     Ding\n"},
+        {"haus", "Haus\n {n} [arch.]\n   house\n"},
+        {"strasse", "Stra\xC3\x9F"
+                    "e\n {f}\n   street; road\n"},
+        {"m", "M\n {m}\n   the letter M\n"}};
+    for (const char* word : {"gehen", "laufen", "rennen", "gut", "schnell", "Wort", "Wörter", "tun",
+                             "sehen", "hören", "essen", "trinken", "kommen"})
+        ding.push_back({word, std::string(word) + "\n {vi} {vt} {adj} {adv} {pl} {m} {f}\n   x\n"});
+    DictdSummary summary;
+    const auto rows = importDictd(
+        {dictionary({{"00-database-short", "00-database-short\n     First Dictionary\n"},
+                     {longWord, "   Long.\n"},
+                     {"\xC5\x81\xC3\xB3"
+                      "d\xC5\xBA",
+                      "\xC5\x81\xC3\xB3"
+                      "d\xC5\xBA\n\n   A city.\n"},
+                     {"stra\xC3\x9F"
+                      "e",
+                      "Stra\xC3\x9F"
+                      "e\n\n   See {\xC5\x82\xC3\xB3"
+                      "d\xC5\xBA}, "
+                      "{(ftp://ftp.example.com/a)} and {the list "
+                      "(news:comp.lang)}.\n"}},
+                    true, "first"),
+         dictionary(ding, true, "ding")},
+        &summary);
+    EXPECT_EQ(summary.shortened, 1u);
+    EXPECT_EQ(summary.labelDictionaries, 1u) << "Ding's braces name a letter now and then";
+    const std::u16string cut = rows.back().term; // x after the rest
+    ASSERT_EQ(cut.size(), 254u) << "never half a character";
+    EXPECT_EQ(*row(rows, cut)->definition, u"<p>" + jet::fromUtf8(longWord) + u"</p><p>Long.</p>");
+    EXPECT_EQ(*row(rows, u"Haus")->definition, u"<p>{n} [arch.]</p><pre>  house</pre>");
+    const std::u16string street = *row(rows, u"Stra\u00DFe")->definition;
+    EXPECT_EQ(street,
+              u"<p><b>First Dictionary</b></p><p>See <a href=\"#\u0142\u00F3d\u017A\">"
+              u"\u0142\u00F3d\u017A</a>, (ftp://ftp.example.com/a) and the list "
+              u"(news:comp.lang).</p><hr><p><b>Ding</b></p><p>{f}</p><pre>  street; road</pre>")
+        << "one folding rule finds \u0141\u00F3d\u017A; addresses the viewer does not open are "
+           "text";
+    EXPECT_EQ(row(rows, u"strasse"), nullptr) << "merged with Stra\u00DFe";
 }
 
 TEST(PlainToHtml, ParagraphsJoinedBlocksKeptMarkUpEscaped) {
@@ -152,10 +200,6 @@ TEST(DictdImport, DamageIsReportedWithFileAndLineAndNothingIsImported) {
     DictdInput pastEnd = good;
     pastEnd.index += "gamma\t" + digits(1000) + "\tB\n";
     EXPECT_NE(failureOf({pastEnd}).find("test.index:3: the entry lies past the end"),
-              std::string::npos);
-    DictdInput longHeadword = good;
-    longHeadword.index = std::string(256, 'x') + "\tA\tB\n";
-    EXPECT_NE(failureOf({longHeadword}).find("test.index:1: headword longer than 255"),
               std::string::npos);
     DictdInput damaged = good;
     damaged.data[damaged.data.size() / 2] ^= 0x55;

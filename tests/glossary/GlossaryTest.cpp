@@ -56,6 +56,19 @@ TEST(GlossarySearch, LatinAndOtherScriptsFoldToo) {
     EXPECT_EQ(glossary.search(u"\u0436\u0423"), 1);
 }
 
+TEST(GlossarySearch, FullCaseFoldingThenIgnoringAccentsWhenNothingMatches) {
+    const Glossary glossary({u"ecole", u"\u00E9cole", u"Stra\u00DFe", u"\u0141\u00F3d\u017A"},
+                            Definitions{u"a", u"b", u"c", u"d"});
+    EXPECT_EQ(glossary.search(u"\u00C9CO"), 1) << "an exact match is the answer";
+    EXPECT_EQ(glossary.search(u"eco"), 0);
+    EXPECT_EQ(glossary.search(u"STRASS"), 2) << "\u00DF folds to ss";
+    EXPECT_EQ(glossary.search(u"\u0142\u00F3"), 3);
+    EXPECT_EQ(glossary.search(u"lod"), 3) << "no exact match: accents ignored";
+    EXPECT_EQ(glossary.search(u"\u00E9colf"), -1);
+    glossary.awaitIndex();
+    EXPECT_EQ(glossary.search(u"LOD"), 3) << "the same with the sorted index";
+}
+
 TEST(GlossaryLookup, ExactCaseAndTheFirstOfEqualTerms) {
     const Glossary glossary = sample();
     EXPECT_EQ(*glossary.definitionShownFor(0), u"first alpha");
@@ -144,9 +157,10 @@ TEST(GlossarySearch, NothingFoundOffersTermsWithinTwoEditsElseTheNeighboursInSor
         << "none that near: the terms around where it sorts, in sorted order";
 }
 
-TEST(GlossaryPage, IsTheSixPiecesUnescaped) {
-    EXPECT_EQ(Glossary::page(u"A&B", u"<i>x</i>"),
-              u"<B><font color=#336699 face= 'MS Sans Serif' Size=3>A&B:</B></font><BR><BR><font "
+TEST(GlossaryPage, IsTheSixPiecesWithTheTermEscaped) {
+    EXPECT_EQ(Glossary::page(u"<g>&B", u"<i>x</i>"),
+              u"<B><font color=#336699 face= 'MS Sans Serif' "
+              u"Size=3>&lt;g&gt;&amp;B:</B></font><BR><BR><font "
               u"face = 'MS "
               u"Sans Serif' color = 'black' size = 2><p class='MsoNormal' "
               u"style='text-align:justify'><i>x</i></font>");

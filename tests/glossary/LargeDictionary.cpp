@@ -5,7 +5,7 @@
 #include <fstream>
 #include <vector>
 
-bool writeLargeDictionary(const std::string& path, int terms) {
+bool writeLargeDictionary(const std::string& path, int terms, const std::u16string& word) {
     jet::JetWriter writer;
     const std::size_t table = writer.addTable(
         u"Dict",
@@ -13,8 +13,8 @@ bool writeLargeDictionary(const std::string& path, int terms) {
     std::vector<jet::Value> row(3);
     row[1].kind = row[2].kind = jet::Value::Kind::Text;
     for (int i = 0; i < terms; ++i) {
-        const std::string term = "Term " + std::to_string(i);
-        row[1].text.assign(term.begin(), term.end());
+        const std::string number = std::to_string(i);
+        row[1].text = word + std::u16string(number.begin(), number.end());
         row[2].text = u"The <b>definition</b> of " + row[1].text +
                       u", with some words to read and a " +
                       u"second sentence so that the page has a few lines of text in it.";

@@ -1,6 +1,6 @@
 // Prints a table the way mdb-export does by default, read with the npm package mdb-reader.
 import MDBReader from "mdb-reader";
-import { readFileSync } from "fs";
+import { readFileSync, writeSync } from "fs";
 
 // With a third argument, nulls print as that text and empty texts as "" (mdb-export prints
 // both as nothing).
@@ -19,6 +19,12 @@ const field = (value) => {
     if (typeof value === "number") return String(value);
     return '"' + String(value).replaceAll('"', '""') + '"';
 };
-let out = names.join(",") + "\n";
-for (const row of table.getData()) out += names.map((name) => field(row[name])).join(",") + "\n";
-process.stdout.write(out);
+// In batches: a database of a million rows is more text than one string may hold.
+writeSync(1, names.join(",") + "\n");
+const batch = 20000;
+for (let offset = 0; offset < table.rowCount; offset += batch) {
+    let out = "";
+    for (const row of table.getData({ rowOffset: offset, rowLimit: batch }))
+        out += names.map((name) => field(row[name])).join(",") + "\n";
+    writeSync(1, out);
+}

@@ -69,8 +69,6 @@ std::vector<IndexEntry> parseIndex(const std::string& text, const std::string& f
                                                                      : third - second - 1));
         if (!offset || !length)
             throw FormatError(where, "offset or length is not a number in the index's digits");
-        if (first == 0)
-            throw FormatError(where, "empty headword");
         entries.push_back(
             IndexEntry{std::string(line.substr(0, first)), *offset, *length, lineNumber});
     }

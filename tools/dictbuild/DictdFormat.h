@@ -20,7 +20,7 @@ public:
 };
 
 struct IndexEntry {
-    std::string headword; // UTF-8 or Latin-1, as the dictionary is written
+    std::string headword; // UTF-8 or Latin-1, as the dictionary is written; may be empty
     std::uint64_t offset;
     std::uint64_t length;
     std::size_t line;

@@ -1,166 +1,147 @@
 #include "DictdImport.h"
 
-#include "DictdFormat.h"
-#include "Glossary.h"
+#include "DictdEntries.h"
 #include "PlainToHtml.h"
-#include "jet/TextCodec.h"
+#include "text/Folding.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <numeric>
+#include <optional>
 #include <unordered_set>
 
 namespace {
 
-struct Entry {
-    std::u16string term;
-    std::u16string text;
-};
+using dictd::Entry;
+using dictd::Source;
 
-bool isHeader(const std::string& headword) {
-    return headword.compare(0, 12, "00-database-") == 0 ||
-           headword.compare(0, 10, "00database") == 0;
-}
-
-// The header's own name without its prefix and dashes: "short", "info", "url", "utf8".
-std::string headerName(const std::string& headword) {
-    std::string name = headword.substr(headword[2] == '-' ? 12 : 10);
-    name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
-    return name;
-}
-
-std::u16string latin1(const std::string& bytes) {
-    std::u16string text(bytes.size(), u'\0');
-    std::transform(bytes.begin(), bytes.end(), text.begin(),
-                   [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
-    return text;
-}
-
-std::u16string trimmed(const std::u16string& text) {
-    const std::size_t first = text.find_first_not_of(u" \t\r\n");
-    if (first == std::u16string::npos)
-        return std::u16string();
-    return text.substr(first, text.find_last_not_of(u" \t\r\n") - first + 1);
-}
-
-bool sameIgnoringCase(const std::u16string& a, const std::u16string& b) {
-    return a.size() == b.size() && simpleUpperCase(a) == simpleUpperCase(b);
-}
-
-class Reader {
+// The entries in the order of the rows, and the lookup of terms among them.
+class Terms {
 public:
-    explicit Reader(const DictdInput& input) : input_(input) {}
+    explicit Terms(const std::vector<Entry>& entries) : entries_(entries) {
+        order_.resize(entries.size());
+        std::iota(order_.begin(), order_.end(), 0u);
+        std::sort(order_.begin(), order_.end(), [&entries](std::uint32_t a, std::uint32_t b) {
+            const int order =
+                text::collate(entries[a].term, entries[a].key, entries[b].term, entries[b].key);
+            return order < 0 || (order == 0 && a < b);
+        });
+    }
+    const std::vector<std::uint32_t>& order() const { return order_; }
 
-    void read(std::vector<Entry>& entries) {
-        const std::vector<dictd::IndexEntry> index =
-            dictd::parseIndex(input_.index, input_.indexName);
-        const std::string data = dictd::readData(input_.data, input_.dataName);
-        for (const dictd::IndexEntry& item : index) {
-            if (isHeader(item.headword)) {
-                const std::string name = headerName(item.headword);
-                if (name == "utf8")
-                    encoding_ = Encoding::Utf8;
-                else if (name.compare(0, 4, "8bit") == 0 && encoding_ == Encoding::Unknown)
-                    encoding_ = Encoding::Latin1;
-            }
+    // Whether `term` names an entry (of dictionary `source` only, when given), ignoring case.
+    bool has(const std::u16string& term, std::optional<std::uint32_t> source = {}) const {
+        const std::u16string key = text::foldAccents(term);
+        // Equal ignoring case means equal keys: those entries stand together.
+        auto at = std::lower_bound(order_.begin(), order_.end(), key,
+                                   [this](std::uint32_t index, const std::u16string& wanted) {
+                                       return text::collateKeys(entries_[index].key, wanted) < 0;
+                                   });
+        const std::u16string folded = text::foldCase(term);
+        for (; at != order_.end() && entries_[*at].key == key; ++at) {
+            if ((!source || entries_[*at].source == *source) &&
+                text::foldCase(entries_[*at].term) == folded)
+                return true;
         }
-        if (encoding_ == Encoding::Unknown) {
-            bool valid = false;
-            jet::fromUtf8(data, &valid);
-            encoding_ = valid ? Encoding::Utf8 : Encoding::Latin1;
-        }
-        std::u16string shortName, info, address;
-        for (const dictd::IndexEntry& item : index) {
-            const std::string where = input_.indexName + ":" + std::to_string(item.line);
-            if (item.offset > data.size() || item.length > data.size() - item.offset)
-                throw dictd::FormatError(where, "the entry lies past the end of the data (" +
-                                                    std::to_string(data.size()) + " bytes)");
-            const std::u16string headword = decode(item.headword);
-            if (headword.size() > kMaxTermLength)
-                throw dictd::FormatError(where, "headword longer than " +
-                                                    std::to_string(kMaxTermLength) + " characters");
-            const std::u16string text = decode(data.substr(item.offset, item.length));
-            const std::size_t lineEnd = text.find(u'\n');
-            const std::u16string firstLine = trimmed(text.substr(0, lineEnd));
-            const std::u16string rest =
-                lineEnd == std::u16string::npos ? u"" : text.substr(lineEnd + 1);
-            if (isHeader(item.headword)) {
-                const std::string name = headerName(item.headword);
-                // The header's own name is the entry's first line when it is written in.
-                const std::u16string body =
-                    trimmed(sameIgnoringCase(firstLine, headword) ? rest : text);
-                if (name == "short")
-                    shortName = body;
-                else if (name == "info")
-                    info = body;
-                else if (name == "url")
-                    address = body;
-                continue;
-            }
-            // Some dictionaries fold the index to lower case; the entry's first line has the
-            // headword as written.
-            if (sameIgnoringCase(firstLine, headword))
-                entries.push_back(Entry{firstLine, rest});
-            else
-                entries.push_back(Entry{headword, text});
-        }
-        if (info.empty() && address.empty())
-            return;
-        std::u16string name = trimmed(shortName);
-        if (name.empty())
-            name = decode(input_.indexName);
-        if (name.size() > kMaxTermLength)
-            name.resize(kMaxTermLength);
-        entries.push_back(Entry{name, info + (address.empty() ? u"" : u"\n\n" + address)});
+        return false;
     }
 
 private:
-    enum class Encoding { Unknown, Utf8, Latin1 };
-
-    std::u16string decode(const std::string& bytes) const {
-        return encoding_ == Encoding::Latin1 ? latin1(bytes) : jet::fromUtf8(bytes);
-    }
-
-    const DictdInput& input_;
-    Encoding encoding_ = Encoding::Unknown;
+    const std::vector<Entry>& entries_;
+    std::vector<std::uint32_t> order_;
 };
+
+// Braces are cross-references where a dictionary uses them so, and labels such as Ding's {m}
+// and {pl} where it does not. Labels are a small vocabulary used over and over of which few
+// words name an entry of the dictionary itself: Ding has 56 different words in braces,
+// thousands of times each, and 9 in 100 name one of its headwords; FOLDOC, the Jargon File,
+// GCIDE, WordNet and FreeDict use each word in braces 1 to 8 times on average, and from 58 to
+// 99 in 100 name their own headwords. So braces are labels when their words (of the first
+// 10,000 different) come at least ten times each on average and fewer than one in four names
+// a headword of the same dictionary.
+Braces bracesOf(const Source& source, std::uint32_t number, const Terms& terms) {
+    constexpr std::size_t kSample = 10000, kLongest = 800; // bytes of a reference at most
+    std::unordered_set<std::u16string> seen;
+    std::size_t named = 0, uses = 0;
+    const std::string& data = source.data;
+    for (std::size_t open = data.find('{'); open != std::string::npos && seen.size() < kSample;
+         open = data.find('{', open + 1)) {
+        const std::size_t close = data.find_first_of("{}", open + 1);
+        if (close == std::string::npos)
+            break;
+        if (data[close] != '}' || close - open - 1 > kLongest)
+            continue;
+        const std::u16string target = referenceTarget(source.decode(open + 1, close - open - 1));
+        if (target.empty())
+            continue;
+        ++uses;
+        if (seen.insert(target).second && terms.has(target, number))
+            ++named;
+        open = close - 1;
+    }
+    return !seen.empty() && uses >= 10 * seen.size() && named * 4 < seen.size()
+               ? Braces::Labels
+               : Braces::References;
+}
 
 } // namespace
 
-std::vector<DictionaryEntry> importDictd(const std::vector<DictdInput>& dictionaries) {
+void importDictd(const std::vector<DictdInput>& dictionaries,
+                 const std::function<void(DictionaryEntry&)>& each, DictdSummary* summary) {
+    DictdSummary counts;
     std::vector<Entry> entries;
+    std::vector<Source> sources;
     for (const DictdInput& dictionary : dictionaries)
-        Reader(dictionary).read(entries);
-
-    // A cross-reference links when it names a term of any of the dictionaries, in any case.
-    std::unordered_set<std::u16string> known;
-    for (const Entry& entry : entries)
-        known.insert(simpleUpperCase(entry.term));
-    const std::function<bool(const std::u16string&)> isTerm = [&known](const std::u16string& term) {
-        return known.count(simpleUpperCase(term)) != 0;
+        sources.push_back(dictd::readSource(dictionary, static_cast<std::uint32_t>(sources.size()),
+                                            entries, counts));
+    const Terms terms(entries);
+    std::vector<Braces> braces;
+    for (const Source& source : sources) {
+        braces.push_back(bracesOf(source, static_cast<std::uint32_t>(braces.size()), terms));
+        counts.labelDictionaries += braces.back() == Braces::Labels ? 1 : 0;
+    }
+    const std::function<bool(const std::u16string&)> isTerm = [&terms](const std::u16string& term) {
+        return terms.has(term);
     };
 
-    std::vector<DictionaryEntry> rows;
-    std::unordered_map<std::u16string, std::size_t> rowOf;
-    for (const Entry& entry : entries) {
-        const std::u16string page = plainToHtml(entry.text, isTerm);
-        const auto [at, added] = rowOf.emplace(entry.term, rows.size());
-        if (added)
-            rows.push_back(DictionaryEntry{entry.term, page});
-        else
-            *rows[at->second].definition += u"<hr>" + page;
+    // Entries of one term stand together in the order: each run is one row.
+    const std::vector<std::uint32_t>& order = terms.order();
+    DictionaryEntry row;
+    for (std::size_t start = 0; start < order.size();) {
+        std::size_t end = start + 1;
+        bool mixed = false;
+        while (end < order.size() && entries[order[end]].term == entries[order[start]].term) {
+            mixed = mixed || entries[order[end]].source != entries[order[start]].source;
+            ++end;
+        }
+        std::u16string page;
+        for (std::size_t i = start; i < end; ++i) {
+            const Entry& entry = entries[order[i]];
+            const Source& source = sources[entry.source];
+            if (i > start)
+                page += u"<hr>";
+            if (mixed)
+                page += u"<p><b>" + escapeHtml(source.shortName) + u"</b></p>";
+            if (!entry.wholeTerm.empty())
+                page += u"<p>" + escapeHtml(entry.wholeTerm) + u"</p>";
+            page += plainToHtml(entry.description ? source.description
+                                                  : source.decode(entry.offset, entry.length),
+                                isTerm, braces[entry.source]);
+        }
+        counts.entries += end - start;
+        ++counts.rows;
+        row.term = entries[order[start]].term;
+        row.definition = std::move(page);
+        each(row);
+        start = end;
     }
-    std::vector<std::u16string> keys;
-    keys.reserve(rows.size());
-    for (const DictionaryEntry& row : rows)
-        keys.push_back(simpleUpperCase(row.term));
-    std::vector<std::size_t> order(rows.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-    std::vector<DictionaryEntry> sorted;
-    sorted.reserve(rows.size());
-    for (const std::size_t i : order)
-        sorted.push_back(std::move(rows[i]));
-    return sorted;
+    if (summary != nullptr)
+        *summary = counts;
+}
+
+std::vector<DictionaryEntry> importDictd(const std::vector<DictdInput>& dictionaries,
+                                         DictdSummary* summary) {
+    std::vector<DictionaryEntry> rows;
+    importDictd(
+        dictionaries, [&rows](DictionaryEntry& row) { rows.push_back(std::move(row)); }, summary);
+    return rows;
 }

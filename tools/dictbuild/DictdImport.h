@@ -2,6 +2,7 @@
 
 #include "DictionarySource.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,26 @@ struct DictdInput {
     std::string dataName, data;
 };
 
+// What an import did, for its summary.
+struct DictdSummary {
+    std::size_t entries = 0;           // index lines that became part of a page
+    std::size_t rows = 0;              // terms written
+    std::size_t shortened = 0;         // headwords cut to the longest term
+    std::size_t labelDictionaries = 0; // dictionaries whose braces are labels, not references
+};
+
 // The glossary's rows from one or more dictd dictionaries: each entry's text as a page (see
 // plainToHtml), cross-references to terms of any of them as links; entries of one term (written
-// alike) as one row, separated by a rule; each dictionary's description and address as an entry
-// named by its short name. Sorted by term, ignoring case, keeping the order of equal terms.
-// Throws dictd::FormatError naming the file (and line) of the first damage.
-std::vector<DictionaryEntry> importDictd(const std::vector<DictdInput>& dictionaries);
+// alike) as one row, separated by a rule, each part named by its dictionary's short name when
+// they come from more than one; each dictionary's description and address as an entry named by
+// its short name. A headword longer than a term may be is cut at a character boundary, and its
+// page starts with the whole of it. Rows come in the order of text::collate. `each` gets the
+// rows one by one. Throws dictd::FormatError naming the file (and line) of the first damage,
+// before any row is given.
+void importDictd(const std::vector<DictdInput>& dictionaries,
+                 const std::function<void(DictionaryEntry&)>& each,
+                 DictdSummary* summary = nullptr);
+
+// Every row at once.
+std::vector<DictionaryEntry> importDictd(const std::vector<DictdInput>& dictionaries,
+                                         DictdSummary* summary = nullptr);

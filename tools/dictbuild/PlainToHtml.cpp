@@ -84,6 +84,11 @@ bool isAddress(const std::u16string& text) {
     return false;
 }
 
+// Only these does the viewer open; any other address is shown as text.
+bool opensInViewer(const std::u16string& address) {
+    return startsWithAddress(address, 0) || address.compare(0, 7, u"mailto:") == 0;
+}
+
 // {label (address)} or {(address)}: the address and the label, or nothing.
 bool addressReference(const std::u16string& content, std::u16string& address,
                       std::u16string& label) {
@@ -97,12 +102,22 @@ bool addressReference(const std::u16string& content, std::u16string& address,
     return isAddress(address);
 }
 
+constexpr std::size_t kLongestReference = 200;
+
 // Braces around what reads as code (in a program's text, say) are no cross-reference.
 bool mayBeReference(const std::u16string& content) {
     std::u16string address, label;
-    return !content.empty() && content.size() <= 200 &&
+    return !content.empty() && content.size() <= kLongestReference &&
            (content.find_first_of(u";=\"{") == std::u16string::npos ||
             addressReference(collapsed(content), address, label));
+}
+
+// Appended piece by piece: GCC's -Wrestrict misreads u"{" + text + u"}" when inlined.
+std::u16string braced(const std::u16string& content) {
+    std::u16string out(1, u'{');
+    out += escapeHtml(content);
+    out += u'}';
+    return out;
 }
 
 std::u16string link(const std::u16string& target, const std::u16string& label) {
@@ -111,7 +126,8 @@ std::u16string link(const std::u16string& target, const std::u16string& label) {
 
 class Inline {
 public:
-    explicit Inline(const std::function<bool(const std::u16string&)>& isTerm) : isTerm_(isTerm) {}
+    Inline(const std::function<bool(const std::u16string&)>& isTerm, Braces braces)
+        : isTerm_(isTerm), braces_(braces) {}
 
     // Escaped text with its cross-references and addresses as links. In preformatted text
     // (a program, often) braces that make no link stay.
@@ -119,16 +135,15 @@ public:
         std::u16string out;
         for (std::size_t at = 0; at < text.size();) {
             if (text[at] == u'{') {
-                const std::size_t close = text.find(u'}', at + 1);
-                const std::size_t nested = text.find(u'{', at + 1);
-                if (close != std::u16string::npos &&
-                    (nested == std::u16string::npos || nested > close) &&
+                // The next brace either way: each search ends where the next may start, so an
+                // unmatched brace costs no second pass over the text.
+                const std::size_t close = text.find_first_of(u"{}", at + 1);
+                if (close != std::u16string::npos && text[close] == u'}' &&
+                    close - at - 1 <= kLongestReference &&
                     mayBeReference(text.substr(at + 1, close - at - 1))) {
                     const std::u16string content = text.substr(at + 1, close - at - 1);
                     const std::u16string made = reference(collapsed(content));
-                    out += preformatted && made.compare(0, 2, u"<a") != 0
-                               ? u"{" + escapeHtml(content) + u"}"
-                               : made;
+                    out += preformatted && made.compare(0, 2, u"<a") != 0 ? braced(content) : made;
                     at = close + 1;
                     continue;
                 }
@@ -158,25 +173,30 @@ private:
     // {term}, {label (address)} or {(address)}.
     std::u16string reference(const std::u16string& content) const {
         std::u16string address, label;
-        if (addressReference(content, address, label))
+        if (addressReference(content, address, label)) {
+            if (!opensInViewer(address))
+                return escapeHtml(content); // as written
             return link(address, label.empty() ? address : label);
+        }
+        if (braces_ == Braces::Labels)
+            return braced(content);
         if (!content.empty() && isTerm_(content))
             return link(u"#" + content, content);
         return escapeHtml(content);
     }
 
     const std::function<bool(const std::u16string&)>& isTerm_;
+    Braces braces_;
 };
 
 // A cross-reference broken over lines is put on one line, so that no line of it falls into a
 // paragraph and another into a block.
 std::u16string joinBrokenReferences(std::u16string text) {
-    constexpr std::size_t kLongestReference = 256;
     for (std::size_t open = text.find(u'{'); open != std::u16string::npos;
          open = text.find(u'{', open + 1)) {
         const std::size_t close = text.find_first_of(u"{}", open + 1);
         if (close == std::u16string::npos || text[close] != u'}' ||
-            close - open > kLongestReference ||
+            close - open - 1 > kLongestReference ||
             !mayBeReference(text.substr(open + 1, close - open - 1)))
             continue;
         for (std::size_t at = open; at < close; ++at) {
@@ -205,6 +225,14 @@ Lines splitLines(const std::u16string& text) {
 
 } // namespace
 
+std::u16string referenceTarget(const std::u16string& content) {
+    if (!mayBeReference(content))
+        return std::u16string();
+    std::u16string address, label;
+    const std::u16string target = collapsed(content);
+    return addressReference(target, address, label) ? std::u16string() : target;
+}
+
 std::u16string escapeHtml(const std::u16string& text) {
     std::u16string out;
     out.reserve(text.size());
@@ -214,7 +242,8 @@ std::u16string escapeHtml(const std::u16string& text) {
 }
 
 std::u16string plainToHtml(const std::u16string& text,
-                           const std::function<bool(const std::u16string&)>& isTerm) {
+                           const std::function<bool(const std::u16string&)>& isTerm,
+                           Braces braces) {
     Lines lines = splitLines(joinBrokenReferences(text));
     while (!lines.empty() && isBlank(lines.back()))
         lines.pop_back();
@@ -236,7 +265,7 @@ std::u16string plainToHtml(const std::u16string& text,
         if (starts[indent] > starts[base] || (starts[indent] == starts[base] && base <= 1))
             base = indent;
     }
-    const Inline inlineText(isTerm);
+    const Inline inlineText(isTerm, braces);
     std::u16string html, paragraph;
     auto endParagraph = [&] {
         if (!paragraph.empty())

@@ -3,13 +3,22 @@
 #include <functional>
 #include <string>
 
+// What braces mean in a dictionary: cross-references, or labels such as {m} and {pl}.
+enum class Braces { References, Labels };
+
 // The plain text of a dictionary entry as a glossary page: &, < and > escaped; paragraphs at
 // blank lines with their wrapped lines joined; lines indented further than the entry's own
 // text kept as preformatted blocks; {term} a link to that term of the glossary (written
-// <a href="#term">) when `isTerm` knows it, else plain text; {label (address)} and bare http://
-// and https:// addresses links to the address.
+// <a href="#term">) when `isTerm` knows it, else plain text (labels keep their braces);
+// {label (address)} and bare http:// and https:// addresses links to the address, when the
+// viewer opens that kind (http, https, mailto), else text.
 std::u16string plainToHtml(const std::u16string& text,
-                           const std::function<bool(const std::u16string&)>& isTerm);
+                           const std::function<bool(const std::u16string&)>& isTerm,
+                           Braces braces = Braces::References);
+
+// The term that braces around `content` name, when they may be a cross-reference to one (not
+// an address, not program text); else empty.
+std::u16string referenceTarget(const std::u16string& content);
 
 // Text safe inside HTML text and inside a double-quoted attribute.
 std::u16string escapeHtml(const std::u16string& text);

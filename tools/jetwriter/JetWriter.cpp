@@ -4,6 +4,7 @@
 #include "WriterRows.h"
 #include "WriterTables.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 #include <stdexcept>
@@ -15,6 +16,8 @@ using namespace writer;
 namespace {
 
 constexpr std::uint32_t kTablesContainer = 0x0F000001;
+// Long values of a few kilobytes left a page half empty when the next did not fit.
+constexpr std::size_t kOpenLongValuePages = 16;
 } // namespace
 
 struct JetWriter::State {
@@ -76,11 +79,13 @@ std::size_t JetWriter::addTable(const std::u16string& name,
     if (columns.empty() || columns.size() > 255)
         throw std::invalid_argument("a table needs 1 to 255 columns");
     TableState table = makeTable(s.store, name, columns, {}, false);
-    table.rows = std::make_unique<RowPages>(s.store, table.definitionPages[0]);
+    table.rows = std::make_unique<RowPages>(s.store, table.definitionPages[0], 0, 1,
+                                            std::max<std::size_t>(1, s.options.tablePageRun));
     table.movedRows = std::make_unique<RowPages>(s.store, table.definitionPages[0]);
     for (ColumnState& column : table.columns) {
         if (column.mapped)
-            column.longValues = std::make_unique<RowPages>(s.store, RowPages::kLongValueOwner);
+            column.longValues = std::make_unique<RowPages>(s.store, RowPages::kLongValueOwner, 0,
+                                                           kOpenLongValuePages);
     }
     s.tables.push_back(std::move(table));
     return s.tables.size() - 1;

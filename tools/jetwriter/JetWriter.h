@@ -28,6 +28,13 @@ struct WriterOptions {
     unsigned movedRowEvery = 0;           // every n-th row moved behind an overflow pointer
     std::uint32_t databaseKey = 0;        // non-zero: every page but page 0 is RC4-encrypted
     std::size_t maxCompressedText = 1024; // longer Latin-1 texts are stored uncompressed
+    // Texts of any length compressed, switching to two bytes a character for what is not
+    // Latin-1 and back (as a large dictionary wants); off, only texts all in Latin-1 are.
+    bool mixedCompression = false;
+    // Pages a table's rows take from the file at a time: with long values between them, the
+    // rows of a large table stand together in runs this long (the last run's unused pages stay
+    // empty and owned by no one).
+    std::size_t tablePageRun = 1;
 };
 
 // Builds a new database file in memory: any number of tables, rows appended in order.

@@ -61,8 +61,9 @@ std::vector<std::uint8_t> PageStore::join() const {
     return bytes;
 }
 
-RowPages::RowPages(PageStore& store, std::uint32_t owner, std::uint32_t firstPage)
-    : store_(store), owner_(owner) {
+RowPages::RowPages(PageStore& store, std::uint32_t owner, std::uint32_t firstPage,
+                   std::size_t openPages, std::size_t pageRun)
+    : store_(store), owner_(owner), openPages_(openPages), pageRun_(pageRun) {
     if (firstPage != 0)
         startPage(firstPage);
 }
@@ -73,14 +74,15 @@ void RowPages::startPage(std::uint32_t number) {
     page[1] = 0x01;
     put32(page + 4, owner_);
     pages_.push_back(number);
-    used_ = 0;
-    rows_ = 0;
+    if (open_.size() == openPages_)
+        open_.erase(open_.begin());
+    open_.push_back(Open{number, 0, 0});
 }
 
-bool RowPages::fits(std::size_t length) const {
+bool RowPages::fits(const Open& page, std::size_t length) const {
     const Layout& layout = store_.layout();
-    return !pages_.empty() && rows_ < kMaxRowsPerPage &&
-           layout.rowOffsetsStart + 2 * (rows_ + 1) + used_ + length <= layout.pageSize;
+    return page.rows < kMaxRowsPerPage &&
+           layout.rowOffsetsStart + 2 * (page.rows + 1) + page.used + length <= layout.pageSize;
 }
 
 RowPages::Slot RowPages::add(std::size_t length, std::uint16_t flags) {
@@ -88,18 +90,29 @@ RowPages::Slot RowPages::add(std::size_t length, std::uint16_t flags) {
     if (layout.rowOffsetsStart + 2 + length > layout.pageSize)
         throw std::invalid_argument("row of " + std::to_string(length) +
                                     " bytes is larger than a page");
-    if (!fits(length))
-        startPage(store_.allocate());
-    const std::uint32_t number = pages_.back();
-    std::uint8_t* page = store_.page(number);
-    used_ += length;
-    const std::size_t offset = layout.pageSize - used_;
-    put16(page + layout.rowOffsetsStart + 2 * rows_, static_cast<std::uint16_t>(offset | flags));
-    const auto row = static_cast<std::uint8_t>(rows_++);
-    put16(page + layout.rowCountOffset, static_cast<std::uint16_t>(rows_));
-    put16(page + 2,
-          static_cast<std::uint16_t>(layout.pageSize - layout.rowOffsetsStart - 2 * rows_ - used_));
-    return Slot{number, row, page + offset};
+    auto target = std::find_if(open_.begin(), open_.end(),
+                               [&](const Open& page) { return fits(page, length); });
+    if (target == open_.end()) {
+        if (nextReserved_ == reservedEnd_) {
+            nextReserved_ = store_.allocate();
+            reservedEnd_ = nextReserved_ + 1;
+            for (std::size_t i = 1; i < pageRun_; ++i)
+                reservedEnd_ = store_.allocate() + 1; // the store numbers pages in order
+        }
+        startPage(nextReserved_++);
+        target = open_.end() - 1;
+    }
+    Open& open = *target;
+    std::uint8_t* page = store_.page(open.number);
+    open.used += length;
+    const std::size_t offset = layout.pageSize - open.used;
+    put16(page + layout.rowOffsetsStart + 2 * open.rows,
+          static_cast<std::uint16_t>(offset | flags));
+    const auto row = static_cast<std::uint8_t>(open.rows++);
+    put16(page + layout.rowCountOffset, static_cast<std::uint16_t>(open.rows));
+    put16(page + 2, static_cast<std::uint16_t>(layout.pageSize - layout.rowOffsetsStart -
+                                               2 * open.rows - open.used));
+    return Slot{open.number, row, page + offset};
 }
 
 void RowPages::addDeleted() {

@@ -43,12 +43,17 @@ private:
     std::vector<std::vector<std::uint8_t>> pages_; // inner buffers never move once allocated
 };
 
-// Rows packed downward from the end of data pages that share one owner.
+// Rows packed downward from the end of data pages that share one owner. Table rows keep their
+// order, so they fill one page after another; rows that nothing reads in order (long values)
+// may go to any of the last few pages that still has room, which leaves less of them empty.
 class RowPages {
 public:
     static constexpr std::uint32_t kLongValueOwner = 0x4C41564C; // "LVAL"
 
-    RowPages(PageStore& store, std::uint32_t owner, std::uint32_t firstPage = 0);
+    // `pageRun` pages are taken from the store at a time, so that a large table's pages stand
+    // together and a reader of the whole table reads less of the file.
+    RowPages(PageStore& store, std::uint32_t owner, std::uint32_t firstPage = 0,
+             std::size_t openPages = 1, std::size_t pageRun = 1);
 
     struct Slot {
         std::uint32_t page;
@@ -62,14 +67,21 @@ public:
     const std::vector<std::uint32_t>& pages() const { return pages_; }
 
 private:
-    bool fits(std::size_t length) const;
+    struct Open {
+        std::uint32_t number;
+        std::size_t used; // row bytes on the page
+        unsigned rows;
+    };
+    bool fits(const Open& page, std::size_t length) const;
     void startPage(std::uint32_t number);
 
     PageStore& store_;
     std::uint32_t owner_;
+    std::size_t openPages_;
+    std::size_t pageRun_;
+    std::uint32_t nextReserved_ = 0, reservedEnd_ = 0; // pages taken but not yet used
     std::vector<std::uint32_t> pages_;
-    std::size_t used_ = 0; // row bytes on the current page
-    unsigned rows_ = 0;    // rows on the current page
+    std::vector<Open> open_; // the pages rows may still go to, oldest first
 };
 
 // A usage map row naming `pages`: an inline bitmap when they fit one window (and inline is

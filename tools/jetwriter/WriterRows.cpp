@@ -3,6 +3,7 @@
 #include "jet/TextCodec.h"
 
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 namespace jet::writer {
@@ -31,12 +32,53 @@ double realOf(const ColumnState& column, const Value& value) {
     return value.real;
 }
 
+// The compressed form with its mode switch: Latin-1 runs one byte a character, other
+// characters two, a zero byte between the two modes. A character whose low byte is zero would
+// read as a switch in the two-byte mode, so a text holding one is not compressed (nothing).
+std::optional<std::string> mixedCompressed(const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    bool compressed = true;
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        const char16_t c = text[i];
+        if ((c & 0xFF) == 0)
+            return std::nullopt;
+        if (c <= 0xFF && !compressed) {
+            // Switching back costs a byte each way: worth it for three characters, or two
+            // that end the text.
+            std::size_t run = 1;
+            while (run < 3 && i + run < size && text[i + run] <= 0xFF && text[i + run] != 0)
+                ++run;
+            if (run == 3 || (i + run == size && run == 2)) {
+                bytes += '\0';
+                compressed = true;
+            }
+        } else if (c > 0xFF && compressed) {
+            bytes += '\0';
+            compressed = false;
+        }
+        if (compressed) {
+            bytes += static_cast<char>(c);
+        } else {
+            bytes += static_cast<char>(c & 0xFF);
+            bytes += static_cast<char>(c >> 8);
+        }
+    }
+    return bytes;
+}
+
 } // namespace
 
 std::string RowEncoder::encodeText(const ColumnState& column, const std::u16string& text) const {
-    return jet4() ? encodeJet4Text(text, (column.extraFlags & kCompressedUnicode) != 0,
-                                   options_.maxCompressedText)
-                  : encodeCodePageText(text, options_.codePage);
+    if (!jet4())
+        return encodeCodePageText(text, options_.codePage);
+    const bool compressible = (column.extraFlags & kCompressedUnicode) != 0;
+    if (compressible && options_.mixedCompression && text.size() >= 3) {
+        std::optional<std::string> bytes = mixedCompressed(text);
+        if (bytes && bytes->size() < 2 * text.size())
+            return std::move(*bytes);
+    }
+    return encodeJet4Text(text, compressible, options_.maxCompressedText);
 }
 
 std::string RowEncoder::longValueField(ColumnState& column, const std::string& data) const {

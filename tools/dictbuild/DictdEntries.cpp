@@ -1,0 +1,148 @@
+#include "DictdEntries.h"
+
+#include "DictdFormat.h"
+#include "jet/TextCodec.h"
+#include "text/Folding.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dictd {
+
+namespace {
+
+bool isHeader(const std::string& headword) {
+    return headword.compare(0, 12, "00-database-") == 0 ||
+           headword.compare(0, 10, "00database") == 0;
+}
+
+// The header's own name without its prefix and dashes: "short", "info", "url", "utf8".
+std::string headerName(const std::string& headword) {
+    std::string name = headword.substr(headword[2] == '-' ? 12 : 10);
+    name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+    return name;
+}
+
+std::u16string trimmed(const std::u16string& text) {
+    const std::size_t first = text.find_first_not_of(u" \t\r\n");
+    if (first == std::u16string::npos)
+        return std::u16string();
+    return text.substr(first, text.find_last_not_of(u" \t\r\n") - first + 1);
+}
+
+bool sameIgnoringCase(const std::u16string& a, const std::u16string& b) {
+    return text::foldCase(a) == text::foldCase(b);
+}
+
+// At most kMaxTermLength code units, never half a surrogate pair.
+std::u16string shortened(const std::u16string& term) {
+    std::size_t length = kMaxTermLength;
+    if (term[length - 1] >= 0xD800 && term[length - 1] < 0xDC00)
+        --length;
+    return term.substr(0, length);
+}
+
+std::u16string decoded(std::string_view bytes, bool latin1) {
+    if (!latin1)
+        return jet::fromUtf8(std::string(bytes));
+    std::u16string text(bytes.size(), u'\0');
+    std::transform(bytes.begin(), bytes.end(), text.begin(),
+                   [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
+    return text;
+}
+
+} // namespace
+
+std::u16string Source::decode(std::uint64_t offset, std::uint64_t length) const {
+    return decoded(std::string_view(data).substr(offset, length), latin1);
+}
+
+Source readSource(const DictdInput& input, std::uint32_t number, std::vector<Entry>& entries,
+                  DictdSummary& summary) {
+    const std::vector<IndexEntry> index = parseIndex(input.index, input.indexName);
+    Source source;
+    source.data = readData(input.data, input.dataName);
+    enum class Encoding { Unknown, Utf8, Latin1 } encoding = Encoding::Unknown;
+    for (const IndexEntry& item : index) {
+        if (isHeader(item.headword)) {
+            const std::string name = headerName(item.headword);
+            if (name == "utf8")
+                encoding = Encoding::Utf8;
+            else if (name.compare(0, 4, "8bit") == 0 && encoding == Encoding::Unknown)
+                encoding = Encoding::Latin1;
+        }
+    }
+    if (encoding == Encoding::Unknown) {
+        bool valid = false;
+        jet::fromUtf8(source.data, &valid);
+        encoding = valid ? Encoding::Utf8 : Encoding::Latin1;
+    }
+    source.latin1 = encoding == Encoding::Latin1;
+    auto decode = [&source](const std::string& bytes) { return decoded(bytes, source.latin1); };
+    std::u16string info, address;
+    const std::size_t first = entries.size();
+    for (const IndexEntry& item : index) {
+        const std::string where = input.indexName + ":" + std::to_string(item.line);
+        if (item.offset > source.data.size() || item.length > source.data.size() - item.offset)
+            throw FormatError(where, "the entry lies past the end of the data (" +
+                                         std::to_string(source.data.size()) + " bytes)");
+        const std::u16string headword = trimmed(decode(item.headword));
+        // The first line, and where the rest of the text starts. Looked for within the entry
+        // only: data without a line end must not be scanned to its end for every entry.
+        const char* const start = source.data.data() + item.offset;
+        const void* lineEnd = std::memchr(start, '\n', item.length);
+        const std::uint64_t lineLength =
+            lineEnd == nullptr
+                ? item.length
+                : static_cast<std::uint64_t>(static_cast<const char*>(lineEnd) - start);
+        const std::u16string firstLine = trimmed(source.decode(item.offset, lineLength));
+        const std::uint64_t restOffset = item.offset + std::min(item.length, lineLength + 1);
+        const std::uint64_t restLength = item.offset + item.length - restOffset;
+        if (isHeader(item.headword)) {
+            const std::string name = headerName(item.headword);
+            // The header's own name is the entry's first line when it is written in (dictfmt
+            // writes "00-database-short" for the headword "00databaseshort").
+            const std::u16string body =
+                sameIgnoringCase(firstLine, headword) || isHeader(jet::toUtf8(firstLine))
+                    ? trimmed(source.decode(restOffset, restLength))
+                    : trimmed(source.decode(item.offset, item.length));
+            if (name == "short")
+                source.shortName = body;
+            else if (name == "info")
+                info = body;
+            else if (name == "url")
+                address = body;
+            continue;
+        }
+        Entry entry{headword, {}, number, 0, item.offset, item.length, {}, false};
+        // Some dictionaries fold the index to lower case or leave it empty; the entry's first
+        // line has the headword as written.
+        if (!firstLine.empty() && (headword.empty() || sameIgnoringCase(firstLine, headword))) {
+            entry.term = firstLine;
+            entry.offset = restOffset;
+            entry.length = restLength;
+        }
+        if (entry.term.empty())
+            continue; // neither index nor text names it
+        if (entry.term.size() > kMaxTermLength) {
+            entry.wholeTerm = std::move(entry.term);
+            entry.term = shortened(entry.wholeTerm);
+            ++summary.shortened;
+        }
+        entries.push_back(std::move(entry));
+    }
+    source.shortName = trimmed(source.shortName);
+    if (source.shortName.empty())
+        source.shortName = decode(input.indexName);
+    if (source.shortName.size() > kMaxTermLength)
+        source.shortName = shortened(source.shortName);
+    if (!info.empty() || !address.empty()) {
+        source.description = info + (address.empty() ? u"" : u"\n\n" + address);
+        entries.push_back(Entry{source.shortName, {}, number, 0, 0, 0, {}, true});
+    }
+    for (std::size_t i = first; i < entries.size(); ++i)
+        entries[i].key = text::foldAccents(entries[i].term);
+    return source;
+}
+
+} // namespace dictd

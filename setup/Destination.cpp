@@ -40,6 +40,12 @@ bool exact(const std::wstring& text, UINT codePage) {
     return text.empty() || fromCodePage(toCodePage(text, codePage), codePage) == text;
 }
 
+bool sameFolder(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+} // namespace
+
 std::string readWholeFile(const std::wstring& path, bool& found) {
     const win32::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                          OPEN_EXISTING, 0, nullptr));
@@ -53,12 +59,6 @@ std::string readWholeFile(const std::wstring& path, bool& found) {
         text.append(buffer, got);
     return text;
 }
-
-bool sameFolder(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
-} // namespace
 
 std::string exactAnsi(const std::wstring& text) {
     const UINT codePage = GetACP();
@@ -160,4 +160,30 @@ std::vector<std::string> checkEarlierInstallation(const std::wstring& directory)
             L". Choose another folder.");
     // Only this product's own registered installation tells which files it counted already.
     return registered.empty() ? std::vector<std::string>() : sharedFilesOf(log);
+}
+
+std::vector<std::wstring> parentsToRemove(const std::wstring& directory) {
+    std::vector<std::wstring> parents;
+    for (std::size_t at = directory.rfind(L'\\'); at != std::wstring::npos && at > 2;
+         at = directory.rfind(L'\\', at - 1)) {
+        const std::wstring parent = directory.substr(0, at);
+        if (GetFileAttributesW(parent.c_str()) != INVALID_FILE_ATTRIBUTES)
+            break;
+        parents.push_back(parent);
+    }
+    if (!parents.empty() || registeredFolder().empty())
+        return parents;
+    bool found = false;
+    const std::vector<std::string> earlier =
+        directoriesOf(readWholeFile(directory + L"\\Setup.log", found));
+    const std::string ansiDirectory = exactAnsi(directory);
+    for (std::size_t i = 1; i < earlier.size(); ++i) {
+        const std::string& parent = earlier[i];
+        // Only the folders above this one: a log names nothing else for removal.
+        if (parent.size() < ansiDirectory.size() &&
+            _strnicmp(parent.c_str(), ansiDirectory.c_str(), parent.size()) == 0 &&
+            ansiDirectory[parent.size()] == '\\')
+            parents.push_back(std::wstring(parent.begin(), parent.end()));
+    }
+    return parents;
 }

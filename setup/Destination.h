@@ -26,3 +26,11 @@ std::wstring registeredFolder();
 // holds the setup log of another product. Returns the shared files that this product's own
 // installation there counted already (none for a log that is not known to be its own).
 std::vector<std::string> checkEarlierInstallation(const std::wstring& directory);
+
+// Whole file, at most 16 MB; `found` says whether there is one (an unreadable one counts).
+std::string readWholeFile(const std::wstring& path, bool& found);
+
+// The folders above `directory` that do not exist yet, deepest first, and those an earlier
+// installation of this product there made (named after the directory in its log's [APPDIR]):
+// the uninstaller removes them after the directory, so that no empty parent stays behind.
+std::vector<std::wstring> parentsToRemove(const std::wstring& directory);

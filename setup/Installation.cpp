@@ -206,6 +206,8 @@ void install(HMODULE module, const InstallRequest& request,
     // Shared files that this product's own installation there counted are not counted twice.
     const std::vector<std::string> countedBefore = checkEarlierInstallation(directory);
     checkDestinationRights(directory);
+    for (const std::wstring& parent : parentsToRemove(directory))
+        product.parents.push_back(exactAnsi(parent));
 
     Journal journal;
     createFolders(directory, journal);

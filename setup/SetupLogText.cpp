@@ -42,7 +42,9 @@ std::string setupLogText(const InstalledProduct& product) {
     section(log, "SHAREDFILES", product.sharedFiles);
     section(log, "APPFILES", product.files);
     section(log, "APPFOLDERS", product.folders);
-    section(log, "APPDIR", {product.applicationDirectory});
+    std::vector<std::string> directories = {product.applicationDirectory};
+    directories.insert(directories.end(), product.parents.begin(), product.parents.end());
+    section(log, "APPDIR", directories);
     section(log, "REGENTRY", product.registryKeys);
     section(log, "REGVALUES", {});
     return log;
@@ -87,6 +89,10 @@ std::vector<std::string> sharedFilesOf(std::string log) {
             files.push_back(line);
     }
     return files;
+}
+
+std::vector<std::string> directoriesOf(std::string log) {
+    return sectionOf(std::move(log), "[APPDIR]");
 }
 
 std::string applicationNameOf(std::string log) {

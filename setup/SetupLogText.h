@@ -11,6 +11,7 @@ struct InstalledProduct {
     std::vector<std::string> sharedFiles;
     std::vector<std::string> files;        // every file created, the log itself included
     std::vector<std::string> folders;      // folders outside the application directory
+    std::vector<std::string> parents;      // folders it made above it, deepest first
     std::vector<std::string> registryKeys; // "HKLM,SOFTWARE\..."
 };
 
@@ -24,6 +25,9 @@ std::string inverted(std::string text);
 // The entries of [SHAREDFILES] in a log written before (plain or inverted); none when the
 // text is no log.
 std::vector<std::string> sharedFilesOf(std::string log);
+
+// The entries of [APPDIR] in a log written before: the application directory first.
+std::vector<std::string> directoriesOf(std::string log);
 
 // Application_Name of [COMMON] in a log written before (plain or inverted); empty when the
 // text is no log or names none.

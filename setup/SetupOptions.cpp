@@ -36,6 +36,10 @@ SetupOptions parseSetupOptions(const std::vector<std::wstring>& arguments,
                 folder.pop_back();
             if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
                 folder = folder.substr(1, folder.size() - 2);
+            // The whole option in quotes, "/D=C:\Programme\Glossar Ü", as shells write it.
+            else if (at != std::wstring::npos && at > 0 && tail[at - 1] == L'"' &&
+                     !folder.empty() && folder.back() == L'"')
+                folder.pop_back();
             options.destination = folder;
             return options;
         } else {

@@ -6,6 +6,8 @@
 #include "support/WinTestSupport.h"
 #include "win32/Handles.h"
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -119,6 +121,20 @@ TEST_F(NtFamily, FileReachedThroughALinkIsNeitherDeletedNorScheduled) {
     ASSERT_TRUE(holder.valid());
     EXPECT_EQ(deleteNowOrAtRestart(product + "\\linked\\held.dll").outcome,
               Removal::Outcome::Redirected);
+    // Nor in a folder that others may swap for a junction before the boot deletes by name.
+    const std::string open = dir_.file("open");
+    CreateDirectoryA(open.c_str(), nullptr);
+    writeFile(open + "\\held.dll", "in use");
+    const win32::Handle openHolder = lock(open + "\\held.dll");
+    ASSERT_TRUE(openHolder.valid());
+    EXPECT_FALSE(othersMayReroute(open + "\\held.dll"));
+    PSECURITY_DESCRIPTOR everyone = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &everyone, nullptr));
+    const win32::LocalMemory<PSECURITY_DESCRIPTOR> owned(everyone);
+    ASSERT_TRUE(SetFileSecurityA(open.c_str(), DACL_SECURITY_INFORMATION, everyone));
+    EXPECT_TRUE(othersMayReroute(open + "\\held.dll"));
+    EXPECT_EQ(deleteNowOrAtRestart(open + "\\held.dll").outcome, Removal::Outcome::Redirected);
     EXPECT_EQ(pendingOperations(), before) << "the boot would delete the link's target";
 }
 

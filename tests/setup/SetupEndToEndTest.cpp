@@ -191,7 +191,17 @@ TEST_F(SetupRoundTrip, UnattendedInstallUseAndRemoveLeaveNothingBehind) {
     // As a management tool does: start the quiet command and wait for it.
     ASSERT_TRUE(runAndWait(quiet, kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 0u);
-    const std::vector<std::string> changed = differences(before, snapshot());
+    std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+
+    // The whole option quoted, into folders that do not exist yet: they go with it.
+    ASSERT_TRUE(runAndWait(setup() + " /S \"/D=C:\\New Parent \xDC\\Deeper\\Technical Glossary\"",
+                           kTimeoutMs, exitCode));
+    ASSERT_EQ(exitCode, 0u);
+    EXPECT_EQ(registered("InstallLocation"), "C:\\New Parent \xDC\\Deeper\\Technical Glossary");
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    changed = differences(before, snapshot());
     EXPECT_TRUE(changed.empty()) << join(changed);
 }
 

@@ -19,6 +19,8 @@ TEST(SetupOptions, UnattendedFolderAndUnknownOptions) {
     EXPECT_EQ(folder.destination, L"C:\\Program Files\\My Glossary")
         << "the rest of the line, blanks and all";
     EXPECT_EQ(parseSetupOptions({L"/D=\"C:\\a b\""}, L" /D=\"C:\\a b\"").destination, L"C:\\a b");
+    EXPECT_EQ(parseSetupOptions({L"/D=C:\\a b"}, L" \"/D=C:\\a b\"").destination, L"C:\\a b")
+        << "the whole option quoted";
     EXPECT_TRUE(parseSetupOptions({L"/INVERT"}, L" /INVERT").invertLog);
     EXPECT_EQ(parseSetupOptions({L"/S", L"/X"}, L" /S /X").unknown, L"/X");
     EXPECT_EQ(parseSetupOptions({L"C:\\folder"}, L" C:\\folder").unknown, L"C:\\folder")
@@ -29,6 +31,7 @@ TEST(SetupLogText, SectionsTheUninstallerReadsAndTheNameInItsCaptions) {
     InstalledProduct product;
     product.applicationName = "Technical Glossary";
     product.applicationDirectory = "C:\\Program Files\\Technical Glossary";
+    product.parents = {"C:\\Program Files\\A", "C:\\Program Files"};
     product.sharedFiles = {"C:\\windows\\system32\\shared.dll"};
     product.files = {"C:\\Program Files\\Technical Glossary\\glossary.exe",
                      "C:\\Program Files\\Technical Glossary\\Setup.log"};
@@ -44,7 +47,8 @@ TEST(SetupLogText, SectionsTheUninstallerReadsAndTheNameInItsCaptions) {
           "1302=The shared file %1 in %2 is no longer used",
           "[SHAREDFILES]\r\nC:\\windows\\system32\\shared.dll\r\n[APPFILES]\r\n",
           "glossary.exe\r\nC:\\Program Files\\Technical Glossary\\Setup.log\r\n[APPFOLDERS]\r\n",
-          "[APPDIR]\r\nC:\\Program Files\\Technical Glossary\r\n[REGENTRY]\r\nHKLM,SOFTWARE\\"})
+          "[APPDIR]\r\nC:\\Program Files\\Technical Glossary\r\nC:\\Program Files\\A\r\n"
+          "C:\\Program Files\r\n[REGENTRY]\r\nHKLM,SOFTWARE\\"})
         EXPECT_NE(log.find(piece), std::string::npos) << piece;
     EXPECT_EQ(sharedFilesOf(log), product.sharedFiles);
     EXPECT_EQ(sharedFilesOf(inverted(log)), product.sharedFiles)
@@ -52,6 +56,10 @@ TEST(SetupLogText, SectionsTheUninstallerReadsAndTheNameInItsCaptions) {
     EXPECT_NE(inverted(log)[0], '[');
     EXPECT_TRUE(sharedFilesOf("not a log").empty());
     EXPECT_EQ(applicationNameOf(log), "Technical Glossary");
+    EXPECT_EQ(directoriesOf(inverted(log)),
+              (std::vector<std::string>{product.applicationDirectory, "C:\\Program Files\\A",
+                                        "C:\\Program Files"}))
+        << "the directory first, then the folders made above it";
     EXPECT_EQ(applicationNameOf(inverted(log)), "Technical Glossary");
     EXPECT_EQ(applicationNameOf("[APPDIR]\r\nApplication_Name=Not in COMMON\r\n"), "");
     EXPECT_EQ(applicationNameOf("not a log"), "");

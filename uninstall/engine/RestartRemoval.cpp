@@ -4,10 +4,12 @@
 #include "PathRules.h"
 #include "ProtectedFolders.h"
 #include "base/AppException.h"
+#include "win32/AccessRights.h"
 #include "win32/Handles.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -56,7 +58,42 @@ DWORD placeRecord(char* contents, DWORD size, DWORD recordLength, DWORD& insertA
     return insertAt + recordLength;
 }
 
+std::wstring wide(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &result[0], size);
+    result.resize(result.size() - 1);
+    return result;
+}
+
 } // namespace
+
+bool othersMayReroute(const std::string& path) {
+    const std::vector<BYTE> self = win32::processUserSid();
+    const auto exposed = [&self](const std::string& folder, DWORD rights) {
+        const std::vector<BYTE> descriptor = win32::securityOf(wide(folder));
+        return static_cast<bool>(win32::nonAdministratorAccess(
+            descriptor.empty() ? nullptr : const_cast<BYTE*>(descriptor.data()), rights, self));
+    };
+    // Each folder on the way, up to the root: nobody else may take it away (rename or delete
+    // it, or what its parent holds) or give himself the right to.
+    constexpr DWORD kTakeAway = DELETE | WRITE_DAC | WRITE_OWNER;
+    constexpr DWORD kTakeFromIt = FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER;
+    std::string folder = path;
+    for (std::size_t slash; (slash = folder.find_last_of("\\/")) != std::string::npos;) {
+        folder.resize(slash);
+        const bool driveRoot = folder.size() == 2 && folder[1] == ':';
+        if (driveRoot)
+            return exposed(folder + "\\", kTakeFromIt);
+        const bool shareRoot = folder.compare(0, 2, "\\\\") == 0 &&
+                               std::count(folder.begin(), folder.end(), '\\') == 3;
+        if (shareRoot)
+            return exposed(folder, kTakeFromIt);
+        if (exposed(folder, kTakeAway | kTakeFromIt))
+            return true;
+    }
+    return false;
+}
 
 bool addWinInitRename(const std::string& existing, const std::string* newPath) {
     const std::string record =
@@ -106,7 +143,7 @@ bool moveAtRestart(const std::string& existing, const std::string* newPath) {
 bool scheduleFolderAtRestart(const std::string& path) {
     if (!isPlainAbsolutePath(path) || isProtectedFolder(path) ||
         windowsPlatform() != VER_PLATFORM_WIN32_NT ||
-        checkFolderInPlace(path).outcome != Removal::Outcome::Removed)
+        checkFolderInPlace(path).outcome != Removal::Outcome::Removed || othersMayReroute(path))
         return false;
     return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
@@ -131,6 +168,10 @@ Removal deleteNowOrAtRestart(const std::string& path) {
     const Removal check = checkFileInPlace(path);
     if (check.outcome != Removal::Outcome::Removed)
         return check;
+    // The boot deletes by name: a folder on the way that others may swap for a junction until
+    // then would lead it elsewhere.
+    if (othersMayReroute(path))
+        return {Removal::Outcome::Redirected, ERROR_SUCCESS};
     bool scheduled = false;
     switch (windowsPlatform()) {
     case VER_PLATFORM_WIN32_NT:

@@ -8,7 +8,8 @@
 // once), or, when it exists but is in use, schedules it for deletion at the next restart: a
 // pending delete on the NT family, a [Rename] record of WinInit.Ini on the 95 family. Only a
 // plain path that is no protected folder is scheduled, and only once the file, opened for its
-// attributes while it is held, proved to be itself and no link. A missing file schedules
+// attributes while it is held, proved to be itself and no link, on a way that no one else may
+// change until the boot. A missing file schedules
 // nothing, since a file of that name installed later by someone else must not vanish at the
 // next boot. Redirected when the file was kept because its path leads elsewhere than it says;
 // Failed when it could not be deleted and is not in use (access denied above all: what may
@@ -23,6 +24,12 @@ Removal deleteNowOrAtRestart(const std::string& path);
 // folder, checked in place as no junction; never on the 95 family, whose boot removes no
 // folders. True when it was scheduled.
 bool scheduleFolderAtRestart(const std::string& path);
+
+// Whether someone other than an administrator (or this run's own account) may swap a folder
+// on the way to `path` for a junction before the next restart: rename or delete it, delete
+// what its parent holds, or change the permissions of either. The boot deletes by name, so
+// such a path is never scheduled. An access list that cannot be read counts as open.
+bool othersMayReroute(const std::string& path);
 
 // Whether an immediate delete that failed with `error` may wait for the next restart: only a
 // file in use (sharing or lock violation, or a running program's image) may.

@@ -251,8 +251,10 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     ASSERT_TRUE(started.valid());
     const HWND dialog = dialogOf(downloads_.path(), "Technical Glossary Setup");
     ASSERT_NE(dialog, nullptr);
+    // Found by its caption, the dialog may still be filling in its controls.
     char folder[MAX_PATH] = {};
-    GetDlgItemTextA(dialog, kSetupFolder, folder, MAX_PATH);
+    EXPECT_TRUE(eventually(
+        [&] { return GetDlgItemTextA(dialog, kSetupFolder, folder, MAX_PATH) > 0; }, kTimeoutMs));
     EXPECT_NE(lower(folder).find("\\program files\\technical glossary"), std::string::npos)
         << folder;
     Sleep(500); // painted

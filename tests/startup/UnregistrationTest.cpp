@@ -34,6 +34,10 @@ std::string currentDirectory() {
 
 class Unregistration : public ::testing::Test {
 protected:
+    // Every system has the key of the use counts; a new Wine prefix only once a test made it.
+    void SetUp() override {
+        createKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs");
+    }
     TempDirectory app_{"unregister"};
     std::string out_ = app_.file("calls.txt");
     EnvironmentOverride output_{"UNREG_OUT", out_};

@@ -12,14 +12,21 @@ std::string systemErrorText(DWORD error) {
     return (text.empty() ? std::string("error") : text) + " (" + std::to_string(error) + ")";
 }
 
+std::wstring ansiToWide(const std::string& text) {
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            length);
+    return wide;
+}
+
 std::string ansiToUtf8(const std::string& text) {
     if (text.empty())
         return text;
-    const int wideLength =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        wideLength);
+    const std::wstring wide = ansiToWide(text);
+    const int wideLength = static_cast<int>(wide.size());
     const int length =
         WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(length), '\0');

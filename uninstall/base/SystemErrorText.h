@@ -8,5 +8,8 @@
 // "Access is denied. (5)".
 std::string systemErrorText(DWORD error);
 
+// ANSI text (the program's own code page) as UTF-16, for the system's wide functions.
+std::wstring ansiToWide(const std::string& text);
+
 // ANSI text (the program's own code page) as UTF-8.
 std::string ansiToUtf8(const std::string& text);

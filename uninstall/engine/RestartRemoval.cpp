@@ -4,6 +4,7 @@
 #include "PathRules.h"
 #include "ProtectedFolders.h"
 #include "base/AppException.h"
+#include "base/SystemErrorText.h"
 #include "win32/AccessRights.h"
 #include "win32/Handles.h"
 
@@ -58,20 +59,12 @@ DWORD placeRecord(char* contents, DWORD size, DWORD recordLength, DWORD& insertA
     return insertAt + recordLength;
 }
 
-std::wstring wide(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &result[0], size);
-    result.resize(result.size() - 1);
-    return result;
-}
-
 } // namespace
 
 bool othersMayReroute(const std::string& path) {
     const std::vector<BYTE> self = win32::processUserSid();
     const auto exposed = [&self](const std::string& folder, DWORD rights) {
-        const std::vector<BYTE> descriptor = win32::securityOf(wide(folder));
+        const std::vector<BYTE> descriptor = win32::securityOf(ansiToWide(folder));
         return static_cast<bool>(win32::nonAdministratorAccess(
             descriptor.empty() ? nullptr : const_cast<BYTE*>(descriptor.data()), rights, self));
     };

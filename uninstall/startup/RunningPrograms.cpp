@@ -1,6 +1,7 @@
 #include "RunningPrograms.h"
 
 #include "base/ProcessValues.h"
+#include "base/SystemErrorText.h"
 #include "base/SystemLibrary.h"
 #include "engine/PathRules.h"
 #include "engine/ProtectedFolders.h"
@@ -94,14 +95,6 @@ std::string nameOf(DWORD id, const std::string& path) {
     return file;
 }
 
-std::wstring wide(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &result[0], size);
-    result.resize(result.size() - 1);
-    return result;
-}
-
 // What the Restart Manager knows and a look at program files cannot: a program elsewhere that
 // has one of the product's files open. Nothing where the system has no Restart Manager.
 std::vector<DWORD> holdersOf(const SetupLog& log) {
@@ -121,7 +114,7 @@ std::vector<DWORD> holdersOf(const SetupLog& log) {
     std::string entry;
     for (int i = 0; i < log.entryCount("APPFILES"); ++i) {
         if (log.entry(entry, "APPFILES", i) && isPlainAbsolutePath(entry))
-            files.push_back(wide(entry));
+            files.push_back(ansiToWide(entry));
     }
     std::vector<LPCWSTR> names;
     for (const std::wstring& file : files)

@@ -188,9 +188,17 @@ TEST_F(SetupRoundTrip, UnattendedInstallUseAndRemoveLeaveNothingBehind) {
     EXPECT_TRUE(fileExists(directory + "\\glossary.exe"));
     protect(directory + "\\Setup.log");
 
-    // As a management tool does: start the quiet command and wait for it.
-    ASSERT_TRUE(runAndWait(quiet, kTimeoutMs, exitCode));
+    // As a management tool does: start the quiet command and wait for it; the glossary left
+    // open is closed first, as asked.
+    std::string target, folder;
+    ASSERT_TRUE(readShortcut(commonPrograms() + "\\Technical Glossary\\Technical Glossary.lnk",
+                             target, folder));
+    GlossaryProcess stillOpen(target, folder, kTimeoutMs);
+    ASSERT_TRUE(stillOpen.valid());
+    ASSERT_TRUE(runAndWait(quiet + " /CLOSEAPPS", kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 0u);
+    DWORD glossaryExit = 1;
+    EXPECT_TRUE(stillOpen.waitForExit(kTimeoutMs, glossaryExit));
     std::vector<std::string> changed = differences(before, snapshot());
     EXPECT_TRUE(changed.empty()) << join(changed);
 
@@ -282,7 +290,13 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     EXPECT_EQ(exitCode, 0u);
     useTheGlossary();
 
-    // The uninstaller as a person runs it: Yes, then OK when it is done.
+    // The uninstaller as a person runs it, the glossary still open: Yes; the glossary is named,
+    // and Continue closes it; then OK when it is done.
+    std::string target, startIn;
+    ASSERT_TRUE(readShortcut(commonPrograms() + "\\Technical Glossary\\Technical Glossary.lnk",
+                             target, startIn));
+    GlossaryProcess stillOpen(target, startIn, kTimeoutMs);
+    ASSERT_TRUE(stillOpen.valid());
     const std::string directory = registered("InstallLocation");
     const win32::Handle uninstaller = startProgram(registered("UninstallString"), directory);
     ASSERT_TRUE(uninstaller.valid());
@@ -291,10 +305,20 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     const HWND confirm = dialogOf(temp, "Remove Technical Glossary");
     ASSERT_NE(confirm, nullptr);
     press(confirm, IDC_ANSWER_YES);
+    const HWND running = dialogOf(temp, "Programs still running");
+    ASSERT_NE(running, nullptr);
+    EXPECT_NE(windowText(GetDlgItem(running, 0xFFFF))
+                  .find("Technical Glossary (glossary.exe) is running."),
+              std::string::npos)
+        << windowText(GetDlgItem(running, 0xFFFF));
+    PostMessageA(running, WM_COMMAND, IDCONTINUE, 0);
+    DWORD glossaryExit = 1;
+    EXPECT_TRUE(stillOpen.waitForExit(kTimeoutMs, glossaryExit)) << "closed as asked";
     const HWND progress = dialogOf(temp, "Removing Technical Glossary...");
     ASSERT_NE(progress, nullptr);
-    ASSERT_TRUE(eventually([&] { return IsWindowEnabled(GetDlgItem(progress, IDC_OK)) != FALSE; },
-                           kTimeoutMs));
+    ASSERT_TRUE(eventually(
+        [&] { return IsWindowVisible(progress) && IsWindowEnabled(GetDlgItem(progress, IDC_OK)); },
+        kTimeoutMs));
     press(progress, IDC_OK);
     ASSERT_TRUE(eventually([&] { return !IsWindow(progress); }, kTimeoutMs));
     ASSERT_TRUE(eventually(

@@ -143,69 +143,130 @@ Glossary::Glossary(std::vector<std::u16string> terms,
           },
           upper ? upper : UpperCase(unicodeFold)) {}
 
+namespace {
+
+template <typename Build>
+void keep(std::promise<std::shared_ptr<const SearchIndex>>& promise, const Build& build) {
+    try {
+        promise.set_value(build());
+    } catch (...) {
+        promise.set_exception(std::current_exception());
+    }
+}
+
+} // namespace
+
 Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper)
     : terms_(std::make_shared<const TermList>(std::move(terms))),
       definitionAt_(std::move(definitionAt)), upperCase_(upper) {
     upper_ = std::make_shared<const TermList>(upperCaseOf(*terms_, upper));
-    auto build = [terms = terms_, upper = upper_] {
-        auto built = std::make_shared<Indexes>(Indexes{SearchIndex(terms, upper), nullptr});
-        if (auto letters = lettersOf(*terms, *upper))
-            built->byLetters = std::make_unique<const SearchIndex>(terms, std::move(letters));
-        return std::shared_ptr<const Indexes>(std::move(built));
+    auto byCase = [terms = terms_, folded = upper_] {
+        return std::make_shared<const SearchIndex>(terms, folded);
+    };
+    auto byLetters = [terms = terms_, folded = upper_]() -> std::shared_ptr<const SearchIndex> {
+        auto letters = lettersOf(*terms, *folded);
+        if (!letters)
+            return nullptr;
+        return std::make_shared<const SearchIndex>(terms, std::move(letters));
+    };
+    const auto buildNow = [&] {
+        index_ = byCase();
+        letters_ = byLetters();
+        lettersBuilt_ = true;
     };
     if (terms_->size() < kBackgroundIndexFrom) {
-        index_ = build();
+        buildNow();
         return;
     }
+    using Promise = std::promise<std::shared_ptr<const SearchIndex>>;
+    const auto casePromise = std::make_shared<Promise>(),
+               lettersPromise = std::make_shared<Promise>();
+    pending_ = casePromise->get_future().share();
+    pendingLetters_ = lettersPromise->get_future().share();
     try {
-        pending_ = std::async(std::launch::async, build).share();
+        builder_ = std::async(std::launch::async, [=] {
+                       keep(*casePromise, byCase);
+                       keep(*lettersPromise, byLetters);
+                   }).share();
     } catch (const std::system_error&) {
-        index_ = build(); // no thread to spare: build it now
+        pending_ = pendingLetters_ = {};
+        buildNow(); // no thread to spare: build them now
     }
 }
 
-const Glossary::Indexes* Glossary::indexes() const {
-    if (!index_ && pending_.valid() &&
-        pending_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-        try {
-            index_ = pending_.get();
-        } catch (const std::bad_alloc&) {
-            // Not enough memory for it: the searches keep passing over the terms.
-        }
-        pending_ = {};
+namespace {
+
+// Takes what a future has ready, once; what could not be built for want of memory stays
+// unbuilt and the searches keep passing over the terms.
+void takeIfReady(std::shared_future<std::shared_ptr<const SearchIndex>>& pending,
+                 std::shared_ptr<const SearchIndex>& into, bool& taken) {
+    if (!pending.valid() || pending.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    try {
+        into = pending.get();
+        taken = true;
+    } catch (const std::bad_alloc&) {
     }
+    pending = {};
+}
+
+} // namespace
+
+const SearchIndex* Glossary::index() const {
+    bool taken = false;
+    if (!index_)
+        takeIfReady(pending_, index_, taken);
     return index_.get();
 }
 
-const SearchIndex* Glossary::index() const {
-    const Indexes* built = indexes();
-    return built == nullptr ? nullptr : &built->byCase;
+const SearchIndex* Glossary::lettersIndex(bool& built) const {
+    if (!lettersBuilt_)
+        takeIfReady(pendingLetters_, letters_, lettersBuilt_);
+    built = lettersBuilt_ && index_ != nullptr;
+    return letters_.get();
 }
 
 void Glossary::awaitIndex() const {
-    if (pending_.valid())
-        pending_.wait();
+    if (builder_.valid())
+        builder_.wait();
     index();
+    bool built = false;
+    lettersIndex(built);
 }
 
 int Glossary::search(const std::u16string& text) const {
     const std::u16string wanted = upperCase_(text);
-    if (const SearchIndex* sorted = index()) {
-        const int found = sorted->first(wanted);
-        return found >= 0 ? found : searchIgnoringAccents(text);
+    // What no term begins with, no term begins with once more is typed: until the index is
+    // there, that spares a pass over every term at each keystroke.
+    const bool hopeless =
+        !noExactMatch_.empty() && wanted.compare(0, noExactMatch_.size(), noExactMatch_) == 0;
+    if (!hopeless) {
+        const int found = exactSearch(wanted);
+        if (found >= 0)
+            return found;
+        if (noExactMatch_.empty() || wanted.size() < noExactMatch_.size())
+            noExactMatch_ = wanted;
     }
+    return searchIgnoringAccents(text);
+}
+
+int Glossary::exactSearch(const std::u16string& wanted) const {
+    if (const SearchIndex* sorted = index())
+        return sorted->first(wanted);
     const TermList& folded = *upper_;
     for (std::size_t i = 0; i < folded.size(); ++i) {
         if (folded[i].substr(0, wanted.size()) == wanted)
             return static_cast<int>(i);
     }
-    return searchIgnoringAccents(text);
+    return -1;
 }
 
 int Glossary::searchIgnoringAccents(const std::u16string& text) const {
     const std::u16string wanted = text::foldAccents(text);
-    if (const Indexes* built = indexes())
-        return built->byLetters ? built->byLetters->first(wanted) : built->byCase.first(wanted);
+    bool built = false;
+    const SearchIndex* letters = lettersIndex(built);
+    if (built)
+        return letters != nullptr ? letters->first(wanted) : index_->first(wanted);
     for (std::size_t i = 0; i < terms_->size(); ++i) {
         if (text::beginsWithLetters((*terms_)[i], wanted))
             return static_cast<int>(i);

@@ -64,22 +64,23 @@ public:
 
 private:
     using DefinitionReader = std::function<std::optional<std::u16string>(std::size_t)>;
-    // The sorted terms in the search's case, and without accents when that differs.
-    struct Indexes {
-        SearchIndex byCase;
-        std::unique_ptr<const SearchIndex> byLetters;
-    };
     Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper);
-    const Indexes* indexes() const;
     const SearchIndex* index() const;
+    // The sorted terms without accents (none when no term has any); `built` says whether it
+    // is there yet. Built after the index in the search's case, which every search needs.
+    const SearchIndex* lettersIndex(bool& built) const;
+    int exactSearch(const std::u16string& wanted) const;
     int searchIgnoringAccents(const std::u16string& text) const;
 
     std::shared_ptr<const TermList> terms_;
     std::shared_ptr<const TermList> upper_;
     DefinitionReader definitionAt_;
     UpperCase upperCase_;
-    mutable std::shared_future<std::shared_ptr<const Indexes>> pending_;
-    mutable std::shared_ptr<const Indexes> index_;
+    mutable std::shared_future<std::shared_ptr<const SearchIndex>> pending_, pendingLetters_;
+    mutable std::shared_ptr<const SearchIndex> index_, letters_;
+    mutable bool lettersBuilt_ = false;
+    mutable std::u16string noExactMatch_; // a folded text that no term begins with
+    std::shared_future<void> builder_;
     mutable std::shared_ptr<const TypeAhead> typeAhead_;     // made at the first letter typed
     mutable std::shared_ptr<const Suggestions> suggestions_; // made at the first search in vain
 };

@@ -65,6 +65,11 @@ TEST(GlossarySearch, FullCaseFoldingThenIgnoringAccentsWhenNothingMatches) {
     EXPECT_EQ(glossary.search(u"\u0142\u00F3"), 3);
     EXPECT_EQ(glossary.search(u"lod"), 3) << "no exact match: accents ignored";
     EXPECT_EQ(glossary.search(u"\u00E9colf"), -1);
+    // Typing on after a text that nothing begins with exactly: still exact where it can be.
+    EXPECT_EQ(glossary.search(u"lo"), 3);
+    EXPECT_EQ(glossary.search(u"lod"), 3);
+    EXPECT_EQ(glossary.search(u"\u0142\u00F3d"), 3);
+    EXPECT_EQ(glossary.search(u"ecol"), 0) << "another beginning is searched exactly again";
     glossary.awaitIndex();
     EXPECT_EQ(glossary.search(u"LOD"), 3) << "the same with the sorted index";
 }

@@ -141,7 +141,11 @@ TEST_F(RegistryEntries, AKeyThatIsALinkIsKeptWithWhatItLeadsTo) {
     ASSERT_TRUE(valueExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Product\\Link", "Value"))
         << "the link leads to the victim";
 
+    createKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Victim\\Theirs");
     EXPECT_TRUE(entry.deleteKey("HKLM,SOFTWARE\\SetupTests\\Product\\Link").link);
+    EXPECT_TRUE(entry.deleteKey("HKLM,SOFTWARE\\SetupTests\\Product\\Link\\Theirs").link)
+        << "nor a key reached through a link on the way";
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Victim\\Theirs"));
     EXPECT_TRUE(entry.deleteValue("HKLM,SOFTWARE\\SetupTests\\Product\\Link,Value").link);
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Victim"));
     EXPECT_TRUE(valueExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SetupTests\\Victim", "Value"));

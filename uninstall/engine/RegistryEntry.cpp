@@ -11,12 +11,6 @@ namespace {
 using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
 using StatusToErrorFunction = ULONG(NTAPI*)(LONG);
 
-// Opens the key that `path` names, not the key a link there leads to.
-LONG openKeyItself(const RegistryRecord& record, REGSAM access, win32::Key& key) {
-    return RegOpenKeyExA(rootKey(record.root), record.keyPath.c_str(), REG_OPTION_OPEN_LINK,
-                         access | KEY_QUERY_VALUE, key.receive());
-}
-
 // A link key holds its target in this value; one that cannot be asked about counts as a link.
 bool isLink(HKEY key) {
     return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, nullptr, nullptr, nullptr) !=
@@ -35,16 +29,38 @@ LONG deleteOpenKey(HKEY key) {
     return static_cast<LONG>(toError(deleteKey(key)));
 }
 
-// The record's key, opened itself for `access`; false, with the result to give, when it
-// cannot be opened or is a link.
+// The record's key, opened one part of its path at a time, each part itself and never the
+// key a link there leads to; false, with the result to give, when a part cannot be opened or
+// is a link (or cannot be told from one).
 bool openUnlessLink(const RegistryRecord& record, REGSAM access, win32::Key& key,
                     RegistryRemoval& result) {
-    const LONG opened = openKeyItself(record, access, key);
-    if (opened != ERROR_SUCCESS)
-        result = {false, opened};
-    else if (isLink(key.get()))
-        result = {false, ERROR_SUCCESS, true};
-    return opened == ERROR_SUCCESS && !result.link;
+    win32::Key current;
+    const std::string& path = record.keyPath;
+    for (std::size_t start = 0; start < path.size();) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string::npos)
+            end = path.size();
+        if (end > start) {
+            const bool last = path.find_first_not_of('\\', end) == std::string::npos;
+            win32::Key next;
+            const LONG opened =
+                RegOpenKeyExA(current ? current.get() : rootKey(record.root),
+                              path.substr(start, end - start).c_str(), REG_OPTION_OPEN_LINK,
+                              (last ? access : 0) | KEY_QUERY_VALUE, next.receive());
+            if (opened != ERROR_SUCCESS) {
+                result = {false, opened};
+                return false;
+            }
+            if (isLink(next.get())) {
+                result = {false, ERROR_SUCCESS, true};
+                return false;
+            }
+            current = std::move(next);
+        }
+        start = end + 1;
+    }
+    key = std::move(current);
+    return key.valid();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "WinTestSupport.h"
 
+#include "driver/WindowFinder.h"
+
 #include "win32/Handles.h"
 #include "win32/Process.h"
 
@@ -108,7 +110,8 @@ bool ProductProgram::running() const {
     return process && WaitForSingleObject(process.handle.get(), 0) == WAIT_TIMEOUT;
 }
 
-ProductProgram startProductProgram(const std::string& folder, const std::string& name) {
+ProductProgram startProductProgram(const std::string& folder, const std::string& name,
+                                   const std::string& title, DWORD timeoutMs) {
     std::vector<std::string> files = {name};
     if (name == "glossary.exe")
         files.push_back("Dict.mdb");
@@ -121,6 +124,8 @@ ProductProgram startProductProgram(const std::string& folder, const std::string&
     ProductProgram program;
     program.process =
         win32::startProcess(folder + "\\" + name, win32::quoted(folder + "\\" + name), options);
+    program.shown =
+        program.process && driver::waitForWindow(program.process.id, title, timeoutMs) != nullptr;
     return program;
 }
 

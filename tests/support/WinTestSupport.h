@@ -42,15 +42,18 @@ void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
 // A program of the product as a user runs it: the test program `name` (the glossary with its
 // database) copied into the application directory `folder`, named in [APPFILES] of its
-// Setup.log, and started there. Ended by the returned owner at the latest.
+// Setup.log, started there, and waited for (up to `timeoutMs`) until its window titled `title`
+// shows. Ended by the returned owner at the latest.
 struct ProductProgram {
     win32::Process process;
+    bool shown = false;
     ProductProgram() = default;
     ProductProgram(ProductProgram&&) = default;
     ~ProductProgram();
     bool running() const;
 };
-ProductProgram startProductProgram(const std::string& folder, const std::string& name);
+ProductProgram startProductProgram(const std::string& folder, const std::string& name,
+                                   const std::string& title, DWORD timeoutMs);
 
 // Makes `entry` the first entry of `section` in the plain setup log at `log`.
 void addLogEntry(const std::string& log, const std::string& section, const std::string& entry);

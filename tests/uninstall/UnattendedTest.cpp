@@ -359,8 +359,9 @@ TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {
 TEST(Unattended, RunningProgramsOfTheProductGoAtTheRestartOrAreClosedWhenAsked) {
     {
         Product product;
-        const ProductProgram glossary = startProductProgram(product.app_, "glossary.exe");
-        ASSERT_NE(waitForWindow(glossary.process.id, "Technical Glossary", kTimeoutMs), nullptr);
+        const ProductProgram glossary =
+            startProductProgram(product.app_, "glossary.exe", "Technical Glossary", kTimeoutMs);
+        ASSERT_TRUE(glossary.shown);
         product.report_ = product.root_.file("r.txt");
         bool ended = false;
         EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 3010u);
@@ -377,8 +378,9 @@ TEST(Unattended, RunningProgramsOfTheProductGoAtTheRestartOrAreClosedWhenAsked) 
     }
     {
         Product product;
-        const ProductProgram glossary = startProductProgram(product.app_, "glossary.exe");
-        ASSERT_NE(waitForWindow(glossary.process.id, "Technical Glossary", kTimeoutMs), nullptr);
+        const ProductProgram glossary =
+            startProductProgram(product.app_, "glossary.exe", "Technical Glossary", kTimeoutMs);
+        ASSERT_TRUE(glossary.shown);
         bool ended = false;
         EXPECT_EQ(product.uninstall("/S /CLOSEAPPS", ended), 0u);
         EXPECT_TRUE(ended);
@@ -389,8 +391,9 @@ TEST(Unattended, RunningProgramsOfTheProductGoAtTheRestartOrAreClosedWhenAsked) 
 
 TEST(Unattended, AProgramThatIgnoresCloseIsNamedAndItsFilesGoAtTheRestart) {
     Product product;
-    const ProductProgram stubborn = startProductProgram(product.app_, "stubborn.exe");
-    ASSERT_NE(waitForWindow(stubborn.process.id, "Stubborn", kTimeoutMs), nullptr);
+    const ProductProgram stubborn =
+        startProductProgram(product.app_, "stubborn.exe", "Stubborn", kTimeoutMs);
+    ASSERT_TRUE(stubborn.shown);
     product.report_ = product.root_.file("r.txt");
     bool ended = false;
     EXPECT_EQ(product.uninstall("/S /CLOSEAPPS \"/LOG=" + product.report_ + "\"", ended), 3010u);

@@ -398,17 +398,29 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
         << "a planted library was loaded";
 }
 
+namespace {
+
+// Started as the user does and answered Yes: the box that names the running programs.
+HWND runningProgramsBox(Product& product, win32::Handle& copy) {
+    product.start();
+    const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
+    if (confirm == nullptr)
+        return nullptr;
+    copy = processOf(confirm);
+    press(confirm, IDC_ANSWER_YES);
+    return dialogNamed("Programs still running", kTimeoutMs, product.temp_);
+}
+
+} // namespace
+
 TEST(UninstallRun, RunningProgramsAreNamedAndClosedOrNothingIsRemoved) {
     {
         Product product;
-        const ProductProgram glossary = startProductProgram(product.directory(), "glossary.exe");
-        ASSERT_NE(waitForWindow(glossary.process.id, "Technical Glossary", kTimeoutMs), nullptr);
-        product.start();
-        const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
-        ASSERT_NE(confirm, nullptr);
-        const win32::Handle copy = processOf(confirm);
-        press(confirm, IDC_ANSWER_YES);
-        const HWND box = dialogNamed("Programs still running", kTimeoutMs, product.temp_);
+        const ProductProgram glossary = startProductProgram(product.directory(), "glossary.exe",
+                                                            "Technical Glossary", kTimeoutMs);
+        ASSERT_TRUE(glossary.shown);
+        win32::Handle copy;
+        const HWND box = runningProgramsBox(product, copy);
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(controlText(GetDlgItem(box, 0xFFFF))
                       .find("Technical Glossary (glossary.exe) is running."),
@@ -424,16 +436,13 @@ TEST(UninstallRun, RunningProgramsAreNamedAndClosedOrNothingIsRemoved) {
     {
         // Continue closes what listens; what does not is named again.
         Product product;
-        const ProductProgram glossary = startProductProgram(product.directory(), "glossary.exe");
-        const ProductProgram stubborn = startProductProgram(product.directory(), "stubborn.exe");
-        ASSERT_NE(waitForWindow(glossary.process.id, "Technical Glossary", kTimeoutMs), nullptr);
-        ASSERT_NE(waitForWindow(stubborn.process.id, "Stubborn", kTimeoutMs), nullptr);
-        product.start();
-        const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
-        ASSERT_NE(confirm, nullptr);
-        const win32::Handle copy = processOf(confirm);
-        press(confirm, IDC_ANSWER_YES);
-        const HWND box = dialogNamed("Programs still running", kTimeoutMs, product.temp_);
+        const ProductProgram glossary = startProductProgram(product.directory(), "glossary.exe",
+                                                            "Technical Glossary", kTimeoutMs);
+        const ProductProgram stubborn =
+            startProductProgram(product.directory(), "stubborn.exe", "Stubborn", kTimeoutMs);
+        ASSERT_TRUE(glossary.shown && stubborn.shown);
+        win32::Handle copy;
+        const HWND box = runningProgramsBox(product, copy);
         ASSERT_NE(box, nullptr);
         PostMessageA(box, WM_COMMAND, IDCONTINUE, 0);
         EXPECT_TRUE(waitUntil([&] { return !glossary.running(); }));

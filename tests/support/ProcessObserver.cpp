@@ -41,6 +41,14 @@ std::string commandLineOf(HANDLE process) {
     return narrow;
 }
 
+bool isWineDesktop(const std::string& image) {
+    std::string lower = image;
+    for (char& c : lower)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    return lower.size() >= 21 &&
+           lower.compare(lower.size() - 21, 21, "system32\\explorer.exe") == 0;
+}
+
 ObservedProcess* find(ObservedRun& run, DWORD id) {
     for (ObservedProcess& process : run.processes) {
         if (process.id == id && !process.exited)
@@ -194,6 +202,12 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs, const s
             ObservedProcess process;
             process.id = event.dwProcessId;
             process.image = imageOf(event.u.CreateProcessInfo.hProcess);
+            // Wine starts its desktop under whichever program first needs one: no process of
+            // the run, and one that does not end with it.
+            if (isWineDesktop(process.image)) {
+                DebugActiveProcessStop(event.dwProcessId);
+                break;
+            }
             process.commandLine = commandLineOf(event.u.CreateProcessInfo.hProcess);
             run.processes.push_back(process);
             breakpoint.created(event.dwProcessId, event.u.CreateProcessInfo.hProcess,

@@ -14,6 +14,7 @@ struct StartOptions {
     int show = -1;               // SW_* for its first window; -1: the system's choice
     DWORD flags = 0;             // creation flags (DEBUG_PROCESS for the tests' observer)
     HANDLE output = nullptr;     // its standard output (inheritable; needs inheritHandles)
+    HANDLE error = nullptr;      // its standard error, the same way
 };
 
 // A started process: its handle (ours to close) and its id. The thread handle is closed at
@@ -40,9 +41,10 @@ inline Process startProcess(const std::string& program, std::string commandLine,
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = static_cast<WORD>(options.show);
     }
-    if (options.output != nullptr) {
+    if (options.output != nullptr || options.error != nullptr) {
         startup.dwFlags |= STARTF_USESTDHANDLES;
         startup.hStdOutput = options.output;
+        startup.hStdError = options.error;
     }
     PROCESS_INFORMATION started = {};
     Process process;

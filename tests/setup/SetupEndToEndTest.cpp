@@ -300,8 +300,7 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     const std::string directory = registered("InstallLocation");
     const win32::Handle uninstaller = startProgram(registered("UninstallString"), directory);
     ASSERT_TRUE(uninstaller.valid());
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
+    const std::string temp = uninstallCopyRoot();
     const HWND confirm = dialogOf(temp, "Remove Technical Glossary");
     ASSERT_NE(confirm, nullptr);
     press(confirm, IDC_ANSWER_YES);

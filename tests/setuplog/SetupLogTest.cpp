@@ -215,3 +215,37 @@ TEST(SetupLogLifetime, CopiesAndMovesKeepAnsweringLikeTheOriginal) {
     EXPECT_EQ(valueOf(copy, "A", "k"), "v");
     EXPECT_EQ(valueOf(moved, "A", "k"), "v");
 }
+
+TEST(SetupLogShape, OnlyALogInOneOfItsStoredFormsThatNamesProductAndDirectoryIsOne) {
+    const std::string good =
+        "[COMMON]\r\nApplication_Name=Glossary\r\n[APPDIR]\r\nC:\\Program Files\\Glossary\r\n";
+    EXPECT_EQ(whyNotASetupLog(SetupLog::fromBytes(good)), "");
+    EXPECT_EQ(whyNotASetupLog(SetupLog::fromBytes(inverted(good))), "");
+    EXPECT_EQ(whyNotASetupLog(SetupLog::fromBytes(good + "; saved by hand\r\n")), "");
+
+    std::string random(4096, '\0');
+    for (std::size_t i = 0; i < random.size(); ++i)
+        random[i] = static_cast<char>((i * 2654435761u) >> 13);
+    std::string bareLineFeeds = good;
+    for (std::size_t at; (at = bareLineFeeds.find("\r\n")) != std::string::npos;)
+        bareLineFeeds.erase(at, 1);
+    const struct {
+        const char* what;
+        std::string bytes;
+    } none[] = {
+        {"a byte order mark", "\xEF\xBB\xBF" + good},
+        {"bare line feeds", bareLineFeeds},
+        {"random bytes", random},
+        {"empty", ""},
+        {"no product", "[COMMON]\r\nOther=x\r\n[APPDIR]\r\nC:\\App\r\n"},
+        {"an empty product name", "[COMMON]\r\nApplication_Name=\r\n[APPDIR]\r\nC:\\App\r\n"},
+        {"no application directory", "[COMMON]\r\nApplication_Name=Glossary\r\n[APPFILES]\r\n"
+                                     "C:\\App\\a.txt\r\n"},
+    };
+    for (const auto& file : none) {
+        EXPECT_NE(whyNotASetupLog(SetupLog::fromBytes(file.bytes)), "") << file.what;
+        EXPECT_NE(whyNotASetupLog(SetupLog::fromBytes(inverted(file.bytes))), "") << file.what;
+    }
+    EXPECT_NE(whyNotASetupLog(SetupLog::fromBytes("\xEF\xBB\xBF" + good)).find("byte order mark"),
+              std::string::npos);
+}

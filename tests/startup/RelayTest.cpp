@@ -3,6 +3,7 @@
 #include "base/DirectoryText.h"
 #include "base/Options.h"
 #include "driver/WindowFinder.h"
+#include "startup/OwnFiles.h"
 #include "startup/PrivateFolder.h"
 #include "startup/PrivateFolderName.h"
 #include "startup/RelayCommandLine.h"
@@ -10,9 +11,11 @@
 #include "support/ProcessObserver.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
+#include "win32/FileIdentity.h"
 #include "win32/Process.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -35,6 +38,16 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
+std::string longPath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    const DWORD length = GetLongPathNameA(path.c_str(), full, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
+}
+
+bool samePathText(const std::string& a, const std::string& b) {
+    return lstrcmpiA(longPath(a).c_str(), longPath(b).c_str()) == 0;
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
     char fullA[MAX_PATH] = {}, fullB[MAX_PATH] = {};
     GetLongPathNameA(a.c_str(), fullA, MAX_PATH);
@@ -44,14 +57,17 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 // The copies started here find no setup log and say so in a box; this answers such boxes
 // while the processes run, as a user would. Only boxes of programs in this test's own
-// installation: another test's box is not ours to answer.
+// installation, or of uninstaller copies (an elevated relay puts its copy in the Windows
+// folder's Temp): another program's box is not ours to answer.
 class BoxAnswerer {
 public:
     explicit BoxAnswerer(std::string directory)
         : directory_(std::move(directory)), thread_([this] {
               while (!stop_) {
-                  if (const HWND box = findDialogOfProgramIn(directory_, "Error"))
-                      PostMessageA(box, WM_COMMAND, IDOK, 0);
+                  for (const std::string& folder : {directory_, uninstallCopyRoot()}) {
+                      if (const HWND box = findDialogOfProgramIn(folder, "Error"))
+                          PostMessageA(box, WM_COMMAND, IDOK, 0);
+                  }
                   Sleep(50);
               }
           }) {}
@@ -80,6 +96,13 @@ struct Installation {
         CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(), program.c_str(), FALSE);
     }
 
+    // Where the relay of this installation makes its folder.
+    std::string privateRoot() const {
+        const EnvironmentOverride tmp("TMP", tempDirectory);
+        const EnvironmentOverride temp("TEMP", tempDirectory);
+        return privateFolderRoot();
+    }
+
     ObservedRun run(const std::string& arguments) {
         const BoxAnswerer answerer(root.path());
         const EnvironmentOverride tmp("TMP", tempDirectory);
@@ -99,23 +122,30 @@ void expectRelayedToATemporaryCopy(Installation& installed, const std::string& a
     EXPECT_EQ(relay.exitCode, kExitMinusOne);
     EXPECT_EQ(relay.exitOrder, 0) << "the copy waits until the relay has ended";
 
-    // The copy lies alone in a new folder of its own, directly in the temporary directory.
+    // The copy lies alone in a new folder of its own, directly in the temporary directory, or
+    // when elevated in one that only administrators can change.
+    const std::string root = installed.privateRoot();
     EXPECT_TRUE(filesMatching(installed.tempDirectory + "\\Del*.tmp").empty());
-    const std::vector<std::string> folders =
-        filesMatching(installed.tempDirectory + "\\Uninstall-*");
-    ASSERT_EQ(folders.size(), 1u);
-    const std::string folder = installed.tempDirectory + "\\" + folders[0];
-    EXPECT_TRUE(isPrivateFolderName(folders[0])) << folders[0];
+    if (!samePathText(root, installed.tempDirectory + "\\")) {
+        EXPECT_TRUE(filesMatching(installed.tempDirectory + "\\Uninstall-*").empty());
+    }
+    const std::string copyPath = longPath(copy.image);
+    const std::string folder = copyPath.substr(0, copyPath.rfind('\\'));
+    const std::string folderName = folder.substr(folder.rfind('\\') + 1);
+    EXPECT_TRUE(samePathText(folder.substr(0, folder.size() - folderName.size()), root)) << folder;
+    EXPECT_TRUE(isPrivateFolderName(folderName)) << folderName;
     const std::vector<std::string> copies = filesMatching(folder + "\\Del*.tmp");
     ASSERT_EQ(copies.size(), 1u);
-    const std::string copyPath = folder + "\\" + copies[0];
-    EXPECT_TRUE(sameFile(copy.image, copyPath)) << copy.image;
+    EXPECT_TRUE(sameFile(copyPath, folder + "\\" + copies[0]));
     EXPECT_EQ(readFile(copyPath), readFile(installed.program)) << "a byte-identical copy";
 
     const std::vector<std::string> fields = splitCommandLine(copy.commandLine);
     ASSERT_EQ(fields.size(), 4u) << copy.commandLine;
     EXPECT_TRUE(sameFile(fields[0], copyPath));
-    EXPECT_GT(std::atoi(fields[1].c_str()), 0);
+    const RelayHandles handed = readRelayHandles(fields[1].c_str());
+    EXPECT_GT(handed.relay, 0u) << fields[1];
+    EXPECT_GT(handed.copy, 0u) << "the verified copy reaches it by inheritance";
+    EXPECT_GT(handed.folder, 0u);
     EXPECT_EQ(fields[2], installed.program);
     EXPECT_EQ(fields[3], installed.appDirectory + "\\ ");
     EXPECT_EQ(cutAfterLastBackslash(fields[3]), installed.appDirectory + "\\");
@@ -148,14 +178,14 @@ TEST(Relay, CommandLineParsesBackIntoTheFourFields) {
         const std::string appDir = "C:\\Program Files\\Example App\\";
         const EnvironmentOverride out("ECHOARGS_OUT", root.file("args.txt"));
         const ObservedRun run =
-            runObserved(relayCommandLine(copy, 1234, program, appDir), kTimeoutMs, copy);
+            runObserved(relayCommandLine(copy, {1234, 8, 12}, program, appDir), kTimeoutMs, copy);
         ASSERT_TRUE(run.started);
         ASSERT_FALSE(run.timedOut);
 
         const std::vector<std::string> fields = lines(readFile(root.file("args.txt")));
         ASSERT_EQ(fields.size(), 4u) << folder;
         EXPECT_EQ(fields[0], copy);
-        EXPECT_EQ(fields[1], "1234");
+        EXPECT_EQ(fields[1], "1234:8:12");
         EXPECT_EQ(fields[2], program);
         EXPECT_EQ(fields[3], appDir + " ");
     }
@@ -201,6 +231,18 @@ TEST(Relay, CopyThatCannotBeMadeIsReportedOnceAndTheRelayStillEndsWithMinusOne) 
             writeFile(temporary, "x");
         const EnvironmentOverride tmp("TMP", temporary);
         const EnvironmentOverride temp("TEMP", temporary);
+        if (runsElevated()) {
+            // Elevated (Wine runs every program so), the account's own temporary directory is
+            // not used at all: the copy is made where only administrators may change it.
+            const BoxAnswerer answerer(installed.root.path());
+            const ObservedRun run = runObserved(win32::quoted(installed.program), kTimeoutMs);
+            ASSERT_EQ(run.processes.size(), 2u) << kind;
+            const std::string image = longPath(run.processes[1].image);
+            const std::string folder = image.substr(0, image.rfind('\\'));
+            EXPECT_TRUE(samePathText(folder.substr(0, folder.rfind('\\')), uninstallCopyRoot()))
+                << image;
+            continue;
+        }
         const win32::Process started = win32::startProcess({}, win32::quoted(installed.program));
         ASSERT_TRUE(started);
 
@@ -242,6 +284,29 @@ TEST(Relay, MainStageStartedByHandDoesNotScheduleItself) {
     EXPECT_FALSE(pendingDeleteOf(installed.program)) << "the real program file stays";
     for (const std::string& entry : pendingOperations())
         EXPECT_EQ(entry.find(installed.appDirectory), std::string::npos) << entry;
+}
+
+TEST(Relay, AMainStageWithoutTheVerifiedCopyHandedDownRemovesNothing) {
+    // As if its file had been swapped before it ran: a copy that holds no verified file of
+    // its own from the relay may be anything, and what it would start later too.
+    Installation installed;
+    writeFile(installed.appDirectory + "\\a.txt", "a");
+    writeFile(installed.appDirectory + "\\Setup.log",
+              "[COMMON]\r\nApplication_Name=Relay Test\r\n[APPFILES]\r\n" + installed.appDirectory +
+                  "\\a.txt\r\n[APPDIR]\r\n" + installed.appDirectory + "\r\n");
+    const std::string copy = installed.tempDirectory + "\\Del1.tmp";
+    ASSERT_TRUE(CopyFileA(installed.program.c_str(), copy.c_str(), FALSE));
+    for (const char* handles : {"0", "0:0:0", "0:4:8"}) {
+        const ObservedRun run =
+            runObserved("\"" + copy + "\" " + handles + " \"" + installed.program + "\" \"" +
+                            installed.appDirectory + "\\ \" /S",
+                        kTimeoutMs, copy);
+        ASSERT_TRUE(run.started);
+        ASSERT_FALSE(run.timedOut);
+        ASSERT_EQ(run.processes.size(), 1u);
+        EXPECT_EQ(run.processes[0].exitCode, 2u) << handles;
+        EXPECT_TRUE(fileExists(installed.appDirectory + "\\a.txt")) << handles;
+    }
 }
 
 TEST(PrivateFolder, DescriptorLetsInOnlySystemAdministratorsAndAnUnelevatedUser) {
@@ -305,21 +370,79 @@ TEST(PrivateFolder, DescriptorLetsInOnlySystemAdministratorsAndAnUnelevatedUser)
     }
 }
 
-TEST(PrivateFolder, FoldersGetNewUnguessableNames) {
+TEST(PrivateFolder, FoldersGetNewUnguessableNamesAndAreHeldFromTheStart) {
     TempDirectory root("private");
-    const std::string first = createPrivateFolder(root.path()),
-                      second = createPrivateFolder(root.path() + "\\");
-    ASSERT_FALSE(first.empty());
-    ASSERT_FALSE(second.empty());
-    EXPECT_NE(first, second);
-    EXPECT_EQ(first.substr(0, root.path().size() + 1), root.path() + "\\");
-    EXPECT_TRUE(isPrivateFolderName(first.substr(root.path().size() + 1)));
-    EXPECT_TRUE(liesInPrivateFolder(first + "\\Del1.tmp", root.path()));
-    EXPECT_TRUE(liesInPrivateFolder(first + "\\Del1.tmp", root.path() + "\\"));
-    EXPECT_FALSE(liesInPrivateFolder(first + "\\sub\\Del1.tmp", root.path()));
+    PrivateFolder first = createPrivateFolder(root.path()),
+                  second = createPrivateFolder(root.path() + "\\");
+    ASSERT_FALSE(first.path.empty());
+    ASSERT_FALSE(second.path.empty());
+    EXPECT_NE(first.path, second.path);
+    EXPECT_EQ(first.path.substr(0, root.path().size() + 1), root.path() + "\\");
+    EXPECT_TRUE(isPrivateFolderName(first.path.substr(root.path().size() + 1)));
+    EXPECT_TRUE(liesInPrivateFolder(first.path + "\\Del1.tmp", root.path()));
+    EXPECT_TRUE(liesInPrivateFolder(first.path + "\\Del1.tmp", root.path() + "\\"));
+    EXPECT_FALSE(liesInPrivateFolder(first.path + "\\sub\\Del1.tmp", root.path()));
     EXPECT_FALSE(liesInPrivateFolder(root.file("Del1.tmp"), root.path()));
     EXPECT_FALSE(liesInPrivateFolder(root.file("Uninstall-0123\\Del1.tmp"), root.path()));
-    EXPECT_TRUE(createPrivateFolder(root.file("missing")).empty());
+    EXPECT_TRUE(createPrivateFolder(root.file("missing")).path.empty());
+
+    // Held, as the folder that was checked (Wine, unlike Windows, still lets a folder held
+    // without delete sharing be renamed, so only the identity can be shown here).
+    ASSERT_TRUE(first.handle);
+    EXPECT_TRUE(win32::sameFile(first.handle.get(), first.path));
+    writeFile(first.path + "\\Del1.tmp", "copy");
+    EXPECT_TRUE(fileExists(first.path + "\\Del1.tmp")) << "files go in as usual";
+    DeleteFileA((first.path + "\\Del1.tmp").c_str());
+    first.handle.reset();
+    EXPECT_TRUE(RemoveDirectoryA(first.path.c_str()));
+}
+
+TEST(PrivateFolder, AnElevatedRunKeepsItsCopyOutOfTheAccountsOwnTemporaryFolder) {
+    TempDirectory root("private root");
+    const EnvironmentOverride tmp("TMP", root.path());
+    const EnvironmentOverride temp("TEMP", root.path());
+    const std::string chosen = privateFolderRoot();
+    ASSERT_FALSE(chosen.empty());
+    EXPECT_EQ(chosen.back(), '\\');
+    if (!runsElevated()) {
+        EXPECT_TRUE(samePathText(chosen, root.path() + "\\"));
+        return;
+    }
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    EXPECT_TRUE(samePathText(chosen, std::string(windows) + "\\Temp\\")) << chosen;
+    PrivateFolder folder = createPrivateFolder(chosen);
+    ASSERT_FALSE(folder.path.empty()) << "only administrators may change " << chosen;
+    folder.handle.reset();
+    RemoveDirectoryA(folder.path.c_str());
+}
+
+TEST(PrivateFolder, TheCopyGoesAtTheBootOnlyFromAFolderNoOneElseMayReroute) {
+    const std::string root = privateFolderRoot();
+    ASSERT_FALSE(root.empty());
+    for (const bool open : {false, true}) {
+        SCOPED_TRACE(open ? "open to everyone" : "as made");
+        PrivateFolder folder = createPrivateFolder(root);
+        ASSERT_FALSE(folder.path.empty());
+        const std::string copy = folder.path + "\\Del1.tmp";
+        writeFile(copy, "copy");
+        if (open) {
+            PSECURITY_DESCRIPTOR everyone = nullptr;
+            ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                "D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &everyone, nullptr));
+            const win32::LocalMemory<PSECURITY_DESCRIPTOR> owned(everyone);
+            ASSERT_TRUE(SetFileSecurityA(folder.path.c_str(), DACL_SECURITY_INFORMATION, everyone));
+        }
+        const auto before = pendingOperations();
+        EXPECT_EQ(scheduleCopyRemoval(copy), !open);
+        EXPECT_EQ(pendingDeleteOf(copy), !open);
+        if (open) {
+            EXPECT_EQ(pendingOperations(), before) << "the boot would delete through a swap";
+            folder.handle.reset();
+            DeleteFileA(copy.c_str());
+            RemoveDirectoryA(folder.path.c_str());
+        }
+    }
 }
 
 TEST(VerifiedCopy, OnlyAByteIdenticalCopyIsHandedOutAndThenHeld) {

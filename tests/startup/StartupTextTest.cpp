@@ -43,11 +43,16 @@ TEST(Options, UnattendedReportAndSharedAnswerAreRead) {
     const UninstallOptions closing = readOptions(3, close, 1);
     EXPECT_TRUE(closing.closeApps);
     EXPECT_EQ(optionArguments(closing), " \"/S\" \"/CLOSEAPPS\"") << "handed on to the copy";
+    // What deployment tools pass to every program: accepted, and nothing to hand on.
+    const char* const noRestart[] = {"x", "/NORESTART", "/S", "-norestart"};
+    const UninstallOptions deployed = readOptions(4, noRestart, 1);
+    EXPECT_TRUE(deployed.valid()) << deployed.unknown;
+    EXPECT_EQ(optionArguments(deployed), " \"/S\"");
 }
 
 TEST(Options, AnythingElseIsUnknownAndNamed) {
     for (const char* wrong : {"/X", "/S=1", "/LOG", "/LOG=", "/SHARED", "/SHARED=MAYBE", "S",
-                              "/CLOSEAPPS=1", "C:\\App\\", "/LOG=\"a\"", "", "/"}) {
+                              "/CLOSEAPPS=1", "/NORESTART=1", "C:\\App\\", "/LOG=\"a\"", "", "/"}) {
         const char* const arguments[] = {"x", "/S", wrong};
         const UninstallOptions options = readOptions(3, arguments, 1);
         EXPECT_FALSE(options.valid()) << wrong;
@@ -77,6 +82,23 @@ TEST(PathJoin, JoinsWithExactlyOneBackslash) {
 }
 
 TEST(RelayCommandLine, FieldsAreQuotedAndTheDirectoryKeepsItsBlank) {
-    EXPECT_EQ(relayCommandLine("C:\\Temp\\Del1A.tmp", 124, "C:\\App\\uninstall.exe", "C:\\App\\"),
-              "\"C:\\Temp\\Del1A.tmp\" 124 \"C:\\App\\uninstall.exe\" \"C:\\App\\ \"");
+    EXPECT_EQ(relayCommandLine("C:\\Temp\\Del1A.tmp", {124, 88, 92}, "C:\\App\\uninstall.exe",
+                               "C:\\App\\"),
+              "\"C:\\Temp\\Del1A.tmp\" 124:88:92 \"C:\\App\\uninstall.exe\" \"C:\\App\\ \"");
+}
+
+TEST(RelayCommandLine, HandedDownHandlesReadBackAndAnythingElseIsNone) {
+    const RelayHandles handles = readRelayHandles("124:88:92");
+    EXPECT_EQ(handles.relay, 124u);
+    EXPECT_EQ(handles.copy, 88u);
+    EXPECT_EQ(handles.folder, 92u);
+    // A main stage started by hand with the relay's number alone holds no copy of its own.
+    for (const char* field : {"124", "124:", "124:x:92", "124:88", "", "124;88;92"}) {
+        const RelayHandles read = readRelayHandles(field);
+        EXPECT_EQ(read.folder, 0u) << field;
+        EXPECT_EQ(read.relay, std::string(field).empty() ? 0u : 124u) << field;
+    }
+    EXPECT_EQ(readRelayHandles("124:88").copy, 88u);
+    EXPECT_EQ(readRelayHandles("99999999999999999999:1:2").relay, 0u) << "too long for a handle";
+    EXPECT_EQ(readRelayHandles(nullptr).relay, 0u);
 }

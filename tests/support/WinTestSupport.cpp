@@ -171,6 +171,24 @@ std::string binaryDirectory() {
     return path.substr(0, path.rfind('\\'));
 }
 
+std::string uninstallCopyRoot() {
+    char path[MAX_PATH] = {};
+    win32::Handle token;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive()) &&
+        GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
+        elevation.TokenIsElevated) {
+        GetWindowsDirectoryA(path, MAX_PATH);
+        return std::string(path) + "\\Temp";
+    }
+    GetTempPathA(MAX_PATH, path);
+    std::string temporary = path;
+    while (!temporary.empty() && temporary.back() == '\\')
+        temporary.pop_back();
+    return temporary;
+}
+
 std::vector<std::string> splitCommandLine(const std::string& commandLine) {
     const int wideLength = MultiByteToWideChar(CP_ACP, 0, commandLine.c_str(), -1, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');

@@ -64,6 +64,11 @@ std::vector<std::string> filesMatching(const std::string& pattern); // bare name
 // Directory of the running test program; the programs under test are built beside it.
 std::string binaryDirectory();
 
+// Where the uninstaller started from this test puts its temporary copy's folder: the temporary
+// directory, or, in an elevated account (Wine runs every program so), the Windows folder's Temp,
+// which only administrators may change. No trailing backslash.
+std::string uninstallCopyRoot();
+
 // Makes `link` a symbolic link to `target` (an existing file or folder). Wine 8 has no working
 // CreateSymbolicLink, but follows Unix links inside its drives as Windows follows junctions and
 // links; there the native ln makes one. True when the link leads to the target.

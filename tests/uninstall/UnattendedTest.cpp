@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <mutex>
 #include <thread>
 
@@ -20,6 +22,8 @@ namespace {
 constexpr DWORD kTimeoutMs = 60000;
 const std::string kSharedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const std::string kProductKey = "Software\\SetupTestsUnattended";
+const std::string kRegistration =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Test Product Unattended";
 
 std::string line(const std::string& key, const std::string& value) {
     return key + "=" + value + "\r\n";
@@ -79,6 +83,10 @@ public:
         setDword(HKEY_LOCAL_MACHINE, kSharedKey, shared("shared1.dll"), 1);
         createKey(HKEY_CURRENT_USER, kProductKey + "\\Product");
         setString(HKEY_CURRENT_USER, kProductKey + "\\Keep", "Value", "v");
+        // Registered as setup registers the product: management tools run this command.
+        createKey(HKEY_LOCAL_MACHINE, kRegistration);
+        setString(HKEY_LOCAL_MACHINE, kRegistration, "QuietUninstallString",
+                  "\"" + file("uninstall.exe") + "\" /S");
 
         std::string log = "[COMMON]\r\n" + line("Application_Name", "Test Product") +
                           line("1402", "Cannot remove folder") + line("1403", "Cannot remove file");
@@ -92,13 +100,14 @@ public:
             log += file(name) + "\r\n";
         log += "[APPFOLDERS]\r\n" + file("sub") + "\r\n";
         log += "[APPDIR]\r\n" + app_ + "\r\n";
-        log += "[REGENTRY]\r\nHKCU," + kProductKey + "\\Product\r\n";
+        log += "[REGENTRY]\r\nHKCU," + kProductKey + "\\Product\r\nHKLM," + kRegistration + "\r\n";
         log += "[REGVALUES]\r\nHKCU," + kProductKey + "\\Keep,Value\r\n";
         writeFile(file("Setup.log"), log);
     }
     ~Product() {
         SetFileAttributesA(file("ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
         deleteTree(HKEY_CURRENT_USER, kProductKey);
+        deleteTree(HKEY_LOCAL_MACHINE, kRegistration);
         for (const char* name : {"shared3.dll", "shared1.dll", "nocount.dll"})
             deleteValue(HKEY_LOCAL_MACHINE, kSharedKey, shared(name));
     }
@@ -113,6 +122,16 @@ public:
         DWORD exitCode = STILL_ACTIVE;
         ended = runAndWait("\"" + file("uninstall.exe") + "\" " + options, kTimeoutMs, exitCode);
         windows = watch.seen();
+        return exitCode;
+    }
+
+    // As a management tool finishes a removal: the registered command, started as it stands.
+    DWORD uninstallAsRegistered(bool& ended) {
+        const std::vector<BYTE> value =
+            readValue(HKEY_LOCAL_MACHINE, kRegistration, "QuietUninstallString");
+        const std::string command(value.begin(), std::find(value.begin(), value.end(), 0));
+        DWORD exitCode = STILL_ACTIVE;
+        ended = !command.empty() && runAndWait(command, kTimeoutMs, exitCode);
         return exitCode;
     }
 
@@ -186,6 +205,7 @@ TEST(Unattended, RemovesEverythingBeforeItsWaitEndsShowsNothingAndReportsEachIte
     EXPECT_FALSE(fileExists(product.app_)) << "the application directory, uninstaller included";
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kProductKey + "\\Product"));
     EXPECT_FALSE(valueExists(HKEY_CURRENT_USER, kProductKey + "\\Keep", "Value"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kRegistration));
     EXPECT_TRUE(fileExists(product.root_.file("before.txt"))) << "the pre-uninstall program ran";
     EXPECT_TRUE(fileExists(product.root_.file("unregistered.txt")))
         << "the server was unregistered";
@@ -206,7 +226,7 @@ TEST(Unattended, RemovesEverythingBeforeItsWaitEndsShowsNothingAndReportsEachIte
     for (const char* name : {"a.txt", "ro.txt", "sub\\b.txt", "Setup.log", "sub"})
         EXPECT_EQ(product.outcome(product.file(name)), "removed") << name;
     EXPECT_EQ(product.outcome(product.file("uninstall.exe"), "Folder items"), "not found")
-        << "moved aside before the files stage";
+        << "moved aside at the end, out of the running relay's way";
     EXPECT_EQ(product.outcome(product.file("uninstall.exe"), "Uninstaller").rfind("moved to ", 0),
               0u);
     EXPECT_EQ(product.outcome(product.app_), "removed");
@@ -313,7 +333,9 @@ TEST(Unattended, BadCommandLinesAndUnwritableReportsChangeNothing) {
     EXPECT_TRUE(ended);
     EXPECT_EQ(product.uninstall("/S /SHARED=MAYBE", ended), 87u);
     EXPECT_TRUE(product.windows.empty());
-    EXPECT_TRUE(filesMatching(product.temp_ + "\\Uninstall-*").empty()) << "no copy was even made";
+    const ObservedRun refused =
+        runObserved(win32::quoted(product.file("uninstall.exe")) + " /S /BOGUS", kTimeoutMs);
+    EXPECT_EQ(refused.processes.size(), 1u) << "no copy was even started";
     // A folder is no file to write, nor is the setup log, nor anything reached through a link.
     const std::string log = readFile(product.file("Setup.log"));
     const std::string outside = product.root_.file("outside"), mine = product.root_.file("mine");
@@ -338,6 +360,138 @@ TEST(Unattended, BadCommandLinesAndUnwritableReportsChangeNothing) {
     EXPECT_TRUE(fileExists(product.file("a.txt")));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kProductKey + "\\Product"));
     EXPECT_EQ(count(product.shared("shared3.dll")), 3u);
+}
+
+// What a tool that attached standard error reads there, and the exit code.
+DWORD runWithStandardError(const std::string& commandLine, std::string& error) {
+    win32::Handle reader, writer;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    if (!CreatePipe(reader.receive(), writer.receive(), &inherited, 0) ||
+        !SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0))
+        return STILL_ACTIVE;
+    win32::StartOptions options;
+    options.inheritHandles = true;
+    options.error = writer.get();
+    const win32::Process started = win32::startProcess({}, commandLine, options);
+    writer.reset();
+    if (!started)
+        return STILL_ACTIVE;
+    DWORD exitCode = STILL_ACTIVE;
+    if (!win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode))
+        TerminateProcess(started.handle.get(), 1);
+    char buffer[4096];
+    DWORD read = 0;
+    // Every process that could still hold the pipe has ended: the read cannot wait for long.
+    while (ReadFile(reader.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        error.append(buffer, read);
+    return exitCode;
+}
+
+TEST(Unattended, ASetupLogThatIsNoneIsRefusedBeforeAnythingIsCopied) {
+    const struct {
+        const char* what;
+        std::string (*change)(const std::string&);
+    } damages[] = {
+        {"a byte order mark", [](const std::string& log) { return "\xEF\xBB\xBF" + log; }},
+        {"bare line feeds",
+         [](const std::string& log) {
+             std::string text = log;
+             for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+                 text.erase(at, 1);
+             return text;
+         }},
+        {"random bytes",
+         [](const std::string& log) {
+             std::string text(log.size(), '\0');
+             for (std::size_t i = 0; i < text.size(); ++i)
+                 text[i] = static_cast<char>((i * 2654435761u) >> 11);
+             return text;
+         }},
+    };
+    for (const auto& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        Product product;
+        writeFile(product.file("Setup.log"), damage.change(readFile(product.file("Setup.log"))));
+        product.report_ = product.root_.file("r.txt");
+        const ObservedRun run = runObserved(win32::quoted(product.file("uninstall.exe")) +
+                                                " /S \"/LOG=" + product.report_ + "\"",
+                                            kTimeoutMs);
+        ASSERT_TRUE(run.started);
+        ASSERT_FALSE(run.timedOut);
+        ASSERT_EQ(run.processes.size(), 1u) << "no copy is made";
+        EXPECT_EQ(run.processes[0].exitCode, 2u);
+        EXPECT_EQ(product.outcome(product.file("Setup.log"), "Start").rfind("refused: ", 0), 0u)
+            << readFile(product.report_);
+        EXPECT_EQ(product.report().back().back(), "exit code 2");
+        EXPECT_TRUE(fileExists(product.file("uninstall.exe"))) << "the registered program stays";
+        EXPECT_TRUE(fileExists(product.file("a.txt")));
+        EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kRegistration));
+    }
+    // Started by a person, it says why in a box.
+    Product product;
+    writeFile(product.file("Setup.log"), "\xEF\xBB\xBF" + readFile(product.file("Setup.log")));
+    const win32::Process started =
+        win32::startProcess({}, win32::quoted(product.file("uninstall.exe")));
+    ASSERT_TRUE(started);
+    const HWND box = waitForWindow(started.id, "Error", kTimeoutMs);
+    ASSERT_NE(box, nullptr);
+    const std::string text = windowText(GetDlgItem(box, 0xFFFF));
+    EXPECT_EQ(text.rfind("The setup log \"" + product.file("Setup.log") + "\" cannot be used", 0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("byte order mark"), std::string::npos) << text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    DWORD exitCode = 0;
+    ASSERT_TRUE(win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode));
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+}
+
+TEST(Unattended, ReportsGoWhereAdministratorsPutThemAndNeverIntoTheProduct) {
+    {
+        // The drive's root, the form deployment scripts use most.
+        Product product;
+        char name[64];
+        std::snprintf(name, sizeof name, "C:\\uninstall-%lu.log", GetCurrentProcessId());
+        product.report_ = name;
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S /LOG=" + product.report_, ended), 0u);
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(product.report().back().back(), "exit code 0");
+        DeleteFileA(product.report_.c_str());
+        EXPECT_FALSE(fileExists(product.app_));
+    }
+    {
+        // Inside the application directory it would keep that directory from going.
+        Product product;
+        product.report_ = product.file("sub\\uninstall.log");
+        std::string error;
+        EXPECT_EQ(runWithStandardError(win32::quoted(product.file("uninstall.exe")) +
+                                           " /S \"/LOG=" + product.report_ + "\"",
+                                       error),
+                  2u);
+        EXPECT_FALSE(fileExists(product.report_));
+        EXPECT_TRUE(fileExists(product.file("a.txt")));
+        EXPECT_NE(error.find(product.report_), std::string::npos) << error;
+        EXPECT_NE(error.find("application directory"), std::string::npos) << error;
+    }
+}
+
+TEST(Unattended, NoRestartIsAcceptedAndARefusedStartSaysWhyOnStandardError) {
+    {
+        Product product;
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S /NORESTART", ended), 0u);
+        EXPECT_TRUE(ended);
+        EXPECT_FALSE(fileExists(product.app_));
+    }
+    Product product;
+    std::string error;
+    EXPECT_EQ(
+        runWithStandardError(win32::quoted(product.file("uninstall.exe")) + " /S /BOGUS", error),
+        87u);
+    EXPECT_NE(error.find("/BOGUS"), std::string::npos) << error;
+    EXPECT_NE(error.find("Nothing was removed"), std::string::npos) << error;
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
 }
 
 TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {
@@ -387,6 +541,24 @@ TEST(Unattended, RunningProgramsOfTheProductGoAtTheRestartOrAreClosedWhenAsked) 
         EXPECT_FALSE(glossary.running());
         EXPECT_FALSE(fileExists(product.app_)) << "everything went";
     }
+}
+
+TEST(Unattended, CloseAppsWithNothingRunningLeavesTheRelayAloneAndEndsAtOnce) {
+    // The relay runs the registered program from the application directory until the end: it
+    // is the run's own, never a program to close or wait for.
+    Product product;
+    product.report_ = product.root_.file("r.txt");
+    bool ended = false;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(product.uninstall("/S /CLOSEAPPS \"/LOG=" + product.report_ + "\"", ended), 0u);
+    EXPECT_TRUE(ended);
+    EXPECT_LT(GetTickCount64() - start, 12000u) << "no 15 s wait for itself";
+    for (const auto& fields : product.report())
+        EXPECT_NE(fields.front(), "Running programs") << fields.at(1);
+    const auto lines = product.report();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().back(), "exit code 0");
+    EXPECT_FALSE(fileExists(product.app_));
 }
 
 TEST(Unattended, AProgramThatIgnoresCloseIsNamedAndItsFilesGoAtTheRestart) {
@@ -447,8 +619,9 @@ TEST(Unattended, ARunStartedAgainAfterAStopGivesNoCountBackTwice) {
     }
 }
 
-TEST(Unattended, ARunKilledAtAnyPointAndStartedAgainRemovesTheProductAsOneRunWould) {
+TEST(Unattended, ARunKilledAtAnyPointIsFinishedByTheRegisteredCommand) {
     const StopPoint stops[] = {
+        {"Del", "kernel32.dll", "CreateProcessA", 1}, // before the pre-uninstall program
         {"Del", "kernel32.dll", "CreateProcessA", 2}, // after the pre-uninstall program
         {"Del", "advapi32.dll", "RegSetValueExA", 1}, // journal written, count not yet changed
         {"Del", "kernel32.dll", "WriteFile", 3},      // count changed, the change not yet written
@@ -456,6 +629,8 @@ TEST(Unattended, ARunKilledAtAnyPointAndStartedAgainRemovesTheProductAsOneRunWou
         {"Del", "kernel32.dll", "SetFileInformationByHandle", 1}, // a shared file about to go
         {"Del", "kernel32.dll", "SetFileInformationByHandle", 2}, // after the shared files
         {"Del", "kernel32.dll", "SetFileInformationByHandle", 6}, // inside the files stage
+        {"Del", "kernel32.dll", "SetFileInformationByHandle", 7}, // the folders stage
+        {"Del", "kernel32.dll", "SetFileInformationByHandle", 8}, // the setup log about to go
     };
     for (const StopPoint& stop : stops) {
         SCOPED_TRACE(stop.function + " #" + std::to_string(stop.call));
@@ -464,12 +639,10 @@ TEST(Unattended, ARunKilledAtAnyPointAndStartedAgainRemovesTheProductAsOneRunWou
             runObserved(win32::quoted(product.file("uninstall.exe")) + " /S", kTimeoutMs, {}, stop);
         ASSERT_TRUE(first.stopped) << first.processes.size() << " processes";
         EXPECT_TRUE(fileExists(product.file("Setup.log")));
-        // The program the tool started was moved aside as the run began; it is started again
-        // from a copy.
-        CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(),
-                  product.file("uninstall.exe").c_str(), FALSE);
+        EXPECT_TRUE(fileExists(product.file("uninstall.exe"))) << "the registered program stays";
+        EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kRegistration));
         bool ended = false;
-        EXPECT_EQ(product.uninstall("/S", ended), 0u);
+        EXPECT_EQ(product.uninstallAsRegistered(ended), 0u);
         EXPECT_TRUE(ended);
         EXPECT_EQ(count(product.shared("shared3.dll")), 2u) << "one use given back, not two";
         EXPECT_EQ(count(product.shared("shared1.dll")), 0u);
@@ -478,5 +651,7 @@ TEST(Unattended, ARunKilledAtAnyPointAndStartedAgainRemovesTheProductAsOneRunWou
         EXPECT_FALSE(fileExists(product.shared("nocount.dll")));
         EXPECT_FALSE(fileExists(product.app_)) << "the product is gone as after one run";
         EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kProductKey + "\\Product"));
+        EXPECT_FALSE(valueExists(HKEY_CURRENT_USER, kProductKey + "\\Keep", "Value"));
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kRegistration)) << "the registration last";
     }
 }

@@ -93,7 +93,8 @@ public:
             line("1202", "Removing %1, please wait...") +
             line("1203", "Some items could not be removed.") + line("1204", "All removed.") +
             line("1302", "%1 in %2 is no longer used.\\rRemove it?") + line("1400", "Not removed") +
-            line("1402", "Cannot remove folder") + line("1403", "Cannot remove file");
+            line("1402", "Cannot remove folder") + line("1403", "Cannot remove file") +
+            line("1205", "A restart completes it.") + line("1404", "(held: at the restart)");
         log +=
             "[RUNAPPS]\r\n" + line("BeforeUninstall", binaryDirectory() + "\\recorder.exe,/before");
         log += "[REGDLLS]\r\n" + binaryDirectory() + "\\comserver_records.dll\r\n";
@@ -158,14 +159,18 @@ TEST(UninstallRun, NoLeavesEverythingAndEndsWithZero) {
               "Remove Test Product and all of its parts?");
     const win32::Handle copy = processOf(confirm);
     // While it runs, nobody renames or replaces the program file it runs from.
-    std::vector<std::string> copies;
-    for (const std::string& folder : filesMatching(product.temp_ + "\\Uninstall-*")) {
-        for (const std::string& name : filesMatching(product.temp_ + "\\" + folder + "\\Del*.tmp"))
-            copies.push_back(product.temp_ + "\\" + folder + "\\" + name);
-    }
-    ASSERT_EQ(copies.size(), 1u);
-    EXPECT_FALSE(MoveFileA(copies[0].c_str(), (copies[0] + ".moved").c_str()));
-    EXPECT_FALSE(CopyFileA(product.file("a.txt").c_str(), copies[0].c_str(), FALSE));
+    char image[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    ASSERT_TRUE(QueryFullProcessImageNameA(copy.get(), 0, image, &length));
+    const std::string copyPath = image;
+    const std::string folder = copyPath.substr(0, copyPath.rfind('\\'));
+    EXPECT_EQ(lstrcmpiA(folder.substr(0, folder.rfind('\\')).c_str(), uninstallCopyRoot().c_str()),
+              0)
+        << copyPath;
+    EXPECT_TRUE(filesMatching(product.temp_ + "\\Uninstall-*").empty() ||
+                lstrcmpiA(uninstallCopyRoot().c_str(), product.temp_.c_str()) == 0);
+    EXPECT_FALSE(MoveFileA(copyPath.c_str(), (copyPath + ".moved").c_str()));
+    EXPECT_FALSE(CopyFileA(product.file("a.txt").c_str(), copyPath.c_str(), FALSE));
     press(confirm, IDC_ANSWER_NO);
     EXPECT_EQ(exitCodeOf(copy), 0u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
@@ -337,7 +342,8 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 17)
         << "5 + 1 + 4 + 3 + 1 + 2 + 1 entries, registry values included";
     EXPECT_EQ(controlText(GetDlgItem(progress, IDC_STATUS)),
-              "Some items could not be removed. Restart the computer to complete the removal.");
+              "Some items could not be removed. A restart completes it.")
+        << "the log's own texts, as a translated product supplies them";
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(progress, IDC_DETAILS)));
 
     press(progress, IDC_DETAILS);
@@ -345,7 +351,7 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(controlText(GetDlgItem(details, IDC_DETAILS_TEXT)),
               "Cannot remove file \"" + product.file("held.txt") +
-                  "\" (in use: it goes at the next restart)\r\nCannot remove folder \"" +
+                  "\" (held: at the restart)\r\nCannot remove folder \"" +
                   product.file("fullfolder") + "\"\r\nCannot remove folder \"" +
                   product.file("nofolder") + "\"\r\nCannot remove folder \"" + product.directory() +
                   "\"\r\n");
@@ -408,7 +414,7 @@ HWND runningProgramsBox(Product& product, win32::Handle& copy) {
         return nullptr;
     copy = processOf(confirm);
     press(confirm, IDC_ANSWER_YES);
-    return dialogNamed("Programs still running", kTimeoutMs, product.temp_);
+    return dialogNamed("Programs still running", kTimeoutMs, uninstallCopyRoot());
 }
 
 } // namespace
@@ -447,7 +453,7 @@ TEST(UninstallRun, RunningProgramsAreNamedAndClosedOrNothingIsRemoved) {
         PostMessageA(box, WM_COMMAND, IDCONTINUE, 0);
         EXPECT_TRUE(waitUntil([&] { return !glossary.running(); }));
         ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
-        const HWND again = dialogNamed("Programs still running", kTimeoutMs, product.temp_);
+        const HWND again = dialogNamed("Programs still running", kTimeoutMs, uninstallCopyRoot());
         ASSERT_NE(again, nullptr);
         EXPECT_EQ(
             controlText(GetDlgItem(again, 0xFFFF)).find("Stubborn (stubborn.exe) is running.\n\n"),
@@ -494,13 +500,15 @@ TEST(UninstallRun, MissingSetupLogIsReportedOnceAndEndsWithMinusOne) {
     Product product;
     DeleteFileA(product.file("Setup.log").c_str());
     product.start();
-    const HWND box = dialogNamed("Error", kTimeoutMs, product.temp_);
+    const HWND box = dialogNamed("Error", kTimeoutMs, uninstallCopyRoot());
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(controlText(GetDlgItem(box, 0xFFFF)), "Can't open log file");
+    const std::string text = controlText(GetDlgItem(box, 0xFFFF));
+    EXPECT_EQ(text.rfind("Can't open log file \"" + product.file("setup.log") + "\"", 0), 0u)
+        << text;
     const win32::Handle copy = processOf(box);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(exitCodeOf(copy), 0xFFFFFFFFu);
-    EXPECT_EQ(dialogNamed("Exception", 500, product.temp_), nullptr) << "reported once only";
+    EXPECT_EQ(dialogNamed("Exception", 500, uninstallCopyRoot()), nullptr) << "reported once only";
 }
 
 TEST(UninstallRun, EntriesThatAreNotPlainPathsOrLeadElsewhereAreKeptAndListed) {

@@ -35,6 +35,8 @@ UninstallOptions readOptions(int count, const char* const* arguments, int first)
                 options.unattended = true;
             else if (name == "CLOSEAPPS" && !hasValue)
                 options.closeApps = true;
+            else if (name == "NORESTART" && !hasValue)
+                ; // what deployment tools pass everywhere: this program never restarts anyway
             else if (name == "LOG" && !value.empty())
                 options.reportPath = value;
             else if (name == "SHARED" && upper(value) == "KEEP")

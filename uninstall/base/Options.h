@@ -5,7 +5,9 @@
 // Options for administrators, given after the program name: "/S" (also "/s", "/SILENT", "-S")
 // for an unattended run, "/LOG=<path>" for a report, "/SHARED=KEEP" or "/SHARED=REMOVE" for
 // the answer to every shared-file question, "/CLOSEAPPS" to close the product's running
-// programs first in an unattended run. Portable.
+// programs first in an unattended run, "/NORESTART" accepted as deployment tools pass it (the
+// uninstaller never restarts the computer; exit code 3010 tells that a restart is needed).
+// Portable.
 struct UninstallOptions {
     bool unattended = false;
     bool closeApps = false;    // /CLOSEAPPS

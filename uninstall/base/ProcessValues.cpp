@@ -8,6 +8,8 @@ HINSTANCE instanceHandle = nullptr;
 const char* const windowClassName = "Setupwerk";
 UninstallWindow* mainWindow = nullptr;
 DWORD relayProcessId = 0;
+HANDLE ownProgramFile = nullptr;
+std::string relayedProgram;
 bool unattended = false;
 
 std::string programDirectory() {

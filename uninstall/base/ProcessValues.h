@@ -13,6 +13,12 @@ extern HINSTANCE instanceHandle;
 extern const char* const windowClassName;
 extern UninstallWindow* mainWindow;
 extern DWORD relayProcessId; // the process that started this main stage, or 0
+// The relayed copy's own file, held by the main stage for its whole run (from the relay, by
+// inheritance), or null: a process started from "this program" is started only from the path
+// that is proven to name this file.
+extern HANDLE ownProgramFile;
+// The program file that the relay ran (the main stage's argument 2), or empty.
+extern std::string relayedProgram;
 extern bool unattended; // "/S": no window, no box; the exit code and the report tell the outcome
 
 // Directory of the running program file, trailing backslash included.

@@ -4,18 +4,9 @@
 #include "PathRules.h"
 #include "base/Options.h"
 #include "base/SystemErrorText.h"
+#include "win32/FileIdentity.h"
 
 namespace {
-
-bool sameFile(const BY_HANDLE_FILE_INFORMATION& a, const std::string& path) {
-    const win32::Handle other(CreateFileA(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION b = {};
-    return other && GetFileInformationByHandle(other.get(), &b) &&
-           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
-}
 
 // A plain file on a disk that the system names by `path` itself.
 bool isOwnPlainFile(HANDLE file, const std::string& path) {
@@ -52,7 +43,9 @@ bool UninstallReport::open(const std::string& path, const std::vector<std::strin
         return false;
     // The folder first, held against renaming while the file is made: nothing is ever created
     // through a link on the way.
-    const std::string folderPath = path.substr(0, slash);
+    // "C:" alone would be the drive's current folder, not its root.
+    const bool inDriveRoot = slash == 2 && path[1] == ':';
+    const std::string folderPath = path.substr(0, inDriveRoot ? 3 : slash);
     const win32::Handle folder(CreateFileA(
         folderPath.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -62,7 +55,7 @@ bool UninstallReport::open(const std::string& path, const std::vector<std::strin
                                       sizeof folderTag) ||
         (folderTag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
         (folderTag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-        !resolvesToPath(folder.get(), folderPath.size() == 2 ? folderPath + "\\" : folderPath))
+        !resolvesToPath(folder.get(), folderPath))
         return false;
     // Opened, not created over: a link at the end is opened itself, and a pipe's server learns
     // nothing of whom it talks to.
@@ -81,7 +74,7 @@ bool UninstallReport::open(const std::string& path, const std::vector<std::strin
         usable = GetFileInformationByHandle(file.get(), &identity) != FALSE &&
                  identity.nNumberOfLinks == 1;
         for (const std::string& other : untouchable)
-            usable = usable && !sameFile(identity, other);
+            usable = usable && !win32::sameFile(identity, other);
     }
     if (!usable) {
         if (!existed) {

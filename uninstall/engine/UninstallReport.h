@@ -30,6 +30,9 @@ public:
     // The closing line: the counts and the exit code as the process returns it.
     void summary(int exitCode);
 
+    // True when lines go to a report file.
+    bool writing() const { return file_.valid(); }
+
     int count(Outcome outcome) const { return counts_[static_cast<int>(outcome)]; }
     // 1 when anything could not be removed or was unfinished, else 3010 when anything waits for the
     // next restart, else 0.

@@ -11,6 +11,7 @@
 #include "base/SystemErrorText.h"
 #include "base/UserMessage.h"
 #include "setuplog/SetupLog.h"
+#include "win32/FileIdentity.h"
 #include "win32/Handles.h"
 #include "win32/Process.h"
 
@@ -112,6 +113,7 @@ void UninstallWorker::sequence() {
     stageDone(CMD_FILES_DONE);
     removeDirectories(log, "APPFOLDERS", kFoldersStage);
     stageDone(CMD_FOLDERS_DONE);
+    deleteOwnFiles();
     removeJournal();
     removeDirectories(log, "APPDIR", kDirectoriesStage);
     stageDone(CMD_DIRECTORIES_DONE);
@@ -151,6 +153,13 @@ void UninstallWorker::unregisterServers(const SetupLog& log) {
     // The program once more, in its unregistration mode: the directory opened by a quote only,
     // so that its trailing backslash cannot escape a closing one.
     const std::string program = modulePath();
+    // Only from the very file this run holds: anything put in its place meanwhile never runs.
+    if (!win32::sameFile(ownProgramFile, program)) {
+        record(kComStage, program, Outcome::Failed,
+               "not proven to be this uninstaller's own file: nothing started");
+        showMessage("Cannot unregister DLL", "Error", MB_OK);
+        return;
+    }
     win32::StartOptions options;
     options.inheritHandles = output.valid();
     options.output = output.get();
@@ -335,41 +344,69 @@ void UninstallWorker::removeSharedFile(const char* stage, const std::string& pat
         forgetSharedFile(path);
 }
 
+// The uninstaller and its setup log stay where the registration expects them until the last
+// stage: a run stopped before then is finished by starting the registered command again.
+bool UninstallWorker::isOwnFile(const std::string& path) const {
+    return samePath(path, applicationDirectory + "Setup.log") ||
+           (!relayedProgram.empty() && samePath(path, relayedProgram));
+}
+
 void UninstallWorker::deleteFiles(const SetupLog& log) {
     std::string path;
     for (int i = 0; i < log.entryCount("APPFILES"); ++i) {
         if (log.entry(path, "APPFILES", i)) {
-            Removal removal = isPlainAbsolutePath(path) ? removeFileChecked(path, true) : Removal{};
-            // A running program of the product holds it: it goes at the next restart, after the
-            // same checks, so the product never stays half-removed.
-            if (removal.outcome == Removal::Outcome::Failed && waitsForRestart(removal.error))
-                removal = deleteNowOrAtRestart(path);
-            // A run that was stopped may have taken the file's folder already.
-            if (removal.outcome == Removal::Outcome::Failed &&
-                removal.error == ERROR_PATH_NOT_FOUND && journal_.resumed())
-                removal.outcome = Removal::Outcome::Missing;
-            if (removal.outcome == Removal::Outcome::Removed) {
-                record(kFilesStage, path, Outcome::Removed);
-            } else if (removal.outcome == Removal::Outcome::Missing) {
-                record(kFilesStage, path, Outcome::NotFound);
-            } else if (removal.outcome == Removal::Outcome::Scheduled) {
-                scheduledForRestart(kFilesStage, path);
-            } else {
-                problem(1403, path);
-                if (isPlainAbsolutePath(path))
-                    recordFailure(kFilesStage, path, removal);
-                else
-                    record(kFilesStage, path, Outcome::Failed, kNotPlain);
-            }
+            if (isOwnFile(path))
+                ownFiles_.push_back(path);
+            else
+                deleteFile(path);
         }
         step();
+    }
+}
+
+// The setup log before the program: a run stopped in between refuses to start for want of a
+// log, rather than giving anything back twice.
+void UninstallWorker::deleteOwnFiles() {
+    std::stable_partition(ownFiles_.begin(), ownFiles_.end(), [](const std::string& path) {
+        return samePath(path, applicationDirectory + "Setup.log");
+    });
+    for (const std::string& path : ownFiles_) {
+        if (samePath(path, relayedProgram) && beforeOwnProgram_)
+            beforeOwnProgram_();
+        deleteFile(path);
+    }
+}
+
+void UninstallWorker::deleteFile(const std::string& path) {
+    Removal removal = isPlainAbsolutePath(path) ? removeFileChecked(path, true) : Removal{};
+    // A running program of the product holds it: it goes at the next restart, after the
+    // same checks, so the product never stays half-removed.
+    if (removal.outcome == Removal::Outcome::Failed && waitsForRestart(removal.error))
+        removal = deleteNowOrAtRestart(path);
+    // A run that was stopped may have taken the file's folder already.
+    if (removal.outcome == Removal::Outcome::Failed && removal.error == ERROR_PATH_NOT_FOUND &&
+        journal_.resumed())
+        removal.outcome = Removal::Outcome::Missing;
+    if (removal.outcome == Removal::Outcome::Removed) {
+        record(kFilesStage, path, Outcome::Removed);
+    } else if (removal.outcome == Removal::Outcome::Missing) {
+        record(kFilesStage, path, Outcome::NotFound);
+    } else if (removal.outcome == Removal::Outcome::Scheduled) {
+        scheduledForRestart(kFilesStage, path);
+    } else {
+        problem(1403, path);
+        if (isPlainAbsolutePath(path))
+            recordFailure(kFilesStage, path, removal);
+        else
+            record(kFilesStage, path, Outcome::Failed, kNotPlain);
     }
 }
 
 void UninstallWorker::scheduledForRestart(const char* stage, const std::string& path) {
     scheduled_.push_back(path);
     if (model_ != nullptr)
-        model_->problems().push_back(messageText(1403) + " \"" + path + "\" " + kAtRestart);
+        model_->problems().push_back(messageText(1403) + " \"" + path + "\" " +
+                                     messageTextOr(kTextAtRestart, kAtRestart));
     record(stage, path, Outcome::Scheduled);
 }
 

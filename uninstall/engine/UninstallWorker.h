@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ public:
     void run() override;
     // True once the whole sequence has run; false after an abort.
     bool finished() const { return finished_; }
+    // Called just before the program file that the relay ran is deleted, in the last stage:
+    // an unattended relay still runs it, so it must first be moved out of the way.
+    void beforeOwnProgram(std::function<void()> hook) { beforeOwnProgram_ = std::move(hook); }
 
 private:
     void sequence();
@@ -41,7 +45,10 @@ private:
     void removeJournal();
     void removeSharedFile(const char* stage, const std::string& path, bool forgetCount);
     bool askRemoveShared(const std::string& path);
+    bool isOwnFile(const std::string& path) const;
     void deleteFiles(const SetupLog& log);
+    void deleteOwnFiles();
+    void deleteFile(const std::string& path);
     void scheduledForRestart(const char* stage, const std::string& path);
     bool holdsOnlyScheduled(const std::string& folder) const;
     void removeDirectories(const SetupLog& log, const char* section, const char* stage);
@@ -59,5 +66,7 @@ private:
     bool removeShared_ = false;
     bool finished_ = false;
     std::vector<std::string> scheduled_; // files that go at the next restart
+    std::vector<std::string> ownFiles_;  // the uninstaller's and its log, kept for the end
+    std::function<void()> beforeOwnProgram_;
     UninstallJournal journal_;
 };

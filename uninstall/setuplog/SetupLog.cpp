@@ -179,3 +179,16 @@ void SetupLog::clear() {
     std::vector<std::size_t>().swap(runEnd_);
     headerAt_.clear();
 }
+
+std::string whyNotASetupLog(const SetupLog& log) {
+    if (log.text().empty() || log.text().front() != '[' ||
+        log.text().find(kLineEnd) == std::string::npos)
+        return "it is not a setup log in either of its stored forms (an editor may have saved it "
+               "again with a byte order mark or other line ends)";
+    std::string name;
+    if (log.value(name, "COMMON", "Application_Name", "", false) == 0)
+        return "it names no product (no Application_Name in [COMMON])";
+    if (log.entryCount("APPDIR") == 0)
+        return "it names no application directory (no [APPDIR] entry)";
+    return std::string();
+}

@@ -51,5 +51,12 @@ private:
     std::unordered_map<std::string, std::size_t> headerAt_;
 };
 
+// Why a loaded log is no setup log, in plain words; empty when it reads as one. A setup log
+// begins with a section header in one of its two stored forms (plain, or byte-inverted), names
+// its product (Application_Name in [COMMON]) and its application directory ([APPDIR]). A file
+// saved again by an editor (a byte order mark, bare line feeds) or any other file is none, and
+// must not be taken for a log that lists nothing.
+std::string whyNotASetupLog(const SetupLog& log);
+
 // Replaces backslash-r by LF CR, then backslash-t by TAB, left to right.
 std::string unescapeValue(std::string text);

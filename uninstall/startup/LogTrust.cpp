@@ -1,7 +1,7 @@
 #include "LogTrust.h"
 
+#include "RefusedStart.h"
 #include "base/ProcessValues.h"
-#include "base/UserMessage.h"
 #include "engine/UninstallReport.h"
 #include "win32/AccessRights.h"
 
@@ -66,8 +66,9 @@ bool refuseUntrustedLog(UninstallReport& report) {
     const std::string why = whyLogIsUntrusted(applicationDirectory, win32::processUserSid());
     if (why.empty())
         return false;
-    report.note("Start", applicationDirectory + "Setup.log", "not trusted: " + why);
-    const std::string text = why + "\n\nNothing was removed: the setup log may have been changed.";
-    showMessage(text.c_str(), "Error", MB_OK | MB_ICONWARNING);
+    tellRefusedStart(report, applicationDirectory + "Setup.log", "not trusted: " + why,
+                     why + "\n\nNothing was removed: the setup log may have been changed. Let "
+                           "only administrators change the folder and its setup log, then try "
+                           "again.");
     return true;
 }

@@ -3,12 +3,15 @@
 #include "LogTrust.h"
 #include "OwnFiles.h"
 #include "ProductFiles.h"
+#include "RefusedStart.h"
+#include "RelayCommandLine.h"
 #include "StoppedRun.h"
 #include "UnattendedRun.h"
 #include "UninstallWindow.h"
 #include "base/AppException.h"
 #include "base/ComSession.h"
 #include "base/LibrarySearch.h"
+#include "base/ModulePath.h"
 #include "base/Options.h"
 #include "base/ProcessValues.h"
 #include "base/SystemLibrary.h"
@@ -19,6 +22,7 @@
 #include "ui/MessageLoop.h"
 #include "ui/ResourceIds.h"
 #include "ui/WindowClass.h"
+#include "win32/FileIdentity.h"
 #include "win32/Handles.h"
 
 #include <commctrl.h>
@@ -50,6 +54,15 @@ void outOfMemory() {
 std::string directoryOfCopy(const std::string& copyPath) {
     const std::size_t last = copyPath.rfind('\\');
     return last == std::string::npos || last == 0 ? copyPath : copyPath.substr(0, last);
+}
+
+// An inherited handle, taken over only when the system names it by `path`: a number given by
+// hand that happens to be some other handle of this process is left alone.
+win32::Handle heldAs(std::uintptr_t handed, const std::string& path) {
+    const auto handle = reinterpret_cast<HANDLE>(handed);
+    if (handed == 0 || GetFileType(handle) != FILE_TYPE_DISK || !win32::sameFile(handle, path))
+        return win32::Handle();
+    return win32::Handle(handle);
 }
 
 void reportFailure(const char* text) {
@@ -92,24 +105,29 @@ int runWindow(HINSTANCE instance, const UninstallOptions& options, UninstallRepo
 
 int runMainStage(int count, char** arguments, HINSTANCE instance) {
     restrictLibrarySearch();
-    // Held for the whole run, without write or delete sharing: nobody renames or replaces this
-    // verified copy, so the unregistration process started from it later is this program too.
-    const win32::Handle ownFile(CreateFileA(arguments[0], GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Handed down by the relay, which held them since it checked the copy: this file, held
+    // without write or delete sharing, and its folder, held against renaming, so the path of
+    // the running program names this verified copy for the whole run. Never reopened by name.
+    const RelayHandles handed = readRelayHandles(arguments[1]);
+    const std::string running = modulePath();
+    const win32::Handle ownFile = heldAs(handed.copy, running);
+    const win32::Handle ownFolder = heldAs(handed.folder, directoryOfCopy(running));
+    ownProgramFile = ownFile.get();
+    relayedProgram = arguments[2];
     const UninstallOptions options = readOptions(count, arguments, 4);
     unattended = options.unattended;
     {
         // Until the relay has ended, the program file the user started is still in use. An
         // unattended relay waits for this copy instead, so waiting here would never end.
-        const auto relay = static_cast<std::intptr_t>(std::atoi(arguments[1]));
-        const win32::Handle relayProcess(reinterpret_cast<HANDLE>(relay));
+        const win32::Handle relayProcess(reinterpret_cast<HANDLE>(handed.relay));
         relayProcessId = GetProcessId(relayProcess.get());
         if (!unattended)
             WaitForSingleObject(relayProcess.get(), INFINITE);
     }
     const std::string copy = arguments[0];
-    if (!ownFile) {
-        // Someone else holds it: what runs later from it may not be this program.
+    if (!ownFile || !ownFolder) {
+        // Not started by the relay, or someone else holds it: what runs later from it may not
+        // be this program.
         showMessage("Can't hold the uninstaller's own program file", "Error",
                     MB_OK | MB_ICONWARNING);
         scheduleCopyRemoval(copy);
@@ -129,8 +147,13 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
     UninstallReport report;
     if (!options.reportPath.empty() &&
         !report.open(options.reportPath, productFiles(arguments[2], copy))) {
-        const std::string text = "Can't write the report file " + options.reportPath;
-        showMessage(text.c_str(), "Error", MB_OK | MB_ICONWARNING);
+        tellRefusedStart(report, options.reportPath,
+                         "refused: the report file cannot be written, or is a link, a folder, a "
+                         "device or a file of the product",
+                         "The report file \"" + options.reportPath +
+                             "\" cannot be written, or is a link, a folder, a device or a file "
+                             "of the product.\n\nNothing was removed. Name a new file in a "
+                             "folder of your own with /LOG=.");
         scheduleCopyRemoval(copy);
         return kExitNothingRemoved;
     }

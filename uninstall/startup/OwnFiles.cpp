@@ -1,14 +1,14 @@
 #include "OwnFiles.h"
 
+#include "PrivateFolder.h"
 #include "PrivateFolderName.h"
 #include "engine/RestartRemoval.h"
 
 namespace {
 
-std::string temporaryDirectory() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, path);
-    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+// The boot deletes by name: only in a folder of ours on a way that no one else may reroute.
+bool mayGoAtRestart(const std::string& copy) {
+    return liesInPrivateFolder(copy, privateFolderRoot()) && !othersMayReroute(copy);
 }
 
 std::string folderOf(const std::string& path) {
@@ -19,7 +19,7 @@ std::string folderOf(const std::string& path) {
 } // namespace
 
 bool scheduleCopyRemoval(const std::string& copy) {
-    if (!liesInPrivateFolder(copy, temporaryDirectory()))
+    if (!mayGoAtRestart(copy))
         return false;
     if (MoveFileExA(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
         MoveFileExA(folderOf(copy).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -32,7 +32,7 @@ bool moveOriginalAside(const std::string& original, const std::string& copy, std
                        DWORD& error) {
     error = ERROR_SUCCESS;
     const std::size_t name = original.rfind('\\');
-    if (!liesInPrivateFolder(copy, temporaryDirectory()) || name == std::string::npos) {
+    if (!mayGoAtRestart(copy) || name == std::string::npos) {
         error = ERROR_INVALID_PARAMETER;
         return false;
     }

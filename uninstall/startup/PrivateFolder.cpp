@@ -1,8 +1,11 @@
 #include "PrivateFolder.h"
 
 #include "PrivateFolderName.h"
+#include "base/SystemLibrary.h"
+#include "engine/RestartRemoval.h"
 #include "win32/AccessRights.h"
 
+#include <aclapi.h>
 #include <ntsecapi.h>
 
 #include <cstdint>
@@ -62,23 +65,111 @@ PrivateFolderSecurity::PrivateFolderSecurity(bool elevated)
     valid_ = true;
 }
 
-std::string createPrivateFolder(const std::string& temporaryDirectory) {
-    PrivateFolderSecurity security(runsElevated());
-    if (!security.valid() || temporaryDirectory.empty())
-        return std::string();
-    std::string base = temporaryDirectory;
-    if (base.back() != '\\')
-        base += '\\';
+namespace {
+
+std::string withBackslash(std::string path) {
+    if (!path.empty() && path.back() != '\\')
+        path += '\\';
+    return path;
+}
+
+bool runsAsSystem() {
+    std::vector<BYTE> user = win32::processUserSid();
+    return !user.empty() && win32::sameSid(win32::wellKnownSid(WinLocalSystemSid), user.data());
+}
+
+// The label the folder was given: high integrity, no write up. A system that keeps no labels
+// on files (Wine) returns none at all; any other label is not the one given.
+bool labelledHigh(PACL label) {
+    if (label == nullptr)
+        return true;
+    for (DWORD i = 0; i < label->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(label, i, &entry))
+            return false;
+        const auto* ace = static_cast<SYSTEM_MANDATORY_LABEL_ACE*>(entry);
+        if (ace->Header.AceType == SYSTEM_MANDATORY_LABEL_ACE_TYPE)
+            return (ace->Mask & SYSTEM_MANDATORY_LABEL_NO_WRITE_UP) != 0 &&
+                   win32::sameSid(win32::wellKnownSid(WinHighLabelSid),
+                                  const_cast<DWORD*>(&ace->SidStart));
+    }
+    return false;
+}
+
+// What the new folder must be, seen through its own handle.
+bool isOurFolder(HANDLE folder, bool elevated) {
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    if (!GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &tag, sizeof tag) ||
+        (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return false;
+    PSID owner = nullptr;
+    PACL label = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const SECURITY_INFORMATION asked =
+        OWNER_SECURITY_INFORMATION | (elevated ? LABEL_SECURITY_INFORMATION : 0);
+    if (GetSecurityInfo(folder, SE_FILE_OBJECT, asked, &owner, nullptr, nullptr,
+                        elevated ? &label : nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const win32::LocalMemory<PSECURITY_DESCRIPTOR> held(descriptor);
+    const bool ownedByUs =
+        owner != nullptr &&
+        (win32::sameSid(win32::processUserSid(), owner) ||
+         win32::sameSid(win32::wellKnownSid(WinLocalSystemSid), owner) ||
+         win32::sameSid(win32::wellKnownSid(WinBuiltinAdministratorsSid), owner));
+    return ownedByUs && (!elevated || labelledHigh(label));
+}
+
+} // namespace
+
+std::string privateFolderRoot() {
+    char path[MAX_PATH] = {};
+    if (!runsElevated()) {
+        const DWORD length = GetTempPathA(MAX_PATH, path);
+        return length > 0 && length < MAX_PATH ? withBackslash(path) : std::string();
+    }
+    // Only for SYSTEM does it differ from the account's own %TEMP%.
+    using TempPath2 = DWORD(WINAPI*)(DWORD, LPSTR);
+    if (const auto tempPath2 =
+            runsAsSystem() ? systemFunction<TempPath2>("kernel32.dll", "GetTempPath2A") : nullptr) {
+        const DWORD length = tempPath2(MAX_PATH, path);
+        return length > 0 && length < MAX_PATH ? withBackslash(path) : std::string();
+    }
+    const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? withBackslash(path) + "Temp\\" : std::string();
+}
+
+PrivateFolder createPrivateFolder(const std::string& root) {
+    PrivateFolder made;
+    const bool elevated = runsElevated();
+    PrivateFolderSecurity security(elevated);
+    if (!security.valid() || root.empty())
+        return made;
+    const std::string base = withBackslash(root);
     // A name already taken is not ours: try another rather than use it.
     for (int attempt = 0; attempt < 8; ++attempt) {
         std::uint8_t random[16] = {};
         if (!RtlGenRandom(random, sizeof random))
-            return std::string();
+            return made;
         const std::string folder = base + privateFolderName(random);
-        if (CreateDirectoryA(folder.c_str(), security.attributes()))
-            return folder;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            return std::string();
+        if (!CreateDirectoryA(folder.c_str(), security.attributes())) {
+            if (GetLastError() != ERROR_ALREADY_EXISTS)
+                return made;
+            continue;
+        }
+        win32::Handle handle(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                         nullptr));
+        if (!handle || !isOurFolder(handle.get(), elevated) ||
+            (elevated && othersMayReroute(folder))) {
+            handle.reset();
+            RemoveDirectoryA(folder.c_str());
+            return made;
+        }
+        made.path = folder;
+        made.handle = std::move(handle);
+        return made;
     }
-    return std::string();
+    return made;
 }

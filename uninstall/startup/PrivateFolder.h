@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win32/Handles.h"
+
 #include <windows.h>
 
 #include <string>
@@ -30,6 +32,21 @@ private:
 // True when this process runs with an administrator's full rights or as SYSTEM.
 bool runsElevated();
 
-// Creates a new folder with an unpredictable name and that access list directly in
-// `temporaryDirectory`; returns its path without a trailing backslash, or empty on failure.
-std::string createPrivateFolder(const std::string& temporaryDirectory);
+// Where the private folders go: the temporary directory; elevated or as SYSTEM, a folder that
+// only administrators can change (the system's own temporary folder where the system has one,
+// else the Windows folder's Temp), since the administrator's own %TEMP% is open to the
+// administrator's programs without elevation. With a trailing backslash; empty when unknown.
+std::string privateFolderRoot();
+
+// A private folder, held open without delete sharing for as long as `handle` lives, so that
+// no one renames it or what leads to it away from what was checked.
+struct PrivateFolder {
+    std::string path; // without a trailing backslash; empty on failure
+    win32::Handle handle;
+};
+
+// Creates a new folder with an unpredictable name and that access list directly in `root`,
+// opens it at once and checks on that handle that it is a plain folder (no reparse point)
+// owned by this account, SYSTEM or the Administrators, labelled as asked when elevated, on a
+// way no one else may reroute. Empty path (and the folder removed again) on failure.
+PrivateFolder createPrivateFolder(const std::string& root);

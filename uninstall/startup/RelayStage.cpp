@@ -1,31 +1,37 @@
 #include "RelayStage.h"
 
 #include "PrivateFolder.h"
+#include "ProductFiles.h"
+#include "RefusedStart.h"
 #include "RelayCommandLine.h"
 #include "VerifiedCopy.h"
+#include "base/AppException.h"
 #include "base/ModulePath.h"
 #include "base/Options.h"
 #include "base/ProcessValues.h"
 #include "base/UserMessage.h"
+#include "engine/PathRules.h"
+#include "engine/UninstallReport.h"
+#include "setuplog/SetupLog.h"
 #include "win32/Process.h"
 
 #include <windows.h>
 
 namespace {
 
-std::string temporaryDirectory() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, path);
-    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
-}
-
-int cannotStart(const std::string& copy, const std::string& folder) {
+int cannotStart(const std::string& copy, PrivateFolder& folder) {
+    // Released first: a folder held without delete sharing cannot be removed.
+    folder.handle.reset();
     if (!copy.empty())
         DeleteFileA(copy.c_str());
-    if (!folder.empty())
-        RemoveDirectoryA(folder.c_str());
+    if (!folder.path.empty())
+        RemoveDirectoryA(folder.path.c_str());
     showMessage("Cannot create child process", "Error", MB_OK);
     return unattended ? kExitNothingRemoved : -1;
+}
+
+bool inheritable(HANDLE handle) {
+    return SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT) != FALSE;
 }
 
 // The copy runs in another directory: a report path must not depend on where it runs.
@@ -33,6 +39,27 @@ std::string fullPath(const std::string& path) {
     char full[MAX_PATH * 2] = {};
     const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
     return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
+// Why the setup log beside the program is no setup log; empty when it reads as one, or when it
+// is missing (the copy tells that as it always did).
+std::string whyLogIsMalformed() {
+    try {
+        return whyNotASetupLog(SetupLog(applicationDirectory, "Setup.log"));
+    } catch (const AppException&) {
+        return std::string();
+    }
+}
+
+// Refused before anything is copied: said in a box, or unattended in the report asked for.
+int refuse(const UninstallOptions& options, const std::string& item, const std::string& why,
+           const std::string& boxText, int exitCode) {
+    UninstallReport report;
+    if (!options.reportPath.empty())
+        report.open(options.reportPath, productFiles(modulePath(), std::string()));
+    tellRefusedStart(report, item, why, boxText);
+    report.summary(exitCode);
+    return exitCode;
 }
 
 } // namespace
@@ -43,48 +70,77 @@ int runRelayStage(int count, char** arguments) {
     if (count >= 2 && isOption(arguments[1]))
         options = readOptions(count, arguments, 1);
     unattended = options.unattended;
-    if (!options.valid()) {
-        const std::string text = "Unknown option: " + options.unknown +
-                                 "\n\nThe options are /S, /LOG=<file> and /SHARED=KEEP or "
-                                 "/SHARED=REMOVE. Nothing was removed.";
-        showMessage(text.c_str(), "Error", MB_OK | MB_ICONWARNING);
-        return kExitBadCommandLine;
-    }
+    setApplicationDirectory(programDirectory());
     if (!options.reportPath.empty())
         options.reportPath = fullPath(options.reportPath);
+    if (!options.valid()) {
+        const std::string text = "Unknown option: " + options.unknown +
+                                 "\n\nThe options are /S, /LOG=<file>, /SHARED=KEEP or "
+                                 "/SHARED=REMOVE, /CLOSEAPPS and /NORESTART. Nothing was removed.";
+        return refuse(options, options.unknown, "not an option of this program", text,
+                      kExitBadCommandLine);
+    }
+    const std::string log = applicationDirectory + "Setup.log";
+    const std::string malformed = whyLogIsMalformed();
+    if (!malformed.empty())
+        return refuse(options, log, "refused: " + malformed,
+                      "The setup log \"" + log + "\" cannot be used: " + malformed +
+                          ".\n\nNothing was removed. Reinstall the product to repair its setup "
+                          "log, then remove it again.",
+                      kExitNothingRemoved);
+    if (!options.reportPath.empty() && liesIn(options.reportPath, applicationDirectory)) {
+        // Written there, it would keep the folder it reports on from going.
+        UninstallOptions noReport = options;
+        noReport.reportPath.clear();
+        return refuse(noReport, options.reportPath,
+                      "refused: the report file lies in the application directory, which the "
+                      "removal deletes",
+                      "The report file \"" + options.reportPath +
+                          "\" lies in the application directory, which the removal deletes."
+                          "\n\nNothing was removed. Name a file in another folder with /LOG=.",
+                      kExitNothingRemoved);
+    }
     const std::string program = modulePath();
 
     // The copy goes into a new folder of our own, and nothing is started that was not checked:
     // whatever runs from here runs with the rights of whoever started the uninstaller.
-    const std::string folder = createPrivateFolder(temporaryDirectory());
-    if (folder.empty())
-        return cannotStart(std::string(), std::string());
+    PrivateFolder folder = createPrivateFolder(privateFolderRoot());
+    if (folder.path.empty())
+        return cannotStart(std::string(), folder);
     char name[MAX_PATH] = {};
-    if (GetTempFileNameA(folder.c_str(), "Del", 0, name) == 0)
+    if (GetTempFileNameA(folder.path.c_str(), "Del", 0, name) == 0)
         return cannotStart(std::string(), folder);
     const std::string copy = name;
     win32::Handle verified;
     if (CopyFileA(program.c_str(), copy.c_str(), FALSE))
         verified = openIfIdentical(program, copy);
-    if (!verified)
+    // The copy waits on this handle, so that the file the user started is free to delete; it
+    // also learns from it whose process to leave out of the running programs.
+    const win32::Handle self(
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, GetCurrentProcessId()));
+    if (!verified || !self || !inheritable(verified.get()) || !inheritable(folder.handle.get())) {
+        verified.reset();
         return cannotStart(copy, folder);
-
-    // The copy waits on this handle, so that the file the user started is free to delete.
-    const win32::Handle self(OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId()));
-    std::string commandLine = relayCommandLine(copy, reinterpret_cast<std::uintptr_t>(self.get()),
-                                               program, programDirectory()) +
-                              optionArguments(options);
+    }
+    RelayHandles handed;
+    handed.relay = reinterpret_cast<std::uintptr_t>(self.get());
+    handed.copy = reinterpret_cast<std::uintptr_t>(verified.get());
+    handed.folder = reinterpret_cast<std::uintptr_t>(folder.handle.get());
+    std::string commandLine =
+        relayCommandLine(copy, handed, program, programDirectory()) + optionArguments(options);
 
     win32::StartOptions inherit;
-    inherit.inheritHandles = true; // the handle to this process, for the copy to wait on
+    inherit.inheritHandles = true; // the three handles above go down to the copy
     const win32::Process process = win32::startProcess(copy, commandLine, inherit);
     if (!process) {
         verified.reset();
         return cannotStart(copy, folder);
     }
+    // The copy holds its own inherited handles from here on.
+    verified.reset();
+    folder.handle.reset();
     if (!unattended)
         return -1;
-    verified.reset();
     WaitForSingleObject(process.handle.get(), INFINITE);
     DWORD exitCode = kExitSomeKept;
     GetExitCodeProcess(process.handle.get(), &exitCode);

@@ -1,8 +1,8 @@
 #include "StoppedRun.h"
 
+#include "RefusedStart.h"
 #include "base/AppException.h"
 #include "base/ProcessValues.h"
-#include "base/UserMessage.h"
 #include "engine/UninstallJournal.h"
 #include "engine/UninstallReport.h"
 #include "setuplog/SetupLog.h"
@@ -18,8 +18,7 @@ bool refuseForeignJournal(UninstallReport& report) {
     std::string why;
     if (UninstallJournal::check(applicationDirectory, product, why))
         return false;
-    report.note("Start", UninstallJournal::pathIn(applicationDirectory), "refused: " + why);
-    const std::string text = why + "\n\nNothing was removed.";
-    showMessage(text.c_str(), "Error", MB_OK | MB_ICONWARNING);
+    tellRefusedStart(report, UninstallJournal::pathIn(applicationDirectory), "refused: " + why,
+                     why + "\n\nNothing was removed.");
     return true;
 }

@@ -34,16 +34,6 @@ int runUnattended(const std::string& copy, const std::string& original,
             ~ClearMainWindow() { mainWindow = nullptr; }
         } const clear;
 
-        std::string movedTo;
-        DWORD error = ERROR_SUCCESS;
-        if (moveOriginalAside(original, copy, movedTo, error))
-            report.note("Uninstaller", original,
-                        "moved to " + movedTo + ", to be deleted at the next restart");
-        else
-            report.item("Uninstaller", original, Outcome::Failed,
-                        "cannot be moved out of the application directory: " +
-                            systemErrorText(error));
-
         // Only when asked: an administrator's tool never closes a user's program by itself.
         const SetupLog* setupLog = window.model().setupLog();
         if (options.closeApps && setupLog != nullptr) {
@@ -55,6 +45,21 @@ int runUnattended(const std::string& copy, const std::string& original,
 
         const ProgressControl noBar;
         UninstallWorker worker(nullptr, &window.model(), noBar);
+        // The relay still runs the program file the tool started; it stays in place for a
+        // second run until the last stage, and then moves into the copy's folder, from which
+        // the next restart deletes it. Where it cannot move (another volume), it waits for the
+        // restart where it is.
+        worker.beforeOwnProgram([&] {
+            std::string movedTo;
+            DWORD error = ERROR_SUCCESS;
+            if (moveOriginalAside(original, copy, movedTo, error))
+                report.note("Uninstaller", original,
+                            "moved to " + movedTo + ", to be deleted at the next restart");
+            else
+                report.note("Uninstaller", original,
+                            "cannot be moved out of the application directory: " +
+                                systemErrorText(error));
+        });
         worker.start();
         worker.wait();
         if (worker.finished())

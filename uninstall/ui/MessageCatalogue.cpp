@@ -25,3 +25,11 @@ const std::string& messageText(int id) {
 const char* messageChars(int id) {
     return messageText(id).c_str();
 }
+
+std::string messageTextOr(int id, const char* english) {
+    std::string text;
+    const SetupLog* log = mainWindow != nullptr ? mainWindow->model().setupLog() : nullptr;
+    if (log != nullptr)
+        log->value(text, "COMMON", std::to_string(id), "", true);
+    return text.empty() ? std::string(english) : text;
+}

@@ -2,6 +2,7 @@
 
 #include "base/AppException.h"
 #include "base/UserMessage.h"
+#include "setuplog/PathJoin.h"
 
 #include <windows.h>
 
@@ -28,7 +29,11 @@ void UninstallModel::load(const std::string& directory) {
     try {
         setupLog_ = std::make_unique<SetupLog>(directory, "setup.log");
     } catch (const FileException&) {
-        showMessage("Can't open log file", "Error", MB_OK);
+        const std::string text = "Can't open log file \"" + joinPath(directory, "setup.log") +
+                                 "\": it is missing or cannot be read.\n\nNothing was removed. "
+                                 "Reinstall the product to restore its setup log, then remove "
+                                 "it again.";
+        showMessage(text.c_str(), "Error", MB_OK);
         throw;
     }
     setupLog_->value(text_, "COMMON", "Application_Name", "", true);

@@ -99,8 +99,8 @@ void ProgressDialog::finish(bool completed) {
         // What waits for the restart is not lost: the user is told how it ends.
         if (completed && model_->report().count(UninstallReport::Outcome::Scheduled) > 0) {
             status = model_->report().count(UninstallReport::Outcome::Failed) > 0
-                         ? status + " " + kRestartCompletes
-                         : kRestartCompletes;
+                         ? status + " " + messageTextOr(kTextRestartCompletes, kRestartCompletes)
+                         : messageTextOr(kTextRestartCompletes, kRestartCompletes);
         }
         SetWindowTextA(status_.handle(), status.c_str());
     }

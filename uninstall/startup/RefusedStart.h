@@ -1,0 +1,12 @@
+#pragma once
+
+#include "engine/UninstallReport.h"
+
+#include <string>
+
+// A start refused before anything was changed, told where whoever started the run looks for
+// it. Interactive: a box with `boxText`. Unattended, where nothing is ever shown: a "Start"
+// line in the report when one is open; else the system's Application event log, and standard
+// error when the tool that started the run attached one.
+void tellRefusedStart(UninstallReport& report, const std::string& item, const std::string& why,
+                      const std::string& boxText);

@@ -538,7 +538,7 @@ TEST(UninstallRun, EntriesThatAreNotPlainPathsOrLeadElsewhereAreKeptAndListed) {
                             "\r\n" + "[APPFILES]\r\na.txt\r\n" + product.file("sub\\..\\b.txt") +
                             "\r\n" + product.file("linked\\data.txt") + "\r\n" +
                             "[APPFOLDERS]\r\n" + product.file("linked\\emptyfolder") + "\r\n" +
-                            startup + "\r\nC:\\\r\n";
+                            startup + "\r\nC:\\\r\n[APPDIR]\r\n" + product.directory() + "\r\n";
     writeFile(product.file("Setup.log"), log);
 
     product.start();
@@ -559,7 +559,8 @@ TEST(UninstallRun, EntriesThatAreNotPlainPathsOrLeadElsewhereAreKeptAndListed) {
                   product.file("sub\\..\\b.txt") + "\"\r\nCannot remove file \"" +
                   product.file("linked\\data.txt") + "\"\r\nCannot remove folder \"" +
                   product.file("linked\\emptyfolder") + "\"\r\nCannot remove folder \"" + startup +
-                  "\"\r\nCannot remove folder \"C:\\\"\r\n");
+                  "\"\r\nCannot remove folder \"C:\\\"\r\nCannot remove folder \"" +
+                  product.directory() + "\"\r\n");
     press(details, IDOK);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(details); }));
     press(progress, IDC_OK);

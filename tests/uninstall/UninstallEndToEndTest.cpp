@@ -406,15 +406,22 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
 
 namespace {
 
-// Started as the user does and answered Yes: the box that names the running programs.
-HWND runningProgramsBox(Product& product, win32::Handle& copy) {
+// Started as the user does and answered Yes; false when no confirmation came.
+bool startedAndConfirmed(Product& product, win32::Handle& copy) {
     product.start();
     const HWND confirm = dialogNamed("Confirm removal", kTimeoutMs);
     if (confirm == nullptr)
-        return nullptr;
+        return false;
     copy = processOf(confirm);
     press(confirm, IDC_ANSWER_YES);
-    return dialogNamed("Programs still running", kTimeoutMs, uninstallCopyRoot());
+    return true;
+}
+
+// The box that names the running programs, after Yes.
+HWND runningProgramsBox(Product& product, win32::Handle& copy) {
+    return startedAndConfirmed(product, copy)
+               ? dialogNamed("Programs still running", kTimeoutMs, uninstallCopyRoot())
+               : nullptr;
 }
 
 } // namespace
@@ -473,6 +480,41 @@ TEST(UninstallRun, RunningProgramsAreNamedAndClosedOrNothingIsRemoved) {
         for (const char* name : {"glossary.exe", "Dict.mdb", "stubborn.exe"})
             EXPECT_FALSE(fileExists(product.file(name))) << name;
     }
+}
+
+TEST(UninstallRun, AFolderThatGoesAtTheRestartIsListedAsAFolder) {
+    Product product;
+    const std::string folder = product.file("heldfolder");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    writeFile(folder + "\\h.txt", "h");
+    addLogEntry(product.file("Setup.log"), "APPFILES", folder + "\\h.txt");
+    addLogEntry(product.file("Setup.log"), "APPFOLDERS", folder);
+    const win32::Handle held(CreateFileA((folder + "\\h.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.valid());
+    win32::Handle copy;
+    ASSERT_TRUE(startedAndConfirmed(product, copy));
+    const HWND shared = dialogNamed("Remove Shared File?", kTimeoutMs);
+    ASSERT_NE(shared, nullptr);
+    press(shared, IDC_ANSWER_NO_TO_ALL);
+    const HWND progress = dialogNamed("Removing the product", kTimeoutMs);
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return finished(progress); }));
+    press(progress, IDC_DETAILS);
+    const HWND details = dialogNamed("Not removed", kTimeoutMs);
+    ASSERT_NE(details, nullptr);
+    const std::string text = controlText(GetDlgItem(details, IDC_DETAILS_TEXT));
+    EXPECT_NE(text.find("Cannot remove file \"" + folder + "\\h.txt\" (held: at the restart)"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Cannot remove folder \"" + folder + "\" (held: at the restart)"),
+              std::string::npos)
+        << text;
+    press(details, IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(details); }));
+    press(progress, IDC_OK);
+    EXPECT_EQ(exitCodeOf(copy), 0u);
+    EXPECT_TRUE(pendingDeleteOf(folder));
 }
 
 TEST(UninstallRun, WorkerThatCannotStartStillLeavesAClosableDialog) {

@@ -402,10 +402,10 @@ void UninstallWorker::deleteFile(const std::string& path) {
     }
 }
 
-void UninstallWorker::scheduledForRestart(const char* stage, const std::string& path) {
+void UninstallWorker::scheduledForRestart(const char* stage, const std::string& path, int message) {
     scheduled_.push_back(path);
     if (model_ != nullptr)
-        model_->problems().push_back(messageText(1403) + " \"" + path + "\" " +
+        model_->problems().push_back(messageText(message) + " \"" + path + "\" " +
                                      messageTextOr(kTextAtRestart, kAtRestart));
     record(stage, path, Outcome::Scheduled);
 }
@@ -461,7 +461,7 @@ void UninstallWorker::removeDirectories(const SetupLog& log, const char* section
                             waitsForRestart(removal.error)) &&
                            holdsOnlyScheduled(path) && scheduleFolderAtRestart(path)) {
                     // The system removes it after the files in it, once it is empty.
-                    scheduledForRestart(stage, path);
+                    scheduledForRestart(stage, path, 1402);
                 } else {
                     // Listed whatever the reason, a missing folder too, except where a run
                     // that was stopped took it already.

@@ -49,7 +49,8 @@ private:
     void deleteFiles(const SetupLog& log);
     void deleteOwnFiles();
     void deleteFile(const std::string& path);
-    void scheduledForRestart(const char* stage, const std::string& path);
+    // `message`: the problem line's text, 1403 for a file, 1402 for a folder.
+    void scheduledForRestart(const char* stage, const std::string& path, int message = 1403);
     bool holdsOnlyScheduled(const std::string& folder) const;
     void removeDirectories(const SetupLog& log, const char* section, const char* stage);
     void deleteRegistryEntries(const SetupLog& log);

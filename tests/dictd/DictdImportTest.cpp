@@ -4,6 +4,8 @@
 #include "Gzip.h"
 #include "dictbuild/DictdFormat.h"
 #include "dictbuild/PlainToHtml.h"
+#include "Articles.h"
+#include "Glossary.h"
 #include "jet/TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -163,12 +165,46 @@ TEST(DictdImport, LongHeadwordsLabelsSourcesAndAddressesTheViewerOpens) {
     EXPECT_EQ(*row(rows, u"Haus")->definition, u"<p>{n} [arch.]</p><pre>  house</pre>");
     const std::u16string street = *row(rows, u"Stra\u00DFe")->definition;
     EXPECT_EQ(street,
-              u"<p><b>First Dictionary</b></p><p>See <a href=\"#\u0142\u00F3d\u017A\">"
-              u"\u0142\u00F3d\u017A</a>, (ftp://ftp.example.com/a) and the list "
-              u"(news:comp.lang).</p><hr><p><b>Ding</b></p><p>{f}</p><pre>  street; road</pre>")
+              articles::heading(u"first") +
+                  u"<p>See <a href=\"#\u0142\u00F3d\u017A\">"
+                  u"\u0142\u00F3d\u017A</a>, (ftp://ftp.example.com/a) and the list "
+                  u"(news:comp.lang).</p><br>" +
+                  articles::heading(u"ding") + u"<p>{f}</p><pre>  street; road</pre>")
         << "one folding rule finds \u0141\u00F3d\u017A; addresses the viewer does not open are "
-           "text";
+           "text; each dictionary named by its file";
     EXPECT_EQ(row(rows, u"strasse"), nullptr) << "merged with Stra\u00DFe";
+}
+
+TEST(DictdImport, AWordInEveryCaseIsOnePageEachDictionaryOnceItsOwnEntriesFirst) {
+    const auto rows = importDictd({
+        dictionary({{"dog", "Sundog \\Sun\"dog\\, n.\n   A rainbow; called also {dog}.\n"},
+                    {"Dog", "Dog \\Dog\\, n.\n   A quadruped.\n"},
+                    {"Dog", "Dog \\Dog\\, v. t.\n   To hunt.\n"}},
+                   true, "gcide"),
+        dictionary({{"dog", "dog\n    n 1: a domestic animal\n"}}, true, "wn"),
+    });
+    ASSERT_EQ(rows.size(), 2u);
+    std::vector<std::u16string> terms;
+    std::vector<std::optional<std::u16string>> definitions;
+    for (const DictionaryEntry& entry : rows) {
+        terms.push_back(entry.term);
+        definitions.push_back(entry.definition);
+    }
+    EXPECT_EQ(terms, (std::vector<std::u16string>{u"dog", u"Dog"}));
+    const Glossary glossary(terms, definitions);
+    const std::u16string dog = *glossary.definitionShownFor(0);
+    const std::size_t wn = dog.find(articles::heading(u"wn")),
+                      gcide = dog.find(articles::heading(u"gcide")), noun = dog.find(u"Dog\\, n."),
+                      verb = dog.find(u"Dog\\, v. t."), sundog = dog.find(u"Sundog");
+    EXPECT_EQ(wn, 0u) << "its own entry under the word leads";
+    EXPECT_TRUE(wn < gcide && gcide < noun && noun < verb && verb < sundog &&
+                sundog != std::u16string::npos)
+        << jet::toUtf8(dog);
+    EXPECT_EQ(dog.find(articles::heading(u"gcide"), gcide + 1), std::u16string::npos)
+        << "one heading a dictionary";
+    const std::u16string upper = *glossary.definitionShownFor(1);
+    EXPECT_LT(upper.find(u"Dog\\, n."), upper.find(u"Sundog"));
+    EXPECT_LT(upper.find(u"Sundog"), upper.find(u"a domestic animal"));
 }
 
 TEST(PlainToHtml, ParagraphsJoinedBlocksKeptMarkUpEscaped) {

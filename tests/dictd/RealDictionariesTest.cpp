@@ -1,6 +1,7 @@
 // The import on real dictionaries that no one here wrote (FOLDOC, the Jargon File, V.E.R.A.,
 // GCIDE, WordNet, Ding both ways, FreeDict French-English and German-English), written into one
 // database and read back by the glossary's own reader.
+#include "Articles.h"
 #include "Glossary.h"
 #include "dictbuild/DictdFormat.h"
 #include "dictbuild/DictdImport.h"
@@ -118,7 +119,8 @@ const Real& real() {
         const char* directory = std::getenv("DICTIONARY_DIR");
         if (directory == nullptr)
             return real;
-        std::set<std::u16string> wanted = {u"<g>", u"Stra\u00DFe", u"dog", u"Dog", u"Aal"};
+        std::set<std::u16string> wanted = {u"<g>", u"Stra\u00DFe", u"stra\u00DFe", u"dog", u"Dog",
+                                           u"Aal"};
         std::vector<std::pair<const char*, bool>> names;
         for (const char* name : kWhole)
             names.emplace_back(name, false);
@@ -308,10 +310,46 @@ TEST_F(RealDictionaries, BracesLabelsOrLinksHeadingsAndSourceNames) {
     EXPECT_TRUE(std::any_of(
         real().definitionOf.begin(), real().definitionOf.end(),
         [](const auto& entry) {
-            return entry.second.find(u"<p><b>The Free On-line Dictionary of Computing") == 0 &&
-                   entry.second.find(u"<hr><p><b>The Jargon File") != std::u16string::npos;
+            const std::size_t foldoc = entry.second.find(articles::heading(u"foldoc"));
+            return foldoc != std::u16string::npos &&
+                   entry.second.find(articles::heading(u"jargon"), foldoc) != std::u16string::npos;
         }))
-        << "a page of two dictionaries names each before its part";
+        << "a page of two dictionaries names each before its part, by its short name";
+}
+
+TEST_F(RealDictionaries, DogAndStrassePagesShowEveryCaseEachDictionaryOnce) {
+    const std::vector<std::u16string>& terms = real().terms;
+    std::vector<std::optional<std::u16string>> definitions(terms.size());
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const auto found = real().definitionOf.find(terms[i]);
+        if (found != real().definitionOf.end())
+            definitions[i] = found->second;
+    }
+    const Glossary glossary(terms, definitions);
+    glossary.awaitIndex();
+    const auto pageOf = [&glossary](const std::u16string& typed) {
+        const Glossary::Match match = glossary.match(typed);
+        EXPECT_EQ(match.found, Glossary::Found::Equal) << jet::toUtf8(typed);
+        return match.index < 0 ? u""
+                               : *glossary.definitionShownFor(static_cast<std::size_t>(match.index));
+    };
+    const std::u16string dog = pageOf(u"dog");
+    const std::size_t wordnet = dog.find(articles::heading(u"wn")),
+                      gcide = dog.find(articles::heading(u"gcide"));
+    EXPECT_EQ(dog.find(articles::heading(u"foldoc")), 0u) << "the first with an entry for dog";
+    EXPECT_LT(wordnet, gcide) << "WordNet's dog before GCIDE's, which files Sundog under dog";
+    EXPECT_NE(gcide, std::u16string::npos);
+    EXPECT_EQ(dog.find(articles::heading(u"gcide"), gcide + 1), std::u16string::npos);
+    EXPECT_LT(dog.find(u"Dog \\Dog\\"), dog.find(u"Sundog \\Sun"))
+        << "GCIDE's own Dog before the article that mentions dog";
+    EXPECT_LT(gcide, dog.find(u"Dog \\Dog\\"));
+    EXPECT_EQ(glossary.term(static_cast<std::size_t>(glossary.search(u"Dog"))), u"Dog");
+    const std::u16string street = pageOf(u"stra\u00DFe");
+    EXPECT_NE(street.find(articles::heading(u"freedict-deu-eng")), std::u16string::npos);
+    EXPECT_NE(street.find(articles::heading(u"german-english")), std::u16string::npos)
+        << "Ding's Stra\u00DFe on FreeDict's stra\u00DFe page";
+    for (const char16_t* title : {u"Dictionary devel", u"Ding/FreeDict"})
+        EXPECT_EQ(street.find(title), std::u16string::npos) << "short names, not titles";
 }
 
 TEST_F(RealDictionaries, FoldocCrossReferencesToHeadwordsAreLinksAndTheRestText) {

@@ -42,10 +42,8 @@ std::u16string unescaped(std::u16string_view text) {
     std::u16string out;
     for (std::size_t at = 0; at < text.size(); ++at) {
         bool replaced = false;
-        for (const auto& [entity, c] : {std::pair{u"&lt;", u'<'},
-                                        {u"&gt;", u'>'},
-                                        {u"&amp;", u'&'},
-                                        {u"&#45;", u'-'}}) {
+        for (const auto& [entity, c] :
+             {std::pair{u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&amp;", u'&'}, {u"&#45;", u'-'}}) {
             const std::u16string_view name = entity;
             if (!replaced && startsWith(text.substr(at), name)) {
                 out += c;
@@ -123,8 +121,9 @@ std::vector<Part> split(std::u16string_view definition) {
         part.source = unescaped(name);
         const std::size_t bodyStart = close + kMarkClose.size();
         at = definition.find(kMarkOpen, bodyStart);
-        std::u16string_view body = definition.substr(
-            bodyStart, at == std::u16string_view::npos ? std::u16string_view::npos : at - bodyStart);
+        std::u16string_view body =
+            definition.substr(bodyStart, at == std::u16string_view::npos ? std::u16string_view::npos
+                                                                         : at - bodyStart);
         const std::u16string title = heading(part.source);
         if (startsWith(body, title))
             body.remove_prefix(title.size());

@@ -372,8 +372,9 @@ std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) co
     for (const std::uint32_t other : equalIgnoringCase(std::u16string((*upper_)[index]))) {
         if (terms[other] == terms[index] && other < firsts.front())
             firsts.front() = other;
-        const bool seen = std::any_of(firsts.begin(), firsts.end(),
-                                      [&](std::size_t kept) { return terms[kept] == terms[other]; });
+        const bool seen = std::any_of(firsts.begin(), firsts.end(), [&](std::size_t kept) {
+            return terms[kept] == terms[other];
+        });
         if (!seen)
             firsts.push_back(other);
     }
@@ -398,12 +399,13 @@ std::u16string Glossary::page(const std::u16string& term, const std::u16string& 
 }
 
 std::u16string Glossary::accentNote(const Match& match) const {
-    if (match.index < 0 || (match.found != Found::EqualIgnoringAccents &&
-                            match.found != Found::PrefixIgnoringAccents))
+    if (match.index < 0 ||
+        (match.found != Found::EqualIgnoringAccents && match.found != Found::PrefixIgnoringAccents))
         return std::u16string();
     const std::u16string term(this->term(static_cast<std::size_t>(match.index)));
     return u"<font face='MS Sans Serif' size=2>No " +
-           std::u16string(match.found == Found::PrefixIgnoringAccents ? u"term begins with " : u"") +
+           std::u16string(match.found == Found::PrefixIgnoringAccents ? u"term begins with "
+                                                                      : u"") +
            u"&quot;" + escaped(match.text) + u"&quot;; showing &quot;" + escaped(term) +
            u"&quot;.</font><br><br>";
 }

@@ -20,10 +20,11 @@ TEST(Articles, ARowNamesEachDictionaryOnceAndSplitsBackIntoItsParts) {
                                      {u"gcide", true, u"<p>Sundog</p>"},
                                      {u"wn", false, u"<p>dog n 1</p>"}};
     const std::u16string row = articles::write(parts);
-    EXPECT_EQ(row, u"<!--from gcide-->" + named(u"gcide") +
-                       u"<p>Dog, n.</p><hr><p>Dog, v.</p><hr><!--from gcide, mention--><p>Sundog</p>"
-                       u"<br><!--from wn-->" +
-                       named(u"wn") + u"<p>dog n 1</p>");
+    EXPECT_EQ(row,
+              u"<!--from gcide-->" + named(u"gcide") +
+                  u"<p>Dog, n.</p><hr><p>Dog, v.</p><hr><!--from gcide, mention--><p>Sundog</p>"
+                  u"<br><!--from wn-->" +
+                  named(u"wn") + u"<p>dog n 1</p>");
     const std::vector<Part> back = articles::split(row);
     ASSERT_EQ(back.size(), 3u);
     for (std::size_t i = 0; i < back.size(); ++i) {
@@ -52,8 +53,7 @@ TEST(Articles, JoinedPageTakesTheTermsOwnCaseFirstAndMentionsLast) {
     EXPECT_EQ(articles::join({upper, lower}), named(u"gcide") +
                                                   u"<p>Dog, n.</p><hr><p>Sundog</p><br>" +
                                                   named(u"wn") + u"<p>dog n 1</p>");
-    EXPECT_EQ(articles::join({u"<p>mine</p>", u"<p>other</p>"}),
-              u"<p>mine</p><hr><p>other</p>")
+    EXPECT_EQ(articles::join({u"<p>mine</p>", u"<p>other</p>"}), u"<p>mine</p><hr><p>other</p>")
         << "definitions without marks follow one another";
     EXPECT_EQ(articles::join({lower}), lower) << "a term alone is shown as stored";
 }

@@ -86,11 +86,11 @@ Braces bracesOf(const Source& source, std::uint32_t number, const Terms& terms) 
 
 // The page of the entries order[start, end) of one term: each dictionary's entries under the
 // term itself, then those that only mention it, one part each.
-std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t start,
-                       std::size_t end, const std::vector<Entry>& entries,
-                       const std::vector<Source>& sources,
+std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t start, std::size_t end,
+                       const std::vector<Entry>& entries, const std::vector<Source>& sources,
                        const std::function<bool(const std::u16string&)>& isTerm,
-                       const std::vector<Braces>& braces, bool marked) {
+                       const std::vector<Braces>& braces, const std::vector<std::size_t>& widths,
+                       bool marked) {
     std::vector<std::uint32_t> sourcesHere;
     for (std::size_t i = start; i < end; ++i) {
         const std::uint32_t source = entries[order[i]].source;
@@ -110,10 +110,10 @@ std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t star
                     part.html += articles::kEntrySeparator;
                 if (!entry.wholeTerm.empty())
                     part.html += u"<p>" + escapeHtml(entry.wholeTerm) + u"</p>";
-                part.html += plainToHtml(entry.description
-                                             ? source.description
-                                             : source.decode(entry.offset, entry.length),
-                                         isTerm, braces[number]);
+                part.html +=
+                    plainToHtml(entry.description ? source.description
+                                                  : source.decode(entry.offset, entry.length),
+                                isTerm, braces[number], widths[number]);
             }
             if (!part.html.empty())
                 parts.push_back(std::move(part));
@@ -134,7 +134,9 @@ void importDictd(const std::vector<DictdInput>& dictionaries,
                                             entries, counts));
     const Terms terms(entries);
     std::vector<Braces> braces;
+    std::vector<std::size_t> widths;
     for (const Source& source : sources) {
+        widths.push_back(layout::wrapWidthOf(source.data));
         braces.push_back(bracesOf(source, static_cast<std::uint32_t>(braces.size()), terms));
         counts.labelDictionaries += braces.back() == Braces::Labels ? 1 : 0;
     }
@@ -169,7 +171,8 @@ void importDictd(const std::vector<DictdInput>& dictionaries,
             const bool joined =
                 std::count(folded.begin(), folded.end(), folded[r]) > 1 && !folded[r].empty();
             row.term = entries[order[start]].term;
-            row.definition = rowPage(order, start, end, entries, sources, isTerm, braces, joined);
+            row.definition =
+                rowPage(order, start, end, entries, sources, isTerm, braces, widths, joined);
             counts.entries += end - start;
             ++counts.rows;
             each(row);

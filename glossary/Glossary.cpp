@@ -1,5 +1,7 @@
 #include "Glossary.h"
 
+#include "Articles.h"
+
 #include "jet/Database.h"
 #include "text/Folding.h"
 
@@ -160,14 +162,12 @@ Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCas
     : terms_(std::make_shared<const TermList>(std::move(terms))),
       definitionAt_(std::move(definitionAt)), upperCase_(upper) {
     upper_ = std::make_shared<const TermList>(upperCaseOf(*terms_, upper));
-    auto byCase = [terms = terms_, folded = upper_] {
-        return std::make_shared<const SearchIndex>(terms, folded);
-    };
+    auto byCase = [folded = upper_] { return std::make_shared<const SearchIndex>(folded); };
     auto byLetters = [terms = terms_, folded = upper_]() -> std::shared_ptr<const SearchIndex> {
         auto letters = lettersOf(*terms, *folded);
         if (!letters)
             return nullptr;
-        return std::make_shared<const SearchIndex>(terms, std::move(letters));
+        return std::make_shared<const SearchIndex>(std::move(letters));
     };
     const auto buildNow = [&] {
         index_ = byCase();
@@ -234,20 +234,72 @@ void Glossary::awaitIndex() const {
     lettersIndex(built);
 }
 
-int Glossary::search(const std::u16string& text) const {
+namespace {
+
+std::u16string withoutBlanks(const std::u16string& text) {
+    const auto blank = [](char16_t c) {
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0xA0 || c == 0x3000;
+    };
+    std::size_t first = 0, last = text.size();
+    while (first < last && blank(text[first]))
+        ++first;
+    while (last > first && blank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+} // namespace
+
+Glossary::Match Glossary::match(const std::u16string& typed) const {
+    Match found;
+    found.text = withoutBlanks(typed);
+    const std::u16string& text = found.text;
+    const auto answer = [&found](int index, Found how) {
+        found.index = index;
+        found.found = index >= 0 ? how : Found::Nothing;
+        return found;
+    };
+    if (!text.empty()) {
+        const int equal = find(text);
+        if (equal >= 0)
+            return answer(equal, Found::Equal);
+        const int letters = equalIgnoringAccents(text);
+        if (letters >= 0)
+            return answer(letters, Found::EqualIgnoringAccents);
+    }
     const std::u16string wanted = upperCase_(text);
     // What no term begins with, no term begins with once more is typed: until the index is
     // there, that spares a pass over every term at each keystroke.
     const bool hopeless =
         !noExactMatch_.empty() && wanted.compare(0, noExactMatch_.size(), noExactMatch_) == 0;
     if (!hopeless) {
-        const int found = exactSearch(wanted);
-        if (found >= 0)
-            return found;
+        const int prefix = exactSearch(wanted);
+        if (prefix >= 0)
+            return answer(prefix, Found::Prefix);
         if (noExactMatch_.empty() || wanted.size() < noExactMatch_.size())
             noExactMatch_ = wanted;
     }
-    return searchIgnoringAccents(text);
+    return answer(searchIgnoringAccents(text), Found::PrefixIgnoringAccents);
+}
+
+int Glossary::equalIgnoringAccents(const std::u16string& text) const {
+    const std::u16string wanted = text::foldAccents(text);
+    bool built = false;
+    const SearchIndex* letters = lettersIndex(built);
+    if (built) {
+        const std::vector<std::uint32_t> equal =
+            letters != nullptr ? letters->equalTo(wanted) : index_->equalTo(wanted);
+        return equal.empty() ? -1 : static_cast<int>(equal.front());
+    }
+    for (std::size_t i = 0; i < terms_->size(); ++i) {
+        const std::u16string_view term = (*terms_)[i];
+        // Folding never makes a text shorter than half its length: most terms are refused
+        // without being folded.
+        if (term.size() <= 2 * wanted.size() + 2 && text::beginsWithLetters(term, wanted) &&
+            text::foldAccents(term) == wanted)
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 int Glossary::exactSearch(const std::u16string& wanted) const {
@@ -274,17 +326,19 @@ int Glossary::searchIgnoringAccents(const std::u16string& text) const {
     return -1;
 }
 
-int Glossary::find(const std::u16string& term) const {
-    const std::u16string upper = upperCase_(term);
+std::vector<std::uint32_t> Glossary::equalIgnoringCase(const std::u16string& upper) const {
+    if (const SearchIndex* sorted = index())
+        return sorted->equalTo(upper);
     std::vector<std::uint32_t> equal;
-    if (const SearchIndex* sorted = index()) {
-        equal = sorted->equalTo(upper);
-    } else {
-        for (std::size_t i = 0; i < upper_->size(); ++i) {
-            if ((*upper_)[i] == upper)
-                equal.push_back(static_cast<std::uint32_t>(i));
-        }
+    for (std::size_t i = 0; i < upper_->size(); ++i) {
+        if ((*upper_)[i] == upper)
+            equal.push_back(static_cast<std::uint32_t>(i));
     }
+    return equal;
+}
+
+int Glossary::find(const std::u16string& term) const {
+    const std::vector<std::uint32_t> equal = equalIgnoringCase(upperCase_(term));
     for (const std::uint32_t candidate : equal) {
         if ((*terms_)[candidate] == term)
             return static_cast<int>(candidate);
@@ -312,15 +366,28 @@ std::vector<std::size_t> Glossary::suggestions(const std::u16string& text) const
 std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) const {
     if (index >= size())
         return std::nullopt;
-    std::size_t first = index;
-    if (const SearchIndex* sorted = this->index()) {
-        first = sorted->firstEqual(index);
-    } else {
-        const TermList& terms = *terms_;
-        for (first = 0; terms[first] != terms[index];)
-            ++first;
+    // The first record of each text equal but for case, the term's own first.
+    const TermList& terms = *terms_;
+    std::vector<std::size_t> firsts{index};
+    for (const std::uint32_t other : equalIgnoringCase(std::u16string((*upper_)[index]))) {
+        if (terms[other] == terms[index] && other < firsts.front())
+            firsts.front() = other;
+        const bool seen = std::any_of(firsts.begin(), firsts.end(), [&](std::size_t kept) {
+            return terms[kept] == terms[other];
+        });
+        if (!seen)
+            firsts.push_back(other);
     }
-    return definitionAt_(first);
+    std::vector<std::u16string> definitions;
+    for (const std::size_t row : firsts) {
+        if (auto definition = definitionAt_(row))
+            definitions.push_back(std::move(*definition));
+        else if (row == firsts.front() && firsts.size() == 1)
+            return std::nullopt;
+    }
+    if (definitions.empty())
+        return std::nullopt;
+    return articles::join(definitions);
 }
 
 std::u16string Glossary::page(const std::u16string& term, const std::u16string& definition) {
@@ -329,4 +396,16 @@ std::u16string Glossary::page(const std::u16string& term, const std::u16string& 
            u"class='MsoNormal' "
            u"style='text-align:justify'>" +
            definition + u"</font>";
+}
+
+std::u16string Glossary::accentNote(const Match& match) const {
+    if (match.index < 0 ||
+        (match.found != Found::EqualIgnoringAccents && match.found != Found::PrefixIgnoringAccents))
+        return std::u16string();
+    const std::u16string term(this->term(static_cast<std::size_t>(match.index)));
+    return u"<font face='MS Sans Serif' size=2>No " +
+           std::u16string(match.found == Found::PrefixIgnoringAccents ? u"term begins with "
+                                                                      : u"") +
+           u"&quot;" + escaped(match.text) + u"&quot;; showing &quot;" + escaped(term) +
+           u"&quot;.</font><br><br>";
 }

@@ -32,18 +32,35 @@ public:
     std::size_t size() const { return terms_->size(); }
     std::u16string_view term(std::size_t index) const { return (*terms_)[index]; }
 
-    // First index whose term begins with `text`, comparing upper case; when none does, the
-    // first whose term begins with it ignoring accents too (text::foldAccents: "ecole" finds
-    // "école", "strasse" "Straße"); -1 when neither. The empty text matches the first term.
-    int search(const std::u16string& text) const;
+    // How a search found its term.
+    enum class Found {
+        Nothing,
+        Equal,                // the term itself, in that case or else ignoring case
+        EqualIgnoringAccents, // "mangé" finds "mange"
+        Prefix,               // the first term that begins with the text, ignoring case
+        PrefixIgnoringAccents,
+    };
+    struct Match {
+        int index = -1;
+        Found found = Found::Nothing;
+        std::u16string text; // what was looked for: the text without blanks at either end
+    };
+
+    // The term typed text selects, blanks at either end ignored: the term equal to it in its
+    // case, else the first equal ignoring case, else the first equal ignoring accents too
+    // ("ecole" finds "école" before "Ecole Normale"), else the first that begins with it
+    // ignoring case, else ignoring accents too (text::foldAccents: "strasse" finds "Straße").
+    // The empty text matches the first term.
+    Match match(const std::u16string& typed) const;
+    int search(const std::u16string& text) const { return match(text).index; }
 
     // The entry a link to `term` leads to: the first whose term equals it exactly, else the
     // first that equals it ignoring case; -1 when none does.
     int find(const std::u16string& term) const;
 
     // The definition shown for entry `index`: that of the first record whose term equals it
-    // exactly. Nothing when that definition is null or cannot be read (the page then stays as
-    // it is).
+    // exactly, joined with those of the term written in other cases (articles::join). Nothing
+    // when none of them can be shown (null or unreadable: the page then stays as it is).
     std::optional<std::u16string> definitionShownFor(std::size_t index) const;
 
     // The entry a letter typed in the list leads to: the next after `caret` (-1: none) whose
@@ -62,6 +79,10 @@ public:
     // "<g>" keeps its heading) and its definition (mark-up as it is).
     static std::u16string page(const std::u16string& term, const std::u16string& definition);
 
+    // What the page says above a term found only by ignoring accents ("No "mangé"; showing
+    // "mange"."); empty for any other match.
+    std::u16string accentNote(const Match& match) const;
+
 private:
     using DefinitionReader = std::function<std::optional<std::u16string>(std::size_t)>;
     Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper);
@@ -70,6 +91,8 @@ private:
     // is there yet. Built after the index in the search's case, which every search needs.
     const SearchIndex* lettersIndex(bool& built) const;
     int exactSearch(const std::u16string& wanted) const;
+    int equalIgnoringAccents(const std::u16string& text) const;
+    std::vector<std::uint32_t> equalIgnoringCase(const std::u16string& upper) const;
     int searchIgnoringAccents(const std::u16string& text) const;
 
     std::shared_ptr<const TermList> terms_;

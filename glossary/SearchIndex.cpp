@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-SearchIndex::SearchIndex(std::shared_ptr<const TermList> terms,
-                         std::shared_ptr<const TermList> upper)
-    : upper_(std::move(upper)) {
-    const TermList& exact = *terms;
+SearchIndex::SearchIndex(std::shared_ptr<const TermList> upper) : upper_(std::move(upper)) {
     const TermList& folded = *upper_;
     const std::size_t count = folded.size();
     sorted_.resize(count);
@@ -22,24 +19,6 @@ SearchIndex::SearchIndex(std::shared_ptr<const TermList> terms,
               smallest_.begin() + static_cast<std::ptrdiff_t>(count));
     for (std::size_t node = count; node-- > 1;)
         smallest_[node] = std::min(smallest_[2 * node], smallest_[2 * node + 1]);
-
-    // Equal terms are equal in upper case too, so they share a run of sorted_; runs are short.
-    firstEqual_.resize(count);
-    std::vector<std::uint32_t> run;
-    for (std::size_t start = 0; start < count;) {
-        std::size_t end = start + 1;
-        while (end < count && folded[sorted_[end]] == folded[sorted_[start]])
-            ++end;
-        run.assign(sorted_.begin() + static_cast<std::ptrdiff_t>(start),
-                   sorted_.begin() + static_cast<std::ptrdiff_t>(end));
-        std::stable_sort(run.begin(), run.end(), [&exact](std::uint32_t a, std::uint32_t b) {
-            return exact[a] < exact[b];
-        });
-        for (std::size_t i = 0; i < run.size(); ++i)
-            firstEqual_[run[i]] =
-                i > 0 && exact[run[i]] == exact[run[i - 1]] ? firstEqual_[run[i - 1]] : run[i];
-        start = end;
-    }
 }
 
 std::uint32_t SearchIndex::smallestIn(std::size_t from, std::size_t to) const {

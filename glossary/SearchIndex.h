@@ -13,16 +13,14 @@
 // order: the first match wins.
 class SearchIndex {
 public:
-    // `upper` holds `terms` in the search's case, entry for entry.
-    SearchIndex(std::shared_ptr<const TermList> terms, std::shared_ptr<const TermList> upper);
+    // `upper` holds the terms in the search's case.
+    explicit SearchIndex(std::shared_ptr<const TermList> upper);
 
     // The first index, in table order, whose upper-case term begins with `upperPrefix`; -1
     // when none does.
     int first(std::u16string_view upperPrefix) const;
     // Every index whose upper-case term equals `upperTerm`, in table order.
     std::vector<std::uint32_t> equalTo(std::u16string_view upperTerm) const;
-    // The first index whose term equals that of `index` exactly.
-    std::size_t firstEqual(std::size_t index) const { return firstEqual_[index]; }
 
     // The terms in sorted order: how many, where `upperText` would stand among them, and the
     // index of the term at a place of that order.
@@ -36,5 +34,4 @@ private:
     std::shared_ptr<const TermList> upper_;
     std::vector<std::uint32_t> sorted_;   // indices by upper-case term, then index
     std::vector<std::uint32_t> smallest_; // tree of the smallest index of each range of sorted_
-    std::vector<std::uint32_t> firstEqual_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bitset>
 #include <limits>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -46,15 +47,18 @@ int editDistanceWithin(std::u16string_view a, std::u16string_view b, int limit) 
         return beyond;
     if (shorter == 0)
         return longer;
-    // Two rows, on the stack for any term a database holds (255 characters at most).
+    // Three rows (a swap looks two back), on the stack for any term a database holds (255
+    // characters at most).
     constexpr int kOnStack = 256;
-    int stackRows[2][kOnStack + 2];
+    int stackRows[3][kOnStack + 2];
     std::vector<int> heapRows;
-    int* previous = stackRows[0];
-    int* current = stackRows[1];
+    int* older = stackRows[0];
+    int* previous = stackRows[1];
+    int* current = stackRows[2];
     if (longer > kOnStack) {
-        heapRows.resize(2 * (static_cast<std::size_t>(longer) + 2));
-        previous = heapRows.data();
+        heapRows.resize(3 * (static_cast<std::size_t>(longer) + 2));
+        older = heapRows.data();
+        previous = older + longer + 2;
         current = previous + longer + 2;
     }
     // Only cells within `limit` of the diagonal can stay within it; a row whose every cell
@@ -67,15 +71,21 @@ int editDistanceWithin(std::u16string_view a, std::u16string_view b, int limit) 
         current[from - 1] = from == 1 ? std::min(i, beyond) : beyond;
         int best = current[from - 1];
         for (int j = from; j <= to; ++j) {
-            int cell = previous[j - 1] + (c != b[static_cast<std::size_t>(j - 1)] ? 1 : 0);
+            const char16_t d = b[static_cast<std::size_t>(j - 1)];
+            int cell = previous[j - 1] + (c != d ? 1 : 0);
             cell = std::min(cell, previous[j] + 1);
             cell = std::min(cell, current[j - 1] + 1);
+            // Two neighbours swapped count as one edit ("recieve", "receive").
+            if (i > 1 && j > 1 && c == b[static_cast<std::size_t>(j - 2)] &&
+                a[static_cast<std::size_t>(i - 2)] == d && c != d)
+                cell = std::min(cell, older[j - 2] + 1);
             current[j] = std::min(cell, beyond);
             best = std::min(best, current[j]);
         }
         current[to + 1] = beyond;
         if (best > limit)
             return beyond;
+        std::swap(older, previous);
         std::swap(previous, current);
     }
     return std::min(previous[longer], beyond);
@@ -92,8 +102,10 @@ std::vector<std::size_t> Suggestions::nearest(const SearchIndex& sorted,
                                               std::size_t most) const {
     const TermList& upper = *upper_;
     const std::uint64_t wanted = charactersOf(upperText);
-    // The nearest `most` in one pass: kept ordered by distance, then by index.
-    std::vector<std::pair<int, std::size_t>> near;
+    // The nearest `most` in one pass: kept ordered by distance, then by how much the length
+    // differs (a word one letter off rather than one letter longer), then by index.
+    using Rank = std::tuple<int, std::size_t, std::size_t>;
+    std::vector<Rank> near;
     for (std::size_t i = 0; i < upper.size() && most > 0; ++i) {
         const std::u16string_view term = upper[i];
         // Cheap refusals first: lengths, then the sets of characters.
@@ -102,20 +114,23 @@ std::vector<std::size_t> Suggestions::nearest(const SearchIndex& sorted,
             count(characters_[i] & ~wanted) > edits || count(wanted & ~characters_[i]) > edits)
             continue;
         const int distance = editDistanceWithin(upperText, term, kMostEdits);
-        if (distance > kMostEdits || (near.size() == most && distance >= near.back().first))
+        const std::size_t lengths = term.size() > upperText.size() ? term.size() - upperText.size()
+                                                                   : upperText.size() - term.size();
+        const Rank rank{distance, lengths, i};
+        if (distance > kMostEdits || (near.size() == most && rank >= near.back()))
             continue;
-        const auto same = std::find_if(
-            near.begin(), near.end(), [&](const auto& kept) { return upper[kept.second] == term; });
+        const auto same = std::find_if(near.begin(), near.end(), [&](const Rank& kept) {
+            return upper[std::get<2>(kept)] == term;
+        });
         if (same != near.end())
             continue; // an equal text, already there at its first index
-        near.insert(std::upper_bound(near.begin(), near.end(), std::make_pair(distance, i)),
-                    std::make_pair(distance, i));
+        near.insert(std::upper_bound(near.begin(), near.end(), rank), rank);
         if (near.size() > most)
             near.pop_back();
     }
     std::vector<std::size_t> chosen;
-    for (const auto& kept : near)
-        chosen.push_back(kept.second);
+    for (const Rank& kept : near)
+        chosen.push_back(std::get<2>(kept));
     if (!chosen.empty() || sorted.size() == 0)
         return chosen;
 

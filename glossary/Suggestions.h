@@ -10,7 +10,8 @@
 #include <vector>
 
 // The terms offered when a search finds nothing: up to `most` terms within two edits (a
-// character inserted, deleted or replaced) of the text, nearest first and then in table order;
+// character inserted, deleted or replaced, or two neighbours swapped) of the text, nearest
+// first, then those whose length differs least, then in table order;
 // when none is that near, the terms either side of where the text sorts. Each text appears
 // once. Built once over the terms in the search's case.
 class Suggestions {
@@ -27,5 +28,6 @@ private:
     std::vector<std::uint64_t> characters_;
 };
 
-// The edit distance of two texts when it is at most `limit`, else limit + 1.
+// The edit distance of two texts (a swap of neighbours one edit: optimal string alignment)
+// when it is at most `limit`, else limit + 1.
 int editDistanceWithin(std::u16string_view a, std::u16string_view b, int limit);

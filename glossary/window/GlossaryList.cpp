@@ -211,18 +211,24 @@ void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
 void GlossaryWindow::searchChanged() {
     // The search runs on the program's copy of the terms; the list gets one message.
     const std::u16string text = windowText(search_);
-    const int found = matchFor(text);
+    const Glossary::Match match = matchFor(text);
+    const int found = match.index;
     selectInList(found);
     setNoMatch(found < 0);
-    if (found >= 0)
+    if (found >= 0) {
         showEntry(static_cast<std::size_t>(found), true, History::Search);
-    else
+        // Found only by ignoring accents: the page says so above the term.
+        const std::u16string note = glossary_.accentNote(match);
+        if (!note.empty())
+            showPage(note + entryHtml_);
+    } else {
         showNoMatch(text);
+    }
 }
 
-// The one place that decides which entry a search text selects; -1 when none.
-int GlossaryWindow::matchFor(const std::u16string& text) const {
-    return glossary_.search(text);
+// The one place that decides which entry a search text selects; index -1 when none.
+Glossary::Match GlossaryWindow::matchFor(const std::u16string& text) const {
+    return glossary_.match(text);
 }
 
 void GlossaryWindow::showNoMatch(const std::u16string& text) {

@@ -53,7 +53,7 @@ private:
     int termByFirstLetter(wchar_t letter, int caret) const;
     void showSelected();  // List1_Click
     void searchChanged(); // Text1_Change
-    int matchFor(const std::u16string& text) const;
+    Glossary::Match matchFor(const std::u16string& text) const;
     void showNoMatch(const std::u16string& text);
     void setNoMatch(bool noMatch);
     void selectInList(int index);

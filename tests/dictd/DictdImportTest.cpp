@@ -1,9 +1,12 @@
 // The dictd import on small dictionaries written here: the format's numbers and damage, the
 // rules for terms, entries and headers, and the page each entry becomes.
 #include "dictbuild/DictdImport.h"
+#include "Articles.h"
+#include "Glossary.h"
 #include "Gzip.h"
 #include "dictbuild/DictdFormat.h"
 #include "dictbuild/PlainToHtml.h"
+#include "dictbuild/TextLayout.h"
 #include "jet/TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -160,15 +163,49 @@ TEST(DictdImport, LongHeadwordsLabelsSourcesAndAddressesTheViewerOpens) {
     const std::u16string cut = rows.back().term; // x after the rest
     ASSERT_EQ(cut.size(), 254u) << "never half a character";
     EXPECT_EQ(*row(rows, cut)->definition, u"<p>" + jet::fromUtf8(longWord) + u"</p><p>Long.</p>");
-    EXPECT_EQ(*row(rows, u"Haus")->definition, u"<p>{n} [arch.]</p><pre>  house</pre>");
+    EXPECT_EQ(*row(rows, u"Haus")->definition, u"<p>{n} [arch.]<br>house</p>")
+        << "a label's line and the translation's, each ended on purpose";
     const std::u16string street = *row(rows, u"Stra\u00DFe")->definition;
-    EXPECT_EQ(street,
-              u"<p><b>First Dictionary</b></p><p>See <a href=\"#\u0142\u00F3d\u017A\">"
-              u"\u0142\u00F3d\u017A</a>, (ftp://ftp.example.com/a) and the list "
-              u"(news:comp.lang).</p><hr><p><b>Ding</b></p><p>{f}</p><pre>  street; road</pre>")
+    EXPECT_EQ(street, articles::heading(u"first") +
+                          u"<p>See <a href=\"#\u0142\u00F3d\u017A\">"
+                          u"\u0142\u00F3d\u017A</a>, (ftp://ftp.example.com/a) and the list "
+                          u"(news:comp.lang).</p><br>" +
+                          articles::heading(u"ding") + u"<p>{f}<br>street; road</p>")
         << "one folding rule finds \u0141\u00F3d\u017A; addresses the viewer does not open are "
-           "text";
+           "text; each dictionary named by its file";
     EXPECT_EQ(row(rows, u"strasse"), nullptr) << "merged with Stra\u00DFe";
+}
+
+TEST(DictdImport, AWordInEveryCaseIsOnePageEachDictionaryOnceItsOwnEntriesFirst) {
+    const auto rows = importDictd({
+        dictionary({{"dog", "Sundog \\Sun\"dog\\, n.\n   A rainbow; called also {dog}.\n"},
+                    {"Dog", "Dog \\Dog\\, n.\n   A quadruped.\n"},
+                    {"Dog", "Dog \\Dog\\, v. t.\n   To hunt.\n"}},
+                   true, "gcide"),
+        dictionary({{"dog", "dog\n    n 1: a domestic animal\n"}}, true, "wn"),
+    });
+    ASSERT_EQ(rows.size(), 2u);
+    std::vector<std::u16string> terms;
+    std::vector<std::optional<std::u16string>> definitions;
+    for (const DictionaryEntry& entry : rows) {
+        terms.push_back(entry.term);
+        definitions.push_back(entry.definition);
+    }
+    EXPECT_EQ(terms, (std::vector<std::u16string>{u"dog", u"Dog"}));
+    const Glossary glossary(terms, definitions);
+    const std::u16string dog = *glossary.definitionShownFor(0);
+    const std::size_t wn = dog.find(articles::heading(u"wn")),
+                      gcide = dog.find(articles::heading(u"gcide")), noun = dog.find(u"Dog\\, n."),
+                      verb = dog.find(u"Dog\\, v. t."), sundog = dog.find(u"Sundog");
+    EXPECT_EQ(wn, 0u) << "its own entry under the word leads";
+    EXPECT_TRUE(wn < gcide && gcide < noun && noun < verb && verb < sundog &&
+                sundog != std::u16string::npos)
+        << jet::toUtf8(dog);
+    EXPECT_EQ(dog.find(articles::heading(u"gcide"), gcide + 1), std::u16string::npos)
+        << "one heading a dictionary";
+    const std::u16string upper = *glossary.definitionShownFor(1);
+    EXPECT_LT(upper.find(u"Dog\\, n."), upper.find(u"Sundog"));
+    EXPECT_LT(upper.find(u"Sundog"), upper.find(u"a domestic animal"));
 }
 
 TEST(PlainToHtml, ParagraphsJoinedBlocksKeptMarkUpEscaped) {
@@ -187,6 +224,48 @@ TEST(PlainToHtml, ParagraphsJoinedBlocksKeptMarkUpEscaped) {
                           never),
               u"<p>Text:</p><pre>   main(){\n     f(&quot;{x}&quot;);\n   }</pre><p>After.</p>")
         << "braces in program text stay, and so do its lines";
+}
+
+TEST(PlainToHtml, WrappedLinesJoinedSensesAndLinesEndedOnPurposeApartColumnsKept) {
+    const auto never = [](const std::u16string&) { return false; };
+    const auto page = [&never](const std::u16string& text, std::size_t width) {
+        return plainToHtml(text, never, Braces::References, width);
+    };
+    EXPECT_EQ(
+        page(u"   1. first sense that is\n      wrapped here\n   2. second\n    n 3: third\n", 26),
+        u"<p>1. first sense that is wrapped here<br>2. second<br>n 3: third</p>")
+        << "a hanging indent is one paragraph; each sense starts a line";
+    EXPECT_EQ(page(u"   short line\n   another   with   blanks\n", 40),
+              u"<p>short line<br>another with blanks</p>");
+    EXPECT_EQ(page(u"   a line of some length\n   b\n", layout::kNotWrapped),
+              u"<p>a line of some length<br>b</p>");
+    EXPECT_EQ(
+        page(u"   Table:\n\n     a    b\n     c    d\n\n     e    f\n\n   After.\n\n   End.\n", 40),
+        u"<p>Table:</p><pre>  a    b\n  c    d\n\n  e    f</pre><p>After.</p><p>End.</p>")
+        << "columns kept, and the blank line between two such parts";
+    EXPECT_EQ(page(u"   Code:\n\n     if (x)\n         y();\n   After.\n", 40),
+              u"<p>Code:</p><pre>  if (x)\n      y();</pre><p>After.</p>")
+        << "a line further in than one ended on purpose: a program";
+    EXPECT_EQ(page(u"   Quote:\n\n        Verse one\n        verse two\n", 40),
+              u"<p>Quote:</p><p>Verse one<br>verse two</p>");
+    EXPECT_TRUE(layout::startsItem(u"  (b) An iron"));
+    EXPECT_TRUE(layout::startsItem(u"adj 2: fine"));
+    EXPECT_FALSE(layout::startsItem(u"  1998. Then"));
+    EXPECT_FALSE(layout::startsItem(u"  2.0 of it"));
+}
+
+TEST(TextLayout, TheWrapColumnIsFoundFromTheLinesWhereThereIsOne) {
+    std::string wrapped, unwrapped;
+    for (int line = 0; line < 3000; ++line) {
+        wrapped += std::string(52 + line % 9, 'x') + "\n"; // 52 to 60 columns
+        // Lines ended on purpose: mostly short, a few of any length.
+        const int length = line % 40 == 0 ? 200 + line % 500 : 10 + (line * 37) % 60;
+        unwrapped += std::string(static_cast<std::size_t>(length), 'y') + "\n";
+    }
+    EXPECT_EQ(layout::wrapWidthOf(wrapped), 60u);
+    EXPECT_EQ(layout::wrapWidthOf(unwrapped), layout::kNotWrapped);
+    EXPECT_EQ(layout::wrapWidthOf("a\n\tbcd\n"), 11u) << "few lines: the longest";
+    EXPECT_EQ(layout::wrapWidthOf("\xC3\xA9t\xC3\xA9"), 3u) << "characters, not bytes";
 }
 
 TEST(DictdImport, DamageIsReportedWithFileAndLineAndNothingIsImported) {

@@ -1,6 +1,7 @@
 // The import on real dictionaries that no one here wrote (FOLDOC, the Jargon File, V.E.R.A.,
 // GCIDE, WordNet, Ding both ways, FreeDict French-English and German-English), written into one
 // database and read back by the glossary's own reader.
+#include "Articles.h"
 #include "Glossary.h"
 #include "dictbuild/DictdFormat.h"
 #include "dictbuild/DictdImport.h"
@@ -38,6 +39,7 @@ std::string slice(const std::string& index) {
                                                 "Canis",
                                                 "domestic dog",
                                                 "ecologist",
+                                                "haus",
                                                 "strasse",
                                                 "stra\xC3\x9F"
                                                 "e",
@@ -118,7 +120,9 @@ const Real& real() {
         const char* directory = std::getenv("DICTIONARY_DIR");
         if (directory == nullptr)
             return real;
-        std::set<std::u16string> wanted = {u"<g>", u"Stra\u00DFe", u"dog", u"Dog", u"Aal"};
+        std::set<std::u16string> wanted = {u"<g>", u"Stra\u00DFe", u"stra\u00DFe", u"dog",
+                                           u"Dog", u"Aal",         u"Haus",        u"hack",
+                                           u"TCP", u"manger"};
         std::vector<std::pair<const char*, bool>> names;
         for (const char* name : kWhole)
             names.emplace_back(name, false);
@@ -186,7 +190,7 @@ std::string collapsed(const std::string& text) {
 // What a reader sees of a definition: the mark-up removed, entities read.
 std::string visibleText(const std::u16string& html) {
     // Blocks end with a space, links leave none.
-    std::string text = std::regex_replace(jet::toUtf8(html), std::regex("</?(p|pre|hr)>"), " ");
+    std::string text = std::regex_replace(jet::toUtf8(html), std::regex("</?(p|pre|hr|br)>"), " ");
     text = std::regex_replace(text, std::regex("<[^>]*>"), "");
     for (const auto& [entity, character] :
          {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}})
@@ -305,13 +309,51 @@ TEST_F(RealDictionaries, BracesLabelsOrLinksHeadingsAndSourceNames) {
     const std::u16string page = Glossary::page(u"<g>", real().definitionOf.at(u"<g>"));
     EXPECT_EQ(page.find(u"<g>"), std::u16string::npos);
     EXPECT_NE(page.find(u"&lt;g&gt;:"), std::u16string::npos) << "the heading keeps its term";
-    EXPECT_TRUE(std::any_of(
-        real().definitionOf.begin(), real().definitionOf.end(),
-        [](const auto& entry) {
-            return entry.second.find(u"<p><b>The Free On-line Dictionary of Computing") == 0 &&
-                   entry.second.find(u"<hr><p><b>The Jargon File") != std::u16string::npos;
-        }))
-        << "a page of two dictionaries names each before its part";
+    EXPECT_TRUE(std::any_of(real().definitionOf.begin(), real().definitionOf.end(),
+                            [](const auto& entry) {
+                                const std::size_t foldoc =
+                                    entry.second.find(articles::heading(u"foldoc"));
+                                return foldoc != std::u16string::npos &&
+                                       entry.second.find(articles::heading(u"jargon"), foldoc) !=
+                                           std::u16string::npos;
+                            }))
+        << "a page of two dictionaries names each before its part, by its short name";
+}
+
+TEST_F(RealDictionaries, DogAndStrassePagesShowEveryCaseEachDictionaryOnce) {
+    const std::vector<std::u16string>& terms = real().terms;
+    std::vector<std::optional<std::u16string>> definitions(terms.size());
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const auto found = real().definitionOf.find(terms[i]);
+        if (found != real().definitionOf.end())
+            definitions[i] = found->second;
+    }
+    const Glossary glossary(terms, definitions);
+    glossary.awaitIndex();
+    const auto pageOf = [&glossary](const std::u16string& typed) {
+        const Glossary::Match match = glossary.match(typed);
+        EXPECT_EQ(match.found, Glossary::Found::Equal) << jet::toUtf8(typed);
+        return match.index < 0
+                   ? u""
+                   : *glossary.definitionShownFor(static_cast<std::size_t>(match.index));
+    };
+    const std::u16string dog = pageOf(u"dog");
+    const std::size_t wordnet = dog.find(articles::heading(u"wn")),
+                      gcide = dog.find(articles::heading(u"gcide"));
+    EXPECT_EQ(dog.find(articles::heading(u"foldoc")), 0u) << "the first with an entry for dog";
+    EXPECT_LT(wordnet, gcide) << "WordNet's dog before GCIDE's, which files Sundog under dog";
+    EXPECT_NE(gcide, std::u16string::npos);
+    EXPECT_EQ(dog.find(articles::heading(u"gcide"), gcide + 1), std::u16string::npos);
+    EXPECT_LT(dog.find(u"Dog \\Dog\\"), dog.find(u"Sundog \\Sun"))
+        << "GCIDE's own Dog before the article that mentions dog";
+    EXPECT_LT(gcide, dog.find(u"Dog \\Dog\\"));
+    EXPECT_EQ(glossary.term(static_cast<std::size_t>(glossary.search(u"Dog"))), u"Dog");
+    const std::u16string street = pageOf(u"stra\u00DFe");
+    EXPECT_NE(street.find(articles::heading(u"freedict-deu-eng")), std::u16string::npos);
+    EXPECT_NE(street.find(articles::heading(u"german-english")), std::u16string::npos)
+        << "Ding's Stra\u00DFe on FreeDict's stra\u00DFe page";
+    for (const char16_t* title : {u"Dictionary devel", u"Ding/FreeDict"})
+        EXPECT_EQ(street.find(title), std::u16string::npos) << "short names, not titles";
 }
 
 TEST_F(RealDictionaries, FoldocCrossReferencesToHeadwordsAreLinksAndTheRestText) {
@@ -348,4 +390,69 @@ TEST_F(RealDictionaries, FoldocCrossReferencesToHeadwordsAreLinksAndTheRestText)
     }
     EXPECT_GT(links, 50000u);
     EXPECT_GT(texts, 100u);
+}
+
+namespace {
+
+// The page's text outside preformatted blocks.
+std::u16string outsideBlocks(const std::u16string& page) {
+    std::u16string text;
+    for (std::size_t at = 0; at < page.size();) {
+        const std::size_t open = std::min(page.find(u"<pre>", at), page.size());
+        text += page.substr(at, open - at);
+        const std::size_t close = page.find(u"</pre>", open);
+        at = close == std::u16string::npos ? page.size() : close + 6;
+    }
+    return text;
+}
+
+} // namespace
+
+TEST_F(RealDictionaries, PagesJoinWrappedLinesAndStartEachSenseExampleAndLineEndedOnPurpose) {
+    const auto& pages = real().definitionOf;
+    const auto check = [](const std::u16string& page, std::initializer_list<const char16_t*> has,
+                          std::initializer_list<const char16_t*> hasNot) {
+        for (const char16_t* piece : has)
+            EXPECT_NE(page.find(piece), std::u16string::npos) << jet::toUtf8(piece) << "\n"
+                                                              << jet::toUtf8(page);
+        for (const char16_t* piece : hasNot)
+            EXPECT_EQ(page.find(piece), std::u16string::npos) << jet::toUtf8(piece) << "\n"
+                                                              << jet::toUtf8(page);
+        EXPECT_EQ(outsideBlocks(page).find(u"  "), std::u16string::npos) << "no runs of blanks";
+    };
+    // WordNet: a sense's wrapped lines are one line; each sense starts its own.
+    check(pages.at(u"dog"),
+          {u"(probably descended from the common wolf) that has been domesticated by man",
+           u"<br>2: a dull unattractive", u"<br>v 1: go after", u"give chase",
+           // FOLDOC's entry, wrapped narrower than most of FOLDOC.
+           u"<a href=\"#cat\">cat</a> command that, in addition to outputting the contents of "
+           u"files, can output the data"},
+          {u"<pre>"});
+    // GCIDE: the same for numbered senses, notes and lettered ones.
+    check(pages.at(u"Dog"),
+          {u"A quadruped of the genus <a href=\"#Canis\">Canis</a>, esp. the domestic dog",
+           u"<p>2. A mean, worthless fellow",
+           u"Note: The dog is distinguished above all others of "
+           u"the inferior animals",
+           u"<br>(b) An iron with fangs"},
+          {});
+    // Ding: the word's labels and its translation, each on a line, nothing preformatted.
+    check(pages.at(u"Haus"), {u"<p>{n}<br>house</p>"}, {u"<pre>"});
+    // FreeDict: example lines and notes each on a line of their own.
+    check(pages.at(u"stra\u00DFe"),
+          {u"<br>&quot;Stra\u00DFe von Gibraltar&quot; - Straits of Gibraltar<br>"}, {u"<pre>"});
+    check(pages.at(u"manger"), {u"manger /m\u0251\u0303\u0292e/ &lt;v&gt;<br>eat"}, {u"<pre>"});
+    // V.E.R.A.: each expansion of an acronym on its line.
+    check(pages.at(u"TCP"), {u"<p>Tape Carrier Package (CPU)</p>"}, {u"<pre>"});
+    // The Jargon File: numbered senses, wrapped at 79.
+    check(pages.at(u"hack"),
+          {u"<p>2. n. An incredibly good, and perhaps very time-consuming, piece "
+           u"of work that produces exactly what is needed.</p>"},
+          {u"<pre>"});
+    // FOLDOC: drawings keep their columns.
+    const std::u16string& boxology = pages.at(u"ASCII art");
+    const std::size_t drawing = boxology.find(u"|\\/\\/\\/|     ____/|");
+    EXPECT_NE(drawing, std::u16string::npos) << jet::toUtf8(boxology);
+    EXPECT_GT(drawing, boxology.rfind(u"<pre>", drawing));
+    EXPECT_LT(drawing, boxology.find(u"</pre>", drawing));
 }

@@ -74,13 +74,45 @@ TEST(GlossarySearch, FullCaseFoldingThenIgnoringAccentsWhenNothingMatches) {
     EXPECT_EQ(glossary.search(u"LOD"), 3) << "the same with the sorted index";
 }
 
+TEST(GlossarySearch, TypingSelectsTheWordInItsCaseElseIgnoringCaseElseAccentsElseAPrefix) {
+    const Glossary glossary({u"dog agility", u"dog", u"Dog", u"Ecole Normale", u"\u00E9cole",
+                             u"mange", u"mangeoire", u"Set", u"set"},
+                            Definitions(9));
+    using Found = Glossary::Found;
+    const auto is = [&glossary](const char16_t* text, int index, Found found) {
+        const Glossary::Match match = glossary.match(text);
+        return match.index == index && match.found == found;
+    };
+    EXPECT_TRUE(is(u"Dog", 2, Found::Equal)) << "its own case";
+    EXPECT_TRUE(is(u"dog", 1, Found::Equal)) << "not the first that begins with it";
+    EXPECT_TRUE(is(u"DOG", 1, Found::Equal)) << "else the first equal ignoring case";
+    EXPECT_TRUE(is(u"set", 8, Found::Equal));
+    EXPECT_TRUE(is(u"dog ", 1, Found::Equal)) << "blanks pasted with the word are ignored";
+    EXPECT_TRUE(is(u"\t Dog\u00A0", 2, Found::Equal));
+    EXPECT_EQ(glossary.match(u" dog ").text, u"dog");
+    EXPECT_TRUE(is(u"ecole", 4, Found::EqualIgnoringAccents)) << "before a longer term";
+    EXPECT_TRUE(is(u"mang\u00E9", 5, Found::EqualIgnoringAccents));
+    EXPECT_TRUE(is(u"do", 0, Found::Prefix)) << "else the first that begins with it";
+    EXPECT_TRUE(is(u"mang\u00E9o", 6, Found::PrefixIgnoringAccents));
+    EXPECT_TRUE(is(u"cat", -1, Found::Nothing));
+    EXPECT_TRUE(is(u"  ", 0, Found::Prefix)) << "blanks alone: the first term, as the empty text";
+    EXPECT_EQ(glossary.accentNote(glossary.match(u" mang\u00E9")),
+              u"<font face='MS Sans Serif' size=2>No &quot;mang\u00E9&quot;; showing "
+              u"&quot;mange&quot;.</font><br><br>");
+    EXPECT_NE(glossary.accentNote(glossary.match(u"mang\u00E9o")).find(u"No term begins with"),
+              std::u16string::npos);
+    EXPECT_EQ(glossary.accentNote(glossary.match(u"mange")), u"") << "found as typed";
+    EXPECT_EQ(glossary.accentNote(glossary.match(u"cat")), u"");
+}
+
 TEST(GlossaryLookup, ExactCaseAndTheFirstOfEqualTerms) {
     const Glossary glossary = sample();
     EXPECT_EQ(*glossary.definitionShownFor(0), u"first alpha");
     EXPECT_EQ(*glossary.definitionShownFor(4), u"first alpha")
         << "duplicates show the first record";
-    EXPECT_EQ(*glossary.definitionShownFor(2), u"upper beta") << "lookup is case-sensitive";
-    EXPECT_EQ(*glossary.definitionShownFor(1), u"lower beta");
+    EXPECT_EQ(*glossary.definitionShownFor(2), u"upper beta<hr>lower beta")
+        << "the term's own case first, then the others";
+    EXPECT_EQ(*glossary.definitionShownFor(1), u"lower beta<hr>upper beta");
     EXPECT_FALSE(glossary.definitionShownFor(3).has_value()) << "a null definition keeps the page";
     EXPECT_FALSE(glossary.definitionShownFor(6).has_value()) << "past the end";
 }
@@ -95,8 +127,19 @@ TEST(GlossaryLookup, ALinkLeadsToTheExactTermElseTheFirstEqualIgnoringCase) {
     EXPECT_EQ(glossary.find(u""), -1);
 }
 
-// A pass over the terms in table order, as the search is defined.
-int firstWithPrefix(const std::vector<std::u16string>& upper, const std::u16string& prefix) {
+// Passes over the terms in table order, as the search is defined: the term in the typed case,
+// else the first equal ignoring case, else the first that begins with the text.
+int firstWithPrefix(const std::vector<std::u16string>& terms,
+                    const std::vector<std::u16string>& upper, const std::u16string& text) {
+    const std::u16string prefix = simpleUpperCase(text);
+    if (!text.empty()) {
+        for (const bool exactly : {true, false}) {
+            for (std::size_t i = 0; i < upper.size(); ++i) {
+                if (exactly ? terms[i] == text : upper[i] == prefix)
+                    return static_cast<int>(i);
+            }
+        }
+    }
     for (std::size_t i = 0; i < upper.size(); ++i) {
         if (upper[i].compare(0, prefix.size(), prefix) == 0 && upper[i].size() >= prefix.size())
             return static_cast<int>(i);
@@ -123,11 +166,13 @@ TEST(GlossarySearch, SortedIndexGivesTheAnswersOfAPassInTableOrder) {
             std::u16string prefix(random() % 7, u' ');
             for (char16_t& c : prefix)
                 c = letters[random() % 5];
-            ASSERT_EQ(glossary.search(prefix), firstWithPrefix(upper, simpleUpperCase(prefix)))
+            ASSERT_EQ(glossary.search(prefix), firstWithPrefix(terms, upper, prefix))
                 << count << " terms, prefix of " << prefix.size();
             const std::size_t index = random() % count;
             const auto first = std::find(terms.begin(), terms.end(), terms[index]);
-            ASSERT_EQ(*glossary.definitionShownFor(index), *first) << "the first of equal terms";
+            const std::u16string shown = *glossary.definitionShownFor(index);
+            ASSERT_EQ(shown.substr(0, first->size()), *first) << "the first of equal terms";
+            ASSERT_EQ(shown.find(u"<hr>" + *first + u"<hr>"), std::u16string::npos);
         }
         EXPECT_EQ(glossary.search(u""), 0);
     }
@@ -151,12 +196,19 @@ TEST(GlossarySearch, NothingFoundOffersTermsWithinTwoEditsElseTheNeighboursInSor
     EXPECT_EQ(editDistanceWithin(u"KITTEN", u"SITTING", 2), 3);
     EXPECT_EQ(editDistanceWithin(u"KITTEN", u"SITTEN", 2), 1);
     EXPECT_EQ(editDistanceWithin(u"", u"AB", 2), 2);
-    EXPECT_EQ(editDistanceWithin(u"ABCD", u"BADC", 5), 3);
+    EXPECT_EQ(editDistanceWithin(u"ABCD", u"BADC", 5), 2) << "two swaps";
+    EXPECT_EQ(editDistanceWithin(u"RECIEVE", u"RECEIVE", 2), 1) << "a swap is one edit";
+    EXPECT_EQ(editDistanceWithin(u"CA", u"ABC", 3), 3) << "no edit of a swapped pair";
+    const Glossary words({u"believe", u"recede", u"receive", u"relieve", u"reprieve", u"receiver"},
+                         Definitions(6));
+    EXPECT_EQ(words.suggestions(u"recieve"), (std::vector<std::size_t>{2, 3, 0, 1, 4}))
+        << "edits, then the difference in length, then table order";
     const Glossary glossary({u"Cache", u"Cash", u"cache", u"Catch", u"Compiler", u"Cachet",
                              u"Caches", u"Cached", u"Zebra"},
                             Definitions(9));
-    EXPECT_EQ(glossary.suggestions(u"cachs"), (std::vector<std::size_t>{0, 6, 1, 3, 5}))
-        << "one edit before two, then table order; each text once; five at most";
+    EXPECT_EQ(glossary.suggestions(u"cachs"), (std::vector<std::size_t>{0, 6, 3, 1, 5}))
+        << "one edit before two, then the length nearest, then table order; each text once; "
+           "five at most";
     EXPECT_EQ(glossary.suggestions(u"Compilers"), std::vector<std::size_t>{4});
     EXPECT_EQ(glossary.suggestions(u"Dragon"), (std::vector<std::size_t>{5, 1, 3, 4, 8}))
         << "none that near: the terms around where it sorts, in sorted order";

@@ -51,6 +51,25 @@ std::u16string decoded(std::string_view bytes, bool latin1) {
     return text;
 }
 
+// GCIDE files "Sundog" under "dog" too, and FOLDOC "exclamation mark" under "!": such an
+// entry's first line does not begin with its headword as a word.
+bool mentions(const std::u16string& firstLine, const std::u16string& headword) {
+    const std::u16string line = text::foldCase(firstLine), word = text::foldCase(headword);
+    if (line.compare(0, word.size(), word) != 0)
+        return true;
+    const char16_t next = line.size() > word.size() ? line[word.size()] : u' ';
+    return (next >= u'a' && next <= u'z') || (next >= u'0' && next <= u'9');
+}
+
+// "/usr/share/dictd/gcide.index" names the dictionary "gcide", as dictd does.
+std::u16string nameOfIndex(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.size() > 6 && name.compare(name.size() - 6, 6, ".index") == 0)
+        name.resize(name.size() - 6);
+    return jet::fromUtf8(name);
+}
+
 } // namespace
 
 std::u16string Source::decode(std::uint64_t offset, std::uint64_t length) const {
@@ -107,7 +126,7 @@ Source readSource(const DictdInput& input, std::uint32_t number, std::vector<Ent
                     ? trimmed(source.decode(restOffset, restLength))
                     : trimmed(source.decode(item.offset, item.length));
             if (name == "short")
-                source.shortName = body;
+                source.title = body;
             else if (name == "info")
                 info = body;
             else if (name == "url")
@@ -121,6 +140,8 @@ Source readSource(const DictdInput& input, std::uint32_t number, std::vector<Ent
             entry.term = firstLine;
             entry.offset = restOffset;
             entry.length = restLength;
+        } else {
+            entry.mention = mentions(firstLine, headword);
         }
         if (entry.term.empty())
             continue; // neither index nor text names it
@@ -131,14 +152,15 @@ Source readSource(const DictdInput& input, std::uint32_t number, std::vector<Ent
         }
         entries.push_back(std::move(entry));
     }
-    source.shortName = trimmed(source.shortName);
-    if (source.shortName.empty())
-        source.shortName = decode(input.indexName);
-    if (source.shortName.size() > kMaxTermLength)
-        source.shortName = shortened(source.shortName);
+    source.shortName = nameOfIndex(input.indexName);
+    source.title = trimmed(source.title);
+    if (source.title.empty())
+        source.title = source.shortName;
+    if (source.title.size() > kMaxTermLength)
+        source.title = shortened(source.title);
     if (!info.empty() || !address.empty()) {
         source.description = info + (address.empty() ? u"" : u"\n\n" + address);
-        entries.push_back(Entry{source.shortName, {}, number, 0, 0, 0, {}, true});
+        entries.push_back(Entry{source.title, {}, number, 0, 0, 0, {}, true});
     }
     for (std::size_t i = first; i < entries.size(); ++i)
         entries[i].key = text::foldAccents(entries[i].term);

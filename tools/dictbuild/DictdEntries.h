@@ -13,7 +13,8 @@ namespace dictd {
 struct Source {
     std::string data; // the whole entry text, decompressed
     bool latin1 = false;
-    std::u16string shortName;   // from 00-database-short, else the index's name
+    std::u16string shortName;   // the index's file name without its folder and ".index"
+    std::u16string title;       // from 00-database-short, else the short name
     std::u16string description; // 00-database-info and -url, for the dictionary's own entry
     std::u16string decode(std::uint64_t offset, std::uint64_t length) const;
 };
@@ -27,6 +28,7 @@ struct Entry {
     std::uint64_t length = 0;
     std::u16string wholeTerm; // a cut headword, whole; else empty
     bool description = false; // the text is the source's description
+    bool mention = false;     // filed under a word its first line does not begin with
 };
 
 // Reads `input` as source number `number`, adding its entries. Throws FormatError.

@@ -1,5 +1,6 @@
 #include "DictdImport.h"
 
+#include "Articles.h"
 #include "DictdEntries.h"
 #include "PlainToHtml.h"
 #include "text/Folding.h"
@@ -83,6 +84,44 @@ Braces bracesOf(const Source& source, std::uint32_t number, const Terms& terms) 
                : Braces::References;
 }
 
+// The page of the entries order[start, end) of one term: each dictionary's entries under the
+// term itself, then those that only mention it, one part each.
+std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t start, std::size_t end,
+                       const std::vector<Entry>& entries, const std::vector<Source>& sources,
+                       const std::function<bool(const std::u16string&)>& isTerm,
+                       const std::vector<Braces>& braces, const std::vector<std::size_t>& widths,
+                       bool marked) {
+    std::vector<std::uint32_t> sourcesHere;
+    for (std::size_t i = start; i < end; ++i) {
+        const std::uint32_t source = entries[order[i]].source;
+        if (std::find(sourcesHere.begin(), sourcesHere.end(), source) == sourcesHere.end())
+            sourcesHere.push_back(source);
+    }
+    std::vector<articles::Part> parts;
+    for (const std::uint32_t number : sourcesHere) {
+        const Source& source = sources[number];
+        for (const bool mention : {false, true}) {
+            articles::Part part{source.shortName, mention, {}};
+            for (std::size_t i = start; i < end; ++i) {
+                const Entry& entry = entries[order[i]];
+                if (entry.source != number || entry.mention != mention)
+                    continue;
+                if (!part.html.empty())
+                    part.html += articles::kEntrySeparator;
+                if (!entry.wholeTerm.empty())
+                    part.html += u"<p>" + escapeHtml(entry.wholeTerm) + u"</p>";
+                part.html +=
+                    plainToHtml(entry.description ? source.description
+                                                  : source.decode(entry.offset, entry.length),
+                                isTerm, braces[number], widths[number]);
+            }
+            if (!part.html.empty())
+                parts.push_back(std::move(part));
+        }
+    }
+    return articles::write(parts, marked);
+}
+
 } // namespace
 
 void importDictd(const std::vector<DictdInput>& dictionaries,
@@ -95,7 +134,9 @@ void importDictd(const std::vector<DictdInput>& dictionaries,
                                             entries, counts));
     const Terms terms(entries);
     std::vector<Braces> braces;
+    std::vector<std::size_t> widths;
     for (const Source& source : sources) {
+        widths.push_back(layout::wrapWidthOf(source.data));
         braces.push_back(bracesOf(source, static_cast<std::uint32_t>(braces.size()), terms));
         counts.labelDictionaries += braces.back() == Braces::Labels ? 1 : 0;
     }
@@ -103,36 +144,40 @@ void importDictd(const std::vector<DictdInput>& dictionaries,
         return terms.has(term);
     };
 
-    // Entries of one term stand together in the order: each run is one row.
+    // Entries of one term stand together in the order: each run is one row. Terms equal but
+    // for case share their letters, so they stand in one run of equal keys.
     const std::vector<std::uint32_t>& order = terms.order();
     DictionaryEntry row;
-    for (std::size_t start = 0; start < order.size();) {
-        std::size_t end = start + 1;
-        bool mixed = false;
-        while (end < order.size() && entries[order[end]].term == entries[order[start]].term) {
-            mixed = mixed || entries[order[end]].source != entries[order[start]].source;
-            ++end;
+    std::vector<std::u16string> folded;
+    for (std::size_t keyStart = 0; keyStart < order.size();) {
+        std::size_t keyEnd = keyStart + 1;
+        while (keyEnd < order.size() && entries[order[keyEnd]].key == entries[order[keyStart]].key)
+            ++keyEnd;
+        std::vector<std::pair<std::size_t, std::size_t>> rows; // runs of one term
+        folded.clear();
+        for (std::size_t start = keyStart; start < keyEnd;) {
+            std::size_t end = start + 1;
+            while (end < keyEnd && entries[order[end]].term == entries[order[start]].term)
+                ++end;
+            rows.emplace_back(start, end);
+            folded.push_back(rows.size() > 1 || keyEnd - keyStart > end - start
+                                 ? text::foldCase(entries[order[start]].term)
+                                 : std::u16string());
+            start = end;
         }
-        std::u16string page;
-        for (std::size_t i = start; i < end; ++i) {
-            const Entry& entry = entries[order[i]];
-            const Source& source = sources[entry.source];
-            if (i > start)
-                page += u"<hr>";
-            if (mixed)
-                page += u"<p><b>" + escapeHtml(source.shortName) + u"</b></p>";
-            if (!entry.wholeTerm.empty())
-                page += u"<p>" + escapeHtml(entry.wholeTerm) + u"</p>";
-            page += plainToHtml(entry.description ? source.description
-                                                  : source.decode(entry.offset, entry.length),
-                                isTerm, braces[entry.source]);
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const auto [start, end] = rows[r];
+            // Marked for the glossary when another row is this term in another case.
+            const bool joined =
+                std::count(folded.begin(), folded.end(), folded[r]) > 1 && !folded[r].empty();
+            row.term = entries[order[start]].term;
+            row.definition =
+                rowPage(order, start, end, entries, sources, isTerm, braces, widths, joined);
+            counts.entries += end - start;
+            ++counts.rows;
+            each(row);
         }
-        counts.entries += end - start;
-        ++counts.rows;
-        row.term = entries[order[start]].term;
-        row.definition = std::move(page);
-        each(row);
-        start = end;
+        keyStart = keyEnd;
     }
     if (summary != nullptr)
         *summary = counts;

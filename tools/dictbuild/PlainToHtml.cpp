@@ -1,5 +1,7 @@
 #include "PlainToHtml.h"
 
+#include "TextLayout.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -189,22 +191,40 @@ private:
     Braces braces_;
 };
 
-// A cross-reference broken over lines is put on one line, so that no line of it falls into a
-// paragraph and another into a block.
-std::u16string joinBrokenReferences(std::u16string text) {
+// A cross-reference broken over lines is put on one line, with one blank where it was broken,
+// so that no line of it falls into a paragraph and another into a block, and the indent of its
+// second line leaves no run of blanks that would read as columns.
+std::u16string joinBrokenReferences(const std::u16string& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    std::size_t copied = 0;
     for (std::size_t open = text.find(u'{'); open != std::u16string::npos;
          open = text.find(u'{', open + 1)) {
         const std::size_t close = text.find_first_of(u"{}", open + 1);
         if (close == std::u16string::npos || text[close] != u'}' ||
             close - open - 1 > kLongestReference ||
-            !mayBeReference(text.substr(open + 1, close - open - 1)))
+            !mayBeReference(text.substr(open + 1, close - open - 1)) ||
+            text.find(u'\n', open) > close)
             continue;
-        for (std::size_t at = open; at < close; ++at) {
-            if (text[at] == u'\n' || text[at] == u'\r' || text[at] == u'\t')
-                text[at] = u' ';
+        out.append(text, copied, open - copied);
+        for (std::size_t at = open; at < close;) {
+            const char16_t c = text[at];
+            if (c == u'\n' || c == u'\r' || c == u'\t' || c == u' ') {
+                std::size_t end = at;
+                while (end < close &&
+                       std::u16string_view(u" \t\r\n").find(text[end]) != std::u16string_view::npos)
+                    ++end;
+                out += u' ';
+                at = end;
+            } else {
+                out += c;
+                ++at;
+            }
         }
+        copied = close;
     }
-    return text;
+    out.append(text, copied, std::u16string::npos);
+    return out;
 }
 
 Lines splitLines(const std::u16string& text) {
@@ -242,8 +262,8 @@ std::u16string escapeHtml(const std::u16string& text) {
 }
 
 std::u16string plainToHtml(const std::u16string& text,
-                           const std::function<bool(const std::u16string&)>& isTerm,
-                           Braces braces) {
+                           const std::function<bool(const std::u16string&)>& isTerm, Braces braces,
+                           std::size_t wrapWidth) {
     Lines lines = splitLines(joinBrokenReferences(text));
     while (!lines.empty() && isBlank(lines.back()))
         lines.pop_back();
@@ -267,27 +287,44 @@ std::u16string plainToHtml(const std::u16string& text,
     }
     const Inline inlineText(isTerm, braces);
     std::u16string html, paragraph;
+    const std::u16string* previous = nullptr; // the paragraph's last line
     auto endParagraph = [&] {
         if (!paragraph.empty())
-            html += u"<p>" + inlineText(paragraph) + u"</p>";
+            html += u"<p>" + paragraph + u"</p>";
         paragraph.clear();
+        previous = nullptr;
+    };
+    // A wrapped line goes on its paragraph; a line ended on purpose, a numbered sense or an
+    // example starts a line of its own.
+    const std::vector<std::size_t> widths = layout::paragraphWidths(lines, wrapWidth);
+    auto addLine = [&](std::size_t k) {
+        const std::u16string& line = lines[k];
+        if (previous != nullptr)
+            paragraph += layout::continues(*previous, line, widths[k]) ? u" " : u"<br>";
+        paragraph += inlineText(collapsed(line));
+        previous = &line;
+    };
+    std::u16string block;     // preformatted lines not yet written
+    std::size_t blockEnd = 0; // the line after its last
+    auto endBlock = [&] {
+        if (!block.empty())
+            html += u"<pre>" + inlineText(block, true) + u"</pre>";
+        block.clear();
     };
     for (std::size_t i = 0; i < lines.size();) {
-        const std::u16string& line = lines[i];
-        if (isBlank(line)) {
+        if (isBlank(lines[i])) {
             endParagraph();
             ++i;
             continue;
         }
-        if (indentOf(line) <= base) {
-            // A cross-reference may be broken over two lines: joined, it reads as one.
-            paragraph += (paragraph.empty() ? u"" : u" ") + collapsed(line);
+        if (indentOf(lines[i]) <= base) {
+            addLine(i);
             ++i;
             continue;
         }
-        // Indented further than the text: kept as it stands, blank lines inside included.
-        endParagraph();
-        std::u16string block;
+        // Indented further than the text, up to its last line before the text goes on: each
+        // part between blank lines is kept as it stands when it is laid out in columns (blank
+        // lines between such parts included), else read as text.
         std::size_t end = i;
         for (std::size_t k = i; k < lines.size(); ++k) {
             if (!isBlank(lines[k]) && indentOf(lines[k]) <= base)
@@ -295,9 +332,29 @@ std::u16string plainToHtml(const std::u16string& text,
             if (!isBlank(lines[k]))
                 end = k + 1;
         }
-        for (std::size_t k = i; k < end; ++k)
-            block += (k > i ? u"\n" : u"") + withoutIndent(lines[k], base);
-        html += u"<pre>" + inlineText(block, true) + u"</pre>";
+        for (std::size_t from = i; from < end;) {
+            std::size_t to = from;
+            while (to < end && !isBlank(lines[to]))
+                ++to;
+            const Lines part(lines.begin() + static_cast<std::ptrdiff_t>(from),
+                             lines.begin() + static_cast<std::ptrdiff_t>(to));
+            if (layout::keepsColumns(part, wrapWidth)) {
+                endParagraph();
+                // The blank lines between two such parts belong to the block.
+                for (std::size_t k = block.empty() ? from : blockEnd; k < to; ++k)
+                    block +=
+                        (k > from || !block.empty() ? u"\n" : u"") + withoutIndent(lines[k], base);
+                blockEnd = to;
+            } else {
+                endBlock();
+                for (std::size_t k = from; k < to; ++k)
+                    addLine(k);
+            }
+            from = to;
+            while (from < end && isBlank(lines[from]))
+                ++from;
+        }
+        endBlock();
         i = end;
     }
     endParagraph();

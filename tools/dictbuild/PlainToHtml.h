@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextLayout.h"
+
 #include <functional>
 #include <string>
 
@@ -7,14 +9,18 @@
 enum class Braces { References, Labels };
 
 // The plain text of a dictionary entry as a glossary page: &, < and > escaped; paragraphs at
-// blank lines with their wrapped lines joined; lines indented further than the entry's own
-// text kept as preformatted blocks; {term} a link to that term of the glossary (written
+// blank lines, their wrapped lines joined (lines wrapped at `wrapWidth`, see layout::), each
+// line ended on purpose, numbered sense or note on a line of its own, blanks collapsed; lines
+// indented further than the entry's own text kept as preformatted blocks where they are laid
+// out in columns (layout::keepsColumns; a text wrapped at no known width keeps them all);
+// {term} a link to that term of the glossary (written
 // <a href="#term">) when `isTerm` knows it, else plain text (labels keep their braces);
 // {label (address)} and bare http:// and https:// addresses links to the address, when the
 // viewer opens that kind (http, https, mailto), else text.
 std::u16string plainToHtml(const std::u16string& text,
                            const std::function<bool(const std::u16string&)>& isTerm,
-                           Braces braces = Braces::References);
+                           Braces braces = Braces::References,
+                           std::size_t wrapWidth = layout::kWrappedAnywhere);
 
 // The term that braces around `content` name, when they may be a cross-reference to one (not
 // an address, not program text); else empty.

@@ -6,7 +6,9 @@
 #include "DictionarySource.h"
 #include "jetwriter/JetWriter.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -21,6 +23,19 @@ bool readFile(const char* path, std::string& text) {
     text.resize(static_cast<std::size_t>(in.tellg()));
     in.seekg(0);
     return static_cast<bool>(in.read(text.data(), static_cast<std::streamsize>(text.size())));
+}
+
+// The system's reason for a failed file operation, and what the user can do about it.
+std::string reason(int error) {
+    std::string text = std::strerror(error);
+    if (error == EACCES || error == EBUSY || error == EPERM || error == ETXTBSY)
+        text += " (another program may have the file open, or the folder may be read-only: "
+                "close that program, or name another file)";
+    else if (error == ENOSPC)
+        text += " (free some room on the disk, or name a file on another)";
+    else if (error == ENOENT)
+        text += " (the folder does not exist)";
+    return text;
 }
 
 int usage() {
@@ -135,17 +150,24 @@ int main(int argc, char** argv) {
     // Written beside the target first, so a failure never leaves half a database.
     const std::string temporary = std::string(target) + ".part";
     {
+        errno = 0;
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!writer.finish(out) || !out.flush()) {
-            std::fprintf(stderr, "dictbuild: cannot write %s\n", temporary.c_str());
+        if (!out || !writer.finish(out) || !out.flush()) {
+            const int error = errno;
+            std::fprintf(stderr, "dictbuild: cannot write %s: %s\n", temporary.c_str(),
+                         error != 0 ? reason(error).c_str() : "the file could not be written");
             out.close();
             std::remove(temporary.c_str());
             return 1;
         }
     }
-    std::remove(target);
+    errno = 0;
+    // An old file that cannot go is the reason to name: the rename then fails only because
+    // it is still there.
+    int error = std::remove(target) != 0 && errno != ENOENT ? errno : 0;
     if (std::rename(temporary.c_str(), target) != 0) {
-        std::fprintf(stderr, "dictbuild: cannot create %s\n", target);
+        error = error != 0 ? error : errno;
+        std::fprintf(stderr, "dictbuild: cannot create %s: %s\n", target, reason(error).c_str());
         std::remove(temporary.c_str());
         return 1;
     }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// How the plain text of dictionaries is laid out, found from the data: most are wrapped at a
+// fixed column (GCIDE at 64, WordNet at 68, the Jargon File at 79, Ding at 72), so a line
+// that ends well before it was ended on purpose; FreeDict's lines are not wrapped at all.
+namespace layout {
+
+// Lines ended on purpose only: a dictionary whose lines are not wrapped.
+inline constexpr std::size_t kNotWrapped = static_cast<std::size_t>(-1);
+// Every line is a wrapped one (a text on its own, whose width is not known).
+inline constexpr std::size_t kWrappedAnywhere = 0;
+
+// The column a dictionary's text is wrapped at: the length that 99 in 100 of its lines keep
+// to, when hardly any line goes further (a wrapped text's lines end at its column); else
+// kNotWrapped. A dictionary of few lines is taken as wrapped at its longest.
+std::size_t wrapWidthOf(std::string_view data);
+
+// Columns a line takes, a TAB to the next multiple of eight, blanks at its end left out.
+std::size_t widthOf(std::u16string_view line);
+
+// Whether `line` starts an item of its own even after a full line: a numbered sense ("1.",
+// "2:", "n 1:", "(a)"), a note or a list of synonyms ("Note:", "Syn.", "see:"), a bullet.
+bool startsItem(std::u16string_view line);
+
+// Whether `next` goes on the paragraph of `previous` (a wrapped line) rather than on a line
+// of its own: the first word of `next` would not have fitted on `previous`.
+bool continues(std::u16string_view previous, std::u16string_view next, std::size_t wrapWidth);
+
+// The width each line was wrapped at: the dictionary's, or narrower where the lines between
+// two blank ones keep to a narrower column of their own (FOLDOC's entries come from many hands),
+// as long as it is near the dictionary's (short lines ended on purpose set no column).
+std::vector<std::size_t> paragraphWidths(const std::vector<std::u16string>& lines,
+                                         std::size_t wrapWidth);
+
+// Whether lines indented further than the text are laid out in columns (a table, a drawing) or
+// as a program, and so must keep their blanks: blanks inside a line, or a line further in
+// than one ended on purpose before it.
+bool keepsColumns(const std::vector<std::u16string>& lines, std::size_t wrapWidth);
+
+} // namespace layout

@@ -219,3 +219,24 @@ TEST_F(GlossaryWindowTest, TheWholeWindowFitsASmallScreenOfHighDensity) {
     EXPECT_TRUE(laidOutWithin(window, client));
     glossary.saveScreenshot(binaryDirectory() + "\\glossary-192dpi-maximised.bmp");
 }
+
+TEST_F(GlossaryWindowTest, AnInstalledCopyWritesNothingOnceTheProductIsNoLongerRegistered) {
+    const char registration[] =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
+    if (keyExists(HKEY_LOCAL_MACHINE, registration))
+        GTEST_SKIP() << "the product is registered on this machine";
+    TempDirectory installed("glossary-installed");
+    ASSERT_TRUE(CopyFileA(program().c_str(), installed.file("glossary.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA(folder_.file("Dict.mdb").c_str(), installed.file("Dict.mdb").c_str(), FALSE));
+    setString(HKEY_LOCAL_MACHINE, registration, "InstallLocation", installed.path());
+    GlossaryProcess glossary(installed.file("glossary.exe"), installed.path(), kTimeoutMs);
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
+    // Removed with the glossary left open: the registration goes, the files may stay until
+    // the next restart.
+    deleteTree(HKEY_LOCAL_MACHINE, registration);
+    glossary.clickExit();
+    DWORD exitCode = 0;
+    ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kSettings)) << "nothing of the product comes back";
+}

@@ -83,10 +83,12 @@ std::u16string simpleUpperCase(const std::u16string& text) {
     return upper;
 }
 
-Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* failure) {
+Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* failure,
+                        std::string* damage) {
     TermList terms;
     auto positions = std::make_shared<std::vector<jet::Recordset::Position>>();
     std::shared_ptr<jet::Recordset> definitions;
+    bool opened = false;
     try {
         const jet::Database database = [&] {
             try {
@@ -97,6 +99,7 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
                 throw;
             }
         }();
+        opened = true;
         definitions =
             std::make_shared<jet::Recordset>(database.openTable(u"Dict", {kDefinitionColumn}));
         // Only the terms are read now: damage anywhere else loses nothing.
@@ -108,10 +111,14 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
             positions->push_back(rows.position());
             terms.add(term.text);
         }
-    } catch (const JetError&) {
-        // Reading stops at the first failure; what was read is kept.
+    } catch (const JetError& error) {
+        // Reading stops at the first failure; what was read is kept, and the caller told.
+        if (damage != nullptr && opened)
+            *damage = error.what();
     } catch (const std::bad_alloc&) {
         // So does a file too large for the memory there is.
+        if (damage != nullptr)
+            *damage = "the terms do not fit in the memory there is";
     }
     positions->resize(terms.size());
     DefinitionReader definitionAt =

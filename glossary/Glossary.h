@@ -23,9 +23,10 @@ public:
     // default Unicode's full case folding (text::foldCase), as the dictionary import uses. A
     // missing or damaged file gives the terms read before the failure (often none); nothing is
     // thrown. `path` is UTF-8. When the file cannot be opened as a database at all, `failure` (if
-    // given) gets the reason.
+    // given) gets the reason; when reading the terms stopped before the end of the table,
+    // `damage` (if given) gets where and why.
     static Glossary load(const std::string& path, UpperCase upper = UpperCase(),
-                         std::string* failure = nullptr);
+                         std::string* failure = nullptr, std::string* damage = nullptr);
     Glossary(std::vector<std::u16string> terms,
              std::vector<std::optional<std::u16string>> definitions, UpperCase upper = UpperCase());
 

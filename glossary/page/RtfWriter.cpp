@@ -83,21 +83,25 @@ void RtfWriter::unicode(char16_t c) {
 void RtfWriter::flush() {
     if (run_.empty())
         return;
-    body_ += "{";
-    if (style_.bold)
-        body_ += "\\b";
-    if (style_.italic)
-        body_ += "\\i";
-    if (style_.underline)
-        body_ += "\\ul";
-    if (style_.vertical < 0)
-        body_ += "\\sub";
-    if (style_.vertical > 0)
-        body_ += "\\super";
-    const int font = scriptFont_ >= 0 ? scriptFont_ : style_.monospace ? 1 : style_.font;
-    body_ += "\\f" + std::to_string(font) + "\\fs" + std::to_string(style_.halfPoints) + "\\cf" +
-             std::to_string(style_.color) + " " + run_ + "}";
+    body_ += "{" + styleCodes() + " " + run_ + "}";
     run_.clear();
+}
+
+std::string RtfWriter::styleCodes() const {
+    std::string codes;
+    if (style_.bold)
+        codes += "\\b";
+    if (style_.italic)
+        codes += "\\i";
+    if (style_.underline)
+        codes += "\\ul";
+    if (style_.vertical < 0)
+        codes += "\\sub";
+    if (style_.vertical > 0)
+        codes += "\\super";
+    const int font = scriptFont_ >= 0 ? scriptFont_ : style_.monospace ? 1 : style_.font;
+    return codes + "\\f" + std::to_string(font) + "\\fs" + std::to_string(style_.halfPoints) +
+           "\\cf" + std::to_string(style_.color);
 }
 
 void RtfWriter::setStyle(const RtfStyle& style, bool keepBlank) {
@@ -113,7 +117,9 @@ void RtfWriter::setStyle(const RtfStyle& style, bool keepBlank) {
 
 void RtfWriter::lineBreak() {
     flush();
-    body_ += "\\line ";
+    // In a group of the style in force: a reader that gave the break the style of the run
+    // before it would underline a blank after a link.
+    body_ += "{" + styleCodes() + "\\line}";
     ++position_;
     lineStart_ = true;
     paragraphEmpty_ = false;

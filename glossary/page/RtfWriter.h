@@ -49,6 +49,7 @@ private:
     void append(char32_t c);
     void unicode(char16_t c);
     void flush();
+    std::string styleCodes() const; // the control words of the style in force
     std::string header() const;
 
     std::string body_, run_;

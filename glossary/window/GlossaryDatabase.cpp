@@ -33,10 +33,14 @@ std::wstring GlossaryWindow::databasePath() const {
     return path;
 }
 
-// Reads `path` into `into`: the reason it cannot be read as a database, or nothing.
-std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& into) const {
-    std::string failure;
-    into = Glossary::load(utf8(path), {}, &failure);
+// Reads `path` into `into`: the reason it cannot be read as a database, or nothing. A file
+// that opens but is damaged further on gives the terms read before the damage, and says where
+// in `damage`.
+std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& into,
+                                          std::wstring& damage) const {
+    std::string failure, damaged;
+    into = Glossary::load(utf8(path), {}, &failure, &damaged);
+    damage = std::wstring(damaged.begin(), damaged.end());
     if (failure.empty())
         return std::wstring();
     std::wstring reason;
@@ -47,30 +51,75 @@ std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& in
     } else {
         reason = std::wstring(failure.begin(), failure.end());
     }
+    return reason;
+}
+
+namespace {
+
+std::wstring cannotRead(const std::wstring& path, const std::wstring& reason) {
     return L"The glossary cannot read this database:\n" + path + L"\n\n" + reason;
 }
 
+std::wstring damagedText(const std::wstring& path, const std::wstring& where) {
+    return L"This database is damaged:\n" + path + L"\n\n" + where +
+           L".\n\nInstall the glossary again, or open another database with Ctrl+O.";
+}
+
+std::u16string escaped(const std::wstring& raw) {
+    std::u16string html;
+    for (const wchar_t c : raw)
+        html += c == L'&'   ? u"&amp;"
+                : c == L'<' ? u"&lt;"
+                : c == L'>' ? u"&gt;"
+                            : std::u16string(1, char16_t(c));
+    return html;
+}
+
+} // namespace
+
 void GlossaryWindow::loadGlossary() {
-    const std::wstring failure = readDatabase(databasePath(), glossary_);
+    std::wstring damage;
+    const std::wstring path = databasePath();
+    const std::wstring failure = readDatabase(path, glossary_, damage);
+    // The terms read before any damage are listed, and every page says that the list is not
+    // the whole database, without a box in the way.
+    damageNote_.clear();
+    if (!damage.empty())
+        damageNote_ = u"<font face='MS Sans Serif' size=2 color=#A00000><b>This database is "
+                      u"damaged:</b> " +
+                      escaped(path) + u" (" + escaped(damage) + u"). Only the " +
+                      escaped(std::to_wstring(glossary_.size())) +
+                      u" terms read before the damage are listed. Install the glossary again, "
+                      u"or open another database with Ctrl+O.</font><br><br>";
     // A missing default file is no error: the list stays empty. A file named by the user
     // that cannot be read is worth a word, once the window shows, in front of it.
-    if (database_.empty() || failure.empty())
+    if (database_.empty() || (failure.empty() && damage.empty()))
         return;
-    loadFailure_ = failure;
+    loadFailure_ = failure.empty() ? damagedText(path, damage) : cannotRead(path, failure);
     PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
 }
 
 void GlossaryWindow::openDatabase(const std::wstring& path) {
-    // One that cannot be read leaves the one shown as it was.
+    // One that cannot be read, or is damaged, leaves the one shown as it was, with its page
+    // and history.
     Glossary other{{}, {}};
-    const std::wstring failure = readDatabase(path, other);
-    if (!failure.empty()) {
-        MessageBoxW(window_, failure.c_str(), kProductName, MB_OK | MB_ICONWARNING);
+    std::wstring damage;
+    const std::wstring failure = readDatabase(path, other, damage);
+    if (!failure.empty() || !damage.empty()) {
+        const std::wstring text =
+            (failure.empty() ? damagedText(path, damage) : cannotRead(path, failure)) +
+            L"\n\nThe database shown stays open.";
+        MessageBoxW(window_, text.c_str(), kProductName, MB_OK | MB_ICONWARNING);
         return;
     }
     glossary_ = std::move(other);
     database_ = path;
+    openedByUser_ = true;
+    damageNote_.clear();
     showDatabase(std::u16string());
+    const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
+    if (selected != LB_ERR)
+        showTermInSearch(static_cast<std::size_t>(selected));
 }
 
 void GlossaryWindow::chooseDatabase() {
@@ -89,6 +138,7 @@ void GlossaryWindow::chooseDatabase() {
 
 void GlossaryWindow::showDatabase(const std::u16string& restoreTerm) {
     history_.clear();
+    shownEntry_ = static_cast<std::size_t>(-1);
     historyAt_ = 0;
     lastFrom_ = History::Other;
     entryHtml_.clear();

@@ -14,6 +14,10 @@ namespace {
 // A burst of keys draws the list once, this long after the last.
 constexpr UINT kRedrawListDelayMs = 25;
 
+// Typing that pauses this long has looked a word up: what is typed next is another entry of
+// the history.
+constexpr DWORD kWordPauseMs = 1500;
+
 // Shown at the right of the search box while its text matches no term.
 const wchar_t kNoMatchCue[] = L"no match";
 
@@ -52,6 +56,13 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
                                                   LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<GlossaryWindow*>(data);
     const bool isList = control == self->terms_, isLogo = control == self->logoControl_;
+    if (control == self->page_ && message == WM_SETCURSOR && self->pageMouse(message, lParam))
+        return TRUE;
+    if (control == self->page_ && message == WM_LBUTTONUP) {
+        const LRESULT done = DefSubclassProc(control, message, wParam, lParam);
+        self->pageMouse(message, lParam);
+        return done;
+    }
     if (message == WM_GETOBJECT) {
         if (const LRESULT object = answerAccessibleObject(control, wParam, lParam, isList))
             return object;
@@ -147,6 +158,7 @@ bool GlossaryWindow::searchKey(WPARAM key) {
         moveSelection(count - 1);
         return true;
     case VK_RETURN:
+        wordEnded_ = true;
         SetFocus(page_);
         return true;
     case VK_ESCAPE:
@@ -209,8 +221,15 @@ void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
 }
 
 void GlossaryWindow::searchChanged() {
+    if (searchFromProgram_)
+        return;
     // The search runs on the program's copy of the terms; the list gets one message.
     const std::u16string text = windowText(search_);
+    // A pause in typing or an emptied box ends the word looked up.
+    const DWORD now = GetTickCount();
+    if (text.empty() || now - lastSearchAt_ >= kWordPauseMs)
+        wordEnded_ = true;
+    lastSearchAt_ = now;
     const Glossary::Match match = matchFor(text);
     const int found = match.index;
     selectInList(found);

@@ -4,6 +4,7 @@
 
 #include <richedit.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -34,18 +35,26 @@ void GlossaryWindow::showEntry(std::size_t index, bool remember, History from) {
         return;
     entryHtml_ = Glossary::page(std::u16string(glossary_.term(index)), *definition);
     showPage(entryHtml_);
+    shownEntry_ = index;
     if (!remember)
         return;
-    // The pages one search shows while it is typed are one page of the history: going back
-    // returns to the term shown before the search.
-    const bool sameSearch = from == History::Search && lastFrom_ == History::Search;
-    lastFrom_ = from;
-    if (!history_.empty() && history_[historyAt_] == index)
+    // Each word looked up is an entry of the history: the pages a search shows while its word
+    // is typed are one entry, and a pause, Enter or an emptied search box ends the word.
+    const bool sameWord = from == History::Search && lastFrom_ == History::Search && !wordEnded_;
+    if (!history_.empty() && history_[historyAt_] == index) {
+        // The page shown already: a word that begins on it has no entry of its own yet.
+        if (!sameWord) {
+            lastFrom_ = from;
+            wordEnded_ = true;
+        }
         return;
+    }
+    lastFrom_ = from;
+    wordEnded_ = false;
     // A new page after going back drops the pages ahead, as a browser does.
     if (!history_.empty())
         history_.resize(historyAt_ + 1);
-    if (sameSearch && !history_.empty())
+    if (sameWord && !history_.empty())
         history_.back() = index;
     else
         history_.push_back(index);
@@ -65,27 +74,15 @@ void GlossaryWindow::goThroughHistory(int step) {
     showEntry(index, false);
 }
 
-bool GlossaryWindow::onNotify(const NMHDR& header, LRESULT& result) {
-    if (header.hwndFrom != page_ || header.code != EN_LINK)
-        return false;
-    const auto& link = reinterpret_cast<const ENLINK&>(header);
-    if (link.msg == WM_SETCURSOR) {
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        result = TRUE;
-        return true;
-    }
-    if (link.msg != WM_LBUTTONUP)
-        return false;
-    for (const PageLink& candidate : links_) {
-        if (link.chrg.cpMin >= candidate.start && link.chrg.cpMin < candidate.end) {
-            // Followed once the page has finished with its click: following replaces the page.
-            pendingLink_ = candidate.target;
-            PostMessageW(window_, MSG_FOLLOW_LINK, 0, 0);
-            break;
-        }
-    }
-    result = 0;
-    return true;
+void GlossaryWindow::showTermInSearch(std::size_t index) {
+    const std::u16string_view term = glossary_.term(index);
+    searchFromProgram_ = true;
+    SetWindowTextW(search_, std::wstring(term.begin(), term.end()).c_str());
+    searchFromProgram_ = false;
+    SendMessageW(search_, EM_SETSEL, term.size(), term.size());
+    setNoMatch(false);
+    // What is typed next is another word.
+    wordEnded_ = true;
 }
 
 // Opens nothing but a term of this glossary or a web or mail address: a page must never be
@@ -97,6 +94,7 @@ void GlossaryWindow::followLink(const std::u16string& target) {
             return;
         selectInList(index);
         showSelected();
+        showTermInSearch(static_cast<std::size_t>(index));
         return;
     }
     std::u16string scheme;
@@ -142,24 +140,63 @@ PageColours GlossaryWindow::pageColours() const {
 void GlossaryWindow::showPage(const std::u16string& html) {
     shownHtml_ = html;
     shownColours_ = pageColours();
-    RtfPage page = htmlToPage(html, shownColours_);
+    RtfPage page = htmlToPage(damageNote_ + html, shownColours_);
+    // The page goes in as one piece, its links already coloured and underlined by the RTF, with
+    // drawing and notifications off: marking each link through the control would select,
+    // format and redraw once a link, and scroll the page through to its end and back.
+    const LRESULT events = SendMessageW(page_, EM_SETEVENTMASK, 0, 0);
+    SendMessageW(page_, WM_SETREDRAW, FALSE, 0);
     SETTEXTEX setting = {ST_DEFAULT, CP_ACP};
     SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting),
                  reinterpret_cast<LPARAM>(page.rtf.c_str()));
-    // RTF has no word for a link the control acts on: the ranges are marked as links here.
-    CHARFORMAT2W format = {};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_LINK;
-    format.dwEffects = CFE_LINK;
-    for (const PageLink& link : page.links) {
-        CHARRANGE range = {link.start, link.end};
-        SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-        SendMessageW(page_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    }
     CHARRANGE start = {0, 0};
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+    POINT top = {0, 0};
+    SendMessageW(page_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&top));
+    SendMessageW(page_, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(page_, EM_SETEVENTMASK, 0, events);
+    // Drawn whole, now: nothing of the page before or of a page half built is ever seen.
+    RedrawWindow(page_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
     links_ = std::move(page.links);
     NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+const PageLink* GlossaryWindow::linkAt(POINT point) const {
+    POINTL at = {point.x, point.y};
+    const LRESULT character = SendMessageW(page_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at));
+    // The control answers the nearest character: the point must lie on it, not beside it.
+    POINTL first = {}, next = {};
+    SendMessageW(page_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&first), character);
+    SendMessageW(page_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&next), character + 1);
+    if (point.x < first.x || point.y < first.y || (next.y == first.y && point.x >= next.x))
+        return nullptr;
+    for (const PageLink& link : links_) {
+        if (character >= link.start && character < link.end)
+            return &link;
+    }
+    return nullptr;
+}
+
+bool GlossaryWindow::pageMouse(UINT message, LPARAM lParam) {
+    if (message == WM_SETCURSOR) {
+        POINT cursor = {};
+        GetCursorPos(&cursor);
+        ScreenToClient(page_, &cursor);
+        if (linkAt(cursor) == nullptr)
+            return false;
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return true;
+    }
+    // A click on a link, not the end of a selection dragged over it.
+    CHARRANGE selection = {};
+    SendMessageW(page_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const PageLink* link = linkAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (link == nullptr || selection.cpMax != selection.cpMin)
+        return false;
+    // Followed once the page has finished with its click: following replaces the page.
+    pendingLink_ = link->target;
+    PostMessageW(window_, MSG_FOLLOW_LINK, 0, 0);
+    return false;
 }
 
 bool GlossaryWindow::pageKey(WPARAM key, bool back) {

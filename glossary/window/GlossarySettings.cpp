@@ -14,6 +14,9 @@ const wchar_t kPlacement[] = L"Window placement"; // left, top, right, bottom, m
 const wchar_t kZoom[] = L"Zoom";
 const wchar_t kTerm[] = L"Last term";
 const wchar_t kTermDatabase[] = L"Last database";
+const wchar_t kOpened[] = L"Opened database"; // opened with Ctrl+O or dropped, reopened at start
+const wchar_t kRegistration[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
 
 std::wstring fullPath(const std::wstring& path) {
     wchar_t full[MAX_PATH] = {};
@@ -50,7 +53,47 @@ win32::Key openSettings() {
     return key;
 }
 
+// The folder the product is registered in, without a trailing backslash; empty when it is not.
+std::wstring registeredFolder() {
+    win32::Key key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRegistration, 0, KEY_QUERY_VALUE, key.receive()) !=
+        ERROR_SUCCESS)
+        return std::wstring();
+    std::wstring folder = fullPath(readText(key.get(), L"InstallLocation"));
+    while (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+    return folder;
+}
+
+std::wstring programFolder() {
+    wchar_t program[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring folder(program, length > 0 && length < MAX_PATH ? length : 0);
+    folder.resize(folder.find_last_of(L'\\') == std::wstring::npos ? 0
+                                                                   : folder.find_last_of(L'\\'));
+    return fullPath(folder);
+}
+
+bool isFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 } // namespace
+
+GlossaryWindow::Remembered GlossaryWindow::rememberedAtStart() {
+    Remembered remembered;
+    const win32::Key key = openSettings();
+    remembered.settingsExisted = static_cast<bool>(key);
+    const std::wstring registered = registeredFolder();
+    remembered.installed =
+        !registered.empty() && _wcsicmp(registered.c_str(), programFolder().c_str()) == 0;
+    // The database opened last, while it is there.
+    const std::wstring opened = key ? readText(key.get(), kOpened) : std::wstring();
+    if (!opened.empty() && isFile(opened))
+        remembered.database = opened;
+    return remembered;
+}
 
 void GlossaryWindow::restoreSettings(int show) {
     const win32::Key key = openSettings();
@@ -101,6 +144,13 @@ std::u16string GlossaryWindow::rememberedTerm() const {
 }
 
 void GlossaryWindow::saveSettings() const {
+    // Nothing of the product comes back after it was removed while the window was open: an
+    // installed copy writes only while the product is still registered where it runs from, and
+    // settings that were there at the start and are gone now were removed on purpose.
+    if (remembered_.installed && _wcsicmp(registeredFolder().c_str(), programFolder().c_str()) != 0)
+        return;
+    if (remembered_.settingsExisted && !openSettings())
+        return;
     win32::Key key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.receive(),
                         nullptr) != ERROR_SUCCESS)
@@ -117,9 +167,15 @@ void GlossaryWindow::saveSettings() const {
     const DWORD zoom = static_cast<DWORD>(zoomPercent_);
     RegSetValueExW(key.get(), kZoom, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zoom),
                    sizeof zoom);
-    if (history_.empty())
+    // A database the user opened is opened again next time; the default needs no word.
+    if (openedByUser_)
+        writeText(key.get(), kOpened, fullPath(database_));
+    else if (database_.empty())
+        RegDeleteValueW(key.get(), kOpened);
+    // The term of the page shown last, which a search that found nothing does not change.
+    if (shownEntry_ >= glossary_.size())
         return;
-    const std::u16string_view term = glossary_.term(history_[historyAt_]);
+    const std::u16string_view term = glossary_.term(shownEntry_);
     writeText(key.get(), kTerm, std::wstring(term.begin(), term.end()));
     writeText(key.get(), kTermDatabase, fullPath(databasePath()));
 }

@@ -19,57 +19,6 @@ namespace {
 const wchar_t kClassName[] = L"TechnicalGlossary";
 const wchar_t kVersion[] = L"V 1.3";
 
-// The window's layout in twips, as it was designed: 15 twips are one pixel at 96 dpi.
-constexpr int kTwipsPerInch = 1440;
-constexpr int kClientWidth = 10365, kClientHeight = 5310;
-
-// Where each control stands at the designed size, and how it follows when the window grows:
-// the list and the page take the new height, the page the new width; Exit and the version
-// label keep to the bottom right, the logo to the bottom left.
-struct Placement {
-    int id;
-    int left, top, width, height;
-    bool growWidth, growHeight, followRight, followBottom;
-};
-constexpr Placement kLayout[] = {
-    {IDC_SEARCH, 240, 240, 2895, 375, false, false, false, false},
-    {IDC_TERMS, 240, 840, 2895, 3420, false, true, false, false},
-    {IDC_PAGE, 3480, 240, 6735, 4095, true, true, false, false},
-    {IDC_EXIT, 8880, 4560, 855, 375, false, false, true, true},
-    {IDC_LOGO, 240, 4380, 2895, 780, false, false, false, true},
-    {IDC_VERSION, 9840, 5040, 500, 240, false, false, true, true},
-};
-
-const Placement& placementOf(int id) {
-    for (const Placement& placement : kLayout) {
-        if (placement.id == id)
-            return placement;
-    }
-    return kLayout[0];
-}
-
-constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-
-// The system's message font at `dpi`.
-HFONT messageFont(int dpi) {
-    NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = sizeof metrics;
-    using ForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
-    const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
-    if (forDpi != nullptr &&
-        forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi)))
-        return CreateFontIndirectW(&metrics.lfMessageFont);
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        // Given for the system's density; scaled to the window's.
-        const int systemDpi = GetDeviceCaps(win32::WindowDc(nullptr).dc(), LOGPIXELSY);
-        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi);
-        return CreateFontIndirectW(&metrics.lfMessageFont);
-    }
-    return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"MS Shell Dlg 2");
-}
-
 } // namespace
 
 HWND GlossaryWindow::create(HINSTANCE instance, int show, const std::wstring& database) {
@@ -86,10 +35,8 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show, const std::wstring& da
     RegisterClassExW(&windowClass);
 
     const int dpi = GetDeviceCaps(win32::WindowDc(nullptr).dc(), LOGPIXELSX);
-    RECT frame = {0, 0, MulDiv(kClientWidth, dpi, kTwipsPerInch),
-                  MulDiv(kClientHeight, dpi, kTwipsPerInch)};
+    const RECT frame = initialFrame(dpi);
     const DWORD style = kStyle;
-    AdjustWindowRect(&frame, style, FALSE);
 
     // Until its window exists the object is ours; from then on WM_NCDESTROY deletes it. A
     // creation that fails after the first message has still destroyed the window, so the
@@ -97,6 +44,11 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show, const std::wstring& da
     auto self = std::unique_ptr<GlossaryWindow>(new GlossaryWindow(instance));
     self->dpi_ = dpi;
     self->database_ = database;
+    self->remembered_ = rememberedAtStart();
+    if (database.empty() && !self->remembered_.database.empty()) {
+        self->database_ = self->remembered_.database;
+        self->openedByUser_ = true;
+    }
     const HWND window = CreateWindowExW(
         WS_EX_ACCEPTFILES, kClassName, kProductName, style, CW_USEDEFAULT, CW_USEDEFAULT,
         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, self.get());
@@ -137,12 +89,6 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        if (onNotify(*reinterpret_cast<const NMHDR*>(lParam), result))
-            return result;
-        return DefWindowProcW(window_, message, wParam, lParam);
-    }
     case WM_APPCOMMAND:
         // The keyboard's and the mouse's Back and Forward.
         if (GET_APPCOMMAND_LPARAM(lParam) == APPCOMMAND_BROWSER_BACKWARD) {
@@ -213,14 +159,9 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
-    case WM_GETMINMAXINFO: {
-        // Never smaller than designed: every control keeps its whole size.
-        RECT frame = {0, 0, scaled(kClientWidth), scaled(kClientHeight)};
-        AdjustWindowRect(&frame, kStyle, FALSE);
-        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+    case WM_GETMINMAXINFO:
+        limitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
-    }
     case WM_DESTROY:
         saveSettings();
         PostQuitMessage(0);
@@ -228,49 +169,6 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return DefWindowProcW(window_, message, wParam, lParam);
     }
-}
-
-int GlossaryWindow::scaled(int twips) const {
-    return MulDiv(twips, dpi_, kTwipsPerInch);
-}
-
-HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id) {
-    const Placement& at = placementOf(id);
-    const HWND child =
-        CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, scaled(at.left),
-                        scaled(at.top), scaled(at.width), scaled(at.height), window_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    return child;
-}
-
-void GlossaryWindow::createFonts() {
-    // The controls use the fonts until the window is gone; the object outlives its window.
-    font_ = win32::Gdi<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                                          FALSE, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
-                                          L"MS Sans Serif"));
-    labelFont_ =
-        win32::Gdi<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                      DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
-    textFont_ = win32::Gdi<HFONT>(messageFont(dpi_));
-}
-
-void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
-    // The window moved to a screen of another density: fonts, sizes and places follow it.
-    dpi_ = dpi;
-    createFonts();
-    for (const Placement& at : kLayout) {
-        const HFONT font = at.id == IDC_VERSION                        ? labelFont_.get()
-                           : at.id == IDC_SEARCH || at.id == IDC_TERMS ? textFont_.get()
-                                                                       : font_.get();
-        SendMessageW(GetDlgItem(window_, at.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    }
-    setListItemHeight();
-    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT client = {};
-    GetClientRect(window_, &client);
-    layout(client.right, client.bottom);
 }
 
 void GlossaryWindow::onCreate() {
@@ -303,9 +201,7 @@ void GlossaryWindow::onCreate() {
     // A tab stop: Enter or Space there opens the maker's page (see translateAccelerator).
     logoControl_ =
         control(L"STATIC", L"", WS_TABSTOP | SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO);
-    logo_ = win32::Gdi<HBITMAP>(static_cast<HBITMAP>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
-    SendMessageW(logoControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
+    setLogo();
     const HWND version = control(L"STATIC", kVersion, SS_LEFT, IDC_VERSION);
     SendMessageW(version, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
 
@@ -328,34 +224,11 @@ void GlossaryWindow::onCreate() {
     SendMessageW(window_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     focus_ = search_;
 
-    // Links in the page tell the window when they are clicked; characters its fonts do not
-    // have come from a font that has them.
-    SendMessageW(page_, EM_SETEVENTMASK, 0, ENM_LINK);
+    // Characters the page's fonts do not have come from a font that has them.
     SendMessageW(page_, EM_SETLANGOPTIONS, 0, IMF_AUTOFONT | IMF_DUALFONT);
     loadGlossary();
     showDatabase(rememberedTerm());
     SetFocus(search_);
-}
-
-void GlossaryWindow::layout(int width, int height) {
-    const int grownWidth = std::max(0, width - scaled(kClientWidth));
-    const int grownHeight = std::max(0, height - scaled(kClientHeight));
-    HDWP positions = BeginDeferWindowPos(static_cast<int>(std::size(kLayout)));
-    for (const Placement& at : kLayout) {
-        const HWND child = GetDlgItem(window_, at.id);
-        if (child == nullptr || positions == nullptr)
-            continue;
-        positions = DeferWindowPos(positions, child, nullptr,
-                                   scaled(at.left) + (at.followRight ? grownWidth : 0),
-                                   scaled(at.top) + (at.followBottom ? grownHeight : 0),
-                                   scaled(at.width) + (at.growWidth ? grownWidth : 0),
-                                   scaled(at.height) + (at.growHeight ? grownHeight : 0),
-                                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-    }
-    if (positions != nullptr)
-        EndDeferWindowPos(positions);
-    // Moved controls draw themselves anew, not from what stood there before.
-    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void GlossaryWindow::onActivate(bool active) {

@@ -22,6 +22,7 @@ public:
     static bool translateAccelerator(HWND window, const MSG& message);
 
     static constexpr const wchar_t* kProductName = L"Technical Glossary";
+    static constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 private:
     static constexpr const wchar_t* kSearchName = L"Search";
@@ -62,7 +63,7 @@ private:
     void showPage(const std::u16string& html);
     PageColours pageColours() const;
     void loadGlossary();
-    std::wstring readDatabase(const std::wstring& path, Glossary& into) const;
+    std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
     void openDatabase(const std::wstring& path);
     void chooseDatabase();
     void showDatabase(const std::u16string& restoreTerm);
@@ -71,13 +72,28 @@ private:
     // Placement, zoom and the last term, per user.
     void restoreSettings(int show);
     void saveSettings() const;
+    // What the start needs to know of the settings before the window exists.
+    struct Remembered {
+        bool settingsExisted = false; // the settings' key was there at the start
+        bool installed = false;       // this program runs from the product's registered folder
+        std::wstring database;        // opened by the user last time, and still there
+    };
+    static Remembered rememberedAtStart();
+    // The search box shows the term of the page, without searching for it.
+    void showTermInSearch(std::size_t index);
     std::u16string rememberedTerm() const;
     enum class History { Search, Other };
     void showEntry(std::size_t index, bool remember, History from = History::Other);
-    bool onNotify(const NMHDR& header, LRESULT& result);
+    // The page's links answer the mouse: the hand over them, a click follows one.
+    const PageLink* linkAt(POINT point) const;
+    bool pageMouse(UINT message, LPARAM lParam);
     void followLink(const std::u16string& target);
     void goThroughHistory(int step);
     int scaled(int twips) const;
+    // The first frame: the designed size where the screen has room for it.
+    static RECT initialFrame(int dpi);
+    void limitSize(MINMAXINFO& limits) const;
+    void setLogo();
     HWND control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id);
     void layout(int width, int height);
 
@@ -101,6 +117,13 @@ private:
     std::vector<PageLink> links_; // of the page shown
     std::u16string pendingLink_;  // clicked, to be followed
     std::wstring loadFailure_;    // why the named database cannot be read
+    std::u16string damageNote_;   // above every page while a damaged database is shown
+    Remembered remembered_;
+    bool openedByUser_ = false;      // database_ was opened with Ctrl+O, dropped or reopened
+    bool searchFromProgram_ = false; // the search box's text is being set by the window
+    bool wordEnded_ = false;         // the next search starts an entry of the history
+    DWORD lastSearchAt_ = 0;         // tick count of the last change of the search text
+    std::size_t shownEntry_ = static_cast<std::size_t>(-1); // the entry on the page
     std::vector<std::size_t> history_;
     std::size_t historyAt_ = 0; // the entry of history_ shown
     History lastFrom_ = History::Other;

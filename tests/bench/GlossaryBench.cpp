@@ -1,16 +1,21 @@
 // glossary.exe with a Dict.mdb of 100,000 and of 1,000,000 terms, under Wine: the time from
 // start to the first term shown, from a changed search text to the updated page (200
-// keystrokes), and the program's peak working set. Once more with a million terms written with
+// keystrokes), and the program's peak working set. On a database given, also its largest
+// pages. Once more with a million terms written with
 // an accent ("Térm"), where every keystroke ("term 9876") finds its term only ignoring accents.
 #include "glossary/GlossaryProcess.h"
 #include "glossary/LargeDictionary.h"
 #include "support/WinTestSupport.h"
 
+#include "../../glossary/window/Ids.h"
+
 #include <psapi.h>
+#include <richedit.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -25,6 +30,39 @@ double milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
            static_cast<double>(frequency.QuadPart);
+}
+
+// The largest pages of the dictionaries: from the search text set (the selection) to the whole
+// page drawn, a keystroke that comes while a page changes, and whether the control was left
+// anything to undo, which each link formatted through it after the text would have left.
+void measurePages(GlossaryProcess& glossary) {
+    const HWND page = glossary.control(IDC_PAGE);
+    for (const wchar_t* word : {L"set", L"take", L"run", L"head"}) {
+        glossary.setSearch(L"");
+        LARGE_INTEGER before, shown;
+        QueryPerformanceCounter(&before);
+        glossary.setSearch(word); // returns once the page is drawn
+        QueryPerformanceCounter(&shown);
+        DWORD_PTR undo = 0, length = 0;
+        SendMessageTimeoutW(page, EM_CANUNDO, 0, 0, SMTO_NORMAL, kTimeoutMs, &undo);
+        SendMessageTimeoutW(page, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kTimeoutMs, &length);
+        // A key typed 5 ms into the same page change.
+        glossary.setSearch(L"");
+        std::thread change([&] { glossary.setSearch(word); });
+        Sleep(5);
+        LARGE_INTEGER keyBefore, keyDone;
+        QueryPerformanceCounter(&keyBefore);
+        // A key that changes nothing else (End in the search box): its time is the wait.
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(glossary.control(IDC_SEARCH), WM_KEYDOWN, VK_END, 1, SMTO_NORMAL,
+                            kTimeoutMs, &ignored);
+        QueryPerformanceCounter(&keyDone);
+        change.join();
+        std::printf("  \"%ls\" (%lu characters): selection to page drawn %6.1f ms, a key during "
+                    "the change %5.1f ms, link formatting calls after the text: %s\n",
+                    word, static_cast<unsigned long>(length), milliseconds(before, shown),
+                    milliseconds(keyBefore, keyDone), undo != 0 ? "some" : "0");
+    }
 }
 
 // One run: start, first term, keystrokes, Exit. False when the program did not do its part.
@@ -63,6 +101,8 @@ bool run(const std::string& folder, int terms, bool typing, const std::u16string
         std::printf("  keystroke to updated page:  median %.2f ms, worst %.2f ms (%d keystrokes)\n",
                     times[times.size() / 2], times.back(), kKeystrokes);
     }
+    if (terms == 0)
+        measurePages(glossary);
     PROCESS_MEMORY_COUNTERS memory = {};
     memory.cb = sizeof memory;
     if (GetProcessMemoryInfo(glossary.process(), &memory, sizeof memory))

@@ -244,15 +244,7 @@ TEST_F(GlossaryWindowTest, TheHandShowsOverTheLogoAlone) {
         << "free space " << background << ", version label " << label << ", logo " << logo;
 }
 
-// A control's place in its window's client area.
-RECT clientRect(HWND window, HWND control) {
-    RECT bounds = {};
-    GetWindowRect(control, &bounds);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
-    return bounds;
-}
-
-TEST_F(GlossaryWindowTest, WindowGrowsButNeverBelowItsDesignAndKeepsEachControlInPlace) {
+TEST_F(GlossaryWindowTest, WindowGrowsAndShrinksToAUsableMinimumKeepingEachControlInPlace) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
     const HWND window = glossary.window();
@@ -285,10 +277,15 @@ TEST_F(GlossaryWindowTest, WindowGrowsButNeverBelowItsDesignAndKeepsEachControlI
     EXPECT_TRUE(moved(4, 0, 100, 0, 0)) << "the logo keeps to the bottom left";
     EXPECT_TRUE(moved(5, 200, 100, 0, 0)) << "so does the version label";
 
+    // Below the designed size the list and the page shrink, down to a usable minimum where
+    // every control is still whole and in its order.
     SetWindowPos(window, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
     GetClientRect(window, &client);
-    EXPECT_GE(client.right, MulDiv(10365, dpi, 1440)) << "never smaller than designed";
-    EXPECT_GE(client.bottom, MulDiv(5310, dpi, 1440));
+    EXPECT_LT(client.right, MulDiv(10365, dpi, 1440));
+    EXPECT_LT(client.bottom, MulDiv(5310, dpi, 1440));
+    EXPECT_GE(client.right, MulDiv(6600, dpi, 1440)) << "no smaller than usable";
+    EXPECT_GE(client.bottom, MulDiv(3900, dpi, 1440));
+    EXPECT_TRUE(laidOutWithin(window, client)) << "at the minimum";
 
     ShowWindow(window, SW_MAXIMIZE);
     EXPECT_TRUE(eventually([&] { return IsZoomed(window) != FALSE; }, kTimeoutMs));
@@ -307,11 +304,11 @@ TEST_F(GlossaryWindowTest, LayoutFollowsTheScreensDensity) {
     GetWindowRect(window, &frame);
     GetClientRect(window, &client);
     const int dpi = MulDiv(client.right, 1440, 10365); // what the window was made for
-    const int doubled = 2 * dpi;
-    // The frame the system would suggest: the client area at twice the density.
+    const int doubled = dpi * 3 / 2; // where the designed size still fits the screen
+    // The frame the system would suggest: the client area at one and a half times the density.
     RECT suggested = {frame.left, frame.top, 0, 0};
-    suggested.right = frame.right + client.right;
-    suggested.bottom = frame.bottom + client.bottom;
+    suggested.right = frame.right + client.right / 2;
+    suggested.bottom = frame.bottom + client.bottom / 2;
     ASSERT_TRUE(glossary.moveToScreenOfDpi(doubled, suggested));
     GetClientRect(window, &client);
     EXPECT_NEAR(client.right, MulDiv(10365, doubled, 1440), 2);

@@ -157,4 +157,35 @@ inline int pagePosition(const std::wstring& text, const std::wstring& piece) {
     return position;
 }
 
+inline std::wstring captionOf(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// A control's place in its window's client area.
+inline RECT clientRect(HWND window, HWND control) {
+    RECT bounds = {};
+    GetWindowRect(control, &bounds);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
+    return bounds;
+}
+
+// Every control whole inside `client`, none on another, in the designed order: the search box
+// above the list above the logo, the page right of the list and above Exit, Exit left of the
+// version label.
+inline bool laidOutWithin(HWND window, const RECT& client) {
+    const int ids[] = {IDC_SEARCH, IDC_TERMS, IDC_PAGE, IDC_EXIT, IDC_LOGO, IDC_VERSION};
+    RECT at[6];
+    for (int i = 0; i < 6; ++i) {
+        at[i] = clientRect(window, GetDlgItem(window, ids[i]));
+        RECT inside = {};
+        if (at[i].right <= at[i].left || at[i].bottom <= at[i].top ||
+            !IntersectRect(&inside, &at[i], &client) || !EqualRect(&inside, &at[i]))
+            return false;
+    }
+    return at[0].bottom <= at[1].top && at[1].bottom <= at[4].top && at[1].right <= at[2].left &&
+           at[2].bottom <= at[3].top && at[3].right <= at[5].left;
+}
+
 } // namespace glossarytest

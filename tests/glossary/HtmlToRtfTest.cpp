@@ -69,6 +69,11 @@ TEST(HtmlToRtf, InlineStylesAndLinks) {
     const std::string link = rtf("see <a href=\"x.html\">this</a>");
     EXPECT_NE(link.find("\\red0\\green0\\blue255;"), std::string::npos);
     EXPECT_NE(link.find("{\\ul\\f0\\fs20\\cf1 this}"), std::string::npos) << link;
+    // A break after a link carries the style in force, not the link's underline: a reader
+    // that gave it the run's style before showed an underlined blank below the suggestions.
+    const std::string broken = rtf("<font size=2>Nearest: <a href=\"#A\">A</a></font><br><br>x");
+    EXPECT_NE(broken.find("{\\f0\\fs20\\cf0\\line}{\\f0\\fs20\\cf0\\line}"), std::string::npos)
+        << broken;
 }
 
 TEST(HtmlToRtf, BlocksListsHeadingsTablesAndPre) {

@@ -7,6 +7,7 @@
 #include "base/ProcessValues.h"
 #include "engine/UninstallWorker.h"
 #include "ui/MessageCatalogue.h"
+#include "win32/ScaledBitmap.h"
 
 #include <commctrl.h>
 
@@ -20,6 +21,31 @@ constexpr int kMarks[] = {IDC_MARK_SHARED,  IDC_MARK_STANDARD,    IDC_MARK_FILES
                           IDC_MARK_FOLDERS, IDC_MARK_DIRECTORIES, IDC_MARK_REGISTRY};
 // The worker posts its last message just before its thread ends.
 constexpr DWORD kWorkerEndMs = 10000;
+
+// Bitmap `id` drawn at the screen's density; null at 96 dpi, where it is as it was made.
+win32::Gdi<HBITMAP> forDensity(int id) {
+    const int dpi = GetDeviceCaps(win32::WindowDc(nullptr).dc(), LOGPIXELSY);
+    if (dpi <= 96)
+        return win32::Gdi<HBITMAP>();
+    const win32::Gdi<HBITMAP> made(static_cast<HBITMAP>(
+        LoadImageA(instanceHandle, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0)));
+    BITMAP size = {};
+    if (!made || GetObject(made.get(), sizeof size, &size) == 0)
+        return win32::Gdi<HBITMAP>();
+    return win32::scaledBitmap(made.get(), MulDiv(size.bmWidth, dpi, 96),
+                               MulDiv(size.bmHeight, dpi, 96));
+}
+
+// The picture a control shows becomes `picture`; the one it had is ours to free.
+void show(HWND control, HBITMAP picture) {
+    if (control == nullptr || picture == nullptr ||
+        (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+        return;
+    const auto previous = reinterpret_cast<HBITMAP>(
+        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture)));
+    if (previous != nullptr && previous != picture)
+        DeleteObject(previous);
+}
 
 } // namespace
 
@@ -48,6 +74,7 @@ bool ProgressDialog::onInitDialog(HWND dialog) {
     fillPlaceholder(introduction, model_ != nullptr ? model_->applicationName() : std::string());
     SetWindowTextA(text_.handle(), introduction.c_str());
     SetWindowTextA(status_.handle(), "");
+    drawPicturesForDensity(dialog);
     for (const DlgControl& mark : marks_)
         ShowWindow(mark.handle(), SW_HIDE);
     EnableWindow(ok_.handle(), FALSE);
@@ -56,6 +83,16 @@ bool ProgressDialog::onInitDialog(HWND dialog) {
     worker_ = std::make_unique<UninstallWorker>(dialog, model_, progress_);
     worker_->start();
     return true;
+}
+
+void ProgressDialog::drawPicturesForDensity(HWND dialog) {
+    // Made for 96 dpi, they would shrink beside the text at a higher density: the check marks
+    // to specks. The side picture is the dialog's first control without an identifier.
+    side_ = forDensity(IDB_SIDE);
+    check_ = forDensity(IDB_CHECK);
+    show(GetDlgItem(dialog, -1), side_.get());
+    for (const DlgControl& mark : marks_)
+        show(mark.handle(), check_.get());
 }
 
 bool ProgressDialog::onCommand(HWND dialog, unsigned id, unsigned code) {

@@ -2,6 +2,8 @@
 
 #include "Dialog.h"
 
+#include "win32/Gdi.h"
+
 #include <memory>
 
 class UninstallWorker;
@@ -19,6 +21,7 @@ public:
 private:
     ProgressDialog(HWND dialog, UninstallModel* model);
     void finish(bool completed);
+    void drawPicturesForDensity(HWND dialog);
 
     UninstallModel* model_;
     TextControl text_, stages_[6], status_;
@@ -26,4 +29,5 @@ private:
     ProgressControl progress_;
     ButtonControl ok_, details_;
     std::unique_ptr<UninstallWorker> worker_;
+    win32::Gdi<HBITMAP> side_, check_; // the pictures at the screen's density
 };

@@ -282,7 +282,7 @@ bool UninstallWorker::sharedFileMayBeReleased(const char* stage, const std::stri
 // journal holds each change before and after it is made. The count as it then stands.
 int UninstallWorker::giveBackUse(const char* section, int position, const std::string& path) {
     const int current = sharedUseCount(path);
-    if (current < 0 || journal_.released(section, position, path, current))
+    if (current < 0 || journal_.released(section, position, path))
         return current;
     if (!journal_.begin(section, position, path, current))
         return kCountUnusable; // unrecorded, a change could be made twice

@@ -404,6 +404,32 @@ TEST(Unattended, AProgramThatIgnoresCloseIsNamedAndItsFilesGoAtTheRestart) {
     EXPECT_TRUE(pendingDeleteOf(product.file("stubborn.exe")));
 }
 
+TEST(Unattended, AServerAndAProgramThatOthersMayChangeAreKeptAndNeverRun) {
+    // Both lie in a folder where anyone may create files, as below C:\ProgramData.
+    Product product;
+    const std::string open = product.root_.file("open");
+    CreateDirectoryA(open.c_str(), nullptr);
+    for (const char* name : {"\\recorder.exe", "\\comserver_records.dll"})
+        CopyFileA((binaryDirectory() + name).c_str(), (open + name).c_str(), FALSE);
+    ASSERT_TRUE(allowEveryone(open));
+    std::string log = readFile(product.file("Setup.log"));
+    for (std::size_t at; (at = log.find(binaryDirectory() + "\\")) != std::string::npos;)
+        log.replace(at, binaryDirectory().size(), open);
+    writeFile(product.file("Setup.log"), log);
+    product.report_ = product.root_.file("r.txt");
+    bool ended = false;
+    EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 1u)
+        << readFile(product.report_);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(fileExists(product.root_.file("before.txt"))) << "the program was started";
+    EXPECT_FALSE(fileExists(product.root_.file("unregistered.txt"))) << "the server was called";
+    EXPECT_EQ(product.outcome(open + "\\recorder.exe", "Pre-uninstall program"),
+              "kept: others may change it");
+    EXPECT_EQ(product.outcome(open + "\\comserver_records.dll", "COM servers"),
+              "kept: others may change it");
+    EXPECT_FALSE(fileExists(product.file("a.txt"))) << "the rest goes as usual";
+}
+
 TEST(Unattended, ARunStartedAgainAfterAStopGivesNoCountBackTwice) {
     // What a run stopped in the shared-file stage leaves: its journal, and the count as the
     // stop found it. The run started again finishes the work and gives back one use in all.

@@ -131,6 +131,12 @@ void UninstallWorker::runPreUninstallProgram(const SetupLog& log) {
         return;
     const PreUninstallProgram program(before, applicationDirectory);
     const std::string path = program.programPath();
+    const std::string refused = program.whyRefused();
+    if (!refused.empty()) {
+        if (model_ != nullptr)
+            model_->report().unfinished(kPreUninstallStage, path, refused);
+        return;
+    }
     note(kPreUninstallStage, before,
          path.empty() ? std::string("not found: nothing started") : "started " + path);
     program.run();

@@ -71,3 +71,9 @@ bool refuseUntrustedLog(UninstallReport& report) {
     showMessage(text.c_str(), "Error", MB_OK | MB_ICONWARNING);
     return true;
 }
+
+std::string whyThisRunDistrustsLog(const std::string& directory) {
+    if (!hasAdministratorRights())
+        return std::string();
+    return whyLogIsUntrusted(directory, win32::processUserSid());
+}

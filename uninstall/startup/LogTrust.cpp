@@ -61,9 +61,7 @@ std::string whyLogIsUntrusted(const std::string& directory,
 }
 
 bool refuseUntrustedLog(UninstallReport& report) {
-    if (!hasAdministratorRights())
-        return false;
-    const std::string why = whyLogIsUntrusted(applicationDirectory, win32::processUserSid());
+    const std::string why = whyThisRunDistrustsLog(applicationDirectory);
     if (why.empty())
         return false;
     report.note("Start", applicationDirectory + "Setup.log", "not trusted: " + why);

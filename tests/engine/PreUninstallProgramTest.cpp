@@ -144,6 +144,8 @@ TEST_F(PreUninstall, AProgramOthersMayChangeOrAnOpenFolderToStartInIsNotStarted)
     EXPECT_EQ(openFolder.whyRefused(), "others may change it: the folder it starts in");
     EXPECT_NE(openFolder.run(), 0u);
     EXPECT_FALSE(fileExists(out_)) << "started in an open folder";
+    EXPECT_EQ(PreUninstallProgram(program_ + ",/relative,tools dir", app_).whyRefused(),
+              "not a plain absolute path: the folder it starts in");
     // A program in such a folder.
     CopyFileA(program_.c_str(), (open + "\\Pre.exe").c_str(), FALSE);
     const PreUninstallProgram openProgram(open + "\\Pre.exe,/program", app_);

@@ -46,9 +46,9 @@ std::string PreUninstallProgram::refusal(HeldCode& held) const {
     if (!held)
         return held.error == ERROR_SUCCESS ? held.why : std::string();
     // A program looks for its libraries in the folder it starts in, too.
-    if (!record_.workingDirectory.empty() && !whyFolderIsExposed(record_.workingDirectory).empty())
-        return std::string(kOthersMayChangeIt) + ": the folder it starts in";
-    return std::string();
+    const std::string& folder = record_.workingDirectory;
+    const std::string why = folder.empty() ? std::string() : whyFolderIsExposed(folder);
+    return why.empty() ? why : why + ": the folder it starts in";
 }
 
 std::string PreUninstallProgram::whyRefused() const {

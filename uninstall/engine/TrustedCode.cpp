@@ -11,6 +11,7 @@
 namespace {
 
 constexpr char kLeadsElsewhere[] = "not a plain file: it leads elsewhere through a link";
+constexpr char kNotPlainFolder[] = "not a plain absolute path";
 
 // Writing the file, or taking it away to put another in its place.
 constexpr DWORD kFileRights = win32::kWriteRights | DELETE | win32::kPermissionRights;
@@ -92,6 +93,9 @@ std::string whyFolderIsExposed(const std::string& folder) {
     std::string way = folder;
     while (way.size() > 3 && (way.back() == '\\' || way.back() == '/'))
         way.pop_back();
+    // Relative to whatever folder this run is in: no folder that can be judged.
+    if (!isPlainAbsolutePath(way))
+        return kNotPlainFolder;
     std::vector<BYTE> security = win32::securityOf(ansiToWide(way));
     const std::vector<BYTE> trusted = trustedAccount();
     if (othersMayPlantIn(described(security), trusted) ||

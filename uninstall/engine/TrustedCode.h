@@ -41,5 +41,5 @@ struct HeldCode {
 HeldCode holdTrustedCode(const std::string& path);
 
 // The same judgement for a folder a program is started in; empty when only administrators
-// may change it, else kOthersMayChangeIt.
+// may change it, else why not (kOthersMayChangeIt, or a path that is not plain and absolute).
 std::string whyFolderIsExposed(const std::string& folder);

@@ -152,6 +152,9 @@ std::vector<RunningProgram> runningProductPrograms(const SetupLog& log, DWORD re
             continue;
         auto process = std::make_shared<win32::Handle>(
             OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id));
+        // One that cannot be waited for is still named; it is not known to have ended.
+        if (!*process)
+            process->reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
         if (!*process)
             continue;
         const ProgramIdentity identity = identityOf(process->get());
@@ -177,8 +180,10 @@ std::vector<RunningProgram> closePrograms(const std::vector<RunningProgram>& pro
         const RunningProgram& program = programs[i];
         const HANDLE process = program.process ? program.process->get() : nullptr;
         // Still running, and still the program that was listed: held since, its id is its own.
+        DWORD exitCode = 0;
         if (!program.ours || process == nullptr ||
-            WaitForSingleObject(process, 0) != WAIT_TIMEOUT ||
+            WaitForSingleObject(process, 0) == WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process, &exitCode) || exitCode != STILL_ACTIVE ||
             !sameProgram({program.path, program.started}, identityOf(process)))
             continue;
         asked[i] = true;

@@ -132,3 +132,26 @@ TEST_F(PreUninstall, BareNameFallsBackToTheSystemDirectory) {
               std::string(system) + "\\cmd.exe");
     EXPECT_EQ(PreUninstallProgram("nosuchprogram.exe", app_).programPath(), "");
 }
+
+TEST_F(PreUninstall, AProgramOthersMayChangeOrAnOpenFolderToStartInIsNotStarted) {
+    const std::string open = work_.file("open");
+    CreateDirectoryA(open.c_str(), nullptr);
+    const PreUninstallProgram trusted(program_ + ",/ok," + work_.file("tools dir"), app_);
+    EXPECT_EQ(trusted.whyRefused(), "");
+    // Started in a folder where anyone may have put the libraries it looks for.
+    ASSERT_TRUE(allowEveryone(open));
+    const PreUninstallProgram openFolder(program_ + ",/folder," + open, app_);
+    EXPECT_EQ(openFolder.whyRefused(), "others may change it: the folder it starts in");
+    EXPECT_NE(openFolder.run(), 0u);
+    EXPECT_FALSE(fileExists(out_)) << "started in an open folder";
+    EXPECT_EQ(PreUninstallProgram(program_ + ",/relative,tools dir", app_).whyRefused(),
+              "not a plain absolute path: the folder it starts in");
+    // A program in such a folder.
+    CopyFileA(program_.c_str(), (open + "\\Pre.exe").c_str(), FALSE);
+    const PreUninstallProgram openProgram(open + "\\Pre.exe,/program", app_);
+    EXPECT_EQ(openProgram.whyRefused(), "others may change it");
+    EXPECT_EQ(openProgram.run(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(fileExists(out_)) << "a program others may change was started";
+    trusted.run();
+    EXPECT_TRUE(fileExists(out_));
+}

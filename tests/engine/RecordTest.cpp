@@ -211,12 +211,11 @@ TEST(Journal, ACountIsGivenBackOnceOverAllRuns) {
     const std::vector<JournalLine> none,
         begun = {{false, "SHAREDFILES", 0, 3, path}},
         done = {{false, "SHAREDFILES", 0, 3, path}, {true, "SHAREDFILES", 0, 2, path}};
-    EXPECT_FALSE(journalSaysReleased(none, "SHAREDFILES", 0, path, 3));
-    EXPECT_FALSE(journalSaysReleased(begun, "SHAREDFILES", 0, path, 3)) << "stopped before";
-    EXPECT_TRUE(journalSaysReleased(begun, "SHAREDFILES", 0, path, 2)) << "stopped after";
-    EXPECT_TRUE(journalSaysReleased(done, "SHAREDFILES", 0, path, 2));
-    EXPECT_TRUE(journalSaysReleased(done, "SHAREDFILES", 0, path, 7)) << "whatever it is now";
-    EXPECT_FALSE(journalSaysReleased(done, "STDFILES", 0, path, 2)) << "another entry";
-    EXPECT_FALSE(journalSaysReleased(done, "SHAREDFILES", 1, path, 2));
-    EXPECT_FALSE(journalSaysReleased(done, "SHAREDFILES", 0, "C:\\Shared\\b.dll", 2));
+    EXPECT_FALSE(journalSaysReleased(none, "SHAREDFILES", 0, path));
+    // Whatever the count is now: another product's setup may have raised it since the stop.
+    EXPECT_TRUE(journalSaysReleased(begun, "SHAREDFILES", 0, path)) << "stopped at the change";
+    EXPECT_TRUE(journalSaysReleased(done, "SHAREDFILES", 0, path));
+    EXPECT_FALSE(journalSaysReleased(done, "STDFILES", 0, path)) << "another entry";
+    EXPECT_FALSE(journalSaysReleased(done, "SHAREDFILES", 1, path));
+    EXPECT_FALSE(journalSaysReleased(done, "SHAREDFILES", 0, "C:\\Shared\\b.dll"));
 }

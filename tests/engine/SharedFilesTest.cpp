@@ -1,4 +1,5 @@
 #include "engine/SharedFiles.h"
+#include "engine/UninstallJournal.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "win32/Handles.h"
@@ -10,6 +11,7 @@ using testsupport::createKey;
 using testsupport::deleteTree;
 using testsupport::deleteValue;
 using testsupport::keyExists;
+using testsupport::makeLink;
 using testsupport::readValue;
 using testsupport::setDword;
 using testsupport::setString;
@@ -148,4 +150,22 @@ TEST_F(SharedFiles, FileExistsOnlyWhenItOpensWithReadSharing) {
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder.valid());
     EXPECT_FALSE(::fileExists(dir_.file("here.dll")));
+}
+
+TEST(Journal, AnEmptyJournalCountsAsNoneWhereverItLies) {
+    // What a run that gave nothing back may leave, also in a folder reached through a link,
+    // whose journal cannot be opened as the product's own.
+    TempDirectory dir("journal");
+    const std::string real = dir.file("real"), linked = dir.file("linked");
+    CreateDirectoryA(real.c_str(), nullptr);
+    ASSERT_TRUE(makeLink(real, linked));
+    std::string why;
+    for (const std::string& folder : {real, linked}) {
+        SCOPED_TRACE(folder);
+        writeFile(UninstallJournal::pathIn(folder), "");
+        EXPECT_TRUE(UninstallJournal::check(folder, "Test Product", why)) << why;
+    }
+    writeFile(UninstallJournal::pathIn(real), "Uninstall journal of Other Product\r\n");
+    EXPECT_FALSE(UninstallJournal::check(real, "Test Product", why));
+    EXPECT_FALSE(UninstallJournal::check(linked, "Test Product", why)) << "not read through a link";
 }

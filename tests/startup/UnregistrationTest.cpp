@@ -182,3 +182,48 @@ TEST_F(Unregistration, ServerLibrariesComeFromBesideTheServerNeverFromBesideTheP
     EXPECT_FALSE(fileExists(app_.file("planted-loaded.txt")))
         << "a planted library (version.dll or plantme.dll) was loaded";
 }
+
+TEST_F(Unregistration, AServerInAFolderOthersMayChangeIsNeitherLoadedNorCalled) {
+    // As below C:\ProgramData, where every user may create files: someone planted the
+    // libraries that the server imports beside it.
+    const std::string open = app_.file("open");
+    CreateDirectoryA(open.c_str(), nullptr);
+    CopyFileA((binaryDirectory() + "\\depend-beside\\comserver_depends.dll").c_str(),
+              (open + "\\server.dll").c_str(), FALSE);
+    CopyFileA((binaryDirectory() + "\\depend-planted\\depend.dll").c_str(),
+              (open + "\\depend.dll").c_str(), FALSE);
+    CopyFileA((binaryDirectory() + "\\planted.dll").c_str(), (open + "\\version.dll").c_str(),
+              FALSE);
+    const EnvironmentOverride planted("PLANTED_OUT", app_.file("planted-loaded.txt"));
+    ASSERT_TRUE(allowEveryone(open));
+    const ServerResult result = unregisterServer(open + "\\server.dll");
+    EXPECT_EQ(result.outcome, Outcome::Kept);
+    EXPECT_EQ(result.reason, "others may change it");
+    EXPECT_FALSE(fileExists(out_)) << "the server was called";
+    EXPECT_FALSE(fileExists(app_.file("planted-loaded.txt"))) << "the planted library was loaded";
+
+    // Through the mode, as the uninstall sequence starts it: kept, and the exit code says so.
+    writeFile(app_.file("Setup.log"), "[REGDLLS]\r\n" + open + "\\server.dll\r\n");
+    DWORD exitCode = 99;
+    ASSERT_TRUE(runAndWait("\"" + binaryDirectory() + "\\uninstall.exe\" \"" + app_.path() + "\\",
+                           kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 2u);
+    EXPECT_FALSE(fileExists(out_));
+    EXPECT_FALSE(fileExists(app_.file("planted-loaded.txt")));
+}
+
+TEST_F(Unregistration, ModeLoadsNothingThatALogOthersMayChangeNames) {
+    // The log's folder lets anyone write: whoever did may have named any library.
+    const std::string folder = app_.file("app");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    writeFile(folder + "\\Setup.log", "[REGDLLS]\r\n" + server("comserver_records") + "\r\n");
+    DWORD exitCode = 99;
+    const std::string command = "\"" + binaryDirectory() + "\\uninstall.exe\" \"" + folder + "\\";
+    ASSERT_TRUE(runAndWait(command, kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u) << "trusted, it is unregistered";
+    EXPECT_EQ(recordedCalls(out_), 1);
+    ASSERT_TRUE(allowEveryone(folder));
+    ASSERT_TRUE(runAndWait(command, kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 2u);
+    EXPECT_EQ(recordedCalls(out_), 1) << "not called again";
+}

@@ -5,6 +5,7 @@
 #include "win32/Handles.h"
 #include "win32/Process.h"
 
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -203,6 +204,15 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine) {
         result.push_back(narrow);
     }
     return result;
+}
+
+bool allowEveryone(const std::string& folder) {
+    PSECURITY_DESCRIPTOR everyone = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)",
+                                                              SDDL_REVISION_1, &everyone, nullptr))
+        return false;
+    const win32::LocalMemory<PSECURITY_DESCRIPTOR> owned(everyone);
+    return SetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, everyone) != FALSE;
 }
 
 bool makeLink(const std::string& target, const std::string& link) {

@@ -74,6 +74,10 @@ std::string uninstallCopyRoot();
 // links; there the native ln makes one. True when the link leads to the target.
 bool makeLink(const std::string& target, const std::string& link);
 
+// Gives Everyone full control of `folder` (and what is created in it), as a folder of mode 777
+// shows under Wine: one that anyone may change.
+bool allowEveryone(const std::string& folder);
+
 // Splits a command line the way the C runtime does for a program's argument vector.
 std::vector<std::string> splitCommandLine(const std::string& commandLine);
 

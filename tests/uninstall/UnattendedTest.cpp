@@ -576,15 +576,44 @@ TEST(Unattended, AProgramThatIgnoresCloseIsNamedAndItsFilesGoAtTheRestart) {
     EXPECT_TRUE(pendingDeleteOf(product.file("stubborn.exe")));
 }
 
+TEST(Unattended, AServerAndAProgramThatOthersMayChangeAreKeptAndNeverRun) {
+    // Both lie in a folder where anyone may create files, as below C:\ProgramData.
+    Product product;
+    const std::string open = product.root_.file("open");
+    CreateDirectoryA(open.c_str(), nullptr);
+    for (const char* name : {"\\recorder.exe", "\\comserver_records.dll"})
+        CopyFileA((binaryDirectory() + name).c_str(), (open + name).c_str(), FALSE);
+    ASSERT_TRUE(allowEveryone(open));
+    std::string log = readFile(product.file("Setup.log"));
+    for (std::size_t at; (at = log.find(binaryDirectory() + "\\")) != std::string::npos;)
+        log.replace(at, binaryDirectory().size(), open);
+    writeFile(product.file("Setup.log"), log);
+    product.report_ = product.root_.file("r.txt");
+    bool ended = false;
+    EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 1u)
+        << readFile(product.report_);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(fileExists(product.root_.file("before.txt"))) << "the program was started";
+    EXPECT_FALSE(fileExists(product.root_.file("unregistered.txt"))) << "the server was called";
+    EXPECT_EQ(product.outcome(open + "\\recorder.exe", "Pre-uninstall program"),
+              "kept: others may change it");
+    EXPECT_EQ(product.outcome(open + "\\comserver_records.dll", "COM servers"),
+              "kept: others may change it");
+    EXPECT_FALSE(fileExists(product.file("a.txt"))) << "the rest goes as usual";
+}
+
 TEST(Unattended, ARunStartedAgainAfterAStopGivesNoCountBackTwice) {
     // What a run stopped in the shared-file stage leaves: its journal, and the count as the
     // stop found it. The run started again finishes the work and gives back one use in all.
+    // A count back at 3 after a "begin" line was raised again by another product's setup (or
+    // the stop came just before the change): that use stays.
     struct Stop {
         const char* lines;
         DWORD count;
+        DWORD after;
     };
-    for (const Stop& stop :
-         {Stop{"begin\t3", 3}, Stop{"begin\t3", 2}, Stop{"begin\t3|done\t2", 2}}) {
+    for (const Stop& stop : {Stop{"begin\t3", 3, 3}, Stop{"begin\t3", 2, 2},
+                             Stop{"begin\t3|done\t2", 2, 2}, Stop{"begin\t3|done\t2", 3, 3}}) {
         SCOPED_TRACE(std::string(stop.lines) + ", count " + std::to_string(stop.count));
         Product product;
         setDword(HKEY_LOCAL_MACHINE, kSharedKey, product.shared("shared3.dll"), stop.count);
@@ -605,7 +634,7 @@ TEST(Unattended, ARunStartedAgainAfterAStopGivesNoCountBackTwice) {
             << "what is gone already is no problem\n"
             << readFile(product.report_);
         EXPECT_TRUE(ended);
-        EXPECT_EQ(count(product.shared("shared3.dll")), 2u);
+        EXPECT_EQ(count(product.shared("shared3.dll")), stop.after);
         EXPECT_EQ(product.outcome(product.file("sub")), "not found");
         EXPECT_FALSE(fileExists(product.app_)) << "the journal went before its folder";
     }
@@ -623,9 +652,8 @@ TEST(Unattended, ARunKilledAtAnyPointIsFinishedByTheRegisteredCommand) {
     const StopPoint stops[] = {
         {"Del", "kernel32.dll", "CreateProcessA", 1}, // before the pre-uninstall program
         {"Del", "kernel32.dll", "CreateProcessA", 2}, // after the pre-uninstall program
-        {"Del", "advapi32.dll", "RegSetValueExA", 1}, // journal written, count not yet changed
         {"Del", "kernel32.dll", "WriteFile", 3},      // count changed, the change not yet written
-        {"Del", "advapi32.dll", "RegSetValueExA", 2}, // between two counts
+        {"Del", "kernel32.dll", "WriteFile", 4},      // between two counts
         {"Del", "kernel32.dll", "SetFileInformationByHandle", 1}, // a shared file about to go
         {"Del", "kernel32.dll", "SetFileInformationByHandle", 2}, // after the shared files
         {"Del", "kernel32.dll", "SetFileInformationByHandle", 6}, // inside the files stage
@@ -653,5 +681,37 @@ TEST(Unattended, ARunKilledAtAnyPointIsFinishedByTheRegisteredCommand) {
         EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kProductKey + "\\Product"));
         EXPECT_FALSE(valueExists(HKEY_CURRENT_USER, kProductKey + "\\Keep", "Value"));
         EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kRegistration)) << "the registration last";
+    }
+}
+
+TEST(Unattended, ACountRaisedAfterAStopKeepsTheOtherProductsUse) {
+    struct Stop {
+        StopPoint at;
+        const char* file; // whose count the stop left begun
+    };
+    const Stop stops[] = {
+        // Count changed, the change not yet written.
+        {{"Del", "kernel32.dll", "WriteFile", 3}, "shared3.dll"},
+        // Journal written, count not yet changed: the stop leaves it one too high, no lower.
+        {{"Del", "advapi32.dll", "RegSetValueExA", 1}, "shared3.dll"},
+        {{"Del", "advapi32.dll", "RegSetValueExA", 2}, "shared1.dll"},
+    };
+    for (const Stop& stop : stops) {
+        SCOPED_TRACE(stop.at.function + " #" + std::to_string(stop.at.call));
+        Product product;
+        const ObservedRun first = runObserved(win32::quoted(product.file("uninstall.exe")) + " /S",
+                                              kTimeoutMs, {}, stop.at);
+        ASSERT_TRUE(first.stopped) << first.processes.size() << " processes";
+        // Another product's setup installs the same shared file before the run is started again.
+        const DWORD raised = count(product.shared(stop.file)) + 1;
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, product.shared(stop.file), raised);
+        CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(),
+                  product.file("uninstall.exe").c_str(), FALSE);
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S", ended), 0u);
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(count(product.shared(stop.file)), raised) << "given back twice";
+        EXPECT_TRUE(fileExists(product.shared(stop.file)));
+        EXPECT_FALSE(fileExists(product.app_));
     }
 }

@@ -29,8 +29,10 @@ std::string escapedPath(const std::string& path);
 bool readJournal(const std::string& text, const std::string& product,
                  std::vector<JournalLine>& lines);
 
-// Whether a previous run gave back the count of this entry, the count standing at `current`
-// now: a "done" line says so; a "begin" line without one says so when the count is no longer
-// the one written before the change (or is gone).
+// Whether a previous run gave back the count of this entry: a "done" line says so, and so does
+// a "begin" line alone. The count as it stands now cannot tell: another product's setup may
+// have raised it again since the stop, and a use given back twice takes that product's away.
+// A run stopped between its "begin" line and the change leaves the count one too high, so
+// that the file stays: the harmless way to be wrong.
 bool journalSaysReleased(const std::vector<JournalLine>& lines, const std::string& section,
-                         int position, const std::string& path, long long current);
+                         int position, const std::string& path);

@@ -38,11 +38,35 @@ std::string PreUninstallProgram::programPath() const {
     return std::string();
 }
 
+std::string PreUninstallProgram::refusal(HeldCode& held) const {
+    const std::string program = programPath();
+    if (program.empty())
+        return std::string();
+    held = holdTrustedCode(program);
+    if (!held)
+        return held.error == ERROR_SUCCESS ? held.why : std::string();
+    // A program looks for its libraries in the folder it starts in, too.
+    const std::string& folder = record_.workingDirectory;
+    const std::string why = folder.empty() ? std::string() : whyFolderIsExposed(folder);
+    return why.empty() ? why : why + ": the folder it starts in";
+}
+
+std::string PreUninstallProgram::whyRefused() const {
+    HeldCode held;
+    return refusal(held);
+}
+
 DWORD PreUninstallProgram::run() const {
     const std::string program = programPath();
     if (program.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return ERROR_FILE_NOT_FOUND;
+    }
+    HeldCode held;
+    if (!refusal(held).empty() || !held) {
+        const DWORD error = held.error != ERROR_SUCCESS ? held.error : ERROR_ACCESS_DENIED;
+        SetLastError(error);
+        return error;
     }
     std::string commandLine = win32::quoted(program);
     if (!record_.arguments.empty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PreUninstallRecord.h"
+#include "TrustedCode.h"
 
 #include <windows.h>
 
@@ -18,14 +19,22 @@ public:
 
     // Starts the program and, unless the record says not to, waits for it without limit.
     // Returns the system's last error after the attempt; nothing is reported to the user, and
-    // nothing is started when the program is not where it may be looked for.
+    // nothing is started when the program is not where it may be looked for, or whyRefused
+    // has a reason. The file is held against writing, renaming and deleting until it ended
+    // (or, without waiting, until it started).
     DWORD run() const;
+    // Why the program may not be started with administrator rights: others than
+    // administrators may change its file, plant a library beside it, or in the folder it is
+    // to start in. Empty when it may, or when there is no program to start.
+    std::string whyRefused() const;
     const PreUninstallRecord& record() const { return record_; }
 
     // The full path of the program that would run, or empty.
     std::string programPath() const;
 
 private:
+    std::string refusal(HeldCode& held) const;
+
     PreUninstallRecord record_;
     std::string applicationDirectory_;
 };

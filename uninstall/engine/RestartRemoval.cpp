@@ -62,11 +62,14 @@ DWORD placeRecord(char* contents, DWORD size, DWORD recordLength, DWORD& insertA
 } // namespace
 
 bool othersMayReroute(const std::string& path) {
-    const std::vector<BYTE> self = win32::processUserSid();
-    const auto exposed = [&self](const std::string& folder, DWORD rights) {
+    return othersMayReroute(path, win32::processUserSid());
+}
+
+bool othersMayReroute(const std::string& path, const std::vector<BYTE>& trusted) {
+    const auto exposed = [&trusted](const std::string& folder, DWORD rights) {
         const std::vector<BYTE> descriptor = win32::securityOf(ansiToWide(folder));
         return static_cast<bool>(win32::nonAdministratorAccess(
-            descriptor.empty() ? nullptr : const_cast<BYTE*>(descriptor.data()), rights, self));
+            descriptor.empty() ? nullptr : const_cast<BYTE*>(descriptor.data()), rights, trusted));
     };
     // Each folder on the way, up to the root: nobody else may take it away (rename or delete
     // it, or what its parent holds) or give himself the right to.

@@ -2,7 +2,10 @@
 
 #include "CheckedRemoval.h"
 
+#include <windows.h>
+
 #include <string>
+#include <vector>
 
 // Deletes the file now (through the checks of removeFileChecked, a read-only attribute cleared
 // once), or, when it exists but is in use, schedules it for deletion at the next restart: a
@@ -30,6 +33,8 @@ bool scheduleFolderAtRestart(const std::string& path);
 // what its parent holds, or change the permissions of either. The boot deletes by name, so
 // such a path is never scheduled. An access list that cannot be read counts as open.
 bool othersMayReroute(const std::string& path);
+// The same with `trusted` (may be empty: no one) in place of this run's own account.
+bool othersMayReroute(const std::string& path, const std::vector<BYTE>& trusted);
 
 // Whether an immediate delete that failed with `error` may wait for the next restart: only a
 // file in use (sharing or lock violation, or a running program's image) may.

@@ -49,8 +49,14 @@ std::string UninstallJournal::pathIn(const std::string& applicationDirectory) {
 bool UninstallJournal::check(const std::string& applicationDirectory, const std::string& product,
                              std::string& why) {
     const std::string path = pathIn(applicationDirectory);
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+    WIN32_FILE_ATTRIBUTE_DATA found = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &found) &&
         GetLastError() == ERROR_FILE_NOT_FOUND)
+        return true;
+    // Nothing was written to it, so nothing was given back: as good as none. Its header, the
+    // first line written, makes any other journal one of a product.
+    if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+        found.nFileSizeHigh == 0 && found.nFileSizeLow == 0 && found.dwFileAttributes != 0)
         return true;
     const win32::Handle file = openJournal(path, GENERIC_READ, OPEN_EXISTING);
     std::string text;
@@ -88,9 +94,8 @@ bool UninstallJournal::open(const std::string& applicationDirectory, const std::
     return file_.valid();
 }
 
-bool UninstallJournal::released(const char* section, int position, const std::string& path,
-                                long long current) const {
-    return journalSaysReleased(lines_, section, position, path, current);
+bool UninstallJournal::released(const char* section, int position, const std::string& path) const {
+    return journalSaysReleased(lines_, section, position, path);
 }
 
 bool UninstallJournal::begin(const char* section, int position, const std::string& path,

@@ -28,10 +28,8 @@ public:
     // A stopped run left this journal: this run finishes its work.
     bool resumed() const { return resumed_; }
 
-    // Whether a stopped run gave this entry's count back already, the count standing at
-    // `current` now.
-    bool released(const char* section, int position, const std::string& path,
-                  long long current) const;
+    // Whether a stopped run gave this entry's count back already (or was about to).
+    bool released(const char* section, int position, const std::string& path) const;
     // Written and on the disk before the call returns; false when it could not be.
     bool begin(const char* section, int position, const std::string& path, long long before);
     bool done(const char* section, int position, const std::string& path, long long after);

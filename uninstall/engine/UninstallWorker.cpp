@@ -133,6 +133,12 @@ void UninstallWorker::runPreUninstallProgram(const SetupLog& log) {
         return;
     const PreUninstallProgram program(before, applicationDirectory);
     const std::string path = program.programPath();
+    const std::string refused = program.whyRefused();
+    if (!refused.empty()) {
+        if (model_ != nullptr)
+            model_->report().unfinished(kPreUninstallStage, path, refused);
+        return;
+    }
     note(kPreUninstallStage, before,
          path.empty() ? std::string("not found: nothing started") : "started " + path);
     program.run();
@@ -291,7 +297,7 @@ bool UninstallWorker::sharedFileMayBeReleased(const char* stage, const std::stri
 // journal holds each change before and after it is made. The count as it then stands.
 int UninstallWorker::giveBackUse(const char* section, int position, const std::string& path) {
     const int current = sharedUseCount(path);
-    if (current < 0 || journal_.released(section, position, path, current))
+    if (current < 0 || journal_.released(section, position, path))
         return current;
     if (!journal_.begin(section, position, path, current))
         return kCountUnusable; // unrecorded, a change could be made twice

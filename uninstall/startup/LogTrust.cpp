@@ -61,9 +61,7 @@ std::string whyLogIsUntrusted(const std::string& directory,
 }
 
 bool refuseUntrustedLog(UninstallReport& report) {
-    if (!hasAdministratorRights())
-        return false;
-    const std::string why = whyLogIsUntrusted(applicationDirectory, win32::processUserSid());
+    const std::string why = whyThisRunDistrustsLog(applicationDirectory);
     if (why.empty())
         return false;
     tellRefusedStart(report, applicationDirectory + "Setup.log", "not trusted: " + why,
@@ -71,4 +69,10 @@ bool refuseUntrustedLog(UninstallReport& report) {
                            "only administrators change the folder and its setup log, then try "
                            "again.");
     return true;
+}
+
+std::string whyThisRunDistrustsLog(const std::string& directory) {
+    if (!hasAdministratorRights())
+        return std::string();
+    return whyLogIsUntrusted(directory, win32::processUserSid());
 }

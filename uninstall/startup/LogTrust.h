@@ -18,3 +18,8 @@ std::string whyLogIsUntrusted(const std::string& directory, const std::vector<BY
 // be trusted: the reason is shown in a box, or noted in the report of an unattended run, and
 // nothing is to be removed.
 bool refuseUntrustedLog(UninstallReport& report);
+
+// Why this run, when it has administrator rights, may not act on the log at `directory`
+// (ends with a backslash); empty when it may. For the unregistration mode, which loads what
+// the log names and so judges it as the main stage does.
+std::string whyThisRunDistrustsLog(const std::string& directory);

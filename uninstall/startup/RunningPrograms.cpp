@@ -4,6 +4,7 @@
 #include "base/SystemErrorText.h"
 #include "base/SystemLibrary.h"
 #include "engine/PathRules.h"
+#include "engine/ProductPrograms.h"
 #include "engine/ProtectedFolders.h"
 #include "setuplog/SetupLog.h"
 #include "win32/Handles.h"
@@ -15,52 +16,35 @@
 
 namespace {
 
-struct ProductPlaces {
-    std::vector<std::string> folders, files;
-};
-
 ProductPlaces placesOf(const SetupLog& log) {
     ProductPlaces places;
+    if (!isProtectedFolder(applicationDirectory))
+        places.applicationDirectory = applicationDirectory;
     std::string entry;
-    const auto addFolder = [&places](const std::string& folder) {
-        if (isPlainAbsolutePath(folder) && !isProtectedFolder(folder))
-            places.folders.push_back(folder);
-    };
-    addFolder(applicationDirectory);
-    for (const char* section : {"APPFOLDERS", "APPDIR"}) {
-        for (int i = 0; i < log.entryCount(section); ++i) {
-            if (log.entry(entry, section, i))
-                addFolder(entry);
-        }
-    }
-    for (const char* section : {"APPFILES", "SHAREDFILES", "STDFILES"}) {
-        for (int i = 0; i < log.entryCount(section); ++i) {
-            if (log.entry(entry, section, i))
-                places.files.push_back(entry);
-        }
+    for (int i = 0; i < log.entryCount("APPFILES"); ++i) {
+        if (log.entry(entry, "APPFILES", i))
+            places.files.push_back(entry);
     }
     return places;
 }
 
-bool belongsToProduct(const std::string& program, const ProductPlaces& places) {
-    for (const std::string& folder : places.folders) {
-        if (liesIn(program, folder))
-            return true;
-    }
-    for (const std::string& file : places.files) {
-        if (samePath(program, file))
-            return true;
-    }
-    return false;
-}
-
-std::string imagePath(DWORD id) {
-    const win32::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+ProgramIdentity identityOf(HANDLE process) {
+    ProgramIdentity identity;
     char path[MAX_PATH * 2] = {};
     DWORD size = sizeof path;
-    if (!process || !QueryFullProcessImageNameA(process.get(), 0, path, &size))
-        return std::string();
-    return std::string(path, size);
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    if (!QueryFullProcessImageNameA(process, 0, path, &size) ||
+        !GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return identity;
+    identity.image.assign(path, size);
+    identity.started =
+        (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    return identity;
+}
+
+DWORD sessionOf(DWORD id) {
+    DWORD session = 0;
+    return ProcessIdToSessionId(id, &session) ? session : 0xFFFFFFFF;
 }
 
 struct WindowSearch {
@@ -97,7 +81,11 @@ std::string nameOf(DWORD id, const std::string& path) {
 
 // What the Restart Manager knows and a look at program files cannot: a program elsewhere that
 // has one of the product's files open. Nothing where the system has no Restart Manager.
-std::vector<DWORD> holdersOf(const SetupLog& log) {
+struct Holders {
+    std::vector<DWORD> ids, services;
+};
+
+Holders holdersOf(const SetupLog& log) {
     using Start = DWORD(WINAPI*)(DWORD*, DWORD, WCHAR*);
     using Register =
         DWORD(WINAPI*)(DWORD, UINT, LPCWSTR*, UINT, RM_UNIQUE_PROCESS*, UINT, LPCWSTR*);
@@ -107,7 +95,7 @@ std::vector<DWORD> holdersOf(const SetupLog& log) {
     const auto add = systemFunction<Register>("rstrtmgr.dll", "RmRegisterResources");
     const auto list = systemFunction<List>("rstrtmgr.dll", "RmGetList");
     const auto end = systemFunction<End>("rstrtmgr.dll", "RmEndSession");
-    std::vector<DWORD> ids;
+    Holders ids;
     if (start == nullptr || add == nullptr || list == nullptr || end == nullptr)
         return ids;
     std::vector<std::wstring> files;
@@ -134,8 +122,11 @@ std::vector<DWORD> holdersOf(const SetupLog& log) {
             count = needed;
             result = list(session, &needed, &count, holders.data(), &reasons);
         }
-        for (UINT i = 0; result == ERROR_SUCCESS && i < count; ++i)
-            ids.push_back(holders[i].Process.dwProcessId);
+        for (UINT i = 0; result == ERROR_SUCCESS && i < count; ++i) {
+            ids.ids.push_back(holders[i].Process.dwProcessId);
+            if (holders[i].ApplicationType == RmService || holders[i].ApplicationType == RmCritical)
+                ids.services.push_back(holders[i].Process.dwProcessId);
+        }
     }
     end(session);
     return ids;
@@ -145,7 +136,11 @@ std::vector<DWORD> holdersOf(const SetupLog& log) {
 
 std::vector<RunningProgram> runningProductPrograms(const SetupLog& log, DWORD relayId) {
     const ProductPlaces places = placesOf(log);
-    const std::vector<DWORD> holders = holdersOf(log);
+    const Holders holders = holdersOf(log);
+    const DWORD ownSession = sessionOf(GetCurrentProcessId());
+    const auto listed = [](const std::vector<DWORD>& ids, DWORD id) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
     std::vector<RunningProgram> programs;
     const win32::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry = {};
@@ -155,21 +150,43 @@ std::vector<RunningProgram> runningProductPrograms(const SetupLog& log, DWORD re
         const DWORD id = entry.th32ProcessID;
         if (id == GetCurrentProcessId() || id == relayId || id == 0)
             continue;
-        const std::string path = imagePath(id);
-        if (path.empty())
+        auto process = std::make_shared<win32::Handle>(
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id));
+        // One that cannot be waited for is still named; it is not known to have ended.
+        if (!*process)
+            process->reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+        if (!*process)
             continue;
-        if (belongsToProduct(path, places) ||
-            std::find(holders.begin(), holders.end(), id) != holders.end())
-            programs.push_back({id, path, nameOf(id, path)});
+        const ProgramIdentity identity = identityOf(process->get());
+        if (identity.image.empty() ||
+            (!isProductProgram(identity.image, places) && !listed(holders.ids, id)))
+            continue;
+        RunningProgram program;
+        program.id = id;
+        program.path = identity.image;
+        program.started = identity.started;
+        program.ours = !listed(holders.services, id) && sessionOf(id) == ownSession;
+        program.name = nameOf(id, identity.image);
+        program.process = std::move(process);
+        programs.push_back(std::move(program));
     }
     return programs;
 }
 
 std::vector<RunningProgram> closePrograms(const std::vector<RunningProgram>& programs,
                                           DWORD timeoutMs) {
-    std::vector<win32::Handle> processes;
-    for (const RunningProgram& program : programs) {
-        processes.emplace_back(OpenProcess(SYNCHRONIZE, FALSE, program.id));
+    std::vector<bool> asked(programs.size(), false);
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        const RunningProgram& program = programs[i];
+        const HANDLE process = program.process ? program.process->get() : nullptr;
+        // Still running, and still the program that was listed: held since, its id is its own.
+        DWORD exitCode = 0;
+        if (!program.ours || process == nullptr ||
+            WaitForSingleObject(process, 0) == WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process, &exitCode) || exitCode != STILL_ACTIVE ||
+            !sameProgram({program.path, program.started}, identityOf(process)))
+            continue;
+        asked[i] = true;
         for (const HWND window : topLevelWindows(program.id))
             PostMessageA(window, WM_CLOSE, 0, 0);
     }
@@ -177,9 +194,10 @@ std::vector<RunningProgram> closePrograms(const std::vector<RunningProgram>& pro
     std::vector<RunningProgram> running;
     for (std::size_t i = 0; i < programs.size(); ++i) {
         const DWORD spent = GetTickCount() - start;
-        const DWORD left = spent < timeoutMs ? timeoutMs - spent : 0;
+        const DWORD left = asked[i] && spent < timeoutMs ? timeoutMs - spent : 0;
+        const HANDLE process = programs[i].process ? programs[i].process->get() : nullptr;
         // One that cannot be waited for is not known to have ended.
-        if (!processes[i] || WaitForSingleObject(processes[i].get(), left) != WAIT_OBJECT_0)
+        if (process == nullptr || WaitForSingleObject(process, left) != WAIT_OBJECT_0)
             running.push_back(programs[i]);
     }
     return running;
@@ -188,6 +206,8 @@ std::vector<RunningProgram> closePrograms(const std::vector<RunningProgram>& pro
 std::string runningText(const std::vector<RunningProgram>& programs) {
     std::string text;
     for (const RunningProgram& program : programs)
-        text += program.name + " is running.\n";
+        text += program.name + (program.ours ? " is running.\n"
+                                             : " is running as a service or in another session: "
+                                               "it is not closed from here; stop it yourself.\n");
     return text;
 }

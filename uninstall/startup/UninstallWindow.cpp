@@ -9,6 +9,8 @@
 #include "ui/ProgressDialog.h"
 #include "ui/ResourceIds.h"
 
+#include <algorithm>
+
 UninstallWindow::UninstallWindow(const UninstallOptions& options, UninstallReport& report) {
     model_.attach(options, report);
     model_.open(applicationDirectory);
@@ -70,9 +72,15 @@ bool UninstallWindow::programsClosed() {
             "choose Try Again, or choose Cancel to remove nothing.";
         switch (showMessage(text.c_str(), "Programs still running",
                             MB_CANCELTRYCONTINUE | MB_ICONWARNING | MB_DEFBUTTON2)) {
-        case IDCONTINUE:
-            closePrograms(running, kCloseTimeoutMs);
+        case IDCONTINUE: {
+            // What may not be asked to close (a service, another session's program) is only
+            // named: the files it holds go at the next restart.
+            const std::vector<RunningProgram> left = closePrograms(running, kCloseTimeoutMs);
+            if (std::none_of(left.begin(), left.end(),
+                             [](const RunningProgram& program) { return program.ours; }))
+                return true;
             break;
+        }
         case IDTRYAGAIN:
             break;
         default:

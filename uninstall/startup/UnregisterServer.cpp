@@ -5,6 +5,7 @@
 #include "base/SystemErrorText.h"
 #include "engine/PathRules.h"
 #include "engine/SharedFiles.h"
+#include "engine/TrustedCode.h"
 #include "win32/Handles.h"
 
 #include <windows.h>
@@ -89,6 +90,13 @@ ServerResult unregisterServer(const std::string& path) {
         return kept("its use count cannot be read or used");
     if (uses > 1)
         return kept("still used by " + std::to_string(uses - 1) + " other products");
+    // Held against writing, renaming and deleting until it is unloaded: the library loaded is
+    // the file judged.
+    const HeldCode held = holdTrustedCode(path);
+    if (!held && held.error != ERROR_SUCCESS)
+        return failed(held.why);
+    if (!held)
+        return kept(held.why);
     const DirectoryKeeper directory;
     {
         // The probe runs none of the library's code.

@@ -16,6 +16,7 @@ struct ServerResult {
 // Loads the COM server at `path` and calls its DllUnregisterServer, surviving any fault it
 // raises. The current directory is restored. Kept without loading it: a path that is not a
 // plain absolute one, a server whose shared use count cannot be used or says that another
-// product still uses it (above 1), a server built for the other bitness, and a module
-// without the export.
+// product still uses it (above 1), a server that others than administrators may change or
+// plant a library beside (the file, its folder or a folder on the way), a server built for
+// the other bitness, and a module without the export.
 ServerResult unregisterServer(const std::string& path);

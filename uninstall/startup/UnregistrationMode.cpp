@@ -1,5 +1,6 @@
 #include "UnregistrationMode.h"
 
+#include "LogTrust.h"
 #include "UnregisterServer.h"
 #include "base/AppException.h"
 #include "base/ComSession.h"
@@ -57,11 +58,16 @@ int runUnregistrationMode(char** arguments) {
         const ComSession com;
         setApplicationDirectory(arguments[1]);
         SetupLog log(arguments[1], "Setup.log");
+        // A log that others may change names what they like: nothing of it is loaded.
+        const std::string distrust = whyThisRunDistrustsLog(applicationDirectory);
         std::string path;
         for (int i = 0; i < log.entryCount("REGDLLS"); ++i) {
             if (!log.entry(path, "REGDLLS", i))
                 continue;
-            const ServerResult result = unregisterServer(path);
+            const ServerResult result =
+                distrust.empty() ? unregisterServer(path)
+                                 : ServerResult{ServerResult::Outcome::Kept,
+                                                "the setup log is not trusted: " + distrust};
             tell(i, result);
             if (result.outcome != ServerResult::Outcome::Unregistered)
                 exitCode = kSomeNotUnregistered;

@@ -3,6 +3,7 @@
 #include "Destination.h"
 #include "Journal.h"
 #include "Payload.h"
+#include "PendingOperations.h"
 #include "SetupLogText.h"
 #include "Shortcut.h"
 #include "win32/AccessRights.h"
@@ -15,13 +16,12 @@
 #include <vector>
 
 const wchar_t kProductName[] = L"Technical Glossary";
+const wchar_t kProductVersion[] = L"1.3";
 const wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
 const wchar_t kSharedDllsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 namespace {
-
-const wchar_t kVersion[] = L"1.3";
 
 std::wstring systemError(DWORD error) {
     const std::wstring message = win32::systemMessage(error);
@@ -39,19 +39,31 @@ bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void createFolders(const std::wstring& path, Journal& journal) {
+// The folders of `path` that do not exist are made, from the root down. Those from
+// `mustCreateFrom` characters on were missing when the destination was checked: one that exists
+// by now was made by someone else in between and is not adopted.
+void createFolders(const std::wstring& path, Journal& journal,
+                   std::size_t mustCreateFrom = std::wstring::npos) {
     // Only administrators may change what the elevated uninstaller later runs and deletes.
     win32::ProtectedFolderSecurity security;
     if (!security.valid())
         throw InstallError(L"The access list for new folders cannot be made:\n" +
                            systemError(GetLastError()));
-    // From the root down: each missing folder is made and remembered.
     for (std::size_t at = path.find(L'\\', 3);; at = path.find(L'\\', at + 1)) {
         const std::wstring part = path.substr(0, at);
-        if (!exists(part)) {
-            if (!CreateDirectoryW(part.c_str(), security.attributes()))
+        if (part.size() >= mustCreateFrom || !exists(part)) {
+            journal.creatingFolder(part);
+            if (!CreateDirectoryW(part.c_str(), security.attributes())) {
+                const DWORD error = GetLastError();
+                if (error == ERROR_ALREADY_EXISTS)
+                    throw InstallError(L"The folder \"" + part +
+                                       L"\" was made by another program while setup was "
+                                       L"running, so its permissions are not known to be "
+                                       L"safe. Delete it, or choose another folder, and start "
+                                       L"setup again.");
                 throw InstallError(L"The folder \"" + part + L"\" cannot be created:\n" +
-                                   systemError(GetLastError()));
+                                   systemError(error));
+            }
             journal.createdFolder(part);
         } else if ((GetFileAttributesW(part.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             throw InstallError(L"\"" + part +
@@ -62,10 +74,13 @@ void createFolders(const std::wstring& path, Journal& journal) {
     }
 }
 
-// Writes beside the target first, so that a failure never leaves half a file.
+// Writes beside the target first, so that a failure never leaves half a file. A file that a
+// running program holds open is replaced at the next restart instead.
 void writeFile(const std::wstring& path, const std::string& bytes, Journal& journal) {
     const bool had = exists(path);
     const std::wstring part = path + L".new";
+    // Whatever happens from here on, a failed run takes the part written with it.
+    journal.creatingFile(part);
     BOOL wrote = FALSE;
     DWORD written = 0, error = 0;
     {
@@ -78,17 +93,32 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
                           nullptr);
         error = GetLastError();
     }
-    if (wrote && written == bytes.size() && had)
-        journal.setAside(path);
-    if (!wrote || written != bytes.size() ||
-        !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        const DWORD failure = wrote ? GetLastError() : error;
-        DeleteFileW(part.c_str());
+    if (!wrote || written != bytes.size())
         throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
-                           systemError(failure));
+                           systemError(wrote ? ERROR_HANDLE_DISK_FULL : error));
+    if (had) {
+        const DWORD aside = journal.setAside(path);
+        if (aside == ERROR_SHARING_VIOLATION || aside == ERROR_LOCK_VIOLATION) {
+            // A running program holds it: the new one takes its place as the system starts.
+            if (!MoveFileExW(part.c_str(), path.c_str(),
+                             MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+                throw InstallError(L"The file \"" + path +
+                                   L"\" is in use and cannot be replaced, not even at the next "
+                                   L"restart:\n" +
+                                   systemError(GetLastError()) +
+                                   L"\nClose Technical Glossary and start setup again.");
+            journal.replacedAtRestart(path);
+            return;
+        }
+        if (aside != ERROR_SUCCESS)
+            throw InstallError(L"The file \"" + path + L"\" cannot be replaced:\n" +
+                               systemError(aside));
     }
     if (!had)
-        journal.createdFile(path);
+        journal.creatingFile(path);
+    if (!MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+        throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
+                           systemError(GetLastError()));
 }
 
 // One more product uses the shared file: its count goes up by one; a file that was there before
@@ -108,12 +138,47 @@ void countSharedFile(const std::wstring& path, bool existedBefore, Journal& jour
         throw InstallError(L"The use count of \"" + path +
                            L"\" cannot be read; the file is left as it is.");
     const DWORD updated = had ? count + 1 : existedBefore ? 2 : 1;
+    journal.changingCount(path, had, count);
     const LONG set = RegSetValueExW(key.get(), path.c_str(), 0, REG_DWORD,
                                     reinterpret_cast<const BYTE*>(&updated), sizeof updated);
     if (set != ERROR_SUCCESS)
         throw InstallError(L"The use count of \"" + path + L"\" cannot be written:\n" +
                            systemError(static_cast<DWORD>(set)));
-    journal.changedCount(path, had, count);
+}
+
+// Operations waiting for the next restart that would delete or replace what this run
+// installs (an uninstall that left files in use for the restart) are taken out, or they would
+// remove the new installation as the system starts. False when they cannot be.
+bool clearPendingOperations(const std::vector<std::wstring>& installed) {
+    win32::Key key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, key.receive()) != ERROR_SUCCESS)
+        return false;
+    for (const wchar_t* name : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
+        DWORD type = 0, size = 0;
+        const LONG found = RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size);
+        if (found == ERROR_FILE_NOT_FOUND)
+            continue;
+        std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+        if (found != ERROR_SUCCESS || type != REG_MULTI_SZ ||
+            RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
+                             &size) != ERROR_SUCCESS)
+            return false;
+        value.resize(size / sizeof(wchar_t));
+        const std::vector<PendingOperation> operations = pendingOperationsOf(value);
+        const std::vector<PendingOperation> kept = withoutThoseTouching(operations, installed);
+        if (kept.size() == operations.size())
+            continue;
+        const std::wstring rest = pendingValueOf(kept);
+        const LONG written =
+            kept.empty() ? RegDeleteValueW(key.get(), name)
+                         : RegSetValueExW(key.get(), name, 0, REG_MULTI_SZ,
+                                          reinterpret_cast<const BYTE*>(rest.data()),
+                                          static_cast<DWORD>(rest.size() * sizeof(wchar_t)));
+        if (written != ERROR_SUCCESS)
+            return false;
+    }
+    return true;
 }
 
 void setString(HKEY key, const wchar_t* name, const std::wstring& value) {
@@ -136,7 +201,7 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
     const HKEY key = owned.get();
     const std::wstring uninstaller = L"\"" + directory + L"\\uninstall.exe\"";
     setString(key, L"DisplayName", kProductName);
-    setString(key, L"DisplayVersion", kVersion);
+    setString(key, L"DisplayVersion", kProductVersion);
     setString(key, L"Publisher", kProductName);
     setString(key, L"InstallLocation", directory);
     // The icon's index keeps a comma in the folder's name from being read as one.
@@ -168,8 +233,8 @@ std::wstring defaultDestination() {
     return folderPath(CSIDL_PROGRAM_FILES) + L"\\" + kProductName;
 }
 
-void install(HMODULE module, const InstallRequest& request,
-             const std::function<void(int, int)>& progress) {
+std::wstring install(HMODULE module, const InstallRequest& request,
+                     const std::function<void(int, int)>& progress) {
     const std::wstring directory = fullPath(request.destination);
     checkDestinationText(directory);
     const std::vector<PayloadFile> payload = readPayload(module);
@@ -203,14 +268,23 @@ void install(HMODULE module, const InstallRequest& request,
     product.registryKeys.push_back("HKCU,Software\\" + exactAnsi(kProductName));
     const std::wstring logPath = directory + L"\\Setup.log";
     const std::string ansiLogPath = exactAnsi(logPath);
-    // Shared files that this product's own installation there counted are not counted twice.
-    const std::vector<std::string> countedBefore = checkEarlierInstallation(directory);
     checkDestinationRights(directory);
+    // What a stopped run did is undone (or finished) before anything is looked at or made.
+    Journal::recover();
+    // Shared files that this product's own installation there counted are not counted twice.
+    const std::vector<std::string> countedBefore =
+        checkEarlierInstallation(directory, request.allowDowngrade);
+    const std::size_t missingFrom = checkDestinationRights(directory);
     for (const std::wstring& parent : parentsToRemove(directory))
         product.parents.push_back(exactAnsi(parent));
 
     Journal journal;
-    createFolders(directory, journal);
+    createFolders(directory, journal, missingFrom);
+    std::vector<std::wstring> installed = {directory, menu, logPath};
+    installed.insert(installed.end(), paths.begin(), paths.end());
+    for (const auto& [name, target] : shortcuts)
+        installed.push_back(menu + L"\\" + name + L".lnk");
+    const bool pendingCleared = clearPendingOperations(installed);
     DWORD bytes = 0;
     for (std::size_t i = 0; i < payload.size(); ++i) {
         const PayloadFile& file = payload[i];
@@ -238,14 +312,16 @@ void install(HMODULE module, const InstallRequest& request,
     for (const auto& [name, target] : shortcuts) {
         const std::wstring link = menu + L"\\" + name + L".lnk";
         const bool had = exists(link);
-        if (had)
-            journal.setAside(link);
+        const DWORD aside = had ? journal.setAside(link) : ERROR_SUCCESS;
+        if (aside != ERROR_SUCCESS)
+            throw InstallError(L"The shortcut \"" + link + L"\" cannot be replaced:\n" +
+                               systemError(aside));
+        if (!had)
+            journal.creatingFile(link);
         const HRESULT made = createShortcut(link, directory + L"\\" + target, directory, name);
         if (FAILED(made))
             throw InstallError(L"The shortcut \"" + link + L"\" cannot be created:\n" +
                                systemError(static_cast<DWORD>(made)));
-        if (!had)
-            journal.createdFile(link);
     }
     product.files.insert(product.files.end(), ansiLinks.begin(), ansiLinks.end());
     progress(++done, total);
@@ -258,4 +334,12 @@ void install(HMODULE module, const InstallRequest& request,
     writeFile(logPath, request.invertLog ? inverted(log) : log, journal);
     progress(++done, total);
     journal.commit();
+    if (!pendingCleared)
+        return L"Files of it are to be deleted or replaced when the computer next starts, as "
+               L"an earlier removal left them, and setup cannot take that back. Restart the "
+               L"computer and start setup again to complete the installation.";
+    if (journal.restartNeeded())
+        return L"A file it replaces is in use by a running program; it is replaced when the "
+               L"computer next starts. Restart the computer to complete the installation.";
+    return std::wstring();
 }

@@ -1,4 +1,5 @@
 // setup.exe: installs the product it carries, through its dialog or unattended (/S).
+#include "Destination.h"
 #include "Installation.h"
 #include "SetupDialog.h"
 #include "SetupOptions.h"
@@ -61,13 +62,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const win32::LocalMemory<wchar_t**> parts(CommandLineToArgvW(GetCommandLineW(), &count));
     for (int i = 1; parts && i < count; ++i)
         arguments.push_back(parts.get()[i]);
+    // The whole line is read before anything is shown: /S anywhere means no window at all.
     const SetupOptions options = parseSetupOptions(arguments, argumentsTail());
     if (!options.unknown.empty()) {
         if (!options.unattended) {
-            const std::wstring message =
-                L"Unknown option: " + options.unknown +
-                L"\n\nsetup.exe [/S] [/INVERT] [/D=<folder>]\n"
-                L"/S installs without asking, /D= names the folder (last on the line).";
+            const std::wstring message = L"The option \"" + options.unknown +
+                                         L"\" is not known to setup. Start it again with these "
+                                         L"options only:\n\n" +
+                                         kSetupUsage;
             MessageBoxW(nullptr, message.c_str(), kCaption, MB_OK | MB_ICONERROR);
         }
         return kSetupBadCommandLine;
@@ -76,6 +78,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     initCommonControls();
     std::wstring destination = options.destination;
     try {
+        // An update goes where the product is registered; a first installation to the default.
+        if (destination.empty())
+            destination = registeredFolder();
         if (destination.empty())
             destination = defaultDestination();
         if (!com.ready())
@@ -85,11 +90,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             MessageBoxW(nullptr, error.message().c_str(), kCaption, MB_OK | MB_ICONERROR);
         return kSetupFailed;
     }
+    InstallRequest request;
+    request.destination = destination;
+    request.invertLog = options.invertLog;
+    request.allowDowngrade = options.allowDowngrade;
     if (!options.unattended)
-        return runSetupDialog(instance, destination, options.invertLog);
-    const SetupOutcome outcome = guardedInstall([&] {
-        install(instance, InstallRequest{destination, options.invertLog}, [](int, int) {});
-    });
+        return runSetupDialog(instance, request);
+    std::wstring restart;
+    SetupOutcome outcome =
+        guardedInstall([&] { restart = install(instance, request, [](int, int) {}); });
+    if (outcome.code == kSetupInstalled && !restart.empty())
+        outcome = SetupOutcome{kSetupRestartNeeded, restart};
     // No window: the reason goes to a debugger, where a management tool's logs can take it.
     if (!outcome.message.empty())
         OutputDebugStringW((L"Technical Glossary Setup: " + outcome.message + L"\n").c_str());

@@ -101,6 +101,8 @@ TEST(SetupFailure, AFolderMadeByAnotherProgramWhileSetupRunsIsNotTaken) {
 
 TEST(SetupUpdate, AFileInUseIsReplacedAtTheNextRestartAndAFailedRunLeavesNothing) {
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    // What earlier runs left for the restart goes first, so that this one's restart is ours.
+    ASSERT_TRUE(restartTheComputer());
     TempDirectory root("setup-in-use");
     const std::set<std::string> before = snapshot();
     const std::string directory = root.file("Technical Glossary");
@@ -179,6 +181,8 @@ TEST(SetupStopped, ARunStoppedAtAnyPointIsUndoneByTheNextRunWhichInstallsAsOneRu
 
 TEST(SetupUpdate, AReinstallBeforeTheRestartThatAnUninstallAskedForOutlivesThatRestart) {
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    // What earlier runs left for the restart goes first, so that this one's restart is ours.
+    ASSERT_TRUE(restartTheComputer());
     TempDirectory root("setup-pending");
     const std::set<std::string> before = snapshot();
     const std::string directory = root.file("Technical Glossary");
@@ -205,4 +209,36 @@ TEST(SetupUpdate, AReinstallBeforeTheRestartThatAnUninstallAskedForOutlivesThatR
     EXPECT_EQ(exitCode, 0u);
     const std::vector<std::string> changed = differences(before, snapshot());
     EXPECT_TRUE(changed.empty()) << join(changed);
+}
+
+TEST(SetupCommandLine, TheReportNamesEachItemAndTheExitCodeAndRefusesALink) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory root("setup-report");
+    // At a drive's root, as deployment scripts write it.
+    const std::string report = "C:\\setup-report.txt";
+    const std::string directory = root.file("Technical Glossary");
+    EXPECT_EQ(runSetup(" /NORESTART /S /LOG=" + report + " /D=" + directory), 0u);
+    std::string text = readFile(report);
+    for (const std::string& line : {"Folders\t" + directory + "\tinstalled\r\n",
+                                    "Files\t" + directory + "\\glossary.exe\tinstalled\r\n",
+                                    "Registry\tHKLM\\" + kUninstallKey + "\tinstalled\r\n",
+                                    "Setup log\t" + directory + "\\Setup.log\tinstalled\r\n",
+                                    std::string("\texit code 0\r\n")})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+
+    EXPECT_EQ(runSetup(" /S /LOG=" + report + " /qn"), 87u);
+    text = readFile(report);
+    EXPECT_NE(text.find("Command line\t/qn\tfailed: unknown option"), std::string::npos) << text;
+    EXPECT_NE(text.find("\texit code 87\r\n"), std::string::npos) << text;
+
+    // A report through a link would overwrite whatever it leads to.
+    writeFile(root.file("theirs.txt"), "another program's file");
+    ASSERT_TRUE(makeLink(root.file("theirs.txt"), root.file("link.txt")));
+    EXPECT_EQ(runSetup(" /S /LOG=" + root.file("link.txt")), 1603u);
+    EXPECT_EQ(readFile(root.file("theirs.txt")), "another program's file");
+
+    DWORD exitCode = 99;
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    DeleteFileA(report.c_str());
 }

@@ -54,21 +54,11 @@ void checkNoLink(const std::wstring& folder) {
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     FILE_ATTRIBUTE_TAG_INFO tag = {};
-    wchar_t resolved[MAX_PATH * 2] = {}, typed[MAX_PATH * 2] = {};
-    const DWORD length = handle.valid()
-                             ? GetFinalPathNameByHandleW(handle.get(), resolved, MAX_PATH * 2,
-                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
-                             : 0;
-    const DWORD typedLength = GetLongPathNameW(folder.c_str(), typed, MAX_PATH * 2);
-    std::wstring reached = length > 0 && length < MAX_PATH * 2 ? resolved : L"";
-    if (reached.compare(0, 4, L"\\\\?\\") == 0)
-        reached.erase(0, 4);
-    const bool link =
-        handle.valid() &&
-        (!GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
-         (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
-    if (!link && !reached.empty() && typedLength > 0 && typedLength < MAX_PATH * 2 &&
-        sameFolder(reached, typed))
+    std::wstring reached;
+    if (handle.valid() &&
+        GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+        namedByItsPath(handle.get(), folder, &reached))
         return;
     throw InstallError(L"The folder \"" + folder + L"\" is a link or junction" +
                        (reached.empty() || sameFolder(reached, folder)
@@ -80,6 +70,20 @@ void checkNoLink(const std::wstring& folder) {
 }
 
 } // namespace
+
+bool namedByItsPath(HANDLE handle, const std::wstring& path, std::wstring* reached) {
+    wchar_t resolved[MAX_PATH * 2] = {}, typed[MAX_PATH * 2] = {};
+    const DWORD length = GetFinalPathNameByHandleW(handle, resolved, MAX_PATH * 2,
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD typedLength = GetLongPathNameW(path.c_str(), typed, MAX_PATH * 2);
+    std::wstring system = length > 0 && length < MAX_PATH * 2 ? resolved : L"";
+    if (system.compare(0, 4, L"\\\\?\\") == 0)
+        system.erase(0, 4);
+    if (reached != nullptr)
+        *reached = system;
+    return !system.empty() && typedLength > 0 && typedLength < MAX_PATH * 2 &&
+           sameFolder(system, typed);
+}
 
 std::string readWholeFile(const std::wstring& path, bool& found) {
     const win32::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

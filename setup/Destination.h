@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -32,6 +34,10 @@ std::wstring registeredFolder();
 // already (none for a log that is not known to be its own).
 std::vector<std::string> checkEarlierInstallation(const std::wstring& directory,
                                                   bool allowDowngrade);
+
+// Whether the system names the file or folder open as `handle` by `path` itself (no link or
+// junction on the way or at its end); `reached`, when given, gets the path it names it by.
+bool namedByItsPath(HANDLE handle, const std::wstring& path, std::wstring* reached = nullptr);
 
 // Whole file, at most 16 MB; `found` says whether there is one (an unreadable one counts).
 std::string readWholeFile(const std::wstring& path, bool& found);

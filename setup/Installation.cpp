@@ -5,6 +5,7 @@
 #include "Payload.h"
 #include "PendingOperations.h"
 #include "SetupLogText.h"
+#include "SetupReport.h"
 #include "Shortcut.h"
 #include "win32/AccessRights.h"
 #include "win32/ErrorText.h"
@@ -42,7 +43,7 @@ bool exists(const std::wstring& path) {
 // The folders of `path` that do not exist are made, from the root down. Those from
 // `mustCreateFrom` characters on were missing when the destination was checked: one that exists
 // by now was made by someone else in between and is not adopted.
-void createFolders(const std::wstring& path, Journal& journal,
+void createFolders(const std::wstring& path, Journal& journal, SetupReport& report,
                    std::size_t mustCreateFrom = std::wstring::npos) {
     // Only administrators may change what the elevated uninstaller later runs and deletes.
     win32::ProtectedFolderSecurity security;
@@ -65,6 +66,7 @@ void createFolders(const std::wstring& path, Journal& journal,
                                    systemError(error));
             }
             journal.createdFolder(part);
+            report.installed("Folders", part);
         } else if ((GetFileAttributesW(part.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             throw InstallError(L"\"" + part +
                                L"\" is a file, not a folder; choose another destination.");
@@ -76,7 +78,8 @@ void createFolders(const std::wstring& path, Journal& journal,
 
 // Writes beside the target first, so that a failure never leaves half a file. A file that a
 // running program holds open is replaced at the next restart instead.
-void writeFile(const std::wstring& path, const std::string& bytes, Journal& journal) {
+void writeFile(const std::wstring& path, const std::string& bytes, Journal& journal,
+               SetupReport& report, const char* stage) {
     const bool had = exists(path);
     const std::wstring part = path + L".new";
     // Whatever happens from here on, a failed run takes the part written with it.
@@ -108,6 +111,7 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
                                    systemError(GetLastError()) +
                                    L"\nClose Technical Glossary and start setup again.");
             journal.replacedAtRestart(path);
+            report.scheduled(stage, path, L"in use; replaced when the computer next starts");
             return;
         }
         if (aside != ERROR_SUCCESS)
@@ -119,11 +123,16 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     if (!MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
         throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
                            systemError(GetLastError()));
+    if (had)
+        report.replaced(stage, path);
+    else
+        report.installed(stage, path);
 }
 
 // One more product uses the shared file: its count goes up by one; a file that was there before
 // without a count is counted for its earlier owner too.
-void countSharedFile(const std::wstring& path, bool existedBefore, Journal& journal) {
+void countSharedFile(const std::wstring& path, bool existedBefore, Journal& journal,
+                     SetupReport& report) {
     win32::Key key;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0,
                         KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.receive(),
@@ -144,6 +153,7 @@ void countSharedFile(const std::wstring& path, bool existedBefore, Journal& jour
     if (set != ERROR_SUCCESS)
         throw InstallError(L"The use count of \"" + path + L"\" cannot be written:\n" +
                            systemError(static_cast<DWORD>(set)));
+    report.installed("Use counts", path + L" (" + std::to_wstring(updated) + L")");
 }
 
 // Operations waiting for the next restart that would delete or replace what this run
@@ -190,7 +200,8 @@ void setNumber(HKEY key, const wchar_t* name, DWORD value) {
     RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
-void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journal) {
+void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journal,
+                     SetupReport& report) {
     journal.beforeRegistration(kUninstallKey);
     win32::Key owned;
     const LONG created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
@@ -211,6 +222,7 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
     setNumber(key, L"NoRepair", 1);
     setString(key, L"UninstallString", uninstaller);
     setString(key, L"QuietUninstallString", uninstaller + L" /S");
+    report.installed("Registry", std::wstring(L"HKLM\\") + kUninstallKey);
 }
 
 std::wstring fullPath(const std::wstring& path) {
@@ -279,7 +291,9 @@ std::wstring install(HMODULE module, const InstallRequest& request,
         product.parents.push_back(exactAnsi(parent));
 
     Journal journal;
-    createFolders(directory, journal, missingFrom);
+    SetupReport none;
+    SetupReport& report = request.report != nullptr ? *request.report : none;
+    createFolders(directory, journal, report, missingFrom);
     std::vector<std::wstring> installed = {directory, menu, logPath};
     installed.insert(installed.end(), paths.begin(), paths.end());
     for (const auto& [name, target] : shortcuts)
@@ -288,18 +302,20 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     DWORD bytes = 0;
     for (std::size_t i = 0; i < payload.size(); ++i) {
         const PayloadFile& file = payload[i];
-        createFolders(folders[i], journal);
+        createFolders(folders[i], journal, report);
         const bool existedBefore = exists(paths[i]);
         const std::string content = payloadBytes(module, file.resource);
         bytes += static_cast<DWORD>(content.size());
         // A shared file that is there already belongs to the products that use it: it stays as
         // it is, and only its count says that one more uses it.
         if (!(file.shared && existedBefore))
-            writeFile(paths[i], content, journal);
+            writeFile(paths[i], content, journal, report, file.shared ? "Shared files" : "Files");
+        else
+            report.kept("Shared files", paths[i], L"there already; it stays as it is");
         if (file.shared) {
             if (std::find(countedBefore.begin(), countedBefore.end(), ansiPaths[i]) ==
                 countedBefore.end())
-                countSharedFile(paths[i], existedBefore, journal);
+                countSharedFile(paths[i], existedBefore, journal, report);
             product.sharedFiles.push_back(ansiPaths[i]);
         } else {
             product.files.push_back(ansiPaths[i]);
@@ -308,7 +324,7 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     }
 
     // The Start menu of every user; the glossary starts in its folder, where Dict.mdb is.
-    createFolders(menu, journal);
+    createFolders(menu, journal, report);
     for (const auto& [name, target] : shortcuts) {
         const std::wstring link = menu + L"\\" + name + L".lnk";
         const bool had = exists(link);
@@ -322,16 +338,20 @@ std::wstring install(HMODULE module, const InstallRequest& request,
         if (FAILED(made))
             throw InstallError(L"The shortcut \"" + link + L"\" cannot be created:\n" +
                                systemError(static_cast<DWORD>(made)));
+        if (had)
+            report.replaced("Shortcuts", link);
+        else
+            report.installed("Shortcuts", link);
     }
     product.files.insert(product.files.end(), ansiLinks.begin(), ansiLinks.end());
     progress(++done, total);
 
-    registerProduct(directory, (bytes + 1023) / 1024, journal);
+    registerProduct(directory, (bytes + 1023) / 1024, journal, report);
     progress(++done, total);
 
     product.files.push_back(ansiLogPath);
     const std::string log = setupLogText(product);
-    writeFile(logPath, request.invertLog ? inverted(log) : log, journal);
+    writeFile(logPath, request.invertLog ? inverted(log) : log, journal, report, "Setup log");
     progress(++done, total);
     journal.commit();
     if (!pendingCleared)

@@ -4,13 +4,16 @@
 
 #include "InstallError.h"
 
+class SetupReport;
+
 #include <functional>
 #include <string>
 
 struct InstallRequest {
     std::wstring destination;
     bool invertLog = false;
-    bool allowDowngrade = false; // an older version may replace a newer one
+    bool allowDowngrade = false;   // an older version may replace a newer one
+    SetupReport* report = nullptr; // each item is told there as the run goes
 };
 
 // The product's name, as the system's list of programs and the Start menu show it.

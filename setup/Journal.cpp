@@ -2,6 +2,7 @@
 
 #include "InstallError.h"
 #include "Installation.h"
+#include "SetupReport.h"
 #include "engine/JournalRecords.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
@@ -18,16 +19,6 @@ std::wstring asideName(const std::wstring& path) {
 
 bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string utf8(const std::wstring& text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
-                            length, nullptr, nullptr);
-    return bytes;
 }
 
 std::wstring wide(const std::string& bytes) {

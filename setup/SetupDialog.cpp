@@ -2,6 +2,7 @@
 
 #include "Installation.h"
 #include "SetupOptions.h"
+#include "SetupReport.h"
 #include "res/resource.h"
 #include "win32/Com.h"
 #include "win32/WindowText.h"
@@ -52,6 +53,9 @@ void installFrom(HWND dialog, State& state) {
         });
     });
     if (outcome.code != kSetupInstalled) {
+        if (state.request.report != nullptr)
+            state.request.report->failed("Setup", win32::windowText(GetDlgItem(dialog, IDC_FOLDER)),
+                                         outcome.message);
         SendMessageW(bar, PBM_SETPOS, 0, 0);
         MessageBoxW(dialog, outcome.message.c_str(), L"Technical Glossary Setup",
                     MB_OK | MB_ICONERROR);

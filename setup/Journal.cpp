@@ -55,7 +55,9 @@ bool fromHex(const std::string& text, std::vector<BYTE>& data) {
 bool number(const std::string& text, DWORD& value) {
     if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != text.npos)
         return false;
-    const unsigned long long read = std::stoull(text);
+    unsigned long long read = 0;
+    for (const char c : text)
+        read = read * 10 + static_cast<unsigned>(c - '0');
     value = static_cast<DWORD>(read);
     return read <= 0xFFFFFFFFull;
 }

@@ -1,7 +1,5 @@
 #include "PendingOperations.h"
 
-#include <cwctype>
-
 namespace {
 
 // The path an entry names: without the "!" of a replacement and the "\??\" of the system.
@@ -12,8 +10,11 @@ std::wstring pathOf(std::wstring entry) {
         entry.erase(0, 4);
     while (entry.size() > 3 && entry.back() == L'\\')
         entry.pop_back();
-    for (wchar_t& c : entry)
-        c = static_cast<wchar_t>(std::towupper(c));
+    // As the file system compares: without case (the letters of ASCII and Latin-1 here).
+    for (wchar_t& c : entry) {
+        if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+            c = static_cast<wchar_t>(c - 0x20);
+    }
     return entry;
 }
 

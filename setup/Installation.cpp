@@ -159,7 +159,7 @@ void countSharedFile(const std::wstring& path, bool existedBefore, Journal& jour
 // Operations waiting for the next restart that would delete or replace what this run
 // installs (an uninstall that left files in use for the restart) are taken out, or they would
 // remove the new installation as the system starts. False when they cannot be.
-bool clearPendingOperations(const std::vector<std::wstring>& installed) {
+bool clearPendingOperations(const std::vector<std::wstring>& installed, SetupReport& report) {
     win32::Key key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
                       KEY_QUERY_VALUE | KEY_SET_VALUE, key.receive()) != ERROR_SUCCESS)
@@ -179,6 +179,13 @@ bool clearPendingOperations(const std::vector<std::wstring>& installed) {
         const std::vector<PendingOperation> kept = withoutThoseTouching(operations, installed);
         if (kept.size() == operations.size())
             continue;
+        for (const PendingOperation& operation : operations) {
+            if (withoutThoseTouching({operation}, installed).empty())
+                report.note("Restart operations",
+                            operation.source +
+                                (operation.target.empty() ? L"" : L" to " + operation.target),
+                            "taken out: it would delete or replace what is installed");
+        }
         const std::wstring rest = pendingValueOf(kept);
         const LONG written =
             kept.empty() ? RegDeleteValueW(key.get(), name)
@@ -298,7 +305,7 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     installed.insert(installed.end(), paths.begin(), paths.end());
     for (const auto& [name, target] : shortcuts)
         installed.push_back(menu + L"\\" + name + L".lnk");
-    const bool pendingCleared = clearPendingOperations(installed);
+    const bool pendingCleared = clearPendingOperations(installed, report);
     DWORD bytes = 0;
     for (std::size_t i = 0; i < payload.size(); ++i) {
         const PayloadFile& file = payload[i];

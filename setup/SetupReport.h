@@ -20,6 +20,10 @@ public:
     void scheduled(const char* stage, const std::wstring& item, const std::wstring& why);
     void kept(const char* stage, const std::wstring& item, const std::wstring& why);
     void failed(const char* stage, const std::wstring& item, const std::wstring& why);
+    // A line that counts nowhere, such as an operation for the next restart taken out.
+    void note(const char* stage, const std::wstring& item, const std::string& text) {
+        line(stage, item, text);
+    }
     // The closing line: the counts and the exit code as the process returns it.
     void summary(int exitCode);
 

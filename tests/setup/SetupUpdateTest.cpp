@@ -198,7 +198,12 @@ TEST(SetupUpdate, AReinstallBeforeTheRestartThatAnUninstallAskedForOutlivesThatR
         EXPECT_EQ(exitCode, 3010u);
     }
     ASSERT_TRUE(pendingDeleteOf(database));
-    ASSERT_EQ(runSetup(" /S /D=" + directory), 0u);
+    const std::string report = root.file("report.txt");
+    ASSERT_EQ(runSetup(" /S /LOG=" + report + " /D=" + directory), 0u);
+    EXPECT_NE(readFile(report).find("Restart operations\t\\??\\" + database + "\ttaken out"),
+              std::string::npos)
+        << readFile(report);
+    DeleteFileA(report.c_str());
     EXPECT_FALSE(pendingDeleteOf(database));
     EXPECT_FALSE(pendingDeleteOf(directory));
     ASSERT_TRUE(restartTheComputer());

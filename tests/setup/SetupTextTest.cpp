@@ -79,6 +79,8 @@ TEST(SetupLogText, SectionsTheUninstallerReadsAndTheNameInItsCaptions) {
           "1001=Uninstall Technical Glossary\r\n", "1101=Remove Technical Glossary\r\n",
           "1102=Do you really want to remove %1 and", "1201=Removing Technical Glossary...\r\n",
           "1302=The shared file %1 in %2 is no longer used",
+          "1205=Restart the computer to complete the removal.\r\n",
+          "1404=(in use: it goes at the next restart)\r\n",
           "[SHAREDFILES]\r\nC:\\windows\\system32\\shared.dll\r\n[APPFILES]\r\n",
           "glossary.exe\r\nC:\\Program Files\\Technical Glossary\\Setup.log\r\n[APPFOLDERS]\r\n",
           "[APPDIR]\r\nC:\\Program Files\\Technical Glossary\r\nC:\\Program Files\\A\r\n"

@@ -3,6 +3,7 @@
 #include "InstallError.h"
 #include "Installation.h"
 #include "SetupLogText.h"
+#include "Version.h"
 #include "win32/AccessRights.h"
 #include "win32/Handles.h"
 
@@ -44,7 +45,45 @@ bool sameFolder(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
+// The setup log and the uninstaller name the destination by the path typed: a link or
+// junction on the way would send them elsewhere, and the uninstaller refuses every file behind
+// one. Such a destination is refused, not followed.
+void checkNoLink(const std::wstring& folder) {
+    const win32::Handle handle(
+        CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    std::wstring reached;
+    if (handle.valid() &&
+        GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+        namedByItsPath(handle.get(), folder, &reached))
+        return;
+    throw InstallError(L"The folder \"" + folder + L"\" is a link or junction" +
+                       (reached.empty() || sameFolder(reached, folder)
+                            ? std::wstring()
+                            : L" to \"" + reached + L"\"") +
+                       L", or is reached through one. Setup installs only into a folder "
+                       L"that is where its path says; choose the folder the link leads to, or "
+                       L"another one.");
+}
+
 } // namespace
+
+bool namedByItsPath(HANDLE handle, const std::wstring& path, std::wstring* reached) {
+    wchar_t resolved[MAX_PATH * 2] = {}, typed[MAX_PATH * 2] = {};
+    const DWORD length = GetFinalPathNameByHandleW(handle, resolved, MAX_PATH * 2,
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD typedLength = GetLongPathNameW(path.c_str(), typed, MAX_PATH * 2);
+    std::wstring system = length > 0 && length < MAX_PATH * 2 ? resolved : L"";
+    if (system.compare(0, 4, L"\\\\?\\") == 0)
+        system.erase(0, 4);
+    if (reached != nullptr)
+        *reached = system;
+    return !system.empty() && typedLength > 0 && typedLength < MAX_PATH * 2 &&
+           sameFolder(system, typed);
+}
 
 std::string readWholeFile(const std::wstring& path, bool& found) {
     const win32::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -101,14 +140,15 @@ void checkDestinationText(const std::wstring& directory) {
     exactAnsi(directory);
 }
 
-void checkDestinationRights(const std::wstring& directory) {
+std::size_t checkDestinationRights(const std::wstring& directory) {
     const std::vector<BYTE> administrator = win32::processUserSid();
     // From the drive's root down, each folder that exists. Anyone may create folders in a
     // drive's root: there only deleting, renaming and permissions count.
     for (std::size_t at = directory.find(L'\\');; at = directory.find(L'\\', at + 1)) {
         const std::wstring folder = directory.substr(0, at == 2 ? 3 : at);
         if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
-            break;
+            return folder.size();
+        checkNoLink(folder);
         std::vector<BYTE> descriptor = win32::securityOf(folder);
         const DWORD rights =
             at == 2 ? win32::kChangeRights & ~win32::kWriteRights : win32::kChangeRights;
@@ -121,31 +161,44 @@ void checkDestinationRights(const std::wstring& directory) {
                                exposure.text() +
                                L"\nChoose a folder that only administrators can change.");
         if (at == std::wstring::npos)
-            break;
+            return std::wstring::npos;
     }
 }
 
-std::wstring registeredFolder() {
+std::wstring registeredValue(const wchar_t* name) {
     win32::Key key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, key.receive()) !=
         ERROR_SUCCESS)
         return std::wstring();
-    wchar_t folder[MAX_PATH + 1] = {};
+    wchar_t value[MAX_PATH + 1] = {};
     DWORD type = 0, size = MAX_PATH * sizeof(wchar_t);
-    if (RegQueryValueExW(key.get(), L"InstallLocation", nullptr, &type,
-                         reinterpret_cast<BYTE*>(folder), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+            ERROR_SUCCESS ||
         type != REG_SZ)
         return std::wstring();
-    return folder;
+    return value;
 }
 
-std::vector<std::string> checkEarlierInstallation(const std::wstring& directory) {
+std::wstring registeredFolder() {
+    return registeredValue(L"InstallLocation");
+}
+
+std::vector<std::string> checkEarlierInstallation(const std::wstring& directory,
+                                                  bool allowDowngrade) {
     const std::wstring registered = registeredFolder();
     if (!registered.empty() && !sameFolder(registered, directory))
         throw InstallError(std::wstring(kProductName) + L" is installed in \"" + registered +
                            L"\". Install it again into that folder, or remove it first and "
                            L"then install it into \"" +
                            directory + L"\".");
+    const std::wstring version = registeredValue(L"DisplayVersion");
+    if (!registered.empty() && !allowDowngrade && isVersion(version) &&
+        compareVersions(version, kProductVersion) > 0)
+        throw InstallError(L"A newer version of " + std::wstring(kProductName) + L" (" + version +
+                           L") is installed in \"" + registered + L"\"; this setup carries " +
+                           kProductVersion +
+                           L". Keep the newer version, or start this setup with "
+                           L"/ALLOWDOWNGRADE to replace it with the older one.");
     bool found = false;
     const std::string log = readWholeFile(directory + L"\\Setup.log", found);
     if (!found)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -16,16 +18,26 @@ void checkDestinationText(const std::wstring& directory);
 
 // Refuses a destination that anyone but the administrators may change, or below an existing
 // folder that they may (inherited entries count): the elevated uninstaller later runs and
-// deletes what the log in it names.
-void checkDestinationRights(const std::wstring& directory);
+// deletes what the log in it names. Refuses one that is, or is reached through, a link or
+// junction. Returns the length of the first folder on the way that does not exist (npos when
+// the destination exists): that folder and those below it are the run's to create.
+std::size_t checkDestinationRights(const std::wstring& directory);
 
+// A text value of the product's registration; empty when there is none.
+std::wstring registeredValue(const wchar_t* name);
 // The folder where the product is registered; empty when it is not.
 std::wstring registeredFolder();
 
-// Refuses a destination other than the folder the product is registered in, and one that
-// holds the setup log of another product. Returns the shared files that this product's own
-// installation there counted already (none for a log that is not known to be its own).
-std::vector<std::string> checkEarlierInstallation(const std::wstring& directory);
+// Refuses a destination other than the folder the product is registered in, one that holds
+// the setup log of another product, and, unless `allowDowngrade`, one where a newer version is
+// registered. Returns the shared files that this product's own installation there counted
+// already (none for a log that is not known to be its own).
+std::vector<std::string> checkEarlierInstallation(const std::wstring& directory,
+                                                  bool allowDowngrade);
+
+// Whether the system names the file or folder open as `handle` by `path` itself (no link or
+// junction on the way or at its end); `reached`, when given, gets the path it names it by.
+bool namedByItsPath(HANDLE handle, const std::wstring& path, std::wstring* reached = nullptr);
 
 // Whole file, at most 16 MB; `found` says whether there is one (an unreadable one counts).
 std::string readWholeFile(const std::wstring& path, bool& found);

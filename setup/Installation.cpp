@@ -3,7 +3,9 @@
 #include "Destination.h"
 #include "Journal.h"
 #include "Payload.h"
+#include "PendingOperations.h"
 #include "SetupLogText.h"
+#include "SetupReport.h"
 #include "Shortcut.h"
 #include "win32/AccessRights.h"
 #include "win32/ErrorText.h"
@@ -15,13 +17,12 @@
 #include <vector>
 
 const wchar_t kProductName[] = L"Technical Glossary";
+const wchar_t kProductVersion[] = L"1.3";
 const wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
 const wchar_t kSharedDllsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 namespace {
-
-const wchar_t kVersion[] = L"1.3";
 
 std::wstring systemError(DWORD error) {
     const std::wstring message = win32::systemMessage(error);
@@ -39,20 +40,33 @@ bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void createFolders(const std::wstring& path, Journal& journal) {
+// The folders of `path` that do not exist are made, from the root down. Those from
+// `mustCreateFrom` characters on were missing when the destination was checked: one that exists
+// by now was made by someone else in between and is not adopted.
+void createFolders(const std::wstring& path, Journal& journal, SetupReport& report,
+                   std::size_t mustCreateFrom = std::wstring::npos) {
     // Only administrators may change what the elevated uninstaller later runs and deletes.
     win32::ProtectedFolderSecurity security;
     if (!security.valid())
         throw InstallError(L"The access list for new folders cannot be made:\n" +
                            systemError(GetLastError()));
-    // From the root down: each missing folder is made and remembered.
     for (std::size_t at = path.find(L'\\', 3);; at = path.find(L'\\', at + 1)) {
         const std::wstring part = path.substr(0, at);
-        if (!exists(part)) {
-            if (!CreateDirectoryW(part.c_str(), security.attributes()))
+        if (part.size() >= mustCreateFrom || !exists(part)) {
+            journal.creatingFolder(part);
+            if (!CreateDirectoryW(part.c_str(), security.attributes())) {
+                const DWORD error = GetLastError();
+                if (error == ERROR_ALREADY_EXISTS)
+                    throw InstallError(L"The folder \"" + part +
+                                       L"\" was made by another program while setup was "
+                                       L"running, so its permissions are not known to be "
+                                       L"safe. Delete it, or choose another folder, and start "
+                                       L"setup again.");
                 throw InstallError(L"The folder \"" + part + L"\" cannot be created:\n" +
-                                   systemError(GetLastError()));
+                                   systemError(error));
+            }
             journal.createdFolder(part);
+            report.installed("Folders", part);
         } else if ((GetFileAttributesW(part.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             throw InstallError(L"\"" + part +
                                L"\" is a file, not a folder; choose another destination.");
@@ -62,10 +76,14 @@ void createFolders(const std::wstring& path, Journal& journal) {
     }
 }
 
-// Writes beside the target first, so that a failure never leaves half a file.
-void writeFile(const std::wstring& path, const std::string& bytes, Journal& journal) {
+// Writes beside the target first, so that a failure never leaves half a file. A file that a
+// running program holds open is replaced at the next restart instead.
+void writeFile(const std::wstring& path, const std::string& bytes, Journal& journal,
+               SetupReport& report, const char* stage) {
     const bool had = exists(path);
     const std::wstring part = path + L".new";
+    // Whatever happens from here on, a failed run takes the part written with it.
+    journal.creatingFile(part);
     BOOL wrote = FALSE;
     DWORD written = 0, error = 0;
     {
@@ -78,22 +96,43 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
                           nullptr);
         error = GetLastError();
     }
-    if (wrote && written == bytes.size() && had)
-        journal.setAside(path);
-    if (!wrote || written != bytes.size() ||
-        !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        const DWORD failure = wrote ? GetLastError() : error;
-        DeleteFileW(part.c_str());
+    if (!wrote || written != bytes.size())
         throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
-                           systemError(failure));
+                           systemError(wrote ? ERROR_HANDLE_DISK_FULL : error));
+    if (had) {
+        const DWORD aside = journal.setAside(path);
+        if (aside == ERROR_SHARING_VIOLATION || aside == ERROR_LOCK_VIOLATION) {
+            // A running program holds it: the new one takes its place as the system starts.
+            if (!MoveFileExW(part.c_str(), path.c_str(),
+                             MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+                throw InstallError(L"The file \"" + path +
+                                   L"\" is in use and cannot be replaced, not even at the next "
+                                   L"restart:\n" +
+                                   systemError(GetLastError()) +
+                                   L"\nClose Technical Glossary and start setup again.");
+            journal.replacedAtRestart(path);
+            report.scheduled(stage, path, L"in use; replaced when the computer next starts");
+            return;
+        }
+        if (aside != ERROR_SUCCESS)
+            throw InstallError(L"The file \"" + path + L"\" cannot be replaced:\n" +
+                               systemError(aside));
     }
     if (!had)
-        journal.createdFile(path);
+        journal.creatingFile(path);
+    if (!MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+        throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
+                           systemError(GetLastError()));
+    if (had)
+        report.replaced(stage, path);
+    else
+        report.installed(stage, path);
 }
 
 // One more product uses the shared file: its count goes up by one; a file that was there before
 // without a count is counted for its earlier owner too.
-void countSharedFile(const std::wstring& path, bool existedBefore, Journal& journal) {
+void countSharedFile(const std::wstring& path, bool existedBefore, Journal& journal,
+                     SetupReport& report) {
     win32::Key key;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0,
                         KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.receive(),
@@ -108,12 +147,55 @@ void countSharedFile(const std::wstring& path, bool existedBefore, Journal& jour
         throw InstallError(L"The use count of \"" + path +
                            L"\" cannot be read; the file is left as it is.");
     const DWORD updated = had ? count + 1 : existedBefore ? 2 : 1;
+    journal.changingCount(path, had, count);
     const LONG set = RegSetValueExW(key.get(), path.c_str(), 0, REG_DWORD,
                                     reinterpret_cast<const BYTE*>(&updated), sizeof updated);
     if (set != ERROR_SUCCESS)
         throw InstallError(L"The use count of \"" + path + L"\" cannot be written:\n" +
                            systemError(static_cast<DWORD>(set)));
-    journal.changedCount(path, had, count);
+    report.installed("Use counts", path + L" (" + std::to_wstring(updated) + L")");
+}
+
+// Operations waiting for the next restart that would delete or replace what this run
+// installs (an uninstall that left files in use for the restart) are taken out, or they would
+// remove the new installation as the system starts. False when they cannot be.
+bool clearPendingOperations(const std::vector<std::wstring>& installed, SetupReport& report) {
+    win32::Key key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, key.receive()) != ERROR_SUCCESS)
+        return false;
+    for (const wchar_t* name : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
+        DWORD type = 0, size = 0;
+        const LONG found = RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size);
+        if (found == ERROR_FILE_NOT_FOUND)
+            continue;
+        std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+        if (found != ERROR_SUCCESS || type != REG_MULTI_SZ ||
+            RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
+                             &size) != ERROR_SUCCESS)
+            return false;
+        value.resize(size / sizeof(wchar_t));
+        const std::vector<PendingOperation> operations = pendingOperationsOf(value);
+        const std::vector<PendingOperation> kept = withoutThoseTouching(operations, installed);
+        if (kept.size() == operations.size())
+            continue;
+        for (const PendingOperation& operation : operations) {
+            if (withoutThoseTouching({operation}, installed).empty())
+                report.note("Restart operations",
+                            operation.source +
+                                (operation.target.empty() ? L"" : L" to " + operation.target),
+                            "taken out: it would delete or replace what is installed");
+        }
+        const std::wstring rest = pendingValueOf(kept);
+        const LONG written =
+            kept.empty() ? RegDeleteValueW(key.get(), name)
+                         : RegSetValueExW(key.get(), name, 0, REG_MULTI_SZ,
+                                          reinterpret_cast<const BYTE*>(rest.data()),
+                                          static_cast<DWORD>(rest.size() * sizeof(wchar_t)));
+        if (written != ERROR_SUCCESS)
+            return false;
+    }
+    return true;
 }
 
 void setString(HKEY key, const wchar_t* name, const std::wstring& value) {
@@ -125,7 +207,8 @@ void setNumber(HKEY key, const wchar_t* name, DWORD value) {
     RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
-void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journal) {
+void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journal,
+                     SetupReport& report) {
     journal.beforeRegistration(kUninstallKey);
     win32::Key owned;
     const LONG created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
@@ -136,7 +219,7 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
     const HKEY key = owned.get();
     const std::wstring uninstaller = L"\"" + directory + L"\\uninstall.exe\"";
     setString(key, L"DisplayName", kProductName);
-    setString(key, L"DisplayVersion", kVersion);
+    setString(key, L"DisplayVersion", kProductVersion);
     setString(key, L"Publisher", kProductName);
     setString(key, L"InstallLocation", directory);
     // The icon's index keeps a comma in the folder's name from being read as one.
@@ -146,6 +229,7 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
     setNumber(key, L"NoRepair", 1);
     setString(key, L"UninstallString", uninstaller);
     setString(key, L"QuietUninstallString", uninstaller + L" /S");
+    report.installed("Registry", std::wstring(L"HKLM\\") + kUninstallKey);
 }
 
 std::wstring fullPath(const std::wstring& path) {
@@ -168,8 +252,8 @@ std::wstring defaultDestination() {
     return folderPath(CSIDL_PROGRAM_FILES) + L"\\" + kProductName;
 }
 
-void install(HMODULE module, const InstallRequest& request,
-             const std::function<void(int, int)>& progress) {
+std::wstring install(HMODULE module, const InstallRequest& request,
+                     const std::function<void(int, int)>& progress) {
     const std::wstring directory = fullPath(request.destination);
     checkDestinationText(directory);
     const std::vector<PayloadFile> payload = readPayload(module);
@@ -203,29 +287,42 @@ void install(HMODULE module, const InstallRequest& request,
     product.registryKeys.push_back("HKCU,Software\\" + exactAnsi(kProductName));
     const std::wstring logPath = directory + L"\\Setup.log";
     const std::string ansiLogPath = exactAnsi(logPath);
-    // Shared files that this product's own installation there counted are not counted twice.
-    const std::vector<std::string> countedBefore = checkEarlierInstallation(directory);
     checkDestinationRights(directory);
+    // What a stopped run did is undone (or finished) before anything is looked at or made.
+    Journal::recover();
+    // Shared files that this product's own installation there counted are not counted twice.
+    const std::vector<std::string> countedBefore =
+        checkEarlierInstallation(directory, request.allowDowngrade);
+    const std::size_t missingFrom = checkDestinationRights(directory);
     for (const std::wstring& parent : parentsToRemove(directory))
         product.parents.push_back(exactAnsi(parent));
 
     Journal journal;
-    createFolders(directory, journal);
+    SetupReport none;
+    SetupReport& report = request.report != nullptr ? *request.report : none;
+    createFolders(directory, journal, report, missingFrom);
+    std::vector<std::wstring> installed = {directory, menu, logPath};
+    installed.insert(installed.end(), paths.begin(), paths.end());
+    for (const auto& [name, target] : shortcuts)
+        installed.push_back(menu + L"\\" + name + L".lnk");
+    const bool pendingCleared = clearPendingOperations(installed, report);
     DWORD bytes = 0;
     for (std::size_t i = 0; i < payload.size(); ++i) {
         const PayloadFile& file = payload[i];
-        createFolders(folders[i], journal);
+        createFolders(folders[i], journal, report);
         const bool existedBefore = exists(paths[i]);
         const std::string content = payloadBytes(module, file.resource);
         bytes += static_cast<DWORD>(content.size());
         // A shared file that is there already belongs to the products that use it: it stays as
         // it is, and only its count says that one more uses it.
         if (!(file.shared && existedBefore))
-            writeFile(paths[i], content, journal);
+            writeFile(paths[i], content, journal, report, file.shared ? "Shared files" : "Files");
+        else
+            report.kept("Shared files", paths[i], L"there already; it stays as it is");
         if (file.shared) {
             if (std::find(countedBefore.begin(), countedBefore.end(), ansiPaths[i]) ==
                 countedBefore.end())
-                countSharedFile(paths[i], existedBefore, journal);
+                countSharedFile(paths[i], existedBefore, journal, report);
             product.sharedFiles.push_back(ansiPaths[i]);
         } else {
             product.files.push_back(ansiPaths[i]);
@@ -234,28 +331,42 @@ void install(HMODULE module, const InstallRequest& request,
     }
 
     // The Start menu of every user; the glossary starts in its folder, where Dict.mdb is.
-    createFolders(menu, journal);
+    createFolders(menu, journal, report);
     for (const auto& [name, target] : shortcuts) {
         const std::wstring link = menu + L"\\" + name + L".lnk";
         const bool had = exists(link);
-        if (had)
-            journal.setAside(link);
+        const DWORD aside = had ? journal.setAside(link) : ERROR_SUCCESS;
+        if (aside != ERROR_SUCCESS)
+            throw InstallError(L"The shortcut \"" + link + L"\" cannot be replaced:\n" +
+                               systemError(aside));
+        if (!had)
+            journal.creatingFile(link);
         const HRESULT made = createShortcut(link, directory + L"\\" + target, directory, name);
         if (FAILED(made))
             throw InstallError(L"The shortcut \"" + link + L"\" cannot be created:\n" +
                                systemError(static_cast<DWORD>(made)));
-        if (!had)
-            journal.createdFile(link);
+        if (had)
+            report.replaced("Shortcuts", link);
+        else
+            report.installed("Shortcuts", link);
     }
     product.files.insert(product.files.end(), ansiLinks.begin(), ansiLinks.end());
     progress(++done, total);
 
-    registerProduct(directory, (bytes + 1023) / 1024, journal);
+    registerProduct(directory, (bytes + 1023) / 1024, journal, report);
     progress(++done, total);
 
     product.files.push_back(ansiLogPath);
     const std::string log = setupLogText(product);
-    writeFile(logPath, request.invertLog ? inverted(log) : log, journal);
+    writeFile(logPath, request.invertLog ? inverted(log) : log, journal, report, "Setup log");
     progress(++done, total);
     journal.commit();
+    if (!pendingCleared)
+        return L"Files of it are to be deleted or replaced when the computer next starts, as "
+               L"an earlier removal left them, and setup cannot take that back. Restart the "
+               L"computer and start setup again to complete the installation.";
+    if (journal.restartNeeded())
+        return L"A file it replaces is in use by a running program; it is replaced when the "
+               L"computer next starts. Restart the computer to complete the installation.";
+    return std::wstring();
 }

@@ -4,16 +4,22 @@
 
 #include "InstallError.h"
 
+class SetupReport;
+
 #include <functional>
 #include <string>
 
 struct InstallRequest {
     std::wstring destination;
     bool invertLog = false;
+    bool allowDowngrade = false;   // an older version may replace a newer one
+    SetupReport* report = nullptr; // each item is told there as the run goes
 };
 
 // The product's name, as the system's list of programs and the Start menu show it.
 extern const wchar_t kProductName[];
+// The version this setup carries, as the registration's DisplayVersion shows it.
+extern const wchar_t kProductVersion[];
 // Its registration under HKLM, and the use counts of shared files there.
 extern const wchar_t kUninstallKey[];
 extern const wchar_t kSharedDllsKey[];
@@ -24,7 +30,8 @@ std::wstring defaultDestination();
 // Installs the payload that `module` carries: files, shared files and their use counts, the
 // Start-menu shortcuts, the registration in the list of installed programs and Setup.log.
 // `progress` is told (done, total) after each step. Throws InstallError after undoing
-// everything this run created or changed; a destination it refuses is left untouched. COM
-// must be initialised.
-void install(HMODULE module, const InstallRequest& request,
-             const std::function<void(int, int)>& progress);
+// everything this run created or changed; a destination it refuses is left untouched. Returns
+// why a restart is needed to complete it (a file in use, replaced as the system starts), empty
+// when none is. COM must be initialised.
+std::wstring install(HMODULE module, const InstallRequest& request,
+                     const std::function<void(int, int)>& progress);

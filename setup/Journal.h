@@ -5,12 +5,21 @@
 #include <string>
 #include <vector>
 
-// Everything one run has created or changed, undone when a later step fails: what it created
-// goes, and what it replaced comes back as it was (files and shortcuts from the copies it set
-// aside, the registration's values, the use counts).
+// Everything one run creates or changes, written through to the disk before each step, so
+// that a run that fails is undone at once and one that was stopped (killed, power lost) is
+// undone by the next run of setup: what it created goes, and what it replaced comes back as it
+// was (files and shortcuts from the copies set aside, the registration's values, the use
+// counts). It lives in the registry under HKLM, where only administrators write, because the
+// first step may be to make the folders that would hold a file.
 class Journal {
 public:
-    Journal() = default;
+    // Takes care of a journal that a stopped run left: that run is undone, or finished when
+    // it had succeeded. Throws InstallError when that journal cannot be read or is not this
+    // product's; then nothing is changed.
+    static void recover();
+
+    // Starts this run's journal; throws InstallError when it cannot be written.
+    Journal();
     Journal(const Journal&) = delete;
     Journal& operator=(const Journal&) = delete;
     ~Journal();
@@ -18,14 +27,19 @@ public:
     // Success: the copies set aside are deleted and nothing is undone any more.
     void commit();
 
+    // Before a folder is made, and once it is made by this run.
+    void creatingFolder(const std::wstring& path);
     void createdFolder(const std::wstring& path) { folders_.push_back(path); }
-    void createdFile(const std::wstring& path) { files_.push_back(path); }
-    // Moves the existing file at `path` aside, so that a new one can take its place; throws
-    // InstallError when it cannot.
-    void setAside(const std::wstring& path);
-    void changedCount(const std::wstring& file, bool had, DWORD before) {
-        counts_.push_back({file, had, before});
-    }
+    // Before a file that was not there is made (also the part written beside a file).
+    void creatingFile(const std::wstring& path);
+    // Moves the existing file at `path` aside, so that a new one can take its place; the
+    // system's error when it cannot.
+    DWORD setAside(const std::wstring& path);
+    // `path` was in use: its new form takes its place at the next restart.
+    void replacedAtRestart(const std::wstring& path) { atRestart_.push_back(path); }
+    bool restartNeeded() const { return !atRestart_.empty(); }
+    // Before the use count of a shared file changes; `had`: there was one, `before`.
+    void changingCount(const std::wstring& file, bool had, DWORD before);
     // Before the registration under HKLM\`key` is written: a new key is deleted again, the
     // values of one that was there are put back.
     void beforeRegistration(const wchar_t* key);
@@ -41,10 +55,17 @@ private:
         DWORD type;
         std::vector<BYTE> data;
     };
+    explicit Journal(bool recovering) : recovering_(recovering) {}
+    // Appends records (or the header) and puts the whole journal on the disk.
+    void write(const std::string& records);
+    bool read(const std::vector<std::vector<std::string>>& records);
+    void finish();
     void undo();
     void restoreRegistration();
 
-    std::vector<std::wstring> folders_, files_, setAside_;
+    std::string text_; // as written
+    bool recovering_ = false;
+    std::vector<std::wstring> folders_, files_, setAside_, atRestart_;
     std::vector<Count> counts_;
     std::wstring key_;
     bool keyExisted_ = false;

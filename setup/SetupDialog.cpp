@@ -2,6 +2,7 @@
 
 #include "Installation.h"
 #include "SetupOptions.h"
+#include "SetupReport.h"
 #include "res/resource.h"
 #include "win32/Com.h"
 #include "win32/WindowText.h"
@@ -13,8 +14,7 @@ namespace {
 
 struct State {
     HINSTANCE instance;
-    std::wstring destination;
-    bool invertLog;
+    InstallRequest request;
 };
 
 void browse(HWND dialog) {
@@ -42,24 +42,32 @@ void enableInput(HWND dialog, bool enable) {
 void installFrom(HWND dialog, State& state) {
     const HWND bar = GetDlgItem(dialog, IDC_PROGRESS);
     enableInput(dialog, false);
+    std::wstring restart;
     const SetupOutcome outcome = guardedInstall([&] {
-        InstallRequest request{win32::windowText(GetDlgItem(dialog, IDC_FOLDER)), state.invertLog};
-        install(state.instance, request, [bar](int done, int total) {
+        InstallRequest request = state.request;
+        request.destination = win32::windowText(GetDlgItem(dialog, IDC_FOLDER));
+        restart = install(state.instance, request, [bar](int done, int total) {
             SendMessageW(bar, PBM_SETRANGE32, 0, total);
             SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done), 0);
             UpdateWindow(bar);
         });
     });
     if (outcome.code != kSetupInstalled) {
+        if (state.request.report != nullptr)
+            state.request.report->failed("Setup", win32::windowText(GetDlgItem(dialog, IDC_FOLDER)),
+                                         outcome.message);
         SendMessageW(bar, PBM_SETPOS, 0, 0);
         MessageBoxW(dialog, outcome.message.c_str(), L"Technical Glossary Setup",
                     MB_OK | MB_ICONERROR);
         enableInput(dialog, true);
         return;
     }
-    MessageBoxW(dialog, L"Technical Glossary has been installed. Start it from the Start menu.",
+    MessageBoxW(dialog,
+                (L"Technical Glossary has been installed. " +
+                 (restart.empty() ? std::wstring(L"Start it from the Start menu.") : restart))
+                    .c_str(),
                 L"Technical Glossary Setup", MB_OK | MB_ICONINFORMATION);
-    EndDialog(dialog, kSetupInstalled);
+    EndDialog(dialog, restart.empty() ? kSetupInstalled : kSetupRestartNeeded);
 }
 
 INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -67,7 +75,8 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
     case WM_INITDIALOG:
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        SetDlgItemTextW(dialog, IDC_FOLDER, reinterpret_cast<State*>(lParam)->destination.c_str());
+        SetDlgItemTextW(dialog, IDC_FOLDER,
+                        reinterpret_cast<State*>(lParam)->request.destination.c_str());
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -90,8 +99,8 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 
 } // namespace
 
-int runSetupDialog(HINSTANCE instance, const std::wstring& destination, bool invertLog) {
-    State state{instance, destination, invertLog};
+int runSetupDialog(HINSTANCE instance, const InstallRequest& request) {
+    State state{instance, request};
     const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr,
                                            procedure, reinterpret_cast<LPARAM>(&state));
     return result == -1 ? kSetupFailed : static_cast<int>(result);

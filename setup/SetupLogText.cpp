@@ -15,11 +15,13 @@ const char* const kMessages[][2] = {
              "following components is removed..."},
     {"1203", "Some items could not be removed. Choose Details to see them."},
     {"1204", "All components were removed."},
+    {"1205", "Restart the computer to complete the removal."},
     {"1302", "The shared file %1 in %2 is no longer used by any program.\\rRemove it?"},
     {"1400", "Items not removed"},
     {"1401", "The following items could not be removed:"},
     {"1402", "Can't remove folder"},
     {"1403", "Can't remove file"},
+    {"1404", "(in use: it goes at the next restart)"},
 };
 
 void section(std::string& log, const char* name, const std::vector<std::string>& entries) {

@@ -1,5 +1,12 @@
 #include "SetupOptions.h"
 
+const wchar_t kSetupUsage[] =
+    L"setup.exe [/S] [/LOG=<file>] [/NORESTART] [/ALLOWDOWNGRADE] [/INVERT] [/D=<folder>]\n\n"
+    L"/S installs without asking; /LOG= writes a report of every item; /NORESTART is accepted "
+    L"(setup never restarts the computer); /ALLOWDOWNGRADE lets an older version replace a "
+    L"newer one; /INVERT stores the setup log inverted; /D= names the folder and comes last on "
+    L"the line.";
+
 namespace {
 
 std::wstring upper(std::wstring text) {
@@ -8,43 +15,55 @@ std::wstring upper(std::wstring text) {
     return text;
 }
 
+// The folder of /D=: the rest of the command line, as it was typed.
+std::wstring folderFrom(const std::wstring& argument, const std::wstring& tail) {
+    const std::wstring upperTail = upper(tail);
+    std::size_t at = upperTail.rfind(L"/D=");
+    const std::size_t dash = upperTail.rfind(L"-D=");
+    if (at == std::wstring::npos || (dash != std::wstring::npos && dash > at))
+        at = dash;
+    std::wstring folder = at == std::wstring::npos ? argument.substr(3) : tail.substr(at + 3);
+    while (!folder.empty() && (folder.back() == L' ' || folder.back() == L'\t'))
+        folder.pop_back();
+    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
+        folder = folder.substr(1, folder.size() - 2);
+    // The whole option in quotes, "/D=C:\Programme\Glossar Ü", as shells write it.
+    else if (at != std::wstring::npos && at > 0 && tail[at - 1] == L'"' && !folder.empty() &&
+             folder.back() == L'"')
+        folder.pop_back();
+    return folder;
+}
+
 } // namespace
 
 SetupOptions parseSetupOptions(const std::vector<std::wstring>& arguments,
                                const std::wstring& tail) {
     SetupOptions options;
+    const auto unknown = [&](const std::wstring& argument) {
+        if (options.unknown.empty())
+            options.unknown = argument.empty() ? L"\"\"" : argument;
+    };
     for (const std::wstring& argument : arguments) {
         if (argument.size() < 2 || (argument[0] != L'/' && argument[0] != L'-')) {
-            options.unknown = argument;
-            return options;
+            unknown(argument);
+            continue;
         }
         const std::wstring name = upper(argument.substr(1));
         if (name == L"S" || name == L"SILENT") {
             options.unattended = true;
         } else if (name == L"INVERT") {
             options.invertLog = true;
+        } else if (name == L"NORESTART") {
+            // Setup never restarts the computer; tools pass this to every installer.
+        } else if (name == L"ALLOWDOWNGRADE") {
+            options.allowDowngrade = true;
+        } else if (name.compare(0, 4, L"LOG=") == 0 && name.size() > 4) {
+            options.reportPath = argument.substr(5);
         } else if (name.compare(0, 2, L"D=") == 0) {
-            // The folder is the rest of the command line, as it was typed.
-            const std::wstring upperTail = upper(tail);
-            std::size_t at = upperTail.rfind(L"/D=");
-            const std::size_t dash = upperTail.rfind(L"-D=");
-            if (at == std::wstring::npos || (dash != std::wstring::npos && dash > at))
-                at = dash;
-            std::wstring folder =
-                at == std::wstring::npos ? argument.substr(3) : tail.substr(at + 3);
-            while (!folder.empty() && (folder.back() == L' ' || folder.back() == L'\t'))
-                folder.pop_back();
-            if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
-                folder = folder.substr(1, folder.size() - 2);
-            // The whole option in quotes, "/D=C:\Programme\Glossar Ü", as shells write it.
-            else if (at != std::wstring::npos && at > 0 && tail[at - 1] == L'"' &&
-                     !folder.empty() && folder.back() == L'"')
-                folder.pop_back();
-            options.destination = folder;
-            return options;
+            options.destination = folderFrom(argument, tail);
+            break; // the rest of the line is the folder
         } else {
-            options.unknown = argument;
-            return options;
+            unknown(argument);
         }
     }
     return options;

@@ -1,7 +1,9 @@
 // setup.exe: installs the product it carries, through its dialog or unattended (/S).
+#include "Destination.h"
 #include "Installation.h"
 #include "SetupDialog.h"
 #include "SetupOptions.h"
+#include "SetupReport.h"
 #include "win32/Com.h"
 #include "win32/Handles.h"
 #include "win32/LibrarySearch.h"
@@ -61,36 +63,64 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const win32::LocalMemory<wchar_t**> parts(CommandLineToArgvW(GetCommandLineW(), &count));
     for (int i = 1; parts && i < count; ++i)
         arguments.push_back(parts.get()[i]);
+    // The whole line is read before anything is shown: /S anywhere means no window at all.
     const SetupOptions options = parseSetupOptions(arguments, argumentsTail());
-    if (!options.unknown.empty()) {
-        if (!options.unattended) {
-            const std::wstring message =
-                L"Unknown option: " + options.unknown +
-                L"\n\nsetup.exe [/S] [/INVERT] [/D=<folder>]\n"
-                L"/S installs without asking, /D= names the folder (last on the line).";
+    const auto refuse = [&](const std::wstring& message, int code) {
+        if (!options.unattended)
             MessageBoxW(nullptr, message.c_str(), kCaption, MB_OK | MB_ICONERROR);
-        }
-        return kSetupBadCommandLine;
+        // No window: the reason goes to a debugger, where a management tool's logs can take it.
+        OutputDebugStringW((L"Technical Glossary Setup: " + message + L"\n").c_str());
+        return code;
+    };
+    SetupReport report;
+    if (!options.reportPath.empty() && !report.open(options.reportPath))
+        return refuse(L"The report file \"" + options.reportPath +
+                          L"\" cannot be written: it must be a plain file in an existing "
+                          L"folder, reached through no link. Name another file with /LOG= and "
+                          L"start setup again.",
+                      kSetupFailed);
+    if (!options.unknown.empty()) {
+        report.failed("Command line", options.unknown, L"unknown option; nothing was changed");
+        report.summary(kSetupBadCommandLine);
+        return refuse(L"The option \"" + options.unknown +
+                          L"\" is not known to setup. Start it again with these options "
+                          L"only:\n\n" +
+                          kSetupUsage,
+                      kSetupBadCommandLine);
     }
     const win32::ComApartment com;
     initCommonControls();
-    std::wstring destination = options.destination;
+    InstallRequest request;
+    request.destination = options.destination;
+    request.invertLog = options.invertLog;
+    request.allowDowngrade = options.allowDowngrade;
+    request.report = &report;
     try {
-        if (destination.empty())
-            destination = defaultDestination();
+        // An update goes where the product is registered; a first installation to the default.
+        if (request.destination.empty())
+            request.destination = registeredFolder();
+        if (request.destination.empty())
+            request.destination = defaultDestination();
         if (!com.ready())
             throw InstallError(L"The system's component services cannot be started.");
     } catch (const InstallError& error) {
-        if (!options.unattended)
-            MessageBoxW(nullptr, error.message().c_str(), kCaption, MB_OK | MB_ICONERROR);
-        return kSetupFailed;
+        report.failed("Setup", request.destination, error.message());
+        report.summary(kSetupFailed);
+        return refuse(error.message(), kSetupFailed);
     }
-    if (!options.unattended)
-        return runSetupDialog(instance, destination, options.invertLog);
-    const SetupOutcome outcome = guardedInstall([&] {
-        install(instance, InstallRequest{destination, options.invertLog}, [](int, int) {});
-    });
-    // No window: the reason goes to a debugger, where a management tool's logs can take it.
+    if (!options.unattended) {
+        const int code = runSetupDialog(instance, request);
+        report.summary(code);
+        return code;
+    }
+    std::wstring restart;
+    SetupOutcome outcome =
+        guardedInstall([&] { restart = install(instance, request, [](int, int) {}); });
+    if (outcome.code == kSetupInstalled && !restart.empty())
+        outcome = SetupOutcome{kSetupRestartNeeded, restart};
+    if (outcome.code == kSetupFailed)
+        report.failed("Setup", request.destination, outcome.message);
+    report.summary(outcome.code);
     if (!outcome.message.empty())
         OutputDebugStringW((L"Technical Glossary Setup: " + outcome.message + L"\n").c_str());
     return outcome.code;

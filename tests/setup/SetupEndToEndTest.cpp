@@ -379,6 +379,8 @@ TEST(SetupFailure, RefusedDestinationsLeaveNothingBehind) {
     openToEveryone(root.file("open"));
     CreateDirectoryA(root.file("other").c_str(), nullptr);
     writeFile(root.file("other\\Setup.log"), "[COMMON]\r\nApplication_Name=Other Product\r\n");
+    CreateDirectoryA(root.file("real").c_str(), nullptr);
+    ASSERT_TRUE(makeLink(root.file("real"), root.file("linked")));
     const std::wstring base = widen(root.path());
     const std::pair<std::wstring, const char*> refused[] = {
         {base + L"\\taken\\Technical Glossary", "is a file, not a folder"},
@@ -390,6 +392,8 @@ TEST(SetupFailure, RefusedDestinationsLeaveNothingBehind) {
         {base + L"\\open", "not administrators: Everyone may write"},
         {base + L"\\open\\Technical Glossary", "not administrators: Everyone may write"},
         {base + L"\\other", "setup log of another product (Other Product)"},
+        {base + L"\\linked\\Technical Glossary", "is a link or junction"},
+        {base + L"\\linked", "is a link or junction"},
     };
     const std::set<std::string> before = snapshot();
     for (const auto& [destination, reason] : refused)
@@ -397,9 +401,10 @@ TEST(SetupFailure, RefusedDestinationsLeaveNothingBehind) {
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     const std::vector<std::string> changed = differences(before, snapshot());
     EXPECT_TRUE(changed.empty()) << join(changed);
+    EXPECT_FALSE(fileExists(root.file("real\\Technical Glossary"))) << "nothing behind the link";
 
     // Through the dialog: the reason in a box, and the dialog stays for another folder.
-    for (const std::size_t i : {0, 1, 5, 6, 8}) {
+    for (const std::size_t i : {0, 1, 5, 6, 8, 9}) {
         const auto& [destination, reason] = refused[i];
         const std::string shown = refusalShown(destination);
         EXPECT_NE(shown.find(reason), std::string::npos) << reason << ": " << shown;
@@ -429,10 +434,15 @@ TEST_F(SetupRoundTrip, OnAUtf8SystemEveryFolderNameInstallsAndUninstalls) {
     EXPECT_TRUE(changed.empty()) << join(changed);
 }
 
-TEST(SetupCommandLine, UnknownOptionsChangeNothing) {
-    DWORD exitCode = 0;
-    ASSERT_TRUE(
-        runAndWait("\"" + binaryDirectory() + "\\setup.exe\" /S /bogus", kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, 87u);
+TEST(SetupCommandLine, UnknownOptionsChangeNothingAndUnderSlashSNothingIsShown) {
+    // A box would wait for a click that never comes: the run would not end.
+    for (const char* options :
+         {" /S /bogus", " /bogus /S", " /VERYSILENT /SUPPRESSMSGBOXES /S", " /qn /NORESTART -s"}) {
+        DWORD exitCode = 0;
+        EXPECT_TRUE(
+            runAndWait("\"" + binaryDirectory() + "\\setup.exe\"" + options, 30000, exitCode))
+            << options;
+        EXPECT_EQ(exitCode, 87u) << options;
+    }
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }

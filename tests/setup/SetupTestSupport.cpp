@@ -238,4 +238,12 @@ DWORD setupInto(const std::wstring& destination) {
     return exitCode;
 }
 
+bool restartTheComputer() {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    DWORD exitCode = STILL_ACTIVE;
+    return runAndWait("\"" + std::string(system) + "\\wineboot.exe\" -r", kTimeoutMs, exitCode) &&
+           exitCode == 0;
+}
+
 } // namespace setuptest

@@ -47,5 +47,8 @@ win32::Handle startProgram(const std::string& commandLine, const std::string& di
 std::wstring widen(const std::string& text);
 // setup.exe run unattended into a destination of any characters; its exit code.
 DWORD setupInto(const std::wstring& destination);
+// What a restart does to files: Wine's wineboot carries out the pending file operations. True
+// when it ran to its end.
+bool restartTheComputer();
 
 } // namespace setuptest

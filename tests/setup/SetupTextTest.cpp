@@ -1,8 +1,10 @@
 // The setup program's command line, the log it writes for the uninstaller, and how a failed
 // run ends.
 #include "InstallError.h"
+#include "PendingOperations.h"
 #include "SetupLogText.h"
 #include "SetupOptions.h"
+#include "Version.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +29,38 @@ TEST(SetupOptions, UnattendedFolderAndUnknownOptions) {
         << "a folder needs /D=";
 }
 
+TEST(SetupOptions, TheWholeLineIsReadSoThatSlashSAnywhereMeansNothingIsShown) {
+    const SetupOptions late = parseSetupOptions({L"/VERYSILENT", L"/SUPPRESSMSGBOXES", L"/S"}, L"");
+    EXPECT_TRUE(late.unattended) << "/S after unknown options";
+    EXPECT_EQ(late.unknown, L"/VERYSILENT") << "the first unknown one is named";
+    EXPECT_TRUE(parseSetupOptions({L"/qn", L"-s"}, L"").unattended);
+    EXPECT_EQ(parseSetupOptions({L"", L"/S"}, L"").unknown, L"\"\"") << "an empty argument";
+    const SetupOptions all = parseSetupOptions(
+        {L"/NORESTART", L"/ALLOWDOWNGRADE", L"/LOG=C:\\My Logs\\setup.txt", L"/S", L"/D=C:\\a"},
+        L" /NORESTART /ALLOWDOWNGRADE \"/LOG=C:\\My Logs\\setup.txt\" /S /D=C:\\a");
+    EXPECT_TRUE(all.unknown.empty()) << std::string(all.unknown.begin(), all.unknown.end());
+    EXPECT_TRUE(all.unattended);
+    EXPECT_TRUE(all.allowDowngrade);
+    EXPECT_EQ(all.reportPath, L"C:\\My Logs\\setup.txt");
+    EXPECT_EQ(all.destination, L"C:\\a");
+    EXPECT_EQ(parseSetupOptions({L"/LOG="}, L" /LOG=").unknown, L"/LOG=")
+        << "a report needs a file";
+    EXPECT_TRUE(parseSetupOptions({L"/D=C:\\x", L"/bogus"}, L" /D=C:\\x /bogus").unknown.empty())
+        << "after /D= everything is the folder";
+}
+
+TEST(SetupVersion, VersionsCompareNumberByNumberNotAsText) {
+    EXPECT_GT(compareVersions(L"1.10", L"1.3"), 0) << "as text 1.10 would come first";
+    EXPECT_LT(compareVersions(L"1.2", L"1.3"), 0);
+    EXPECT_EQ(compareVersions(L"1.3", L"1.3.0"), 0);
+    EXPECT_GT(compareVersions(L"2", L"1.99.99"), 0);
+    EXPECT_LT(compareVersions(L"1.3", L"1.3.0.1"), 0);
+    for (const wchar_t* version : {L"1.3", L"10", L"0.0.1", L"123456789.1"})
+        EXPECT_TRUE(isVersion(version)) << std::wstring(version).size();
+    for (const wchar_t* text : {L"", L"1.", L".1", L"1..2", L"1.3 beta", L"v1", L"1234567890"})
+        EXPECT_FALSE(isVersion(text)) << std::wstring(text).size();
+}
+
 TEST(SetupLogText, SectionsTheUninstallerReadsAndTheNameInItsCaptions) {
     InstalledProduct product;
     product.applicationName = "Technical Glossary";
@@ -45,6 +79,8 @@ TEST(SetupLogText, SectionsTheUninstallerReadsAndTheNameInItsCaptions) {
           "1001=Uninstall Technical Glossary\r\n", "1101=Remove Technical Glossary\r\n",
           "1102=Do you really want to remove %1 and", "1201=Removing Technical Glossary...\r\n",
           "1302=The shared file %1 in %2 is no longer used",
+          "1205=Restart the computer to complete the removal.\r\n",
+          "1404=(in use: it goes at the next restart)\r\n",
           "[SHAREDFILES]\r\nC:\\windows\\system32\\shared.dll\r\n[APPFILES]\r\n",
           "glossary.exe\r\nC:\\Program Files\\Technical Glossary\\Setup.log\r\n[APPFOLDERS]\r\n",
           "[APPDIR]\r\nC:\\Program Files\\Technical Glossary\r\nC:\\Program Files\\A\r\n"
@@ -77,4 +113,26 @@ TEST(SetupOutcome, EveryExceptionEndsTheRunAsAFailureWithWordsForTheUser) {
     EXPECT_EQ(library.code, kSetupFailed);
     EXPECT_FALSE(library.message.empty());
     EXPECT_EQ(guardedInstall([] { throw 42; }).code, kSetupFailed);
+}
+
+TEST(SetupPendingOperations, ThoseThatWouldDeleteOrReplaceWhatSetupInstallsAreTakenOut) {
+    const std::wstring app = L"\\??\\C:\\Program Files\\Technical Glossary";
+    std::wstring value;
+    for (const std::wstring& entry :
+         {app + L"\\Dict.mdb", std::wstring(), std::wstring(L"\\??\\C:\\Temp\\U-1\\Del1.tmp"),
+          std::wstring(), std::wstring(L"\\??\\C:\\PROGRAM FILES\\TECHNICAL GLOSSARY"),
+          std::wstring(), std::wstring(L"\\??\\C:\\Other\\new.dll"), L"!" + app + L"\\glossary.exe",
+          app + L" 2\\a", std::wstring(), std::wstring()})
+        value += entry + L'\0';
+    const std::vector<PendingOperation> operations = pendingOperationsOf(value);
+    ASSERT_EQ(operations.size(), 5u);
+    EXPECT_EQ(operations[3].target, L"!" + app + L"\\glossary.exe");
+    EXPECT_EQ(pendingValueOf(operations), value) << "written as read";
+    const std::vector<PendingOperation> kept =
+        withoutThoseTouching(operations, {L"C:\\Program Files\\Technical Glossary\\Dict.mdb",
+                                          L"C:\\Program Files\\Technical Glossary\\glossary.exe"});
+    ASSERT_EQ(kept.size(), 2u) << "the file, the folder above it, a replacement of a file";
+    EXPECT_EQ(kept[0].source, L"\\??\\C:\\Temp\\U-1\\Del1.tmp");
+    EXPECT_EQ(kept[1].source, app + L" 2\\a") << "a folder whose name only begins the same";
+    EXPECT_TRUE(pendingOperationsOf(std::wstring(1, L'\0')).empty());
 }

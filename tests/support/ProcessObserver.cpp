@@ -90,7 +90,8 @@ void endAndDetach(ObservedRun& run, int running) {
 // hit but the last the byte is put back for one step of the thread and then set again.
 class Breakpoint {
 public:
-    explicit Breakpoint(const StopPoint& stop) : stop_(stop) {
+    Breakpoint(const StopPoint& stop, const std::function<void()>& instead)
+        : stop_(stop), instead_(instead) {
         if (stop.call <= 0)
             return;
         HMODULE module = LoadLibraryA(stop.module.c_str());
@@ -129,7 +130,9 @@ public:
         }
         if (record.ExceptionCode != EXCEPTION_BREAKPOINT || record.ExceptionAddress != address_)
             return false;
-        if (++hits_ == stop_.call) {
+        if (++hits_ == stop_.call && instead_) {
+            instead_();
+        } else if (hits_ == stop_.call) {
             TerminateProcess(process_, 1);
             stopped = true;
             return true;
@@ -162,6 +165,7 @@ private:
     }
 
     StopPoint stop_;
+    std::function<void()> instead_;
     BYTE* address_ = nullptr;
     HMODULE base_ = nullptr;
     DWORD target_ = 0;
@@ -175,9 +179,9 @@ private:
 } // namespace
 
 ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs, const std::string& program,
-                        const StopPoint& stop) {
+                        const StopPoint& stop, const std::function<void()>& instead) {
     ObservedRun run;
-    Breakpoint breakpoint(stop);
+    Breakpoint breakpoint(stop, instead);
     win32::StartOptions debugged;
     debugged.flags = DEBUG_PROCESS;
     const win32::Process first = win32::startProcess(program, commandLine, debugged);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,11 @@ struct StopPoint {
 
 // Runs commandLine and follows it and its descendants until all have ended or timeoutMs
 // has passed; what is still running then is killed. With a program path the command line
-// reaches the process exactly as given (Wine otherwise quotes an unquoted program path).
+// reaches the process exactly as given (Wine otherwise quotes an unquoted program path). With
+// `instead`, the process is not ended at the stop point: `instead` runs while it waits there,
+// and then it goes on, as when another program acts at just that moment.
 ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
-                        const std::string& program = std::string(), const StopPoint& stop = {});
+                        const std::string& program = std::string(), const StopPoint& stop = {},
+                        const std::function<void()>& instead = {});
 
 } // namespace testsupport

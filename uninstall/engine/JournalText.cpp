@@ -1,5 +1,6 @@
 #include "JournalText.h"
 
+#include "JournalRecords.h"
 #include "PathRules.h"
 
 #include <cstdlib>
@@ -7,17 +8,6 @@
 namespace {
 
 constexpr char kHeader[] = "Uninstall journal of ";
-
-std::vector<std::string> fields(const std::string& line) {
-    std::vector<std::string> parts(1);
-    for (const char c : line) {
-        if (c == '\t')
-            parts.emplace_back();
-        else
-            parts.back() += c;
-    }
-    return parts;
-}
 
 bool number(const std::string& text, long long& value) {
     if (text.empty() || text.size() > 11)
@@ -33,8 +23,7 @@ bool number(const std::string& text, long long& value) {
     return true;
 }
 
-bool readLine(const std::string& text, JournalLine& line) {
-    const std::vector<std::string> parts = fields(text);
+bool readLine(const std::vector<std::string>& parts, JournalLine& line) {
     long long position = 0;
     if (parts.size() != 5 || (parts[0] != "begin" && parts[0] != "done") || parts[1].empty() ||
         !number(parts[2], position) || position < 0 || position > 0x7FFFFFFF ||
@@ -58,35 +47,23 @@ std::string journalHeader(const std::string& product) {
 }
 
 std::string journalLine(const JournalLine& line) {
-    return std::string(line.done ? "done" : "begin") + "\t" + line.section + "\t" +
-           std::to_string(line.position) + "\t" + std::to_string(line.count) + "\t" + line.path +
-           "\r\n";
+    return journalRecord({line.done ? "done" : "begin", line.section, std::to_string(line.position),
+                          std::to_string(line.count), line.path});
 }
 
 bool readJournal(const std::string& text, const std::string& product,
                  std::vector<JournalLine>& lines) {
     lines.clear();
-    std::size_t start = 0;
-    bool first = true;
-    for (;;) {
-        const std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos)
-            break; // what follows the last line end was cut off, or is nothing
-        const std::string line = text.substr(start, end - start);
-        start = end + 2;
-        if (first) {
-            if (line + "\r\n" != journalHeader(product))
-                return false;
-            first = false;
-            continue;
-        }
+    std::vector<std::vector<std::string>> records;
+    if (!readJournalRecords(text, journalHeader(product), records))
+        return false;
+    for (const std::vector<std::string>& record : records) {
         JournalLine read;
-        if (!readLine(line, read))
+        if (!readLine(record, read))
             return false;
         lines.push_back(read);
     }
-    // A journal is only ever written whole from its header on.
-    return !first || text.empty() || journalHeader(product).compare(0, text.size(), text) == 0;
+    return true;
 }
 
 bool journalSaysReleased(const std::vector<JournalLine>& lines, const std::string& section,

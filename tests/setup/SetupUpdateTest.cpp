@@ -1,0 +1,249 @@
+// Setup over an earlier installation and while other programs act: an update goes where the
+// product is, a newer version stays, and a folder that appears while setup runs is not taken.
+#include "SetupTestSupport.h"
+#include "driver/DialogDriver.h"
+#include "support/ProcessObserver.h"
+#include "support/RegistryTestSupport.h"
+#include "support/WinTestSupport.h"
+#include "win32/Process.h"
+
+#include <gtest/gtest.h>
+
+using namespace setuptest;
+using namespace testsupport;
+
+namespace {
+
+constexpr int kSetupFolder = 101; // the setup dialog's folder box
+
+std::string setupProgram() {
+    return "\"" + binaryDirectory() + "\\setup.exe\"";
+}
+
+// setup.exe with these options; its exit code, 0xFFFFFFFF when it did not end in time.
+DWORD runSetup(const std::string& options) {
+    DWORD exitCode = 0xFFFFFFFF;
+    return runAndWait(setupProgram() + options, kTimeoutMs, exitCode) ? exitCode : 0xFFFFFFFF;
+}
+
+} // namespace
+
+TEST(SetupUpdate, WithoutAFolderTheRegisteredOneIsUpdatedAndANewerVersionIsKept) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory root("setup-update");
+    const std::set<std::string> before = snapshot();
+    const std::string directory = root.file("Elsewhere\\Technical Glossary");
+    const std::string glossary = directory + "\\glossary.exe";
+    ASSERT_EQ(runSetup(" /S /D=" + directory), 0u);
+    ASSERT_EQ(registered("InstallLocation"), directory);
+
+    // The same version again, without a folder: the registered one is repaired.
+    ASSERT_TRUE(DeleteFileA(glossary.c_str()));
+    EXPECT_EQ(runSetup(" /S"), 0u) << "the registered folder, not Program Files";
+    EXPECT_TRUE(fileExists(glossary)) << "the missing file is back";
+    EXPECT_EQ(registered("InstallLocation"), directory);
+
+    // The dialog offers the registered folder too.
+    const win32::Handle started = startProgram(setupProgram(), binaryDirectory());
+    const HWND dialog = dialogOf(binaryDirectory(), "Technical Glossary Setup");
+    ASSERT_NE(dialog, nullptr);
+    char folder[MAX_PATH] = {};
+    EXPECT_TRUE(driver::eventually(
+        [&] { return GetDlgItemTextA(dialog, kSetupFolder, folder, MAX_PATH) > 0; }, kTimeoutMs));
+    EXPECT_EQ(lower(folder), lower(directory));
+    driver::press(dialog, IDCANCEL);
+    DWORD exitCode = 0;
+    EXPECT_TRUE(win32::waitForExit(started.get(), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 1602u);
+
+    // A newer version stays, compared as a version: 1.10 is newer than 1.3.
+    setString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "1.10");
+    ASSERT_TRUE(DeleteFileA(glossary.c_str()));
+    EXPECT_EQ(runSetup(" /S"), 1603u);
+    EXPECT_FALSE(fileExists(glossary)) << "nothing of the newer version was replaced";
+    EXPECT_EQ(registered("DisplayVersion"), "1.10");
+    // Unless the administrator says so.
+    EXPECT_EQ(runSetup(" /S /ALLOWDOWNGRADE"), 0u);
+    EXPECT_TRUE(fileExists(glossary));
+    EXPECT_EQ(registered("DisplayVersion"), "1.3");
+    // An older version is updated.
+    setString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "1.2");
+    EXPECT_EQ(runSetup(" /S /NORESTART"), 0u);
+    EXPECT_EQ(registered("DisplayVersion"), "1.3");
+
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}
+
+TEST(SetupFailure, AFolderMadeByAnotherProgramWhileSetupRunsIsNotTaken) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory root("setup-race");
+    const std::string meanwhile = root.file("Made Meanwhile");
+    const std::set<std::string> before = snapshot();
+    // After the destination was checked, as setup prepares to create its folders.
+    bool made = false;
+    const ObservedRun run =
+        runObserved(setupProgram() + " /S /D=" + meanwhile + "\\Technical Glossary", kTimeoutMs, {},
+                    {"setup", "advapi32.dll", "SetSecurityDescriptorControl", 1},
+                    [&] { made = CreateDirectoryA(meanwhile.c_str(), nullptr) != FALSE; });
+    ASSERT_TRUE(made) << "the folder was made while setup ran";
+    ASSERT_FALSE(run.processes.empty());
+    EXPECT_TRUE(run.processes[0].exited);
+    EXPECT_EQ(run.processes[0].exitCode, 1603u);
+    EXPECT_FALSE(fileExists(meanwhile + "\\Technical Glossary"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(RemoveDirectoryA(meanwhile.c_str())) << "the other program's folder stays";
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}
+
+TEST(SetupUpdate, AFileInUseIsReplacedAtTheNextRestartAndAFailedRunLeavesNothing) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    // What earlier runs left for the restart goes first, so that this one's restart is ours.
+    ASSERT_TRUE(restartTheComputer());
+    TempDirectory root("setup-in-use");
+    const std::set<std::string> before = snapshot();
+    const std::string directory = root.file("Technical Glossary");
+    const std::string database = directory + "\\Dict.mdb";
+    ASSERT_EQ(runSetup(" /S /D=" + directory), 0u);
+    const std::string installed = readFile(database);
+    writeFile(database, "an older database");
+    {
+        // Held as a running glossary holds it: others may read it, not rename or delete it.
+        const win32::Handle held(CreateFileA(database.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.valid());
+        // A run that fails after that file leaves nothing of its own, not even for the restart.
+        ASSERT_TRUE(CreateDirectoryA((directory + "\\Setup.log.new").c_str(), nullptr));
+        EXPECT_EQ(runSetup(" /S"), 1603u);
+        RemoveDirectoryA((directory + "\\Setup.log.new").c_str());
+        EXPECT_FALSE(fileExists(database + ".new"));
+        EXPECT_EQ(readFile(database), "an older database");
+
+        EXPECT_EQ(runSetup(" /S"), 3010u) << "installed, and a restart completes it";
+        EXPECT_EQ(readFile(database), "an older database");
+        bool pending = false;
+        for (const std::string& entry : pendingOperations())
+            pending = pending || lower(entry) == lower("\\??\\" + database + ".new");
+        EXPECT_TRUE(pending) << "the new file waits for the restart";
+    }
+    ASSERT_TRUE(restartTheComputer());
+    EXPECT_EQ(readFile(database), installed) << "replaced as the system started";
+    EXPECT_FALSE(fileExists(database + ".new"));
+
+    DWORD exitCode = 99;
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}
+
+TEST(SetupStopped, ARunStoppedAtAnyPointIsUndoneByTheNextRunWhichInstallsAsOneRunWould) {
+    struct Stop {
+        StopPoint point;
+        bool update; // the product is installed there already
+    };
+    const Stop stops[] = {
+        {{"setup", "kernel32.dll", "CreateDirectoryW", 2}, false}, // a folder above it made
+        {{"setup", "kernel32.dll", "MoveFileExW", 2}, false},      // some files in place
+        {{"setup", "advapi32.dll", "RegSetValueExW", 20}, false},  // inside the registration
+        {{"setup", "kernel32.dll", "MoveFileExW", 3}, true},       // files set aside and replaced
+        {{"setup", "advapi32.dll", "RegSetValueExW", 20}, true},
+    };
+    const std::string directory = "C:\\Stopped Parent\\Deeper\\Technical Glossary";
+    for (const Stop& stop : stops) {
+        SCOPED_TRACE(stop.point.function + " #" + std::to_string(stop.point.call) +
+                     (stop.update ? " in an update" : ""));
+        ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        const std::set<std::string> before = snapshot();
+        if (stop.update) {
+            ASSERT_EQ(runSetup(" /S /D=" + directory), 0u);
+        }
+        const ObservedRun first =
+            runObserved(setupProgram() + " /S /D=" + directory, kTimeoutMs, {}, stop.point);
+        ASSERT_TRUE(first.stopped) << first.processes.size() << " processes";
+
+        EXPECT_EQ(runSetup(" /S /D=" + directory), 0u);
+        EXPECT_EQ(registered("InstallLocation"), directory);
+        EXPECT_EQ(registered("DisplayVersion"), "1.3");
+        EXPECT_TRUE(fileExists(directory + "\\Dict.mdb"));
+        EXPECT_TRUE(filesMatching(directory + "\\*.new").empty());
+        EXPECT_TRUE(filesMatching(directory + "\\*.previous").empty());
+        DWORD exitCode = 99;
+        ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+        EXPECT_EQ(exitCode, 0u);
+        const std::vector<std::string> changed = differences(before, snapshot());
+        EXPECT_TRUE(changed.empty()) << join(changed);
+    }
+}
+
+TEST(SetupUpdate, AReinstallBeforeTheRestartThatAnUninstallAskedForOutlivesThatRestart) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    // What earlier runs left for the restart goes first, so that this one's restart is ours.
+    ASSERT_TRUE(restartTheComputer());
+    TempDirectory root("setup-pending");
+    const std::set<std::string> before = snapshot();
+    const std::string directory = root.file("Technical Glossary");
+    const std::string database = directory + "\\Dict.mdb";
+    ASSERT_EQ(runSetup(" /S /D=" + directory), 0u);
+    DWORD exitCode = 99;
+    {
+        // Held open as a running glossary holds it: the uninstaller leaves it for the restart.
+        const win32::Handle held(CreateFileA(database.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.valid());
+        ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+        EXPECT_EQ(exitCode, 3010u);
+    }
+    ASSERT_TRUE(pendingDeleteOf(database));
+    const std::string report = root.file("report.txt");
+    ASSERT_EQ(runSetup(" /S /LOG=" + report + " /D=" + directory), 0u);
+    EXPECT_NE(readFile(report).find("Restart operations\t\\??\\" + database + "\ttaken out"),
+              std::string::npos)
+        << readFile(report);
+    DeleteFileA(report.c_str());
+    EXPECT_FALSE(pendingDeleteOf(database));
+    EXPECT_FALSE(pendingDeleteOf(directory));
+    ASSERT_TRUE(restartTheComputer());
+    EXPECT_TRUE(fileExists(database)) << "the new installation outlives the restart";
+    EXPECT_TRUE(fileExists(directory + "\\Setup.log"));
+
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}
+
+TEST(SetupCommandLine, TheReportNamesEachItemAndTheExitCodeAndRefusesALink) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory root("setup-report");
+    // At a drive's root, as deployment scripts write it.
+    const std::string report = "C:\\setup-report.txt";
+    const std::string directory = root.file("Technical Glossary");
+    EXPECT_EQ(runSetup(" /NORESTART /S /LOG=" + report + " /D=" + directory), 0u);
+    std::string text = readFile(report);
+    for (const std::string& line : {"Folders\t" + directory + "\tinstalled\r\n",
+                                    "Files\t" + directory + "\\glossary.exe\tinstalled\r\n",
+                                    "Registry\tHKLM\\" + kUninstallKey + "\tinstalled\r\n",
+                                    "Setup log\t" + directory + "\\Setup.log\tinstalled\r\n",
+                                    std::string("\texit code 0\r\n")})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+
+    EXPECT_EQ(runSetup(" /S /LOG=" + report + " /qn"), 87u);
+    text = readFile(report);
+    EXPECT_NE(text.find("Command line\t/qn\tfailed: unknown option"), std::string::npos) << text;
+    EXPECT_NE(text.find("\texit code 87\r\n"), std::string::npos) << text;
+
+    // A report through a link would overwrite whatever it leads to.
+    writeFile(root.file("theirs.txt"), "another program's file");
+    ASSERT_TRUE(makeLink(root.file("theirs.txt"), root.file("link.txt")));
+    EXPECT_EQ(runSetup(" /S /LOG=" + root.file("link.txt")), 1603u);
+    EXPECT_EQ(readFile(root.file("theirs.txt")), "another program's file");
+
+    DWORD exitCode = 99;
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    DeleteFileA(report.c_str());
+}

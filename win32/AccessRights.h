@@ -260,8 +260,10 @@ inline std::vector<BYTE> processUserSid() {
 }
 
 // Full control for SYSTEM and the Administrators, read and execute for Users, passed on to
-// everything inside and nothing inherited from the parent: what the setup program gives every
-// folder it creates, so that only administrators can change what it installed.
+// everything inside and nothing inherited from the parent, owned by the Administrators: what
+// the setup program gives every folder it creates, so that only administrators can change what
+// it installed. Owned by the account running setup, the folder would be open to that account's
+// programs without elevation, which may change the permissions of what they own.
 class ProtectedFolderSecurity {
 public:
     ProtectedFolderSecurity() {
@@ -286,7 +288,9 @@ public:
                                        const_cast<BYTE*>(sid.data())))
                 return;
         }
+        owner_ = entries[1].first;
         if (!InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
+            !SetSecurityDescriptorOwner(&descriptor_, owner_.data(), FALSE) ||
             !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) ||
             !SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
             return;
@@ -301,6 +305,7 @@ public:
     SECURITY_ATTRIBUTES* attributes() { return valid_ ? &attributes_ : nullptr; }
 
 private:
+    std::vector<BYTE> owner_;
     std::vector<BYTE> acl_;
     SECURITY_DESCRIPTOR descriptor_ = {};
     SECURITY_ATTRIBUTES attributes_ = {};

@@ -194,9 +194,10 @@ TEST(AccessRights, TheSetupProgramsFoldersAreProtectedFromInheritance) {
     ASSERT_TRUE(security.valid());
     LPSTR text = nullptr;
     ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(
-        security.descriptor(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr));
+        security.descriptor(), SDDL_REVISION_1,
+        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr));
     const win32::LocalMemory<LPSTR> owned(text);
-    EXPECT_STREQ(text, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+    EXPECT_STREQ(text, "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
     EXPECT_FALSE(win32::nonAdministratorAccess(security.descriptor(), win32::kChangeRights));
 }
 

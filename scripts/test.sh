@@ -9,18 +9,12 @@ cd "$root"
 "$root/scripts/build.sh" native windows windows-x86 || exit 1
 
 . "$root/scripts/xvfb.sh"
-. "$root/scripts/wine-env.sh" "$root/build/windows"
 
-# Everything Wine builds on first use (prefix, registry settings, font and library caches) is
-# made here, serially and without a time limit, so that no test's time-out pays for it.
+# Everything Wine builds on first use (prefix, registry settings, font and library caches) and
+# the session every Windows test runs in are made here, serially and without a test's time-out.
+# CTest's fixture does the same when it finds no session.
 echo "Preparing Wine..."
-(cd "$root/build/windows" && "$root/scripts/wine-run.sh" bin/warmup.exe) || {
-    echo "Wine could not run a Windows program"
-    exit 1
-}
-# One Wine server for the whole run: a test starting just as an idle server shuts down would
-# lose its connection.
-wineserver -p
+"$root/scripts/wine-session.sh" start "$root/build/windows" || exit 1
 
 # CTest's exit status decides; its summary line only gives the counts for the closing line.
 passed=0 failed=0
@@ -72,7 +66,7 @@ for name in $dropped; do
         failed=$((failed - 1))
     fi
 done
-wineserver -k 2>/dev/null || true
+"$root/scripts/wine-session.sh" stop "$root/build/windows"
 
 echo
 [ "$retried" -gt 0 ] && echo "retried: $retried Windows test(s) that Wine dropped before they ran"

@@ -5,6 +5,7 @@
 #include <sddl.h>
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -62,12 +63,49 @@ struct Exposure {
     }
 };
 
+// The account or group an access entry names, or nullptr when the entry is of a kind whose
+// layout is not read here or does not fit in it. Plain and callback entries share one layout;
+// object entries put one or two GUIDs before the account.
+inline PSID entrySid(const ACE_HEADER* header) {
+    DWORD offset = 0;
+    switch (header->AceType) {
+    case ACCESS_ALLOWED_ACE_TYPE:
+    case ACCESS_DENIED_ACE_TYPE:
+    case ACCESS_ALLOWED_CALLBACK_ACE_TYPE:
+        offset = offsetof(ACCESS_ALLOWED_ACE, SidStart);
+        break;
+    case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
+    case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE: {
+        if (header->AceSize < offsetof(ACCESS_ALLOWED_OBJECT_ACE, ObjectType))
+            return nullptr;
+        const DWORD flags = reinterpret_cast<const ACCESS_ALLOWED_OBJECT_ACE*>(header)->Flags;
+        offset = offsetof(ACCESS_ALLOWED_OBJECT_ACE, ObjectType) +
+                 ((flags & ACE_OBJECT_TYPE_PRESENT) != 0 ? sizeof(GUID) : 0) +
+                 ((flags & ACE_INHERITED_OBJECT_TYPE_PRESENT) != 0 ? sizeof(GUID) : 0);
+        break;
+    }
+    default:
+        return nullptr;
+    }
+    // A SID is at least 8 bytes: revision, count, authority.
+    if (header->AceSize < offset + 8)
+        return nullptr;
+    const auto sid =
+        reinterpret_cast<PSID>(reinterpret_cast<BYTE*>(const_cast<ACE_HEADER*>(header)) + offset);
+    if (!IsValidSid(sid) || offset + GetLengthSid(sid) > header->AceSize)
+        return nullptr;
+    return sid;
+}
+
 // Whether anyone but SYSTEM, the Administrators, TrustedInstaller and `trusted` (the
 // administrator running us; may be empty) holds any of `rights` over the object that
 // `descriptor` describes. Entries that apply to the object count, inherited or not, in their
 // order: a deny entry takes away what was not yet granted. The owner may always read and
 // change the permissions, unless an OWNER RIGHTS entry says what the owner may. CREATOR OWNER
 // entries only pass rights on to new objects; a user who may create those is exposed already.
+// Every doubt counts as a grant: an allow entry with a condition or an object type grants as if
+// it had none, and one that cannot be read grants to anyone; a deny entry takes away only from
+// an account that surely holds what it names.
 inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD rights,
                                        const std::vector<BYTE>& trusted = {}) {
     BOOL present = FALSE, defaulted = FALSE;
@@ -123,14 +161,25 @@ inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD ri
             return Exposure{L"Anyone", rights};
         if ((header->AceFlags & INHERIT_ONLY_ACE) != 0)
             continue;
-        const bool allow = header->AceType == ACCESS_ALLOWED_ACE_TYPE;
-        if (!allow && header->AceType != ACCESS_DENIED_ACE_TYPE)
-            continue; // no kind that a file's list holds
-        // Allowed and denied entries share one layout.
-        auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
-        DWORD mask = ace->Mask;
+        const BYTE type = header->AceType;
+        const bool allow = type == ACCESS_ALLOWED_ACE_TYPE ||
+                           type == ACCESS_ALLOWED_CALLBACK_ACE_TYPE ||
+                           type == ACCESS_ALLOWED_OBJECT_ACE_TYPE ||
+                           type == ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE ||
+                           type == ACCESS_ALLOWED_COMPOUND_ACE_TYPE;
+        // A deny entry of any other kind may not apply: leaving it out can only grant more.
+        if ((!allow && type != ACCESS_DENIED_ACE_TYPE) ||
+            header->AceSize < sizeof(ACE_HEADER) + sizeof(ACCESS_MASK))
+            continue;
+        // Every kind keeps its mask right after the header.
+        DWORD mask = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header)->Mask;
         MapGenericMask(&mask, &mapping);
-        const PSID sid = &ace->SidStart;
+        const PSID sid = entrySid(header);
+        if (sid == nullptr) {
+            if (allow && (mask & rights) != 0)
+                return Exposure{L"Anyone", mask & rights};
+            continue;
+        }
         entries.push_back(Entry{allow, mask, sid});
         ownerRightsSaid = ownerRightsSaid || sameSid(ownerRights, sid);
         if (allow && !isTrusted(sid))
@@ -140,12 +189,18 @@ inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD ri
     if (ownerUntrusted)
         candidates.push_back(owner);
 
-    // Each untrusted account or group named, as one user who is also in the groups every
-    // user is in; the owner also holds OWNER RIGHTS.
+    // Each untrusted account or group named, as one user who may also be in the groups most
+    // users are in, and is surely only in itself; the owner also holds OWNER RIGHTS. Service,
+    // network and batch logons are not INTERACTIVE, Guests are no Authenticated Users, and an
+    // anonymous logon is not even Everyone; every Authenticated User is.
     for (const PSID candidate : candidates) {
         const bool isOwner = ownerUntrusted && EqualSid(candidate, owner);
-        const auto holds = [&](PSID sid) {
-            if (EqualSid(sid, candidate) || (isOwner && sameSid(ownerRights, sid)))
+        const auto surelyHolds = [&](PSID sid) {
+            return EqualSid(sid, candidate) || (isOwner && sameSid(ownerRights, sid)) ||
+                   (sameSid(authenticated, candidate) && sameSid(everyone, sid));
+        };
+        const auto mayHold = [&](PSID sid) {
+            if (surelyHolds(sid))
                 return true;
             for (const std::vector<BYTE>* group :
                  {&everyone, &authenticated, &users, &interactive, &local}) {
@@ -157,11 +212,9 @@ inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD ri
         DWORD granted = isOwner && !ownerRightsSaid ? READ_CONTROL | WRITE_DAC : 0;
         DWORD denied = 0;
         for (const Entry& entry : entries) {
-            if (!holds(entry.sid))
-                continue;
-            if (entry.allow)
+            if (entry.allow && mayHold(entry.sid))
                 granted |= entry.mask & ~denied;
-            else
+            else if (!entry.allow && surelyHolds(entry.sid))
                 denied |= entry.mask & ~granted;
         }
         if ((granted & rights) != 0) {
@@ -207,8 +260,10 @@ inline std::vector<BYTE> processUserSid() {
 }
 
 // Full control for SYSTEM and the Administrators, read and execute for Users, passed on to
-// everything inside and nothing inherited from the parent: what the setup program gives every
-// folder it creates, so that only administrators can change what it installed.
+// everything inside and nothing inherited from the parent, owned by the Administrators: what
+// the setup program gives every folder it creates, so that only administrators can change what
+// it installed. Owned by the account running setup, the folder would be open to that account's
+// programs without elevation, which may change the permissions of what they own.
 class ProtectedFolderSecurity {
 public:
     ProtectedFolderSecurity() {
@@ -233,7 +288,9 @@ public:
                                        const_cast<BYTE*>(sid.data())))
                 return;
         }
+        owner_ = entries[1].first;
         if (!InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
+            !SetSecurityDescriptorOwner(&descriptor_, owner_.data(), FALSE) ||
             !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) ||
             !SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
             return;
@@ -248,6 +305,7 @@ public:
     SECURITY_ATTRIBUTES* attributes() { return valid_ ? &attributes_ : nullptr; }
 
 private:
+    std::vector<BYTE> owner_;
     std::vector<BYTE> acl_;
     SECURITY_DESCRIPTOR descriptor_ = {};
     SECURITY_ATTRIBUTES attributes_ = {};

@@ -42,6 +42,43 @@ std::vector<BYTE> sidOf(const char* text) {
     return win32::copySid(sid);
 }
 
+// One access entry as the system stores it: header, mask, what comes before the account
+// (object types, a compound entry's kind), the account, and what follows (a condition).
+std::vector<BYTE> entry(BYTE type, DWORD mask, const std::vector<BYTE>& beforeSid, const char* sid,
+                        const std::vector<BYTE>& after = {}) {
+    std::vector<BYTE> bytes = {type, 0, 0, 0};
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes.push_back(static_cast<BYTE>(mask >> shift));
+    bytes.insert(bytes.end(), beforeSid.begin(), beforeSid.end());
+    const std::vector<BYTE> account = sidOf(sid);
+    bytes.insert(bytes.end(), account.begin(), account.end());
+    bytes.insert(bytes.end(), after.begin(), after.end());
+    bytes.resize((bytes.size() + 3) & ~std::size_t{3});
+    bytes[2] = static_cast<BYTE>(bytes.size());
+    bytes[3] = static_cast<BYTE>(bytes.size() >> 8);
+    return bytes;
+}
+
+// What nonAdministratorAccess says about an access list of these entries, owned by the
+// Administrators.
+std::string exposureOf(const std::vector<std::vector<BYTE>>& entries) {
+    std::vector<BYTE> list(sizeof(ACL));
+    for (const std::vector<BYTE>& one : entries)
+        list.insert(list.end(), one.begin(), one.end());
+    auto* acl = reinterpret_cast<ACL*>(list.data());
+    acl->AclRevision = ACL_REVISION_DS;
+    acl->AclSize = static_cast<WORD>(list.size());
+    acl->AceCount = static_cast<WORD>(entries.size());
+    std::vector<BYTE> owner = sidOf("BA");
+    SECURITY_DESCRIPTOR descriptor = {};
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorOwner(&descriptor, owner.data(), FALSE);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    const win32::Exposure found = win32::nonAdministratorAccess(&descriptor, win32::kChangeRights);
+    const std::wstring text = found ? found.text() : L"";
+    return std::string(text.begin(), text.end());
+}
+
 } // namespace
 
 TEST(AccessRights, EntriesThatLetOthersChangeAFolder) {
@@ -66,10 +103,13 @@ TEST(AccessRights, EntriesThatLetOthersChangeAFolder) {
         {"no list", "Everyone may write or create files in it, delete what it holds, change its "
                     "permissions."},
         // Deny entries take away what was not granted before them.
-        {"O:BAD:(D;;0xc0040;;;WD)(A;;FA;;;BU)", "Users may write or create files in it."},
-        {"O:BAD:(D;;0xc0046;;;WD)(A;ID;0x1301ff;;;BU)", ""},
-        {"O:BAD:(A;;0x1301ff;;;BU)(D;ID;0x46;;;WD)",
-         "Users may write or create files in it, delete what it holds."},
+        {"O:BAD:(D;;0xc0040;;;AU)(A;;FA;;;AU)",
+         "Authenticated Users may write or create files in it."},
+        {"O:BAD:(D;;0xc0046;;;AU)(A;ID;0x1301ff;;;AU)", ""},
+        {"O:BAD:(A;;0x1301ff;;;AU)(D;ID;0x46;;;AU)",
+         "Authenticated Users may write or create files in it, delete what it holds."},
+        // Every Authenticated User is in Everyone.
+        {"O:BAD:(D;;0xc0046;;;WD)(A;;0x1301ff;;;AU)", ""},
         {"O:BAD:(D;;FA;;;" + user + ")(A;;FA;;;AU)",
          "Authenticated Users may write or create files in it, delete what it holds, change its "
          "permissions."},
@@ -89,14 +129,75 @@ TEST(AccessRights, EntriesThatLetOthersChangeAFolder) {
               "Users may write or create files in it.");
 }
 
+// Those who may lack a group a deny entry names keep what a later entry grants them: service,
+// network and batch logons are not INTERACTIVE, Guests are no Authenticated Users, an anonymous
+// logon is not even Everyone, and a member of Users need not be any of these.
+TEST(AccessRights, ADenyEntryTakesAwayOnlyFromThoseSurelyInItsGroup) {
+    const std::string all = " may write or create files in it, delete what it holds, change its "
+                            "permissions.";
+    const std::pair<std::string, std::string> cases[] = {
+        {"O:BAD:(D;;FA;;;IU)(A;;FA;;;NS)", "S-1-5-20" + all},
+        {"O:BAD:(D;;FA;;;IU)(D;;FA;;;S-1-2-0)(A;;FA;;;SU)", "S-1-5-6" + all},
+        {"O:BAD:(D;;FA;;;AU)(A;;FA;;;BG)", "S-1-5-32-546" + all},
+        {"O:BAD:(D;;FA;;;WD)(A;;FA;;;AN)", "S-1-5-7" + all},
+        {"O:BAD:(D;;FA;;;WD)(A;;FA;;;BU)", "Users" + all},
+        {"O:BAD:(D;;FA;;;NS)(A;;FA;;;NS)", ""},
+        {"O:BAD:(D;;FA;;;WD)(A;;FA;;;WD)", ""},
+    };
+    for (const auto& [sddl, expected] : cases)
+        EXPECT_EQ(exposure(sddl), expected) << sddl;
+}
+
+// Kinds of entries that SDDL does not say here, built byte by byte: a condition or an object
+// type narrows whom an allow entry grants, which this judgement does not weigh, so it grants to
+// all it names; one that cannot be read grants to anyone.
+TEST(AccessRights, AnAllowEntryOfAnyKindGrants) {
+    const std::string all = " may write or create files in it, delete what it holds, change its "
+                            "permissions.";
+    const std::vector<BYTE> condition = {'a', 'r', 't', 'x', 0xf8, 0, 0, 0};
+    const std::vector<BYTE> objectType = {
+        ACE_OBJECT_TYPE_PRESENT, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    std::vector<BYTE> bothTypes = objectType;
+    bothTypes[0] |= ACE_INHERITED_OBJECT_TYPE_PRESENT;
+    bothTypes.insert(bothTypes.end(), objectType.begin() + 4, objectType.end());
+    EXPECT_EQ(
+        exposureOf({entry(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, {}, "AU", condition)}),
+        "Authenticated Users" + all);
+    EXPECT_EQ(
+        exposureOf({entry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, FILE_WRITE_DATA, objectType, "AU")}),
+        "Authenticated Users may write or create files in it.");
+    EXPECT_EQ(exposureOf({entry(ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE, FILE_ALL_ACCESS, bothTypes,
+                                "WD", condition)}),
+              "Everyone" + all);
+    // A compound entry names two accounts; a callback entry too short for its account.
+    EXPECT_EQ(exposureOf({entry(ACCESS_ALLOWED_COMPOUND_ACE_TYPE, FILE_WRITE_DATA, {1, 0, 0, 0},
+                                "SY", sidOf("WD"))}),
+              "Anyone may write or create files in it.");
+    std::vector<BYTE> cut = entry(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, {}, "AU");
+    cut.resize(12);
+    cut[2] = 12;
+    EXPECT_EQ(exposureOf({cut}), "Anyone" + all);
+    // The administrators' own entries of these kinds expose nothing, and a conditional deny
+    // entry may not apply, so it takes nothing away.
+    EXPECT_EQ(
+        exposureOf({entry(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, {}, "BA", condition),
+                    entry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, FILE_ALL_ACCESS, objectType, "SY")}),
+        "");
+    EXPECT_EQ(
+        exposureOf({entry(ACCESS_DENIED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, {}, "AU", condition),
+                    entry(ACCESS_ALLOWED_ACE_TYPE, FILE_WRITE_DATA, {}, "AU")}),
+        "Authenticated Users may write or create files in it.");
+}
+
 TEST(AccessRights, TheSetupProgramsFoldersAreProtectedFromInheritance) {
     win32::ProtectedFolderSecurity security;
     ASSERT_TRUE(security.valid());
     LPSTR text = nullptr;
     ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(
-        security.descriptor(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr));
+        security.descriptor(), SDDL_REVISION_1,
+        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr));
     const win32::LocalMemory<LPSTR> owned(text);
-    EXPECT_STREQ(text, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+    EXPECT_STREQ(text, "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
     EXPECT_FALSE(win32::nonAdministratorAccess(security.descriptor(), win32::kChangeRights));
 }
 

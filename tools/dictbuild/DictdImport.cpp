@@ -93,6 +93,8 @@ void importDictd(const std::vector<DictdInput>& dictionaries,
     for (const DictdInput& dictionary : dictionaries)
         sources.push_back(dictd::readSource(dictionary, static_cast<std::uint32_t>(sources.size()),
                                             entries, counts));
+    for (const Source& source : sources)
+        counts.sources.push_back(source.shortName);
     const Terms terms(entries);
     std::vector<Braces> braces;
     for (const Source& source : sources) {
@@ -114,6 +116,7 @@ void importDictd(const std::vector<DictdInput>& dictionaries,
             ++end;
         }
         std::u16string page;
+        row.parts.clear();
         for (std::size_t i = start; i < end; ++i) {
             const Entry& entry = entries[order[i]];
             const Source& source = sources[entry.source];
@@ -121,6 +124,7 @@ void importDictd(const std::vector<DictdInput>& dictionaries,
                 page += u"<hr>";
             if (mixed)
                 page += u"<p><b>" + escapeHtml(source.shortName) + u"</b></p>";
+            row.parts.push_back({entry.source, static_cast<std::uint32_t>(page.size())});
             if (!entry.wholeTerm.empty())
                 page += u"<p>" + escapeHtml(entry.wholeTerm) + u"</p>";
             page += plainToHtml(entry.description ? source.description

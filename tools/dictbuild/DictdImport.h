@@ -14,10 +14,11 @@ struct DictdInput {
 
 // What an import did, for its summary.
 struct DictdSummary {
-    std::size_t entries = 0;           // index lines that became part of a page
-    std::size_t rows = 0;              // terms written
-    std::size_t shortened = 0;         // headwords cut to the longest term
-    std::size_t labelDictionaries = 0; // dictionaries whose braces are labels, not references
+    std::size_t entries = 0;             // index lines that became part of a page
+    std::size_t rows = 0;                // terms written
+    std::size_t shortened = 0;           // headwords cut to the longest term
+    std::size_t labelDictionaries = 0;   // dictionaries whose braces are labels, not references
+    std::vector<std::u16string> sources; // short names, by source number
 };
 
 // The glossary's rows from one or more dictd dictionaries: each entry's text as a page (see

@@ -4,11 +4,14 @@
 #include "jet/TextCodec.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 namespace search {
 
 namespace {
+
+constexpr std::size_t kFirstSlots = 1 << 16;
 
 std::uint64_t hashOf(std::string_view word) {
     std::uint64_t hash = 14695981039346656037ull; // FNV-1a
@@ -19,41 +22,96 @@ std::uint64_t hashOf(std::string_view word) {
 
 } // namespace
 
+IndexBuilder::IndexBuilder() : slots_(kFirstSlots) {
+    allocate(8); // offset 0 means no chunk
+}
+
+std::uint32_t IndexBuilder::allocate(std::size_t size) {
+    if (pages_.empty() || (arenaUsed_ & kPageMask) + size > kPageMask + 1) {
+        pages_.push_back(std::make_unique<char[]>(std::size_t{1} << kPageBits));
+        arenaUsed_ = static_cast<std::uint32_t>((pages_.size() - 1) << kPageBits);
+    }
+    const std::uint32_t offset = arenaUsed_;
+    arenaUsed_ += static_cast<std::uint32_t>(size);
+    return offset;
+}
+
+// A chunk: the offset of the next (4 bytes, 0 at the end of the chain), then postings.
+void IndexBuilder::append(Word& word, std::uint64_t value) {
+    char bytes[10];
+    std::size_t length = 0;
+    while (value >= 0x80) {
+        bytes[length++] = static_cast<char>((value & 0x7F) | 0x80);
+        value >>= 7;
+    }
+    bytes[length++] = static_cast<char>(value);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (word.head == 0 || word.tailUsed == (kChunk << word.level) - 4) {
+            const std::uint8_t level =
+                word.head == 0
+                    ? 0
+                    : static_cast<std::uint8_t>(std::min<std::size_t>(word.level + 1, kMaxLevel));
+            const std::uint32_t chunk = allocate(kChunk << level);
+            std::memset(at(chunk), 0, 4);
+            if (word.head == 0)
+                word.head = chunk;
+            else
+                std::memcpy(at(word.tail), &chunk, 4);
+            word.tail = chunk;
+            word.level = level;
+            word.tailUsed = 0;
+        }
+        at(word.tail)[4 + word.tailUsed++] = bytes[i];
+    }
+}
+
+std::string IndexBuilder::postingsOf(const Word& word) {
+    std::string bytes;
+    for (std::uint32_t chunk = word.head, level = 0; chunk != 0;
+         level = std::min<std::uint32_t>(level + 1, kMaxLevel)) {
+        const char* data = at(chunk);
+        const std::size_t used = chunk == word.tail ? word.tailUsed : (kChunk << level) - 4;
+        bytes.append(data + 4, used);
+        std::uint32_t next = 0;
+        std::memcpy(&next, data, 4);
+        chunk = chunk == word.tail ? 0 : next;
+    }
+    return bytes;
+}
+
 std::uint32_t IndexBuilder::idOf(std::string_view word) {
     const std::uint64_t hash = hashOf(word), high = hash & 0xFFFFFFFF00000000ull;
-    std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-        const std::uint64_t slot = slots_[at];
-        if (slot == 0)
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const std::uint64_t value = slots_[slot];
+        if (value == 0)
             break;
-        const auto id = static_cast<std::uint32_t>(slot) - 1;
-        if ((slot & 0xFFFFFFFF00000000ull) == high && wordOf(postings_[id]) == word)
+        const auto id = static_cast<std::uint32_t>(value) - 1;
+        if ((value & 0xFFFFFFFF00000000ull) == high && wordOf(postings_[id]) == word)
             return id;
     }
     const auto id = static_cast<std::uint32_t>(postings_.size());
-    Postings& added = postings_.emplace_back();
-    added.hash = hash;
+    Word& added = postings_.emplace_back();
     added.wordAt = static_cast<std::uint32_t>(words_.size());
-    added.wordLength = static_cast<std::uint32_t>(word.size());
-    words_.append(word);
-    if (postings_.size() * 2 > slots_.size()) {
-        // Half full at most: twice the slots, every word placed again.
+    added.length = static_cast<std::uint8_t>(std::min<std::size_t>(word.size(), 255));
+    words_.append(word.substr(0, added.length));
+    if (postings_.size() * 4 > slots_.size() * 3) {
+        // Three quarters full at most: twice the slots, every word placed again.
         slots_.assign(slots_.size() * 2, 0);
-        mask = slots_.size() - 1;
         for (std::uint32_t i = 0; i < postings_.size(); ++i)
-            place(postings_[i].hash, i);
-        return id;
+            place(hashOf(wordOf(postings_[i])), i);
+    } else {
+        place(hash, id);
     }
-    place(hash, id);
     return id;
 }
 
 void IndexBuilder::place(std::uint64_t hash, std::uint32_t id) {
     const std::size_t mask = slots_.size() - 1;
-    std::size_t at = hash & mask;
-    while (slots_[at] != 0)
-        at = (at + 1) & mask;
-    slots_[at] = (hash & 0xFFFFFFFF00000000ull) | (id + 1u);
+    std::size_t slot = hash & mask;
+    while (slots_[slot] != 0)
+        slot = (slot + 1) & mask;
+    slots_[slot] = (hash & 0xFFFFFFFF00000000ull) | (id + 1u);
 }
 
 void IndexBuilder::addEntry(std::uint32_t row, std::uint32_t source, std::uint32_t start,
@@ -67,9 +125,15 @@ void IndexBuilder::addEntry(std::uint32_t row, std::uint32_t source, std::uint32
     lastRow_ = row;
     ++entryCount_;
 
-    seen_.clear();
-    const auto note = [this](const std::string& word, Place place) {
-        seen_.emplace_back(idOf(word), place);
+    // The term's words come first and the text's in order, so a word's first place in the
+    // entry is its best: later ones are passed over.
+    const auto note = [this, entry](const std::string& text, Place place) {
+        Word& word = postings_[idOf(text)];
+        if (word.count != 0 && word.last == entry)
+            return;
+        append(word, postingValue(entry - word.last, place));
+        word.last = entry;
+        ++word.count;
     };
     forEachWord(term, false,
                 [&note](const std::string& word, std::size_t) { note(word, Place::Term); });
@@ -77,16 +141,6 @@ void IndexBuilder::addEntry(std::uint32_t row, std::uint32_t source, std::uint32
     forEachWord(html, true, [&note, &words](const std::string& word, std::size_t) {
         note(word, words++ < kFirstLinesWords ? Place::FirstLines : Place::Elsewhere);
     });
-    // Each word once, at its best place.
-    std::sort(seen_.begin(), seen_.end());
-    for (std::size_t i = 0; i < seen_.size(); ++i) {
-        if (i > 0 && seen_[i].first == seen_[i - 1].first)
-            continue;
-        Postings& list = postings_[seen_[i].first];
-        appendPosting(list.bytes, entry - list.last, seen_[i].second);
-        list.last = entry;
-        ++list.count;
-    }
 }
 
 std::vector<IndexBuilder::WordBlock> IndexBuilder::takeWordBlocks() {
@@ -98,19 +152,20 @@ std::vector<IndexBuilder::WordBlock> IndexBuilder::takeWordBlocks() {
     std::vector<WordBlock> blocks;
     std::string_view previous;
     for (const std::uint32_t id : order) {
-        Postings& list = postings_[id];
+        const Word& list = postings_[id];
         const std::string_view word = wordOf(list);
         if (blocks.empty() || blocks.back().bytes.size() >= kWordBlockBytes) {
             blocks.push_back({jet::fromUtf8(std::string(word)), {}});
             previous = {};
         }
-        appendWord(blocks.back().bytes, previous, word, list.count, list.bytes);
-        std::string().swap(list.bytes);
+        appendWord(blocks.back().bytes, previous, word, list.count, postingsOf(list));
         previous = word;
     }
     postings_.clear();
     words_.clear();
-    slots_.assign(1 << 16, 0);
+    pages_.clear();
+    slots_.assign(kFirstSlots, 0);
+    allocate(8);
     return blocks;
 }
 

@@ -55,10 +55,6 @@ void appendWord(std::string& block, std::string_view previous, std::string_view 
     block.append(postings);
 }
 
-void appendPosting(std::string& postings, std::uint32_t gap, Place place) {
-    appendVarint(postings, (static_cast<std::uint64_t>(gap) << 2) | static_cast<unsigned>(place));
-}
-
 bool findWord(std::string_view block, std::string_view word, std::vector<Posting>& postings) {
     std::string current;
     std::size_t at = 0, count = 0;

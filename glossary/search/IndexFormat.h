@@ -48,7 +48,9 @@ struct IndexError : std::exception {
 // from the entry before (from 0 for the first).
 void appendWord(std::string& block, std::string_view previous, std::string_view word,
                 std::size_t count, std::string_view postings);
-void appendPosting(std::string& postings, std::uint32_t gap, Place place);
+inline std::uint64_t postingValue(std::uint32_t gap, Place place) {
+    return (static_cast<std::uint64_t>(gap) << 2) | static_cast<unsigned>(place);
+}
 // The postings of `word` in `block`; false when the block does not hold it. Throws IndexError.
 bool findWord(std::string_view block, std::string_view word, std::vector<Posting>& postings);
 // Every word of `block` in order. Throws IndexError.

@@ -108,9 +108,10 @@ void forEachWord(std::u16string_view text, bool markup,
             if (isWordCharacter(c)) {
                 if (ascii.empty() && word.empty())
                     start = i;
-                if (ascii.size() < kMaxWordLength)
+                if (wide)
+                    word += c;
+                else if (ascii.size() < kMaxWordLength)
                     ascii += static_cast<char>(c >= u'A' && c <= u'Z' ? c + 32 : c);
-                word += c;
             } else {
                 flush();
             }
@@ -137,12 +138,16 @@ void forEachWord(std::u16string_view text, bool markup,
         if (isWordCharacter(decoded[0])) {
             if (ascii.empty() && word.empty())
                 start = i;
-            if (decoded.size() > 1 || decoded[0] >= 0x80)
+            if (!wide && (decoded.size() > 1 || decoded[0] >= 0x80)) {
+                // The ASCII read so far is folded already; folding it again changes nothing.
                 wide = true;
+                word.assign(ascii.begin(), ascii.end());
+            }
+            if (wide)
+                word += decoded;
             else if (ascii.size() < kMaxWordLength)
                 ascii += static_cast<char>(
                     decoded[0] >= u'A' && decoded[0] <= u'Z' ? decoded[0] + 32 : decoded[0]);
-            word += decoded;
         } else {
             flush();
         }

@@ -41,6 +41,24 @@ std::unique_ptr<FullTextIndex> FullTextIndex::open(const jet::Database& database
     }
     if (!std::is_sorted(index->firstWords_.begin(), index->firstWords_.end()))
         throw IndexError();
+    // Every block but the last holds kEntriesPerBlock entries, in the order of the rows.
+    for (jet::Recordset rows = database.openTable(kEntriesTable, {kKeyColumn}); !rows.eof();
+         rows.moveNext()) {
+        const jet::Value& first = rows.value(kKeyColumn);
+        if (first.kind != jet::Value::Kind::Integer ||
+            first.integer !=
+                static_cast<std::int64_t>(index->entryBlockRows_.size() * kEntriesPerBlock))
+            throw IndexError();
+        index->entryBlockRows_.push_back(rows.position());
+    }
+    index->entryBlocks_.resize(index->entryBlockRows_.size());
+    if (!index->entryBlockRows_.empty()) {
+        // The last block, read now, tells how many entries there are.
+        const std::size_t lastBlock = index->entryBlockRows_.size() - 1;
+        index->entryCount_ = (lastBlock + 1) * kEntriesPerBlock;
+        index->entry(static_cast<std::uint32_t>(lastBlock * kEntriesPerBlock));
+        index->entryCount_ = lastBlock * kEntriesPerBlock + index->entryBlocks_.back().size();
+    }
     return index;
 }
 
@@ -59,14 +77,22 @@ std::vector<Posting> FullTextIndex::postings(const std::string& word) const {
     return found;
 }
 
-const std::vector<Entry>& FullTextIndex::entries() const {
+Entry FullTextIndex::entry(std::uint32_t number) const {
+    const std::size_t block = number / kEntriesPerBlock, at = number % kEntriesPerBlock;
+    if (block >= entryBlocks_.size())
+        throw IndexError();
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (!entriesRead_) {
-        for (entryRows_.moveFirst(); !entryRows_.eof(); entryRows_.moveNext())
-            readEntries(blockOf(entryRows_), entries_);
-        entriesRead_ = true;
+    std::vector<Entry>& entries = entryBlocks_[block];
+    if (entries.empty()) {
+        entryRows_.moveTo(entryBlockRows_[block]);
+        readEntries(blockOf(entryRows_), entries);
+        if (entries.empty() || entries.size() > kEntriesPerBlock ||
+            (block + 1 < entryBlocks_.size() && entries.size() != kEntriesPerBlock))
+            throw IndexError();
     }
-    return entries_;
+    if (at >= entries.size())
+        throw IndexError();
+    return entries[at];
 }
 
 std::vector<Source> readSources(const jet::Database& database) {

@@ -10,8 +10,8 @@
 #include <vector>
 
 // The full-text index of a database, read where it is needed: at opening only the first word
-// of each block (a few thousand rows), a block when a word is looked up, and the entries when
-// a search first needs them.
+// of each block (a few thousand rows) and where the entries' blocks stand; a block of words
+// when a word is looked up, and a block of entries when an entry of it is first needed.
 namespace search {
 
 class FullTextIndex {
@@ -22,8 +22,11 @@ public:
     // The entries that hold `word` (folded, Words.h), in entry order. Throws JetError or
     // IndexError when the index is damaged.
     std::vector<Posting> postings(const std::string& word) const;
-    // Every entry, numbered from 0; read at the first call.
-    const std::vector<Entry>& entries() const;
+    // How many entries there are, and entry `number` (< entryCount()): its block is read when
+    // first needed, so a search of rare words reads little of the index. Throws JetError or
+    // IndexError when the index is damaged.
+    std::size_t entryCount() const { return entryCount_; }
+    Entry entry(std::uint32_t number) const;
 
 private:
     FullTextIndex(jet::Recordset words, jet::Recordset entries);
@@ -32,8 +35,9 @@ private:
     mutable jet::Recordset words_, entryRows_;
     std::vector<std::string> firstWords_;
     std::vector<jet::Recordset::Position> wordRows_;
-    mutable std::vector<Entry> entries_;
-    mutable bool entriesRead_ = false;
+    std::vector<jet::Recordset::Position> entryBlockRows_;
+    std::size_t entryCount_ = 0;
+    mutable std::vector<std::vector<Entry>> entryBlocks_; // empty until read
 };
 
 // The source dictionaries of a database, in the order of their numbers: name and entry count.

@@ -85,14 +85,13 @@ std::vector<Hit> searchIndex(const FullTextIndex& index, const Query& query,
     for (std::size_t i = 1; i < lists.size() && !found.empty(); ++i)
         intersect(found, lists[i]);
 
-    const std::vector<Entry>& entries = index.entries();
     const bool phrases = std::any_of(query.groups.begin(), query.groups.end(),
                                      [](const auto& group) { return group.size() > 1; });
     hits.reserve(found.size());
     for (const Posting& posting : found) {
-        if (posting.entry >= entries.size())
+        if (posting.entry >= index.entryCount())
             throw IndexError();
-        const Entry& entry = entries[posting.entry];
+        const Entry entry = index.entry(posting.entry);
         Hit hit{entry.row, entry.source, posting.place};
         if (phrases) {
             if (rows.cancelled && rows.cancelled())
@@ -101,9 +100,12 @@ std::vector<Hit> searchIndex(const FullTextIndex& index, const Query& query,
             const std::optional<std::u16string> definition = rows.definition(entry.row);
             if (!definition)
                 continue;
-            const bool sameRow =
-                posting.entry + 1 < entries.size() && entries[posting.entry + 1].row == entry.row;
-            const std::size_t end = sameRow ? entries[posting.entry + 1].start : definition->size();
+            std::size_t end = definition->size();
+            if (posting.entry + 1 < index.entryCount()) {
+                const Entry next = index.entry(posting.entry + 1);
+                if (next.row == entry.row)
+                    end = next.start;
+            }
             const std::u16string_view text =
                 std::u16string_view(*definition)
                     .substr(std::min<std::size_t>(entry.start, definition->size()),

@@ -18,7 +18,7 @@ namespace search {
 inline constexpr char16_t kWordsTable[] = u"FullText";
 inline constexpr char16_t kEntriesTable[] = u"FullTextEntries";
 inline constexpr char16_t kSourcesTable[] = u"Sources";
-inline constexpr std::size_t kEntriesPerBlock = 16384;
+inline constexpr std::size_t kEntriesPerBlock = 4096;
 inline constexpr std::size_t kWordBlockBytes = 16384; // a block ends after the word passing this
 
 // Where an entry's word stands, best first: in the row's term, in the entry's first words, or

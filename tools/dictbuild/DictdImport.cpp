@@ -85,14 +85,17 @@ Braces bracesOf(const Source& source, std::uint32_t number, const Terms& terms) 
 
 } // namespace
 
-void importDictd(const std::vector<DictdInput>& dictionaries,
+void importDictd(std::vector<DictdInput> dictionaries,
                  const std::function<void(DictionaryEntry&)>& each, DictdSummary* summary) {
     DictdSummary counts;
     std::vector<Entry> entries;
     std::vector<Source> sources;
-    for (const DictdInput& dictionary : dictionaries)
+    for (DictdInput& dictionary : dictionaries) {
         sources.push_back(dictd::readSource(dictionary, static_cast<std::uint32_t>(sources.size()),
                                             entries, counts));
+        std::string().swap(dictionary.index);
+        std::string().swap(dictionary.data);
+    }
     for (const Source& source : sources)
         counts.sources.push_back(source.shortName);
     const Terms terms(entries);

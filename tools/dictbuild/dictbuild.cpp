@@ -98,13 +98,13 @@ bool importDictdFiles(char** names, int count, Rows& rows) {
     DictdSummary summary;
     try {
         importDictd(
-            inputs, [&rows](DictionaryEntry& entry) { rows.add(entry); }, &summary);
+            std::move(inputs), [&rows](DictionaryEntry& entry) { rows.add(entry); }, &summary);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "dictbuild: %s\n", error.what());
         return false;
     }
     std::printf("dictbuild: %zu entries of %zu dictionaries as %zu terms", summary.entries,
-                inputs.size(), summary.rows);
+                summary.sources.size(), summary.rows);
     if (summary.shortened != 0)
         std::printf("; %zu headwords longer than %zu characters shortened", summary.shortened,
                     kMaxTermLength);

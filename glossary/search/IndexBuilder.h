@@ -65,7 +65,7 @@ private:
 
     static constexpr unsigned kPageBits = 24;
     static constexpr std::uint32_t kPageMask = (1u << kPageBits) - 1;
-    static constexpr std::size_t kChunk = 16, kMaxLevel = 4;
+    static constexpr std::size_t kChunk = 8, kMaxLevel = 5;
 
     // Open addressing: a slot holds the word's number + 1 (0: free) under the hash's high half,
     // so most probes are told apart without reading the word.

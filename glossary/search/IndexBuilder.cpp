@@ -27,7 +27,9 @@ IndexBuilder::IndexBuilder() : slots_(kFirstSlots) {
 }
 
 std::uint32_t IndexBuilder::allocate(std::size_t size) {
-    if (pages_.empty() || (arenaUsed_ & kPageMask) + size > kPageMask + 1) {
+    // A chunk never crosses a page; a page ended exactly needs the next one as well.
+    if ((arenaUsed_ >> kPageBits) >= pages_.size() ||
+        (arenaUsed_ & kPageMask) + size > kPageMask + 1) {
         pages_.push_back(std::make_unique<char[]>(std::size_t{1} << kPageBits));
         arenaUsed_ = static_cast<std::uint32_t>((pages_.size() - 1) << kPageBits);
     }

@@ -246,3 +246,33 @@ TEST(FullTextIndexFormat, ADamagedBlockIsRefusedNeverReadOutside) {
     std::vector<search::Entry> entries;
     EXPECT_THROW(search::readEntries("\x80", entries), search::IndexError);
 }
+
+TEST(FullTextIndexFormat, MillionsOfWordsFillPagesOfTheBuildersArena) {
+    // Each new word takes a chunk of its own: more than a page of the arena is filled.
+    search::IndexBuilder builder;
+    constexpr std::uint32_t kEntries = 2200, kWordsEach = 1000;
+    for (std::uint32_t row = 0; row < kEntries; ++row) {
+        std::u16string text;
+        for (std::uint32_t i = 0; i < kWordsEach; ++i) {
+            for (const char c : "w" + std::to_string(row * kWordsEach + i))
+                text += static_cast<char16_t>(c);
+            text += u' ';
+        }
+        builder.addEntry(row, 0, 0, u"common", text);
+    }
+    const std::vector<search::IndexBuilder::WordBlock> blocks = builder.takeWordBlocks();
+    std::vector<search::Posting> postings;
+    const auto find = [&](const std::string& word) {
+        auto after = std::upper_bound(
+            blocks.begin(), blocks.end(), word,
+            [](const std::string& w, const auto& block) { return w < jet::toUtf8(block.first); });
+        return after != blocks.begin() && search::findWord(std::prev(after)->bytes, word, postings);
+    };
+    ASSERT_TRUE(find("common"));
+    EXPECT_EQ(postings.size(), kEntries);
+    EXPECT_EQ(postings.back().entry, kEntries - 1);
+    ASSERT_TRUE(find("w2199999"));
+    ASSERT_EQ(postings.size(), 1u);
+    EXPECT_EQ(postings[0].entry, kEntries - 1);
+    EXPECT_EQ(postings[0].place, Place::Elsewhere);
+}

@@ -145,29 +145,40 @@ void IndexBuilder::addEntry(std::uint32_t row, std::uint32_t source, std::uint32
     });
 }
 
-std::vector<IndexBuilder::WordBlock> IndexBuilder::takeWordBlocks() {
+void IndexBuilder::takeWordBlocks(const std::function<void(WordBlock&)>& each) {
     std::vector<std::uint32_t> order(postings_.size());
     std::iota(order.begin(), order.end(), 0u);
     std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
         return wordOf(postings_[a]) < wordOf(postings_[b]);
     });
-    std::vector<WordBlock> blocks;
+    WordBlock block;
     std::string_view previous;
     for (const std::uint32_t id : order) {
         const Word& list = postings_[id];
         const std::string_view word = wordOf(list);
-        if (blocks.empty() || blocks.back().bytes.size() >= kWordBlockBytes) {
-            blocks.push_back({jet::fromUtf8(std::string(word)), {}});
+        if (block.bytes.size() >= kWordBlockBytes) {
+            each(block);
+            block = WordBlock();
+        }
+        if (block.bytes.empty()) {
+            block.first = jet::fromUtf8(std::string(word));
             previous = {};
         }
-        appendWord(blocks.back().bytes, previous, word, list.count, postingsOf(list));
+        appendWord(block.bytes, previous, word, list.count, postingsOf(list));
         previous = word;
     }
+    if (!block.bytes.empty())
+        each(block);
     postings_.clear();
     words_.clear();
     pages_.clear();
     slots_.assign(kFirstSlots, 0);
     allocate(8);
+}
+
+std::vector<IndexBuilder::WordBlock> IndexBuilder::takeWordBlocks() {
+    std::vector<WordBlock> blocks;
+    takeWordBlocks([&blocks](WordBlock& block) { blocks.push_back(std::move(block)); });
     return blocks;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,7 +35,9 @@ public:
         std::uint32_t first;
         std::string bytes;
     };
-    // The finished blocks (IndexFormat.h); the builder is left empty.
+    // The finished blocks (IndexFormat.h), one at a time, so that the caller can store each
+    // before the next is made; the builder is left empty.
+    void takeWordBlocks(const std::function<void(WordBlock&)>& each);
     std::vector<WordBlock> takeWordBlocks();
     std::vector<EntryBlock> takeEntryBlocks();
 

@@ -73,8 +73,10 @@ void SearchTables::write(jet::JetWriter& writer, const std::vector<std::u16strin
         return;
     const std::size_t words =
         writer.addTable(search::kWordsTable, {{u"word", jet::kText, 255}, {u"block", jet::kOle}});
-    for (search::IndexBuilder::WordBlock& block : index_->takeWordBlocks())
+    // Each block goes into the database as it is made: never the whole index twice in memory.
+    index_->takeWordBlocks([&](search::IndexBuilder::WordBlock& block) {
         writer.addRow(words, {text(std::move(block.first)), binary(std::move(block.bytes))});
+    });
     const std::size_t entries =
         writer.addTable(search::kEntriesTable, {{u"first", jet::kLong}, {u"block", jet::kOle}});
     for (search::IndexBuilder::EntryBlock& block : index_->takeEntryBlocks())

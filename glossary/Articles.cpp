@@ -59,7 +59,8 @@ std::u16string unescaped(std::u16string_view text) {
 
 // The parts in order with a heading before each dictionary's first part when there is more
 // than one dictionary, a blank line between dictionaries, a rule between entries.
-std::u16string laidOut(const std::vector<const Part*>& parts, bool marks) {
+std::u16string laidOut(const std::vector<const Part*>& parts, bool marks,
+                       std::vector<std::size_t>* starts = nullptr) {
     std::vector<std::u16string_view> sources;
     for (const Part* part : parts) {
         if (std::find(sources.begin(), sources.end(), part->source) == sources.end())
@@ -72,6 +73,8 @@ std::u16string laidOut(const std::vector<const Part*>& parts, bool marks) {
         const bool firstOfSource = i == 0 || parts[i - 1]->source != part.source;
         if (i > 0)
             out += firstOfSource && named ? kDictionarySeparator : kEntrySeparator;
+        if (starts != nullptr)
+            starts->push_back(out.size());
         if (marks && !part.source.empty())
             out += mark(part.source, part.mention);
         if (firstOfSource && named && !part.source.empty())
@@ -96,11 +99,12 @@ std::u16string heading(const std::u16string& source) {
     return u"<p><font color=#336699><b>" + escaped(source) + u"</b></font></p>";
 }
 
-std::u16string write(const std::vector<Part>& parts, bool marked) {
+std::u16string write(const std::vector<Part>& parts, bool marked,
+                     std::vector<std::size_t>* starts) {
     std::vector<const Part*> pointers;
     for (const Part& part : parts)
         pointers.push_back(&part);
-    return laidOut(pointers, marked);
+    return laidOut(pointers, marked, starts);
 }
 
 std::vector<Part> split(std::u16string_view definition) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,8 +31,9 @@ inline constexpr std::u16string_view kEntrySeparator = u"<hr>";
 
 // A row's definition from its parts, in order; headings when they come from more than one
 // dictionary, before each dictionary's first part. Marks only when `marked`: a row that no
-// other row joins needs none.
-std::u16string write(const std::vector<Part>& parts, bool marked = true);
+// other row joins needs none. `starts` receives where each part begins in the definition.
+std::u16string write(const std::vector<Part>& parts, bool marked = true,
+                     std::vector<std::size_t>* starts = nullptr);
 
 // The parts of a definition; one without marks is one part of no dictionary.
 std::vector<Part> split(std::u16string_view definition);

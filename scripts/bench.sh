@@ -42,7 +42,7 @@ time_import() {
         pairs+=("$root/build/dictionaries/$name.index" "$root/build/dictionaries/$name.dict.dz")
     done
     /usr/bin/time -f '%e %M' -o "$root/build/bench/import.time" \
-        "$root/build/bench/bin/dictbuild" --dictd "${pairs[@]}" "$database" >/dev/null
+        "$root/build/bench/bin/dictbuild" ${import_options:-} --dictd "${pairs[@]}" "$database" >/dev/null
     read -r seconds kilobytes <"$root/build/bench/import.time"
     printf '  %-34s %6.1f s, peak %5d MB, %5d MB written\n' "$label:" "$seconds" \
         $((kilobytes / 1024)) $(($(stat -c %s "$database") / 1048576))
@@ -51,7 +51,33 @@ time_import "FOLDOC, Jargon File, V.E.R.A." "$root/build/bench/dictd.mdb" foldoc
 time_import "GCIDE" "$root/build/bench/gcide.mdb" gcide
 time_import "all nine (1.4 million terms)" "$root/build/bench/all.mdb" foldoc jargon vera gcide wn \
     german-english english-german freedict-fra-eng freedict-deu-eng
-rm -f "$root/build/bench/gcide.mdb" "$root/build/bench/import.time"
+import_options=--no-index time_import "all nine, without the full-text index" \
+    "$root/build/bench/all-plain.mdb" foldoc jargon vera gcide wn german-english english-german \
+    freedict-fra-eng freedict-deu-eng
+with=$(stat -c %s "$root/build/bench/all.mdb")
+without=$(stat -c %s "$root/build/bench/all-plain.mdb")
+printf '  full-text index: %d MB, %d %% of the database without it\n' \
+    $(((with - without) / 1048576)) $(((with - without) * 100 / without))
+rm -f "$root/build/bench/gcide.mdb" "$root/build/bench/all-plain.mdb" "$root/build/bench/import.time"
+echo "search on the nine dictionaries, mdbview.exe under Wine (after reading the terms):"
+all_mdb=$(winepath -w "$root/build/bench/all.mdb")
+# search_time <label> <command> <words...>: what mdbview --time reports.
+search_time() {
+    local label=$1 command=$2 report
+    shift 2
+    # The results go to a file: hundreds of thousands of lines through Wine's console are slow.
+    report=$("$WINE_LOADER" "$root/build/windows/bin/mdbview.exe" "$command" --time "$all_mdb" "$@" \
+        2>&1 >"$root/build/bench/search.out" | tr -d '\r' | tail -1)
+    printf '  %-34s %s\n' "$label:" "$report"
+}
+search_time "rare word (zymurgy)" search zymurgy
+search_time "common word (the)" search the
+search_time "three words (mutual exclusion lock)" search mutual exclusion lock
+search_time "phrase (\"mutual exclusion\")" search '"mutual exclusion"'
+search_time "wildcard run*ing" terms 'run*ing'
+search_time "wildcard colo?r" terms 'colo?r'
+search_time "wildcard *ology" terms '*ology'
+rm -f "$root/build/bench/search.out"
 echo "glossary.exe on the nine dictionaries:"
 "$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$(winepath -w "$root/build/bench/all.mdb")" | tr -d '\r'
 echo

@@ -26,7 +26,8 @@ check() { # name expected actual
 for source in "$work"/files/dict*.tsv "$work"/files/huge.tsv; do
     base=${source%.tsv}
     "$bin/dictbuild" "$source" "$base.mdb"
-    [ "$(mdb-tables -1 "$base.mdb")" = Dict ] || { echo "mdb-tables: wrong tables in $base.mdb"; failures=$((failures + 1)); }
+    [ "$(mdb-tables -1 "$base.mdb" | tr '\n' ' ')" = "Dict Sources FullText FullTextEntries " ] ||
+        { echo "mdb-tables: wrong tables in $base.mdb"; failures=$((failures + 1)); }
     "$bin/mdbview" export "$base.mdb" Dict >"$base.ours"
     node "$work/mdb-reader-export.mjs" "$base.mdb" Dict >"$base.mdbreader"
     check "$(basename "$base") ours" "$base.csv" "$base.ours"
@@ -78,6 +79,19 @@ if [ -n "$dictd" ]; then
     mdb-export "$real.mdb" Dict >"$real.mdbtools"
     check "dictd import, mdb-reader" "$real.ours" "$real.mdbreader"
     check "dictd import, mdbtools" "$real.ours" "$real.mdbtools"
+    # The search's tables are tables like any other to them: the sources alike, every row of
+    # the index there.
+    "$bin/mdbview" export "$real.mdb" Sources >"$real.sources.ours"
+    mdb-export "$real.mdb" Sources >"$real.sources.mdbtools"
+    node "$work/mdb-reader-export.mjs" "$real.mdb" Sources >"$real.sources.mdbreader"
+    check "dictd import, sources, mdbtools" "$real.sources.ours" "$real.sources.mdbtools"
+    check "dictd import, sources, mdb-reader" "$real.sources.ours" "$real.sources.mdbreader"
+    for table in FullText FullTextEntries; do
+        checks=$((checks + 1))
+        ours=$(($("$bin/mdbview" export "$real.mdb" "$table" | wc -l) - 1))
+        [ "$ours" -gt 0 ] && [ "$ours" -eq "$(($(mdb-count "$real.mdb" "$table")))" ] ||
+            { echo "the index table $table: $ours rows here, others for mdbtools"; failures=$((failures + 1)); }
+    done
     rows=$(($(wc -l <"$real.ours")))
     checks=$((checks + 1))
     [ "$rows" -gt 100000 ] || { echo "the dictd import wrote only $rows lines"; failures=$((failures + 1)); }

@@ -90,7 +90,7 @@ std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t star
                        const std::vector<Entry>& entries, const std::vector<Source>& sources,
                        const std::function<bool(const std::u16string&)>& isTerm,
                        const std::vector<Braces>& braces, const std::vector<std::size_t>& widths,
-                       bool marked) {
+                       bool marked, std::vector<DictionaryEntry::Part>& rowParts) {
     std::vector<std::uint32_t> sourcesHere;
     for (std::size_t i = start; i < end; ++i) {
         const std::uint32_t source = entries[order[i]].source;
@@ -98,6 +98,7 @@ std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t star
             sourcesHere.push_back(source);
     }
     std::vector<articles::Part> parts;
+    std::vector<std::uint32_t> partSources;
     for (const std::uint32_t number : sourcesHere) {
         const Source& source = sources[number];
         for (const bool mention : {false, true}) {
@@ -115,23 +116,36 @@ std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t star
                                                   : source.decode(entry.offset, entry.length),
                                 isTerm, braces[number], widths[number]);
             }
-            if (!part.html.empty())
+            if (!part.html.empty()) {
                 parts.push_back(std::move(part));
+                partSources.push_back(number);
+            }
         }
     }
-    return articles::write(parts, marked);
+    // The search indexes each dictionary's part of the row apart, so it needs their places.
+    std::vector<std::size_t> starts;
+    std::u16string page = articles::write(parts, marked, &starts);
+    rowParts.clear();
+    for (std::size_t i = 0; i < starts.size(); ++i)
+        rowParts.push_back({partSources[i], static_cast<std::uint32_t>(starts[i])});
+    return page;
 }
 
 } // namespace
 
-void importDictd(const std::vector<DictdInput>& dictionaries,
+void importDictd(std::vector<DictdInput> dictionaries,
                  const std::function<void(DictionaryEntry&)>& each, DictdSummary* summary) {
     DictdSummary counts;
     std::vector<Entry> entries;
     std::vector<Source> sources;
-    for (const DictdInput& dictionary : dictionaries)
+    for (DictdInput& dictionary : dictionaries) {
         sources.push_back(dictd::readSource(dictionary, static_cast<std::uint32_t>(sources.size()),
                                             entries, counts));
+        std::string().swap(dictionary.index);
+        std::string().swap(dictionary.data);
+    }
+    for (const Source& source : sources)
+        counts.sources.push_back(source.shortName);
     const Terms terms(entries);
     std::vector<Braces> braces;
     std::vector<std::size_t> widths;
@@ -172,7 +186,8 @@ void importDictd(const std::vector<DictdInput>& dictionaries,
                 std::count(folded.begin(), folded.end(), folded[r]) > 1 && !folded[r].empty();
             row.term = entries[order[start]].term;
             row.definition =
-                rowPage(order, start, end, entries, sources, isTerm, braces, widths, joined);
+                rowPage(order, start, end, entries, sources, isTerm, braces, widths,
+                                     joined, row.parts);
             counts.entries += end - start;
             ++counts.rows;
             each(row);

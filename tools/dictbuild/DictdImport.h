@@ -14,10 +14,11 @@ struct DictdInput {
 
 // What an import did, for its summary.
 struct DictdSummary {
-    std::size_t entries = 0;           // index lines that became part of a page
-    std::size_t rows = 0;              // terms written
-    std::size_t shortened = 0;         // headwords cut to the longest term
-    std::size_t labelDictionaries = 0; // dictionaries whose braces are labels, not references
+    std::size_t entries = 0;             // index lines that became part of a page
+    std::size_t rows = 0;                // terms written
+    std::size_t shortened = 0;           // headwords cut to the longest term
+    std::size_t labelDictionaries = 0;   // dictionaries whose braces are labels, not references
+    std::vector<std::u16string> sources; // short names, by source number
 };
 
 // The glossary's rows from one or more dictd dictionaries: each entry's text as a page (see
@@ -28,7 +29,9 @@ struct DictdSummary {
 // page starts with the whole of it. Rows come in the order of text::collate. `each` gets the
 // rows one by one. Throws dictd::FormatError naming the file (and line) of the first damage,
 // before any row is given.
-void importDictd(const std::vector<DictdInput>& dictionaries,
+// The inputs' bytes are let go once read, before the rows are made: pass them with std::move
+// where memory counts.
+void importDictd(std::vector<DictdInput> dictionaries,
                  const std::function<void(DictionaryEntry&)>& each,
                  DictdSummary* summary = nullptr);
 

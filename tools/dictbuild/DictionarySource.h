@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -13,6 +14,13 @@
 struct DictionaryEntry {
     std::u16string term;
     std::optional<std::u16string> definition;
+    // Where each source dictionary's part of the definition begins; empty: all of it is one
+    // part of source 0.
+    struct Part {
+        std::uint32_t source;
+        std::uint32_t start;
+    };
+    std::vector<Part> parts;
 };
 
 class DictionaryError : public std::runtime_error {

@@ -4,6 +4,8 @@
 #include "DictdFormat.h"
 #include "DictdImport.h"
 #include "DictionarySource.h"
+#include "SearchTables.h"
+#include "jet/TextCodec.h"
 #include "jetwriter/JetWriter.h"
 
 #include <cerrno>
@@ -39,21 +41,27 @@ std::string reason(int error) {
 }
 
 int usage() {
-    std::fprintf(
-        stderr, "usage: dictbuild <source.tsv> <Dict.mdb>\n"
-                "       dictbuild --dictd <name.index> <name.dict[.dz]> [more pairs] <Dict.mdb>\n");
+    std::fprintf(stderr,
+                 "usage: dictbuild [--no-index] <source.tsv> <Dict.mdb>\n"
+                 "       dictbuild [--no-index] --dictd <name.index> <name.dict[.dz]> [more pairs] "
+                 "<Dict.mdb>\n"
+                 "       dictbuild --list <Dict.mdb>\n"
+                 "--no-index leaves out the full-text index; --list prints the sources and their "
+                 "entries.\n");
     return 2;
 }
 
 class Rows {
 public:
-    Rows()
-        : writer_(options()), table_(writer_.addTable(u"Dict", {{u"id", jet::kLong, 0, true},
-                                                                {u"term", jet::kText, 255},
-                                                                {u"definition", jet::kMemo}})),
+    explicit Rows(bool withIndex)
+        : writer_(options()), search_(withIndex),
+          table_(writer_.addTable(u"Dict", {{u"id", jet::kLong, 0, true},
+                                            {u"term", jet::kText, 255},
+                                            {u"definition", jet::kMemo}})),
           row_(3) {}
 
     void add(DictionaryEntry& entry) {
+        search_.add(rowCount_++, entry);
         row_[0] = jet::Value(); // the next AutoNumber
         row_[1].kind = jet::Value::Kind::Text;
         row_[1].text = std::move(entry.term);
@@ -65,6 +73,10 @@ public:
         writer_.addRow(table_, row_);
     }
     jet::JetWriter& writer() { return writer_; }
+    // The tables of the searches, once every row is in.
+    void finishSearch(const std::vector<std::u16string>& sourceNames) {
+        search_.write(writer_, sourceNames);
+    }
 
 private:
     // Dictionaries are mostly Latin-1 with other characters here and there: compressed, every
@@ -78,6 +90,8 @@ private:
     }
 
     jet::JetWriter writer_;
+    SearchTables search_;
+    std::uint32_t rowCount_ = 0;
     std::size_t table_;
     std::vector<jet::Value> row_;
 };
@@ -99,19 +113,20 @@ bool importDictdFiles(char** names, int count, Rows& rows) {
     DictdSummary summary;
     try {
         importDictd(
-            inputs, [&rows](DictionaryEntry& entry) { rows.add(entry); }, &summary);
+            std::move(inputs), [&rows](DictionaryEntry& entry) { rows.add(entry); }, &summary);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "dictbuild: %s\n", error.what());
         return false;
     }
     std::printf("dictbuild: %zu entries of %zu dictionaries as %zu terms", summary.entries,
-                inputs.size(), summary.rows);
+                summary.sources.size(), summary.rows);
     if (summary.shortened != 0)
         std::printf("; %zu headwords longer than %zu characters shortened", summary.shortened,
                     kMaxTermLength);
     if (summary.labelDictionaries != 0)
         std::printf("; braces are labels in %zu", summary.labelDictionaries);
     std::printf("\n");
+    rows.finishSearch(summary.sources);
     return true;
 }
 
@@ -126,6 +141,10 @@ bool importText(const char* name, Rows& rows) {
     // source has been read without fault.
     try {
         readDictionary(text, [&](DictionaryEntry& entry) { rows.add(entry); });
+        // One source, named as its file is.
+        std::string stem = name;
+        stem = stem.substr(stem.find_last_of("/\\") + 1);
+        rows.finishSearch({jet::fromUtf8(stem.substr(0, stem.rfind('.')))});
     } catch (const DictionaryError& error) {
         std::fprintf(stderr, "dictbuild: %s: %s\n", name, error.what());
         return false;
@@ -139,10 +158,17 @@ bool importText(const char* name, Rows& rows) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--list")
+        return argc == 3 ? listSources(argv[2]) : usage();
+    const bool withIndex = !(argc > 1 && std::string(argv[1]) == "--no-index");
+    if (!withIndex) {
+        ++argv;
+        --argc;
+    }
     const bool dictd = argc > 1 && std::string(argv[1]) == "--dictd";
     if (dictd ? argc < 5 || (argc - 3) % 2 != 0 : argc != 3)
         return usage();
-    Rows rows;
+    Rows rows(withIndex);
     if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows) : importText(argv[1], rows)))
         return 1;
     jet::JetWriter& writer = rows.writer();

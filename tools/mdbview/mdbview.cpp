@@ -1,5 +1,6 @@
 // Looks into a Jet database: its user tables, a table's columns, or a table as CSV.
 #include "CsvExport.h"
+#include "SearchCommand.h"
 
 #include "jet/TextCodec.h"
 
@@ -10,11 +11,18 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: mdbview tables <file.mdb>\n"
-                         "       mdbview columns <file.mdb> <table>\n"
-                         "       mdbview export [--null TEXT] <file.mdb> <table>\n"
-                         "Export prints CSV as mdb-export does; with --null, nulls print as TEXT\n"
-                         "and empty texts as \"\" (mdb-export prints both as nothing).\n");
+    std::fprintf(stderr,
+                 "usage: mdbview tables <file.mdb>\n"
+                 "       mdbview columns <file.mdb> <table>\n"
+                 "       mdbview export [--null TEXT] <file.mdb> <table>\n"
+                 "       mdbview search [--time] <file.mdb> <words>\n"
+                 "       mdbview terms [--time] <file.mdb> <pattern>\n"
+                 "Export prints CSV as mdb-export does; with --null, nulls print as TEXT\n"
+                 "and empty texts as \"\" (mdb-export prints both as nothing).\n"
+                 "Search prints the entries whose definitions hold all the words (a phrase\n"
+                 "in double quotes as written), best first: term, TAB, dictionary. Terms\n"
+                 "prints the terms matching a pattern of * (any run) and ? (one character).\n"
+                 "With --time, how long it took goes to the error output.\n");
     return 2;
 }
 
@@ -24,6 +32,17 @@ int main(int argc, char** argv) {
     if (argc < 3)
         return usage();
     const std::string command = argv[1];
+    if (command == "search" || command == "terms") {
+        const bool timing = std::strcmp(argv[2], "--time") == 0;
+        const int first = timing ? 3 : 2;
+        if (argc < first + 2 || (command == "terms" && argc != first + 2))
+            return usage();
+        std::string words;
+        for (int i = first + 1; i < argc; ++i)
+            words += (i > first + 1 ? " " : "") + std::string(argv[i]);
+        return command == "search" ? searchCommand(argv[first], jet::fromUtf8(words), timing)
+                                   : wildcardCommand(argv[first], jet::fromUtf8(words), timing);
+    }
     CsvOptions csv;
     if (command == "export" && argc == 6 && std::strcmp(argv[2], "--null") == 0) {
         csv.nullText = argv[3];

@@ -1,0 +1,105 @@
+#include "SearchTables.h"
+
+#include "jet/Database.h"
+#include "jet/TextCodec.h"
+#include "search/FullTextIndex.h"
+
+#include <cstdio>
+
+namespace {
+
+jet::Value integer(std::int64_t number) {
+    jet::Value value;
+    value.kind = jet::Value::Kind::Integer;
+    value.integer = number;
+    return value;
+}
+
+jet::Value text(std::u16string content) {
+    jet::Value value;
+    value.kind = jet::Value::Kind::Text;
+    value.text = std::move(content);
+    return value;
+}
+
+jet::Value binary(std::string bytes) {
+    jet::Value value;
+    value.kind = jet::Value::Kind::Binary;
+    value.bytes = std::move(bytes);
+    return value;
+}
+
+} // namespace
+
+SearchTables::SearchTables(bool withIndex) {
+    if (withIndex)
+        index_.emplace();
+}
+
+void SearchTables::add(std::uint32_t row, const DictionaryEntry& entry) {
+    std::vector<DictionaryEntry::Part> parts = entry.parts;
+    if (parts.empty())
+        parts.push_back({0, 0});
+    const std::u16string_view definition =
+        entry.definition ? std::u16string_view(*entry.definition) : std::u16string_view();
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const DictionaryEntry::Part& part = parts[i];
+        if (entries_.size() <= part.source)
+            entries_.resize(part.source + 1);
+        ++entries_[part.source];
+        if (!index_)
+            continue;
+        const std::size_t start = std::min<std::size_t>(part.start, definition.size());
+        const std::size_t end = i + 1 < parts.size()
+                                    ? std::min<std::size_t>(parts[i + 1].start, definition.size())
+                                    : definition.size();
+        index_->addEntry(row, part.source, static_cast<std::uint32_t>(start), entry.term,
+                         definition.substr(start, end > start ? end - start : 0));
+    }
+}
+
+void SearchTables::write(jet::JetWriter& writer, const std::vector<std::u16string>& sourceNames) {
+    const std::size_t sources = writer.addTable(
+        search::kSourcesTable,
+        {{u"number", jet::kLong}, {u"name", jet::kText, 255}, {u"entries", jet::kLong}});
+    for (std::size_t i = 0; i < std::max(entries_.size(), sourceNames.size()); ++i) {
+        std::u16string name = i < sourceNames.size() ? sourceNames[i] : std::u16string();
+        if (name.size() > kMaxTermLength)
+            name.resize(kMaxTermLength);
+        writer.addRow(sources, {integer(static_cast<std::int64_t>(i)), text(std::move(name)),
+                                integer(i < entries_.size() ? entries_[i] : 0)});
+    }
+    if (!index_)
+        return;
+    const std::size_t words =
+        writer.addTable(search::kWordsTable, {{u"word", jet::kText, 255}, {u"block", jet::kOle}});
+    // Each block goes into the database as it is made: never the whole index twice in memory.
+    index_->takeWordBlocks([&](search::IndexBuilder::WordBlock& block) {
+        writer.addRow(words, {text(std::move(block.first)), binary(std::move(block.bytes))});
+    });
+    const std::size_t entries =
+        writer.addTable(search::kEntriesTable, {{u"first", jet::kLong}, {u"block", jet::kOle}});
+    for (search::IndexBuilder::EntryBlock& block : index_->takeEntryBlocks())
+        writer.addRow(entries, {integer(block.first), binary(std::move(block.bytes))});
+    index_.reset();
+}
+
+int listSources(const char* path) {
+    try {
+        const jet::Database database = jet::Database::open(path);
+        const std::vector<search::Source> sources = search::readSources(database);
+        if (sources.empty()) {
+            std::fprintf(stderr,
+                         "dictbuild: %s names no sources: it was built before sources were "
+                         "recorded; build it again with this dictbuild to list them\n",
+                         path);
+            return 1;
+        }
+        for (const search::Source& source : sources)
+            std::printf("%s\t%u\n", jet::toUtf8(source.name).c_str(), source.entries);
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "dictbuild: %s: %s\n", path, error.what());
+        return 1;
+    }
+}

@@ -202,7 +202,8 @@ TEST(Journal, OnlyThisProductsWholeLinesAreRead) {
     for (const std::string& foreign :
          {journalHeader("Other Product") + begin, header + "begin\tSHAREDFILES\tx\t3\tC:\\a\r\n",
           header + "undo\tSHAREDFILES\t1\t3\tC:\\a\r\n", header + "begin\tS\t1\t3\r\n",
-          std::string("garbage\r\n"), header + "done\tS\t-1\t0\tC:\\a\r\n"})
+          std::string("garbage\r\n"), header + "done\tS\t-1\t0\tC:\\a\r\n",
+          header + "begin\tS\t1\t3\tC:\\a\x01b\r\n", header + "begin\tS\x7f\t1\t3\tC:\\a\r\n"})
         EXPECT_FALSE(readJournal(foreign, "Test Product", lines)) << foreign;
 }
 

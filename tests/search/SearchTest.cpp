@@ -101,7 +101,7 @@ TEST(SearchWildcard, TermsAreFoundInTheirOrderIgnoringCase) {
                                  u"COLOUR", u"ology", u"rerunning"})
         terms->add(term);
     auto folded = std::make_shared<TermList>(terms->withText(text::foldCase(terms->text())));
-    const SearchIndex index(terms, folded);
+    const SearchIndex index(folded);
     const auto matches = [&](const std::u16string& pattern) {
         std::vector<std::uint32_t> found =
             search::wildcardMatches(text::foldCase(pattern), index, *folded);

@@ -185,8 +185,7 @@ void importDictd(std::vector<DictdInput> dictionaries,
             const bool joined =
                 std::count(folded.begin(), folded.end(), folded[r]) > 1 && !folded[r].empty();
             row.term = entries[order[start]].term;
-            row.definition =
-                rowPage(order, start, end, entries, sources, isTerm, braces, widths,
+            row.definition = rowPage(order, start, end, entries, sources, isTerm, braces, widths,
                                      joined, row.parts);
             counts.entries += end - start;
             ++counts.rows;

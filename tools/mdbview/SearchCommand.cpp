@@ -98,7 +98,7 @@ int wildcardCommand(const std::string& path, const std::u16string& pattern, bool
                 each->add(text::foldCase((*terms)[i]));
             folded = each;
         }
-        const SearchIndex index(terms, folded);
+        const SearchIndex index(folded);
         const Clock::time_point start = Clock::now();
         std::vector<std::uint32_t> found =
             search::wildcardMatches(text::foldCase(pattern), index, *folded);

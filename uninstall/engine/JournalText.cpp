@@ -23,11 +23,20 @@ bool number(const std::string& text, long long& value) {
     return true;
 }
 
+// Fields are written with their control characters escaped: a raw one is no line of ours.
+bool plainField(const std::string& field) {
+    for (const char c : field) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return false;
+    }
+    return !field.empty();
+}
+
 bool readLine(const std::vector<std::string>& parts, JournalLine& line) {
     long long position = 0;
-    if (parts.size() != 5 || (parts[0] != "begin" && parts[0] != "done") || parts[1].empty() ||
+    if (parts.size() != 5 || (parts[0] != "begin" && parts[0] != "done") || !plainField(parts[1]) ||
         !number(parts[2], position) || position < 0 || position > 0x7FFFFFFF ||
-        !number(parts[3], line.count) || parts[4].empty())
+        !number(parts[3], line.count) || !plainField(parts[4]))
         return false;
     line.done = parts[0] == "done";
     line.section = parts[1];

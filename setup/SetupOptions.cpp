@@ -15,13 +15,28 @@ std::wstring upper(std::wstring text) {
     return text;
 }
 
+bool absoluteFolder(const std::wstring& folder) {
+    const bool drive =
+        folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' &&
+        ((folder[0] >= L'A' && folder[0] <= L'Z') || (folder[0] >= L'a' && folder[0] <= L'z'));
+    return drive || (folder.size() > 2 && folder[0] == L'\\' && folder[1] == L'\\');
+}
+
 // The folder of /D=: the rest of the command line, as it was typed.
 std::wstring folderFrom(const std::wstring& argument, const std::wstring& tail) {
+    // The first /D= that starts an argument: a folder named "a -D=b" holds another further on.
     const std::wstring upperTail = upper(tail);
-    std::size_t at = upperTail.rfind(L"/D=");
-    const std::size_t dash = upperTail.rfind(L"-D=");
-    if (at == std::wstring::npos || (dash != std::wstring::npos && dash > at))
-        at = dash;
+    std::size_t at = std::wstring::npos;
+    for (std::size_t i = 0; i + 3 <= upperTail.size() && at == std::wstring::npos; ++i) {
+        if ((upperTail[i] != L'/' && upperTail[i] != L'-') ||
+            upperTail.compare(i + 1, 2, L"D=") != 0)
+            continue;
+        std::size_t before = i;
+        if (before > 0 && tail[before - 1] == L'"')
+            --before;
+        if (before == 0 || tail[before - 1] == L' ' || tail[before - 1] == L'\t')
+            at = i;
+    }
     std::wstring folder = at == std::wstring::npos ? argument.substr(3) : tail.substr(at + 3);
     while (!folder.empty() && (folder.back() == L' ' || folder.back() == L'\t'))
         folder.pop_back();
@@ -61,6 +76,9 @@ SetupOptions parseSetupOptions(const std::vector<std::wstring>& arguments,
             options.reportPath = argument.substr(5);
         } else if (name.compare(0, 2, L"D=") == 0) {
             options.destination = folderFrom(argument, tail);
+            // Resolved against the current folder, a relative one could be anywhere.
+            if (!absoluteFolder(options.destination))
+                unknown(argument);
             break; // the rest of the line is the folder
         } else {
             unknown(argument);

@@ -1,4 +1,5 @@
 #include "engine/SharedFiles.h"
+#include "engine/JournalText.h"
 #include "engine/UninstallJournal.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
@@ -168,4 +169,26 @@ TEST(Journal, AnEmptyJournalCountsAsNoneWhereverItLies) {
     writeFile(UninstallJournal::pathIn(real), "Uninstall journal of Other Product\r\n");
     EXPECT_FALSE(UninstallJournal::check(real, "Test Product", why));
     EXPECT_FALSE(UninstallJournal::check(linked, "Test Product", why)) << "not read through a link";
+}
+
+TEST(Journal, ALineCutOffIsCutAwaySoThatAnotherStopLeavesAJournalOfOurs) {
+    // Ended instead of cut away, the fragment would read as a whole line of another form once
+    // this run is stopped too, and every later run would refuse the journal.
+    TempDirectory dir("journal");
+    const std::string path = UninstallJournal::pathIn(dir.path());
+    const std::string header = journalHeader("Test Product");
+    const std::string begin = journalLine({false, "SHAREDFILES", 2, 3, escapedPath("C:\\a.dll")});
+    for (const auto& [left, kept] :
+         {std::pair{header + begin + "done\tSHAREDF", header + begin},
+          std::pair{header.substr(0, 12), header}, std::pair{header + begin, header + begin}}) {
+        SCOPED_TRACE(left);
+        writeFile(path, left);
+        {
+            UninstallJournal journal;
+            ASSERT_TRUE(journal.open(dir.path(), "Test Product"));
+        } // stopped again before it wrote a line
+        EXPECT_EQ(readFile(path), kept);
+        std::string why;
+        EXPECT_TRUE(UninstallJournal::check(dir.path(), "Test Product", why)) << why;
+    }
 }

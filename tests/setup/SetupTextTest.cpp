@@ -27,6 +27,12 @@ TEST(SetupOptions, UnattendedFolderAndUnknownOptions) {
     EXPECT_EQ(parseSetupOptions({L"/S", L"/X"}, L" /S /X").unknown, L"/X");
     EXPECT_EQ(parseSetupOptions({L"C:\\folder"}, L" C:\\folder").unknown, L"C:\\folder")
         << "a folder needs /D=";
+    EXPECT_EQ(parseSetupOptions({L"/S", L"/D=C:\\a", L"-D=b"}, L" /S /D=C:\\a -D=b").destination,
+              L"C:\\a -D=b")
+        << "the folder's own -D= is part of it";
+    for (const wchar_t* relative : {L"/D=Glossary", L"/D=\\Glossary", L"/D=C:Glossary", L"/D="})
+        EXPECT_EQ(parseSetupOptions({relative}, std::wstring(L" ") + relative).unknown, relative)
+            << "a folder that is not absolute is refused, not looked for in the current folder";
 }
 
 TEST(SetupOptions, TheWholeLineIsReadSoThatSlashSAnywhereMeansNothingIsShown) {

@@ -43,8 +43,9 @@ std::string PreUninstallProgram::refusal(HeldCode& held) const {
     if (program.empty())
         return std::string();
     held = holdTrustedCode(program);
+    // Not held is never run, so it is never reported as started either.
     if (!held)
-        return held.error == ERROR_SUCCESS ? held.why : std::string();
+        return held.why.empty() ? std::string("it cannot be opened") : held.why;
     // A program looks for its libraries in the folder it starts in, too.
     const std::string& folder = record_.workingDirectory;
     const std::string why = folder.empty() ? std::string() : whyFolderIsExposed(folder);

@@ -80,17 +80,21 @@ bool UninstallJournal::open(const std::string& applicationDirectory, const std::
     std::string text;
     if (!readAll(file.get(), text) || !readJournal(text, product, lines_))
         return false;
-    SetFilePointer(file.get(), 0, nullptr, FILE_END);
+    // A line cut off as it was written counts for nothing: it is cut away, not ended, so that
+    // it never reads as a whole line should this run be stopped too.
+    const std::size_t lastEnd = text.rfind("\r\n");
+    const std::size_t whole = lastEnd == std::string::npos ? 0 : lastEnd + 2;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(whole);
+    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) ||
+        (whole < text.size() && !SetEndOfFile(file.get())))
+        return false;
     file_ = std::move(file);
-    std::string start;
-    if (text.empty()) {
+    if (whole == 0) {
         resumed_ = false;
-        start = journalHeader(product);
-    } else if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) {
-        start = "\r\n"; // a line cut off as it was written ends here; it counts for nothing
+        if (!write(journalHeader(product)))
+            file_.reset();
     }
-    if (!start.empty() && !write(start))
-        file_.reset();
     return file_.valid();
 }
 

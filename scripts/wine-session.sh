@@ -39,20 +39,36 @@ case $action in
 start)
     exec 8>"$WINEPREFIX.session-lock"
     flock -w 600 8
-    if ! wine_server_pid >/dev/null; then
+    start_server() {
+        wine_server_pid >/dev/null && return 0
         # Idle for two minutes after the last program, it ends by itself: a run that was
         # stopped before its "stop" leaves nothing behind for long.
         wineserver -p120 </dev/null >/dev/null 2>&1 8>&-
-        wine_server_pid >"$marker"
-    fi
+        # The server goes to the background before it works in its folder: wait for it.
+        local server=""
+        for _ in $(seq 50); do
+            server=$(wine_server_pid) && break
+            sleep 0.1
+        done
+        echo "$server" >"$marker"
+    }
     # Run even in a session that was already there: a server started by hand has none of the
-    # session's processes yet. The desktop comes with the first window.
-    # Nor may they keep the lock.
-    if ! (cd "$build" && timeout 600 "$root/scripts/wine-run.sh" bin/warmup.exe) \
-        </dev/null >/dev/null 2>&1 8>&-; then
-        echo "Wine could not run $build/bin/warmup.exe" >&2
-        exit 1
-    fi
+    # session's processes yet. The desktop comes with the first window. The session's processes
+    # keep the output file, never a pipe; nor may they keep the lock.
+    log="$build/wine-session.log"
+    for attempt in 1 2; do
+        start_server
+        if (cd "$build" && timeout 600 "$root/scripts/wine-run.sh" bin/warmup.exe) \
+            </dev/null >"$log" 2>&1 8>&-; then
+            exit 0
+        fi
+        # A server caught as it shut down, or one that lost its session: a new one, once.
+        wineserver -k 2>/dev/null || true
+        sleep 1
+    done
+    echo "Wine could not run $build/bin/warmup.exe:" >&2
+    tail -n 20 "$log" >&2
+    exit 1
     ;;
 stop)
     # Only a session that "start" began: one that someone else runs stays.

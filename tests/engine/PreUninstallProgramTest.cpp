@@ -1,5 +1,6 @@
 #include "engine/PreUninstallProgram.h"
 #include "support/WinTestSupport.h"
+#include "win32/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -154,4 +155,16 @@ TEST_F(PreUninstall, AProgramOthersMayChangeOrAnOpenFolderToStartInIsNotStarted)
     EXPECT_FALSE(fileExists(out_)) << "a program others may change was started";
     trusted.run();
     EXPECT_TRUE(fileExists(out_));
+}
+
+TEST_F(PreUninstall, AProgramThatCannotBeHeldIsListedNotStarted) {
+    // Another process holds it without sharing: it cannot be judged or held, so it never runs,
+    // and the run must not say it started it.
+    const win32::Handle holder(
+        CreateFileA(program_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder.valid());
+    const PreUninstallProgram held(program_ + ",/held," + work_.file("tools dir"), app_);
+    EXPECT_NE(held.whyRefused(), "");
+    EXPECT_NE(held.run(), 0u);
+    EXPECT_FALSE(fileExists(out_)) << "a program that could not be held was started";
 }

@@ -187,7 +187,7 @@ TEST(Journal, ALineCutOffIsCutAwaySoThatAnotherStopLeavesAJournalOfOurs) {
             UninstallJournal journal;
             ASSERT_TRUE(journal.open(dir.path(), "Test Product"));
         } // stopped again before it wrote a line
-        EXPECT_EQ(readFile(path), kept);
+        EXPECT_EQ(testsupport::readFile(path), kept);
         std::string why;
         EXPECT_TRUE(UninstallJournal::check(dir.path(), "Test Product", why)) << why;
     }

@@ -56,6 +56,9 @@ start)
     # session's processes yet. The desktop comes with the first window. The session's processes
     # keep the output file, never a pipe; nor may they keep the lock.
     log="$build/wine-session.log"
+    # The drive the tests' programs run from (see wine-run.sh).
+    [ "$(readlink "$WINEPREFIX/dosdevices/t:" 2>/dev/null)" = "$build" ] ||
+        ln -sfn "$build" "$WINEPREFIX/dosdevices/t:"
     for attempt in 1 2; do
         start_server
         if (cd "$build" && timeout 600 "$root/scripts/wine-run.sh" bin/warmup.exe) \

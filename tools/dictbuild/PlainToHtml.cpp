@@ -33,20 +33,6 @@ bool isBlank(const std::u16string& line) {
                        [](char16_t c) { return c == u' ' || c == u'\t'; });
 }
 
-// Columns of leading white space, a TAB to the next multiple of eight.
-std::size_t indentOf(const std::u16string& line) {
-    std::size_t column = 0;
-    for (const char16_t c : line) {
-        if (c == u' ')
-            ++column;
-        else if (c == u'\t')
-            column = (column / 8 + 1) * 8;
-        else
-            break;
-    }
-    return column;
-}
-
 std::u16string withoutIndent(const std::u16string& line, std::size_t columns) {
     std::size_t column = 0, at = 0;
     while (at < line.size() && column < columns && (line[at] == u' ' || line[at] == u'\t')) {
@@ -274,7 +260,7 @@ std::u16string plainToHtml(const std::u16string& text,
     std::vector<std::size_t> starts;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!isBlank(lines[i]) && (i == 0 || isBlank(lines[i - 1]))) {
-            const std::size_t indent = std::min<std::size_t>(indentOf(lines[i]), 64);
+            const std::size_t indent = std::min<std::size_t>(layout::indentOf(lines[i]), 64);
             if (starts.size() <= indent)
                 starts.resize(indent + 1);
             ++starts[indent];
@@ -317,7 +303,7 @@ std::u16string plainToHtml(const std::u16string& text,
             ++i;
             continue;
         }
-        if (indentOf(lines[i]) <= base) {
+        if (layout::indentOf(lines[i]) <= base) {
             addLine(i);
             ++i;
             continue;
@@ -327,7 +313,7 @@ std::u16string plainToHtml(const std::u16string& text,
         // lines between such parts included), else read as text.
         std::size_t end = i;
         for (std::size_t k = i; k < lines.size(); ++k) {
-            if (!isBlank(lines[k]) && indentOf(lines[k]) <= base)
+            if (!isBlank(lines[k]) && layout::indentOf(lines[k]) <= base)
                 break;
             if (!isBlank(lines[k]))
                 end = k + 1;

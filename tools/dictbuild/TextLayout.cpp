@@ -27,6 +27,12 @@ std::u16string_view trimmedStart(std::u16string_view line) {
     return line;
 }
 
+bool startsWith(std::u16string_view text, std::u16string_view start) {
+    return text.substr(0, start.size()) == start;
+}
+
+} // namespace
+
 std::size_t indentOf(std::u16string_view line) {
     std::size_t column = 0;
     for (const char16_t c : line) {
@@ -39,12 +45,6 @@ std::size_t indentOf(std::u16string_view line) {
     }
     return column;
 }
-
-bool startsWith(std::u16string_view text, std::u16string_view start) {
-    return text.substr(0, start.size()) == start;
-}
-
-} // namespace
 
 std::size_t widthOf(std::u16string_view line) {
     while (!line.empty() && isBlank(line.back()))

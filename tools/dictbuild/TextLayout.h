@@ -20,6 +20,9 @@ inline constexpr std::size_t kWrappedAnywhere = 0;
 // kNotWrapped. A dictionary of few lines is taken as wrapped at its longest.
 std::size_t wrapWidthOf(std::string_view data);
 
+// Columns of a line's leading white space, a TAB to the next multiple of eight.
+std::size_t indentOf(std::u16string_view line);
+
 // Columns a line takes, a TAB to the next multiple of eight, blanks at its end left out.
 std::size_t widthOf(std::u16string_view line);
 

@@ -7,13 +7,16 @@
 #include "SetupLogText.h"
 #include "SetupReport.h"
 #include "Shortcut.h"
+#include "base/ErrorAdvice.h"
 #include "win32/AccessRights.h"
 #include "win32/ErrorText.h"
+#include "win32/FileWrite.h"
 #include "win32/Handles.h"
 
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <vector>
 
 const wchar_t kProductName[] = L"Technical Glossary";
@@ -24,9 +27,16 @@ const wchar_t kSharedDllsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 
 namespace {
 
+// In plain words with what to do where a person can act (a file in use, a full disk), else the
+// system's text; `error` is read at the failing call, before anything else can overwrite it.
 std::wstring systemError(DWORD error) {
+    std::wstring advice = wide(errorAdvice(error, utf8(kProductName)));
+    if (!advice.empty()) {
+        advice[0] = static_cast<wchar_t>(towupper(advice[0])); // it begins a line here
+        return advice;
+    }
     const std::wstring message = win32::systemMessage(error);
-    return message.empty() ? L"Error " + std::to_wstring(error) + L"." : message;
+    return (message.empty() ? L"Error" : message) + L" (" + std::to_wstring(error) + L")";
 }
 
 std::wstring folderPath(int csidl) {
@@ -47,13 +57,14 @@ void createFolders(const std::wstring& path, Journal& journal, SetupReport& repo
                    std::size_t mustCreateFrom = std::wstring::npos) {
     // Only administrators may change what the elevated uninstaller later runs and deletes.
     win32::ProtectedFolderSecurity security;
-    if (!security.valid())
+    if (!security.valid()) {
+        const DWORD error = GetLastError();
         throw InstallError(L"The access list for new folders cannot be made:\n" +
-                           systemError(GetLastError()));
+                           systemError(error));
+    }
     for (std::size_t at = path.find(L'\\', 3);; at = path.find(L'\\', at + 1)) {
         const std::wstring part = path.substr(0, at);
         if (part.size() >= mustCreateFrom || !exists(part)) {
-            journal.creatingFolder(part);
             if (!CreateDirectoryW(part.c_str(), security.attributes())) {
                 const DWORD error = GetLastError();
                 if (error == ERROR_ALREADY_EXISTS)
@@ -84,32 +95,27 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     const std::wstring part = path + L".new";
     // Whatever happens from here on, a failed run takes the part written with it.
     journal.creatingFile(part);
-    BOOL wrote = FALSE;
-    DWORD written = 0, error = 0;
+    DWORD error = ERROR_SUCCESS;
     {
         const win32::Handle file(CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid())
-            throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
-                               systemError(GetLastError()));
-        wrote = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                          nullptr);
-        error = GetLastError();
+        error = file.valid() ? win32::writeWhole(file.get(), bytes) : GetLastError();
     }
-    if (!wrote || written != bytes.size())
-        throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
-                           systemError(wrote ? ERROR_HANDLE_DISK_FULL : error));
+    if (error != ERROR_SUCCESS)
+        throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" + systemError(error));
     if (had) {
         const DWORD aside = journal.setAside(path);
         if (aside == ERROR_SHARING_VIOLATION || aside == ERROR_LOCK_VIOLATION) {
             // A running program holds it: the new one takes its place as the system starts.
             if (!MoveFileExW(part.c_str(), path.c_str(),
-                             MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+                             MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+                error = GetLastError();
                 throw InstallError(L"The file \"" + path +
-                                   L"\" is in use and cannot be replaced, not even at the next "
-                                   L"restart:\n" +
-                                   systemError(GetLastError()) +
-                                   L"\nClose Technical Glossary and start setup again.");
+                                   L"\" is in use by a running program, and setup cannot "
+                                   L"have it replaced at the next restart either (" +
+                                   win32::systemMessage(error) + L"). Close " + kProductName +
+                                   L" and start setup again.");
+            }
             journal.replacedAtRestart(path);
             report.scheduled(stage, path, L"in use; replaced when the computer next starts");
             return;
@@ -120,9 +126,10 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     }
     if (!had)
         journal.creatingFile(path);
-    if (!MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
-        throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" +
-                           systemError(GetLastError()));
+    if (!MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        error = GetLastError();
+        throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" + systemError(error));
+    }
     if (had)
         report.replaced(stage, path);
     else
@@ -147,55 +154,13 @@ void countSharedFile(const std::wstring& path, bool existedBefore, Journal& jour
         throw InstallError(L"The use count of \"" + path +
                            L"\" cannot be read; the file is left as it is.");
     const DWORD updated = had ? count + 1 : existedBefore ? 2 : 1;
-    journal.changingCount(path, had, count);
     const LONG set = RegSetValueExW(key.get(), path.c_str(), 0, REG_DWORD,
                                     reinterpret_cast<const BYTE*>(&updated), sizeof updated);
     if (set != ERROR_SUCCESS)
         throw InstallError(L"The use count of \"" + path + L"\" cannot be written:\n" +
                            systemError(static_cast<DWORD>(set)));
+    journal.countedUse(path, had, had ? updated - count : updated);
     report.installed("Use counts", path + L" (" + std::to_wstring(updated) + L")");
-}
-
-// Operations waiting for the next restart that would delete or replace what this run
-// installs (an uninstall that left files in use for the restart) are taken out, or they would
-// remove the new installation as the system starts. False when they cannot be.
-bool clearPendingOperations(const std::vector<std::wstring>& installed, SetupReport& report) {
-    win32::Key key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                      KEY_QUERY_VALUE | KEY_SET_VALUE, key.receive()) != ERROR_SUCCESS)
-        return false;
-    for (const wchar_t* name : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
-        DWORD type = 0, size = 0;
-        const LONG found = RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size);
-        if (found == ERROR_FILE_NOT_FOUND)
-            continue;
-        std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-        if (found != ERROR_SUCCESS || type != REG_MULTI_SZ ||
-            RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
-                             &size) != ERROR_SUCCESS)
-            return false;
-        value.resize(size / sizeof(wchar_t));
-        const std::vector<PendingOperation> operations = pendingOperationsOf(value);
-        const std::vector<PendingOperation> kept = withoutThoseTouching(operations, installed);
-        if (kept.size() == operations.size())
-            continue;
-        for (const PendingOperation& operation : operations) {
-            if (withoutThoseTouching({operation}, installed).empty())
-                report.note("Restart operations",
-                            operation.source +
-                                (operation.target.empty() ? L"" : L" to " + operation.target),
-                            "taken out: it would delete or replace what is installed");
-        }
-        const std::wstring rest = pendingValueOf(kept);
-        const LONG written =
-            kept.empty() ? RegDeleteValueW(key.get(), name)
-                         : RegSetValueExW(key.get(), name, 0, REG_MULTI_SZ,
-                                          reinterpret_cast<const BYTE*>(rest.data()),
-                                          static_cast<DWORD>(rest.size() * sizeof(wchar_t)));
-        if (written != ERROR_SUCCESS)
-            return false;
-    }
-    return true;
 }
 
 void setString(HKEY key, const wchar_t* name, const std::wstring& value) {
@@ -305,7 +270,6 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     installed.insert(installed.end(), paths.begin(), paths.end());
     for (const auto& [name, target] : shortcuts)
         installed.push_back(menu + L"\\" + name + L".lnk");
-    const bool pendingCleared = clearPendingOperations(installed, report);
     DWORD bytes = 0;
     for (std::size_t i = 0; i < payload.size(); ++i) {
         const PayloadFile& file = payload[i];
@@ -360,8 +324,7 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     const std::string log = setupLogText(product);
     writeFile(logPath, request.invertLog ? inverted(log) : log, journal, report, "Setup log");
     progress(++done, total);
-    journal.commit();
-    if (!pendingCleared)
+    if (!journal.commit(installed, &report))
         return L"Files of it are to be deleted or replaced when the computer next starts, as "
                L"an earlier removal left them, and setup cannot take that back. Restart the "
                L"computer and start setup again to complete the installation.";

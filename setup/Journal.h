@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class SetupReport;
+
 // Everything one run creates or changes, written through to the disk before each step, so
 // that a run that fails is undone at once and one that was stopped (killed, power lost) is
 // undone by the next run of setup: what it created goes, and what it replaced comes back as it
@@ -24,22 +26,24 @@ public:
     Journal& operator=(const Journal&) = delete;
     ~Journal();
 
-    // Success: the copies set aside are deleted and nothing is undone any more.
-    void commit();
+    // Success: the copies set aside are deleted, nothing is undone any more, and operations
+    // that the next restart would carry out on what this run installed (`installed`: files and
+    // folders; an earlier removal's) are taken out, each told in `report`. Taken out only now:
+    // a run that fails or is stopped leaves them as they were. False when they cannot be.
+    bool commit(const std::vector<std::wstring>& installed, SetupReport* report);
 
-    // Before a folder is made, and once it is made by this run.
-    void creatingFolder(const std::wstring& path);
-    void createdFolder(const std::wstring& path) { folders_.push_back(path); }
+    // Once a folder was made by this run: only a folder proven so is ever removed again.
+    void createdFolder(const std::wstring& path);
     // Before a file that was not there is made (also the part written beside a file).
     void creatingFile(const std::wstring& path);
     // Moves the existing file at `path` aside, so that a new one can take its place; the
     // system's error when it cannot.
     DWORD setAside(const std::wstring& path);
     // `path` was in use: its new form takes its place at the next restart.
-    void replacedAtRestart(const std::wstring& path) { atRestart_.push_back(path); }
+    void replacedAtRestart(const std::wstring& path);
     bool restartNeeded() const { return !atRestart_.empty(); }
-    // Before the use count of a shared file changes; `had`: there was one, `before`.
-    void changingCount(const std::wstring& file, bool had, DWORD before);
+    // Once the use count of a shared file went up by `added`; `had`: it had a count before.
+    void countedUse(const std::wstring& file, bool had, DWORD added);
     // Before the registration under HKLM\`key` is written: a new key is deleted again, the
     // values of one that was there are put back.
     void beforeRegistration(const wchar_t* key);
@@ -48,7 +52,12 @@ private:
     struct Count {
         std::wstring file;
         bool had;
-        DWORD before;
+        DWORD added;
+        bool returned; // given back by an undo that was stopped: never twice
+    };
+    struct Folder {
+        std::wstring path;
+        DWORD volume, indexHigh, indexLow; // its identity: the very folder this run made
     };
     struct Value {
         std::wstring name;
@@ -58,14 +67,19 @@ private:
     explicit Journal(bool recovering) : recovering_(recovering) {}
     // Appends records (or the header) and puts the whole journal on the disk.
     void write(const std::string& records);
+    // The same, for undoing: false instead of an exception.
+    bool tryWrite(const std::string& records);
     bool read(const std::vector<std::vector<std::string>>& records);
-    void finish();
+    bool finish(SetupReport* report);
+    std::vector<std::wstring> ownRestartOperations() const;
     void undo();
+    void giveBackCounts();
     void restoreRegistration();
 
     std::string text_; // as written
     bool recovering_ = false;
-    std::vector<std::wstring> folders_, files_, setAside_, atRestart_;
+    std::vector<Folder> folders_;
+    std::vector<std::wstring> files_, setAside_, atRestart_, installed_;
     std::vector<Count> counts_;
     std::wstring key_;
     bool keyExisted_ = false;

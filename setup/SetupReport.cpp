@@ -2,6 +2,8 @@
 
 #include "Destination.h"
 #include "engine/PathRules.h"
+#include "win32/FileWrite.h"
+#include "win32/ReportFile.h"
 
 #include <windows.h>
 
@@ -15,56 +17,27 @@ std::string utf8(const std::wstring& text) {
     return bytes;
 }
 
+std::wstring wide(const std::string& bytes) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
+                            length);
+    return text;
+}
+
 bool SetupReport::open(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/");
     if (path.size() < 4 || path[1] != L':' || (path[2] != L'\\' && path[2] != L'/') ||
         slash == std::wstring::npos || slash + 1 == path.size() ||
         namesDevice(utf8(path.substr(slash + 1))) || path.find(L"\\..") != std::wstring::npos)
         return false;
-    // The folder first, held against renaming while the file is made: nothing is ever created
-    // through a link on the way. A report at a drive's root is in its root, not its current
-    // folder.
-    const std::wstring folderPath = path.substr(0, slash == 2 ? 3 : slash);
-    const win32::Handle folder(CreateFileW(
-        folderPath.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    FILE_ATTRIBUTE_TAG_INFO tag = {};
-    if (!folder.valid() ||
-        !GetFileInformationByHandleEx(folder.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
-        (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-        !namedByItsPath(folder.get(), folderPath))
-        return false;
-    // Opened, not created over: a link at the end is opened itself, and a pipe's server learns
-    // nothing of whom it talks to.
-    win32::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
-                                   FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT |
-                                       SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
-                                   nullptr));
-    if (!file.valid())
-        return false;
-    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    BY_HANDLE_FILE_INFORMATION identity = {};
-    const bool usable =
-        GetFileType(file.get()) == FILE_TYPE_DISK &&
-        GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
-        (tag.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-        namedByItsPath(file.get(), path) && GetFileInformationByHandle(file.get(), &identity) &&
-        identity.nNumberOfLinks == 1;
-    if (!usable) {
-        if (!existed) {
-            FILE_DISPOSITION_INFO disposition = {TRUE};
-            SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
-                                       sizeof disposition);
-        }
-        return false;
-    }
-    if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-        !SetEndOfFile(file.get()))
-        return false;
-    file_ = std::move(file);
-    return true;
+    file_ = win32::openReportFile(
+        path,
+        [](HANDLE handle, const std::wstring& named) { return namedByItsPath(handle, named); },
+        [](const BY_HANDLE_FILE_INFORMATION&) { return false; });
+    return file_.valid();
 }
 
 void SetupReport::scheduled(const char* stage, const std::wstring& item, const std::wstring& why) {

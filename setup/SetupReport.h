@@ -34,5 +34,6 @@ private:
     int installed_ = 0, replaced_ = 0, scheduled_ = 0, kept_ = 0, failed_ = 0;
 };
 
-// The text in UTF-8.
+// The text in UTF-8, and UTF-8 bytes as text.
 std::string utf8(const std::wstring& text);
+std::wstring wide(const std::string& bytes);

@@ -1,4 +1,5 @@
 #include "engine/CommaRecord.h"
+#include "engine/JournalRecords.h"
 #include "engine/JournalText.h"
 #include "engine/PathRules.h"
 #include "engine/PreUninstallRecord.h"
@@ -219,4 +220,24 @@ TEST(Journal, ACountIsGivenBackOnceOverAllRuns) {
     EXPECT_FALSE(journalSaysReleased(done, "STDFILES", 0, path)) << "another entry";
     EXPECT_FALSE(journalSaysReleased(done, "SHAREDFILES", 1, path));
     EXPECT_FALSE(journalSaysReleased(done, "SHAREDFILES", 0, "C:\\Shared\\b.dll"));
+}
+
+TEST(Journal, AnExactFieldReadsBackAsWrittenWhateverItHolds) {
+    for (const std::string& text :
+         {std::string("C:\\Del\x7F"
+                      "Folder\\a.dll"),
+          std::string("C:\\a\nb\tc"), std::string("name <0A> with its own escape"),
+          std::string("<"), std::string()}) {
+        const std::string line = journalRecord({"file", exactField(text)});
+        std::vector<std::vector<std::string>> records;
+        ASSERT_TRUE(readJournalRecords("H\r\n" + line, "H\r\n", records)) << line;
+        ASSERT_EQ(records.size(), 1u);
+        ASSERT_EQ(records[0].size(), 2u) << "a TAB in the text stays in its field";
+        std::string read;
+        EXPECT_TRUE(unescapedField(records[0][1], read)) << line;
+        EXPECT_EQ(read, text) << line;
+    }
+    std::string read;
+    for (const char* foreign : {"a<", "a<0", "a<0A", "a<0a>", "a<GG>b", "<3C"})
+        EXPECT_FALSE(unescapedField(foreign, read)) << foreign;
 }

@@ -5,6 +5,7 @@
 #include "SetupLogText.h"
 #include "SetupOptions.h"
 #include "Version.h"
+#include "base/ErrorAdvice.h"
 
 #include <gtest/gtest.h>
 
@@ -141,4 +142,17 @@ TEST(SetupPendingOperations, ThoseThatWouldDeleteOrReplaceWhatSetupInstallsAreTa
     EXPECT_EQ(kept[0].source, L"\\??\\C:\\Temp\\U-1\\Del1.tmp");
     EXPECT_EQ(kept[1].source, app + L" 2\\a") << "a folder whose name only begins the same";
     EXPECT_TRUE(pendingOperationsOf(std::wstring(1, L'\0')).empty());
+}
+
+TEST(SetupErrorText, AFileInUseOrAFullDiskSaysWhatToDoAndALostErrorNeverReadsAsSuccess) {
+    EXPECT_EQ(errorAdvice(32, "Technical Glossary"),
+              "it is in use by a running program. Close Technical Glossary and try again.")
+        << "a sharing violation";
+    EXPECT_EQ(errorAdvice(33, "Technical Glossary"), errorAdvice(32, "Technical Glossary"));
+    EXPECT_NE(errorAdvice(112, "x").find("disk is full. Free some space"), std::string::npos);
+    EXPECT_EQ(errorAdvice(39, "x"), errorAdvice(112, "x"));
+    const std::string lost = errorAdvice(0, "x");
+    EXPECT_FALSE(lost.empty());
+    EXPECT_EQ(lost.find("uccess"), std::string::npos) << lost;
+    EXPECT_EQ(errorAdvice(5, "x"), "") << "the system's own text says enough";
 }

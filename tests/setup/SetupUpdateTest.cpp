@@ -247,3 +247,111 @@ TEST(SetupCommandLine, TheReportNamesEachItemAndTheExitCodeAndRefusesALink) {
     EXPECT_EQ(exitCode, 0u);
     DeleteFileA(report.c_str());
 }
+
+namespace {
+
+const std::string kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const std::string kJournalKey = "SOFTWARE\\Technical Glossary Setup";
+
+// An earlier uninstall left `path` to be deleted at the next restart.
+void deleteAtRestart(const std::string& path) {
+    const std::string value = "\\??\\" + path + std::string(3, '\0');
+    setValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations", REG_MULTI_SZ,
+             value.data(), static_cast<DWORD>(value.size()));
+}
+
+std::string sharedTestFile() {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    return std::string(system) + "\\tg_shared_test.dll";
+}
+
+} // namespace
+
+// Another product counts the shared file while setup runs; an earlier uninstall waits for the
+// restart to delete a file of the same name. Whether this run fails or is stopped, only what
+// it did itself is undone.
+TEST(SetupJournal, AFailedOrStoppedRunTakesBackOnlyItsOwnUseAndLeavesTheRestartOperations) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    ASSERT_TRUE(restartTheComputer());
+    const std::string shared = sharedTestFile();
+    writeFile(shared, "another product's file");
+    setDword(HKEY_LOCAL_MACHINE, kSharedKey, shared, 1);
+    TempDirectory root("setup-journal");
+    const std::string directory = root.file("Technical Glossary");
+    const std::string database = directory + "\\Dict.mdb";
+    const std::string program = "\"" + binaryDirectory() + "\\setup_with_shared_file.exe\" /S /D=";
+    const StopPoint shortcuts{"setup_with_shared_file", "ole32.dll", "CoCreateInstance", 1};
+    const auto anotherProductCounts = [&] {
+        setDword(HKEY_LOCAL_MACHINE, kSharedKey, shared,
+                 readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared) + 1);
+    };
+
+    // Failed: the setup log cannot be written.
+    deleteAtRestart(database);
+    ObservedRun run = runObserved(program + directory, kTimeoutMs, {}, shortcuts, [&] {
+        anotherProductCounts();
+        CreateDirectoryA((directory + "\\Setup.log.new").c_str(), nullptr);
+    });
+    ASSERT_FALSE(run.processes.empty());
+    EXPECT_EQ(run.processes[0].exitCode, 1603u);
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared), 2u)
+        << "the other product's use stays, this run's goes";
+    EXPECT_TRUE(pendingDeleteOf(database)) << "the earlier uninstall's operation is back";
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kJournalKey));
+    RemoveDirectoryA((directory + "\\Setup.log.new").c_str());
+    RemoveDirectoryA(directory.c_str());
+
+    // Stopped at the same point: the next run undoes it alike, then installs.
+    run = runObserved(program + directory, kTimeoutMs, {}, shortcuts);
+    ASSERT_TRUE(run.stopped);
+    EXPECT_TRUE(pendingDeleteOf(database)) << "nothing is taken out before the run succeeds";
+    anotherProductCounts();
+    DWORD exitCode = 99;
+    ASSERT_TRUE(runAndWait(program + directory, kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_FALSE(pendingDeleteOf(database)) << "taken out once the run succeeded";
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared), 4u) << "three products, ours once";
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared), 3u);
+    deleteValue(HKEY_LOCAL_MACHINE, kSharedKey, shared);
+    DeleteFileA(shared.c_str());
+}
+
+// Recovery removes a folder only when the journal proves that the stopped run made it: one
+// announced and then made by someone else stays, and one whose name the journal escapes goes.
+TEST(SetupStopped, OnlyTheFoldersTheStoppedRunMadeAreRemovedWhateverTheirNames) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory root("setup-folders");
+    const std::set<std::string> before = snapshot();
+    // A character that the journal writes as <7F>.
+    const std::string escaped = "C:\\Stopped\x7F"
+                                "Parent";
+    const std::string announced = "C:\\Announced Parent";
+    ObservedRun run = runObserved(setupProgram() + " /S /D=" + escaped + "\\Technical Glossary",
+                                  kTimeoutMs, {}, {"setup", "kernel32.dll", "CreateDirectoryW", 2});
+    ASSERT_TRUE(run.stopped);
+    ASSERT_TRUE(fileExists(escaped)) << "made before the stop";
+    // The next run undoes that one first, and is stopped as it is about to make its own first
+    // folder, which someone else then makes.
+    run = runObserved(setupProgram() + " /S /D=" + announced + "\\Technical Glossary", kTimeoutMs,
+                      {}, {"setup", "kernel32.dll", "CreateDirectoryW", 1});
+    ASSERT_TRUE(run.stopped);
+    EXPECT_FALSE(fileExists(escaped)) << "the stopped run's folder, by its exact name";
+    ASSERT_FALSE(fileExists(announced));
+    ASSERT_TRUE(CreateDirectoryA(announced.c_str(), nullptr));
+
+    const std::string directory = root.file("Technical Glossary");
+    DWORD exitCode = 99;
+    ASSERT_TRUE(runAndWait(setupProgram() + " /S /D=" + directory, kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(fileExists(announced)) << "someone else's folder stays";
+    RemoveDirectoryA(announced.c_str());
+    RemoveDirectoryA(escaped.c_str());
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}

@@ -1,6 +1,12 @@
 #include "SystemErrorText.h"
 
+#include "ErrorAdvice.h"
+
 std::string systemErrorText(DWORD error) {
+    // Where a person can act (a file in use, a full disk), plain words and what to do.
+    const std::string advice = errorAdvice(error, "the program that uses it");
+    if (!advice.empty())
+        return advice + " (" + std::to_string(error) + ")";
     char buffer[512] = {};
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                         nullptr, error, 0, buffer, sizeof buffer, nullptr);

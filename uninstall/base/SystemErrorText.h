@@ -5,7 +5,7 @@
 #include <string>
 
 // The system's own text for an error code, on one line, ending with the code itself:
-// "Access is denied. (5)".
+// "Access is denied. (5)"; for a file in use or a full disk, plain words and what to do.
 std::string systemErrorText(DWORD error);
 
 // ANSI text (the program's own code page) as UTF-16, for the system's wide functions.

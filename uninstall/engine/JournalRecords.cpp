@@ -24,6 +24,32 @@ std::string journalRecord(const std::vector<std::string>& fields) {
     return line + "\r\n";
 }
 
+std::string exactField(const std::string& text) {
+    std::string field;
+    for (const char c : text)
+        field += c == '<' ? std::string("<3C>") : std::string(1, c);
+    return field;
+}
+
+bool unescapedField(const std::string& field, std::string& text) {
+    const auto digit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    text.clear();
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '<') {
+            text += field[i];
+            continue;
+        }
+        if (i + 3 >= field.size() || digit(field[i + 1]) < 0 || digit(field[i + 2]) < 0 ||
+            field[i + 3] != '>')
+            return false;
+        text += static_cast<char>(digit(field[i + 1]) * 16 + digit(field[i + 2]));
+        i += 3;
+    }
+    return true;
+}
+
 bool readJournalRecords(const std::string& text, const std::string& header,
                         std::vector<std::vector<std::string>>& records) {
     records.clear();

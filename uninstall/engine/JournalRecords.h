@@ -18,3 +18,10 @@ std::string journalRecord(const std::vector<std::string>& fields);
 // empty text, or one cut off within the header, has no records and is no error.
 bool readJournalRecords(const std::string& text, const std::string& header,
                         std::vector<std::vector<std::string>>& records);
+
+// A field that must read back exactly as given (a registry value's name may hold "<0A>"
+// itself): its "<" is written as <3C> too, before `journalRecord` escapes the controls.
+std::string exactField(const std::string& text);
+// The text of a field so written: every <XX> back to its byte. False when a "<" starts no
+// such escape, which the writer never leaves.
+bool unescapedField(const std::string& field, std::string& text);

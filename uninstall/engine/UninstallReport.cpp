@@ -5,19 +5,9 @@
 #include "base/Options.h"
 #include "base/SystemErrorText.h"
 #include "win32/FileIdentity.h"
+#include "win32/ReportFile.h"
 
 namespace {
-
-// A plain file on a disk that the system names by `path` itself.
-bool isOwnPlainFile(HANDLE file, const std::string& path) {
-    if (GetFileType(file) != FILE_TYPE_DISK)
-        return false;
-    FILE_ATTRIBUTE_TAG_INFO tag = {};
-    if (!GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) ||
-        (tag.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
-        return false;
-    return resolvesToPath(file, path);
-}
 
 const char* outcomeText(UninstallReport::Outcome outcome) {
     switch (outcome) {
@@ -38,57 +28,17 @@ const char* outcomeText(UninstallReport::Outcome outcome) {
 } // namespace
 
 bool UninstallReport::open(const std::string& path, const std::vector<std::string>& untouchable) {
-    const std::size_t slash = path.find_last_of("\\/");
-    if (!isPlainAbsolutePath(path) || namesDevice(path) || slash == std::string::npos)
+    if (!isPlainAbsolutePath(path) || namesDevice(path))
         return false;
-    // The folder first, held against renaming while the file is made: nothing is ever created
-    // through a link on the way.
-    // "C:" alone would be the drive's current folder, not its root.
-    const bool inDriveRoot = slash == 2 && path[1] == ':';
-    const std::string folderPath = path.substr(0, inDriveRoot ? 3 : slash);
-    const win32::Handle folder(CreateFileA(
-        folderPath.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    FILE_ATTRIBUTE_TAG_INFO folderTag = {};
-    if (!folder ||
-        !GetFileInformationByHandleEx(folder.get(), FileAttributeTagInfo, &folderTag,
-                                      sizeof folderTag) ||
-        (folderTag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-        (folderTag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-        !resolvesToPath(folder.get(), folderPath))
-        return false;
-    // Opened, not created over: a link at the end is opened itself, and a pipe's server learns
-    // nothing of whom it talks to.
-    win32::Handle file(CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
-                                   FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT |
-                                       SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
-                                   nullptr));
-    if (!file)
-        return false;
-    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    bool usable = isOwnPlainFile(file.get(), path);
-    BY_HANDLE_FILE_INFORMATION identity = {};
-    if (usable && existed) {
-        // A second name may be anyone's file, linked here to be overwritten.
-        usable = GetFileInformationByHandle(file.get(), &identity) != FALSE &&
-                 identity.nNumberOfLinks == 1;
-        for (const std::string& other : untouchable)
-            usable = usable && !win32::sameFile(identity, other);
-    }
-    if (!usable) {
-        if (!existed) {
-            FILE_DISPOSITION_INFO disposition = {TRUE};
-            SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
-                                       sizeof disposition);
-        }
-        return false;
-    }
-    if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-        !SetEndOfFile(file.get()))
-        return false;
-    file_ = std::move(file);
-    return true;
+    file_ = win32::openReportFile(path, resolvesToPath,
+                                  [&](const BY_HANDLE_FILE_INFORMATION& identity) {
+                                      for (const std::string& other : untouchable) {
+                                          if (win32::sameFile(identity, other))
+                                              return true;
+                                      }
+                                      return false;
+                                  });
+    return file_.valid();
 }
 
 void UninstallReport::item(const char* stage, const std::string& item, Outcome outcome,

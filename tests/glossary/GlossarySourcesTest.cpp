@@ -2,6 +2,7 @@
 // a database's sources off and orders them; the list and the pages follow, and the next start
 // remembers it.
 #include "GlossaryWindowFixture.h"
+#include "driver/ScreenCapture.h"
 #include "driver/WindowFinder.h"
 #include "search/SearchTestDatabase.h"
 
@@ -50,6 +51,14 @@ HWND openDialog(GlossaryProcess& glossary) {
     return dialog;
 }
 
+// The dialog's picture, once it has drawn itself.
+void saveImage(HWND dialog, const std::string& name) {
+    RedrawWindow(dialog, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(300);
+    driver::saveWindowImage(dialog, binaryDirectory() + "\\" + name);
+}
+
 std::vector<std::wstring> terms(const GlossaryProcess& glossary) {
     std::vector<std::wstring> listed;
     for (int i = 0; i < glossary.itemCount(); ++i)
@@ -84,8 +93,7 @@ TEST_F(GlossaryWindowTest, DictionariesTurnedOffAndReorderedChangeTheListAndPage
 
         HWND dialog = openDialog(glossary);
         ASSERT_NE(dialog, nullptr);
-        glossary.saveScreenshot(binaryDirectory() + "\\glossary-dictionaries.bmp");
-        driver::saveWindowImage(dialog, binaryDirectory() + "\\glossary-dictionaries-dialog.bmp");
+        saveImage(dialog, "glossary-dictionaries.bmp");
         const HWND list = GetDlgItem(dialog, IDC_SOURCES);
         ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
         EXPECT_EQ(glossary.listViewText(list, 0, 0), L"foldoc");
@@ -153,11 +161,38 @@ TEST_F(GlossaryWindowTest, ADatabaseThatNamesNoDictionariesSaysSoAndShowsAllOfIt
     HWND dialog = nullptr;
     ASSERT_TRUE(
         eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs));
-    driver::saveWindowImage(dialog, binaryDirectory() + "\\glossary-dictionaries-none.bmp");
+    saveImage(dialog, "glossary-dictionaries-none.bmp");
     EXPECT_NE(windowText(GetDlgItem(dialog, IDC_SOURCES_NOTE)).find("does not record which"),
               std::string::npos);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SOURCES)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SOURCES_UP)));
     EXPECT_TRUE(closes(glossary, {VK_RETURN}));
     EXPECT_EQ(glossary.itemCount(), count);
+}
+
+TEST_F(GlossaryWindowTest, TheDictionariesDialogIsDrawnInTheSystemsColours) {
+    writeTwoDictionaries(folder_.file("two.mdb"));
+    // A dark high-contrast scheme's colours, set before the program starts (as Wine keeps no
+    // high-contrast flag).
+    const SystemColours scheme({COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT,
+                                COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT},
+                               {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255),
+                                RGB(0, 255, 255), RGB(0, 0, 0)});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "two.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const HWND dialog = openDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
+    saveImage(dialog, "glossary-dictionaries-high-contrast.bmp");
+    const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+    RECT inside = {};
+    GetClientRect(list, &inside);
+    POINT empty = {inside.right / 2, inside.bottom - 4}; // below the two items
+    ClientToScreen(list, &empty);
+    EXPECT_EQ(driver::screenPixel(empty), RGB(0, 0, 0)) << "the list on the window colour";
+    RECT face = {};
+    GetClientRect(dialog, &face);
+    POINT corner = {2, face.bottom - 2};
+    ClientToScreen(dialog, &corner);
+    EXPECT_EQ(driver::screenPixel(corner), RGB(0, 0, 0)) << "the dialog on the buttons' colour";
+    EXPECT_TRUE(closes(glossary, {VK_ESCAPE}));
 }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,27 @@ protected:
     std::vector<BYTE> saved_[2];
     DWORD types_[2] = {REG_NONE, REG_NONE};
     EnvironmentOverride recorderOut_{"RECORDER_OUT", folder_.file("opened.txt")};
+};
+
+// The system's colours for as long as this lives.
+class SystemColours {
+public:
+    SystemColours(std::initializer_list<int> elements, std::initializer_list<COLORREF> colours)
+        : elements_(elements) {
+        for (const int element : elements_)
+            saved_.push_back(GetSysColor(element));
+        const std::vector<COLORREF> wanted(colours);
+        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), wanted.data());
+    }
+    ~SystemColours() {
+        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), saved_.data());
+    }
+    SystemColours(const SystemColours&) = delete;
+    SystemColours& operator=(const SystemColours&) = delete;
+
+private:
+    std::vector<int> elements_;
+    std::vector<COLORREF> saved_;
 };
 
 // A dictionary whose definitions link to terms and addresses, some of them forbidden.

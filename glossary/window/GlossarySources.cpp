@@ -87,8 +87,10 @@ void GlossaryWindow::chooseDictionaries() {
     } catch (const std::exception&) {
         // No database to choose in: the dialog says that nothing can be chosen.
     }
-    if (!::chooseDictionaries(instance_, window_, choice, refusal))
-        return;
+    const std::vector<std::u16string> before = search::rememberedForm(choice);
+    if (!::chooseDictionaries(instance_, window_, choice, refusal) ||
+        search::rememberedForm(choice) == before)
+        return; // nothing to read again
     chosenSources_[fullPathOf(path)] = search::rememberedForm(choice);
     // The list and the pages anew, on the term shown when it is still there.
     Glossary shown{{}, {}};

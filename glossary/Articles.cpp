@@ -143,7 +143,8 @@ std::vector<Part> split(std::u16string_view definition) {
     return parts;
 }
 
-std::u16string join(const std::vector<std::u16string>& rows) {
+std::u16string join(const std::vector<std::u16string>& rows,
+                    const std::vector<std::u16string>& order) {
     if (rows.size() == 1)
         return rows.front();
     std::vector<Part> parts;
@@ -160,17 +161,24 @@ std::u16string join(const std::vector<std::u16string>& rows) {
                 rank.emplace(parts[i].source, parts.size() * (mentions ? 1 : 0) + i);
         }
     }
-    std::vector<std::size_t> order(parts.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    if (!order.empty()) {
+        for (auto& [source, place] : rank) {
+            const auto at = std::find(order.begin(), order.end(), source);
+            place = at != order.end() ? static_cast<std::size_t>(at - order.begin())
+                                      : order.size() + place;
+        }
+    }
+    std::vector<std::size_t> sorted(parts.size());
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        sorted[i] = i;
+    std::stable_sort(sorted.begin(), sorted.end(), [&](std::size_t a, std::size_t b) {
         const std::size_t rankA = rank[parts[a].source], rankB = rank[parts[b].source];
         if (rankA != rankB)
             return rankA < rankB;
         return parts[a].mention < parts[b].mention;
     });
     std::vector<const Part*> ordered;
-    for (const std::size_t i : order)
+    for (const std::size_t i : sorted)
         ordered.push_back(&parts[i]);
     return laidOut(ordered, false);
 }

@@ -41,7 +41,9 @@ std::vector<Part> split(std::u16string_view definition);
 // One page from the definitions of a term's rows: `rows[0]` the term's own, then those of the
 // term written in other cases. Each dictionary's parts under one heading (when there is more
 // than one dictionary): first the dictionaries with entries under the term itself, its own
-// case first; entries that only mention the term after the rest of their dictionary.
-std::u16string join(const std::vector<std::u16string>& rows);
+// case first; entries that only mention the term after the rest of their dictionary. A
+// non-empty `order` (dictionaries' names) ranks the dictionaries instead; others follow.
+std::u16string join(const std::vector<std::u16string>& rows,
+                    const std::vector<std::u16string>& order = {});
 
 } // namespace articles

@@ -84,9 +84,10 @@ std::u16string simpleUpperCase(const std::u16string& text) {
 }
 
 Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* failure,
-                        std::string* damage) {
+                        std::string* damage, const RowView& view) {
     TermList terms;
     auto positions = std::make_shared<std::vector<jet::Recordset::Position>>();
+    auto tableRows = std::make_shared<std::vector<std::uint32_t>>(); // kept for a view only
     std::shared_ptr<jet::Recordset> definitions;
     bool opened = false;
     try {
@@ -103,12 +104,15 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
         definitions =
             std::make_shared<jet::Recordset>(database.openTable(u"Dict", {kDefinitionColumn}));
         // Only the terms are read now: damage anywhere else loses nothing.
+        std::uint32_t row = 0;
         for (jet::Recordset rows = database.openTable(u"Dict", {kTermColumn}); !rows.eof();
-             rows.moveNext()) {
+             rows.moveNext(), ++row) {
             const jet::Value& term = rows.value(kTermColumn);
-            if (term.isNull())
+            if (term.isNull() || (view.listed && !view.listed(row)))
                 continue; // nothing to list
             positions->push_back(rows.position());
+            if (view.shown)
+                tableRows->push_back(row);
             terms.add(term.text);
         }
     } catch (const JetError& error) {
@@ -121,11 +125,14 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
             *damage = "the terms do not fit in the memory there is";
     }
     positions->resize(terms.size());
-    DefinitionReader definitionAt =
-        [definitions, positions](std::size_t index) -> std::optional<std::u16string> {
+    tableRows->resize(view.shown ? terms.size() : 0);
+    DefinitionReader definitionAt = [definitions, positions, tableRows, shown = view.shown](
+                                        std::size_t index) -> std::optional<std::u16string> {
         try {
             definitions->moveTo((*positions)[index]);
             const jet::Value& definition = definitions->value(kDefinitionColumn);
+            if (!definition.isNull() && shown)
+                return shown((*tableRows)[index], definition.text);
             if (!definition.isNull())
                 return definition.text;
         } catch (const JetError&) {
@@ -134,8 +141,10 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
         }
         return std::nullopt;
     };
-    return Glossary(std::move(terms), std::move(definitionAt),
-                    upper ? upper : UpperCase(unicodeFold));
+    Glossary glossary(std::move(terms), std::move(definitionAt),
+                      upper ? upper : UpperCase(unicodeFold));
+    glossary.sourceOrder_ = view.sourceOrder;
+    return glossary;
 }
 
 Glossary::Glossary(std::vector<std::u16string> terms,
@@ -394,7 +403,7 @@ std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) co
     }
     if (definitions.empty())
         return std::nullopt;
-    return articles::join(definitions);
+    return articles::join(definitions, sourceOrder_);
 }
 
 std::u16string Glossary::page(const std::u16string& term, const std::u16string& definition) {

@@ -18,6 +18,16 @@ class Glossary {
 public:
     using UpperCase = std::function<std::u16string(const std::u16string&)>;
 
+    // Which rows of table Dict (from 0, in table order) are listed and what their pages show;
+    // without it, every row as written. The user's choice of dictionaries comes in here.
+    struct RowView {
+        std::function<bool(std::uint32_t row)> listed;
+        // The row's definition as shown; nothing leaves it off the page.
+        std::function<std::optional<std::u16string>(std::uint32_t row, const std::u16string&)>
+            shown;
+        std::vector<std::u16string> sourceOrder; // of a page's dictionaries (articles::join)
+    };
+
     // Reads the terms of table Dict (column 1) and where each row stands; definitions
     // (column 2) are read when shown. `upper` is the case folding the search compares in; by
     // default Unicode's full case folding (text::foldCase), as the dictionary import uses. A
@@ -26,7 +36,8 @@ public:
     // given) gets the reason; when reading the terms stopped before the end of the table,
     // `damage` (if given) gets where and why.
     static Glossary load(const std::string& path, UpperCase upper = UpperCase(),
-                         std::string* failure = nullptr, std::string* damage = nullptr);
+                         std::string* failure = nullptr, std::string* damage = nullptr,
+                         const RowView& view = RowView());
     Glossary(std::vector<std::u16string> terms,
              std::vector<std::optional<std::u16string>> definitions, UpperCase upper = UpperCase());
 
@@ -99,6 +110,7 @@ private:
     std::shared_ptr<const TermList> terms_;
     std::shared_ptr<const TermList> upper_;
     DefinitionReader definitionAt_;
+    std::vector<std::u16string> sourceOrder_;
     UpperCase upperCase_;
     mutable std::shared_future<std::shared_ptr<const SearchIndex>> pending_, pendingLetters_;
     mutable std::shared_ptr<const SearchIndex> index_, letters_;

@@ -11,11 +11,6 @@ namespace {
 
 constexpr std::size_t kKeyColumn = 0, kBlockColumn = 1;
 
-bool hasTable(const jet::Database& database, std::u16string_view name) {
-    return std::any_of(database.tables().begin(), database.tables().end(),
-                       [name](const jet::TableInfo& table) { return table.name == name; });
-}
-
 const std::string& blockOf(const jet::Recordset& rows) {
     const jet::Value& block = rows.value(kBlockColumn);
     if (block.kind != jet::Value::Kind::Binary)
@@ -24,6 +19,11 @@ const std::string& blockOf(const jet::Recordset& rows) {
 }
 
 } // namespace
+
+bool hasTable(const jet::Database& database, std::u16string_view name) {
+    return std::any_of(database.tables().begin(), database.tables().end(),
+                       [name](const jet::TableInfo& table) { return table.name == name; });
+}
 
 std::unique_ptr<FullTextIndex> FullTextIndex::open(const jet::Database& database) {
     if (!hasTable(database, kWordsTable) || !hasTable(database, kEntriesTable))

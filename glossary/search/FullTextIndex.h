@@ -48,4 +48,7 @@ struct Source {
 // Empty when the database was built before sources were recorded. Throws JetError.
 std::vector<Source> readSources(const jet::Database& database);
 
+// Whether `database` has a table of that name.
+bool hasTable(const jet::Database& database, std::u16string_view name);
+
 } // namespace search

@@ -39,7 +39,7 @@ std::wstring GlossaryWindow::databasePath() const {
 std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& into,
                                           std::wstring& damage) const {
     std::string failure, damaged;
-    into = Glossary::load(utf8(path), {}, &failure, &damaged);
+    into = Glossary::load(utf8(path), {}, &failure, &damaged, sourceViewFor(path));
     damage = std::wstring(damaged.begin(), damaged.end());
     if (failure.empty())
         return std::wstring();

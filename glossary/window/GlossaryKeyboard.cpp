@@ -67,6 +67,9 @@ bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
     case 'O':
         self->chooseDatabase();
         return true;
+    case 'D':
+        self->chooseDictionaries();
+        return true;
     case VK_OEM_PLUS:
     case VK_ADD:
         self->zoom(1);

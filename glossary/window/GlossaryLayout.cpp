@@ -30,6 +30,7 @@ constexpr Placement kLayout[] = {
     {IDC_TERMS, 240, 840, 2895, 3420, false, true, false, false},
     {IDC_PAGE, 3480, 240, 6735, 4095, true, true, false, false},
     {IDC_EXIT, 8880, 4560, 855, 375, false, false, true, true},
+    {IDC_DICTIONARIES, 7440, 4560, 1320, 375, false, false, true, true},
     {IDC_LOGO, 240, 4380, 2895, 780, false, false, false, true},
     {IDC_VERSION, 9840, 5040, 500, 240, false, false, true, true},
 };

@@ -168,6 +168,7 @@ void GlossaryWindow::saveSettings() const {
     RegSetValueExW(key.get(), kZoom, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zoom),
                    sizeof zoom);
     // A database the user opened is opened again next time; the default needs no word.
+    saveSourceChoices();
     if (openedByUser_)
         writeText(key.get(), kOpened, fullPath(database_));
     else if (database_.empty())

@@ -198,6 +198,9 @@ void GlossaryWindow::onCreate() {
                 WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                 IDC_PAGE);
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
+    // After Exit in the order of Tab, which goes on to the logo: search, list, page, Exit, then
+    // the bottom row leftwards.
+    control(L"BUTTON", L"Dictionaries...", WS_TABSTOP | BS_PUSHBUTTON, IDC_DICTIONARIES);
     // A tab stop: Enter or Space there opens the maker's page (see translateAccelerator).
     logoControl_ =
         control(L"STATIC", L"", WS_TABSTOP | SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO);
@@ -251,4 +254,6 @@ void GlossaryWindow::onCommand(int id, int code) {
         openMakersPage();
     else if (id == IDC_EXIT && code == BN_CLICKED)
         DestroyWindow(window_);
+    else if (id == IDC_DICTIONARIES && code == BN_CLICKED)
+        chooseDictionaries();
 }

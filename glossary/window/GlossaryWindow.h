@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,12 @@ private:
     void showDatabase(const std::u16string& restoreTerm);
     std::wstring databasePath() const;
     void updateCaption();
+    // The dictionaries shown: the user's choice for the database at `path` (remembered, or
+    // chosen in this run), the view of its rows it makes, the dialog, and saving the choices.
+    std::vector<std::u16string> rememberedSources(const std::wstring& path) const;
+    Glossary::RowView sourceViewFor(const std::wstring& path) const;
+    void chooseDictionaries();
+    void saveSourceChoices() const;
     // Placement, zoom and the last term, per user.
     void restoreSettings(int show);
     void saveSettings() const;
@@ -119,6 +126,8 @@ private:
     std::wstring loadFailure_;    // why the named database cannot be read
     std::u16string damageNote_;   // above every page while a damaged database is shown
     Remembered remembered_;
+    // Dictionaries chosen in this run, by database (full path): saved with the settings.
+    std::map<std::wstring, std::vector<std::u16string>> chosenSources_;
     bool openedByUser_ = false;      // database_ was opened with Ctrl+O, dropped or reopened
     bool searchFromProgram_ = false; // the search box's text is being set by the window
     bool wordEnded_ = false;         // the next search starts an entry of the history

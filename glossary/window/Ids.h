@@ -15,3 +15,12 @@
 #define MSG_FOLLOW_LINK (WM_APP + 1)         // follow the link clicked, once the click is done
 #define MSG_REPORT_LOAD_FAILURE (WM_APP + 2) // say why the named database cannot be read
 #define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys
+
+// The dialog of the dictionaries shown (a database's sources), and the window's button for it.
+#define IDC_DICTIONARIES 107  // opens the dialog (also Ctrl+D)
+#define IDD_DICTIONARIES 401  // the dialog
+#define IDC_SOURCES_LABEL 402 // names the list for the keyboard and screen readers
+#define IDC_SOURCES 403       // the sources, each with a check box and its entry count
+#define IDC_SOURCES_UP 404    // Move up
+#define IDC_SOURCES_DOWN 405  // Move down
+#define IDC_SOURCES_NOTE 406  // why nothing can be chosen, or what is missing

@@ -137,7 +137,10 @@ bool GlossaryProcess::dropFile(const std::wstring& path) {
 
 void GlossaryProcess::press(std::initializer_list<WORD> chord) {
     // Keys go to the window in the foreground; tests running beside this one may have taken it.
-    if (GetForegroundWindow() != window_) {
+    // A dialog of the program's own keeps it.
+    DWORD foreground = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &foreground);
+    if (foreground != processId_) {
         activate();
         eventually([&] { return GetForegroundWindow() == window_; }, 2000);
     }
@@ -314,4 +317,31 @@ bool GlossaryProcess::saveScreenshot(const std::string& path) const {
 
 bool GlossaryProcess::waitForExit(DWORD timeoutMs, DWORD& exitCode) const {
     return win32::waitForExit(process_.get(), timeoutMs, exitCode);
+}
+
+std::wstring GlossaryProcess::listViewText(HWND list, int item, int column) const {
+    constexpr int kLength = 256;
+    const RemoteMemory remote(process_.get(), sizeof(LVITEMW) + kLength * sizeof(wchar_t));
+    if (remote.address() == nullptr)
+        return std::wstring();
+    auto* const text =
+        reinterpret_cast<wchar_t*>(static_cast<char*>(remote.address()) + sizeof(LVITEMW));
+    LVITEMW row = {};
+    row.iSubItem = column;
+    row.pszText = text;
+    row.cchTextMax = kLength;
+    if (!WriteProcessMemory(process_.get(), remote.address(), &row, sizeof row, nullptr))
+        return std::wstring();
+    const LRESULT length = send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
+                                reinterpret_cast<LPARAM>(remote.address()));
+    wchar_t read[kLength] = {};
+    if (length <= 0 || length >= kLength ||
+        !ReadProcessMemory(process_.get(), text, read, sizeof read, nullptr))
+        return std::wstring();
+    return std::wstring(read, static_cast<std::size_t>(length));
+}
+
+bool GlossaryProcess::listViewChecked(HWND list, int item) const {
+    return (send(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK) &
+            LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }

@@ -58,6 +58,10 @@ public:
     std::wstring listText(int index) const;
     std::wstring searchText() const;
     std::wstring pageText() const;
+    // Column `column` of item `item` of a list view of the program (LVM_GETITEMTEXT), and
+    // whether the item's check box is checked.
+    std::wstring listViewText(HWND list, int item, int column) const;
+    bool listViewChecked(HWND list, int item) const;
     // Character format of the page text from `start` for `length` characters; `color` is
     // CLR_DEFAULT for the automatic colour (the system's window text).
     bool pageFormat(int start, int length, bool& bold, COLORREF& color, int& twips) const;

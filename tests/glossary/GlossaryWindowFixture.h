@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,27 @@ protected:
     std::vector<BYTE> saved_[2];
     DWORD types_[2] = {REG_NONE, REG_NONE};
     EnvironmentOverride recorderOut_{"RECORDER_OUT", folder_.file("opened.txt")};
+};
+
+// The system's colours for as long as this lives.
+class SystemColours {
+public:
+    SystemColours(std::initializer_list<int> elements, std::initializer_list<COLORREF> colours)
+        : elements_(elements) {
+        for (const int element : elements_)
+            saved_.push_back(GetSysColor(element));
+        const std::vector<COLORREF> wanted(colours);
+        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), wanted.data());
+    }
+    ~SystemColours() {
+        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), saved_.data());
+    }
+    SystemColours(const SystemColours&) = delete;
+    SystemColours& operator=(const SystemColours&) = delete;
+
+private:
+    std::vector<int> elements_;
+    std::vector<COLORREF> saved_;
 };
 
 // A dictionary whose definitions link to terms and addresses, some of them forbidden.
@@ -173,11 +195,12 @@ inline RECT clientRect(HWND window, HWND control) {
 
 // Every control whole inside `client`, none on another, in the designed order: the search box
 // above the list above the logo, the page right of the list and above Exit, Exit left of the
-// version label.
+// version label, Dictionaries between the logo and Exit, below the page.
 inline bool laidOutWithin(HWND window, const RECT& client) {
-    const int ids[] = {IDC_SEARCH, IDC_TERMS, IDC_PAGE, IDC_EXIT, IDC_LOGO, IDC_VERSION};
-    RECT at[6];
-    for (int i = 0; i < 6; ++i) {
+    const int ids[] = {IDC_SEARCH, IDC_TERMS,   IDC_PAGE,        IDC_EXIT,
+                       IDC_LOGO,   IDC_VERSION, IDC_DICTIONARIES};
+    RECT at[7];
+    for (int i = 0; i < 7; ++i) {
         at[i] = clientRect(window, GetDlgItem(window, ids[i]));
         RECT inside = {};
         if (at[i].right <= at[i].left || at[i].bottom <= at[i].top ||
@@ -185,7 +208,8 @@ inline bool laidOutWithin(HWND window, const RECT& client) {
             return false;
     }
     return at[0].bottom <= at[1].top && at[1].bottom <= at[4].top && at[1].right <= at[2].left &&
-           at[2].bottom <= at[3].top && at[3].right <= at[5].left;
+           at[2].bottom <= at[3].top && at[3].right <= at[5].left && at[4].right <= at[6].left &&
+           at[6].right <= at[3].left && at[2].bottom <= at[6].top;
 }
 
 } // namespace glossarytest

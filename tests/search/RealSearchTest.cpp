@@ -2,7 +2,9 @@
 // them, searched through the index.
 #include "SearchTestDatabase.h"
 
+#include "Articles.h"
 #include "dictbuild/DictdImport.h"
+#include "search/SourceView.h"
 
 #include <gtest/gtest.h>
 
@@ -89,4 +91,43 @@ TEST(RealDictionarySearch, EachEntryNamesItsDictionary) {
     }
     EXPECT_EQ(sourcesOfHacker, (std::set<std::uint32_t>{0, 1}));
     EXPECT_TRUE(real().terms(u"zzqqxx").empty());
+}
+
+TEST(RealDictionarySearch, DictionariesChosenByTheUserKeepTheirTermsPartsAndOrder) {
+    if (!real().db)
+        FAIL() << "DICTIONARY_DIR names no dictionaries";
+    const SearchTestDatabase& db = *real().db;
+    const std::vector<search::Source> sources = search::readSources(db.database);
+    const auto hackerAt = std::find(db.terms.begin(), db.terms.end(), u"hacker");
+    ASSERT_NE(hackerAt, db.terms.end());
+    const auto hacker = static_cast<std::uint32_t>(hackerAt - db.terms.begin());
+    const std::u16string& written = *db.definitions[hacker];
+    ASSERT_LT(written.find(articles::heading(u"foldoc")),
+              written.find(articles::heading(u"jargon")));
+
+    const auto jargonOnly =
+        search::SourceView::open(db.database, search::applyRemembered(sources, {u"-foldoc"}));
+    ASSERT_NE(jargonOnly, nullptr);
+    std::size_t listed = 0;
+    for (std::uint32_t row = 0; row < db.terms.size(); ++row)
+        listed += jargonOnly->listed(row) ? 1 : 0;
+    EXPECT_GT(listed, 2000u);
+    EXPECT_LT(listed, sources[1].entries + 1) << "no term of FOLDOC's alone";
+    const std::u16string jargon = *jargonOnly->shown(hacker, written);
+    EXPECT_EQ(jargon.find(articles::heading(u"foldoc")), std::u16string::npos);
+    const std::vector<articles::Part> parts = articles::split(jargon);
+    ASSERT_FALSE(parts.empty());
+    EXPECT_EQ(parts.front().source, u"jargon");
+    EXPECT_NE(written.find(parts.front().html), std::u16string::npos) << "its text as written";
+    std::vector<search::Hit> hits = db.indexHits(u"\"mutual exclusion\"");
+    jargonOnly->filter(hits);
+    for (const search::Hit& hit : hits)
+        EXPECT_EQ(hit.source, 1u);
+
+    const auto jargonFirst =
+        search::SourceView::open(db.database, search::applyRemembered(sources, {u"+jargon"}));
+    ASSERT_NE(jargonFirst, nullptr);
+    const std::u16string both = *jargonFirst->shown(hacker, written);
+    EXPECT_LT(both.find(articles::heading(u"jargon")), both.find(articles::heading(u"foldoc")));
+    EXPECT_LT(both.size(), written.size() + 100) << "nothing but marks added";
 }

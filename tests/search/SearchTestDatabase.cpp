@@ -7,8 +7,8 @@
 
 namespace {
 
-jet::Database write(std::vector<DictionaryEntry>& entries,
-                    const std::vector<std::u16string>& sources, bool withIndex) {
+std::vector<std::uint8_t> write(std::vector<DictionaryEntry>& entries,
+                                const std::vector<std::u16string>& sources, bool withIndex) {
     jet::JetWriter writer;
     const std::size_t dict = writer.addTable(
         u"Dict",
@@ -26,14 +26,14 @@ jet::Database write(std::vector<DictionaryEntry>& entries,
         writer.addRow(dict, values);
     }
     tables.write(writer, sources);
-    return jet::Database::fromBytes(writer.finish());
+    return writer.finish();
 }
 
 } // namespace
 
 SearchTestDatabase::SearchTestDatabase(std::vector<DictionaryEntry> entries,
                                        std::vector<std::u16string> sources, bool withIndex)
-    : database(write(entries, sources, withIndex)) {
+    : bytes(write(entries, sources, withIndex)), database(jet::Database::fromBytes(bytes)) {
     for (const DictionaryEntry& entry : entries) {
         terms.push_back(entry.term);
         definitions.push_back(entry.definition);

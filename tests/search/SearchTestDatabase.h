@@ -21,6 +21,7 @@ struct SearchTestDatabase {
     std::vector<search::Hit> indexHits(const std::u16string& query) const;
     std::vector<search::Hit> scanHits(const std::u16string& query) const;
 
+    std::vector<std::uint8_t> bytes; // the file
     jet::Database database;
     std::vector<std::u16string> terms;
     std::vector<std::optional<std::u16string>> definitions;

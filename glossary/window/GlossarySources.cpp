@@ -1,0 +1,125 @@
+// The dictionaries the window shows: the user's choice of a database's sources, in the dialog
+// (the "Dictionaries..." button, Ctrl+D), remembered per database under the settings' key and
+// matched by the sources' names, so that a database built again keeps what still applies.
+#include "DictionariesDialog.h"
+#include "GlossaryWindow.h"
+#include "WindowText.h"
+#include "win32/Handles.h"
+
+#include "jet/Database.h"
+
+#include <memory>
+
+namespace {
+
+const wchar_t kChoicesKey[] = L"Software\\Technical Glossary\\Dictionaries"; // a value a database
+
+// The database's full path: the value's name, which the registry compares ignoring case.
+std::wstring fullPathOf(const std::wstring& path) {
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::wstring(full, length) : path;
+}
+
+std::vector<std::u16string> storedChoice(const std::wstring& database) {
+    win32::Key key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kChoicesKey, 0, KEY_QUERY_VALUE, key.receive()) !=
+        ERROR_SUCCESS)
+        return {};
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key.get(), database.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_MULTI_SZ || size > 1024 * 1024)
+        return {};
+    std::u16string text(size / sizeof(char16_t) + 2, u'\0');
+    if (RegQueryValueExW(key.get(), database.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS)
+        return {};
+    text.resize(size / sizeof(char16_t));
+    std::vector<std::u16string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find(u'\0', at), text.size());
+        if (end > at)
+            lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+std::vector<std::u16string> GlossaryWindow::rememberedSources(const std::wstring& path) const {
+    const std::wstring full = fullPathOf(path);
+    const auto chosen = chosenSources_.find(full);
+    return chosen != chosenSources_.end() ? chosen->second : storedChoice(full);
+}
+
+Glossary::RowView GlossaryWindow::sourceViewFor(const std::wstring& path) const {
+    try {
+        const jet::Database database = jet::Database::open(utf8(path));
+        const search::SourceChoice choice =
+            search::applyRemembered(search::readSources(database), rememberedSources(path));
+        const std::shared_ptr<const search::SourceView> view =
+            search::SourceView::open(database, choice);
+        if (!view)
+            return Glossary::RowView();
+        Glossary::RowView rows;
+        rows.listed = [view](std::uint32_t row) { return view->listed(row); };
+        rows.shown = [view](std::uint32_t row, const std::u16string& definition) {
+            return view->shown(row, definition);
+        };
+        rows.sourceOrder = view->order();
+        return rows;
+    } catch (const std::exception&) {
+        // Read as written: what is wrong with the file the load itself tells.
+        return Glossary::RowView();
+    }
+}
+
+void GlossaryWindow::chooseDictionaries() {
+    const std::wstring path = databasePath();
+    search::SourceChoice choice;
+    auto refusal = search::SourceView::Refusal::NoSources;
+    try {
+        const jet::Database database = jet::Database::open(utf8(path));
+        refusal = search::SourceView::refusal(database);
+        choice = search::applyRemembered(search::readSources(database), rememberedSources(path));
+    } catch (const std::exception&) {
+        // No database to choose in: the dialog says that nothing can be chosen.
+    }
+    const std::vector<std::u16string> before = search::rememberedForm(choice);
+    if (!::chooseDictionaries(instance_, window_, choice, refusal) ||
+        search::rememberedForm(choice) == before)
+        return; // nothing to read again
+    chosenSources_[fullPathOf(path)] = search::rememberedForm(choice);
+    // The list and the pages anew, on the term shown when it is still there.
+    Glossary shown{{}, {}};
+    std::wstring damage;
+    if (!readDatabase(path, shown, damage).empty())
+        return; // gone since it was opened: the window keeps what it shows
+    const std::u16string term =
+        shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
+    glossary_ = std::move(shown);
+    showDatabase(term);
+    const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
+    if (selected != LB_ERR)
+        showTermInSearch(static_cast<std::size_t>(selected));
+}
+
+void GlossaryWindow::saveSourceChoices() const {
+    if (chosenSources_.empty())
+        return;
+    win32::Key key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kChoicesKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        key.receive(), nullptr) != ERROR_SUCCESS)
+        return;
+    for (const auto& [database, lines] : chosenSources_) {
+        std::u16string text;
+        for (const std::u16string& line : lines)
+            text += line + u'\0';
+        text += u'\0';
+        RegSetValueExW(key.get(), database.c_str(), 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE*>(text.data()),
+                       static_cast<DWORD>(text.size() * sizeof(char16_t)));
+    }
+}

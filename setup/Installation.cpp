@@ -156,6 +156,17 @@ void countSharedFile(const std::wstring& path, bool existedBefore, Journal& jour
     report.installed("Use counts", path + L" (" + std::to_wstring(updated) + L")");
 }
 
+// As the file system compares names: the system's capitals, in every script.
+void foldLikeTheSystem(std::wstring& text) {
+    const int length = static_cast<int>(text.size());
+    std::wstring upper(text.size(), L'\0');
+    if (length > 0 && LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.data(), length,
+                                   &upper[0], length) == length)
+        text = upper;
+    else
+        foldLatinCase(text);
+}
+
 // Operations waiting for the next restart that would delete or replace what this run
 // installs (an uninstall that left files in use for the restart) are taken out, or they would
 // remove the new installation as the system starts. False when they cannot be.
@@ -176,11 +187,12 @@ bool clearPendingOperations(const std::vector<std::wstring>& installed, SetupRep
             return false;
         value.resize(size / sizeof(wchar_t));
         const std::vector<PendingOperation> operations = pendingOperationsOf(value);
-        const std::vector<PendingOperation> kept = withoutThoseTouching(operations, installed);
+        const std::vector<PendingOperation> kept =
+            withoutThoseTouching(operations, installed, foldLikeTheSystem);
         if (kept.size() == operations.size())
             continue;
         for (const PendingOperation& operation : operations) {
-            if (withoutThoseTouching({operation}, installed).empty())
+            if (withoutThoseTouching({operation}, installed, foldLikeTheSystem).empty())
                 report.note("Restart operations",
                             operation.source +
                                 (operation.target.empty() ? L"" : L" to " + operation.target),

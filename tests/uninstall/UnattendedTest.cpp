@@ -494,6 +494,26 @@ TEST(Unattended, NoRestartIsAcceptedAndARefusedStartSaysWhyOnStandardError) {
     EXPECT_TRUE(fileExists(product.file("a.txt")));
 }
 
+// The copy started by hand, as if its file had been swapped before it ran: it holds nothing the
+// relay verified, so it removes nothing, and under /S says why where a tool looks.
+TEST(Unattended, AMainStageStartedByHandSaysWhyOnStandardError) {
+    Product product;
+    const std::string copy = product.temp_ + "\\Del1.tmp";
+    ASSERT_TRUE(CopyFileA(product.file("uninstall.exe").c_str(), copy.c_str(), FALSE));
+    std::string error;
+    EXPECT_EQ(runWithStandardError(win32::quoted(copy) + " 0:4:8 " +
+                                       win32::quoted(product.file("uninstall.exe")) + " \"" +
+                                       product.app_ + "\\ \" /S",
+                                   error),
+              2u);
+    EXPECT_EQ(error.find("uninstall.exe: " + copy +
+                         ": refused: the uninstaller cannot hold its own program file"),
+              0u)
+        << error;
+    EXPECT_NE(error.find("Nothing was removed."), std::string::npos) << error;
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+}
+
 TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {
     Product product;
     const win32::Process started =

@@ -171,7 +171,7 @@ public:
     std::vector<std::string> windows;
     EnvironmentOverride tmp_{"TMP", temp_};
     EnvironmentOverride tempVariable_{"TEMP", temp_};
-    EnvironmentOverride recorder_{"RECORDER_OUT", root_.file("before.txt")};
+    RecorderSetting recorder_{"RECORDER_OUT", root_.file("before.txt")};
     EnvironmentOverride unregister_{"UNREG_OUT", root_.file("unregistered.txt")};
 };
 

@@ -2,31 +2,40 @@
 
 namespace {
 
-// The path an entry names: without the "!" of a replacement and the "\??\" of the system.
-std::wstring pathOf(std::wstring entry) {
+// The path an entry names, in capitals: without the "!" of a replacement and the "\??\" of
+// the system, a share as "\\server\share".
+std::wstring pathOf(std::wstring entry, CaseFold fold) {
     if (!entry.empty() && entry[0] == L'!')
         entry.erase(0, 1);
-    if (entry.compare(0, 4, L"\\??\\") == 0)
+    const bool systemForm = entry.compare(0, 4, L"\\??\\") == 0;
+    if (systemForm)
         entry.erase(0, 4);
     while (entry.size() > 3 && entry.back() == L'\\')
         entry.pop_back();
-    // As the file system compares: without case (the letters of ASCII and Latin-1 here).
-    for (wchar_t& c : entry) {
-        if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-            c = static_cast<wchar_t>(c - 0x20);
-    }
+    fold(entry);
+    if (systemForm && entry.compare(0, 4, L"UNC\\") == 0)
+        entry.replace(0, 3, L"\\");
     return entry;
 }
 
 // `entry` is `path` or a folder above it.
-bool namesOrHolds(const std::wstring& entry, const std::wstring& path) {
-    const std::wstring named = pathOf(entry), wanted = pathOf(path);
+bool namesOrHolds(const std::wstring& entry, const std::wstring& path, CaseFold fold) {
+    const std::wstring named = pathOf(entry, fold), wanted = pathOf(path, fold);
     if (named.empty() || wanted.compare(0, named.size(), named) != 0)
         return false;
     return wanted.size() == named.size() || wanted[named.size()] == L'\\' || named.back() == L'\\';
 }
 
 } // namespace
+
+void foldLatinCase(std::wstring& text) {
+    for (wchar_t& c : text) {
+        if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+            c = static_cast<wchar_t>(c - 0x20);
+        else if (c == 0xFF)
+            c = 0x178;
+    }
+}
 
 std::vector<PendingOperation> pendingOperationsOf(const std::wstring& value) {
     std::vector<std::wstring> strings;
@@ -56,18 +65,19 @@ std::wstring pendingValueOf(const std::vector<PendingOperation>& operations) {
     return value;
 }
 
-bool touches(const PendingOperation& operation, const std::wstring& path) {
-    return namesOrHolds(operation.source, path) ||
-           (!operation.target.empty() && namesOrHolds(operation.target, path));
+bool touches(const PendingOperation& operation, const std::wstring& path, CaseFold fold) {
+    return namesOrHolds(operation.source, path, fold) ||
+           (!operation.target.empty() && namesOrHolds(operation.target, path, fold));
 }
 
 std::vector<PendingOperation> withoutThoseTouching(const std::vector<PendingOperation>& operations,
-                                                   const std::vector<std::wstring>& paths) {
+                                                   const std::vector<std::wstring>& paths,
+                                                   CaseFold fold) {
     std::vector<PendingOperation> kept;
     for (const PendingOperation& operation : operations) {
         bool touching = false;
         for (const std::wstring& path : paths)
-            touching = touching || touches(operation, path);
+            touching = touching || touches(operation, path, fold);
         if (!touching)
             kept.push_back(operation);
     }

@@ -10,9 +10,20 @@
 
 namespace {
 
+// As the file system compares names: the system's capitals, in every script.
+void foldLikeTheSystem(std::wstring& text) {
+    const int length = static_cast<int>(text.size());
+    std::wstring upper(text.size(), L'\0');
+    if (length > 0 && LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.data(), length,
+                                   &upper[0], length) == length)
+        text = upper;
+    else
+        foldLatinCase(text);
+}
+
 bool isOwn(const PendingOperation& operation, const std::vector<std::wstring>& own) {
     for (const std::wstring& source : own) {
-        if (touches({source, L""}, operation.source))
+        if (touches({source, L""}, operation.source, foldLikeTheSystem))
             return true;
     }
     return false;
@@ -68,7 +79,8 @@ bool takeOutRestartOperations(const std::vector<std::wstring>& installed,
                               const std::vector<std::wstring>& own, SetupReport* report) {
     return takeOut(
         [&](const PendingOperation& operation) {
-            return !isOwn(operation, own) && withoutThoseTouching({operation}, installed).empty();
+            return !isOwn(operation, own) &&
+                   withoutThoseTouching({operation}, installed, foldLikeTheSystem).empty();
         },
         report);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "Handles.h"
+#include "IntegrityLabel.h"
 
 #include <sddl.h>
 #include <windows.h>
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace win32 {
@@ -97,17 +99,30 @@ inline PSID entrySid(const ACE_HEADER* header) {
     return sid;
 }
 
-// Whether anyone but SYSTEM, the Administrators, TrustedInstaller and `trusted` (the
-// administrator running us; may be empty) holds any of `rights` over the object that
-// `descriptor` describes. Entries that apply to the object count, inherited or not, in their
-// order: a deny entry takes away what was not yet granted. The owner may always read and
-// change the permissions, unless an OWNER RIGHTS entry says what the owner may. CREATOR OWNER
-// entries only pass rights on to new objects; a user who may create those is exposed already.
-// Every doubt counts as a grant: an allow entry with a condition or an object type grants as if
-// it had none, and one that cannot be read grants to anyone; a deny entry takes away only from
-// an account that surely holds what it names.
+// The account running us, which a judgement trusts besides the administrators. Elevated, only
+// where its programs without elevation cannot act as it: on an object labelled high with no
+// write up, or everywhere on a system whose files carry no labels. Empty: no account.
+struct RunningAccount {
+    std::vector<BYTE> sid;
+    bool onlyWhereLabelledHigh = true;
+    RunningAccount() = default;
+    RunningAccount(std::vector<BYTE> account, bool onlyLabelledHigh = true)
+        : sid(std::move(account)), onlyWhereLabelledHigh(onlyLabelledHigh) {}
+    bool trustedOn(PSECURITY_DESCRIPTOR descriptor) const {
+        return !sid.empty() && (!onlyWhereLabelledHigh || labelledHighNoWriteUp(descriptor));
+    }
+};
+
+// Whether anyone but SYSTEM, the Administrators, TrustedInstaller and `running` (where it is
+// trusted on this object) holds any of `rights` over the object that `descriptor` describes.
+// Entries that apply to the object count, inherited or not, in their order: a deny entry takes away
+// what was not yet granted. The owner may always read and change the permissions, unless an OWNER
+// RIGHTS entry says what the owner may. CREATOR OWNER entries only pass rights on to new objects; a
+// user who may create those is exposed already. Every doubt counts as a grant: an allow entry with
+// a condition or an object type grants as if it had none, and one that cannot be read grants to
+// anyone; a deny entry takes away only from an account that surely holds what it names.
 inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD rights,
-                                       const std::vector<BYTE>& trusted = {}) {
+                                       const RunningAccount& running = {}) {
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     PSID owner = nullptr;
@@ -142,8 +157,8 @@ inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD ri
         const LocalMemory<PSID> owned(installer);
         trustedSids.push_back(copySid(installer));
     }
-    if (!trusted.empty())
-        trustedSids.push_back(trusted);
+    if (running.trustedOn(descriptor))
+        trustedSids.push_back(running.sid);
     const auto isTrusted = [&](PSID sid) {
         for (const std::vector<BYTE>& known : trustedSids) {
             if (sameSid(known, sid))
@@ -230,10 +245,12 @@ inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD ri
     return Exposure{};
 }
 
-// The owner and access list of a file or folder, as a self-relative descriptor; empty when
-// they cannot be read.
+// The owner, access list and (where the system has them) integrity label of a file or folder,
+// as a self-relative descriptor; empty when they cannot be read.
 inline std::vector<BYTE> securityOf(const std::wstring& path) {
-    const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    const SECURITY_INFORMATION wanted =
+        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+        (systemHasIntegrityLevels() ? LABEL_SECURITY_INFORMATION : 0);
     DWORD size = 0;
     GetFileSecurityW(path.c_str(), wanted, nullptr, 0, &size);
     std::vector<BYTE> descriptor(size);
@@ -257,6 +274,12 @@ inline std::vector<BYTE> processUserSid() {
     if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size))
         return {};
     return copySid(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+}
+
+// This process's account, as the judgements trust it. Below high integrity, every program of
+// the account may do what this one may: there is nothing to keep them from.
+inline RunningAccount runningAccount() {
+    return RunningAccount(processUserSid(), filesCarryLabels() && runsAboveMediumIntegrity());
 }
 
 // Full control for SYSTEM and the Administrators, read and execute for Users, passed on to

@@ -15,6 +15,7 @@ struct StartOptions {
     DWORD flags = 0;             // creation flags (DEBUG_PROCESS for the tests' observer)
     HANDLE output = nullptr;     // its standard output (inheritable; needs inheritHandles)
     HANDLE error = nullptr;      // its standard error, the same way
+    std::string environment{};   // its variables, each ended by a zero; empty: ours
 };
 
 // A started process: its handle (ours to close) and its id. The thread handle is closed at
@@ -48,10 +49,12 @@ inline Process startProcess(const std::string& program, std::string commandLine,
     }
     PROCESS_INFORMATION started = {};
     Process process;
-    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr,
-                        nullptr, options.inheritHandles ? TRUE : FALSE, options.flags, nullptr,
-                        options.directory.empty() ? nullptr : options.directory.c_str(), &startup,
-                        &started))
+    if (!CreateProcessA(
+            program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr, nullptr,
+            options.inheritHandles ? TRUE : FALSE, options.flags,
+            options.environment.empty() ? nullptr
+                                        : const_cast<char*>((options.environment + '\0').c_str()),
+            options.directory.empty() ? nullptr : options.directory.c_str(), &startup, &started))
         return process;
     const Handle thread(started.hThread);
     process.handle.reset(started.hProcess);

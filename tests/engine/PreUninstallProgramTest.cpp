@@ -45,7 +45,7 @@ protected:
     std::string app_ = work_.path() + "\\";
     std::string program_ = work_.file("tools dir") + "\\Pre.exe";
     std::string out_ = work_.file("recorded.txt");
-    EnvironmentOverride output_{"RECORDER_OUT", out_};
+    RecorderSetting output_{"RECORDER_OUT", out_};
 };
 
 } // namespace
@@ -58,6 +58,34 @@ TEST_F(PreUninstall, SevenFieldsRunTheProgramWithArgumentsDirectoryAndShowValue)
     EXPECT_EQ(seen.commandLine, "\"" + program_ + "\" /quiet");
     EXPECT_EQ(seen.directory, directory);
     EXPECT_EQ(seen.showWindow, SW_SHOWNORMAL);
+}
+
+// Whoever started the uninstaller chose its environment; an elevated program started with a
+// PATH or TEMP of theirs would load or run what they put there.
+TEST_F(PreUninstall, TheProgramGetsTheSystemsEnvironmentNotOurs) {
+    const std::string planted = work_.file("planted");
+    CreateDirectoryA(planted.c_str(), nullptr);
+    char path[32768] = {};
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    const EnvironmentOverride searched("PATH", planted + ";" + path);
+    const EnvironmentOverride temp("TEMP", planted);
+    const EnvironmentOverride marker("PLANTED_BY_THE_USER", "1");
+    const std::string environment = work_.file("environment.txt");
+    const RecorderSetting recorded("RECORDER_ENVIRONMENT", environment);
+    PreUninstallProgram(program_ + ",/env", app_).run();
+    ASSERT_TRUE(fileExists(out_));
+    const std::string seen = readFile(environment);
+    char windows[MAX_PATH] = {}, system[MAX_PATH] = {};
+    GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_EQ(seen.find(planted), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("PLANTED_BY_THE_USER"), std::string::npos) << seen;
+    EXPECT_NE(
+        seen.find("\nPATH=" + std::string(system) + ";" + windows + ";" + system + "\\Wbem\n"),
+        std::string::npos)
+        << seen;
+    EXPECT_NE(seen.find("\nTEMP=" + std::string(windows) + "\\Temp\n"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("\nSystemRoot=" + std::string(windows) + "\n"), std::string::npos) << seen;
 }
 
 TEST_F(PreUninstall, ProgramAloneRunsHiddenInTheCurrentDirectory) {
@@ -76,7 +104,7 @@ TEST_F(PreUninstall, NonNumericShowValueHidesTheWindow) {
 }
 
 TEST_F(PreUninstall, NoWaitReturnsWhileTheProgramStillRuns) {
-    const EnvironmentOverride sleep("RECORDER_SLEEP_MS", "3000");
+    const RecorderSetting sleep("RECORDER_SLEEP_MS", "3000");
     const ULONGLONG before = GetTickCount64();
     PreUninstallProgram(program_ + ",,,0,0,1", app_).run();
     EXPECT_LT(GetTickCount64() - before, 2500u) << "did not return at once";
@@ -85,7 +113,7 @@ TEST_F(PreUninstall, NoWaitReturnsWhileTheProgramStillRuns) {
 }
 
 TEST_F(PreUninstall, WaitingRunReturnsOnlyAfterTheProgramEnded) {
-    const EnvironmentOverride sleep("RECORDER_SLEEP_MS", "500");
+    const RecorderSetting sleep("RECORDER_SLEEP_MS", "500");
     PreUninstallProgram(program_ + ",,,0,0,0", app_).run();
     EXPECT_TRUE(fileExists(out_ + ".done"));
 }

@@ -76,7 +76,16 @@ TEST(TrustedCode, AnAccountCountsOnlyWhereItIsTrusted) {
     ASSERT_TRUE(ConvertStringSidToSidW(L"S-1-5-21-1-2-3-1001", &account));
     const win32::LocalMemory<PSID> owner(account);
     EXPECT_TRUE(othersMayChangeCode(owned.get(), owned.get(), {})) << "no user trusted";
-    EXPECT_FALSE(othersMayChangeCode(owned.get(), owned.get(), win32::copySid(account)));
+    EXPECT_TRUE(othersMayChangeCode(owned.get(), owned.get(), win32::copySid(account)))
+        << "its programs without elevation hold the account too";
+    EXPECT_FALSE(othersMayChangeCode(owned.get(), owned.get(),
+                                     win32::RunningAccount(win32::copySid(account), false)))
+        << "where files carry no labels, the account's programs all run with its rights";
+    const Descriptor labelled(
+        L"O:S-1-5-21-1-2-3-1001D:(A;;FA;;;SY)(A;;FA;;;S-1-5-21-1-2-3-1001)S:(ML;;NW;;;HI)");
+    EXPECT_FALSE(othersMayChangeCode(labelled.get(), labelled.get(), win32::copySid(account)));
+    EXPECT_TRUE(othersMayChangeCode(labelled.get(), owned.get(), win32::copySid(account)))
+        << "the folder is not labelled";
     EXPECT_TRUE(othersMayPlantIn(owned.get(), {}));
 }
 

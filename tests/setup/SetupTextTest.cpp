@@ -156,3 +156,34 @@ TEST(SetupErrorText, AFileInUseOrAFullDiskSaysWhatToDoAndALostErrorNeverReadsAsS
     EXPECT_EQ(lost.find("uccess"), std::string::npos) << lost;
     EXPECT_EQ(errorAdvice(5, "x"), "") << "the system's own text says enough";
 }
+
+// A share in the system's form, and names compared with the capitals the caller's system uses:
+// a fold that knows only Latin-1 would let a Cyrillic name's restart deletion stand.
+TEST(SetupPendingOperations, SharesAndEveryScriptMatchAsTheFileSystemMatches) {
+    const std::vector<PendingOperation> operations = {
+        {L"\\??\\UNC\\Server\\Apps\\Technical Glossary\\Dict.mdb", L""},
+        {L"\\??\\unc\\server\\apps\\other.dll", L""},
+        {L"\\??\\C:\\GLOSSAIRE \u0160\u0178\\Dict.mdb", L""},
+        {L"\\??\\C:\\\u0421\u041B\u041E\u0412\u0410\u0420\u042C\\Dict.mdb", L""},
+        {L"\\??\\C:\\UNC\\Dict.mdb", L""}};
+    const std::vector<std::wstring> installed = {
+        L"\\\\server\\apps\\Technical Glossary\\Dict.mdb", L"C:\\Glossaire \u0160\u00FF\\Dict.mdb",
+        L"C:\\\u0441\u043B\u043E\u0432\u0430\u0440\u044C\\Dict.mdb", L"\\\\unc\\Dict.mdb"};
+    std::vector<PendingOperation> kept = withoutThoseTouching(operations, installed);
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[0].source, operations[1].source) << "another file of the share";
+    EXPECT_EQ(kept[1].source, operations[3].source) << "Latin-1 knows no Cyrillic capitals";
+    EXPECT_EQ(kept[2].source, operations[4].source) << "a folder named UNC is no share";
+    // Cyrillic small letters lie 0x20 below their capitals, as the ASCII ones do.
+    const CaseFold cyrillic = [](std::wstring& text) {
+        foldLatinCase(text);
+        for (wchar_t& c : text) {
+            if (c >= 0x430 && c <= 0x44F)
+                c = static_cast<wchar_t>(c - 0x20);
+        }
+    };
+    kept = withoutThoseTouching(operations, installed, cyrillic);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].source, operations[1].source);
+    EXPECT_EQ(kept[1].source, operations[4].source);
+}

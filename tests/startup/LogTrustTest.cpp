@@ -18,7 +18,7 @@ const char kUser[] = "S-1-5-21-1-2-3-1001";
 // "" when only administrators may change it, else who may and what.
 // "no list" stands for a descriptor without an access list (Wine reads "D:NO_ACCESS_CONTROL"
 // as an empty one).
-std::string exposure(const std::string& sddl, const std::vector<BYTE>& trusted = {}) {
+std::string exposure(const std::string& sddl, const win32::RunningAccount& trusted = {}) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     SECURITY_DESCRIPTOR noList = {};
     InitializeSecurityDescriptor(&noList, SECURITY_DESCRIPTOR_REVISION);
@@ -123,10 +123,41 @@ TEST(AccessRights, EntriesThatLetOthersChangeAFolder) {
     };
     for (const auto& [sddl, expected] : cases)
         EXPECT_EQ(exposure(sddl), expected) << sddl;
-    // The administrator running the program is one of the administrators.
-    EXPECT_EQ(exposure("O:" + user + "D:(A;;FA;;;" + user + ")", sidOf(kUser)), "");
-    EXPECT_EQ(exposure("O:BAD:(A;;FA;;;" + user + ")(A;;FW;;;BU)", sidOf(kUser)),
-              "Users may write or create files in it.");
+}
+
+// The administrator running the program holds the same account in its programs without
+// elevation: it counts as one of the administrators only on what those cannot change (labelled
+// high or system, no write up), or where files carry no labels at all.
+TEST(AccessRights, TheRunningAccountIsTrustedOnlyWhereLabelledHigh) {
+    const std::string user = kUser;
+    const std::string own = "O:" + user + "D:(A;;FA;;;SY)(A;;FA;;;" + user + ")";
+    const std::string all = "Its owner (" + user +
+                            ") may write or create files in it, delete what it holds, change its "
+                            "permissions.";
+    const std::pair<std::string, std::string> cases[] = {
+        // alice's own folder, as C:\Users\alice\Apps\Glossary.
+        {own, all},
+        {own + "S:(ML;OICI;NW;;;HI)", ""},
+        {own + "S:(ML;;NWNR;;;SI)", ""},
+        {own + "S:(ML;OICI;NW;;;ME)", all},
+        {own + "S:(ML;;NR;;;HI)", all},
+        {own + "S:(ML;OICIIO;NW;;;HI)", all},
+        {own + "S:(AU;SA;FA;;;WD)", all},
+        // A label keeps out only the account's own programs, not the users.
+        {"O:BAD:(A;;FA;;;" + user + ")(A;;FW;;;BU)S:(ML;;NW;;;HI)",
+         "Users may write or create files in it."},
+        // Owned by the Administrators, as setup's folders: nothing to trust the account for.
+        {"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", ""},
+    };
+    for (const auto& [sddl, expected] : cases)
+        EXPECT_EQ(exposure(sddl, sidOf(kUser)), expected) << sddl;
+    EXPECT_EQ(exposure(own, win32::RunningAccount(sidOf(kUser), false)), "")
+        << "files carry no labels: the account's programs all run with its rights";
+    EXPECT_EQ(exposure(own + "S:(ML;OICI;NW;;;HI)"),
+              "Its owner (" + user +
+                  ") may write or create files in it, delete what it holds, "
+                  "change its permissions.")
+        << "no account trusted";
 }
 
 // Those who may lack a group a deny entry names keep what a later entry grants them: service,
@@ -207,8 +238,18 @@ TEST(LogTrust, ALogOrFolderThatOthersMayChangeIsNotTrusted) {
     TempDirectory app("logtrust");
     writeFile(app.file("Setup.log"), "[COMMON]\r\n");
     const std::string directory = app.path() + "\\";
-    const std::vector<BYTE> administrator = win32::processUserSid();
+    const win32::RunningAccount administrator(win32::processUserSid(), false);
     EXPECT_EQ(whyLogIsUntrusted(directory, administrator), "");
+    // Wine gives every file to the running account and keeps no labels: where labels are kept,
+    // the account's own folder is open to its programs without elevation.
+    const std::wstring account = win32::sidText(win32::processUserSid().data());
+    const std::string own = whyLogIsUntrusted(directory, win32::processUserSid());
+    EXPECT_EQ(own.find("\"" + app.path() +
+                       "\" can be changed by users who are not "
+                       "administrators: Its owner (" +
+                       std::string(account.begin(), account.end()) + ") may"),
+              0u)
+        << own;
 
     PSECURITY_DESCRIPTOR open = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(

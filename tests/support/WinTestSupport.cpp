@@ -73,6 +73,40 @@ EnvironmentOverride::~EnvironmentOverride() {
     SetEnvironmentVariableA(name_.c_str(), hadOld_ ? old_.c_str() : nullptr);
 }
 
+namespace {
+
+// Every RECORDER_ variable of the environment, where the recorder looks when it has none.
+void writeRecorderSettings() {
+    char windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    const std::string path = std::string(windows) + "\\Temp\\recorder-settings.txt";
+    std::string settings;
+    if (char* block = GetEnvironmentStringsA()) {
+        for (const char* variable = block; *variable != '\0';
+             variable += std::string(variable).size() + 1) {
+            if (std::string(variable).compare(0, 9, "RECORDER_") == 0)
+                settings += std::string(variable) + "\n";
+        }
+        FreeEnvironmentStringsA(block);
+    }
+    if (settings.empty())
+        DeleteFileA(path.c_str());
+    else
+        writeFile(path, settings);
+}
+
+} // namespace
+
+RecorderSetting::RecorderSetting(std::string name, const std::string& value) {
+    variable_.emplace(std::move(name), value);
+    writeRecorderSettings();
+}
+
+RecorderSetting::~RecorderSetting() {
+    variable_.reset();
+    writeRecorderSettings();
+}
+
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,19 @@ private:
     std::string name_;
     std::string old_;
     bool hadOld_;
+};
+
+// A setting of the recorder helper, in the environment and in the file it reads when the
+// uninstaller starts it with the system's environment alone; the file goes with the last one.
+class RecorderSetting {
+public:
+    RecorderSetting(std::string name, const std::string& value);
+    ~RecorderSetting();
+    RecorderSetting(const RecorderSetting&) = delete;
+    RecorderSetting& operator=(const RecorderSetting&) = delete;
+
+private:
+    std::optional<EnvironmentOverride> variable_;
 };
 
 void writeFile(const std::string& path, const std::string& bytes);

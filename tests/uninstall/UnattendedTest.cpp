@@ -171,7 +171,7 @@ public:
     std::vector<std::string> windows;
     EnvironmentOverride tmp_{"TMP", temp_};
     EnvironmentOverride tempVariable_{"TEMP", temp_};
-    EnvironmentOverride recorder_{"RECORDER_OUT", root_.file("before.txt")};
+    RecorderSetting recorder_{"RECORDER_OUT", root_.file("before.txt")};
     EnvironmentOverride unregister_{"UNREG_OUT", root_.file("unregistered.txt")};
 };
 
@@ -491,6 +491,26 @@ TEST(Unattended, NoRestartIsAcceptedAndARefusedStartSaysWhyOnStandardError) {
         87u);
     EXPECT_NE(error.find("/BOGUS"), std::string::npos) << error;
     EXPECT_NE(error.find("Nothing was removed"), std::string::npos) << error;
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+}
+
+// The copy started by hand, as if its file had been swapped before it ran: it holds nothing the
+// relay verified, so it removes nothing, and under /S says why where a tool looks.
+TEST(Unattended, AMainStageStartedByHandSaysWhyOnStandardError) {
+    Product product;
+    const std::string copy = product.temp_ + "\\Del1.tmp";
+    ASSERT_TRUE(CopyFileA(product.file("uninstall.exe").c_str(), copy.c_str(), FALSE));
+    std::string error;
+    EXPECT_EQ(runWithStandardError(win32::quoted(copy) + " 0:4:8 " +
+                                       win32::quoted(product.file("uninstall.exe")) + " \"" +
+                                       product.app_ + "\\ \" /S",
+                                   error),
+              2u);
+    EXPECT_EQ(error.find("uninstall.exe: " + copy +
+                         ": refused: the uninstaller cannot hold its own program file"),
+              0u)
+        << error;
+    EXPECT_NE(error.find("Nothing was removed."), std::string::npos) << error;
     EXPECT_TRUE(fileExists(product.file("a.txt")));
 }
 

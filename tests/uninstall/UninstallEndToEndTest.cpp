@@ -141,10 +141,10 @@ public:
     std::string temp_ = root_.file("temp");
     EnvironmentOverride tmp_{"TMP", temp_};
     EnvironmentOverride tempVariable_{"TEMP", temp_};
-    EnvironmentOverride recorder_{"RECORDER_OUT", root_.file("before.txt")};
+    RecorderSetting recorder_{"RECORDER_OUT", root_.file("before.txt")};
     EnvironmentOverride unregister_{"UNREG_OUT", root_.file("unregistered.txt")};
     // Both must run while the product's first file is still there.
-    EnvironmentOverride recorderCheck_{"RECORDER_CHECK", app_ + "\\a.txt"};
+    RecorderSetting recorderCheck_{"RECORDER_CHECK", app_ + "\\a.txt"};
     EnvironmentOverride unregisterCheck_{"UNREG_CHECK", app_ + "\\a.txt"};
 };
 

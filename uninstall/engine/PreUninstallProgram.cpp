@@ -17,6 +17,27 @@ bool hasExtension(const std::string& path) {
     return dot != std::string::npos && path.find_first_of("\\/", dot) == std::string::npos;
 }
 
+// The system's variables alone, in the order the system keeps them: ours came from whoever
+// started the uninstaller, and a PATH or TEMP of theirs would choose what an elevated program
+// loads or runs. Empty when the Windows folder cannot be found.
+std::string systemEnvironment() {
+    char windows[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    const std::string system = systemDirectory();
+    if (length == 0 || length >= MAX_PATH || length < 2 || system.empty())
+        return std::string();
+    const std::string folder = windows;
+    std::string block;
+    for (const std::string& variable :
+         {"ComSpec=" + system + "\\cmd.exe",
+          "PATH=" + system + ";" + folder + ";" + system + "\\Wbem",
+          std::string("PATHEXT=.COM;.EXE;.BAT;.CMD"), "SystemDrive=" + folder.substr(0, 2),
+          "SystemRoot=" + folder, "TEMP=" + folder + "\\Temp", "TMP=" + folder + "\\Temp",
+          "windir=" + folder})
+        block += variable + '\0';
+    return block;
+}
+
 } // namespace
 
 std::string PreUninstallProgram::programPath() const {
@@ -75,6 +96,11 @@ DWORD PreUninstallProgram::run() const {
     win32::StartOptions options;
     options.show = static_cast<int>(record_.showWindow & 0xFFFF);
     options.directory = record_.workingDirectory;
+    options.environment = systemEnvironment();
+    if (options.environment.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return ERROR_PATH_NOT_FOUND;
+    }
     const win32::Process started = win32::startProcess(program, commandLine, options);
     if (started && record_.noWait == 0)
         WaitForSingleObject(started.handle.get(), INFINITE);

@@ -62,10 +62,10 @@ DWORD placeRecord(char* contents, DWORD size, DWORD recordLength, DWORD& insertA
 } // namespace
 
 bool othersMayReroute(const std::string& path) {
-    return othersMayReroute(path, win32::processUserSid());
+    return othersMayReroute(path, win32::runningAccount());
 }
 
-bool othersMayReroute(const std::string& path, const std::vector<BYTE>& trusted) {
+bool othersMayReroute(const std::string& path, const win32::RunningAccount& trusted) {
     const auto exposed = [&trusted](const std::string& folder, DWORD rights) {
         const std::vector<BYTE> descriptor = win32::securityOf(ansiToWide(folder));
         return static_cast<bool>(win32::nonAdministratorAccess(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CheckedRemoval.h"
+#include "win32/AccessRights.h"
 
 #include <windows.h>
 
@@ -28,13 +29,13 @@ Removal deleteNowOrAtRestart(const std::string& path);
 // folders. True when it was scheduled.
 bool scheduleFolderAtRestart(const std::string& path);
 
-// Whether someone other than an administrator (or this run's own account) may swap a folder
-// on the way to `path` for a junction before the next restart: rename or delete it, delete
+// Whether someone other than an administrator (or this run's own account, where trusted) may swap a
+// folder on the way to `path` for a junction before the next restart: rename or delete it, delete
 // what its parent holds, or change the permissions of either. The boot deletes by name, so
 // such a path is never scheduled. An access list that cannot be read counts as open.
 bool othersMayReroute(const std::string& path);
 // The same with `trusted` (may be empty: no one) in place of this run's own account.
-bool othersMayReroute(const std::string& path, const std::vector<BYTE>& trusted);
+bool othersMayReroute(const std::string& path, const win32::RunningAccount& trusted);
 
 // Whether an immediate delete that failed with `error` may wait for the next restart: only a
 // file in use (sharing or lock violation, or a running program's image) may.

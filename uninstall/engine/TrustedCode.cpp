@@ -19,8 +19,8 @@ constexpr DWORD kFileRights = win32::kWriteRights | DELETE | win32::kPermissionR
 constexpr DWORD kFolderRights = win32::kChangeRights;
 
 // The account this run trusts besides the administrators, as for the setup log.
-std::vector<BYTE> trustedAccount() {
-    return win32::processUserSid();
+win32::RunningAccount trustedAccount() {
+    return win32::runningAccount();
 }
 
 std::string parentOf(const std::string& path) {
@@ -34,8 +34,9 @@ std::string parentOf(const std::string& path) {
 std::vector<BYTE> securityOfHandle(HANDLE file) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(file, SE_FILE_OBJECT,
-                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                            (win32::systemHasIntegrityLevels() ? LABEL_SECURITY_INFORMATION : 0),
+                        nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
         return {};
     const win32::LocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
     const DWORD size = GetSecurityDescriptorLength(descriptor);
@@ -50,12 +51,12 @@ PSECURITY_DESCRIPTOR described(std::vector<BYTE>& descriptor) {
 } // namespace
 
 bool othersMayChangeCode(PSECURITY_DESCRIPTOR file, PSECURITY_DESCRIPTOR folder,
-                         const std::vector<BYTE>& trusted) {
+                         const win32::RunningAccount& trusted) {
     return static_cast<bool>(win32::nonAdministratorAccess(file, kFileRights, trusted)) ||
            othersMayPlantIn(folder, trusted);
 }
 
-bool othersMayPlantIn(PSECURITY_DESCRIPTOR folder, const std::vector<BYTE>& trusted) {
+bool othersMayPlantIn(PSECURITY_DESCRIPTOR folder, const win32::RunningAccount& trusted) {
     return static_cast<bool>(win32::nonAdministratorAccess(folder, kFolderRights, trusted));
 }
 
@@ -79,7 +80,7 @@ HeldCode holdTrustedCode(const std::string& path) {
     }
     std::vector<BYTE> fileSecurity = securityOfHandle(file.get()),
                       folderSecurity = win32::securityOf(ansiToWide(folder));
-    const std::vector<BYTE> trusted = trustedAccount();
+    const win32::RunningAccount trusted = trustedAccount();
     if (othersMayChangeCode(described(fileSecurity), described(folderSecurity), trusted) ||
         othersMayReroute(path, trusted)) {
         held.why = kOthersMayChangeIt;
@@ -97,7 +98,7 @@ std::string whyFolderIsExposed(const std::string& folder) {
     if (!isPlainAbsolutePath(way))
         return kNotPlainFolder;
     std::vector<BYTE> security = win32::securityOf(ansiToWide(way));
-    const std::vector<BYTE> trusted = trustedAccount();
+    const win32::RunningAccount trusted = trustedAccount();
     if (othersMayPlantIn(described(security), trusted) ||
         othersMayReroute(way + (way.back() == '\\' ? "" : "\\"), trusted))
         return kOthersMayChangeIt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "win32/AccessRights.h"
 #include "win32/Handles.h"
 
 #include <windows.h>
@@ -16,15 +17,15 @@
 constexpr char kOthersMayChangeIt[] = "others may change it";
 
 // The decision on the descriptors of a program file and of its folder: true when anyone but
-// the administrators (and `trusted`, when not empty) may write, delete or rename the file or
+// the administrators (and `trusted`, where it is trusted) may write, delete or rename the file or
 // change its permissions, or create, delete or rename files in the folder or change its
 // permissions. A missing descriptor counts as open to all.
 bool othersMayChangeCode(PSECURITY_DESCRIPTOR file, PSECURITY_DESCRIPTOR folder,
-                         const std::vector<BYTE>& trusted);
+                         const win32::RunningAccount& trusted);
 
 // A folder whose files a started program may load as its own: the decision for its
 // descriptor, as for the folder of a program file.
-bool othersMayPlantIn(PSECURITY_DESCRIPTOR folder, const std::vector<BYTE>& trusted);
+bool othersMayPlantIn(PSECURITY_DESCRIPTOR folder, const win32::RunningAccount& trusted);
 
 // A program file opened for reading with read sharing only, so that no one can write, rename
 // or delete it while the handle is held: the library loaded or the program started from its

@@ -38,7 +38,7 @@ bool hasAdministratorRights() {
 } // namespace
 
 std::string whyLogIsUntrusted(const std::string& directory,
-                              const std::vector<BYTE>& administrator) {
+                              const win32::RunningAccount& administrator) {
     std::string folder = directory;
     while (folder.size() > 3 && folder.back() == '\\')
         folder.pop_back();
@@ -74,5 +74,5 @@ bool refuseUntrustedLog(UninstallReport& report) {
 std::string whyThisRunDistrustsLog(const std::string& directory) {
     if (!hasAdministratorRights())
         return std::string();
-    return whyLogIsUntrusted(directory, win32::processUserSid());
+    return whyLogIsUntrusted(directory, win32::runningAccount());
 }

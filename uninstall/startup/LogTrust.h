@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win32/AccessRights.h"
+
 #include <windows.h>
 
 #include <string>
@@ -11,8 +13,9 @@ class UninstallReport;
 // or an application directory, that others may change would let them choose. Returns why the
 // log at `directory` (ends with a backslash) is not to be trusted, naming the file or folder
 // and who may change it; empty when only administrators may change both. `administrator` is
-// the account running the uninstaller, which counts as one of them.
-std::string whyLogIsUntrusted(const std::string& directory, const std::vector<BYTE>& administrator);
+// the account running the uninstaller, which counts as one of them where it is trusted.
+std::string whyLogIsUntrusted(const std::string& directory,
+                              const win32::RunningAccount& administrator);
 
 // True when this run has administrator rights and the application directory's log is not to
 // be trusted: the reason is shown in a box, or noted in the report of an unattended run, and

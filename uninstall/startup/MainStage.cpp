@@ -125,17 +125,27 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
             WaitForSingleObject(relayProcess.get(), INFINITE);
     }
     const std::string copy = arguments[0];
+    // Before the report is open: told in a box, or under /S in the event log and on standard
+    // error.
+    UninstallReport notYetOpen;
     if (!ownFile || !ownFolder) {
         // Not started by the relay, or someone else holds it: what runs later from it may not
         // be this program.
-        showMessage("Can't hold the uninstaller's own program file", "Error",
-                    MB_OK | MB_ICONWARNING);
+        tellRefusedStart(notYetOpen, copy,
+                         "refused: the uninstaller cannot hold its own program file; it was not "
+                         "started by the uninstaller, or another program holds the file",
+                         "The uninstaller cannot hold its own program file \"" + copy +
+                             "\": it was not started by the uninstaller, or another program "
+                             "holds the file.\n\nNothing was removed. Start the uninstall.exe "
+                             "of the product's folder again.");
         scheduleCopyRemoval(copy);
         return kExitNothingRemoved;
     }
     if (!options.valid()) {
-        showMessage(("Unknown option: " + options.unknown).c_str(), "Error",
-                    MB_OK | MB_ICONWARNING);
+        tellRefusedStart(notYetOpen, options.unknown, "not an option of this program",
+                         "Unknown option: " + options.unknown +
+                             "\n\nNothing was removed. Start the uninstall.exe of the "
+                             "product's folder with the options it lists.");
         scheduleCopyRemoval(copy);
         return kExitBadCommandLine;
     }

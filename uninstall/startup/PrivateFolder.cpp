@@ -135,7 +135,9 @@ std::string privateFolderRoot() {
         const DWORD length = tempPath2(MAX_PATH, path);
         return length > 0 && length < MAX_PATH ? withBackslash(path) : std::string();
     }
-    const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    // The system's own: on a terminal server each user has a Windows folder of his own, which
+    // he may change.
+    const UINT length = GetSystemWindowsDirectoryA(path, MAX_PATH);
     return length > 0 && length < MAX_PATH ? withBackslash(path) + "Temp\\" : std::string();
 }
 

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "Handles.h"
+
+#include <windows.h>
+
+namespace win32 {
+
+// Whether the mandatory label of the object `descriptor` describes keeps out every program
+// below high integrity: a high (or system) label that forbids writing up. An administrator's
+// programs without elevation hold the administrator's own account at medium integrity, so on
+// such an object, and only there, the account's entries and ownership are its elevated self's.
+inline bool labelledHighNoWriteUp(PSECURITY_DESCRIPTOR descriptor) {
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL label = nullptr;
+    if (descriptor == nullptr ||
+        !GetSecurityDescriptorSacl(descriptor, &present, &label, &defaulted) || !present ||
+        label == nullptr)
+        return false;
+    for (DWORD i = 0; i < label->AceCount; ++i) {
+        ACE_HEADER* header = nullptr;
+        if (!GetAce(label, i, reinterpret_cast<void**>(&header)))
+            return false;
+        if (header->AceType != SYSTEM_MANDATORY_LABEL_ACE_TYPE ||
+            (header->AceFlags & INHERIT_ONLY_ACE) != 0)
+            continue;
+        // The first label that applies is the object's; a cut one is none.
+        const auto* ace = reinterpret_cast<const SYSTEM_MANDATORY_LABEL_ACE*>(header);
+        const auto sid = reinterpret_cast<PSID>(const_cast<DWORD*>(&ace->SidStart));
+        if (header->AceSize < sizeof(SYSTEM_MANDATORY_LABEL_ACE) - sizeof(DWORD) + 8 ||
+            !IsValidSid(sid) ||
+            header->AceSize <
+                sizeof(SYSTEM_MANDATORY_LABEL_ACE) - sizeof(DWORD) + GetLengthSid(sid))
+            return false;
+        const SID_IDENTIFIER_AUTHORITY mandatory = SECURITY_MANDATORY_LABEL_AUTHORITY;
+        const SID_IDENTIFIER_AUTHORITY* authority = GetSidIdentifierAuthority(sid);
+        return (ace->Mask & SYSTEM_MANDATORY_LABEL_NO_WRITE_UP) != 0 &&
+               memcmp(authority, &mandatory, sizeof mandatory) == 0 &&
+               *GetSidSubAuthorityCount(sid) == 1 &&
+               *GetSidSubAuthority(sid, 0) >= SECURITY_MANDATORY_HIGH_RID;
+    }
+    return false;
+}
+
+// Whether this system keeps integrity labels at all: before Vista no token has a level, and the
+// label cannot even be asked for.
+inline bool systemHasIntegrityLevels() {
+    static const bool has = [] {
+        Handle token;
+        HANDLE opened = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+            return false;
+        token.reset(opened);
+        DWORD size = 0;
+        GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);
+        return size != 0;
+    }();
+    return has;
+}
+
+// Whether this process runs elevated or as a service: above the medium integrity of a user's
+// programs.
+inline bool runsAboveMediumIntegrity() {
+    Handle token;
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+        return true;
+    token.reset(opened);
+    BYTE buffer[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE] = {};
+    DWORD size = 0;
+    if (!GetTokenInformation(token.get(), TokenIntegrityLevel, buffer, sizeof buffer, &size))
+        return true;
+    const PSID level = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer)->Label.Sid;
+    return *GetSidSubAuthorityCount(level) == 0 ||
+           *GetSidSubAuthority(level, *GetSidSubAuthorityCount(level) - 1) >
+               SECURITY_MANDATORY_MEDIUM_RID;
+}
+
+// Whether files here carry integrity labels that can keep the running account's programs
+// without elevation out. Before Vista there are none, and an administrator's programs all run
+// with its rights. Wine keeps none on files (it takes every file's security from its Unix
+// owner and mode, and that owner's processes may change it regardless), and runs every
+// program of the account elevated.
+inline bool filesCarryLabels() {
+    static const bool carry = [] {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return systemHasIntegrityLevels() &&
+               (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr);
+    }();
+    return carry;
+}
+
+} // namespace win32

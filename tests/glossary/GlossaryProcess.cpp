@@ -135,11 +135,13 @@ bool GlossaryProcess::dropFile(const std::wstring& path) {
     return true;
 }
 
-void GlossaryProcess::press(std::initializer_list<WORD> chord) {
+void GlossaryProcess::press(std::initializer_list<WORD> chord, HWND to) {
     // Keys go to the window in the foreground; tests running beside this one may have taken it.
-    if (GetForegroundWindow() != window_) {
-        activate();
-        eventually([&] { return GetForegroundWindow() == window_; }, 2000);
+    const HWND target = to != nullptr ? to : window_;
+    if (GetForegroundWindow() != target) {
+        SetForegroundWindow(target);
+        send(target, WM_NULL, 0, 0);
+        eventually([&] { return GetForegroundWindow() == target; }, 2000);
     }
     std::vector<INPUT> inputs;
     for (const WORD key : chord) {
@@ -157,9 +159,9 @@ void GlossaryProcess::press(std::initializer_list<WORD> chord) {
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     // A sent message is handled only after the input before it.
-    send(window_, WM_NULL, 0, 0);
+    send(target, WM_NULL, 0, 0);
     Sleep(50);
-    send(window_, WM_NULL, 0, 0);
+    send(target, WM_NULL, 0, 0);
 }
 
 void GlossaryProcess::activate() {

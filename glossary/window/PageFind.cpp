@@ -111,4 +111,29 @@ void PageFind::find(bool forward, const std::wstring& pageName) {
     CHARRANGE range = {static_cast<LONG>(found->begin), static_cast<LONG>(found->end)};
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
     SendMessageW(page_, EM_SCROLLCARET, 0, 0);
+    uncover(range.cpMin);
+}
+
+void PageFind::uncover(LONG found) const {
+    if (dialog_ == nullptr)
+        return;
+    POINTL at = {};
+    SendMessageW(page_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), found);
+    POINT text = {at.x, at.y};
+    ClientToScreen(page_, &text);
+    RECT dialog = {};
+    GetWindowRect(dialog_, &dialog);
+    // The line found, about as high as the page's largest text.
+    const int line = 2 * GetSystemMetrics(SM_CYCAPTION);
+    if (text.y + line <= dialog.top || text.y >= dialog.bottom || text.x >= dialog.right)
+        return;
+    MONITORINFO screen = {};
+    screen.cbSize = sizeof screen;
+    GetMonitorInfoW(MonitorFromRect(&dialog, MONITOR_DEFAULTTONEAREST), &screen);
+    const int height = dialog.bottom - dialog.top;
+    int top = text.y + line;
+    if (top + height > screen.rcWork.bottom)
+        top = std::max(static_cast<int>(screen.rcWork.top), static_cast<int>(text.y) - height);
+    SetWindowPos(dialog_, nullptr, dialog.left, top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

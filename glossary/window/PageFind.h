@@ -32,6 +32,8 @@ public:
 
 private:
     void find(bool forward, const std::wstring& pageName);
+    // Moves the dialog off the text found, above or below its line.
+    void uncover(LONG found) const;
 
     HWND owner_ = nullptr, page_ = nullptr, dialog_ = nullptr;
     UINT findMessage_ = 0;

@@ -1,6 +1,7 @@
 // What the page offers besides reading: find in it (Ctrl+F, F3, Shift+F3), copy its lines
 // (Ctrl+A, Ctrl+C), print it (Ctrl+P), all from the keyboard.
 #include "GlossaryWindowFixture.h"
+#include "driver/ScreenCapture.h"
 #include "win32/WindowText.h"
 
 #include <dlgs.h>
@@ -53,6 +54,25 @@ CHARRANGE pageSelection(const GlossaryProcess& glossary) {
     return CHARRANGE{static_cast<LONG>(LOWORD(packed)), static_cast<LONG>(HIWORD(packed))};
 }
 
+// Where the page shows its character `position` on the screen, about a line high.
+bool textRect(const GlossaryProcess& glossary, int position, RECT& on) {
+    const HANDLE process = glossary.process();
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(POINTL), MEM_COMMIT, PAGE_READWRITE);
+    POINTL at = {};
+    DWORD_PTR result = 0;
+    const bool read = remote != nullptr &&
+                      SendMessageTimeoutW(glossary.control(IDC_PAGE), EM_POSFROMCHAR,
+                                          reinterpret_cast<WPARAM>(remote), position, SMTO_NORMAL,
+                                          10000, &result) &&
+                      ReadProcessMemory(process, remote, &at, sizeof at, nullptr);
+    if (remote != nullptr)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    POINT point = {at.x, at.y};
+    ClientToScreen(glossary.control(IDC_PAGE), &point);
+    on = {point.x, point.y, point.x + 20, point.y + 16};
+    return read;
+}
+
 std::wstring clipboardText() {
     std::wstring copied;
     if (OpenClipboard(nullptr)) {
@@ -91,6 +111,13 @@ TEST_F(GlossaryWindowTest, FindsInThePageIgnoringCaseAndAccentsAndSaysWhatIsNotT
         glossary.press({key}, find);
     glossary.press({VK_RETURN}, find);
     EXPECT_TRUE(eventually(selects(at(L"small"), 5), kTimeoutMs)) << "the first, in bold";
+    // Where it can be seen: the dialog stands clear of it.
+    RECT dialog = {}, word = {};
+    GetWindowRect(find, &dialog);
+    EXPECT_TRUE(eventually([&] { return textRect(glossary, at(L"small"), word); }, kTimeoutMs));
+    EXPECT_TRUE(word.bottom <= dialog.top || word.top >= dialog.bottom || word.left >= dialog.right)
+        << "the word at " << word.left << "," << word.top << ", the dialog from " << dialog.left
+        << "," << dialog.top << " to " << dialog.right << "," << dialog.bottom;
     EXPECT_TRUE(glossary.saveScreenshot(binaryDirectory() + "\\glossary-find.bmp"));
     // F3 in the dialog, then elsewhere: each next one, whatever its case and accents.
     glossary.press({VK_F3}, find);
@@ -246,7 +273,10 @@ TEST_F(GlossaryWindowTest, PrintsThePageOnSheetsIntoAFileAndSaysWhenThereIsNoPri
         EXPECT_TRUE(contains(said, L"No printer is set up")) << said;
         EXPECT_TRUE(contains(said, L"the page of \u201CCache\u201D")) << said;
         EXPECT_TRUE(contains(said, L"Add a printer")) << said;
-        EXPECT_TRUE(glossary.saveScreenshot(binaryDirectory() + "\\glossary-no-printer.bmp"));
+        RECT shown = {};
+        GetWindowRect(box, &shown);
+        Sleep(300); // drawn a moment after it shows
+        EXPECT_TRUE(driver::saveScreenArea(shown, binaryDirectory() + "\\glossary-no-printer.bmp"));
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(eventually([&] { return !IsWindow(box); }, kTimeoutMs));
     }

@@ -47,4 +47,16 @@ template <typename Pointer> inline void freeLocal(Pointer memory) {
 }
 template <typename Pointer> using LocalMemory = Unique<NullIsNone<Pointer, freeLocal<Pointer>>>;
 
+// Memory handed over with GlobalAlloc's handle (a print dialog's printer settings).
+inline void freeGlobal(HGLOBAL memory) {
+    GlobalFree(memory);
+}
+using GlobalMemory = Unique<NullIsNone<HGLOBAL, freeGlobal>>;
+
+// A window made for the caller's own use, such as one never shown.
+inline void destroyWindow(HWND window) {
+    DestroyWindow(window);
+}
+using OwnWindow = Unique<NullIsNone<HWND, destroyWindow>>;
+
 } // namespace win32

@@ -56,6 +56,7 @@ public:
         }
         RtfPage page;
         page.rtf = writer_.finish();
+        page.lineBreaks = writer_.lineBreaks();
         for (PageLink& link : links_) {
             if (link.end < 0)
                 link.end = writer_.position(); // never closed

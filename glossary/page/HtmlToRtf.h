@@ -22,6 +22,9 @@ struct PageLink {
 struct RtfPage {
     std::string rtf;
     std::vector<PageLink> links; // in the order they start
+    // The characters that end a line inside a paragraph (what a control reports for them
+    // differs: a vertical tab, or a blank).
+    std::vector<long> lineBreaks;
 };
 
 // The colours a page may use. With `system` (a high-contrast theme), text and background are

@@ -120,7 +120,7 @@ void RtfWriter::lineBreak() {
     // In a group of the style in force: a reader that gave the break the style of the run
     // before it would underline a blank after a link.
     body_ += "{" + styleCodes() + "\\line}";
-    ++position_;
+    lineBreaks_.push_back(position_++);
     lineStart_ = true;
     paragraphEmpty_ = false;
     pendingSpace_ = false;

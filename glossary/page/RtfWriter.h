@@ -41,6 +41,8 @@ public:
     int fontIndex(std::string face);
 
     long position() const { return position_; } // characters of the page so far
+    // Where each line break stands, in the order written.
+    const std::vector<long>& lineBreaks() const { return lineBreaks_; }
     // The whole document: header, tables and body.
     std::string finish();
 
@@ -57,6 +59,7 @@ private:
     std::vector<std::string> fonts_{"MS Sans Serif", "Courier New"};
     std::vector<std::uint32_t> colors_;
     long position_ = 0;
+    std::vector<long> lineBreaks_;
     int scriptFont_ = -1; // the face of the run for its script, if not the style's
     bool pendingSpace_ = false, lineStart_ = true, paragraphEmpty_ = true;
 };

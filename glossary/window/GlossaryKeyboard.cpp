@@ -19,6 +19,14 @@ bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
     if (self == nullptr)
         return false;
     const bool control = down(VK_CONTROL);
+    // The Find dialog keeps its own keys, but for F3 and Shift+F3.
+    if (self->pageFind_.owns(message.hwnd)) {
+        if (message.message == WM_KEYDOWN && message.wParam == VK_F3) {
+            self->pageFind_.findAgain(!down(VK_SHIFT), self->shownTerm());
+            return true;
+        }
+        return self->pageFind_.dialogKeys(message);
+    }
     if (message.message == WM_SYSKEYDOWN) {
         // Back and Forward as in a browser: Alt+Left and Alt+Right; Alt+D to the search box
         // as to a browser's address bar.
@@ -61,9 +69,31 @@ bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
         self->openMakersPage();
         return true;
     }
+    if (message.wParam == VK_F3) {
+        self->pageFind_.findAgain(!down(VK_SHIFT), self->shownTerm());
+        return true;
+    }
     if (!control)
         return false;
     switch (message.wParam) {
+    case 'F':
+        self->pageFind_.open();
+        return true;
+    case 'P':
+        self->printPage();
+        return true;
+    case 'C':
+    case VK_INSERT:
+        if (message.hwnd != self->page_)
+            return false;
+        self->copyPage();
+        return true;
+    case 'A':
+        // The page selects all of itself; the search box all of its text.
+        if (message.hwnd != self->search_)
+            return false;
+        SendMessageW(self->search_, EM_SETSEL, 0, -1);
+        return true;
     case 'O':
         self->chooseDatabase();
         return true;

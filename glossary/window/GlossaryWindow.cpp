@@ -82,6 +82,10 @@ LRESULT CALLBACK GlossaryWindow::procedure(HWND window, UINT message, WPARAM wPa
 }
 
 LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (pageFind_.isDialogMessage(message)) {
+        pageFind_.onDialogMessage(lParam, shownTerm());
+        return 0;
+    }
     switch (message) {
     case WM_CREATE:
         onCreate();
@@ -229,6 +233,7 @@ void GlossaryWindow::onCreate() {
 
     // Characters the page's fonts do not have come from a font that has them.
     SendMessageW(page_, EM_SETLANGOPTIONS, 0, IMF_AUTOFONT | IMF_DUALFONT);
+    pageFind_.attach(window_, page_);
     loadGlossary();
     showDatabase(rememberedTerm());
     SetFocus(search_);

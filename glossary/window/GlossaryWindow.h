@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Glossary.h"
+#include "PageFind.h"
 #include "page/HtmlToRtf.h"
 #include "win32/Gdi.h"
 
@@ -96,6 +97,12 @@ private:
     bool pageMouse(UINT message, LPARAM lParam);
     void followLink(const std::u16string& target);
     void goThroughHistory(int step);
+    // The term of the page shown, or empty (a page of suggestions).
+    std::wstring shownTerm() const;
+    // Ctrl+P: the page, or its selection, on a printer the user chooses.
+    void printPage();
+    // Ctrl+C in the page: its selection, with its lines, on the clipboard.
+    void copyPage();
     int scaled(int twips) const;
     // The first frame: the designed size where the screen has room for it.
     static RECT initialFrame(int dpi);
@@ -136,4 +143,5 @@ private:
     std::vector<std::size_t> history_;
     std::size_t historyAt_ = 0; // the entry of history_ shown
     History lastFrom_ = History::Other;
+    PageFind pageFind_;
 };

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <richedit.h>
+
 #include <algorithm>
 #include <string>
 
@@ -22,4 +24,28 @@ inline std::string utf8(const std::wstring& text) {
 inline std::u16string windowText(HWND window) {
     const std::wstring text = win32::windowText(window);
     return std::u16string(text.begin(), text.end());
+}
+
+// A rich edit control's text as it counts its characters: a paragraph's end is one.
+inline std::u16string richText(HWND control) {
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const auto characters =
+        SendMessageW(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    if (characters <= 0)
+        return std::u16string();
+    std::u16string text(static_cast<std::size_t>(characters) + 1, u'\0');
+    GETTEXTEX request = {};
+    request.cb = static_cast<DWORD>(text.size() * sizeof(char16_t));
+    request.flags = GT_DEFAULT;
+    request.codepage = 1200;
+    const auto copied = SendMessageW(control, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                                     reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+    return text;
+}
+
+// The page as a sentence names it: "the page of “Cache”", or for a page of no term (a page
+// of suggestions) "the page shown".
+inline std::wstring thePageOf(const std::wstring& term) {
+    return term.empty() ? L"the page shown" : L"the page of \u201C" + term + L"\u201D";
 }

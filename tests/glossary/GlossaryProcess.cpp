@@ -135,14 +135,22 @@ bool GlossaryProcess::dropFile(const std::wstring& path) {
     return true;
 }
 
-void GlossaryProcess::press(std::initializer_list<WORD> chord) {
+void GlossaryProcess::press(std::initializer_list<WORD> chord, HWND to) {
     // Keys go to the window in the foreground; tests running beside this one may have taken it.
-    // A dialog of the program's own keeps it.
-    DWORD foreground = 0;
-    GetWindowThreadProcessId(GetForegroundWindow(), &foreground);
-    if (foreground != processId_) {
-        activate();
-        eventually([&] { return GetForegroundWindow() == window_; }, 2000);
+    // A dialog of the program's own keeps it, unless the keys are for a window named.
+    if (to != nullptr) {
+        if (GetForegroundWindow() != to) {
+            SetForegroundWindow(to);
+            send(to, WM_NULL, 0, 0);
+            eventually([&] { return GetForegroundWindow() == to; }, 2000);
+        }
+    } else {
+        DWORD foreground = 0;
+        GetWindowThreadProcessId(GetForegroundWindow(), &foreground);
+        if (foreground != processId_) {
+            activate();
+            eventually([&] { return GetForegroundWindow() == window_; }, 2000);
+        }
     }
     std::vector<INPUT> inputs;
     for (const WORD key : chord) {
@@ -160,9 +168,9 @@ void GlossaryProcess::press(std::initializer_list<WORD> chord) {
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     // A sent message is handled only after the input before it.
-    send(window_, WM_NULL, 0, 0);
+    send(target, WM_NULL, 0, 0);
     Sleep(50);
-    send(window_, WM_NULL, 0, 0);
+    send(target, WM_NULL, 0, 0);
 }
 
 void GlossaryProcess::activate() {

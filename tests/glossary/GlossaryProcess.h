@@ -40,8 +40,9 @@ public:
 
     // Keyboard input as the user types it, to the window in the foreground: each chord is
     // pressed in order and released in reverse ({VK_CONTROL, VK_END} is Ctrl+End). Waits until
-    // the program has handled it.
-    void press(std::initializer_list<WORD> chord);
+    // the program has handled it. `to` is another window of the program that takes the keys
+    // (a dialog of its own).
+    void press(std::initializer_list<WORD> chord, HWND to = nullptr);
     // Brings the window to the foreground, as a click on its caption would.
     void activate();
     // The control that has the keyboard focus in the program, or null.

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <string>
+
+// Find in the page: the system's Find dialog, next and previous without it, the text found
+// selected and scrolled to, and a box that names what is not in the page. Case and accents
+// are ignored as the term search ignores them, unless the dialog's Match case is checked.
+class PageFind {
+public:
+    PageFind() = default;
+    PageFind(const PageFind&) = delete;
+    PageFind& operator=(const PageFind&) = delete;
+
+    // The window that owns the dialog and the page searched in.
+    void attach(HWND owner, HWND page);
+    // Shows the dialog, with the page's selection to find when it is a few words.
+    void open();
+    // The next or the previous place of the text last looked for; the dialog when there is none
+    // yet. `pageName` names the page where a box says the text is not there.
+    void findAgain(bool forward, const std::wstring& pageName);
+    // Whether `message` is the dialog's, which the owner then hands to onDialogMessage.
+    bool isDialogMessage(UINT message) const { return message != 0 && message == findMessage_; }
+    void onDialogMessage(LPARAM lParam, const std::wstring& pageName);
+    // Whether `window` is the dialog or one of its controls.
+    bool owns(HWND window) const;
+    // The dialog's keyboard (Tab, Enter, Escape); true when it took `message`.
+    bool dialogKeys(const MSG& message) const;
+
+private:
+    void find(bool forward, const std::wstring& pageName);
+    // Moves the dialog off the text found, above or below its line.
+    void uncover(LONG found) const;
+
+    HWND owner_ = nullptr, page_ = nullptr, dialog_ = nullptr;
+    UINT findMessage_ = 0;
+    wchar_t wanted_[256] = {};
+    FINDREPLACEW request_ = {}; // the dialog's, at this address while it is open
+};

@@ -1,0 +1,222 @@
+#include "BackgroundSearch.h"
+
+#include "FullTextIndex.h"
+#include "FullTextSearch.h"
+#include "Query.h"
+
+#include <chrono>
+
+namespace search {
+
+namespace {
+
+constexpr std::size_t kTermColumn = 1, kDefinitionColumn = 2;
+// A scan says how far it has read this often.
+constexpr auto kProgressEvery = std::chrono::milliseconds(100);
+
+// The rows of `hits` (best first), each once.
+std::vector<std::uint32_t> rowsOf(const std::vector<Hit>& hits) {
+    std::vector<std::uint32_t> rows;
+    std::vector<bool> seen;
+    for (const Hit& hit : hits) {
+        if (hit.row >= seen.size())
+            seen.resize(hit.row + 1u);
+        if (!seen[hit.row])
+            rows.push_back(hit.row);
+        seen[hit.row] = true;
+    }
+    return rows;
+}
+
+// The rows read one after the other, as a scan asks for them; rows without a term are left
+// out of the count, as the list leaves them out.
+class SequentialRows {
+public:
+    explicit SequentialRows(const jet::Database& database)
+        : rows_(database.openTable(u"Dict", {kTermColumn, kDefinitionColumn})) {
+        skipNullTerms();
+    }
+    std::size_t at() const { return at_; }
+    const jet::Value* value(std::uint32_t row, std::size_t column) {
+        while (at_ < row && !rows_.eof()) {
+            rows_.moveNext();
+            skipNullTerms();
+            ++at_;
+        }
+        return at_ == row && !rows_.eof() ? &rows_.value(column) : nullptr;
+    }
+
+private:
+    void skipNullTerms() {
+        while (!rows_.eof() && rows_.value(kTermColumn).isNull())
+            rows_.moveNext();
+    }
+    jet::Recordset rows_;
+    std::size_t at_ = 0;
+};
+
+} // namespace
+
+BackgroundSearch::BackgroundSearch(std::function<jet::Database()> open, std::size_t rowCount,
+                                   std::function<void()> changed)
+    : open_(std::move(open)), rowCount_(rowCount), changed_(std::move(changed)),
+      thread_([this] { run(); }) {}
+
+BackgroundSearch::~BackgroundSearch() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+std::uint64_t BackgroundSearch::start(std::u16string text) {
+    std::uint64_t id = 0;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        pending_ = std::move(text);
+        id = ++latest_;
+        news_.reset();
+    }
+    wake_.notify_all();
+    return id;
+}
+
+void BackgroundSearch::cancel() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    taken_ = ++latest_; // a search no one waits for: nothing to start
+    news_.reset();
+}
+
+std::optional<BackgroundSearch::Progress> BackgroundSearch::take() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    std::optional<Progress> news = std::move(news_);
+    news_.reset();
+    return news;
+}
+
+void BackgroundSearch::publish(Progress progress) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (progress.search != latest_)
+            return;
+        news_ = std::move(progress);
+    }
+    changed_();
+}
+
+void BackgroundSearch::run() {
+    for (;;) {
+        std::u16string text;
+        std::uint64_t id = 0;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || taken_ != latest_; });
+            if (stopping_)
+                return;
+            text = pending_;
+            id = taken_ = latest_;
+        }
+        Progress found = search(text, id);
+        if (!cancelled(id))
+            publish(std::move(found));
+    }
+}
+
+bool BackgroundSearch::prepare() {
+    if (prepared_)
+        return database_.has_value();
+    prepared_ = true;
+    try {
+        database_ = open_();
+        index_ = FullTextIndex::open(*database_);
+    } catch (const std::exception&) {
+        database_.reset();
+        index_.reset();
+    }
+    return database_.has_value();
+}
+
+BackgroundSearch::Progress BackgroundSearch::search(const std::u16string& text, std::uint64_t id) {
+    Progress progress;
+    progress.search = id;
+    progress.finished = true;
+    progress.rowCount = rowCount_;
+    if (!prepare()) {
+        progress.failed = true;
+        return progress;
+    }
+    progress.indexed = index_ != nullptr;
+    const Query query = parseQuery(text);
+    if (query.empty())
+        return progress;
+    try {
+        RowSource rows;
+        rows.count = rowCount_;
+        if (index_) {
+            rows.cancelled = [this, id] { return cancelled(id); };
+            // A phrase is looked for in the entries' text: rows are read where they stand.
+            auto dict = std::make_shared<jet::Recordset>(
+                database_->openTable(u"Dict", {kTermColumn, kDefinitionColumn}));
+            const auto value = [this, dict](std::uint32_t row,
+                                            std::size_t column) -> const jet::Value* {
+                if (positions_.empty()) {
+                    for (jet::Recordset all = database_->openTable(u"Dict", {0}); !all.eof();
+                         all.moveNext())
+                        positions_.push_back(all.position());
+                }
+                if (row >= positions_.size())
+                    return nullptr;
+                dict->moveTo(positions_[row]);
+                return &dict->value(column);
+            };
+            rows.term = [value](std::uint32_t row) {
+                const jet::Value* term = value(row, kTermColumn);
+                return term != nullptr ? term->text : std::u16string();
+            };
+            rows.definition = [value](std::uint32_t row) -> std::optional<std::u16string> {
+                const jet::Value* definition = value(row, kDefinitionColumn);
+                if (definition == nullptr || definition->isNull())
+                    return std::nullopt;
+                return definition->text;
+            };
+            progress.rows = rowsOf(searchIndex(*index_, query, rows));
+            return progress;
+        }
+        auto dict = std::make_shared<SequentialRows>(*database_);
+        rows.term = [dict](std::uint32_t row) {
+            const jet::Value* term = dict->value(row, kTermColumn);
+            return term != nullptr ? term->text : std::u16string();
+        };
+        rows.definition = [dict](std::uint32_t row) -> std::optional<std::u16string> {
+            const jet::Value* definition = dict->value(row, kDefinitionColumn);
+            if (definition == nullptr || definition->isNull())
+                return std::nullopt;
+            return definition->text;
+        };
+        auto reported = std::chrono::steady_clock::now();
+        rows.cancelled = [&] {
+            if (cancelled(id))
+                return true;
+            const auto now = std::chrono::steady_clock::now();
+            if (now - reported >= kProgressEvery) {
+                reported = now;
+                Progress partial;
+                partial.search = id;
+                partial.rowsRead = dict->at();
+                partial.rowCount = rowCount_;
+                publish(std::move(partial));
+            }
+            return false;
+        };
+        progress.rows = rowsOf(searchByScan(query, rows));
+        progress.rowsRead = dict->at();
+    } catch (const std::exception&) {
+        progress.failed = true;
+        progress.rows.clear();
+    }
+    return progress;
+}
+
+} // namespace search

@@ -1,0 +1,94 @@
+// The search in definitions on its own thread: the answers of the search in the foreground,
+// the newest text's alone, and a clear failure for a database that cannot be read.
+#include "SearchTestDatabase.h"
+
+#include "jet/JetError.h"
+#include "search/BackgroundSearch.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using search::BackgroundSearch;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The finished answer to search `id`, waiting at most ten seconds; every news taken on the way
+// goes to `seen`.
+std::optional<BackgroundSearch::Progress>
+answerTo(BackgroundSearch& search, std::uint64_t id,
+         std::vector<BackgroundSearch::Progress>* seen = nullptr) {
+    for (const auto deadline = Clock::now() + std::chrono::seconds(10); Clock::now() < deadline;
+         std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+        std::optional<BackgroundSearch::Progress> news = search.take();
+        if (!news)
+            continue;
+        if (seen != nullptr)
+            seen->push_back(*news);
+        if (news->finished && news->search == id)
+            return news;
+    }
+    return std::nullopt;
+}
+
+std::vector<DictionaryEntry> haystack(std::size_t rows) {
+    std::vector<DictionaryEntry> entries;
+    for (std::size_t row = 0; row < rows; ++row)
+        entries.push_back({u"term " + std::u16string(1, static_cast<char16_t>(u'a' + row % 26)),
+                           row % 97 == 5 ? u"a needle in the hay" : u"hay and more hay",
+                           {}});
+    return entries;
+}
+
+} // namespace
+
+TEST(BackgroundSearch, AnswersAsTheSearchInTheForegroundWithTheIndexAndWithout) {
+    for (const bool withIndex : {true, false}) {
+        const SearchTestDatabase db(haystack(500), {u"test"}, withIndex);
+        std::atomic<int> told{0};
+        BackgroundSearch search([&db] { return db.database; }, db.terms.size(),
+                                [&told] { ++told; });
+        for (const char16_t* query : {u"needle", u"HAY needle", u"\"the hay\"", u"nothing"}) {
+            const std::uint64_t id = search.start(query);
+            const auto answer = answerTo(search, id);
+            ASSERT_TRUE(answer) << "no answer in time";
+            EXPECT_EQ(answer->indexed, withIndex);
+            EXPECT_FALSE(answer->failed);
+            EXPECT_EQ(answer->rows, db.foundRows(query));
+        }
+        EXPECT_GE(told.load(), 4) << "each answer is told";
+    }
+}
+
+TEST(BackgroundSearch, ANewTextCancelsTheOneBeforeAndOnlyTheNewestAnswers) {
+    const SearchTestDatabase db(haystack(20000), {u"test"}, false);
+    BackgroundSearch search([&db] { return db.database; }, db.terms.size(), [] {});
+    const std::uint64_t first = search.start(u"hay");
+    const std::uint64_t second = search.start(u"needle");
+    std::vector<BackgroundSearch::Progress> seen;
+    const auto answer = answerTo(search, second, &seen);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->rows, db.foundRows(u"needle"));
+    for (const BackgroundSearch::Progress& news : seen) {
+        EXPECT_NE(news.search, first) << "the first search's news is never taken";
+        EXPECT_LE(news.rowsRead, news.rowCount);
+    }
+
+    // Cancelled, a search tells nothing more.
+    search.start(u"hay");
+    search.cancel();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(search.take());
+}
+
+TEST(BackgroundSearch, ADatabaseThatCannotBeReadIsAFailedSearch) {
+    BackgroundSearch search([]() -> jet::Database { throw JetError("not a database"); }, 10, [] {});
+    const auto answer = answerTo(search, search.start(u"anything"));
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(answer->failed);
+    EXPECT_TRUE(answer->rows.empty());
+}

@@ -57,6 +57,11 @@ bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
         self->focusSearch();
         return true;
     }
+    // Escape leaves the search in definitions wherever the focus is, as in the search box.
+    if (message.wParam == VK_ESCAPE && self->definitionsMode_) {
+        self->returnToTermSearch();
+        return true;
+    }
     if (message.wParam == VK_F1) {
         self->openMakersPage();
         return true;
@@ -64,6 +69,13 @@ bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
     if (!control)
         return false;
     switch (message.wParam) {
+    case 'F':
+        // Ctrl+Shift+F: the search box searches the definitions, or the terms again.
+        if (!down(VK_SHIFT))
+            return false;
+        self->setDefinitionsMode(!self->definitionsMode_);
+        self->focusSearch();
+        return true;
     case 'O':
         self->chooseDatabase();
         return true;

@@ -144,6 +144,12 @@ inline auto focusOn(GlossaryProcess& glossary, int id) {
     return [&glossary, id] { return glossary.focus() == glossary.control(id); };
 }
 
+// From the search box to the list: past the check box "In definitions", next in the order.
+inline bool tabToList(GlossaryProcess& glossary) {
+    return pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_IN_DEFINITIONS)) &&
+           pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_TERMS));
+}
+
 inline bool contains(const std::wstring& text, const std::wstring& piece) {
     return text.find(piece) != std::wstring::npos;
 }
@@ -172,8 +178,8 @@ inline RECT clientRect(HWND window, HWND control) {
 }
 
 // Every control whole inside `client`, none on another, in the designed order: the search box
-// above the list above the logo, the page right of the list and above Exit, Exit left of the
-// version label.
+// above the check box and status line above the list above the logo, the page right of the list and
+// above Exit, Exit left of the version label.
 inline bool laidOutWithin(HWND window, const RECT& client) {
     const int ids[] = {IDC_SEARCH, IDC_TERMS, IDC_PAGE, IDC_EXIT, IDC_LOGO, IDC_VERSION};
     RECT at[6];
@@ -182,6 +188,13 @@ inline bool laidOutWithin(HWND window, const RECT& client) {
         RECT inside = {};
         if (at[i].right <= at[i].left || at[i].bottom <= at[i].top ||
             !IntersectRect(&inside, &at[i], &client) || !EqualRect(&inside, &at[i]))
+            return false;
+    }
+    // The check box "In definitions" and the search's status line between the box and the list.
+    for (const int id : {IDC_IN_DEFINITIONS, IDC_SEARCH_STATUS}) {
+        const RECT between = clientRect(window, GetDlgItem(window, id));
+        if (between.top < at[0].bottom || between.bottom > at[1].top || between.left < at[1].left ||
+            between.right > at[1].right)
             return false;
     }
     return at[0].bottom <= at[1].top && at[1].bottom <= at[4].top && at[1].right <= at[2].left &&

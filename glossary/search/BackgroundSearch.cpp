@@ -5,6 +5,7 @@
 #include "Query.h"
 
 #include <chrono>
+#include <cstdint>
 
 namespace search {
 
@@ -83,6 +84,14 @@ std::uint64_t BackgroundSearch::start(std::u16string text) {
     return id;
 }
 
+void BackgroundSearch::readAhead() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        readingAhead_ = true;
+    }
+    wake_.notify_all();
+}
+
 void BackgroundSearch::cancel() {
     const std::lock_guard<std::mutex> lock(mutex_);
     taken_ = ++latest_; // a search no one waits for: nothing to start
@@ -112,9 +121,19 @@ void BackgroundSearch::run() {
         std::uint64_t id = 0;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || taken_ != latest_; });
+            wake_.wait(lock, [this] {
+                return stopping_ || taken_ != latest_ || (readingAhead_ && !readAhead_);
+            });
             if (stopping_)
                 return;
+            if (taken_ == latest_) {
+                // Idle: one step of reading ahead, then a look for a search again.
+                lock.unlock();
+                const bool more = readAheadStep();
+                lock.lock();
+                readAhead_ = !more;
+                continue;
+            }
             text = pending_;
             id = taken_ = latest_;
         }
@@ -136,6 +155,37 @@ bool BackgroundSearch::prepare() {
         index_.reset();
     }
     return database_.has_value();
+}
+
+bool BackgroundSearch::readAheadStep() {
+    try {
+        if (!prepare() || !index_)
+            return false;
+        const std::size_t blocks = (index_->entryCount() + kEntriesPerBlock - 1) / kEntriesPerBlock;
+        if (entryBlocksRead_ < blocks) {
+            index_->entry(static_cast<std::uint32_t>(entryBlocksRead_++ * kEntriesPerBlock));
+            return true;
+        }
+        readPositions(kEntriesPerBlock);
+        return !positionsRead_;
+    } catch (const std::exception&) {
+        return false; // the search that needs it will say so
+    }
+}
+
+void BackgroundSearch::readPositions(std::size_t most) {
+    if (positionsRead_)
+        return;
+    if (!positionScan_)
+        positionScan_ = database_->openTable(u"Dict", {0});
+    for (std::size_t i = 0; i < most && !positionScan_->eof(); ++i) {
+        positions_.push_back(positionScan_->position());
+        positionScan_->moveNext();
+    }
+    if (positionScan_->eof()) {
+        positionsRead_ = true;
+        positionScan_.reset();
+    }
 }
 
 BackgroundSearch::Progress BackgroundSearch::search(const std::u16string& text, std::uint64_t id) {
@@ -161,11 +211,7 @@ BackgroundSearch::Progress BackgroundSearch::search(const std::u16string& text, 
                 database_->openTable(u"Dict", {kTermColumn, kDefinitionColumn}));
             const auto value = [this, dict](std::uint32_t row,
                                             std::size_t column) -> const jet::Value* {
-                if (positions_.empty()) {
-                    for (jet::Recordset all = database_->openTable(u"Dict", {0}); !all.eof();
-                         all.moveNext())
-                        positions_.push_back(all.position());
-                }
+                readPositions(SIZE_MAX);
                 if (row >= positions_.size())
                     return nullptr;
                 dict->moveTo(positions_[row]);

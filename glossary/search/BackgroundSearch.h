@@ -47,6 +47,10 @@ public:
     // number the answers carry.
     std::uint64_t start(std::u16string text);
     void cancel();
+    // While no search runs, reads ahead what searches read on the way: the index, its entries
+    // and where every row stands (a phrase reads rows), so that the first search of a common
+    // word or a phrase waits for none of it. A search that comes meanwhile goes first.
+    void readAhead();
     // The newest news of the newest search, once.
     std::optional<Progress> take();
 
@@ -54,6 +58,8 @@ private:
     void run();
     Progress search(const std::u16string& text, std::uint64_t id);
     bool prepare();
+    bool readAheadStep(); // false when nothing is left to read ahead
+    void readPositions(std::size_t most);
     bool cancelled(std::uint64_t id) const { return stopping_ || latest_ != id; }
     void publish(Progress progress);
 
@@ -68,12 +74,16 @@ private:
     std::optional<Progress> news_; // under mutex_
     std::atomic<std::uint64_t> latest_{0};
     std::atomic<bool> stopping_{false};
+    bool readingAhead_ = false, readAhead_ = false; // asked for, and done; under mutex_
 
     // The search's thread's own.
     bool prepared_ = false;
     std::optional<jet::Database> database_;
     std::unique_ptr<FullTextIndex> index_;
     std::vector<jet::Recordset::Position> positions_; // of every row, read for phrases
+    std::optional<jet::Recordset> positionScan_;      // reading them; done once at its end
+    bool positionsRead_ = false;
+    std::size_t entryBlocksRead_ = 0;
 
     std::thread thread_; // last: starts once the rest is there
 };

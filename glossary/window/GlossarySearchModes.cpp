@@ -120,12 +120,25 @@ void GlossaryWindow::paintModeCue() {
               DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
+void GlossaryWindow::startDefinitionSearch() {
+    if (definitionSearch_)
+        return;
+    const HWND window = window_;
+    definitionSearch_ = std::make_unique<search::BackgroundSearch>(
+        [path = utf8(databasePath())] { return jet::Database::open(path); }, glossary_.size(),
+        [window] { PostMessageW(window, MSG_SEARCH_NEWS, 0, 0); });
+    // What the first searches would read, read while the user types the first word.
+    definitionSearch_->readAhead();
+}
+
 void GlossaryWindow::setDefinitionsMode(bool on) {
     SendMessageW(inDefinitions_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     if (on == definitionsMode_)
         return;
     definitionsMode_ = on;
-    if (definitionSearch_)
+    if (on)
+        startDefinitionSearch();
+    else if (definitionSearch_)
         definitionSearch_->cancel();
     definitionSearchId_ = 0;
     setNoMatch(false);
@@ -173,12 +186,7 @@ void GlossaryWindow::searchDefinitions(const std::u16string& text) {
         setNoMatch(false);
         return;
     }
-    if (!definitionSearch_) {
-        const HWND window = window_;
-        definitionSearch_ = std::make_unique<search::BackgroundSearch>(
-            [path = utf8(databasePath())] { return jet::Database::open(path); }, glossary_.size(),
-            [window] { PostMessageW(window, MSG_SEARCH_NEWS, 0, 0); });
-    }
+    startDefinitionSearch();
     foundWords_ = text;
     definitionSearchId_ = definitionSearch_->start(text);
 }

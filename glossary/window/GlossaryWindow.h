@@ -136,6 +136,7 @@ private:
     void setDefinitionsMode(bool on);
     void returnToTermSearch(); // Escape in definitions: the box emptied, every term listed
     void searchDefinitions(const std::u16string& text);
+    void startDefinitionSearch(); // its thread, opening the database and reading ahead
     void takeSearchNews();
     void filterByWildcards(const std::u16string& text);
     void forgetSearches(); // a database was opened: every term listed, the term search

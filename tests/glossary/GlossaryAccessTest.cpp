@@ -91,27 +91,6 @@ TEST_F(GlossaryWindowTest,
     EXPECT_TRUE(pressUntil(glossary, {L'T'}, selects(glossary, 76545)));
 }
 
-// The system's colours for as long as this lives.
-class SystemColours {
-public:
-    SystemColours(std::initializer_list<int> elements, std::initializer_list<COLORREF> colours)
-        : elements_(elements) {
-        for (const int element : elements_)
-            saved_.push_back(GetSysColor(element));
-        const std::vector<COLORREF> wanted(colours);
-        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), wanted.data());
-    }
-    ~SystemColours() {
-        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), saved_.data());
-    }
-    SystemColours(const SystemColours&) = delete;
-    SystemColours& operator=(const SystemColours&) = delete;
-
-private:
-    std::vector<int> elements_;
-    std::vector<COLORREF> saved_;
-};
-
 COLORREF colourAt(const GlossaryProcess& glossary, const std::wstring& piece) {
     bool bold = false;
     COLORREF color = CLR_INVALID;

@@ -123,6 +123,7 @@ TEST_F(GlossarySearchTest, WildcardsFilterTheListToTheMatchingTermsInSortedOrder
         ologies.begin(), ologies.end(),
         [](const std::wstring& a, const std::wstring& b) { return lower(a) < lower(b); }));
 
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-wildcards.bmp");
     glossary.setSearch(L"mu*x");
     EXPECT_TRUE(has(listed(glossary), L"mutex"));
     EXPECT_FALSE(has(listed(glossary), L"mutual exclusion"));
@@ -166,6 +167,8 @@ TEST_F(GlossarySearchTest, SearchInDefinitionsListsTermsBestFirstAndMarksTheWord
     COLORREF back = CLR_DEFAULT;
     ASSERT_TRUE(glossary.pageBackground(mutualAt, 6, back));
     EXPECT_NE(back, CLR_DEFAULT) << "the found words are marked";
+
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-definitions.bmp");
 
     // A click on another shows it, marked too; the other words are not.
     const int mutex =
@@ -241,4 +244,27 @@ TEST_F(GlossarySearchTest, WithoutTheIndexEveryDefinitionIsReadAndTheWindowSaysS
     Sleep(500);
     EXPECT_EQ(glossary.itemCount(), all);
     EXPECT_EQ(status(glossary), L"");
+}
+
+TEST_F(GlossarySearchTest, InHighContrastTheFoundWordsAreMarkedInTheSystemsHighlight) {
+    ASSERT_TRUE(importExcerpt(true));
+    // Wine keeps no high-contrast flag: a dark scheme's colours, set before the start.
+    const COLORREF highlight = RGB(0, 255, 255);
+    const SystemColours scheme({COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HOTLIGHT, COLOR_BTNFACE,
+                                COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT},
+                               {RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 0), RGB(0, 0, 0),
+                                RGB(255, 255, 255), highlight, RGB(0, 0, 0)});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, VK_SHIFT, L'F'},
+                           [&] { return inDefinitions(glossary); }));
+    glossary.setSearch(L"exclusion");
+    ASSERT_TRUE(eventually([&] { return answered(glossary); }, kTimeoutMs));
+    const std::wstring page = glossary.pageText();
+    const std::size_t at = lower(page).find(L"exclusion");
+    ASSERT_NE(at, std::wstring::npos);
+    COLORREF back = CLR_DEFAULT;
+    ASSERT_TRUE(glossary.pageBackground(pagePosition(page, page.substr(at, 9)), 9, back));
+    EXPECT_EQ(back, highlight) << "not the yellow of the page's own colours";
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-definitions-contrast.bmp");
 }

@@ -4,8 +4,10 @@
 #include "FullTextSearch.h"
 #include "Query.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <iterator>
 
 namespace search {
 
@@ -14,6 +16,8 @@ namespace {
 constexpr std::size_t kTermColumn = 1, kDefinitionColumn = 2;
 // A scan says how far it has read this often.
 constexpr auto kProgressEvery = std::chrono::milliseconds(100);
+// An answer from this many entries a word on has its beginning told first.
+constexpr std::size_t kLongAnswer = 20000;
 
 // The rows of `hits` (best first), each once.
 std::vector<std::uint32_t> rowsOf(const std::vector<Hit>& hits) {
@@ -188,6 +192,47 @@ void BackgroundSearch::readPositions(std::size_t most) {
     }
 }
 
+void BackgroundSearch::tellFirstHits(const Query& query, std::uint64_t id) {
+    // Only a long answer is worth telling twice; a phrase's places come from the text.
+    for (const std::vector<std::string>& group : query.groups) {
+        if (group.size() > 1)
+            return;
+    }
+    std::vector<std::uint32_t> inTerms;
+    bool first = true, common = true;
+    for (const std::string& word : query.words()) {
+        const std::vector<Posting> postings = index_->postings(word);
+        common = common && postings.size() >= kLongAnswer;
+        std::vector<std::uint32_t> entries;
+        for (const Posting& posting : postings) {
+            if (posting.place == Place::Term)
+                entries.push_back(posting.entry);
+        }
+        if (!first) {
+            std::vector<std::uint32_t> both;
+            std::set_intersection(inTerms.begin(), inTerms.end(), entries.begin(), entries.end(),
+                                  std::back_inserter(both));
+            entries.swap(both);
+        }
+        inTerms.swap(entries);
+        first = false;
+    }
+    if (!common || inTerms.empty() || cancelled(id))
+        return;
+    std::vector<Hit> hits;
+    for (const std::uint32_t entry : inTerms) {
+        if (entry >= index_->entryCount())
+            return; // damaged: the whole search says so
+        hits.push_back({index_->entry(entry).row, 0, Place::Term});
+    }
+    Progress beginning;
+    beginning.search = id;
+    beginning.indexed = true;
+    beginning.rowCount = rowCount_;
+    beginning.rows = rowsOf(hits);
+    publish(std::move(beginning));
+}
+
 BackgroundSearch::Progress BackgroundSearch::search(const std::u16string& text, std::uint64_t id) {
     Progress progress;
     progress.search = id;
@@ -227,6 +272,7 @@ BackgroundSearch::Progress BackgroundSearch::search(const std::u16string& text, 
                     return std::nullopt;
                 return definition->text;
             };
+            tellFirstHits(query, id);
             progress.rows = rowsOf(searchIndex(*index_, query, rows));
             return progress;
         }

@@ -19,6 +19,7 @@
 namespace search {
 
 class FullTextIndex;
+struct Query;
 
 class BackgroundSearch {
 public:
@@ -29,8 +30,10 @@ public:
         bool failed = false;      // the database or its index could not be read
         std::size_t rowsRead = 0; // by a scan so far
         std::size_t rowCount = 0;
-        // When finished: the rows found, each once, best first. Rows are counted in table
-        // order; a scan leaves out rows without a term, as the glossary's list does.
+        // When finished: the rows found, each once, best first. Before, through the index, a
+        // long answer's beginning: the rows whose terms hold every word, in the answer's order.
+        // Rows are counted in table order; a scan leaves out rows without a term, as the glossary's
+        // list does.
         std::vector<std::uint32_t> rows;
     };
 
@@ -59,6 +62,7 @@ private:
     Progress search(const std::u16string& text, std::uint64_t id);
     bool prepare();
     bool readAheadStep(); // false when nothing is left to read ahead
+    void tellFirstHits(const Query& query, std::uint64_t id);
     void readPositions(std::size_t most);
     bool cancelled(std::uint64_t id) const { return stopping_ || latest_ != id; }
     void publish(Progress progress);

@@ -191,6 +191,18 @@ void GlossaryWindow::searchDefinitions(const std::u16string& text) {
     definitionSearchId_ = definitionSearch_->start(text);
 }
 
+std::vector<std::uint32_t>
+GlossaryWindow::rowsListed(const std::vector<std::uint32_t>& rows) const {
+    // The list's entries are the table's rows (the index counts them alike).
+    std::vector<std::uint32_t> entries;
+    entries.reserve(rows.size());
+    for (const std::uint32_t row : rows) {
+        if (row < glossary_.size())
+            entries.push_back(row);
+    }
+    return entries;
+}
+
 void GlossaryWindow::takeSearchNews() {
     if (!definitionSearch_)
         return;
@@ -201,6 +213,21 @@ void GlossaryWindow::takeSearchNews() {
         // Said once a search, above the page shown, while the scan reads.
         notedNoIndexFor_ = news->search;
         showPage(kNoIndexNote + entryHtml_);
+    }
+    const int selected = static_cast<int>(SendMessageW(terms_, LB_GETCURSEL, 0, 0));
+    const bool firstShown = firstHitsOf_ == news->search; // the answer's beginning is listed
+    if (!news->finished && news->indexed) {
+        // The first of a long answer, listed while the rest is ranked.
+        firstHitsOf_ = news->search;
+        setListed(rowsListed(news->rows));
+        setStatus(L"Searching\u2026",
+                  counted(listed_.size()) + L" terms found so far; the search goes on");
+        selectInList(listed_.empty() ? -1 : 0);
+        if (!listed_.empty()) {
+            showEntry(listed_.front(), true, History::Search);
+            markFoundWords();
+        }
+        return;
     }
     if (!news->finished) {
         const std::size_t percent =
@@ -219,17 +246,16 @@ void GlossaryWindow::takeSearchNews() {
         showPage(kCannotSearchNote + entryHtml_);
         return;
     }
-    std::vector<std::uint32_t> entries;
-    entries.reserve(news->rows.size());
-    for (const std::uint32_t row : news->rows) {
-        if (row < glossary_.size())
-            entries.push_back(row);
-    }
-    setListed(std::move(entries));
+    setListed(rowsListed(news->rows));
     const std::size_t count = listed_.size();
     const std::wstring how = news->indexed ? L"" : L" by reading every definition (no index)";
     setStatus(counted(count) + L" found", counted(count) + (count == 1 ? L" term" : L" terms") +
                                               L" found in definitions" + how);
+    if (firstShown && selected >= 0 && static_cast<std::size_t>(selected) < count) {
+        // The first found were listed in the same order: the one chosen among them stays.
+        selectInList(selected);
+        return;
+    }
     selectInList(count == 0 ? -1 : 0);
     setNoMatch(count == 0);
     if (count == 0) {

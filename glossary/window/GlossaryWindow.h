@@ -138,6 +138,7 @@ private:
     void searchDefinitions(const std::u16string& text);
     void startDefinitionSearch(); // its thread, opening the database and reading ahead
     void takeSearchNews();
+    std::vector<std::uint32_t> rowsListed(const std::vector<std::uint32_t>& rows) const;
     void filterByWildcards(const std::u16string& text);
     void forgetSearches(); // a database was opened: every term listed, the term search
     // The list shows every term, or only `entries` (a pattern's or a search's finds).
@@ -159,6 +160,7 @@ private:
     std::unique_ptr<search::BackgroundSearch> definitionSearch_;
     std::uint64_t definitionSearchId_ = 0; // the search whose news counts
     std::uint64_t notedNoIndexFor_ = 0;    // the search whose page says there is no index
+    std::uint64_t firstHitsOf_ = 0;        // the search whose first finds are listed
     std::u16string foundWords_;            // the search text whose words the page marks
     std::wstring statusName_;              // the status line's accessible name
     DWORD lastSearchAt_ = 0;               // tick count of the last change of the search text

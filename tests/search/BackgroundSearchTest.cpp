@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 using search::BackgroundSearch;
@@ -93,4 +96,48 @@ TEST(BackgroundSearch, ADatabaseThatCannotBeReadIsAFailedSearch) {
     ASSERT_TRUE(answer);
     EXPECT_TRUE(answer->failed);
     EXPECT_TRUE(answer->rows.empty());
+}
+
+TEST(BackgroundSearch, ALongAnswerTellsFirstTheTermsThatHoldTheWordsInTheAnswersOrder) {
+    std::vector<DictionaryEntry> entries = haystack(20000);
+    for (std::size_t row = 0; row < entries.size(); row += 1000)
+        entries[row].term = u"hay " + entries[row].term;
+    const SearchTestDatabase db(entries, {u"test"}, true);
+    // Every news taken as it is told, so that none is overtaken by the next.
+    std::mutex mutex;
+    std::vector<BackgroundSearch::Progress> seen;
+    std::unique_ptr<BackgroundSearch> search;
+    search = std::make_unique<BackgroundSearch>([&db] { return db.database; }, db.terms.size(),
+                                                [&] {
+                                                    const std::lock_guard<std::mutex> lock(mutex);
+                                                    if (auto news = search->take())
+                                                        seen.push_back(std::move(*news));
+                                                });
+    search->start(u"hay");
+    const auto finished = [&] {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return !seen.empty() && seen.back().finished;
+    };
+    for (int waited = 0; waited < 10000 && !finished(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(finished());
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_FALSE(seen[0].finished);
+        EXPECT_EQ(seen[0].rows.size(), 20u) << "the terms that hold the word";
+        const std::vector<std::uint32_t>& all = seen[1].rows;
+        EXPECT_EQ(all, db.foundRows(u"hay"));
+        ASSERT_GE(all.size(), seen[0].rows.size());
+        EXPECT_TRUE(std::equal(seen[0].rows.begin(), seen[0].rows.end(), all.begin()))
+            << "the answer begins with them";
+        seen.clear();
+    }
+
+    // A short answer is told once.
+    search->start(u"needle");
+    for (int waited = 0; waited < 10000 && !finished(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(seen.size(), 1u);
 }

@@ -87,6 +87,16 @@ public:
     // searches pass over the terms. Waits for it.
     void awaitIndex() const;
 
+    // For searches beyond the terms' beginnings (search/Wildcard.h): a text in the search's
+    // case, the terms in it, and their sorted index (waits for it; null when it could not be
+    // built).
+    std::u16string folded(const std::u16string& text) const { return upperCase_(text); }
+    const TermList& foldedTerms() const { return *upper_; }
+    const SearchIndex* sortedIndex() const {
+        awaitIndex();
+        return index();
+    }
+
     // The page shown for a term: fixed mark-up around the term (escaped, so that a term such as
     // "<g>" keeps its heading) and its definition (mark-up as it is).
     static std::u16string page(const std::u16string& term, const std::u16string& definition);

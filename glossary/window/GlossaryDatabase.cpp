@@ -143,6 +143,7 @@ void GlossaryWindow::showDatabase(const std::u16string& restoreTerm) {
     lastFrom_ = History::Other;
     entryHtml_.clear();
     setNoMatch(false);
+    forgetSearches();
     fillList();
     showPage(u""); // about:blank
     // The term shown last time, else the first; selecting it shows it as a click would.

@@ -65,6 +65,11 @@ bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
         self->focusSearch();
         return true;
     }
+    // Escape leaves the search in definitions wherever the focus is, as in the search box.
+    if (message.wParam == VK_ESCAPE && self->definitionsMode_) {
+        self->returnToTermSearch();
+        return true;
+    }
     if (message.wParam == VK_F1) {
         self->openMakersPage();
         return true;
@@ -77,6 +82,13 @@ bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
         return false;
     switch (message.wParam) {
     case 'F':
+        // Ctrl+Shift+F: the search box searches the definitions, or the terms again; Ctrl+F
+        // finds in the page.
+        if (down(VK_SHIFT)) {
+            self->setDefinitionsMode(!self->definitionsMode_);
+            self->focusSearch();
+            return true;
+        }
         self->pageFind_.open();
         return true;
     case 'P':

@@ -27,7 +27,9 @@ struct Placement {
 };
 constexpr Placement kLayout[] = {
     {IDC_SEARCH, 240, 240, 2895, 375, false, false, false, false},
-    {IDC_TERMS, 240, 840, 2895, 3420, false, true, false, false},
+    {IDC_IN_DEFINITIONS, 240, 660, 1500, 270, false, false, false, false},
+    {IDC_SEARCH_STATUS, 1770, 690, 1365, 240, false, false, false, false},
+    {IDC_TERMS, 240, 990, 2895, 3270, false, true, false, false},
     {IDC_PAGE, 3480, 240, 6735, 4095, true, true, false, false},
     {IDC_EXIT, 8880, 4560, 855, 375, false, false, true, true},
     {IDC_DICTIONARIES, 7440, 4560, 1320, 375, false, false, true, true},

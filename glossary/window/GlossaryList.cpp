@@ -3,6 +3,7 @@
 #include "GlossaryWindow.h"
 #include "Ids.h"
 #include "WindowText.h"
+#include "search/Query.h"
 
 #include <commctrl.h>
 
@@ -40,10 +41,12 @@ LRESULT CALLBACK GlossaryWindow::searchProcedure(HWND search, UINT message, WPAR
         if (const LRESULT object = answerAccessibleObject(search, wParam, lParam, false))
             return object;
     }
-    if (message == WM_PAINT && self->noMatch_) {
+    if (message == WM_PAINT && (self->noMatch_ || self->definitionsMode_)) {
         const LRESULT painted =
             CallWindowProcW(self->searchDefault_, search, message, wParam, lParam);
-        self->paintNoMatchCue();
+        if (self->noMatch_)
+            self->paintNoMatchCue();
+        self->paintModeCue();
         return painted;
     }
     // Their characters would only beep.
@@ -68,9 +71,9 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
             return object;
     } else if (isList && (message == LB_GETTEXTLEN || message == LB_GETTEXT)) {
         // The list draws our terms; it answers with them too.
-        if (wParam >= self->glossary_.size())
+        if (wParam >= self->listCount())
             return LB_ERR;
-        const std::u16string_view term = self->glossary_.term(wParam);
+        const std::u16string_view term = self->glossary_.term(self->entryOfItem(wParam));
         if (message == LB_GETTEXT && lParam != 0) {
             auto* text = reinterpret_cast<wchar_t*>(lParam);
             std::copy(term.begin(), term.end(), text);
@@ -121,9 +124,7 @@ void GlossaryWindow::setNoMatch(bool noMatch) {
     }
     SendMessageW(search_, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, margin));
     InvalidateRect(search_, nullptr, TRUE);
-    // Said by a screen reader as the search box's new name.
-    setAccessibleName(search_, noMatch ? kSearchNoMatchName : kSearchName);
-    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, search_, OBJID_CLIENT, CHILDID_SELF);
+    updateSearchName();
 }
 
 bool GlossaryWindow::searchKey(WPARAM key) {
@@ -162,8 +163,12 @@ bool GlossaryWindow::searchKey(WPARAM key) {
         SetFocus(page_);
         return true;
     case VK_ESCAPE:
-        // An empty search selects the first term.
-        SetWindowTextW(search_, L"");
+        // Back to the term search, which an empty text starts at the first term; a search in
+        // definitions under way stops.
+        if (definitionsMode_)
+            returnToTermSearch();
+        else
+            SetWindowTextW(search_, L"");
         return true;
     default:
         return false;
@@ -181,7 +186,7 @@ void GlossaryWindow::moveSelection(int to) {
 }
 
 void GlossaryWindow::fillList() {
-    SendMessageW(terms_, LB_SETCOUNT, glossary_.size(), 0);
+    SendMessageW(terms_, LB_SETCOUNT, listCount(), 0);
 }
 
 void GlossaryWindow::setListItemHeight() {
@@ -197,6 +202,17 @@ void GlossaryWindow::setListItemHeight() {
 
 int GlossaryWindow::termByFirstLetter(wchar_t letter, int caret) const {
     // As a list of strings does: the next term after the caret that begins with the letter.
+    if (filtered_) {
+        const std::u16string initial = glossary_.folded(std::u16string(1, letter));
+        for (std::size_t step = 1; step <= listed_.size(); ++step) {
+            const std::size_t item =
+                (static_cast<std::size_t>(caret + 1) + step - 1) % listed_.size();
+            const std::u16string_view term = glossary_.term(listed_[item]);
+            if (!term.empty() && glossary_.folded(std::u16string(term.substr(0, 1))) == initial)
+                return static_cast<int>(item);
+        }
+        return -2;
+    }
     const int found = glossary_.nextWithInitial(static_cast<char16_t>(letter), caret);
     return found >= 0 ? found : -2; // none: the key is handled, nothing moves
 }
@@ -205,8 +221,8 @@ void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     const int background = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(background));
-    if (item.itemID != static_cast<UINT>(-1) && item.itemID < glossary_.size()) {
-        const std::u16string_view term = glossary_.term(item.itemID);
+    if (item.itemID != static_cast<UINT>(-1) && item.itemID < listCount()) {
+        const std::u16string_view term = glossary_.term(entryOfItem(item.itemID));
         SetBkMode(item.hDC, TRANSPARENT);
         SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         const win32::Selection font(item.hDC, textFont_.get());
@@ -230,6 +246,16 @@ void GlossaryWindow::searchChanged() {
     if (text.empty() || now - lastSearchAt_ >= kWordPauseMs)
         wordEnded_ = true;
     lastSearchAt_ = now;
+    if (definitionsMode_) {
+        searchDefinitions(text);
+        return;
+    }
+    if (search::hasWildcards(text)) {
+        filterByWildcards(text);
+        return;
+    }
+    if (filtered_)
+        listEveryTerm();
     const Glossary::Match match = matchFor(text);
     const int found = match.index;
     selectInList(found);

@@ -23,9 +23,11 @@ void GlossaryWindow::zoom(int step) {
 
 void GlossaryWindow::showSelected() {
     const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= glossary_.size())
+    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= listCount())
         return;
-    showEntry(static_cast<std::size_t>(selected), true);
+    showEntry(entryOfItem(static_cast<std::size_t>(selected)), true);
+    if (definitionsMode_)
+        markFoundWords();
 }
 
 void GlossaryWindow::showEntry(std::size_t index, bool remember, History from) {
@@ -70,7 +72,7 @@ void GlossaryWindow::goThroughHistory(int step) {
     historyAt_ = step < 0 ? historyAt_ - 1 : historyAt_ + 1;
     lastFrom_ = History::Other;
     const std::size_t index = history_[historyAt_];
-    selectInList(static_cast<int>(index));
+    selectInList(itemOfEntry(index));
     showEntry(index, false);
 }
 
@@ -92,8 +94,8 @@ void GlossaryWindow::followLink(const std::u16string& target) {
         const int index = glossary_.find(target.substr(1));
         if (index < 0)
             return;
-        selectInList(index);
-        showSelected();
+        selectInList(itemOfEntry(static_cast<std::size_t>(index)));
+        showEntry(static_cast<std::size_t>(index), true);
         showTermInSearch(static_cast<std::size_t>(index));
         return;
     }

@@ -107,6 +107,9 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case MSG_FOLLOW_LINK:
         followLink(pendingLink_);
         return 0;
+    case MSG_SEARCH_NEWS:
+        takeSearchNews();
+        return 0;
     case MSG_REPORT_LOAD_FAILURE:
         MessageBoxW(window_, loadFailure_.c_str(), kProductName, MB_OK | MB_ICONWARNING);
         return 0;
@@ -186,6 +189,10 @@ void GlossaryWindow::onCreate() {
     createFonts();
 
     search_ = control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, IDC_SEARCH);
+    // Next in the tab order after the search box it switches; Ctrl+Shift+F does so too.
+    inDefinitions_ =
+        control(L"BUTTON", L"In definitions", WS_TABSTOP | BS_AUTOCHECKBOX, IDC_IN_DEFINITIONS);
+    status_ = control(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_SEARCH_STATUS);
     // The list holds no strings: it draws the program's own terms, so a million of them are
     // there at once (see drawTerm).
     terms_ = control(L"LISTBOX", L"",
@@ -219,7 +226,7 @@ void GlossaryWindow::onCreate() {
     setAccessibleName(terms_, L"Terms");
     setAccessibleName(page_, L"Definition");
     setAccessibleName(logoControl_, L"The maker's web page");
-    for (const HWND added : {terms_, page_, logoControl_})
+    for (const HWND added : {terms_, page_, logoControl_, status_})
         SetWindowSubclass(added, controlProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
     SetWindowLongPtrW(terms_, GWL_STYLE, GetWindowLongPtrW(terms_, GWL_STYLE) | LBS_HASSTRINGS);
 
@@ -255,6 +262,8 @@ void GlossaryWindow::onCommand(int id, int code) {
         showSelected();
     else if (id == IDC_SEARCH && code == EN_CHANGE)
         searchChanged();
+    else if (id == IDC_IN_DEFINITIONS && code == BN_CLICKED)
+        setDefinitionsMode(SendMessageW(inDefinitions_, BM_GETCHECK, 0, 0) == BST_CHECKED);
     else if (id == IDC_LOGO && code == STN_CLICKED)
         openMakersPage();
     else if (id == IDC_EXIT && code == BN_CLICKED)

@@ -3,11 +3,13 @@
 #include "Glossary.h"
 #include "PageFind.h"
 #include "page/HtmlToRtf.h"
+#include "search/BackgroundSearch.h"
 #include "win32/Gdi.h"
 
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,11 @@ public:
 private:
     static constexpr const wchar_t* kSearchName = L"Search";
     static constexpr const wchar_t* kSearchNoMatchName = L"Search: no term begins with this";
+    static constexpr const wchar_t* kSearchNoPatternMatchName =
+        L"Search: no term matches this pattern";
+    static constexpr const wchar_t* kDefinitionsName = L"Search in definitions";
+    static constexpr const wchar_t* kDefinitionsNoMatchName =
+        L"Search in definitions: no definition holds these words";
 
     explicit GlossaryWindow(HINSTANCE instance) : instance_(instance) {}
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -40,6 +47,7 @@ private:
     bool pageKey(WPARAM key, bool back);
     void focusSearch();
     void paintNoMatchCue();
+    void paintModeCue();
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool searchKey(WPARAM key);
     void moveSelection(int to);
@@ -138,7 +146,40 @@ private:
     bool openedByUser_ = false;      // database_ was opened with Ctrl+O, dropped or reopened
     bool searchFromProgram_ = false; // the search box's text is being set by the window
     bool wordEnded_ = false;         // the next search starts an entry of the history
-    DWORD lastSearchAt_ = 0;         // tick count of the last change of the search text
+
+    // The search modes: terms by their beginning or by a pattern of `*` and `?`, or words in
+    // the definitions, searched on a thread of their own.
+    void setDefinitionsMode(bool on);
+    void returnToTermSearch(); // Escape in definitions: the box emptied, every term listed
+    void searchDefinitions(const std::u16string& text);
+    void startDefinitionSearch(); // its thread, opening the database and reading ahead
+    void takeSearchNews();
+    std::vector<std::uint32_t> rowsListed(const std::vector<std::uint32_t>& rows) const;
+    void filterByWildcards(const std::u16string& text);
+    void forgetSearches(); // a database was opened: every term listed, the term search
+    // The list shows every term, or only `entries` (a pattern's or a search's finds).
+    void setListed(std::vector<std::uint32_t> entries);
+    void listEveryTerm();
+    std::size_t listCount() const { return filtered_ ? listed_.size() : glossary_.size(); }
+    std::size_t entryOfItem(std::size_t item) const { return filtered_ ? listed_[item] : item; }
+    int itemOfEntry(std::size_t entry) const; // -1 when it is not listed
+    // What the line below the search box says, and what a screen reader reads for it.
+    void setStatus(const std::wstring& shown, const std::wstring& spoken);
+    void updateSearchName();
+    // Marks the words of the search in definitions on the page (after showEntry).
+    void markFoundWords();
+
+    HWND inDefinitions_ = nullptr, status_ = nullptr;
+    bool definitionsMode_ = false;
+    bool filtered_ = false; // the list holds listed_, not every term
+    std::vector<std::uint32_t> listed_;
+    std::unique_ptr<search::BackgroundSearch> definitionSearch_;
+    std::uint64_t definitionSearchId_ = 0; // the search whose news counts
+    std::uint64_t notedNoIndexFor_ = 0;    // the search whose page says there is no index
+    std::uint64_t firstHitsOf_ = 0;        // the search whose first finds are listed
+    std::u16string foundWords_;            // the search text whose words the page marks
+    std::wstring statusName_;              // the status line's accessible name
+    DWORD lastSearchAt_ = 0;               // tick count of the last change of the search text
     std::size_t shownEntry_ = static_cast<std::size_t>(-1); // the entry on the page
     std::vector<std::size_t> history_;
     std::size_t historyAt_ = 0; // the entry of history_ shown

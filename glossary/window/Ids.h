@@ -1,12 +1,14 @@
 #pragma once
 
 // Control and resource identifiers of the glossary window.
-#define IDC_SEARCH 101  // Text1: the search box
-#define IDC_TERMS 102   // List1: the term list
-#define IDC_PAGE 103    // the page view, in place of the web browser
-#define IDC_EXIT 104    // cmdExit
-#define IDC_LOGO 105    // Picture1: opens the maker's page
-#define IDC_VERSION 106 // the version label
+#define IDC_SEARCH 101         // Text1: the search box
+#define IDC_TERMS 102          // List1: the term list
+#define IDC_PAGE 103           // the page view, in place of the web browser
+#define IDC_EXIT 104           // cmdExit
+#define IDC_LOGO 105           // Picture1: opens the maker's page
+#define IDC_VERSION 106        // the version label
+#define IDC_IN_DEFINITIONS 107 // switches the search box to search in definitions
+#define IDC_SEARCH_STATUS 108  // what a search found, or how far it has read
 
 #define IDB_LOGO 201      // the logo bitmap
 #define IDS_MAKER_URL 301 // the maker's web address, opened by the logo
@@ -14,6 +16,7 @@
 // The window's own messages and timers (C++ only).
 #define MSG_FOLLOW_LINK (WM_APP + 1)         // follow the link clicked, once the click is done
 #define MSG_REPORT_LOAD_FAILURE (WM_APP + 2) // say why the named database cannot be read
+#define MSG_SEARCH_NEWS (WM_APP + 3)         // the search in definitions has news to take
 #define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys
 
 // The dialog of the dictionaries shown (a database's sources), and the window's button for it.

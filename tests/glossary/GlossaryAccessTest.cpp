@@ -86,7 +86,7 @@ TEST_F(GlossaryWindowTest,
 
     // A letter in the list: the next term with it after the caret, the whole caret (the
     // message that asks for it carries 16 bits of it).
-    ASSERT_TRUE(pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_TERMS)));
+    ASSERT_TRUE(tabToList(glossary));
     EXPECT_TRUE(pressUntil(glossary, {L'T'}, selects(glossary, 76544)));
     EXPECT_TRUE(pressUntil(glossary, {L'T'}, selects(glossary, 76545)));
 }
@@ -165,9 +165,9 @@ TEST_F(GlossaryWindowTest, TheKeyboardFollowsLinksReachesTheLogoAndReturnsToTheS
                HIWORD(selection) == 8;
     };
     EXPECT_TRUE(pressUntil(glossary, {VK_F6}, searchTextSelected)) << "F6";
-    ASSERT_TRUE(pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_TERMS)));
+    ASSERT_TRUE(tabToList(glossary));
     EXPECT_TRUE(pressUntil(glossary, {VK_CONTROL, L'L'}, searchTextSelected)) << "Ctrl+L";
-    ASSERT_TRUE(pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_TERMS)));
+    ASSERT_TRUE(tabToList(glossary));
     EXPECT_TRUE(pressUntil(glossary, {VK_MENU, L'D'}, searchTextSelected)) << "Alt+D";
 
     // The logo is a tab stop, last in the order; Enter there opens the maker's page.

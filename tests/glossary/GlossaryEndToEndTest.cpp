@@ -130,7 +130,7 @@ TEST_F(GlossaryWindowTest, FocusIsInTheSearchBoxAtStartAndComesBackWhereItWas) {
     EXPECT_EQ(glossary.selected(), 1) << "Compiler";
 
     // Into the list, away to another window and back: the list has the focus again.
-    ASSERT_TRUE(pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_TERMS)));
+    ASSERT_TRUE(tabToList(glossary));
     const HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 0,
                                        0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(other);

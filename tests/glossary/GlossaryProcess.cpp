@@ -270,6 +270,27 @@ bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& co
     return true;
 }
 
+bool GlossaryProcess::pageBackground(int start, int length, COLORREF& background) const {
+    const HWND page = control(IDC_PAGE);
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_BACKCOLOR;
+    const RemoteMemory remote(process_.get(), sizeof format);
+    if (remote.address() == nullptr ||
+        !WriteProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
+        return false;
+    send(page, EM_SETSEL, static_cast<WPARAM>(start), start + length);
+    send(page, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(remote.address()));
+    send(page, EM_SETSEL, 0, 0);
+    if (!ReadProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
+        return false;
+    // A range of more than one background has the mask bit cleared: not one mark.
+    background = (format.dwEffects & CFE_AUTOBACKCOLOR) != 0 || (format.dwMask & CFM_BACKCOLOR) == 0
+                     ? CLR_DEFAULT
+                     : format.crBackColor;
+    return true;
+}
+
 bool GlossaryProcess::clickPageText(const std::wstring& piece) {
     const std::wstring text = pageText();
     const std::size_t at = text.find(piece);

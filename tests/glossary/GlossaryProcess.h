@@ -66,6 +66,9 @@ public:
     // Character format of the page text from `start` for `length` characters; `color` is
     // CLR_DEFAULT for the automatic colour (the system's window text).
     bool pageFormat(int start, int length, bool& bold, COLORREF& color, int& twips) const;
+    // The background of the page text from `start` for `length` characters: CLR_DEFAULT where
+    // it is the page's own (not marked).
+    bool pageBackground(int start, int length, COLORREF& background) const;
     // The colour on screen at the left edge of list entry `index`.
     COLORREF listItemColour(int index) const;
     // Saves the window's image as a BMP file.

@@ -166,6 +166,33 @@ inline auto focusOn(GlossaryProcess& glossary, int id) {
     return [&glossary, id] { return glossary.focus() == glossary.control(id); };
 }
 
+// The system's colours for as long as this lives.
+class SystemColours {
+public:
+    SystemColours(std::initializer_list<int> elements, std::initializer_list<COLORREF> colours)
+        : elements_(elements) {
+        for (const int element : elements_)
+            saved_.push_back(GetSysColor(element));
+        const std::vector<COLORREF> wanted(colours);
+        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), wanted.data());
+    }
+    ~SystemColours() {
+        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), saved_.data());
+    }
+    SystemColours(const SystemColours&) = delete;
+    SystemColours& operator=(const SystemColours&) = delete;
+
+private:
+    std::vector<int> elements_;
+    std::vector<COLORREF> saved_;
+};
+
+// From the search box to the list: past the check box "In definitions", next in the order.
+inline bool tabToList(GlossaryProcess& glossary) {
+    return pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_IN_DEFINITIONS)) &&
+           pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_TERMS));
+}
+
 inline bool contains(const std::wstring& text, const std::wstring& piece) {
     return text.find(piece) != std::wstring::npos;
 }
@@ -194,8 +221,9 @@ inline RECT clientRect(HWND window, HWND control) {
 }
 
 // Every control whole inside `client`, none on another, in the designed order: the search box
-// above the list above the logo, the page right of the list and above Exit, Exit left of the
-// version label, Dictionaries between the logo and Exit, below the page.
+// above the check box and status line above the list above the logo, the page right of the list and
+// above Exit, Exit left of the version label, Dictionaries between the logo and Exit, below the
+// page.
 inline bool laidOutWithin(HWND window, const RECT& client) {
     const int ids[] = {IDC_SEARCH, IDC_TERMS,   IDC_PAGE,        IDC_EXIT,
                        IDC_LOGO,   IDC_VERSION, IDC_DICTIONARIES};
@@ -205,6 +233,13 @@ inline bool laidOutWithin(HWND window, const RECT& client) {
         RECT inside = {};
         if (at[i].right <= at[i].left || at[i].bottom <= at[i].top ||
             !IntersectRect(&inside, &at[i], &client) || !EqualRect(&inside, &at[i]))
+            return false;
+    }
+    // The check box "In definitions" and the search's status line between the box and the list.
+    for (const int id : {IDC_IN_DEFINITIONS, IDC_SEARCH_STATUS}) {
+        const RECT between = clientRect(window, GetDlgItem(window, id));
+        if (between.top < at[0].bottom || between.bottom > at[1].top || between.left < at[1].left ||
+            between.right > at[1].right)
             return false;
     }
     return at[0].bottom <= at[1].top && at[1].bottom <= at[4].top && at[1].right <= at[2].left &&

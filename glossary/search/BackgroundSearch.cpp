@@ -1,0 +1,314 @@
+#include "BackgroundSearch.h"
+
+#include "FullTextIndex.h"
+#include "FullTextSearch.h"
+#include "Query.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
+namespace search {
+
+namespace {
+
+constexpr std::size_t kTermColumn = 1, kDefinitionColumn = 2;
+// A scan says how far it has read at every hundredth of the rows (no clock: the shipped
+// programs import no more of the system than they need).
+constexpr std::size_t kProgressSteps = 100;
+// An answer from this many entries a word on has its beginning told first.
+constexpr std::size_t kLongAnswer = 20000;
+
+// The rows of `hits` (best first), each once.
+std::vector<std::uint32_t> rowsOf(const std::vector<Hit>& hits) {
+    std::vector<std::uint32_t> rows;
+    std::vector<bool> seen;
+    for (const Hit& hit : hits) {
+        if (hit.row >= seen.size())
+            seen.resize(hit.row + 1u);
+        if (!seen[hit.row])
+            rows.push_back(hit.row);
+        seen[hit.row] = true;
+    }
+    return rows;
+}
+
+// The rows read one after the other, as a scan asks for them; rows without a term are left
+// out of the count, as the list leaves them out.
+class SequentialRows {
+public:
+    explicit SequentialRows(const jet::Database& database)
+        : rows_(database.openTable(u"Dict", {kTermColumn, kDefinitionColumn})) {
+        skipNullTerms();
+    }
+    std::size_t at() const { return at_; }
+    const jet::Value* value(std::uint32_t row, std::size_t column) {
+        while (at_ < row && !rows_.eof()) {
+            rows_.moveNext();
+            skipNullTerms();
+            ++at_;
+        }
+        return at_ == row && !rows_.eof() ? &rows_.value(column) : nullptr;
+    }
+
+private:
+    void skipNullTerms() {
+        while (!rows_.eof() && rows_.value(kTermColumn).isNull())
+            rows_.moveNext();
+    }
+    jet::Recordset rows_;
+    std::size_t at_ = 0;
+};
+
+} // namespace
+
+BackgroundSearch::BackgroundSearch(std::function<jet::Database()> open, std::size_t rowCount,
+                                   std::function<void()> changed)
+    : open_(std::move(open)), rowCount_(rowCount), changed_(std::move(changed)),
+      thread_([this] { run(); }) {}
+
+BackgroundSearch::~BackgroundSearch() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+std::uint64_t BackgroundSearch::start(std::u16string text) {
+    std::uint64_t id = 0;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        pending_ = std::move(text);
+        id = ++latest_;
+        news_.reset();
+    }
+    wake_.notify_all();
+    return id;
+}
+
+void BackgroundSearch::readAhead() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        readingAhead_ = true;
+    }
+    wake_.notify_all();
+}
+
+void BackgroundSearch::cancel() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    taken_ = ++latest_; // a search no one waits for: nothing to start
+    news_.reset();
+}
+
+std::optional<BackgroundSearch::Progress> BackgroundSearch::take() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    std::optional<Progress> news = std::move(news_);
+    news_.reset();
+    return news;
+}
+
+void BackgroundSearch::publish(Progress progress) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (progress.search != latest_)
+            return;
+        news_ = std::move(progress);
+    }
+    changed_();
+}
+
+void BackgroundSearch::run() {
+    for (;;) {
+        std::u16string text;
+        std::uint64_t id = 0;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] {
+                return stopping_ || taken_ != latest_ || (readingAhead_ && !readAhead_);
+            });
+            if (stopping_)
+                return;
+            if (taken_ == latest_) {
+                // Idle: one step of reading ahead, then a look for a search again.
+                lock.unlock();
+                const bool more = readAheadStep();
+                lock.lock();
+                readAhead_ = !more;
+                continue;
+            }
+            text = pending_;
+            id = taken_ = latest_;
+        }
+        Progress found = search(text, id);
+        if (!cancelled(id))
+            publish(std::move(found));
+    }
+}
+
+bool BackgroundSearch::prepare() {
+    if (prepared_)
+        return database_.has_value();
+    prepared_ = true;
+    try {
+        database_ = open_();
+        index_ = FullTextIndex::open(*database_);
+    } catch (const std::exception&) {
+        database_.reset();
+        index_.reset();
+    }
+    return database_.has_value();
+}
+
+bool BackgroundSearch::readAheadStep() {
+    try {
+        if (!prepare() || !index_)
+            return false;
+        const std::size_t blocks = (index_->entryCount() + kEntriesPerBlock - 1) / kEntriesPerBlock;
+        if (entryBlocksRead_ < blocks) {
+            index_->entry(static_cast<std::uint32_t>(entryBlocksRead_++ * kEntriesPerBlock));
+            return true;
+        }
+        readPositions(kEntriesPerBlock);
+        return !positionsRead_;
+    } catch (const std::exception&) {
+        return false; // the search that needs it will say so
+    }
+}
+
+void BackgroundSearch::readPositions(std::size_t most) {
+    if (positionsRead_)
+        return;
+    if (!positionScan_)
+        positionScan_ = database_->openTable(u"Dict", {0});
+    for (std::size_t i = 0; i < most && !positionScan_->eof(); ++i) {
+        positions_.push_back(positionScan_->position());
+        positionScan_->moveNext();
+    }
+    if (positionScan_->eof()) {
+        positionsRead_ = true;
+        positionScan_.reset();
+    }
+}
+
+void BackgroundSearch::tellFirstHits(const Query& query, std::uint64_t id) {
+    // Only a long answer is worth telling twice; a phrase's places come from the text.
+    for (const std::vector<std::string>& group : query.groups) {
+        if (group.size() > 1)
+            return;
+    }
+    std::vector<std::uint32_t> inTerms;
+    bool first = true, common = true;
+    for (const std::string& word : query.words()) {
+        const std::vector<Posting> postings = index_->postings(word);
+        common = common && postings.size() >= kLongAnswer;
+        std::vector<std::uint32_t> entries;
+        for (const Posting& posting : postings) {
+            if (posting.place == Place::Term)
+                entries.push_back(posting.entry);
+        }
+        if (!first) {
+            std::vector<std::uint32_t> both;
+            std::set_intersection(inTerms.begin(), inTerms.end(), entries.begin(), entries.end(),
+                                  std::back_inserter(both));
+            entries.swap(both);
+        }
+        inTerms.swap(entries);
+        first = false;
+    }
+    if (!common || inTerms.empty() || cancelled(id))
+        return;
+    std::vector<Hit> hits;
+    for (const std::uint32_t entry : inTerms) {
+        if (entry >= index_->entryCount())
+            return; // damaged: the whole search says so
+        hits.push_back({index_->entry(entry).row, 0, Place::Term});
+    }
+    Progress beginning;
+    beginning.search = id;
+    beginning.indexed = true;
+    beginning.rowCount = rowCount_;
+    beginning.rows = rowsOf(hits);
+    publish(std::move(beginning));
+}
+
+BackgroundSearch::Progress BackgroundSearch::search(const std::u16string& text, std::uint64_t id) {
+    Progress progress;
+    progress.search = id;
+    progress.finished = true;
+    progress.rowCount = rowCount_;
+    if (!prepare()) {
+        progress.failed = true;
+        return progress;
+    }
+    progress.indexed = index_ != nullptr;
+    const Query query = parseQuery(text);
+    if (query.empty())
+        return progress;
+    try {
+        RowSource rows;
+        rows.count = rowCount_;
+        if (index_) {
+            rows.cancelled = [this, id] { return cancelled(id); };
+            // A phrase is looked for in the entries' text: rows are read where they stand.
+            auto dict = std::make_shared<jet::Recordset>(
+                database_->openTable(u"Dict", {kTermColumn, kDefinitionColumn}));
+            const auto value = [this, dict](std::uint32_t row,
+                                            std::size_t column) -> const jet::Value* {
+                readPositions(SIZE_MAX);
+                if (row >= positions_.size())
+                    return nullptr;
+                dict->moveTo(positions_[row]);
+                return &dict->value(column);
+            };
+            rows.term = [value](std::uint32_t row) {
+                const jet::Value* term = value(row, kTermColumn);
+                return term != nullptr ? term->text : std::u16string();
+            };
+            rows.definition = [value](std::uint32_t row) -> std::optional<std::u16string> {
+                const jet::Value* definition = value(row, kDefinitionColumn);
+                if (definition == nullptr || definition->isNull())
+                    return std::nullopt;
+                return definition->text;
+            };
+            tellFirstHits(query, id);
+            progress.rows = rowsOf(searchIndex(*index_, query, rows));
+            return progress;
+        }
+        auto dict = std::make_shared<SequentialRows>(*database_);
+        rows.term = [dict](std::uint32_t row) {
+            const jet::Value* term = dict->value(row, kTermColumn);
+            return term != nullptr ? term->text : std::u16string();
+        };
+        rows.definition = [dict](std::uint32_t row) -> std::optional<std::u16string> {
+            const jet::Value* definition = dict->value(row, kDefinitionColumn);
+            if (definition == nullptr || definition->isNull())
+                return std::nullopt;
+            return definition->text;
+        };
+        const std::size_t step = std::max<std::size_t>(rowCount_ / kProgressSteps, 1);
+        std::size_t nextReport = step;
+        rows.cancelled = [&] {
+            if (cancelled(id))
+                return true;
+            if (dict->at() >= nextReport) {
+                nextReport = dict->at() + step;
+                Progress partial;
+                partial.search = id;
+                partial.rowsRead = dict->at();
+                partial.rowCount = rowCount_;
+                publish(std::move(partial));
+            }
+            return false;
+        };
+        progress.rows = rowsOf(searchByScan(query, rows));
+        progress.rowsRead = dict->at();
+    } catch (const std::exception&) {
+        progress.failed = true;
+        progress.rows.clear();
+    }
+    return progress;
+}
+
+} // namespace search

@@ -1,0 +1,271 @@
+// The search box's modes beyond a term's beginning: terms by a pattern of `*` and `?`, and
+// words in the definitions (on a thread of their own), with the line that says what they found.
+#include "AccessibleControl.h"
+#include "GlossaryWindow.h"
+#include "Ids.h"
+#include "WindowText.h"
+#include "search/Query.h"
+#include "search/Wildcard.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+const wchar_t kDefinitionsCue[] = L"Search in definitions";
+
+const char16_t kNoIndexNote[] =
+    u"<font face='MS Sans Serif' size=2><b>This database has no index of its definitions</b>, "
+    u"so every search reads all of them, which takes a while; the next key or Escape stops it. "
+    u"Build the database again with dictbuild (without --no-index) to search at once."
+    u"</font><br><br>";
+const char16_t kCannotSearchNote[] =
+    u"<font face='MS Sans Serif' size=2 color=#A00000><b>The definitions of this database cannot "
+    u"be searched:</b> its file or its index is damaged. Build it again with dictbuild, or open "
+    u"another database with Ctrl+O.</font><br><br>";
+
+std::wstring counted(std::size_t count) {
+    // Digits in groups of three, as the page's figures are written.
+    std::wstring digits = std::to_wstring(count);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, L",");
+    return digits;
+}
+
+std::u16string escaped(const std::u16string& raw) {
+    std::u16string html;
+    for (const char16_t c : raw)
+        html += c == u'&'   ? u"&amp;"
+                : c == u'<' ? u"&lt;"
+                : c == u'>' ? u"&gt;"
+                            : std::u16string(1, c);
+    return html;
+}
+
+std::u16string withoutBlanks(const std::u16string& text) {
+    const std::size_t first = text.find_first_not_of(u" \t\r\n\u00A0\u3000");
+    if (first == std::u16string::npos)
+        return std::u16string();
+    return text.substr(first, text.find_last_not_of(u" \t\r\n\u00A0\u3000") - first + 1);
+}
+
+} // namespace
+
+int GlossaryWindow::itemOfEntry(std::size_t entry) const {
+    if (!filtered_)
+        return entry < glossary_.size() ? static_cast<int>(entry) : -1;
+    const auto at = std::find(listed_.begin(), listed_.end(), entry);
+    return at == listed_.end() ? -1 : static_cast<int>(at - listed_.begin());
+}
+
+void GlossaryWindow::setListed(std::vector<std::uint32_t> entries) {
+    listed_ = std::move(entries);
+    filtered_ = true;
+    fillList();
+}
+
+void GlossaryWindow::listEveryTerm() {
+    filtered_ = false;
+    listed_.clear();
+    listed_.shrink_to_fit();
+    fillList();
+    setStatus(L"", L"");
+    updateSearchName();
+}
+
+void GlossaryWindow::forgetSearches() {
+    // The search in definitions reads the database it was started for.
+    definitionSearch_.reset();
+    definitionSearchId_ = 0;
+    definitionsMode_ = false;
+    SendMessageW(inDefinitions_, BM_SETCHECK, BST_UNCHECKED, 0);
+    filtered_ = false;
+    listed_.clear();
+    setStatus(L"", L"");
+    updateSearchName();
+}
+
+void GlossaryWindow::setStatus(const std::wstring& shown, const std::wstring& spoken) {
+    const std::wstring name = spoken.empty() ? shown : spoken;
+    if (win32::windowText(status_) == shown && statusName_ == name)
+        return;
+    SetWindowTextW(status_, shown.c_str());
+    statusName_ = name;
+    setAccessibleName(status_, statusName_.c_str());
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, status_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+void GlossaryWindow::updateSearchName() {
+    const wchar_t* name = definitionsMode_ ? (noMatch_ ? kDefinitionsNoMatchName : kDefinitionsName)
+                          : !noMatch_      ? kSearchName
+                          : filtered_      ? kSearchNoPatternMatchName
+                                           : kSearchNoMatchName;
+    // Said by a screen reader as the search box's new name.
+    setAccessibleName(search_, name);
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, search_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+void GlossaryWindow::paintModeCue() {
+    // The box says what it searches while it is empty, as a cue banner does.
+    if (!definitionsMode_ || GetWindowTextLengthW(search_) > 0)
+        return;
+    const win32::WindowDc dc(search_);
+    RECT client = {};
+    GetClientRect(search_, &client);
+    client.left += 3;
+    const win32::Selection font(dc.dc(), textFont_.get());
+    SetBkMode(dc.dc(), TRANSPARENT);
+    SetTextColor(dc.dc(), GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(dc.dc(), kDefinitionsCue, -1, &client,
+              DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+void GlossaryWindow::startDefinitionSearch() {
+    if (definitionSearch_)
+        return;
+    const HWND window = window_;
+    definitionSearch_ = std::make_unique<search::BackgroundSearch>(
+        [path = utf8(databasePath())] { return jet::Database::open(path); }, glossary_.size(),
+        [window] { PostMessageW(window, MSG_SEARCH_NEWS, 0, 0); });
+    // What the first searches would read, read while the user types the first word.
+    definitionSearch_->readAhead();
+}
+
+void GlossaryWindow::setDefinitionsMode(bool on) {
+    SendMessageW(inDefinitions_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (on == definitionsMode_)
+        return;
+    definitionsMode_ = on;
+    if (on)
+        startDefinitionSearch();
+    else if (definitionSearch_)
+        definitionSearch_->cancel();
+    definitionSearchId_ = 0;
+    setNoMatch(false);
+    updateSearchName();
+    InvalidateRect(search_, nullptr, TRUE);
+    // The text typed is searched again in the new mode.
+    wordEnded_ = true;
+    searchChanged();
+}
+
+void GlossaryWindow::returnToTermSearch() {
+    // The box emptied first, so that the term search starts from the first term at once.
+    searchFromProgram_ = true;
+    SetWindowTextW(search_, L"");
+    searchFromProgram_ = false;
+    setDefinitionsMode(false);
+    SetFocus(search_);
+}
+
+void GlossaryWindow::filterByWildcards(const std::u16string& text) {
+    const SearchIndex* index = glossary_.sortedIndex();
+    std::vector<std::uint32_t> found;
+    if (index != nullptr)
+        found = search::wildcardMatches(glossary_.folded(withoutBlanks(text)), *index,
+                                        glossary_.foldedTerms());
+    setListed(std::move(found));
+    const std::size_t count = listed_.size();
+    setStatus(count == 0 ? L"" : counted(count) + L" match",
+              count == 0 ? L"" : counted(count) + L" terms match the pattern");
+    selectInList(count == 0 ? -1 : 0);
+    setNoMatch(count == 0);
+    updateSearchName();
+    if (count > 0)
+        showEntry(listed_.front(), true, History::Search);
+}
+
+void GlossaryWindow::searchDefinitions(const std::u16string& text) {
+    if (search::parseQuery(text).empty()) {
+        // Nothing to look for: an empty list, and the page as it was.
+        if (definitionSearch_)
+            definitionSearch_->cancel();
+        definitionSearchId_ = 0;
+        setListed({});
+        setStatus(L"", L"");
+        setNoMatch(false);
+        return;
+    }
+    startDefinitionSearch();
+    foundWords_ = text;
+    definitionSearchId_ = definitionSearch_->start(text);
+}
+
+std::vector<std::uint32_t>
+GlossaryWindow::rowsListed(const std::vector<std::uint32_t>& rows) const {
+    // The list's entries are the table's rows (the index counts them alike).
+    std::vector<std::uint32_t> entries;
+    entries.reserve(rows.size());
+    for (const std::uint32_t row : rows) {
+        if (row < glossary_.size())
+            entries.push_back(row);
+    }
+    return entries;
+}
+
+void GlossaryWindow::takeSearchNews() {
+    if (!definitionSearch_)
+        return;
+    const std::optional<search::BackgroundSearch::Progress> news = definitionSearch_->take();
+    if (!news || news->search != definitionSearchId_ || !definitionsMode_)
+        return;
+    if (!news->indexed && !news->failed && notedNoIndexFor_ != news->search) {
+        // Said once a search, above the page shown, while the scan reads.
+        notedNoIndexFor_ = news->search;
+        showPage(kNoIndexNote + entryHtml_);
+    }
+    const int selected = static_cast<int>(SendMessageW(terms_, LB_GETCURSEL, 0, 0));
+    const bool firstShown = firstHitsOf_ == news->search; // the answer's beginning is listed
+    if (!news->finished && news->indexed) {
+        // The first of a long answer, listed while the rest is ranked.
+        firstHitsOf_ = news->search;
+        setListed(rowsListed(news->rows));
+        setStatus(L"Searching\u2026",
+                  counted(listed_.size()) + L" terms found so far; the search goes on");
+        selectInList(listed_.empty() ? -1 : 0);
+        if (!listed_.empty()) {
+            showEntry(listed_.front(), true, History::Search);
+            markFoundWords();
+        }
+        return;
+    }
+    if (!news->finished) {
+        const std::size_t percent =
+            news->rowCount == 0 ? 0
+                                : std::min<std::size_t>(99, news->rowsRead * 100 / news->rowCount);
+        setStatus(L"Reading " + std::to_wstring(percent) + L" %",
+                  L"This database has no index: reading every definition, " +
+                      std::to_wstring(percent) + L" percent done. Escape stops it.");
+        return;
+    }
+    if (news->failed) {
+        setListed({});
+        setStatus(L"Cannot search",
+                  L"The definitions of this database cannot be searched: it is damaged");
+        setNoMatch(true);
+        showPage(kCannotSearchNote + entryHtml_);
+        return;
+    }
+    setListed(rowsListed(news->rows));
+    const std::size_t count = listed_.size();
+    const std::wstring how = news->indexed ? L"" : L" by reading every definition (no index)";
+    setStatus(counted(count) + L" found", counted(count) + (count == 1 ? L" term" : L" terms") +
+                                              L" found in definitions" + how);
+    if (firstShown && selected >= 0 && static_cast<std::size_t>(selected) < count) {
+        // The first found were listed in the same order: the one chosen among them stays.
+        selectInList(selected);
+        return;
+    }
+    selectInList(count == 0 ? -1 : 0);
+    setNoMatch(count == 0);
+    if (count == 0) {
+        showPage(u"<font face='MS Sans Serif' size=2>No definition holds <b>" +
+                 escaped(withoutBlanks(foundWords_)) + u"</b>.</font><br><br>" +
+                 (news->indexed ? u"" : kNoIndexNote) + entryHtml_);
+        return;
+    }
+    showEntry(listed_.front(), true, History::Search);
+    if (!news->indexed)
+        showPage(kNoIndexNote + entryHtml_); // the note stays above the first found
+    markFoundWords();
+}

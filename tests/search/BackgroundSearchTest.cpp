@@ -1,0 +1,143 @@
+// The search in definitions on its own thread: the answers of the search in the foreground,
+// the newest text's alone, and a clear failure for a database that cannot be read.
+#include "SearchTestDatabase.h"
+
+#include "jet/JetError.h"
+#include "search/BackgroundSearch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+using search::BackgroundSearch;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The finished answer to search `id`, waiting at most ten seconds; every news taken on the way
+// goes to `seen`.
+std::optional<BackgroundSearch::Progress>
+answerTo(BackgroundSearch& search, std::uint64_t id,
+         std::vector<BackgroundSearch::Progress>* seen = nullptr) {
+    for (const auto deadline = Clock::now() + std::chrono::seconds(10); Clock::now() < deadline;
+         std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+        std::optional<BackgroundSearch::Progress> news = search.take();
+        if (!news)
+            continue;
+        if (seen != nullptr)
+            seen->push_back(*news);
+        if (news->finished && news->search == id)
+            return news;
+    }
+    return std::nullopt;
+}
+
+std::vector<DictionaryEntry> haystack(std::size_t rows) {
+    std::vector<DictionaryEntry> entries;
+    for (std::size_t row = 0; row < rows; ++row)
+        entries.push_back({u"term " + std::u16string(1, static_cast<char16_t>(u'a' + row % 26)),
+                           row % 97 == 5 ? u"a needle in the hay" : u"hay and more hay",
+                           {}});
+    return entries;
+}
+
+} // namespace
+
+TEST(BackgroundSearch, AnswersAsTheSearchInTheForegroundWithTheIndexAndWithout) {
+    for (const bool withIndex : {true, false}) {
+        const SearchTestDatabase db(haystack(500), {u"test"}, withIndex);
+        std::atomic<int> told{0};
+        BackgroundSearch search([&db] { return db.database; }, db.terms.size(),
+                                [&told] { ++told; });
+        // Reading ahead meanwhile changes no answer.
+        search.readAhead();
+        for (const char16_t* query : {u"needle", u"HAY needle", u"\"the hay\"", u"nothing"}) {
+            const std::uint64_t id = search.start(query);
+            const auto answer = answerTo(search, id);
+            ASSERT_TRUE(answer) << "no answer in time";
+            EXPECT_EQ(answer->indexed, withIndex);
+            EXPECT_FALSE(answer->failed);
+            EXPECT_EQ(answer->rows, db.foundRows(query));
+        }
+        EXPECT_GE(told.load(), 4) << "each answer is told";
+    }
+}
+
+TEST(BackgroundSearch, ANewTextCancelsTheOneBeforeAndOnlyTheNewestAnswers) {
+    const SearchTestDatabase db(haystack(20000), {u"test"}, false);
+    BackgroundSearch search([&db] { return db.database; }, db.terms.size(), [] {});
+    const std::uint64_t first = search.start(u"hay");
+    const std::uint64_t second = search.start(u"needle");
+    std::vector<BackgroundSearch::Progress> seen;
+    const auto answer = answerTo(search, second, &seen);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->rows, db.foundRows(u"needle"));
+    for (const BackgroundSearch::Progress& news : seen) {
+        EXPECT_NE(news.search, first) << "the first search's news is never taken";
+        EXPECT_LE(news.rowsRead, news.rowCount);
+    }
+
+    // Cancelled, a search tells nothing more.
+    search.start(u"hay");
+    search.cancel();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(search.take());
+}
+
+TEST(BackgroundSearch, ADatabaseThatCannotBeReadIsAFailedSearch) {
+    BackgroundSearch search([]() -> jet::Database { throw JetError("not a database"); }, 10, [] {});
+    const auto answer = answerTo(search, search.start(u"anything"));
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(answer->failed);
+    EXPECT_TRUE(answer->rows.empty());
+}
+
+TEST(BackgroundSearch, ALongAnswerTellsFirstTheTermsThatHoldTheWordsInTheAnswersOrder) {
+    std::vector<DictionaryEntry> entries = haystack(20000);
+    for (std::size_t row = 0; row < entries.size(); row += 1000)
+        entries[row].term = u"hay " + entries[row].term;
+    const SearchTestDatabase db(entries, {u"test"}, true);
+    // Every news taken as it is told, so that none is overtaken by the next.
+    std::mutex mutex;
+    std::vector<BackgroundSearch::Progress> seen;
+    std::unique_ptr<BackgroundSearch> search;
+    search = std::make_unique<BackgroundSearch>([&db] { return db.database; }, db.terms.size(),
+                                                [&] {
+                                                    const std::lock_guard<std::mutex> lock(mutex);
+                                                    if (auto news = search->take())
+                                                        seen.push_back(std::move(*news));
+                                                });
+    search->start(u"hay");
+    const auto finished = [&] {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return !seen.empty() && seen.back().finished;
+    };
+    for (int waited = 0; waited < 10000 && !finished(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(finished());
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_FALSE(seen[0].finished);
+        EXPECT_EQ(seen[0].rows.size(), 20u) << "the terms that hold the word";
+        const std::vector<std::uint32_t>& all = seen[1].rows;
+        EXPECT_EQ(all, db.foundRows(u"hay"));
+        ASSERT_GE(all.size(), seen[0].rows.size());
+        EXPECT_TRUE(std::equal(seen[0].rows.begin(), seen[0].rows.end(), all.begin()))
+            << "the answer begins with them";
+        seen.clear();
+    }
+
+    // A short answer is told once.
+    search->start(u"needle");
+    for (int waited = 0; waited < 10000 && !finished(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(seen.size(), 1u);
+}

@@ -166,27 +166,6 @@ inline auto focusOn(GlossaryProcess& glossary, int id) {
     return [&glossary, id] { return glossary.focus() == glossary.control(id); };
 }
 
-// The system's colours for as long as this lives.
-class SystemColours {
-public:
-    SystemColours(std::initializer_list<int> elements, std::initializer_list<COLORREF> colours)
-        : elements_(elements) {
-        for (const int element : elements_)
-            saved_.push_back(GetSysColor(element));
-        const std::vector<COLORREF> wanted(colours);
-        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), wanted.data());
-    }
-    ~SystemColours() {
-        SetSysColors(static_cast<int>(elements_.size()), elements_.data(), saved_.data());
-    }
-    SystemColours(const SystemColours&) = delete;
-    SystemColours& operator=(const SystemColours&) = delete;
-
-private:
-    std::vector<int> elements_;
-    std::vector<COLORREF> saved_;
-};
-
 // From the search box to the list: past the check box "In definitions", next in the order.
 inline bool tabToList(GlossaryProcess& glossary) {
     return pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_IN_DEFINITIONS)) &&

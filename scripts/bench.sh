@@ -92,10 +92,10 @@ echo "glossary.exe on the nine dictionaries:"
 "$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$(winepath -w "$root/build/bench/all.mdb")" | tr -d '\r'
 echo "word forms on the nine dictionaries, mdbview.exe and glossary.exe under Wine:"
 all_forms=$(winepath -w "$root/build/bench/all-forms.mdb")
-printf '  %-34s %s\n' "mdbview forms (compilers):" "$("$WINE_LOADER" \
-    "$root/build/windows/bin/mdbview.exe" forms --time "$all_forms" compilers 2>&1 >/dev/null |
+printf '  %-34s %s\n' "mdbview forms (hitchhikes):" "$("$WINE_LOADER" \
+    "$root/build/windows/bin/mdbview.exe" forms --time "$all_forms" hitchhikes 2>&1 >/dev/null |
     tr -d '\r' | tail -1)"
-"$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$all_forms" compilers | tr -d '\r'
+"$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$all_forms" hitchhikes | tr -d '\r'
 rm -f "$root/build/bench/all-forms.mdb"
 echo
 echo "== unattended uninstall (Windows build under Wine)"

@@ -93,13 +93,16 @@ bool WordFormsBuilder::isTerm(const std::string& folded) const {
     return std::binary_search(terms_.begin(), terms_.end(), hashOf(folded));
 }
 
-std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& languages,
-                                                std::size_t* asked) {
+void WordFormsBuilder::select() {
+    if (selected_)
+        return;
+    selected_ = true;
     std::sort(terms_.begin(), terms_.end());
     // The words that are no term: the only ones whose bases are worth looking for. A word
     // written both in lower case and capitalised (at the start of a sentence) is asked about
     // capitalised alone: a spelling dictionary reads that as either.
-    std::vector<std::uint32_t> forms;
+    std::string kept;
+    std::vector<std::uint32_t> starts;
     for (std::size_t i = 0; i < starts_.size(); ++i) {
         const std::u16string word = jet::fromUtf8(std::string(candidate(i)));
         if (isTerm(foldWord(word)))
@@ -110,9 +113,22 @@ std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& langua
             if (contains(upper))
                 continue;
         }
-        forms.push_back(static_cast<std::uint32_t>(i));
+        starts.push_back(static_cast<std::uint32_t>(kept.size()));
+        kept += candidate(i);
     }
     std::vector<std::uint32_t>().swap(slots_);
+    kept.shrink_to_fit();
+    starts.shrink_to_fit();
+    words_ = std::move(kept);
+    starts_ = std::move(starts);
+}
+
+std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& languages,
+                                                std::size_t* asked) {
+    select();
+    std::vector<std::uint32_t> forms(starts_.size());
+    for (std::size_t i = 0; i < forms.size(); ++i)
+        forms[i] = static_cast<std::uint32_t>(i);
     if (asked != nullptr)
         *asked = forms.size();
     // What each language says of each word it knows: a base that is a term, or none (empty).

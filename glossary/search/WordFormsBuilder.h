@@ -25,6 +25,10 @@ public:
     void addText(std::u16string_view html);
     std::size_t candidateCount() const { return starts_.size(); }
 
+    // Keeps only the words worth asking about, once every term is in: the import calls it
+    // before its memory's peak. No word or term may be added after it.
+    void select();
+
     // The forms with their bases, sorted by form, each language in the order given; the
     // languages are asked side by side. `asked` (if given) gets how many words were asked
     // about. The builder is left empty.
@@ -43,6 +47,7 @@ private:
     std::string words_;                // the candidates, one after another
     std::vector<std::uint32_t> starts_;
     std::vector<std::uint32_t> slots_; // open addressing: candidate index + 1, 0 when free
+    bool selected_ = false;
 };
 
 } // namespace search

@@ -76,6 +76,9 @@ void SearchTables::write(jet::JetWriter& writer, const std::vector<std::u16strin
         writer.addRow(sources, {integer(static_cast<std::int64_t>(i)), text(std::move(name)),
                                 integer(i < entries_.size() ? entries_[i] : 0)});
     }
+    // The words to ask about are picked before the index is written, the import's peak.
+    if (forms_)
+        forms_->select();
     if (index_) {
         writeIndex(writer);
         index_.reset();

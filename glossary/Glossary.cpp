@@ -425,3 +425,15 @@ std::u16string Glossary::accentNote(const Match& match) const {
            u"&quot;" + escaped(match.text) + u"&quot;; showing &quot;" + escaped(term) +
            u"&quot;.</font><br><br>";
 }
+
+std::u16string Glossary::formNote(const std::u16string& typed,
+                                  const std::vector<std::u16string>& bases) {
+    if (bases.empty())
+        return std::u16string();
+    std::u16string note = u"<font face='MS Sans Serif' size=2><b>" + escaped(typed) +
+                          u"</b>: a form of <b>" + escaped(bases[0]) + u"</b>";
+    for (std::size_t i = 1; i < bases.size(); ++i)
+        note += (i == 1 ? u"; also of " : u", ") +
+                (u"<a href=\"#" + escaped(bases[i]) + u"\">" + escaped(bases[i]) + u"</a>");
+    return note + u".</font><br><br>";
+}

@@ -105,6 +105,11 @@ public:
     // "mange"."); empty for any other match.
     std::u16string accentNote(const Match& match) const;
 
+    // What the page says above the term a typed word is a form of ("running: a form of run"),
+    // the other terms it may be a form of as links.
+    static std::u16string formNote(const std::u16string& typed,
+                                   const std::vector<std::u16string>& bases);
+
 private:
     using DefinitionReader = std::function<std::optional<std::u16string>(std::size_t)>;
     Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper);

@@ -58,6 +58,16 @@ with=$(stat -c %s "$root/build/bench/all.mdb")
 without=$(stat -c %s "$root/build/bench/all-plain.mdb")
 printf '  full-text index: %d MB, %d %% of the database without it\n' \
     $(((with - without) / 1048576)) $(((with - without) * 100 / without))
+# Word forms from Hunspell's English, German and French dictionaries.
+"$root/scripts/fetch-hunspell.sh" "$root/build/hunspell" >/dev/null
+spelling="$root/build/hunspell/dictionaries"
+import_options="--forms $spelling/en_US.aff $spelling/en_US.dic --forms $spelling/de_DE.aff \
+$spelling/de_DE.dic --forms $spelling/fr.aff $spelling/fr.dic" time_import \
+    "all nine, with word forms" "$root/build/bench/all-forms.mdb" foldoc jargon vera gcide wn \
+    german-english english-german freedict-fra-eng freedict-deu-eng
+forms=$(stat -c %s "$root/build/bench/all-forms.mdb")
+printf '  word forms: %d MB, %d %% of the database without them\n' \
+    $(((forms - with) / 1048576)) $(((forms - with) * 100 / with))
 rm -f "$root/build/bench/gcide.mdb" "$root/build/bench/all-plain.mdb" "$root/build/bench/import.time"
 echo "search on the nine dictionaries, mdbview.exe under Wine (after reading the terms):"
 all_mdb=$(winepath -w "$root/build/bench/all.mdb")
@@ -80,6 +90,13 @@ search_time "wildcard *ology" terms '*ology'
 rm -f "$root/build/bench/search.out"
 echo "glossary.exe on the nine dictionaries:"
 "$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$(winepath -w "$root/build/bench/all.mdb")" | tr -d '\r'
+echo "word forms on the nine dictionaries, mdbview.exe and glossary.exe under Wine:"
+all_forms=$(winepath -w "$root/build/bench/all-forms.mdb")
+printf '  %-34s %s\n' "mdbview forms (hitchhikes):" "$("$WINE_LOADER" \
+    "$root/build/windows/bin/mdbview.exe" forms --time "$all_forms" hitchhikes 2>&1 >/dev/null |
+    tr -d '\r' | tail -1)"
+"$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$all_forms" hitchhikes | tr -d '\r'
+rm -f "$root/build/bench/all-forms.mdb"
 echo
 echo "== unattended uninstall (Windows build under Wine)"
 "$WINE_LOADER" "$root/build/windows/bin/unattended_bench.exe" | tr -d '\r'

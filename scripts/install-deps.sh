@@ -8,7 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
     wine wine64 xvfb xauth x11-utils imagemagick
     googletest mdbtools zlib1g-dev unicode-data time libz-mingw-w64-dev fonts-wqy-microhei
-    fonts-dejavu-core locales
+    fonts-dejavu-core locales libhunspell-dev dpkg-dev
 )
 # The database cross-check runs the npm package mdb-reader; any Node.js with npm will do.
 command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)

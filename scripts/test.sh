@@ -6,6 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" || exit 1
 cd "$root"
 "$root/scripts/fetch-dictionaries.sh" "$root/build/dictionaries" || exit 1
+# Hunspell's dictionaries, and its library for Windows (built once, kept under build/hunspell).
+"$root/scripts/build-hunspell.sh" || exit 1
 "$root/scripts/build.sh" native windows windows-x86 || exit 1
 
 . "$root/scripts/xvfb.sh"

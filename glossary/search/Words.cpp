@@ -156,4 +156,40 @@ void forEachWord(std::u16string_view text, bool markup,
     flush();
 }
 
+void forEachWrittenWord(std::u16string_view text, bool markup,
+                        const std::function<void(std::u16string_view word)>& each) {
+    std::u16string word;
+    const auto flush = [&] {
+        if (!word.empty() && word.size() <= kMaxWordLength)
+            each(word);
+        word.clear();
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const char16_t c = text[i];
+        if (markup && c == u'<') {
+            flush();
+            const std::size_t end = text.find(u'>', i + 1);
+            i = end == std::u16string_view::npos ? text.size() : end + 1;
+            continue;
+        }
+        std::size_t length = 1;
+        char32_t code = c;
+        if (markup && c == u'&') {
+            const char32_t entity = entityAt(text, i, length);
+            if (entity != 0)
+                code = entity;
+            else
+                length = 1;
+        }
+        const std::size_t before = word.size();
+        appendCode(word, code);
+        if (!isWordCharacter(word[before])) {
+            word.resize(before);
+            flush();
+        }
+        i += length;
+    }
+    flush();
+}
+
 } // namespace search

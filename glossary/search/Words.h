@@ -24,4 +24,9 @@ std::string foldWord(std::u16string_view word);
 void forEachWord(std::u16string_view text, bool markup,
                  const std::function<void(const std::string& word, std::size_t at)>& each);
 
+// The same words as written, neither folded nor shortened (longer ones are left out): what a
+// spelling dictionary needs to find a word's base forms.
+void forEachWrittenWord(std::u16string_view text, bool markup,
+                        const std::function<void(std::u16string_view word)>& each);
+
 } // namespace search

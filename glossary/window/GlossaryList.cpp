@@ -256,14 +256,17 @@ void GlossaryWindow::searchChanged() {
     }
     if (filtered_)
         listEveryTerm();
-    const Glossary::Match match = matchFor(text);
+    Glossary::Match match = matchFor(text);
+    std::u16string formNote;
+    if (match.index < 0)
+        match = wordFormMatch(text, formNote);
     const int found = match.index;
     selectInList(found);
     setNoMatch(found < 0);
     if (found >= 0) {
         showEntry(static_cast<std::size_t>(found), true, History::Search);
-        // Found only by ignoring accents: the page says so above the term.
-        const std::u16string note = glossary_.accentNote(match);
+        // Found only by ignoring accents, or as a form of the term: the page says so above it.
+        const std::u16string note = formNote.empty() ? glossary_.accentNote(match) : formNote;
         if (!note.empty())
             showPage(note + entryHtml_);
     } else {

@@ -4,6 +4,7 @@
 #include "PageFind.h"
 #include "page/HtmlToRtf.h"
 #include "search/BackgroundSearch.h"
+#include "search/WordForms.h"
 #include "win32/Gdi.h"
 
 #include <windows.h>
@@ -66,6 +67,10 @@ private:
     void searchChanged(); // Text1_Change
     Glossary::Match matchFor(const std::u16string& text) const;
     void showNoMatch(const std::u16string& text);
+    // The term a word that no term begins with is a form of ("dogs" finds "dog"), with the
+    // page's note that says so; index -1 when it is none or the database knows no forms.
+    Glossary::Match wordFormMatch(const std::u16string& text, std::u16string& note);
+    const search::WordForms* wordForms();
     void setNoMatch(bool noMatch);
     void selectInList(int index);
     void redrawList();
@@ -185,4 +190,8 @@ private:
     std::size_t historyAt_ = 0; // the entry of history_ shown
     History lastFrom_ = History::Other;
     PageFind pageFind_;
+
+    // The word forms of the database wordFormsOf_, read when a search first finds nothing.
+    std::unique_ptr<search::WordForms> wordForms_;
+    std::wstring wordFormsOf_;
 };

@@ -1,9 +1,10 @@
 // glossary.exe with a Dict.mdb of 100,000 and of 1,000,000 terms, under Wine: the time from
 // start to the first term shown, from a changed search text to the updated page (200
 // keystrokes), and the program's peak working set. On a database given, also its largest
-// pages and its searches by wildcards and in definitions. Once more with a million terms written
-// with an accent ("Térm"), where every keystroke ("term 9876") finds its term only ignoring
-// accents.
+// pages and its searches by wildcards and in definitions, and with a word given that is only a
+// form of a term, the keystroke that completes it (the first one reads the database's word
+// forms). Once more with a million terms written with an accent ("Térm"), where every keystroke
+// ("term 9876") finds its term only ignoring accents.
 #include "glossary/GlossaryProcess.h"
 #include "glossary/LargeDictionary.h"
 #include "support/WinTestSupport.h"
@@ -128,10 +129,35 @@ void measureSearches(GlossaryProcess& glossary) {
     }
 }
 
+// The keystroke that completes a word no term begins with, which the word forms lead to a
+// term: the first reads the forms (unless a search found nothing before), the others find
+// them read.
+void measureWordForm(GlossaryProcess& glossary, const std::wstring& form) {
+    std::vector<double> times;
+    double first = 0;
+    for (int i = 0; i < 51; ++i) {
+        glossary.setSearch(L"");
+        LARGE_INTEGER before, after;
+        QueryPerformanceCounter(&before);
+        glossary.setSearch(form); // one change of the text, as the keystroke that completes it
+        QueryPerformanceCounter(&after);
+        if (i == 0)
+            first = milliseconds(before, after);
+        else
+            times.push_back(milliseconds(before, after));
+    }
+    std::sort(times.begin(), times.end());
+    const bool found = glossary.pageText().find(L": a form of") != std::wstring::npos;
+    std::printf("  keystroke to a word form's term (\"%ls\"): first %.1f ms, then median %.2f ms, "
+                "worst %.2f ms%s\n",
+                form.c_str(), first, times[times.size() / 2], times.back(),
+                found ? "" : " (NOT found as a form)");
+}
+
 // One run: start, first term, keystrokes, Exit. False when the program did not do its part.
 // `terms` 0: a database of its own, whose first page is whatever it is.
 bool run(const std::string& folder, int terms, bool typing, const std::u16string& word = kPlain,
-         const std::wstring& keys = L"term 9876") {
+         const std::wstring& keys = L"term 9876", const std::wstring& form = std::wstring()) {
     LARGE_INTEGER start, firstShown;
     QueryPerformanceCounter(&start);
     GlossaryProcess glossary(testsupport::binaryDirectory() + "\\glossary.exe", folder, kTimeoutMs);
@@ -164,6 +190,8 @@ bool run(const std::string& folder, int terms, bool typing, const std::u16string
         std::printf("  keystroke to updated page:  median %.2f ms, worst %.2f ms (%d keystrokes)\n",
                     times[times.size() / 2], times.back(), kKeystrokes);
     }
+    if (!form.empty())
+        measureWordForm(glossary, form);
     if (terms == 0) {
         measurePages(glossary);
         measureSearches(glossary);
@@ -182,11 +210,13 @@ bool run(const std::string& folder, int terms, bool typing, const std::u16string
 } // namespace
 
 int main(int argc, char** argv) {
-    // A database given: that one, as it is.
+    // A database given: that one, as it is; and a word form, if given.
     if (argc > 1) {
         testsupport::TempDirectory folder("glossary-bench");
+        const std::string form = argc > 2 ? argv[2] : "";
         const bool measured = CopyFileA(argv[1], folder.file("Dict.mdb").c_str(), FALSE) &&
-                              run(folder.path(), 0, true);
+                              run(folder.path(), 0, true, kPlain, L"term 9876",
+                                  std::wstring(form.begin(), form.end()));
         return measured ? 0 : 1;
     }
     struct Case {

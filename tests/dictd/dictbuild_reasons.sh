@@ -23,4 +23,13 @@ mkdir -p "$work/taken.mdb/inside"
 expect_failure "cannot create $work/taken.mdb: [A-Za-z]" "$work/taken.mdb"
 [ -d "$work/taken.mdb/inside" ] || { echo "the folder in the way was changed"; exit 1; }
 expect_failure "the folder does not exist" "$work/missing/Dict.mdb"
+
+# A spelling dictionary that cannot be read is named before anything is imported or written.
+if "$bin/dictbuild" --forms "$work/none.aff" "$work/none.dic" "$work/source.tsv" "$work/forms.mdb" \
+    2>"$work/message"; then
+    echo "dictbuild wrote forms without a spelling dictionary"
+    exit 1
+fi
+grep -q "$work/none.aff" "$work/message" || { echo "got: $(cat "$work/message")"; exit 1; }
+[ ! -e "$work/forms.mdb" ] || { echo "$work/forms.mdb was written"; exit 1; }
 echo "dictbuild names the reason for each output it cannot write"

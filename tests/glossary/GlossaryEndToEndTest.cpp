@@ -45,6 +45,40 @@ TEST_F(GlossaryWindowTest, ShowsTheFirstTermAndFindsTermsAsTheUserTypes) {
               (binaryDirectory() + "\\glossary-window.bmp").c_str(), FALSE);
 }
 
+TEST_F(GlossaryWindowTest, AWordNoTermBeginsWithShowsTheTermItIsAFormOf) {
+    writeDictionaryWithForms(folder_.file("Dict.mdb"));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 4; }, kTimeoutMs));
+
+    glossary.type(L"dogs");
+    EXPECT_EQ(glossary.selected(), 2);
+    EXPECT_EQ(glossary.listText(glossary.selected()), L"dog");
+    EXPECT_TRUE(contains(glossary.pageText(), L"dogs: a form of dog."));
+    EXPECT_TRUE(contains(glossary.pageText(), L"A domestic animal."));
+    EXPECT_FALSE(contains(glossary.pageText(), L"No term begins with"));
+
+    glossary.setSearch(L" H\u00c4USER ");
+    EXPECT_EQ(glossary.selected(), 3) << "case, accents and blanks ignored";
+    EXPECT_TRUE(contains(glossary.pageText(), L"H\u00c4USER: a form of Haus."));
+    EXPECT_TRUE(glossary.saveScreenshot(folder_.file("forms.bmp")));
+    CopyFileA(folder_.file("forms.bmp").c_str(),
+              (binaryDirectory() + "\\glossary-word-form.bmp").c_str(), FALSE);
+
+    glossary.setSearch(L"axes");
+    EXPECT_EQ(glossary.selected(), 0);
+    EXPECT_TRUE(contains(glossary.pageText(), L"axes: a form of axe; also of axis."));
+    EXPECT_TRUE(glossary.clickPageText(L"axis")) << "the other base is a link";
+    EXPECT_TRUE(eventually([&] { return glossary.selected() == 1; }, kTimeoutMs));
+
+    glossary.setSearch(L"cats");
+    EXPECT_EQ(glossary.selected(), -1) << "a base that is no term leads nowhere";
+    EXPECT_TRUE(contains(glossary.pageText(), L"No term begins with"));
+    glossary.setSearch(L"do");
+    EXPECT_EQ(glossary.selected(), 2);
+    EXPECT_FALSE(contains(glossary.pageText(), L"a form of")) << "a term's beginning comes first";
+}
+
 TEST_F(GlossaryWindowTest, TheListDrawsTheSelectionOnceTypingPauses) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(readyForTheKeyboard(glossary));

@@ -3,6 +3,7 @@
 // what the program opens, and the waits the tests share.
 #include "GlossaryProcess.h"
 #include "jet/JetFixtures.h"
+#include "jetwriter/JetWriter.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 
@@ -115,6 +116,28 @@ inline void writeLinkedDictionary(const std::string& path) {
     const auto bytes =
         build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
               u"Dict");
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// A dictionary with the word forms that dictbuild --forms adds: "dogs" leads to "dog", "axes"
+// to "axe" and "axis", "cats" to a term the dictionary does not have.
+inline void writeDictionaryWithForms(const std::string& path) {
+    using namespace fixtures;
+    jet::JetWriter writer;
+    const std::size_t dict = writer.addTable(
+        u"Dict",
+        {{u"id", jet::kLong, 0, true}, {u"term", jet::kText, 255}, {u"definition", jet::kMemo}});
+    for (const auto& [term, definition] :
+         {std::pair{u"axe", u"A tool for chopping."}, std::pair{u"axis", u"A line of symmetry."},
+          std::pair{u"dog", u"A domestic animal."}, std::pair{u"Haus", u"A house."}})
+        writer.addRow(dict, {jet::Value(), text(term), text(definition)});
+    const std::size_t forms =
+        writer.addTable(u"WordForms", {{u"form", jet::kText, 255}, {u"base", jet::kText, 255}});
+    for (const auto& [form, base] :
+         {std::pair{u"axes", u"axe"}, std::pair{u"axes", u"axis"}, std::pair{u"cats", u"cat"},
+          std::pair{u"dogs", u"dog"}, std::pair{u"hauser", u"Haus"}})
+        writer.addRow(forms, {text(form), text(base)});
+    const auto bytes = writer.finish();
     writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 

@@ -8,12 +8,13 @@
 namespace {
 
 std::vector<std::uint8_t> write(std::vector<DictionaryEntry>& entries,
-                                const std::vector<std::u16string>& sources, bool withIndex) {
+                                const std::vector<std::u16string>& sources, bool withIndex,
+                                std::vector<SpellingFiles> languages) {
     jet::JetWriter writer;
     const std::size_t dict = writer.addTable(
         u"Dict",
         {{u"id", jet::kLong, 0, true}, {u"term", jet::kText, 255}, {u"definition", jet::kMemo}});
-    SearchTables tables(withIndex);
+    SearchTables tables(withIndex, std::move(languages));
     for (std::size_t row = 0; row < entries.size(); ++row) {
         tables.add(static_cast<std::uint32_t>(row), entries[row]);
         std::vector<jet::Value> values(3);
@@ -32,8 +33,10 @@ std::vector<std::uint8_t> write(std::vector<DictionaryEntry>& entries,
 } // namespace
 
 SearchTestDatabase::SearchTestDatabase(std::vector<DictionaryEntry> entries,
-                                       std::vector<std::u16string> sources, bool withIndex)
-    : bytes(write(entries, sources, withIndex)), database(jet::Database::fromBytes(bytes)) {
+                                       std::vector<std::u16string> sources, bool withIndex,
+                                       std::vector<SpellingFiles> languages)
+    : bytes(write(entries, sources, withIndex, std::move(languages))),
+      database(jet::Database::fromBytes(bytes)) {
     for (const DictionaryEntry& entry : entries) {
         terms.push_back(entry.term);
         definitions.push_back(entry.definition);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dictbuild/DictionarySource.h"
+#include "dictbuild/SpellingDictionary.h"
 #include "jet/Database.h"
 #include "search/FullTextSearch.h"
 
@@ -9,10 +10,11 @@
 #include <vector>
 
 // A glossary database written as dictbuild writes it (table Dict, the sources and, when asked,
-// the full-text index), read back as the searches read it.
+// the full-text index, and the word forms when given spelling dictionaries), read back as the
+// searches read it.
 struct SearchTestDatabase {
     SearchTestDatabase(std::vector<DictionaryEntry> entries, std::vector<std::u16string> sources,
-                       bool withIndex);
+                       bool withIndex, std::vector<SpellingFiles> languages = {});
 
     // The rows as a search reads them: terms and definitions by row.
     search::RowSource rows() const;

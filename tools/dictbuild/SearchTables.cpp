@@ -31,9 +31,12 @@ jet::Value binary(std::string bytes) {
 
 } // namespace
 
-SearchTables::SearchTables(bool withIndex) {
+SearchTables::SearchTables(bool withIndex, std::vector<SpellingFiles> languages)
+    : languages_(std::move(languages)) {
     if (withIndex)
         index_.emplace();
+    if (!languages_.empty())
+        forms_.emplace();
 }
 
 void SearchTables::add(std::uint32_t row, const DictionaryEntry& entry) {
@@ -42,6 +45,10 @@ void SearchTables::add(std::uint32_t row, const DictionaryEntry& entry) {
         parts.push_back({0, 0});
     const std::u16string_view definition =
         entry.definition ? std::u16string_view(*entry.definition) : std::u16string_view();
+    if (forms_) {
+        forms_->addTerm(entry.term);
+        forms_->addText(definition);
+    }
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const DictionaryEntry::Part& part = parts[i];
         if (entries_.size() <= part.source)
@@ -69,8 +76,19 @@ void SearchTables::write(jet::JetWriter& writer, const std::vector<std::u16strin
         writer.addRow(sources, {integer(static_cast<std::int64_t>(i)), text(std::move(name)),
                                 integer(i < entries_.size() ? entries_[i] : 0)});
     }
-    if (!index_)
-        return;
+    // The words to ask about are picked before the index is written, the import's peak.
+    if (forms_)
+        forms_->select();
+    if (index_) {
+        writeIndex(writer);
+        index_.reset();
+    }
+    // Last: the spelling dictionaries come into memory once the index has left it.
+    if (forms_)
+        writeWordForms(writer);
+}
+
+void SearchTables::writeIndex(jet::JetWriter& writer) {
     const std::size_t words =
         writer.addTable(search::kWordsTable, {{u"word", jet::kText, 255}, {u"block", jet::kOle}});
     // Each block goes into the database as it is made: never the whole index twice in memory.
@@ -81,7 +99,25 @@ void SearchTables::write(jet::JetWriter& writer, const std::vector<std::u16strin
         writer.addTable(search::kEntriesTable, {{u"first", jet::kLong}, {u"block", jet::kOle}});
     for (search::IndexBuilder::EntryBlock& block : index_->takeEntryBlocks())
         writer.addRow(entries, {integer(block.first), binary(std::move(block.bytes))});
-    index_.reset();
+}
+
+void SearchTables::writeWordForms(jet::JetWriter& writer) {
+    std::vector<search::WordForm> forms;
+    {
+        std::vector<SpellingDictionary> dictionaries;
+        std::vector<search::WordFormsBuilder::Stems> stems;
+        for (const SpellingFiles& files : languages_)
+            dictionaries.emplace_back(files);
+        for (const SpellingDictionary& language : dictionaries)
+            stems.push_back([&language](const std::string& word) { return language.stems(word); });
+        forms = forms_->resolve(stems, &formsSummary_.asked);
+    }
+    forms_.reset();
+    const std::size_t table = writer.addTable(
+        search::kWordFormsTable, {{u"form", jet::kText, 255}, {u"base", jet::kText, 255}});
+    for (const search::WordForm& form : forms)
+        writer.addRow(table, {text(jet::fromUtf8(form.form)), text(form.base)});
+    formsSummary_.forms = forms.size();
 }
 
 int listSources(const char* path) {

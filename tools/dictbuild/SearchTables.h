@@ -1,8 +1,10 @@
 #pragma once
 
 #include "DictionarySource.h"
+#include "SpellingDictionary.h"
 #include "jetwriter/JetWriter.h"
 #include "search/IndexBuilder.h"
+#include "search/WordFormsBuilder.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,18 +13,32 @@
 
 // What the import adds beside table Dict for the glossary's searches: the source dictionaries
 // with their entry counts (table Sources) and, unless left out, the full-text index of the
-// definitions (search/IndexFormat.h).
+// definitions (search/IndexFormat.h) and, given spelling dictionaries, the word forms that lead
+// to the terms (search/WordForms.h).
 class SearchTables {
 public:
-    explicit SearchTables(bool withIndex);
+    // The spelling dictionaries are read when the forms are looked for, after the index.
+    explicit SearchTables(bool withIndex, std::vector<SpellingFiles> languages = {});
 
     // Row `row` of Dict (rows in order), before its texts are moved into the database.
     void add(std::uint32_t row, const DictionaryEntry& entry);
     // The tables, with the sources' names by number.
     void write(jet::JetWriter& writer, const std::vector<std::u16string>& sourceNames);
 
+    // What the word forms came to: the words asked about and the rows of table WordForms.
+    struct FormsSummary {
+        std::size_t asked = 0, forms = 0;
+    };
+    const FormsSummary& formsSummary() const { return formsSummary_; }
+
 private:
+    void writeIndex(jet::JetWriter& writer);
+    void writeWordForms(jet::JetWriter& writer);
+
     std::optional<search::IndexBuilder> index_;
+    std::vector<SpellingFiles> languages_;
+    std::optional<search::WordFormsBuilder> forms_;
+    FormsSummary formsSummary_;
     std::vector<std::uint32_t> entries_; // by source
 };
 

@@ -5,6 +5,7 @@
 #include "DictdImport.h"
 #include "DictionarySource.h"
 #include "SearchTables.h"
+#include "SpellingDictionary.h"
 #include "jet/TextCodec.h"
 #include "jetwriter/JetWriter.h"
 
@@ -42,19 +43,20 @@ std::string reason(int error) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: dictbuild [--no-index] <source.tsv> <Dict.mdb>\n"
-                 "       dictbuild [--no-index] --dictd <name.index> <name.dict[.dz]> [more pairs] "
+                 "usage: dictbuild [options] <source.tsv> <Dict.mdb>\n"
+                 "       dictbuild [options] --dictd <name.index> <name.dict[.dz]> [more pairs] "
                  "<Dict.mdb>\n"
                  "       dictbuild --list <Dict.mdb>\n"
-                 "--no-index leaves out the full-text index; --list prints the sources and their "
-                 "entries.\n");
+                 "--no-index leaves out the full-text index; --forms <lang.aff> <lang.dic> (once a "
+                 "language) adds\nthe word forms that lead to the terms, from a Hunspell "
+                 "dictionary; --list prints the sources\nand their entries.\n");
     return 2;
 }
 
 class Rows {
 public:
-    explicit Rows(bool withIndex)
-        : writer_(options()), search_(withIndex),
+    Rows(bool withIndex, std::vector<SpellingFiles> languages)
+        : writer_(options()), search_(withIndex, std::move(languages)),
           table_(writer_.addTable(u"Dict", {{u"id", jet::kLong, 0, true},
                                             {u"term", jet::kText, 255},
                                             {u"definition", jet::kMemo}})),
@@ -76,6 +78,10 @@ public:
     // The tables of the searches, once every row is in.
     void finishSearch(const std::vector<std::u16string>& sourceNames) {
         search_.write(writer_, sourceNames);
+        const SearchTables::FormsSummary& forms = search_.formsSummary();
+        if (forms.asked != 0)
+            std::printf("dictbuild: %zu word forms lead to terms, of %zu words that are no term\n",
+                        forms.forms, forms.asked);
     }
 
 private:
@@ -126,7 +132,12 @@ bool importDictdFiles(char** names, int count, Rows& rows) {
     if (summary.labelDictionaries != 0)
         std::printf("; braces are labels in %zu", summary.labelDictionaries);
     std::printf("\n");
-    rows.finishSearch(summary.sources);
+    try {
+        rows.finishSearch(summary.sources);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "dictbuild: %s\n", error.what());
+        return false;
+    }
     return true;
 }
 
@@ -160,15 +171,33 @@ bool importText(const char* name, Rows& rows) {
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--list")
         return argc == 3 ? listSources(argv[2]) : usage();
-    const bool withIndex = !(argc > 1 && std::string(argv[1]) == "--no-index");
-    if (!withIndex) {
+    bool withIndex = true;
+    std::vector<SpellingFiles> languages;
+    for (;;) {
+        const std::string option = argc > 1 ? argv[1] : "";
+        if (option == "--no-index") {
+            withIndex = false;
+        } else if (option == "--forms" && argc > 3) {
+            languages.push_back({argv[2], argv[3]});
+            // Read once now, so that a dictionary that cannot serve is named before the import.
+            try {
+                SpellingDictionary check(languages.back());
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "dictbuild: %s\n", error.what());
+                return 1;
+            }
+            argv += 2;
+            argc -= 2;
+        } else {
+            break;
+        }
         ++argv;
         --argc;
     }
     const bool dictd = argc > 1 && std::string(argv[1]) == "--dictd";
     if (dictd ? argc < 5 || (argc - 3) % 2 != 0 : argc != 3)
         return usage();
-    Rows rows(withIndex);
+    Rows rows(withIndex, std::move(languages));
     if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows) : importText(argv[1], rows)))
         return 1;
     jet::JetWriter& writer = rows.writer();

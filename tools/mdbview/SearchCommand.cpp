@@ -3,6 +3,7 @@
 #include "search/FullTextIndex.h"
 #include "search/FullTextSearch.h"
 #include "search/Wildcard.h"
+#include "search/WordForms.h"
 
 #include "SearchIndex.h"
 #include "TermList.h"
@@ -111,6 +112,38 @@ int wildcardCommand(const std::string& path, const std::u16string& pattern, bool
         return found.empty() ? 1 : 0;
     } catch (const std::exception& error) {
         std::fflush(stdout);
+        std::fprintf(stderr, "mdbview: %s: %s\n", path.c_str(), error.what());
+        return 1;
+    }
+}
+
+int formsCommand(const std::string& path, const std::u16string& word, bool timing) {
+    try {
+        const jet::Database database = jet::Database::open(path);
+        const Clock::time_point start = Clock::now();
+        const std::unique_ptr<search::WordForms> forms = search::WordForms::read(database);
+        if (!forms) {
+            std::fprintf(stderr,
+                         "mdbview: %s has no word forms: build it with dictbuild --forms to add "
+                         "them\n",
+                         path.c_str());
+            return 1;
+        }
+        const double read = millisecondsSince(start);
+        if (word.empty()) {
+            for (const search::WordForm& form : forms->all())
+                std::printf("%s\t%s\n", form.form.c_str(), jet::toUtf8(form.base).c_str());
+            return forms->size() != 0 ? 0 : 1;
+        }
+        const Clock::time_point lookup = Clock::now();
+        const std::vector<std::u16string> bases = forms->basesOf(word);
+        if (timing)
+            std::fprintf(stderr, "%zu forms read in %.1f ms, looked up in %.3f ms\n", forms->size(),
+                         read, millisecondsSince(lookup));
+        for (const std::u16string& base : bases)
+            std::printf("%s\n", jet::toUtf8(base).c_str());
+        return bases.empty() ? 1 : 0;
+    } catch (const std::exception& error) {
         std::fprintf(stderr, "mdbview: %s: %s\n", path.c_str(), error.what());
         return 1;
     }

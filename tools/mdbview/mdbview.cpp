@@ -17,11 +17,14 @@ int usage() {
                  "       mdbview export [--null TEXT] <file.mdb> <table>\n"
                  "       mdbview search [--time] <file.mdb> <words>\n"
                  "       mdbview terms [--time] <file.mdb> <pattern>\n"
+                 "       mdbview forms [--time] <file.mdb> [<word>]\n"
                  "Export prints CSV as mdb-export does; with --null, nulls print as TEXT\n"
                  "and empty texts as \"\" (mdb-export prints both as nothing).\n"
                  "Search prints the entries whose definitions hold all the words (a phrase\n"
                  "in double quotes as written), best first: term, TAB, dictionary. Terms\n"
                  "prints the terms matching a pattern of * (any run) and ? (one character).\n"
+                 "Forms prints the terms a word is a form of; without a word, every form,\n"
+                 "TAB, its term.\n"
                  "With --time, how long it took goes to the error output.\n");
     return 2;
 }
@@ -32,9 +35,16 @@ int main(int argc, char** argv) {
     if (argc < 3)
         return usage();
     const std::string command = argv[1];
-    if (command == "search" || command == "terms") {
+    if (command == "search" || command == "terms" || command == "forms") {
         const bool timing = std::strcmp(argv[2], "--time") == 0;
         const int first = timing ? 3 : 2;
+        if (command == "forms") {
+            if (argc != first + 1 && argc != first + 2)
+                return usage();
+            return formsCommand(
+                argv[first], argc == first + 2 ? jet::fromUtf8(argv[first + 1]) : std::u16string(),
+                timing);
+        }
         if (argc < first + 2 || (command == "terms" && argc != first + 2))
             return usage();
         std::string words;

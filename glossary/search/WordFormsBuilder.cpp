@@ -1,0 +1,218 @@
+#include "WordFormsBuilder.h"
+
+#include "Words.h"
+
+#include "jet/TextCodec.h"
+#include "text/Folding.h"
+
+#include <algorithm>
+#include <exception>
+#include <thread>
+
+namespace search {
+
+namespace {
+
+std::uint64_t hashOf(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a: the same on 32-bit builds
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+// Whether a word begins with a capital letter (one that case folding changes).
+bool capitalised(const std::string& word) {
+    const std::u16string text = jet::fromUtf8(word.substr(0, 4));
+    return !text.empty() && text::foldCase(text.substr(0, 1)) != text.substr(0, 1);
+}
+
+// A word worth asking about: two letters at least, no digit (numbers, codes, dates).
+bool mayBeForm(std::u16string_view word) {
+    if (word.size() < 2)
+        return false;
+    return std::none_of(word.begin(), word.end(),
+                        [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+
+} // namespace
+
+void WordFormsBuilder::addTerm(std::u16string_view term) {
+    terms_.push_back(hashOf(foldWord(term)));
+    forEachWrittenWord(term, false, [this](std::u16string_view word) { addCandidate(word); });
+}
+
+void WordFormsBuilder::addText(std::u16string_view html) {
+    forEachWrittenWord(html, true, [this](std::u16string_view word) { addCandidate(word); });
+}
+
+std::string_view WordFormsBuilder::candidate(std::size_t index) const {
+    const std::size_t end = index + 1 < starts_.size() ? starts_[index + 1] : words_.size();
+    return std::string_view(words_).substr(starts_[index], end - starts_[index]);
+}
+
+std::size_t WordFormsBuilder::slotOf(std::string_view bytes) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = hashOf(bytes) & mask;
+    while (slots_[at] != 0 && candidate(slots_[at] - 1) != bytes)
+        at = (at + 1) & mask;
+    return at;
+}
+
+bool WordFormsBuilder::contains(std::string_view bytes) const {
+    return !slots_.empty() && slots_[slotOf(bytes)] != 0;
+}
+
+void WordFormsBuilder::addCandidate(std::u16string_view word) {
+    if (!mayBeForm(word))
+        return;
+    const std::string bytes = jet::toUtf8(std::u16string(word));
+    if (slots_.size() < 2 * (starts_.size() + 1))
+        grow();
+    const std::size_t at = slotOf(bytes);
+    if (slots_[at] != 0)
+        return;
+    slots_[at] = static_cast<std::uint32_t>(starts_.size() + 1);
+    starts_.push_back(static_cast<std::uint32_t>(words_.size()));
+    words_ += bytes;
+}
+
+void WordFormsBuilder::grow() {
+    slots_.assign(std::max<std::size_t>(1024, slots_.size() * 2), 0);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = 0; i < starts_.size(); ++i) {
+        std::size_t at = hashOf(candidate(i)) & mask;
+        while (slots_[at] != 0)
+            at = (at + 1) & mask;
+        slots_[at] = static_cast<std::uint32_t>(i + 1);
+    }
+}
+
+bool WordFormsBuilder::isTerm(const std::string& folded) const {
+    return std::binary_search(terms_.begin(), terms_.end(), hashOf(folded));
+}
+
+void WordFormsBuilder::select() {
+    if (selected_)
+        return;
+    selected_ = true;
+    std::sort(terms_.begin(), terms_.end());
+    // The words that are no term: the only ones whose bases are worth looking for. A word
+    // written both in lower case and capitalised (at the start of a sentence) is asked about
+    // capitalised alone: a spelling dictionary reads that as either.
+    std::string kept;
+    std::vector<std::uint32_t> starts;
+    for (std::size_t i = 0; i < starts_.size(); ++i) {
+        const std::u16string word = jet::fromUtf8(std::string(candidate(i)));
+        if (isTerm(foldWord(word)))
+            continue;
+        if (word[0] >= u'a' && word[0] <= u'z') {
+            std::string upper = std::string(candidate(i));
+            upper[0] = static_cast<char>(upper[0] - 'a' + 'A');
+            if (contains(upper))
+                continue;
+        }
+        starts.push_back(static_cast<std::uint32_t>(kept.size()));
+        kept += candidate(i);
+    }
+    std::vector<std::uint32_t>().swap(slots_);
+    kept.shrink_to_fit();
+    starts.shrink_to_fit();
+    words_ = std::move(kept);
+    starts_ = std::move(starts);
+}
+
+std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& languages,
+                                                std::size_t* asked) {
+    select();
+    std::vector<std::uint32_t> forms(starts_.size());
+    for (std::size_t i = 0; i < forms.size(); ++i)
+        forms[i] = static_cast<std::uint32_t>(i);
+    if (asked != nullptr)
+        *asked = forms.size();
+    // What each language says of each word it knows: a base that is a term, or none (empty).
+    struct Said {
+        std::uint32_t word;
+        std::u16string base;
+    };
+    std::vector<std::vector<Said>> found(std::min<std::size_t>(languages.size(), 0xFFFF));
+    const auto askOne = [&](std::size_t language) {
+        for (const std::uint32_t index : forms) {
+            const std::string word(candidate(index));
+            const std::vector<std::string> stems = languages[language](word);
+            if (stems.empty())
+                continue;
+            const std::string folded = foldWord(jet::fromUtf8(word));
+            found[language].push_back({index, {}});
+            // Of two spellings of one base ("haus", "Haus") the one capitalised as the word is
+            // comes first, and is the one kept.
+            std::size_t sameEnd = found[language].size();
+            const bool capital = capitalised(word);
+            for (const std::string& stem : stems) {
+                std::u16string base = jet::fromUtf8(stem);
+                const std::string baseFolded = foldWord(base);
+                if (baseFolded == folded || !isTerm(baseFolded))
+                    continue;
+                const bool same = capitalised(stem) == capital;
+                std::vector<Said>& said = found[language];
+                said.push_back({index, std::move(base)});
+                if (same)
+                    std::rotate(said.begin() + static_cast<std::ptrdiff_t>(sameEnd++),
+                                said.end() - 1, said.end());
+            }
+        }
+    };
+    std::vector<std::exception_ptr> failures(found.size());
+    const auto ask = [&](std::size_t language) noexcept {
+        try {
+            askOne(language);
+        } catch (...) {
+            failures[language] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (std::size_t language = 1; language < found.size(); ++language)
+        threads.emplace_back(ask, language);
+    if (!found.empty())
+        ask(0);
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+
+    // The first language that knows a word decides: an English word is not taken apart by
+    // the French dictionary's prefixes ("programs" is no form of "gram").
+    constexpr std::uint16_t kNobody = 0xFFFF;
+    std::vector<std::uint16_t> knownBy(starts_.size(), kNobody);
+    std::vector<WordForm> all;
+    for (std::size_t language = 0; language < found.size(); ++language) {
+        for (Said& said : found[language]) {
+            std::uint16_t& by = knownBy[said.word];
+            if (by == kNobody)
+                by = static_cast<std::uint16_t>(language);
+            if (by == language && !said.base.empty())
+                all.push_back({foldWord(jet::fromUtf8(std::string(candidate(said.word)))),
+                               std::move(said.base)});
+        }
+        std::vector<Said>().swap(found[language]);
+    }
+    std::stable_sort(all.begin(), all.end(),
+                     [](const WordForm& a, const WordForm& b) { return a.form < b.form; });
+    // One row a form and base: "Dogs" and "dogs", or two languages, name the same base.
+    std::vector<WordForm> unique;
+    for (WordForm& form : all) {
+        const std::string base = foldWord(form.base);
+        bool seen = false;
+        for (auto kept = unique.rbegin(); kept != unique.rend() && kept->form == form.form; ++kept)
+            seen = seen || foldWord(kept->base) == base;
+        if (!seen)
+            unique.push_back(std::move(form));
+    }
+    *this = WordFormsBuilder();
+    return unique;
+}
+
+} // namespace search

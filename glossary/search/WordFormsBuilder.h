@@ -1,0 +1,53 @@
+#pragma once
+
+#include "WordForms.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Finds the word forms of an import (WordForms.h): every word of the terms and definitions
+// that is no term itself is given to each language's spelling dictionary, and the bases it
+// names that are terms are kept. Words are kept once, in one block of memory: the import is at
+// its peak when they are.
+namespace search {
+
+class WordFormsBuilder {
+public:
+    // A language's base forms of a word (UTF-8, as written), best first: what its spelling
+    // dictionary says. Each is called from one thread at a time, perhaps not the builder's.
+    using Stems = std::function<std::vector<std::string>(const std::string& word)>;
+
+    // A term of the database, and a text (HTML) whose words may be forms.
+    void addTerm(std::u16string_view term);
+    void addText(std::u16string_view html);
+    std::size_t candidateCount() const { return starts_.size(); }
+
+    // Keeps only the words worth asking about, once every term is in: the import calls it
+    // before its memory's peak. No word or term may be added after it.
+    void select();
+
+    // The forms with their bases, sorted by form, each language in the order given; the
+    // languages are asked side by side. `asked` (if given) gets how many words were asked
+    // about. The builder is left empty.
+    std::vector<WordForm> resolve(const std::vector<Stems>& languages,
+                                  std::size_t* asked = nullptr);
+
+private:
+    bool isTerm(const std::string& folded) const;
+    void addCandidate(std::u16string_view word);
+    std::size_t slotOf(std::string_view bytes) const; // its slot, else the free one it takes
+    bool contains(std::string_view bytes) const;
+    std::string_view candidate(std::size_t index) const;
+    void grow();
+
+    std::vector<std::uint64_t> terms_; // hashes of the folded terms; sorted when resolving
+    std::string words_;                // the candidates, one after another
+    std::vector<std::uint32_t> starts_;
+    std::vector<std::uint32_t> slots_; // open addressing: candidate index + 1, 0 when free
+    bool selected_ = false;
+};
+
+} // namespace search

@@ -1,0 +1,48 @@
+// A word that no term begins with, found as a form of a term: "dogs" shows "dog", as the
+// import's spelling dictionaries say (table WordForms). A database without them searches as
+// before.
+#include "GlossaryWindow.h"
+#include "WindowText.h"
+
+#include "jet/JetError.h"
+
+const search::WordForms* GlossaryWindow::wordForms() {
+    // Read at the first search that finds nothing, and again when another database is shown.
+    const std::wstring path = databasePath();
+    if (path != wordFormsOf_) {
+        wordFormsOf_ = path;
+        wordForms_.reset();
+        try {
+            wordForms_ = search::WordForms::read(jet::Database::open(utf8(path)));
+        } catch (const std::exception&) {
+            // Damaged forms are no forms: the search stays as it is without them.
+        }
+    }
+    return wordForms_.get();
+}
+
+Glossary::Match GlossaryWindow::wordFormMatch(const std::u16string& text, std::u16string& note) {
+    Glossary::Match none;
+    const search::WordForms* forms = text.empty() ? nullptr : wordForms();
+    if (forms == nullptr)
+        return none;
+    // The bases that are terms of the list (a damaged database lists fewer), the first shown.
+    std::vector<std::u16string> bases;
+    Glossary::Match first;
+    for (const std::u16string& base : forms->basesOf(text)) {
+        const Glossary::Match match = glossary_.match(base);
+        if (match.index < 0 || (match.found != Glossary::Found::Equal &&
+                                match.found != Glossary::Found::EqualIgnoringAccents))
+            continue;
+        if (bases.empty())
+            first = match;
+        bases.emplace_back(glossary_.term(static_cast<std::size_t>(match.index)));
+    }
+    if (bases.empty())
+        return none;
+    std::u16string typed = text;
+    const std::size_t start = typed.find_first_not_of(u" \t");
+    typed = typed.substr(start, typed.find_last_not_of(u" \t") + 1 - start);
+    note = Glossary::formNote(typed, bases);
+    return first;
+}

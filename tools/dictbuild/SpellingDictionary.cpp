@@ -1,0 +1,81 @@
+#include "SpellingDictionary.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#ifdef HAVE_HUNSPELL
+#include <hunspell/hunspell.hxx>
+#else
+// Built without Hunspell: no dictionary can be read, and the import says how to get it.
+class Hunspell {};
+#endif
+
+namespace {
+
+void requireReadable(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        throw std::runtime_error("cannot open the spelling dictionary " + path);
+    std::fclose(file);
+}
+
+} // namespace
+
+SpellingDictionary::SpellingDictionary(const SpellingFiles& files) {
+    const std::string &affixes = files.affixes, &words = files.words;
+#ifdef HAVE_HUNSPELL
+    // Hunspell reads a missing file as an empty one: every word would be unknown, unnoticed.
+    requireReadable(affixes);
+    requireReadable(words);
+    hunspell_ = std::make_unique<Hunspell>(affixes.c_str(), words.c_str());
+    if (hunspell_->get_dict_encoding() != "UTF-8")
+        throw std::runtime_error("the spelling dictionary " + affixes + " is in " +
+                                 hunspell_->get_dict_encoding() +
+                                 ", not UTF-8: convert both files to UTF-8 (iconv) and write "
+                                 "SET UTF-8 in the affix file");
+#else
+    (void)requireReadable;
+    throw std::runtime_error("this dictbuild was built without Hunspell, so it cannot read " +
+                             affixes + " and " + words +
+                             ": install libhunspell-dev (or for Windows run "
+                             "scripts/build-hunspell.sh) and build it again");
+#endif
+}
+
+SpellingDictionary::~SpellingDictionary() = default;
+SpellingDictionary::SpellingDictionary(SpellingDictionary&&) noexcept = default;
+SpellingDictionary& SpellingDictionary::operator=(SpellingDictionary&&) noexcept = default;
+
+std::vector<std::string> SpellingDictionary::stems(const std::string& word) const {
+#ifdef HAVE_HUNSPELL
+    // The readings with the fewest affixes: "programs" is "program" plus "s", not also "gram"
+    // with "pro-" and "-s".
+    const std::vector<std::string> readings = hunspell_->analyze(word);
+    std::vector<std::string> simplest;
+    std::size_t fewest = static_cast<std::size_t>(-1);
+    for (const std::string& reading : readings) {
+        std::size_t affixes = 0;
+        for (std::size_t at = reading.find("fl:"); at != std::string::npos;
+             at = reading.find("fl:", at + 3))
+            ++affixes;
+        if (affixes < fewest)
+            simplest.clear();
+        if (affixes <= fewest) {
+            fewest = affixes;
+            simplest.push_back(reading);
+        }
+    }
+    return simplest.empty() ? simplest : hunspell_->stem(simplest);
+#else
+    (void)word;
+    return {};
+#endif
+}
+
+bool SpellingDictionary::available() {
+#ifdef HAVE_HUNSPELL
+    return true;
+#else
+    return false;
+#endif
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Hunspell;
+
+// Where a spelling dictionary is: its affix file (.aff) and word list (.dic).
+struct SpellingFiles {
+    std::string affixes, words;
+};
+
+// One language's spelling dictionary in Hunspell's form (an affix file and a word list), asked
+// for the base forms of words. Words are UTF-8 both ways.
+class SpellingDictionary {
+public:
+    // Throws std::runtime_error with the file and the reason when it cannot be used.
+    explicit SpellingDictionary(const SpellingFiles& files);
+    ~SpellingDictionary();
+    SpellingDictionary(SpellingDictionary&&) noexcept;
+    SpellingDictionary& operator=(SpellingDictionary&&) noexcept;
+
+    // The bases Hunspell finds for `word` in its readings with the fewest affixes, in its
+    // order; none when it does not know the word.
+    std::vector<std::string> stems(const std::string& word) const;
+
+    // Whether this build can read spelling dictionaries at all.
+    static bool available();
+
+private:
+    std::unique_ptr<Hunspell> hunspell_;
+};

@@ -87,7 +87,7 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
                         std::string* damage, const RowView& view) {
     TermList terms;
     auto positions = std::make_shared<std::vector<jet::Recordset::Position>>();
-    auto tableRows = std::make_shared<std::vector<std::uint32_t>>(); // kept for a view only
+    auto tableRows = std::make_shared<std::vector<std::uint32_t>>(); // each entry's row
     std::shared_ptr<jet::Recordset> definitions;
     bool opened = false;
     try {
@@ -111,8 +111,7 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
             if (term.isNull() || (view.listed && !view.listed(row)))
                 continue; // nothing to list
             positions->push_back(rows.position());
-            if (view.shown)
-                tableRows->push_back(row);
+            tableRows->push_back(row);
             terms.add(term.text);
         }
     } catch (const JetError& error) {
@@ -125,7 +124,7 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
             *damage = "the terms do not fit in the memory there is";
     }
     positions->resize(terms.size());
-    tableRows->resize(view.shown ? terms.size() : 0);
+    tableRows->resize(terms.size());
     DefinitionReader definitionAt = [definitions, positions, tableRows, shown = view.shown](
                                         std::size_t index) -> std::optional<std::u16string> {
         try {
@@ -144,7 +143,16 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
     Glossary glossary(std::move(terms), std::move(definitionAt),
                       upper ? upper : UpperCase(unicodeFold));
     glossary.sourceOrder_ = view.sourceOrder;
+    glossary.tableRows_ = std::move(tableRows);
     return glossary;
+}
+
+int Glossary::entryOfRow(std::uint32_t row) const {
+    if (!tableRows_)
+        return row < size() ? static_cast<int>(row) : -1;
+    // Entries keep the table's order, so the rows ascend.
+    const auto at = std::lower_bound(tableRows_->begin(), tableRows_->end(), row);
+    return at != tableRows_->end() && *at == row ? static_cast<int>(at - tableRows_->begin()) : -1;
 }
 
 Glossary::Glossary(std::vector<std::u16string> terms,

@@ -42,6 +42,9 @@ public:
              std::vector<std::optional<std::u16string>> definitions, UpperCase upper = UpperCase());
 
     std::size_t size() const { return terms_->size(); }
+    // The entry that shows row `row` of table Dict (as the full-text index counts rows), or -1
+    // when it is not listed: no term, or only dictionaries that are off.
+    int entryOfRow(std::uint32_t row) const;
     std::u16string_view term(std::size_t index) const { return (*terms_)[index]; }
 
     // How a search found its term.
@@ -126,6 +129,7 @@ private:
     std::shared_ptr<const TermList> upper_;
     DefinitionReader definitionAt_;
     std::vector<std::u16string> sourceOrder_;
+    std::shared_ptr<const std::vector<std::uint32_t>> tableRows_; // of each entry, when loaded
     UpperCase upperCase_;
     mutable std::shared_future<std::shared_ptr<const SearchIndex>> pending_, pendingLetters_;
     mutable std::shared_ptr<const SearchIndex> index_, letters_;

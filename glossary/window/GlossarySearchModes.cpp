@@ -193,12 +193,14 @@ void GlossaryWindow::searchDefinitions(const std::u16string& text) {
 
 std::vector<std::uint32_t>
 GlossaryWindow::rowsListed(const std::vector<std::uint32_t>& rows) const {
-    // The list's entries are the table's rows (the index counts them alike).
+    // The index counts the table's rows; the list leaves out rows without a term and those of
+    // dictionaries turned off.
     std::vector<std::uint32_t> entries;
     entries.reserve(rows.size());
     for (const std::uint32_t row : rows) {
-        if (row < glossary_.size())
-            entries.push_back(row);
+        const int entry = glossary_.entryOfRow(row);
+        if (entry >= 0)
+            entries.push_back(static_cast<std::uint32_t>(entry));
     }
     return entries;
 }

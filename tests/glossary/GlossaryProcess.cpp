@@ -138,6 +138,7 @@ bool GlossaryProcess::dropFile(const std::wstring& path) {
 void GlossaryProcess::press(std::initializer_list<WORD> chord, HWND to) {
     // Keys go to the window in the foreground; tests running beside this one may have taken it.
     // A dialog of the program's own keeps it, unless the keys are for a window named.
+    const HWND target = to != nullptr ? to : window_;
     if (to != nullptr) {
         if (GetForegroundWindow() != to) {
             SetForegroundWindow(to);

@@ -157,6 +157,20 @@ TEST(SourceView, TheGlossaryListsAndJoinsPagesThroughTheView) {
     ASSERT_EQ(whole.size(), 6u);
     const std::u16string asWritten = *whole.definitionShownFor(2);
     EXPECT_LT(at(asWritten, u"jargon dog"), at(asWritten, u"vera Dog"));
+    EXPECT_EQ(whole.entryOfRow(4), 4);
+
+    // A search in definitions counts the table's rows: with V.E.R.A. off, CPU and Dog (rows 1
+    // and 3, V.E.R.A.'s only) are not listed, and kernel (row 4) is the list's third term.
+    view = SourceView::open(db.database, choose(db, {u"-vera"}));
+    ASSERT_NE(view, nullptr);
+    rows.listed = [view](std::uint32_t row) { return view->listed(row); };
+    const Glossary withoutVera = Glossary::load(path, {}, nullptr, nullptr, rows);
+    ASSERT_EQ(withoutVera.size(), 4u);
+    EXPECT_EQ(withoutVera.entryOfRow(1), -1);
+    EXPECT_EQ(withoutVera.entryOfRow(3), -1);
+    EXPECT_EQ(withoutVera.entryOfRow(4), 2);
+    EXPECT_EQ(withoutVera.term(2), u"kernel");
+    EXPECT_EQ(withoutVera.entryOfRow(6), -1) << "beyond the table";
     std::remove(path.c_str());
 }
 

@@ -20,7 +20,7 @@
 #define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys
 
 // The dialog of the dictionaries shown (a database's sources), and the window's button for it.
-#define IDC_DICTIONARIES 107  // opens the dialog (also Ctrl+D)
+#define IDC_DICTIONARIES 109  // opens the dialog (also Ctrl+D)
 #define IDD_DICTIONARIES 401  // the dialog
 #define IDC_SOURCES_LABEL 402 // names the list for the keyboard and screen readers
 #define IDC_SOURCES 403       // the sources, each with a check box and its entry count

@@ -84,8 +84,21 @@ TEST_F(PreUninstall, TheProgramGetsTheSystemsEnvironmentNotOurs) {
         seen.find("\nPATH=" + std::string(system) + ";" + windows + ";" + system + "\\Wbem\n"),
         std::string::npos)
         << seen;
-    EXPECT_NE(seen.find("\nTEMP=" + std::string(windows) + "\\Temp\n"), std::string::npos) << seen;
+    // Its temporary folder lies in the uninstaller's own folder, not where every user may write.
+    char module[MAX_PATH] = {};
+    std::string own(module, GetModuleFileNameA(nullptr, module, MAX_PATH));
+    own.erase(own.find_last_of('\\') + 1);
+    EXPECT_NE(seen.find("\nTEMP=" + own + "Temp\n"), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("\nTEMP=" + std::string(windows) + "\\Temp\n"), std::string::npos) << seen;
+    EXPECT_EQ(GetFileAttributesA((own + "Temp").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "gone once the program ended, as it left nothing there";
     EXPECT_NE(seen.find("\nSystemRoot=" + std::string(windows) + "\n"), std::string::npos) << seen;
+    // The system's folders stay named: "%ProgramFiles%\\x" must not become "\\x" at the root.
+    char programFiles[MAX_PATH] = {};
+    GetEnvironmentVariableA("ProgramFiles", programFiles, MAX_PATH);
+    EXPECT_NE(seen.find("\nProgramFiles=" + std::string(programFiles) + "\n"), std::string::npos)
+        << seen;
+    EXPECT_NE(seen.find("\nProgramData="), std::string::npos) << seen;
 }
 
 TEST_F(PreUninstall, ProgramAloneRunsHiddenInTheCurrentDirectory) {

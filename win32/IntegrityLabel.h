@@ -49,7 +49,7 @@ inline bool systemHasIntegrityLevels() {
         Handle token;
         HANDLE opened = nullptr;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
-            return false;
+            return true; // unknown: the strict answer
         token.reset(opened);
         DWORD size = 0;
         GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);

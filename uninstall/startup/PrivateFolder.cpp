@@ -4,6 +4,7 @@
 #include "base/SystemLibrary.h"
 #include "engine/RestartRemoval.h"
 #include "win32/AccessRights.h"
+#include "win32/IntegrityLabel.h"
 
 #include <aclapi.h>
 #include <ntsecapi.h>
@@ -79,10 +80,10 @@ bool runsAsSystem() {
 }
 
 // The label the folder was given: high integrity, no write up. A system that keeps no labels
-// on files (Wine) returns none at all; any other label is not the one given.
+// on files (Wine) returns none at all; elsewhere a missing or other label is not the one given.
 bool labelledHigh(PACL label) {
     if (label == nullptr)
-        return true;
+        return !win32::filesCarryLabels();
     for (DWORD i = 0; i < label->AceCount; ++i) {
         void* entry = nullptr;
         if (!GetAce(label, i, &entry))

@@ -265,9 +265,19 @@ void Journal::creatingFile(const std::wstring& path) {
 
 DWORD Journal::setAside(const std::wstring& path) {
     const std::wstring aside = asideName(path);
-    write(journalRecord({"aside", field(path)}));
+    // One left by an earlier run (killed, or kept by a running program) goes before the record:
+    // undoing this run must never bring that older copy back.
+    // A program still running from it (a mapped image answers "access denied") keeps it: then
+    // the file is replaced at the next restart, as one in use is.
     SetFileAttributesW(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(aside.c_str()); // left by a run that was killed
+    if (!DeleteFileW(aside.c_str())) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
+            return ERROR_SHARING_VIOLATION;
+        if (error != ERROR_FILE_NOT_FOUND)
+            return error;
+    }
+    write(journalRecord({"aside", field(path)}));
     if (!MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
         return GetLastError();
     setAside_.push_back(path);

@@ -86,6 +86,23 @@ std::string foldWord(std::u16string_view word) {
     return jet::toUtf8(letters);
 }
 
+namespace {
+
+// The character at `i`, an entity read as the one it stands for in markup, and how many code
+// units it takes.
+char32_t codeAt(std::u16string_view text, std::size_t i, bool markup, std::size_t& length) {
+    length = 1;
+    if (markup && text[i] == u'&') {
+        const char32_t entity = entityAt(text, i, length);
+        if (entity != 0)
+            return entity;
+        length = 1;
+    }
+    return text[i];
+}
+
+} // namespace
+
 void forEachWord(std::u16string_view text, bool markup,
                  const std::function<void(const std::string& word, std::size_t at)>& each) {
     // Most words are ASCII: those are folded as they are read, the others word by word.
@@ -125,14 +142,7 @@ void forEachWord(std::u16string_view text, bool markup,
             continue;
         }
         std::size_t length = 1;
-        char32_t code = c;
-        if (markup && c == u'&') {
-            const char32_t entity = entityAt(text, i, length);
-            if (entity != 0)
-                code = entity;
-            else
-                length = 1;
-        }
+        const char32_t code = codeAt(text, i, markup, length);
         std::u16string decoded;
         appendCode(decoded, code);
         if (isWordCharacter(decoded[0])) {
@@ -173,14 +183,7 @@ void forEachWrittenWord(std::u16string_view text, bool markup,
             continue;
         }
         std::size_t length = 1;
-        char32_t code = c;
-        if (markup && c == u'&') {
-            const char32_t entity = entityAt(text, i, length);
-            if (entity != 0)
-                code = entity;
-            else
-                length = 1;
-        }
+        const char32_t code = codeAt(text, i, markup, length);
         const std::size_t before = word.size();
         appendCode(word, code);
         if (!isWordCharacter(word[before])) {

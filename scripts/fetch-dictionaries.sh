@@ -5,6 +5,7 @@
 # Ding (German-English both ways) and two FreeDict pairs.
 # Usage: fetch-dictionaries.sh <directory>
 set -euo pipefail
+. "$(dirname "$0")/unpack-packages.sh"
 target=$1
 # package: the dictionaries it carries
 declare -A carries=(
@@ -27,16 +28,7 @@ mkdir -p "$target"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work" # apt's own user writes the download here
-if ! (cd "$work" && apt-get download "${packages[@]}" >/dev/null 2>&1); then
-    # No package lists yet on a fresh machine.
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    (cd "$work" && apt-get download "${packages[@]}" >/dev/null)
-fi
-for package in "$work"/*.deb; do
-    dpkg-deb -x "$package" "$work/unpacked"
-done
+unpack_packages "$work" "${packages[@]}"
 for package in "${packages[@]}"; do
     for name in ${carries[$package]}; do
         cp "$work/unpacked/usr/share/dictd/$name.index" "$work/unpacked/usr/share/dictd/$name.dict.dz" "$target/"

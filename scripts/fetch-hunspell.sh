@@ -7,6 +7,7 @@
 # of the build's own: the machine's apt configuration is not changed.
 # Usage: fetch-hunspell.sh <directory> [--source]
 set -euo pipefail
+. "$(dirname "$0")/unpack-packages.sh"
 target=$1
 source=${2:-}
 mkdir -p "$target"
@@ -24,16 +25,7 @@ for package in "${!carries[@]}"; do
         packages+=("$package")
 done
 if [ ${#packages[@]} -gt 0 ]; then
-    if ! (cd "$work" && apt-get download "${packages[@]}" >/dev/null 2>&1); then
-        # No package lists yet on a fresh machine.
-        sudo=""
-        [ "$(id -u)" -ne 0 ] && sudo="sudo"
-        $sudo apt-get update -qq
-        (cd "$work" && apt-get download "${packages[@]}" >/dev/null)
-    fi
-    for package in "$work"/*.deb; do
-        dpkg-deb -x "$package" "$work/unpacked"
-    done
+    unpack_packages "$work" "${packages[@]}"
     mkdir -p "$target/dictionaries"
     for package in "${packages[@]}"; do
         name=${carries[$package]}

@@ -123,6 +123,14 @@ struct RunningAccount {
 // anyone; a deny entry takes away only from an account that surely holds what it names.
 inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD rights,
                                        const RunningAccount& running = {}) {
+    // No write up keeps the account's other programs from the write rights only; deleting what a
+    // folder holds is not one of them, so that right counts as if the account were not trusted.
+    if (running.onlyWhereLabelledHigh && (rights & kDeleteChildRight) != 0 &&
+        running.trustedOn(descriptor)) {
+        if (Exposure other = nonAdministratorAccess(descriptor, rights, {running.sid, false}))
+            return other;
+        return nonAdministratorAccess(descriptor, kDeleteChildRight);
+    }
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     PSID owner = nullptr;

@@ -81,11 +81,16 @@ TEST(TrustedCode, AnAccountCountsOnlyWhereItIsTrusted) {
     EXPECT_FALSE(othersMayChangeCode(owned.get(), owned.get(),
                                      win32::RunningAccount(win32::copySid(account), false)))
         << "where files carry no labels, the account's programs all run with its rights";
+    // Everything but deleting what it holds, which no write up does not keep from its programs.
     const Descriptor labelled(
-        L"O:S-1-5-21-1-2-3-1001D:(A;;FA;;;SY)(A;;FA;;;S-1-5-21-1-2-3-1001)S:(ML;;NW;;;HI)");
+        L"O:S-1-5-21-1-2-3-1001D:(A;;FA;;;SY)(A;;0x1301bf;;;S-1-5-21-1-2-3-1001)S:(ML;;NW;;;HI)");
     EXPECT_FALSE(othersMayChangeCode(labelled.get(), labelled.get(), win32::copySid(account)));
     EXPECT_TRUE(othersMayChangeCode(labelled.get(), owned.get(), win32::copySid(account)))
         << "the folder is not labelled";
+    const Descriptor deletable(
+        L"O:S-1-5-21-1-2-3-1001D:(A;;FA;;;SY)(A;;FA;;;S-1-5-21-1-2-3-1001)S:(ML;;NW;;;HI)");
+    EXPECT_TRUE(othersMayChangeCode(labelled.get(), deletable.get(), win32::copySid(account)))
+        << "its programs may delete what the folder holds";
     EXPECT_TRUE(othersMayPlantIn(owned.get(), {}));
 }
 

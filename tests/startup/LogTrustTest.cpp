@@ -131,14 +131,17 @@ TEST(AccessRights, EntriesThatLetOthersChangeAFolder) {
 TEST(AccessRights, TheRunningAccountIsTrustedOnlyWhereLabelledHigh) {
     const std::string user = kUser;
     const std::string own = "O:" + user + "D:(A;;FA;;;SY)(A;;FA;;;" + user + ")";
+    const std::string mayAllButDelete = "O:" + user + "D:(A;;FA;;;SY)(A;;0x1301bf;;;" + user + ")";
     const std::string all = "Its owner (" + user +
                             ") may write or create files in it, delete what it holds, change its "
                             "permissions.";
     const std::pair<std::string, std::string> cases[] = {
         // alice's own folder, as C:\Users\alice\Apps\Glossary.
         {own, all},
-        {own + "S:(ML;OICI;NW;;;HI)", ""},
-        {own + "S:(ML;;NWNR;;;SI)", ""},
+        {mayAllButDelete + "S:(ML;OICI;NW;;;HI)", ""},
+        {mayAllButDelete + "S:(ML;;NWNR;;;SI)", ""},
+        // No write up does not cover deleting what a folder holds.
+        {own + "S:(ML;OICI;NW;;;HI)", "Its owner (" + user + ") may delete what it holds."},
         {own + "S:(ML;OICI;NW;;;ME)", all},
         {own + "S:(ML;;NR;;;HI)", all},
         {own + "S:(ML;OICIIO;NW;;;HI)", all},

@@ -30,6 +30,10 @@ public:
     void beforeOwnProgram(std::function<void()> hook) { beforeOwnProgram_ = std::move(hook); }
 
 private:
+    // Why an item named by the log is kept, as the report says it.
+    static constexpr char kNotPlain[] = "not a plain absolute path";
+    static constexpr char kProtected[] = "a folder that the system or the user owns";
+
     void sequence();
     void pause();
     void stageDone(unsigned command);

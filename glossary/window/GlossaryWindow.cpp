@@ -208,6 +208,9 @@ void GlossaryWindow::onCreate() {
         control(L"RichEdit20W", L"",
                 WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                 IDC_PAGE);
+    // A page the reader cannot change has nothing to undo; without the steps the control would
+    // record for each page replaced, a long page goes in about a fifth faster under Wine.
+    SendMessageW(page_, EM_SETUNDOLIMIT, 0, 0);
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
     // After Exit in the order of Tab, which goes on to the logo: search, list, page, Exit, then
     // the bottom row leftwards.

@@ -18,6 +18,9 @@ constexpr std::size_t kTermColumn = 1, kDefinitionColumn = 2;
 constexpr std::size_t kProgressSteps = 100;
 // An answer from this many entries a word on has its beginning told first.
 constexpr std::size_t kLongAnswer = 20000;
+// More than a screenful of the list: told before the rest of the beginning, whose entries may
+// not all have been read yet.
+constexpr std::size_t kFirstScreen = 100;
 
 // The rows of `hits` (best first), each once.
 std::vector<std::uint32_t> rowsOf(const std::vector<Hit>& hits) {
@@ -219,18 +222,26 @@ void BackgroundSearch::tellFirstHits(const Query& query, std::uint64_t id) {
     }
     if (!common || inTerms.empty() || cancelled(id))
         return;
+    const auto tell = [this, id](const std::vector<Hit>& hits) {
+        Progress beginning;
+        beginning.search = id;
+        beginning.indexed = true;
+        beginning.rowCount = rowCount_;
+        beginning.rows = rowsOf(hits);
+        publish(std::move(beginning));
+    };
     std::vector<Hit> hits;
     for (const std::uint32_t entry : inTerms) {
         if (entry >= index_->entryCount())
             return; // damaged: the whole search says so
         hits.push_back({index_->entry(entry).row, 0, Place::Term});
+        if (hits.size() == kFirstScreen && inTerms.size() > kFirstScreen) {
+            if (cancelled(id))
+                return;
+            tell(hits);
+        }
     }
-    Progress beginning;
-    beginning.search = id;
-    beginning.indexed = true;
-    beginning.rowCount = rowCount_;
-    beginning.rows = rowsOf(hits);
-    publish(std::move(beginning));
+    tell(hits);
 }
 
 BackgroundSearch::Progress BackgroundSearch::search(const std::u16string& text, std::uint64_t id) {

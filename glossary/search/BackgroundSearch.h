@@ -31,7 +31,8 @@ public:
         std::size_t rowsRead = 0; // by a scan so far
         std::size_t rowCount = 0;
         // When finished: the rows found, each once, best first. Before, through the index, a
-        // long answer's beginning: the rows whose terms hold every word, in the answer's order.
+        // long answer's beginning: the rows whose terms hold every word, in the answer's order
+        // (first a screenful of them, when there are more, then all).
         // Rows are counted in table order; a scan leaves out rows without a term, as the glossary's
         // list does.
         std::vector<std::uint32_t> rows;

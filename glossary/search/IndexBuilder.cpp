@@ -22,7 +22,7 @@ std::uint64_t hashOf(std::string_view word) {
 
 } // namespace
 
-IndexBuilder::IndexBuilder() : slots_(kFirstSlots) {
+IndexBuilder::IndexBuilder(bool words) : slots_(words ? kFirstSlots : 0), withWords_(words) {
     allocate(8); // offset 0 means no chunk
 }
 
@@ -126,6 +126,8 @@ void IndexBuilder::addEntry(std::uint32_t row, std::uint32_t source, std::uint32
     appendEntry(entryBlocks_.back().bytes, row - lastRow_, {row, source, start});
     lastRow_ = row;
     ++entryCount_;
+    if (!withWords_)
+        return;
 
     // The term's words come first and the text's in order, so a word's first place in the
     // entry is its best: later ones are passed over.
@@ -146,6 +148,9 @@ void IndexBuilder::addEntry(std::uint32_t row, std::uint32_t source, std::uint32
 }
 
 void IndexBuilder::takeWordBlocks(const std::function<void(WordBlock&)>& each) {
+    // The blocks go into the database while the postings are still here: the lookup goes
+    // first, so that it does not add to the import's peak.
+    std::vector<std::uint64_t>().swap(slots_);
     std::vector<std::uint32_t> order(postings_.size());
     std::iota(order.begin(), order.end(), 0u);
     std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
@@ -172,7 +177,7 @@ void IndexBuilder::takeWordBlocks(const std::function<void(WordBlock&)>& each) {
     postings_.clear();
     words_.clear();
     pages_.clear();
-    slots_.assign(kFirstSlots, 0);
+    slots_.assign(withWords_ ? kFirstSlots : 0, 0);
     allocate(8);
 }
 

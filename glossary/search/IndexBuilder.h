@@ -17,7 +17,9 @@ namespace search {
 
 class IndexBuilder {
 public:
-    IndexBuilder();
+    // Without `words`, only the entries are kept: where each dictionary's part of a row is,
+    // which choosing dictionaries needs with or without the words.
+    explicit IndexBuilder(bool words = true);
 
     // Adds the next entry: the part of row `row` (rows in order) from source `source` that
     // begins at `start` of the row's definition, with the row's term and the part's text
@@ -80,6 +82,7 @@ private:
     std::vector<EntryBlock> entryBlocks_;
     std::uint32_t lastRow_ = 0;
     std::size_t entryCount_ = 0;
+    bool withWords_ = true;
 };
 
 } // namespace search

@@ -73,8 +73,9 @@ void updateNote(HWND dialog) {
         note = L"This database does not record which dictionary each entry comes from, so all of "
                L"it is shown. Build it again with dictbuild to choose its dictionaries.";
     else if (state.refusal == SourceView::Refusal::NoEntries)
-        note = L"This database names its dictionaries but not which entries are whose (it was "
-               L"built with --no-index), so all of it is shown. Build it again with the index.";
+        note = L"This database names its dictionaries but not which entries are whose (an "
+               L"earlier dictbuild left that out with --no-index), so all of it is shown. Build "
+               L"it again with this dictbuild to choose its dictionaries.";
     else if (!anyOn)
         note = L"No dictionary is on: turn at least one on (Space) to see any entry.";
     SetDlgItemTextW(dialog, IDC_SOURCES_NOTE, note);

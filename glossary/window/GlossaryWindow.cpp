@@ -243,7 +243,9 @@ void GlossaryWindow::onCreate() {
 
     // Characters the page's fonts do not have come from a font that has them.
     SendMessageW(page_, EM_SETLANGOPTIONS, 0, IMF_AUTOFONT | IMF_DUALFONT);
-    pageFind_.attach(window_, page_);
+    pageFind_.attach(window_, page_, [this](const std::wstring& shown, const std::wstring& spoken) {
+        setStatus(shown, spoken);
+    });
     loadGlossary();
     showDatabase(rememberedTerm());
     SetFocus(search_);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -25,11 +26,27 @@ std::wstring notFoundText(const std::wstring& wanted, const std::wstring& pageNa
            L". Check the spelling, or type the word in the search box to look it up as a term.";
 }
 
+// Which of the places of `wanted` in `text` `found` is, counted as F3 goes, and how many
+// there are.
+std::pair<std::size_t, std::size_t> placeOf(std::u16string_view text, const std::wstring& wanted,
+                                            text::Span found, bool matchCase) {
+    const std::u16string sought(wanted.begin(), wanted.end());
+    std::size_t count = 0, which = 0;
+    for (auto at = text::findText(text, sought, 0, true, matchCase); at;
+         at = text::findText(text, sought, std::max(at->end, at->begin + 1), true, matchCase)) {
+        ++count;
+        if (at->begin == found.begin)
+            which = count;
+    }
+    return {which, count};
+}
+
 } // namespace
 
-void PageFind::attach(HWND owner, HWND page) {
+void PageFind::attach(HWND owner, HWND page, Say say) {
     owner_ = owner;
     page_ = page;
+    say_ = std::move(say);
     findMessage_ = RegisterWindowMessageW(FINDMSGSTRINGW);
     // What is found stays marked while the dialog or another control has the focus.
     SendMessageW(page_, EM_SETOPTIONS, ECOOP_OR, ECO_NOHIDESEL);
@@ -104,6 +121,7 @@ void PageFind::find(bool forward, const std::wstring& pageName) {
     const auto found = text::findTextAround(text, std::u16string(wanted.begin(), wanted.end()),
                                             from, forward, matchCase);
     if (!found) {
+        say_(L"Not found", L"\u201C" + wanted + L"\u201D is not in " + thePageOf(pageName));
         MessageBoxW(dialog_ != nullptr ? dialog_ : owner_, notFoundText(wanted, pageName).c_str(),
                     GlossaryWindow::kProductName, MB_OK | MB_ICONINFORMATION);
         return;
@@ -111,6 +129,11 @@ void PageFind::find(bool forward, const std::wstring& pageName) {
     CHARRANGE range = {static_cast<LONG>(found->begin), static_cast<LONG>(found->end)};
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
     SendMessageW(page_, EM_SCROLLCARET, 0, 0);
+    // The control does not tell assistive technology of a selection it did not make itself.
+    NotifyWinEvent(EVENT_OBJECT_TEXTSELECTIONCHANGED, page_, OBJID_CLIENT, CHILDID_SELF);
+    const auto [which, count] = placeOf(text, wanted, *found, matchCase);
+    const std::wstring place = std::to_wstring(which) + L" of " + std::to_wstring(count);
+    say_(place + L" found", L"Found \u201C" + wanted + L"\u201D, " + place + L" in the page");
     uncover(range.cpMin);
 }
 

@@ -4,6 +4,7 @@
 
 #include <commdlg.h>
 
+#include <functional>
 #include <string>
 
 // Find in the page: the system's Find dialog, next and previous without it, the text found
@@ -15,8 +16,11 @@ public:
     PageFind(const PageFind&) = delete;
     PageFind& operator=(const PageFind&) = delete;
 
-    // The window that owns the dialog and the page searched in.
-    void attach(HWND owner, HWND page);
+    // Where a person sees and hears what a search found: the window's status line, with a
+    // short text shown and the whole sentence as its accessible name.
+    using Say = std::function<void(const std::wstring& shown, const std::wstring& spoken)>;
+    // The window that owns the dialog, the page searched in, and where what is found is said.
+    void attach(HWND owner, HWND page, Say say);
     // Shows the dialog, with the page's selection to find when it is a few words.
     void open();
     // The next or the previous place of the text last looked for; the dialog when there is none
@@ -36,6 +40,7 @@ private:
     void uncover(LONG found) const;
 
     HWND owner_ = nullptr, page_ = nullptr, dialog_ = nullptr;
+    Say say_;
     UINT findMessage_ = 0;
     wchar_t wanted_[256] = {};
     FINDREPLACEW request_ = {}; // the dialog's, at this address while it is open

@@ -87,6 +87,53 @@ std::wstring clipboardText() {
     return copied;
 }
 
+// The page's selection changes the program tells assistive technology of, heard as a screen
+// reader hears them: out of the program's process, delivered while the test pumps messages.
+class SelectionEvents {
+public:
+    explicit SelectionEvents(const GlossaryProcess& glossary)
+        : hook_(SetWinEventHook(EVENT_OBJECT_TEXTSELECTIONCHANGED,
+                                EVENT_OBJECT_TEXTSELECTIONCHANGED, nullptr, heard, glossary.id(), 0,
+                                WINEVENT_OUTOFCONTEXT)) {
+        page_ = glossary.control(IDC_PAGE);
+        count_ = 0;
+    }
+    ~SelectionEvents() {
+        if (hook_ != nullptr)
+            UnhookWinEvent(hook_);
+    }
+    SelectionEvents(const SelectionEvents&) = delete;
+    SelectionEvents& operator=(const SelectionEvents&) = delete;
+
+    bool listening() const { return hook_ != nullptr; }
+    // Whether more than `before` have been heard, within the time-out.
+    static bool heardMoreThan(int before) {
+        return eventually(
+            [before] {
+                MSG message;
+                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageW(&message);
+                return count_ > before;
+            },
+            kTimeoutMs);
+    }
+    static int count() { return count_; }
+
+private:
+    static void CALLBACK heard(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                               DWORD) {
+        if (window == page_ && object == OBJID_CLIENT && child == CHILDID_SELF)
+            ++count_;
+    }
+    static inline HWND page_ = nullptr;
+    static inline int count_ = 0;
+    HWINEVENTHOOK hook_;
+};
+
+std::wstring statusLine(const GlossaryProcess& glossary) {
+    return win32::windowText(glossary.control(IDC_SEARCH_STATUS));
+}
+
 } // namespace
 
 TEST_F(GlossaryWindowTest, FindsInThePageIgnoringCaseAndAccentsAndSaysWhatIsNotThere) {
@@ -102,6 +149,9 @@ TEST_F(GlossaryWindowTest, FindsInThePageIgnoringCaseAndAccentsAndSaysWhatIsNotT
         };
     };
 
+    SelectionEvents selectionEvents(glossary);
+    ASSERT_TRUE(selectionEvents.listening());
+
     // Ctrl+F: the system's Find dialog, typed into and answered with Enter.
     glossary.press({VK_CONTROL, L'F'});
     HWND find = nullptr;
@@ -111,6 +161,8 @@ TEST_F(GlossaryWindowTest, FindsInThePageIgnoringCaseAndAccentsAndSaysWhatIsNotT
         glossary.press({key}, find);
     glossary.press({VK_RETURN}, find);
     EXPECT_TRUE(eventually(selects(at(L"small"), 5), kTimeoutMs)) << "the first, in bold";
+    EXPECT_TRUE(SelectionEvents::heardMoreThan(0)) << "a screen reader hears of the selection";
+    EXPECT_EQ(statusLine(glossary), L"1 of 4 found");
     // Where it can be seen: the dialog stands clear of it.
     RECT dialog = {}, word = {};
     GetWindowRect(find, &dialog);
@@ -122,8 +174,11 @@ TEST_F(GlossaryWindowTest, FindsInThePageIgnoringCaseAndAccentsAndSaysWhatIsNotT
     // F3 in the dialog, then elsewhere: each next one, whatever its case and accents.
     glossary.press({VK_F3}, find);
     EXPECT_TRUE(eventually(selects(at(L"Small again"), 5), kTimeoutMs));
+    const int heard = SelectionEvents::count();
     glossary.press({VK_F3}, find);
     EXPECT_TRUE(eventually(selects(at(L"SMALL"), 5), kTimeoutMs));
+    EXPECT_TRUE(SelectionEvents::heardMoreThan(heard)) << "and of each one after";
+    EXPECT_EQ(statusLine(glossary), L"3 of 4 found");
     glossary.press({VK_ESCAPE}, find);
     ASSERT_TRUE(eventually([&] { return !IsWindow(find); }, kTimeoutMs)) << "Escape closes it";
     ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'L'}, focusOn(glossary, IDC_SEARCH)));
@@ -146,6 +201,7 @@ TEST_F(GlossaryWindowTest, FindsInThePageIgnoringCaseAndAccentsAndSaysWhatIsNotT
     const std::wstring said = win32::windowText(GetDlgItem(box, 0xFFFF));
     EXPECT_TRUE(contains(said, L"\u201Clarger\u201D is not in the page of \u201CCache\u201D"))
         << said;
+    EXPECT_EQ(statusLine(glossary), L"Not found") << "the status line says it too";
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(eventually([&] { return !IsWindow(box); }, kTimeoutMs));
     EXPECT_TRUE(selects(at(L"SMALL"), 5)());

@@ -100,7 +100,7 @@ TEST(BackgroundSearch, ADatabaseThatCannotBeReadIsAFailedSearch) {
 
 TEST(BackgroundSearch, ALongAnswerTellsFirstTheTermsThatHoldTheWordsInTheAnswersOrder) {
     std::vector<DictionaryEntry> entries = haystack(20000);
-    for (std::size_t row = 0; row < entries.size(); row += 1000)
+    for (std::size_t row = 0; row < entries.size(); row += 100)
         entries[row].term = u"hay " + entries[row].term;
     const SearchTestDatabase db(entries, {u"test"}, true);
     // Every news taken as it is told, so that none is overtaken by the next.
@@ -123,14 +123,17 @@ TEST(BackgroundSearch, ALongAnswerTellsFirstTheTermsThatHoldTheWordsInTheAnswers
     ASSERT_TRUE(finished());
     {
         const std::lock_guard<std::mutex> lock(mutex);
-        ASSERT_EQ(seen.size(), 2u);
+        ASSERT_EQ(seen.size(), 3u);
         EXPECT_FALSE(seen[0].finished);
-        EXPECT_EQ(seen[0].rows.size(), 20u) << "the terms that hold the word";
-        const std::vector<std::uint32_t>& all = seen[1].rows;
+        EXPECT_FALSE(seen[1].finished);
+        EXPECT_EQ(seen[0].rows.size(), 100u) << "a screenful first, before the rest is read";
+        EXPECT_EQ(seen[1].rows.size(), 200u) << "the terms that hold the word";
+        const std::vector<std::uint32_t>& all = seen[2].rows;
         EXPECT_EQ(all, db.foundRows(u"hay"));
-        ASSERT_GE(all.size(), seen[0].rows.size());
-        EXPECT_TRUE(std::equal(seen[0].rows.begin(), seen[0].rows.end(), all.begin()))
-            << "the answer begins with them";
+        ASSERT_GE(all.size(), seen[1].rows.size());
+        for (const std::vector<std::uint32_t>* told : {&seen[0].rows, &seen[1].rows})
+            EXPECT_TRUE(std::equal(told->begin(), told->end(), all.begin()))
+                << "the answer begins with them";
         seen.clear();
     }
 

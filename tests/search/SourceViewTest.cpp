@@ -5,6 +5,7 @@
 #include "Articles.h"
 #include "Glossary.h"
 #include "jetwriter/JetWriter.h"
+#include "search/FullTextIndex.h"
 #include "search/Query.h"
 #include "search/SourceView.h"
 
@@ -207,11 +208,27 @@ TEST(SourceView, ADatabaseThatCannotTellItsSourcesApartSaysWhy) {
     const jet::Database old = jet::Database::fromBytes(writer.finish());
     EXPECT_EQ(SourceView::refusal(old), SourceView::Refusal::NoSources);
 
-    const SearchTestDatabase noIndex(
-        {row(u"a", {part(0, u"x"), part(1, u"y")}, false), row(u"b", {part(1, u"z")}, false)},
-        {u"foldoc", u"jargon"}, false);
-    EXPECT_EQ(SourceView::refusal(noIndex.database), SourceView::Refusal::NoEntries);
-    EXPECT_EQ(SourceView::open(noIndex.database, choose(noIndex, {u"-foldoc"})), nullptr);
+    // As an earlier dictbuild wrote it without the index: the sources named, not whose each
+    // part is.
+    jet::JetWriter namesOnly;
+    namesOnly.addTable(u"Dict", {{u"id", jet::kLong, 0, true}, {u"term", jet::kText, 255}});
+    const std::size_t sources = namesOnly.addTable(
+        search::kSourcesTable,
+        {{u"number", jet::kLong}, {u"name", jet::kText, 255}, {u"entries", jet::kLong}});
+    for (const std::int64_t number : {0, 1}) {
+        jet::Value numberValue, name, entries;
+        numberValue.kind = entries.kind = jet::Value::Kind::Integer;
+        numberValue.integer = number;
+        entries.integer = 1;
+        name.kind = jet::Value::Kind::Text;
+        name.text = number == 0 ? u"foldoc" : u"jargon";
+        namesOnly.addRow(sources, {numberValue, name, entries});
+    }
+    const jet::Database noEntries = jet::Database::fromBytes(namesOnly.finish());
+    EXPECT_EQ(SourceView::refusal(noEntries), SourceView::Refusal::NoEntries);
+    EXPECT_EQ(SourceView::open(
+                  noEntries, search::applyRemembered(search::readSources(noEntries), {u"-foldoc"})),
+              nullptr);
 
     const SearchTestDatabase one({{u"a", u"x", {}}, {u"b", u"y", {}}}, {u"glossary"}, false);
     EXPECT_EQ(SourceView::refusal(one.database), SourceView::Refusal::None)
@@ -220,4 +237,25 @@ TEST(SourceView, ADatabaseThatCannotTellItsSourcesApartSaysWhy) {
     ASSERT_NE(off, nullptr);
     EXPECT_FALSE(off->listed(0));
     EXPECT_FALSE(off->shown(1, u"y"));
+}
+
+TEST(SourceView, ADatabaseBuiltWithoutTheIndexStillLetsDictionariesBeChosen) {
+    const SearchTestDatabase noIndex(
+        {row(u"a", {part(0, u"<p>x</p>"), part(1, u"<p>y</p>")}, false),
+         row(u"b", {part(1, u"<p>z</p>")}, false)},
+        {u"foldoc", u"jargon"}, false);
+    EXPECT_EQ(search::FullTextIndex::open(noIndex.database), nullptr) << "searched by a scan";
+    EXPECT_EQ(SourceView::refusal(noIndex.database), SourceView::Refusal::None);
+    const auto view = SourceView::open(noIndex.database, choose(noIndex, {u"-jargon"}));
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->listed(0));
+    EXPECT_FALSE(view->listed(1)) << "only the Jargon File's";
+    const std::optional<std::u16string> page = view->shown(0, *noIndex.definitions[0]);
+    ASSERT_TRUE(page);
+    EXPECT_NE(at(*page, u"x"), std::u16string::npos);
+    EXPECT_EQ(at(*page, u"y"), std::u16string::npos);
+    std::vector<search::Hit> hits = noIndex.scanHits(u"z");
+    ASSERT_EQ(hits.size(), 1u);
+    view->filter(hits);
+    EXPECT_TRUE(hits.empty());
 }

@@ -32,9 +32,7 @@ jet::Value binary(std::string bytes) {
 } // namespace
 
 SearchTables::SearchTables(bool withIndex, std::vector<SpellingFiles> languages)
-    : languages_(std::move(languages)) {
-    if (withIndex)
-        index_.emplace();
+    : index_(std::in_place, withIndex), withWords_(withIndex), languages_(std::move(languages)) {
     if (!languages_.empty())
         forms_.emplace();
 }
@@ -54,8 +52,6 @@ void SearchTables::add(std::uint32_t row, const DictionaryEntry& entry) {
         if (entries_.size() <= part.source)
             entries_.resize(part.source + 1);
         ++entries_[part.source];
-        if (!index_)
-            continue;
         const std::size_t start = std::min<std::size_t>(part.start, definition.size());
         const std::size_t end = i + 1 < parts.size()
                                     ? std::min<std::size_t>(parts[i + 1].start, definition.size())
@@ -79,26 +75,28 @@ void SearchTables::write(jet::JetWriter& writer, const std::vector<std::u16strin
     // The words to ask about are picked before the index is written, the import's peak.
     if (forms_)
         forms_->select();
-    if (index_) {
-        writeIndex(writer);
-        index_.reset();
-    }
+    writeIndex(writer);
     // Last: the spelling dictionaries come into memory once the index has left it.
     if (forms_)
         writeWordForms(writer);
 }
 
 void SearchTables::writeIndex(jet::JetWriter& writer) {
-    const std::size_t words =
-        writer.addTable(search::kWordsTable, {{u"word", jet::kText, 255}, {u"block", jet::kOle}});
-    // Each block goes into the database as it is made: never the whole index twice in memory.
-    index_->takeWordBlocks([&](search::IndexBuilder::WordBlock& block) {
-        writer.addRow(words, {text(std::move(block.first)), binary(std::move(block.bytes))});
-    });
+    if (withWords_) {
+        const std::size_t words = writer.addTable(
+            search::kWordsTable, {{u"word", jet::kText, 255}, {u"block", jet::kOle}});
+        // Each block goes into the database as it is made: never the whole index twice in
+        // memory.
+        index_->takeWordBlocks([&](search::IndexBuilder::WordBlock& block) {
+            writer.addRow(words, {text(std::move(block.first)), binary(std::move(block.bytes))});
+        });
+    }
+    // Written without the words too: choosing dictionaries needs to know whose each part is.
     const std::size_t entries =
         writer.addTable(search::kEntriesTable, {{u"first", jet::kLong}, {u"block", jet::kOle}});
     for (search::IndexBuilder::EntryBlock& block : index_->takeEntryBlocks())
         writer.addRow(entries, {integer(block.first), binary(std::move(block.bytes))});
+    index_.reset();
 }
 
 void SearchTables::writeWordForms(jet::JetWriter& writer) {

@@ -12,9 +12,9 @@
 #include <vector>
 
 // What the import adds beside table Dict for the glossary's searches: the source dictionaries
-// with their entry counts (table Sources) and, unless left out, the full-text index of the
-// definitions (search/IndexFormat.h) and, given spelling dictionaries, the word forms that lead
-// to the terms (search/WordForms.h).
+// with their entry counts (table Sources), the entries that say whose each part of a row is,
+// unless left out the words of the full-text index of the definitions (search/IndexFormat.h)
+// and, given spelling dictionaries, the word forms that lead to the terms (search/WordForms.h).
 class SearchTables {
 public:
     // The spelling dictionaries are read when the forms are looked for, after the index.
@@ -35,7 +35,8 @@ private:
     void writeIndex(jet::JetWriter& writer);
     void writeWordForms(jet::JetWriter& writer);
 
-    std::optional<search::IndexBuilder> index_;
+    std::optional<search::IndexBuilder> index_; // until written
+    bool withWords_;
     std::vector<SpellingFiles> languages_;
     std::optional<search::WordFormsBuilder> forms_;
     FormsSummary formsSummary_;

@@ -47,9 +47,10 @@ int usage() {
                  "       dictbuild [options] --dictd <name.index> <name.dict[.dz]> [more pairs] "
                  "<Dict.mdb>\n"
                  "       dictbuild --list <Dict.mdb>\n"
-                 "--no-index leaves out the full-text index; --forms <lang.aff> <lang.dic> (once a "
-                 "language) adds\nthe word forms that lead to the terms, from a Hunspell "
-                 "dictionary; --list prints the sources\nand their entries.\n");
+                 "--no-index leaves out the full-text index's words (searches then read every "
+                 "definition);\n--forms <lang.aff> <lang.dic> (once a language) adds the word "
+                 "forms that lead to the terms,\nfrom a Hunspell dictionary; --list prints the "
+                 "sources and their entries.\n");
     return 2;
 }
 

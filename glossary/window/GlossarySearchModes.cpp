@@ -222,15 +222,13 @@ void GlossaryWindow::takeSearchNews() {
         // The first of a long answer, listed while the rest is ranked.
         firstHitsOf_ = news->search;
         setListed(rowsListed(news->rows));
+        setStatus(L"Searching\u2026",
+                  counted(listed_.size()) + L" terms found so far; the search goes on");
         if (firstShown) {
             // More of the beginning, in the same order: the page and the choice stay.
             selectInList(selected);
-            setStatus(L"Searching\u2026",
-                      counted(listed_.size()) + L" terms found so far; the search goes on");
             return;
         }
-        setStatus(L"Searching\u2026",
-                  counted(listed_.size()) + L" terms found so far; the search goes on");
         selectInList(listed_.empty() ? -1 : 0);
         if (!listed_.empty()) {
             showEntry(listed_.front(), true, History::Search);

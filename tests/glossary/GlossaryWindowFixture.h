@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -178,7 +179,18 @@ template <typename Condition>
 inline bool pressUntil(GlossaryProcess& glossary, std::initializer_list<WORD> keys,
                        Condition condition) {
     glossary.press(keys);
-    return eventually(condition, kTimeoutMs);
+    if (eventually(condition, kTimeoutMs))
+        return true;
+    // Where the keys may have gone instead, for the failure's reader.
+    const HWND foreground = GetForegroundWindow();
+    DWORD process = 0;
+    GetWindowThreadProcessId(foreground, &process);
+    char name[128] = {};
+    GetClassNameA(foreground, name, sizeof name);
+    std::cerr << "keys unanswered; in the foreground: class \"" << name << "\" of process "
+              << process << " (the glossary is " << glossary.id() << "), focus " << glossary.focus()
+              << "\n";
+    return false;
 }
 
 inline auto selects(GlossaryProcess& glossary, int index) {

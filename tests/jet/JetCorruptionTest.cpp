@@ -136,13 +136,14 @@ TEST(JetCorruption, AbsurdRowOffsetsAndLengthsFail) {
     EXPECT_TRUE(failsCleanly(count));
 
     // Every byte of a data page overwritten in turn: each result is rows or a JetError.
+    Bytes damaged = good;
     for (std::size_t at = 0; at < kPage; at += 13) {
-        Bytes damaged = good;
         damaged[dataPage + at] ^= 0xA5;
         try {
             const jet::Database database = jet::Database::fromBytes(damaged);
             readAll(database, u"T");
         } catch (const JetError&) {
         }
+        damaged[dataPage + at] ^= 0xA5;
     }
 }

@@ -9,6 +9,9 @@ export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d${WINEDLLOVERRI
 WINE_LOADER=/usr/lib/wine/wine64
 [ -x "$WINE_LOADER" ] || WINE_LOADER=$(command -v wine64 || command -v wine)
 export WINE_LOADER
+# X resources for Wine's display connections (the file says why).
+XENVIRONMENT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/Xresources"
+export XENVIRONMENT
 
 # The marker names the set-up below; changing the set-up means a new marker.
 wine_ready="$WINEPREFIX/.ready-10"

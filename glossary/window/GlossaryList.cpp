@@ -264,11 +264,9 @@ void GlossaryWindow::searchChanged() {
     selectInList(found);
     setNoMatch(found < 0);
     if (found >= 0) {
-        showEntry(static_cast<std::size_t>(found), true, History::Search);
         // Found only by ignoring accents, or as a form of the term: the page says so above it.
         const std::u16string note = formNote.empty() ? glossary_.accentNote(match) : formNote;
-        if (!note.empty())
-            showPage(note + entryHtml_);
+        showEntry(static_cast<std::size_t>(found), true, History::Search, note);
     } else {
         showNoMatch(text);
     }

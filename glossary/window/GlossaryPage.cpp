@@ -30,13 +30,17 @@ void GlossaryWindow::showSelected() {
         markFoundWords();
 }
 
-void GlossaryWindow::showEntry(std::size_t index, bool remember, History from) {
-    // A null definition leaves the page as it was.
+void GlossaryWindow::showEntry(std::size_t index, bool remember, History from,
+                               const std::u16string& note) {
+    // A null definition leaves the entry shown as it was, under the note if there is one.
     const auto definition = glossary_.definitionShownFor(index);
-    if (!definition)
+    if (!definition) {
+        if (!note.empty())
+            showPage(note + entryHtml_);
         return;
+    }
     entryHtml_ = Glossary::page(std::u16string(glossary_.term(index)), *definition);
-    showPage(entryHtml_);
+    showPage(note + entryHtml_);
     shownEntry_ = index;
     if (!remember)
         return;

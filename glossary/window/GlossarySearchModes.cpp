@@ -271,8 +271,7 @@ void GlossaryWindow::takeSearchNews() {
                  (news->indexed ? u"" : kNoIndexNote) + entryHtml_);
         return;
     }
-    showEntry(listed_.front(), true, History::Search);
-    if (!news->indexed)
-        showPage(kNoIndexNote + entryHtml_); // the note stays above the first found
+    // The note stays above the first found.
+    showEntry(listed_.front(), true, History::Search, news->indexed ? u"" : kNoIndexNote);
     markFoundWords();
 }

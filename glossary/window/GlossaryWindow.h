@@ -104,7 +104,9 @@ private:
     void showTermInSearch(std::size_t index);
     std::u16string rememberedTerm() const;
     enum class History { Search, Other };
-    void showEntry(std::size_t index, bool remember, History from = History::Other);
+    // `note`: a note above the entry (why it was chosen), set with it as one page.
+    void showEntry(std::size_t index, bool remember, History from = History::Other,
+                   const std::u16string& note = std::u16string());
     // The page's links answer the mouse: the hand over them, a click follows one.
     const PageLink* linkAt(POINT point) const;
     bool pageMouse(UINT message, LPARAM lParam);

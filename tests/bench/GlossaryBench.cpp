@@ -34,17 +34,60 @@ double milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
            static_cast<double>(frequency.QuadPart);
 }
 
-// The largest pages of the dictionaries: from the search text set (the selection) to the whole
-// page drawn, a keystroke that comes while a page changes, and whether the control was left
-// anything to undo, which each link formatted through it after the text would have left.
+// A figure taken a few times: one time alone says little on a loaded machine.
+class Spread {
+public:
+    void add(double milliseconds) { times_.push_back(milliseconds); }
+    std::string text() {
+        std::sort(times_.begin(), times_.end());
+        char line[64];
+        std::snprintf(line, sizeof line, "%.1f/%.1f", times_[times_.size() / 2], times_.back());
+        return line;
+    }
+
+private:
+    std::vector<double> times_;
+};
+
+template <typename Step> double timed(Step step) {
+    LARGE_INTEGER before, after;
+    QueryPerformanceCounter(&before);
+    step();
+    QueryPerformanceCounter(&after);
+    return milliseconds(before, after);
+}
+
+constexpr int kPageRuns = 7;
+
+// The largest pages of the dictionaries, median and worst of kPageRuns: from the search text set
+// (the selection) to the whole page drawn, after a short page and after another large one (whose
+// text goes first); a keystroke that comes while a page changes; and whether the control was
+// left anything to undo, which each link formatted through it after the text would have left.
 void measurePages(GlossaryProcess& glossary) {
     const HWND page = glossary.control(IDC_PAGE);
-    for (const wchar_t* word : {L"set", L"take", L"run", L"head"}) {
-        glossary.setSearch(L"");
-        LARGE_INTEGER before, shown;
-        QueryPerformanceCounter(&before);
-        glossary.setSearch(word); // returns once the page is drawn
-        QueryPerformanceCounter(&shown);
+    const wchar_t* const words[] = {L"set", L"take", L"run", L"head"};
+    constexpr std::size_t kWords = sizeof words / sizeof words[0];
+    for (std::size_t w = 0; w < kWords; ++w) {
+        const wchar_t* const word = words[w];
+        const wchar_t* const before = words[(w + 1) % kWords];
+        Spread afterShort, afterLarge, key;
+        for (int run = 0; run < kPageRuns; ++run) {
+            glossary.setSearch(L"");
+            afterShort.add(timed([&] { glossary.setSearch(word); })); // returns once drawn
+            glossary.setSearch(before);
+            afterLarge.add(timed([&] { glossary.setSearch(word); }));
+            // A key typed 5 ms into the same page change.
+            glossary.setSearch(L"");
+            std::thread change([&] { glossary.setSearch(word); });
+            Sleep(5);
+            // A key that changes nothing else (End in the search box): its time is the wait.
+            key.add(timed([&] {
+                DWORD_PTR ignored = 0;
+                SendMessageTimeoutW(glossary.control(IDC_SEARCH), WM_KEYDOWN, VK_END, 1,
+                                    SMTO_NORMAL, kTimeoutMs, &ignored);
+            }));
+            change.join();
+        }
         DWORD_PTR undo = 0, length = 0;
         SendMessageTimeoutW(page, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kTimeoutMs, &length);
         // The page keeps no steps to undo: it is given some for the count alone.
@@ -54,22 +97,12 @@ void measurePages(GlossaryProcess& glossary) {
         SendMessageTimeoutW(page, EM_CANUNDO, 0, 0, SMTO_NORMAL, kTimeoutMs, &undo);
         DWORD_PTR none = 0;
         SendMessageTimeoutW(page, EM_SETUNDOLIMIT, 0, 0, SMTO_NORMAL, kTimeoutMs, &none);
-        // A key typed 5 ms into the same page change.
-        glossary.setSearch(L"");
-        std::thread change([&] { glossary.setSearch(word); });
-        Sleep(5);
-        LARGE_INTEGER keyBefore, keyDone;
-        QueryPerformanceCounter(&keyBefore);
-        // A key that changes nothing else (End in the search box): its time is the wait.
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(glossary.control(IDC_SEARCH), WM_KEYDOWN, VK_END, 1, SMTO_NORMAL,
-                            kTimeoutMs, &ignored);
-        QueryPerformanceCounter(&keyDone);
-        change.join();
-        std::printf("  \"%ls\" (%lu characters): selection to page drawn %6.1f ms, a key during "
-                    "the change %5.1f ms, link formatting calls after the text: %s\n",
-                    word, static_cast<unsigned long>(length), milliseconds(before, shown),
-                    milliseconds(keyBefore, keyDone), undo != 0 ? "some" : "0");
+        std::printf("  \"%ls\" (%lu characters), median/worst of %d: selection to page drawn "
+                    "%s ms (after \"%ls\" %s ms), a key during the change %s ms, link formatting "
+                    "calls after the text: %s\n",
+                    word, static_cast<unsigned long>(length), kPageRuns, afterShort.text().c_str(),
+                    before, afterLarge.text().c_str(), key.text().c_str(),
+                    undo != 0 ? "some" : "0");
     }
 }
 

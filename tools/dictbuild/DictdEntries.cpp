@@ -78,7 +78,10 @@ std::u16string nameOfIndex(const std::string& path) {
 
 void Entries::add(Entry entry, std::u16string_view headword) {
     const std::size_t termLength = shortenedLength(headword);
-    const std::u16string key = text::foldAccents(headword.substr(0, termLength));
+    std::u16string key = text::foldAccents(headword.substr(0, termLength));
+    // Most terms are their own key ("dog"): kept once.
+    if (key == headword.substr(0, termLength))
+        key.clear();
     if (text_.size() + headword.size() + key.size() > UINT32_MAX)
         throw std::length_error("the dictionaries have more headwords than one import takes: "
                                 "import fewer at a time");
@@ -105,6 +108,8 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
     const std::vector<IndexEntry> index = parseIndex(input.index, input.indexName);
     Source source;
     source.data = readData(input.data, input.dataName);
+    if (source.data.size() > UINT32_MAX)
+        throw FormatError(input.dataName, "the data is larger than 4 GB");
     enum class Encoding { Unknown, Utf8, Latin1 } encoding = Encoding::Unknown;
     for (const IndexEntry& item : index) {
         if (isHeader(item.headword)) {
@@ -159,15 +164,15 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
         }
         Entry entry;
         entry.source = number;
-        entry.offset = item.offset;
-        entry.length = item.length;
+        entry.offset = static_cast<std::uint32_t>(item.offset);
+        entry.length = static_cast<std::uint32_t>(item.length);
         std::u16string_view term = headword;
         // Some dictionaries fold the index to lower case or leave it empty; the entry's first
         // line has the headword as written.
         if (!firstLine.empty() && (headword.empty() || sameIgnoringCase(firstLine, headword))) {
             term = firstLine;
-            entry.offset = restOffset;
-            entry.length = restLength;
+            entry.offset = static_cast<std::uint32_t>(restOffset);
+            entry.length = static_cast<std::uint32_t>(restLength);
         } else {
             entry.mention = mentions(firstLine, headword);
         }

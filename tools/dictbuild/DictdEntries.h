@@ -22,13 +22,13 @@ struct Source {
 
 // An entry's term, key and whole headword lie in Entries' one block of characters.
 struct Entry {
-    std::uint64_t offset = 0; // the text in the source's data
-    std::uint64_t length = 0;
+    std::uint32_t offset = 0; // the text in the source's data (4 GB at most)
+    std::uint32_t length = 0;
     std::uint32_t source = 0;
-    std::uint32_t termAt = 0;      // the headword as written, then its key
+    std::uint32_t termAt = 0;      // the headword as written, then its key unless the same
     std::uint32_t wholeLength = 0; // of the headword; longer than the term when it was cut
     std::uint16_t termLength = 0;  // kMaxTermLength at most
-    std::uint16_t keyLength = 0;   // folding makes a character three at most
+    std::uint16_t keyLength = 0;   // folding makes a character three at most; 0: the term's
     bool description = false;      // the text is the source's description
     bool mention = false;          // filed under a word its first line does not begin with
 };
@@ -51,7 +51,9 @@ public:
         return std::u16string_view(text_).substr(entry.termAt, entry.termLength);
     }
     std::u16string_view key(const Entry& entry) const {
-        return std::u16string_view(text_).substr(entry.termAt + entry.wholeLength, entry.keyLength);
+        return entry.keyLength == 0 ? term(entry)
+                                    : std::u16string_view(text_).substr(
+                                          entry.termAt + entry.wholeLength, entry.keyLength);
     }
     // The headword whole when its term is cut; else empty.
     std::u16string_view wholeTerm(const Entry& entry) const {
@@ -65,7 +67,8 @@ private:
     std::u16string text_;
 };
 
-// Reads `input` as source number `number`, adding its entries. Throws FormatError.
+// Reads `input` as source number `number`, adding its entries. Throws FormatError, also for
+// data past 4 GB.
 Source readSource(const DictdInput& input, std::uint32_t number, Entries& entries,
                   DictdSummary& summary);
 

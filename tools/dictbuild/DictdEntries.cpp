@@ -82,7 +82,8 @@ void Entries::add(Entry entry, std::u16string_view headword) {
     // Most terms are their own key ("dog"): kept once.
     if (key == headword.substr(0, termLength))
         key.clear();
-    if (text_.size() + headword.size() + key.size() > UINT32_MAX)
+    // Counted in 64 bits: in a 32-bit build the test would be always false, and warned of.
+    if (std::uint64_t{text_.size()} + headword.size() + key.size() > UINT32_MAX)
         throw std::length_error("the dictionaries have more headwords than one import takes: "
                                 "import fewer at a time");
     entry.termAt = static_cast<std::uint32_t>(text_.size());
@@ -108,7 +109,7 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
     const std::vector<IndexEntry> index = parseIndex(input.index, input.indexName);
     Source source;
     source.data = readData(input.data, input.dataName);
-    if (source.data.size() > UINT32_MAX)
+    if (std::uint64_t{source.data.size()} > UINT32_MAX)
         throw FormatError(input.dataName, "the data is larger than 4 GB");
     enum class Encoding { Unknown, Utf8, Latin1 } encoding = Encoding::Unknown;
     for (const IndexEntry& item : index) {

@@ -176,6 +176,47 @@ TEST(DictdImport, LongHeadwordsLabelsSourcesAndAddressesTheViewerOpens) {
     EXPECT_EQ(row(rows, u"strasse"), nullptr) << "merged with Stra\u00DFe";
 }
 
+TEST(DictdImport, EachDictionaryKeepsItsOwnTermsCutHeadwordsAndTitles) {
+    // Every term, key and whole headword of an import shares one block of characters: each
+    // dictionary's must come back as its own, keys longer than their terms (ß folds to ss)
+    // included. The long headwords differ only past the cut: one term, three whole headwords.
+    std::vector<DictdInput> inputs;
+    for (const char letter : {'a', 'b', 'c'}) {
+        const std::string n(1, letter);
+        inputs.push_back(
+            dictionary({{"00-database-short", "00-database-short\n     Title " + n + "\n"},
+                        {"00-database-info", "00-database-info\n     About " + n + ".\n"},
+                        {std::string(255, 'x') + " of " + n, "   Long " + n + ".\n"},
+                        {"ma\xC3\x9F" + n, "Ma\xC3\x9F" + n + "\n\n   Measure " + n + ".\n"},
+                        {"zebra" + n, "zebra" + n + "\n\n   Stripes " + n + ".\n"}},
+                       true, "d" + n));
+    }
+    DictdSummary summary;
+    const auto rows = importDictd(inputs, &summary);
+    EXPECT_EQ(summary.shortened, 3u);
+    std::vector<std::u16string> terms;
+    for (const DictionaryEntry& entry : rows)
+        terms.push_back(entry.term);
+    EXPECT_EQ(terms, (std::vector<std::u16string>{
+                         u"Ma\u00DFa", u"Ma\u00DFb", u"Ma\u00DFc", u"Title a", u"Title b",
+                         u"Title c", std::u16string(255, u'x'), u"zebraa", u"zebrab", u"zebrac"}));
+    const std::u16string cut = *row(rows, std::u16string(255, u'x'))->definition;
+    std::size_t previous = 0;
+    for (const char16_t letter : {u'a', u'b', u'c'}) {
+        const std::u16string n(1, letter);
+        const std::size_t heading = cut.find(articles::heading(u"d" + n)),
+                          whole = cut.find(u"<p>" + std::u16string(255, u'x') + u" of " + n +
+                                           u"</p><p>Long " + n + u".</p>");
+        EXPECT_TRUE(previous <= heading && heading < whole && whole != std::u16string::npos)
+            << "each dictionary's own whole headword under its name: " << jet::toUtf8(cut);
+        previous = whole;
+        EXPECT_EQ(*row(rows, u"Ma\u00DF" + n)->definition, u"<p>Measure " + n + u".</p>");
+        EXPECT_EQ(*row(rows, u"zebra" + n)->definition, u"<p>Stripes " + n + u".</p>");
+        EXPECT_NE(row(rows, u"Title " + n)->definition->find(u"About " + n + u"."),
+                  std::u16string::npos);
+    }
+}
+
 TEST(DictdImport, AWordInEveryCaseIsOnePageEachDictionaryOnceItsOwnEntriesFirst) {
     const auto rows = importDictd({
         dictionary({{"dog", "Sundog \\Sun\"dog\\, n.\n   A rainbow; called also {dog}.\n"},

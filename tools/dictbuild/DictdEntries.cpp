@@ -5,7 +5,9 @@
 #include "text/Folding.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 namespace dictd {
 
@@ -35,11 +37,13 @@ bool sameIgnoringCase(const std::u16string& a, const std::u16string& b) {
 }
 
 // At most kMaxTermLength code units, never half a surrogate pair.
-std::u16string shortened(const std::u16string& term) {
+std::size_t shortenedLength(std::u16string_view term) {
+    if (term.size() <= kMaxTermLength)
+        return term.size();
     std::size_t length = kMaxTermLength;
     if (term[length - 1] >= 0xD800 && term[length - 1] < 0xDC00)
         --length;
-    return term.substr(0, length);
+    return length;
 }
 
 std::u16string decoded(std::string_view bytes, bool latin1) {
@@ -72,15 +76,41 @@ std::u16string nameOfIndex(const std::string& path) {
 
 } // namespace
 
+void Entries::add(Entry entry, std::u16string_view headword) {
+    const std::size_t termLength = shortenedLength(headword);
+    std::u16string key = text::foldAccents(headword.substr(0, termLength));
+    // Most terms are their own key ("dog"): kept once.
+    if (key == headword.substr(0, termLength))
+        key.clear();
+    // Counted in 64 bits: in a 32-bit build the test would be always false, and warned of.
+    if (std::uint64_t{text_.size()} + headword.size() + key.size() > UINT32_MAX)
+        throw std::length_error("the dictionaries have more headwords than one import takes: "
+                                "import fewer at a time");
+    entry.termAt = static_cast<std::uint32_t>(text_.size());
+    entry.wholeLength = static_cast<std::uint32_t>(headword.size());
+    entry.termLength = static_cast<std::uint16_t>(termLength);
+    entry.keyLength = static_cast<std::uint16_t>(key.size());
+    text_ += headword;
+    text_ += key;
+    list_.push_back(entry);
+}
+
+void Entries::shrink() {
+    list_.shrink_to_fit();
+    text_.shrink_to_fit();
+}
+
 std::u16string Source::decode(std::uint64_t offset, std::uint64_t length) const {
     return decoded(std::string_view(data).substr(offset, length), latin1);
 }
 
-Source readSource(const DictdInput& input, std::uint32_t number, std::vector<Entry>& entries,
+Source readSource(const DictdInput& input, std::uint32_t number, Entries& entries,
                   DictdSummary& summary) {
     const std::vector<IndexEntry> index = parseIndex(input.index, input.indexName);
     Source source;
     source.data = readData(input.data, input.dataName);
+    if (std::uint64_t{source.data.size()} > UINT32_MAX)
+        throw FormatError(input.dataName, "the data is larger than 4 GB");
     enum class Encoding { Unknown, Utf8, Latin1 } encoding = Encoding::Unknown;
     for (const IndexEntry& item : index) {
         if (isHeader(item.headword)) {
@@ -99,7 +129,7 @@ Source readSource(const DictdInput& input, std::uint32_t number, std::vector<Ent
     source.latin1 = encoding == Encoding::Latin1;
     auto decode = [&source](const std::string& bytes) { return decoded(bytes, source.latin1); };
     std::u16string info, address;
-    const std::size_t first = entries.size();
+    entries.reserve(index.size());
     for (const IndexEntry& item : index) {
         const std::string where = input.indexName + ":" + std::to_string(item.line);
         if (item.offset > source.data.size() || item.length > source.data.size() - item.offset)
@@ -133,37 +163,38 @@ Source readSource(const DictdInput& input, std::uint32_t number, std::vector<Ent
                 address = body;
             continue;
         }
-        Entry entry{headword, {}, number, 0, item.offset, item.length, {}, false};
+        Entry entry;
+        entry.source = number;
+        entry.offset = static_cast<std::uint32_t>(item.offset);
+        entry.length = static_cast<std::uint32_t>(item.length);
+        std::u16string_view term = headword;
         // Some dictionaries fold the index to lower case or leave it empty; the entry's first
         // line has the headword as written.
         if (!firstLine.empty() && (headword.empty() || sameIgnoringCase(firstLine, headword))) {
-            entry.term = firstLine;
-            entry.offset = restOffset;
-            entry.length = restLength;
+            term = firstLine;
+            entry.offset = static_cast<std::uint32_t>(restOffset);
+            entry.length = static_cast<std::uint32_t>(restLength);
         } else {
             entry.mention = mentions(firstLine, headword);
         }
-        if (entry.term.empty())
+        if (term.empty())
             continue; // neither index nor text names it
-        if (entry.term.size() > kMaxTermLength) {
-            entry.wholeTerm = std::move(entry.term);
-            entry.term = shortened(entry.wholeTerm);
+        if (term.size() > kMaxTermLength)
             ++summary.shortened;
-        }
-        entries.push_back(std::move(entry));
+        entries.add(entry, term);
     }
     source.shortName = nameOfIndex(input.indexName);
     source.title = trimmed(source.title);
     if (source.title.empty())
         source.title = source.shortName;
-    if (source.title.size() > kMaxTermLength)
-        source.title = shortened(source.title);
+    source.title.resize(shortenedLength(source.title));
     if (!info.empty() || !address.empty()) {
         source.description = info + (address.empty() ? u"" : u"\n\n" + address);
-        entries.push_back(Entry{source.title, {}, number, 0, 0, 0, {}, true});
+        Entry entry;
+        entry.source = number;
+        entry.description = true;
+        entries.add(entry, source.title);
     }
-    for (std::size_t i = first; i < entries.size(); ++i)
-        entries[i].key = text::foldAccents(entries[i].term);
     return source;
 }
 

@@ -12,18 +12,20 @@
 
 namespace {
 
+using dictd::Entries;
 using dictd::Entry;
 using dictd::Source;
 
 // The entries in the order of the rows, and the lookup of terms among them.
 class Terms {
 public:
-    explicit Terms(const std::vector<Entry>& entries) : entries_(entries) {
+    explicit Terms(const Entries& entries) : entries_(entries) {
         order_.resize(entries.size());
         std::iota(order_.begin(), order_.end(), 0u);
         std::sort(order_.begin(), order_.end(), [&entries](std::uint32_t a, std::uint32_t b) {
-            const int order =
-                text::collate(entries[a].term, entries[a].key, entries[b].term, entries[b].key);
+            const Entry &first = entries[a], &second = entries[b];
+            const int order = text::collate(entries.term(first), entries.key(first),
+                                            entries.term(second), entries.key(second));
             return order < 0 || (order == 0 && a < b);
         });
     }
@@ -35,19 +37,21 @@ public:
         // Equal ignoring case means equal keys: those entries stand together.
         auto at = std::lower_bound(order_.begin(), order_.end(), key,
                                    [this](std::uint32_t index, const std::u16string& wanted) {
-                                       return text::collateKeys(entries_[index].key, wanted) < 0;
+                                       return text::collateKeys(entries_.key(entries_[index]),
+                                                                wanted) < 0;
                                    });
         const std::u16string folded = text::foldCase(term);
-        for (; at != order_.end() && entries_[*at].key == key; ++at) {
-            if ((!source || entries_[*at].source == *source) &&
-                text::foldCase(entries_[*at].term) == folded)
+        for (; at != order_.end() && entries_.key(entries_[*at]) == key; ++at) {
+            const Entry& entry = entries_[*at];
+            if ((!source || entry.source == *source) &&
+                text::foldCase(entries_.term(entry)) == folded)
                 return true;
         }
         return false;
     }
 
 private:
-    const std::vector<Entry>& entries_;
+    const Entries& entries_;
     std::vector<std::uint32_t> order_;
 };
 
@@ -87,7 +91,7 @@ Braces bracesOf(const Source& source, std::uint32_t number, const Terms& terms) 
 // The page of the entries order[start, end) of one term: each dictionary's entries under the
 // term itself, then those that only mention it, one part each.
 std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t start, std::size_t end,
-                       const std::vector<Entry>& entries, const std::vector<Source>& sources,
+                       const Entries& entries, const std::vector<Source>& sources,
                        const std::function<bool(const std::u16string&)>& isTerm,
                        const std::vector<Braces>& braces, const std::vector<std::size_t>& widths,
                        bool marked, std::vector<DictionaryEntry::Part>& rowParts) {
@@ -109,8 +113,9 @@ std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t star
                     continue;
                 if (!part.html.empty())
                     part.html += articles::kEntrySeparator;
-                if (!entry.wholeTerm.empty())
-                    part.html += u"<p>" + escapeHtml(entry.wholeTerm) + u"</p>";
+                const std::u16string_view wholeTerm = entries.wholeTerm(entry);
+                if (!wholeTerm.empty())
+                    part.html += u"<p>" + escapeHtml(std::u16string(wholeTerm)) + u"</p>";
                 part.html +=
                     plainToHtml(entry.description ? source.description
                                                   : source.decode(entry.offset, entry.length),
@@ -136,7 +141,7 @@ std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t star
 void importDictd(std::vector<DictdInput> dictionaries,
                  const std::function<void(DictionaryEntry&)>& each, DictdSummary* summary) {
     DictdSummary counts;
-    std::vector<Entry> entries;
+    Entries entries;
     std::vector<Source> sources;
     for (DictdInput& dictionary : dictionaries) {
         sources.push_back(dictd::readSource(dictionary, static_cast<std::uint32_t>(sources.size()),
@@ -144,6 +149,7 @@ void importDictd(std::vector<DictdInput> dictionaries,
         std::string().swap(dictionary.index);
         std::string().swap(dictionary.data);
     }
+    entries.shrink();
     for (const Source& source : sources)
         counts.sources.push_back(source.shortName);
     const Terms terms(entries);
@@ -165,17 +171,19 @@ void importDictd(std::vector<DictdInput> dictionaries,
     std::vector<std::u16string> folded;
     for (std::size_t keyStart = 0; keyStart < order.size();) {
         std::size_t keyEnd = keyStart + 1;
-        while (keyEnd < order.size() && entries[order[keyEnd]].key == entries[order[keyStart]].key)
+        const std::u16string_view key = entries.key(entries[order[keyStart]]);
+        while (keyEnd < order.size() && entries.key(entries[order[keyEnd]]) == key)
             ++keyEnd;
         std::vector<std::pair<std::size_t, std::size_t>> rows; // runs of one term
         folded.clear();
         for (std::size_t start = keyStart; start < keyEnd;) {
             std::size_t end = start + 1;
-            while (end < keyEnd && entries[order[end]].term == entries[order[start]].term)
+            const std::u16string_view term = entries.term(entries[order[start]]);
+            while (end < keyEnd && entries.term(entries[order[end]]) == term)
                 ++end;
             rows.emplace_back(start, end);
             folded.push_back(rows.size() > 1 || keyEnd - keyStart > end - start
-                                 ? text::foldCase(entries[order[start]].term)
+                                 ? text::foldCase(term)
                                  : std::u16string());
             start = end;
         }
@@ -184,7 +192,7 @@ void importDictd(std::vector<DictdInput> dictionaries,
             // Marked for the glossary when another row is this term in another case.
             const bool joined =
                 std::count(folded.begin(), folded.end(), folded[r]) > 1 && !folded[r].empty();
-            row.term = entries[order[start]].term;
+            row.term = entries.term(entries[order[start]]);
             row.definition = rowPage(order, start, end, entries, sources, isTerm, braces, widths,
                                      joined, row.parts);
             counts.entries += end - start;

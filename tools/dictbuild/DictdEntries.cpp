@@ -109,7 +109,8 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
     const std::vector<IndexEntry> index = parseIndex(input.index, input.indexName);
     Source source;
     source.data = readData(input.data, input.dataName);
-    if (std::uint64_t{source.data.size()} > UINT32_MAX)
+    // Places in the text are kept in 32 bits; a 32-bit build cannot read more anyway.
+    if ((std::uint64_t{source.data.size()} >> 32) != 0)
         throw FormatError(input.dataName, "the data is larger than 4 GB");
     enum class Encoding { Unknown, Utf8, Latin1 } encoding = Encoding::Unknown;
     for (const IndexEntry& item : index) {

@@ -204,13 +204,10 @@ void GlossaryWindow::onCreate() {
     for (const HWND text : {search_, terms_})
         SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), FALSE);
     setListItemHeight();
-    // The scroll bar always there, as a browser's page has it: one that came and went with the
-    // page's length would change the page's width, and every page longer than the view would be
-    // wrapped twice (under Wine half the time a long page takes).
-    page_ = control(L"RichEdit20W", L"",
-                    WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
-                        ES_AUTOVSCROLL | ES_DISABLENOSCROLL,
-                    IDC_PAGE);
+    page_ =
+        control(L"RichEdit20W", L"",
+                WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                IDC_PAGE);
     // A page the reader cannot change has nothing to undo; without the steps the control would
     // record for each page replaced, a long page goes in about a fifth faster under Wine.
     SendMessageW(page_, EM_SETUNDOLIMIT, 0, 0);

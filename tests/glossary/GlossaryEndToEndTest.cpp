@@ -233,42 +233,6 @@ TEST_F(GlossaryWindowTest, PageZoomsAndItsTextCanBeCopied) {
     EXPECT_TRUE(contains(copied, L"small store"));
 }
 
-// The page's scroll bar stays, disabled on a short page, as a browser's page has it: the text
-// keeps one width, and a long page is not laid out a second time when a bar appears.
-TEST_F(GlossaryWindowTest, ThePageKeepsItsScrollBarAndItsWidthWhateverItsLength) {
-    using namespace fixtures;
-    std::u16string longDefinition;
-    for (int i = 0; i < 150; ++i)
-        longDefinition += u"A sentence of a long definition, which the page wraps. ";
-    const Rows rows = {{integer(1), text(u"Long"), text(longDefinition)},
-                       {integer(2), text(u"Short"), text(u"One line.")}};
-    const auto bytes =
-        build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
-              u"Dict");
-    writeFile(folder_.file("Dict.mdb"), std::string(bytes.begin(), bytes.end()));
-    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
-    ASSERT_TRUE(glossary.valid());
-    const HWND page = glossary.control(IDC_PAGE);
-    const auto textWidth = [page] {
-        RECT inside = {};
-        GetClientRect(page, &inside);
-        return inside.right;
-    };
-    glossary.setSearch(L"Short");
-    ASSERT_TRUE(contains(glossary.pageText(), L"One line."));
-    EXPECT_NE(GetWindowLongW(page, GWL_STYLE) & WS_VSCROLL, 0) << "no scroll bar on a short page";
-    const LONG shortWidth = textWidth();
-    glossary.saveScreenshot(binaryDirectory() + "\\glossary-short-page.bmp");
-    glossary.setSearch(L"Long");
-    ASSERT_TRUE(contains(glossary.pageText(), L"which the page wraps"));
-    EXPECT_EQ(textWidth(), shortWidth) << "the text is narrower on a long page";
-    // The long page's bar works.
-    DWORD_PTR line = 0;
-    SendMessageTimeoutW(page, WM_VSCROLL, SB_PAGEDOWN, 0, SMTO_NORMAL, kTimeoutMs, &line);
-    SendMessageTimeoutW(page, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_NORMAL, kTimeoutMs, &line);
-    EXPECT_GT(line, 0u) << "a page down leaves the long page at its top";
-}
-
 // The cursor the system shows at a point of the screen.
 HCURSOR cursorAt(int x, int y) {
     SetCursorPos(x, y);

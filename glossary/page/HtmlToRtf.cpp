@@ -57,6 +57,8 @@ public:
         RtfPage page;
         page.rtf = writer_.finish();
         page.lineBreaks = writer_.lineBreaks();
+        page.bodyStart = writer_.bodyStart();
+        page.paragraphEnds = writer_.paragraphEnds();
         for (PageLink& link : links_) {
             if (link.end < 0)
                 link.end = writer_.position(); // never closed

@@ -25,6 +25,10 @@ struct RtfPage {
     // The characters that end a line inside a paragraph (what a control reports for them
     // differs: a vertical tab, or a blank).
     std::vector<long> lineBreaks;
+    // Where the body begins in `rtf`, after the header and its tables, and where each
+    // paragraph's end ("\\par") stands: the places where the page may be cut (PageSlices.h).
+    std::size_t bodyStart = 0;
+    std::vector<std::size_t> paragraphEnds;
 };
 
 // The colours a page may use. With `system` (a high-contrast theme), text and background are

@@ -129,6 +129,7 @@ void RtfWriter::lineBreak() {
 void RtfWriter::paragraph(char alignment, std::size_t listDepth) {
     flush();
     if (!paragraphEmpty_) {
+        paragraphEnds_.push_back(body_.size());
         body_ += "\\par";
         ++position_;
     }
@@ -201,7 +202,11 @@ int RtfWriter::fontIndex(std::string face) {
 
 std::string RtfWriter::finish() {
     flush();
-    return header() + body_ + "}";
+    std::string document = header();
+    bodyStart_ = document.size();
+    for (std::size_t& end : paragraphEnds_)
+        end += bodyStart_;
+    return document + body_ + "}";
 }
 
 std::string RtfWriter::header() const {

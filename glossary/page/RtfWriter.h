@@ -45,6 +45,10 @@ public:
     const std::vector<long>& lineBreaks() const { return lineBreaks_; }
     // The whole document: header, tables and body.
     std::string finish();
+    // After finish(): where the body begins in the document, and where each paragraph's end
+    // (its "\\par") stands, in order.
+    std::size_t bodyStart() const { return bodyStart_; }
+    const std::vector<std::size_t>& paragraphEnds() const { return paragraphEnds_; }
 
 private:
     int scriptFont(char32_t c);
@@ -60,6 +64,8 @@ private:
     std::vector<std::uint32_t> colors_;
     long position_ = 0;
     std::vector<long> lineBreaks_;
+    std::vector<std::size_t> paragraphEnds_; // in the body until finish(), then in the document
+    std::size_t bodyStart_ = 0;
     int scriptFont_ = -1; // the face of the run for its script, if not the style's
     bool pendingSpace_ = false, lineStart_ = true, paragraphEmpty_ = true;
 };

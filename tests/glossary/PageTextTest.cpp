@@ -3,6 +3,7 @@
 #include "RtfText.h"
 #include "jet/TextCodec.h"
 #include "page/HtmlToRtf.h"
+#include "page/PageSlices.h"
 
 #include <gtest/gtest.h>
 
@@ -46,4 +47,70 @@ TEST(PageText, OnlyTheSelectionIsCopied) {
     EXPECT_EQ(copiedText(text, breaks, 5, 5), u"") << "nothing selected";
     EXPECT_EQ(copiedText(text, breaks, -4, 100), u"ab\r\ncd\r\nef") << "bounds kept to the text";
     EXPECT_EQ(copiedText(text, breaks, 6, 2), u"");
+}
+
+namespace {
+
+// Group braces that are not text: every slice must be a whole document.
+bool balanced(const std::string& rtf) {
+    int depth = 0;
+    for (std::size_t i = 0; i < rtf.size(); ++i) {
+        if (rtf[i] == '\\') {
+            ++i; // an escaped brace or backslash is text
+        } else if (rtf[i] == '{') {
+            ++depth;
+        } else if (rtf[i] == '}' && --depth < 0) {
+            return false;
+        }
+    }
+    return depth == 0;
+}
+
+} // namespace
+
+TEST(PageText, APageInSlicesGivesTheTextAndPlacesOfThePageAtOnce) {
+    // Paragraphs of every kind the page has, links and characters the RTF escapes, so that
+    // slices are cut between many kinds of paragraph; the last paragraph is empty.
+    std::u16string html = u"<h1>Term</h1>";
+    for (int i = 0; i < 40; ++i) {
+        const std::u16string n(1, static_cast<char16_t>(u'a' + i % 26));
+        html += u"<p>Sense " + n + u": {braces} \\ and <b>bold</b> \u00e9t\u00e9 <a href=\"#" + n +
+                u"\">link " + n + u"</a></p><ul><li>item</li></ul><pre>col  1\ncol  2</pre>";
+    }
+    html += u"<p><a href=\"#last\">last link</a></p><p></p>";
+    const RtfPage page = htmlToPage(html);
+    const std::vector<std::string> slices = pageSlices(page, 300);
+    ASSERT_GT(slices.size(), 20u);
+    const std::string header = page.rtf.substr(0, page.bodyStart);
+    std::string text;
+    for (std::size_t i = 0; i < slices.size(); ++i) {
+        EXPECT_EQ(slices[i].compare(0, header.size(), header), 0) << i;
+        EXPECT_TRUE(balanced(slices[i])) << i;
+        // Each slice but the last ends a paragraph, which the next one's text follows.
+        if (i + 1 < slices.size()) {
+            EXPECT_EQ(slices[i].substr(slices[i].size() - 5), "\\par}") << i;
+        }
+        EXPECT_LT(slices[i].size(), header.size() + 300 + 400) << i;
+        text += rtfText(slices[i]);
+    }
+    std::string whole = rtfText(page.rtf);
+    ASSERT_EQ(whole.back(), '\n') << "the page ends with an empty paragraph";
+    whole.pop_back(); // which a control drops from a page it takes at once
+    EXPECT_EQ(text, whole);
+    const std::u16string shown = jet::fromUtf8(text);
+    const PageLink& last = page.links.back();
+    EXPECT_EQ(shown.substr(static_cast<std::size_t>(last.start),
+                           static_cast<std::size_t>(last.end - last.start)),
+              u"last link");
+
+    // A short page is one slice: the page itself when nothing is left out.
+    const RtfPage shortPage = htmlToPage(u"<p>One</p>two");
+    EXPECT_EQ(pageSlices(shortPage, 3000), std::vector<std::string>{shortPage.rtf});
+    const std::vector<std::string> oneEmptyLeftOut = pageSlices(htmlToPage(u"<p>One</p>"), 3000);
+    ASSERT_EQ(oneEmptyLeftOut.size(), 1u);
+    EXPECT_EQ(rtfText(oneEmptyLeftOut[0]), "One");
+    const RtfPage empty = htmlToPage(u"");
+    ASSERT_EQ(pageSlices(empty, 3000).size(), 1u);
+    EXPECT_EQ(rtfText(pageSlices(empty, 3000)[0]), "");
+    EXPECT_EQ(pageSlices(RtfPage{}, 3000), std::vector<std::string>{""});
 }

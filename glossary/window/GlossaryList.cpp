@@ -59,6 +59,9 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
                                                   LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<GlossaryWindow*>(data);
     const bool isList = control == self->terms_, isLogo = control == self->logoControl_;
+    // Whoever reads the page or acts on it gets it whole, not as far as it has gone in.
+    if (control == self->page_ && !self->pageFilled() && readsOrUsesPage(message))
+        self->fillPage(true);
     if (control == self->page_ && message == WM_SETCURSOR && self->pageMouse(message, lParam))
         return TRUE;
     if (control == self->page_ && message == WM_LBUTTONUP) {

@@ -143,30 +143,6 @@ PageColours GlossaryWindow::pageColours() const {
                                          GetBValue(link)};
 }
 
-void GlossaryWindow::showPage(const std::u16string& html) {
-    shownHtml_ = html;
-    shownColours_ = pageColours();
-    RtfPage page = htmlToPage(damageNote_ + html, shownColours_);
-    // The page goes in as one piece, its links already coloured and underlined by the RTF, with
-    // drawing and notifications off: marking each link through the control would select,
-    // format and redraw once a link, and scroll the page through to its end and back.
-    const LRESULT events = SendMessageW(page_, EM_SETEVENTMASK, 0, 0);
-    SendMessageW(page_, WM_SETREDRAW, FALSE, 0);
-    SETTEXTEX setting = {ST_DEFAULT, CP_ACP};
-    SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting),
-                 reinterpret_cast<LPARAM>(page.rtf.c_str()));
-    CHARRANGE start = {0, 0};
-    SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
-    POINT top = {0, 0};
-    SendMessageW(page_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&top));
-    SendMessageW(page_, WM_SETREDRAW, TRUE, 0);
-    SendMessageW(page_, EM_SETEVENTMASK, 0, events);
-    // Drawn whole, now: nothing of the page before or of a page half built is ever seen.
-    RedrawWindow(page_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
-    links_ = std::move(page.links);
-    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
-}
-
 const PageLink* GlossaryWindow::linkAt(POINT point) const {
     POINTL at = {point.x, point.y};
     const LRESULT character = SendMessageW(page_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at));

@@ -138,6 +138,8 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == TIMER_REDRAW_LIST)
             redrawList();
+        if (wParam == TIMER_FILL_PAGE)
+            fillPage(false);
         return 0;
     case WM_VKEYTOITEM:
         return -1; // the list's own keys
@@ -204,13 +206,7 @@ void GlossaryWindow::onCreate() {
     for (const HWND text : {search_, terms_})
         SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), FALSE);
     setListItemHeight();
-    page_ =
-        control(L"RichEdit20W", L"",
-                WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                IDC_PAGE);
-    // A page the reader cannot change has nothing to undo; without the steps the control would
-    // record for each page replaced, a long page goes in about a fifth faster under Wine.
-    SendMessageW(page_, EM_SETUNDOLIMIT, 0, 0);
+    page_ = createPageControl(nullptr);
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
     // After Exit in the order of Tab, which goes on to the logo: search, list, page, Exit, then
     // the bottom row leftwards.
@@ -227,9 +223,8 @@ void GlossaryWindow::onCreate() {
     // style says it has strings; the list box itself was made without).
     setAccessibleName(search_, kSearchName);
     setAccessibleName(terms_, L"Terms");
-    setAccessibleName(page_, L"Definition");
     setAccessibleName(logoControl_, L"The maker's web page");
-    for (const HWND added : {terms_, page_, logoControl_, status_})
+    for (const HWND added : {terms_, logoControl_, status_})
         SetWindowSubclass(added, controlProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
     SetWindowLongPtrW(terms_, GWL_STYLE, GetWindowLongPtrW(terms_, GWL_STYLE) | LBS_HASSTRINGS);
 
@@ -241,8 +236,6 @@ void GlossaryWindow::onCreate() {
     SendMessageW(window_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     focus_ = search_;
 
-    // Characters the page's fonts do not have come from a font that has them.
-    SendMessageW(page_, EM_SETLANGOPTIONS, 0, IMF_AUTOFONT | IMF_DUALFONT);
     pageFind_.attach(window_, page_, [this](const std::wstring& shown, const std::wstring& spoken) {
         setStatus(shown, spoken);
     });

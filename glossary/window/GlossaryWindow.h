@@ -76,6 +76,14 @@ private:
     void redrawList();
     void openMakersPage(); // Picture1_Click
     void showPage(const std::u16string& html);
+    // The page's control, made anew for each page in the place of `old` (see showPage).
+    HWND createPageControl(HWND old);
+    // Puts the page's next slices in: for a few milliseconds while nothing else waits, or
+    // (`whole`) all of them, before anything reads or uses the page.
+    void fillPage(bool whole);
+    void appendPageSlice();
+    static bool readsOrUsesPage(UINT message);
+    bool pageFilled() const { return nextSlice_ >= pageSlices_.size(); }
     PageColours pageColours() const;
     void loadGlossary();
     std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
@@ -147,6 +155,11 @@ private:
     std::u16string pendingLink_;  // clicked, to be followed
     std::wstring loadFailure_;    // why the named database cannot be read
     std::u16string damageNote_;   // above every page while a damaged database is shown
+
+    // The page shown, in the pieces it goes in by, and the first not yet in.
+    std::vector<std::string> pageSlices_;
+    std::size_t nextSlice_ = 0;
+    bool fillingPage_ = false;
     Remembered remembered_;
     // Dictionaries chosen in this run, by database (full path): saved with the settings.
     std::map<std::wstring, std::vector<std::u16string>> chosenSources_;

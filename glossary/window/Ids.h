@@ -18,6 +18,7 @@
 #define MSG_REPORT_LOAD_FAILURE (WM_APP + 2) // say why the named database cannot be read
 #define MSG_SEARCH_NEWS (WM_APP + 3)         // the search in definitions has news to take
 #define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys
+#define TIMER_FILL_PAGE 2                    // the rest of a long page, while idle
 
 // The dialog of the dictionaries shown (a database's sources), and the window's button for it.
 #define IDC_DICTIONARIES 109  // opens the dialog (also Ctrl+D)

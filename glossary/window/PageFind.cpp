@@ -45,9 +45,13 @@ std::pair<std::size_t, std::size_t> placeOf(std::u16string_view text, const std:
 
 void PageFind::attach(HWND owner, HWND page, Say say) {
     owner_ = owner;
-    page_ = page;
     say_ = std::move(say);
     findMessage_ = RegisterWindowMessageW(FINDMSGSTRINGW);
+    setPage(page);
+}
+
+void PageFind::setPage(HWND page) {
+    page_ = page;
     // What is found stays marked while the dialog or another control has the focus.
     SendMessageW(page_, EM_SETOPTIONS, ECOOP_OR, ECO_NOHIDESEL);
 }

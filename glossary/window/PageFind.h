@@ -21,6 +21,7 @@ public:
     using Say = std::function<void(const std::wstring& shown, const std::wstring& spoken)>;
     // The window that owns the dialog, the page searched in, and where what is found is said.
     void attach(HWND owner, HWND page, Say say);
+    void setPage(HWND page); // a new control shows the page
     // Shows the dialog, with the page's selection to find when it is a few words.
     void open();
     // The next or the previous place of the text last looked for; the dialog when there is none

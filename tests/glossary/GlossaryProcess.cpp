@@ -247,7 +247,13 @@ std::wstring GlossaryProcess::searchText() const {
     return textOf(control(IDC_SEARCH));
 }
 std::wstring GlossaryProcess::pageText() const {
-    return textOf(control(IDC_PAGE));
+    // Each page has a control of its own: a read that a new page overtook is made again.
+    for (int attempt = 0;; ++attempt) {
+        const HWND page = control(IDC_PAGE);
+        std::wstring text = textOf(page);
+        if (IsWindow(page) || attempt == 10)
+            return text;
+    }
 }
 
 bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& color,

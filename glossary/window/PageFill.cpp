@@ -1,0 +1,205 @@
+// How a page goes into the view: a control of its own, its first screen at once, the rest while
+// the window is idle, so that neither the page nor a key typed meanwhile waits for a long page.
+#include "AccessibleControl.h"
+#include "GlossaryWindow.h"
+#include "Ids.h"
+#include "page/PageSlices.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+namespace {
+
+// About a tenth of a screen of text, some milliseconds of the control's time under Wine.
+constexpr std::size_t kSliceBytes = 3000;
+// The slices put in at one time while the window is idle.
+constexpr double kFillMilliseconds = 8.0;
+
+double millisecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+}
+
+bool somethingWaits() {
+    return HIWORD(GetQueueStatus(QS_INPUT | QS_SENDMESSAGE | QS_POSTMESSAGE)) != 0;
+}
+
+long textLength(HWND page) {
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS, 1200};
+    return static_cast<long>(SendMessageW(page, EM_GETTEXTLENGTHEX,
+                                          reinterpret_cast<WPARAM>(&length), 0));
+}
+
+// Whether the text reaches below the control's visible part, wherever it is scrolled to.
+bool beyondView(HWND page) {
+    RECT client = {};
+    GetClientRect(page, &client);
+    POINTL first = {}, last = {};
+    SendMessageW(page, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&first), 0);
+    SendMessageW(page, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&last), textLength(page));
+    return last.y - first.y >= client.bottom;
+}
+
+} // namespace
+
+HWND GlossaryWindow::createPageControl(HWND old) {
+    constexpr DWORD kPageStyle =
+        WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+    HWND page = nullptr;
+    if (old == nullptr) {
+        page = control(L"RichEdit20W", L"", kPageStyle, IDC_PAGE);
+    } else {
+        // In the place of the old one, in the order of Tab, with its name in the window;
+        // hidden until its first screen is in.
+        RECT place = {};
+        GetWindowRect(old, &place);
+        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&place), 2);
+        SetWindowLongPtrW(old, GWLP_ID, 0);
+        page = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | kPageStyle, place.left, place.top,
+                               place.right - place.left, place.bottom - place.top, window_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PAGE)), instance_,
+                               nullptr);
+        if (page == nullptr) {
+            SetWindowLongPtrW(old, GWLP_ID, IDC_PAGE);
+            return nullptr;
+        }
+        SetWindowPos(page, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+    if (page == nullptr)
+        return nullptr;
+    // A page the reader cannot change has nothing to undo; without the steps the control would
+    // record, a long page goes in about a fifth faster under Wine.
+    SendMessageW(page, EM_SETUNDOLIMIT, 0, 0);
+    // Characters the page's fonts do not have come from a font that has them.
+    SendMessageW(page, EM_SETLANGOPTIONS, 0, IMF_AUTOFONT | IMF_DUALFONT);
+    if (zoomPercent_ != 100)
+        SendMessageW(page, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
+    setAccessibleName(page, L"Definition");
+    SetWindowSubclass(page, controlProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    pageFind_.setPage(page);
+    return page;
+}
+
+void GlossaryWindow::showPage(const std::u16string& html) {
+    shownHtml_ = html;
+    shownColours_ = pageColours();
+    RtfPage page = htmlToPage(damageNote_ + html, shownColours_);
+    // A new control for each page: Wine's rich edit takes as long to empty itself of a long
+    // page as to take one, and a control is made and destroyed in a few milliseconds. The page
+    // goes in as RTF with its links already coloured and underlined (marking each link through
+    // the control would select, format and redraw once a link), while its control is hidden:
+    // its first screen now, the rest while the window is idle (fillPage).
+    KillTimer(window_, TIMER_FILL_PAGE);
+    pageSlices_ = pageSlices(page, kSliceBytes);
+    nextSlice_ = 0;
+    const HWND old = page_;
+    const HWND fresh = createPageControl(old);
+    if (fresh == nullptr)
+        return;
+    page_ = fresh;
+    fillingPage_ = true;
+    do
+        appendPageSlice();
+    while (!pageFilled() && !beyondView(page_));
+    CHARRANGE start = {0, 0};
+    SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+    POINT top = {0, 0};
+    SendMessageW(page_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&top));
+    fillingPage_ = false;
+    if (old != nullptr) {
+        const bool focused = GetFocus() == old;
+        ShowWindow(page_, SW_SHOWNA);
+        if (focused)
+            SetFocus(page_);
+        if (focus_ == old)
+            focus_ = page_;
+        DestroyWindow(old);
+    }
+    // Drawn whole, now: nothing of the page before or of a page half built is ever seen.
+    RedrawWindow(page_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    links_ = std::move(page.links);
+    if (!pageFilled())
+        SetTimer(window_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr);
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+// The next slice at the end of the page, without notifications.
+void GlossaryWindow::appendPageSlice() {
+    const LRESULT events = SendMessageW(page_, EM_SETEVENTMASK, 0, 0);
+    const long end = textLength(page_);
+    CHARRANGE atEnd = {end, end};
+    SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&atEnd));
+    SETTEXTEX setting = {ST_SELECTION, CP_ACP};
+    SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting),
+                 reinterpret_cast<LPARAM>(pageSlices_[nextSlice_].c_str()));
+    ++nextSlice_;
+    SendMessageW(page_, EM_SETEVENTMASK, 0, events);
+}
+
+bool GlossaryWindow::readsOrUsesPage(UINT message) {
+    switch (message) {
+    // Where a point of the visible text stands (a link under the mouse) needs no more of it.
+    case EM_CHARFROMPOS:
+    case EM_POSFROMCHAR:
+        return false;
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case WM_GETOBJECT:
+    case WM_COPY:
+    case WM_PRINT:
+    case WM_PRINTCLIENT:
+    case WM_KEYDOWN:
+    case WM_CHAR:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_NCLBUTTONDOWN:
+    case WM_CONTEXTMENU:
+        return true;
+    default:
+        // The control's own messages: finding, selecting, reading, printing, streaming out.
+        return message >= WM_USER && message < WM_USER + 0x200;
+    }
+}
+
+void GlossaryWindow::fillPage(bool whole) {
+    if (pageFilled() || fillingPage_) {
+        if (pageFilled())
+            KillTimer(window_, TIMER_FILL_PAGE);
+        return;
+    }
+    fillingPage_ = true;
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    // The slices go in at the page's end, which the control scrolls to: with the page not
+    // drawn meanwhile and its selection and place given back, nothing the reader sees moves.
+    CHARRANGE selection = {};
+    SendMessageW(page_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    POINT scrolled = {};
+    SendMessageW(page_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
+    SendMessageW(page_, WM_SETREDRAW, FALSE, 0);
+    do
+        appendPageSlice();
+    while (!pageFilled() &&
+           (whole || (millisecondsSince(start) < kFillMilliseconds && !somethingWaits())));
+    SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    SendMessageW(page_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
+    SendMessageW(page_, WM_SETREDRAW, TRUE, 0);
+    // The text shown has not changed; the scroll bar's thumb has.
+    SendMessageW(page_, WM_NCPAINT, 1, 0);
+    fillingPage_ = false;
+    if (pageFilled()) {
+        KillTimer(window_, TIMER_FILL_PAGE);
+        pageSlices_.clear();
+        nextSlice_ = 0;
+        NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
+    }
+}

@@ -94,6 +94,10 @@ void GlossaryWindow::showPage(const std::u16string& html) {
     // the control would select, format and redraw once a link), while its control is hidden:
     // its first screen now, the rest while the window is idle (fillPage).
     KillTimer(window_, TIMER_FILL_PAGE);
+    if (retiredPage_ != nullptr) {
+        DestroyWindow(retiredPage_);
+        retiredPage_ = nullptr;
+    }
     pageSlices_ = pageSlices(page, kSliceBytes);
     nextSlice_ = 0;
     const HWND old = page_;
@@ -117,13 +121,14 @@ void GlossaryWindow::showPage(const std::u16string& html) {
             SetFocus(page_);
         if (focus_ == old)
             focus_ = page_;
-        DestroyWindow(old);
+        // Destroyed when the window is idle: a long page takes a few milliseconds to go.
+        ShowWindow(old, SW_HIDE);
+        retiredPage_ = old;
     }
     // Drawn whole, now: nothing of the page before or of a page half built is ever seen.
     RedrawWindow(page_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
     links_ = std::move(page.links);
-    if (!pageFilled())
-        SetTimer(window_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr);
+    SetTimer(window_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr);
     NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
 }
 
@@ -171,9 +176,14 @@ bool GlossaryWindow::readsOrUsesPage(UINT message) {
 }
 
 void GlossaryWindow::fillPage(bool whole) {
-    if (pageFilled() || fillingPage_) {
-        if (pageFilled())
-            KillTimer(window_, TIMER_FILL_PAGE);
+    if (fillingPage_)
+        return;
+    if (retiredPage_ != nullptr) {
+        DestroyWindow(retiredPage_);
+        retiredPage_ = nullptr;
+    }
+    if (pageFilled()) {
+        KillTimer(window_, TIMER_FILL_PAGE);
         return;
     }
     fillingPage_ = true;

@@ -1,7 +1,9 @@
 // Any text as a glossary page: the converter must end, write pure ASCII RTF whose groups
 // balance, with no control character but CR, LF and TAB and no control word it does not write
-// itself, and never crash.
+// itself, and never crash. Cut in slices, the page is the same: each slice such a document,
+// their bodies the page's, and nothing left out but an empty last paragraph.
 #include "page/HtmlToRtf.h"
+#include "page/PageSlices.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,13 +24,7 @@ bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::u16string html(size / 2, u'\0');
-    for (std::size_t i = 0; i < html.size(); ++i)
-        html[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
-    const std::string rtf = htmlToRtf(html);
+void checkDocument(const std::string& rtf) {
     int depth = 0;
     for (std::size_t i = 0; i < rtf.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(rtf[i]);
@@ -55,6 +51,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
     if (depth != 0)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::u16string html(size / 2, u'\0');
+    for (std::size_t i = 0; i < html.size(); ++i)
+        html[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
+    const RtfPage page = htmlToPage(html);
+    checkDocument(page.rtf);
+    const std::string header = page.rtf.substr(0, page.bodyStart);
+    std::string bodies;
+    for (const std::string& slice : pageSlices(page, 64)) {
+        checkDocument(slice);
+        if (slice.compare(0, header.size(), header) != 0)
+            std::abort();
+        bodies += slice.substr(header.size(), slice.size() - header.size() - 1);
+    }
+    const std::string body = page.rtf.substr(header.size(), page.rtf.size() - header.size() - 1);
+    if (body.compare(0, bodies.size(), bodies) != 0 ||
+        body.find('{', bodies.size()) != std::string::npos)
         std::abort();
     return 0;
 }

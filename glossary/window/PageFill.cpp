@@ -29,8 +29,8 @@ bool somethingWaits() {
 
 long textLength(HWND page) {
     GETTEXTLENGTHEX length = {GTL_NUMCHARS, 1200};
-    return static_cast<long>(SendMessageW(page, EM_GETTEXTLENGTHEX,
-                                          reinterpret_cast<WPARAM>(&length), 0));
+    return static_cast<long>(
+        SendMessageW(page, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
 }
 
 // Whether the text reaches below the control's visible part, wherever it is scrolled to.
@@ -52,20 +52,17 @@ HWND GlossaryWindow::createPageControl(HWND old) {
     if (old == nullptr) {
         page = control(L"RichEdit20W", L"", kPageStyle, IDC_PAGE);
     } else {
-        // In the place of the old one, in the order of Tab, with its name in the window;
-        // hidden until its first screen is in.
+        // In the place of the old one, after it in the order of Tab, hidden until its first
+        // screen is in; the old one keeps the name in the window until then (see showPage).
         RECT place = {};
         GetWindowRect(old, &place);
         MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&place), 2);
-        SetWindowLongPtrW(old, GWLP_ID, 0);
         page = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | kPageStyle, place.left, place.top,
                                place.right - place.left, place.bottom - place.top, window_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PAGE)), instance_,
                                nullptr);
-        if (page == nullptr) {
-            SetWindowLongPtrW(old, GWLP_ID, IDC_PAGE);
+        if (page == nullptr)
             return nullptr;
-        }
         SetWindowPos(page, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
@@ -116,6 +113,8 @@ void GlossaryWindow::showPage(const std::u16string& html) {
     fillingPage_ = false;
     if (old != nullptr) {
         const bool focused = GetFocus() == old;
+        // Its name goes to the new one, which comes after it and so is found once it has none.
+        SetWindowLongPtrW(old, GWLP_ID, 0);
         ShowWindow(page_, SW_SHOWNA);
         if (focused)
             SetFocus(page_);

@@ -251,8 +251,9 @@ std::wstring GlossaryProcess::pageText() const {
     for (int attempt = 0;; ++attempt) {
         const HWND page = control(IDC_PAGE);
         std::wstring text = textOf(page);
-        if (IsWindow(page) || attempt == 10)
+        if ((page != nullptr && control(IDC_PAGE) == page) || attempt == 10)
             return text;
+        Sleep(10);
     }
 }
 

@@ -262,7 +262,8 @@ TEST_F(GlossarySearchTest, InHighContrastTheFoundWordsAreMarkedInTheSystemsHighl
     ASSERT_TRUE(eventually([&] { return answered(glossary); }, kTimeoutMs));
     const std::wstring page = glossary.pageText();
     const std::size_t at = lower(page).find(L"exclusion");
-    ASSERT_NE(at, std::wstring::npos);
+    ASSERT_NE(at, std::wstring::npos)
+        << std::string(page.begin(), page.begin() + std::min<std::size_t>(page.size(), 200));
     COLORREF back = CLR_DEFAULT;
     ASSERT_TRUE(glossary.pageBackground(pagePosition(page, page.substr(at, 9)), 9, back));
     EXPECT_EQ(back, highlight) << "not the yellow of the page's own colours";

@@ -62,6 +62,11 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
     // Whoever reads the page or acts on it gets it whole, not as far as it has gone in.
     if (control == self->page_ && !self->pageFilled() && readsOrUsesPage(message))
         self->fillPage(true);
+    // The control of the page before, hidden until it goes, passes the focus on.
+    if (control == self->retiredPage_ && message == WM_SETFOCUS) {
+        SetFocus(self->page_);
+        return 0;
+    }
     if (control == self->page_ && message == WM_SETCURSOR && self->pageMouse(message, lParam))
         return TRUE;
     if (control == self->page_ && message == WM_LBUTTONUP) {

@@ -247,7 +247,7 @@ void GlossaryWindow::onCreate() {
 void GlossaryWindow::onActivate(bool active) {
     // As a dialog does: the control that had the focus gets it back, at first the search box.
     if (active) {
-        SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : search_);
+        SetFocus(focus_ != nullptr && IsWindowVisible(focus_) ? focus_ : search_);
         return;
     }
     const HWND focus = GetFocus();

@@ -169,8 +169,10 @@ bool GlossaryWindow::readsOrUsesPage(UINT message) {
     case WM_CONTEXTMENU:
         return true;
     default:
-        // The control's own messages: finding, selecting, reading, printing, streaming out.
-        return message >= WM_USER && message < WM_USER + 0x200;
+        // The edit control's messages and the rich edit's own: lines, selecting, finding,
+        // reading, printing, streaming out.
+        return (message >= EM_GETSEL && message <= EM_GETIMESTATUS) ||
+               (message >= WM_USER && message < WM_USER + 0x200);
     }
 }
 

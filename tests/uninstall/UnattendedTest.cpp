@@ -756,8 +756,11 @@ TEST(Unattended, ACountRaisedAfterAStopKeepsTheOtherProductsUse) {
         // Another product's setup installs the same shared file before the run is started again.
         const DWORD raised = count(product.shared(stop.file)) + 1;
         setDword(HKEY_LOCAL_MACHINE, kSharedKey, product.shared(stop.file), raised);
-        CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(),
-                  product.file("uninstall.exe").c_str(), FALSE);
+        // A fresh program file in place of the one the stopped run's relay ran from: that relay
+        // has ended, so nothing may hold the file any more.
+        ASSERT_TRUE(CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(),
+                              product.file("uninstall.exe").c_str(), FALSE))
+            << "error " << GetLastError();
         bool ended = false;
         EXPECT_EQ(product.uninstall("/S", ended), 0u);
         EXPECT_TRUE(ended);

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 using namespace driver;
@@ -110,6 +111,10 @@ public:
         deleteTree(HKEY_LOCAL_MACHINE, kRegistration);
         for (const char* name : {"shared3.dll", "shared1.dll", "nocount.dll"})
             deleteValue(HKEY_LOCAL_MACHINE, kSharedKey, shared(name));
+        // An exit code alone does not say which item stayed: a failed test shows what each
+        // run of its product reported.
+        if (::testing::Test::HasFailure())
+            std::printf("%s", runs_.c_str());
     }
 
     std::string file(const std::string& name) const { return app_ + "\\" + name; }
@@ -119,9 +124,11 @@ public:
     // Returns the exit code; `ended` says whether it ended in time.
     DWORD uninstall(const std::string& options, bool& ended) {
         WindowWatch watch(root_.path());
+        const std::string command = "\"" + file("uninstall.exe") + "\" " + options;
         DWORD exitCode = STILL_ACTIVE;
-        ended = runAndWait("\"" + file("uninstall.exe") + "\" " + options, kTimeoutMs, exitCode);
+        ended = runAndWait(withReport(command), kTimeoutMs, exitCode);
         windows = watch.seen();
+        keepReport(command, exitCode);
         return exitCode;
     }
 
@@ -131,7 +138,8 @@ public:
             readValue(HKEY_LOCAL_MACHINE, kRegistration, "QuietUninstallString");
         const std::string command(value.begin(), std::find(value.begin(), value.end(), 0));
         DWORD exitCode = STILL_ACTIVE;
-        ended = !command.empty() && runAndWait(command, kTimeoutMs, exitCode);
+        ended = !command.empty() && runAndWait(withReport(command), kTimeoutMs, exitCode);
+        keepReport(command, exitCode);
         return exitCode;
     }
 
@@ -163,12 +171,35 @@ public:
         return found;
     }
 
+    // The command with a report into the test folder, unless it asks for one of its own.
+    std::string withReport(const std::string& command) {
+        const std::size_t at = command.find("/LOG=");
+        if (at == std::string::npos) {
+            runReport_ = root_.file("run" + std::to_string(++runCount_) + ".txt");
+            return command + " \"/LOG=" + runReport_ + "\"";
+        }
+        const std::size_t end = command.find(command[at - 1] == '"' ? '"' : ' ', at);
+        runReport_ = command.substr(at + 5, end == std::string::npos ? end : end - at - 5);
+        return command;
+    }
+    void keepReport(const std::string& command, DWORD exitCode) {
+        std::string report = "(none)";
+        try {
+            report = readFile(runReport_);
+        } catch (const std::runtime_error&) {
+        }
+        runs_ += command + "\nended with " + std::to_string(exitCode) + "; its report " +
+                 runReport_ + ":\n" + report + "\n";
+    }
+
     TempDirectory root_{"unattended"};
     std::string app_ = root_.file("Test Product");
     std::string temp_ = root_.file("temp");
     std::string shared_ = root_.file("shared");
     std::string report_ = root_.file("report dir") + "\\report.txt";
     std::vector<std::string> windows;
+    std::string runs_, runReport_;
+    int runCount_ = 0;
     EnvironmentOverride tmp_{"TMP", temp_};
     EnvironmentOverride tempVariable_{"TEMP", temp_};
     RecorderSetting recorder_{"RECORDER_OUT", root_.file("before.txt")};
@@ -725,8 +756,11 @@ TEST(Unattended, ACountRaisedAfterAStopKeepsTheOtherProductsUse) {
         // Another product's setup installs the same shared file before the run is started again.
         const DWORD raised = count(product.shared(stop.file)) + 1;
         setDword(HKEY_LOCAL_MACHINE, kSharedKey, product.shared(stop.file), raised);
-        CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(),
-                  product.file("uninstall.exe").c_str(), FALSE);
+        // A fresh program file in place of the one the stopped run's relay ran from: that relay
+        // has ended, so nothing may hold the file any more.
+        ASSERT_TRUE(CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(),
+                              product.file("uninstall.exe").c_str(), FALSE))
+            << "error " << GetLastError();
         bool ended = false;
         EXPECT_EQ(product.uninstall("/S", ended), 0u);
         EXPECT_TRUE(ended);

@@ -13,7 +13,8 @@ std::vector<std::string> pageSlices(const RtfPage& page, std::size_t bytes) {
     std::size_t bodyEnd = rtf.size() - 1; // before the document's closing brace
     // Every character of the page stands in a group: none after the last paragraph's end
     // means that the last paragraph is empty.
-    if (!page.paragraphEnds.empty() && rtf.find('{', page.paragraphEnds.back()) == std::string::npos)
+    if (!page.paragraphEnds.empty() &&
+        rtf.find('{', page.paragraphEnds.back()) == std::string::npos)
         bodyEnd = page.paragraphEnds.back();
     const std::string header = rtf.substr(0, page.bodyStart);
     std::vector<std::string> slices;

@@ -10,7 +10,7 @@
 
 namespace {
 
-// About a tenth of a screen of text, some milliseconds of the control's time under Wine.
+// About a screen of text at the designed size: some milliseconds of the control's time under Wine.
 constexpr std::size_t kSliceBytes = 3000;
 // The slices put in at one time while the window is idle.
 constexpr double kFillMilliseconds = 8.0;

@@ -63,7 +63,7 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
     if (control == self->page_ && !self->pageFilled() && readsOrUsesPage(message))
         self->fillPage(true);
     // The control of the page before, hidden until it goes, passes the focus on.
-    if (control == self->retiredPage_ && message == WM_SETFOCUS) {
+    if (control == self->retiredPage_.get() && message == WM_SETFOCUS) {
         SetFocus(self->page_);
         return 0;
     }

@@ -6,6 +6,7 @@
 #include "search/BackgroundSearch.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -160,7 +161,7 @@ private:
     std::vector<std::string> pageSlices_;
     std::size_t nextSlice_ = 0;
     bool fillingPage_ = false;
-    HWND retiredPage_ = nullptr; // the control of the page before, to be destroyed
+    win32::OwnWindow retiredPage_; // the control of the page before, to be destroyed
     Remembered remembered_;
     // Dictionaries chosen in this run, by database (full path): saved with the settings.
     std::map<std::wstring, std::vector<std::u16string>> chosenSources_;

@@ -3,6 +3,7 @@
 #include "AccessibleControl.h"
 #include "GlossaryWindow.h"
 #include "Ids.h"
+#include "WindowText.h"
 #include "page/PageSlices.h"
 
 #include <commctrl.h>
@@ -27,19 +28,13 @@ bool somethingWaits() {
     return HIWORD(GetQueueStatus(QS_INPUT | QS_SENDMESSAGE | QS_POSTMESSAGE)) != 0;
 }
 
-long textLength(HWND page) {
-    GETTEXTLENGTHEX length = {GTL_NUMCHARS, 1200};
-    return static_cast<long>(
-        SendMessageW(page, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
-}
-
 // Whether the text reaches below the control's visible part, wherever it is scrolled to.
 bool beyondView(HWND page) {
     RECT client = {};
     GetClientRect(page, &client);
     POINTL first = {}, last = {};
     SendMessageW(page, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&first), 0);
-    SendMessageW(page, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&last), textLength(page));
+    SendMessageW(page, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&last), richTextLength(page));
     return last.y - first.y >= client.bottom;
 }
 
@@ -91,10 +86,7 @@ void GlossaryWindow::showPage(const std::u16string& html) {
     // the control would select, format and redraw once a link), while its control is hidden:
     // its first screen now, the rest while the window is idle (fillPage).
     KillTimer(window_, TIMER_FILL_PAGE);
-    if (retiredPage_ != nullptr) {
-        DestroyWindow(retiredPage_);
-        retiredPage_ = nullptr;
-    }
+    retiredPage_.reset();
     pageSlices_ = pageSlices(page, kSliceBytes);
     nextSlice_ = 0;
     const HWND old = page_;
@@ -122,7 +114,7 @@ void GlossaryWindow::showPage(const std::u16string& html) {
             focus_ = page_;
         // Destroyed when the window is idle: a long page takes a few milliseconds to go.
         ShowWindow(old, SW_HIDE);
-        retiredPage_ = old;
+        retiredPage_.reset(old);
     }
     // Drawn whole, now: nothing of the page before or of a page half built is ever seen.
     RedrawWindow(page_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
@@ -134,7 +126,7 @@ void GlossaryWindow::showPage(const std::u16string& html) {
 // The next slice at the end of the page, without notifications.
 void GlossaryWindow::appendPageSlice() {
     const LRESULT events = SendMessageW(page_, EM_SETEVENTMASK, 0, 0);
-    const long end = textLength(page_);
+    const long end = richTextLength(page_);
     CHARRANGE atEnd = {end, end};
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&atEnd));
     SETTEXTEX setting = {ST_SELECTION, CP_ACP};
@@ -179,10 +171,7 @@ bool GlossaryWindow::readsOrUsesPage(UINT message) {
 void GlossaryWindow::fillPage(bool whole) {
     if (fillingPage_)
         return;
-    if (retiredPage_ != nullptr) {
-        DestroyWindow(retiredPage_);
-        retiredPage_ = nullptr;
-    }
+    retiredPage_.reset();
     if (pageFilled()) {
         KillTimer(window_, TIMER_FILL_PAGE);
         return;

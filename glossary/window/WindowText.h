@@ -26,11 +26,16 @@ inline std::u16string windowText(HWND window) {
     return std::u16string(text.begin(), text.end());
 }
 
-// A rich edit control's text as it counts its characters: a paragraph's end is one.
-inline std::u16string richText(HWND control) {
+// A rich edit control's count of its characters: a paragraph's end is one.
+inline long richTextLength(HWND control) {
     GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, 1200};
-    const auto characters =
-        SendMessageW(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    return static_cast<long>(
+        SendMessageW(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+}
+
+// A rich edit control's text as it counts its characters.
+inline std::u16string richText(HWND control) {
+    const long characters = richTextLength(control);
     if (characters <= 0)
         return std::u16string();
     std::u16string text(static_cast<std::size_t>(characters) + 1, u'\0');

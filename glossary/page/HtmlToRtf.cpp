@@ -59,6 +59,7 @@ public:
         page.lineBreaks = writer_.lineBreaks();
         page.bodyStart = writer_.bodyStart();
         page.paragraphEnds = writer_.paragraphEnds();
+        page.lineEnds = writer_.lineEnds();
         for (PageLink& link : links_) {
             if (link.end < 0)
                 link.end = writer_.position(); // never closed

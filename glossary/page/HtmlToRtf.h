@@ -19,6 +19,13 @@ struct PageLink {
     std::u16string target;
 };
 
+// A place inside a paragraph, just after one of its line breaks, where the page may be cut too;
+// what follows goes on with the codes that began the paragraph.
+struct RtfLineEnd {
+    std::size_t at;
+    std::string paragraphCodes;
+};
+
 struct RtfPage {
     std::string rtf;
     std::vector<PageLink> links; // in the order they start
@@ -29,6 +36,7 @@ struct RtfPage {
     // paragraph's end ("\\par") stands: the places where the page may be cut (PageSlices.h).
     std::size_t bodyStart = 0;
     std::vector<std::size_t> paragraphEnds;
+    std::vector<RtfLineEnd> lineEnds;
 };
 
 // The colours a page may use. With `system` (a high-contrast theme), text and background are

@@ -120,6 +120,7 @@ void RtfWriter::lineBreak() {
     // In a group of the style in force: a reader that gave the break the style of the run
     // before it would underline a blank after a link.
     body_ += "{" + styleCodes() + "\\line}";
+    lineEnds_.push_back({body_.size(), paragraphCodes_});
     lineBreaks_.push_back(position_++);
     lineStart_ = true;
     paragraphEmpty_ = false;
@@ -133,24 +134,25 @@ void RtfWriter::paragraph(char alignment, std::size_t listDepth) {
         body_ += "\\par";
         ++position_;
     }
-    body_ += "\\pard";
+    paragraphCodes_ = "\\pard";
     switch (alignment) {
     case 'c':
-        body_ += "\\qc";
+        paragraphCodes_ += "\\qc";
         break;
     case 'r':
-        body_ += "\\qr";
+        paragraphCodes_ += "\\qr";
         break;
     case 'j':
-        body_ += "\\qj";
+        paragraphCodes_ += "\\qj";
         break;
     default:
-        body_ += "\\ql";
+        paragraphCodes_ += "\\ql";
         break;
     }
     if (listDepth > 0)
-        body_ += "\\li" + std::to_string(360 * listDepth);
-    body_ += " ";
+        paragraphCodes_ += "\\li" + std::to_string(360 * listDepth);
+    paragraphCodes_ += " ";
+    body_ += paragraphCodes_;
     lineStart_ = true;
     paragraphEmpty_ = true;
     pendingSpace_ = false;
@@ -206,6 +208,8 @@ std::string RtfWriter::finish() {
     bodyStart_ = document.size();
     for (std::size_t& end : paragraphEnds_)
         end += bodyStart_;
+    for (RtfLineEnd& end : lineEnds_)
+        end.at += bodyStart_;
     return document + body_ + "}";
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HtmlToRtf.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -49,6 +51,8 @@ public:
     // (its "\\par") stands, in order.
     std::size_t bodyStart() const { return bodyStart_; }
     const std::vector<std::size_t>& paragraphEnds() const { return paragraphEnds_; }
+    // Where each line break inside a paragraph ends, in order.
+    const std::vector<RtfLineEnd>& lineEnds() const { return lineEnds_; }
 
 private:
     int scriptFont(char32_t c);
@@ -65,6 +69,8 @@ private:
     long position_ = 0;
     std::vector<long> lineBreaks_;
     std::vector<std::size_t> paragraphEnds_; // in the body until finish(), then in the document
+    std::vector<RtfLineEnd> lineEnds_;       // likewise
+    std::string paragraphCodes_;             // those that began the paragraph being written
     std::size_t bodyStart_ = 0;
     int scriptFont_ = -1; // the face of the run for its script, if not the style's
     bool pendingSpace_ = false, lineStart_ = true, paragraphEmpty_ = true;

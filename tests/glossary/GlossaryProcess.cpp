@@ -191,7 +191,7 @@ int GlossaryProcess::pageZoom() const {
     if (remote.address() == nullptr)
         return -1;
     auto* numerator = static_cast<int*>(remote.address());
-    if (!send(control(IDC_PAGE), EM_GETZOOM, reinterpret_cast<WPARAM>(numerator),
+    if (!send(page(), EM_GETZOOM, reinterpret_cast<WPARAM>(numerator),
               reinterpret_cast<LPARAM>(numerator + 1)))
         return -1;
     int zoom[2] = {};
@@ -246,6 +246,12 @@ std::wstring textOf(HWND window) {
 std::wstring GlossaryProcess::searchText() const {
     return textOf(control(IDC_SEARCH));
 }
+HWND GlossaryProcess::page() const {
+    // The control of a page still coming in has the ID once anything reads the page.
+    send(control(IDC_PAGE), EM_GETSEL, 0, 0);
+    return control(IDC_PAGE);
+}
+
 std::wstring GlossaryProcess::pageText() const {
     // Each page has a control of its own: a read that a new page overtook is made again.
     for (int attempt = 0;; ++attempt) {
@@ -259,7 +265,7 @@ std::wstring GlossaryProcess::pageText() const {
 
 bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& color,
                                  int& twips) const {
-    const HWND page = control(IDC_PAGE);
+    const HWND page = this->page();
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
     format.dwMask = CFM_BOLD | CFM_COLOR | CFM_SIZE;
@@ -279,7 +285,7 @@ bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& co
 }
 
 bool GlossaryProcess::pageBackground(int start, int length, COLORREF& background) const {
-    const HWND page = control(IDC_PAGE);
+    const HWND page = this->page();
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
     format.dwMask = CFM_BACKCOLOR;
@@ -297,6 +303,22 @@ bool GlossaryProcess::pageBackground(int start, int length, COLORREF& background
                      ? CLR_DEFAULT
                      : format.crBackColor;
     return true;
+}
+
+WORD GlossaryProcess::pageAlignment(int position) const {
+    const HWND page = this->page();
+    PARAFORMAT2 format = {};
+    format.cbSize = sizeof format;
+    const RemoteMemory remote(process_.get(), sizeof format);
+    if (remote.address() == nullptr ||
+        !WriteProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
+        return 0;
+    send(page, EM_SETSEL, static_cast<WPARAM>(position), position);
+    send(page, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(remote.address()));
+    send(page, EM_SETSEL, 0, 0);
+    if (!ReadProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
+        return 0;
+    return format.wAlignment;
 }
 
 bool GlossaryProcess::clickPageText(const std::wstring& piece) {

@@ -173,9 +173,16 @@ TEST_F(GlossaryWindowTest, SettingsRemovedWhileTheWindowIsOpenDoNotComeBack) {
 TEST_F(GlossaryWindowTest, APageComesInOnePieceWithItsLinks) {
     // A page of many screens with links to its end: its first screen is shown at once and the
     // rest goes in while the window is idle, yet whoever reads it gets it whole, as if it had
-    // been taken at once, and shown from its top.
+    // been taken at once, and shown from its top. It begins with a centred paragraph of many
+    // lines, as a dictionary's numbered senses are, longer than a screen.
     using namespace fixtures;
-    std::u16string many;
+    std::u16string many = u"<p align=center>";
+    for (int i = 1; i <= 80; ++i) {
+        const std::string n = std::to_string(i);
+        many += u"Sense " + std::u16string(n.begin(), n.end()) +
+                u": one of the lines of a long paragraph, <a href=\"#compiler\">a link</a><br>";
+    }
+    many += u"</p>";
     for (int i = 1; i <= 300; ++i) {
         const std::string n = std::to_string(i);
         many += u"<p>Paragraph " + std::u16string(n.begin(), n.end()) +
@@ -198,6 +205,12 @@ TEST_F(GlossaryWindowTest, APageComesInOnePieceWithItsLinks) {
          at = page.find(L"Paragraph ", at + 1))
         ++paragraphs;
     EXPECT_EQ(paragraphs, 300u);
+    const std::size_t lastSense = page.find(L"Sense 80: one");
+    ASSERT_NE(lastSense, std::wstring::npos);
+    EXPECT_EQ(page.find(L"Sense 80", lastSense + 1), std::wstring::npos) << "each line once";
+    EXPECT_EQ(glossary.pageAlignment(pagePosition(page, L"Sense 80")), PFA_CENTER)
+        << "the paragraph's lines that came in later stay in it";
+    EXPECT_EQ(glossary.pageAlignment(pagePosition(page, L"Sense 2:")), PFA_CENTER);
     ASSERT_GT(page.size(), 12u);
     EXPECT_EQ(page.substr(page.size() - 12), L".\r\nLast link") << "nothing after it";
     bool bold = false;

@@ -70,8 +70,13 @@ bool balanced(const std::string& rtf) {
 
 TEST(PageText, APageInSlicesGivesTheTextAndPlacesOfThePageAtOnce) {
     // Paragraphs of every kind the page has, links and characters the RTF escapes, so that
-    // slices are cut between many kinds of paragraph; the last paragraph is empty.
-    std::u16string html = u"<h1>Term</h1>";
+    // slices are cut between many kinds of paragraph; a centred paragraph of many lines, as a
+    // dictionary's numbered senses are, cut after its lines; the last paragraph is empty.
+    std::u16string html = u"<h1>Term</h1><p align=center>";
+    for (int i = 0; i < 30; ++i)
+        html += u"Line " + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
+                u" of the senses, with <a href=\"#sense\">a link</a><br>";
+    html += u"</p>";
     for (int i = 0; i < 40; ++i) {
         const std::u16string n(1, static_cast<char16_t>(u'a' + i % 26));
         html += u"<p>Sense " + n + u": {braces} \\ and <b>bold</b> \u00e9t\u00e9 <a href=\"#" + n +
@@ -80,19 +85,27 @@ TEST(PageText, APageInSlicesGivesTheTextAndPlacesOfThePageAtOnce) {
     html += u"<p><a href=\"#last\">last link</a></p><p></p>";
     const RtfPage page = htmlToPage(html);
     const std::vector<std::string> slices = pageSlices(page, 300);
-    ASSERT_GT(slices.size(), 20u);
+    ASSERT_GT(slices.size(), 30u);
     const std::string header = page.rtf.substr(0, page.bodyStart);
     std::string text;
+    int linesCut = 0;
     for (std::size_t i = 0; i < slices.size(); ++i) {
         EXPECT_EQ(slices[i].compare(0, header.size(), header), 0) << i;
         EXPECT_TRUE(balanced(slices[i])) << i;
-        // Each slice but the last ends a paragraph, which the next one's text follows.
+        // Each slice but the last ends a paragraph, which the next one's text follows, or a
+        // line, after which the next one goes on in the paragraph's alignment.
         if (i + 1 < slices.size()) {
-            EXPECT_EQ(slices[i].substr(slices[i].size() - 5), "\\par}") << i;
+            const bool line = slices[i].substr(slices[i].size() - 7) == "\\line}}";
+            EXPECT_TRUE(line || slices[i].substr(slices[i].size() - 5) == "\\par}") << i;
+            if (line && slices[i + 1].find("Line ") != std::string::npos) {
+                EXPECT_EQ(slices[i + 1].compare(header.size(), 9, "\\pard\\qc "), 0) << i;
+                ++linesCut;
+            }
         }
         EXPECT_LT(slices[i].size(), header.size() + 300 + 400) << i;
         text += rtfText(slices[i]);
     }
+    EXPECT_GT(linesCut, 3) << "the paragraph of lines is not one slice";
     std::string whole = rtfText(page.rtf);
     ASSERT_EQ(whole.back(), '\n') << "the page ends with an empty paragraph";
     whole.pop_back(); // which a control drops from a page it takes at once

@@ -14,10 +14,17 @@ void GlossaryWindow::focusSearch() {
     SendMessageW(search_, EM_SETSEL, 0, -1);
 }
 
-bool GlossaryWindow::translateAccelerator(HWND window, const MSG& message) {
+bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
     auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr)
         return false;
+    // A key or click in the page while the next one comes in is for the next one, shown whole
+    // at once; it stands where the leaving one does.
+    if (message.hwnd != nullptr && message.hwnd == self->leavingPage_.get() &&
+        readsOrUsesPage(message.message)) {
+        self->fillPage(true);
+        message.hwnd = self->page_;
+    }
     const bool control = down(VK_CONTROL);
     // The Find dialog keeps its own keys, but for F3 and Shift+F3.
     if (self->pageFind_.owns(message.hwnd)) {

@@ -127,6 +127,7 @@ void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
     // The window moved to a screen of another density: fonts, sizes and places follow it.
     dpi_ = dpi;
     createFonts();
+    sparePage_.reset(); // made again in the new font
     for (const Placement& at : kLayout) {
         const HFONT font = at.id == IDC_VERSION                        ? labelFont_.get()
                            : at.id == IDC_SEARCH || at.id == IDC_TERMS ? textFont_.get()

@@ -60,12 +60,22 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
     auto* self = reinterpret_cast<GlossaryWindow*>(data);
     const bool isList = control == self->terms_, isLogo = control == self->logoControl_;
     // Whoever reads the page or acts on it gets it whole, not as far as it has gone in.
-    if (control == self->page_ && !self->pageFilled() && readsOrUsesPage(message))
+    if (control == self->page_ && !self->pageWhole() && readsOrUsesPage(message))
         self->fillPage(true);
-    // The control of the page before, hidden until it goes, passes the focus on.
-    if (control == self->retiredPage_.get() && message == WM_SETFOCUS) {
-        SetFocus(self->page_);
-        return 0;
+    if (control != self->page_ && self->formerPage(control)) {
+        // A control of a page gone passes the focus on; it and the one leaving pass on what
+        // would read or use the page to the new one, which is then shown whole.
+        if (message == WM_SETFOCUS && control != self->leavingPage_.get()) {
+            SetFocus(self->shownPage());
+            return 0;
+        }
+        if (readsOrUsesPage(message)) {
+            self->fillPage(true);
+            ++self->passedOn_;
+            const LRESULT result = SendMessageW(self->page_, message, wParam, lParam);
+            --self->passedOn_;
+            return result;
+        }
     }
     if (control == self->page_ && message == WM_SETCURSOR && self->pageMouse(message, lParam))
         return TRUE;

@@ -25,7 +25,8 @@ public:
 
     // Keys that act wherever the focus is (the page's zoom, history, links, the search box,
     // opening a database). True when `message` was one.
-    static bool translateAccelerator(HWND window, const MSG& message);
+    // Input for the page's control that is leaving goes to the one that takes its place.
+    static bool translateAccelerator(HWND window, MSG& message);
 
     static constexpr const wchar_t* kProductName = L"Technical Glossary";
     static constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -79,12 +80,23 @@ private:
     void showPage(const std::u16string& html);
     // The page's control, made anew for each page in the place of `old` (see showPage).
     HWND createPageControl(HWND old);
+    // Brings the new page's first screen in and shows it, a step at a time, leaving the rest
+    // to the timer when a key or message waits; `stepFirst`: one step before looking.
+    void bringPage(bool stepFirst);
+    // The steps of showing the new page in the place of the one leaving.
+    void showUnderLeavingPage();
+    void takeLeavingPagesPlace();
     // Puts the page's next slices in: for a few milliseconds while nothing else waits, or
     // (`whole`) all of them, before anything reads or uses the page.
     void fillPage(bool whole);
     void appendPageSlice();
+    void tidyPageControls(); // when the page is whole and the window idle
     static bool readsOrUsesPage(UINT message);
     bool pageFilled() const { return nextSlice_ >= pageSlices_.size(); }
+    bool pageWhole() const { return !leavingPage_ && pageFilled(); }
+    HWND shownPage() const { return leavingPage_ ? leavingPage_.get() : page_; }
+    // The control of the page leaving or of a page gone: it answers for the page.
+    bool formerPage(HWND control) const;
     PageColours pageColours() const;
     void loadGlossary();
     std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
@@ -157,11 +169,17 @@ private:
     std::wstring loadFailure_;    // why the named database cannot be read
     std::u16string damageNote_;   // above every page while a damaged database is shown
 
-    // The page shown, in the pieces it goes in by, and the first not yet in.
+    // The page, in the pieces it goes in by, and the first not yet in.
     std::vector<std::string> pageSlices_;
     std::size_t nextSlice_ = 0;
     bool fillingPage_ = false;
-    win32::OwnWindow retiredPage_; // the control of the page before, to be destroyed
+    // The control shown until the new page's first screen is in (page_ is hidden meanwhile).
+    win32::OwnWindow leavingPage_;
+    // Those of pages gone, hidden and without the page's ID, destroyed when the window is idle
+    // and no message they passed on is being answered.
+    std::vector<win32::OwnWindow> retiredPages_;
+    int passedOn_ = 0;
+    win32::OwnWindow sparePage_; // hidden, without the page's ID, for the next page
     Remembered remembered_;
     // Dictionaries chosen in this run, by database (full path): saved with the settings.
     std::map<std::wstring, std::vector<std::u16string>> chosenSources_;

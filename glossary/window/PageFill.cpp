@@ -1,5 +1,5 @@
-// How a page goes into the view: a control of its own, its first screen at once, the rest while
-// the window is idle, so that neither the page nor a key typed meanwhile waits for a long page.
+// How a page goes into the view: a control of its own, shown once its first screen is in, the
+// rest while the window is idle, so that neither the page nor a key typed meanwhile waits.
 #include "AccessibleControl.h"
 #include "GlossaryWindow.h"
 #include "Ids.h"
@@ -72,7 +72,6 @@ HWND GlossaryWindow::createPageControl(HWND old) {
         SendMessageW(page, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
     setAccessibleName(page, L"Definition");
     SetWindowSubclass(page, controlProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
-    pageFind_.setPage(page);
     return page;
 }
 
@@ -83,44 +82,104 @@ void GlossaryWindow::showPage(const std::u16string& html) {
     // A new control for each page: Wine's rich edit takes as long to empty itself of a long
     // page as to take one, and a control is made and destroyed in a few milliseconds. The page
     // goes in as RTF with its links already coloured and underlined (marking each link through
-    // the control would select, format and redraw once a link), while its control is hidden:
-    // its first screen now, the rest while the window is idle (fillPage).
+    // the control would select, format and redraw once a link), while its control is hidden
+    // and the page before stays shown: its first screen a slice at a time, with whatever waits
+    // (a key typed meanwhile) served between slices, then the rest while the window is idle.
     KillTimer(window_, TIMER_FILL_PAGE);
-    retiredPage_.reset();
+    HWND fresh = sparePage_.release();
+    if (fresh != nullptr) {
+        SetWindowLongPtrW(fresh, GWLP_ID, IDC_PAGE);
+        SendMessageW(fresh, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
+    } else {
+        fresh = createPageControl(shownPage());
+    }
+    if (fresh == nullptr) {
+        pageSlices_.clear();
+        nextSlice_ = 0;
+        return;
+    }
+    pageFind_.setPage(fresh);
+    if (leavingPage_) {
+        // A page that never came: typed past.
+        SetWindowLongPtrW(page_, GWLP_ID, 0);
+        retiredPages_.emplace_back(page_);
+    } else {
+        leavingPage_.reset(page_);
+    }
+    page_ = fresh;
+    links_ = std::move(page.links);
     pageSlices_ = pageSlices(page, kSliceBytes);
     nextSlice_ = 0;
-    const HWND old = page_;
-    const HWND fresh = createPageControl(old);
-    if (fresh == nullptr)
-        return;
-    page_ = fresh;
+    bringPage(false);
+}
+
+void GlossaryWindow::bringPage(bool stepFirst) {
     fillingPage_ = true;
-    do
-        appendPageSlice();
-    while (!pageFilled() && !beyondView(page_));
+    for (bool mayWait = !stepFirst; leavingPage_; mayWait = true) {
+        if (mayWait && somethingWaits()) {
+            SetTimer(window_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr);
+            break;
+        }
+        // Those of pages gone first, one a step: under Wine each hidden window more makes
+        // making, showing and hiding their siblings slower, and fast typing leaves one a key.
+        if (passedOn_ == 0 && !retiredPages_.empty()) {
+            retiredPages_.erase(retiredPages_.begin());
+        } else if (!pageFilled() && !beyondView(page_)) {
+            appendPageSlice();
+        } else if ((GetWindowLongPtrW(page_, GWL_STYLE) & WS_VISIBLE) == 0) {
+            showUnderLeavingPage();
+        } else {
+            takeLeavingPagesPlace();
+        }
+    }
+    fillingPage_ = false;
+    if (!leavingPage_)
+        SetTimer(window_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr); // the rest, when idle
+}
+
+void GlossaryWindow::showUnderLeavingPage() {
     CHARRANGE start = {0, 0};
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
     POINT top = {0, 0};
     SendMessageW(page_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&top));
-    fillingPage_ = false;
-    if (old != nullptr) {
-        const bool focused = GetFocus() == old;
-        // Its name goes to the new one, which comes after it and so is found once it has none.
-        SetWindowLongPtrW(old, GWLP_ID, 0);
-        ShowWindow(page_, SW_SHOWNA);
-        if (focused)
-            SetFocus(page_);
-        if (focus_ == old)
-            focus_ = page_;
-        // Destroyed when the window is idle: a long page takes a few milliseconds to go.
-        ShowWindow(old, SW_HIDE);
-        retiredPage_.reset(old);
+    // Laid out again since it was made (the window resized): where the page stands now.
+    RECT leaving = {}, coming = {};
+    GetWindowRect(leavingPage_.get(), &leaving);
+    GetWindowRect(page_, &coming);
+    if (!EqualRect(&leaving, &coming)) {
+        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&leaving), 2);
+        SetWindowPos(page_, nullptr, leaving.left, leaving.top, leaving.right - leaving.left,
+                     leaving.bottom - leaving.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    // Drawn whole, now: nothing of the page before or of a page half built is ever seen.
-    RedrawWindow(page_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
-    links_ = std::move(page.links);
-    SetTimer(window_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr);
+    ShowWindow(page_, SW_SHOWNA);
+}
+
+void GlossaryWindow::takeLeavingPagesPlace() {
+    const HWND old = leavingPage_.get();
+    const bool focused = GetFocus() == old;
+    // The page's ID goes to the new control, which comes after the old one and so is found
+    // once the old one has none: whoever asks for the page always finds one.
+    SetWindowLongPtrW(old, GWLP_ID, 0);
+    if (focused)
+        SetFocus(page_);
+    if (focus_ == old)
+        focus_ = page_;
+    ShowWindow(old, SW_HIDE);
+    retiredPages_.push_back(std::move(leavingPage_));
+    // Drawn whole, now, unless a key waits: then once it has been served.
+    RedrawWindow(page_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | (somethingWaits() ? 0 : RDW_UPDATENOW));
     NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+bool GlossaryWindow::formerPage(HWND control) const {
+    if (control == leavingPage_.get() && control != nullptr)
+        return true;
+    for (const win32::OwnWindow& retired : retiredPages_) {
+        if (retired.get() == control)
+            return true;
+    }
+    return false;
 }
 
 // The next slice at the end of the page, without notifications.
@@ -171,9 +230,24 @@ bool GlossaryWindow::readsOrUsesPage(UINT message) {
 void GlossaryWindow::fillPage(bool whole) {
     if (fillingPage_)
         return;
-    retiredPage_.reset();
+    if (leavingPage_ && !whole) {
+        bringPage(true);
+        return;
+    }
+    if (leavingPage_) {
+        // Read or used before it was shown: all of it now, shown from its top.
+        fillingPage_ = true;
+        while (!pageFilled())
+            appendPageSlice();
+        showUnderLeavingPage();
+        takeLeavingPagesPlace();
+        fillingPage_ = false;
+    }
     if (pageFilled()) {
-        KillTimer(window_, TIMER_FILL_PAGE);
+        pageSlices_.clear();
+        nextSlice_ = 0;
+        if (!whole)
+            tidyPageControls();
         return;
     }
     fillingPage_ = true;
@@ -196,10 +270,30 @@ void GlossaryWindow::fillPage(bool whole) {
     // The text shown has not changed; the scroll bar's thumb has.
     SendMessageW(page_, WM_NCPAINT, 1, 0);
     fillingPage_ = false;
-    if (pageFilled()) {
-        KillTimer(window_, TIMER_FILL_PAGE);
-        pageSlices_.clear();
-        nextSlice_ = 0;
+    if (pageFilled())
         NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+// Each a few milliseconds: the controls of pages gone go, a few at a time, and then the next
+// page's control is made.
+void GlossaryWindow::tidyPageControls() {
+    if (!retiredPages_.empty()) {
+        // Not from inside a control that passed a message on, which may still be one of them.
+        if (passedOn_ != 0)
+            return;
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        do
+            retiredPages_.pop_back();
+        while (!retiredPages_.empty() && millisecondsSince(start) < kFillMilliseconds &&
+               !somethingWaits());
+        return;
     }
+    if (!sparePage_) {
+        if (somethingWaits())
+            return;
+        sparePage_.reset(createPageControl(page_));
+        SetWindowLongPtrW(sparePage_.get(), GWLP_ID, 0);
+    }
+    KillTimer(window_, TIMER_FILL_PAGE);
 }

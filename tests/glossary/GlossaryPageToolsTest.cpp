@@ -50,7 +50,7 @@ HWND dialogOf(const GlossaryProcess& glossary, const std::wstring& caption) {
 // The page's selection, as the control counts characters.
 CHARRANGE pageSelection(const GlossaryProcess& glossary) {
     DWORD_PTR packed = 0;
-    SendMessageTimeoutW(glossary.control(IDC_PAGE), EM_GETSEL, 0, 0, SMTO_NORMAL, 10000, &packed);
+    SendMessageTimeoutW(glossary.page(), EM_GETSEL, 0, 0, SMTO_NORMAL, 10000, &packed);
     return CHARRANGE{static_cast<LONG>(LOWORD(packed)), static_cast<LONG>(HIWORD(packed))};
 }
 
@@ -61,7 +61,7 @@ bool textRect(const GlossaryProcess& glossary, int position, RECT& on) {
     POINTL at = {};
     DWORD_PTR result = 0;
     const bool read = remote != nullptr &&
-                      SendMessageTimeoutW(glossary.control(IDC_PAGE), EM_POSFROMCHAR,
+                      SendMessageTimeoutW(glossary.page(), EM_POSFROMCHAR,
                                           reinterpret_cast<WPARAM>(remote), position, SMTO_NORMAL,
                                           10000, &result) &&
                       ReadProcessMemory(process, remote, &at, sizeof at, nullptr);

@@ -248,6 +248,8 @@ TEST_F(GlossaryWindowTest, RemembersWhereItWasOpensOtherDatabasesAndSuggestsTheN
     }
     EXPECT_TRUE(eventually([&] { return glossary.itemCount() == 3; }, kTimeoutMs));
     EXPECT_EQ(glossary.selected(), 0);
+    EXPECT_EQ(glossary.searchText(), L"Compiler") << "the box names the term on the page";
+    EXPECT_TRUE(contains(glossary.pageText(), L"Translates code."));
     EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary - links.mdb");
     // A database dropped on the window.
     const std::string other = folder_.file("other.mdb");

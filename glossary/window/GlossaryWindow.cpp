@@ -238,6 +238,7 @@ void GlossaryWindow::onCreate() {
 
     pageFind_.attach(window_, page_, [this](const std::wstring& shown, const std::wstring& spoken) {
         setStatus(shown, spoken);
+        findStatus_ = shown;
     });
     loadGlossary();
     showDatabase(rememberedTerm());

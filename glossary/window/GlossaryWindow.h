@@ -219,6 +219,7 @@ private:
     std::uint64_t firstHitsOf_ = 0;        // the search whose first finds are listed
     std::u16string foundWords_;            // the search text whose words the page marks
     std::wstring statusName_;              // the status line's accessible name
+    std::wstring findStatus_;              // what the last find in the page said there
     DWORD lastSearchAt_ = 0;               // tick count of the last change of the search text
     std::size_t shownEntry_ = static_cast<std::size_t>(-1); // the entry on the page
     std::vector<std::size_t> history_;

@@ -76,6 +76,10 @@ HWND GlossaryWindow::createPageControl(HWND old) {
 }
 
 void GlossaryWindow::showPage(const std::u16string& html) {
+    // A find's count was of the page before.
+    if (!findStatus_.empty() && win32::windowText(status_) == findStatus_)
+        setStatus(L"", L"");
+    findStatus_.clear();
     shownHtml_ = html;
     shownColours_ = pageColours();
     RtfPage page = htmlToPage(damageNote_ + html, shownColours_);

@@ -211,6 +211,10 @@ TEST_F(GlossaryWindowTest, FindsInThePageIgnoringCaseAndAccentsAndSaysWhatIsNotT
     PostMessageW(find, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(eventually(selects(at(L"Small again"), 5), kTimeoutMs));
     PostMessageW(find, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(eventually([&] { return !IsWindow(find); }, kTimeoutMs));
+    EXPECT_FALSE(statusLine(glossary).empty());
+    glossary.setSearch(L"compiler");
+    EXPECT_EQ(statusLine(glossary), L"") << "the count was of the page before";
 }
 
 TEST_F(GlossaryWindowTest, CopiesThePageWithItsLinesAndSelectsAllWhereTheFocusIs) {

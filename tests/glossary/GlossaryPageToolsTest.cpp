@@ -60,11 +60,11 @@ bool textRect(const GlossaryProcess& glossary, int position, RECT& on) {
     void* remote = VirtualAllocEx(process, nullptr, sizeof(POINTL), MEM_COMMIT, PAGE_READWRITE);
     POINTL at = {};
     DWORD_PTR result = 0;
-    const bool read = remote != nullptr &&
-                      SendMessageTimeoutW(glossary.page(), EM_POSFROMCHAR,
-                                          reinterpret_cast<WPARAM>(remote), position, SMTO_NORMAL,
-                                          10000, &result) &&
-                      ReadProcessMemory(process, remote, &at, sizeof at, nullptr);
+    const bool read =
+        remote != nullptr &&
+        SendMessageTimeoutW(glossary.page(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(remote),
+                            position, SMTO_NORMAL, 10000, &result) &&
+        ReadProcessMemory(process, remote, &at, sizeof at, nullptr);
     if (remote != nullptr)
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     POINT point = {at.x, at.y};

@@ -18,11 +18,13 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
     auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr)
         return false;
-    // A key or click in the page while the next one comes in is for the next one, shown whole
-    // at once; it stands where the leaving one does.
+    // A key in the page while the next one comes in is for the next one, shown whole at once.
+    // A click there was aimed at what the page before showed: it only brings the next one.
     if (message.hwnd != nullptr && message.hwnd == self->leavingPage_.get() &&
         readsOrUsesPage(message.message)) {
         self->fillPage(true);
+        if (isButtonPress(message.message))
+            return true;
         message.hwnd = self->page_;
     }
     const bool control = down(VK_CONTROL);

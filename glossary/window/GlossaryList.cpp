@@ -71,6 +71,8 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
         }
         if (readsOrUsesPage(message)) {
             self->fillPage(true);
+            if (isButtonPress(message))
+                return 0; // aimed at the page it showed (see translateAccelerator)
             ++self->passedOn_;
             const LRESULT result = SendMessageW(self->page_, message, wParam, lParam);
             --self->passedOn_;

@@ -92,6 +92,7 @@ private:
     void appendPageSlice();
     void tidyPageControls(); // when the page is whole and the window idle
     static bool readsOrUsesPage(UINT message);
+    static bool isButtonPress(UINT message);
     bool pageFilled() const { return nextSlice_ >= pageSlices_.size(); }
     bool pageWhole() const { return !leavingPage_ && pageFilled(); }
     HWND shownPage() const { return leavingPage_ ? leavingPage_.get() : page_; }

@@ -38,11 +38,21 @@ bool beyondView(HWND page) {
     return last.y - first.y >= client.bottom;
 }
 
+// Hidden without erasing its place: what stood under it is drawn over it at once, and an
+// erased place would show blank between the two.
+void hideUndrawn(HWND control) {
+    SetWindowPos(control, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOREDRAW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
+                     SWP_NOACTIVATE);
+}
+
 } // namespace
 
 HWND GlossaryWindow::createPageControl(HWND old) {
-    constexpr DWORD kPageStyle =
-        WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+    // Clipped by its siblings: the next page's control, shown under this one before it takes
+    // its place, must not draw over it.
+    constexpr DWORD kPageStyle = WS_BORDER | WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS |
+                                 ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
     HWND page = nullptr;
     if (old == nullptr) {
         page = control(L"RichEdit20W", L"", kPageStyle, IDC_PAGE);
@@ -104,8 +114,9 @@ void GlossaryWindow::showPage(const std::u16string& html) {
     }
     pageFind_.setPage(fresh);
     if (leavingPage_) {
-        // A page that never came: typed past.
+        // A page that never came: typed past, perhaps already under the one leaving.
         SetWindowLongPtrW(page_, GWLP_ID, 0);
+        hideUndrawn(page_);
         retiredPages_.emplace_back(page_);
     } else {
         leavingPage_.reset(page_);
@@ -168,11 +179,11 @@ void GlossaryWindow::takeLeavingPagesPlace() {
         SetFocus(page_);
     if (focus_ == old)
         focus_ = page_;
-    ShowWindow(old, SW_HIDE);
+    hideUndrawn(old);
     retiredPages_.push_back(std::move(leavingPage_));
-    // Drawn whole, now, unless a key waits: then once it has been served.
-    RedrawWindow(page_, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | (somethingWaits() ? 0 : RDW_UPDATENOW));
+    // Drawn whole over the old one's place, now: a paint would wait for every key typed
+    // meanwhile.
+    RedrawWindow(page_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
     NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
 }
 
@@ -229,6 +240,11 @@ bool GlossaryWindow::readsOrUsesPage(UINT message) {
         return (message >= EM_GETSEL && message <= EM_GETIMESTATUS) ||
                (message >= WM_USER && message < WM_USER + 0x200);
     }
+}
+
+bool GlossaryWindow::isButtonPress(UINT message) {
+    return message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN ||
+           message == WM_MBUTTONDOWN;
 }
 
 void GlossaryWindow::fillPage(bool whole) {

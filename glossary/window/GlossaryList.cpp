@@ -81,9 +81,15 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
     }
     if (control == self->page_ && message == WM_SETCURSOR && self->pageMouse(message, lParam))
         return TRUE;
+    // A link is followed by a click in this page: not by the release of a press that went to
+    // the page before it (see translateAccelerator).
+    if (control == self->page_ && message == WM_LBUTTONDOWN)
+        self->pressedPage_ = control;
     if (control == self->page_ && message == WM_LBUTTONUP) {
         const LRESULT done = DefSubclassProc(control, message, wParam, lParam);
-        self->pageMouse(message, lParam);
+        if (self->pressedPage_ == control)
+            self->pageMouse(message, lParam);
+        self->pressedPage_ = nullptr;
         return done;
     }
     if (message == WM_GETOBJECT) {

@@ -181,6 +181,7 @@ private:
     std::vector<win32::OwnWindow> retiredPages_;
     int passedOn_ = 0;
     win32::OwnWindow sparePage_; // hidden, without the page's ID, for the next page
+    HWND pressedPage_ = nullptr; // the page control the mouse button went down in
     Remembered remembered_;
     // Dictionaries chosen in this run, by database (full path): saved with the settings.
     std::map<std::wstring, std::vector<std::u16string>> chosenSources_;

@@ -38,6 +38,19 @@ bool beyondView(HWND page) {
     return last.y - first.y >= client.bottom;
 }
 
+// Where `model` stands: the window may have been laid out again since `control` was made or
+// shown, and the layout moves the control that has the page's ID.
+void placeLike(HWND control, HWND model, HWND parent) {
+    RECT wanted = {}, now = {};
+    GetWindowRect(model, &wanted);
+    GetWindowRect(control, &now);
+    if (EqualRect(&wanted, &now))
+        return;
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&wanted), 2);
+    SetWindowPos(control, nullptr, wanted.left, wanted.top, wanted.right - wanted.left,
+                 wanted.bottom - wanted.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Hidden without erasing its place: what stood under it is drawn over it at once, and an
 // erased place would show blank between the two.
 void hideUndrawn(HWND control) {
@@ -157,20 +170,13 @@ void GlossaryWindow::showUnderLeavingPage() {
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
     POINT top = {0, 0};
     SendMessageW(page_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&top));
-    // Laid out again since it was made (the window resized): where the page stands now.
-    RECT leaving = {}, coming = {};
-    GetWindowRect(leavingPage_.get(), &leaving);
-    GetWindowRect(page_, &coming);
-    if (!EqualRect(&leaving, &coming)) {
-        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&leaving), 2);
-        SetWindowPos(page_, nullptr, leaving.left, leaving.top, leaving.right - leaving.left,
-                     leaving.bottom - leaving.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    placeLike(page_, leavingPage_.get(), window_);
     ShowWindow(page_, SW_SHOWNA);
 }
 
 void GlossaryWindow::takeLeavingPagesPlace() {
     const HWND old = leavingPage_.get();
+    placeLike(page_, old, window_);
     const bool focused = GetFocus() == old;
     // The page's ID goes to the new control, which comes after the old one and so is found
     // once the old one has none: whoever asks for the page always finds one.

@@ -321,7 +321,7 @@ WORD GlossaryProcess::pageAlignment(int position) const {
     return format.wAlignment;
 }
 
-bool GlossaryProcess::clickPageText(const std::wstring& piece) {
+bool GlossaryProcess::clickPageText(const std::wstring& piece, bool press) {
     const std::wstring text = pageText();
     const std::size_t at = text.find(piece);
     if (at == std::wstring::npos)
@@ -338,7 +338,8 @@ bool GlossaryProcess::clickPageText(const std::wstring& piece) {
         !ReadProcessMemory(process_.get(), remote.address(), &point, sizeof point, nullptr))
         return false;
     const LPARAM where = MAKELPARAM(point.x + 2, point.y + 4);
-    PostMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    if (press)
+        PostMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, where);
     PostMessageW(page, WM_LBUTTONUP, 0, where);
     return true;
 }

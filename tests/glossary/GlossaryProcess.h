@@ -34,7 +34,8 @@ public:
     // Drops the file on the window, as the shell does.
     bool dropFile(const std::wstring& path);
     // Clicks the first character of the first `piece` of the page's text, as the mouse would.
-    bool clickPageText(const std::wstring& piece);
+    // `press` false: the button's release alone, as after a press that went elsewhere.
+    bool clickPageText(const std::wstring& piece, bool press = true);
     // Processes the program has started that are still running.
     int runningChildren() const;
 

@@ -223,6 +223,11 @@ TEST_F(GlossaryWindowTest, APageComesInOnePieceWithItsLinks) {
                                     SMTO_NORMAL, kTimeoutMs, &line));
     EXPECT_EQ(line, 0u) << "shown from its top";
     glossary.saveScreenshot(binaryDirectory() + "\\glossary-long-page.bmp");
+    // A button let go over a link after it was pressed on the page before (a click that came
+    // while this page went in) follows nothing.
+    ASSERT_TRUE(glossary.clickPageText(L"a link", false));
+    Sleep(500);
+    EXPECT_EQ(glossary.selected(), 1);
     ASSERT_TRUE(glossary.clickPageText(L"a link"));
     EXPECT_TRUE(eventually([&] { return glossary.selected() == 0; }, kTimeoutMs));
 

@@ -28,6 +28,12 @@ bool somethingWaits() {
     return HIWORD(GetQueueStatus(QS_INPUT | QS_SENDMESSAGE | QS_POSTMESSAGE)) != 0;
 }
 
+// Whether idle work that began at `start` may go on: within its few milliseconds, and nothing
+// waits for the window.
+bool idleTimeLeft(const LARGE_INTEGER& start) {
+    return millisecondsSince(start) < kFillMilliseconds && !somethingWaits();
+}
+
 // Whether the text reaches below the control's visible part, wherever it is scrolled to.
 bool beyondView(HWND page) {
     RECT client = {};
@@ -71,7 +77,8 @@ HWND GlossaryWindow::createPageControl(HWND old) {
         page = control(L"RichEdit20W", L"", kPageStyle, IDC_PAGE);
     } else {
         // In the place of the old one, after it in the order of Tab, hidden until its first
-        // screen is in; the old one keeps the name in the window until then (see showPage).
+        // screen is in; the old one keeps the name in the window until then
+        // (see takeLeavingPagesPlace).
         RECT place = {};
         GetWindowRect(old, &place);
         MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&place), 2);
@@ -261,7 +268,8 @@ void GlossaryWindow::fillPage(bool whole) {
         return;
     }
     if (leavingPage_) {
-        // Read or used before it was shown: all of it now, shown from its top.
+        // Read or used before it was shown: all of it now, shown from its top. Not through
+        // bringPage, which could destroy the control whose message asked for it.
         fillingPage_ = true;
         while (!pageFilled())
             appendPageSlice();
@@ -288,8 +296,7 @@ void GlossaryWindow::fillPage(bool whole) {
     SendMessageW(page_, WM_SETREDRAW, FALSE, 0);
     do
         appendPageSlice();
-    while (!pageFilled() &&
-           (whole || (millisecondsSince(start) < kFillMilliseconds && !somethingWaits())));
+    while (!pageFilled() && (whole || idleTimeLeft(start)));
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     SendMessageW(page_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
     SendMessageW(page_, WM_SETREDRAW, TRUE, 0);
@@ -311,8 +318,7 @@ void GlossaryWindow::tidyPageControls() {
         QueryPerformanceCounter(&start);
         do
             retiredPages_.pop_back();
-        while (!retiredPages_.empty() && millisecondsSince(start) < kFillMilliseconds &&
-               !somethingWaits());
+        while (!retiredPages_.empty() && idleTimeLeft(start));
         return;
     }
     if (!sparePage_) {

@@ -22,8 +22,11 @@ using namespace driver;
 using namespace testsupport;
 
 constexpr DWORD kTimeoutMs = 30000;
-// The maker's address is https; both schemes get the recording handler.
-const char* const kUrlCommands[] = {"http\\shell\\open\\command", "https\\shell\\open\\command"};
+// The maker's address is https; web and mail addresses get the recording handler, and TearDown
+// puts these machine-wide handlers back however a test ends.
+const char* const kUrlCommands[] = {"http\\shell\\open\\command", "https\\shell\\open\\command",
+                                    "mailto\\shell\\open\\command"};
+constexpr int kUrlCommandCount = sizeof kUrlCommands / sizeof kUrlCommands[0];
 const char kSettings[] = "Software\\Technical Glossary";
 
 inline void writeDictionary(const std::string& path) {
@@ -47,7 +50,7 @@ protected:
     void SetUp() override {
         deleteTree(HKEY_CURRENT_USER, kSettings); // what an earlier run remembered
         writeDictionary(folder_.file("Dict.mdb"));
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < kUrlCommandCount; ++i) {
             saved_[i] = readValue(HKEY_CLASSES_ROOT, kUrlCommands[i], "", &types_[i]);
             setString(HKEY_CLASSES_ROOT, kUrlCommands[i], "",
                       "\"" + binaryDirectory() + "\\recorder.exe\" \"%1\"");
@@ -55,7 +58,7 @@ protected:
     }
     void TearDown() override {
         deleteTree(HKEY_CURRENT_USER, kSettings);
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < kUrlCommandCount; ++i) {
             if (types_[i] != REG_NONE)
                 setValue(HKEY_CLASSES_ROOT, kUrlCommands[i], "", types_[i], saved_[i].data(),
                          static_cast<DWORD>(saved_[i].size()));
@@ -66,8 +69,8 @@ protected:
     std::string program() const { return binaryDirectory() + "\\glossary.exe"; }
 
     TempDirectory folder_{"glossary"};
-    std::vector<BYTE> saved_[2];
-    DWORD types_[2] = {REG_NONE, REG_NONE};
+    std::vector<BYTE> saved_[kUrlCommandCount];
+    DWORD types_[kUrlCommandCount] = {REG_NONE, REG_NONE, REG_NONE};
     EnvironmentOverride recorderOut_{"RECORDER_OUT", folder_.file("opened.txt")};
 };
 

@@ -192,8 +192,14 @@ std::vector<std::string> checkEarlierInstallation(const std::wstring& directory,
                            L"then install it into \"" +
                            directory + L"\".");
     const std::wstring version = registeredValue(L"DisplayVersion");
-    if (!registered.empty() && !allowDowngrade && isVersion(version) &&
-        compareVersions(version, kProductVersion) > 0)
+    // A version that cannot be compared may be newer: it is kept as a newer one would be.
+    if (!registered.empty() && !allowDowngrade && !isVersion(version))
+        throw InstallError(L"The installed version of " + std::wstring(kProductName) + L" (\"" +
+                           version + L"\" in \"" + registered +
+                           L"\") cannot be compared with this setup's " + kProductVersion +
+                           L", so it may be newer. Keep it, or start this setup with "
+                           L"/ALLOWDOWNGRADE to replace it.");
+    if (!registered.empty() && !allowDowngrade && compareVersions(version, kProductVersion) > 0)
         throw InstallError(L"A newer version of " + std::wstring(kProductName) + L" (" + version +
                            L") is installed in \"" + registered + L"\"; this setup carries " +
                            kProductVersion +

@@ -13,14 +13,17 @@
 #include "win32/FileWrite.h"
 #include "win32/Handles.h"
 
+#include "ProductInfo.h"
+
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <cwctype>
 #include <vector>
 
 const wchar_t kProductName[] = L"Technical Glossary";
-const wchar_t kProductVersion[] = L"1.3";
+const wchar_t kProductVersion[] = PRODUCT_VERSION_WIDE;
 const wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
 const wchar_t kSharedDllsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
@@ -172,6 +175,15 @@ void setNumber(HKEY key, const wchar_t* name, DWORD value) {
     RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
+// Today as the registration's InstallDate has it: YYYYMMDD, local time.
+std::wstring installDate() {
+    SYSTEMTIME today = {};
+    GetLocalTime(&today);
+    wchar_t text[16] = {};
+    swprintf(text, 16, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    return text;
+}
+
 void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journal,
                      SetupReport& report) {
     journal.beforeRegistration(kUninstallKey);
@@ -185,7 +197,12 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
     const std::wstring uninstaller = L"\"" + directory + L"\\uninstall.exe\"";
     setString(key, L"DisplayName", kProductName);
     setString(key, L"DisplayVersion", kProductVersion);
-    setString(key, L"Publisher", kProductName);
+    setNumber(key, L"VersionMajor", PRODUCT_VERSION_MAJOR);
+    setNumber(key, L"VersionMinor", PRODUCT_VERSION_MINOR);
+    setString(key, L"Publisher", wide(PRODUCT_PUBLISHER_TEXT));
+    setString(key, L"HelpLink", PRODUCT_URL_WIDE);
+    setString(key, L"URLInfoAbout", PRODUCT_URL_WIDE);
+    setString(key, L"InstallDate", installDate());
     setString(key, L"InstallLocation", directory);
     // The icon's index keeps a comma in the folder's name from being read as one.
     setString(key, L"DisplayIcon", directory + L"\\glossary.exe,0");

@@ -6,6 +6,8 @@
 #include "page/HtmlToRtf.h"
 #include "win32/ErrorText.h"
 
+#include "ProductInfo.h"
+
 #include <commctrl.h>
 #include <richedit.h>
 #include <shellapi.h>
@@ -17,7 +19,7 @@
 namespace {
 
 const wchar_t kClassName[] = L"TechnicalGlossary";
-const wchar_t kVersion[] = L"V 1.3";
+const wchar_t kVersion[] = L"V " PRODUCT_VERSION_WIDE;
 
 } // namespace
 

@@ -26,6 +26,22 @@ DWORD runSetup(const std::string& options) {
     return runAndWait(setupProgram() + options, kTimeoutMs, exitCode) ? exitCode : 0xFFFFFFFF;
 }
 
+// A text of a program's version resource ("ProductVersion"...), empty when it has none.
+std::string versionText(const std::string& program, const char* name) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(program.c_str(), &ignored);
+    std::vector<char> block(size);
+    if (size == 0 || !GetFileVersionInfoA(program.c_str(), 0, size, block.data()))
+        return std::string();
+    char* text = nullptr;
+    UINT length = 0;
+    const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) ||
+        length == 0)
+        return std::string();
+    return std::string(text, length - 1);
+}
+
 } // namespace
 
 TEST(SetupUpdate, WithoutAFolderTheRegisteredOneIsUpdatedAndANewerVersionIsKept) {
@@ -36,6 +52,15 @@ TEST(SetupUpdate, WithoutAFolderTheRegisteredOneIsUpdatedAndANewerVersionIsKept)
     const std::string glossary = directory + "\\glossary.exe";
     ASSERT_EQ(runSetup(" /S /D=" + directory), 0u);
     ASSERT_EQ(registered("InstallLocation"), directory);
+    // Deployment tools read one version: the registration's, and each program's resource.
+    const std::string version = registered("DisplayVersion");
+    for (const std::string& program : {directory + "\\glossary.exe", directory + "\\uninstall.exe",
+                                       binaryDirectory() + "\\setup.exe"}) {
+        EXPECT_EQ(versionText(program, "ProductVersion"), version) << program;
+        EXPECT_EQ(versionText(program, "FileVersion"), version) << program;
+    }
+    EXPECT_EQ(registered("InstallDate").size(), 8u) << registered("InstallDate");
+    EXPECT_EQ(registered("HelpLink").rfind("https://", 0), 0u);
 
     // The same version again, without a folder: the registered one is repaired.
     ASSERT_TRUE(DeleteFileA(glossary.c_str()));
@@ -65,6 +90,14 @@ TEST(SetupUpdate, WithoutAFolderTheRegisteredOneIsUpdatedAndANewerVersionIsKept)
     // Unless the administrator says so.
     EXPECT_EQ(runSetup(" /S /ALLOWDOWNGRADE"), 0u);
     EXPECT_TRUE(fileExists(glossary));
+    EXPECT_EQ(registered("DisplayVersion"), "1.3");
+    // A version that cannot be compared may be newer: it stays as a newer one would.
+    setString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "1.4 beta");
+    ASSERT_TRUE(DeleteFileA(glossary.c_str()));
+    EXPECT_EQ(runSetup(" /S"), 1603u);
+    EXPECT_FALSE(fileExists(glossary));
+    EXPECT_EQ(registered("DisplayVersion"), "1.4 beta");
+    EXPECT_EQ(runSetup(" /S /ALLOWDOWNGRADE"), 0u);
     EXPECT_EQ(registered("DisplayVersion"), "1.3");
     // An older version is updated.
     setString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "1.2");

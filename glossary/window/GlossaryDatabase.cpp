@@ -95,8 +95,44 @@ void GlossaryWindow::loadGlossary() {
     // that cannot be read is worth a word, once the window shows, in front of it.
     if (database_.empty() || (failure.empty() && damage.empty()))
         return;
-    loadFailure_ = failure.empty() ? damagedText(path, damage) : cannotRead(path, failure);
+    if (failure.empty()) {
+        loadFailure_ = damagedText(path, damage);
+    } else {
+        // As for one opened with Ctrl+O: the window shows the default database instead, and
+        // is not named after a file it cannot show.
+        database_.clear();
+        openedByUser_ = false;
+        loadGlossary();
+        loadFailure_ = cannotRead(path, failure) + L"\n\nThe glossary shows its own database (" +
+                       databasePath() + L") instead.";
+    }
     PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
+}
+
+void GlossaryWindow::lookUp(const std::wstring& word) {
+    if (definitionsMode_)
+        returnToTermSearch();
+    // A word of its own in the history, searched as typing would.
+    wordEnded_ = true;
+    SetWindowTextW(search_, word.c_str());
+    wordEnded_ = true;
+}
+
+void GlossaryWindow::takeHandedOver() {
+    // Not while a box or dialog of the window is open: its answer may change what is shown.
+    if (handedOver_.empty() || !IsWindowEnabled(window_))
+        return;
+    const StartArguments start = handedOver_.front();
+    handedOver_.erase(handedOver_.begin());
+    if (IsIconic(window_))
+        ShowWindow(window_, SW_RESTORE);
+    SetForegroundWindow(window_);
+    if (!start.database.empty())
+        openDatabase(start.database);
+    if (!start.word.empty())
+        lookUp(start.word);
+    if (!handedOver_.empty())
+        PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
 }
 
 void GlossaryWindow::openDatabase(const std::wstring& path) {

@@ -2,6 +2,7 @@
 
 #include "AccessibleControl.h"
 #include "Ids.h"
+#include "RunningGlossary.h"
 #include "WindowText.h"
 #include "page/HtmlToRtf.h"
 #include "win32/ErrorText.h"
@@ -23,7 +24,7 @@ const wchar_t kVersion[] = L"V " PRODUCT_VERSION_WIDE;
 
 } // namespace
 
-HWND GlossaryWindow::create(HINSTANCE instance, int show, const std::wstring& database) {
+HWND GlossaryWindow::create(HINSTANCE instance, int show, const StartArguments& start) {
     LoadLibraryW(L"riched20.dll"); // registers the page view's class; kept for the process
 
     WNDCLASSEXW windowClass = {};
@@ -45,9 +46,10 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show, const std::wstring& da
     // window must not delete what this function still owns.
     auto self = std::unique_ptr<GlossaryWindow>(new GlossaryWindow(instance));
     self->dpi_ = dpi;
-    self->database_ = database;
+    self->database_ = start.database;
+    self->startWord_ = start.word;
     self->remembered_ = rememberedAtStart();
-    if (database.empty() && !self->remembered_.database.empty()) {
+    if (start.database.empty() && !self->remembered_.database.empty()) {
         self->database_ = self->remembered_.database;
         self->openedByUser_ = true;
     }
@@ -111,6 +113,23 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case MSG_SEARCH_NEWS:
         takeSearchNews();
+        return 0;
+    case WM_COPYDATA: {
+        StartArguments start;
+        if (!RunningGlossary::received(*reinterpret_cast<const COPYDATASTRUCT*>(lParam), start))
+            return FALSE;
+        handedOver_.push_back(start);
+        // Taken once this message is answered: the other start is waiting for the answer.
+        PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
+        return TRUE;
+    }
+    case MSG_TAKE_HANDED_OVER:
+        takeHandedOver();
+        return 0;
+    case WM_ENABLE:
+        // A box or dialog of the window has closed: what was handed over meanwhile is taken.
+        if (wParam && !handedOver_.empty())
+            PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
         return 0;
     case MSG_REPORT_LOAD_FAILURE:
         MessageBoxW(window_, loadFailure_.c_str(), kProductName, MB_OK | MB_ICONWARNING);
@@ -243,8 +262,10 @@ void GlossaryWindow::onCreate() {
         findStatus_ = shown;
     });
     loadGlossary();
-    showDatabase(rememberedTerm());
+    showDatabase(startWord_.empty() ? rememberedTerm() : std::u16string());
     SetFocus(search_);
+    if (!startWord_.empty())
+        lookUp(startWord_);
 }
 
 void GlossaryWindow::onActivate(bool active) {

@@ -2,6 +2,7 @@
 
 #include "Glossary.h"
 #include "PageFind.h"
+#include "StartArguments.h"
 #include "page/HtmlToRtf.h"
 #include "search/BackgroundSearch.h"
 #include "search/WordForms.h"
@@ -18,10 +19,10 @@
 // The glossary's one window: search box, term list, page view, logo, Exit and version label.
 class GlossaryWindow {
 public:
-    // Creates the window and reads `database`, or without one "Dict.mdb" from the current
-    // directory, else from the program's own. Null when the window cannot be created (the
-    // system's error is then the last error).
-    static HWND create(HINSTANCE instance, int show, const std::wstring& database = std::wstring());
+    // Creates the window and reads the database `start` names, or without one "Dict.mdb" from
+    // the current directory, else from the program's own; then looks up its word. Null when the
+    // window cannot be created (the system's error is then the last error).
+    static HWND create(HINSTANCE instance, int show, const StartArguments& start);
 
     // Keys that act wherever the focus is (the page's zoom, history, links, the search box,
     // opening a database). True when `message` was one.
@@ -102,6 +103,10 @@ private:
     void loadGlossary();
     std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
     void openDatabase(const std::wstring& path);
+    // The word as if typed in the search box and ended with Enter.
+    void lookUp(const std::wstring& word);
+    // What another start of the program handed over, once no dialog of the window is open.
+    void takeHandedOver();
     void chooseDatabase();
     void showDatabase(const std::u16string& restoreTerm);
     std::wstring databasePath() const;
@@ -168,7 +173,9 @@ private:
     std::vector<PageLink> links_; // of the page shown
     std::u16string pendingLink_;  // clicked, to be followed
     std::wstring loadFailure_;    // why the named database cannot be read
-    std::u16string damageNote_;   // above every page while a damaged database is shown
+    std::wstring startWord_;      // the word of the command line, looked up at start
+    std::vector<StartArguments> handedOver_; // by other starts, not yet taken
+    std::u16string damageNote_;              // above every page while a damaged database is shown
 
     // The page, in the pieces it goes in by, and the first not yet in.
     std::vector<std::string> pageSlices_;

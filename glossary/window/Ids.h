@@ -17,6 +17,7 @@
 #define MSG_FOLLOW_LINK (WM_APP + 1)         // follow the link clicked, once the click is done
 #define MSG_REPORT_LOAD_FAILURE (WM_APP + 2) // say why the named database cannot be read
 #define MSG_SEARCH_NEWS (WM_APP + 3)         // the search in definitions has news to take
+#define MSG_TAKE_HANDED_OVER (WM_APP + 4)    // act on what another start of the program handed over
 #define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys
 #define TIMER_FILL_PAGE 2                    // the rest of a long page, while idle
 

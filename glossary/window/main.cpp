@@ -1,4 +1,5 @@
 #include "GlossaryWindow.h"
+#include "RunningGlossary.h"
 #include "win32/Com.h"
 #include "win32/Handles.h"
 
@@ -6,19 +7,35 @@
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include <shellapi.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    // One optional argument: the database to read ("Open with" passes the file).
-    std::wstring database;
+    // A database ("Open with" passes the file), a word, or both.
     int count = 0;
     const win32::LocalMemory<wchar_t**> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
-    if (arguments && count > 1)
-        database = arguments.get()[1]; // an empty one names nothing
+    std::vector<std::wstring> given;
+    for (int i = 1; arguments && i < count; ++i)
+        given.emplace_back(arguments.get()[i]);
+    StartArguments start = readStartArguments(given, [](const std::wstring& path) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    });
+    // A name relative to this start's folder, which the running window does not share.
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = start.database.empty()
+                             ? 0
+                             : GetFullPathNameW(start.database.c_str(), MAX_PATH, full, nullptr);
+    if (length > 0 && length < MAX_PATH)
+        start.database = full;
+    // One window a session: a start while it runs hands it the database and word.
+    const RunningGlossary running;
+    if (!start.newWindow && running.handOver(start))
+        return 0;
     // The controls' accessible objects go to other processes through COM.
     const win32::ComApartment com;
-    const HWND window = GlossaryWindow::create(instance, show, database);
+    const HWND window = GlossaryWindow::create(instance, show, start);
     if (window == nullptr) {
         wchar_t text[512];
         swprintf(text, 512, L"The glossary's window cannot be created (error %lu).",

@@ -452,10 +452,11 @@ TEST_F(GlossaryWindowTest, ANamedDatabaseThatCannotBeReadIsNamedInABox) {
     const std::string text = windowText(GetDlgItem(box, 0xFFFF));
     EXPECT_NE(text.find(missing), std::string::npos) << text;
     EXPECT_GT(text.size(), text.find(missing) + missing.size() + 4) << "and the reason: " << text;
+    EXPECT_NE(text.find("Dict.mdb"), std::string::npos) << "and what is shown: " << text;
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
-    EXPECT_EQ(glossary.itemCount(), 0) << "then the empty window";
-    EXPECT_EQ(glossary.pageText(), L"");
+    EXPECT_EQ(glossary.itemCount(), 6) << "the database of the folder, as after Ctrl+O";
+    EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary") << "not named after the file";
 }
 
 TEST_F(GlossaryWindowTest, WithoutOneInTheCurrentDirectoryTheDatabaseBesideTheProgramIsRead) {

@@ -22,17 +22,6 @@ std::string truncatedDictionary(TempDirectory& folder, const std::string& name) 
     return folder.file(name);
 }
 
-// The text of the message box the program shows, once it is there; the box is then closed.
-std::string answerBox(GlossaryProcess& glossary) {
-    HWND box = nullptr;
-    if (!eventually([&] { return (box = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs))
-        return std::string();
-    const std::string text = windowText(GetDlgItem(box, 0xFFFF));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs);
-    return text;
-}
-
 } // namespace
 
 TEST_F(GlossaryWindowTest, ADamagedDatabaseNeverReplacesTheOneShown) {

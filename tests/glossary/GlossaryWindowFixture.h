@@ -2,6 +2,7 @@
 // The glossary window's end-to-end fixture: its dictionaries, the URL handler that records
 // what the program opens, and the waits the tests share.
 #include "GlossaryProcess.h"
+#include "driver/WindowFinder.h"
 #include "jet/JetFixtures.h"
 #include "jetwriter/JetWriter.h"
 #include "support/RegistryTestSupport.h"
@@ -165,6 +166,17 @@ inline HWND messageBoxOf(const GlossaryProcess& glossary) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The text of the message box the program shows, once it is there; the box is then closed.
+inline std::string answerBox(GlossaryProcess& glossary) {
+    HWND box = nullptr;
+    if (!eventually([&] { return (box = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs))
+        return std::string();
+    const std::string text = windowText(GetDlgItem(box, 0xFFFF));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs);
+    return text;
 }
 
 // Started, in the foreground, and the focus where typing goes at first.

@@ -67,13 +67,18 @@ TEST(SetupRestartNames, AShortNamedDeletionOfAnInstalledFileGoesAndAKeptFilesRep
         GetVolumeNameForVolumeMountPointA(directory.substr(0, 3).c_str(), volume, MAX_PATH));
     const std::string database =
         "\\??\\" + std::string(volume + 4) + directory.substr(3) + "\\Dict.mdb";
+    // The help file through a junction, which the system follows as it deletes.
+    ASSERT_TRUE(makeLink(directory, root.file("link")));
+    const std::string linked = "\\??\\" + root.file("link") + "\\uninstall.exe";
     writeFile(shared + ".new", "that product's update");
-    setPendingOperations({"\\??\\" + program, "", replacement[0], replacement[1], database, ""});
+    setPendingOperations(
+        {"\\??\\" + program, "", replacement[0], replacement[1], database, "", linked, ""});
     ASSERT_TRUE(runAndWait(setup + directory, kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 0u);
     const std::vector<std::string> pending = pendingOperations();
     EXPECT_FALSE(pendingDeleteOf(program)) << "it would delete the new installation";
     EXPECT_TRUE(std::find(pending.begin(), pending.end(), database) == pending.end()) << database;
+    EXPECT_TRUE(std::find(pending.begin(), pending.end(), linked) == pending.end()) << linked;
     EXPECT_TRUE(std::search(pending.begin(), pending.end(), replacement.begin(),
                             replacement.end()) != pending.end())
         << "the other product's replacement was undone";

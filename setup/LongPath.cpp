@@ -26,12 +26,16 @@ std::wstring onItsDrive(const std::wstring& path) {
 }
 
 // The name the system gives the file or folder at `path` once opened: the final part not
-// followed, so that a link is named, not what it leads to. Empty when it cannot be opened.
+// followed, so that a link is named, not what it leads to. Opened for its attributes alone,
+// and anonymously: a link on the way that leads to a pipe must not lend its server our
+// rights. Empty when it cannot be opened.
 std::wstring systemName(const std::wstring& path) {
     const win32::Handle handle(
         CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT |
+                        SECURITY_SQOS_PRESENT | SECURITY_ANONYMOUS,
+                    nullptr));
     if (!handle.valid())
         return std::wstring();
     wchar_t name[MAX_PATH * 2] = {};

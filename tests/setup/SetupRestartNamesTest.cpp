@@ -111,6 +111,11 @@ TEST(SetupRestartNames, ADestinationGivenInShortNamesIsLoggedAndRegisteredLong) 
     const std::string log = readFile(directory + "\\Setup.log");
     EXPECT_NE(log.find("[APPDIR]\r\n" + directory + "\r\n"), std::string::npos) << log;
     EXPECT_EQ(lower(log).find(lower(typed)), std::string::npos) << log;
+    // As an earlier setup registered it: an update still goes there.
+    setString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", typed + "\\Technical Glossary");
+    ASSERT_TRUE(runAndWait("\"" + binaryDirectory() + "\\setup.exe\" /S", kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(registered("InstallLocation"), directory);
 
     ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 0u);

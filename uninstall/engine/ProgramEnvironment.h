@@ -6,8 +6,8 @@
 // ended by a zero, sorted by name as the system keeps a block: the running account's profile
 // folders and names (from its token and its known folders), the system's own (its folders,
 // PATH of the system folders only, the computer and processor) and `temp` as TEMP and TMP.
-// Never those of whoever started the uninstaller. A variable that cannot be given is left
-// out: none is empty, and none names a folder without its drive, where "%X%\\y" would become
-// "\\y" at the root of the drive that anyone may write. Empty when the Windows folder cannot
-// be found.
+// Never those of whoever started the uninstaller. Without the account's, a script's
+// "%LOCALAPPDATA%\\y" became "\\y", at the root of the drive, where anyone may write. A
+// variable the system cannot name is left out, never given empty or as a folder without its
+// drive. Empty when the Windows folder cannot be found.
 std::wstring programEnvironment(const std::wstring& temp);

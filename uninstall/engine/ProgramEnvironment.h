@@ -7,7 +7,7 @@
 // folders and names (from its token and its known folders), the system's own (its folders,
 // PATH of the system folders only, the computer and processor) and `temp` as TEMP and TMP.
 // Never those of whoever started the uninstaller. Without the account's, a script's
-// "%LOCALAPPDATA%\\y" became "\\y", at the root of the drive, where anyone may write. A
+// "%LOCALAPPDATA%\\y" would become "\\y", at the drive's root, where anyone may write. A
 // variable the system cannot name is left out, never given empty or as a folder without its
 // drive. Empty when the Windows folder cannot be found.
 std::wstring programEnvironment(const std::wstring& temp);

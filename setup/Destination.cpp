@@ -2,6 +2,7 @@
 
 #include "InstallError.h"
 #include "Installation.h"
+#include "LongPath.h"
 #include "SetupLogText.h"
 #include "Version.h"
 #include "win32/AccessRights.h"
@@ -186,7 +187,8 @@ std::wstring registeredFolder() {
 std::vector<std::string> checkEarlierInstallation(const std::wstring& directory,
                                                   bool allowDowngrade) {
     const std::wstring registered = registeredFolder();
-    if (!registered.empty() && !sameFolder(registered, directory))
+    // An earlier setup registered the folder as it was typed, 8.3 names and all.
+    if (!registered.empty() && !sameFolder(longNamesOf(registered), directory))
         throw InstallError(std::wstring(kProductName) + L" is installed in \"" + registered +
                            L"\". Install it again into that folder, or remove it first and "
                            L"then install it into \"" +

@@ -2,6 +2,7 @@
 
 #include "Destination.h"
 #include "Journal.h"
+#include "LongPath.h"
 #include "Payload.h"
 #include "PendingOperations.h"
 #include "SetupLogText.h"
@@ -225,7 +226,9 @@ std::wstring fullPath(const std::wstring& path) {
     std::wstring result = full;
     while (result.size() > 3 && result.back() == L'\\')
         result.pop_back();
-    return result;
+    // The log and the registration name the folder as the system lists it: "PROGRA~1" would
+    // be another name of it to every comparison of names.
+    return longNamesOf(result);
 }
 
 } // namespace
@@ -283,8 +286,9 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     SetupReport none;
     SetupReport& report = request.report != nullptr ? *request.report : none;
     createFolders(directory, journal, report, missingFrom);
+    // What this run writes: a restart operation on a shared file it only keeps is the business
+    // of the products that wrote it.
     std::vector<std::wstring> installed = {directory, menu, logPath};
-    installed.insert(installed.end(), paths.begin(), paths.end());
     for (const auto& [name, target] : shortcuts)
         installed.push_back(menu + L"\\" + name + L".lnk");
     DWORD bytes = 0;
@@ -296,10 +300,12 @@ std::wstring install(HMODULE module, const InstallRequest& request,
         bytes += static_cast<DWORD>(content.size());
         // A shared file that is there already belongs to the products that use it: it stays as
         // it is, and only its count says that one more uses it.
-        if (!(file.shared && existedBefore))
+        if (!(file.shared && existedBefore)) {
             writeFile(paths[i], content, journal, report, file.shared ? "Shared files" : "Files");
-        else
+            installed.push_back(paths[i]);
+        } else {
             report.kept("Shared files", paths[i], L"there already; it stays as it is");
+        }
         if (file.shared) {
             if (std::find(countedBefore.begin(), countedBefore.end(), ansiPaths[i]) ==
                 countedBefore.end())

@@ -2,25 +2,32 @@
 
 namespace {
 
-// The path an entry names, in capitals: without the "!" of a replacement and the "\??\" of
-// the system, a share as "\\server\share".
-std::wstring pathOf(std::wstring entry, CaseFold fold) {
+bool beginsWith(const std::wstring& text, const wchar_t* start) {
+    std::wstring head = text.substr(0, std::wstring(start).size());
+    foldLatinCase(head);
+    return head == start;
+}
+
+// The path an entry names, in `form`: without the "!" of a replacement and the "\??\" of the
+// system (or the "\\?\" of a program), a share as "\\server\share".
+std::wstring pathOf(std::wstring entry, PathForm form) {
     if (!entry.empty() && entry[0] == L'!')
         entry.erase(0, 1);
-    const bool systemForm = entry.compare(0, 4, L"\\??\\") == 0;
+    const bool systemForm =
+        entry.compare(0, 4, L"\\??\\") == 0 || entry.compare(0, 4, L"\\\\?\\") == 0;
     if (systemForm)
         entry.erase(0, 4);
+    if (systemForm && beginsWith(entry, L"UNC\\"))
+        entry.replace(0, 3, L"\\");
     while (entry.size() > 3 && entry.back() == L'\\')
         entry.pop_back();
-    fold(entry);
-    if (systemForm && entry.compare(0, 4, L"UNC\\") == 0)
-        entry.replace(0, 3, L"\\");
+    form(entry);
     return entry;
 }
 
 // `entry` is `path` or a folder above it.
-bool namesOrHolds(const std::wstring& entry, const std::wstring& path, CaseFold fold) {
-    const std::wstring named = pathOf(entry, fold), wanted = pathOf(path, fold);
+bool namesOrHolds(const std::wstring& entry, const std::wstring& path, PathForm form) {
+    const std::wstring named = pathOf(entry, form), wanted = pathOf(path, form);
     if (named.empty() || wanted.compare(0, named.size(), named) != 0)
         return false;
     return wanted.size() == named.size() || wanted[named.size()] == L'\\' || named.back() == L'\\';
@@ -65,19 +72,19 @@ std::wstring pendingValueOf(const std::vector<PendingOperation>& operations) {
     return value;
 }
 
-bool touches(const PendingOperation& operation, const std::wstring& path, CaseFold fold) {
-    return namesOrHolds(operation.source, path, fold) ||
-           (!operation.target.empty() && namesOrHolds(operation.target, path, fold));
+bool touches(const PendingOperation& operation, const std::wstring& path, PathForm form) {
+    return namesOrHolds(operation.source, path, form) ||
+           (!operation.target.empty() && namesOrHolds(operation.target, path, form));
 }
 
 std::vector<PendingOperation> withoutThoseTouching(const std::vector<PendingOperation>& operations,
                                                    const std::vector<std::wstring>& paths,
-                                                   CaseFold fold) {
+                                                   PathForm form) {
     std::vector<PendingOperation> kept;
     for (const PendingOperation& operation : operations) {
         bool touching = false;
         for (const std::wstring& path : paths)
-            touching = touching || touches(operation, path, fold);
+            touching = touching || touches(operation, path, form);
         if (!touching)
             kept.push_back(operation);
     }

@@ -17,18 +17,21 @@ std::vector<PendingOperation> pendingOperationsOf(const std::wstring& value);
 // The value's text for these pairs, the closing empty string included.
 std::wstring pendingValueOf(const std::vector<PendingOperation>& operations);
 
-// Turns text into capitals, letter for letter, as the file system does to compare names.
-using CaseFold = void (*)(std::wstring& text);
+// Brings a path (its "\\?\" or "\??\" taken off, a share as "\\server\share") into the form
+// in which two names of one file are equal: at least in capitals, letter for letter, as the
+// file system compares names; on Windows also with its long names and its drive for a volume's
+// GUID name, since the system carries out an operation on whatever file its name reaches.
+using PathForm = void (*)(std::wstring& path);
 // The letters of ASCII and Latin-1 only: the system's own fold is Windows code.
 void foldLatinCase(std::wstring& text);
 
 // Whether the operation deletes, replaces or moves `path` or a folder above it: its source or
-// its target names one of them. Compared without case through `fold`; a share reached as
+// its target names one of them. Both compared in `form`; a share reached as
 // "\??\UNC\server\share" is the same as "\\server\share".
 bool touches(const PendingOperation& operation, const std::wstring& path,
-             CaseFold fold = foldLatinCase);
+             PathForm form = foldLatinCase);
 
 // The operations but those that touch any of `paths`.
 std::vector<PendingOperation> withoutThoseTouching(const std::vector<PendingOperation>& operations,
                                                    const std::vector<std::wstring>& paths,
-                                                   CaseFold fold = foldLatinCase);
+                                                   PathForm form = foldLatinCase);

@@ -1,5 +1,6 @@
 #include "RestartOperations.h"
 
+#include "LongPath.h"
 #include "PendingOperations.h"
 #include "SetupReport.h"
 #include "win32/Handles.h"
@@ -10,8 +11,10 @@
 
 namespace {
 
-// As the file system compares names: the system's capitals, in every script.
-void foldLikeTheSystem(std::wstring& text) {
+// As the file system compares names: the one long name of what the path reaches, in the
+// system's capitals, in every script. An earlier removal may have named the file in 8.3 form.
+void asTheSystemNamesIt(std::wstring& text) {
+    text = longPathOf(text);
     const int length = static_cast<int>(text.size());
     std::wstring upper(text.size(), L'\0');
     if (length > 0 && LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.data(), length,
@@ -23,7 +26,7 @@ void foldLikeTheSystem(std::wstring& text) {
 
 bool isOwn(const PendingOperation& operation, const std::vector<std::wstring>& own) {
     for (const std::wstring& source : own) {
-        if (touches({source, L""}, operation.source, foldLikeTheSystem))
+        if (touches({source, L""}, operation.source, asTheSystemNamesIt))
             return true;
     }
     return false;
@@ -80,7 +83,7 @@ bool takeOutRestartOperations(const std::vector<std::wstring>& installed,
     return takeOut(
         [&](const PendingOperation& operation) {
             return !isOwn(operation, own) &&
-                   withoutThoseTouching({operation}, installed, foldLikeTheSystem).empty();
+                   withoutThoseTouching({operation}, installed, asTheSystemNamesIt).empty();
         },
         report);
 }

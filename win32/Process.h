@@ -9,13 +9,14 @@
 namespace win32 {
 
 struct StartOptions {
-    std::string directory;       // the new process's current directory; empty: ours
-    bool inheritHandles = false; // only the relay hands a handle down
-    int show = -1;               // SW_* for its first window; -1: the system's choice
-    DWORD flags = 0;             // creation flags (DEBUG_PROCESS for the tests' observer)
-    HANDLE output = nullptr;     // its standard output (inheritable; needs inheritHandles)
-    HANDLE error = nullptr;      // its standard error, the same way
-    std::string environment{};   // its variables, each ended by a zero; empty: ours
+    std::string directory;          // the new process's current directory; empty: ours
+    bool inheritHandles = false;    // only the relay hands a handle down
+    int show = -1;                  // SW_* for its first window; -1: the system's choice
+    DWORD flags = 0;                // creation flags (DEBUG_PROCESS for the tests' observer)
+    HANDLE output = nullptr;        // its standard output (inheritable; needs inheritHandles)
+    HANDLE error = nullptr;         // its standard error, the same way
+    std::string environment{};      // its variables, each ended by a zero; empty: ours
+    std::wstring wideEnvironment{}; // the same in UTF-16, which takes the place of environment
 };
 
 // A started process: its handle (ours to close) and its id. The thread handle is closed at
@@ -49,12 +50,19 @@ inline Process startProcess(const std::string& program, std::string commandLine,
     }
     PROCESS_INFORMATION started = {};
     Process process;
-    if (!CreateProcessA(
-            program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr, nullptr,
-            options.inheritHandles ? TRUE : FALSE, options.flags,
-            options.environment.empty() ? nullptr
-                                        : const_cast<char*>((options.environment + '\0').c_str()),
-            options.directory.empty() ? nullptr : options.directory.c_str(), &startup, &started))
+    const std::string ansiBlock = options.environment + '\0';
+    const std::wstring wideBlock = options.wideEnvironment + L'\0';
+    void* block = nullptr;
+    if (!options.wideEnvironment.empty())
+        block = const_cast<wchar_t*>(wideBlock.c_str());
+    else if (!options.environment.empty())
+        block = const_cast<char*>(ansiBlock.c_str());
+    const DWORD flags =
+        options.flags | (options.wideEnvironment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT);
+    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr,
+                        nullptr, options.inheritHandles ? TRUE : FALSE, flags, block,
+                        options.directory.empty() ? nullptr : options.directory.c_str(), &startup,
+                        &started))
         return process;
     const Handle thread(started.hThread);
     process.handle.reset(started.hProcess);

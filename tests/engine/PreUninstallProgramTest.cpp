@@ -2,6 +2,11 @@
 #include "support/WinTestSupport.h"
 #include "win32/Handles.h"
 
+#include <algorithm>
+#include <cctype>
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -101,13 +106,22 @@ TEST_F(PreUninstall, TheProgramGetsTheSystemsEnvironmentNotOurs) {
     EXPECT_NE(seen.find("\nProgramData="), std::string::npos) << seen;
 }
 
-TEST_F(PreUninstall, ProgramAloneRunsHiddenInTheCurrentDirectory) {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, current);
+// Whoever started the uninstaller chose its current directory: a program started there would
+// find their programs first and resolve "\\x" on their drive.
+TEST_F(PreUninstall, ProgramAloneRunsHiddenInTheUninstallersOwnFolder) {
+    char module[MAX_PATH] = {};
+    std::string own(module, GetModuleFileNameA(nullptr, module, MAX_PATH));
+    own.erase(own.find_last_of('\\'));
+    const std::string current = work_.file("current");
+    CreateDirectoryA(current.c_str(), nullptr);
+    char before[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, before);
+    SetCurrentDirectoryA(current.c_str());
     PreUninstallProgram(program_, app_).run();
+    SetCurrentDirectoryA(before);
     const Recorded seen = recorded(out_);
     EXPECT_EQ(seen.commandLine, "\"" + program_ + "\"");
-    EXPECT_EQ(seen.directory, current);
+    EXPECT_EQ(seen.directory, own);
     EXPECT_EQ(seen.showWindow, SW_HIDE);
 }
 
@@ -208,4 +222,119 @@ TEST_F(PreUninstall, AProgramThatCannotBeHeldIsListedNotStarted) {
     EXPECT_NE(held.whyRefused(), "");
     EXPECT_NE(held.run(), 0u);
     EXPECT_FALSE(fileExists(out_)) << "a program that could not be held was started";
+}
+
+namespace {
+
+// The variables a product's script expects, as `set` printed them: name (in capitals), value.
+std::vector<std::pair<std::string, std::string>> variablesOf(const std::string& text) {
+    std::vector<std::pair<std::string, std::string>> variables;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::size_t equals = line.find('=', 1);
+        if (equals == std::string::npos)
+            continue;
+        std::string name = line.substr(0, equals);
+        for (char& c : name)
+            c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        variables.emplace_back(name, line.substr(equals + 1));
+    }
+    return variables;
+}
+
+bool driveOrShare(const std::string& path) {
+    return (path.size() >= 3 && isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+            path[2] == '\\') ||
+           (path.size() > 2 && path.compare(0, 2, "\\\\") == 0 && path[2] != '?' && path[2] != '.');
+}
+
+std::string systemProgram(const char* name) {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    return std::string(system) + "\\" + name;
+}
+
+// A folder at the root of the drive, as any user may make one; gone at the end.
+struct PlantedFolder {
+    std::string path;
+    explicit PlantedFolder(std::string at) : path(std::move(at)) {
+        CreateDirectoryA(path.c_str(), nullptr);
+    }
+    ~PlantedFolder() { removeTree(path); }
+};
+
+} // namespace
+
+// A product's script names its files through the account's and the system's variables; one
+// that is missing turns "%LOCALAPPDATA%\\x" into "\\x", the root of the drive.
+TEST_F(PreUninstall, AScriptOfTheProductSeesTheAccountsAndTheSystemsVariables) {
+    const std::string scripts = work_.file("scripts");
+    CreateDirectoryA(scripts.c_str(), nullptr);
+    writeFile(scripts + "\\printenv.bat", "@set > \"%~dp0environment.txt\"\r\n");
+    PreUninstallProgram(systemProgram("cmd.exe") + ",/c \"" + scripts + "\\printenv.bat\"," +
+                            scripts + ",0,0,0,",
+                        app_)
+        .run();
+    ASSERT_TRUE(fileExists(scripts + "\\environment.txt")) << "the script did not run";
+    const auto seen = variablesOf(readFile(scripts + "\\environment.txt"));
+    const auto value = [&](const std::string& name) -> const std::string* {
+        for (const auto& [named, given] : seen) {
+            if (named == name)
+                return &given;
+        }
+        return nullptr;
+    };
+    for (const auto& [name, given] : seen)
+        EXPECT_FALSE(given.empty()) << name << " is given empty";
+    for (const char* name :
+         {"APPDATA", "LOCALAPPDATA", "USERPROFILE", "PUBLIC", "ALLUSERSPROFILE", "PROGRAMDATA",
+          "PROGRAMFILES", "COMMONPROGRAMFILES", "SYSTEMROOT", "WINDIR", "COMSPEC", "TEMP", "TMP"}) {
+        const std::string* given = value(name);
+        if (given == nullptr) {
+            ADD_FAILURE() << name << " is missing";
+            continue;
+        }
+        EXPECT_TRUE(driveOrShare(*given)) << name << "=" << *given;
+    }
+    for (const char* name :
+         {"HOMEDRIVE", "HOMEPATH", "USERNAME", "USERDOMAIN", "COMPUTERNAME",
+          "PROCESSOR_ARCHITECTURE", "NUMBER_OF_PROCESSORS", "OS", "PATHEXT", "PATH", "SYSTEMDRIVE"})
+        EXPECT_NE(value(name), nullptr) << name << " is missing";
+    if (value("HOMEDRIVE") != nullptr && value("HOMEPATH") != nullptr) {
+        EXPECT_TRUE(driveOrShare(*value("HOMEDRIVE") + *value("HOMEPATH")));
+    }
+    if (const std::string* path = value("PATH")) {
+        for (std::size_t start = 0, end; start <= path->size(); start = end + 1) {
+            end = std::min(path->find(';', start), path->size());
+            EXPECT_TRUE(driveOrShare(path->substr(start, end - start))) << *path;
+        }
+    }
+    // The account's own folders, as the system names them to this program.
+    char local[MAX_PATH] = {};
+    GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
+    if (value("LOCALAPPDATA") != nullptr) {
+        EXPECT_EQ(*value("LOCALAPPDATA"), local);
+    }
+}
+
+// Where the account's folder is not named, the script's "%LOCALAPPDATA%\\Vendor\\cleanup.bat"
+// would run whatever a user planted at the drive's root, with administrator rights.
+TEST_F(PreUninstall, AScriptNamingTheAccountsFolderNeverRunsOnePlantedAtTheDrivesRoot) {
+    char local[MAX_PATH] = {};
+    GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
+    ASSERT_FALSE(fileExists(std::string(local) + "\\Vendor\\cleanup.bat"));
+    const PlantedFolder planted(work_.path().substr(0, 2) + "\\Vendor");
+    const std::string ranPlanted = work_.file("planted ran.txt");
+    writeFile(planted.path + "\\cleanup.bat", "@echo planted> \"" + ranPlanted + "\"\r\n");
+    writeFile(work_.file("uninst.bat"), "@call \"%LOCALAPPDATA%\\Vendor\\cleanup.bat\"\r\n"
+                                        "@echo done> \"%~dp0done.txt\"\r\n");
+    PreUninstallProgram(systemProgram("cmd.exe") + ",/c \"" + work_.file("uninst.bat") + "\"," +
+                            work_.path() + ",0,0,0,",
+                        app_)
+        .run();
+    ASSERT_TRUE(fileExists(work_.file("done.txt"))) << "the product's script did not run";
+    EXPECT_FALSE(fileExists(ranPlanted)) << "the planted script ran";
 }

@@ -175,7 +175,7 @@ TEST(SetupPendingOperations, SharesAndEveryScriptMatchAsTheFileSystemMatches) {
     EXPECT_EQ(kept[1].source, operations[3].source) << "Latin-1 knows no Cyrillic capitals";
     EXPECT_EQ(kept[2].source, operations[4].source) << "a folder named UNC is no share";
     // Cyrillic small letters lie 0x20 below their capitals, as the ASCII ones do.
-    const CaseFold cyrillic = [](std::wstring& text) {
+    const PathForm cyrillic = [](std::wstring& text) {
         foldLatinCase(text);
         for (wchar_t& c : text) {
             if (c >= 0x430 && c <= 0x44F)
@@ -186,4 +186,17 @@ TEST(SetupPendingOperations, SharesAndEveryScriptMatchAsTheFileSystemMatches) {
     ASSERT_EQ(kept.size(), 2u);
     EXPECT_EQ(kept[0].source, operations[1].source);
     EXPECT_EQ(kept[1].source, operations[4].source);
+}
+
+// A program may name a path with "\\?\" as the system does with "\??\": the same file.
+TEST(SetupPendingOperations, APathInAProgramsLongFormNamesTheSameFile) {
+    const std::vector<PendingOperation> operations = {
+        {L"\\\\?\\C:\\Program Files\\Technical Glossary\\Dict.mdb", L""},
+        {L"\\\\?\\UNC\\Server\\Apps\\Technical Glossary", L""},
+        {L"\\\\?\\C:\\Program Files\\Technical Glossary 2\\Dict.mdb", L""}};
+    const std::vector<PendingOperation> kept =
+        withoutThoseTouching(operations, {L"C:\\Program Files\\Technical Glossary\\Dict.mdb",
+                                          L"\\\\server\\apps\\Technical Glossary\\glossary.exe"});
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].source, operations[2].source);
 }

@@ -84,3 +84,17 @@ std::vector<std::string> profileFolders() {
     }
     return folders;
 }
+
+std::wstring knownFolderPath(const GUID& id) {
+    const win32::ComApartment com; // the worker thread may have none of its own
+    win32::ComPtr<IKnownFolderManager> manager;
+    win32::ComPtr<IKnownFolder> folder;
+    win32::TaskMemory<wchar_t*> path;
+    // Without KF_FLAG_DONT_VERIFY: a folder that is not there gives no path.
+    if (FAILED(CoCreateInstance(kKnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
+                                __uuidof(IKnownFolderManager), manager.receiveVoid())) ||
+        FAILED(manager->GetFolder(id, folder.receive())) ||
+        FAILED(folder->GetPath(0, path.receive())) || !path)
+        return std::wstring();
+    return path.get();
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -11,3 +13,7 @@ std::vector<std::string> knownFolderPaths();
 // The profiles the system keeps: its profiles root, the default and public profiles and every
 // user's profile folder, from its profile list.
 std::vector<std::string> profileFolders();
+
+// The path of the running account's known folder `id` (its profile, its application data, the
+// public profile) when the folder exists, else empty.
+std::wstring knownFolderPath(const GUID& id);

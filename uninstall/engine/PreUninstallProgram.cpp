@@ -1,13 +1,11 @@
 #include "PreUninstallProgram.h"
 
 #include "PathRules.h"
+#include "ProgramEnvironment.h"
 #include "base/SystemLibrary.h"
 #include "setuplog/PathJoin.h"
 #include "win32/Handles.h"
 #include "win32/Process.h"
-
-#include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -21,17 +19,26 @@ bool hasExtension(const std::string& path) {
     return dot != std::string::npos && path.find_first_of("\\/", dot) == std::string::npos;
 }
 
-// A temporary folder for the program inside the uninstaller's own folder, which only
-// administrators may change (the Windows folder's Temp lets every user create files: one could
-// swap what the program unpacks there before it runs it). Empty when it cannot be made.
-std::string programTempFolder() {
+// The folder the uninstaller runs from: its private folder, which only administrators may
+// change. Empty when it cannot be told.
+std::string ownFolder() {
     char module[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return std::string();
     std::string folder(module, length);
-    folder.erase(folder.find_last_of('\\') + 1);
-    folder += "Temp";
+    const std::size_t last = folder.find_last_of('\\');
+    return last == std::string::npos ? std::string() : folder.substr(0, last);
+}
+
+// A temporary folder for the program inside the uninstaller's own folder, which only
+// administrators may change (the Windows folder's Temp lets every user create files: one could
+// swap what the program unpacks there before it runs it). Empty when it cannot be made.
+std::string programTempFolder() {
+    const std::string own = ownFolder();
+    if (own.empty())
+        return std::string();
+    const std::string folder = own + "\\Temp";
     if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         return std::string();
     const DWORD attributes = GetFileAttributesA(folder.c_str());
@@ -41,85 +48,15 @@ std::string programTempFolder() {
     return folder;
 }
 
-// A folder the system names in the registry (only administrators may change it); empty when
-// the value is not there.
-std::string systemFolderValue(const char* key, const char* name, const std::string& drive) {
-    win32::Key opened;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
-                      opened.receive()) != ERROR_SUCCESS)
-        return std::string();
-    char value[MAX_PATH] = {};
-    DWORD type = 0, size = sizeof value - 1;
-    if (RegQueryValueExA(opened.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value),
-                         &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
-        return std::string();
-    std::string folder(value);
-    // The one variable these values use; anything else is not a folder we can vouch for.
-    const std::string systemDrive = "%SystemDrive%";
-    if (folder.compare(0, systemDrive.size(), systemDrive) == 0)
-        folder = drive + folder.substr(systemDrive.size());
-    return isPlainAbsolutePath(folder) ? folder : std::string();
-}
-
-// The system's folders that scripts name through variables: without them "%ProgramFiles%\\x"
-// would become "\\x", a folder at the drive's root that any user may create.
-void addSystemFolders(std::vector<std::string>& variables, const std::string& drive) {
-    const char* const version = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-    const char* const profiles = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-    const struct {
-        const char* variable;
-        const char* key;
-        const char* value;
-    } folders[] = {
-        {"ALLUSERSPROFILE", profiles, "ProgramData"},
-        {"CommonProgramFiles", version, "CommonFilesDir"},
-        {"CommonProgramFiles(x86)", version, "CommonFilesDir (x86)"},
-        {"CommonProgramW6432", version, "CommonW6432Dir"},
-        {"ProgramData", profiles, "ProgramData"},
-        {"ProgramFiles", version, "ProgramFilesDir"},
-        {"ProgramFiles(x86)", version, "ProgramFilesDir (x86)"},
-        {"ProgramW6432", version, "ProgramW6432Dir"},
-    };
-    for (const auto& folder : folders) {
-        const std::string value = systemFolderValue(folder.key, folder.value, drive);
-        if (!value.empty())
-            variables.push_back(std::string(folder.variable) + "=" + value);
-    }
-}
-
-// The system's variables alone, in the order the system keeps them: ours came from whoever
-// started the uninstaller, and a PATH or TEMP of theirs would choose what an elevated program
-// loads or runs. Empty when the Windows folder cannot be found.
-std::string systemEnvironment(const std::string& temp) {
-    char windows[MAX_PATH] = {};
-    const UINT length = GetSystemWindowsDirectoryA(windows, MAX_PATH);
-    const std::string system = systemDirectory();
-    if (length == 0 || length >= MAX_PATH || length < 2 || system.empty())
-        return std::string();
-    const std::string folder = windows;
-    std::vector<std::string> variables = {"ComSpec=" + system + "\\cmd.exe",
-                                          "PATH=" + system + ";" + folder + ";" + system + "\\Wbem",
-                                          std::string("PATHEXT=.COM;.EXE;.BAT;.CMD"),
-                                          "SystemDrive=" + folder.substr(0, 2),
-                                          "SystemRoot=" + folder,
-                                          "TEMP=" + temp,
-                                          "TMP=" + temp,
-                                          "windir=" + folder};
-    addSystemFolders(variables, folder.substr(0, 2));
-    // Sorted by name without case, as the system keeps a block.
-    const auto nameOf = [](const std::string& variable) {
-        std::string name = variable.substr(0, variable.find('='));
-        for (char& c : name)
-            c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-        return name;
-    };
-    std::sort(variables.begin(), variables.end(),
-              [&](const std::string& a, const std::string& b) { return nameOf(a) < nameOf(b); });
-    std::string block;
-    for (const std::string& variable : variables)
-        block += variable + '\0';
-    return block;
+std::wstring wide(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(),
+                                           static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring result(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                        &result[0], length);
+    return result;
 }
 
 } // namespace
@@ -151,10 +88,16 @@ std::string PreUninstallProgram::refusal(HeldCode& held) const {
     // Not held is never run, so it is never reported as started either.
     if (!held)
         return held.why.empty() ? std::string("it cannot be opened") : held.why;
-    // A program looks for its libraries in the folder it starts in, too.
-    const std::string& folder = record_.workingDirectory;
-    const std::string why = folder.empty() ? std::string() : whyFolderIsExposed(folder);
+    // A program looks for its libraries in the folder it starts in, too, and a script for the
+    // programs it names.
+    const std::string folder = startFolder();
+    const std::string why =
+        folder.empty() ? std::string("it cannot be found") : whyFolderIsExposed(folder);
     return why.empty() ? why : why + ": the folder it starts in";
+}
+
+std::string PreUninstallProgram::startFolder() const {
+    return record_.workingDirectory.empty() ? ownFolder() : record_.workingDirectory;
 }
 
 std::string PreUninstallProgram::whyRefused() const {
@@ -179,10 +122,10 @@ DWORD PreUninstallProgram::run() const {
         commandLine += " " + record_.arguments;
     win32::StartOptions options;
     options.show = static_cast<int>(record_.showWindow & 0xFFFF);
-    options.directory = record_.workingDirectory;
+    options.directory = startFolder();
     const std::string temp = programTempFolder();
-    options.environment = temp.empty() ? std::string() : systemEnvironment(temp);
-    if (options.environment.empty()) {
+    options.wideEnvironment = temp.empty() ? std::wstring() : programEnvironment(wide(temp));
+    if (options.wideEnvironment.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return ERROR_PATH_NOT_FOUND;
     }

@@ -34,6 +34,10 @@ public:
 
 private:
     std::string refusal(HeldCode& held) const;
+    // The record's folder, else the uninstaller's own: never the current directory, which
+    // whoever started the uninstaller chose, and where a script looks first for the programs
+    // it names.
+    std::string startFolder() const;
 
     PreUninstallRecord record_;
     std::string applicationDirectory_;

@@ -7,7 +7,7 @@
 struct PreUninstallRecord {
     std::string program;
     std::string arguments;
-    std::string workingDirectory; // empty: the uninstaller's own current directory
+    std::string workingDirectory; // empty: the folder the uninstaller runs from
     int showWindow = 0;           // SW_HIDE unless the record says otherwise
     int fifth = 0;                // read and kept, not used
     int noWait = 0;               // non-zero: do not wait for the program

@@ -14,6 +14,8 @@
 #include <tlhelp32.h>
 
 #include <functional>
+#include <thread>
+#include <vector>
 
 using namespace setuptest;
 using namespace testsupport;
@@ -75,7 +77,79 @@ bool kill(const std::function<bool(const std::string&)>& which) {
     return false;
 }
 
+// Runs `act` as an ordinary user would: on a thread of its own whose token has the
+// Administrators group for deny only and no privileges.
+template <typename Act> void asOrdinaryUser(const Act& act) {
+    std::thread thread([&] {
+        HANDLE own = nullptr, restricted = nullptr;
+        ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
+        const win32::Handle token(own);
+        std::vector<BYTE> administrators(SECURITY_MAX_SID_SIZE);
+        DWORD size = static_cast<DWORD>(administrators.size());
+        ASSERT_TRUE(
+            CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators.data(), &size));
+        SID_AND_ATTRIBUTES disabled = {administrators.data(), 0};
+        ASSERT_TRUE(CreateRestrictedToken(token.get(), DISABLE_MAX_PRIVILEGE, 1, &disabled, 0,
+                                          nullptr, 0, nullptr, &restricted));
+        const win32::Handle user(restricted);
+        ASSERT_TRUE(ImpersonateLoggedOnUser(user.get()));
+        act();
+        RevertToSelf();
+    });
+    thread.join();
+}
+
 } // namespace
+
+TEST(SetupRunLock, AnOrdinaryUserCanNeitherHoldTheLockNorPassOffAnObjectOfItsNameAsIt) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory reports("runlock-reports");
+    const std::set<std::string> before = snapshot();
+    const std::string directory = "C:\\Run Lock\\Technical Glossary";
+    const std::string report = reports.file("squatted.txt");
+    // Made first while no run holds the name: a mutex the user may take, release or make look
+    // abandoned at will, and an object of another kind.
+    for (const bool mutex : {true, false}) {
+        SCOPED_TRACE(mutex ? "a mutex of the user's" : "an event of the user's");
+        win32::Handle squatted;
+        asOrdinaryUser([&] {
+            squatted.reset(mutex ? CreateMutexW(nullptr, FALSE, kLockName)
+                                 : CreateEventW(nullptr, TRUE, FALSE, kLockName));
+        });
+        ASSERT_TRUE(squatted.valid());
+        EXPECT_EQ(run(setupProgram() + " /S \"/LOG=" + report + "\" /D=" + directory),
+                  kAnotherRunning);
+        const std::string text = readFile(report);
+        EXPECT_NE(text.find(kLockLine + "failed: Setup cannot tell whether another installation"),
+                  std::string::npos)
+            << text;
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_FALSE(fileExists(directory));
+    }
+    const std::vector<std::string> untouched = changedBesides(before, snapshot(), reports.path());
+    EXPECT_TRUE(untouched.empty()) << join(untouched);
+
+    // While a run holds the lock, the user can neither wait for it nor open it to keep it.
+    DWORD opened = 0, made = 0;
+    const ObservedRun held =
+        runObserved(setupProgram() + " /S /D=" + directory, kTimeoutMs, {},
+                    {"setup", "kernel32.dll", "MoveFileExW", 2}, [&] {
+                        asOrdinaryUser([&] {
+                            const win32::Handle open(OpenMutexW(SYNCHRONIZE, FALSE, kLockName));
+                            opened = open ? ERROR_SUCCESS : GetLastError();
+                            const win32::Handle create(CreateMutexW(nullptr, FALSE, kLockName));
+                            made = create ? ERROR_SUCCESS : GetLastError();
+                        });
+                    });
+    EXPECT_EQ(opened, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(made, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    ASSERT_FALSE(held.processes.empty());
+    EXPECT_EQ(held.processes[0].exitCode, 0u);
+    expectWhole(directory);
+    ASSERT_EQ(run(registered("QuietUninstallString")), 0u);
+    const std::vector<std::string> changed = changedBesides(before, snapshot(), reports.path());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}
 
 TEST(SetupRunLock, OfTwoSetupsStartedTogetherOneInstallsAndTheOtherEndsWith1618ChangingNothing) {
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));

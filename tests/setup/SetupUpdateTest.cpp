@@ -231,9 +231,9 @@ TEST(SetupCommandLine, TheReportNamesEachItemAndTheExitCodeAndRefusesALink) {
                                     std::string("\texit code 0\r\n")})
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
 
-    EXPECT_EQ(runSetup(" /S /LOG=" + report + " /qn"), 87u);
+    EXPECT_EQ(runSetup(" /S /LOG=" + report + " /qx"), 87u);
     text = readFile(report);
-    EXPECT_NE(text.find("Command line\t/qn\tfailed: unknown option"), std::string::npos) << text;
+    EXPECT_NE(text.find("Command line\t/qx\tfailed: unknown option"), std::string::npos) << text;
     EXPECT_NE(text.find("\texit code 87\r\n"), std::string::npos) << text;
 
     // A report through a link would overwrite whatever it leads to.

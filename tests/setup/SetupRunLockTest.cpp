@@ -3,6 +3,7 @@
 // that takes it over. Each first run is held at a known call of a system function while the
 // second one runs.
 #include "SetupTestSupport.h"
+#include "driver/DialogDriver.h"
 #include "support/ProcessObserver.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
@@ -75,6 +76,19 @@ bool kill(const std::function<bool(const std::string&)>& which) {
                WaitForSingleObject(process.get(), kTimeoutMs) == WAIT_OBJECT_0;
     }
     return false;
+}
+
+// Every text of a box, its button's too.
+std::string textsOf(HWND box) {
+    std::string texts;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM collected) {
+            *reinterpret_cast<std::string*>(collected) += driver::controlText(child) + "\n";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
 }
 
 // Runs `act` as an ordinary user would: on a thread of its own whose token has the
@@ -157,18 +171,30 @@ TEST(SetupRunLock, OfTwoSetupsStartedTogetherOneInstallsAndTheOtherEndsWith1618C
     const std::set<std::string> before = snapshot();
     const std::string directory = "C:\\Run Lock\\Technical Glossary";
     const std::string report = reports.file("second.txt");
-    DWORD second = 0;
+    DWORD second = 0, interactive = 0;
+    std::string box;
     std::vector<std::string> changedBySecond;
     // The first has written some files of its own when the second starts.
-    const ObservedRun first =
-        runObserved(setupProgram() + " /S /D=" + directory, kTimeoutMs, {},
-                    {"setup", "kernel32.dll", "MoveFileExW", 2}, [&] {
-                        const std::set<std::string> held = snapshot();
-                        second =
-                            run(setupProgram() + " /S \"/LOG=" + report + "\" /D=" + directory);
-                        changedBySecond = changedBesides(held, snapshot(), reports.path());
-                    });
+    const ObservedRun first = runObserved(
+        setupProgram() + " /S /D=" + directory, kTimeoutMs, {},
+        {"setup", "kernel32.dll", "MoveFileExW", 2}, [&] {
+            const std::set<std::string> held = snapshot();
+            second = run(setupProgram() + " /S \"/LOG=" + report + "\" /D=" + directory);
+            changedBySecond = changedBesides(held, snapshot(), reports.path());
+            // Started by a person, it says so in a box.
+            const win32::Handle started = startProgram(setupProgram(), binaryDirectory());
+            if (const HWND shown = driver::dialogNamed("Technical Glossary Setup", kTimeoutMs,
+                                                       binaryDirectory())) {
+                box = textsOf(shown);
+                driver::press(shown, IDOK);
+            }
+            win32::waitForExit(started.get(), kTimeoutMs, interactive);
+        });
     EXPECT_EQ(second, kAnotherRunning);
+    EXPECT_NE(box.find("Another installation or removal of Technical Glossary is in progress"),
+              std::string::npos)
+        << box;
+    EXPECT_EQ(interactive, kAnotherRunning);
     EXPECT_TRUE(changedBySecond.empty()) << join(changedBySecond);
     const std::string text = readFile(report);
     EXPECT_NE(text.find(kLockLine + "failed: Another installation or removal"), std::string::npos)

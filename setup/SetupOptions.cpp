@@ -5,7 +5,7 @@ const wchar_t kSetupUsage[] =
     L"/S installs without asking (also /SILENT, /VERYSILENT, /quiet, /qn); /LOG= writes a "
     L"report of every item; /NORESTART and /SUPPRESSMSGBOXES are accepted (setup never restarts "
     L"the computer); /ALLOWDOWNGRADE lets an older version replace a newer one; /INVERT stores "
-    L"the setup log inverted; /D= names the folder and comes last on the line.";
+    L"the setup log inverted; /D= names the folder, to the end of the line or the next switch.";
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 const wchar_t kSetupUsage[] =
     L"setup.exe [/S] [/LOG=<file>] [/NORESTART] [/ALLOWDOWNGRADE] [/INVERT] [/D=<folder>]\n\n"
-    L"/S installs without asking; /LOG= writes a report of every item; /NORESTART is accepted "
-    L"(setup never restarts the computer); /ALLOWDOWNGRADE lets an older version replace a "
-    L"newer one; /INVERT stores the setup log inverted; /D= names the folder and comes last on "
-    L"the line.";
+    L"/S installs without asking (also /SILENT, /VERYSILENT, /quiet, /qn); /LOG= writes a "
+    L"report of every item; /NORESTART and /SUPPRESSMSGBOXES are accepted (setup never restarts "
+    L"the computer); /ALLOWDOWNGRADE lets an older version replace a newer one; /INVERT stores "
+    L"the setup log inverted; /D= names the folder, to the end of the line or the next switch.";
 
 namespace {
 
@@ -22,12 +22,63 @@ bool absoluteFolder(const std::wstring& folder) {
     return drive || (folder.size() > 2 && folder[0] == L'\\' && folder[1] == L'\\');
 }
 
-// The folder of /D=: the rest of the command line, as it was typed.
-std::wstring folderFrom(const std::wstring& argument, const std::wstring& tail) {
-    // The first /D= that starts an argument: a folder named "a -D=b" holds another further on.
+// The switches that management tools pass for "show nothing" and "accepted, no effect".
+bool isSilentSwitch(const std::wstring& name) {
+    return name == L"S" || name == L"SILENT" || name == L"VERYSILENT" || name == L"QUIET" ||
+           name == L"QN";
+}
+bool isAcceptedSwitch(const std::wstring& name) {
+    return name == L"NORESTART" || name == L"SUPPRESSMSGBOXES";
+}
+
+// The arguments of a piece of the command line, as the system splits them: blanks part them
+// outside quotes; 2n backslashes before a quote are n and the quote counts, 2n+1 are n and a
+// literal quote.
+std::vector<std::wstring> splitArguments(const std::wstring& line) {
+    std::vector<std::wstring> arguments;
+    std::wstring current;
+    bool quoted = false, started = false;
+    for (std::size_t i = 0; i < line.size();) {
+        std::size_t backslashes = 0;
+        while (i < line.size() && line[i] == L'\\') {
+            ++backslashes;
+            ++i;
+        }
+        if (i < line.size() && line[i] == L'"') {
+            current.append(backslashes / 2, L'\\');
+            if (backslashes % 2 == 1)
+                current += L'"';
+            else
+                quoted = !quoted;
+            started = true;
+            ++i;
+            continue;
+        }
+        current.append(backslashes, L'\\');
+        started = started || backslashes > 0;
+        if (i >= line.size())
+            break;
+        if (!quoted && (line[i] == L' ' || line[i] == L'\t')) {
+            if (started)
+                arguments.push_back(current);
+            current.clear();
+            started = false;
+        } else {
+            current += line[i];
+            started = true;
+        }
+        ++i;
+    }
+    if (started)
+        arguments.push_back(current);
+    return arguments;
+}
+
+// Where /D= starts in the raw command line: the first that starts an argument, quoted or not;
+// a folder named "a -D=b" holds another further on.
+std::size_t folderOptionAt(const std::wstring& tail) {
     const std::wstring upperTail = upper(tail);
-    std::size_t at = std::wstring::npos;
-    for (std::size_t i = 0; i + 3 <= upperTail.size() && at == std::wstring::npos; ++i) {
+    for (std::size_t i = 0; i + 3 <= upperTail.size(); ++i) {
         if ((upperTail[i] != L'/' && upperTail[i] != L'-') ||
             upperTail.compare(i + 1, 2, L"D=") != 0)
             continue;
@@ -35,16 +86,31 @@ std::wstring folderFrom(const std::wstring& argument, const std::wstring& tail) 
         if (before > 0 && tail[before - 1] == L'"')
             --before;
         if (before == 0 || tail[before - 1] == L' ' || tail[before - 1] == L'\t')
-            at = i;
+            return i;
     }
-    std::wstring folder = at == std::wstring::npos ? argument.substr(3) : tail.substr(at + 3);
+    return std::wstring::npos;
+}
+
+// The folder of /D= as it was typed: to the end of the line, blanks and all, or to the first
+// blank followed by '/' (or by a quoted '/'): no folder name holds a '/', so what follows are
+// switches. `rest` gets those.
+std::wstring folderFrom(const std::wstring& tail, std::size_t at, std::wstring& rest) {
+    std::wstring folder = tail.substr(at + 3);
+    for (std::size_t i = 0; i + 1 < folder.size(); ++i) {
+        const std::size_t next = folder[i + 1] == L'"' ? i + 2 : i + 1;
+        if ((folder[i] == L' ' || folder[i] == L'\t') && next < folder.size() &&
+            folder[next] == L'/') {
+            rest = folder.substr(i);
+            folder.erase(i);
+            break;
+        }
+    }
     while (!folder.empty() && (folder.back() == L' ' || folder.back() == L'\t'))
         folder.pop_back();
     if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
         folder = folder.substr(1, folder.size() - 2);
     // The whole option in quotes, "/D=C:\Programme\Glossar Ü", as shells write it.
-    else if (at != std::wstring::npos && at > 0 && tail[at - 1] == L'"' && !folder.empty() &&
-             folder.back() == L'"')
+    else if (at > 0 && tail[at - 1] == L'"' && !folder.empty() && folder.back() == L'"')
         folder.pop_back();
     return folder;
 }
@@ -54,35 +120,49 @@ std::wstring folderFrom(const std::wstring& argument, const std::wstring& tail) 
 SetupOptions parseSetupOptions(const std::vector<std::wstring>& arguments,
                                const std::wstring& tail) {
     SetupOptions options;
+    bool folderGiven = false;
     const auto unknown = [&](const std::wstring& argument) {
         if (options.unknown.empty())
             options.unknown = argument.empty() ? L"\"\"" : argument;
     };
-    for (const std::wstring& argument : arguments) {
-        if (argument.size() < 2 || (argument[0] != L'/' && argument[0] != L'-')) {
-            unknown(argument);
-            continue;
-        }
-        const std::wstring name = upper(argument.substr(1));
-        if (name == L"S" || name == L"SILENT") {
-            options.unattended = true;
-        } else if (name == L"INVERT") {
-            options.invertLog = true;
-        } else if (name == L"NORESTART") {
-            // Setup never restarts the computer; tools pass this to every installer.
-        } else if (name == L"ALLOWDOWNGRADE") {
-            options.allowDowngrade = true;
-        } else if (name.compare(0, 4, L"LOG=") == 0 && name.size() > 4) {
-            options.reportPath = argument.substr(5);
-        } else if (name.compare(0, 2, L"D=") == 0) {
-            options.destination = folderFrom(argument, tail);
-            // Resolved against the current folder, a relative one could be anywhere.
-            if (!absoluteFolder(options.destination))
+    // `fromTail`: the switches after the folder, split from the raw line already.
+    const auto read = [&](const std::vector<std::wstring>& list, bool fromTail,
+                          auto& self) -> void {
+        for (const std::wstring& argument : list) {
+            if (argument.size() < 2 || (argument[0] != L'/' && argument[0] != L'-')) {
                 unknown(argument);
-            break; // the rest of the line is the folder
-        } else {
-            unknown(argument);
+                continue;
+            }
+            const std::wstring name = upper(argument.substr(1));
+            if (isSilentSwitch(name)) {
+                options.unattended = true;
+            } else if (name == L"INVERT") {
+                options.invertLog = true;
+            } else if (isAcceptedSwitch(name)) {
+                // Setup never restarts the computer nor shows a box under /S; tools pass these
+                // to every installer.
+            } else if (name == L"ALLOWDOWNGRADE") {
+                options.allowDowngrade = true;
+            } else if (name.compare(0, 4, L"LOG=") == 0 && name.size() > 4) {
+                options.reportPath = argument.substr(5);
+            } else if (name.compare(0, 2, L"D=") == 0 && !folderGiven) {
+                folderGiven = true;
+                const std::size_t at = fromTail ? std::wstring::npos : folderOptionAt(tail);
+                std::wstring rest;
+                options.destination =
+                    at == std::wstring::npos ? argument.substr(3) : folderFrom(tail, at, rest);
+                // Resolved against the current folder, a relative one could be anywhere.
+                if (!absoluteFolder(options.destination))
+                    unknown(argument);
+                if (at != std::wstring::npos) {
+                    self(splitArguments(rest), true, self);
+                    return; // the folder and the switches after it were the rest of the line
+                }
+            } else {
+                unknown(argument);
+            }
         }
-    }
+    };
+    read(arguments, false, read);
     return options;
 }

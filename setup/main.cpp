@@ -5,8 +5,10 @@
 #include "SetupOptions.h"
 #include "SetupReport.h"
 #include "win32/Com.h"
+#include "win32/ErrorText.h"
 #include "win32/Handles.h"
 #include "win32/LibrarySearch.h"
+#include "win32/RunLock.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -52,6 +54,31 @@ void initCommonControls() {
     }
 }
 
+// Why this run did not get the run lock, and what to do: the box's text and the report's.
+std::wstring withoutRunLock(const win32::RunLock& lock) {
+    using State = win32::RunLock::State;
+    const std::wstring name = std::wstring(L"\"") + win32::kRunLockName + L"\"";
+    if (lock.state() == State::Busy)
+        return L"Another installation or removal of " + std::wstring(kProductName) +
+               L" is in progress: it has held the lock " + name + L" for the " +
+               std::to_wstring(win32::kRunLockWaitMs / 1000) +
+               L" seconds setup waited. Nothing was changed. Start setup again when that run "
+               L"has finished.";
+    if (lock.state() == State::Untrusted)
+        return L"Setup cannot tell whether another installation or removal is in progress: the "
+               L"name of its lock " +
+               name +
+               L" is taken by an object that others than the administrators may take "
+               L"or change (" +
+               lock.who() +
+               L"). Nothing was changed. Sign that account out or restart the computer, then "
+               L"start setup again.";
+    const std::wstring message = win32::systemMessage(lock.error());
+    return L"Setup cannot make its lock " + name + L", which keeps two installations apart: " +
+           (message.empty() ? L"error " + std::to_wstring(lock.error()) : message) +
+           L". Nothing was changed. Start setup as an administrator.";
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -88,6 +115,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                           kSetupUsage,
                       kSetupBadCommandLine);
     }
+    // One run of setup or the uninstaller at a time, from before anything installed is read (a
+    // stopped run's journal too) to the end: a second one would undo what this one does.
+    const win32::RunLock lock = win32::RunLock::take();
+    if (!lock.held()) {
+        const int code =
+            lock.state() == win32::RunLock::State::Failed ? kSetupFailed : kSetupAnotherRunning;
+        const std::wstring why = withoutRunLock(lock);
+        report.failed("Start", win32::kRunLockName, why);
+        report.summary(code);
+        return refuse(why, code);
+    }
+    if (lock.state() == win32::RunLock::State::TakenOver)
+        report.note("Start", win32::kRunLockName,
+                    "taken over from a run that was stopped; its journal is undone or finished");
     const win32::ComApartment com;
     initCommonControls();
     InstallRequest request;

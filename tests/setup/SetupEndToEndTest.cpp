@@ -436,8 +436,8 @@ TEST_F(SetupRoundTrip, OnAUtf8SystemEveryFolderNameInstallsAndUninstalls) {
 
 TEST(SetupCommandLine, UnknownOptionsChangeNothingAndUnderSlashSNothingIsShown) {
     // A box would wait for a click that never comes: the run would not end.
-    for (const char* options :
-         {" /S /bogus", " /bogus /S", " /VERYSILENT /SUPPRESSMSGBOXES /S", " /qn /NORESTART -s"}) {
+    for (const char* options : {" /S /bogus", " /bogus /S", " /VERYSILENT /SUPPRESSMSGBOXES /bogus",
+                                " /qx /NORESTART -s"}) {
         DWORD exitCode = 0;
         EXPECT_TRUE(
             runAndWait("\"" + binaryDirectory() + "\\setup.exe\"" + options, 30000, exitCode))
@@ -445,4 +445,29 @@ TEST(SetupCommandLine, UnknownOptionsChangeNothingAndUnderSlashSNothingIsShown) 
         EXPECT_EQ(exitCode, 87u) << options;
     }
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// Deployment templates put /S anywhere, also after the folder: no folder name holds a '/', so the
+// folder ends before it.
+TEST(SetupCommandLine, SwitchesAfterTheFolderInstallUnattendedIntoTheFolderBeforeThem) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory root("setup-switches");
+    const std::set<std::string> before = snapshot();
+    const std::string directory = root.file("Apps\\Last");
+    const std::string setup = "\"" + binaryDirectory() + "\\setup.exe\"";
+    DWORD exitCode = 99;
+    // Without the fix the dialog opens for the folder "...\Last /S" and waits for a click.
+    ASSERT_TRUE(runAndWait(setup + " /D=" + directory + " /S", 60000, exitCode))
+        << "a window waits for a click";
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(registered("InstallLocation"), directory);
+    EXPECT_TRUE(fileExists(directory + "\\glossary.exe"));
+    ASSERT_TRUE(runAndWait(setup + " /VERYSILENT /D=" + directory + " /NORESTART /SUPPRESSMSGBOXES",
+                           60000, exitCode));
+    EXPECT_EQ(exitCode, 0u) << "the same folder, repaired";
+    EXPECT_EQ(registered("InstallLocation"), directory) << "no blank at its end";
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    const std::vector<std::string> changed = differences(before, snapshot());
+    EXPECT_TRUE(changed.empty()) << join(changed);
 }

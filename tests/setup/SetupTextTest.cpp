@@ -37,9 +37,9 @@ TEST(SetupOptions, UnattendedFolderAndUnknownOptions) {
 }
 
 TEST(SetupOptions, TheWholeLineIsReadSoThatSlashSAnywhereMeansNothingIsShown) {
-    const SetupOptions late = parseSetupOptions({L"/VERYSILENT", L"/SUPPRESSMSGBOXES", L"/S"}, L"");
+    const SetupOptions late = parseSetupOptions({L"/BOGUS", L"/OTHER", L"/S"}, L"");
     EXPECT_TRUE(late.unattended) << "/S after unknown options";
-    EXPECT_EQ(late.unknown, L"/VERYSILENT") << "the first unknown one is named";
+    EXPECT_EQ(late.unknown, L"/BOGUS") << "the first unknown one is named";
     EXPECT_TRUE(parseSetupOptions({L"/qn", L"-s"}, L"").unattended);
     EXPECT_EQ(parseSetupOptions({L"", L"/S"}, L"").unknown, L"\"\"") << "an empty argument";
     const SetupOptions all = parseSetupOptions(
@@ -52,8 +52,48 @@ TEST(SetupOptions, TheWholeLineIsReadSoThatSlashSAnywhereMeansNothingIsShown) {
     EXPECT_EQ(all.destination, L"C:\\a");
     EXPECT_EQ(parseSetupOptions({L"/LOG="}, L" /LOG=").unknown, L"/LOG=")
         << "a report needs a file";
-    EXPECT_TRUE(parseSetupOptions({L"/D=C:\\x", L"/bogus"}, L" /D=C:\\x /bogus").unknown.empty())
-        << "after /D= everything is the folder";
+    EXPECT_EQ(parseSetupOptions({L"/D=C:\\x", L"/bogus"}, L" /D=C:\\x /bogus").unknown, L"/bogus")
+        << "no folder name holds a '/': what follows the folder is read as switches";
+}
+
+TEST(SetupOptions, TheFolderEndsBeforeASwitchSoSwitchesMayFollowIt) {
+    const SetupOptions last =
+        parseSetupOptions({L"/D=C:\\Apps\\Last", L"/S"}, L" /D=C:\\Apps\\Last /S");
+    EXPECT_EQ(last.destination, L"C:\\Apps\\Last");
+    EXPECT_TRUE(last.unattended) << "/S after the folder counts";
+    const SetupOptions between = parseSetupOptions({L"/S", L"/D=C:\\Apps\\Last", L"/NORESTART"},
+                                                   L" /S /D=C:\\Apps\\Last /NORESTART");
+    EXPECT_EQ(between.destination, L"C:\\Apps\\Last") << "no blank at its end";
+    EXPECT_TRUE(between.unknown.empty());
+    const SetupOptions blanks =
+        parseSetupOptions({L"/D=C:\\My", L"Apps\\Glossary", L"/LOG=C:\\My Logs\\r.txt", L"/qn"},
+                          L" /D=C:\\My Apps\\Glossary \"/LOG=C:\\My Logs\\r.txt\"\t/qn");
+    EXPECT_EQ(blanks.destination, L"C:\\My Apps\\Glossary");
+    EXPECT_EQ(blanks.reportPath, L"C:\\My Logs\\r.txt") << "a quoted switch after the folder";
+    EXPECT_TRUE(blanks.unattended) << "after a tab too";
+    const SetupOptions quoted = parseSetupOptions({L"/D=C:\\Programme\\Glossar \u00dc", L"/S"},
+                                                  L" \"/D=C:\\Programme\\Glossar \u00dc\" /S");
+    EXPECT_EQ(quoted.destination, L"C:\\Programme\\Glossar \u00dc") << "the whole option quoted";
+    EXPECT_TRUE(quoted.unattended);
+    const SetupOptions inner =
+        parseSetupOptions({L"/D=C:\\a b", L"/VERYSILENT"}, L" /D=\"C:\\a b\" /VERYSILENT");
+    EXPECT_EQ(inner.destination, L"C:\\a b");
+    EXPECT_TRUE(inner.unattended);
+    EXPECT_EQ(parseSetupOptions({L"/D=C:\\a", L"/D=C:\\b"}, L" /D=C:\\a /D=C:\\b").unknown,
+              L"/D=C:\\b")
+        << "one folder";
+}
+
+TEST(SetupOptions, TheSwitchesManagementTemplatesPassAreKnown) {
+    for (const wchar_t* silent : {L"/VERYSILENT", L"/SILENT", L"/qn", L"/quiet", L"-QN"}) {
+        const std::wstring line = std::wstring(L" ") + silent + L" /SUPPRESSMSGBOXES /norestart";
+        const SetupOptions options =
+            parseSetupOptions({silent, L"/SUPPRESSMSGBOXES", L"/norestart"}, line);
+        EXPECT_TRUE(options.unattended) << silent;
+        EXPECT_TRUE(options.unknown.empty()) << silent;
+    }
+    EXPECT_FALSE(parseSetupOptions({L"/SUPPRESSMSGBOXES"}, L" /SUPPRESSMSGBOXES").unattended)
+        << "it asks for no unattended run";
 }
 
 TEST(SetupVersion, VersionsCompareNumberByNumberNotAsText) {

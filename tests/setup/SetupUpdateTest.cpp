@@ -115,11 +115,12 @@ TEST(SetupFailure, AFolderMadeByAnotherProgramWhileSetupRunsIsNotTaken) {
     TempDirectory root("setup-race");
     const std::string meanwhile = root.file("Made Meanwhile");
     const std::set<std::string> before = snapshot();
-    // After the destination was checked, as setup prepares to create its folders.
+    // After the destination was checked, as setup prepares to create its folders (the first
+    // descriptor it makes is its run lock's).
     bool made = false;
     const ObservedRun run =
         runObserved(setupProgram() + " /S /D=" + meanwhile + "\\Technical Glossary", kTimeoutMs, {},
-                    {"setup", "advapi32.dll", "SetSecurityDescriptorControl", 1},
+                    {"setup", "advapi32.dll", "SetSecurityDescriptorControl", 2},
                     [&] { made = CreateDirectoryA(meanwhile.c_str(), nullptr) != FALSE; });
     ASSERT_TRUE(made) << "the folder was made while setup ran";
     ASSERT_FALSE(run.processes.empty());
@@ -264,9 +265,9 @@ TEST(SetupCommandLine, TheReportNamesEachItemAndTheExitCodeAndRefusesALink) {
                                     std::string("\texit code 0\r\n")})
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
 
-    EXPECT_EQ(runSetup(" /S /LOG=" + report + " /qn"), 87u);
+    EXPECT_EQ(runSetup(" /S /LOG=" + report + " /qx"), 87u);
     text = readFile(report);
-    EXPECT_NE(text.find("Command line\t/qn\tfailed: unknown option"), std::string::npos) << text;
+    EXPECT_NE(text.find("Command line\t/qx\tfailed: unknown option"), std::string::npos) << text;
     EXPECT_NE(text.find("\texit code 87\r\n"), std::string::npos) << text;
 
     // A report through a link would overwrite whatever it leads to.

@@ -50,6 +50,21 @@ TEST(Options, UnattendedReportAndSharedAnswerAreRead) {
     EXPECT_EQ(optionArguments(deployed), " \"/S\"");
 }
 
+TEST(Options, TheSwitchesManagementTemplatesPassAreKnown) {
+    for (const char* silent : {"/VERYSILENT", "/verysilent", "/quiet", "/qn", "-QN", "/QUIET"}) {
+        const char* const arguments[] = {"x", silent, "/SUPPRESSMSGBOXES", "/norestart"};
+        const UninstallOptions options = readOptions(4, arguments, 1);
+        EXPECT_TRUE(options.valid()) << silent << ": " << options.unknown;
+        EXPECT_TRUE(options.unattended) << silent;
+        EXPECT_EQ(optionArguments(options), " \"/S\"") << "handed on to the copy as /S";
+    }
+    const char* const boxes[] = {"x", "/suppressmsgboxes"};
+    EXPECT_TRUE(readOptions(2, boxes, 1).valid());
+    EXPECT_FALSE(readOptions(2, boxes, 1).unattended) << "it asks for no unattended run";
+    const char* const valued[] = {"x", "/QN=1"};
+    EXPECT_FALSE(readOptions(2, valued, 1).valid());
+}
+
 TEST(Options, AnythingElseIsUnknownAndNamed) {
     for (const char* wrong : {"/X", "/S=1", "/LOG", "/LOG=", "/SHARED", "/SHARED=MAYBE", "S",
                               "/CLOSEAPPS=1", "/NORESTART=1", "C:\\App\\", "/LOG=\"a\"", "", "/"}) {

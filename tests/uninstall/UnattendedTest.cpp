@@ -5,6 +5,7 @@
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "win32/Process.h"
+#include "win32/RunLock.h"
 
 #include <gtest/gtest.h>
 
@@ -558,6 +559,39 @@ TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {
     DWORD exitCode = 0;
     ASSERT_TRUE(win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 87u);
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+}
+
+// Another run of setup or of the uninstaller holds the run lock (this test, here): the start
+// waits for it, then ends with 1618, removes nothing and, unattended, shows nothing.
+TEST(Unattended, WhileAnotherRunHoldsTheRunLockAStartEndsWith1618AndRemovesNothing) {
+    Product product;
+    const win32::RunLock held = win32::RunLock::take();
+    ASSERT_TRUE(held.held());
+    product.report_ = product.root_.file("r.txt");
+    bool ended = false;
+    EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 1618u);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(product.windows.empty()) << product.windows.front();
+    EXPECT_EQ(product.outcome("Global\\Technical Glossary setup and removal", "Start")
+                  .rfind("another installation or removal is in progress", 0),
+              0u);
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+    EXPECT_EQ(count(product.shared("shared3.dll")), 3u);
+
+    const win32::Process started =
+        win32::startProcess({}, win32::quoted(product.file("uninstall.exe")));
+    ASSERT_TRUE(started);
+    const HWND box = waitForWindow(started.id, "Error", kTimeoutMs);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF))
+                  .rfind("Another installation or removal is in progress", 0),
+              0u)
+        << windowText(GetDlgItem(box, 0xFFFF));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    DWORD exitCode = 0;
+    ASSERT_TRUE(win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 1618u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
 }
 

@@ -15,6 +15,12 @@ void split(const std::string& argument, std::string& name, std::string& value) {
     value = equals == std::string::npos ? std::string() : argument.substr(equals + 1);
 }
 
+// What management tools pass for "show nothing", whichever installer they think they run.
+bool isSilentSwitch(const std::string& name) {
+    return name == "S" || name == "SILENT" || name == "VERYSILENT" || name == "QUIET" ||
+           name == "QN";
+}
+
 } // namespace
 
 bool isOption(const char* argument) {
@@ -31,12 +37,13 @@ UninstallOptions readOptions(int count, const char* const* arguments, int first)
         if (known) {
             split(argument, name, value);
             const bool hasValue = argument.find('=') != std::string::npos;
-            if ((name == "S" || name == "SILENT") && !hasValue)
+            if (isSilentSwitch(name) && !hasValue)
                 options.unattended = true;
             else if (name == "CLOSEAPPS" && !hasValue)
                 options.closeApps = true;
-            else if (name == "NORESTART" && !hasValue)
-                ; // what deployment tools pass everywhere: this program never restarts anyway
+            else if ((name == "NORESTART" || name == "SUPPRESSMSGBOXES") && !hasValue)
+                ; // what deployment tools pass everywhere: this program never restarts anyway,
+                  // and under /S shows no box
             else if (name == "LOG" && !value.empty())
                 options.reportPath = value;
             else if (name == "SHARED" && upper(value) == "KEEP")

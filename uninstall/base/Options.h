@@ -2,11 +2,13 @@
 
 #include <string>
 
-// Options for administrators, given after the program name: "/S" (also "/s", "/SILENT", "-S")
-// for an unattended run, "/LOG=<path>" for a report, "/SHARED=KEEP" or "/SHARED=REMOVE" for
-// the answer to every shared-file question, "/CLOSEAPPS" to close the product's running
-// programs first in an unattended run, "/NORESTART" accepted as deployment tools pass it (the
-// uninstaller never restarts the computer; exit code 3010 tells that a restart is needed).
+// Options for administrators, given after the program name: "/S" (also "/s", "/SILENT",
+// "/VERYSILENT", "/quiet", "/qn", "-S") for an unattended run, "/LOG=<path>" for a report,
+// "/SHARED=KEEP" or "/SHARED=REMOVE" for the answer to every shared-file question,
+// "/CLOSEAPPS" to close the product's running programs first in an unattended run,
+// "/NORESTART" and "/SUPPRESSMSGBOXES" accepted as deployment tools pass them (the uninstaller
+// never restarts the computer, exit code 3010 telling that a restart is needed, and shows no box
+// under /S).
 // Portable.
 struct UninstallOptions {
     bool unattended = false;
@@ -29,8 +31,9 @@ UninstallOptions readOptions(int count, const char* const* arguments, int first)
 std::string optionArguments(const UninstallOptions& options);
 
 // The process exit codes of the unattended run (and of the report's summary line).
-constexpr int kExitRemoved = 0;          // everything removed
-constexpr int kExitSomeKept = 1;         // some items could not be removed
-constexpr int kExitNothingRemoved = 2;   // no log, no COM, no report file: nothing was removed
-constexpr int kExitBadCommandLine = 87;  // ERROR_INVALID_PARAMETER
-constexpr int kExitRestartNeeded = 3010; // ERROR_SUCCESS_REBOOT_REQUIRED
+constexpr int kExitRemoved = 0;           // everything removed
+constexpr int kExitSomeKept = 1;          // some items could not be removed
+constexpr int kExitNothingRemoved = 2;    // no log, no COM, no report file: nothing was removed
+constexpr int kExitBadCommandLine = 87;   // ERROR_INVALID_PARAMETER
+constexpr int kExitRestartNeeded = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
+constexpr int kExitAnotherRunning = 1618; // ERROR_INSTALL_ALREADY_RUNNING: the run lock is held

@@ -5,6 +5,7 @@
 #include "ProductFiles.h"
 #include "RefusedStart.h"
 #include "RelayCommandLine.h"
+#include "RunLockStart.h"
 #include "StoppedRun.h"
 #include "UnattendedRun.h"
 #include "UninstallWindow.h"
@@ -154,6 +155,10 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
     instanceHandle = instance;
     std::set_new_handler(outOfMemory);
 
+    // Held to the end of this process, whether the relay that started it still waits or was
+    // ended by a tool that gave up: a retry of setup or of the uninstaller gets 1618 until this
+    // removal is done, rather than having its work removed by it later.
+    const win32::RunLock lock = win32::RunLock::take();
     UninstallReport report;
     if (!options.reportPath.empty() &&
         !report.open(options.reportPath, productFiles(arguments[2], copy))) {
@@ -167,6 +172,16 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
         scheduleCopyRemoval(copy);
         return kExitNothingRemoved;
     }
+
+    if (!lock.held()) {
+        const RunLockRefusal refusal = runLockRefusal(lock);
+        tellRefusedStart(report, refusal.item, refusal.why, refusal.boxText);
+        report.summary(refusal.exitCode);
+        scheduleCopyRemoval(copy);
+        return refusal.exitCode;
+    }
+    if (lock.state() == win32::RunLock::State::TakenOver)
+        report.note("Start", runLockName(), "taken over from a run that was stopped");
 
     int result = -1;
     if (refuseUntrustedLog(report) || refuseForeignJournal(report))

@@ -4,6 +4,7 @@
 #include "ProductFiles.h"
 #include "RefusedStart.h"
 #include "RelayCommandLine.h"
+#include "RunLockStart.h"
 #include "VerifiedCopy.h"
 #include "base/AppException.h"
 #include "base/ModulePath.h"
@@ -80,6 +81,13 @@ int runRelayStage(int count, char** arguments) {
         return refuse(options, options.unknown, "not an option of this program", text,
                       kExitBadCommandLine);
     }
+    // Taken before the setup log is read, so that a second run is told at once, before any copy
+    // is made; let go before the copy starts, which takes it again for the whole removal.
+    win32::RunLock lock = win32::RunLock::take();
+    if (!lock.held()) {
+        const RunLockRefusal refusal = runLockRefusal(lock);
+        return refuse(options, refusal.item, refusal.why, refusal.boxText, refusal.exitCode);
+    }
     const std::string log = applicationDirectory + "Setup.log";
     const std::string malformed = whyLogIsMalformed();
     if (!malformed.empty())
@@ -101,6 +109,7 @@ int runRelayStage(int count, char** arguments) {
                       kExitNothingRemoved);
     }
     const std::string program = modulePath();
+    lock.release();
 
     // The copy goes into a new folder of our own, and nothing is started that was not checked:
     // whatever runs from here runs with the rights of whoever started the uninstaller.

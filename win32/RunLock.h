@@ -1,0 +1,165 @@
+#pragma once
+
+#include "AccessRights.h"
+#include "Handles.h"
+
+#include <aclapi.h>
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace win32 {
+
+// The one lock of setup and the uninstaller: a run holds it from before it reads anything to
+// its end, so that no run undoes or removes what another one is doing. In the global namespace,
+// so that runs of every session (SYSTEM's, another user's) count.
+constexpr wchar_t kRunLockName[] = L"Global\\Technical Glossary setup and removal";
+// How long a second run waits for the first before it ends with 1618.
+constexpr DWORD kRunLockWaitMs = 10000;
+
+// Rights over the lock that let their holder take it, keep it or change who may.
+constexpr DWORD kRunLockRights = SYNCHRONIZE | MUTEX_MODIFY_STATE | WRITE_DAC | WRITE_OWNER;
+
+// Who but the administrators may take, hold or change the object `descriptor` describes: the
+// lock is only the administrators' when its owner is one of them and no one else may use it.
+// Any user may make an object of the lock's name while no run holds it; one of theirs could
+// be held for ever, released at will or made to look abandoned.
+inline Exposure runLockExposure(PSECURITY_DESCRIPTOR descriptor) {
+    return nonAdministratorAccess(descriptor, kRunLockRights);
+}
+
+// Owned by the Administrators, usable by SYSTEM and the Administrators alone, nothing inherited.
+class RunLockSecurity {
+public:
+    RunLockSecurity() {
+        const std::vector<BYTE> system = wellKnownSid(WinLocalSystemSid);
+        owner_ = wellKnownSid(WinBuiltinAdministratorsSid);
+        if (system.empty() || owner_.empty())
+            return;
+        const DWORD size = static_cast<DWORD>(sizeof(ACL) + 2 * sizeof(ACCESS_ALLOWED_ACE) +
+                                              system.size() + owner_.size());
+        acl_.resize(size);
+        auto* acl = reinterpret_cast<ACL*>(acl_.data());
+        valid_ = InitializeAcl(acl, size, ACL_REVISION) &&
+                 AddAccessAllowedAceEx(acl, ACL_REVISION, 0, MUTEX_ALL_ACCESS,
+                                       const_cast<BYTE*>(system.data())) &&
+                 AddAccessAllowedAceEx(acl, ACL_REVISION, 0, MUTEX_ALL_ACCESS, owner_.data()) &&
+                 InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+                 SetSecurityDescriptorOwner(&descriptor_, owner_.data(), FALSE) &&
+                 SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) &&
+                 SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+        attributes_ = {sizeof attributes_, &descriptor_, FALSE};
+    }
+    RunLockSecurity(const RunLockSecurity&) = delete;
+    RunLockSecurity& operator=(const RunLockSecurity&) = delete;
+
+    SECURITY_ATTRIBUTES* attributes() { return valid_ ? &attributes_ : nullptr; }
+
+private:
+    std::vector<BYTE> owner_;
+    std::vector<BYTE> acl_;
+    SECURITY_DESCRIPTOR descriptor_ = {};
+    SECURITY_ATTRIBUTES attributes_ = {};
+    bool valid_ = false;
+};
+
+// The run lock as one run holds it, released at the end of its scope. Released by the thread
+// that took it: a mutex that a thread leaves held when it ends is "abandoned", which the next
+// run takes for a stopped run.
+class RunLock {
+public:
+    enum class State {
+        Held,      // no other run held it
+        TakenOver, // the run that held it ended without letting go: it was stopped
+        Busy,      // another run held it for the whole wait
+        Untrusted, // the name is taken by an object others than administrators may use
+        Failed,    // it could not be made or waited for: error()
+    };
+
+    // Waits at most `waitMs` for the lock named `name`.
+    static RunLock take(const wchar_t* name = kRunLockName, DWORD waitMs = kRunLockWaitMs) {
+        RunLock lock;
+        RunLockSecurity security;
+        if (security.attributes() == nullptr) {
+            lock.error_ = GetLastError();
+            return lock;
+        }
+        lock.handle_.reset(CreateMutexW(security.attributes(), FALSE, name));
+        const DWORD made = GetLastError();
+        if (!lock.handle_) {
+            lock.error_ = made;
+            // An object of another kind, or one whose list keeps the administrators out.
+            if (made == ERROR_INVALID_HANDLE || made == ERROR_ACCESS_DENIED) {
+                lock.state_ = State::Untrusted;
+                lock.who_ = L"An account that is no administrator";
+            }
+            return lock;
+        }
+        if (made == ERROR_ALREADY_EXISTS) {
+            PSECURITY_DESCRIPTOR descriptor = nullptr;
+            const DWORD read =
+                GetSecurityInfo(lock.handle_.get(), SE_KERNEL_OBJECT,
+                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, nullptr, nullptr, &descriptor);
+            const LocalMemory<PSECURITY_DESCRIPTOR> held(descriptor);
+            const Exposure exposure = runLockExposure(read == ERROR_SUCCESS ? descriptor : nullptr);
+            if (exposure) {
+                lock.handle_.reset();
+                lock.state_ = State::Untrusted;
+                lock.who_ = exposure.who;
+                return lock;
+            }
+        }
+        switch (WaitForSingleObject(lock.handle_.get(), waitMs)) {
+        case WAIT_OBJECT_0:
+            lock.state_ = State::Held;
+            break;
+        case WAIT_ABANDONED:
+            lock.state_ = State::TakenOver;
+            break;
+        case WAIT_TIMEOUT:
+            lock.state_ = State::Busy;
+            break;
+        default:
+            lock.error_ = GetLastError();
+            break;
+        }
+        return lock;
+    }
+
+    RunLock(RunLock&& other) noexcept
+        : handle_(std::move(other.handle_)), state_(other.state_), who_(std::move(other.who_)),
+          error_(other.error_) {
+        other.state_ = State::Failed;
+    }
+    RunLock& operator=(RunLock&&) = delete;
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+    ~RunLock() { release(); }
+
+    // Lets the lock go before the end of the scope, as a process that hands the work on does.
+    void release() {
+        if (held())
+            ReleaseMutex(handle_.get());
+        handle_.reset();
+        state_ = State::Failed;
+    }
+
+    State state() const { return state_; }
+    bool held() const { return state_ == State::Held || state_ == State::TakenOver; }
+    // Untrusted: who else may take, hold or change the object of the lock's name.
+    const std::wstring& who() const { return who_; }
+    DWORD error() const { return error_; }
+
+private:
+    RunLock() = default;
+
+    Handle handle_;
+    State state_ = State::Failed;
+    std::wstring who_;
+    DWORD error_ = ERROR_SUCCESS;
+};
+
+} // namespace win32

@@ -4,9 +4,12 @@ server with its dict client, each wait bounded."""
 import concurrent.futures
 import os
 import re
+import shutil
 import signal
 import socket
+import stat
 import subprocess
+import tempfile
 import time
 
 BATCH = 250  # words a dict call: one process start for many look-ups
@@ -121,6 +124,19 @@ def pages(bin_dir, database, words):
     return dict(zip(words, texts))
 
 
+def _readable_by_all(path):
+    """Whether any user may read the file: it, and every folder above it, open to others."""
+    if not os.stat(path).st_mode & stat.S_IROTH:
+        return False
+    folder = os.path.dirname(path)
+    while True:
+        if not os.stat(folder).st_mode & stat.S_IXOTH:
+            return False
+        if os.path.dirname(folder) == folder:
+            return True
+        folder = os.path.dirname(folder)
+
+
 def _free_port():
     with socket.socket() as probe:
         probe.bind(("127.0.0.1", 0))
@@ -134,13 +150,23 @@ class DictServer:
     def __init__(self, dictionaries, names, work):
         self.work = os.path.join(work, "dictd")
         os.makedirs(self.work, exist_ok=True)
-        # Run as root, dictd becomes user dictd (or nobody): its files must be readable.
-        os.chmod(self.work, 0o755)
-        self.config = os.path.join(self.work, "dictd.conf")
+        files = [os.path.abspath(os.path.join(dictionaries, name + ext))
+                 for name in names for ext in (".dict.dz", ".index")]
+        self.staged = None
+        # Run as root, dictd becomes user dictd (or nobody): where that user cannot read the
+        # files (a checkout in /root), it reads copies in a folder of the test's own.
+        if os.geteuid() == 0 and not all(_readable_by_all(f) for f in files):
+            self.staged = tempfile.mkdtemp(prefix="dictd-oracle-")
+            os.chmod(self.staged, 0o755)
+            for source in files:
+                shutil.copyfile(source, os.path.join(self.staged, os.path.basename(source)))
+                os.chmod(os.path.join(self.staged, os.path.basename(source)), 0o644)
+            files = [os.path.join(self.staged, os.path.basename(f)) for f in files]
+        home = self.staged or self.work
+        os.chmod(home, 0o755)
+        self.config = os.path.join(home, "dictd.conf")
         with open(self.config, "w", encoding="utf-8") as config:
-            for name in names:
-                data, index = (os.path.abspath(os.path.join(dictionaries, name + ext))
-                               for ext in (".dict.dz", ".index"))
+            for name, data, index in zip(names, files[0::2], files[1::2]):
                 config.write(f'database {name} {{ data "{data}" index "{index}" }}\n')
         self.process = None
         self.port = None
@@ -153,8 +179,7 @@ class DictServer:
                 ["dictd", "-c", self.config, "-p", str(self.port), "--listen-to", "127.0.0.1",
                  "-d", "nodetach", "--pid-file", os.path.join(self.work, "dictd.pid"),
                  "--locale", "C.UTF-8"],
-                stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
-                start_new_session=True)
+                stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
             for sig in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT):
                 signal.signal(sig, self._stopped)
             if self._answers():
@@ -164,6 +189,8 @@ class DictServer:
 
     def __exit__(self, *_):
         self._stop()
+        if self.staged:
+            shutil.rmtree(self.staged, ignore_errors=True)
 
     def _stopped(self, signum, _frame):
         self._stop()

@@ -102,23 +102,23 @@ def page_words(page):
 def _segments(words, definitions):
     """The definitions (by number) that, one after another, spell `words` exactly; None if
     none do. A definition may stand more than once."""
-    memo = {}
-
-    def from_(at):
-        if at == len(words):
-            return []
-        if at in memo:
-            return memo[at]
-        memo[at] = None
+    # From the end: where a spelling of the rest starts, and with which definition.
+    count = len(words)
+    first = [None] * count + [-1]
+    for at in range(count - 1, -1, -1):
         for number, definition in enumerate(definitions):
-            if definition and words[at:at + len(definition)] == definition:
-                rest = from_(at + len(definition))
-                if rest is not None:
-                    memo[at] = [number] + rest
-                    break
-        return memo[at]
-
-    return from_(0)
+            end = at + len(definition)
+            if (definition and end <= count and first[end] is not None
+                    and definition[0] == words[at] and words[at:end] == definition):
+                first[at] = number
+                break
+    if first[0] is None:
+        return None
+    order, at = [], 0
+    while at < count:
+        order.append(first[at])
+        at += len(definitions[first[at]])
+    return order
 
 
 def _first_difference(expected, actual):

@@ -14,7 +14,8 @@ import sys
 sys.dont_write_bytecode = True  # nothing written into the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from oracle_compare import NOT_FOUND, compare  # noqa: E402
-from oracle_runs import DictServer, Index, import_dictionaries, pages, sample_headwords  # noqa: E402
+from oracle_runs import (DictServer, Index, import_dictionaries, pages,  # noqa: E402
+                         sample_headwords)
 
 THRESHOLD = 99.5  # per cent of sampled headwords that must match, in every dictionary
 SAMPLE = 2000  # headwords a dictionary (all of them in a smaller one)

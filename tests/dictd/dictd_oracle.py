@@ -9,6 +9,7 @@ Usage: dictd_oracle.py <bin directory> <dictionaries> <work directory>"""
 import concurrent.futures
 import os
 import random
+import shutil
 import sys
 
 sys.dont_write_bytecode = True  # nothing written into the sources
@@ -67,6 +68,10 @@ def main(argv):
     bin_dir, dictionaries, work = argv[1:]
     os.makedirs(work, exist_ok=True)
     names = TUNED + UNTUNED
+    absent = [p for p in ("dictd", "dict") if shutil.which(p) is None]
+    if absent:
+        print("not installed (scripts/install-deps.sh installs them): " + " ".join(absent))
+        return 1
     missing = [n for n in names if not os.path.exists(os.path.join(dictionaries, n + ".index"))]
     if missing:
         print("missing dictionaries (scripts/fetch-dictionaries.sh fetches them): "

@@ -2,7 +2,8 @@
 # Fetches the dictd dictionaries that the glossary's import is tested on into <directory>,
 # unless they are there: the Debian packages are downloaded and unpacked, not installed (they
 # would pull in a dictionary server). FOLDOC, the Jargon File and V.E.R.A.; GCIDE, WordNet,
-# Ding (German-English both ways) and two FreeDict pairs.
+# Ding (German-English both ways) and two FreeDict pairs: the nine the import is tested on. Then
+# four it was never tuned on, which only the dictd server comparison reads.
 # Usage: fetch-dictionaries.sh <directory>
 set -euo pipefail
 . "$(dirname "$0")/unpack-packages.sh"
@@ -13,6 +14,13 @@ declare -A carries=(
     [dict-gcide]=gcide [dict-wn]=wn [dict-de-en]="german-english english-german"
     [dict-freedict-fra-eng]=freedict-fra-eng [dict-freedict-deu-eng]=freedict-deu-eng
 )
+declare -A untuned=(
+    [dict-devil]=devil [dict-elements]=elements
+    [dict-freedict-eng-rus]=freedict-eng-rus [dict-freedict-eng-spa]=freedict-eng-spa
+)
+for package in "${!untuned[@]}"; do
+    carries[$package]=${untuned[$package]}
+done
 packages=()
 for package in "${!carries[@]}"; do
     for name in ${carries[$package]}; do

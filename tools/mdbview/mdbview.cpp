@@ -1,5 +1,7 @@
-// Looks into a Jet database: its user tables, a table's columns, or a table as CSV.
+// Looks into a Jet database: its user tables, a table's columns, a table as CSV, searches, and
+// the glossary's pages as text.
 #include "CsvExport.h"
+#include "PageCommand.h"
 #include "SearchCommand.h"
 
 #include "jet/TextCodec.h"
@@ -7,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -18,6 +22,7 @@ int usage() {
                  "       mdbview search [--time] <file.mdb> <words>\n"
                  "       mdbview terms [--time] <file.mdb> <pattern>\n"
                  "       mdbview forms [--time] <file.mdb> [<word>]\n"
+                 "       mdbview page [--dictionary NAME] <file.mdb> [<term>...]\n"
                  "Export prints CSV as mdb-export does; with --null, nulls print as TEXT\n"
                  "and empty texts as \"\" (mdb-export prints both as nothing).\n"
                  "Search prints the entries whose definitions hold all the words (a phrase\n"
@@ -25,6 +30,9 @@ int usage() {
                  "prints the terms matching a pattern of * (any run) and ? (one character).\n"
                  "Forms prints the terms a word is a form of; without a word, every form,\n"
                  "TAB, its term.\n"
+                 "Page prints each term's page as the glossary copies it, pages apart by a\n"
+                 "form feed line; with --dictionary, only that dictionary's part. Without\n"
+                 "terms, one a line from the standard input.\n"
                  "With --time, how long it took goes to the error output.\n");
     return 2;
 }
@@ -35,6 +43,24 @@ int main(int argc, char** argv) {
     if (argc < 3)
         return usage();
     const std::string command = argv[1];
+    if (command == "page") {
+        int first = 2;
+        std::u16string dictionary;
+        if (argc >= 5 && std::strcmp(argv[2], "--dictionary") == 0) {
+            dictionary = jet::fromUtf8(argv[3]);
+            first = 4;
+        }
+        if (argc <= first)
+            return usage();
+        std::vector<std::u16string> terms;
+        for (int i = first + 1; i < argc; ++i)
+            terms.push_back(jet::fromUtf8(argv[i]));
+        if (argc == first + 1) {
+            for (std::string line; std::getline(std::cin, line);)
+                terms.push_back(jet::fromUtf8(line));
+        }
+        return pageCommand(argv[first], dictionary, terms);
+    }
     if (command == "search" || command == "terms" || command == "forms") {
         const bool timing = std::strcmp(argv[2], "--time") == 0;
         const int first = timing ? 3 : 2;

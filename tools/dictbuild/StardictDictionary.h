@@ -2,6 +2,7 @@
 
 #include "StardictEntries.h"
 #include "StardictFiles.h"
+#include "StardictInfo.h"
 
 #include <cstdint>
 #include <string>

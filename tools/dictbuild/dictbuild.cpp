@@ -122,9 +122,15 @@ private:
 // information file or folder) into `rows`; false after a message.
 bool importDictdFiles(const char* const* names, int count, Rows& rows) {
     std::vector<DictdInput> inputs;
+    std::string lastInfo; // a StarDict part named after its information file is read with it
     for (int i = 0; i < count; i += 2) {
         const InputFormat format = formatOf(names[i]);
+        if (format.kind == InputKind::StardictPart && stardictInfoName(names[i]) == lastInfo) {
+            --i;
+            continue;
+        }
         if (format.kind == InputKind::StardictInfo || format.kind == InputKind::StardictFolder) {
+            lastInfo = names[i];
             DictdInput input;
             try {
                 input.stardict = std::make_shared<stardict::Dictionary>(

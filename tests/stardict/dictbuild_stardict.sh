@@ -46,6 +46,9 @@ expect_failure "words.dsl is a DSL dictionary, which dictbuild cannot read; conv
     "$work/words.dsl"
 expect_failure "renamed.txt is a DSL dictionary" --dictd "$work/renamed.txt" "$work/czech/czech-cizi.dict.dz"
 
+# A folder where a file belongs is named, not read.
+expect_failure "cannot open $work/czech" --dictd "$dictionaries/vera.index" "$work/czech"
+
 # Excerpts cut short, or whose information file lies.
 cp -r "$work/czech" "$work/cut"
 head -c 200004 "$dictionaries/czech-cizi.idx" >"$work/cut/czech-cizi.idx"

@@ -15,7 +15,9 @@ namespace {
 
 bool readFile(const fs::path& path, std::string& bytes) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
+    // A folder opens here too, with a size of no meaning.
+    std::error_code error;
+    if (!in || fs::is_directory(path, error))
         return false;
     bytes.resize(static_cast<std::size_t>(in.tellg()));
     in.seekg(0);

@@ -24,7 +24,8 @@ namespace {
 // Reads the whole source with one read: a source of a million lines is hundreds of megabytes.
 bool readFile(const char* path, std::string& text) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
+    // A folder opens here too, with a size of no meaning.
+    if (!in || stardict::isFolder(path))
         return false;
     text.resize(static_cast<std::size_t>(in.tellg()));
     in.seekg(0);

@@ -62,6 +62,9 @@ TEST(StardictInfo, ReadsTheKeysAndRefusesWhatIsNoInformationFile) {
               "b.ifo:3: wordcount is \"99999999999999999999\", not a whole number");
     EXPECT_EQ(failureOf(head + "wordcount=1\nidxfilesize=10\nidxoffsetbits=48\n"),
               "b.ifo:5: idxoffsetbits is 48; only 32 and 64 exist");
+    EXPECT_EQ(failureOf(std::string(stardict::kInfoFirstLine) + "\nversion=4.0\nwordcount=1\n"
+                                                                "idxfilesize=10\n"),
+              "b.ifo: version 4.0 is not one dictbuild knows (2.4.2 or 3.0.0)");
     EXPECT_EQ(failureOf(head + "wordcount=1\nidxfilesize=10\nsametypesequence=m1\n"),
               "b.ifo:5: sametypesequence \"m1\" holds a character that names no type");
 }
@@ -220,7 +223,7 @@ TEST(StardictDamage, LyingCountsAndSizesNeitherCrashNorAllocate) {
 TEST(StardictImport, AStardictDictionaryJoinsDictdOnesNamedByItsFileWithItsOwnEntry) {
     Writer writer = twoEntries();
     writer.name = "dir/littre";
-    writer.extraInfo = "description=Le dictionnaire\nwebsite=http://littre.org\n";
+    writer.extraInfo = "description=Le dictionnaire<br>de la langue\nwebsite=http://littre.org\n";
     DictdInput stardictInput;
     stardictInput.stardict =
         std::make_shared<stardict::Dictionary>(stardict::readDictionary(writer.input()));
@@ -238,6 +241,7 @@ TEST(StardictImport, AStardictDictionaryJoinsDictdOnesNamedByItsFileWithItsOwnEn
     EXPECT_NE(alpha.find(u"the first letter"), std::u16string::npos) << jet::toUtf8(alpha);
     EXPECT_NE(alpha.find(u"littre"), std::u16string::npos) << jet::toUtf8(alpha);
     EXPECT_NE(alpha.find(u"first line<br>second line"), std::u16string::npos) << jet::toUtf8(alpha);
-    EXPECT_NE(book.find(u"Le dictionnaire"), std::u16string::npos) << jet::toUtf8(book);
+    EXPECT_NE(book.find(u"Le dictionnaire<br>de la langue"), std::u16string::npos)
+        << jet::toUtf8(book);
     EXPECT_NE(book.find(u"http://littre.org"), std::u16string::npos) << jet::toUtf8(book);
 }

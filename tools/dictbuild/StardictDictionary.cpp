@@ -33,7 +33,12 @@ Dictionary readDictionary(const Input& input) {
     dictionary.title = jet::fromUtf8(info.bookname);
     if (dictionary.title.empty())
         dictionary.title = dictionary.shortName;
-    dictionary.description = jet::fromUtf8(info.description);
+    // Descriptions mark their line breaks with <br>; the dictionary's own entry is plain text.
+    std::string description = info.description;
+    for (std::size_t at = description.find("<br>"); at != std::string::npos;
+         at = description.find("<br>", at))
+        description.replace(at, 4, "\n");
+    dictionary.description = jet::fromUtf8(description);
     if (!info.website.empty())
         dictionary.description +=
             (dictionary.description.empty() ? u"" : u"\n\n") + jet::fromUtf8(info.website);

@@ -89,10 +89,12 @@ Info parseInfo(const std::string& text, const std::string& file) {
         throw FormatError(file, "no wordcount line: the number of entries is not known");
     if (!haveIndexSize)
         throw FormatError(file, "no idxfilesize line: the size of the index is not known");
-    if (info.version != "2.4.2" && info.version != "3.0.0" && !info.version.empty() &&
-        info.version.compare(0, 2, "2.") != 0 && info.version.compare(0, 2, "3.") != 0)
-        throw FormatError(file, "version " + info.version +
-                                    " is not one dictbuild knows (2.4.2 or 3.0.0)");
+    // Writers put other 2.x numbers in as well; the layout is the same.
+    if (info.version.compare(0, 2, "2.") != 0 && info.version != "3.0.0")
+        throw FormatError(file, info.version.empty()
+                                    ? std::string("no version line: the layout is not known")
+                                    : "version " + info.version +
+                                          " is not one dictbuild knows (2.4.2 or 3.0.0)");
     return info;
 }
 

@@ -101,9 +101,11 @@ TEST(StardictEntries, EachKindOfTextBecomesHtmlKeepingItsLineBreaks) {
     writer.sameTypes = "";
     writer.entries = {
         {"plain", std::string("m\n  one <two>\r\nthree\n\n") + '\0'},
-        {"pango", std::string("g<b>bold</b> <span foreground=\"#c00000\">red</span> <big>x</big>"
-                              " a & b < c <unknown>kept</unknown>\nnext") +
-                      '\0'},
+        {"pango",
+         std::string("g<b>bold</b> <span foreground=\"#c00000\">red</span> <big>x</big>"
+                     " a & b < c <unknown>kept</unknown>\n<span weight=\"bold\" fgcolor='blue' "
+                     "style=\"italic\">w</span>") +
+             '\0'},
         {"xdxf", std::string("x<k>cheval</k> <tr>ʃəval</tr>\n<abr>n. m.</abr> <dtrn>horse, see "
                              "<kref>jument</kref></dtrn> <c c=\"green\">vert</c>") +
                      '\0'},
@@ -114,7 +116,7 @@ TEST(StardictEntries, EachKindOfTextBecomesHtmlKeepingItsLineBreaks) {
     EXPECT_EQ(page(dictionary, "plain"), "one &lt;two&gt;<br>three");
     EXPECT_EQ(page(dictionary, "pango"),
               "<b>bold</b> <font color=\"#c00000\">red</font> <font size=\"+1\">x</font> a &amp; "
-              "b &lt; c kept<br>next");
+              "b &lt; c kept<br><font color=\"blue\"><b><i>w</i></b></font>");
     EXPECT_EQ(page(dictionary, "xdxf"),
               "<b>cheval</b> [ʃəval]<br><i>n. m.</i> horse, see <a href=\"#jument\">jument</a> "
               "<font color=\"green\">vert</font>");

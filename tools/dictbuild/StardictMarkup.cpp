@@ -66,6 +66,32 @@ Mapped colour(const std::u16string& value) {
     return {u"<font color=\"" + quoted(value) + u"\">", u"</font>"};
 }
 
+// Pango's span: its colour, weight, style and underline.
+Mapped span(std::u16string_view attributes) {
+    std::u16string value;
+    for (const char16_t* key : {u"foreground", u"fgcolor", u"color"}) {
+        if (value.empty())
+            value = attribute(attributes, key);
+    }
+    Mapped mapped = colour(value);
+    const auto add = [&mapped](const std::u16string& tag) {
+        mapped.open += u"<" + tag + u">";
+        mapped.close.insert(0, u"</" + tag + u">");
+    };
+    const std::u16string weight = attribute(attributes, u"weight");
+    if (weight == u"bold" || weight == u"semibold" || weight == u"ultrabold" ||
+        weight == u"heavy" || weight == u"ultraheavy" ||
+        (weight.size() == 3 && weight >= u"600" && weight <= u"999"))
+        add(u"b");
+    const std::u16string style = attribute(attributes, u"style");
+    if (style == u"italic" || style == u"oblique")
+        add(u"i");
+    const std::u16string underline = attribute(attributes, u"underline");
+    if (!underline.empty() && underline != u"none")
+        add(u"u");
+    return mapped;
+}
+
 Mapped pangoTag(std::u16string_view name, std::u16string_view attributes) {
     if (name == u"b" || name == u"i" || name == u"u" || name == u"s" || name == u"sub" ||
         name == u"sup" || name == u"tt")
@@ -74,10 +100,8 @@ Mapped pangoTag(std::u16string_view name, std::u16string_view attributes) {
         return {u"<font size=\"+1\">", u"</font>"};
     if (name == u"small")
         return {u"<font size=\"-1\">", u"</font>"};
-    if (name == u"span") {
-        std::u16string value = attribute(attributes, u"foreground");
-        return colour(value.empty() ? attribute(attributes, u"color") : value);
-    }
+    if (name == u"span")
+        return span(attributes);
     return {};
 }
 

@@ -37,6 +37,17 @@ grep -q '"czech-cizi"' "$work/sources" || { echo "not a source: $(cat "$work/sou
 "$bin/mdbview" export "$work/both.mdb" Dict >"$work/rows"
 grep -q '^[0-9]*,"a capella",".*vokální skladba' "$work/rows" || { echo "no page for \"a capella\""; exit 1; }
 
+# A compressed index, and synonyms: each a headword of the entry it names (the third, "a capella").
+mkdir "$work/synonyms"
+cp "$dictionaries"/czech-cizi.ifo "$dictionaries"/czech-cizi.dict.dz "$work/synonyms/"
+gzip -c "$dictionaries/czech-cizi.idx" >"$work/synonyms/czech-cizi.idx.gz"
+printf 'acapella\0\0\0\0\002' >"$work/synonyms/czech-cizi.syn"
+echo "synwordcount=1" >>"$work/synonyms/czech-cizi.ifo"
+"$bin/dictbuild" --no-index "$work/synonyms/czech-cizi.ifo" "$work/synonyms.mdb" >"$work/summary"
+grep -q "1 synonyms added" "$work/summary" || { echo "got: $(cat "$work/summary")"; exit 1; }
+"$bin/mdbview" export "$work/synonyms.mdb" Dict >"$work/rows"
+grep -q '^[0-9]*,"acapella",".*vokální skladba' "$work/rows" || { echo "no page for \"acapella\""; exit 1; }
+
 # Parts alone, and a format dictbuild cannot read.
 expect_failure "czech-cizi.idx is a part of a StarDict dictionary; give its information file $work/czech/czech-cizi.ifo" \
     --dictd "$work/czech/czech-cizi.idx" "$work/czech/czech-cizi.dict.dz"

@@ -62,4 +62,5 @@ TEST(InputFormat, FormatsDictbuildCannotReadAreNamedWithWhatToDo) {
         judged("x.xml", "<?xml version=\"1.0\"?>\n<xdxf lang_from=\"FRE\">").message.substr(0, 30),
         "x.xml is an XDXF dictionary, w");
     EXPECT_EQ(judged("x.tsv", "term\t<xdxf> is a format\n").kind, InputKind::Other);
+    EXPECT_EQ(judged("x.tsv", "#NAMES\tthe names of a program\n").kind, InputKind::Other);
 }

@@ -66,8 +66,11 @@ InputFormat inputFormat(const std::string& path, std::string_view head, bool isF
     if (endsWith(name, ".ifo") || stardict::looksLikeInfo(std::string(head)))
         return {InputKind::StardictInfo, {}};
     const bool gzip = head.size() >= 2 && head[0] == '\x1F' && head[1] == '\x8B';
+    // A DSL file opens with its name in quotes: #NAME "English-Russian".
+    const std::size_t quote = text.find_first_not_of(" \t", 5);
     if (endsWith(name, ".dsl") || endsWith(name, ".dsl.dz") ||
-        (!gzip && text.compare(0, 5, "#NAME") == 0))
+        (!gzip && text.compare(0, 5, "#NAME") == 0 && quote != 5 && quote != std::string::npos &&
+         text[quote] == '"'))
         return {InputKind::Unreadable, cannotRead(path, "a DSL dictionary")};
     if (endsWith(name, ".mdx") || endsWith(name, ".mdd") || isMdict(head))
         return {InputKind::Unreadable, cannotRead(path, "an MDict dictionary")};

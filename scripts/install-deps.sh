@@ -10,6 +10,7 @@ packages=(
     googletest mdbtools zlib1g-dev unicode-data time libz-mingw-w64-dev fonts-wqy-microhei
     fonts-dejavu-core locales libhunspell-dev dpkg-dev
     dictd dict # the server and client the pages are compared with
+    python3-pyglossary # writes a StarDict test dictionary (fetch-dictionaries.sh)
 )
 # The database cross-check runs the npm package mdb-reader; any Node.js with npm will do.
 command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)

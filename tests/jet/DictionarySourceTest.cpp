@@ -17,14 +17,24 @@ std::size_t failingLine(const std::string& text) {
 
 TEST(DictionarySource, ReadsTermsDefinitionsEscapesAndNulls) {
     const auto entries = parseDictionary(
-        "alpha\tone\\ttwo\\nthree\\\\four\\r\r\n\nbeta\t\\N\ngamma\t\n\xCE\x94\t<b>x</b>");
+        "alpha\t<i>one</i>\\ttwo\\nthree\\\\four\\r\r\n\nbeta\t\\N\ngamma\t\n\xCE\x94\t<b>x</b>");
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[0].term, u"alpha");
-    EXPECT_EQ(*entries[0].definition, u"one\ttwo\nthree\\four\r");
+    EXPECT_EQ(*entries[0].definition, u"<i>one</i>\ttwo\nthree\\four\r");
     EXPECT_FALSE(entries[1].definition.has_value());
     EXPECT_EQ(*entries[2].definition, u"") << "an empty definition is not null";
     EXPECT_EQ(entries[3].term, u"\u0394");
     EXPECT_EQ(*entries[3].definition, u"<b>x</b>");
+}
+
+TEST(DictionarySource, PlainDefinitionsKeepTheirLineBreaksAndHtmlStaysAsWritten) {
+    const auto entries = parseDictionary("plain\tfirst line\\nsecond\\r\\nthird, a < b\n"
+                                         "html\t<b>bold</b>\\nsame paragraph\n"
+                                         "comment\t<!-- x -->\\ny\n");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(*entries[0].definition, u"first line<br>second<br>third, a < b");
+    EXPECT_EQ(*entries[1].definition, u"<b>bold</b>\nsame paragraph");
+    EXPECT_EQ(*entries[2].definition, u"<!-- x -->\ny");
 }
 
 TEST(DictionarySource, TermsAreLiteralAndOnlyTheFirstTabSeparates) {

@@ -3,6 +3,7 @@
 #include "JetFixtures.h"
 #include "jet/TextCodec.h"
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -82,6 +83,25 @@ void write(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
+// What dictbuild stores for a definition: one without a tag is plain text, its line breaks
+// written as <br>.
+std::string stored(const std::string& definition) {
+    for (std::size_t at = definition.find('<'); at != std::string::npos;
+         at = definition.find('<', at + 1)) {
+        const char next = at + 1 < definition.size() ? definition[at + 1] : ' ';
+        if (std::isalpha(static_cast<unsigned char>(next)) || next == '/' || next == '!')
+            return definition;
+    }
+    std::string out;
+    for (std::size_t i = 0; i < definition.size(); ++i) {
+        if (definition[i] == '\n')
+            out += "<br>";
+        else if (definition[i] != '\r' || i + 1 == definition.size() || definition[i + 1] != '\n')
+            out += definition[i];
+    }
+    return out;
+}
+
 // mdb-export cuts values of more than about 200,000 UTF-8 bytes; `huge` dictionaries go past
 // that and are compared between the other two readers only.
 void dictionary(const std::string& directory, const std::string& name, std::mt19937& random,
@@ -119,6 +139,7 @@ void dictionary(const std::string& directory, const std::string& name, std::mt19
         else
             definition = randomUtf8(random, random() % 40);
         source += term + "\t" + escapeDefinition(definition) + (random() % 5 == 0 ? "\r\n" : "\n");
+        definition = stored(definition);
         csv += std::to_string(i + 1) + "," + quoted(term) + "," +
                (definition.empty() ? "" : quoted(definition)) + "\n";
         nulls += std::to_string(i + 1) + "," + quoted(term) + "," + quoted(definition) + "\n";

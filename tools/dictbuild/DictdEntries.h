@@ -14,6 +14,7 @@ namespace dictd {
 struct Source {
     std::string data; // the whole entry text, decompressed
     bool latin1 = false;
+    bool html = false;          // the entries are pages already (StarDict's)
     std::u16string shortName;   // the index's file name without its folder and ".index"
     std::u16string title;       // from 00-database-short, else the short name
     std::u16string description; // 00-database-info and -url, for the dictionary's own entry

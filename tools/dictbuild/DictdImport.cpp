@@ -3,6 +3,7 @@
 #include "Articles.h"
 #include "DictdEntries.h"
 #include "PlainToHtml.h"
+#include "StardictSource.h"
 #include "text/Folding.h"
 
 #include <algorithm>
@@ -116,10 +117,13 @@ std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t star
                 const std::u16string_view wholeTerm = entries.wholeTerm(entry);
                 if (!wholeTerm.empty())
                     part.html += u"<p>" + escapeHtml(std::u16string(wholeTerm)) + u"</p>";
-                part.html +=
-                    plainToHtml(entry.description ? source.description
-                                                  : source.decode(entry.offset, entry.length),
-                                isTerm, braces[number], widths[number]);
+                if (source.html && !entry.description)
+                    part.html += source.decode(entry.offset, entry.length);
+                else
+                    part.html +=
+                        plainToHtml(entry.description ? source.description
+                                                      : source.decode(entry.offset, entry.length),
+                                    isTerm, braces[number], widths[number]);
             }
             if (!part.html.empty()) {
                 parts.push_back(std::move(part));
@@ -144,8 +148,12 @@ void importDictd(std::vector<DictdInput> dictionaries,
     Entries entries;
     std::vector<Source> sources;
     for (DictdInput& dictionary : dictionaries) {
-        sources.push_back(dictd::readSource(dictionary, static_cast<std::uint32_t>(sources.size()),
-                                            entries, counts));
+        const auto number = static_cast<std::uint32_t>(sources.size());
+        sources.push_back(
+            dictionary.stardict
+                ? dictd::stardictSource(std::move(*dictionary.stardict), number, entries, counts)
+                : dictd::readSource(dictionary, number, entries, counts));
+        dictionary.stardict.reset();
         std::string().swap(dictionary.index);
         std::string().swap(dictionary.data);
     }
@@ -156,6 +164,12 @@ void importDictd(std::vector<DictdInput> dictionaries,
     std::vector<Braces> braces;
     std::vector<std::size_t> widths;
     for (const Source& source : sources) {
+        // An HTML source's description alone is plain text, on lines ended on purpose.
+        if (source.html) {
+            widths.push_back(layout::kNotWrapped);
+            braces.push_back(Braces::Labels);
+            continue;
+        }
         widths.push_back(layout::wrapWidthOf(source.data));
         braces.push_back(bracesOf(source, static_cast<std::uint32_t>(braces.size()), terms));
         counts.labelDictionaries += braces.back() == Braces::Labels ? 1 : 0;

@@ -3,13 +3,20 @@
 #include "DictionarySource.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace stardict {
+struct Dictionary;
+}
 
 // One dictionary in the dictd format, read into memory: names for messages, and the bytes.
 struct DictdInput {
     std::string indexName, index;
     std::string dataName, data;
+    // A StarDict dictionary, read already, in place of the above; its pages are HTML.
+    std::shared_ptr<stardict::Dictionary> stardict = nullptr;
 };
 
 // What an import did, for its summary.
@@ -19,6 +26,7 @@ struct DictdSummary {
     std::size_t shortened = 0;           // headwords cut to the longest term
     std::size_t labelDictionaries = 0;   // dictionaries whose braces are labels, not references
     std::vector<std::u16string> sources; // short names, by source number
+    std::vector<std::string> notes;      // what a dictionary left out, and why (UTF-8)
 };
 
 // The glossary's rows from one or more dictd dictionaries: each entry's text as a page (see

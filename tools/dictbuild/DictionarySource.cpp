@@ -2,6 +2,8 @@
 
 #include "jet/TextCodec.h"
 
+#include <cctype>
+
 namespace {
 
 std::string unescape(const std::string& text, std::size_t line) {
@@ -33,6 +35,26 @@ std::string unescape(const std::string& text, std::size_t line) {
             throw DictionaryError(line, std::string("unknown escape \\") + text[i] +
                                             " (use \\t, \\n, \\r, \\\\ or \\N)");
         }
+    }
+    return out;
+}
+
+// A definition without mark-up is plain text: its line breaks stay line breaks on the page,
+// which reads every definition as HTML.
+std::string withLineBreaks(std::string text) {
+    if (text.find('\n') == std::string::npos)
+        return text;
+    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
+        const char next = at + 1 < text.size() ? text[at + 1] : ' ';
+        if (std::isalpha(static_cast<unsigned char>(next)) || next == '/' || next == '!')
+            return text;
+    }
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n')
+            out += "<br>";
+        else if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            out += text[i];
     }
     return out;
 }
@@ -74,7 +96,8 @@ void readDictionary(const std::string& text, const std::function<void(Dictionary
         if (definition == "\\N")
             entry.definition.reset();
         else
-            entry.definition = utf16(unescape(definition, lineNumber), lineNumber, "definition");
+            entry.definition =
+                utf16(withLineBreaks(unescape(definition, lineNumber)), lineNumber, "definition");
         each(entry);
     }
 }

@@ -10,7 +10,8 @@
 // The text form of a dictionary: UTF-8, one entry a line, the term, a TAB, the definition.
 // Definitions may use the escapes \t (TAB), \n (line feed), \r (carriage return) and a
 // doubled backslash for one backslash; a definition that is exactly \N is null. Terms are
-// taken literally. Empty lines are skipped, and a CR before a line's LF is dropped.
+// taken literally. Empty lines are skipped, and a CR before a line's LF is dropped. A definition
+// without mark-up (no tag) is plain text: each of its line breaks becomes a <br>.
 struct DictionaryEntry {
     std::u16string term;
     std::optional<std::u16string> definition;

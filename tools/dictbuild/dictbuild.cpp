@@ -4,8 +4,10 @@
 #include "DictdFormat.h"
 #include "DictdImport.h"
 #include "DictionarySource.h"
+#include "InputFormat.h"
 #include "SearchTables.h"
 #include "SpellingDictionary.h"
+#include "StardictDictionary.h"
 #include "jet/TextCodec.h"
 #include "jetwriter/JetWriter.h"
 
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,11 +24,22 @@ namespace {
 // Reads the whole source with one read: a source of a million lines is hundreds of megabytes.
 bool readFile(const char* path, std::string& text) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
+    // A folder opens here too, with a size of no meaning.
+    if (!in || stardict::isFolder(path))
         return false;
     text.resize(static_cast<std::size_t>(in.tellg()));
     in.seekg(0);
     return static_cast<bool>(in.read(text.data(), static_cast<std::streamsize>(text.size())));
+}
+
+// What `path` is, from its name and first bytes.
+InputFormat formatOf(const std::string& path) {
+    std::string head(4096, '\0');
+    std::ifstream in(path, std::ios::binary);
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    std::ifstream info(stardictInfoName(path));
+    return inputFormat(path, head, stardict::isFolder(path), static_cast<bool>(info));
 }
 
 // The system's reason for a failed file operation, and what the user can do about it.
@@ -46,6 +60,8 @@ int usage() {
                  "usage: dictbuild [options] <source.tsv> <Dict.mdb>\n"
                  "       dictbuild [options] --dictd <name.index> <name.dict[.dz]> [more pairs] "
                  "<Dict.mdb>\n"
+                 "       (a StarDict dictionary, <name.ifo> or its folder, in place of a pair, "
+                 "or of <source.tsv>)\n"
                  "       dictbuild --list <Dict.mdb>\n"
                  "--no-index leaves out the full-text index's words (searches then read every "
                  "definition);\n--forms <lang.aff> <lang.dic> (once a language) adds the word "
@@ -103,10 +119,37 @@ private:
     std::vector<jet::Value> row_;
 };
 
-// Reads dictd dictionaries named in pairs (index, data) into `rows`; false after a message.
-bool importDictdFiles(char** names, int count, Rows& rows) {
+// Reads dictionaries named in pairs (dictd's index, data) or one by one (StarDict's
+// information file or folder) into `rows`; false after a message.
+bool importDictdFiles(const char* const* names, int count, Rows& rows) {
     std::vector<DictdInput> inputs;
-    for (int i = 0; i + 1 < count; i += 2) {
+    std::string lastInfo; // a StarDict part named after its information file is read with it
+    for (int i = 0; i < count; i += 2) {
+        const InputFormat format = formatOf(names[i]);
+        if (format.kind == InputKind::StardictPart && stardictInfoName(names[i]) == lastInfo) {
+            --i;
+            continue;
+        }
+        if (format.kind == InputKind::StardictInfo || format.kind == InputKind::StardictFolder) {
+            lastInfo = names[i];
+            DictdInput input;
+            try {
+                input.stardict = std::make_shared<stardict::Dictionary>(
+                    stardict::readDictionary(stardict::readFiles(names[i])));
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "dictbuild: %s\n", error.what());
+                return false;
+            }
+            inputs.push_back(std::move(input));
+            --i;
+            continue;
+        }
+        if (!format.message.empty()) {
+            std::fprintf(stderr, "dictbuild: %s\n", format.message.c_str());
+            return false;
+        }
+        if (i + 1 == count)
+            return usage() == 0;
         DictdInput input{names[i], {}, names[i + 1], {}};
         for (auto [name, text] :
              {std::pair{names[i], &input.index}, std::pair{names[i + 1], &input.data}}) {
@@ -133,6 +176,8 @@ bool importDictdFiles(char** names, int count, Rows& rows) {
     if (summary.labelDictionaries != 0)
         std::printf("; braces are labels in %zu", summary.labelDictionaries);
     std::printf("\n");
+    for (const std::string& note : summary.notes)
+        std::printf("dictbuild: %s\n", note.c_str());
     try {
         rows.finishSearch(summary.sources);
     } catch (const std::exception& error) {
@@ -144,6 +189,13 @@ bool importDictdFiles(char** names, int count, Rows& rows) {
 
 // Reads the text source into `rows`; false after a message.
 bool importText(const char* name, Rows& rows) {
+    const InputFormat format = formatOf(name);
+    if (format.kind == InputKind::StardictInfo || format.kind == InputKind::StardictFolder)
+        return importDictdFiles(&name, 1, rows);
+    if (!format.message.empty()) {
+        std::fprintf(stderr, "dictbuild: %s\n", format.message.c_str());
+        return false;
+    }
     std::string text;
     if (!readFile(name, text)) {
         std::fprintf(stderr, "dictbuild: cannot open %s\n", name);
@@ -196,7 +248,7 @@ int main(int argc, char** argv) {
         --argc;
     }
     const bool dictd = argc > 1 && std::string(argv[1]) == "--dictd";
-    if (dictd ? argc < 5 || (argc - 3) % 2 != 0 : argc != 3)
+    if (dictd ? argc < 4 : argc != 3)
         return usage();
     Rows rows(withIndex, std::move(languages));
     if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows) : importText(argv[1], rows)))

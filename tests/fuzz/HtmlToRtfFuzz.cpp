@@ -14,9 +14,10 @@ namespace {
 
 const std::set<std::string>& knownWords() {
     static const std::set<std::string> words = {
-        "rtf", "ansi",  "ansicpg", "deff", "uc", "fonttbl", "f",   "fswiss", "fmodern", "colortbl",
-        "red", "green", "blue",    "pard", "ql", "qc",      "qr",  "qj",     "fs",      "par",
-        "li",  "line",  "tab",     "b",    "i",  "ul",      "sub", "super",  "cf",      "u"};
+        "rtf",     "ansi",     "ansicpg", "deff",  "uc",   "fonttbl", "f",   "fswiss",
+        "fmodern", "colortbl", "red",     "green", "blue", "pard",    "ql",  "qc",
+        "qr",      "qj",       "fs",      "par",   "li",   "line",    "tab", "b",
+        "i",       "ul",       "sub",     "super", "cf",   "u",       "sb",  "sa"};
     return words;
 }
 

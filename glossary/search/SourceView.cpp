@@ -77,27 +77,27 @@ std::unique_ptr<SourceView> SourceView::open(const jet::Database& database,
     return view;
 }
 
-std::vector<SourceView::Piece> SourceView::piecesOf(std::uint32_t row) const {
-    std::vector<Piece> pieces;
+std::pair<const SourceView::Piece*, const SourceView::Piece*>
+SourceView::piecesOf(std::uint32_t row, std::vector<Piece>& read) const {
     if (entries_) {
         try {
             for (const Entry& entry : entries_->ofRow(row))
-                pieces.push_back({entry.start, entry.source});
+                read.push_back({entry.start, entry.source});
         } catch (const std::exception&) {
-            pieces.clear(); // a damaged index: the row as written
+            read.clear(); // a damaged index: the row as written
         }
-        return pieces;
+        return {read.data(), read.data() + read.size()};
     }
-    if (static_cast<std::size_t>(row) + 1 < firstPiece_.size())
-        pieces.assign(pieces_.begin() + firstPiece_[row], pieces_.begin() + firstPiece_[row + 1]);
-    return pieces;
+    if (static_cast<std::size_t>(row) + 1 >= firstPiece_.size())
+        return {nullptr, nullptr};
+    return {pieces_.data() + firstPiece_[row], pieces_.data() + firstPiece_[row + 1]};
 }
 
 std::uint32_t SourceView::rankOfRow(std::uint32_t row) const {
     if (oneSource_)
         return rank_.empty() ? kOff : rank_[0];
-    const std::vector<Piece> pieces = piecesOf(row);
-    const Piece *begin = pieces.data(), *end = pieces.data() + pieces.size();
+    std::vector<Piece> read;
+    const auto [begin, end] = piecesOf(row, read);
     if (begin == end)
         return 0; // a row the index does not know: kept, as written
     std::uint32_t best = kOff;
@@ -114,9 +114,9 @@ bool SourceView::listed(std::uint32_t row) const {
 
 std::optional<std::u16string> SourceView::shown(std::uint32_t row,
                                                 const std::u16string& definition) const {
-    const std::vector<Piece> pieces = oneSource_ ? std::vector<Piece>() : piecesOf(row);
-    const Piece *begin = pieces.data(), *end = pieces.data() + pieces.size();
-    if (begin == end)
+    std::vector<Piece> read;
+    const auto [begin, end] = piecesOf(row, read);
+    if (oneSource_ || begin == end)
         return listed(row) ? std::optional<std::u16string>(definition) : std::nullopt;
     std::vector<std::pair<std::uint32_t, articles::Part>> parts;
     for (const Piece* piece = begin; piece != end; ++piece) {

@@ -53,7 +53,9 @@ private:
         std::uint32_t source;
     };
     // The pieces of `row`, in the order of its definition; none when the index does not know it.
-    std::vector<Piece> piecesOf(std::uint32_t row) const;
+    // Those read from the index when the page is shown go into `read`.
+    std::pair<const Piece*, const Piece*> piecesOf(std::uint32_t row,
+                                                   std::vector<Piece>& read) const;
     std::uint32_t rankOfRow(std::uint32_t row) const;
 
     SourceChoice choice_;

@@ -123,7 +123,8 @@ private:
         }
         if (isVoid(name)) {
             if (name == "hr") {
-                writer_.rule(colours_.system ? 0 : writer_.colorIndex(kRuleColor));
+                writer_.rule(alignment_, lists_.size(),
+                             colours_.system ? 0 : writer_.colorIndex(kRuleColor));
                 paragraph();
             }
             return;

@@ -12,7 +12,6 @@ constexpr std::size_t kMostFonts = 64;
 // A rule is drawn as characters: a control shows a paragraph's border, where it shows one at
 // all, in a fixed colour, while text takes the theme's.
 constexpr char16_t kRuleCharacter = 0x2014; // an em dash, in every face the page names
-constexpr int kRuleSpace = 80;              // above and below, in twips
 
 } // namespace
 
@@ -132,6 +131,10 @@ void RtfWriter::lineBreak() {
 }
 
 void RtfWriter::paragraph(char alignment, std::size_t listDepth) {
+    startParagraph(paragraphCodes(alignment, listDepth));
+}
+
+std::string RtfWriter::paragraphCodes(char alignment, std::size_t listDepth) {
     std::string codes = "\\pard";
     switch (alignment) {
     case 'c':
@@ -149,7 +152,7 @@ void RtfWriter::paragraph(char alignment, std::size_t listDepth) {
     }
     if (listDepth > 0)
         codes += "\\li" + std::to_string(360 * listDepth);
-    startParagraph(codes + " ");
+    return codes + " ";
 }
 
 // Ends the paragraph being written unless it is still empty, and begins one with `codes`.
@@ -186,9 +189,10 @@ void RtfWriter::cellSeparator() {
     ++position_;
 }
 
-void RtfWriter::rule(int color) {
-    startParagraph("\\pard\\qc\\sb" + std::to_string(kRuleSpace) + "\\sa" +
-                   std::to_string(kRuleSpace) + " ");
+void RtfWriter::rule(char alignment, std::size_t listDepth, int color) {
+    // In the format of the paragraphs around it: a page's last paragraph, put in after the
+    // rest, keeps the format of the paragraph before it in the control.
+    startParagraph(paragraphCodes(alignment, listDepth));
     rules_.push_back(position_);
     for (long i = 0; i < kRuleLength; ++i)
         unicode(kRuleCharacter);

@@ -36,9 +36,9 @@ public:
     void listMarker(const std::string& number);
     // Between the cells of a table row.
     void cellSeparator();
-    // A paragraph of its own that sets apart what comes before and after it: a short centred
-    // line, in colour `color` (an index as colorIndex gives), with space above and below.
-    void rule(int color);
+    // A paragraph of its own, aligned and indented as paragraph() does, that sets apart what
+    // comes before and after it: a short line in colour `color` (an index as colorIndex gives).
+    void rule(char alignment, std::size_t listDepth, int color);
 
     // The colour's and the face's entries in the tables; once a table is full, the current
     // style's entry.
@@ -65,6 +65,7 @@ private:
     void unicode(char16_t c);
     void flush();
     void startParagraph(std::string codes);
+    static std::string paragraphCodes(char alignment, std::size_t listDepth);
     std::string styleCodes() const; // the control words of the style in force
     std::string header() const;
 

@@ -14,10 +14,9 @@ namespace {
 
 const std::set<std::string>& knownWords() {
     static const std::set<std::string> words = {
-        "rtf",     "ansi",     "ansicpg", "deff",  "uc",   "fonttbl", "f",   "fswiss",
-        "fmodern", "colortbl", "red",     "green", "blue", "pard",    "ql",  "qc",
-        "qr",      "qj",       "fs",      "par",   "li",   "line",    "tab", "b",
-        "i",       "ul",       "sub",     "super", "cf",   "u",       "sb",  "sa"};
+        "rtf", "ansi",  "ansicpg", "deff", "uc", "fonttbl", "f",   "fswiss", "fmodern", "colortbl",
+        "red", "green", "blue",    "pard", "ql", "qc",      "qr",  "qj",     "fs",      "par",
+        "li",  "line",  "tab",     "b",    "i",  "ul",      "sub", "super",  "cf",      "u"};
     return words;
 }
 

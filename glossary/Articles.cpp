@@ -58,15 +58,16 @@ std::u16string unescaped(std::u16string_view text) {
 }
 
 // The parts in order with a heading before each dictionary's first part when there is more
-// than one dictionary, a blank line between dictionaries, a rule between entries.
+// than one dictionary (or always, when `named`), a blank line between dictionaries, a rule
+// between entries.
 std::u16string laidOut(const std::vector<const Part*>& parts, bool marks,
-                       std::vector<std::size_t>* starts = nullptr) {
+                       std::vector<std::size_t>* starts = nullptr, bool named = false) {
     std::vector<std::u16string_view> sources;
     for (const Part* part : parts) {
         if (std::find(sources.begin(), sources.end(), part->source) == sources.end())
             sources.push_back(part->source);
     }
-    const bool named = sources.size() > 1;
+    named = named || sources.size() > 1;
     std::u16string out;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const Part& part = *parts[i];
@@ -145,13 +146,17 @@ std::vector<Part> split(std::u16string_view definition) {
 
 std::u16string join(const std::vector<std::u16string>& rows,
                     const std::vector<std::u16string>& order) {
-    if (rows.size() == 1)
+    // Among several dictionaries a page names its own, even alone.
+    const bool named = order.size() > 1;
+    if (rows.size() == 1 && !named)
         return rows.front();
     std::vector<Part> parts;
     for (const std::u16string& row : rows) {
         for (Part& part : split(row))
             parts.push_back(std::move(part));
     }
+    if (rows.size() == 1 && parts.front().source.empty())
+        return rows.front(); // no marks: nothing to name
     // Each dictionary ranks by its first entry under the term itself (the term's own case
     // before others), else after every such dictionary by its first mention.
     std::map<std::u16string, std::size_t> rank;
@@ -180,7 +185,7 @@ std::u16string join(const std::vector<std::u16string>& rows,
     std::vector<const Part*> ordered;
     for (const std::size_t i : sorted)
         ordered.push_back(&parts[i]);
-    return laidOut(ordered, false);
+    return laidOut(ordered, false, nullptr, named);
 }
 
 } // namespace articles

@@ -40,9 +40,11 @@ std::vector<Part> split(std::u16string_view definition);
 
 // One page from the definitions of a term's rows: `rows[0]` the term's own, then those of the
 // term written in other cases. Each dictionary's parts under one heading (when there is more
-// than one dictionary): first the dictionaries with entries under the term itself, its own
-// case first; entries that only mention the term after the rest of their dictionary. A
-// non-empty `order` (dictionaries' names) ranks the dictionaries instead; others follow.
+// than one dictionary), the term's own case first within each and entries that only mention
+// the term after the rest of their dictionary. `order` (the database's dictionaries, in the
+// user's order) ranks the dictionaries, others following; with more than one there, every
+// page names its dictionaries, also a single one. Without it, the dictionaries with entries
+// under the term itself come first, its own case first.
 std::u16string join(const std::vector<std::u16string>& rows,
                     const std::vector<std::u16string>& order = {});
 

@@ -28,6 +28,7 @@ struct List {
 constexpr int kSizes[] = {16, 20, 24, 28, 36, 48, 72}; // HTML font sizes 1-7 in half-points
 constexpr int kHeadingSizes[] = {48, 36, 28, 24, 20, 16};
 constexpr std::uint32_t kLinkColor = 0x0000FF;
+constexpr std::uint32_t kRuleColor = 0x999999; // a theme's own colours take the text's
 // Nesting beyond this adds nothing a reader could see, and keeps every page linear in its
 // length however it is written.
 constexpr std::size_t kDeepestNesting = 256;
@@ -60,6 +61,7 @@ public:
         page.bodyStart = writer_.bodyStart();
         page.paragraphEnds = writer_.paragraphEnds();
         page.lineEnds = writer_.lineEnds();
+        page.rules = writer_.rules();
         for (PageLink& link : links_) {
             if (link.end < 0)
                 link.end = writer_.position(); // never closed
@@ -120,8 +122,11 @@ private:
             return;
         }
         if (isVoid(name)) {
-            if (name == "hr")
+            if (name == "hr") {
+                writer_.rule(alignment_, lists_.size(),
+                             colours_.system ? 0 : writer_.colorIndex(kRuleColor));
                 paragraph();
+            }
             return;
         }
         // Deeper nesting is taken as plain text of the elements it is in.

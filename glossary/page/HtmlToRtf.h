@@ -6,8 +6,8 @@
 
 // Turns the HTML of a glossary page into RTF for a rich edit control. It renders the mark-up
 // that pages and definitions use: B/STRONG, I/EM, U, FONT (color, face, size 1-7), BR, P (with
-// text-align), A (as a link), UL/OL/LI, H1-H6, SUB/SUP, PRE/CODE, TABLE rows as lines, and
-// named and numeric character entities. Unknown tags are dropped and their text kept;
+// text-align), A (as a link), UL/OL/LI, H1-H6, SUB/SUP, PRE/CODE, TABLE rows as lines, HR as a
+// rule, and named and numeric character entities. Unknown tags are dropped and their text kept;
 // malformed mark-up never loses text. The result is pure ASCII RTF.
 std::string htmlToRtf(const std::u16string& html);
 
@@ -26,12 +26,18 @@ struct RtfLineEnd {
     std::string paragraphCodes;
 };
 
+// The characters of a rule between entries (RtfPage::rules).
+inline constexpr long kRuleLength = 12;
+
 struct RtfPage {
     std::string rtf;
     std::vector<PageLink> links; // in the order they start
     // The characters that end a line inside a paragraph (what a control reports for them
     // differs: a vertical tab, or a blank).
     std::vector<long> lineBreaks;
+    // Where each rule between entries (an HR) begins: a paragraph of kRuleLength characters
+    // drawn as a line, which a copy as text leaves out.
+    std::vector<long> rules;
     // Where the body begins in `rtf`, after the header and its tables, and where each
     // paragraph's end ("\\par") stands: the places where the page may be cut (PageSlices.h).
     std::size_t bodyStart = 0;

@@ -9,6 +9,9 @@ namespace {
 // Colours and faces beyond these add nothing a reader could see, and keep the tables small.
 constexpr std::size_t kMostColors = 256;
 constexpr std::size_t kMostFonts = 64;
+// A rule is drawn as characters: a control shows a paragraph's border, where it shows one at
+// all, in a fixed colour, while text takes the theme's.
+constexpr char16_t kRuleCharacter = 0x2014; // an em dash, in every face the page names
 
 } // namespace
 
@@ -128,30 +131,39 @@ void RtfWriter::lineBreak() {
 }
 
 void RtfWriter::paragraph(char alignment, std::size_t listDepth) {
+    startParagraph(paragraphCodes(alignment, listDepth));
+}
+
+std::string RtfWriter::paragraphCodes(char alignment, std::size_t listDepth) {
+    std::string codes = "\\pard";
+    switch (alignment) {
+    case 'c':
+        codes += "\\qc";
+        break;
+    case 'r':
+        codes += "\\qr";
+        break;
+    case 'j':
+        codes += "\\qj";
+        break;
+    default:
+        codes += "\\ql";
+        break;
+    }
+    if (listDepth > 0)
+        codes += "\\li" + std::to_string(360 * listDepth);
+    return codes + " ";
+}
+
+// Ends the paragraph being written unless it is still empty, and begins one with `codes`.
+void RtfWriter::startParagraph(std::string codes) {
     flush();
     if (!paragraphEmpty_) {
         paragraphEnds_.push_back(body_.size());
         body_ += "\\par";
         ++position_;
     }
-    paragraphCodes_ = "\\pard";
-    switch (alignment) {
-    case 'c':
-        paragraphCodes_ += "\\qc";
-        break;
-    case 'r':
-        paragraphCodes_ += "\\qr";
-        break;
-    case 'j':
-        paragraphCodes_ += "\\qj";
-        break;
-    default:
-        paragraphCodes_ += "\\ql";
-        break;
-    }
-    if (listDepth > 0)
-        paragraphCodes_ += "\\li" + std::to_string(360 * listDepth);
-    paragraphCodes_ += " ";
+    paragraphCodes_ = std::move(codes);
     body_ += paragraphCodes_;
     lineStart_ = true;
     paragraphEmpty_ = true;
@@ -175,6 +187,20 @@ void RtfWriter::listMarker(const std::string& number) {
 void RtfWriter::cellSeparator() {
     run_ += "\\tab ";
     ++position_;
+}
+
+void RtfWriter::rule(char alignment, std::size_t listDepth, int color) {
+    // In the format of the paragraphs around it: a page's last paragraph, put in after the
+    // rest, keeps the format of the paragraph before it in the control.
+    startParagraph(paragraphCodes(alignment, listDepth));
+    rules_.push_back(position_);
+    for (long i = 0; i < kRuleLength; ++i)
+        unicode(kRuleCharacter);
+    position_ += kRuleLength;
+    body_ += "{\\f0\\fs20\\cf" + std::to_string(color) + " " + run_ + "}";
+    run_.clear();
+    lineStart_ = false;
+    paragraphEmpty_ = false;
 }
 
 int RtfWriter::colorIndex(std::uint32_t rgb) {

@@ -36,6 +36,9 @@ public:
     void listMarker(const std::string& number);
     // Between the cells of a table row.
     void cellSeparator();
+    // A paragraph of its own, aligned and indented as paragraph() does, that sets apart what
+    // comes before and after it: a short line in colour `color` (an index as colorIndex gives).
+    void rule(char alignment, std::size_t listDepth, int color);
 
     // The colour's and the face's entries in the tables; once a table is full, the current
     // style's entry.
@@ -53,12 +56,16 @@ public:
     const std::vector<std::size_t>& paragraphEnds() const { return paragraphEnds_; }
     // Where each line break inside a paragraph ends, in order.
     const std::vector<RtfLineEnd>& lineEnds() const { return lineEnds_; }
+    // Where each rule's characters begin, in order.
+    const std::vector<long>& rules() const { return rules_; }
 
 private:
     int scriptFont(char32_t c);
     void append(char32_t c);
     void unicode(char16_t c);
     void flush();
+    void startParagraph(std::string codes);
+    static std::string paragraphCodes(char alignment, std::size_t listDepth);
     std::string styleCodes() const; // the control words of the style in force
     std::string header() const;
 
@@ -67,7 +74,7 @@ private:
     std::vector<std::string> fonts_{"MS Sans Serif", "Courier New"};
     std::vector<std::uint32_t> colors_;
     long position_ = 0;
-    std::vector<long> lineBreaks_;
+    std::vector<long> lineBreaks_, rules_;
     std::vector<std::size_t> paragraphEnds_; // in the body until finish(), then in the document
     std::vector<RtfLineEnd> lineEnds_;       // likewise
     std::string paragraphCodes_;             // those that began the paragraph being written

@@ -28,9 +28,8 @@ bool hasTable(const jet::Database& database, std::u16string_view name) {
 std::unique_ptr<FullTextIndex> FullTextIndex::open(const jet::Database& database) {
     if (!hasTable(database, kWordsTable) || !hasTable(database, kEntriesTable))
         return nullptr;
-    std::unique_ptr<FullTextIndex> index(
-        new FullTextIndex(database.openTable(kWordsTable, {kBlockColumn}),
-                          database.openTable(kEntriesTable, {kBlockColumn})));
+    std::unique_ptr<FullTextIndex> index(new FullTextIndex(
+        database.openTable(kWordsTable, {kBlockColumn}), EntryBlocks::open(database)));
     for (jet::Recordset rows = database.openTable(kWordsTable, {kKeyColumn}); !rows.eof();
          rows.moveNext()) {
         const jet::Value& first = rows.value(kKeyColumn);
@@ -41,29 +40,11 @@ std::unique_ptr<FullTextIndex> FullTextIndex::open(const jet::Database& database
     }
     if (!std::is_sorted(index->firstWords_.begin(), index->firstWords_.end()))
         throw IndexError();
-    // Every block but the last holds kEntriesPerBlock entries, in the order of the rows.
-    for (jet::Recordset rows = database.openTable(kEntriesTable, {kKeyColumn}); !rows.eof();
-         rows.moveNext()) {
-        const jet::Value& first = rows.value(kKeyColumn);
-        if (first.kind != jet::Value::Kind::Integer ||
-            first.integer !=
-                static_cast<std::int64_t>(index->entryBlockRows_.size() * kEntriesPerBlock))
-            throw IndexError();
-        index->entryBlockRows_.push_back(rows.position());
-    }
-    index->entryBlocks_.resize(index->entryBlockRows_.size());
-    if (!index->entryBlockRows_.empty()) {
-        // The last block, read now, tells how many entries there are.
-        const std::size_t lastBlock = index->entryBlockRows_.size() - 1;
-        index->entryCount_ = (lastBlock + 1) * kEntriesPerBlock;
-        index->entry(static_cast<std::uint32_t>(lastBlock * kEntriesPerBlock));
-        index->entryCount_ = lastBlock * kEntriesPerBlock + index->entryBlocks_.back().size();
-    }
     return index;
 }
 
-FullTextIndex::FullTextIndex(jet::Recordset words, jet::Recordset entries)
-    : words_(std::move(words)), entryRows_(std::move(entries)) {}
+FullTextIndex::FullTextIndex(jet::Recordset words, std::unique_ptr<EntryBlocks> entries)
+    : words_(std::move(words)), entries_(std::move(entries)) {}
 
 std::vector<Posting> FullTextIndex::postings(const std::string& word) const {
     std::vector<Posting> found;
@@ -75,24 +56,6 @@ std::vector<Posting> FullTextIndex::postings(const std::string& word) const {
     words_.moveTo(wordRows_[static_cast<std::size_t>(after - firstWords_.begin()) - 1]);
     findWord(blockOf(words_), word, found);
     return found;
-}
-
-Entry FullTextIndex::entry(std::uint32_t number) const {
-    const std::size_t block = number / kEntriesPerBlock, at = number % kEntriesPerBlock;
-    if (block >= entryBlocks_.size())
-        throw IndexError();
-    const std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<Entry>& entries = entryBlocks_[block];
-    if (entries.empty()) {
-        entryRows_.moveTo(entryBlockRows_[block]);
-        readEntries(blockOf(entryRows_), entries);
-        if (entries.empty() || entries.size() > kEntriesPerBlock ||
-            (block + 1 < entryBlocks_.size() && entries.size() != kEntriesPerBlock))
-            throw IndexError();
-    }
-    if (at >= entries.size())
-        throw IndexError();
-    return entries[at];
 }
 
 std::vector<Source> readSources(const jet::Database& database) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EntryBlocks.h"
 #include "IndexFormat.h"
 
 #include "jet/Database.h"
@@ -25,19 +26,17 @@ public:
     // How many entries there are, and entry `number` (< entryCount()): its block is read when
     // first needed, so a search of rare words reads little of the index. Throws JetError or
     // IndexError when the index is damaged.
-    std::size_t entryCount() const { return entryCount_; }
-    Entry entry(std::uint32_t number) const;
+    std::size_t entryCount() const { return entries_->size(); }
+    Entry entry(std::uint32_t number) const { return entries_->entry(number); }
 
 private:
-    FullTextIndex(jet::Recordset words, jet::Recordset entries);
+    FullTextIndex(jet::Recordset words, std::unique_ptr<EntryBlocks> entries);
 
-    mutable std::mutex mutex_; // the recordsets move as they read
-    mutable jet::Recordset words_, entryRows_;
+    mutable std::mutex mutex_; // the recordset moves as it reads
+    mutable jet::Recordset words_;
+    std::unique_ptr<EntryBlocks> entries_;
     std::vector<std::string> firstWords_;
     std::vector<jet::Recordset::Position> wordRows_;
-    std::vector<jet::Recordset::Position> entryBlockRows_;
-    std::size_t entryCount_ = 0;
-    mutable std::vector<std::vector<Entry>> entryBlocks_; // empty until read
 };
 
 // The source dictionaries of a database, in the order of their numbers: name and entry count.

@@ -45,4 +45,13 @@ bool changesNothing(const SourceChoice& choice) {
     return true;
 }
 
+std::vector<std::u16string> namesOn(const SourceChoice& choice) {
+    std::vector<std::u16string> names;
+    for (const SourceSetting& source : choice) {
+        if (source.on)
+            names.push_back(source.name);
+    }
+    return names;
+}
+
 } // namespace search

@@ -30,4 +30,7 @@ std::vector<std::u16string> rememberedForm(const SourceChoice& choice);
 // Whether the choice shows every source in the database's own order: the pages as written.
 bool changesNothing(const SourceChoice& choice);
 
+// The names of the sources on, in the chosen order: the order of a page's dictionaries.
+std::vector<std::u16string> namesOn(const SourceChoice& choice);
+
 } // namespace search

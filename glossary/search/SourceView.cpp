@@ -33,7 +33,10 @@ SourceView::Refusal SourceView::refusal(const jet::Database& database) {
 
 std::unique_ptr<SourceView> SourceView::open(const jet::Database& database,
                                              const SourceChoice& choice) {
-    if (changesNothing(choice) || refusal(database) != Refusal::None)
+    if (refusal(database) != Refusal::None)
+        return nullptr;
+    const bool asWritten = changesNothing(choice);
+    if (asWritten && readSources(database).size() < 2)
         return nullptr;
     std::unique_ptr<SourceView> view(new SourceView);
     view->choice_ = choice;
@@ -46,6 +49,11 @@ std::unique_ptr<SourceView> SourceView::open(const jet::Database& database,
     }
     if (readSources(database).size() == 1) {
         view->oneSource_ = true;
+        return view;
+    }
+    // Every row is listed as written: a page needs only its own row's sources.
+    if (asWritten) {
+        view->entries_ = EntryBlocks::open(database);
         return view;
     }
     std::vector<Entry> entries;
@@ -70,7 +78,16 @@ std::unique_ptr<SourceView> SourceView::open(const jet::Database& database,
 }
 
 std::pair<const SourceView::Piece*, const SourceView::Piece*>
-SourceView::piecesOf(std::uint32_t row) const {
+SourceView::piecesOf(std::uint32_t row, std::vector<Piece>& read) const {
+    if (entries_) {
+        try {
+            for (const Entry& entry : entries_->ofRow(row))
+                read.push_back({entry.start, entry.source});
+        } catch (const std::exception&) {
+            read.clear(); // a damaged index: the row as written
+        }
+        return {read.data(), read.data() + read.size()};
+    }
     if (static_cast<std::size_t>(row) + 1 >= firstPiece_.size())
         return {nullptr, nullptr};
     return {pieces_.data() + firstPiece_[row], pieces_.data() + firstPiece_[row + 1]};
@@ -79,7 +96,8 @@ SourceView::piecesOf(std::uint32_t row) const {
 std::uint32_t SourceView::rankOfRow(std::uint32_t row) const {
     if (oneSource_)
         return rank_.empty() ? kOff : rank_[0];
-    const auto [begin, end] = piecesOf(row);
+    std::vector<Piece> read;
+    const auto [begin, end] = piecesOf(row, read);
     if (begin == end)
         return 0; // a row the index does not know: kept, as written
     std::uint32_t best = kOff;
@@ -91,12 +109,13 @@ std::uint32_t SourceView::rankOfRow(std::uint32_t row) const {
 }
 
 bool SourceView::listed(std::uint32_t row) const {
-    return rankOfRow(row) != kOff;
+    return entries_ || rankOfRow(row) != kOff;
 }
 
 std::optional<std::u16string> SourceView::shown(std::uint32_t row,
                                                 const std::u16string& definition) const {
-    const auto [begin, end] = piecesOf(row);
+    std::vector<Piece> read;
+    const auto [begin, end] = piecesOf(row, read);
     if (oneSource_ || begin == end)
         return listed(row) ? std::optional<std::u16string>(definition) : std::nullopt;
     std::vector<std::pair<std::uint32_t, articles::Part>> parts;
@@ -149,12 +168,7 @@ std::optional<std::u16string> SourceView::shown(std::uint32_t row,
 }
 
 std::vector<std::u16string> SourceView::order() const {
-    std::vector<std::u16string> names;
-    for (const SourceSetting& source : choice_) {
-        if (source.on)
-            names.push_back(source.name);
-    }
-    return names;
+    return namesOn(choice_);
 }
 
 void SourceView::filter(std::vector<Hit>& hits) const {

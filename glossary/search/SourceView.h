@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EntryBlocks.h"
 #include "FullTextSearch.h"
 #include "SourceChoice.h"
 
@@ -14,8 +15,8 @@
 // A database seen through the user's choice of dictionaries: which rows of Dict are listed (a
 // row with a part of a source that is on), what their pages hold (the parts of the sources on,
 // in the chosen order) and which search hits count. Which source each part of a row comes from
-// is read from the full-text index's entries (IndexFormat.h); a database of one source needs
-// none.
+// is read from the full-text index's entries (IndexFormat.h): all at opening when some source is
+// off or moved, else a row's when its page is shown; a database of one source needs none.
 namespace search {
 
 class SourceView {
@@ -28,8 +29,9 @@ public:
     // Whether the dictionaries of `database` can be chosen, and why not. Throws JetError.
     static Refusal refusal(const jet::Database& database);
 
-    // The view of `database` through `choice` (applyRemembered); null when the choice changes
-    // nothing or the database cannot tell its sources apart. Throws JetError or IndexError.
+    // The view of `database` through `choice` (applyRemembered); null when the database cannot
+    // tell its sources apart, or has one and the choice changes nothing. Throws JetError or
+    // IndexError.
     static std::unique_ptr<SourceView> open(const jet::Database& database,
                                             const SourceChoice& choice);
 
@@ -50,15 +52,18 @@ private:
         std::uint32_t start;
         std::uint32_t source;
     };
-    // The pieces of `row`, in the order of its definition.
-    std::pair<const Piece*, const Piece*> piecesOf(std::uint32_t row) const;
+    // The pieces of `row`, in the order of its definition; none when the index does not know it.
+    // Those read from the index when the page is shown go into `read`.
+    std::pair<const Piece*, const Piece*> piecesOf(std::uint32_t row,
+                                                   std::vector<Piece>& read) const;
     std::uint32_t rankOfRow(std::uint32_t row) const;
 
     SourceChoice choice_;
     std::vector<std::uint32_t> rank_;       // by source number: place in the choice, or kOff
     std::vector<std::uint32_t> firstPiece_; // by row, and one past the last row
     std::vector<Piece> pieces_;
-    bool oneSource_ = false; // every row is source 0's, whole
+    std::shared_ptr<const EntryBlocks> entries_; // instead, when every source is on in its place
+    bool oneSource_ = false;                     // every row is source 0's, whole
 };
 
 } // namespace search

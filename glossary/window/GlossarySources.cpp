@@ -55,20 +55,21 @@ std::vector<std::u16string> GlossaryWindow::rememberedSources(const std::wstring
 }
 
 Glossary::RowView GlossaryWindow::sourceViewFor(const std::wstring& path) const {
+    Glossary::RowView rows;
     try {
         const jet::Database database = jet::Database::open(utf8(path));
         const search::SourceChoice choice =
             search::applyRemembered(search::readSources(database), rememberedSources(path));
+        // Pages follow the dictionaries' order even where rows cannot be told apart.
+        rows.sourceOrder = search::namesOn(choice);
         const std::shared_ptr<const search::SourceView> view =
             search::SourceView::open(database, choice);
         if (!view)
-            return Glossary::RowView();
-        Glossary::RowView rows;
+            return rows;
         rows.listed = [view](std::uint32_t row) { return view->listed(row); };
         rows.shown = [view](std::uint32_t row, const std::u16string& definition) {
             return view->shown(row, definition);
         };
-        rows.sourceOrder = view->order();
         return rows;
     } catch (const std::exception&) {
         // Read as written: what is wrong with the file the load itself tells.

@@ -37,10 +37,10 @@ void GlossaryWindow::copyPage() {
     SendMessageW(page_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     if (selection.cpMax <= selection.cpMin)
         return;
-    // The line breaks stand where the page's converter put them.
-    const std::u16string text =
-        copiedText(richText(page_), htmlToPage(damageNote_ + shownHtml_, shownColours_).lineBreaks,
-                   selection.cpMin, selection.cpMax);
+    // The line breaks and rules stand where the page's converter put them.
+    const RtfPage layout = htmlToPage(damageNote_ + shownHtml_, shownColours_);
+    const std::u16string text = copiedText(richText(page_), layout.lineBreaks, layout.rules,
+                                           selection.cpMin, selection.cpMax);
     std::string rtf;
     EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&rtf), 0, appendRtf};
     SendMessageW(page_, EM_STREAMOUT, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));

@@ -58,6 +58,33 @@ TEST(Articles, JoinedPageTakesTheTermsOwnCaseFirstAndMentionsLast) {
     EXPECT_EQ(articles::join({lower}), lower) << "a term alone is shown as stored";
 }
 
+TEST(Articles, APageFollowsTheDictionariesOrderTheExactCaseFirstAndNamesEvenOne) {
+    const std::vector<std::u16string> order = {u"foldoc", u"gcide", u"wn", u"english-german"};
+    // GCIDE's row is "Dog"; Ding has both.
+    const std::u16string lower = articles::write({{u"foldoc", false, u"<p>foldoc dog</p>"},
+                                                  {u"gcide", true, u"<p>Sundog</p>"},
+                                                  {u"wn", false, u"<p>dog n 1</p>"},
+                                                  {u"english-german", false, u"<p>dog Hund</p>"}});
+    const std::u16string upper = articles::write(
+        {{u"gcide", false, u"<p>Dog, n.</p>"}, {u"english-german", false, u"<p>Dog Hund</p>"}});
+    EXPECT_EQ(articles::join({lower, upper}, order),
+              named(u"foldoc") + u"<p>foldoc dog</p><br>" + named(u"gcide") +
+                  u"<p>Dog, n.</p><hr><p>Sundog</p><br>" + named(u"wn") + u"<p>dog n 1</p><br>" +
+                  named(u"english-german") + u"<p>dog Hund</p><hr><p>Dog Hund</p>");
+    EXPECT_EQ(articles::join({upper, lower}, order),
+              named(u"foldoc") + u"<p>foldoc dog</p><br>" + named(u"gcide") +
+                  u"<p>Dog, n.</p><hr><p>Sundog</p><br>" + named(u"wn") + u"<p>dog n 1</p><br>" +
+                  named(u"english-german") + u"<p>Dog Hund</p><hr><p>dog Hund</p>")
+        << "the same order on the page of Dog, Ding's Dog first there";
+
+    const std::u16string hydrogen = articles::write({{u"gcide", false, u"<p>Hydrogen, n.</p>"}});
+    EXPECT_EQ(articles::join({hydrogen}, order), named(u"gcide") + u"<p>Hydrogen, n.</p>")
+        << "a word of one dictionary names it";
+    EXPECT_EQ(articles::join({hydrogen}, {u"gcide"}), hydrogen) << "no other to tell it from";
+    EXPECT_EQ(articles::join({u"<p>by hand</p>"}, order), u"<p>by hand</p>")
+        << "a definition of no known dictionary stays as written";
+}
+
 TEST(Articles, TheGlossaryShowsEveryCaseOfATermOnOnePage) {
     const Glossary glossary(
         {u"dog", u"Dog", u"DOG", u"dogma", u"Stra\u00DFe", u"stra\u00DFe", u"Gamma", u"gamma"},

@@ -23,7 +23,8 @@ void writePagesDictionary(const std::string& path) {
     const Rows rows = {
         {integer(1), text(u"Cache"),
          text(u"A <b>small</b> store.<p>Small again, then SMALL,</p>and sm\u00E4ll last.<br>"
-              u"Second line<ul><li>First item</li><li>Second item</li></ul>End.")},
+              u"Second line<ul><li>First item</li><li>Second item</li></ul>End.<hr>"
+              u"<p>Cache, v.</p>")},
         {integer(2), text(u"Compiler"), text(u"Translates code.")},
         {integer(3), text(u"Long"), text(longPage)},
     };
@@ -242,6 +243,9 @@ TEST_F(GlossaryWindowTest, CopiesThePageWithItsLinesAndSelectsAllWhereTheFocusIs
     EXPECT_TRUE(contains(copied, L"last.\r\nSecond line\r\n")) << copied;
     EXPECT_TRUE(contains(copied, L"First item\r\n")) << copied;
     EXPECT_TRUE(contains(copied, L"Second item\r\nEnd.")) << copied;
+    EXPECT_TRUE(contains(copied, L"End.\r\n\r\nCache, v.")) << "the rule between entries, as an "
+                                                               "empty line: "
+                                                            << copied;
     for (const wchar_t c : copied)
         EXPECT_TRUE(c >= L' ' || c == L'\r' || c == L'\n' || c == L'\t')
             << "no control character " << static_cast<int>(c) << " in " << copied;

@@ -90,6 +90,10 @@ TEST_F(GlossaryWindowTest, DictionariesTurnedOffAndReorderedChangeTheListAndPage
         ASSERT_EQ(glossary.itemCount(), 5);
         const std::wstring asWritten = pageOf(glossary, L"cache");
         EXPECT_LT(asWritten.find(L"FOLDOC on cache"), asWritten.find(L"Jargon on cache"));
+        // A word of one dictionary names it too: the row itself does not.
+        const std::wstring lisp = pageOf(glossary, L"lisp");
+        EXPECT_LT(lisp.find(L"foldoc"), lisp.find(L"FOLDOC on lisp.")) << lisp;
+        EXPECT_TRUE(contains(pageOf(glossary, L"hacker"), L"jargon"));
 
         HWND dialog = openDialog(glossary);
         ASSERT_NE(dialog, nullptr);

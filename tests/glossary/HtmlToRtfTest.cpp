@@ -89,6 +89,35 @@ TEST(HtmlToRtf, BlocksListsHeadingsTablesAndPre) {
     EXPECT_TRUE(has("<div style=\"text-align: right\">x</div>", "\\qr"));
 }
 
+TEST(HtmlToRtf, EntriesAreSetApartByARuleInTheThemesColours) {
+    // "(barrel-making)" ends one entry of GCIDE's "set"; the next must not seem to go on under it.
+    const std::string html = "<p>Set, n. (barrel-making)</p><hr><p>Set, v. t.</p>";
+    std::string rule;
+    for (long i = 0; i < kRuleLength; ++i)
+        rule += "\xE2\x80\x94"; // an em dash
+    EXPECT_EQ(text(html), "Set, n. (barrel-making)\n" + rule + "\nSet, v. t.\n");
+    const std::string out = rtf(html);
+    EXPECT_NE(out.find("\\pard\\ql {\\f0\\fs20\\cf1 \\u8212?"), std::string::npos)
+        << "a paragraph of its own: " << out;
+    EXPECT_NE(out.find("\\red153\\green153\\blue153;"), std::string::npos) << out;
+    const RtfPage page = htmlToPage(jet::fromUtf8(html));
+    ASSERT_EQ(page.rules.size(), 1u);
+    EXPECT_EQ(page.rules.front(), 24) << "after the first paragraph and its end";
+
+    // In a high-contrast theme the rule is drawn in the text's colour, whatever it is.
+    const std::string system = htmlToPage(jet::fromUtf8(html), PageColours{true, 0x00FFFF}).rtf;
+    EXPECT_NE(system.find("\\pard\\ql {\\f0\\fs20\\cf0 \\u8212?"), std::string::npos) << system;
+    EXPECT_EQ(system.find("\\red153"), std::string::npos) << system;
+
+    EXPECT_EQ(text("<ul><li>a<hr>b</li></ul>"), "\xE2\x80\xA2 a\n" + rule + "\nb\n")
+        << "the text after a rule keeps its paragraph's indent";
+    // A rule in the format of its neighbours: the last paragraph of a page put in as slices
+    // would take the rule's format in the control.
+    EXPECT_NE(
+        rtf("<ul><li>a<hr>b</li></ul>").find("\\par\\pard\\ql\\li360 {\\f0\\fs20\\cf1 \\u8212?"),
+        std::string::npos);
+}
+
 TEST(HtmlToRtf, EntitiesNamedAndNumeric) {
     EXPECT_EQ(text("a &amp; b &lt;c&gt; &quot;q&quot; &eacute;t&eacute; &euro;"),
               "a & b <c> \"q\" \xC3\xA9t\xC3\xA9 \xE2\x82\xAC");

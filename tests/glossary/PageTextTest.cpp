@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 TEST(PageText, LineBreaksStandWhereTheControlCountsThem) {
     // Line breaks in text, in preformatted text and after a link, behind paragraphs, each
     // counted as one character, as the control counts them.
@@ -29,24 +31,41 @@ TEST(PageText, ParagraphsAndLineBreaksAreCopiedAsCrLfLines) {
     // As one control reports a line break (a blank) and as another does (a vertical tab).
     const std::u16string blank = u"Cache:\rA store\rSecond line\r\u2022 item";
     const std::u16string withTab = u"Cache:\rA store\vSecond\vline\r\u2022 item";
-    EXPECT_EQ(copiedText(blank.substr(0, 7) + u"A store Second line", {14}, 0, 26),
+    EXPECT_EQ(copiedText(blank.substr(0, 7) + u"A store Second line", {14}, {}, 0, 26),
               u"Cache:\r\nA store\r\nSecond line");
-    EXPECT_EQ(copiedText(withTab, {}, 0, static_cast<long>(withTab.size())),
+    EXPECT_EQ(copiedText(withTab, {}, {}, 0, static_cast<long>(withTab.size())),
               u"Cache:\r\nA store\r\nSecond\r\nline\r\n\u2022 item")
         << "a vertical tab is a line break wherever it stands";
-    EXPECT_EQ(copiedText(blank, {}, 0, static_cast<long>(blank.size())),
+    EXPECT_EQ(copiedText(blank, {}, {}, 0, static_cast<long>(blank.size())),
               u"Cache:\r\nA store\r\nSecond line\r\n\u2022 item")
         << "a blank the page does not break at stays a blank";
+}
+
+TEST(PageText, ARuleBetweenEntriesIsCopiedAsAnEmptyLine) {
+    // As the control reports the page: paragraph ends as CR, the rule's characters as text.
+    const RtfPage page = htmlToPage(u"<p>Set, v. t.</p><hr><p>Set, n.</p>");
+    ASSERT_EQ(page.rules.size(), 1u);
+    std::u16string text = jet::fromUtf8(rtfText(page.rtf));
+    std::replace(text.begin(), text.end(), u'\n', u'\r');
+    EXPECT_EQ(copiedText(text, page.lineBreaks, page.rules, 0, static_cast<long>(text.size())),
+              u"Set, v. t.\r\n\r\nSet, n.\r\n");
+    const long rule = page.rules.front();
+    EXPECT_EQ(copiedText(text, page.lineBreaks, page.rules, rule + 3, rule + kRuleLength + 4),
+              u"\r\nSet")
+        << "a selection that begins inside the rule";
+    EXPECT_EQ(copiedText(text, page.lineBreaks, page.rules, 4, rule + 2), u" v. t.\r\n")
+        << "one that ends inside it";
 }
 
 TEST(PageText, OnlyTheSelectionIsCopied) {
     const std::u16string text = u"ab cd ef";
     const std::vector<long> breaks = {2, 5};
-    EXPECT_EQ(copiedText(text, breaks, 1, 7), u"b\r\ncd\r\ne");
-    EXPECT_EQ(copiedText(text, breaks, 3, 5), u"cd") << "a break just after the selection";
-    EXPECT_EQ(copiedText(text, breaks, 5, 5), u"") << "nothing selected";
-    EXPECT_EQ(copiedText(text, breaks, -4, 100), u"ab\r\ncd\r\nef") << "bounds kept to the text";
-    EXPECT_EQ(copiedText(text, breaks, 6, 2), u"");
+    EXPECT_EQ(copiedText(text, breaks, {}, 1, 7), u"b\r\ncd\r\ne");
+    EXPECT_EQ(copiedText(text, breaks, {}, 3, 5), u"cd") << "a break just after the selection";
+    EXPECT_EQ(copiedText(text, breaks, {}, 5, 5), u"") << "nothing selected";
+    EXPECT_EQ(copiedText(text, breaks, {}, -4, 100), u"ab\r\ncd\r\nef")
+        << "bounds kept to the text";
+    EXPECT_EQ(copiedText(text, breaks, {}, 6, 2), u"");
 }
 
 namespace {
@@ -80,7 +99,7 @@ TEST(PageText, APageInSlicesGivesTheTextAndPlacesOfThePageAtOnce) {
     for (int i = 0; i < 40; ++i) {
         const std::u16string n(1, static_cast<char16_t>(u'a' + i % 26));
         html += u"<p>Sense " + n + u": {braces} \\ and <b>bold</b> \u00e9t\u00e9 <a href=\"#" + n +
-                u"\">link " + n + u"</a></p><ul><li>item</li></ul><pre>col  1\ncol  2</pre>";
+                u"\">link " + n + u"</a></p><ul><li>item</li></ul><pre>col  1\ncol  2</pre><hr>";
     }
     html += u"<p><a href=\"#last\">last link</a></p><p></p>";
     const RtfPage page = htmlToPage(html);

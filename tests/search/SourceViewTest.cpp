@@ -99,8 +99,6 @@ TEST(SourceChoice, RememberedByNameWhateverTheDatabaseNumbersThem) {
 
 TEST(SourceView, ASourceTurnedOffLeavesItsOnlyRowsAndItsPartsOfTheOthers) {
     const SearchTestDatabase db = threeDictionaries();
-    EXPECT_EQ(SourceView::open(db.database, choose(db, {})), nullptr)
-        << "every source on in its own order: the pages as written";
     const auto view = SourceView::open(db.database, choose(db, {u"-foldoc"}));
     ASSERT_NE(view, nullptr);
     const std::vector<bool> listed = {true, true, true, true, true, false};
@@ -172,6 +170,45 @@ TEST(SourceView, TheGlossaryListsAndJoinsPagesThroughTheView) {
     EXPECT_EQ(withoutVera.entryOfRow(4), 2);
     EXPECT_EQ(withoutVera.term(2), u"kernel");
     EXPECT_EQ(withoutVera.entryOfRow(6), -1) << "beyond the table";
+    std::remove(path.c_str());
+}
+
+TEST(SourceView, EveryPageFollowsTheDictionariesOrderAndNamesItsDictionaries) {
+    const SearchTestDatabase db = threeDictionaries();
+    const std::string path = testing::TempDir() + "order.mdb";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(db.bytes.data()),
+               static_cast<std::streamsize>(db.bytes.size()));
+    // Nothing chosen: every dictionary on, in the order they were imported.
+    const SourceChoice choice = choose(db, {});
+    ASSERT_TRUE(search::changesNothing(choice));
+    std::shared_ptr<const SourceView> view = SourceView::open(db.database, choice);
+    ASSERT_NE(view, nullptr);
+    Glossary::RowView rows;
+    rows.listed = [view](std::uint32_t row) { return view->listed(row); };
+    rows.shown = [view](std::uint32_t row, const std::u16string& html) {
+        return view->shown(row, html);
+    };
+    rows.sourceOrder = view->order();
+    const Glossary glossary = Glossary::load(path, {}, nullptr, nullptr, rows);
+    ASSERT_EQ(glossary.size(), 6u);
+    for (const char16_t* typed : {u"dog", u"Dog"}) {
+        const std::u16string dog =
+            *glossary.definitionShownFor(static_cast<std::size_t>(glossary.search(typed)));
+        const std::size_t foldoc = at(dog, articles::heading(u"foldoc")),
+                          jargon = at(dog, articles::heading(u"jargon")),
+                          vera = at(dog, articles::heading(u"vera"));
+        EXPECT_EQ(foldoc, 0u) << "FOLDOC was imported first, whatever the case of its row";
+        EXPECT_LT(foldoc, jargon);
+        EXPECT_LT(jargon, vera) << "V.E.R.A.'s Dog last, also on the page of Dog";
+        EXPECT_NE(vera, std::u16string::npos);
+    }
+    EXPECT_EQ(*glossary.definitionShownFor(5), articles::heading(u"foldoc") + u"<p>foldoc lisp</p>")
+        << "a page of one dictionary names it";
+    EXPECT_EQ(*glossary.definitionShownFor(1), articles::heading(u"vera") + u"<p>vera cpu</p>");
+    const std::u16string cache = *glossary.definitionShownFor(0);
+    EXPECT_LT(at(cache, u"foldoc cache"), at(cache, u"jargon cache"));
+    EXPECT_EQ(at(cache, articles::heading(u"foldoc")), 0u);
     std::remove(path.c_str());
 }
 

@@ -295,9 +295,27 @@ void Journal::giveBackCounts() {
     }
 }
 
+// A file that a product still counts is its file too, whoever made it: it stays. So does one
+// whose count cannot be read, rather than take another product's file.
 void Journal::removeFiles() {
+    win32::Key shared;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_QUERY_VALUE, shared.receive());
     for (auto made = done_.files.rbegin(); made != done_.files.rend(); ++made) {
         const std::wstring file = wide(*made);
+        DWORD type = 0, uses = 0, size = sizeof uses;
+        const LONG counted = shared.valid()
+                                 ? RegQueryValueExW(shared.get(), file.c_str(), nullptr, &type,
+                                                    reinterpret_cast<BYTE*>(&uses), &size)
+                                 : ERROR_FILE_NOT_FOUND;
+        const bool readable = counted == ERROR_SUCCESS && type == REG_DWORD && size == sizeof uses;
+        if (counted != ERROR_FILE_NOT_FOUND && (!readable || uses > 0)) {
+            if (report_ && exists(file))
+                report_->kept("Undo", file,
+                              readable ? L"a product still counts it (use count " +
+                                             std::to_wstring(uses) + L")"
+                                       : std::wstring(L"its use count cannot be read"));
+            continue;
+        }
         SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (DeleteFileW(file.c_str()) && report_)
             report_->note("Undo", file, "removed");

@@ -14,7 +14,8 @@ class SetupReport;
 // undone by the next run of setup: what it created goes, and what it replaced comes back as it
 // was (files and shortcuts from the copies set aside, the registration's values, the use
 // counts). It lives in the registry under HKLM, where only administrators write, because the
-// first step may be to make the folders that would hold a file.
+// first step may be to make the folders that would hold a file. Its records and their reading
+// are journal/JournalRecords.h's; here are the registry and the steps they name.
 class Journal {
 public:
     // Takes care of a journal that a stopped run left: that run is undone, or finished when

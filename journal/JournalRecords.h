@@ -11,9 +11,10 @@
 // for nothing. Portable: reading and writing the journal's place stays with each program.
 //
 // Setup's journal (HKLM\SOFTWARE\Technical Glossary Setup, value Journal, REG_BINARY): each
-// step of a run, written before the step is taken (a count once it was raised), so that a run
-// that fails is undone, and one that was stopped is undone, or finished, by the next run. Paths,
-// keys and names are UTF-8, each written as an exact field (a "<" as <3C>).
+// step of a run, written before the step is taken (a folder and a use count once made: only
+// what is proven the run's is ever taken back), so that a run that fails is undone, and one that
+// was stopped is undone, or finished, by the next run. Paths, keys and names are UTF-8, each
+// written as an exact field (a "<" as <3C>).
 //
 //   Setup journal of <product>
 //   made<TAB><folder><TAB><volume serial><TAB><index high><TAB><index low>

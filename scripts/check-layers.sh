@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The uninstaller's layers, lowest first: base, thread, setuplog, engine, ui, startup. A file
-# may include its own folder, the layers below it and the shared win32/. An include that goes
-# upward must say so ("upward") in a comment on its line or atop its block of includes, because
-# the design asks for it there. win32/ includes nothing of the project but itself.
+# may include its own folder, the layers below it and the shared win32/ and journal/. An include
+# that goes upward must say so ("upward") in a comment on its line or atop its block of includes,
+# because the design asks for it there. win32/ includes nothing of the project but itself, and
+# journal/, which both programs share, nothing but itself and no Windows header.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,7 +31,7 @@ for layer in "${!below[@]}"; do
             target=${BASH_REMATCH[1]}
             [[ $target == */* ]] || continue # its own folder
             folder=${target%%/*}
-            [ "$folder" = win32 ] && continue
+            [ "$folder" = win32 ] || [ "$folder" = journal ] && continue
             if [ "$folder" = .. ] || [ "$folder" = . ]; then
                 report "$file" $((i + 1)) "relative include $target"
                 continue
@@ -53,6 +54,12 @@ done
 while IFS=: read -r file number text; do
     report "$file" "$number" "win32/ includes $text"
 done < <(grep -n '^#include "' win32/*.h | grep -v '^[^:]*:[0-9]*:#include "[A-Za-z]*\.h"')
+
+# The journals' core is portable, below both programs.
+while IFS=: read -r file number text; do
+    report "$file" "$number" "journal/ includes $text"
+done < <(grep -n '^#include' journal/*.h journal/*.cpp |
+    grep -v -e '^[^:]*:[0-9]*:#include "[A-Za-z]*\.h"' -e '^[^:]*:[0-9]*:#include <[a-z_]*>')
 
 [ "$bad" -eq 0 ] && echo "layers: no include points upward unannounced"
 exit "$bad"

@@ -274,7 +274,7 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     const std::string ansiLogPath = exactAnsi(logPath);
     checkDestinationRights(directory);
     // What a stopped run did is undone (or finished) before anything is looked at or made.
-    Journal::recover();
+    Journal::recover(request.report);
     // Shared files that this product's own installation there counted are not counted twice.
     const std::vector<std::string> countedBefore =
         checkEarlierInstallation(directory, request.allowDowngrade);
@@ -282,7 +282,7 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     for (const std::wstring& parent : parentsToRemove(directory))
         product.parents.push_back(exactAnsi(parent));
 
-    Journal journal;
+    Journal journal(request.report);
     SetupReport none;
     SetupReport& report = request.report != nullptr ? *request.report : none;
     createFolders(directory, journal, report, missingFrom);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "journal/JournalRecords.h"
+
 #include <windows.h>
 
 #include <string>
@@ -12,16 +14,18 @@ class SetupReport;
 // undone by the next run of setup: what it created goes, and what it replaced comes back as it
 // was (files and shortcuts from the copies set aside, the registration's values, the use
 // counts). It lives in the registry under HKLM, where only administrators write, because the
-// first step may be to make the folders that would hold a file.
+// first step may be to make the folders that would hold a file. Its records and their reading
+// are journal/JournalRecords.h's; here are the registry and the steps they name.
 class Journal {
 public:
     // Takes care of a journal that a stopped run left: that run is undone, or finished when
-    // it had succeeded. Throws InstallError when that journal cannot be read or is not this
-    // product's; then nothing is changed.
-    static void recover();
+    // it had succeeded, each step told in `report` (may be null). Throws InstallError when that
+    // journal cannot be read or is not this product's; then nothing is changed.
+    static void recover(SetupReport* report);
 
-    // Starts this run's journal; throws InstallError when it cannot be written.
-    Journal();
+    // Starts this run's journal; throws InstallError when it cannot be written. A failed run's
+    // undo is told in `report` (may be null).
+    explicit Journal(SetupReport* report);
     Journal(const Journal&) = delete;
     Journal& operator=(const Journal&) = delete;
     ~Journal();
@@ -41,7 +45,7 @@ public:
     DWORD setAside(const std::wstring& path);
     // `path` was in use: its new form takes its place at the next restart.
     void replacedAtRestart(const std::wstring& path);
-    bool restartNeeded() const { return !atRestart_.empty(); }
+    bool restartNeeded() const { return !done_.atRestart.empty(); }
     // Once the use count of a shared file went up by `added`; `had`: it had a count before.
     void countedUse(const std::wstring& file, bool had, DWORD added);
     // Before the registration under HKLM\`key` is written: a new key is deleted again, the
@@ -49,40 +53,20 @@ public:
     void beforeRegistration(const wchar_t* key);
 
 private:
-    struct Count {
-        std::wstring file;
-        bool had;
-        DWORD added;
-        bool returned; // given back by an undo that was stopped: never twice
-    };
-    struct Folder {
-        std::wstring path;
-        DWORD volume, indexHigh, indexLow; // its identity: the very folder this run made
-    };
-    struct Value {
-        std::wstring name;
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-    explicit Journal(bool recovering) : recovering_(recovering) {}
+    Journal(bool recovering, SetupReport* report) : recovering_(recovering), report_(report) {}
     // Appends records (or the header) and puts the whole journal on the disk.
     void write(const std::string& records);
     // The same, for undoing: false instead of an exception.
     bool tryWrite(const std::string& records);
-    bool read(const std::vector<std::vector<std::string>>& records);
     bool finish(SetupReport* report);
     std::vector<std::wstring> ownRestartOperations() const;
     void undo();
     void giveBackCounts();
+    void removeFiles();
     void restoreRegistration();
 
     std::string text_; // as written
     bool recovering_ = false;
-    std::vector<Folder> folders_;
-    std::vector<std::wstring> files_, setAside_, atRestart_, installed_;
-    std::vector<Count> counts_;
-    std::wstring key_;
-    bool keyExisted_ = false;
-    std::vector<Value> values_;
-    bool committed_ = false;
+    SetupReport* report_; // where an undo tells what it did; none: nowhere
+    SetupJournal done_;   // what the run did, as its journal says
 };

@@ -2,6 +2,7 @@
 
 #include "Destination.h"
 #include "engine/PathRules.h"
+#include "journal/LineForm.h"
 #include "win32/FileWrite.h"
 #include "win32/ReportFile.h"
 

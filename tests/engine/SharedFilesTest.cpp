@@ -1,6 +1,6 @@
 #include "engine/SharedFiles.h"
-#include "engine/JournalText.h"
 #include "engine/UninstallJournal.h"
+#include "journal/JournalRecords.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "win32/Handles.h"
@@ -176,7 +176,7 @@ TEST(Journal, ALineCutOffIsCutAwaySoThatAnotherStopLeavesAJournalOfOurs) {
     // this run is stopped too, and every later run would refuse the journal.
     TempDirectory dir("journal");
     const std::string path = UninstallJournal::pathIn(dir.path());
-    const std::string header = journalHeader("Test Product");
+    const std::string header = uninstallJournalHeader("Test Product");
     const std::string begin = journalLine({false, "SHAREDFILES", 2, 3, escapedPath("C:\\a.dll")});
     for (const auto& [left, kept] :
          {std::pair{header + begin + "done\tSHAREDF", header + begin},

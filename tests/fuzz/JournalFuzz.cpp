@@ -1,6 +1,6 @@
 // Any bytes as an uninstall journal: no crash, no read outside the text, and what the reader
 // accepts is written back as the same lines.
-#include "engine/JournalText.h"
+#include "journal/JournalRecords.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,9 +9,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     std::vector<JournalLine> lines;
-    if (!readJournal(text, "Test Product", lines))
+    if (!readUninstallJournal(text, "Test Product", lines))
         return 0;
-    std::string written = journalHeader("Test Product");
+    std::string written = uninstallJournalHeader("Test Product");
     for (const JournalLine& line : lines) {
         written += journalLine(line);
         // A line read is a line given back: asked by what it names, the journal says so.
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
     std::vector<JournalLine> again;
-    if (!readJournal(written, "Test Product", again) || again.size() != lines.size())
+    if (!readUninstallJournal(written, "Test Product", again) || again.size() != lines.size())
         std::abort();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (again[i].done != lines[i].done || again[i].section != lines[i].section ||

@@ -354,6 +354,52 @@ TEST(SetupJournal, AFailedOrStoppedRunTakesBackOnlyItsOwnUseAndLeavesTheRestartO
     DeleteFileA(shared.c_str());
 }
 
+// A stopped run wrote a shared file that was not there, and counted it; another product then
+// counts it too. Undoing the stopped run gives back only its own use, and the file, which the
+// other product uses now, stays; the report of the run that undid it says so.
+TEST(SetupStopped, ASharedFileTheStoppedRunWroteStaysWhileAnotherProductCountsIt) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    const std::string shared = sharedTestFile();
+    ASSERT_FALSE(fileExists(shared));
+    TempDirectory root("setup-shared-stop");
+    const std::string directory = root.file("Technical Glossary");
+    const std::string report = root.file("recovery.txt");
+    const std::string program =
+        "\"" + binaryDirectory() + "\\setup_with_shared_file.exe\" /S /D=" + directory;
+    // The shortcuts come after every file was written and counted.
+    ObservedRun run = runObserved(program, kTimeoutMs, {},
+                                  {"setup_with_shared_file", "ole32.dll", "CoCreateInstance", 1});
+    ASSERT_TRUE(run.stopped);
+    ASSERT_TRUE(fileExists(shared));
+    ASSERT_EQ(readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared), 1u);
+    setDword(HKEY_LOCAL_MACHINE, kSharedKey, shared, 2);
+
+    // The next run is stopped as it makes its own first folder: the undo is all it did.
+    run = runObserved("\"" + binaryDirectory() + "\\setup_with_shared_file.exe\" \"/LOG=" + report +
+                          "\" /S /D=" + directory,
+                      kTimeoutMs, {},
+                      {"setup_with_shared_file", "kernel32.dll", "CreateDirectoryW", 1});
+    ASSERT_TRUE(run.stopped);
+    EXPECT_TRUE(fileExists(shared)) << "the other product's file now";
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared), 1u) << "the other product's use";
+    EXPECT_FALSE(fileExists(directory + "\\glossary.exe")) << "the stopped run's own file goes";
+    const std::string text = readFile(report);
+    EXPECT_NE(text.find("Undo\t" + shared + "\tkept: a product still counts it (use count 1)\r\n"),
+              std::string::npos)
+        << text;
+
+    DWORD exitCode = 99;
+    ASSERT_TRUE(runAndWait(program, kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared), 2u);
+    ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(fileExists(shared));
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSharedKey, shared), 1u);
+    deleteValue(HKEY_LOCAL_MACHINE, kSharedKey, shared);
+    DeleteFileA(shared.c_str());
+}
+
 // Recovery removes a folder only when the journal proves that the stopped run made it: one
 // announced and then made by someone else stays, and one whose name the journal escapes goes.
 TEST(SetupStopped, OnlyTheFoldersTheStoppedRunMadeAreRemovedWhateverTheirNames) {

@@ -1,7 +1,6 @@
 #include "PathRules.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -162,20 +161,4 @@ bool namesDevice(const std::string& path) {
            (equalIgnoringCase(name.substr(0, 3), "COM") ||
             equalIgnoringCase(name.substr(0, 3), "LPT")) &&
            name[3] >= '1' && name[3] <= '9';
-}
-
-std::string controlsEscaped(const std::string& text) {
-    std::string result;
-    result.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char code[8];
-            std::snprintf(code, sizeof code, "<%02X>", byte);
-            result += code;
-        } else {
-            result += c;
-        }
-    }
-    return result;
 }

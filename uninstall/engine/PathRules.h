@@ -30,7 +30,3 @@ bool liesIn(const std::string& path, const std::string& folder);
 // True when the last component names a device rather than a file: CON, PRN, AUX, NUL, COM1 to
 // COM9, LPT1 to LPT9, CONIN$, CONOUT$, CLOCK$, with or without an extension.
 bool namesDevice(const std::string& path);
-
-// The text with each control character written as <0A>, <09>...: one line and one field of a
-// report or journal, whatever an entry holds. < and > stand in no path.
-std::string controlsEscaped(const std::string& text);

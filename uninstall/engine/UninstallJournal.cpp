@@ -1,6 +1,7 @@
 #include "UninstallJournal.h"
 
 #include "CheckedRemoval.h"
+#include "journal/LineForm.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ bool UninstallJournal::check(const std::string& applicationDirectory, const std:
         why = "The uninstall journal " + path + " cannot be read.";
         return false;
     }
-    if (!readJournal(text, product, lines)) {
+    if (!readUninstallJournal(text, product, lines)) {
         why = "The uninstall journal " + path + " is not " + product + "'s.";
         return false;
     }
@@ -78,12 +79,11 @@ bool UninstallJournal::open(const std::string& applicationDirectory, const std::
     if (!file)
         return false;
     std::string text;
-    if (!readAll(file.get(), text) || !readJournal(text, product, lines_))
+    if (!readAll(file.get(), text) || !readUninstallJournal(text, product, lines_))
         return false;
     // A line cut off as it was written counts for nothing: it is cut away, not ended, so that
     // it never reads as a whole line should this run be stopped too.
-    const std::size_t lastEnd = text.rfind("\r\n");
-    const std::size_t whole = lastEnd == std::string::npos ? 0 : lastEnd + 2;
+    const std::size_t whole = wholeLines(text);
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(whole);
     if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) ||
@@ -92,7 +92,7 @@ bool UninstallJournal::open(const std::string& applicationDirectory, const std::
     file_ = std::move(file);
     if (whole == 0) {
         resumed_ = false;
-        if (!write(journalHeader(product)))
+        if (!write(uninstallJournalHeader(product)))
             file_.reset();
     }
     return file_.valid();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "JournalText.h"
+#include "journal/JournalRecords.h"
 #include "win32/Handles.h"
 
 #include <windows.h>

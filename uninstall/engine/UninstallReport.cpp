@@ -4,6 +4,7 @@
 #include "PathRules.h"
 #include "base/Options.h"
 #include "base/SystemErrorText.h"
+#include "journal/LineForm.h"
 #include "win32/FileIdentity.h"
 #include "win32/ReportFile.h"
 

@@ -1,27 +1,8 @@
-#include "JournalText.h"
-
 #include "JournalRecords.h"
-#include "PathRules.h"
 
-#include <cstdlib>
+#include "LineForm.h"
 
 namespace {
-
-constexpr char kHeader[] = "Uninstall journal of ";
-
-bool number(const std::string& text, long long& value) {
-    if (text.empty() || text.size() > 11)
-        return false;
-    std::size_t i = text[0] == '-' ? 1 : 0;
-    if (i == text.size())
-        return false;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-    }
-    value = std::atoll(text.c_str());
-    return true;
-}
 
 // Fields are written with their control characters escaped: a raw one is no line of ours.
 bool plainField(const std::string& field) {
@@ -35,8 +16,9 @@ bool plainField(const std::string& field) {
 bool readLine(const std::vector<std::string>& parts, JournalLine& line) {
     long long position = 0;
     if (parts.size() != 5 || (parts[0] != "begin" && parts[0] != "done") || !plainField(parts[1]) ||
-        !number(parts[2], position) || position < 0 || position > 0x7FFFFFFF ||
-        !number(parts[3], line.count) || !plainField(parts[4]))
+        !numberField(parts[2], 0, 0x7FFFFFFF, position) ||
+        !numberField(parts[3], -999999999999999999, 999999999999999999, line.count) ||
+        !plainField(parts[4]))
         return false;
     line.done = parts[0] == "done";
     line.section = parts[1];
@@ -51,8 +33,8 @@ std::string escapedPath(const std::string& path) {
     return controlsEscaped(path);
 }
 
-std::string journalHeader(const std::string& product) {
-    return kHeader + escapedPath(product) + "\r\n";
+std::string uninstallJournalHeader(const std::string& product) {
+    return journalHeader("Uninstall", product);
 }
 
 std::string journalLine(const JournalLine& line) {
@@ -60,11 +42,11 @@ std::string journalLine(const JournalLine& line) {
                           std::to_string(line.count), line.path});
 }
 
-bool readJournal(const std::string& text, const std::string& product,
-                 std::vector<JournalLine>& lines) {
+bool readUninstallJournal(const std::string& text, const std::string& product,
+                          std::vector<JournalLine>& lines) {
     lines.clear();
     std::vector<std::vector<std::string>> records;
-    if (!readJournalRecords(text, journalHeader(product), records))
+    if (!readJournalRecords(text, uninstallJournalHeader(product), records))
         return false;
     for (const std::vector<std::string>& record : records) {
         JournalLine read;

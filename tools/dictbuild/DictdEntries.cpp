@@ -65,15 +65,6 @@ bool mentions(const std::u16string& firstLine, const std::u16string& headword) {
     return (next >= u'a' && next <= u'z') || (next >= u'0' && next <= u'9');
 }
 
-// "/usr/share/dictd/gcide.index" names the dictionary "gcide", as dictd does.
-std::u16string nameOfIndex(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.size() > 6 && name.compare(name.size() - 6, 6, ".index") == 0)
-        name.resize(name.size() - 6);
-    return jet::fromUtf8(name);
-}
-
 } // namespace
 
 void Entries::add(Entry entry, std::u16string_view headword) {
@@ -104,8 +95,16 @@ std::u16string Source::decode(std::uint64_t offset, std::uint64_t length) const 
     return decoded(std::string_view(data).substr(offset, length), latin1);
 }
 
+std::u16string nameOfIndex(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.size() > 6 && name.compare(name.size() - 6, 6, ".index") == 0)
+        name.resize(name.size() - 6);
+    return jet::fromUtf8(name);
+}
+
 Source readSource(const DictdInput& input, std::uint32_t number, Entries& entries,
-                  DictdSummary& summary) {
+                  DictdSummary& summary, ImportProgress* progress) {
     const std::vector<IndexEntry> index = parseIndex(input.index, input.indexName);
     Source source;
     source.data = readData(input.data, input.dataName);
@@ -131,7 +130,10 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
     auto decode = [&source](const std::string& bytes) { return decoded(bytes, source.latin1); };
     std::u16string info, address;
     entries.reserve(index.size());
+    std::size_t read = 0;
     for (const IndexEntry& item : index) {
+        if (progress != nullptr && ++read % 4096 == 0)
+            progress->entriesRead(read);
         const std::string where = input.indexName + ":" + std::to_string(item.line);
         if (item.offset > source.data.size() || item.length > source.data.size() - item.offset)
             throw FormatError(where, "the entry lies past the end of the data (" +
@@ -178,8 +180,10 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
         } else {
             entry.mention = mentions(firstLine, headword);
         }
-        if (term.empty())
-            continue; // neither index nor text names it
+        if (term.empty()) {
+            ++summary.perSource[number].unnamed;
+            continue;
+        }
         if (term.size() > kMaxTermLength)
             ++summary.shortened;
         entries.add(entry, term);

@@ -67,9 +67,12 @@ private:
     std::u16string text_;
 };
 
-// Reads `input` as source number `number`, adding its entries. Throws FormatError, also for
-// data past 4 GB.
+// Reads `input` as source number `number`, adding its entries and telling `progress` how far
+// it is. Throws FormatError, also for data past 4 GB.
 Source readSource(const DictdInput& input, std::uint32_t number, Entries& entries,
-                  DictdSummary& summary);
+                  DictdSummary& summary, ImportProgress* progress = nullptr);
+
+// "/usr/share/dictd/gcide.index" names the dictionary "gcide", as dictd does.
+std::u16string nameOfIndex(const std::string& path);
 
 } // namespace dictd

@@ -1,6 +1,7 @@
 // The import on excerpts of the real dictionaries: a few headwords' index lines over the whole
 // data, so that each case is the authors' own text and the test stays quick.
 #include "dictbuild/DictdImport.h"
+#include "jet/TextCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -61,16 +62,71 @@ protected:
 
 TEST_F(RealExcerpts, AnArticleTheIndexNamesMoreThanOnceIsImportedOnce) {
     // GCIDE's index has "Run B0C4f DDX" three times and "Set B4s5L Dtz" twice; FreeDict's
-    // "lkw" twice.
+    // "lkw" twice; Ding's data holds "Abbindeprüfung {f} (Beton)" twice.
     DictdSummary summary;
-    const auto rows = importDictd(
-        {excerpt("gcide", {"Run", "Set"}), excerpt("freedict-deu-eng", {"lkw"})}, &summary);
+    const auto rows =
+        importDictd({excerpt("gcide", {"Run", "Set"}), excerpt("freedict-deu-eng", {"lkw"}),
+                     excerpt("german-english", {"abbindepr\u00FCfung"})},
+                    &summary);
+    EXPECT_EQ(count(pageOf(rows, u"Abbindepr\u00FCfung"), u"setting test"), 1u);
     EXPECT_EQ(count(pageOf(rows, u"Run"), u"Run \\Run\\ (r[u^]n), v. i."), 1u);
     EXPECT_EQ(count(pageOf(rows, u"Set"), u"Set \\Set\\ (s[e^]t), v. t."), 1u);
     EXPECT_EQ(count(pageOf(rows, u"lkw"), u"Lastkraftwagen /"), 1u);
-    ASSERT_EQ(summary.perSource.size(), 2u);
+    ASSERT_EQ(summary.perSource.size(), 3u);
     EXPECT_EQ(summary.perSource[0].repeated, 3u);
     EXPECT_EQ(summary.perSource[1].repeated, 1u);
     EXPECT_EQ(summary.perSource[0].entries, 11u)
         << "Run's and Set's other entries stay, with the dictionary's description";
+}
+
+TEST_F(RealExcerpts, WordNetsReferenceBrokenAfterItsHyphenLinksTheWholeWord) {
+    // "[syn: {andiron}, {firedog}, {dog}, {dog-\n         iron}]"
+    const auto rows = importDictd({excerpt("wn", {"andiron", "dog-iron"})});
+    const std::u16string page = pageOf(rows, u"andiron");
+    EXPECT_NE(page.find(u"<a href=\"#dog-iron\">dog-iron</a>"), std::u16string::npos)
+        << jet::toUtf8(page);
+}
+
+TEST_F(RealExcerpts, DingsEntriesStartWithTheirWholeHeadwordPhraseAndTheTranslationBelow) {
+    // "Haus\n {n} der Begegnung\n   community centre [Br.]; ...": the phrase wrapped after
+    // its first word, one blank in, the translation three.
+    const auto rows = importDictd(
+        {excerpt("german-english", {"haus", "aalstreif"}), excerpt("english-german", {"take"})});
+    const std::u16string house = pageOf(rows, u"Haus");
+    EXPECT_NE(house.find(u"<p>Haus {n} der Begegnung</p><p>community centre [Br.]"),
+              std::u16string::npos)
+        << jet::toUtf8(house);
+    EXPECT_NE(house.find(u"<p>Haus {n}</p><p>house</p>"), std::u16string::npos);
+    // Wrapped again at the margin, and still the heading.
+    EXPECT_NE(pageOf(rows, u"Aalstreif")
+                  .find(u"<p>Aalstreif {m} (schmaler, dunkler R\u00FCckenstreifen bei "
+                        u"Wildtieren) [J\u00E4gersprache] [zool.]</p><p>list; eel stripe;"),
+              std::u16string::npos)
+        << jet::toUtf8(pageOf(rows, u"Aalstreif"));
+    const std::u16string take = pageOf(rows, u"take");
+    EXPECT_NE(take.find(u"<p>take (the) temperature</p><p>Fieber messen</p>"), std::u16string::npos)
+        << jet::toUtf8(take);
+}
+
+TEST_F(RealExcerpts, GcidesSensesAndQuotationsAreProseEachQuotationSetApartWithItsSource) {
+    const auto rows = importDictd({excerpt("gcide", {"Set"})});
+    const std::u16string set = pageOf(rows, u"Set");
+    // Senses (b) to (d) of "Set, v. t. 4." follow quotations whose source stands in a column.
+    for (const char16_t* sense : {u"(b) To fix beforehand", u"(c) To fix in the ground",
+                                  u"(d) To fix, as a precious stone", u"(a) To cause to stop"}) {
+        const std::size_t at = set.find(sense);
+        ASSERT_NE(at, std::u16string::npos) << jet::toUtf8(sense);
+        EXPECT_LE(set.rfind(u"<pre>", at) + 1, set.rfind(u"</pre>", at) + 1)
+            << jet::toUtf8(sense) << " is preformatted";
+    }
+    for (const char16_t* quotation :
+         {u"<blockquote><p>I do set my bow in the cloud. --Gen. ix. 13.</p></blockquote>",
+          u"<blockquote><p>His eyes were set by reason of his age. --1 Kings xiv. 4.</p>"
+          u"</blockquote>",
+          u"<blockquote><p>On these three objects his heart was set. --Macaulay.</p>"
+          u"</blockquote>",
+          u"<blockquote><p>I have set my life upon a cast,<br>And I will stand the hazard of the "
+          u"die. --Shak.</p></blockquote>"})
+        EXPECT_NE(set.find(quotation), std::u16string::npos) << jet::toUtf8(quotation);
+    EXPECT_EQ(set.find(u"<pre>"), std::u16string::npos) << jet::toUtf8(set);
 }

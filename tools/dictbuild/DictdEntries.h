@@ -31,6 +31,7 @@ struct Entry {
     std::uint16_t keyLength = 0;   // folding makes a character three at most; 0: the term's
     bool description = false;      // the text is the source's description
     bool mention = false;          // filed under a word its first line does not begin with
+    bool heading = false; // the text starts with its headword phrase, wrapped (layout::heading)
 };
 
 // Every entry of an import. Two million entries with strings of their own (term, key, whole

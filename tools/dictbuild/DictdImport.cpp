@@ -117,10 +117,17 @@ std::u16string rowPage(const std::vector<std::uint32_t>& here, const Entries& en
                 const std::u16string_view wholeTerm = entries.wholeTerm(entry);
                 if (!wholeTerm.empty())
                     part.html += u"<p>" + escapeHtml(std::u16string(wholeTerm)) + u"</p>";
-                part.html +=
-                    plainToHtml(entry.description ? source.description
-                                                  : source.decode(entry.offset, entry.length),
-                                isTerm, braces[number], widths[number]);
+                std::u16string text = entry.description ? source.description
+                                                        : source.decode(entry.offset, entry.length);
+                // The headword phrase on a line of its own, its wrapped lines joined.
+                const std::size_t heading = entry.heading ? layout::headingLength(text) : 0;
+                if (heading != 0) {
+                    std::u16string line = text.substr(0, heading);
+                    std::replace(line.begin(), line.end(), u'\n', u' ');
+                    part.html += plainToHtml(line, isTerm, braces[number]);
+                    text.erase(0, heading);
+                }
+                part.html += plainToHtml(text, isTerm, braces[number], widths[number]);
             }
             if (!part.html.empty()) {
                 parts.push_back(std::move(part));
@@ -202,15 +209,21 @@ void importDictd(std::vector<DictdInput> dictionaries,
         for (std::size_t r = 0; r < rows.size(); ++r) {
             const auto [start, end] = rows[r];
             // One text of one dictionary under one term is one entry, however often its index
-            // names it (GCIDE's repeats 861 lines): compared by place, the texts need not be read.
+            // names it (GCIDE's repeats 861 lines) or its data holds it (Ding's "Abbindeprüfung"
+            // twice): texts are compared only among one term's entries of one length.
             here.clear();
             sourcesHere.clear();
             for (std::size_t i = start; i < end; ++i) {
                 const Entry& entry = entries[order[i]];
                 const bool repeated = std::any_of(here.begin(), here.end(), [&](std::uint32_t at) {
                     const Entry& other = entries[at];
-                    return other.source == entry.source && other.offset == entry.offset &&
-                           other.length == entry.length && other.description == entry.description;
+                    const std::string& data = sources[entry.source].data;
+                    return other.source == entry.source && other.length == entry.length &&
+                           other.description == entry.description &&
+                           other.heading == entry.heading &&
+                           (other.offset == entry.offset ||
+                            data.compare(other.offset, other.length, data, entry.offset,
+                                         entry.length) == 0);
                 });
                 DictdSourceSummary& ofSource = counts.perSource[entry.source];
                 if (repeated) {

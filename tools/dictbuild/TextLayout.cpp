@@ -184,7 +184,8 @@ bool continuesSource(std::u16string_view previous, std::u16string_view line) {
         return true;
     // A source's rest stands right of the quotation, under the source.
     const std::size_t source = sourceAt(previous);
-    return source != std::u16string_view::npos && indentOf(line) > indentOf(previous) &&
+    return source != std::u16string_view::npos &&
+           (indentOf(line) > indentOf(previous) || source == indentOf(previous)) &&
            indentOf(line) + 8 >= source;
 }
 
@@ -219,8 +220,10 @@ bool keepsColumns(const std::vector<std::u16string>& lines, std::size_t wrapWidt
         if (text.empty())
             continue;
         // A quotation's source aligned at a column of its own makes no table.
-        if (previous != nullptr && continuesSource(*previous, line))
+        if (previous != nullptr && continuesSource(*previous, line)) {
+            previous = &line;
             continue;
+        }
         text = text.substr(0, std::min(sourceAt(text), text.size()));
         while (!text.empty() && isBlank(text.back()))
             text.remove_suffix(1);

@@ -90,8 +90,9 @@ TEST_F(RealExcerpts, WordNetsReferenceBrokenAfterItsHyphenLinksTheWholeWord) {
 TEST_F(RealExcerpts, DingsEntriesStartWithTheirWholeHeadwordPhraseAndTheTranslationBelow) {
     // "Haus\n {n} der Begegnung\n   community centre [Br.]; ...": the phrase wrapped after
     // its first word, one blank in, the translation three.
-    const auto rows = importDictd(
-        {excerpt("german-english", {"haus", "aalstreif"}), excerpt("english-german", {"take"})});
+    const auto rows = importDictd({excerpt("german-english", {"haus", "aalstreif"}),
+                                   excerpt("english-german", {"take"}),
+                                   excerpt("freedict-deu-eng", {"0leitung"})});
     const std::u16string house = pageOf(rows, u"Haus");
     EXPECT_NE(house.find(u"<p>Haus {n} der Begegnung</p><p>community centre [Br.]"),
               std::u16string::npos)
@@ -103,6 +104,9 @@ TEST_F(RealExcerpts, DingsEntriesStartWithTheirWholeHeadwordPhraseAndTheTranslat
                         u"Wildtieren) [J\u00E4gersprache] [zool.]</p><p>list; eel stripe;"),
               std::u16string::npos)
         << jet::toUtf8(pageOf(rows, u"Aalstreif"));
+    // FreeDict's first line is the headword with its pronunciation, the translation below it.
+    EXPECT_EQ(pageOf(rows, u"0leitung").find(u"sg&gt; [telco.]"), std::u16string::npos)
+        << jet::toUtf8(pageOf(rows, u"0leitung"));
     const std::u16string take = pageOf(rows, u"take");
     EXPECT_NE(take.find(u"<p>take (the) temperature</p><p>Fieber messen</p>"), std::u16string::npos)
         << jet::toUtf8(take);

@@ -171,13 +171,14 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
         entry.offset = static_cast<std::uint32_t>(item.offset);
         entry.length = static_cast<std::uint32_t>(item.length);
         std::u16string_view term = headword;
-        // The second line goes on the first, one blank in: the page starts with both.
-        entry.heading = restLength >= 2 && start[restOffset - item.offset] == ' ' &&
-                        std::strchr(" \t\r\n", start[restOffset - item.offset + 1]) == nullptr;
         // Some dictionaries fold the index to lower case or leave it empty; the entry's first
         // line has the headword as written.
         if (!firstLine.empty() && (headword.empty() || sameIgnoringCase(firstLine, headword))) {
             term = firstLine;
+            // The second line goes on the headword, one blank in (Ding): the page starts with
+            // both. FreeDict's first lines are no headword alone; its translation stands so.
+            entry.heading = restLength >= 2 && start[restOffset - item.offset] == ' ' &&
+                            std::strchr(" \t\r\n", start[restOffset - item.offset + 1]) == nullptr;
             if (!entry.heading) {
                 entry.offset = static_cast<std::uint32_t>(restOffset);
                 entry.length = static_cast<std::uint32_t>(restLength);

@@ -90,7 +90,7 @@ TEST_F(RealExcerpts, WordNetsReferenceBrokenAfterItsHyphenLinksTheWholeWord) {
 TEST_F(RealExcerpts, DingsEntriesStartWithTheirWholeHeadwordPhraseAndTheTranslationBelow) {
     // "Haus\n {n} der Begegnung\n   community centre [Br.]; ...": the phrase wrapped after
     // its first word, one blank in, the translation three.
-    const auto rows = importDictd({excerpt("german-english", {"haus", "aalstreif"}),
+    const auto rows = importDictd({excerpt("german-english", {"haus", "aalstreif", "0815"}),
                                    excerpt("english-german", {"take"}),
                                    excerpt("freedict-deu-eng", {"0leitung"})});
     const std::u16string house = pageOf(rows, u"Haus");
@@ -104,6 +104,9 @@ TEST_F(RealExcerpts, DingsEntriesStartWithTheirWholeHeadwordPhraseAndTheTranslat
                         u"Wildtieren) [J\u00E4gersprache] [zool.]</p><p>list; eel stripe;"),
               std::u16string::npos)
         << jet::toUtf8(pageOf(rows, u"Aalstreif"));
+    // Under an index headword of its letters only.
+    EXPECT_NE(pageOf(rows, u"0815").find(u"<p>08/15 {adj}</p><p>faceless;"), std::u16string::npos)
+        << jet::toUtf8(pageOf(rows, u"0815"));
     // FreeDict's first line is the headword with its pronunciation, the translation below it.
     EXPECT_EQ(pageOf(rows, u"0leitung").find(u"sg&gt; [telco.]"), std::u16string::npos)
         << jet::toUtf8(pageOf(rows, u"0leitung"));

@@ -36,6 +36,20 @@ bool sameIgnoringCase(const std::u16string& a, const std::u16string& b) {
     return text::foldCase(a) == text::foldCase(b);
 }
 
+// Ding's index keeps a headword's letters and digits only: "0815" for "08/15".
+bool sameLetters(const std::u16string& a, const std::u16string& b) {
+    const auto letters = [](const std::u16string& text) {
+        std::u16string kept;
+        for (const char16_t c : text) {
+            if ((c >= 0x80 && c != u'\u2026') || (c >= u'0' && c <= u'9') ||
+                (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
+                kept += c;
+        }
+        return text::foldCase(kept);
+    };
+    return letters(a) == letters(b);
+}
+
 // At most kMaxTermLength code units, never half a surrogate pair.
 std::size_t shortenedLength(std::u16string_view term) {
     if (term.size() <= kMaxTermLength)
@@ -171,14 +185,16 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
         entry.offset = static_cast<std::uint32_t>(item.offset);
         entry.length = static_cast<std::uint32_t>(item.length);
         std::u16string_view term = headword;
+        // The second line goes on the headword, one blank in (Ding): the page starts with
+        // both. Not after a first line that holds more than the headword (FreeDict's
+        // pronunciation): its translation stands so.
+        entry.heading = restLength >= 2 && start[restOffset - item.offset] == ' ' &&
+                        std::strchr(" \t\r\n", start[restOffset - item.offset + 1]) == nullptr &&
+                        sameLetters(firstLine, headword);
         // Some dictionaries fold the index to lower case or leave it empty; the entry's first
         // line has the headword as written.
         if (!firstLine.empty() && (headword.empty() || sameIgnoringCase(firstLine, headword))) {
             term = firstLine;
-            // The second line goes on the headword, one blank in (Ding): the page starts with
-            // both. FreeDict's first lines are no headword alone; its translation stands so.
-            entry.heading = restLength >= 2 && start[restOffset - item.offset] == ' ' &&
-                            std::strchr(" \t\r\n", start[restOffset - item.offset + 1]) == nullptr;
             if (!entry.heading) {
                 entry.offset = static_cast<std::uint32_t>(restOffset);
                 entry.length = static_cast<std::uint32_t>(restLength);

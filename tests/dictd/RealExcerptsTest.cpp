@@ -90,9 +90,9 @@ TEST_F(RealExcerpts, WordNetsReferenceBrokenAfterItsHyphenLinksTheWholeWord) {
 TEST_F(RealExcerpts, DingsEntriesStartWithTheirWholeHeadwordPhraseAndTheTranslationBelow) {
     // "Haus\n {n} der Begegnung\n   community centre [Br.]; ...": the phrase wrapped after
     // its first word, one blank in, the translation three.
-    const auto rows = importDictd({excerpt("german-english", {"haus", "aalstreif", "0815"}),
-                                   excerpt("english-german", {"take"}),
-                                   excerpt("freedict-deu-eng", {"0leitung"})});
+    const auto rows = importDictd(
+        {excerpt("german-english", {"haus", "aalstreif", "0815", "180linie"}),
+         excerpt("english-german", {"take"}), excerpt("freedict-deu-eng", {"0leitung"})});
     const std::u16string house = pageOf(rows, u"Haus");
     EXPECT_NE(house.find(u"<p>Haus {n} der Begegnung</p><p>community centre [Br.]"),
               std::u16string::npos)
@@ -107,6 +107,9 @@ TEST_F(RealExcerpts, DingsEntriesStartWithTheirWholeHeadwordPhraseAndTheTranslat
     // Under an index headword of its letters only.
     EXPECT_NE(pageOf(rows, u"0815").find(u"<p>08/15 {adj}</p><p>faceless;"), std::u16string::npos)
         << jet::toUtf8(pageOf(rows, u"0815"));
+    EXPECT_NE(pageOf(rows, u"180linie").find(u"<p>180\u00B0-Linie {f} (Film, TV)</p>"),
+              std::u16string::npos)
+        << jet::toUtf8(pageOf(rows, u"180linie"));
     // FreeDict's first line is the headword with its pronunciation, the translation below it.
     EXPECT_EQ(pageOf(rows, u"0leitung").find(u"sg&gt; [telco.]"), std::u16string::npos)
         << jet::toUtf8(pageOf(rows, u"0leitung"));

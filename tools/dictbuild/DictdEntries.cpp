@@ -36,13 +36,15 @@ bool sameIgnoringCase(const std::u16string& a, const std::u16string& b) {
     return text::foldCase(a) == text::foldCase(b);
 }
 
-// Ding's index keeps a headword's letters and digits only: "0815" for "08/15".
+// Ding's index keeps a headword's letters and digits only: "0815" for "08/15", "180linie" for
+// "180°-Linie".
 bool sameLetters(const std::u16string& a, const std::u16string& b) {
     const auto letters = [](const std::u16string& text) {
         std::u16string kept;
         for (const char16_t c : text) {
-            if ((c >= 0x80 && c != u'\u2026') || (c >= u'0' && c <= u'9') ||
-                (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
+            // Latin-1's symbols and general punctuation ("°", "„", "…") are no letters.
+            if ((c >= 0xC0 && c != 0xD7 && c != 0xF7 && (c < 0x2000 || c > 0x206F)) ||
+                (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
                 kept += c;
         }
         return text::foldCase(kept);

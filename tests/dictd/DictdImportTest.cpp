@@ -163,14 +163,14 @@ TEST(DictdImport, LongHeadwordsLabelsSourcesAndAddressesTheViewerOpens) {
     const std::u16string cut = rows.back().term; // x after the rest
     ASSERT_EQ(cut.size(), 254u) << "never half a character";
     EXPECT_EQ(*row(rows, cut)->definition, u"<p>" + jet::fromUtf8(longWord) + u"</p><p>Long.</p>");
-    EXPECT_EQ(*row(rows, u"Haus")->definition, u"<p>{n} [arch.]<br>house</p>")
-        << "a label's line and the translation's, each ended on purpose";
+    EXPECT_EQ(*row(rows, u"Haus")->definition, u"<p>Haus {n} [arch.]</p><p>house</p>")
+        << "the headword with its labels, the translation below";
     const std::u16string street = *row(rows, u"Stra\u00DFe")->definition;
     EXPECT_EQ(street, articles::heading(u"first") +
                           u"<p>See <a href=\"#\u0142\u00F3d\u017A\">"
                           u"\u0142\u00F3d\u017A</a>, (ftp://ftp.example.com/a) and the list "
                           u"(news:comp.lang).</p><br>" +
-                          articles::heading(u"ding") + u"<p>{f}<br>street; road</p>")
+                          articles::heading(u"ding") + u"<p>Stra\u00DFe {f}</p><p>street; road</p>")
         << "one folding rule finds \u0141\u00F3d\u017A; addresses the viewer does not open are "
            "text; each dictionary named by its file";
     EXPECT_EQ(row(rows, u"strasse"), nullptr) << "merged with Stra\u00DFe";

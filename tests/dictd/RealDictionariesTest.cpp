@@ -436,8 +436,8 @@ TEST_F(RealDictionaries, PagesJoinWrappedLinesAndStartEachSenseExampleAndLineEnd
            u"the inferior animals",
            u"<br>(b) An iron with fangs"},
           {});
-    // Ding: the word's labels and its translation, each on a line, nothing preformatted.
-    check(pages.at(u"Haus"), {u"<p>{n}<br>house</p>"}, {u"<pre>"});
+    // Ding: the word with its labels, its translation below, nothing preformatted.
+    check(pages.at(u"Haus"), {u"<p>Haus {n}</p><p>house</p>"}, {u"<pre>"});
     // FreeDict: example lines and notes each on a line of their own.
     check(pages.at(u"stra\u00DFe"),
           {u"<br>&quot;Stra\u00DFe von Gibraltar&quot; - Straits of Gibraltar<br>"}, {u"<pre>"});

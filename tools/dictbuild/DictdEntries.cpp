@@ -36,6 +36,22 @@ bool sameIgnoringCase(const std::u16string& a, const std::u16string& b) {
     return text::foldCase(a) == text::foldCase(b);
 }
 
+// Ding's index keeps a headword's letters and digits only: "0815" for "08/15", "180linie" for
+// "180°-Linie".
+bool sameLetters(const std::u16string& a, const std::u16string& b) {
+    const auto letters = [](const std::u16string& text) {
+        std::u16string kept;
+        for (const char16_t c : text) {
+            // Latin-1's symbols and general punctuation ("°", "„", "…") are no letters.
+            if ((c >= 0xC0 && c != 0xD7 && c != 0xF7 && (c < 0x2000 || c > 0x206F)) ||
+                (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
+                kept += c;
+        }
+        return text::foldCase(kept);
+    };
+    return letters(a) == letters(b);
+}
+
 // At most kMaxTermLength code units, never half a surrogate pair.
 std::size_t shortenedLength(std::u16string_view term) {
     if (term.size() <= kMaxTermLength)
@@ -63,15 +79,6 @@ bool mentions(const std::u16string& firstLine, const std::u16string& headword) {
         return true;
     const char16_t next = line.size() > word.size() ? line[word.size()] : u' ';
     return (next >= u'a' && next <= u'z') || (next >= u'0' && next <= u'9');
-}
-
-// "/usr/share/dictd/gcide.index" names the dictionary "gcide", as dictd does.
-std::u16string nameOfIndex(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.size() > 6 && name.compare(name.size() - 6, 6, ".index") == 0)
-        name.resize(name.size() - 6);
-    return jet::fromUtf8(name);
 }
 
 } // namespace
@@ -104,8 +111,16 @@ std::u16string Source::decode(std::uint64_t offset, std::uint64_t length) const 
     return decoded(std::string_view(data).substr(offset, length), latin1);
 }
 
+std::u16string nameOfIndex(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.size() > 6 && name.compare(name.size() - 6, 6, ".index") == 0)
+        name.resize(name.size() - 6);
+    return jet::fromUtf8(name);
+}
+
 Source readSource(const DictdInput& input, std::uint32_t number, Entries& entries,
-                  DictdSummary& summary) {
+                  DictdSummary& summary, ImportProgress* progress) {
     const std::vector<IndexEntry> index = parseIndex(input.index, input.indexName);
     Source source;
     source.data = readData(input.data, input.dataName);
@@ -131,7 +146,10 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
     auto decode = [&source](const std::string& bytes) { return decoded(bytes, source.latin1); };
     std::u16string info, address;
     entries.reserve(index.size());
+    std::size_t read = 0;
     for (const IndexEntry& item : index) {
+        if (progress != nullptr && ++read % 4096 == 0)
+            progress->entriesRead(read);
         const std::string where = input.indexName + ":" + std::to_string(item.line);
         if (item.offset > source.data.size() || item.length > source.data.size() - item.offset)
             throw FormatError(where, "the entry lies past the end of the data (" +
@@ -169,17 +187,27 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
         entry.offset = static_cast<std::uint32_t>(item.offset);
         entry.length = static_cast<std::uint32_t>(item.length);
         std::u16string_view term = headword;
+        // The second line goes on the headword, one blank in (Ding): the page starts with
+        // both. Not after a first line that holds more than the headword (FreeDict's
+        // pronunciation): its translation stands so.
+        entry.heading = restLength >= 2 && start[restOffset - item.offset] == ' ' &&
+                        std::strchr(" \t\r\n", start[restOffset - item.offset + 1]) == nullptr &&
+                        sameLetters(firstLine, headword);
         // Some dictionaries fold the index to lower case or leave it empty; the entry's first
         // line has the headword as written.
         if (!firstLine.empty() && (headword.empty() || sameIgnoringCase(firstLine, headword))) {
             term = firstLine;
-            entry.offset = static_cast<std::uint32_t>(restOffset);
-            entry.length = static_cast<std::uint32_t>(restLength);
+            if (!entry.heading) {
+                entry.offset = static_cast<std::uint32_t>(restOffset);
+                entry.length = static_cast<std::uint32_t>(restLength);
+            }
         } else {
             entry.mention = mentions(firstLine, headword);
         }
-        if (term.empty())
-            continue; // neither index nor text names it
+        if (term.empty()) {
+            ++summary.perSource[number].unnamed;
+            continue;
+        }
         if (term.size() > kMaxTermLength)
             ++summary.shortened;
         entries.add(entry, term);

@@ -32,6 +32,7 @@ struct Entry {
     std::uint16_t keyLength = 0;   // folding makes a character three at most; 0: the term's
     bool description = false;      // the text is the source's description
     bool mention = false;          // filed under a word its first line does not begin with
+    bool heading = false; // the text starts with its headword phrase, wrapped (layout::heading)
 };
 
 // Every entry of an import. Two million entries with strings of their own (term, key, whole
@@ -68,9 +69,12 @@ private:
     std::u16string text_;
 };
 
-// Reads `input` as source number `number`, adding its entries. Throws FormatError, also for
-// data past 4 GB.
+// Reads `input` as source number `number`, adding its entries and telling `progress` how far
+// it is. Throws FormatError, also for data past 4 GB.
 Source readSource(const DictdInput& input, std::uint32_t number, Entries& entries,
-                  DictdSummary& summary);
+                  DictdSummary& summary, ImportProgress* progress = nullptr);
+
+// "/usr/share/dictd/gcide.index" names the dictionary "gcide", as dictd does.
+std::u16string nameOfIndex(const std::string& path);
 
 } // namespace dictd

@@ -4,6 +4,7 @@
 #include "DictdEntries.h"
 #include "PlainToHtml.h"
 #include "StardictSource.h"
+#include "jet/TextCodec.h"
 #include "text/Folding.h"
 
 #include <algorithm>
@@ -89,16 +90,16 @@ Braces bracesOf(const Source& source, std::uint32_t number, const Terms& terms) 
                : Braces::References;
 }
 
-// The page of the entries order[start, end) of one term: each dictionary's entries under the
-// term itself, then those that only mention it, one part each.
-std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t start, std::size_t end,
-                       const Entries& entries, const std::vector<Source>& sources,
+// The page of one term's entries (numbers in `entries`, in order): each dictionary's entries
+// under the term itself, then those that only mention it, one part each.
+std::u16string rowPage(const std::vector<std::uint32_t>& here, const Entries& entries,
+                       const std::vector<Source>& sources,
                        const std::function<bool(const std::u16string&)>& isTerm,
                        const std::vector<Braces>& braces, const std::vector<std::size_t>& widths,
                        bool marked, std::vector<DictionaryEntry::Part>& rowParts) {
     std::vector<std::uint32_t> sourcesHere;
-    for (std::size_t i = start; i < end; ++i) {
-        const std::uint32_t source = entries[order[i]].source;
+    for (const std::uint32_t number : here) {
+        const std::uint32_t source = entries[number].source;
         if (std::find(sourcesHere.begin(), sourcesHere.end(), source) == sourcesHere.end())
             sourcesHere.push_back(source);
     }
@@ -108,8 +109,8 @@ std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t star
         const Source& source = sources[number];
         for (const bool mention : {false, true}) {
             articles::Part part{source.shortName, mention, {}};
-            for (std::size_t i = start; i < end; ++i) {
-                const Entry& entry = entries[order[i]];
+            for (const std::uint32_t at : here) {
+                const Entry& entry = entries[at];
                 if (entry.source != number || entry.mention != mention)
                     continue;
                 if (!part.html.empty())
@@ -117,13 +118,21 @@ std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t star
                 const std::u16string_view wholeTerm = entries.wholeTerm(entry);
                 if (!wholeTerm.empty())
                     part.html += u"<p>" + escapeHtml(std::u16string(wholeTerm)) + u"</p>";
-                if (source.html && !entry.description)
-                    part.html += source.decode(entry.offset, entry.length);
-                else
-                    part.html +=
-                        plainToHtml(entry.description ? source.description
-                                                      : source.decode(entry.offset, entry.length),
-                                    isTerm, braces[number], widths[number]);
+                std::u16string text = entry.description ? source.description
+                                                        : source.decode(entry.offset, entry.length);
+                if (source.html && !entry.description) {
+                    part.html += text;
+                } else {
+                    // The headword phrase on a line of its own, its wrapped lines joined.
+                    const std::size_t heading = entry.heading ? layout::headingLength(text) : 0;
+                    if (heading != 0) {
+                        std::u16string line = text.substr(0, heading);
+                        std::replace(line.begin(), line.end(), u'\n', u' ');
+                        part.html += plainToHtml(line, isTerm, braces[number]);
+                        text.erase(0, heading);
+                    }
+                    part.html += plainToHtml(text, isTerm, braces[number], widths[number]);
+                }
             }
             if (!part.html.empty()) {
                 parts.push_back(std::move(part));
@@ -143,16 +152,23 @@ std::u16string rowPage(const std::vector<std::uint32_t>& order, std::size_t star
 } // namespace
 
 void importDictd(std::vector<DictdInput> dictionaries,
-                 const std::function<void(DictionaryEntry&)>& each, DictdSummary* summary) {
+                 const std::function<void(DictionaryEntry&)>& each, DictdSummary* summary,
+                 ImportProgress* progress) {
     DictdSummary counts;
     Entries entries;
     std::vector<Source> sources;
+    std::vector<std::size_t> numbers; // each source's number for `progress`
     for (DictdInput& dictionary : dictionaries) {
+        counts.perSource.emplace_back();
         const auto number = static_cast<std::uint32_t>(sources.size());
+        if (progress != nullptr)
+            numbers.push_back(progress->beginDictionary(
+                jet::toUtf8(dictionary.stardict ? dictionary.stardict->shortName
+                                                : dictd::nameOfIndex(dictionary.indexName))));
         sources.push_back(
             dictionary.stardict
                 ? dictd::stardictSource(std::move(*dictionary.stardict), number, entries, counts)
-                : dictd::readSource(dictionary, number, entries, counts));
+                : dictd::readSource(dictionary, number, entries, counts, progress));
         dictionary.stardict.reset();
         std::string().swap(dictionary.index);
         std::string().swap(dictionary.data);
@@ -160,10 +176,14 @@ void importDictd(std::vector<DictdInput> dictionaries,
     entries.shrink();
     for (const Source& source : sources)
         counts.sources.push_back(source.shortName);
+    if (progress != nullptr)
+        progress->phase("sorting " + counted(entries.size(), "entry", "entries"));
     const Terms terms(entries);
     std::vector<Braces> braces;
     std::vector<std::size_t> widths;
     for (const Source& source : sources) {
+        if (progress != nullptr)
+            progress->phase(jet::toUtf8(source.shortName) + ": reading its layout");
         // An HTML source's description alone is plain text, on lines ended on purpose.
         if (source.html) {
             widths.push_back(layout::kNotWrapped);
@@ -183,6 +203,7 @@ void importDictd(std::vector<DictdInput> dictionaries,
     const std::vector<std::uint32_t>& order = terms.order();
     DictionaryEntry row;
     std::vector<std::u16string> folded;
+    std::vector<std::uint32_t> here, sourcesHere;
     for (std::size_t keyStart = 0; keyStart < order.size();) {
         std::size_t keyEnd = keyStart + 1;
         const std::u16string_view key = entries.key(entries[order[keyStart]]);
@@ -203,26 +224,72 @@ void importDictd(std::vector<DictdInput> dictionaries,
         }
         for (std::size_t r = 0; r < rows.size(); ++r) {
             const auto [start, end] = rows[r];
+            // One text of one dictionary under one term is one entry, however often its index
+            // names it (GCIDE's repeats 861 lines) or its data holds it (Ding's "Abbindeprüfung"
+            // twice): texts are compared only among one term's entries of one length.
+            here.clear();
+            sourcesHere.clear();
+            for (std::size_t i = start; i < end; ++i) {
+                const Entry& entry = entries[order[i]];
+                const bool repeated = std::any_of(here.begin(), here.end(), [&](std::uint32_t at) {
+                    const Entry& other = entries[at];
+                    const std::string& data = sources[entry.source].data;
+                    return other.source == entry.source && other.length == entry.length &&
+                           other.description == entry.description &&
+                           other.heading == entry.heading &&
+                           (other.offset == entry.offset ||
+                            data.compare(other.offset, other.length, data, entry.offset,
+                                         entry.length) == 0);
+                });
+                DictdSourceSummary& ofSource = counts.perSource[entry.source];
+                if (repeated) {
+                    ++ofSource.repeated;
+                    continue;
+                }
+                here.push_back(order[i]);
+                ++ofSource.entries;
+                if (std::find(sourcesHere.begin(), sourcesHere.end(), entry.source) ==
+                    sourcesHere.end()) {
+                    sourcesHere.push_back(entry.source);
+                    ++ofSource.headwords;
+                }
+            }
             // Marked for the glossary when another row is this term in another case.
             const bool joined =
                 std::count(folded.begin(), folded.end(), folded[r]) > 1 && !folded[r].empty();
             row.term = entries.term(entries[order[start]]);
-            row.definition = rowPage(order, start, end, entries, sources, isTerm, braces, widths,
-                                     joined, row.parts);
-            counts.entries += end - start;
+            row.definition =
+                rowPage(here, entries, sources, isTerm, braces, widths, joined, row.parts);
+            counts.entries += here.size();
             ++counts.rows;
             each(row);
+            if (progress != nullptr && counts.rows % 4096 == 0)
+                progress->phase("writing pages", counts.rows, order.size());
         }
         keyStart = keyEnd;
+    }
+    if (progress != nullptr) {
+        for (std::size_t number = 0; number < sources.size(); ++number) {
+            const DictdSourceSummary& ofSource = counts.perSource[number];
+            progress->skipped(numbers[number],
+                              "repeated entries (the same headword and text as another)",
+                              ofSource.repeated);
+            progress->skipped(numbers[number],
+                              "entries without a headword (neither the index nor the text "
+                              "names one)",
+                              ofSource.unnamed);
+            progress->endDictionary(numbers[number], ofSource.entries, ofSource.headwords);
+        }
     }
     if (summary != nullptr)
         *summary = counts;
 }
 
 std::vector<DictionaryEntry> importDictd(const std::vector<DictdInput>& dictionaries,
-                                         DictdSummary* summary) {
+                                         DictdSummary* summary, ImportProgress* progress) {
     std::vector<DictionaryEntry> rows;
     importDictd(
-        dictionaries, [&rows](DictionaryEntry& row) { rows.push_back(std::move(row)); }, summary);
+        dictionaries, [&rows](DictionaryEntry& row) { rows.push_back(std::move(row)); }, summary,
+        progress);
     return rows;
 }

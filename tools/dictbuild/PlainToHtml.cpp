@@ -177,9 +177,10 @@ private:
     Braces braces_;
 };
 
-// A cross-reference broken over lines is put on one line, with one blank where it was broken,
-// so that no line of it falls into a paragraph and another into a block, and the indent of its
-// second line leaves no run of blanks that would read as columns.
+// A cross-reference broken over lines is put on one line, with one blank where it was broken
+// (none after a hyphen that ends a line), so that no line of it falls into a paragraph and another
+// into a block, and the indent of its second line leaves no run of blanks that would read as
+// columns.
 std::u16string joinBrokenReferences(const std::u16string& text) {
     std::u16string out;
     out.reserve(text.size());
@@ -197,10 +198,16 @@ std::u16string joinBrokenReferences(const std::u16string& text) {
             const char16_t c = text[at];
             if (c == u'\n' || c == u'\r' || c == u'\t' || c == u' ') {
                 std::size_t end = at;
+                bool lineEnd = false;
                 while (end < close &&
                        std::u16string_view(u" \t\r\n").find(text[end]) != std::u16string_view::npos)
-                    ++end;
-                out += u' ';
+                    lineEnd |= text[end++] == u'\n';
+                // WordNet breaks "{dog-iron}" after its hyphen: a word's hyphen, not a dash
+                // (" -"), joins the halves.
+                const bool hyphen = lineEnd && at - open >= 3 && text[at - 1] == u'-' &&
+                                    text[at - 2] != u' ' && text[at - 2] != u'\t';
+                if (!hyphen)
+                    out += u' ';
                 at = end;
             } else {
                 out += c;
@@ -283,10 +290,13 @@ std::u16string plainToHtml(const std::u16string& text,
     // A wrapped line goes on its paragraph; a line ended on purpose, a numbered sense or an
     // example starts a line of its own.
     const std::vector<std::size_t> widths = layout::paragraphWidths(lines, wrapWidth);
-    auto addLine = [&](std::size_t k) {
+    auto addLine = [&](std::size_t k, bool quoted = false) {
         const std::u16string& line = lines[k];
         if (previous != nullptr)
-            paragraph += layout::continues(*previous, line, widths[k]) ? u" " : u"<br>";
+            paragraph += (quoted && layout::continuesSource(*previous, line)) ||
+                                 layout::continues(*previous, line, widths[k])
+                             ? u" "
+                             : u"<br>";
         paragraph += inlineText(collapsed(line));
         previous = &line;
     };
@@ -322,6 +332,21 @@ std::u16string plainToHtml(const std::u16string& text,
             std::size_t to = from;
             while (to < end && !isBlank(lines[to]))
                 ++to;
+            // A quotation with its source is prose set apart, however its source is aligned;
+            // what follows it in the part is judged on its own. It stands after a blank line:
+            // lines further in right below the text go on with it.
+            const std::size_t quoted =
+                from > 0 && isBlank(lines[from - 1]) ? layout::quotationEnd(lines, from, to) : from;
+            if (quoted > from) {
+                endBlock();
+                endParagraph();
+                for (std::size_t k = from; k < quoted; ++k)
+                    addLine(k, true);
+                html += u"<blockquote><p>" + paragraph + u"</p></blockquote>";
+                paragraph.clear();
+                previous = nullptr;
+                from = quoted;
+            }
             const Lines part(lines.begin() + static_cast<std::ptrdiff_t>(from),
                              lines.begin() + static_cast<std::ptrdiff_t>(to));
             if (layout::keepsColumns(part, wrapWidth)) {
@@ -331,7 +356,7 @@ std::u16string plainToHtml(const std::u16string& text,
                     block +=
                         (k > from || !block.empty() ? u"\n" : u"") + withoutIndent(lines[k], base);
                 blockEnd = to;
-            } else {
+            } else if (from < to) {
                 endBlock();
                 for (std::size_t k = from; k < to; ++k)
                     addLine(k);

@@ -31,6 +31,21 @@ bool startsWith(std::u16string_view text, std::u16string_view start) {
     return text.substr(0, start.size()) == start;
 }
 
+// Where a quotation's source starts in `text`: "--" at its start or after a blank, then a word
+// that starts with a capital or a digit; npos when it has none.
+std::size_t sourceAt(std::u16string_view text) {
+    for (std::size_t at = text.find(u"--"); at != std::u16string_view::npos;
+         at = text.find(u"--", at + 2)) {
+        // A name or a book ("--Shak.", "-- Macaulay.", "--1 Kings"), not an option
+        // ("--version").
+        const std::size_t name = at + 2 < text.size() && text[at + 2] == u' ' ? at + 3 : at + 2;
+        if ((at == 0 || isBlank(text[at - 1])) && name < text.size() &&
+            ((text[name] >= u'A' && text[name] <= u'Z') || isDigit(text[name])))
+            return at;
+    }
+    return std::u16string_view::npos;
+}
+
 } // namespace
 
 std::size_t indentOf(std::u16string_view line) {
@@ -148,6 +163,52 @@ std::vector<std::size_t> paragraphWidths(const std::vector<std::u16string>& line
     return widths;
 }
 
+std::size_t headingLength(std::u16string_view text) {
+    const std::size_t first = text.find(u'\n');
+    if (first == std::u16string_view::npos || indentOf(text.substr(first + 1)) != 1)
+        return 0;
+    std::size_t end = first;
+    while (end < text.size()) {
+        const std::size_t next = std::min(text.find(u'\n', end + 1), text.size());
+        const std::u16string_view line = text.substr(end + 1, next - end - 1);
+        if (widthOf(line) == 0 || indentOf(line) > 1)
+            break;
+        end = next;
+    }
+    return end == first ? 0 : end;
+}
+
+bool continuesSource(std::u16string_view previous, std::u16string_view line) {
+    const std::u16string_view text = trimmedStart(line);
+    if (sourceAt(text) == 0)
+        return true;
+    // A source's rest stands right of the quotation, under the source.
+    const std::size_t source = sourceAt(previous);
+    return source != std::u16string_view::npos &&
+           (indentOf(line) > indentOf(previous) || source == indentOf(previous)) &&
+           indentOf(line) + 8 >= source;
+}
+
+std::size_t quotationEnd(const std::vector<std::u16string>& lines, std::size_t from,
+                         std::size_t to) {
+    if (from == to || startsItem(lines[from]))
+        return from; // a sense that cites its source is no quotation
+    const std::size_t indent = indentOf(lines[from]);
+    bool sourced = false;
+    std::size_t end = from;
+    for (; end < to; ++end) {
+        const bool ofSource = end > from && continuesSource(lines[end - 1], lines[end]);
+        if (!ofSource && indentOf(lines[end]) < indent)
+            break;
+        // The source ends the quotation: only its own rest may follow it.
+        if (sourceAt(lines[end]) != std::u16string_view::npos)
+            sourced = true;
+        else if (!ofSource)
+            sourced = false;
+    }
+    return sourced ? end : from;
+}
+
 bool keepsColumns(const std::vector<std::u16string>& lines, std::size_t wrapWidth) {
     if (wrapWidth == kWrappedAnywhere)
         return true; // nothing tells a program from a wrapped text
@@ -158,6 +219,14 @@ bool keepsColumns(const std::vector<std::u16string>& lines, std::size_t wrapWidt
             text.remove_suffix(1);
         if (text.empty())
             continue;
+        // A quotation's source aligned at a column of its own makes no table.
+        if (previous != nullptr && continuesSource(*previous, line)) {
+            previous = &line;
+            continue;
+        }
+        text = text.substr(0, std::min(sourceAt(text), text.size()));
+        while (!text.empty() && isBlank(text.back()))
+            text.remove_suffix(1);
         // Blanks inside a line that align what follows: three, or a TAB.
         const std::size_t inside = text.find_first_of(u" \t");
         if (inside != std::u16string_view::npos &&
@@ -166,7 +235,7 @@ bool keepsColumns(const std::vector<std::u16string>& lines, std::size_t wrapWidt
             return true;
         // A program's indented lines: further in than a line ended on purpose.
         if (previous != nullptr && indentOf(line) > indentOf(*previous) &&
-            !continues(*previous, line, wrapWidth) && !startsItem(*previous))
+            !continues(*previous, line, wrapWidth) && !startsItem(*previous) && !startsItem(line))
             return true;
         previous = &line;
     }

@@ -40,9 +40,27 @@ bool continues(std::u16string_view previous, std::u16string_view next, std::size
 std::vector<std::size_t> paragraphWidths(const std::vector<std::u16string>& lines,
                                          std::size_t wrapWidth);
 
+// Ding writes an entry's headword phrase first, wrapped, its lines after the first indented by
+// one blank (or none), and the translation below further in; the Jargon File so its
+// pronunciation. The length of that heading at the start of `text` (its lines' ends left out),
+// or 0 when the second line does not continue the first.
+std::size_t headingLength(std::u16string_view text);
+
+// GCIDE quotes authors indented further than the text, each quotation with its source after
+// it ("--Gen. ix. 13.", often aligned at a column of its own, or on the lines below). Of
+// lines[from, to) (no blank line among them), where the quotation that starts at `from` ends:
+// its lines are those indented at least as far as its first and the lines of its source; `from`
+// when no quotation with a source starts there (nor a sense: "(b) ... --Chaucer.").
+std::size_t quotationEnd(const std::vector<std::u16string>& lines, std::size_t from,
+                         std::size_t to);
+
+// Whether `line` of a quotation goes on the line before it as part of its source: the source
+// itself ("--Macaulay."), or the rest of one begun on `previous` ("--Deut." and "xxviii. 1.").
+bool continuesSource(std::u16string_view previous, std::u16string_view line);
+
 // Whether lines indented further than the text are laid out in columns (a table, a drawing) or
 // as a program, and so must keep their blanks: blanks inside a line, or a line further in
-// than one ended on purpose before it.
+// than one ended on purpose before it (unless it starts a sense).
 bool keepsColumns(const std::vector<std::u16string>& lines, std::size_t wrapWidth);
 
 } // namespace layout

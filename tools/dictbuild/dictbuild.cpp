@@ -4,6 +4,7 @@
 #include "DictdFormat.h"
 #include "DictdImport.h"
 #include "DictionarySource.h"
+#include "ImportProgress.h"
 #include "InputFormat.h"
 #include "SearchTables.h"
 #include "SpellingDictionary.h"
@@ -17,7 +18,15 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -93,9 +102,11 @@ public:
     }
     jet::JetWriter& writer() { return writer_; }
     // The tables of the searches, once every row is in.
-    void finishSearch(const std::vector<std::u16string>& sourceNames) {
+    void finishSearch(const std::vector<std::u16string>& sourceNames, ImportProgress& progress) {
+        progress.phase("writing the search tables");
         search_.write(writer_, sourceNames);
         const SearchTables::FormsSummary& forms = search_.formsSummary();
+        progress.clear();
         if (forms.asked != 0)
             std::printf("dictbuild: %zu word forms lead to terms, of %zu words that are no term\n",
                         forms.forms, forms.asked);
@@ -121,7 +132,7 @@ private:
 
 // Reads dictionaries named in pairs (dictd's index, data) or one by one (StarDict's
 // information file or folder) into `rows`; false after a message.
-bool importDictdFiles(const char* const* names, int count, Rows& rows) {
+bool importDictdFiles(const char* const* names, int count, Rows& rows, ImportProgress& progress) {
     std::vector<DictdInput> inputs;
     std::string lastInfo; // a StarDict part named after its information file is read with it
     for (int i = 0; i < count; i += 2) {
@@ -163,13 +174,16 @@ bool importDictdFiles(const char* const* names, int count, Rows& rows) {
     DictdSummary summary;
     try {
         importDictd(
-            std::move(inputs), [&rows](DictionaryEntry& entry) { rows.add(entry); }, &summary);
+            std::move(inputs), [&rows](DictionaryEntry& entry) { rows.add(entry); }, &summary,
+            &progress);
     } catch (const std::exception& error) {
+        progress.clear();
         std::fprintf(stderr, "dictbuild: %s\n", error.what());
         return false;
     }
-    std::printf("dictbuild: %zu entries of %zu dictionaries as %zu terms", summary.entries,
-                summary.sources.size(), summary.rows);
+    std::printf("dictbuild: %zu entries of %s as %zu terms", summary.entries,
+                counted(summary.sources.size(), "dictionary", "dictionaries").c_str(),
+                summary.rows);
     if (summary.shortened != 0)
         std::printf("; %zu headwords longer than %zu characters shortened", summary.shortened,
                     kMaxTermLength);
@@ -179,8 +193,9 @@ bool importDictdFiles(const char* const* names, int count, Rows& rows) {
     for (const std::string& note : summary.notes)
         std::printf("dictbuild: %s\n", note.c_str());
     try {
-        rows.finishSearch(summary.sources);
+        rows.finishSearch(summary.sources, progress);
     } catch (const std::exception& error) {
+        progress.clear();
         std::fprintf(stderr, "dictbuild: %s\n", error.what());
         return false;
     }
@@ -188,10 +203,10 @@ bool importDictdFiles(const char* const* names, int count, Rows& rows) {
 }
 
 // Reads the text source into `rows`; false after a message.
-bool importText(const char* name, Rows& rows) {
+bool importText(const char* name, Rows& rows, ImportProgress& progress) {
     const InputFormat format = formatOf(name);
     if (format.kind == InputKind::StardictInfo || format.kind == InputKind::StardictFolder)
-        return importDictdFiles(&name, 1, rows);
+        return importDictdFiles(&name, 1, rows, progress);
     if (!format.message.empty()) {
         std::fprintf(stderr, "dictbuild: %s\n", format.message.c_str());
         return false;
@@ -201,18 +216,30 @@ bool importText(const char* name, Rows& rows) {
         std::fprintf(stderr, "dictbuild: cannot open %s\n", name);
         return false;
     }
+    // One source, named as its file is.
+    std::string stem = name;
+    stem = stem.substr(stem.find_last_of("/\\") + 1);
+    stem = stem.substr(0, stem.rfind('.'));
+    const std::size_t number = progress.beginDictionary(stem);
     // Every entry goes into the database as it is read; nothing is written before the whole
     // source has been read without fault.
     try {
-        readDictionary(text, [&](DictionaryEntry& entry) { rows.add(entry); });
-        // One source, named as its file is.
-        std::string stem = name;
-        stem = stem.substr(stem.find_last_of("/\\") + 1);
-        rows.finishSearch({jet::fromUtf8(stem.substr(0, stem.rfind('.')))});
+        std::size_t entries = 0;
+        std::unordered_set<std::u16string> terms;
+        readDictionary(text, [&](DictionaryEntry& entry) {
+            terms.insert(entry.term);
+            rows.add(entry);
+            if (++entries % 4096 == 0)
+                progress.entriesRead(entries);
+        });
+        progress.endDictionary(number, entries, terms.size());
+        rows.finishSearch({jet::fromUtf8(stem)}, progress);
     } catch (const DictionaryError& error) {
+        progress.clear();
         std::fprintf(stderr, "dictbuild: %s: %s\n", name, error.what());
         return false;
     } catch (const std::exception& error) {
+        progress.clear();
         std::fprintf(stderr, "dictbuild: %s\n", error.what());
         return false;
     }
@@ -251,8 +278,11 @@ int main(int argc, char** argv) {
     if (dictd ? argc < 4 : argc != 3)
         return usage();
     Rows rows(withIndex, std::move(languages));
-    if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows) : importText(argv[1], rows)))
+    ImportProgress progress(stdout, stderr, isatty(fileno(stderr)) != 0);
+    if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows, progress)
+                : importText(argv[1], rows, progress)))
         return 1;
+    progress.phase("writing " + std::string(argv[argc - 1]));
     jet::JetWriter& writer = rows.writer();
     const char* target = argv[argc - 1];
     // Written beside the target first, so a failure never leaves half a database.
@@ -262,6 +292,7 @@ int main(int argc, char** argv) {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out || !writer.finish(out) || !out.flush()) {
             const int error = errno;
+            progress.clear();
             std::fprintf(stderr, "dictbuild: cannot write %s: %s\n", temporary.c_str(),
                          error != 0 ? reason(error).c_str() : "the file could not be written");
             out.close();
@@ -275,6 +306,7 @@ int main(int argc, char** argv) {
     int error = std::remove(target) != 0 && errno != ENOENT ? errno : 0;
     if (std::rename(temporary.c_str(), target) != 0) {
         error = error != 0 ? error : errno;
+        progress.clear();
         std::fprintf(stderr, "dictbuild: cannot create %s: %s\n", target, reason(error).c_str());
         std::remove(temporary.c_str());
         return 1;

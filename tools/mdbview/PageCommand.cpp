@@ -141,8 +141,8 @@ int pageCommand(const std::string& path, const std::u16string& dictionary,
             std::u16string(glossary.term(static_cast<std::size_t>(match.index))), *definition);
         const RtfPage page = htmlToPage(html);
         const std::u16string text = controlText(page.rtf);
-        std::cout << jet::toUtf8(
-                         copiedText(text, page.lineBreaks, 0, static_cast<long>(text.size())))
+        std::cout << jet::toUtf8(copiedText(text, page.lineBreaks, page.rules, 0,
+                                            static_cast<long>(text.size())))
                   << '\n';
     }
     return status;

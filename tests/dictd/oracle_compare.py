@@ -19,13 +19,11 @@ NOT_FOUND = "dictd finds no definition"
 def _heading_lines(lines):
     """How many lines make the entry's first line: Ding wraps a headword phrase onto lines
     indented by one blank, its translation following at once, indented by three ("Haus" /
-    " {n} der Begegnung" / "   community centre"). The Jargon File indents its pronunciation
-    and part of speech by one blank too, but an empty line follows them: no headword."""
+    " {n} der Begegnung" / "   community centre"); the Jargon File so writes its pronunciation
+    and part of speech ("ACK" / " /ak/, interj."). The page shows such a first line whole."""
     count = 1
     while count < len(lines) and re.match(r"^ \S", lines[count]):
         count += 1
-    if count < len(lines) and not lines[count].strip():
-        return 1
     return count
 
 

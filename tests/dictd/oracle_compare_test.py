@@ -24,8 +24,14 @@ DOG = ("dog\n    n 1: a member of the genus Canis\n    7: metal supports for log
 
 class OracleReading(unittest.TestCase):
     def test_the_line_that_is_only_the_headword_is_the_pages_heading(self):
+        text = "abbrev\n    Common abbreviation for 'abbreviation'."
+        ours = page("abbrev", "Common abbreviation for 'abbreviation'.")
+        self.assertEqual(compare("abbrev", [text], [["abbrev"]], ours), (None, ""))
+
+    def test_a_pronunciation_under_the_headword_stays_with_it(self):
         text = "abbrev\n /@breev'/, /@brev'/, n.\n\n    Common abbreviation for 'abbreviation'."
-        ours = page("abbrev", "/@breev'/, /@brev'/, n.", "Common abbreviation for 'abbreviation'.")
+        ours = page("abbrev", "abbrev /@breev'/, /@brev'/, n.",
+                    "Common abbreviation for 'abbreviation'.")
         self.assertEqual(compare("abbrev", [text], [["abbrev"]], ours), (None, ""))
 
     def test_a_ding_phrase_keeps_its_first_line(self):

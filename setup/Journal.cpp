@@ -44,6 +44,43 @@ bool identityOf(HANDLE folder, BY_HANDLE_FILE_INFORMATION& identity) {
            (identity.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
+// A copy set aside goes through one handle that follows no link, its read-only attribute
+// cleared first: the deletion at the next restart does not clear it, and the copy would stay.
+void deleteAside(const std::wstring& path) {
+    const auto open = [&](DWORD access) {
+        return win32::Handle(
+            CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    };
+    {
+        win32::Handle file = open(DELETE);
+        const bool deletable = file.valid();
+        // Held by a program that shares no deletion: the attribute still goes before the restart.
+        if (!deletable)
+            file = open(0);
+        FILE_BASIC_INFO basic = {};
+        if (!file.valid() ||
+            !GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
+            return;
+        // Not the file set aside: left as it is.
+        if ((basic.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+            return;
+        if ((basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+            if (basic.FileAttributes == 0)
+                basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+            SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic);
+        }
+        FILE_DISPOSITION_INFO disposition = {TRUE};
+        if (deletable && SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                                    sizeof disposition))
+            return;
+    }
+    // A replaced program that still runs cannot be deleted yet: it goes at the next restart.
+    MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
 } // namespace
 
 void Journal::recover(SetupReport* report) {
@@ -147,11 +184,10 @@ bool Journal::finish(SetupReport* report) {
     for (const std::string& path : done_.installed)
         installed.push_back(wide(path));
     const bool cleared = takeOutRestartOperations(installed, ownRestartOperations(), report);
-    // A replaced program that still runs cannot be deleted yet: it goes at the next restart.
     for (const std::string& path : done_.setAside) {
         const std::wstring aside = asideName(wide(path));
-        if (exists(aside) && !DeleteFileW(aside.c_str()))
-            MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        if (exists(aside))
+            deleteAside(aside);
     }
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kJournalKey);
     return cleared;

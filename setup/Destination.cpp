@@ -4,8 +4,12 @@
 #include "Installation.h"
 #include "LongPath.h"
 #include "SetupLogText.h"
+#include "SetupReport.h"
 #include "Version.h"
+#include "setuplog/SetupLog.h"
 #include "win32/AccessRights.h"
+#include "win32/ErrorText.h"
+#include "win32/FileHolders.h"
 #include "win32/Handles.h"
 
 #include <windows.h>
@@ -70,6 +74,23 @@ void checkNoLink(const std::wstring& folder) {
                        L"another one.");
 }
 
+// A log that exists but cannot be read says nothing about whose it is: held open by another
+// program (a backup or a virus scan), named where the system can tell, or refused.
+std::wstring unreadableLog(const std::wstring& path, DWORD error) {
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+        return L"The setup log \"" + path + L"\" cannot be read: " + win32::systemMessage(error) +
+               L" (" + std::to_wstring(error) + L"). Nothing was changed. Make it readable for " +
+               L"the administrators, or move it out of the folder, and start setup again.";
+    std::wstring holders;
+    for (const std::wstring& holder : win32::programsHolding(path))
+        holders += (holders.empty() ? L"" : L", ") + holder;
+    return L"The setup log \"" + path + L"\" is held open by " +
+           (holders.empty() ? std::wstring(L"another program") : holders) +
+           L", so setup cannot read what the installation there counted. Nothing was changed. "
+           L"Close that program, or wait until it lets the file go (a backup or a virus scan "
+           L"may hold it for a while), and start setup again.";
+}
+
 } // namespace
 
 bool namedByItsPath(HANDLE handle, const std::wstring& path, std::wstring* reached) {
@@ -86,11 +107,13 @@ bool namedByItsPath(HANDLE handle, const std::wstring& path, std::wstring* reach
            sameFolder(system, typed);
 }
 
-std::string readWholeFile(const std::wstring& path, bool& found) {
+std::string readWholeFile(const std::wstring& path, bool& found, DWORD* openError) {
     const win32::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                          OPEN_EXISTING, 0, nullptr));
-    const DWORD error = GetLastError();
+    const DWORD error = file.valid() ? ERROR_SUCCESS : GetLastError();
     found = file.valid() || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND);
+    if (openError != nullptr)
+        *openError = error;
     std::string text;
     char buffer[4096];
     DWORD got = 0;
@@ -184,8 +207,7 @@ std::wstring registeredFolder() {
     return registeredValue(L"InstallLocation");
 }
 
-std::vector<std::string> checkEarlierInstallation(const std::wstring& directory,
-                                                  bool allowDowngrade) {
+EarlierInstallation checkEarlierInstallation(const std::wstring& directory, bool allowDowngrade) {
     const std::wstring registered = registeredFolder();
     // An earlier setup registered the folder as it was typed, 8.3 names and all.
     if (!registered.empty() && !sameFolder(longNamesOf(registered), directory))
@@ -207,20 +229,35 @@ std::vector<std::string> checkEarlierInstallation(const std::wstring& directory,
                            kProductVersion +
                            L". Keep the newer version, or start this setup with "
                            L"/ALLOWDOWNGRADE to replace it with the older one.");
+    const std::wstring logPath = directory + L"\\Setup.log";
     bool found = false;
-    const std::string log = readWholeFile(directory + L"\\Setup.log", found);
+    DWORD error = ERROR_SUCCESS;
+    const std::string log = readWholeFile(logPath, found, &error);
     if (!found)
         return {};
+    if (error != ERROR_SUCCESS)
+        throw InstallError(unreadableLog(logPath, error));
     const std::string name = applicationNameOf(log);
-    if (name != exactAnsi(kProductName))
+    const std::wstring damaged =
+        log.empty() ? L"it is empty" : wide(whyNotASetupLog(SetupLog::fromBytes(log)));
+    if (!name.empty() && name != exactAnsi(kProductName))
+        throw InstallError(L"The folder \"" + directory +
+                           L"\" holds the setup log of another product (" +
+                           std::wstring(name.begin(), name.end()) + L"). Choose another folder.");
+    // Only this product's own registered installation tells which files it counted already,
+    // and only there is a log that no one can read taken for its own and written anew.
+    if (name.empty() && registered.empty())
         throw InstallError(
-            L"The folder \"" + directory +
-            L"\" holds the setup log of another "
-            L"product" +
-            (name.empty() ? L"" : L" (" + std::wstring(name.begin(), name.end()) + L")") +
-            L". Choose another folder.");
-    // Only this product's own registered installation tells which files it counted already.
-    return registered.empty() ? std::vector<std::string>() : sharedFilesOf(log);
+            L"The folder \"" + directory + L"\" holds a file \"Setup.log\" that is no setup log: " +
+            damaged + L". " + kProductName +
+            L" is not registered there, so setup does not take the file for its own. Move it "
+            L"out of the folder, or choose another folder, and start setup again.");
+    EarlierInstallation earlier;
+    if (!registered.empty()) {
+        earlier.countedShared = sharedFilesOf(log);
+        earlier.damagedLog = damaged;
+    }
+    return earlier;
 }
 
 std::vector<std::wstring> parentsToRemove(const std::wstring& directory) {

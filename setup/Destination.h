@@ -28,19 +28,30 @@ std::wstring registeredValue(const wchar_t* name);
 // The folder where the product is registered; empty when it is not.
 std::wstring registeredFolder();
 
+// What an earlier installation in the destination left that the run goes on.
+struct EarlierInstallation {
+    // The shared files that this product's own installation there counted already (none for
+    // a log that is not known to be its own).
+    std::vector<std::string> countedShared;
+    // Why the registered product's own setup log there is damaged (empty, saved again with a
+    // byte order mark, any other bytes); empty when it is whole or there is none. The run
+    // writes it anew.
+    std::wstring damagedLog;
+};
+
 // Refuses a destination other than the folder the product is registered in, one that holds
-// the setup log of another product, and, unless `allowDowngrade`, one where a newer version is
-// registered. Returns the shared files that this product's own installation there counted
-// already (none for a log that is not known to be its own).
-std::vector<std::string> checkEarlierInstallation(const std::wstring& directory,
-                                                  bool allowDowngrade);
+// the setup log of another product or one that is no setup log where the product is not
+// registered, one whose setup log another program holds open (named where the system can
+// tell), and, unless `allowDowngrade`, one where a newer version is registered.
+EarlierInstallation checkEarlierInstallation(const std::wstring& directory, bool allowDowngrade);
 
 // Whether the system names the file or folder open as `handle` by `path` itself (no link or
 // junction on the way or at its end); `reached`, when given, gets the path it names it by.
 bool namedByItsPath(HANDLE handle, const std::wstring& path, std::wstring* reached = nullptr);
 
 // Whole file, at most 16 MB; `found` says whether there is one (an unreadable one counts).
-std::string readWholeFile(const std::wstring& path, bool& found);
+// `openError`, when given, gets the system's error when it cannot be opened.
+std::string readWholeFile(const std::wstring& path, bool& found, DWORD* openError = nullptr);
 
 // The folders above `directory` that do not exist yet, deepest first, and those an earlier
 // installation of this product there made (named after the directory in its log's [APPDIR]):

@@ -276,8 +276,8 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     // What a stopped run did is undone (or finished) before anything is looked at or made.
     Journal::recover(request.report);
     // Shared files that this product's own installation there counted are not counted twice.
-    const std::vector<std::string> countedBefore =
-        checkEarlierInstallation(directory, request.allowDowngrade);
+    const EarlierInstallation earlier = checkEarlierInstallation(directory, request.allowDowngrade);
+    const std::vector<std::string>& countedBefore = earlier.countedShared;
     const std::size_t missingFrom = checkDestinationRights(directory);
     for (const std::wstring& parent : parentsToRemove(directory))
         product.parents.push_back(exactAnsi(parent));
@@ -286,6 +286,9 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     SetupReport none;
     SetupReport& report = request.report != nullptr ? *request.report : none;
     createFolders(directory, journal, report, missingFrom);
+    if (!earlier.damagedLog.empty())
+        report.note("Setup log", logPath,
+                    "damaged (" + utf8(earlier.damagedLog) + "): written anew");
     // What this run writes: a restart operation on a shared file it only keeps is the business
     // of the products that wrote it.
     std::vector<std::wstring> installed = {directory, menu, logPath};

@@ -270,6 +270,21 @@ TEST(Unattended, RemovesEverythingBeforeItsWaitEndsShowsNothingAndReportsEachIte
     EXPECT_EQ(lines.back().back(), "exit code 0");
 }
 
+TEST(Unattended, AStartFromAPromptInTheApplicationDirectoryRemovesThatDirectoryAtOnce) {
+    Product product;
+    const std::string command = product.withReport("\"" + product.file("uninstall.exe") + "\" /S");
+    win32::StartOptions inFolder;
+    inFolder.directory = product.app_;
+    const win32::Process process = win32::startProcess(std::string(), command, inFolder);
+    ASSERT_TRUE(process);
+    DWORD exitCode = STILL_ACTIVE;
+    ASSERT_TRUE(win32::waitForExit(process.handle.get(), kTimeoutMs, exitCode));
+    product.keepReport(command, exitCode);
+    EXPECT_EQ(exitCode, 0u) << "no restart is needed";
+    EXPECT_FALSE(fileExists(product.app_)) << "the process the prompt started let it go";
+    EXPECT_FALSE(scheduled(product.app_)) << ::testing::PrintToString(pendingOperations());
+}
+
 TEST(Unattended, SharedRemoveTakesFilesThatNoOneUsesAnyMore) {
     Product product;
     bool ended = false;

@@ -10,6 +10,7 @@
 #include "base/ModulePath.h"
 #include "base/Options.h"
 #include "base/ProcessValues.h"
+#include "base/SystemLibrary.h"
 #include "base/UserMessage.h"
 #include "engine/PathRules.h"
 #include "engine/UninstallReport.h"
@@ -138,6 +139,11 @@ int runRelayStage(int count, char** arguments) {
     std::string commandLine =
         relayCommandLine(copy, handed, program, programDirectory()) + optionArguments(options);
 
+    // Whoever waits for the copy keeps no folder of the product as its current one, nor does
+    // the copy until it takes its own: that folder could not be removed while either runs.
+    const std::string system = systemDirectory();
+    if (!system.empty())
+        SetCurrentDirectoryA(system.c_str());
     win32::StartOptions inherit;
     inherit.inheritHandles = true; // the three handles above go down to the copy
     const win32::Process process = win32::startProcess(copy, commandLine, inherit);

@@ -470,3 +470,61 @@ TEST(VerifiedCopy, OnlyAByteIdenticalCopyIsHandedOutAndThenHeld) {
     EXPECT_FALSE(DeleteFileA(root.file("same.tmp").c_str()));
     EXPECT_FALSE(MoveFileA(root.file("same.tmp").c_str(), root.file("moved.tmp").c_str()));
 }
+
+TEST(PrivateFolder, ARunRemovesTheCopiesOfKilledRunsAndLeavesWhatIsHeldOrNotOnlyOurs) {
+    Installation installed;
+    const std::string root = installed.privateRoot();
+    ASSERT_FALSE(root.empty());
+    // A run killed before its end scheduled nothing: its copy, and the program it had moved
+    // there (read-only, as a user may have made it), stay for good unless a later run takes them.
+    PrivateFolder killed = createPrivateFolder(root);
+    ASSERT_FALSE(killed.path.empty());
+    writeFile(killed.path + "\\Del1A2B.tmp", "a copy");
+    writeFile(killed.path + "\\uninstall.exe", "the program moved aside");
+    SetFileAttributesA((killed.path + "\\uninstall.exe").c_str(), FILE_ATTRIBUTE_READONLY);
+    killed.handle.reset();
+    // A link in a killed run's folder goes, if at all, as a link: what it leads to stays.
+    writeFile(installed.root.file("theirs.txt"), "another program's file");
+    PrivateFolder linked = createPrivateFolder(root);
+    ASSERT_FALSE(linked.path.empty());
+    ASSERT_TRUE(makeLink(installed.root.file("theirs.txt"), linked.path + "\\Del9.tmp"));
+    linked.handle.reset();
+    // A run still going holds its folder and its copy.
+    PrivateFolder running = createPrivateFolder(root);
+    ASSERT_FALSE(running.path.empty());
+    writeFile(running.path + "\\Del3C4D.tmp", "a running copy");
+    const win32::Handle runningCopy(CreateFileA((running.path + "\\Del3C4D.tmp").c_str(),
+                                                GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(runningCopy);
+    // A folder of that name that others may change is no folder of ours.
+    PrivateFolder open = createPrivateFolder(root);
+    ASSERT_FALSE(open.path.empty());
+    writeFile(open.path + "\\Del5E6F.tmp", "someone's file");
+    PSECURITY_DESCRIPTOR everyone = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &everyone, nullptr));
+    const win32::LocalMemory<PSECURITY_DESCRIPTOR> owned(everyone);
+    ASSERT_TRUE(SetFileSecurityA(open.path.c_str(), DACL_SECURITY_INFORMATION, everyone));
+    open.handle.reset();
+    // An empty one may be a new run's, made an instant before that run holds it.
+    PrivateFolder fresh = createPrivateFolder(root);
+    ASSERT_FALSE(fresh.path.empty());
+    fresh.handle.reset();
+
+    const ObservedRun run = installed.run("");
+    ASSERT_TRUE(run.started);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_FALSE(fileExists(killed.path)) << "the killed run's copy and folder are gone";
+    EXPECT_EQ(readFile(installed.root.file("theirs.txt")), "another program's file");
+    EXPECT_TRUE(fileExists(running.path + "\\Del3C4D.tmp"));
+    EXPECT_TRUE(fileExists(open.path + "\\Del5E6F.tmp"));
+    EXPECT_TRUE(fileExists(fresh.path));
+
+    SetFileAttributesA((killed.path + "\\uninstall.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const std::string& file : {killed.path + "\\Del1A2B.tmp", killed.path + "\\uninstall.exe",
+                                    linked.path + "\\Del9.tmp", open.path + "\\Del5E6F.tmp"})
+        DeleteFileA(file.c_str());
+    for (const PrivateFolder* folder : {&killed, &linked, &open, &fresh})
+        RemoveDirectoryA(folder->path.c_str());
+}

@@ -2,6 +2,7 @@
 
 #include "PrivateFolderName.h"
 #include "base/SystemLibrary.h"
+#include "engine/CheckedRemoval.h"
 #include "engine/RestartRemoval.h"
 #include "win32/AccessRights.h"
 #include "win32/IntegrityLabel.h"
@@ -175,4 +176,85 @@ PrivateFolder createPrivateFolder(const std::string& root) {
         return made;
     }
     return made;
+}
+
+namespace {
+
+// No one but the administrators (and this account, where it is trusted) may change it.
+bool onlyAdministratorsMayChange(HANDLE folder) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(folder, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                            LABEL_SECURITY_INFORMATION,
+                        nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const win32::LocalMemory<PSECURITY_DESCRIPTOR> held(descriptor);
+    return !win32::nonAdministratorAccess(descriptor, win32::kChangeRights | DELETE,
+                                          win32::runningAccount());
+}
+
+// What is in the folder goes, one plain item at a time; false when anything stays. An empty
+// one stays too: it may be a new run's, made an instant before that run holds it.
+bool emptyStaleFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found = {};
+    const win32::FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    std::vector<std::string> items;
+    for (bool more = search.valid(); more; more = FindNextFileA(search.get(), &found) != FALSE) {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            items.push_back(folder + "\\" + name);
+    }
+    bool empty = !items.empty();
+    for (const std::string& item : items) {
+        const DWORD attributes = GetFileAttributesA(item.c_str());
+        const Removal removal =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                ? removeFolderChecked(item)
+                : removeFileChecked(item, true);
+        empty = empty && (removal.outcome == Removal::Outcome::Removed ||
+                          removal.outcome == Removal::Outcome::Missing);
+    }
+    return empty;
+}
+
+// A run's copy holds its folder from the start to its end without delete sharing: a folder
+// that can be opened for deletion is no running copy's.
+bool heldByARun(const std::string& folder) {
+    const win32::Handle probe(
+        CreateFileA(folder.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return !probe;
+}
+
+} // namespace
+
+void removeStaleFolders(const std::string& root) {
+    if (root.empty())
+        return;
+    const std::string base = withBackslash(root);
+    const bool elevated = runsElevated();
+    WIN32_FIND_DATAA found = {};
+    const win32::FindHandle search(
+        FindFirstFileA((base + kPrivateFolderPrefix + "*").c_str(), &found));
+    for (bool more = search.valid(); more; more = FindNextFileA(search.get(), &found) != FALSE) {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+            !isPrivateFolderName(found.cFileName))
+            continue;
+        const std::string folder = base + found.cFileName;
+        if (heldByARun(folder))
+            continue;
+        {
+            // Held against deleting and renaming while it is judged and emptied.
+            const win32::Handle handle(
+                CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            if (!handle || !isOurFolder(handle.get(), elevated) ||
+                !onlyAdministratorsMayChange(handle.get()) ||
+                (elevated && othersMayReroute(folder)) || !emptyStaleFolder(folder))
+                continue;
+        }
+        removeFolderChecked(folder);
+    }
 }

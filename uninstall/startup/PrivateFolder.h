@@ -50,3 +50,13 @@ struct PrivateFolder {
 // owned by this account, SYSTEM or the Administrators, labelled as asked when elevated, on a
 // way no one else may reroute. Empty path (and the folder removed again) on failure.
 PrivateFolder createPrivateFolder(const std::string& root);
+
+// Removes what earlier runs left in `root` (a copy whose run was killed, and so never scheduled
+// its folder for the restart; or one that waits for a restart that has not come): every
+// folder of the private folders' name that no run holds any more (a running copy holds its
+// folder without delete sharing), that passes the checks of a new one (a plain folder, owned
+// by this account, SYSTEM or the Administrators, labelled as made, on a way no one else may
+// reroute) and that no one but the administrators and this account may change. Only plain
+// files and empty plain folders in it go, each through a handle that follows no link; a
+// folder with anything else in it stays as it is.
+void removeStaleFolders(const std::string& root);

@@ -114,7 +114,10 @@ int runRelayStage(int count, char** arguments) {
 
     // The copy goes into a new folder of our own, and nothing is started that was not checked:
     // whatever runs from here runs with the rights of whoever started the uninstaller.
-    PrivateFolder folder = createPrivateFolder(privateFolderRoot());
+    // A killed run never scheduled its copy for the restart: the copies of earlier runs go now.
+    const std::string root = privateFolderRoot();
+    removeStaleFolders(root);
+    PrivateFolder folder = createPrivateFolder(root);
     if (folder.path.empty())
         return cannotStart(std::string(), folder);
     char name[MAX_PATH] = {};

@@ -769,9 +769,18 @@ TEST(Unattended, ARunKilledAtAnyPointIsFinishedByTheRegisteredCommand) {
         EXPECT_TRUE(fileExists(product.file("Setup.log")));
         EXPECT_TRUE(fileExists(product.file("uninstall.exe"))) << "the registered program stays";
         EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kRegistration));
+        // The killed copy never scheduled itself for the restart.
+        std::string killedCopy;
+        for (const ObservedProcess& process : first.processes) {
+            if (process.image.find("\\Del") != std::string::npos)
+                killedCopy = process.image;
+        }
+        EXPECT_TRUE(fileExists(killedCopy)) << killedCopy;
         bool ended = false;
         EXPECT_EQ(product.uninstallAsRegistered(ended), 0u);
         EXPECT_TRUE(ended);
+        EXPECT_FALSE(fileExists(killedCopy)) << "the run that finished the removal took it";
+        EXPECT_FALSE(fileExists(killedCopy.substr(0, killedCopy.rfind('\\'))));
         EXPECT_EQ(count(product.shared("shared3.dll")), 2u) << "one use given back, not two";
         EXPECT_EQ(count(product.shared("shared1.dll")), 0u);
         EXPECT_TRUE(fileExists(product.shared("shared3.dll")));

@@ -238,8 +238,10 @@ EarlierInstallation checkEarlierInstallation(const std::wstring& directory, bool
     if (error != ERROR_SUCCESS)
         throw InstallError(unreadableLog(logPath, error));
     const std::string name = applicationNameOf(log);
-    const std::wstring damaged =
+    std::wstring damaged =
         log.empty() ? L"it is empty" : wide(whyNotASetupLog(SetupLog::fromBytes(log)));
+    if (name.empty() && damaged.empty())
+        damaged = L"it names no product";
     if (!name.empty() && name != exactAnsi(kProductName))
         throw InstallError(L"The folder \"" + directory +
                            L"\" holds the setup log of another product (" +

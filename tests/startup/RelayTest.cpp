@@ -493,9 +493,8 @@ TEST(PrivateFolder, ARunRemovesTheCopiesOfKilledRunsAndLeavesWhatIsHeldOrNotOnly
     PrivateFolder running = createPrivateFolder(root);
     ASSERT_FALSE(running.path.empty());
     writeFile(running.path + "\\Del3C4D.tmp", "a running copy");
-    const win32::Handle runningCopy(CreateFileA((running.path + "\\Del3C4D.tmp").c_str(),
-                                                GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                OPEN_EXISTING, 0, nullptr));
+    win32::Handle runningCopy(CreateFileA((running.path + "\\Del3C4D.tmp").c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(runningCopy);
     // A folder of that name that others may change is no folder of ours.
     PrivateFolder open = createPrivateFolder(root);
@@ -521,10 +520,14 @@ TEST(PrivateFolder, ARunRemovesTheCopiesOfKilledRunsAndLeavesWhatIsHeldOrNotOnly
     EXPECT_TRUE(fileExists(open.path + "\\Del5E6F.tmp"));
     EXPECT_TRUE(fileExists(fresh.path));
 
+    // What the test made goes, the running run's too, so that no later run finds it stale.
+    runningCopy.reset();
+    running.handle.reset();
     SetFileAttributesA((killed.path + "\\uninstall.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
-    for (const std::string& file : {killed.path + "\\Del1A2B.tmp", killed.path + "\\uninstall.exe",
-                                    linked.path + "\\Del9.tmp", open.path + "\\Del5E6F.tmp"})
+    for (const std::string& file :
+         {killed.path + "\\Del1A2B.tmp", killed.path + "\\uninstall.exe",
+          linked.path + "\\Del9.tmp", open.path + "\\Del5E6F.tmp", running.path + "\\Del3C4D.tmp"})
         DeleteFileA(file.c_str());
-    for (const PrivateFolder* folder : {&killed, &linked, &open, &fresh})
+    for (const PrivateFolder* folder : {&killed, &linked, &open, &fresh, &running})
         RemoveDirectoryA(folder->path.c_str());
 }

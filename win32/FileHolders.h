@@ -11,20 +11,20 @@
 
 namespace win32 {
 
-// The programs that hold `path` open, as the Restart Manager names them: "Backup Agent
-// (process 1234)". Empty where the system cannot tell (no Restart Manager, or it knows of
-// none). The library is no known one of the system: it is loaded by its full path in the
-// system directory, never searched for beside a program started from Downloads.
-inline std::vector<std::wstring> programsHolding(const std::wstring& path) {
-    std::vector<std::wstring> names;
+// The processes that hold any of `paths` open, as the Restart Manager lists them. Empty where
+// the system cannot tell (no Restart Manager, or it knows of none). The library is no known one
+// of the system: it is loaded by its full path in the system directory, never searched for
+// beside a program started from a folder such as Downloads.
+inline std::vector<RM_PROCESS_INFO> processesHolding(const std::vector<std::wstring>& paths) {
+    std::vector<RM_PROCESS_INFO> holders;
     wchar_t system[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return names;
+    if (paths.empty() || length == 0 || length >= MAX_PATH)
+        return holders;
     const Library library(
         LoadLibraryExW((std::wstring(system) + L"\\rstrtmgr.dll").c_str(), nullptr, 0));
     if (!library)
-        return names;
+        return holders;
     const auto find = [&](const char* name) {
         return reinterpret_cast<void*>(GetProcAddress(library.get(), name));
     };
@@ -41,12 +41,15 @@ inline std::vector<std::wstring> programsHolding(const std::wstring& path) {
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
     if (start == nullptr || add == nullptr || list == nullptr || end == nullptr ||
         start(&session, 0, key) != ERROR_SUCCESS)
-        return names;
-    LPCWSTR files[] = {path.c_str()};
-    std::vector<RM_PROCESS_INFO> holders(8);
+        return holders;
+    std::vector<LPCWSTR> names;
+    for (const std::wstring& path : paths)
+        names.push_back(path.c_str());
+    holders.resize(16);
     UINT needed = 0, count = static_cast<UINT>(holders.size());
     DWORD reasons = 0;
-    DWORD result = add(session, 1, files, 0, nullptr, 0, nullptr);
+    DWORD result =
+        add(session, static_cast<UINT>(names.size()), names.data(), 0, nullptr, 0, nullptr);
     if (result == ERROR_SUCCESS)
         result = list(session, &needed, &count, holders.data(), &reasons);
     if (result == ERROR_MORE_DATA) {
@@ -54,12 +57,20 @@ inline std::vector<std::wstring> programsHolding(const std::wstring& path) {
         count = needed;
         result = list(session, &needed, &count, holders.data(), &reasons);
     }
-    for (UINT i = 0; result == ERROR_SUCCESS && i < count && i < holders.size(); ++i) {
-        const std::wstring name = holders[i].strAppName;
-        names.push_back((name.empty() ? L"a program" : name) + L" (process " +
-                        std::to_wstring(holders[i].Process.dwProcessId) + L")");
-    }
+    holders.resize(result == ERROR_SUCCESS && count <= holders.size() ? count : 0);
     end(session);
+    return holders;
+}
+
+// The programs that hold `path` open, as the Restart Manager names them: "Backup Agent
+// (process 1234)". Empty where the system cannot tell.
+inline std::vector<std::wstring> programsHolding(const std::wstring& path) {
+    std::vector<std::wstring> names;
+    for (const RM_PROCESS_INFO& holder : processesHolding({path})) {
+        const std::wstring name = holder.strAppName;
+        names.push_back((name.empty() ? L"a program" : name) + L" (process " +
+                        std::to_wstring(holder.Process.dwProcessId) + L")");
+    }
     return names;
 }
 

@@ -2,11 +2,11 @@
 
 #include "base/ProcessValues.h"
 #include "base/SystemErrorText.h"
-#include "base/SystemLibrary.h"
 #include "engine/PathRules.h"
 #include "engine/ProductPrograms.h"
 #include "engine/ProtectedFolders.h"
 #include "setuplog/SetupLog.h"
+#include "win32/FileHolders.h"
 #include "win32/Handles.h"
 
 #include <restartmanager.h>
@@ -86,49 +86,18 @@ struct Holders {
 };
 
 Holders holdersOf(const SetupLog& log) {
-    using Start = DWORD(WINAPI*)(DWORD*, DWORD, WCHAR*);
-    using Register =
-        DWORD(WINAPI*)(DWORD, UINT, LPCWSTR*, UINT, RM_UNIQUE_PROCESS*, UINT, LPCWSTR*);
-    using List = DWORD(WINAPI*)(DWORD, UINT*, UINT*, RM_PROCESS_INFO*, DWORD*);
-    using End = DWORD(WINAPI*)(DWORD);
-    const auto start = systemFunction<Start>("rstrtmgr.dll", "RmStartSession");
-    const auto add = systemFunction<Register>("rstrtmgr.dll", "RmRegisterResources");
-    const auto list = systemFunction<List>("rstrtmgr.dll", "RmGetList");
-    const auto end = systemFunction<End>("rstrtmgr.dll", "RmEndSession");
-    Holders ids;
-    if (start == nullptr || add == nullptr || list == nullptr || end == nullptr)
-        return ids;
     std::vector<std::wstring> files;
     std::string entry;
     for (int i = 0; i < log.entryCount("APPFILES"); ++i) {
         if (log.entry(entry, "APPFILES", i) && isPlainAbsolutePath(entry))
             files.push_back(ansiToWide(entry));
     }
-    std::vector<LPCWSTR> names;
-    for (const std::wstring& file : files)
-        names.push_back(file.c_str());
-    DWORD session = 0;
-    WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
-    if (names.empty() || start(&session, 0, key) != ERROR_SUCCESS)
-        return ids;
-    std::vector<RM_PROCESS_INFO> holders(16);
-    UINT needed = 0, count = static_cast<UINT>(holders.size());
-    DWORD reasons = 0;
-    if (add(session, static_cast<UINT>(names.size()), names.data(), 0, nullptr, 0, nullptr) ==
-        ERROR_SUCCESS) {
-        DWORD result = list(session, &needed, &count, holders.data(), &reasons);
-        if (result == ERROR_MORE_DATA) {
-            holders.resize(needed);
-            count = needed;
-            result = list(session, &needed, &count, holders.data(), &reasons);
-        }
-        for (UINT i = 0; result == ERROR_SUCCESS && i < count; ++i) {
-            ids.ids.push_back(holders[i].Process.dwProcessId);
-            if (holders[i].ApplicationType == RmService || holders[i].ApplicationType == RmCritical)
-                ids.services.push_back(holders[i].Process.dwProcessId);
-        }
+    Holders ids;
+    for (const RM_PROCESS_INFO& holder : win32::processesHolding(files)) {
+        ids.ids.push_back(holder.Process.dwProcessId);
+        if (holder.ApplicationType == RmService || holder.ApplicationType == RmCritical)
+            ids.services.push_back(holder.Process.dwProcessId);
     }
-    end(session);
     return ids;
 }
 

@@ -7,6 +7,7 @@
 #include "win32/Com.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/LabelProbe.h"
 #include "win32/LibrarySearch.h"
 #include "win32/RunLock.h"
 
@@ -19,6 +20,14 @@
 #include <vector>
 
 namespace {
+
+// Whether files keep the label setup writes, tried in its temporary folder; unknown is the
+// strict answer.
+bool filesKeepLabels() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    return length == 0 || length > MAX_PATH || win32::filesKeepLabels(temp);
+}
 
 const wchar_t kCaption[] = L"Technical Glossary Setup";
 
@@ -136,6 +145,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     request.invertLog = options.invertLog;
     request.allowDowngrade = options.allowDowngrade;
     request.report = &report;
+    request.administrator = win32::runningAccount(filesKeepLabels());
     try {
         // An update goes where the product is registered; a first installation to the default.
         if (request.destination.empty())

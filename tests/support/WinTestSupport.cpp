@@ -1,5 +1,7 @@
 #include "WinTestSupport.h"
 
+#include "win32/LabelProbe.h"
+
 #include "driver/WindowFinder.h"
 
 #include "win32/Handles.h"
@@ -276,6 +278,16 @@ bool makeLink(const std::string& target, const std::string& link) {
            linkAttributes != INVALID_FILE_ATTRIBUTES &&
            (linkAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT)) ==
                (targetAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+win32::RunningAccount productAccount() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    return win32::runningAccount(length == 0 || length > MAX_PATH || win32::filesKeepLabels(temp));
+}
+
+win32::RunningAccount strictAccount() {
+    return win32::RunningAccount(win32::processUserSid(), true);
 }
 
 } // namespace testsupport

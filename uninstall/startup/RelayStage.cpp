@@ -116,6 +116,7 @@ int runRelayStage(int count, char** arguments) {
     PrivateFolder folder = createPrivateFolder(privateFolderRoot());
     if (folder.path.empty())
         return cannotStart(std::string(), folder);
+    trustedAccount = win32::runningAccount(folder.labelKept);
     char name[MAX_PATH] = {};
     if (GetTempFileNameA(folder.path.c_str(), "Del", 0, name) == 0)
         return cannotStart(std::string(), folder);

@@ -49,12 +49,12 @@ inline bool readsBackHighNoWriteUp(HANDLE object) {
     return labelsHighNoWriteUp(label);
 }
 
-// Whether files keep the label this program writes: a new folder in `root` (ends with a
-// backslash) is labelled high with no write up, read back through its handle and deleted
-// through it. Where the label does not come back (a system before Vista, or one like Wine that
+// Whether files keep the label this program writes: a new file in `root` (ends with a
+// backslash) is labelled high with no write up, read back through its handle, and goes when
+// that closes. Where the label does not come back (a system before Vista, or one like Wine that
 // takes a file's security from elsewhere), every program of the account acts with its rights.
 // Below high integrity no such label can be written and there is nothing to tell apart: false.
-// A folder that cannot be made or read leaves it unknown: true, the strict answer.
+// A file that cannot be made leaves it unknown: true, the strict answer.
 inline bool filesKeepLabels(const std::wstring& root) {
     if (!systemHasIntegrityLevels() || !runsAboveMediumIntegrity())
         return false;
@@ -68,22 +68,14 @@ inline bool filesKeepLabels(const std::wstring& root) {
     // A name taken already is someone else's: another is tried, and none is opened by it.
     for (unsigned attempt = 0; attempt < 4; ++attempt) {
         const std::wstring path = root + L"LabelProbe-" + std::to_wstring(GetCurrentProcessId()) +
-                                  L"-" + std::to_wstring(GetTickCount64() + attempt);
-        if (!CreateDirectoryW(path.c_str(), &attributes)) {
-            if (GetLastError() == ERROR_ALREADY_EXISTS)
-                continue;
+                                  L"-" + std::to_wstring(GetTickCount64() + attempt) + L".tmp";
+        const Handle probe(
+            CreateFileW(path.c_str(), READ_CONTROL | DELETE, 0, &attributes, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (probe.valid())
+            return readsBackHighNoWriteUp(probe.get());
+        if (GetLastError() != ERROR_FILE_EXISTS)
             return true;
-        }
-        const Handle folder(CreateFileW(
-            path.c_str(), READ_CONTROL | DELETE,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (!folder.valid())
-            return true;
-        const bool kept = readsBackHighNoWriteUp(folder.get());
-        FILE_DISPOSITION_INFO gone = {TRUE};
-        SetFileInformationByHandle(folder.get(), FileDispositionInfo, &gone, sizeof gone);
-        return kept;
     }
     return true;
 }

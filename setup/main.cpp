@@ -21,14 +21,6 @@
 
 namespace {
 
-// Whether files keep the label setup writes, tried in its temporary folder; unknown is the
-// strict answer.
-bool filesKeepLabels() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    return length == 0 || length > MAX_PATH || win32::filesKeepLabels(temp);
-}
-
 const wchar_t kCaption[] = L"Technical Glossary Setup";
 
 // The command line after the program's own name, as typed.
@@ -145,7 +137,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     request.invertLog = options.invertLog;
     request.allowDowngrade = options.allowDowngrade;
     request.report = &report;
-    request.administrator = win32::runningAccount(filesKeepLabels());
+    request.administrator = win32::runningAccount(win32::filesKeepLabelsInTemporaryFolder());
     try {
         // An update goes where the product is registered; a first installation to the default.
         if (request.destination.empty())

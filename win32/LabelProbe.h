@@ -80,4 +80,11 @@ inline bool filesKeepLabels(const std::wstring& root) {
     return true;
 }
 
+// The same tried in this account's temporary folder; unknown is the strict answer.
+inline bool filesKeepLabelsInTemporaryFolder() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    return length == 0 || length > MAX_PATH || filesKeepLabels(temp);
+}
+
 } // namespace win32

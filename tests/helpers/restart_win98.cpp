@@ -26,10 +26,8 @@ int main(int argc, char** argv) {
     const std::string command = argv[1], path = argv[2];
     const std::string newPath = argc > 3 ? argv[3] : "";
     if (command == "delete") {
-        wchar_t temp[MAX_PATH + 1] = {};
-        const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-        deleteNowOrAtRestart(path, win32::runningAccount(length == 0 || length > MAX_PATH ||
-                                                         win32::filesKeepLabels(temp)));
+        deleteNowOrAtRestart(path,
+                             win32::runningAccount(win32::filesKeepLabelsInTemporaryFolder()));
         return 0;
     }
     if (command == "wininit")

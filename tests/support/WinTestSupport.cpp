@@ -281,9 +281,7 @@ bool makeLink(const std::string& target, const std::string& link) {
 }
 
 win32::RunningAccount productAccount() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    return win32::runningAccount(length == 0 || length > MAX_PATH || win32::filesKeepLabels(temp));
+    return win32::runningAccount(win32::filesKeepLabelsInTemporaryFolder());
 }
 
 win32::RunningAccount strictAccount() {

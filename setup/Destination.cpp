@@ -164,8 +164,8 @@ void checkDestinationText(const std::wstring& directory) {
     exactAnsi(directory);
 }
 
-std::size_t checkDestinationRights(const std::wstring& directory) {
-    const win32::RunningAccount administrator = win32::runningAccount();
+std::size_t checkDestinationRights(const std::wstring& directory,
+                                   const win32::RunningAccount& administrator) {
     // From the drive's root down, each folder that exists. Anyone may create folders in a
     // drive's root: there only deleting, renaming and permissions count.
     for (std::size_t at = directory.find(L'\\');; at = directory.find(L'\\', at + 1)) {

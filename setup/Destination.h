@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win32/AccessRights.h"
+
 #include <windows.h>
 
 #include <string>
@@ -21,7 +23,9 @@ void checkDestinationText(const std::wstring& directory);
 // deletes what the log in it names. Refuses one that is, or is reached through, a link or
 // junction. Returns the length of the first folder on the way that does not exist (npos when
 // the destination exists): that folder and those below it are the run's to create.
-std::size_t checkDestinationRights(const std::wstring& directory);
+// `administrator` is the account running setup, which counts as one where it is trusted.
+std::size_t checkDestinationRights(const std::wstring& directory,
+                                   const win32::RunningAccount& administrator);
 
 // A text value of the product's registration; empty when there is none.
 std::wstring registeredValue(const wchar_t* name);

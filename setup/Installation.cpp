@@ -272,13 +272,13 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     product.registryKeys.push_back("HKCU,Software\\" + exactAnsi(kProductName));
     const std::wstring logPath = directory + L"\\Setup.log";
     const std::string ansiLogPath = exactAnsi(logPath);
-    checkDestinationRights(directory);
+    checkDestinationRights(directory, request.administrator);
     // What a stopped run did is undone (or finished) before anything is looked at or made.
     Journal::recover(request.report);
     // Shared files that this product's own installation there counted are not counted twice.
     const EarlierInstallation earlier = checkEarlierInstallation(directory, request.allowDowngrade);
     const std::vector<std::string>& countedBefore = earlier.countedShared;
-    const std::size_t missingFrom = checkDestinationRights(directory);
+    const std::size_t missingFrom = checkDestinationRights(directory, request.administrator);
     for (const std::wstring& parent : parentsToRemove(directory))
         product.parents.push_back(exactAnsi(parent));
 

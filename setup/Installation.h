@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "InstallError.h"
+#include "win32/AccessRights.h"
 
 class SetupReport;
 
@@ -14,6 +15,8 @@ struct InstallRequest {
     bool invertLog = false;
     bool allowDowngrade = false;   // an older version may replace a newer one
     SetupReport* report = nullptr; // each item is told there as the run goes
+    // The account running setup, as the destination's owner and writers are judged.
+    win32::RunningAccount administrator;
 };
 
 // The product's name, as the system's list of programs and the Start menu show it.

@@ -7,6 +7,7 @@
 #include "win32/Com.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/LabelProbe.h"
 #include "win32/LibrarySearch.h"
 #include "win32/RunLock.h"
 
@@ -136,6 +137,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     request.invertLog = options.invertLog;
     request.allowDowngrade = options.allowDowngrade;
     request.report = &report;
+    request.administrator = win32::runningAccount(win32::filesKeepLabelsInTemporaryFolder());
     try {
         // An update goes where the product is registered; a first installation to the default.
         if (request.destination.empty())

@@ -284,10 +284,13 @@ inline std::vector<BYTE> processUserSid() {
     return copySid(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
-// This process's account, as the judgements trust it. Below high integrity, every program of
-// the account may do what this one may: there is nothing to keep them from.
-inline RunningAccount runningAccount() {
-    return RunningAccount(processUserSid(), filesCarryLabels() && runsAboveMediumIntegrity());
+// This process's account, as the judgements trust it; made once where a program starts, with
+// `filesCarryLabels` read back from a label the program wrote. Elevated where files carry
+// labels, the account counts only on objects labelled high with no write up. Below high
+// integrity, or where files carry none, every program of the account may do what this one may:
+// there is nothing to keep them from.
+inline RunningAccount runningAccount(bool filesCarryLabels) {
+    return RunningAccount(processUserSid(), filesCarryLabels && runsAboveMediumIntegrity());
 }
 
 // Full control for SYSTEM and the Administrators, read and execute for Users, passed on to

@@ -4,18 +4,17 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstring>
+
 namespace win32 {
 
-// Whether the mandatory label of the object `descriptor` describes keeps out every program
-// below high integrity: a high (or system) label that forbids writing up. An administrator's
-// programs without elevation hold the administrator's own account at medium integrity, so on
-// such an object, and only there, the account's entries and ownership are its elevated self's.
-inline bool labelledHighNoWriteUp(PSECURITY_DESCRIPTOR descriptor) {
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL label = nullptr;
-    if (descriptor == nullptr ||
-        !GetSecurityDescriptorSacl(descriptor, &present, &label, &defaulted) || !present ||
-        label == nullptr)
+// Whether the label list `label` (a system access list) keeps out every program below high
+// integrity: its first mandatory label that applies to the object itself (inherit-only entries
+// only pass on to new objects) is high or system and forbids writing up. An entry too short for
+// its account, or a label cut short, is no label.
+inline bool labelsHighNoWriteUp(PACL label) {
+    if (label == nullptr)
         return false;
     for (DWORD i = 0; i < label->AceCount; ++i) {
         ACE_HEADER* header = nullptr;
@@ -24,13 +23,13 @@ inline bool labelledHighNoWriteUp(PSECURITY_DESCRIPTOR descriptor) {
         if (header->AceType != SYSTEM_MANDATORY_LABEL_ACE_TYPE ||
             (header->AceFlags & INHERIT_ONLY_ACE) != 0)
             continue;
-        // The first label that applies is the object's; a cut one is none.
+        // A SID is at least 8 bytes: revision, count, authority; its length is read only then.
+        constexpr DWORD kSidAt = offsetof(SYSTEM_MANDATORY_LABEL_ACE, SidStart);
+        if (header->AceSize < kSidAt + 8)
+            return false;
         const auto* ace = reinterpret_cast<const SYSTEM_MANDATORY_LABEL_ACE*>(header);
         const auto sid = reinterpret_cast<PSID>(const_cast<DWORD*>(&ace->SidStart));
-        if (header->AceSize < sizeof(SYSTEM_MANDATORY_LABEL_ACE) - sizeof(DWORD) + 8 ||
-            !IsValidSid(sid) ||
-            header->AceSize <
-                sizeof(SYSTEM_MANDATORY_LABEL_ACE) - sizeof(DWORD) + GetLengthSid(sid))
+        if (!IsValidSid(sid) || header->AceSize < kSidAt + GetLengthSid(sid))
             return false;
         const SID_IDENTIFIER_AUTHORITY mandatory = SECURITY_MANDATORY_LABEL_AUTHORITY;
         const SID_IDENTIFIER_AUTHORITY* authority = GetSidIdentifierAuthority(sid);
@@ -40,6 +39,17 @@ inline bool labelledHighNoWriteUp(PSECURITY_DESCRIPTOR descriptor) {
                *GetSidSubAuthority(sid, 0) >= SECURITY_MANDATORY_HIGH_RID;
     }
     return false;
+}
+
+// The same for the object `descriptor` describes. An administrator's programs without
+// elevation hold the administrator's own account at medium integrity, so on such an object,
+// and only there, the account's entries and ownership are its elevated self's.
+inline bool labelledHighNoWriteUp(PSECURITY_DESCRIPTOR descriptor) {
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL label = nullptr;
+    return descriptor != nullptr &&
+           GetSecurityDescriptorSacl(descriptor, &present, &label, &defaulted) && present &&
+           labelsHighNoWriteUp(label);
 }
 
 // Whether this system keeps integrity labels at all: before Vista no token has a level, and the
@@ -74,20 +84,6 @@ inline bool runsAboveMediumIntegrity() {
     return *GetSidSubAuthorityCount(level) == 0 ||
            *GetSidSubAuthority(level, *GetSidSubAuthorityCount(level) - 1) >
                SECURITY_MANDATORY_MEDIUM_RID;
-}
-
-// Whether files here carry integrity labels that can keep the running account's programs
-// without elevation out. Before Vista there are none, and an administrator's programs all run
-// with its rights. Wine keeps none on files (it takes every file's security from its Unix
-// owner and mode, and that owner's processes may change it regardless), and runs every
-// program of the account elevated.
-inline bool filesCarryLabels() {
-    static const bool carry = [] {
-        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        return systemHasIntegrityLevels() &&
-               (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr);
-    }();
-    return carry;
 }
 
 } // namespace win32

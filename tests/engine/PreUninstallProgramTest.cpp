@@ -57,7 +57,8 @@ protected:
 
 TEST_F(PreUninstall, SevenFieldsRunTheProgramWithArgumentsDirectoryAndShowValue) {
     const std::string directory = work_.file("tools dir");
-    PreUninstallProgram(program_ + ",/quiet," + directory + ",1,0,0,", app_).run();
+    PreUninstallProgram(program_ + ",/quiet," + directory + ",1,0,0,", app_, productAccount())
+        .run();
     ASSERT_TRUE(fileExists(out_)) << "run returned before the program had ended";
     const Recorded seen = recorded(out_);
     EXPECT_EQ(seen.commandLine, "\"" + program_ + "\" /quiet");
@@ -77,7 +78,7 @@ TEST_F(PreUninstall, TheProgramGetsTheSystemsEnvironmentNotOurs) {
     const EnvironmentOverride marker("PLANTED_BY_THE_USER", "1");
     const std::string environment = work_.file("environment.txt");
     const RecorderSetting recorded("RECORDER_ENVIRONMENT", environment);
-    PreUninstallProgram(program_ + ",/env", app_).run();
+    PreUninstallProgram(program_ + ",/env", app_, productAccount()).run();
     ASSERT_TRUE(fileExists(out_));
     const std::string seen = readFile(environment);
     char windows[MAX_PATH] = {}, system[MAX_PATH] = {};
@@ -117,7 +118,7 @@ TEST_F(PreUninstall, ProgramAloneRunsHiddenInTheUninstallersOwnFolder) {
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, before);
     SetCurrentDirectoryA(current.c_str());
-    PreUninstallProgram(program_, app_).run();
+    PreUninstallProgram(program_, app_, productAccount()).run();
     SetCurrentDirectoryA(before);
     const Recorded seen = recorded(out_);
     EXPECT_EQ(seen.commandLine, "\"" + program_ + "\"");
@@ -126,14 +127,14 @@ TEST_F(PreUninstall, ProgramAloneRunsHiddenInTheUninstallersOwnFolder) {
 }
 
 TEST_F(PreUninstall, NonNumericShowValueHidesTheWindow) {
-    PreUninstallProgram(program_ + ",,,max", app_).run();
+    PreUninstallProgram(program_ + ",,,max", app_, productAccount()).run();
     EXPECT_EQ(recorded(out_).showWindow, SW_HIDE);
 }
 
 TEST_F(PreUninstall, NoWaitReturnsWhileTheProgramStillRuns) {
     const RecorderSetting sleep("RECORDER_SLEEP_MS", "3000");
     const ULONGLONG before = GetTickCount64();
-    PreUninstallProgram(program_ + ",,,0,0,1", app_).run();
+    PreUninstallProgram(program_ + ",,,0,0,1", app_, productAccount()).run();
     EXPECT_LT(GetTickCount64() - before, 2500u) << "did not return at once";
     EXPECT_FALSE(fileExists(out_ + ".done")) << "the program was already finished";
     EXPECT_TRUE(waitForFile(out_ + ".done", kTimeoutMs));
@@ -141,16 +142,17 @@ TEST_F(PreUninstall, NoWaitReturnsWhileTheProgramStillRuns) {
 
 TEST_F(PreUninstall, WaitingRunReturnsOnlyAfterTheProgramEnded) {
     const RecorderSetting sleep("RECORDER_SLEEP_MS", "500");
-    PreUninstallProgram(program_ + ",,,0,0,0", app_).run();
+    PreUninstallProgram(program_ + ",,,0,0,0", app_, productAccount()).run();
     EXPECT_TRUE(fileExists(out_ + ".done"));
 }
 
 TEST_F(PreUninstall, MissingProgramIsSilent) {
-    const DWORD error = PreUninstallProgram(work_.file("nowhere.exe") + ",/x", app_).run();
+    const DWORD error =
+        PreUninstallProgram(work_.file("nowhere.exe") + ",/x", app_, productAccount()).run();
     EXPECT_NE(error, 0u) << "the system's error comes back";
     EXPECT_FALSE(fileExists(out_));
     // A quoted name is no path: it is not looked for anywhere, so nothing runs.
-    PreUninstallProgram("\"" + program_ + "\"", app_).run();
+    PreUninstallProgram("\"" + program_ + "\"", app_, productAccount()).run();
     EXPECT_FALSE(fileExists(out_));
 }
 
@@ -165,17 +167,19 @@ TEST_F(PreUninstall, BareNameIsLookedForInTheApplicationDirectoryOnly) {
     GetCurrentDirectoryA(MAX_PATH, before);
     SetCurrentDirectoryA(current.c_str());
     const std::string app = work_.file("tools dir") + "\\";
-    PreUninstallProgram("Pre.exe,/bare", app).run();
+    PreUninstallProgram("Pre.exe,/bare", app, productAccount()).run();
     EXPECT_EQ(recorded(out_).commandLine, "\"" + app + "Pre.exe\" /bare");
     DeleteFileA(out_.c_str());
-    PreUninstallProgram("Pre,/noextension", app).run();
+    PreUninstallProgram("Pre,/noextension", app, productAccount()).run();
     EXPECT_EQ(recorded(out_).commandLine, "\"" + app + "Pre.exe\" /noextension");
     DeleteFileA(out_.c_str());
 
     // Nowhere it may be looked for: nothing runs, however near a program of that name lies.
-    EXPECT_NE(PreUninstallProgram("Pre.exe", work_.file("empty app") + "\\").run(), 0u);
-    EXPECT_NE(PreUninstallProgram("..\\current\\Pre.exe", app).run(), 0u);
-    EXPECT_NE(PreUninstallProgram("C:\\x\\..\\" + program_.substr(3), app).run(), 0u);
+    EXPECT_NE(
+        PreUninstallProgram("Pre.exe", work_.file("empty app") + "\\", productAccount()).run(), 0u);
+    EXPECT_NE(PreUninstallProgram("..\\current\\Pre.exe", app, productAccount()).run(), 0u);
+    EXPECT_NE(PreUninstallProgram("C:\\x\\..\\" + program_.substr(3), app, productAccount()).run(),
+              0u);
     SetCurrentDirectoryA(before);
     EXPECT_FALSE(fileExists(out_)) << "a program ran that was not in the application directory";
 }
@@ -184,27 +188,29 @@ TEST_F(PreUninstall, BareNameFallsBackToTheSystemDirectory) {
     char system[MAX_PATH] = {};
     GetSystemDirectoryA(system, MAX_PATH);
     ASSERT_TRUE(fileExists(std::string(system) + "\\cmd.exe"));
-    EXPECT_EQ(PreUninstallProgram("cmd.exe,/c exit", app_).programPath(),
+    EXPECT_EQ(PreUninstallProgram("cmd.exe,/c exit", app_, productAccount()).programPath(),
               std::string(system) + "\\cmd.exe");
-    EXPECT_EQ(PreUninstallProgram("nosuchprogram.exe", app_).programPath(), "");
+    EXPECT_EQ(PreUninstallProgram("nosuchprogram.exe", app_, productAccount()).programPath(), "");
 }
 
 TEST_F(PreUninstall, AProgramOthersMayChangeOrAnOpenFolderToStartInIsNotStarted) {
     const std::string open = work_.file("open");
     CreateDirectoryA(open.c_str(), nullptr);
-    const PreUninstallProgram trusted(program_ + ",/ok," + work_.file("tools dir"), app_);
+    const PreUninstallProgram trusted(program_ + ",/ok," + work_.file("tools dir"), app_,
+                                      productAccount());
     EXPECT_EQ(trusted.whyRefused(), "");
     // Started in a folder where anyone may have put the libraries it looks for.
     ASSERT_TRUE(allowEveryone(open));
-    const PreUninstallProgram openFolder(program_ + ",/folder," + open, app_);
+    const PreUninstallProgram openFolder(program_ + ",/folder," + open, app_, productAccount());
     EXPECT_EQ(openFolder.whyRefused(), "others may change it: the folder it starts in");
     EXPECT_NE(openFolder.run(), 0u);
     EXPECT_FALSE(fileExists(out_)) << "started in an open folder";
-    EXPECT_EQ(PreUninstallProgram(program_ + ",/relative,tools dir", app_).whyRefused(),
-              "not a plain absolute path: the folder it starts in");
+    EXPECT_EQ(
+        PreUninstallProgram(program_ + ",/relative,tools dir", app_, productAccount()).whyRefused(),
+        "not a plain absolute path: the folder it starts in");
     // A program in such a folder.
     CopyFileA(program_.c_str(), (open + "\\Pre.exe").c_str(), FALSE);
-    const PreUninstallProgram openProgram(open + "\\Pre.exe,/program", app_);
+    const PreUninstallProgram openProgram(open + "\\Pre.exe,/program", app_, productAccount());
     EXPECT_EQ(openProgram.whyRefused(), "others may change it");
     EXPECT_EQ(openProgram.run(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(fileExists(out_)) << "a program others may change was started";
@@ -218,7 +224,8 @@ TEST_F(PreUninstall, AProgramThatCannotBeHeldIsListedNotStarted) {
     const win32::Handle holder(
         CreateFileA(program_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder.valid());
-    const PreUninstallProgram held(program_ + ",/held," + work_.file("tools dir"), app_);
+    const PreUninstallProgram held(program_ + ",/held," + work_.file("tools dir"), app_,
+                                   productAccount());
     EXPECT_NE(held.whyRefused(), "");
     EXPECT_NE(held.run(), 0u);
     EXPECT_FALSE(fileExists(out_)) << "a program that could not be held was started";
@@ -276,7 +283,7 @@ TEST_F(PreUninstall, AScriptOfTheProductSeesTheAccountsAndTheSystemsVariables) {
     writeFile(scripts + "\\printenv.bat", "@set > \"%~dp0environment.txt\"\r\n");
     PreUninstallProgram(systemProgram("cmd.exe") + ",/c \"" + scripts + "\\printenv.bat\"," +
                             scripts + ",0,0,0,",
-                        app_)
+                        app_, productAccount())
         .run();
     ASSERT_TRUE(fileExists(scripts + "\\environment.txt")) << "the script did not run";
     const auto seen = variablesOf(readFile(scripts + "\\environment.txt"));
@@ -333,7 +340,7 @@ TEST_F(PreUninstall, AScriptNamingTheAccountsFolderNeverRunsOnePlantedAtTheDrive
                                         "@echo done> \"%~dp0done.txt\"\r\n");
     PreUninstallProgram(systemProgram("cmd.exe") + ",/c \"" + work_.file("uninst.bat") + "\"," +
                             work_.path() + ",0,0,0,",
-                        app_)
+                        app_, productAccount())
         .run();
     ASSERT_TRUE(fileExists(work_.file("done.txt"))) << "the product's script did not run";
     EXPECT_FALSE(fileExists(ranPlanted)) << "the planted script ran";

@@ -1,6 +1,7 @@
 // What an elevated run may load or start: the decision on descriptors built here, including
 // what Wine cannot show (its files carry their owner's and Everyone's entries only).
 #include "engine/TrustedCode.h"
+#include "engine/PreUninstallProgram.h"
 #include "support/WinTestSupport.h"
 #include "win32/AccessRights.h"
 
@@ -102,7 +103,7 @@ TEST(TrustedCode, AFileInAFolderOthersMayChangeIsNotHeld) {
         writeFile(folder + "\\server.dll", "code");
     }
     {
-        const HeldCode held = holdTrustedCode(safe + "\\server.dll");
+        const HeldCode held = holdTrustedCode(safe + "\\server.dll", productAccount());
         ASSERT_TRUE(held) << held.why;
         // Held: nobody can replace, rename or delete it meanwhile.
         EXPECT_FALSE(
@@ -112,16 +113,40 @@ TEST(TrustedCode, AFileInAFolderOthersMayChangeIsNotHeld) {
                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                OPEN_EXISTING, 0, nullptr));
         EXPECT_FALSE(writer.valid());
-        EXPECT_EQ(whyFolderIsExposed(safe), "");
+        EXPECT_EQ(whyFolderIsExposed(safe, productAccount()), "");
     }
     ASSERT_TRUE(allowEveryone(open));
-    const HeldCode exposed = holdTrustedCode(open + "\\server.dll");
+    const HeldCode exposed = holdTrustedCode(open + "\\server.dll", productAccount());
     EXPECT_FALSE(exposed);
     EXPECT_EQ(exposed.why, kOthersMayChangeIt);
     EXPECT_EQ(exposed.error, static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_EQ(whyFolderIsExposed(open), kOthersMayChangeIt);
-    EXPECT_EQ(whyFolderIsExposed(open + "\\"), kOthersMayChangeIt);
-    const HeldCode missing = holdTrustedCode(safe + "\\missing.dll");
+    EXPECT_EQ(whyFolderIsExposed(open, productAccount()), kOthersMayChangeIt);
+    EXPECT_EQ(whyFolderIsExposed(open + "\\", productAccount()), kOthersMayChangeIt);
+    const HeldCode missing = holdTrustedCode(safe + "\\missing.dll", productAccount());
     EXPECT_FALSE(missing);
     EXPECT_EQ(missing.error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+// Where files carry labels, the elevated run's own account counts only on what is labelled high
+// with no write up. Wine gives every file to the account and labels none: there the real program,
+// its folder and the folder it starts in are refused by their owner.
+TEST(TrustedCode, TheAccountsOwnProgramIsNotTrustedWhereLabelsCount) {
+    TempDirectory dir("strictcode");
+    const std::string folder = dir.file("tools");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string program = folder + "\\Pre.exe";
+    ASSERT_TRUE(CopyFileA((binaryDirectory() + "\\recorder.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(holdTrustedCode(program, productAccount())) << "where no label is kept";
+    const HeldCode held = holdTrustedCode(program, strictAccount());
+    EXPECT_FALSE(held);
+    EXPECT_EQ(held.why, kOthersMayChangeIt);
+    EXPECT_EQ(whyFolderIsExposed(folder, strictAccount()), kOthersMayChangeIt);
+    EXPECT_EQ(
+        PreUninstallProgram(program + ",/strict," + folder, dir.path() + "\\", strictAccount())
+            .whyRefused(),
+        kOthersMayChangeIt);
+    EXPECT_EQ(
+        PreUninstallProgram(program + ",/strict," + folder, dir.path() + "\\", productAccount())
+            .whyRefused(),
+        "");
 }

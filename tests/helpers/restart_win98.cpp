@@ -5,6 +5,7 @@
 //   restart_win98 wininit <path> [new]  addWinInitRename, exit code 1 when it wrote, 0 if not
 //   restart_win98 move <path>           moveAtRestart, exit code 1 when it scheduled
 #include "engine/RestartRemoval.h"
+#include "win32/LabelProbe.h"
 
 #include <windows.h>
 
@@ -25,7 +26,8 @@ int main(int argc, char** argv) {
     const std::string command = argv[1], path = argv[2];
     const std::string newPath = argc > 3 ? argv[3] : "";
     if (command == "delete") {
-        deleteNowOrAtRestart(path);
+        deleteNowOrAtRestart(path,
+                             win32::runningAccount(win32::filesKeepLabelsInTemporaryFolder()));
         return 0;
     }
     if (command == "wininit")

@@ -3,10 +3,15 @@
 #include "startup/LogTrust.h"
 #include "support/WinTestSupport.h"
 #include "win32/AccessRights.h"
+#include "win32/IntegrityLabel.h"
 
 #include <gtest/gtest.h>
 
 #include <sddl.h>
+
+#include <cstddef>
+#include <initializer_list>
+#include <vector>
 
 using namespace testsupport;
 
@@ -264,4 +269,57 @@ TEST(LogTrust, ALogOrFolderThatOthersMayChangeIsNotTrusted) {
     EXPECT_NE(why.find("Everyone may write"), std::string::npos) << why;
     EXPECT_EQ(whyLogIsUntrusted(directory, {}).find("\"" + app.path() + "\""), 0u)
         << "the folder is its owner's, who is no administrator unless running us";
+}
+
+// The judgement both modes of the uninstaller make before acting on a log, with the account as
+// the program counts it. Where files carry labels, the elevated account counts only on what is
+// labelled high; Wine gives the folder to the account and labels nothing, so there the folder
+// is refused by its owner, the reason naming the folder, the owner and what it may do.
+TEST(LogTrust, TheAccountsOwnFolderIsNotTrustedWhereLabelsCount) {
+    TempDirectory app("strictlog");
+    writeFile(app.file("Setup.log"), "[COMMON]\r\n");
+    const std::string directory = app.path() + "\\";
+    EXPECT_EQ(whyThisRunDistrustsLog(directory, productAccount()), "") << "no label is kept";
+    const std::string why = whyThisRunDistrustsLog(directory, strictAccount());
+    const std::wstring account = win32::sidText(win32::processUserSid().data());
+    EXPECT_EQ(why.find("\"" + app.path() +
+                       "\" can be changed by users who are not administrators: Its owner (" +
+                       std::string(account.begin(), account.end()) + ") may write"),
+              0u)
+        << why;
+}
+
+// One reader of labels for every judgement: only a label that applies to the object itself
+// counts (an inherit-only one passes on to new objects), and an entry too short for the account
+// it names is no label.
+TEST(AccessRights, OnlyAWholeLabelOfTheObjectItselfCounts) {
+    const auto labels = [](std::initializer_list<std::pair<BYTE, WELL_KNOWN_SID_TYPE>> entries) {
+        std::vector<BYTE> acl(256);
+        InitializeAcl(reinterpret_cast<ACL*>(acl.data()), static_cast<DWORD>(acl.size()),
+                      ACL_REVISION);
+        for (const auto& [flags, level] : entries) {
+            std::vector<BYTE> sid = win32::wellKnownSid(level);
+            AddMandatoryAce(reinterpret_cast<ACL*>(acl.data()), ACL_REVISION, flags,
+                            SYSTEM_MANDATORY_LABEL_NO_WRITE_UP, sid.data());
+        }
+        return acl;
+    };
+    std::vector<BYTE> high = labels({{0, WinHighLabelSid}});
+    EXPECT_TRUE(win32::labelsHighNoWriteUp(reinterpret_cast<ACL*>(high.data())));
+    std::vector<BYTE> system = labels({{OBJECT_INHERIT_ACE, WinSystemLabelSid}});
+    EXPECT_TRUE(win32::labelsHighNoWriteUp(reinterpret_cast<ACL*>(system.data())));
+    std::vector<BYTE> passedOn =
+        labels({{OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE, WinHighLabelSid},
+                {0, WinMediumLabelSid}});
+    EXPECT_FALSE(win32::labelsHighNoWriteUp(reinterpret_cast<ACL*>(passedOn.data())))
+        << "the folder itself is medium";
+    std::vector<BYTE> onlyPassedOn = labels({{INHERIT_ONLY_ACE, WinHighLabelSid}});
+    EXPECT_FALSE(win32::labelsHighNoWriteUp(reinterpret_cast<ACL*>(onlyPassedOn.data())));
+    // The entry's size says less than its account takes.
+    std::vector<BYTE> cut = labels({{0, WinHighLabelSid}});
+    ACE_HEADER* header = nullptr;
+    ASSERT_TRUE(GetAce(reinterpret_cast<ACL*>(cut.data()), 0, reinterpret_cast<void**>(&header)));
+    header->AceSize = static_cast<WORD>(offsetof(SYSTEM_MANDATORY_LABEL_ACE, SidStart) + 8);
+    EXPECT_FALSE(win32::labelsHighNoWriteUp(reinterpret_cast<ACL*>(cut.data())));
+    EXPECT_FALSE(win32::labelsHighNoWriteUp(nullptr));
 }

@@ -2,6 +2,7 @@
 // temporary directory and end at once. Observed from outside, with no switch in the product.
 #include "base/DirectoryText.h"
 #include "base/Options.h"
+#include "base/ProcessValues.h"
 #include "driver/WindowFinder.h"
 #include "startup/OwnFiles.h"
 #include "startup/PrivateFolder.h"
@@ -424,6 +425,8 @@ TEST(PrivateFolder, TheCopyGoesAtTheBootOnlyFromAFolderNoOneElseMayReroute) {
         SCOPED_TRACE(open ? "open to everyone" : "as made");
         PrivateFolder folder = createPrivateFolder(root);
         ASSERT_FALSE(folder.path.empty());
+        // As the relay counts the account, from the label it read back.
+        trustedAccount = win32::runningAccount(folder.labelKept);
         const std::string copy = folder.path + "\\Del1.tmp";
         writeFile(copy, "copy");
         if (open) {

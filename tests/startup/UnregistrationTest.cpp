@@ -47,27 +47,33 @@ protected:
 
 TEST_F(Unregistration, ServerIsCalledAndTheDirectoryRestored) {
     const std::string before = currentDirectory();
-    EXPECT_EQ(unregisterServer(server("comserver_records")).outcome, Outcome::Unregistered);
+    EXPECT_EQ(unregisterServer(server("comserver_records"), productAccount()).outcome,
+              Outcome::Unregistered);
     EXPECT_EQ(recordedCalls(out_), 1);
     EXPECT_EQ(currentDirectory(), before) << "the server changed it; the caller gets it back";
 }
 
 TEST_F(Unregistration, FaultsAndExceptionsInTheServerAreSurvived) {
-    EXPECT_EQ(unregisterServer(server("comserver_faults")).reason, "DllUnregisterServer faulted");
-    EXPECT_EQ(unregisterServer(server("comserver_throws")).outcome, Outcome::Failed);
-    EXPECT_EQ(unregisterServer(server("comserver_records")).outcome, Outcome::Unregistered)
+    EXPECT_EQ(unregisterServer(server("comserver_faults"), productAccount()).reason,
+              "DllUnregisterServer faulted");
+    EXPECT_EQ(unregisterServer(server("comserver_throws"), productAccount()).outcome,
+              Outcome::Failed);
+    EXPECT_EQ(unregisterServer(server("comserver_records"), productAccount()).outcome,
+              Outcome::Unregistered)
         << "and the next one still works";
     EXPECT_EQ(recordedCalls(out_), 1);
 }
 
 TEST_F(Unregistration, NonServersAreSkipped) {
     writeFile(app_.file("text.dll"), "not a module");
-    const ServerResult noExport = unregisterServer(server("comserver_noexport"));
+    const ServerResult noExport = unregisterServer(server("comserver_noexport"), productAccount());
     EXPECT_EQ(noExport.outcome, Outcome::Kept);
     EXPECT_EQ(noExport.reason, "no DllUnregisterServer");
-    EXPECT_EQ(unregisterServer(app_.file("text.dll")).outcome, Outcome::Failed);
-    EXPECT_EQ(unregisterServer(app_.file("missing.dll")).outcome, Outcome::Failed);
-    EXPECT_EQ(unregisterServer(server("comserver_records") + " /extra").outcome, Outcome::Failed);
+    EXPECT_EQ(unregisterServer(app_.file("text.dll"), productAccount()).outcome, Outcome::Failed);
+    EXPECT_EQ(unregisterServer(app_.file("missing.dll"), productAccount()).outcome,
+              Outcome::Failed);
+    EXPECT_EQ(unregisterServer(server("comserver_records") + " /extra", productAccount()).outcome,
+              Outcome::Failed);
 
     // The same server built for the other bitness is not even loaded.
     std::string image = readFile(server("comserver_records"));
@@ -75,7 +81,7 @@ TEST_F(Unregistration, NonServersAreSkipped) {
     image[header + 4] = '\x4C';
     image[header + 5] = '\x01';
     writeFile(app_.file("x86.dll"), image);
-    const ServerResult other = unregisterServer(app_.file("x86.dll"));
+    const ServerResult other = unregisterServer(app_.file("x86.dll"), productAccount());
     EXPECT_EQ(other.outcome, Outcome::Kept);
     EXPECT_EQ(other.reason, "a server of the other bitness than this uninstaller");
     EXPECT_EQ(recordedCalls(out_), 0);
@@ -118,16 +124,19 @@ TEST_F(Unregistration, ServersThatAnotherProductStillCountsOnAreLeftRegistered) 
     const std::string records = server("comserver_records");
     createKey(HKEY_LOCAL_MACHINE, key);
     setDword(HKEY_LOCAL_MACHINE, key, records, 2);
-    EXPECT_EQ(unregisterServer(records).reason, "still used by 1 other products");
+    EXPECT_EQ(unregisterServer(records, productAccount()).reason, "still used by 1 other products");
     EXPECT_EQ(recordedCalls(out_), 0) << "count 2: someone else still uses it";
     EXPECT_EQ(readValue(HKEY_LOCAL_MACHINE, key, records).size(), 4u) << "the count is only read";
     setString(HKEY_LOCAL_MACHINE, key, records, "1");
-    EXPECT_EQ(unregisterServer(records).outcome, Outcome::Kept) << "a count that is no count";
+    EXPECT_EQ(unregisterServer(records, productAccount()).outcome, Outcome::Kept)
+        << "a count that is no count";
     EXPECT_EQ(recordedCalls(out_), 0);
     setDword(HKEY_LOCAL_MACHINE, key, records, 1);
-    EXPECT_EQ(unregisterServer(records).outcome, Outcome::Unregistered) << "this product alone";
+    EXPECT_EQ(unregisterServer(records, productAccount()).outcome, Outcome::Unregistered)
+        << "this product alone";
     deleteValue(HKEY_LOCAL_MACHINE, key, records);
-    EXPECT_EQ(unregisterServer(records).outcome, Outcome::Unregistered) << "no count at all";
+    EXPECT_EQ(unregisterServer(records, productAccount()).outcome, Outcome::Unregistered)
+        << "no count at all";
     EXPECT_EQ(recordedCalls(out_), 2);
 }
 
@@ -135,10 +144,13 @@ TEST_F(Unregistration, RelativeServerPathsAreSkipped) {
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, before);
     SetCurrentDirectoryA(binaryDirectory().c_str());
-    EXPECT_EQ(unregisterServer("comserver_records.dll").outcome, Outcome::Kept);
-    EXPECT_EQ(unregisterServer(".\\comserver_records.dll").outcome, Outcome::Kept);
-    EXPECT_EQ(unregisterServer(binaryDirectory() + "\\..\\bin\\comserver_records.dll").outcome,
+    EXPECT_EQ(unregisterServer("comserver_records.dll", productAccount()).outcome, Outcome::Kept);
+    EXPECT_EQ(unregisterServer(".\\comserver_records.dll", productAccount()).outcome,
               Outcome::Kept);
+    EXPECT_EQ(
+        unregisterServer(binaryDirectory() + "\\..\\bin\\comserver_records.dll", productAccount())
+            .outcome,
+        Outcome::Kept);
     SetCurrentDirectoryA(before);
     EXPECT_EQ(recordedCalls(out_), 0);
 
@@ -196,7 +208,7 @@ TEST_F(Unregistration, AServerInAFolderOthersMayChangeIsNeitherLoadedNorCalled) 
               FALSE);
     const EnvironmentOverride planted("PLANTED_OUT", app_.file("planted-loaded.txt"));
     ASSERT_TRUE(allowEveryone(open));
-    const ServerResult result = unregisterServer(open + "\\server.dll");
+    const ServerResult result = unregisterServer(open + "\\server.dll", productAccount());
     EXPECT_EQ(result.outcome, Outcome::Kept);
     EXPECT_EQ(result.reason, "others may change it");
     EXPECT_FALSE(fileExists(out_)) << "the server was called";

@@ -1,5 +1,7 @@
 #include "WinTestSupport.h"
 
+#include "win32/LabelProbe.h"
+
 #include "driver/WindowFinder.h"
 
 #include "win32/Handles.h"
@@ -276,6 +278,14 @@ bool makeLink(const std::string& target, const std::string& link) {
            linkAttributes != INVALID_FILE_ATTRIBUTES &&
            (linkAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT)) ==
                (targetAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+win32::RunningAccount productAccount() {
+    return win32::runningAccount(win32::filesKeepLabelsInTemporaryFolder());
+}
+
+win32::RunningAccount strictAccount() {
+    return win32::RunningAccount(win32::processUserSid(), true);
 }
 
 } // namespace testsupport

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "win32/AccessRights.h"
 #include "win32/Process.h"
 
 #include <windows.h>
@@ -94,5 +95,13 @@ bool allowEveryone(const std::string& folder);
 
 // Splits a command line the way the C runtime does for a program's argument vector.
 std::vector<std::string> splitCommandLine(const std::string& commandLine);
+
+// The running account as a program of the product counts it here: from the label it writes in
+// the temporary folder and reads back (under Wine none comes back, so it is trusted everywhere).
+win32::RunningAccount productAccount();
+// The running account as an elevated program counts it where files carry labels: only on what is
+// labelled high with no write up. Under Wine, where the account owns every file, it is then
+// trusted nowhere.
+win32::RunningAccount strictAccount();
 
 } // namespace testsupport

@@ -11,6 +11,7 @@ DWORD relayProcessId = 0;
 HANDLE ownProgramFile = nullptr;
 std::string relayedProgram;
 bool unattended = false;
+win32::RunningAccount trustedAccount;
 
 std::string programDirectory() {
     return cutAfterLastBackslash(modulePath());

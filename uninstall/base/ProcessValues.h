@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win32/AccessRights.h"
+
 #include <windows.h>
 
 #include <string>
@@ -20,6 +22,9 @@ extern HANDLE ownProgramFile;
 // The program file that the relay ran (the main stage's argument 2), or empty.
 extern std::string relayedProgram;
 extern bool unattended; // "/S": no window, no box; the exit code and the report tell the outcome
+// The running account as the trust judgements count it, made by the running mode from the label
+// it wrote and read back; the judgements take it as a parameter.
+extern win32::RunningAccount trustedAccount;
 
 // Directory of the running program file, trailing backslash included.
 std::string programDirectory();

@@ -84,7 +84,7 @@ std::string PreUninstallProgram::refusal(HeldCode& held) const {
     const std::string program = programPath();
     if (program.empty())
         return std::string();
-    held = holdTrustedCode(program);
+    held = holdTrustedCode(program, trusted_);
     // Not held is never run, so it is never reported as started either.
     if (!held)
         return held.why.empty() ? std::string("it cannot be opened") : held.why;
@@ -92,7 +92,7 @@ std::string PreUninstallProgram::refusal(HeldCode& held) const {
     // programs it names.
     const std::string folder = startFolder();
     const std::string why =
-        folder.empty() ? std::string("it cannot be found") : whyFolderIsExposed(folder);
+        folder.empty() ? std::string("it cannot be found") : whyFolderIsExposed(folder, trusted_);
     return why.empty() ? why : why + ": the folder it starts in";
 }
 

@@ -13,9 +13,12 @@ class PreUninstallProgram {
 public:
     // A program named without a full path is looked for in `applicationDirectory`, then in the
     // system directory, and nowhere else: not in the current directory, the temporary folder or
-    // the PATH, where anyone may have put a program of that name.
-    PreUninstallProgram(const std::string& record, std::string applicationDirectory)
-        : record_(record), applicationDirectory_(std::move(applicationDirectory)) {}
+    // the PATH, where anyone may have put a program of that name. `trusted`: the running
+    // account, as the program and its folders are judged.
+    PreUninstallProgram(const std::string& record, std::string applicationDirectory,
+                        win32::RunningAccount trusted)
+        : record_(record), applicationDirectory_(std::move(applicationDirectory)),
+          trusted_(std::move(trusted)) {}
 
     // Starts the program and, unless the record says not to, waits for it without limit.
     // Returns the system's last error after the attempt; nothing is reported to the user, and
@@ -41,4 +44,5 @@ private:
 
     PreUninstallRecord record_;
     std::string applicationDirectory_;
+    win32::RunningAccount trusted_;
 };

@@ -61,10 +61,6 @@ DWORD placeRecord(char* contents, DWORD size, DWORD recordLength, DWORD& insertA
 
 } // namespace
 
-bool othersMayReroute(const std::string& path) {
-    return othersMayReroute(path, win32::runningAccount());
-}
-
 bool othersMayReroute(const std::string& path, const win32::RunningAccount& trusted) {
     const auto exposed = [&trusted](const std::string& folder, DWORD rights) {
         const std::vector<BYTE> descriptor = win32::securityOf(ansiToWide(folder));
@@ -136,10 +132,11 @@ bool moveAtRestart(const std::string& existing, const std::string* newPath) {
     return addWinInitRename(existing, newPath);
 }
 
-bool scheduleFolderAtRestart(const std::string& path) {
+bool scheduleFolderAtRestart(const std::string& path, const win32::RunningAccount& trusted) {
     if (!isPlainAbsolutePath(path) || isProtectedFolder(path) ||
         windowsPlatform() != VER_PLATFORM_WIN32_NT ||
-        checkFolderInPlace(path).outcome != Removal::Outcome::Removed || othersMayReroute(path))
+        checkFolderInPlace(path).outcome != Removal::Outcome::Removed ||
+        othersMayReroute(path, trusted))
         return false;
     return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
@@ -149,7 +146,7 @@ bool waitsForRestart(DWORD error) {
            error == ERROR_USER_MAPPED_FILE;
 }
 
-Removal deleteNowOrAtRestart(const std::string& path) {
+Removal deleteNowOrAtRestart(const std::string& path, const win32::RunningAccount& trusted) {
     if (!isPlainAbsolutePath(path) || isProtectedFolder(path))
         return {Removal::Outcome::Failed, ERROR_ACCESS_DENIED};
     const Removal removal = removeFileChecked(path, true);
@@ -166,7 +163,7 @@ Removal deleteNowOrAtRestart(const std::string& path) {
         return check;
     // The boot deletes by name: a folder on the way that others may swap for a junction until
     // then would lead it elsewhere.
-    if (othersMayReroute(path))
+    if (othersMayReroute(path, trusted))
         return {Removal::Outcome::Redirected, ERROR_SUCCESS};
     bool scheduled = false;
     switch (windowsPlatform()) {

@@ -19,22 +19,21 @@
 // Failed when it could not be deleted and is not in use (access denied above all: what may
 // not be deleted now may not be deleted at the boot either), or the system refused to
 // schedule it. Throws WinException("Couldn't check Windows version") when the family cannot
-// be told.
-Removal deleteNowOrAtRestart(const std::string& path);
+// be told. `trusted`: the running account, as the way to the file is judged.
+Removal deleteNowOrAtRestart(const std::string& path, const win32::RunningAccount& trusted);
 
 // Schedules a folder of the product for deletion at the next restart, where the system
 // removes it if it is empty by then: for a folder that still holds files scheduled before it,
 // or that a running program has as its current folder. Only plain paths of no protected
 // folder, checked in place as no junction; never on the 95 family, whose boot removes no
 // folders. True when it was scheduled.
-bool scheduleFolderAtRestart(const std::string& path);
+bool scheduleFolderAtRestart(const std::string& path, const win32::RunningAccount& trusted);
 
-// Whether someone other than an administrator (or this run's own account, where trusted) may swap a
-// folder on the way to `path` for a junction before the next restart: rename or delete it, delete
-// what its parent holds, or change the permissions of either. The boot deletes by name, so
-// such a path is never scheduled. An access list that cannot be read counts as open.
-bool othersMayReroute(const std::string& path);
-// The same with `trusted` (may be empty: no one) in place of this run's own account.
+// Whether someone other than an administrator (or `trusted`, where it is trusted; may be empty:
+// no one) may swap a folder on the way to `path` for a junction before the next restart: rename
+// or delete it, delete what its parent holds, or change the permissions of either. The boot
+// deletes by name, so such a path is never scheduled. An access list that cannot be read counts
+// as open.
 bool othersMayReroute(const std::string& path, const win32::RunningAccount& trusted);
 
 // Whether an immediate delete that failed with `error` may wait for the next restart: only a

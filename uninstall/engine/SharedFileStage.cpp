@@ -118,7 +118,7 @@ void UninstallWorker::releaseSharedFile(const char* section, int position, const
 
 void UninstallWorker::removeSharedFile(const char* stage, const std::string& path,
                                        bool forgetCount) {
-    const Removal removal = deleteNowOrAtRestart(path);
+    const Removal removal = deleteNowOrAtRestart(path, trustedAccount);
     switch (removal.outcome) {
     case Removal::Outcome::Removed:
         record(stage, path, Outcome::Removed);

@@ -18,11 +18,6 @@ constexpr DWORD kFileRights = win32::kWriteRights | DELETE | win32::kPermissionR
 // Creating a file beside it (a library it imports) is all that planting takes.
 constexpr DWORD kFolderRights = win32::kChangeRights;
 
-// The account this run trusts besides the administrators, as for the setup log.
-win32::RunningAccount trustedAccount() {
-    return win32::runningAccount();
-}
-
 std::string parentOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     if (slash == std::string::npos)
@@ -60,7 +55,7 @@ bool othersMayPlantIn(PSECURITY_DESCRIPTOR folder, const win32::RunningAccount& 
     return static_cast<bool>(win32::nonAdministratorAccess(folder, kFolderRights, trusted));
 }
 
-HeldCode holdTrustedCode(const std::string& path) {
+HeldCode holdTrustedCode(const std::string& path, const win32::RunningAccount& trusted) {
     HeldCode held;
     win32::Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -80,7 +75,6 @@ HeldCode holdTrustedCode(const std::string& path) {
     }
     std::vector<BYTE> fileSecurity = securityOfHandle(file.get()),
                       folderSecurity = win32::securityOf(ansiToWide(folder));
-    const win32::RunningAccount trusted = trustedAccount();
     if (othersMayChangeCode(described(fileSecurity), described(folderSecurity), trusted) ||
         othersMayReroute(path, trusted)) {
         held.why = kOthersMayChangeIt;
@@ -90,7 +84,7 @@ HeldCode holdTrustedCode(const std::string& path) {
     return held;
 }
 
-std::string whyFolderIsExposed(const std::string& folder) {
+std::string whyFolderIsExposed(const std::string& folder, const win32::RunningAccount& trusted) {
     std::string way = folder;
     while (way.size() > 3 && (way.back() == '\\' || way.back() == '/'))
         way.pop_back();
@@ -98,7 +92,6 @@ std::string whyFolderIsExposed(const std::string& folder) {
     if (!isPlainAbsolutePath(way))
         return kNotPlainFolder;
     std::vector<BYTE> security = win32::securityOf(ansiToWide(way));
-    const win32::RunningAccount trusted = trustedAccount();
     if (othersMayPlantIn(described(security), trusted) ||
         othersMayReroute(way + (way.back() == '\\' ? "" : "\\"), trusted))
         return kOthersMayChangeIt;

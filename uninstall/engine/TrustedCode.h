@@ -38,9 +38,10 @@ struct HeldCode {
 };
 
 // Opens the program file at `path` (a plain absolute path), makes sure that it is that file
-// and no link, and judges it, its folder and every folder on the way to it.
-HeldCode holdTrustedCode(const std::string& path);
+// and no link, and judges it, its folder and every folder on the way to it, trusting `trusted`
+// besides the administrators where it is trusted.
+HeldCode holdTrustedCode(const std::string& path, const win32::RunningAccount& trusted);
 
 // The same judgement for a folder a program is started in; empty when only administrators
 // may change it, else why not (kOthersMayChangeIt, or a path that is not plain and absolute).
-std::string whyFolderIsExposed(const std::string& folder);
+std::string whyFolderIsExposed(const std::string& folder, const win32::RunningAccount& trusted);

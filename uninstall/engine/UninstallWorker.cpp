@@ -129,7 +129,7 @@ void UninstallWorker::runPreUninstallProgram(const SetupLog& log) {
     log.value(before, "RUNAPPS", "BeforeUninstall", "", false);
     if (before.empty())
         return;
-    const PreUninstallProgram program(before, applicationDirectory);
+    const PreUninstallProgram program(before, applicationDirectory, trustedAccount);
     const std::string path = program.programPath();
     const std::string refused = program.whyRefused();
     if (!refused.empty()) {
@@ -263,7 +263,7 @@ void UninstallWorker::deleteFile(const std::string& path) {
     // A running program of the product holds it: it goes at the next restart, after the
     // same checks, so the product never stays half-removed.
     if (removal.outcome == Removal::Outcome::Failed && waitsForRestart(removal.error))
-        removal = deleteNowOrAtRestart(path);
+        removal = deleteNowOrAtRestart(path, trustedAccount);
     // A run that was stopped may have taken the file's folder already.
     if (removal.outcome == Removal::Outcome::Failed && removal.error == ERROR_PATH_NOT_FOUND &&
         journal_.resumed())
@@ -340,7 +340,8 @@ void UninstallWorker::removeDirectories(const SetupLog& log, const char* section
                 } else if (removal.outcome == Removal::Outcome::Failed &&
                            (removal.error == ERROR_DIR_NOT_EMPTY ||
                             waitsForRestart(removal.error)) &&
-                           holdsOnlyScheduled(path) && scheduleFolderAtRestart(path)) {
+                           holdsOnlyScheduled(path) &&
+                           scheduleFolderAtRestart(path, trustedAccount)) {
                     // The system removes it after the files in it, once it is empty.
                     scheduledForRestart(stage, path, 1402);
                 } else {

@@ -60,8 +60,8 @@ std::string whyLogIsUntrusted(const std::string& directory,
     return std::string();
 }
 
-bool refuseUntrustedLog(UninstallReport& report) {
-    const std::string why = whyThisRunDistrustsLog(applicationDirectory);
+bool refuseUntrustedLog(UninstallReport& report, const win32::RunningAccount& administrator) {
+    const std::string why = whyThisRunDistrustsLog(applicationDirectory, administrator);
     if (why.empty())
         return false;
     tellRefusedStart(report, applicationDirectory + "Setup.log", "not trusted: " + why,
@@ -71,8 +71,9 @@ bool refuseUntrustedLog(UninstallReport& report) {
     return true;
 }
 
-std::string whyThisRunDistrustsLog(const std::string& directory) {
+std::string whyThisRunDistrustsLog(const std::string& directory,
+                                   const win32::RunningAccount& administrator) {
     if (!hasAdministratorRights())
         return std::string();
-    return whyLogIsUntrusted(directory, win32::runningAccount());
+    return whyLogIsUntrusted(directory, administrator);
 }

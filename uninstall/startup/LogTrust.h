@@ -18,11 +18,12 @@ std::string whyLogIsUntrusted(const std::string& directory,
                               const win32::RunningAccount& administrator);
 
 // True when this run has administrator rights and the application directory's log is not to
-// be trusted: the reason is shown in a box, or noted in the report of an unattended run, and
-// nothing is to be removed.
-bool refuseUntrustedLog(UninstallReport& report);
+// be trusted (`administrator` counting as above): the reason is shown in a box, or noted in the
+// report of an unattended run, and nothing is to be removed.
+bool refuseUntrustedLog(UninstallReport& report, const win32::RunningAccount& administrator);
 
 // Why this run, when it has administrator rights, may not act on the log at `directory`
 // (ends with a backslash); empty when it may. For the unregistration mode, which loads what
 // the log names and so judges it as the main stage does.
-std::string whyThisRunDistrustsLog(const std::string& directory);
+std::string whyThisRunDistrustsLog(const std::string& directory,
+                                   const win32::RunningAccount& administrator);

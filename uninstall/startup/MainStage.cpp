@@ -25,6 +25,7 @@
 #include "ui/WindowClass.h"
 #include "win32/FileIdentity.h"
 #include "win32/Handles.h"
+#include "win32/LabelProbe.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -114,6 +115,10 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
     const win32::Handle ownFile = heldAs(handed.copy, running);
     const win32::Handle ownFolder = heldAs(handed.folder, directoryOfCopy(running));
     ownProgramFile = ownFile.get();
+    // The relay labelled the folder when elevated: what reads back tells whether files keep
+    // labels.
+    trustedAccount =
+        win32::runningAccount(ownFolder && win32::readsBackHighNoWriteUp(ownFolder.get()));
     relayedProgram = arguments[2];
     const UninstallOptions options = readOptions(count, arguments, 4);
     unattended = options.unattended;
@@ -184,7 +189,7 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
         report.note("Start", runLockName(), "taken over from a run that was stopped");
 
     int result = -1;
-    if (refuseUntrustedLog(report) || refuseForeignJournal(report))
+    if (refuseUntrustedLog(report, trustedAccount) || refuseForeignJournal(report))
         result = kExitNothingRemoved;
     else if (unattended) {
         result = runUnattended(copy, arguments[2], options, report);

@@ -2,13 +2,15 @@
 
 #include "PrivateFolder.h"
 #include "PrivateFolderName.h"
+#include "base/ProcessValues.h"
 #include "engine/RestartRemoval.h"
 
 namespace {
 
 // The boot deletes by name: only in a folder of ours on a way that no one else may reroute.
 bool mayGoAtRestart(const std::string& copy) {
-    return liesInPrivateFolder(copy, privateFolderRoot()) && !othersMayReroute(copy);
+    return liesInPrivateFolder(copy, privateFolderRoot()) &&
+           !othersMayReroute(copy, trustedAccount);
 }
 
 std::string folderOf(const std::string& path) {

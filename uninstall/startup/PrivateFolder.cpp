@@ -5,7 +5,6 @@
 #include "engine/CheckedRemoval.h"
 #include "engine/RestartRemoval.h"
 #include "win32/AccessRights.h"
-#include "win32/IntegrityLabel.h"
 
 #include <aclapi.h>
 #include <ntsecapi.h>
@@ -29,9 +28,8 @@ bool runsElevated() {
 PrivateFolderSecurity::PrivateFolderSecurity(bool elevated)
     : system_(win32::wellKnownSid(WinLocalSystemSid)),
       administrators_(win32::wellKnownSid(WinBuiltinAdministratorsSid)),
-      user_(elevated ? std::vector<BYTE>{} : win32::processUserSid()),
-      high_(elevated ? win32::wellKnownSid(WinHighLabelSid) : std::vector<BYTE>{}) {
-    if (system_.empty() || administrators_.empty() || (user_.empty() == high_.empty()))
+      user_(elevated ? std::vector<BYTE>{} : win32::processUserSid()), label_(true) {
+    if (system_.empty() || administrators_.empty() || (!elevated && user_.empty()))
         return;
     std::vector<std::vector<BYTE>*> granted = {&system_, &administrators_};
     if (!elevated)
@@ -52,17 +50,9 @@ PrivateFolderSecurity::PrivateFolderSecurity(bool elevated)
         !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) ||
         !SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
         return;
-    if (elevated) {
-        const DWORD labelSize = sizeof(ACL) + sizeof(SYSTEM_MANDATORY_LABEL_ACE) - sizeof(DWORD) +
-                                static_cast<DWORD>(high_.size());
-        label_.resize(labelSize);
-        auto* label = reinterpret_cast<ACL*>(label_.data());
-        if (!InitializeAcl(label, labelSize, ACL_REVISION) ||
-            !AddMandatoryAce(label, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE,
-                             SYSTEM_MANDATORY_LABEL_NO_WRITE_UP, high_.data()) ||
-            !SetSecurityDescriptorSacl(&descriptor_, TRUE, label, FALSE))
-            return;
-    }
+    if (elevated && (label_.get() == nullptr ||
+                     !SetSecurityDescriptorSacl(&descriptor_, TRUE, label_.get(), FALSE)))
+        return;
     attributes_ = {sizeof attributes_, &descriptor_, FALSE};
     valid_ = true;
 }
@@ -80,26 +70,10 @@ bool runsAsSystem() {
     return !user.empty() && win32::sameSid(win32::wellKnownSid(WinLocalSystemSid), user.data());
 }
 
-// The label the folder was given: high integrity, no write up. A system that keeps no labels
-// on files (Wine) returns none at all; elsewhere a missing or other label is not the one given.
-bool labelledHigh(PACL label) {
-    if (label == nullptr)
-        return !win32::filesCarryLabels();
-    for (DWORD i = 0; i < label->AceCount; ++i) {
-        void* entry = nullptr;
-        if (!GetAce(label, i, &entry))
-            return false;
-        const auto* ace = static_cast<SYSTEM_MANDATORY_LABEL_ACE*>(entry);
-        if (ace->Header.AceType == SYSTEM_MANDATORY_LABEL_ACE_TYPE)
-            return (ace->Mask & SYSTEM_MANDATORY_LABEL_NO_WRITE_UP) != 0 &&
-                   win32::sameSid(win32::wellKnownSid(WinHighLabelSid),
-                                  const_cast<DWORD*>(&ace->SidStart));
-    }
-    return false;
-}
-
-// What the new folder must be, seen through its own handle.
-bool isOurFolder(HANDLE folder, bool elevated) {
+// What the new folder must be, seen through its own handle; `labelKept` tells whether the
+// label given came back. A system that keeps no labels on files (Wine) returns none at all,
+// which is told, not refused; any other label is not the one given.
+bool isOurFolder(HANDLE folder, bool elevated, bool& labelKept) {
     FILE_ATTRIBUTE_TAG_INFO tag = {};
     if (!GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &tag, sizeof tag) ||
         (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
@@ -119,7 +93,8 @@ bool isOurFolder(HANDLE folder, bool elevated) {
         (win32::sameSid(win32::processUserSid(), owner) ||
          win32::sameSid(win32::wellKnownSid(WinLocalSystemSid), owner) ||
          win32::sameSid(win32::wellKnownSid(WinBuiltinAdministratorsSid), owner));
-    return ownedByUs && (!elevated || labelledHigh(label));
+    labelKept = elevated && win32::labelsHighNoWriteUp(label);
+    return ownedByUs && (!elevated || labelKept || label == nullptr || label->AceCount == 0);
 }
 
 } // namespace
@@ -165,8 +140,8 @@ PrivateFolder createPrivateFolder(const std::string& root) {
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                          nullptr));
-        if (!handle || !isOurFolder(handle.get(), elevated) ||
-            (elevated && othersMayReroute(folder))) {
+        if (!handle || !isOurFolder(handle.get(), elevated, made.labelKept) ||
+            (elevated && othersMayReroute(folder, win32::runningAccount(made.labelKept)))) {
             handle.reset();
             RemoveDirectoryA(folder.c_str());
             return made;
@@ -181,7 +156,7 @@ PrivateFolder createPrivateFolder(const std::string& root) {
 namespace {
 
 // No one but the administrators (and this account, where it is trusted) may change it.
-bool onlyAdministratorsMayChange(HANDLE folder) {
+bool onlyAdministratorsMayChange(HANDLE folder, const win32::RunningAccount& account) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(folder, SE_FILE_OBJECT,
                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
@@ -189,8 +164,7 @@ bool onlyAdministratorsMayChange(HANDLE folder) {
                         nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
     const win32::LocalMemory<PSECURITY_DESCRIPTOR> held(descriptor);
-    return !win32::nonAdministratorAccess(descriptor, win32::kChangeRights | DELETE,
-                                          win32::runningAccount());
+    return !win32::nonAdministratorAccess(descriptor, win32::kChangeRights | DELETE, account);
 }
 
 // What is in the folder goes, one plain item at a time; false when anything stays. An empty
@@ -229,7 +203,7 @@ bool heldByARun(const std::string& folder) {
 
 } // namespace
 
-void removeStaleFolders(const std::string& root) {
+void removeStaleFolders(const std::string& root, const win32::RunningAccount& account) {
     if (root.empty())
         return;
     const std::string base = withBackslash(root);
@@ -250,9 +224,10 @@ void removeStaleFolders(const std::string& root) {
                 CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-            if (!handle || !isOurFolder(handle.get(), elevated) ||
-                !onlyAdministratorsMayChange(handle.get()) ||
-                (elevated && othersMayReroute(folder)) || !emptyStaleFolder(folder))
+            bool labelKept = false;
+            if (!handle || !isOurFolder(handle.get(), elevated, labelKept) ||
+                !onlyAdministratorsMayChange(handle.get(), account) ||
+                (elevated && othersMayReroute(folder, account)) || !emptyStaleFolder(folder))
                 continue;
         }
         removeFolderChecked(folder);

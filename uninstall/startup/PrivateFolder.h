@@ -1,6 +1,8 @@
 #pragma once
 
+#include "win32/AccessRights.h"
 #include "win32/Handles.h"
+#include "win32/LabelProbe.h"
 
 #include <windows.h>
 
@@ -23,7 +25,8 @@ public:
     SECURITY_ATTRIBUTES* attributes() { return valid_ ? &attributes_ : nullptr; }
 
 private:
-    std::vector<BYTE> system_, administrators_, user_, high_, acl_, label_;
+    std::vector<BYTE> system_, administrators_, user_, acl_;
+    win32::HighNoWriteUpLabel label_;
     SECURITY_DESCRIPTOR descriptor_ = {};
     SECURITY_ATTRIBUTES attributes_ = {};
     bool valid_ = false;
@@ -43,12 +46,15 @@ std::string privateFolderRoot();
 struct PrivateFolder {
     std::string path; // without a trailing backslash; empty on failure
     win32::Handle handle;
+    // Whether the label given when elevated read back: the system keeps labels on files.
+    bool labelKept = false;
 };
 
 // Creates a new folder with an unpredictable name and that access list directly in `root`,
 // opens it at once and checks on that handle that it is a plain folder (no reparse point)
-// owned by this account, SYSTEM or the Administrators, labelled as asked when elevated, on a
-// way no one else may reroute. Empty path (and the folder removed again) on failure.
+// owned by this account, SYSTEM or the Administrators, labelled as asked when elevated (or
+// with no label at all, where files keep none), on a way no one else may reroute, the account
+// counting as the label read back says. Empty path (and the folder removed again) on failure.
 PrivateFolder createPrivateFolder(const std::string& root);
 
 // Removes what earlier runs left in `root` (a copy whose run was killed, and so never scheduled
@@ -56,7 +62,7 @@ PrivateFolder createPrivateFolder(const std::string& root);
 // folder of the private folders' name that no run holds any more (a running copy holds its
 // folder without delete sharing), that passes the checks of a new one (a plain folder, owned
 // by this account, SYSTEM or the Administrators, labelled as made, on a way no one else may
-// reroute) and that no one but the administrators and this account may change. Only plain
-// files and empty plain folders in it go, each through a handle that follows no link; a
+// reroute) and that no one but the administrators (and `account`, where trusted) may change. Only
+// plain files and empty plain folders in it go, each through a handle that follows no link; a
 // folder with anything else in it stays as it is.
-void removeStaleFolders(const std::string& root);
+void removeStaleFolders(const std::string& root, const win32::RunningAccount& account);

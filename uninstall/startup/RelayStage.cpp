@@ -116,10 +116,12 @@ int runRelayStage(int count, char** arguments) {
     // whatever runs from here runs with the rights of whoever started the uninstaller.
     // A killed run never scheduled its copy for the restart: the copies of earlier runs go now.
     const std::string root = privateFolderRoot();
-    removeStaleFolders(root);
     PrivateFolder folder = createPrivateFolder(root);
     if (folder.path.empty())
         return cannotStart(std::string(), folder);
+    trustedAccount = win32::runningAccount(folder.labelKept);
+    // Judged as this run's own folder was: the account counts as its label read back says.
+    removeStaleFolders(root, trustedAccount);
     char name[MAX_PATH] = {};
     if (GetTempFileNameA(folder.path.c_str(), "Del", 0, name) == 0)
         return cannotStart(std::string(), folder);

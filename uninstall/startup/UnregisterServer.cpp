@@ -80,7 +80,7 @@ bool isModule(HMODULE module) {
 
 } // namespace
 
-ServerResult unregisterServer(const std::string& path) {
+ServerResult unregisterServer(const std::string& path, const win32::RunningAccount& trusted) {
     // A relative path would be looked up where anyone may have put a library.
     if (!isPlainAbsolutePath(path))
         return kept("not a plain absolute path");
@@ -92,7 +92,7 @@ ServerResult unregisterServer(const std::string& path) {
         return kept("still used by " + std::to_string(uses - 1) + " other products");
     // Held against writing, renaming and deleting until it is unloaded: the library loaded is
     // the file judged.
-    const HeldCode held = holdTrustedCode(path);
+    const HeldCode held = holdTrustedCode(path, trusted);
     if (!held && held.error != ERROR_SUCCESS)
         return failed(held.why);
     if (!held)

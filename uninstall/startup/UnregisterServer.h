@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win32/AccessRights.h"
+
 #include <string>
 
 // What became of one COM server of the setup log.
@@ -18,5 +20,6 @@ struct ServerResult {
 // plain absolute one, a server whose shared use count cannot be used or says that another
 // product still uses it (above 1), a server that others than administrators may change or
 // plant a library beside (the file, its folder or a folder on the way), a server built for
-// the other bitness, and a module without the export.
-ServerResult unregisterServer(const std::string& path);
+// the other bitness, and a module without the export. `trusted`: the running account, as
+// those are judged.
+ServerResult unregisterServer(const std::string& path, const win32::RunningAccount& trusted);

@@ -1,14 +1,17 @@
 #include "UnregistrationMode.h"
 
 #include "LogTrust.h"
+#include "PrivateFolder.h"
 #include "UnregisterServer.h"
 #include "base/AppException.h"
 #include "base/ComSession.h"
 #include "base/LibrarySearch.h"
 #include "base/Options.h"
 #include "base/ProcessValues.h"
+#include "base/SystemErrorText.h"
 #include "engine/PathRules.h"
 #include "setuplog/SetupLog.h"
+#include "win32/LabelProbe.h"
 
 #include <objbase.h>
 #include <windows.h>
@@ -57,15 +60,18 @@ int runUnregistrationMode(char** arguments) {
     try {
         const ComSession com;
         setApplicationDirectory(arguments[1]);
+        // No private folder here: a label is written for the purpose and read back.
+        trustedAccount =
+            win32::runningAccount(win32::filesKeepLabels(ansiToWide(privateFolderRoot())));
         SetupLog log(arguments[1], "Setup.log");
         // A log that others may change names what they like: nothing of it is loaded.
-        const std::string distrust = whyThisRunDistrustsLog(applicationDirectory);
+        const std::string distrust = whyThisRunDistrustsLog(applicationDirectory, trustedAccount);
         std::string path;
         for (int i = 0; i < log.entryCount("REGDLLS"); ++i) {
             if (!log.entry(path, "REGDLLS", i))
                 continue;
             const ServerResult result =
-                distrust.empty() ? unregisterServer(path)
+                distrust.empty() ? unregisterServer(path, trustedAccount)
                                  : ServerResult{ServerResult::Outcome::Kept,
                                                 "the setup log is not trusted: " + distrust};
             tell(i, result);

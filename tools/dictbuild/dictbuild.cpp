@@ -1,6 +1,7 @@
 // Builds the glossary's database: a new Jet 4 file with table Dict (id, term, definition) from
 // a UTF-8 tab-separated source, or from dictionaries in the dictd format. Bad input is refused
 // with the file and line named; nothing is written.
+#include "DictdExport.h"
 #include "DictdFormat.h"
 #include "DictdImport.h"
 #include "DictionarySource.h"
@@ -65,17 +66,21 @@ std::string reason(int error) {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: dictbuild [options] <source.tsv> <Dict.mdb>\n"
-                 "       dictbuild [options] --dictd <name.index> <name.dict[.dz]> [more pairs] "
-                 "<Dict.mdb>\n"
-                 "       (a StarDict dictionary, <name.ifo> or its folder, in place of a pair, "
-                 "or of <source.tsv>)\n"
-                 "       dictbuild --list <Dict.mdb>\n"
-                 "--no-index leaves out the full-text index's words (searches then read every "
-                 "definition);\n--forms <lang.aff> <lang.dic> (once a language) adds the word "
-                 "forms that lead to the terms,\nfrom a Hunspell dictionary; --list prints the "
-                 "sources and their entries.\n");
+    std::fprintf(
+        stderr,
+        "usage: dictbuild [options] <source.tsv> <Dict.mdb>\n"
+        "       dictbuild [options] --dictd <name.index> <name.dict[.dz]> [more pairs] "
+        "<Dict.mdb>\n"
+        "       (a StarDict dictionary, <name.ifo> or its folder, in place of a pair, "
+        "or of <source.tsv>)\n"
+        "       dictbuild --list <Dict.mdb>\n"
+        "       dictbuild --dictd-out [--dictionary <name>] <Dict.mdb> <folder>\n"
+        "--no-index leaves out the full-text index's words (searches then read every "
+        "definition);\n--forms <lang.aff> <lang.dic> (once a language) adds the word "
+        "forms that lead to the terms,\nfrom a Hunspell dictionary; --list prints the "
+        "sources and their entries;\n--dictd-out writes the database (or one dictionary of it) "
+        "into the folder as a dictd\ndictionary, <name>.index and <name>.dict.dz, for a "
+        "DICT server.\n");
     return 2;
 }
 
@@ -251,6 +256,11 @@ bool importText(const char* name, Rows& rows, ImportProgress& progress) {
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--list")
         return argc == 3 ? listSources(argv[2]) : usage();
+    if (argc > 1 && std::string(argv[1]) == "--dictd-out") {
+        if (argc == 6 && std::string(argv[2]) == "--dictionary")
+            return writeDictdOut(argv[4], jet::fromUtf8(argv[3]), argv[5]);
+        return argc == 4 ? writeDictdOut(argv[2], u"", argv[3]) : usage();
+    }
     bool withIndex = true;
     std::vector<SpellingFiles> languages;
     for (;;) {

@@ -176,10 +176,11 @@ TEST(DictdOut, ImportedAgainTheRowsAreTheSame) {
         {"kludge", "kludge\n\n   Lower case.\n"},
         {"dog", "Sundog, a word that only mentions dog.\n"},
         {"dog", "dog\n\n   The animal.\n"},
+        {"Dog", "Dog\n\n   The animal, in capitals.\n"},
         {"table", "table\n\n   Laid out:\n\n        a      b\n        1      2\n"},
         {longWord, longWord + "\n\n   A long headword.\n"},
     })});
-    ASSERT_EQ(rows.size(), 6u);
+    ASSERT_EQ(rows.size(), 7u);
     const std::vector<DictionaryEntry> again = roundTrip(rows);
     ASSERT_EQ(again.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -87,9 +87,16 @@ std::string writeFile(const std::string& path, const std::string& bytes) {
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) &&
-            out.flush())
-            return std::rename(temporary.c_str(), path.c_str()) == 0 ? std::string()
-                                                                     : std::strerror(errno);
+            out.flush()) {
+            out.close();
+            // Windows renames onto no existing file.
+            const int kept = std::remove(path.c_str()) != 0 && errno != ENOENT ? errno : 0;
+            if (std::rename(temporary.c_str(), path.c_str()) == 0)
+                return std::string();
+            const std::string reason = std::strerror(kept != 0 ? kept : errno);
+            std::remove(temporary.c_str());
+            return reason;
+        }
     }
     const std::string reason = errno != 0 ? std::strerror(errno) : "the file could not be written";
     std::remove(temporary.c_str());

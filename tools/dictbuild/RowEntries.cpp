@@ -108,9 +108,12 @@ dictd::WrittenEntry written(const std::u16string& term, const Entry& entry) {
             html.remove_prefix(close + 4);
         }
     }
-    // Also before an entry that only mentions the term: the import would take the term from the
-    // index, which holds it in lower case.
-    out.text = out.headword + u"\n\n" + dictdText(html);
+    // An entry that only mentions the term starts with its own text, so that the import (and a
+    // reader) sees it so; the import then takes the term from the index, which holds it in lower
+    // case: a term with capitals keeps its headword line, and so is no mention any more.
+    if (!entry.mention || dictd::indexKey(out.headword) != out.headword)
+        out.text = out.headword + u"\n\n";
+    out.text += dictdText(html);
     return out;
 }
 

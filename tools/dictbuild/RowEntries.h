@@ -24,7 +24,8 @@ struct Entry {
 std::vector<Entry> split(std::u16string_view definition);
 
 // The entry as a dictd entry under `term`: the headword on a line of its own (the whole of it,
-// when the import shortened the term and began the page with it), a blank line, the text.
+// when the import shortened the term and began the page with it), a blank line, the text. An
+// entry that only mentions a term in lower case starts with its text, as its dictionary wrote it.
 dictd::WrittenEntry written(const std::u16string& term, const Entry& entry);
 
 } // namespace rowentries

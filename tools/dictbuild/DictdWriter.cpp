@@ -105,6 +105,26 @@ std::vector<std::string> compressedChunks(const std::string& text, std::string& 
     return chunks;
 }
 
+// Columns of the longest line of the texts, a TAB to the next multiple of eight.
+std::size_t longestLine(const std::vector<WrittenEntry>& entries) {
+    std::size_t longest = 0;
+    for (const WrittenEntry& entry : entries) {
+        std::size_t column = 0;
+        for (const char16_t c : entry.text) {
+            if (c == u'\n') {
+                longest = std::max(longest, column);
+                column = 0;
+            } else if (c == u'\t') {
+                column = (column / 8 + 1) * 8;
+            } else if (c < 0xDC00 || c >= 0xE000) {
+                ++column;
+            }
+        }
+        longest = std::max(longest, column);
+    }
+    return longest;
+}
+
 std::string headerText(const char* name, const std::u16string& value) {
     return std::string(name) + "\n" + (value.empty() ? "" : jet::toUtf8(value) + "\n");
 }
@@ -190,8 +210,11 @@ Files writeDictionary(const std::vector<WrittenEntry>& entries, const Descriptio
     addText("00-database-short", headerText("00-database-short", description.shortName));
     if (!description.url.empty())
         addText("00-database-url", headerText("00-database-url", description.url));
-    if (!description.info.empty())
-        addText("00-database-info", headerText("00-database-info", description.info));
+    // The import takes a text of few lines for one wrapped at its longest line, and would join
+    // a line that follows one nearly as long: a line of blanks (which no reader sees) longer
+    // than any line and word together tells it that no line was wrapped.
+    addText("00-database-info", headerText("00-database-info", description.info) +
+                                    std::string(2 * longestLine(entries) + 2, ' ') + "\n");
     std::unordered_map<std::string, std::pair<std::uint64_t, std::uint64_t>> written;
     for (const WrittenEntry& entry : entries) {
         const std::string text = jet::toUtf8(entry.text);

@@ -15,7 +15,7 @@ struct WrittenEntry {
 
 struct Description {
     std::u16string shortName; // 00-database-short: what a client names the dictionary by
-    std::u16string info;      // 00-database-info
+    std::u16string info;      // 00-database-info (written also when empty)
     std::u16string url;       // 00-database-url
 };
 

@@ -73,6 +73,8 @@ int usage() {
         "<Dict.mdb>\n"
         "       (a StarDict dictionary, <name.ifo> or its folder, in place of a pair, "
         "or of <source.tsv>)\n"
+        "       dictbuild --each [options] --dictd ... as above, a <folder> in place of "
+        "<Dict.mdb>:\n       each dictionary into a database of its own, <folder>/<name>.mdb\n"
         "       dictbuild --list <Dict.mdb>\n"
         "       dictbuild --dictd-out [--dictionary <name>] <Dict.mdb> <folder>\n"
         "--no-index leaves out the full-text index's words (searches then read every "
@@ -379,7 +381,7 @@ int main(int argc, char** argv) {
     if (each)
         return dictd
                    ? importEach(argv + 2, argc - 3, argv[argc - 1], withIndex, languages, progress)
-                   : importEach(argv + 1, 1, argv[2], withIndex, languages, progress);
+                   : usage();
     Rows rows(withIndex, std::move(languages));
     if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows, progress)
                 : importText(argv[1], rows, progress)))

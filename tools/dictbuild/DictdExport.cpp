@@ -129,9 +129,9 @@ int writeDictdOut(const std::string& path, const std::u16string& dictionary,
             if (sources.size() > 1 &&
                 search::SourceView::refusal(database) != search::SourceView::Refusal::None) {
                 std::fprintf(stderr,
-                             "dictbuild: %s cannot tell its dictionaries apart (it was built "
-                             "with --no-index): build it again without --no-index, or leave "
-                             "--dictionary out to write them all as one\n",
+                             "dictbuild: %s does not record which dictionary each part of "
+                             "a page is (an earlier dictbuild built it): build it again, or "
+                             "leave --dictionary out to write them all as one\n",
                              path.c_str());
                 return 1;
             }

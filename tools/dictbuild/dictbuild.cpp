@@ -1,6 +1,7 @@
 // Builds the glossary's database: a new Jet 4 file with table Dict (id, term, definition) from
 // a UTF-8 tab-separated source, or from dictionaries in the dictd format. Bad input is refused
 // with the file and line named; nothing is written.
+#include "DictdExport.h"
 #include "DictdFormat.h"
 #include "DictdImport.h"
 #include "DictionarySource.h"
@@ -65,17 +66,23 @@ std::string reason(int error) {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: dictbuild [options] <source.tsv> <Dict.mdb>\n"
-                 "       dictbuild [options] --dictd <name.index> <name.dict[.dz]> [more pairs] "
-                 "<Dict.mdb>\n"
-                 "       (a StarDict dictionary, <name.ifo> or its folder, in place of a pair, "
-                 "or of <source.tsv>)\n"
-                 "       dictbuild --list <Dict.mdb>\n"
-                 "--no-index leaves out the full-text index's words (searches then read every "
-                 "definition);\n--forms <lang.aff> <lang.dic> (once a language) adds the word "
-                 "forms that lead to the terms,\nfrom a Hunspell dictionary; --list prints the "
-                 "sources and their entries.\n");
+    std::fprintf(
+        stderr,
+        "usage: dictbuild [options] <source.tsv> <Dict.mdb>\n"
+        "       dictbuild [options] --dictd <name.index> <name.dict[.dz]> [more pairs] "
+        "<Dict.mdb>\n"
+        "       (a StarDict dictionary, <name.ifo> or its folder, in place of a pair, "
+        "or of <source.tsv>)\n"
+        "       dictbuild --each [options] --dictd ... as above, a <folder> in place of "
+        "<Dict.mdb>:\n       each dictionary into a database of its own, <folder>/<name>.mdb\n"
+        "       dictbuild --list <Dict.mdb>\n"
+        "       dictbuild --dictd-out [--dictionary <name>] <Dict.mdb> <folder>\n"
+        "--no-index leaves out the full-text index's words (searches then read every "
+        "definition);\n--forms <lang.aff> <lang.dic> (once a language) adds the word "
+        "forms that lead to the terms,\nfrom a Hunspell dictionary; --list prints the "
+        "sources and their entries;\n--dictd-out writes the database (or one dictionary of it) "
+        "into the folder as a dictd\ndictionary, <name>.index and <name>.dict.dz, for a "
+        "DICT server.\n");
     return 2;
 }
 
@@ -246,45 +253,10 @@ bool importText(const char* name, Rows& rows, ImportProgress& progress) {
     return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc > 1 && std::string(argv[1]) == "--list")
-        return argc == 3 ? listSources(argv[2]) : usage();
-    bool withIndex = true;
-    std::vector<SpellingFiles> languages;
-    for (;;) {
-        const std::string option = argc > 1 ? argv[1] : "";
-        if (option == "--no-index") {
-            withIndex = false;
-        } else if (option == "--forms" && argc > 3) {
-            languages.push_back({argv[2], argv[3]});
-            // Read once now, so that a dictionary that cannot serve is named before the import.
-            try {
-                SpellingDictionary check(languages.back());
-            } catch (const std::exception& error) {
-                std::fprintf(stderr, "dictbuild: %s\n", error.what());
-                return 1;
-            }
-            argv += 2;
-            argc -= 2;
-        } else {
-            break;
-        }
-        ++argv;
-        --argc;
-    }
-    const bool dictd = argc > 1 && std::string(argv[1]) == "--dictd";
-    if (dictd ? argc < 4 : argc != 3)
-        return usage();
-    Rows rows(withIndex, std::move(languages));
-    ImportProgress progress(stdout, stderr, isatty(fileno(stderr)) != 0);
-    if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows, progress)
-                : importText(argv[1], rows, progress)))
-        return 1;
-    progress.phase("writing " + std::string(argv[argc - 1]));
+// Writes the database of `rows` as `target`; the exit code.
+int writeDatabase(Rows& rows, const char* target, ImportProgress& progress) {
+    progress.phase("writing " + std::string(target));
     jet::JetWriter& writer = rows.writer();
-    const char* target = argv[argc - 1];
     // Written beside the target first, so a failure never leaves half a database.
     const std::string temporary = std::string(target) + ".part";
     {
@@ -312,4 +284,107 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+// The name of a dictionary's own database: its index's (or StarDict file's or folder's) name.
+std::string databaseName(std::string path) {
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+        path.pop_back();
+    std::string name = path.substr(path.find_last_of("/\\") + 1);
+    for (const char* end : {".index", ".ifo"}) {
+        const std::string ending = end;
+        if (name.size() > ending.size() &&
+            name.compare(name.size() - ending.size(), ending.size(), ending) == 0)
+            name.resize(name.size() - ending.size());
+    }
+    return name;
+}
+
+// `--each`: each dictionary (a pair of dictd files, or one StarDict dictionary) into a database
+// of its own in `folder`, named as the dictionary; the others go on when one fails.
+int importEach(const char* const* names, int count, const char* folder, bool withIndex,
+               const std::vector<SpellingFiles>& languages, ImportProgress& progress) {
+    std::vector<std::pair<int, int>> groups; // first argument, how many
+    std::string lastInfo;
+    for (int i = 0; i < count;) {
+        const InputFormat format = formatOf(names[i]);
+        if (format.kind == InputKind::StardictPart && stardictInfoName(names[i]) == lastInfo) {
+            ++i;
+            continue;
+        }
+        const bool stardict =
+            format.kind == InputKind::StardictInfo || format.kind == InputKind::StardictFolder;
+        if (stardict)
+            lastInfo = names[i];
+        const int size = stardict || i + 1 == count ? 1 : 2;
+        groups.emplace_back(i, size);
+        i += size;
+    }
+    std::vector<std::string> failed;
+    for (const auto& [first, size] : groups) {
+        const std::string target = std::string(folder) + "/" + databaseName(names[first]) + ".mdb";
+        Rows rows(withIndex, languages);
+        if (!importDictdFiles(names + first, size, rows, progress) ||
+            writeDatabase(rows, target.c_str(), progress) != 0) {
+            failed.push_back(names[first]);
+            continue;
+        }
+        std::printf("dictbuild: wrote %s\n", target.c_str());
+    }
+    std::printf("dictbuild: %zu of %s written into %s", groups.size() - failed.size(),
+                counted(groups.size(), "database", "databases").c_str(), folder);
+    for (std::size_t i = 0; i < failed.size(); ++i)
+        std::printf("%s%s", i == 0 ? "; not written (see above): " : ", ", failed[i].c_str());
+    std::printf("\n");
+    return failed.empty() ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--list")
+        return argc == 3 ? listSources(argv[2]) : usage();
+    if (argc > 1 && std::string(argv[1]) == "--dictd-out") {
+        if (argc == 6 && std::string(argv[2]) == "--dictionary")
+            return writeDictdOut(argv[4], jet::fromUtf8(argv[3]), argv[5]);
+        return argc == 4 ? writeDictdOut(argv[2], u"", argv[3]) : usage();
+    }
+    bool withIndex = true, each = false;
+    std::vector<SpellingFiles> languages;
+    for (;;) {
+        const std::string option = argc > 1 ? argv[1] : "";
+        if (option == "--no-index") {
+            withIndex = false;
+        } else if (option == "--each") {
+            each = true;
+        } else if (option == "--forms" && argc > 3) {
+            languages.push_back({argv[2], argv[3]});
+            // Read once now, so that a dictionary that cannot serve is named before the import.
+            try {
+                SpellingDictionary check(languages.back());
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "dictbuild: %s\n", error.what());
+                return 1;
+            }
+            argv += 2;
+            argc -= 2;
+        } else {
+            break;
+        }
+        ++argv;
+        --argc;
+    }
+    const bool dictd = argc > 1 && std::string(argv[1]) == "--dictd";
+    if (dictd ? argc < 4 : argc != 3)
+        return usage();
+    ImportProgress progress(stdout, stderr, isatty(fileno(stderr)) != 0);
+    if (each)
+        return dictd
+                   ? importEach(argv + 2, argc - 3, argv[argc - 1], withIndex, languages, progress)
+                   : usage();
+    Rows rows(withIndex, std::move(languages));
+    if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows, progress)
+                : importText(argv[1], rows, progress)))
+        return 1;
+    return writeDatabase(rows, argv[argc - 1], progress);
 }

@@ -257,3 +257,29 @@ TEST_F(GlossaryWindowTest, RemembersWhereItWasOpensOtherDatabasesAndSuggestsTheN
     EXPECT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
     EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary - other.mdb");
 }
+
+TEST_F(GlossaryWindowTest, WhoeverHoldsThePagesWindowReadsEachPageShownThroughIt) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const HWND held = glossary.control(IDC_PAGE);
+    ASSERT_NE(held, nullptr);
+    const win32::ComApartment com;
+    const auto object = accessibleOf(held);
+    ASSERT_TRUE(object);
+    const auto heldText = [&] {
+        wchar_t text[512] = {};
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutW(held, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                            kTimeoutMs, &copied);
+        return std::wstring(text);
+    };
+    // Three pages after it: the control of the first is gone by then, had each its own.
+    for (const int item : {1, 2, 5}) {
+        glossary.clickListItem(item);
+        ASSERT_TRUE(eventually([&] { return glossary.selected() == item; }, kTimeoutMs));
+    }
+    EXPECT_TRUE(IsWindow(held)) << "the page's window stays for the window's life";
+    EXPECT_EQ(glossary.control(IDC_PAGE), held);
+    EXPECT_TRUE(contains(heldText(), L"A term in Cyrillic.")) << heldText();
+    EXPECT_EQ(nameOf(object.get()), L"Definition") << "the object held still answers";
+}

@@ -273,10 +273,18 @@ TEST_F(GlossaryWindowTest, WhoeverHoldsThePagesWindowReadsEachPageShownThroughIt
                             kTimeoutMs, &copied);
         return std::wstring(text);
     };
-    // Three pages after it: the control of the first is gone by then, had each its own.
-    for (const int item : {1, 2, 5}) {
+    // Pages after it, each in whole: the control of the first is gone by then, had each its
+    // own.
+    const std::pair<int, const wchar_t*> pages[] = {{1, L"Translates code."},
+                                                    {2, L"Makes data smaller."},
+                                                    {5, L"A term in Cyrillic."},
+                                                    {1, L"Translates code."},
+                                                    {5, L"A term in Cyrillic."}};
+    for (const auto& [item, text] : pages) {
         glossary.clickListItem(item);
         ASSERT_TRUE(eventually([&] { return glossary.selected() == item; }, kTimeoutMs));
+        ASSERT_TRUE(eventually([&, text = text] { return contains(glossary.pageText(), text); },
+                               kTimeoutMs));
     }
     EXPECT_TRUE(IsWindow(held)) << "the page's window stays for the window's life";
     EXPECT_EQ(glossary.control(IDC_PAGE), held);

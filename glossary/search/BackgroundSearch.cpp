@@ -21,6 +21,8 @@ constexpr std::size_t kLongAnswer = 20000;
 // More than a screenful of the list: told before the rest of the beginning, whose entries may
 // not all have been read yet.
 constexpr std::size_t kFirstScreen = 100;
+// A long loop looks whether its search is still wanted this often: well under a millisecond.
+constexpr std::size_t kRowsBetweenLooks = 256;
 
 // The rows of `hits` (best first), each once.
 std::vector<std::uint32_t> rowsOf(const std::vector<Hit>& hits) {
@@ -173,19 +175,22 @@ bool BackgroundSearch::readAheadStep() {
             index_->entry(static_cast<std::uint32_t>(entryBlocksRead_++ * kEntriesPerBlock));
             return true;
         }
-        readPositions(kEntriesPerBlock);
-        return !positionsRead_;
+        return !readPositions(kEntriesPerBlock, 0);
     } catch (const std::exception&) {
         return false; // the search that needs it will say so
     }
 }
 
-void BackgroundSearch::readPositions(std::size_t most) {
+bool BackgroundSearch::readPositions(std::size_t most, std::uint64_t id) {
     if (positionsRead_)
-        return;
+        return true;
     if (!positionScan_)
         positionScan_ = database_->openTable(u"Dict", {0});
     for (std::size_t i = 0; i < most && !positionScan_->eof(); ++i) {
+        // Every row of a large database takes seconds: a new text or the window's close
+        // must not wait for them. What was read stays for the next search.
+        if (i % kRowsBetweenLooks == 0 && id != 0 && cancelled(id))
+            return false;
         positions_.push_back(positionScan_->position());
         positionScan_->moveNext();
     }
@@ -193,6 +198,7 @@ void BackgroundSearch::readPositions(std::size_t most) {
         positionsRead_ = true;
         positionScan_.reset();
     }
+    return positionsRead_;
 }
 
 void BackgroundSearch::tellFirstHits(const Query& query, std::uint64_t id) {
@@ -204,6 +210,8 @@ void BackgroundSearch::tellFirstHits(const Query& query, std::uint64_t id) {
     std::vector<std::uint32_t> inTerms;
     bool first = true, common = true;
     for (const std::string& word : query.words()) {
+        if (cancelled(id))
+            return;
         const std::vector<Posting> postings = index_->postings(word);
         common = common && postings.size() >= kLongAnswer;
         std::vector<std::uint32_t> entries;
@@ -234,6 +242,8 @@ void BackgroundSearch::tellFirstHits(const Query& query, std::uint64_t id) {
     for (const std::uint32_t entry : inTerms) {
         if (entry >= index_->entryCount())
             return; // damaged: the whole search says so
+        if (hits.size() % kRowsBetweenLooks == 0 && cancelled(id))
+            return;
         hits.push_back({index_->entry(entry).row, 0, Place::Term});
         if (hits.size() == kFirstScreen && inTerms.size() > kFirstScreen) {
             if (cancelled(id))
@@ -265,10 +275,9 @@ BackgroundSearch::Progress BackgroundSearch::search(const std::u16string& text, 
             // A phrase is looked for in the entries' text: rows are read where they stand.
             auto dict = std::make_shared<jet::Recordset>(
                 database_->openTable(u"Dict", {kTermColumn, kDefinitionColumn}));
-            const auto value = [this, dict](std::uint32_t row,
-                                            std::size_t column) -> const jet::Value* {
-                readPositions(SIZE_MAX);
-                if (row >= positions_.size())
+            const auto value = [this, dict, id](std::uint32_t row,
+                                                std::size_t column) -> const jet::Value* {
+                if (!readPositions(SIZE_MAX, id) || row >= positions_.size())
                     return nullptr;
                 dict->moveTo(positions_[row]);
                 return &dict->value(column);
@@ -284,6 +293,8 @@ BackgroundSearch::Progress BackgroundSearch::search(const std::u16string& text, 
                 return definition->text;
             };
             tellFirstHits(query, id);
+            if (cancelled(id))
+                return progress;
             progress.rows = rowsOf(searchIndex(*index_, query, rows));
             return progress;
         }

@@ -64,7 +64,9 @@ private:
     bool prepare();
     bool readAheadStep(); // false when nothing is left to read ahead
     void tellFirstHits(const Query& query, std::uint64_t id);
-    void readPositions(std::size_t most);
+    // Reads at most `most` more; false when not all are read, also when search `id` (0: none)
+    // was cancelled on the way.
+    bool readPositions(std::size_t most, std::uint64_t id);
     bool cancelled(std::uint64_t id) const { return stopping_ || latest_ != id; }
     void publish(Progress progress);
 

@@ -75,6 +75,8 @@ std::vector<Hit> searchIndex(const FullTextIndex& index, const Query& query,
     // The rarest word first keeps every intersection small.
     std::vector<std::vector<Posting>> lists;
     for (const std::string& word : words) {
+        if (rows.cancelled && rows.cancelled())
+            return hits;
         lists.push_back(index.postings(word));
         if (lists.back().empty())
             return hits;
@@ -88,14 +90,16 @@ std::vector<Hit> searchIndex(const FullTextIndex& index, const Query& query,
     const bool phrases = std::any_of(query.groups.begin(), query.groups.end(),
                                      [](const auto& group) { return group.size() > 1; });
     hits.reserve(found.size());
-    for (const Posting& posting : found) {
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const Posting& posting = found[i];
+        // A common word's entries are read from the index a block at a time: a long loop too.
+        if (rows.cancelled && (phrases || i % 256 == 0) && rows.cancelled())
+            break;
         if (posting.entry >= index.entryCount())
             throw IndexError();
         const Entry entry = index.entry(posting.entry);
         Hit hit{entry.row, entry.source, posting.place};
         if (phrases) {
-            if (rows.cancelled && rows.cancelled())
-                break;
             // Words alone do not tell a phrase: the entry's text does.
             const std::optional<std::u16string> definition = rows.definition(entry.row);
             if (!definition)

@@ -18,23 +18,17 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
     auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr)
         return false;
-    // A key in the page while the next one comes in is for the next one, shown whole at once.
-    // A click there was aimed at what the page before showed: it only brings the next one.
-    if (message.hwnd != nullptr && message.hwnd == self->leavingPage_.get() &&
-        readsOrUsesPage(message.message)) {
-        self->fillPage(true);
-        if (isButtonPress(message.message))
-            return true;
-        message.hwnd = self->page_;
-    }
+    PageView& page = self->pageView_;
+    if (page.translate(message))
+        return true;
     const bool control = down(VK_CONTROL);
     // The Find dialog keeps its own keys, but for F3 and Shift+F3.
-    if (self->pageFind_.owns(message.hwnd)) {
+    if (page.find().owns(message.hwnd)) {
         if (message.message == WM_KEYDOWN && message.wParam == VK_F3) {
-            self->pageFind_.findAgain(!down(VK_SHIFT), self->shownTerm());
+            page.find().findAgain(!down(VK_SHIFT), self->shownTerm());
             return true;
         }
-        return self->pageFind_.dialogKeys(message);
+        return page.find().dialogKeys(message);
     }
     if (message.message == WM_SYSKEYDOWN) {
         // Back and Forward as in a browser: Alt+Left and Alt+Right; Alt+D to the search box
@@ -55,16 +49,11 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
         return true;
     }
     if (message.message == WM_MOUSEWHEEL && (GET_KEYSTATE_WPARAM(message.wParam) & MK_CONTROL)) {
-        self->zoom(GET_WHEEL_DELTA_WPARAM(message.wParam) > 0 ? 1 : -1);
+        page.zoom(GET_WHEEL_DELTA_WPARAM(message.wParam) > 0 ? 1 : -1);
         return true;
     }
     if (message.message != WM_KEYDOWN)
         return false;
-    // In the page Tab goes from link to link and Enter follows one; the page, as a multi-line
-    // text, would keep Tab for itself.
-    if (message.hwnd == self->page_ && !control &&
-        (message.wParam == VK_TAB || message.wParam == VK_RETURN))
-        return self->pageKey(message.wParam, down(VK_SHIFT));
     if (message.hwnd == self->logoControl_ &&
         (message.wParam == VK_RETURN || message.wParam == VK_SPACE)) {
         self->openMakersPage();
@@ -84,7 +73,7 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
         return true;
     }
     if (message.wParam == VK_F3) {
-        self->pageFind_.findAgain(!down(VK_SHIFT), self->shownTerm());
+        page.find().findAgain(!down(VK_SHIFT), self->shownTerm());
         return true;
     }
     if (!control)
@@ -98,16 +87,16 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
             self->focusSearch();
             return true;
         }
-        self->pageFind_.open();
+        page.find().open();
         return true;
     case 'P':
-        self->printPage();
+        page.print(self->window_, self->shownTerm());
         return true;
     case 'C':
     case VK_INSERT:
-        if (message.hwnd != self->page_)
+        if (!page.isPage(message.hwnd))
             return false;
-        self->copyPage();
+        page.copy();
         return true;
     case 'A':
         // The page selects all of itself; the search box all of its text.
@@ -123,15 +112,15 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
         return true;
     case VK_OEM_PLUS:
     case VK_ADD:
-        self->zoom(1);
+        page.zoom(1);
         return true;
     case VK_OEM_MINUS:
     case VK_SUBTRACT:
-        self->zoom(-1);
+        page.zoom(-1);
         return true;
     case '0':
     case VK_NUMPAD0:
-        self->zoom(0);
+        page.zoom(0);
         return true;
     default:
         return false;

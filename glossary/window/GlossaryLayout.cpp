@@ -102,11 +102,17 @@ int GlossaryWindow::scaled(int twips) const {
     return MulDiv(twips, dpi_, kTwipsPerInch);
 }
 
-HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id) {
+RECT GlossaryWindow::designedPlace(int id) const {
     const Placement& at = placementOf(id);
+    return RECT{scaled(at.left), scaled(at.top), scaled(at.left + at.width),
+                scaled(at.top + at.height)};
+}
+
+HWND GlossaryWindow::control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id) {
+    const RECT at = designedPlace(id);
     const HWND child =
-        CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, scaled(at.left),
-                        scaled(at.top), scaled(at.width), scaled(at.height), window_,
+        CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, at.left, at.top,
+                        at.right - at.left, at.bottom - at.top, window_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     return child;
@@ -127,11 +133,11 @@ void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
     // The window moved to a screen of another density: fonts, sizes and places follow it.
     dpi_ = dpi;
     createFonts();
-    sparePage_.reset(); // made again in the new font
     for (const Placement& at : kLayout) {
         const HFONT font = at.id == IDC_VERSION                        ? labelFont_.get()
                            : at.id == IDC_SEARCH || at.id == IDC_TERMS ? textFont_.get()
                                                                        : font_.get();
+        // The page's window gives it to each of its controls.
         SendMessageW(GetDlgItem(window_, at.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     setListItemHeight();

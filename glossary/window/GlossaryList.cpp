@@ -59,39 +59,6 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
                                                   LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<GlossaryWindow*>(data);
     const bool isList = control == self->terms_, isLogo = control == self->logoControl_;
-    // Whoever reads the page or acts on it gets it whole, not as far as it has gone in.
-    if (control == self->page_ && !self->pageWhole() && readsOrUsesPage(message))
-        self->fillPage(true);
-    if (control != self->page_ && self->formerPage(control)) {
-        // A control of a page gone passes the focus on; it and the one leaving pass on what
-        // would read or use the page to the new one, which is then shown whole.
-        if (message == WM_SETFOCUS && control != self->leavingPage_.get()) {
-            SetFocus(self->shownPage());
-            return 0;
-        }
-        if (readsOrUsesPage(message)) {
-            self->fillPage(true);
-            if (isButtonPress(message))
-                return 0; // aimed at the page it showed (see translateAccelerator)
-            ++self->passedOn_;
-            const LRESULT result = SendMessageW(self->page_, message, wParam, lParam);
-            --self->passedOn_;
-            return result;
-        }
-    }
-    if (control == self->page_ && message == WM_SETCURSOR && self->pageMouse(message, lParam))
-        return TRUE;
-    // A link is followed by a click in this page: not by the release of a press that went to
-    // the page before it (see translateAccelerator).
-    if (control == self->page_ && message == WM_LBUTTONDOWN)
-        self->pressedPage_ = control;
-    if (control == self->page_ && message == WM_LBUTTONUP) {
-        const LRESULT done = DefSubclassProc(control, message, wParam, lParam);
-        if (self->pressedPage_ == control)
-            self->pageMouse(message, lParam);
-        self->pressedPage_ = nullptr;
-        return done;
-    }
     if (message == WM_GETOBJECT) {
         if (const LRESULT object = answerAccessibleObject(control, wParam, lParam, isList))
             return object;
@@ -186,7 +153,7 @@ bool GlossaryWindow::searchKey(WPARAM key) {
         return true;
     case VK_RETURN:
         wordEnded_ = true;
-        SetFocus(page_);
+        SetFocus(pageView_.window());
         return true;
     case VK_ESCAPE:
         // Back to the term search, which an empty text starts at the first term; a search in

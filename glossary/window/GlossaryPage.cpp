@@ -1,6 +1,7 @@
-// The page view: what it shows, its zoom, its links and the history of pages.
+// What the page shows: an entry, the history of pages, the links followed.
 #include "GlossaryWindow.h"
 #include "Ids.h"
+#include "WindowText.h"
 
 #include <richedit.h>
 #include <shellapi.h>
@@ -15,10 +16,19 @@ constexpr std::size_t kHistoryLength = 200;
 
 } // namespace
 
-void GlossaryWindow::zoom(int step) {
-    // From half to four times the size, in steps of a tenth; 0 goes back to the designed size.
-    zoomPercent_ = step == 0 ? 100 : std::min(400, std::max(50, zoomPercent_ + 10 * step));
-    SendMessageW(page_, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
+void GlossaryWindow::showPage(const std::u16string& html) {
+    // A find's count was of the page before.
+    if (!findStatus_.empty() && win32::windowText(status_) == findStatus_)
+        setStatus(L"", L"");
+    findStatus_.clear();
+    pageView_.show(damageNote_ + html);
+}
+
+std::wstring GlossaryWindow::shownTerm() const {
+    if (shownEntry_ >= glossary_.size())
+        return std::wstring();
+    const std::u16string_view term = glossary_.term(shownEntry_);
+    return std::wstring(term.begin(), term.end());
 }
 
 void GlossaryWindow::showSelected() {
@@ -125,97 +135,4 @@ void GlossaryWindow::openMakersPage() {
     wchar_t url[512] = {};
     if (LoadStringW(instance_, IDS_MAKER_URL, url, 512) > 0)
         ShellExecuteW(window_, L"open", url, L"", L"", SW_SHOW);
-}
-
-PageColours GlossaryWindow::pageColours() const {
-    // A high-contrast theme, or any whose window is dark, where the page's own dark text
-    // could not be read: the system's colours, links in the hot-light colour.
-    HIGHCONTRASTW contrast = {};
-    contrast.cbSize = sizeof contrast;
-    const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-                      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
-    const COLORREF window = GetSysColor(COLOR_WINDOW);
-    const bool dark =
-        GetRValue(window) * 299 + GetGValue(window) * 587 + GetBValue(window) * 114 < 128 * 1000;
-    const COLORREF link = GetSysColor(COLOR_HOTLIGHT);
-    return PageColours{high || dark, static_cast<std::uint32_t>(GetRValue(link)) << 16 |
-                                         static_cast<std::uint32_t>(GetGValue(link)) << 8 |
-                                         GetBValue(link)};
-}
-
-const PageLink* GlossaryWindow::linkAt(POINT point) const {
-    POINTL at = {point.x, point.y};
-    const LRESULT character = SendMessageW(page_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at));
-    // The control answers the nearest character: the point must lie on it, not beside it.
-    POINTL first = {}, next = {};
-    SendMessageW(page_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&first), character);
-    SendMessageW(page_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&next), character + 1);
-    if (point.x < first.x || point.y < first.y || (next.y == first.y && point.x >= next.x))
-        return nullptr;
-    for (const PageLink& link : links_) {
-        if (character >= link.start && character < link.end)
-            return &link;
-    }
-    return nullptr;
-}
-
-bool GlossaryWindow::pageMouse(UINT message, LPARAM lParam) {
-    if (message == WM_SETCURSOR) {
-        POINT cursor = {};
-        GetCursorPos(&cursor);
-        ScreenToClient(page_, &cursor);
-        if (linkAt(cursor) == nullptr)
-            return false;
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        return true;
-    }
-    // A click on a link, not the end of a selection dragged over it.
-    CHARRANGE selection = {};
-    SendMessageW(page_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const PageLink* link = linkAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-    if (link == nullptr || selection.cpMax != selection.cpMin)
-        return false;
-    // Followed once the page has finished with its click: following replaces the page.
-    pendingLink_ = link->target;
-    PostMessageW(window_, MSG_FOLLOW_LINK, 0, 0);
-    return false;
-}
-
-bool GlossaryWindow::pageKey(WPARAM key, bool back) {
-    // As in a browser's page: Tab and Shift+Tab select the next and the previous link, Enter
-    // follows the selected one. Past the last link Tab leaves the page.
-    CHARRANGE selection = {};
-    SendMessageW(page_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const auto on = std::find_if(links_.begin(), links_.end(), [&](const PageLink& link) {
-        return selection.cpMin >= link.start && selection.cpMin < link.end;
-    });
-    if (key == VK_RETURN) {
-        if (on == links_.end())
-            return false;
-        pendingLink_ = on->target;
-        PostMessageW(window_, MSG_FOLLOW_LINK, 0, 0);
-        return true;
-    }
-    const PageLink* next = nullptr;
-    if (!back) {
-        const auto after = std::find_if(links_.begin(), links_.end(), [&](const PageLink& link) {
-            return on != links_.end() ? link.start >= on->end : link.start >= selection.cpMin;
-        });
-        next = after != links_.end() ? &*after : nullptr;
-    } else {
-        for (const PageLink& link : links_) {
-            if (on != links_.end() ? link.end <= on->start : link.end <= selection.cpMin)
-                next = &link;
-        }
-    }
-    if (next == nullptr) {
-        CHARRANGE none = {0, 0};
-        SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&none));
-        SetFocus(GetNextDlgTabItem(window_, page_, back));
-        return true;
-    }
-    CHARRANGE range = {next->start, next->end};
-    SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    SendMessageW(page_, EM_SCROLLCARET, 0, 0);
-    return true;
 }

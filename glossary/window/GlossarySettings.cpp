@@ -127,8 +127,7 @@ void GlossaryWindow::restoreSettings(int show) {
     DWORD zoom = 0;
     if (key && readValue(key.get(), kZoom, REG_DWORD, &zoom, sizeof zoom) && zoom >= 50 &&
         zoom <= 400) {
-        zoomPercent_ = static_cast<int>(zoom);
-        SendMessageW(page_, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
+        pageView_.setZoom(static_cast<int>(zoom));
     }
     ShowWindow(window_, show);
 }
@@ -164,7 +163,7 @@ void GlossaryWindow::saveSettings() const {
         RegSetValueExW(key.get(), kPlacement, 0, REG_BINARY, reinterpret_cast<const BYTE*>(stored),
                        sizeof stored);
     }
-    const DWORD zoom = static_cast<DWORD>(zoomPercent_);
+    const DWORD zoom = static_cast<DWORD>(pageView_.zoomPercent());
     RegSetValueExW(key.get(), kZoom, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zoom),
                    sizeof zoom);
     // A database the user opened is opened again next time; the default needs no word.

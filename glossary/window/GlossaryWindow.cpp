@@ -86,8 +86,8 @@ LRESULT CALLBACK GlossaryWindow::procedure(HWND window, UINT message, WPARAM wPa
 }
 
 LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (pageFind_.isDialogMessage(message)) {
-        pageFind_.onDialogMessage(lParam, shownTerm());
+    if (pageView_.find().isDialogMessage(message)) {
+        pageView_.find().onDialogMessage(lParam, shownTerm());
         return 0;
     }
     switch (message) {
@@ -108,9 +108,6 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         return DefWindowProcW(window_, message, wParam, lParam);
-    case MSG_FOLLOW_LINK:
-        followLink(pendingLink_);
-        return 0;
     case MSG_SEARCH_NEWS:
         takeSearchNews();
         return 0;
@@ -147,20 +144,13 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
     case WM_THEMECHANGED:
-        // The page's colours follow the system's (a high-contrast theme); the controls are
-        // told as top-level windows tell theirs.
-        if (message == WM_SYSCOLORCHANGE)
-            SendMessageW(page_, message, wParam, lParam);
-        if (pageColours().system != shownColours_.system ||
-            pageColours().link != shownColours_.link)
-            showPage(shownHtml_); // only then: it starts the page from its top
+        // The page's colours follow the system's (a high-contrast theme).
+        pageView_.coloursChanged(message, wParam, lParam);
         InvalidateRect(window_, nullptr, TRUE);
         return DefWindowProcW(window_, message, wParam, lParam);
     case WM_TIMER:
         if (wParam == TIMER_REDRAW_LIST)
             redrawList();
-        if (wParam == TIMER_FILL_PAGE)
-            fillPage(false);
         return 0;
     case WM_VKEYTOITEM:
         return -1; // the list's own keys
@@ -227,7 +217,8 @@ void GlossaryWindow::onCreate() {
     for (const HWND text : {search_, terms_})
         SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), FALSE);
     setListItemHeight();
-    page_ = createPageControl(nullptr);
+    pageView_.create(window_, IDC_PAGE, designedPlace(IDC_PAGE), font_.get(),
+                     [this](const std::u16string& target) { followLink(target); });
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
     // After Exit in the order of Tab, which goes on to the logo: search, list, page, Exit, then
     // the bottom row leftwards.
@@ -257,10 +248,11 @@ void GlossaryWindow::onCreate() {
     SendMessageW(window_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     focus_ = search_;
 
-    pageFind_.attach(window_, page_, [this](const std::wstring& shown, const std::wstring& spoken) {
-        setStatus(shown, spoken);
-        findStatus_ = shown;
-    });
+    pageView_.find().attach(window_, pageView_.window(),
+                            [this](const std::wstring& shown, const std::wstring& spoken) {
+                                setStatus(shown, spoken);
+                                findStatus_ = shown;
+                            });
     loadGlossary();
     showDatabase(startWord_.empty() ? rememberedTerm() : std::u16string());
     SetFocus(search_);
@@ -276,7 +268,8 @@ void GlossaryWindow::onActivate(bool active) {
     }
     const HWND focus = GetFocus();
     if (focus != nullptr && IsChild(window_, focus))
-        focus_ = focus;
+        // In the page, the page's window: the control there changes with each page.
+        focus_ = IsChild(pageView_.window(), focus) ? pageView_.window() : focus;
 }
 
 void GlossaryWindow::onCommand(int id, int code) {

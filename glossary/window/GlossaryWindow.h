@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Glossary.h"
-#include "PageFind.h"
+#include "PageView.h"
 #include "StartArguments.h"
-#include "page/HtmlToRtf.h"
+#include "WindowText.h"
 #include "search/BackgroundSearch.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
@@ -29,7 +29,7 @@ public:
     // Input for the page's control that is leaving goes to the one that takes its place.
     static bool translateAccelerator(HWND window, MSG& message);
 
-    static constexpr const wchar_t* kProductName = L"Technical Glossary";
+    static constexpr const wchar_t* kProductName = kGlossaryName;
     static constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 private:
@@ -48,14 +48,12 @@ private:
     // The list's and the logo's additions: the list's item texts, the logo's focus.
     static LRESULT CALLBACK controlProcedure(HWND control, UINT message, WPARAM wParam,
                                              LPARAM lParam, UINT_PTR id, DWORD_PTR self);
-    bool pageKey(WPARAM key, bool back);
     void focusSearch();
     void paintNoMatchCue();
     void paintModeCue();
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool searchKey(WPARAM key);
     void moveSelection(int to);
-    void zoom(int step);
     void onActivate(bool active);
     void createFonts();
     void onDpiChanged(int dpi, const RECT& suggested);
@@ -78,28 +76,8 @@ private:
     void selectInList(int index);
     void redrawList();
     void openMakersPage(); // Picture1_Click
+    // Shows `html` under the note of a damaged database, if one is shown.
     void showPage(const std::u16string& html);
-    // The page's control, made anew for each page in the place of `old` (see showPage).
-    HWND createPageControl(HWND old);
-    // Brings the new page's first screen in and shows it, a step at a time, leaving the rest
-    // to the timer when a key or message waits; `stepFirst`: one step before looking.
-    void bringPage(bool stepFirst);
-    // The steps of showing the new page in the place of the one leaving.
-    void showUnderLeavingPage();
-    void takeLeavingPagesPlace();
-    // Puts the page's next slices in: for a few milliseconds while nothing else waits, or
-    // (`whole`) all of them, before anything reads or uses the page.
-    void fillPage(bool whole);
-    void appendPageSlice();
-    void tidyPageControls(); // when the page is whole and the window idle
-    static bool readsOrUsesPage(UINT message);
-    static bool isButtonPress(UINT message);
-    bool pageFilled() const { return nextSlice_ >= pageSlices_.size(); }
-    bool pageWhole() const { return !leavingPage_ && pageFilled(); }
-    HWND shownPage() const { return leavingPage_ ? leavingPage_.get() : page_; }
-    // The control of the page leaving or of a page gone: it answers for the page.
-    bool formerPage(HWND control) const;
-    PageColours pageColours() const;
     void loadGlossary();
     std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
     void openDatabase(const std::wstring& path);
@@ -134,22 +112,16 @@ private:
     // `note`: a note above the entry (why it was chosen), set with it as one page.
     void showEntry(std::size_t index, bool remember, History from = History::Other,
                    const std::u16string& note = std::u16string());
-    // The page's links answer the mouse: the hand over them, a click follows one.
-    const PageLink* linkAt(POINT point) const;
-    bool pageMouse(UINT message, LPARAM lParam);
     void followLink(const std::u16string& target);
     void goThroughHistory(int step);
     // The term of the page shown, or empty (a page of suggestions).
     std::wstring shownTerm() const;
-    // Ctrl+P: the page, or its selection, on a printer the user chooses.
-    void printPage();
-    // Ctrl+C in the page: its selection, with its lines, on the clipboard.
-    void copyPage();
     int scaled(int twips) const;
     // The first frame: the designed size where the screen has room for it.
     static RECT initialFrame(int dpi);
     void limitSize(MINMAXINFO& limits) const;
     void setLogo();
+    RECT designedPlace(int id) const; // where control `id` stands at the designed size
     HWND control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id);
     void layout(int width, int height);
 
@@ -158,37 +130,19 @@ private:
     bool ownedByWindow_ = false; // from a successful creation on, WM_NCDESTROY deletes it
     HWND focus_ = nullptr;       // the control that had the focus when the window was left
     WNDPROC searchDefault_ = nullptr;
-    int zoomPercent_ = 100;
     bool listRedrawPending_ = false;
-    HWND search_ = nullptr, terms_ = nullptr, page_ = nullptr, logoControl_ = nullptr;
+    HWND search_ = nullptr, terms_ = nullptr, logoControl_ = nullptr;
     win32::Gdi<HFONT> font_, labelFont_, textFont_;
     win32::Gdi<HBITMAP> logo_;
     int dpi_ = 96;
     Glossary glossary_{{}, {}};
-    std::wstring database_;       // named on the command line or opened, else empty
-    std::u16string shownHtml_;    // the page as shown, drawn again when the colours change
-    PageColours shownColours_;    // and the colours it was drawn in
-    std::u16string entryHtml_;    // the last term's page, below the suggestions
-    bool noMatch_ = false;        // the search text matches no term
-    std::vector<PageLink> links_; // of the page shown
-    std::u16string pendingLink_;  // clicked, to be followed
-    std::wstring loadFailure_;    // why the named database cannot be read
-    std::wstring startWord_;      // the word of the command line, looked up at start
+    std::wstring database_;                  // named on the command line or opened, else empty
+    std::u16string entryHtml_;               // the last term's page, below the suggestions
+    bool noMatch_ = false;                   // the search text matches no term
+    std::wstring loadFailure_;               // why the named database cannot be read
+    std::wstring startWord_;                 // the word of the command line, looked up at start
     std::vector<StartArguments> handedOver_; // by other starts, not yet taken
     std::u16string damageNote_;              // above every page while a damaged database is shown
-
-    // The page, in the pieces it goes in by, and the first not yet in.
-    std::vector<std::string> pageSlices_;
-    std::size_t nextSlice_ = 0;
-    bool fillingPage_ = false;
-    // The control shown until the new page's first screen is in (page_ is hidden meanwhile).
-    win32::OwnWindow leavingPage_;
-    // Those of pages gone, hidden and without the page's ID, destroyed when the window is idle
-    // and no message they passed on is being answered.
-    std::vector<win32::OwnWindow> retiredPages_;
-    int passedOn_ = 0;
-    win32::OwnWindow sparePage_; // hidden, without the page's ID, for the next page
-    HWND pressedPage_ = nullptr; // the page control the mouse button went down in
     Remembered remembered_;
     // Dictionaries chosen in this run, by database (full path): saved with the settings.
     std::map<std::wstring, std::vector<std::u16string>> chosenSources_;
@@ -216,7 +170,7 @@ private:
     void setStatus(const std::wstring& shown, const std::wstring& spoken);
     void updateSearchName();
     // Marks the words of the search in definitions on the page (after showEntry).
-    void markFoundWords();
+    void markFoundWords() { pageView_.markWords(foundWords_); }
 
     HWND inDefinitions_ = nullptr, status_ = nullptr;
     bool definitionsMode_ = false;
@@ -234,7 +188,7 @@ private:
     std::vector<std::size_t> history_;
     std::size_t historyAt_ = 0; // the entry of history_ shown
     History lastFrom_ = History::Other;
-    PageFind pageFind_;
+    PageView pageView_;
 
     // The word forms of the database wordFormsOf_, read when a search first finds nothing.
     std::unique_ptr<search::WordForms> wordForms_;

@@ -14,12 +14,12 @@
 #define IDS_MAKER_URL 301 // the maker's web address, opened by the logo
 
 // The window's own messages and timers (C++ only).
-#define MSG_FOLLOW_LINK (WM_APP + 1)         // follow the link clicked, once the click is done
+#define MSG_FOLLOW_LINK (WM_APP + 1)         // to the page's window: follow the link chosen
 #define MSG_REPORT_LOAD_FAILURE (WM_APP + 2) // say why the named database cannot be read
 #define MSG_SEARCH_NEWS (WM_APP + 3)         // the search in definitions has news to take
 #define MSG_TAKE_HANDED_OVER (WM_APP + 4)    // act on what another start of the program handed over
 #define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys
-#define TIMER_FILL_PAGE 2                    // the rest of a long page, while idle
+#define TIMER_FILL_PAGE 2 // the page's window's: the rest of a long page, while idle
 
 // The dialog of the dictionaries shown (a database's sources), and the window's button for it.
 #define IDC_DICTIONARIES 109  // opens the dialog (also Ctrl+D)

@@ -1,6 +1,6 @@
 // Copying the page's selection (Ctrl+C, Ctrl+Insert): its lines stay lines in the plain text
 // (the control would copy a line break as a blank), and its formatting goes along as RTF.
-#include "GlossaryWindow.h"
+#include "PageView.h"
 #include "WindowText.h"
 #include "page/PageText.h"
 #include "win32/Handles.h"
@@ -32,19 +32,19 @@ void offer(UINT format, const void* data, std::size_t size) {
 
 } // namespace
 
-void GlossaryWindow::copyPage() {
+void PageView::copy() {
     CHARRANGE selection = {};
     SendMessageW(page_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     if (selection.cpMax <= selection.cpMin)
         return;
     // The line breaks and rules stand where the page's converter put them.
-    const RtfPage layout = htmlToPage(damageNote_ + shownHtml_, shownColours_);
+    const RtfPage layout = htmlToPage(shownHtml_, shownColours_);
     const std::u16string text = copiedText(richText(page_), layout.lineBreaks, layout.rules,
                                            selection.cpMin, selection.cpMax);
     std::string rtf;
     EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&rtf), 0, appendRtf};
     SendMessageW(page_, EM_STREAMOUT, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
-    if (!OpenClipboard(window_))
+    if (!OpenClipboard(view_))
         return;
     EmptyClipboard();
     offer(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(char16_t));

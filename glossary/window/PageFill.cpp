@@ -1,8 +1,8 @@
-// How a page goes into the view: a control of its own, shown once its first screen is in, the
-// rest while the window is idle, so that neither the page nor a key typed meanwhile waits.
-#include "AccessibleControl.h"
-#include "GlossaryWindow.h"
+// How a page goes into the view: a control of its own inside the view's window, shown once its
+// first screen is in, the rest while the window is idle, so that neither the page nor a key
+// typed meanwhile waits.
 #include "Ids.h"
+#include "PageView.h"
 #include "WindowText.h"
 #include "page/PageSlices.h"
 
@@ -44,19 +44,6 @@ bool beyondView(HWND page) {
     return last.y - first.y >= client.bottom;
 }
 
-// Where `model` stands: the window may have been laid out again since `control` was made or
-// shown, and the layout moves the control that has the page's ID.
-void placeLike(HWND control, HWND model, HWND parent) {
-    RECT wanted = {}, now = {};
-    GetWindowRect(model, &wanted);
-    GetWindowRect(control, &now);
-    if (EqualRect(&wanted, &now))
-        return;
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&wanted), 2);
-    SetWindowPos(control, nullptr, wanted.left, wanted.top, wanted.right - wanted.left,
-                 wanted.bottom - wanted.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // Hidden without erasing its place: what stood under it is drawn over it at once, and an
 // erased place would show blank between the two.
 void hideUndrawn(HWND control) {
@@ -67,75 +54,30 @@ void hideUndrawn(HWND control) {
 
 } // namespace
 
-HWND GlossaryWindow::createPageControl(HWND old) {
-    // Clipped by its siblings: the next page's control, shown under this one before it takes
-    // its place, must not draw over it.
-    constexpr DWORD kPageStyle = WS_BORDER | WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS |
-                                 ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
-    HWND page = nullptr;
-    if (old == nullptr) {
-        page = control(L"RichEdit20W", L"", kPageStyle, IDC_PAGE);
-    } else {
-        // In the place of the old one, after it in the order of Tab, hidden until its first
-        // screen is in; the old one keeps the name in the window until then
-        // (see takeLeavingPagesPlace).
-        RECT place = {};
-        GetWindowRect(old, &place);
-        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&place), 2);
-        page = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | kPageStyle, place.left, place.top,
-                               place.right - place.left, place.bottom - place.top, window_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PAGE)), instance_,
-                               nullptr);
-        if (page == nullptr)
-            return nullptr;
-        SetWindowPos(page, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    }
-    if (page == nullptr)
-        return nullptr;
-    // A page the reader cannot change has nothing to undo; without the steps the control would
-    // record, a long page goes in about a fifth faster under Wine.
-    SendMessageW(page, EM_SETUNDOLIMIT, 0, 0);
-    // Characters the page's fonts do not have come from a font that has them.
-    SendMessageW(page, EM_SETLANGOPTIONS, 0, IMF_AUTOFONT | IMF_DUALFONT);
-    if (zoomPercent_ != 100)
-        SendMessageW(page, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
-    setAccessibleName(page, L"Definition");
-    SetWindowSubclass(page, controlProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
-    return page;
-}
-
-void GlossaryWindow::showPage(const std::u16string& html) {
-    // A find's count was of the page before.
-    if (!findStatus_.empty() && win32::windowText(status_) == findStatus_)
-        setStatus(L"", L"");
-    findStatus_.clear();
+void PageView::show(const std::u16string& html) {
     shownHtml_ = html;
     shownColours_ = pageColours();
-    RtfPage page = htmlToPage(damageNote_ + html, shownColours_);
+    RtfPage page = htmlToPage(html, shownColours_);
     // A new control for each page: Wine's rich edit takes as long to empty itself of a long
     // page as to take one, and a control is made and destroyed in a few milliseconds. The page
     // goes in as RTF with its links already coloured and underlined (marking each link through
     // the control would select, format and redraw once a link), while its control is hidden
     // and the page before stays shown: its first screen a slice at a time, with whatever waits
     // (a key typed meanwhile) served between slices, then the rest while the window is idle.
-    KillTimer(window_, TIMER_FILL_PAGE);
+    KillTimer(view_, TIMER_FILL_PAGE);
     HWND fresh = sparePage_.release();
-    if (fresh != nullptr) {
-        SetWindowLongPtrW(fresh, GWLP_ID, IDC_PAGE);
+    if (fresh != nullptr)
         SendMessageW(fresh, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
-    } else {
+    else
         fresh = createPageControl(shownPage());
-    }
     if (fresh == nullptr) {
         pageSlices_.clear();
         nextSlice_ = 0;
         return;
     }
-    pageFind_.setPage(fresh);
+    find_.setPage(fresh);
     if (leavingPage_) {
         // A page that never came: typed past, perhaps already under the one leaving.
-        SetWindowLongPtrW(page_, GWLP_ID, 0);
         hideUndrawn(page_);
         retiredPages_.emplace_back(page_);
     } else {
@@ -148,11 +90,11 @@ void GlossaryWindow::showPage(const std::u16string& html) {
     bringPage(false);
 }
 
-void GlossaryWindow::bringPage(bool stepFirst) {
+void PageView::bringPage(bool stepFirst) {
     fillingPage_ = true;
     for (bool mayWait = !stepFirst; leavingPage_; mayWait = true) {
         if (mayWait && somethingWaits()) {
-            SetTimer(window_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr);
+            SetTimer(view_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr);
             break;
         }
         // Those of pages gone first, one a step: under Wine each hidden window more makes
@@ -169,29 +111,21 @@ void GlossaryWindow::bringPage(bool stepFirst) {
     }
     fillingPage_ = false;
     if (!leavingPage_)
-        SetTimer(window_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr); // the rest, when idle
+        SetTimer(view_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr); // the rest, when idle
 }
 
-void GlossaryWindow::showUnderLeavingPage() {
+void PageView::showUnderLeavingPage() {
     CHARRANGE start = {0, 0};
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
     POINT top = {0, 0};
     SendMessageW(page_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&top));
-    placeLike(page_, leavingPage_.get(), window_);
     ShowWindow(page_, SW_SHOWNA);
 }
 
-void GlossaryWindow::takeLeavingPagesPlace() {
+void PageView::takeLeavingPagesPlace() {
     const HWND old = leavingPage_.get();
-    placeLike(page_, old, window_);
-    const bool focused = GetFocus() == old;
-    // The page's ID goes to the new control, which comes after the old one and so is found
-    // once the old one has none: whoever asks for the page always finds one.
-    SetWindowLongPtrW(old, GWLP_ID, 0);
-    if (focused)
+    if (GetFocus() == old)
         SetFocus(page_);
-    if (focus_ == old)
-        focus_ = page_;
     hideUndrawn(old);
     retiredPages_.push_back(std::move(leavingPage_));
     // Drawn whole over the old one's place, now: a paint would wait for every key typed
@@ -200,7 +134,7 @@ void GlossaryWindow::takeLeavingPagesPlace() {
     NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
 }
 
-bool GlossaryWindow::formerPage(HWND control) const {
+bool PageView::formerPage(HWND control) const {
     if (control == leavingPage_.get() && control != nullptr)
         return true;
     for (const win32::OwnWindow& retired : retiredPages_) {
@@ -211,7 +145,7 @@ bool GlossaryWindow::formerPage(HWND control) const {
 }
 
 // The next slice at the end of the page, without notifications.
-void GlossaryWindow::appendPageSlice() {
+void PageView::appendPageSlice() {
     const LRESULT events = SendMessageW(page_, EM_SETEVENTMASK, 0, 0);
     const long end = richTextLength(page_);
     CHARRANGE atEnd = {end, end};
@@ -223,7 +157,7 @@ void GlossaryWindow::appendPageSlice() {
     SendMessageW(page_, EM_SETEVENTMASK, 0, events);
 }
 
-bool GlossaryWindow::readsOrUsesPage(UINT message) {
+bool PageView::readsOrUsesPage(UINT message) {
     switch (message) {
     // Where a point of the visible text stands (a link under the mouse) needs no more of it.
     case EM_CHARFROMPOS:
@@ -255,12 +189,12 @@ bool GlossaryWindow::readsOrUsesPage(UINT message) {
     }
 }
 
-bool GlossaryWindow::isButtonPress(UINT message) {
+bool PageView::isButtonPress(UINT message) {
     return message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN ||
            message == WM_MBUTTONDOWN;
 }
 
-void GlossaryWindow::fillPage(bool whole) {
+void PageView::fillPage(bool whole) {
     if (fillingPage_)
         return;
     if (leavingPage_ && !whole) {
@@ -309,7 +243,7 @@ void GlossaryWindow::fillPage(bool whole) {
 
 // Each a few milliseconds: the controls of pages gone go, a few at a time, and then the next
 // page's control is made.
-void GlossaryWindow::tidyPageControls() {
+void PageView::tidyPageControls() {
     if (!retiredPages_.empty()) {
         // Not from inside a control that passed a message on, which may still be one of them.
         if (passedOn_ != 0)
@@ -325,7 +259,6 @@ void GlossaryWindow::tidyPageControls() {
         if (somethingWaits())
             return;
         sparePage_.reset(createPageControl(page_));
-        SetWindowLongPtrW(sparePage_.get(), GWLP_ID, 0);
     }
-    KillTimer(window_, TIMER_FILL_PAGE);
+    KillTimer(view_, TIMER_FILL_PAGE);
 }

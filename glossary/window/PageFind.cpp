@@ -1,7 +1,6 @@
 // Find in the page (Ctrl+F, F3, Shift+F3).
 #include "PageFind.h"
 
-#include "GlossaryWindow.h"
 #include "WindowText.h"
 #include "text/TextFind.h"
 
@@ -127,7 +126,7 @@ void PageFind::find(bool forward, const std::wstring& pageName) {
     if (!found) {
         say_(L"Not found", L"\u201C" + wanted + L"\u201D is not in " + thePageOf(pageName));
         MessageBoxW(dialog_ != nullptr ? dialog_ : owner_, notFoundText(wanted, pageName).c_str(),
-                    GlossaryWindow::kProductName, MB_OK | MB_ICONINFORMATION);
+                    kGlossaryName, MB_OK | MB_ICONINFORMATION);
         return;
     }
     CHARRANGE range = {static_cast<LONG>(found->begin), static_cast<LONG>(found->end)};

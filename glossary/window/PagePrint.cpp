@@ -1,7 +1,7 @@
 // Printing the page (Ctrl+P).
 #include "PagePrint.h"
 
-#include "GlossaryWindow.h"
+#include "PageView.h"
 #include "WindowText.h"
 #include "win32/ErrorText.h"
 #include "win32/Gdi.h"
@@ -20,7 +20,7 @@ namespace {
 constexpr int kMarginTwips = 1080;
 
 void say(HWND owner, const std::wstring& text, UINT icon) {
-    MessageBoxW(owner, text.c_str(), GlossaryWindow::kProductName, MB_OK | icon);
+    MessageBoxW(owner, text.c_str(), kGlossaryName, MB_OK | icon);
 }
 
 bool anyPrinter() {
@@ -187,7 +187,7 @@ void printPage(HWND owner, const PrintedPage& page) {
         if (dialog.Flags & PD_SELECTION)
             range = {std::min(page.first, characters), std::min(page.last, characters)};
         printed = printDocument(dc.get(), copy.get(), range,
-                                std::wstring(GlossaryWindow::kProductName) +
+                                std::wstring(kGlossaryName) +
                                     (page.term.empty() ? L"" : L" - " + page.term),
                                 output, error);
     }
@@ -204,16 +204,9 @@ void printPage(HWND owner, const PrintedPage& page) {
         MB_ICONWARNING);
 }
 
-std::wstring GlossaryWindow::shownTerm() const {
-    if (shownEntry_ >= glossary_.size())
-        return std::wstring();
-    const std::u16string_view term = glossary_.term(shownEntry_);
-    return std::wstring(term.begin(), term.end());
-}
-
-void GlossaryWindow::printPage() {
+void PageView::print(HWND owner, const std::wstring& term) {
     CHARRANGE selection = {};
     SendMessageW(page_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    ::printPage(window_, PrintedPage{htmlToPage(damageNote_ + shownHtml_, PageColours()).rtf,
-                                     selection.cpMin, selection.cpMax, shownTerm()});
+    ::printPage(owner, PrintedPage{htmlToPage(shownHtml_, PageColours()).rtf, selection.cpMin,
+                                   selection.cpMax, term});
 }

@@ -11,6 +11,9 @@
 
 // Text conversions of the glossary window: UTF-8 for the database path, and a control's text.
 
+// The window's caption and the title of its boxes, the page's too.
+inline constexpr const wchar_t* kGlossaryName = L"Technical Glossary";
+
 inline std::string utf8(const std::wstring& text) {
     const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                            nullptr, 0, nullptr, nullptr);

@@ -59,13 +59,25 @@ template <typename Step> double timed(Step step) {
 
 constexpr int kPageRuns = 7;
 
-// Sets the search text and returns once its page is drawn: each page has a control of its own,
-// which takes the page's ID when its first screen is in, and is then drawn.
+// The control that shows the page in the page's window: the topmost one shown.
+HWND shownControl(HWND view) {
+    for (HWND control = GetWindow(view, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        if (IsWindowVisible(control))
+            return control;
+    }
+    return nullptr;
+}
+
+// Sets the search text and returns once its page is drawn: each page has a control of its own
+// in the page's window, shown when its first screen is in, after the one before is hidden,
+// and then drawn.
 void showPage(GlossaryProcess& glossary, const wchar_t* word) {
-    const HWND before = glossary.control(IDC_PAGE);
+    const HWND view = glossary.control(IDC_PAGE);
+    const HWND before = shownControl(view);
     glossary.setSearch(word);
     for (const DWORD start = GetTickCount(); GetTickCount() - start < kTimeoutMs; Sleep(1)) {
-        const HWND page = glossary.control(IDC_PAGE);
+        const HWND page = shownControl(view);
         if (page != nullptr && page != before && !GetUpdateRect(page, nullptr, FALSE))
             break;
     }

@@ -257,3 +257,37 @@ TEST_F(GlossaryWindowTest, RemembersWhereItWasOpensOtherDatabasesAndSuggestsTheN
     EXPECT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
     EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary - other.mdb");
 }
+
+TEST_F(GlossaryWindowTest, WhoeverHoldsThePagesWindowReadsEachPageShownThroughIt) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const HWND held = glossary.control(IDC_PAGE);
+    ASSERT_NE(held, nullptr);
+    const win32::ComApartment com;
+    const auto object = accessibleOf(held);
+    ASSERT_TRUE(object);
+    const auto heldText = [&] {
+        wchar_t text[512] = {};
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutW(held, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                            kTimeoutMs, &copied);
+        return std::wstring(text);
+    };
+    // Pages after it, each in whole: the control of the first is gone by then, had each its
+    // own.
+    const std::pair<int, const wchar_t*> pages[] = {{1, L"Translates code."},
+                                                    {2, L"Makes data smaller."},
+                                                    {5, L"A term in Cyrillic."},
+                                                    {1, L"Translates code."},
+                                                    {5, L"A term in Cyrillic."}};
+    for (const auto& [item, text] : pages) {
+        glossary.clickListItem(item);
+        ASSERT_TRUE(eventually([&] { return glossary.selected() == item; }, kTimeoutMs));
+        ASSERT_TRUE(eventually([&, text = text] { return contains(glossary.pageText(), text); },
+                               kTimeoutMs));
+    }
+    EXPECT_TRUE(IsWindow(held)) << "the page's window stays for the window's life";
+    EXPECT_EQ(glossary.control(IDC_PAGE), held);
+    EXPECT_TRUE(contains(heldText(), L"A term in Cyrillic.")) << heldText();
+    EXPECT_EQ(nameOf(object.get()), L"Definition") << "the object held still answers";
+}

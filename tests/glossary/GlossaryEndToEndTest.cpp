@@ -111,8 +111,9 @@ TEST_F(GlossaryWindowTest, ClickedDuplicateShowsTheFirstRecordAndNullKeepsThePag
         eventually([&] { return contains(glossary.pageText(), L"A small store"); }, kTimeoutMs))
         << "the second Cache shows the first Cache record's definition";
     glossary.clickListItem(3);
+    // The list tells the window of the click before it answers for its selection, and a page
+    // read is a page whole: the page read now is the one the click left.
     ASSERT_TRUE(eventually([&] { return glossary.selected() == 3; }, kTimeoutMs));
-    Sleep(200);
     EXPECT_TRUE(contains(glossary.pageText(), L"A small store"))
         << "a null definition leaves the page";
     glossary.clickListItem(5);
@@ -125,11 +126,20 @@ TEST_F(GlossaryWindowTest, LogoOpensTheMakersPageAndExitEndsTheProgram) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
     glossary.clickLogo();
-    ASSERT_TRUE(eventually([&] { return fileExists(folder_.file("opened.txt")); }, kTimeoutMs));
-    Sleep(200);
-    EXPECT_NE(
-        readFile(folder_.file("opened.txt")).find("https://www.example.com/technical-glossary"),
-        std::string::npos);
+    // The recorder writes its command line into the file it has made: read once it is there.
+    const auto opened = [&] {
+        try {
+            return readFile(folder_.file("opened.txt"));
+        } catch (const std::exception&) {
+            return std::string();
+        }
+    };
+    EXPECT_TRUE(eventually(
+        [&] {
+            return opened().find("https://www.example.com/technical-glossary") != std::string::npos;
+        },
+        kTimeoutMs))
+        << opened();
     glossary.clickExit();
     DWORD exitCode = 99;
     ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
@@ -141,8 +151,8 @@ TEST_F(GlossaryWindowTest, MissingDatabaseGivesAnEmptyListAndABlankPageWithoutAM
     TempDirectory empty("glossary-empty"), alone("glossary-alone");
     ASSERT_TRUE(CopyFileA(program().c_str(), alone.file("glossary.exe").c_str(), FALSE));
     GlossaryProcess glossary(alone.file("glossary.exe"), empty.path(), kTimeoutMs);
-    ASSERT_TRUE(glossary.valid());
-    Sleep(300);
+    // The focus in the search box: the start is done, and no box has taken it.
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
     EXPECT_EQ(glossary.itemCount(), 0);
     EXPECT_EQ(glossary.pageText(), L"");
     EXPECT_EQ(glossary.selected(), -1);
@@ -429,18 +439,17 @@ TEST_F(GlossaryWindowTest, HistoryRemembersPagesNotSearchTexts) {
     EXPECT_TRUE(pressUntil(glossary, {VK_MENU, VK_LEFT}, [&] { return glossary.selected() == 0; }))
         << "the first page shown at start";
     EXPECT_EQ(glossary.searchText(), L"comp") << "the search text stays";
-    Sleep(200);
+    // Nothing before the first page: the key after it goes to the second page, as it would
+    // from the first (keys are taken in order).
     glossary.press({VK_MENU, VK_LEFT});
-    Sleep(200);
-    EXPECT_EQ(glossary.selected(), 0) << "nothing before the first page";
-    EXPECT_TRUE(
-        pressUntil(glossary, {VK_MENU, VK_RIGHT}, [&] { return glossary.selected() == 5; }));
-    // A new page after going back ends the way forward.
+    EXPECT_TRUE(pressUntil(glossary, {VK_MENU, VK_RIGHT}, [&] { return glossary.selected() == 5; }))
+        << "nothing before the first page";
+    // A new page after going back ends the way forward: back from there is the page before.
     glossary.clickListItem(2);
     ASSERT_TRUE(eventually([&] { return glossary.selected() == 2; }, kTimeoutMs));
     glossary.press({VK_MENU, VK_RIGHT});
-    Sleep(200);
-    EXPECT_EQ(glossary.selected(), 2);
+    EXPECT_TRUE(pressUntil(glossary, {VK_MENU, VK_LEFT}, [&] { return glossary.selected() == 5; }))
+        << "nothing after the new page";
 }
 
 TEST_F(GlossaryWindowTest, ANamedDatabaseThatCannotBeReadIsNamedInABox) {

@@ -123,7 +123,9 @@ public:
 private:
     static void CALLBACK heard(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
                                DWORD) {
-        if (window == page_ && object == OBJID_CLIENT && child == CHILDID_SELF)
+        // The page's window or the control in it that shows the page and has the focus.
+        if ((window == page_ || GetParent(window) == page_) && object == OBJID_CLIENT &&
+            child == CHILDID_SELF)
             ++count_;
     }
     static inline HWND page_ = nullptr;

@@ -247,20 +247,12 @@ std::wstring GlossaryProcess::searchText() const {
     return textOf(control(IDC_SEARCH));
 }
 HWND GlossaryProcess::page() const {
-    // The control of a page still coming in has the ID once anything reads the page.
-    send(control(IDC_PAGE), EM_GETSEL, 0, 0);
+    // One window for the window's life, which passes what reads the page on to the page shown.
     return control(IDC_PAGE);
 }
 
 std::wstring GlossaryProcess::pageText() const {
-    // Each page has a control of its own: a read that a new page overtook is made again.
-    for (int attempt = 0;; ++attempt) {
-        const HWND page = control(IDC_PAGE);
-        std::wstring text = textOf(page);
-        if ((page != nullptr && control(IDC_PAGE) == page) || attempt == 10)
-            return text;
-        Sleep(10);
-    }
+    return textOf(page());
 }
 
 bool GlossaryProcess::pageFormat(int start, int length, bool& bold, COLORREF& color,

@@ -66,7 +66,7 @@ public:
     bool listViewChecked(HWND list, int item) const;
     // Character format of the page text from `start` for `length` characters; `color` is
     // CLR_DEFAULT for the automatic colour (the system's window text).
-    // The page's control, once the page is in it whole.
+    // The page's window: whatever reads the page through it reads it whole.
     HWND page() const;
     bool pageFormat(int start, int length, bool& bold, COLORREF& color, int& twips) const;
     // PFA_LEFT, PFA_CENTER... of the paragraph at `position`; 0 when it cannot be read.

@@ -212,8 +212,12 @@ inline auto selects(GlossaryProcess& glossary, int index) {
     return [&glossary, index] { return glossary.selected() == index; };
 }
 
+// The focus on control `id` or inside it (the page's window holds the control of the page).
 inline auto focusOn(GlossaryProcess& glossary, int id) {
-    return [&glossary, id] { return glossary.focus() == glossary.control(id); };
+    return [&glossary, id] {
+        const HWND focus = glossary.focus(), control = glossary.control(id);
+        return focus != nullptr && (focus == control || IsChild(control, focus));
+    };
 }
 
 // From the search box to the list: past the check box "In definitions", next in the order.

@@ -144,3 +144,29 @@ TEST(BackgroundSearch, ALongAnswerTellsFirstTheTermsThatHoldTheWordsInTheAnswers
     const std::lock_guard<std::mutex> lock(mutex);
     EXPECT_EQ(seen.size(), 1u);
 }
+
+TEST(BackgroundSearch, ASearchOfACommonWordOrAPhraseOnALargeDatabaseStopsWithinATenthOfASecond) {
+    // Every entry holds the words in its term and its text: the longest loops there are, over
+    // every entry of the index and every row of the table.
+    const SearchTestDatabase db(haystack(200000), {u"test"}, true);
+    for (const char16_t* query : {u"term hay", u"\"more hay\""}) {
+        std::atomic<bool> opened{false};
+        auto search = std::make_unique<BackgroundSearch>(
+            [&] {
+                opened = true;
+                return db.database;
+            },
+            db.terms.size(), [] {});
+        search->start(query);
+        for (int waited = 0; waited < 10000 && !opened; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_TRUE(opened);
+        // Well into the search's loops (the whole search takes some hundred milliseconds).
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        const auto before = Clock::now();
+        search.reset(); // as the window does when it closes or opens another database
+        const auto waited =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - before);
+        EXPECT_LT(waited.count(), 100) << (query[0] == u'"' ? "a phrase" : "common words");
+    }
+}

@@ -1,5 +1,5 @@
 // The words a search in definitions found, marked on the page that shows them.
-#include "GlossaryWindow.h"
+#include "PageView.h"
 #include "search/Query.h"
 #include "search/Words.h"
 
@@ -30,8 +30,8 @@ std::vector<CHARRANGE> placesOf(const std::u16string& text, const std::vector<st
 
 } // namespace
 
-void GlossaryWindow::markFoundWords() {
-    const std::vector<std::string> words = search::parseQuery(foundWords_).words();
+void PageView::markWords(const std::u16string& search) {
+    const std::vector<std::string> words = search::parseQuery(search).words();
     if (words.empty())
         return;
     GETTEXTLENGTHEX length = {GTL_DEFAULT | GTL_NUMCHARS, 1200};

@@ -2,9 +2,9 @@
 
 #include "InstallError.h"
 #include "Installation.h"
-#include "LongPath.h"
 #include "SetupLogText.h"
 #include "Version.h"
+#include "recovery/LongPath.h"
 #include "win32/AccessRights.h"
 #include "win32/Handles.h"
 

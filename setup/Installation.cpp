@@ -1,14 +1,13 @@
 #include "Installation.h"
 
 #include "Destination.h"
-#include "Journal.h"
-#include "LongPath.h"
 #include "Payload.h"
-#include "PendingOperations.h"
 #include "SetupLogText.h"
 #include "SetupReport.h"
 #include "Shortcut.h"
 #include "base/ErrorAdvice.h"
+#include "recovery/Journal.h"
+#include "recovery/LongPath.h"
 #include "win32/AccessRights.h"
 #include "win32/ErrorText.h"
 #include "win32/FileWrite.h"
@@ -27,7 +26,6 @@ const wchar_t kProductName[] = L"Technical Glossary";
 const wchar_t kProductVersion[] = PRODUCT_VERSION_WIDE;
 const wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
-const wchar_t kSharedDllsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 namespace {
 
@@ -273,8 +271,26 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     const std::wstring logPath = directory + L"\\Setup.log";
     const std::string ansiLogPath = exactAnsi(logPath);
     checkDestinationRights(directory);
-    // What a stopped run did is undone (or finished) before anything is looked at or made.
-    Journal::recover(request.report);
+    // What a stopped run did is undone (or finished) before anything is looked at or made; it
+    // may have gone into the registered folder or this one, and nowhere else.
+    JournalScope scope;
+    scope.madeFolders = true;
+    const std::wstring registered = registeredFolder();
+    for (const std::wstring& folder : {directory, registered, menu}) {
+        if (!folder.empty())
+            scope.folders.push_back(utf8(folder));
+    }
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        // A shared file in the system's folder is the product's, not the folder.
+        if (payload[i].folder == L"system")
+            scope.files.push_back(utf8(paths[i]));
+        else
+            scope.folders.push_back(utf8(folders[i]));
+    }
+    scope.keys.push_back(utf8(kUninstallKey));
+    if (!registered.empty())
+        scope.logs.push_back(utf8(registered + L"\\Setup.log"));
+    Journal::recover(kProductName, scope, request.report);
     // Shared files that this product's own installation there counted are not counted twice.
     const std::vector<std::string> countedBefore =
         checkEarlierInstallation(directory, request.allowDowngrade);
@@ -282,7 +298,7 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     for (const std::wstring& parent : parentsToRemove(directory))
         product.parents.push_back(exactAnsi(parent));
 
-    Journal journal(request.report);
+    Journal journal(kProductName, request.report);
     SetupReport none;
     SetupReport& report = request.report != nullptr ? *request.report : none;
     createFolders(directory, journal, report, missingFrom);
@@ -340,12 +356,14 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     product.files.insert(product.files.end(), ansiLinks.begin(), ansiLinks.end());
     progress(++done, total);
 
-    registerProduct(directory, (bytes + 1023) / 1024, journal, report);
-    progress(++done, total);
-
     product.files.push_back(ansiLogPath);
     const std::string log = setupLogText(product);
     writeFile(logPath, request.invertLog ? inverted(log) : log, journal, report, "Setup log");
+    progress(++done, total);
+
+    // Last before the commit, after the log: a registration always means a whole installation,
+    // whose uninstaller has its log.
+    registerProduct(directory, (bytes + 1023) / 1024, journal, report);
     progress(++done, total);
     if (!journal.commit(installed, &report))
         return L"Files of it are to be deleted or replaced when the computer next starts, as "

@@ -184,7 +184,8 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
         report.note("Start", runLockName(), "taken over from a run that was stopped");
 
     int result = -1;
-    if (refuseUntrustedLog(report) || refuseForeignJournal(report))
+    if (refuseUntrustedLog(report) || refuseForeignJournal(report) ||
+        refuseOrFinishStoppedSetup(report))
         result = kExitNothingRemoved;
     else if (unattended) {
         result = runUnattended(copy, arguments[2], options, report);

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "journal/JournalRecords.h"
+#include "journal/JournalScope.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-class SetupReport;
+class JournalReport;
+
+// The use counts of shared files, under HKLM.
+extern const wchar_t kSharedDllsKey[];
 
 // Everything one run creates or changes, written through to the disk before each step, so
 // that a run that fails is undone at once and one that was stopped (killed, power lost) is
@@ -15,17 +19,27 @@ class SetupReport;
 // was (files and shortcuts from the copies set aside, the registration's values, the use
 // counts). It lives in the registry under HKLM, where only administrators write, because the
 // first step may be to make the folders that would hold a file. Its records and their reading
-// are journal/JournalRecords.h's; here are the registry and the steps they name.
+// are journal/JournalRecords.h's; here are the registry and the steps they name. Setup writes
+// it; setup's next run and the uninstaller take care of one that a stopped run left, alike.
 class Journal {
 public:
-    // Takes care of a journal that a stopped run left: that run is undone, or finished when
-    // it had succeeded, each step told in `report` (may be null). Throws InstallError when that
-    // journal cannot be read or is not this product's; then nothing is changed.
-    static void recover(SetupReport* report);
+    // Takes care of a journal that a stopped run of `product`'s setup left: that run is undone,
+    // or finished when it had succeeded, each step told in `report` (may be null). Only what
+    // lies in `scope` is acted on; the rest is kept and told. Throws JournalError when that
+    // journal cannot be read, is not `product`'s, or lies in a key that others than the
+    // administrators may change; then nothing is changed. True when there was one. With
+    // `othersLeftAlone`, another product's whole journal is no error: it is left as it is.
+    static bool recover(const std::wstring& product, const JournalScope& scope,
+                        JournalReport* report, bool othersLeftAlone = false);
+    // The journal's place, as the texts name it.
+    static std::wstring name();
+    // Why a journal's key is not to be believed: others than the administrators may change
+    // it (`key` opened with READ_CONTROL); empty when only they may.
+    static std::wstring whyKeyIsUntrusted(HKEY key);
 
-    // Starts this run's journal; throws InstallError when it cannot be written. A failed run's
-    // undo is told in `report` (may be null).
-    explicit Journal(SetupReport* report);
+    // Starts this run's journal of `product`; throws JournalError when it cannot be written. A
+    // failed run's undo is told in `report` (may be null).
+    Journal(const std::wstring& product, JournalReport* report);
     Journal(const Journal&) = delete;
     Journal& operator=(const Journal&) = delete;
     ~Journal();
@@ -34,7 +48,7 @@ public:
     // that the next restart would carry out on what this run installed (`installed`: files and
     // folders; an earlier removal's) are taken out, each told in `report`. Taken out only now:
     // a run that fails or is stopped leaves them as they were. False when they cannot be.
-    bool commit(const std::vector<std::wstring>& installed, SetupReport* report);
+    bool commit(const std::vector<std::wstring>& installed, JournalReport* report);
 
     // Once a folder was made by this run: only a folder proven so is ever removed again.
     void createdFolder(const std::wstring& path);
@@ -53,20 +67,24 @@ public:
     void beforeRegistration(const wchar_t* key);
 
 private:
-    Journal(bool recovering, SetupReport* report) : recovering_(recovering), report_(report) {}
+    Journal(const std::wstring& product, bool recovering, JournalReport* report)
+        : product_(product), recovering_(recovering), report_(report) {}
     // Appends records (or the header) and puts the whole journal on the disk.
     void write(const std::string& records);
     // The same, for undoing: false instead of an exception.
     bool tryWrite(const std::string& records);
-    bool finish(SetupReport* report);
+    bool finish(JournalReport* report);
     std::vector<std::wstring> ownRestartOperations() const;
     void undo();
     void giveBackCounts();
     void removeFiles();
     void restoreRegistration();
+    bool logStands() const;
 
-    std::string text_; // as written
+    std::wstring product_;
+    JournalScope scope_; // a recovery's: where a set-aside file may come back
+    std::string text_;   // as written
     bool recovering_ = false;
-    SetupReport* report_; // where an undo tells what it did; none: nowhere
-    SetupJournal done_;   // what the run did, as its journal says
+    JournalReport* report_; // where an undo tells what it did; none: nowhere
+    SetupJournal done_;     // what the run did, as its journal says
 };

@@ -69,9 +69,12 @@ bool provenMade(const SetupJournal::Folder& made) {
 // A file that cannot be deleted because a program runs from it (the uninstaller that
 // recovers a stopped setup) may still be renamed: it goes at the next restart, and the file set
 // aside takes its name now.
-void moveOutOfTheWay(const std::wstring& path) {
+void moveOutOfTheWay(const std::wstring& path, const std::wstring& folder) {
+    const std::size_t slash = path.rfind(L'\\');
+    const std::wstring base =
+        folder.empty() || slash == std::wstring::npos ? path : folder + path.substr(slash);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring away = path + L".undone" + std::to_wstring(attempt);
+        const std::wstring away = base + L".undone" + std::to_wstring(attempt);
         if (MoveFileExW(path.c_str(), away.c_str(), MOVEFILE_WRITE_THROUGH)) {
             MoveFileExW(away.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
             return;
@@ -105,7 +108,7 @@ std::wstring Journal::name() {
 }
 
 bool Journal::recover(const std::wstring& product, const JournalScope& scope, JournalReport* report,
-                      bool othersLeftAlone) {
+                      const RecoveryOptions& options) {
     win32::Key key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kJournalKey, 0, KEY_QUERY_VALUE | READ_CONTROL,
                       key.receive()) != ERROR_SUCCESS)
@@ -129,7 +132,7 @@ bool Journal::recover(const std::wstring& product, const JournalScope& scope, Jo
     // Setup's journal of another product, its first line whole: that product's business.
     const std::string any = setuprecord::header("");
     const std::size_t firstLine = text.find("\r\n");
-    if (othersLeftAlone && got == ERROR_SUCCESS && firstLine != std::string::npos &&
+    if (options.othersLeftAlone && got == ERROR_SUCCESS && firstLine != std::string::npos &&
         text.compare(0, any.size() - 2, any, 0, any.size() - 2) == 0 &&
         text.compare(0, firstLine + 2, header(product)) != 0) {
         if (report != nullptr)
@@ -149,6 +152,7 @@ bool Journal::recover(const std::wstring& product, const JournalScope& scope, Jo
     const std::size_t whole = wholeLines(text);
     stopped.text_ = whole == 0 ? header(product) : text.substr(0, whole);
     stopped.scope_ = scope;
+    stopped.inUseGoesTo_ = options.inUseGoesTo;
     if (report != nullptr)
         report->note("Recovery", journalName(),
                      stopped.done_.committed ? "a stopped run had succeeded: finished"
@@ -404,8 +408,14 @@ void Journal::removeFiles() {
             continue;
         }
         SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (DeleteFileW(file.c_str()) && report_)
-            report_->note("Undo", file, "removed");
+        if (DeleteFileW(file.c_str())) {
+            if (report_)
+                report_->note("Undo", file, "removed");
+        } else if (!inUseGoesTo_.empty() && exists(file)) {
+            moveOutOfTheWay(file, inUseGoesTo_);
+            if (report_ && !exists(file))
+                report_->note("Undo", file, "in use: moved away, deleted at the next restart");
+        }
     }
 }
 
@@ -441,7 +451,7 @@ void Journal::undo() {
         }
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (!DeleteFileW(path.c_str()) && exists(path))
-            moveOutOfTheWay(path);
+            moveOutOfTheWay(path, inUseGoesTo_);
         if (MoveFileExW(asideName(path).c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) && report_)
             report_->note("Undo", path, "brought back as it was");
     }

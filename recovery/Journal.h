@@ -13,6 +13,15 @@ class JournalReport;
 // The use counts of shared files, under HKLM.
 extern const wchar_t kSharedDllsKey[];
 
+// How a recovery treats what is not its own, for the uninstaller.
+struct RecoveryOptions {
+    // Another product's whole journal is no error: it is left as it is.
+    bool othersLeftAlone = false;
+    // Where a file the undo must replace or delete goes when a program runs from it (the
+    // uninstaller's own folder), to be deleted at the next restart; empty: it stays.
+    std::wstring inUseGoesTo;
+};
+
 // Everything one run creates or changes, written through to the disk before each step, so
 // that a run that fails is undone at once and one that was stopped (killed, power lost) is
 // undone by the next run of setup: what it created goes, and what it replaced comes back as it
@@ -27,10 +36,9 @@ public:
     // or finished when it had succeeded, each step told in `report` (may be null). Only what
     // lies in `scope` is acted on; the rest is kept and told. Throws JournalError when that
     // journal cannot be read, is not `product`'s, or lies in a key that others than the
-    // administrators may change; then nothing is changed. True when there was one. With
-    // `othersLeftAlone`, another product's whole journal is no error: it is left as it is.
+    // administrators may change; then nothing is changed. True when there was one.
     static bool recover(const std::wstring& product, const JournalScope& scope,
-                        JournalReport* report, bool othersLeftAlone = false);
+                        JournalReport* report, const RecoveryOptions& options = {});
     // The journal's place, as the texts name it.
     static std::wstring name();
     // Why a journal's key is not to be believed: others than the administrators may change
@@ -82,8 +90,9 @@ private:
     bool logStands() const;
 
     std::wstring product_;
-    JournalScope scope_; // a recovery's: where a set-aside file may come back
-    std::string text_;   // as written
+    JournalScope scope_;       // a recovery's: where a set-aside file may come back
+    std::wstring inUseGoesTo_; // a recovery's: see RecoveryOptions
+    std::string text_;         // as written
     bool recovering_ = false;
     JournalReport* report_; // where an undo tells what it did; none: nowhere
     SetupJournal done_;     // what the run did, as its journal says

@@ -194,7 +194,10 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
                            systemError(static_cast<DWORD>(created)));
     const HKEY key = owned.get();
     const std::wstring uninstaller = L"\"" + directory + L"\\uninstall.exe\"";
-    setString(key, L"DisplayName", kProductName);
+    // The command first and the name last: a run stopped in between leaves a key that the list
+    // of programs does not show, and whose command finishes the stopped run.
+    setString(key, L"UninstallString", uninstaller);
+    setString(key, L"QuietUninstallString", uninstaller + L" /S");
     setString(key, L"DisplayVersion", kProductVersion);
     setNumber(key, L"VersionMajor", PRODUCT_VERSION_MAJOR);
     setNumber(key, L"VersionMinor", PRODUCT_VERSION_MINOR);
@@ -208,8 +211,7 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
     setNumber(key, L"EstimatedSize", sizeKb);
     setNumber(key, L"NoModify", 1);
     setNumber(key, L"NoRepair", 1);
-    setString(key, L"UninstallString", uninstaller);
-    setString(key, L"QuietUninstallString", uninstaller + L" /S");
+    setString(key, L"DisplayName", kProductName);
     report.installed("Registry", std::wstring(L"HKLM\\") + kUninstallKey);
 }
 

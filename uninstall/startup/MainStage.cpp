@@ -184,9 +184,10 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
         report.note("Start", runLockName(), "taken over from a run that was stopped");
 
     int result = -1;
-    if (refuseUntrustedLog(report) || refuseForeignJournal(report) ||
-        refuseOrFinishStoppedSetup(report))
+    if (refuseUntrustedLog(report) || refuseForeignJournal(report))
         result = kExitNothingRemoved;
+    else if (refuseOrFinishStoppedSetup(report, result))
+        ; // refused, or the stopped setup's undo took the product: the run ends here
     else if (unattended) {
         result = runUnattended(copy, arguments[2], options, report);
     } else {

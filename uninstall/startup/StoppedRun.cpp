@@ -2,8 +2,11 @@
 
 #include "RefusedStart.h"
 #include "base/AppException.h"
+#include "base/ModulePath.h"
+#include "base/Options.h"
 #include "base/ProcessValues.h"
 #include "base/SystemErrorText.h"
+#include "base/UserMessage.h"
 #include "engine/RegistryRecord.h"
 #include "engine/UninstallJournal.h"
 #include "engine/UninstallReport.h"
@@ -78,7 +81,7 @@ bool refuseForeignJournal(UninstallReport& report) {
     return true;
 }
 
-bool refuseOrFinishStoppedSetup(UninstallReport& report) {
+bool refuseOrFinishStoppedSetup(UninstallReport& report, int& exitCode) {
     std::string product;
     JournalScope scope;
     try {
@@ -90,12 +93,31 @@ bool refuseOrFinishStoppedSetup(UninstallReport& report) {
     }
     RecoveryLines lines(report);
     try {
-        Journal::recover(ansiToWide(product), scope, &lines, true);
+        RecoveryOptions options;
+        options.othersLeftAlone = true;
+        // The program file that started this removal may be one the stopped setup replaced:
+        // it goes with this copy's folder.
+        const std::string copy = modulePath();
+        options.inUseGoesTo = ansiToWide(copy.substr(0, copy.rfind('\\')));
+        if (!Journal::recover(ansiToWide(product), scope, &lines, options))
+            return false;
     } catch (const JournalError& error) {
         const std::string why = wideToAnsi(error.message());
         tellRefusedStart(report, wideToAnsi(Journal::name()), "refused: " + why,
                          why + "\n\nNothing was removed.");
+        exitCode = kExitNothingRemoved;
         return true;
     }
-    return false;
+    // A first installation stopped before its commit: undoing it removed the product.
+    const std::string log = applicationDirectory + "Setup.log";
+    if (GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    report.note("Recovery", log, "gone with the stopped setup's undo: nothing left to remove");
+    if (!unattended)
+        showMessage((product + " was removed: its installation had been stopped, and undoing "
+                               "it removed everything it had installed.")
+                        .c_str(),
+                    product.c_str(), MB_OK | MB_ICONINFORMATION);
+    exitCode = report.exitCode();
+    return true;
 }

@@ -272,7 +272,7 @@ void Journal::creatingFile(const std::wstring& path) {
     done_.files.push_back(utf8(path));
 }
 
-DWORD Journal::setAside(const std::wstring& path) {
+DWORD Journal::setAside(const std::wstring& path, bool copy) {
     const std::wstring aside = asideName(path);
     // One left by an earlier run (killed, or kept by a running program) goes before the record:
     // undoing this run must never bring that older copy back.
@@ -287,7 +287,8 @@ DWORD Journal::setAside(const std::wstring& path) {
             return error;
     }
     write(setuprecord::aside(utf8(path)));
-    if (!MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
+    if (copy ? !CopyFileW(path.c_str(), aside.c_str(), FALSE)
+             : !MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
         return GetLastError();
     done_.setAside.push_back(utf8(path));
     return ERROR_SUCCESS;

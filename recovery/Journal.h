@@ -63,8 +63,9 @@ public:
     // Before a file that was not there is made (also the part written beside a file).
     void creatingFile(const std::wstring& path);
     // Moves the existing file at `path` aside, so that a new one can take its place; the
-    // system's error when it cannot.
-    DWORD setAside(const std::wstring& path);
+    // system's error when it cannot. With `copy`, a copy goes aside and the file stays until
+    // the new one replaces it in one move: one that must be there at every moment.
+    DWORD setAside(const std::wstring& path, bool copy = false);
     // `path` was in use: its new form takes its place at the next restart.
     void replacedAtRestart(const std::wstring& path);
     bool restartNeeded() const { return !done_.atRestart.empty(); }

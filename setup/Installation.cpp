@@ -90,9 +90,11 @@ void createFolders(const std::wstring& path, Journal& journal, SetupReport& repo
 }
 
 // Writes beside the target first, so that a failure never leaves half a file. A file that a
-// running program holds open is replaced at the next restart instead.
+// running program holds open is replaced at the next restart instead. One `alwaysThere` (the
+// registered uninstaller and its log) is replaced in one move, so that the registered command
+// finds it whenever the run is stopped.
 void writeFile(const std::wstring& path, const std::string& bytes, Journal& journal,
-               SetupReport& report, const char* stage) {
+               SetupReport& report, const char* stage, bool alwaysThere = false) {
     const bool had = exists(path);
     const std::wstring part = path + L".new";
     // Whatever happens from here on, a failed run takes the part written with it.
@@ -106,7 +108,7 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     if (error != ERROR_SUCCESS)
         throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" + systemError(error));
     if (had) {
-        const DWORD aside = journal.setAside(path);
+        const DWORD aside = journal.setAside(path, alwaysThere);
         if (aside == ERROR_SHARING_VIOLATION || aside == ERROR_LOCK_VIOLATION) {
             // A running program holds it: the new one takes its place as the system starts.
             if (!MoveFileExW(part.c_str(), path.c_str(),
@@ -128,7 +130,8 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     }
     if (!had)
         journal.creatingFile(path);
-    if (!MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(part.c_str(), path.c_str(),
+                     MOVEFILE_WRITE_THROUGH | (alwaysThere ? MOVEFILE_REPLACE_EXISTING : 0))) {
         error = GetLastError();
         throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" + systemError(error));
     }
@@ -319,7 +322,8 @@ std::wstring install(HMODULE module, const InstallRequest& request,
         // A shared file that is there already belongs to the products that use it: it stays as
         // it is, and only its count says that one more uses it.
         if (!(file.shared && existedBefore)) {
-            writeFile(paths[i], content, journal, report, file.shared ? "Shared files" : "Files");
+            writeFile(paths[i], content, journal, report, file.shared ? "Shared files" : "Files",
+                      file.name == L"uninstall.exe");
             installed.push_back(paths[i]);
         } else {
             report.kept("Shared files", paths[i], L"there already; it stays as it is");
@@ -360,7 +364,7 @@ std::wstring install(HMODULE module, const InstallRequest& request,
 
     product.files.push_back(ansiLogPath);
     const std::string log = setupLogText(product);
-    writeFile(logPath, request.invertLog ? inverted(log) : log, journal, report, "Setup log");
+    writeFile(logPath, request.invertLog ? inverted(log) : log, journal, report, "Setup log", true);
     progress(++done, total);
 
     // Last before the commit, after the log: a registration always means a whole installation,

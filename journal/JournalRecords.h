@@ -13,8 +13,9 @@
 // Setup's journal (HKLM\SOFTWARE\Technical Glossary Setup, value Journal, REG_BINARY): each
 // step of a run, written before the step is taken (a folder and a use count once made: only
 // what is proven the run's is ever taken back), so that a run that fails is undone, and one that
-// was stopped is undone, or finished, by the next run. Paths, keys and names are UTF-8, each
-// written as an exact field (a "<" as <3C>).
+// was stopped is undone, or finished, by the next run of setup or by the uninstaller, alike
+// (recovery/), acting only on what lies in the product's scope (JournalScope.h). Paths, keys and
+// names are UTF-8, each written as an exact field (a "<" as <3C>).
 //
 //   Setup journal of <product>
 //   made<TAB><folder><TAB><volume serial><TAB><index high><TAB><index low>

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The uninstaller's layers, lowest first: base, thread, setuplog, engine, ui, startup. A file
-# may include its own folder, the layers below it and the shared win32/ and journal/. An include
-# that goes upward must say so ("upward") in a comment on its line or atop its block of includes,
-# because the design asks for it there. win32/ includes nothing of the project but itself, and
-# journal/, which both programs share, nothing but itself and no Windows header.
+# may include its own folder, the layers below it and the shared win32/, journal/ and recovery/.
+# An include that goes upward must say so ("upward") in a comment on its line or atop its block
+# of includes, because the design asks for it there. win32/ includes nothing of the project but
+# itself; journal/, which both programs share, nothing but itself and no Windows header; and
+# recovery/ (setup's journal in the registry and its undo, which both programs run) nothing but
+# itself, win32/ and journal/.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,7 +33,7 @@ for layer in "${!below[@]}"; do
             target=${BASH_REMATCH[1]}
             [[ $target == */* ]] || continue # its own folder
             folder=${target%%/*}
-            [ "$folder" = win32 ] || [ "$folder" = journal ] && continue
+            [ "$folder" = win32 ] || [ "$folder" = journal ] || [ "$folder" = recovery ] && continue
             if [ "$folder" = .. ] || [ "$folder" = . ]; then
                 report "$file" $((i + 1)) "relative include $target"
                 continue
@@ -60,6 +62,12 @@ while IFS=: read -r file number text; do
     report "$file" "$number" "journal/ includes $text"
 done < <(grep -n '^#include' journal/*.h journal/*.cpp |
     grep -v -e '^[^:]*:[0-9]*:#include "[A-Za-z]*\.h"' -e '^[^:]*:[0-9]*:#include <[a-z_]*>')
+
+# Setup's journal and its undo stand on the shared blocks alone, below both programs.
+while IFS=: read -r file number text; do
+    report "$file" "$number" "recovery/ includes $text"
+done < <(grep -n '^#include "' recovery/*.h recovery/*.cpp |
+    grep -v -e '^[^:]*:[0-9]*:#include "[A-Za-z0-9]*\.h"' -e '^[^:]*:[0-9]*:#include "\(win32\|journal\)/')
 
 [ "$bad" -eq 0 ] && echo "layers: no include points upward unannounced"
 exit "$bad"

@@ -2,10 +2,10 @@
 
 #include "InstallError.h"
 #include "Installation.h"
-#include "LongPath.h"
 #include "SetupLogText.h"
 #include "SetupReport.h"
 #include "Version.h"
+#include "recovery/LongPath.h"
 #include "setuplog/SetupLog.h"
 #include "win32/AccessRights.h"
 #include "win32/ErrorText.h"

@@ -8,7 +8,7 @@ SetupOutcome guardedInstall(const std::function<void()>& install) {
     try {
         install();
         return SetupOutcome{kSetupInstalled, std::wstring()};
-    } catch (const InstallError& error) {
+    } catch (const JournalError& error) {
         return SetupOutcome{kSetupFailed, error.message()};
     } catch (const std::bad_alloc&) {
         return SetupOutcome{kSetupFailed, L"The installation failed: out of memory. Nothing "

@@ -1,18 +1,15 @@
 #pragma once
 
+#include "recovery/JournalError.h"
+
 #include <functional>
-#include <stdexcept>
 #include <string>
 
-// Why an installation failed, in words for the user; what it had done is undone by then.
-class InstallError : public std::runtime_error {
+// Why an installation failed, in words for the user; what it had done is undone by then. The
+// journal's own failures (JournalError) end a run alike.
+class InstallError : public JournalError {
 public:
-    explicit InstallError(const std::wstring& message)
-        : std::runtime_error("installation failed"), message_(message) {}
-    const std::wstring& message() const { return message_; }
-
-private:
-    std::wstring message_;
+    using JournalError::JournalError;
 };
 
 // How a run of the setup ended: its exit code and, on a failure, the words for the user.

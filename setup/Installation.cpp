@@ -1,14 +1,13 @@
 #include "Installation.h"
 
 #include "Destination.h"
-#include "Journal.h"
-#include "LongPath.h"
 #include "Payload.h"
-#include "PendingOperations.h"
 #include "SetupLogText.h"
 #include "SetupReport.h"
 #include "Shortcut.h"
 #include "base/ErrorAdvice.h"
+#include "recovery/Journal.h"
+#include "recovery/LongPath.h"
 #include "win32/AccessRights.h"
 #include "win32/ErrorText.h"
 #include "win32/FileWrite.h"
@@ -27,7 +26,6 @@ const wchar_t kProductName[] = L"Technical Glossary";
 const wchar_t kProductVersion[] = PRODUCT_VERSION_WIDE;
 const wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
-const wchar_t kSharedDllsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 namespace {
 
@@ -92,9 +90,11 @@ void createFolders(const std::wstring& path, Journal& journal, SetupReport& repo
 }
 
 // Writes beside the target first, so that a failure never leaves half a file. A file that a
-// running program holds open is replaced at the next restart instead.
+// running program holds open is replaced at the next restart instead. One `alwaysThere` (the
+// registered uninstaller and its log) is replaced in one move, so that the registered command
+// finds it whenever the run is stopped.
 void writeFile(const std::wstring& path, const std::string& bytes, Journal& journal,
-               SetupReport& report, const char* stage) {
+               SetupReport& report, const char* stage, bool alwaysThere = false) {
     const bool had = exists(path);
     const std::wstring part = path + L".new";
     // Whatever happens from here on, a failed run takes the part written with it.
@@ -108,7 +108,7 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     if (error != ERROR_SUCCESS)
         throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" + systemError(error));
     if (had) {
-        const DWORD aside = journal.setAside(path);
+        const DWORD aside = journal.setAside(path, alwaysThere);
         if (aside == ERROR_SHARING_VIOLATION || aside == ERROR_LOCK_VIOLATION) {
             // A running program holds it: the new one takes its place as the system starts.
             if (!MoveFileExW(part.c_str(), path.c_str(),
@@ -130,7 +130,8 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     }
     if (!had)
         journal.creatingFile(path);
-    if (!MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(part.c_str(), path.c_str(),
+                     MOVEFILE_WRITE_THROUGH | (alwaysThere ? MOVEFILE_REPLACE_EXISTING : 0))) {
         error = GetLastError();
         throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" + systemError(error));
     }
@@ -196,7 +197,10 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
                            systemError(static_cast<DWORD>(created)));
     const HKEY key = owned.get();
     const std::wstring uninstaller = L"\"" + directory + L"\\uninstall.exe\"";
-    setString(key, L"DisplayName", kProductName);
+    // The command first and the name last: a run stopped in between leaves a key that the list
+    // of programs does not show, and whose command finishes the stopped run.
+    setString(key, L"UninstallString", uninstaller);
+    setString(key, L"QuietUninstallString", uninstaller + L" /S");
     setString(key, L"DisplayVersion", kProductVersion);
     setNumber(key, L"VersionMajor", PRODUCT_VERSION_MAJOR);
     setNumber(key, L"VersionMinor", PRODUCT_VERSION_MINOR);
@@ -210,8 +214,7 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
     setNumber(key, L"EstimatedSize", sizeKb);
     setNumber(key, L"NoModify", 1);
     setNumber(key, L"NoRepair", 1);
-    setString(key, L"UninstallString", uninstaller);
-    setString(key, L"QuietUninstallString", uninstaller + L" /S");
+    setString(key, L"DisplayName", kProductName);
     report.installed("Registry", std::wstring(L"HKLM\\") + kUninstallKey);
 }
 
@@ -273,8 +276,26 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     const std::wstring logPath = directory + L"\\Setup.log";
     const std::string ansiLogPath = exactAnsi(logPath);
     checkDestinationRights(directory, request.administrator);
-    // What a stopped run did is undone (or finished) before anything is looked at or made.
-    Journal::recover(request.report);
+    // What a stopped run did is undone (or finished) before anything is looked at or made; it
+    // may have gone into the registered folder or this one, and nowhere else.
+    JournalScope scope;
+    scope.madeFolders = true;
+    const std::wstring registered = registeredFolder();
+    for (const std::wstring& folder : {directory, registered, menu}) {
+        if (!folder.empty())
+            scope.folders.push_back(utf8(folder));
+    }
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        // A shared file in the system's folder is the product's, not the folder.
+        if (payload[i].folder == L"system")
+            scope.files.push_back(utf8(paths[i]));
+        else
+            scope.folders.push_back(utf8(folders[i]));
+    }
+    scope.keys.push_back(utf8(kUninstallKey));
+    if (!registered.empty())
+        scope.logs.push_back(utf8(registered + L"\\Setup.log"));
+    Journal::recover(kProductName, scope, request.administrator, request.report);
     // Shared files that this product's own installation there counted are not counted twice.
     const EarlierInstallation earlier = checkEarlierInstallation(directory, request.allowDowngrade);
     const std::vector<std::string>& countedBefore = earlier.countedShared;
@@ -282,7 +303,7 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     for (const std::wstring& parent : parentsToRemove(directory))
         product.parents.push_back(exactAnsi(parent));
 
-    Journal journal(request.report);
+    Journal journal(kProductName, request.report);
     SetupReport none;
     SetupReport& report = request.report != nullptr ? *request.report : none;
     createFolders(directory, journal, report, missingFrom);
@@ -304,7 +325,8 @@ std::wstring install(HMODULE module, const InstallRequest& request,
         // A shared file that is there already belongs to the products that use it: it stays as
         // it is, and only its count says that one more uses it.
         if (!(file.shared && existedBefore)) {
-            writeFile(paths[i], content, journal, report, file.shared ? "Shared files" : "Files");
+            writeFile(paths[i], content, journal, report, file.shared ? "Shared files" : "Files",
+                      file.name == L"uninstall.exe");
             installed.push_back(paths[i]);
         } else {
             report.kept("Shared files", paths[i], L"there already; it stays as it is");
@@ -343,12 +365,14 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     product.files.insert(product.files.end(), ansiLinks.begin(), ansiLinks.end());
     progress(++done, total);
 
-    registerProduct(directory, (bytes + 1023) / 1024, journal, report);
-    progress(++done, total);
-
     product.files.push_back(ansiLogPath);
     const std::string log = setupLogText(product);
-    writeFile(logPath, request.invertLog ? inverted(log) : log, journal, report, "Setup log");
+    writeFile(logPath, request.invertLog ? inverted(log) : log, journal, report, "Setup log", true);
+    progress(++done, total);
+
+    // Last before the commit, after the log: a registration always means a whole installation,
+    // whose uninstaller has its log.
+    registerProduct(directory, (bytes + 1023) / 1024, journal, report);
     progress(++done, total);
     if (!journal.commit(installed, &report))
         return L"Files of it are to be deleted or replaced when the computer next starts, as "

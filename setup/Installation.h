@@ -23,9 +23,8 @@ struct InstallRequest {
 extern const wchar_t kProductName[];
 // The version this setup carries, as the registration's DisplayVersion shows it.
 extern const wchar_t kProductVersion[];
-// Its registration under HKLM, and the use counts of shared files there.
+// Its registration under HKLM.
 extern const wchar_t kUninstallKey[];
-extern const wchar_t kSharedDllsKey[];
 
 // The default destination: the Program Files folder of the program's own bitness.
 std::wstring defaultDestination();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recovery/JournalReport.h"
+#include "recovery/Utf8.h"
 #include "win32/Handles.h"
 
 #include <string>
@@ -8,7 +10,7 @@
 // uninstaller's report: UTF-8, one line "stage<TAB>item<TAB>outcome" written as the run goes,
 // so that a run that is stopped leaves a truthful partial report, then a summary line with the
 // counts and the exit code. Without a file, nothing is written.
-class SetupReport {
+class SetupReport : public JournalReport {
 public:
     // Creates (or empties) the report file; false, with nothing changed, when it cannot be
     // written or is no plain file of its own: a link, junction, device or pipe at the end, a
@@ -18,10 +20,10 @@ public:
     void installed(const char* stage, const std::wstring& item) { line(stage, item, "installed"); }
     void replaced(const char* stage, const std::wstring& item) { line(stage, item, "replaced"); }
     void scheduled(const char* stage, const std::wstring& item, const std::wstring& why);
-    void kept(const char* stage, const std::wstring& item, const std::wstring& why);
+    void kept(const char* stage, const std::wstring& item, const std::wstring& why) override;
     void failed(const char* stage, const std::wstring& item, const std::wstring& why);
     // A line that counts nowhere, such as an operation for the next restart taken out.
-    void note(const char* stage, const std::wstring& item, const std::string& text) {
+    void note(const char* stage, const std::wstring& item, const std::string& text) override {
         line(stage, item, text);
     }
     // The closing line: the counts and the exit code as the process returns it.
@@ -33,7 +35,3 @@ private:
     win32::Handle file_;
     int installed_ = 0, replaced_ = 0, scheduled_ = 0, kept_ = 0, failed_ = 0;
 };
-
-// The text in UTF-8, and UTF-8 bytes as text.
-std::string utf8(const std::wstring& text);
-std::wstring wide(const std::string& bytes);

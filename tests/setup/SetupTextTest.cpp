@@ -1,11 +1,11 @@
 // The setup program's command line, the log it writes for the uninstaller, and how a failed
 // run ends.
 #include "InstallError.h"
-#include "PendingOperations.h"
 #include "SetupLogText.h"
 #include "SetupOptions.h"
 #include "Version.h"
 #include "base/ErrorAdvice.h"
+#include "recovery/PendingOperations.h"
 
 #include <gtest/gtest.h>
 

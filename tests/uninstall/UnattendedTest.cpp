@@ -827,3 +827,27 @@ TEST(Unattended, ACountRaisedAfterAStopKeepsTheOtherProductsUse) {
         EXPECT_FALSE(fileExists(product.app_));
     }
 }
+
+// A run of setup stopped half-way left its journal: a file set aside for one it wrote, a file it
+// made, a registration value it changed. The uninstaller finishes that run as setup's next run
+// would, first, and then removes the product: nothing of either is left.
+TEST(Unattended, AStoppedSetupsJournalIsFinishedBeforeTheRemoval) {
+    const std::string journalKey = "SOFTWARE\\Technical Glossary Setup";
+    Product product;
+    writeFile(product.file("a.txt.previous"), "old a");
+    writeFile(product.file("made.dll"), "made by the stopped setup");
+    const std::string journal = "Setup journal of Test Product\r\naside\t" + product.file("a.txt") +
+                                "\r\nfile\t" + product.file("made.dll") + "\r\n";
+    createKey(HKEY_LOCAL_MACHINE, journalKey);
+    setValue(HKEY_LOCAL_MACHINE, journalKey, "Journal", REG_BINARY, journal.data(),
+             static_cast<DWORD>(journal.size()));
+    bool ended = false;
+    EXPECT_EQ(product.uninstallAsRegistered(ended), 0u);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, journalKey)) << "the stopped setup was finished";
+    EXPECT_FALSE(fileExists(product.file("made.dll")));
+    EXPECT_FALSE(fileExists(product.file("a.txt.previous")));
+    EXPECT_FALSE(fileExists(product.app_)) << "the product is gone as after one run";
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kRegistration));
+    deleteTree(HKEY_LOCAL_MACHINE, journalKey);
+}

@@ -28,6 +28,16 @@ std::wstring ansiToWide(const std::string& text) {
     return wide;
 }
 
+std::string wideToAnsi(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(),
+                            length, nullptr, nullptr);
+    return ansi;
+}
+
 std::string ansiToUtf8(const std::string& text) {
     if (text.empty())
         return text;

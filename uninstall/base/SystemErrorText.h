@@ -11,5 +11,8 @@ std::string systemErrorText(DWORD error);
 // ANSI text (the program's own code page) as UTF-16, for the system's wide functions.
 std::wstring ansiToWide(const std::string& text);
 
+// UTF-16 text in the program's own code page, as the setup log and the report hold paths.
+std::string wideToAnsi(const std::wstring& text);
+
 // ANSI text (the program's own code page) as UTF-8.
 std::string ansiToUtf8(const std::string& text);

@@ -191,6 +191,8 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
     int result = -1;
     if (refuseUntrustedLog(report, trustedAccount) || refuseForeignJournal(report))
         result = kExitNothingRemoved;
+    else if (refuseOrFinishStoppedSetup(report, result))
+        ; // refused, or the stopped setup's undo took the product: the run ends here
     else if (unattended) {
         result = runUnattended(copy, arguments[2], options, report);
     } else {

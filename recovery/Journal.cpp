@@ -1,12 +1,17 @@
 #include "Journal.h"
 
-#include "InstallError.h"
-#include "Installation.h"
+#include "JournalError.h"
+#include "JournalReport.h"
 #include "RestartOperations.h"
-#include "SetupReport.h"
+#include "Utf8.h"
 #include "journal/LineForm.h"
+#include "win32/AccessRights.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+
+#include <aclapi.h>
+
+const wchar_t kSharedDllsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 namespace {
 
@@ -22,8 +27,8 @@ bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string header() {
-    return setuprecord::header(utf8(kProductName));
+std::string header(const std::wstring& product) {
+    return setuprecord::header(utf8(product));
 }
 
 std::wstring journalName() {
@@ -81,13 +86,78 @@ void deleteAside(const std::wstring& path) {
     MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
+// The very folder the run made, and not one that holds the system's: only such a folder is
+// adopted as the product's by a recovery.
+bool provenMade(const SetupJournal::Folder& made) {
+    const std::wstring path = wide(made.path);
+    const win32::Handle folder = openFolder(path, 0);
+    BY_HANDLE_FILE_INFORMATION identity = {};
+    if (!folder.valid() || !identityOf(folder.get(), identity) ||
+        identity.dwVolumeSerialNumber != made.volume || identity.nFileIndexHigh != made.indexHigh ||
+        identity.nFileIndexLow != made.indexLow)
+        return false;
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    JournalScope system;
+    system.folders.push_back(made.path);
+    return length > 0 && length < MAX_PATH && !fileInScope(system, utf8(windows));
+}
+
+// A file that cannot be deleted because a program runs from it (the uninstaller that
+// recovers a stopped setup) may still be renamed: it goes at the next restart, and the file set
+// aside takes its name now.
+void moveOutOfTheWay(const std::wstring& path, const std::wstring& folder) {
+    const std::size_t slash = path.rfind(L'\\');
+    const std::wstring base =
+        folder.empty() || slash == std::wstring::npos ? path : folder + path.substr(slash);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring away = base + L".undone" + std::to_wstring(attempt);
+        if (MoveFileExW(path.c_str(), away.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            MoveFileExW(away.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            return;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
+            return;
+    }
+}
+
 } // namespace
 
-void Journal::recover(SetupReport* report) {
+std::wstring Journal::whyKeyIsUntrusted(HKEY key, const win32::RunningAccount& account) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD read = GetSecurityInfo(key, SE_REGISTRY_KEY,
+                                       OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                       nullptr, nullptr, nullptr, nullptr, &descriptor);
+    if (read != ERROR_SUCCESS)
+        return L"its permissions cannot be read (" + win32::systemMessage(read) + L")";
+    // Key rights share their bits with the file rights judged: KEY_SET_VALUE is FILE_WRITE_DATA,
+    // KEY_CREATE_SUB_KEY FILE_APPEND_DATA.
+    const win32::Exposure exposure = win32::nonAdministratorAccess(
+        descriptor, win32::kWriteRights | win32::kPermissionRights | DELETE, account);
+    LocalFree(descriptor);
+    return exposure ? exposure.who + L" may change it, not only the administrators"
+                    : std::wstring();
+}
+
+std::wstring Journal::name() {
+    return journalName();
+}
+
+bool Journal::recover(const std::wstring& product, const JournalScope& scope,
+                      const win32::RunningAccount& account, JournalReport* report,
+                      const RecoveryOptions& options) {
     win32::Key key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kJournalKey, 0, KEY_QUERY_VALUE, key.receive()) !=
-        ERROR_SUCCESS)
-        return;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kJournalKey, 0, KEY_QUERY_VALUE | READ_CONTROL,
+                      key.receive()) != ERROR_SUCCESS)
+        return false;
+    // Its records name what is deleted and rewritten with administrator rights.
+    const std::wstring untrusted = whyKeyIsUntrusted(key.get(), account);
+    if (!untrusted.empty())
+        throw JournalError(L"A stopped run of setup left its journal " + journalName() + L", but " +
+                           untrusted +
+                           L", so what it names is not acted on. Let "
+                           L"only administrators change that key, or delete it if no run of "
+                           L"setup was stopped, and start again.");
     DWORD type = 0, size = 0;
     LONG got = RegQueryValueExW(key.get(), kJournalValue, nullptr, &type, nullptr, &size);
     std::string text(size, '\0');
@@ -96,34 +166,55 @@ void Journal::recover(SetupReport* report) {
                                reinterpret_cast<BYTE*>(&text[0]), &size);
     key.reset();
     text.resize(got == ERROR_SUCCESS ? size : 0);
-    Journal stopped(true, report);
+    // Setup's journal of another product, its first line whole: that product's business.
+    const std::string any = setuprecord::header("");
+    const std::size_t firstLine = text.find("\r\n");
+    if (options.othersLeftAlone && got == ERROR_SUCCESS && firstLine != std::string::npos &&
+        text.compare(0, any.size() - 2, any, 0, any.size() - 2) == 0 &&
+        text.compare(0, firstLine + 2, header(product)) != 0) {
+        if (report != nullptr)
+            report->note("Recovery", journalName(), "another product's: left alone");
+        return false;
+    }
+    Journal stopped(product, true, report);
     // A key without its journal: nothing was done yet.
-    if (got != ERROR_FILE_NOT_FOUND &&
-        (got != ERROR_SUCCESS || type != REG_BINARY ||
-         !readSetupJournal(text, utf8(kProductName), stopped.done_))) {
-        throw InstallError(L"A stopped run of setup left its journal " + journalName() +
-                           L", but it cannot be read or is not " + kProductName +
+    if (got != ERROR_FILE_NOT_FOUND && (got != ERROR_SUCCESS || type != REG_BINARY ||
+                                        !readSetupJournal(text, utf8(product), stopped.done_))) {
+        throw JournalError(L"A stopped run of setup left its journal " + journalName() +
+                           L", but it cannot be read or is not " + product +
                            L"'s, so what that run did cannot be undone. Ask whoever installed "
-                           L"it, or delete the value if it is not needed, and start setup "
-                           L"again.");
+                           L"it, or delete the value if it is not needed, and start again.");
     }
     // What this recovery writes (counts it gives back) follows the last whole line.
     const std::size_t whole = wholeLines(text);
-    stopped.text_ = whole == 0 ? header() : text.substr(0, whole);
+    stopped.text_ = whole == 0 ? header(product) : text.substr(0, whole);
+    stopped.scope_ = scope;
+    stopped.inUseGoesTo_ = options.inUseGoesTo;
     if (report != nullptr)
         report->note("Recovery", journalName(),
                      stopped.done_.committed ? "a stopped run had succeeded: finished"
                                              : "a stopped run: undone");
+    JournalScope within = scope;
+    for (const SetupJournal::Folder& folder : stopped.done_.folders) {
+        if (scope.madeFolders && provenMade(folder))
+            within.folders.push_back(folder.path);
+    }
+    for (const std::string& outside : limitToScope(stopped.done_, within)) {
+        if (report != nullptr)
+            report->kept("Recovery", wide(outside),
+                         L"not the product's: outside its folders, files and keys");
+    }
     if (stopped.done_.committed)
         stopped.finish(report);
     else
         stopped.undo();
+    return true;
 }
 
-Journal::Journal(SetupReport* report) : report_(report) {
-    write(header());
+Journal::Journal(const std::wstring& product, JournalReport* report)
+    : product_(product), report_(report) {
+    write(header(product_));
 }
-
 Journal::~Journal() {
     if (!done_.committed && !recovering_)
         undo();
@@ -150,13 +241,13 @@ bool Journal::tryWrite(const std::string& records) {
 void Journal::write(const std::string& records) {
     if (!tryWrite(records)) {
         const DWORD error = GetLastError();
-        throw InstallError(L"Setup cannot write its journal " + journalName() + L":\n" +
+        throw JournalError(L"Setup cannot write its journal " + journalName() + L":\n" +
                            win32::systemMessage(error) +
                            L"\nFree some space on the system drive and start setup again.");
     }
 }
 
-bool Journal::commit(const std::vector<std::wstring>& installed, SetupReport* report) {
+bool Journal::commit(const std::vector<std::wstring>& installed, JournalReport* report) {
     // What the restart operations are checked against goes in with the commit itself, so that
     // a run stopped after it is finished alike by the next one.
     std::string records;
@@ -178,7 +269,7 @@ std::vector<std::wstring> Journal::ownRestartOperations() const {
     return own;
 }
 
-bool Journal::finish(SetupReport* report) {
+bool Journal::finish(JournalReport* report) {
     // Before this run's own operations for the restart are added, and without those it made.
     std::vector<std::wstring> installed;
     for (const std::string& path : done_.installed)
@@ -198,7 +289,7 @@ void Journal::createdFolder(const std::wstring& path) {
     BY_HANDLE_FILE_INFORMATION identity = {};
     if (!folder.valid() || !identityOf(folder.get(), identity)) {
         const DWORD error = folder.valid() ? ERROR_DIRECTORY : GetLastError();
-        throw InstallError(L"The folder \"" + path + L"\" that setup made cannot be opened:\n" +
+        throw JournalError(L"The folder \"" + path + L"\" that setup made cannot be opened:\n" +
                            win32::systemMessage(error) +
                            L"\nDelete it if it is empty, and start setup again.");
     }
@@ -217,7 +308,7 @@ void Journal::creatingFile(const std::wstring& path) {
     done_.files.push_back(utf8(path));
 }
 
-DWORD Journal::setAside(const std::wstring& path) {
+DWORD Journal::setAside(const std::wstring& path, bool copy) {
     const std::wstring aside = asideName(path);
     // One left by an earlier run (killed, or kept by a running program) goes before the record:
     // undoing this run must never bring that older copy back.
@@ -232,7 +323,8 @@ DWORD Journal::setAside(const std::wstring& path) {
             return error;
     }
     write(setuprecord::aside(utf8(path)));
-    if (!MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
+    if (copy ? !CopyFileW(path.c_str(), aside.c_str(), FALSE)
+             : !MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
         return GetLastError();
     done_.setAside.push_back(utf8(path));
     return ERROR_SUCCESS;
@@ -353,9 +445,27 @@ void Journal::removeFiles() {
             continue;
         }
         SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (DeleteFileW(file.c_str()) && report_)
-            report_->note("Undo", file, "removed");
+        if (DeleteFileW(file.c_str())) {
+            if (report_)
+                report_->note("Undo", file, "removed");
+        } else if (!inUseGoesTo_.empty() && exists(file)) {
+            moveOutOfTheWay(file, inUseGoesTo_);
+            if (report_ && !exists(file))
+                report_->note("Undo", file, "in use: moved away, deleted at the next restart");
+        }
     }
+}
+
+// A run's own undo always brings back what it set aside; a recovery only while a setup log
+// of the product stands (itself, or set aside by the stopped run and about to come back).
+bool Journal::logStands() const {
+    if (!recovering_)
+        return true;
+    for (const std::string& log : scope_.logs) {
+        if (exists(wide(log)) || exists(asideName(wide(log))))
+            return true;
+    }
+    return false;
 }
 
 void Journal::undo() {
@@ -368,8 +478,17 @@ void Journal::undo() {
         const std::wstring path = wide(*made);
         if (!exists(asideName(path)))
             continue;
+        if (!logStands()) {
+            // Its installation is gone (removed since the stop): brought back, it would be a
+            // file that no log names, which no uninstaller would ever remove.
+            SetFileAttributesW(asideName(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (DeleteFileW(asideName(path).c_str()) && report_)
+                report_->note("Undo", asideName(path), "removed: no setup log names it any more");
+            continue;
+        }
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
+        if (!DeleteFileW(path.c_str()) && exists(path))
+            moveOutOfTheWay(path, inUseGoesTo_);
         if (MoveFileExW(asideName(path).c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) && report_)
             report_->note("Undo", path, "brought back as it was");
     }

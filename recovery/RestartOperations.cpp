@@ -1,8 +1,8 @@
 #include "RestartOperations.h"
 
+#include "JournalReport.h"
 #include "LongPath.h"
 #include "PendingOperations.h"
-#include "SetupReport.h"
 #include "win32/Handles.h"
 
 #include <windows.h>
@@ -33,7 +33,7 @@ bool isOwn(const PendingOperation& operation, const std::vector<std::wstring>& o
 }
 
 // Takes out of both values the operations that `goes` picks, each told in `report`.
-bool takeOut(const std::function<bool(const PendingOperation&)>& goes, SetupReport* report) {
+bool takeOut(const std::function<bool(const PendingOperation&)>& goes, JournalReport* report) {
     win32::Key key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
                       KEY_QUERY_VALUE | KEY_SET_VALUE, key.receive()) != ERROR_SUCCESS)
@@ -79,7 +79,7 @@ bool takeOut(const std::function<bool(const PendingOperation&)>& goes, SetupRepo
 } // namespace
 
 bool takeOutRestartOperations(const std::vector<std::wstring>& installed,
-                              const std::vector<std::wstring>& own, SetupReport* report) {
+                              const std::vector<std::wstring>& own, JournalReport* report) {
     return takeOut(
         [&](const PendingOperation& operation) {
             return !isOwn(operation, own) &&

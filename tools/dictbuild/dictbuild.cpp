@@ -81,14 +81,25 @@ int usage() {
 
 class Rows {
 public:
-    Rows(bool withIndex, std::vector<SpellingFiles> languages)
-        : writer_(options()), search_(withIndex, std::move(languages)),
+    // The database is written to `temporary` as its pages fill.
+    Rows(bool withIndex, std::vector<SpellingFiles> languages, std::string temporary)
+        : temporary_(std::move(temporary)), writer_(options()),
+          search_(withIndex, std::move(languages)),
           table_(writer_.addTable(u"Dict", {{u"id", jet::kLong, 0, true},
                                             {u"term", jet::kText, 255},
                                             {u"definition", jet::kMemo}})),
           row_(3) {}
 
     void add(DictionaryEntry& entry) {
+        if (rowCount_ == 0) {
+            // Opened only now, once the sources were read without fault. Should it fail, the
+            // pages stay in memory and the final write names the reason.
+            out_.open(temporary_, std::ios::binary | std::ios::trunc);
+            if (out_)
+                writer_.spillTo(out_);
+            else
+                out_.clear();
+        }
         search_.add(rowCount_++, entry);
         row_[0] = jet::Value(); // the next AutoNumber
         row_[1].kind = jet::Value::Kind::Text;
@@ -101,6 +112,8 @@ public:
         writer_.addRow(table_, row_);
     }
     jet::JetWriter& writer() { return writer_; }
+    // The file the pages went to so far, or a closed stream.
+    std::ofstream& out() { return out_; }
     // The tables of the searches, once every row is in.
     void finishSearch(const std::vector<std::u16string>& sourceNames, ImportProgress& progress) {
         progress.phase("writing the search tables");
@@ -123,6 +136,8 @@ private:
         return options;
     }
 
+    std::string temporary_;
+    std::ofstream out_;
     jet::JetWriter writer_;
     SearchTables search_;
     std::uint32_t rowCount_ = 0;
@@ -277,19 +292,26 @@ int main(int argc, char** argv) {
     const bool dictd = argc > 1 && std::string(argv[1]) == "--dictd";
     if (dictd ? argc < 4 : argc != 3)
         return usage();
-    Rows rows(withIndex, std::move(languages));
-    ImportProgress progress(stdout, stderr, isatty(fileno(stderr)) != 0);
-    if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows, progress)
-                : importText(argv[1], rows, progress)))
-        return 1;
-    progress.phase("writing " + std::string(argv[argc - 1]));
-    jet::JetWriter& writer = rows.writer();
     const char* target = argv[argc - 1];
     // Written beside the target first, so a failure never leaves half a database.
     const std::string temporary = std::string(target) + ".part";
+    Rows rows(withIndex, std::move(languages), temporary);
+    ImportProgress progress(stdout, stderr, isatty(fileno(stderr)) != 0);
+    if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows, progress)
+                : importText(argv[1], rows, progress))) {
+        if (rows.out().is_open()) {
+            rows.out().close();
+            std::remove(temporary.c_str());
+        }
+        return 1;
+    }
+    progress.phase("writing " + std::string(target));
+    jet::JetWriter& writer = rows.writer();
     {
         errno = 0;
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        std::ofstream& out = rows.out();
+        if (!out.is_open())
+            out.open(temporary, std::ios::binary | std::ios::trunc);
         if (!out || !writer.finish(out) || !out.flush()) {
             const int error = errno;
             progress.clear();
@@ -299,6 +321,7 @@ int main(int argc, char** argv) {
             std::remove(temporary.c_str());
             return 1;
         }
+        out.close(); // before the rename, which Windows refuses for an open file
     }
     errno = 0;
     // An old file that cannot go is the reason to name: the rename then fails only because

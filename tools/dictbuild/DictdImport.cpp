@@ -189,6 +189,16 @@ void importDictd(std::vector<DictdInput> dictionaries,
             numbers.push_back(progress->beginDictionary(
                 jet::toUtf8(dictionary.stardict ? dictionary.stardict->shortName
                                                 : dictd::nameOfIndex(dictionary.indexName))));
+        if (dictionary.stardict) {
+            // Told as the dictd entries left out are: in the dictionary's summary.
+            for (const auto& [reason, count] : dictionary.stardict->skipped.reasons) {
+                if (progress != nullptr)
+                    progress->skipped(numbers.back(), reason, count);
+                else
+                    counts.notes.push_back(jet::toUtf8(dictionary.stardict->shortName) + ": " +
+                                           std::to_string(count) + " " + reason);
+            }
+        }
         sources.push_back(
             dictionary.stardict
                 ? dictd::stardictSource(std::move(*dictionary.stardict), number, entries, counts)

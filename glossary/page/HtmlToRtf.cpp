@@ -73,7 +73,9 @@ public:
 
 private:
     void setStyle(const RtfStyle& style) { writer_.setStyle(style, hidden_ == 0); }
-    void paragraph() { writer_.paragraph(alignment_, lists_.size()); }
+    void paragraph() { writer_.paragraph(alignment_, indent()); }
+    // Steps in from the margin: one for each list and each quotation the text stands in.
+    std::size_t indent() const { return lists_.size() + quotes_; }
 
     char alignmentOf(HtmlText attributes) const {
         std::string align = trimQuotesAndSpaces(attributeText(attributes, "align"));
@@ -123,7 +125,7 @@ private:
         }
         if (isVoid(name)) {
             if (name == "hr") {
-                writer_.rule(alignment_, lists_.size(),
+                writer_.rule(alignment_, indent(),
                              colours_.system ? 0 : writer_.colorIndex(kRuleColor));
                 paragraph();
             }
@@ -175,6 +177,8 @@ private:
         }
         if (name == "ul" || name == "ol")
             lists_.push_back(List{name == "ol", 0});
+        if (name == "blockquote")
+            ++quotes_;
         if (isBlock(name)) {
             alignment_ = alignmentOf(attributes);
             paragraph();
@@ -223,6 +227,8 @@ private:
                 --hidden_;
             if ((element.name == "ul" || element.name == "ol") && !lists_.empty())
                 lists_.pop_back();
+            if (element.name == "blockquote" && quotes_ > 0)
+                --quotes_;
             setStyle(element.before);
             if (isBlock(element.name)) {
                 alignment_ = element.alignmentBefore;
@@ -239,6 +245,7 @@ private:
     std::unordered_map<std::string, int> openByName_; // how many of stack_ have each name
     std::vector<List> lists_;
     std::vector<PageLink> links_;
+    std::size_t quotes_ = 0; // open blockquotes
     int pre_ = 0, hidden_ = 0, cellsInRow_ = 0;
 };
 

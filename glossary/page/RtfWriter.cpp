@@ -130,11 +130,11 @@ void RtfWriter::lineBreak() {
     pendingSpace_ = false;
 }
 
-void RtfWriter::paragraph(char alignment, std::size_t listDepth) {
-    startParagraph(paragraphCodes(alignment, listDepth));
+void RtfWriter::paragraph(char alignment, std::size_t depth) {
+    startParagraph(paragraphCodes(alignment, depth));
 }
 
-std::string RtfWriter::paragraphCodes(char alignment, std::size_t listDepth) {
+std::string RtfWriter::paragraphCodes(char alignment, std::size_t depth) {
     std::string codes = "\\pard";
     switch (alignment) {
     case 'c':
@@ -150,8 +150,8 @@ std::string RtfWriter::paragraphCodes(char alignment, std::size_t listDepth) {
         codes += "\\ql";
         break;
     }
-    if (listDepth > 0)
-        codes += "\\li" + std::to_string(360 * listDepth);
+    if (depth > 0)
+        codes += "\\li" + std::to_string(360 * depth);
     return codes + " ";
 }
 
@@ -189,10 +189,10 @@ void RtfWriter::cellSeparator() {
     ++position_;
 }
 
-void RtfWriter::rule(char alignment, std::size_t listDepth, int color) {
+void RtfWriter::rule(char alignment, std::size_t depth, int color) {
     // In the format of the paragraphs around it: a page's last paragraph, put in after the
     // rest, keeps the format of the paragraph before it in the control.
-    startParagraph(paragraphCodes(alignment, listDepth));
+    startParagraph(paragraphCodes(alignment, depth));
     rules_.push_back(position_);
     for (long i = 0; i < kRuleLength; ++i)
         unicode(kRuleCharacter);

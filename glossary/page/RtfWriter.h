@@ -30,15 +30,15 @@ public:
 
     void lineBreak();
     // Starts a new paragraph unless the current one is still empty: aligned 'l', 'c', 'r' or
-    // 'j', and indented one step for each list it stands in.
-    void paragraph(char alignment, std::size_t listDepth);
+    // 'j', and indented `depth` steps (one for each list or quotation it stands in).
+    void paragraph(char alignment, std::size_t depth);
     // What the page puts before a list item: "3. ", or a bullet when `number` is empty.
     void listMarker(const std::string& number);
     // Between the cells of a table row.
     void cellSeparator();
     // A paragraph of its own, aligned and indented as paragraph() does, that sets apart what
     // comes before and after it: a short line in colour `color` (an index as colorIndex gives).
-    void rule(char alignment, std::size_t listDepth, int color);
+    void rule(char alignment, std::size_t depth, int color);
 
     // The colour's and the face's entries in the tables; once a table is full, the current
     // style's entry.
@@ -65,7 +65,7 @@ private:
     void unicode(char16_t c);
     void flush();
     void startParagraph(std::string codes);
-    static std::string paragraphCodes(char alignment, std::size_t listDepth);
+    static std::string paragraphCodes(char alignment, std::size_t depth);
     std::string styleCodes() const; // the control words of the style in force
     std::string header() const;
 

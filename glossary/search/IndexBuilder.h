@@ -55,8 +55,8 @@ private:
         std::uint8_t level = 0;  // of the tail chunk: its size is kChunk << level
     };
 
-    // The number of `word`, given a new one when it is new.
-    std::uint32_t idOf(std::string_view word);
+    // The number of `word` (of hash `hash`), given a new one when it is new.
+    std::uint32_t idOf(std::string_view word, std::uint64_t hash);
     void place(std::uint64_t hash, std::uint32_t id);
     std::string_view wordOf(const Word& word) const {
         return std::string_view(words_).substr(word.wordAt, word.length);
@@ -80,6 +80,14 @@ private:
     std::vector<std::unique_ptr<char[]>> pages_; // the arena of postings chunks
     std::uint32_t arenaUsed_ = 0;
     std::vector<EntryBlock> entryBlocks_;
+    // The words of the entry being added, gathered before they are looked up.
+    struct Pending {
+        std::uint64_t hash;
+        std::uint32_t at, length; // in pendingText_
+        Place place;
+    };
+    std::vector<Pending> pending_;
+    std::string pendingText_;
     std::uint32_t lastRow_ = 0;
     std::size_t entryCount_ = 0;
     bool withWords_ = true;

@@ -13,6 +13,8 @@ namespace search {
 
 namespace {
 
+constexpr std::uint64_t kHigh = 0xFFFFFFFF00000000ull;
+
 std::uint64_t hashOf(std::string_view bytes) {
     std::uint64_t hash = 14695981039346656037ull; // FNV-1a: the same on 32-bit builds
     for (const char c : bytes) {
@@ -53,9 +55,12 @@ std::string_view WordFormsBuilder::candidate(std::size_t index) const {
 }
 
 std::size_t WordFormsBuilder::slotOf(std::string_view bytes) const {
+    const std::uint64_t hash = hashOf(bytes);
     const std::size_t mask = slots_.size() - 1;
-    std::size_t at = hashOf(bytes) & mask;
-    while (slots_[at] != 0 && candidate(slots_[at] - 1) != bytes)
+    std::size_t at = hash & mask;
+    // Another word's slot is told apart by the hash's high half, without reading the word.
+    while (slots_[at] != 0 && ((slots_[at] >> 32) != (hash >> 32) ||
+                               candidate(static_cast<std::uint32_t>(slots_[at]) - 1) != bytes))
         at = (at + 1) & mask;
     return at;
 }
@@ -73,7 +78,7 @@ void WordFormsBuilder::addCandidate(std::u16string_view word) {
     const std::size_t at = slotOf(bytes);
     if (slots_[at] != 0)
         return;
-    slots_[at] = static_cast<std::uint32_t>(starts_.size() + 1);
+    slots_[at] = (hashOf(bytes) & kHigh) | (starts_.size() + 1);
     starts_.push_back(static_cast<std::uint32_t>(words_.size()));
     words_ += bytes;
 }
@@ -82,10 +87,11 @@ void WordFormsBuilder::grow() {
     slots_.assign(std::max<std::size_t>(1024, slots_.size() * 2), 0);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = 0; i < starts_.size(); ++i) {
-        std::size_t at = hashOf(candidate(i)) & mask;
+        const std::uint64_t hash = hashOf(candidate(i));
+        std::size_t at = hash & mask;
         while (slots_[at] != 0)
             at = (at + 1) & mask;
-        slots_[at] = static_cast<std::uint32_t>(i + 1);
+        slots_[at] = (hash & kHigh) | (i + 1);
     }
 }
 
@@ -116,7 +122,7 @@ void WordFormsBuilder::select() {
         starts.push_back(static_cast<std::uint32_t>(kept.size()));
         kept += candidate(i);
     }
-    std::vector<std::uint32_t>().swap(slots_);
+    std::vector<std::uint64_t>().swap(slots_);
     kept.shrink_to_fit();
     starts.shrink_to_fit();
     words_ = std::move(kept);

@@ -46,7 +46,8 @@ private:
     std::vector<std::uint64_t> terms_; // hashes of the folded terms; sorted when resolving
     std::string words_;                // the candidates, one after another
     std::vector<std::uint32_t> starts_;
-    std::vector<std::uint32_t> slots_; // open addressing: candidate index + 1, 0 when free
+    // Open addressing: candidate index + 1 (0 when free) under the high half of its hash.
+    std::vector<std::uint64_t> slots_;
     bool selected_ = false;
 };
 

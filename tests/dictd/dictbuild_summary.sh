@@ -22,6 +22,16 @@ grep -q "^dictbuild: gcide: 5 entries, 2 headwords; skipped 2 repeated entries" 
     fail "no summary of gcide, or the repeated entries not named"
 grep -q "of 1 dictionary as" "$work/out" || fail "one dictionary counted as many"
 
+# A StarDict dictionary's summary names what it left out, as a dictd one's does, and once.
+mkdir -p "$work/czech/res/sounds"
+cp "$dictionaries"/czech-cizi.* "$work/czech/"
+touch "$work/czech/res/a.png" "$work/czech/res/sounds/a.ogg"
+"$bin/dictbuild" --no-index "$work/czech/czech-cizi.ifo" "$work/czech.mdb" >"$work/out"
+grep -qx "dictbuild: czech-cizi: 18260 entries, 18260 headwords; skipped 2 files of the res \
+folder (pictures, sounds), which dictbuild leaves out" "$work/out" ||
+    fail "what the StarDict dictionary left out is not in its summary"
+[ "$(grep -c "res folder" "$work/out")" = 1 ] || fail "what was left out is told twice"
+
 # On a terminal the progress shows (and is cleared before the summary).
 script -qec "'$bin/dictbuild' --no-index --dictd '$work/gcide.index' \
     '$dictionaries/gcide.dict.dz' '$work/gcide.mdb'" /dev/null >"$work/out"

@@ -89,6 +89,26 @@ TEST(HtmlToRtf, BlocksListsHeadingsTablesAndPre) {
     EXPECT_TRUE(has("<div style=\"text-align: right\">x</div>", "\\qr"));
 }
 
+TEST(HtmlToRtf, QuotationsAreIndentedWithTheirSourceAfterThemAndTheTextAfterIsNot) {
+    // GCIDE's "set", as the import writes it: the quotation and its source set apart.
+    const std::string html =
+        "<p>Set, v. t. 4. To fix firmly.</p><blockquote><p>His eyes were set by reason of his "
+        "age. --1 Kings xiv. 4.</p></blockquote><p>(b) To fix beforehand</p>";
+    EXPECT_EQ(text(html), "Set, v. t. 4. To fix firmly.\nHis eyes were set by reason of his age. "
+                          "--1 Kings xiv. 4.\n(b) To fix beforehand\n");
+    const std::string out = rtf(html);
+    const std::size_t quotation = out.find("His eyes");
+    ASSERT_NE(quotation, std::string::npos) << out;
+    const std::size_t start = out.rfind("\\pard", quotation);
+    EXPECT_EQ(out.substr(start, out.find(' ', start) - start), "\\pard\\ql\\li360") << out;
+    const std::size_t after = out.rfind("\\pard", out.find("(b) To fix"));
+    EXPECT_EQ(out.substr(after, out.find(' ', after) - after), "\\pard\\ql") << out;
+    const std::string nested = rtf("<ul><li>a<blockquote>q</blockquote>b</ul>");
+    EXPECT_NE(nested.find("\\li720 {\\f0\\fs20\\cf0 q}"), std::string::npos)
+        << "in a list, a step further: " << nested;
+    EXPECT_NE(nested.find("\\li360 {\\f0\\fs20\\cf0 b}"), std::string::npos) << nested;
+}
+
 TEST(HtmlToRtf, EntriesAreSetApartByARuleInTheThemesColours) {
     // "(barrel-making)" ends one entry of GCIDE's "set"; the next must not seem to go on under it.
     const std::string html = "<p>Set, n. (barrel-making)</p><hr><p>Set, v. t.</p>";

@@ -59,8 +59,10 @@ std::u16string collapsed(const std::u16string& text) {
     return out;
 }
 
+// Asked at every character of every page: the first letter rules out nearly all.
 bool startsWithAddress(const std::u16string& text, std::size_t at) {
-    return text.compare(at, 7, u"http://") == 0 || text.compare(at, 8, u"https://") == 0;
+    return at < text.size() && text[at] == u'h' &&
+           (text.compare(at, 7, u"http://") == 0 || text.compare(at, 8, u"https://") == 0);
 }
 
 bool isAddress(const std::u16string& text) {

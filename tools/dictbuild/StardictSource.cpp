@@ -32,8 +32,6 @@ Source stardictSource(stardict::Dictionary dictionary, std::uint32_t number, Ent
     if (dictionary.synonyms != 0)
         summary.notes.push_back(name + ": " + std::to_string(dictionary.synonyms) +
                                 " synonyms added as headwords of their entries");
-    for (const auto& [reason, count] : dictionary.skipped.reasons)
-        summary.notes.push_back(name + ": " + std::to_string(count) + " " + reason);
     source.data = std::move(dictionary.pages);
     return source;
 }

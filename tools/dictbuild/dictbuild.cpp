@@ -88,14 +88,25 @@ int usage() {
 
 class Rows {
 public:
-    Rows(bool withIndex, std::vector<SpellingFiles> languages)
-        : writer_(options()), search_(withIndex, std::move(languages)),
+    // The database is written to `temporary` as its pages fill.
+    Rows(bool withIndex, std::vector<SpellingFiles> languages, std::string temporary)
+        : temporary_(std::move(temporary)), writer_(options()),
+          search_(withIndex, std::move(languages)),
           table_(writer_.addTable(u"Dict", {{u"id", jet::kLong, 0, true},
                                             {u"term", jet::kText, 255},
                                             {u"definition", jet::kMemo}})),
           row_(3) {}
 
     void add(DictionaryEntry& entry) {
+        if (rowCount_ == 0) {
+            // Opened only now, once the sources were read without fault. Should it fail, the
+            // pages stay in memory and the final write names the reason.
+            out_.open(temporary_, std::ios::binary | std::ios::trunc);
+            if (out_)
+                writer_.spillTo(out_);
+            else
+                out_.clear();
+        }
         search_.add(rowCount_++, entry);
         row_[0] = jet::Value(); // the next AutoNumber
         row_[1].kind = jet::Value::Kind::Text;
@@ -108,6 +119,8 @@ public:
         writer_.addRow(table_, row_);
     }
     jet::JetWriter& writer() { return writer_; }
+    // The file the pages went to so far, or a closed stream.
+    std::ofstream& out() { return out_; }
     // The tables of the searches, once every row is in.
     void finishSearch(const std::vector<std::u16string>& sourceNames, ImportProgress& progress) {
         progress.phase("writing the search tables");
@@ -130,6 +143,8 @@ private:
         return options;
     }
 
+    std::string temporary_;
+    std::ofstream out_;
     jet::JetWriter writer_;
     SearchTables search_;
     std::uint32_t rowCount_ = 0;
@@ -253,15 +268,29 @@ bool importText(const char* name, Rows& rows, ImportProgress& progress) {
     return true;
 }
 
-// Writes the database of `rows` as `target`; the exit code.
+// Beside the target first, so a failure never leaves half a database.
+std::string partName(const char* target) {
+    return std::string(target) + ".part";
+}
+
+// What an import that failed had written of its database goes.
+void discardPart(Rows& rows, const char* target) {
+    if (rows.out().is_open()) {
+        rows.out().close();
+        std::remove(partName(target).c_str());
+    }
+}
+
+// Writes the database of `rows` (made with `partName(target)`) as `target`; the exit code.
 int writeDatabase(Rows& rows, const char* target, ImportProgress& progress) {
+    const std::string temporary = partName(target);
     progress.phase("writing " + std::string(target));
     jet::JetWriter& writer = rows.writer();
-    // Written beside the target first, so a failure never leaves half a database.
-    const std::string temporary = std::string(target) + ".part";
     {
         errno = 0;
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        std::ofstream& out = rows.out();
+        if (!out.is_open())
+            out.open(temporary, std::ios::binary | std::ios::trunc);
         if (!out || !writer.finish(out) || !out.flush()) {
             const int error = errno;
             progress.clear();
@@ -271,6 +300,7 @@ int writeDatabase(Rows& rows, const char* target, ImportProgress& progress) {
             std::remove(temporary.c_str());
             return 1;
         }
+        out.close(); // before the rename, which Windows refuses for an open file
     }
     errno = 0;
     // An old file that cannot go is the reason to name: the rename then fails only because
@@ -323,9 +353,11 @@ int importEach(const char* const* names, int count, const char* folder, bool wit
     std::vector<std::string> failed;
     for (const auto& [first, size] : groups) {
         const std::string target = std::string(folder) + "/" + databaseName(names[first]) + ".mdb";
-        Rows rows(withIndex, languages);
-        if (!importDictdFiles(names + first, size, rows, progress) ||
-            writeDatabase(rows, target.c_str(), progress) != 0) {
+        Rows rows(withIndex, languages, partName(target.c_str()));
+        const bool imported = importDictdFiles(names + first, size, rows, progress);
+        if (!imported)
+            discardPart(rows, target.c_str());
+        if (!imported || writeDatabase(rows, target.c_str(), progress) != 0) {
             failed.push_back(names[first]);
             continue;
         }
@@ -382,9 +414,12 @@ int main(int argc, char** argv) {
         return dictd
                    ? importEach(argv + 2, argc - 3, argv[argc - 1], withIndex, languages, progress)
                    : usage();
-    Rows rows(withIndex, std::move(languages));
+    const char* target = argv[argc - 1];
+    Rows rows(withIndex, std::move(languages), partName(target));
     if (!(dictd ? importDictdFiles(argv + 2, argc - 3, rows, progress)
-                : importText(argv[1], rows, progress)))
+                : importText(argv[1], rows, progress))) {
+        discardPart(rows, target);
         return 1;
-    return writeDatabase(rows, argv[argc - 1], progress);
+    }
+    return writeDatabase(rows, target, progress);
 }

@@ -110,6 +110,7 @@ void JetWriter::addRow(std::size_t tableIndex, const std::vector<Value>& values)
         return;
     }
     std::memcpy(table.rows->add(row.size()).bytes, row.data(), row.size());
+    s.store.writeSealed();
 }
 
 void JetWriter::State::complete() {
@@ -191,10 +192,15 @@ bool JetWriter::finish(std::ostream& out) {
     State& s = *state_;
     s.complete();
     // Page by page: a large database is never held a second time as one block.
-    for (std::uint32_t page = 0; page < s.store.count() && out; ++page)
-        out.write(reinterpret_cast<const char*>(s.store.page(page)),
-                  static_cast<std::streamsize>(s.layout.pageSize));
-    return static_cast<bool>(out);
+    return s.store.writeTo(out);
+}
+
+void JetWriter::spillTo(std::ostream& out) {
+    const WriterOptions& options = state_->options;
+    // Encryption and moved rows change pages after they are full.
+    if (options.databaseKey != 0 || options.movedRowEvery != 0)
+        throw std::invalid_argument("pages cannot be written out early with these options");
+    state_->store.spillTo(out);
 }
 
 } // namespace jet

@@ -53,6 +53,10 @@ public:
     // stream failed).
     std::vector<std::uint8_t> finish();
     bool finish(std::ostream& out);
+    // Full pages go to their place in `out` as the rows fill them, so that the memory a large
+    // file takes is not held to the end; finish(out) must then be given the same stream.
+    // Throws std::invalid_argument with encryption or moved rows.
+    void spillTo(std::ostream& out);
 
 private:
     struct State;

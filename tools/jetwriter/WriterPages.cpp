@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 namespace jet::writer {
 
@@ -53,7 +54,49 @@ std::uint32_t PageStore::allocate() {
     return count() - 1;
 }
 
+std::uint8_t* PageStore::page(std::uint32_t number) {
+    std::vector<std::uint8_t>& bytes = pages_.at(number);
+    if (bytes.empty())
+        throw std::logic_error("page " + std::to_string(number) + " was written out already");
+    return bytes.data();
+}
+
+void PageStore::put(std::ostream& out, std::uint32_t number) {
+    const std::uint64_t offset = std::uint64_t{number} * layout_.pageSize;
+    if (&out != spill_ || offset != spillAt_)
+        out.seekp(static_cast<std::streamoff>(offset));
+    out.write(reinterpret_cast<const char*>(pages_[number].data()),
+              static_cast<std::streamsize>(layout_.pageSize));
+    if (&out == spill_)
+        spillAt_ = offset + layout_.pageSize;
+}
+
+void PageStore::seal(std::uint32_t number) {
+    if (spill_ != nullptr)
+        sealed_.push_back(number);
+}
+
+void PageStore::writeSealed() {
+    for (const std::uint32_t number : sealed_) {
+        if (pages_[number].empty())
+            continue;
+        put(*spill_, number);
+        std::vector<std::uint8_t>().swap(pages_[number]);
+    }
+    sealed_.clear();
+}
+
+bool PageStore::writeTo(std::ostream& out) {
+    for (std::uint32_t number = 0; number < count() && out; ++number) {
+        if (!pages_[number].empty())
+            put(out, number);
+    }
+    return static_cast<bool>(out);
+}
+
 std::vector<std::uint8_t> PageStore::join() const {
+    if (spill_ != nullptr)
+        throw std::logic_error("the pages were written out as they were sealed");
     std::vector<std::uint8_t> bytes;
     bytes.reserve(pages_.size() * layout_.pageSize);
     for (const auto& page : pages_)
@@ -74,8 +117,10 @@ void RowPages::startPage(std::uint32_t number) {
     page[1] = 0x01;
     put32(page + 4, owner_);
     pages_.push_back(number);
-    if (open_.size() == openPages_)
+    if (open_.size() == openPages_) {
+        store_.seal(open_.front().number);
         open_.erase(open_.begin());
+    }
     open_.push_back(Open{number, 0, 0});
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,14 +34,30 @@ class PageStore {
 public:
     explicit PageStore(const Layout& layout) : layout_(layout) {}
     std::uint32_t allocate();
-    std::uint8_t* page(std::uint32_t number) { return pages_[number].data(); }
+    // Throws std::logic_error for a page already written out (a fault of the writer).
+    std::uint8_t* page(std::uint32_t number);
     std::uint32_t count() const { return static_cast<std::uint32_t>(pages_.size()); }
     const Layout& layout() const { return layout_; }
     std::vector<std::uint8_t> join() const;
 
+    // From now on a sealed page goes to its place in `out` and leaves memory, so that a large
+    // file is never held whole; join() is then no longer possible.
+    void spillTo(std::ostream& out) { spill_ = &out; }
+    // Page `number` will get no more rows; written out by the next writeSealed(), once what
+    // holds pointers into it (a chain of long value parts) is done.
+    void seal(std::uint32_t number);
+    void writeSealed();
+    // Every page still in memory to its place in `out` (the spill stream, when there is one).
+    bool writeTo(std::ostream& out);
+
 private:
+    void put(std::ostream& out, std::uint32_t number);
+
     const Layout& layout_;
     std::vector<std::vector<std::uint8_t>> pages_; // inner buffers never move once allocated
+    std::ostream* spill_ = nullptr;
+    std::vector<std::uint32_t> sealed_;
+    std::uint64_t spillAt_ = 0; // where the next page goes without a seek
 };
 
 // Rows packed downward from the end of data pages that share one owner. Table rows keep their

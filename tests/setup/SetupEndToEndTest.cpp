@@ -447,6 +447,16 @@ TEST(SetupCommandLine, UnknownOptionsChangeNothingAndUnderSlashSNothingIsShown) 
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
+// A management tool reads standard error when there is no report: the reason is written there
+// (and to the event log), not only to a debugger.
+TEST(SetupCommandLine, ARefusalWithoutAReportIsWrittenToStandardError) {
+    std::string error;
+    EXPECT_EQ(runWithStandardError("\"" + binaryDirectory() + "\\setup.exe\" /S /X", error, 30000),
+              87u);
+    EXPECT_EQ(error.rfind("setup.exe: The option \"/X\" is not known to setup.", 0), 0u) << error;
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
 // Deployment templates put /S anywhere, also after the folder: no folder name holds a '/', so the
 // folder ends before it.
 TEST(SetupCommandLine, SwitchesAfterTheFolderInstallUnattendedIntoTheFolderBeforeThem) {

@@ -278,4 +278,41 @@ bool makeLink(const std::string& target, const std::string& link) {
                (targetAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
+namespace {
+
+template <class Text>
+DWORD runWithPipe(const Text& commandLine, std::string& error, DWORD timeoutMs) {
+    win32::Handle reader, writer;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    if (!CreatePipe(reader.receive(), writer.receive(), &inherited, 0) ||
+        !SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0))
+        return STILL_ACTIVE;
+    win32::StartOptions options;
+    options.inheritHandles = true;
+    options.error = writer.get();
+    const win32::Process started = win32::startProcess(Text(), commandLine, options);
+    writer.reset();
+    if (!started)
+        return STILL_ACTIVE;
+    DWORD exitCode = STILL_ACTIVE;
+    if (!win32::waitForExit(started.handle.get(), timeoutMs, exitCode))
+        TerminateProcess(started.handle.get(), 1);
+    char buffer[4096];
+    DWORD read = 0;
+    // Every process that could still hold the pipe has ended: the read cannot wait for long.
+    while (ReadFile(reader.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        error.append(buffer, read);
+    return exitCode;
+}
+
+} // namespace
+
+DWORD runWithStandardError(const std::string& commandLine, std::string& error, DWORD timeoutMs) {
+    return runWithPipe(commandLine, error, timeoutMs);
+}
+
+DWORD runWithStandardError(const std::wstring& commandLine, std::string& error, DWORD timeoutMs) {
+    return runWithPipe(commandLine, error, timeoutMs);
+}
+
 } // namespace testsupport

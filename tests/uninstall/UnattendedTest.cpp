@@ -394,29 +394,8 @@ TEST(Unattended, BadCommandLinesAndUnwritableReportsChangeNothing) {
     EXPECT_EQ(count(product.shared("shared3.dll")), 3u);
 }
 
-// What a tool that attached standard error reads there, and the exit code.
 DWORD runWithStandardError(const std::string& commandLine, std::string& error) {
-    win32::Handle reader, writer;
-    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    if (!CreatePipe(reader.receive(), writer.receive(), &inherited, 0) ||
-        !SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0))
-        return STILL_ACTIVE;
-    win32::StartOptions options;
-    options.inheritHandles = true;
-    options.error = writer.get();
-    const win32::Process started = win32::startProcess({}, commandLine, options);
-    writer.reset();
-    if (!started)
-        return STILL_ACTIVE;
-    DWORD exitCode = STILL_ACTIVE;
-    if (!win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode))
-        TerminateProcess(started.handle.get(), 1);
-    char buffer[4096];
-    DWORD read = 0;
-    // Every process that could still hold the pipe has ended: the read cannot wait for long.
-    while (ReadFile(reader.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
-        error.append(buffer, read);
-    return exitCode;
+    return testsupport::runWithStandardError(commandLine, error, kTimeoutMs);
 }
 
 TEST(Unattended, ASetupLogThatIsNoneIsRefusedBeforeAnythingIsCopied) {

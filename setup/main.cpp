@@ -4,6 +4,7 @@
 #include "SetupDialog.h"
 #include "SetupOptions.h"
 #include "SetupReport.h"
+#include "engine/PathRules.h"
 #include "win32/Com.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
@@ -99,6 +100,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         report.tellWithoutFile(win32::NoticeKind::Refusal, message);
         return code;
     };
+    if (!options.reportPath.empty() && isRelativePath(utf8(options.reportPath)))
+        // Made absolute, it would land wherever the tool happened to start setup: for SYSTEM, in
+        // the system folder. The administrator names the place.
+        return refuse(L"The report file \"" + options.reportPath +
+                          L"\" is named by a relative path, which would put it in whatever "
+                          L"folder setup was started in. Nothing was changed. Name it by its full "
+                          L"path, such as /LOG=C:\\Logs\\setup.txt, and start setup again.",
+                      kSetupBadCommandLine);
     if (!options.reportPath.empty() && !report.open(options.reportPath))
         return refuse(L"The report file \"" + options.reportPath +
                           L"\" cannot be written: it must be a plain file in an existing "

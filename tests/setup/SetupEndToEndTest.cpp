@@ -457,6 +457,29 @@ TEST(SetupCommandLine, ARefusalWithoutAReportIsWrittenToStandardError) {
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
+// Made absolute, a relative report path would land wherever the tool started setup (for SYSTEM,
+// the system folder): refused with its reason, and nothing is installed.
+TEST(SetupCommandLine, AReportNamedByARelativePathIsRefusedWithItsReason) {
+    TempDirectory folder("setup-relative");
+    char previous[MAX_PATH] = {};
+    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.path().c_str()));
+    for (const char* path : {"setup.txt", "Logs\\setup.txt", "C:setup.txt"}) {
+        std::string error;
+        EXPECT_EQ(runWithStandardError("\"" + binaryDirectory() +
+                                           "\\setup.exe\" /S \"/LOG=" + path + "\"",
+                                       error, 30000),
+                  87u)
+            << path;
+        EXPECT_NE(error.find(std::string("\"") + path + "\" is named by a relative path"),
+                  std::string::npos)
+            << error;
+    }
+    SetCurrentDirectoryA(previous);
+    EXPECT_FALSE(fileExists(folder.file("setup.txt")));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
 // Deployment templates put /S anywhere, also after the folder: no folder name holds a '/', so the
 // folder ends before it.
 TEST(SetupCommandLine, SwitchesAfterTheFolderInstallUnattendedIntoTheFolderBeforeThem) {

@@ -297,11 +297,22 @@ DWORD runWithPipe(const Text& commandLine, std::string& error, DWORD timeoutMs) 
     DWORD exitCode = STILL_ACTIVE;
     if (!win32::waitForExit(started.handle.get(), timeoutMs, exitCode))
         TerminateProcess(started.handle.get(), 1);
+    // A child it left running may still hold the pipe: what is there is read, for at most 2 s
+    // more, and the pipe's end (all writers gone) ends the read at once.
+    const ULONGLONG deadline = GetTickCount64() + 2000;
     char buffer[4096];
-    DWORD read = 0;
-    // Every process that could still hold the pipe has ended: the read cannot wait for long.
-    while (ReadFile(reader.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
-        error.append(buffer, read);
+    for (;;) {
+        DWORD available = 0, read = 0;
+        if (!PeekNamedPipe(reader.get(), nullptr, 0, nullptr, &available, nullptr))
+            break;
+        if (available > 0 && ReadFile(reader.get(), buffer, sizeof buffer, &read, nullptr)) {
+            error.append(buffer, read);
+            continue;
+        }
+        if (GetTickCount64() >= deadline)
+            break;
+        Sleep(20);
+    }
     return exitCode;
 }
 

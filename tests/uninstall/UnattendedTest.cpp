@@ -505,6 +505,64 @@ TEST(Unattended, NoRestartIsAcceptedAndARefusedStartSaysWhyOnStandardError) {
     EXPECT_TRUE(fileExists(product.file("a.txt")));
 }
 
+// Made absolute, a relative report path would land wherever the tool started the run (for
+// SYSTEM, the system folder): it is refused with its reason, and nothing is removed.
+TEST(Unattended, AReportNamedByARelativePathIsRefusedWithItsReason) {
+    Product product;
+    char previous[MAX_PATH] = {};
+    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(product.root_.path().c_str()));
+    for (const char* path : {"relative.txt", "Test Product\\inside.txt", "C:relative.txt"}) {
+        std::string error;
+        EXPECT_EQ(runWithStandardError(win32::quoted(product.file("uninstall.exe")) +
+                                           " /S \"/LOG=" + path + "\"",
+                                       error),
+                  87u)
+            << path;
+        EXPECT_NE(error.find(std::string(": ") + path +
+                             ": refused: the report file is named by a "
+                             "relative path"),
+                  std::string::npos)
+            << error;
+    }
+    SetCurrentDirectoryA(previous);
+    EXPECT_FALSE(fileExists(product.root_.file("relative.txt")));
+    EXPECT_FALSE(fileExists(product.file("inside.txt")));
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kRegistration));
+}
+
+std::wstring widen(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+    return wide;
+}
+
+// The command line is read as Unicode and handed on so to the copy: a report folder in another
+// script than the ANSI code page's is written there, not at "C:\????\u.txt".
+TEST(Unattended, AReportPathInAnyScriptIsWrittenWhereItWasNamed) {
+    Product product;
+    const std::wstring folder = widen(product.root_.path()) + L"\\\u041b\u043e\u0433\u0438";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring report = folder + L"\\u.txt";
+    std::string error;
+    EXPECT_EQ(testsupport::runWithStandardError(L"\"" + widen(product.file("uninstall.exe")) +
+                                                    L"\" /S \"/LOG=" + report + L"\"",
+                                                error, kTimeoutMs),
+              0u)
+        << error;
+    const win32::Handle written(CreateFileW(report.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(written.valid()) << "no report in the folder named";
+    char bytes[65536];
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(written.get(), bytes, sizeof bytes, &read, nullptr));
+    EXPECT_NE(std::string(bytes, read).find("\texit code 0\r\n"), std::string::npos);
+    EXPECT_FALSE(fileExists(product.app_));
+}
+
 // The copy started by hand, as if its file had been swapped before it ran: it holds nothing the
 // relay verified, so it removes nothing, and under /S says why where a tool looks.
 TEST(Unattended, AMainStageStartedByHandSaysWhyOnStandardError) {

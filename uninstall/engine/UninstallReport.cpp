@@ -1,6 +1,5 @@
 #include "UninstallReport.h"
 
-#include "CheckedRemoval.h"
 #include "PathRules.h"
 #include "base/Options.h"
 #include "base/SystemErrorText.h"
@@ -26,12 +25,27 @@ const char* outcomeText(UninstallReport::Outcome outcome) {
     return "failed";
 }
 
+// The system's name for the open file is the path asked for, letter case and 8.3 names aside:
+// nothing on the way led elsewhere.
+bool namedByItsPath(HANDLE file, const std::wstring& path) {
+    wchar_t resolved[MAX_PATH * 2] = {}, typed[MAX_PATH * 2] = {};
+    const DWORD length = GetFinalPathNameByHandleW(file, resolved, MAX_PATH * 2,
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD typedLength = GetLongPathNameW(path.c_str(), typed, MAX_PATH * 2);
+    if (length == 0 || length >= MAX_PATH * 2 || typedLength == 0 || typedLength >= MAX_PATH * 2)
+        return false;
+    // In every script, not only ASCII as samePath folds it.
+    CharUpperBuffW(resolved, length);
+    CharUpperBuffW(typed, typedLength);
+    return samePath(wideToUtf8(resolved), wideToUtf8(typed));
+}
+
 } // namespace
 
 bool UninstallReport::open(const std::string& path, const std::vector<std::string>& untouchable) {
     if (!isPlainAbsolutePath(path) || namesDevice(path))
         return false;
-    file_ = win32::openReportFile(path, resolvesToPath,
+    file_ = win32::openReportFile(utf8ToWide(path), namedByItsPath,
                                   [&](const BY_HANDLE_FILE_INFORMATION& identity) {
                                       for (const std::string& other : untouchable) {
                                           if (win32::sameFile(identity, other))
@@ -61,6 +75,11 @@ void UninstallReport::note(const char* stage, const std::string& item, const std
     write(std::string(stage) + "\t" + controlsEscaped(item) + "\t" + controlsEscaped(text));
 }
 
+void UninstallReport::note(const char* stage, const std::wstring& item, const std::string& text) {
+    writeUtf8(std::string(stage) + "\t" + controlsEscaped(wideToUtf8(item)) + "\t" +
+              controlsEscaped(ansiToUtf8(text)));
+}
+
 void UninstallReport::summary(int exitCode) {
     write("Summary\tremoved " + std::to_string(count(Outcome::Removed)) + ", not found " +
           std::to_string(count(Outcome::NotFound)) + ", kept " +
@@ -77,10 +96,15 @@ int UninstallReport::exitCode() const {
 }
 
 void UninstallReport::write(const std::string& line) {
+    if (file_)
+        writeUtf8(ansiToUtf8(line));
+}
+
+void UninstallReport::writeUtf8(const std::string& line) {
     if (!file_)
         return;
     // Straight to the system, line by line: nothing waits in a buffer of ours.
-    const std::string bytes = ansiToUtf8(line) + "\r\n";
+    const std::string bytes = line + "\r\n";
     DWORD written = 0;
     WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }

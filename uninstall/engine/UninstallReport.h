@@ -17,6 +17,7 @@ public:
     // written or is no plain file of its own: a link, junction, device or pipe at the end, a
     // folder on the way that leads elsewhere, a file with a second name (a hard link), or the
     // very file (by identity) of any path in `untouchable`, such as the setup log.
+    // `path` in UTF-8, as the options hold it; `untouchable` in the ANSI code page.
     bool open(const std::string& path, const std::vector<std::string>& untouchable);
 
     // `detail` follows the outcome: the reason something was kept, or the error of a failure.
@@ -27,6 +28,8 @@ public:
     void unfinished(const char* stage, const std::string& item, const std::string& why);
     // A line that counts nowhere, such as the program run before the stages.
     void note(const char* stage, const std::string& item, const std::string& text);
+    // The same for an item named in UTF-16, such as the report's own path.
+    void note(const char* stage, const std::wstring& item, const std::string& text);
     // The closing line: the counts and the exit code as the process returns it.
     void summary(int exitCode);
 
@@ -40,6 +43,7 @@ public:
 
 private:
     void write(const std::string& line);
+    void writeUtf8(const std::string& line);
 
     win32::Handle file_;
     int counts_[5] = {};

@@ -13,7 +13,7 @@ constexpr wchar_t kEventSource[] = L"uninstall";
 
 } // namespace
 
-void tellRefusedStart(UninstallReport& report, const std::string& item, const std::string& why,
+void tellRefusedStart(UninstallReport& report, const std::wstring& item, const std::string& why,
                       const std::string& boxText) {
     report.note("Start", item, why);
     if (!unattended) {
@@ -22,9 +22,14 @@ void tellRefusedStart(UninstallReport& report, const std::string& item, const st
     }
     if (report.writing())
         return;
-    std::string text = "uninstall.exe: " + item + ": " + why;
-    while (!text.empty() && text.back() == '.')
+    std::wstring text = L"uninstall.exe: " + item + L": " + ansiToWide(why);
+    while (!text.empty() && text.back() == L'.')
         text.pop_back();
-    text += ". Nothing was removed.";
-    win32::tellAdministrators(kEventSource, win32::NoticeKind::Refusal, ansiToWide(text));
+    text += L". Nothing was removed.";
+    win32::tellAdministrators(kEventSource, win32::NoticeKind::Refusal, text);
+}
+
+void tellRefusedStart(UninstallReport& report, const std::string& item, const std::string& why,
+                      const std::string& boxText) {
+    tellRefusedStart(report, ansiToWide(item), why, boxText);
 }

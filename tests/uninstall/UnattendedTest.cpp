@@ -563,6 +563,25 @@ TEST(Unattended, AReportPathInAnyScriptIsWrittenWhereItWasNamed) {
     EXPECT_FALSE(fileExists(product.app_));
 }
 
+// Whatever a damaged log holds, the report stays readable and small: a long item is cut, and
+// problems of one kind past the first hundred are counted, not each written.
+TEST(Unattended, AReportIsBoundedWhateverTheLogHolds) {
+    Product product;
+    std::string entries;
+    for (int i = 0; i < 5000; ++i)
+        entries += "not a path " + std::to_string(i) + "\r\n";
+    addLogEntry(product.file("Setup.log"), "APPFILES", entries + std::string(4 << 20, '\0'));
+    product.report_ = product.root_.file("bounded.txt");
+    bool ended = false;
+    product.uninstall("/S /LOG=" + product.report_, ended);
+    EXPECT_TRUE(ended);
+    const std::string report = readFile(product.report_);
+    EXPECT_LT(report.size(), 256u * 1024) << report.substr(0, 2000);
+    EXPECT_NE(report.find("and 4,9"), std::string::npos) << report.substr(0, 2000);
+    EXPECT_NE(report.find("more lines like this"), std::string::npos);
+    EXPECT_NE(report.find("\r\nSummary\t"), std::string::npos) << "the summary is still written";
+}
+
 // The copy started by hand, as if its file had been swapped before it ran: it holds nothing the
 // relay verified, so it removes nothing, and under /S says why where a tool looks.
 TEST(Unattended, AMainStageStartedByHandSaysWhyOnStandardError) {

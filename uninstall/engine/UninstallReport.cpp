@@ -62,7 +62,7 @@ void UninstallReport::item(const char* stage, const std::string& item, Outcome o
     std::string text = outcomeText(outcome);
     if (!detail.empty())
         text += ": " + detail;
-    write(std::string(stage) + "\t" + controlsEscaped(item) + "\t" + controlsEscaped(text));
+    writeLine(stage, ansiToUtf8(controlsEscaped(item)), ansiToUtf8(controlsEscaped(text)));
 }
 
 void UninstallReport::unfinished(const char* stage, const std::string& item,
@@ -72,21 +72,22 @@ void UninstallReport::unfinished(const char* stage, const std::string& item,
 }
 
 void UninstallReport::note(const char* stage, const std::string& item, const std::string& text) {
-    write(std::string(stage) + "\t" + controlsEscaped(item) + "\t" + controlsEscaped(text));
+    writeLine(stage, ansiToUtf8(controlsEscaped(item)), ansiToUtf8(controlsEscaped(text)));
 }
 
 void UninstallReport::note(const char* stage, const std::wstring& item, const std::string& text) {
-    writeUtf8(std::string(stage) + "\t" + controlsEscaped(wideToUtf8(item)) + "\t" +
-              controlsEscaped(ansiToUtf8(text)));
+    writeLine(stage, controlsEscaped(wideToUtf8(item)), ansiToUtf8(controlsEscaped(text)));
 }
 
 void UninstallReport::summary(int exitCode) {
-    write("Summary\tremoved " + std::to_string(count(Outcome::Removed)) + ", not found " +
-          std::to_string(count(Outcome::NotFound)) + ", kept " +
-          std::to_string(count(Outcome::Kept)) + ", scheduled for restart " +
-          std::to_string(count(Outcome::Scheduled)) + ", failed " +
-          std::to_string(count(Outcome::Failed)) + "\texit code " +
-          std::to_string(static_cast<DWORD>(exitCode)));
+    for (const std::string& line : limit_.countedLines())
+        writeUtf8(line);
+    writeUtf8("Summary\tremoved " + std::to_string(count(Outcome::Removed)) + ", not found " +
+              std::to_string(count(Outcome::NotFound)) + ", kept " +
+              std::to_string(count(Outcome::Kept)) + ", scheduled for restart " +
+              std::to_string(count(Outcome::Scheduled)) + ", failed " +
+              std::to_string(count(Outcome::Failed)) + "\texit code " +
+              std::to_string(static_cast<DWORD>(exitCode)));
 }
 
 int UninstallReport::exitCode() const {
@@ -95,9 +96,13 @@ int UninstallReport::exitCode() const {
     return count(Outcome::Scheduled) > 0 ? kExitRestartNeeded : kExitRemoved;
 }
 
-void UninstallReport::write(const std::string& line) {
-    if (file_)
-        writeUtf8(ansiToUtf8(line));
+void UninstallReport::writeLine(const char* stage, const std::string& item,
+                                const std::string& outcome) {
+    if (!file_)
+        return;
+    const std::string line = limit_.line(stage, item, outcome);
+    if (!line.empty())
+        writeUtf8(line);
 }
 
 void UninstallReport::writeUtf8(const std::string& line) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReportLimit.h"
 #include "win32/Handles.h"
 
 #include <string>
@@ -8,7 +9,8 @@
 // What became of each item of one run. Every outcome is counted, for the exit code of an
 // unattended run; when a report file was asked for, each item is also written to it at once,
 // one UTF-8 line "stage<TAB>item<TAB>outcome", so that a run that is killed leaves a truthful
-// partial report. Written by one thread at a time: the main stage, then the worker.
+// partial report; bounded as ReportLimit says. Written by one thread at a time: the main stage,
+// then the worker.
 class UninstallReport {
 public:
     enum class Outcome { Removed, NotFound, Kept, Scheduled, Failed };
@@ -42,10 +44,12 @@ public:
     int exitCode() const;
 
 private:
-    void write(const std::string& line);
+    // Stage, item and outcome, escaped and in UTF-8, as the limit lets them through.
+    void writeLine(const char* stage, const std::string& item, const std::string& outcome);
     void writeUtf8(const std::string& line);
 
     win32::Handle file_;
+    ReportLimit limit_;
     int counts_[5] = {};
     int unfinished_ = 0;
 };

@@ -265,7 +265,10 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
         [&] { return GetDlgItemTextA(dialog, kSetupFolder, folder, MAX_PATH) > 0; }, kTimeoutMs));
     EXPECT_NE(lower(folder).find("\\program files\\technical glossary"), std::string::npos)
         << folder;
-    Sleep(500); // painted
+    // Painted before the picture is taken: the dialog's thread paints it all now, or the call
+    // fails.
+    EXPECT_TRUE(RedrawWindow(dialog, nullptr, nullptr,
+                             RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW));
     RECT bounds = {};
     GetWindowRect(dialog, &bounds);
     saveScreenArea(bounds, binaryDirectory() + "\\setup-dialog.bmp");
@@ -315,6 +318,7 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     EXPECT_TRUE(stillOpen.waitForExit(kTimeoutMs, glossaryExit)) << "closed as asked";
     const HWND progress = dialogOf(temp, "Removing Technical Glossary...");
     ASSERT_NE(progress, nullptr);
+    const win32::Handle copy = processOf(progress);
     ASSERT_TRUE(eventually(
         [&] { return IsWindowVisible(progress) && IsWindowEnabled(GetDlgItem(progress, IDC_OK)); },
         kTimeoutMs));
@@ -323,7 +327,9 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     ASSERT_TRUE(eventually(
         [&] { return !keyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !fileExists(directory); },
         kTimeoutMs));
-    Sleep(1000); // the copy ends after its last window
+    // The copy ends after its last window, and only then is all it changed in place.
+    DWORD copyExit = STILL_ACTIVE;
+    EXPECT_TRUE(win32::waitForExit(copy.get(), kTimeoutMs, copyExit));
     const std::vector<std::string> changed = differences(before, snapshot());
     EXPECT_TRUE(changed.empty()) << join(changed);
 }

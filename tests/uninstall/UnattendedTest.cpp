@@ -806,7 +806,8 @@ TEST(Unattended, ARunKilledAtAnyPointIsFinishedByTheRegisteredCommand) {
         Product product;
         const ObservedRun first =
             runObserved(win32::quoted(product.file("uninstall.exe")) + " /S", kTimeoutMs, {}, stop);
-        ASSERT_TRUE(first.stopped) << first.processes.size() << " processes";
+        ASSERT_TRUE(first.stopped) << first.processes.size() << " processes, started "
+                                   << first.started << ", timed out " << first.timedOut;
         EXPECT_TRUE(fileExists(product.file("Setup.log")));
         EXPECT_TRUE(fileExists(product.file("uninstall.exe"))) << "the registered program stays";
         EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kRegistration));

@@ -363,7 +363,11 @@ std::string refusalShown(const std::wstring& destination) {
             return box != nullptr && box != dialog;
         },
         kTimeoutMs);
-    const std::string text = box != nullptr ? windowText(GetDlgItem(box, 0xFFFF)) : "no box";
+    // Found by its caption, the box may not have its text yet.
+    std::string text = "no box";
+    if (box != nullptr)
+        eventually([&] { return !(text = windowText(GetDlgItem(box, 0xFFFF))).empty(); },
+                   kTimeoutMs);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     const bool stays =
         eventually([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, kTimeoutMs);

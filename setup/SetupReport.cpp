@@ -36,6 +36,17 @@ void SetupReport::failed(const char* stage, const std::wstring& item, const std:
     line(stage, item, "failed: " + utf8(why));
 }
 
+void SetupReport::note(const char* stage, const std::wstring& item, const std::string& text) {
+    line(stage, item, text);
+    if (std::string(stage) == "Recovery")
+        tellWithoutFile(win32::NoticeKind::Recovery, item + L": " + wide(text) + L".");
+}
+
+void SetupReport::tellWithoutFile(win32::NoticeKind kind, const std::wstring& text) const {
+    if (!file_)
+        win32::tellAdministrators(L"Technical Glossary Setup", kind, L"setup.exe: " + text);
+}
+
 void SetupReport::summary(int exitCode) {
     if (!file_)
         return;

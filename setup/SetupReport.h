@@ -2,6 +2,7 @@
 
 #include "recovery/JournalReport.h"
 #include "recovery/Utf8.h"
+#include "win32/AdministratorNotice.h"
 #include "win32/Handles.h"
 
 #include <string>
@@ -22,12 +23,16 @@ public:
     void scheduled(const char* stage, const std::wstring& item, const std::wstring& why);
     void kept(const char* stage, const std::wstring& item, const std::wstring& why) override;
     void failed(const char* stage, const std::wstring& item, const std::wstring& why);
-    // A line that counts nowhere, such as an operation for the next restart taken out.
-    void note(const char* stage, const std::wstring& item, const std::string& text) override {
-        line(stage, item, text);
-    }
+    // A line that counts nowhere, such as an operation for the next restart taken out. Without
+    // a file, a note of the stage "Recovery" (what became of a stopped run) is told where a
+    // refusal is: the event log and standard error.
+    void note(const char* stage, const std::wstring& item, const std::string& text) override;
     // The closing line: the counts and the exit code as the process returns it.
     void summary(int exitCode);
+
+    // Without a file, what a run refused, recovered or how it ended goes where administrators
+    // look: the Application event log and standard error, as "setup.exe: <text>".
+    void tellWithoutFile(win32::NoticeKind kind, const std::wstring& text) const;
 
 private:
     void line(const char* stage, const std::wstring& item, const std::string& outcome);

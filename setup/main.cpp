@@ -4,6 +4,7 @@
 #include "SetupDialog.h"
 #include "SetupOptions.h"
 #include "SetupReport.h"
+#include "engine/PathRules.h"
 #include "win32/Com.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
@@ -93,14 +94,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         arguments.push_back(parts.get()[i]);
     // The whole line is read before anything is shown: /S anywhere means no window at all.
     const SetupOptions options = parseSetupOptions(arguments, argumentsTail());
+    SetupReport report;
     const auto refuse = [&](const std::wstring& message, int code) {
         if (!options.unattended)
             MessageBoxW(nullptr, message.c_str(), kCaption, MB_OK | MB_ICONERROR);
-        // No window: the reason goes to a debugger, where a management tool's logs can take it.
-        OutputDebugStringW((L"Technical Glossary Setup: " + message + L"\n").c_str());
+        report.tellWithoutFile(win32::NoticeKind::Refusal, message);
         return code;
     };
-    SetupReport report;
+    if (!options.reportPath.empty() && isRelativePath(utf8(options.reportPath)))
+        // Made absolute, it would land wherever the tool happened to start setup: for SYSTEM, in
+        // the system folder. The administrator names the place.
+        return refuse(L"The report file \"" + options.reportPath +
+                          L"\" is named by a relative path, which would put it in whatever "
+                          L"folder setup was started in. Nothing was changed. Name it by its full "
+                          L"path, such as /LOG=C:\\Logs\\setup.txt, and start setup again.",
+                      kSetupBadCommandLine);
     if (!options.reportPath.empty() && !report.open(options.reportPath))
         return refuse(L"The report file \"" + options.reportPath +
                           L"\" cannot be written: it must be a plain file in an existing "
@@ -127,9 +135,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         report.summary(code);
         return refuse(why, code);
     }
-    if (lock.state() == win32::RunLock::State::TakenOver)
+    if (lock.state() == win32::RunLock::State::TakenOver) {
         report.note("Start", win32::kRunLockName,
                     "taken over from a run that was stopped; its journal is undone or finished");
+        report.tellWithoutFile(win32::NoticeKind::Recovery,
+                               std::wstring(L"the run lock \"") + win32::kRunLockName +
+                                   L"\" was taken over from a run that was stopped; its journal is "
+                                   L"undone or finished.");
+    }
     const win32::ComApartment com;
     initCommonControls();
     InstallRequest request;
@@ -165,6 +178,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         report.failed("Setup", request.destination, outcome.message);
     report.summary(outcome.code);
     if (!outcome.message.empty())
-        OutputDebugStringW((L"Technical Glossary Setup: " + outcome.message + L"\n").c_str());
+        report.tellWithoutFile(outcome.code == kSetupFailed ? win32::NoticeKind::Refusal
+                                                            : win32::NoticeKind::Outcome,
+                               outcome.message);
     return outcome.code;
 }

@@ -138,6 +138,15 @@ TEST(PathRules, OnlyPlainAbsolutePathsAreTouched) {
     EXPECT_FALSE(isPlainAbsolutePath(std::string("C:\\App\\a\0b", 11)));
 }
 
+TEST(PathRules, APathThatDependsOnTheCurrentFolderOrDriveIsRelative) {
+    for (const char* path : {"u.txt", "Logs\\u.txt", ".\\u.txt", "..\\u.txt", "\\Logs\\u.txt",
+                             "/Logs/u.txt", "C:u.txt", "C:", ""})
+        EXPECT_TRUE(isRelativePath(path)) << path;
+    for (const char* path : {"C:\\Logs\\u.txt", "c:/u.txt", "C:\\", "\\\\server\\share\\u.txt",
+                             "\\\\?\\C:\\u.txt", "//server/share/u.txt"})
+        EXPECT_FALSE(isRelativePath(path)) << path;
+}
+
 TEST(PathRules, PathsCompareAsTheFileSystemDoes) {
     EXPECT_TRUE(samePath("C:\\Program Files\\App\\a.txt", "c:/program files/APP/a.txt"));
     EXPECT_TRUE(samePath("\\\\?\\C:\\App\\", "C:\\App"));

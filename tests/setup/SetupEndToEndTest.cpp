@@ -267,7 +267,10 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
         [&] { return GetDlgItemTextA(dialog, kSetupFolder, folder, MAX_PATH) > 0; }, kTimeoutMs));
     EXPECT_NE(lower(folder).find("\\program files\\technical glossary"), std::string::npos)
         << folder;
-    Sleep(500); // painted
+    // Painted before the picture is taken: the dialog's thread paints it all now, or the call
+    // fails.
+    EXPECT_TRUE(RedrawWindow(dialog, nullptr, nullptr,
+                             RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW));
     RECT bounds = {};
     GetWindowRect(dialog, &bounds);
     saveScreenArea(bounds, binaryDirectory() + "\\setup-dialog.bmp");
@@ -317,6 +320,7 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     EXPECT_TRUE(stillOpen.waitForExit(kTimeoutMs, glossaryExit)) << "closed as asked";
     const HWND progress = dialogOf(temp, "Removing Technical Glossary...");
     ASSERT_NE(progress, nullptr);
+    const win32::Handle copy = processOf(progress);
     ASSERT_TRUE(eventually(
         [&] { return IsWindowVisible(progress) && IsWindowEnabled(GetDlgItem(progress, IDC_OK)); },
         kTimeoutMs));
@@ -325,7 +329,9 @@ TEST_F(SetupRoundTrip, ThroughTheDialogsOfSetupAndUninstaller) {
     ASSERT_TRUE(eventually(
         [&] { return !keyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !fileExists(directory); },
         kTimeoutMs));
-    Sleep(1000); // the copy ends after its last window
+    // The copy ends after its last window, and only then is all it changed in place.
+    DWORD copyExit = STILL_ACTIVE;
+    EXPECT_TRUE(win32::waitForExit(copy.get(), kTimeoutMs, copyExit));
     const std::vector<std::string> changed = differences(before, snapshot());
     EXPECT_TRUE(changed.empty()) << join(changed);
 }
@@ -359,7 +365,11 @@ std::string refusalShown(const std::wstring& destination) {
             return box != nullptr && box != dialog;
         },
         kTimeoutMs);
-    const std::string text = box != nullptr ? windowText(GetDlgItem(box, 0xFFFF)) : "no box";
+    // Found by its caption, the box may not have its text yet.
+    std::string text = "no box";
+    if (box != nullptr)
+        eventually([&] { return !(text = windowText(GetDlgItem(box, 0xFFFF))).empty(); },
+                   kTimeoutMs);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     const bool stays =
         eventually([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, kTimeoutMs);
@@ -487,6 +497,39 @@ TEST(SetupCommandLine, UnknownOptionsChangeNothingAndUnderSlashSNothingIsShown) 
             << options;
         EXPECT_EQ(exitCode, 87u) << options;
     }
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// A management tool reads standard error when there is no report: the reason is written there
+// (and to the event log), not only to a debugger.
+TEST(SetupCommandLine, ARefusalWithoutAReportIsWrittenToStandardError) {
+    std::string error;
+    EXPECT_EQ(runWithStandardError("\"" + binaryDirectory() + "\\setup.exe\" /S /X", error, 30000),
+              87u);
+    EXPECT_EQ(error.rfind("setup.exe: The option \"/X\" is not known to setup.", 0), 0u) << error;
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// Made absolute, a relative report path would land wherever the tool started setup (for SYSTEM,
+// the system folder): refused with its reason, and nothing is installed.
+TEST(SetupCommandLine, AReportNamedByARelativePathIsRefusedWithItsReason) {
+    TempDirectory folder("setup-relative");
+    char previous[MAX_PATH] = {};
+    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.path().c_str()));
+    for (const char* path : {"setup.txt", "Logs\\setup.txt", "C:setup.txt"}) {
+        std::string error;
+        EXPECT_EQ(runWithStandardError("\"" + binaryDirectory() +
+                                           "\\setup.exe\" /S \"/LOG=" + path + "\"",
+                                       error, 30000),
+                  87u)
+            << path;
+        EXPECT_NE(error.find(std::string("\"") + path + "\" is named by a relative path"),
+                  std::string::npos)
+            << error;
+    }
+    SetCurrentDirectoryA(previous);
+    EXPECT_FALSE(fileExists(folder.file("setup.txt")));
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 

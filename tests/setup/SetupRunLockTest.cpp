@@ -326,6 +326,19 @@ TEST(SetupRunLock, ALockLeftByAKilledRunIsTakenOverAndTheStoppedRunRecovered) {
         << readFile(afterSetup);
     expectWhole(directory);
 
+    // Without a report, the takeover and the recovery are told where a tool looks for them.
+    runObserved(setupProgram() + " /S /D=" + directory, kTimeoutMs, {},
+                {"setup", "kernel32.dll", "MoveFileExW", 2},
+                killedWhileAnotherWaits([](const std::string& image) {
+                    return image == lower(binaryDirectory() + "\\setup.exe");
+                }));
+    std::string error;
+    EXPECT_EQ(runWithStandardError(setupProgram() + " /S /D=" + directory, error, kTimeoutMs), 0u);
+    EXPECT_NE(error.find("setup.exe: the run lock"), std::string::npos) << error;
+    EXPECT_NE(error.find("was taken over from a run that was stopped"), std::string::npos) << error;
+    EXPECT_NE(error.find("a stopped run"), std::string::npos) << error;
+    expectWhole(directory);
+
     // The uninstaller's copy killed as it is about to delete its first file.
     runObserved(registered("QuietUninstallString"), kTimeoutMs, {},
                 {"Del", "kernel32.dll", "SetFileInformationByHandle", 1},

@@ -41,6 +41,14 @@ std::string commandLineOf(HANDLE process) {
     return narrow;
 }
 
+DWORD parentOf(HANDLE process) {
+    PROCESS_BASIC_INFORMATION basic = {};
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic,
+                                  nullptr) != 0)
+        return 0;
+    return static_cast<DWORD>(basic.InheritedFromUniqueProcessId);
+}
+
 bool isWineDesktop(const std::string& image) {
     std::string lower = image;
     for (char& c : lower)
@@ -191,6 +199,10 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs, const s
 
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     int running = 0, ended = 0;
+    // Until the started process itself has been seen, no event can end the run: one left from
+    // an earlier run on this thread (a child whose start Wine reports only after its parent's
+    // end) would otherwise end it at once, with no process observed.
+    bool seenFirst = false;
     do {
         const ULONGLONG now = GetTickCount64();
         DEBUG_EVENT event = {};
@@ -206,12 +218,18 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs, const s
             ObservedProcess process;
             process.id = event.dwProcessId;
             process.image = imageOf(event.u.CreateProcessInfo.hProcess);
+            const DWORD parent = parentOf(event.u.CreateProcessInfo.hProcess);
+            const bool ofThisRun =
+                event.dwProcessId == first.id ||
+                std::any_of(run.processes.begin(), run.processes.end(),
+                            [&](const ObservedProcess& known) { return known.id == parent; });
             // Wine starts its desktop under whichever program first needs one: no process of
-            // the run, and one that does not end with it.
-            if (isWineDesktop(process.image)) {
+            // the run, and one that does not end with it. A process of an earlier run is let go.
+            if (isWineDesktop(process.image) || !ofThisRun) {
                 DebugActiveProcessStop(event.dwProcessId);
                 break;
             }
+            seenFirst = seenFirst || event.dwProcessId == first.id;
             process.commandLine = commandLineOf(event.u.CreateProcessInfo.hProcess);
             run.processes.push_back(process);
             breakpoint.created(event.dwProcessId, event.u.CreateProcessInfo.hProcess,
@@ -244,7 +262,7 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs, const s
             break;
         }
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
-    } while (running > 0);
+    } while (running > 0 || !seenFirst);
     return run;
 }
 

@@ -288,4 +288,52 @@ win32::RunningAccount strictAccount() {
     return win32::RunningAccount(win32::processUserSid(), true);
 }
 
+namespace {
+
+template <class Text>
+DWORD runWithPipe(const Text& commandLine, std::string& error, DWORD timeoutMs) {
+    win32::Handle reader, writer;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    if (!CreatePipe(reader.receive(), writer.receive(), &inherited, 0) ||
+        !SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0))
+        return STILL_ACTIVE;
+    win32::StartOptions options;
+    options.inheritHandles = true;
+    options.error = writer.get();
+    const win32::Process started = win32::startProcess(Text(), commandLine, options);
+    writer.reset();
+    if (!started)
+        return STILL_ACTIVE;
+    DWORD exitCode = STILL_ACTIVE;
+    if (!win32::waitForExit(started.handle.get(), timeoutMs, exitCode))
+        TerminateProcess(started.handle.get(), 1);
+    // A child it left running may still hold the pipe: what is there is read, for at most 2 s
+    // more, and the pipe's end (all writers gone) ends the read at once.
+    const ULONGLONG deadline = GetTickCount64() + 2000;
+    char buffer[4096];
+    for (;;) {
+        DWORD available = 0, read = 0;
+        if (!PeekNamedPipe(reader.get(), nullptr, 0, nullptr, &available, nullptr))
+            break;
+        if (available > 0 && ReadFile(reader.get(), buffer, sizeof buffer, &read, nullptr)) {
+            error.append(buffer, read);
+            continue;
+        }
+        if (GetTickCount64() >= deadline)
+            break;
+        Sleep(20);
+    }
+    return exitCode;
+}
+
+} // namespace
+
+DWORD runWithStandardError(const std::string& commandLine, std::string& error, DWORD timeoutMs) {
+    return runWithPipe(commandLine, error, timeoutMs);
+}
+
+DWORD runWithStandardError(const std::wstring& commandLine, std::string& error, DWORD timeoutMs) {
+    return runWithPipe(commandLine, error, timeoutMs);
+}
+
 } // namespace testsupport

@@ -93,6 +93,12 @@ bool makeLink(const std::string& target, const std::string& link);
 // shows under Wine: one that anyone may change.
 bool allowEveryone(const std::string& folder);
 
+// Starts `commandLine` with a pipe as its standard error, as a management tool does, and waits
+// up to `timeoutMs` for it (ended after that); what it wrote there goes to `error`. The exit
+// code, or STILL_ACTIVE when it could not be started.
+DWORD runWithStandardError(const std::string& commandLine, std::string& error, DWORD timeoutMs);
+DWORD runWithStandardError(const std::wstring& commandLine, std::string& error, DWORD timeoutMs);
+
 // Splits a command line the way the C runtime does for a program's argument vector.
 std::vector<std::string> splitCommandLine(const std::string& commandLine);
 

@@ -409,29 +409,8 @@ TEST(Unattended, BadCommandLinesAndUnwritableReportsChangeNothing) {
     EXPECT_EQ(count(product.shared("shared3.dll")), 3u);
 }
 
-// What a tool that attached standard error reads there, and the exit code.
 DWORD runWithStandardError(const std::string& commandLine, std::string& error) {
-    win32::Handle reader, writer;
-    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    if (!CreatePipe(reader.receive(), writer.receive(), &inherited, 0) ||
-        !SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0))
-        return STILL_ACTIVE;
-    win32::StartOptions options;
-    options.inheritHandles = true;
-    options.error = writer.get();
-    const win32::Process started = win32::startProcess({}, commandLine, options);
-    writer.reset();
-    if (!started)
-        return STILL_ACTIVE;
-    DWORD exitCode = STILL_ACTIVE;
-    if (!win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode))
-        TerminateProcess(started.handle.get(), 1);
-    char buffer[4096];
-    DWORD read = 0;
-    // Every process that could still hold the pipe has ended: the read cannot wait for long.
-    while (ReadFile(reader.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
-        error.append(buffer, read);
-    return exitCode;
+    return testsupport::runWithStandardError(commandLine, error, kTimeoutMs);
 }
 
 TEST(Unattended, ASetupLogThatIsNoneIsRefusedBeforeAnythingIsCopied) {
@@ -539,6 +518,83 @@ TEST(Unattended, NoRestartIsAcceptedAndARefusedStartSaysWhyOnStandardError) {
     EXPECT_NE(error.find("/BOGUS"), std::string::npos) << error;
     EXPECT_NE(error.find("Nothing was removed"), std::string::npos) << error;
     EXPECT_TRUE(fileExists(product.file("a.txt")));
+}
+
+// Made absolute, a relative report path would land wherever the tool started the run (for
+// SYSTEM, the system folder): it is refused with its reason, and nothing is removed.
+TEST(Unattended, AReportNamedByARelativePathIsRefusedWithItsReason) {
+    Product product;
+    char previous[MAX_PATH] = {};
+    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(product.root_.path().c_str()));
+    for (const char* path : {"relative.txt", "Test Product\\inside.txt", "C:relative.txt"}) {
+        std::string error;
+        EXPECT_EQ(runWithStandardError(win32::quoted(product.file("uninstall.exe")) +
+                                           " /S \"/LOG=" + path + "\"",
+                                       error),
+                  87u)
+            << path;
+        EXPECT_NE(error.find(std::string(": ") + path +
+                             ": refused: the report file is named by a "
+                             "relative path"),
+                  std::string::npos)
+            << error;
+    }
+    SetCurrentDirectoryA(previous);
+    EXPECT_FALSE(fileExists(product.root_.file("relative.txt")));
+    EXPECT_FALSE(fileExists(product.file("inside.txt")));
+    EXPECT_TRUE(fileExists(product.file("a.txt")));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kRegistration));
+}
+
+std::wstring widen(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+    return wide;
+}
+
+// The command line is read as Unicode and handed on so to the copy: a report folder in another
+// script than the ANSI code page's is written there, not at "C:\????\u.txt".
+TEST(Unattended, AReportPathInAnyScriptIsWrittenWhereItWasNamed) {
+    Product product;
+    const std::wstring folder = widen(product.root_.path()) + L"\\\u041b\u043e\u0433\u0438";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring report = folder + L"\\u.txt";
+    std::string error;
+    EXPECT_EQ(testsupport::runWithStandardError(L"\"" + widen(product.file("uninstall.exe")) +
+                                                    L"\" /S \"/LOG=" + report + L"\"",
+                                                error, kTimeoutMs),
+              0u)
+        << error;
+    const win32::Handle written(CreateFileW(report.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(written.valid()) << "no report in the folder named";
+    char bytes[65536];
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(written.get(), bytes, sizeof bytes, &read, nullptr));
+    EXPECT_NE(std::string(bytes, read).find("\texit code 0\r\n"), std::string::npos);
+    EXPECT_FALSE(fileExists(product.app_));
+}
+
+// Whatever a damaged log holds, the report stays readable and small: a long item is cut, and
+// problems of one kind past the first hundred are counted, not each written.
+TEST(Unattended, AReportIsBoundedWhateverTheLogHolds) {
+    Product product;
+    std::string entries;
+    for (int i = 0; i < 5000; ++i)
+        entries += "not a path " + std::to_string(i) + "\r\n";
+    addLogEntry(product.file("Setup.log"), "APPFILES", entries + std::string(4 << 20, '\0'));
+    product.report_ = product.root_.file("bounded.txt");
+    bool ended = false;
+    product.uninstall("/S /LOG=" + product.report_, ended);
+    EXPECT_TRUE(ended);
+    const std::string report = readFile(product.report_);
+    EXPECT_LT(report.size(), 256u * 1024) << report.substr(0, 2000);
+    EXPECT_NE(report.find("and 4,9"), std::string::npos) << report.substr(0, 2000);
+    EXPECT_NE(report.find("more lines like this"), std::string::npos);
+    EXPECT_NE(report.find("\r\nSummary\t"), std::string::npos) << "the summary is still written";
 }
 
 // The copy started by hand, as if its file had been swapped before it ran: it holds nothing the
@@ -765,7 +821,8 @@ TEST(Unattended, ARunKilledAtAnyPointIsFinishedByTheRegisteredCommand) {
         Product product;
         const ObservedRun first =
             runObserved(win32::quoted(product.file("uninstall.exe")) + " /S", kTimeoutMs, {}, stop);
-        ASSERT_TRUE(first.stopped) << first.processes.size() << " processes";
+        ASSERT_TRUE(first.stopped) << first.processes.size() << " processes, started "
+                                   << first.started << ", timed out " << first.timedOut;
         EXPECT_TRUE(fileExists(product.file("Setup.log")));
         EXPECT_TRUE(fileExists(product.file("uninstall.exe"))) << "the registered program stays";
         EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kRegistration));

@@ -36,6 +36,25 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeou
     return eventually(condition, timeoutMs);
 }
 
+// Whether `dialog` is still open once it has handled `command`, posted to it. Posted messages
+// are handled in order: the default button changed by a probe posted after the command proves,
+// once it shows, that the command was handled. A dialog that closed on it is gone instead.
+bool openAfter(HWND dialog, int command, int probeDefault) {
+    const int before = LOWORD(SendMessageA(dialog, DM_GETDEFID, 0, 0));
+    PostMessageA(dialog, WM_COMMAND, command, 0);
+    PostMessageA(dialog, DM_SETDEFID, probeDefault, 0);
+    const bool handled = waitUntil([&] {
+        DWORD_PTR id = 0;
+        return !IsWindow(dialog) ||
+               (SendMessageTimeoutA(dialog, DM_GETDEFID, 0, 0, SMTO_NORMAL, 5000, &id) &&
+                LOWORD(id) == probeDefault);
+    });
+    if (!handled || !IsWindow(dialog))
+        return false;
+    SendMessageA(dialog, DM_SETDEFID, before, 0);
+    return true;
+}
+
 DWORD exitCodeOf(const win32::Handle& process) {
     DWORD code = STILL_ACTIVE;
     win32::waitForExit(process.get(), kTimeoutMs, code);
@@ -307,9 +326,8 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     };
     EXPECT_EQ(buttonType(IDC_ANSWER_YES), BS_DEFPUSHBUTTON);
     EXPECT_EQ(buttonType(IDC_ANSWER_YES_TO_ALL), BS_PUSHBUTTON) << "one default button only";
-    PostMessageA(shared, WM_COMMAND, IDCANCEL, 0);
-    Sleep(300);
-    EXPECT_TRUE(IsWindow(shared)) << "Escape does not close the shared-file question";
+    EXPECT_TRUE(openAfter(shared, IDCANCEL, IDC_ANSWER_NO))
+        << "Escape does not close the shared-file question";
     press(shared, IDC_ANSWER_NO_TO_ALL);
 
     const HWND progress = dialogNamed("Removing the product", kTimeoutMs);
@@ -364,9 +382,14 @@ TEST(UninstallRun, YesRemovesTheProductAndReportsWhatStayed) {
     ASSERT_NE(again, nullptr);
     press(again, IDOK);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(again); }));
+    // Details, pressed after Escape, proves once its dialog shows that Escape was handled.
     PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
-    Sleep(300);
+    press(progress, IDC_DETAILS);
+    const HWND probe = dialogNamed("Not removed", kTimeoutMs);
     EXPECT_TRUE(IsWindow(progress)) << "Escape does not close the progress dialog";
+    ASSERT_NE(probe, nullptr);
+    press(probe, IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(probe); }));
     press(progress, IDC_OK);
     EXPECT_EQ(exitCodeOf(copy), 0u);
 

@@ -14,8 +14,8 @@ struct UninstallOptions {
     bool unattended = false;
     bool closeApps = false;    // /CLOSEAPPS
     bool removeShared = false; // /SHARED=REMOVE; KEEP is the default
-    std::string reportPath;    // empty: no report
-    std::string unknown;       // the first argument that is not an option we know
+    std::string reportPath;    // empty: no report; as given, in the arguments' encoding
+    std::string unknown;       // the first argument that is not an option we know, the same way
 
     bool valid() const { return unknown.empty(); }
 };
@@ -23,7 +23,8 @@ struct UninstallOptions {
 // A first argument that begins with '/' or '-' is an option, never a directory.
 bool isOption(const char* argument);
 
-// Reads arguments[first] up to arguments[count - 1]; every one of them must be an option.
+// Reads arguments[first] up to arguments[count - 1]; every one of them must be an option. The
+// program passes them in UTF-8, read from its Unicode command line.
 UninstallOptions readOptions(int count, const char* const* arguments, int first);
 
 // The options as further arguments of a command line, each quoted, in one fixed form:

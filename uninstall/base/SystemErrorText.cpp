@@ -18,34 +18,47 @@ std::string systemErrorText(DWORD error) {
     return (text.empty() ? std::string("error") : text) + " (" + std::to_string(error) + ")";
 }
 
-std::wstring ansiToWide(const std::string& text) {
+namespace {
+
+std::wstring toWide(UINT codePage, const std::string& text) {
     const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
     if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
                             length);
     return wide;
 }
 
-std::string wideToAnsi(const std::wstring& text) {
-    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+std::string fromWide(UINT codePage, const std::wstring& wide) {
+    const int wideLength = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
     if (length > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(),
-                            length, nullptr, nullptr);
-    return ansi;
+        WideCharToMultiByte(codePage, 0, wide.data(), wideLength, text.data(), length, nullptr,
+                            nullptr);
+    return text;
+}
+
+} // namespace
+
+std::wstring ansiToWide(const std::string& text) {
+    return toWide(CP_ACP, text);
 }
 
 std::string ansiToUtf8(const std::string& text) {
-    if (text.empty())
-        return text;
-    const std::wstring wide = ansiToWide(text);
-    const int wideLength = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
-    return utf8;
+    return text.empty() ? text : fromWide(CP_UTF8, ansiToWide(text));
+}
+
+std::wstring utf8ToWide(const std::string& text) {
+    return toWide(CP_UTF8, text);
+}
+
+std::string wideToUtf8(const std::wstring& text) {
+    return fromWide(CP_UTF8, text);
+}
+
+std::string wideToAnsi(const std::wstring& text) {
+    return fromWide(CP_ACP, text);
 }

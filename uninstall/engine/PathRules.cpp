@@ -88,6 +88,12 @@ bool isPlainAbsolutePath(const std::string& path) {
     return true;
 }
 
+bool isRelativePath(const std::string& path) {
+    const bool onDrive = path.size() >= 3 && path[1] == ':' && isSeparator(path[2]);
+    const bool onShareOrDevice = path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]);
+    return !onDrive && !onShareOrDevice;
+}
+
 std::string comparablePath(const std::string& path) {
     std::string result;
     result.reserve(path.size());

@@ -12,6 +12,11 @@
 // name.
 bool isPlainAbsolutePath(const std::string& path);
 
+// A path whose meaning depends on the process's current folder or drive: "u.txt", "Logs\u.txt",
+// "\Logs\u.txt" (the current drive's root), "C:u.txt" (drive C's current folder). Started by a
+// service, that is the system folder; by a tool, wherever the tool stood.
+bool isRelativePath(const std::string& path);
+
 // The form two paths are compared in: separators as backslashes, the system's "\\?\" and
 // "\\?\UNC\" prefixes dropped, no trailing backslash except after a drive, ASCII letters in
 // upper case (the file system compares without case).

@@ -1,6 +1,5 @@
 #include "UninstallReport.h"
 
-#include "CheckedRemoval.h"
 #include "PathRules.h"
 #include "base/Options.h"
 #include "base/SystemErrorText.h"
@@ -26,12 +25,27 @@ const char* outcomeText(UninstallReport::Outcome outcome) {
     return "failed";
 }
 
+// The system's name for the open file is the path asked for, letter case and 8.3 names aside:
+// nothing on the way led elsewhere.
+bool namedByItsPath(HANDLE file, const std::wstring& path) {
+    wchar_t resolved[MAX_PATH * 2] = {}, typed[MAX_PATH * 2] = {};
+    const DWORD length = GetFinalPathNameByHandleW(file, resolved, MAX_PATH * 2,
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD typedLength = GetLongPathNameW(path.c_str(), typed, MAX_PATH * 2);
+    if (length == 0 || length >= MAX_PATH * 2 || typedLength == 0 || typedLength >= MAX_PATH * 2)
+        return false;
+    // In every script, not only ASCII as samePath folds it.
+    CharUpperBuffW(resolved, length);
+    CharUpperBuffW(typed, typedLength);
+    return samePath(wideToUtf8(resolved), wideToUtf8(typed));
+}
+
 } // namespace
 
 bool UninstallReport::open(const std::string& path, const std::vector<std::string>& untouchable) {
     if (!isPlainAbsolutePath(path) || namesDevice(path))
         return false;
-    file_ = win32::openReportFile(path, resolvesToPath,
+    file_ = win32::openReportFile(utf8ToWide(path), namedByItsPath,
                                   [&](const BY_HANDLE_FILE_INFORMATION& identity) {
                                       for (const std::string& other : untouchable) {
                                           if (win32::sameFile(identity, other))
@@ -48,7 +62,7 @@ void UninstallReport::item(const char* stage, const std::string& item, Outcome o
     std::string text = outcomeText(outcome);
     if (!detail.empty())
         text += ": " + detail;
-    write(std::string(stage) + "\t" + controlsEscaped(item) + "\t" + controlsEscaped(text));
+    writeLine(stage, ansiToUtf8(controlsEscaped(item)), ansiToUtf8(controlsEscaped(text)));
 }
 
 void UninstallReport::unfinished(const char* stage, const std::string& item,
@@ -58,16 +72,22 @@ void UninstallReport::unfinished(const char* stage, const std::string& item,
 }
 
 void UninstallReport::note(const char* stage, const std::string& item, const std::string& text) {
-    write(std::string(stage) + "\t" + controlsEscaped(item) + "\t" + controlsEscaped(text));
+    writeLine(stage, ansiToUtf8(controlsEscaped(item)), ansiToUtf8(controlsEscaped(text)));
+}
+
+void UninstallReport::note(const char* stage, const std::wstring& item, const std::string& text) {
+    writeLine(stage, controlsEscaped(wideToUtf8(item)), ansiToUtf8(controlsEscaped(text)));
 }
 
 void UninstallReport::summary(int exitCode) {
-    write("Summary\tremoved " + std::to_string(count(Outcome::Removed)) + ", not found " +
-          std::to_string(count(Outcome::NotFound)) + ", kept " +
-          std::to_string(count(Outcome::Kept)) + ", scheduled for restart " +
-          std::to_string(count(Outcome::Scheduled)) + ", failed " +
-          std::to_string(count(Outcome::Failed)) + "\texit code " +
-          std::to_string(static_cast<DWORD>(exitCode)));
+    for (const std::string& line : limit_.countedLines())
+        writeUtf8(line);
+    writeUtf8("Summary\tremoved " + std::to_string(count(Outcome::Removed)) + ", not found " +
+              std::to_string(count(Outcome::NotFound)) + ", kept " +
+              std::to_string(count(Outcome::Kept)) + ", scheduled for restart " +
+              std::to_string(count(Outcome::Scheduled)) + ", failed " +
+              std::to_string(count(Outcome::Failed)) + "\texit code " +
+              std::to_string(static_cast<DWORD>(exitCode)));
 }
 
 int UninstallReport::exitCode() const {
@@ -76,11 +96,20 @@ int UninstallReport::exitCode() const {
     return count(Outcome::Scheduled) > 0 ? kExitRestartNeeded : kExitRemoved;
 }
 
-void UninstallReport::write(const std::string& line) {
+void UninstallReport::writeLine(const char* stage, const std::string& item,
+                                const std::string& outcome) {
+    if (!file_)
+        return;
+    const std::string line = limit_.line(stage, item, outcome);
+    if (!line.empty())
+        writeUtf8(line);
+}
+
+void UninstallReport::writeUtf8(const std::string& line) {
     if (!file_)
         return;
     // Straight to the system, line by line: nothing waits in a buffer of ours.
-    const std::string bytes = ansiToUtf8(line) + "\r\n";
+    const std::string bytes = line + "\r\n";
     DWORD written = 0;
     WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }

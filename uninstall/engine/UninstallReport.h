@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReportLimit.h"
 #include "win32/Handles.h"
 
 #include <string>
@@ -8,7 +9,8 @@
 // What became of each item of one run. Every outcome is counted, for the exit code of an
 // unattended run; when a report file was asked for, each item is also written to it at once,
 // one UTF-8 line "stage<TAB>item<TAB>outcome", so that a run that is killed leaves a truthful
-// partial report. Written by one thread at a time: the main stage, then the worker.
+// partial report; bounded as ReportLimit says. Written by one thread at a time: the main stage,
+// then the worker.
 class UninstallReport {
 public:
     enum class Outcome { Removed, NotFound, Kept, Scheduled, Failed };
@@ -17,6 +19,7 @@ public:
     // written or is no plain file of its own: a link, junction, device or pipe at the end, a
     // folder on the way that leads elsewhere, a file with a second name (a hard link), or the
     // very file (by identity) of any path in `untouchable`, such as the setup log.
+    // `path` in UTF-8, as the options hold it; `untouchable` in the ANSI code page.
     bool open(const std::string& path, const std::vector<std::string>& untouchable);
 
     // `detail` follows the outcome: the reason something was kept, or the error of a failure.
@@ -27,6 +30,8 @@ public:
     void unfinished(const char* stage, const std::string& item, const std::string& why);
     // A line that counts nowhere, such as the program run before the stages.
     void note(const char* stage, const std::string& item, const std::string& text);
+    // The same for an item named in UTF-16, such as the report's own path.
+    void note(const char* stage, const std::wstring& item, const std::string& text);
     // The closing line: the counts and the exit code as the process returns it.
     void summary(int exitCode);
 
@@ -39,9 +44,12 @@ public:
     int exitCode() const;
 
 private:
-    void write(const std::string& line);
+    // Stage, item and outcome, escaped and in UTF-8, as the limit lets them through.
+    void writeLine(const char* stage, const std::string& item, const std::string& outcome);
+    void writeUtf8(const std::string& line);
 
     win32::Handle file_;
+    ReportLimit limit_;
     int counts_[5] = {};
     int unfinished_ = 0;
 };

@@ -15,6 +15,7 @@
 #include "base/ModulePath.h"
 #include "base/Options.h"
 #include "base/ProcessValues.h"
+#include "base/SystemErrorText.h"
 #include "base/SystemLibrary.h"
 #include "base/UserMessage.h"
 #include "engine/UninstallReport.h"
@@ -105,7 +106,7 @@ int runWindow(HINSTANCE instance, const UninstallOptions& options, UninstallRepo
 
 } // namespace
 
-int runMainStage(int count, char** arguments, HINSTANCE instance) {
+int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE instance) {
     restrictLibrarySearch();
     // Handed down by the relay, which held them since it checked the copy: this file, held
     // without write or delete sharing, and its folder, held against renaming, so the path of
@@ -120,7 +121,7 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
     trustedAccount =
         win32::runningAccount(ownFolder && win32::readsBackHighNoWriteUp(ownFolder.get()));
     relayedProgram = arguments[2];
-    const UninstallOptions options = readOptions(count, arguments, 4);
+    const UninstallOptions options = readOptions(count, optionArgs, 4);
     unattended = options.unattended;
     {
         // Until the relay has ended, the program file the user started is still in use. An
@@ -148,8 +149,8 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
         return kExitNothingRemoved;
     }
     if (!options.valid()) {
-        tellRefusedStart(notYetOpen, options.unknown, "not an option of this program",
-                         "Unknown option: " + options.unknown +
+        tellRefusedStart(notYetOpen, utf8ToWide(options.unknown), "not an option of this program",
+                         "Unknown option: " + wideToAnsi(utf8ToWide(options.unknown)) +
                              "\n\nNothing was removed. Start the uninstall.exe of the "
                              "product's folder with the options it lists.");
         scheduleCopyRemoval(copy);
@@ -167,10 +168,10 @@ int runMainStage(int count, char** arguments, HINSTANCE instance) {
     UninstallReport report;
     if (!options.reportPath.empty() &&
         !report.open(options.reportPath, productFiles(arguments[2], copy))) {
-        tellRefusedStart(report, options.reportPath,
+        tellRefusedStart(report, utf8ToWide(options.reportPath),
                          "refused: the report file cannot be written, or is a link, a folder, a "
                          "device or a file of the product",
-                         "The report file \"" + options.reportPath +
+                         "The report file \"" + wideToAnsi(utf8ToWide(options.reportPath)) +
                              "\" cannot be written, or is a link, a folder, a device or a file "
                              "of the product.\n\nNothing was removed. Name a new file in a "
                              "folder of your own with /LOG=.");

@@ -10,3 +10,6 @@
 // error when the tool that started the run attached one.
 void tellRefusedStart(UninstallReport& report, const std::string& item, const std::string& why,
                       const std::string& boxText);
+// The same for an item named in UTF-16 (an option as typed, a report path in any script).
+void tellRefusedStart(UninstallReport& report, const std::wstring& item, const std::string& why,
+                      const std::string& boxText);

@@ -10,6 +10,7 @@
 #include "base/ModulePath.h"
 #include "base/Options.h"
 #include "base/ProcessValues.h"
+#include "base/SystemErrorText.h"
 #include "base/SystemLibrary.h"
 #include "base/UserMessage.h"
 #include "engine/PathRules.h"
@@ -36,13 +37,6 @@ bool inheritable(HANDLE handle) {
     return SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT) != FALSE;
 }
 
-// The copy runs in another directory: a report path must not depend on where it runs.
-std::string fullPath(const std::string& path) {
-    char full[MAX_PATH * 2] = {};
-    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-    return length > 0 && length < sizeof full ? std::string(full, length) : path;
-}
-
 // Why the setup log beside the program is no setup log; empty when it reads as one, or when it
 // is missing (the copy tells that as it always did).
 std::string whyLogIsMalformed() {
@@ -54,7 +48,7 @@ std::string whyLogIsMalformed() {
 }
 
 // Refused before anything is copied: said in a box, or unattended in the report asked for.
-int refuse(const UninstallOptions& options, const std::string& item, const std::string& why,
+int refuse(const UninstallOptions& options, const std::wstring& item, const std::string& why,
            const std::string& boxText, int exitCode) {
     UninstallReport report;
     if (!options.reportPath.empty())
@@ -66,20 +60,34 @@ int refuse(const UninstallOptions& options, const std::string& item, const std::
 
 } // namespace
 
-int runRelayStage(int count, char** arguments) {
+int runRelayStage(int count, char** arguments, char** optionArgs) {
     // Arguments that are no options are ignored, as they always were.
     UninstallOptions options;
     if (count >= 2 && isOption(arguments[1]))
-        options = readOptions(count, arguments, 1);
+        options = readOptions(count, optionArgs, 1);
+    // For the boxes, which are ANSI; the report, standard error and event log take them whole.
+    const std::string reportShown = wideToAnsi(utf8ToWide(options.reportPath));
     unattended = options.unattended;
     setApplicationDirectory(programDirectory());
-    if (!options.reportPath.empty())
-        options.reportPath = fullPath(options.reportPath);
     if (!options.valid()) {
-        const std::string text = "Unknown option: " + options.unknown +
+        const std::string text = "Unknown option: " + wideToAnsi(utf8ToWide(options.unknown)) +
                                  "\n\nThe options are /S, /LOG=<file>, /SHARED=KEEP or "
                                  "/SHARED=REMOVE, /CLOSEAPPS and /NORESTART. Nothing was removed.";
-        return refuse(options, options.unknown, "not an option of this program", text,
+        return refuse(options, utf8ToWide(options.unknown), "not an option of this program", text,
+                      kExitBadCommandLine);
+    }
+    if (!options.reportPath.empty() && isRelativePath(options.reportPath)) {
+        // Made absolute, it would land wherever the tool happened to start us: for SYSTEM, in
+        // the system folder. The administrator names the place.
+        UninstallOptions noReport = options;
+        noReport.reportPath.clear();
+        return refuse(noReport, utf8ToWide(options.reportPath),
+                      "refused: the report file is named by a relative path, which would put it "
+                      "in whatever folder the uninstaller was started in",
+                      "The report file \"" + reportShown +
+                          "\" is named by a relative path, which would put it in whatever folder "
+                          "the uninstaller was started in.\n\nNothing was removed. Name it by its "
+                          "full path, such as /LOG=C:\\Logs\\uninstall.txt.",
                       kExitBadCommandLine);
     }
     // Taken before the setup log is read, so that a second run is told at once, before any copy
@@ -87,24 +95,26 @@ int runRelayStage(int count, char** arguments) {
     win32::RunLock lock = win32::RunLock::take();
     if (!lock.held()) {
         const RunLockRefusal refusal = runLockRefusal(lock);
-        return refuse(options, refusal.item, refusal.why, refusal.boxText, refusal.exitCode);
+        return refuse(options, ansiToWide(refusal.item), refusal.why, refusal.boxText,
+                      refusal.exitCode);
     }
     const std::string log = applicationDirectory + "Setup.log";
     const std::string malformed = whyLogIsMalformed();
     if (!malformed.empty())
-        return refuse(options, log, "refused: " + malformed,
+        return refuse(options, ansiToWide(log), "refused: " + malformed,
                       "The setup log \"" + log + "\" cannot be used: " + malformed +
                           ".\n\nNothing was removed. Reinstall the product to repair its setup "
                           "log, then remove it again.",
                       kExitNothingRemoved);
-    if (!options.reportPath.empty() && liesIn(options.reportPath, applicationDirectory)) {
+    if (!options.reportPath.empty() &&
+        liesIn(options.reportPath, ansiToUtf8(applicationDirectory))) {
         // Written there, it would keep the folder it reports on from going.
         UninstallOptions noReport = options;
         noReport.reportPath.clear();
-        return refuse(noReport, options.reportPath,
+        return refuse(noReport, utf8ToWide(options.reportPath),
                       "refused: the report file lies in the application directory, which the "
                       "removal deletes",
-                      "The report file \"" + options.reportPath +
+                      "The report file \"" + reportShown +
                           "\" lies in the application directory, which the removal deletes."
                           "\n\nNothing was removed. Name a file in another folder with /LOG=.",
                       kExitNothingRemoved);
@@ -141,8 +151,10 @@ int runRelayStage(int count, char** arguments) {
     handed.relay = reinterpret_cast<std::uintptr_t>(self.get());
     handed.copy = reinterpret_cast<std::uintptr_t>(verified.get());
     handed.folder = reinterpret_cast<std::uintptr_t>(folder.handle.get());
-    std::string commandLine =
-        relayCommandLine(copy, handed, program, programDirectory()) + optionArguments(options);
+    // Unicode, so that the options reach the copy as they were typed.
+    const std::wstring commandLine =
+        ansiToWide(relayCommandLine(copy, handed, program, programDirectory())) +
+        utf8ToWide(optionArguments(options));
 
     // Whoever waits for the copy keeps no folder of the product as its current one, nor does
     // the copy until it takes its own: that folder could not be removed while either runs.
@@ -151,7 +163,7 @@ int runRelayStage(int count, char** arguments) {
         SetCurrentDirectoryA(system.c_str());
     win32::StartOptions inherit;
     inherit.inheritHandles = true; // the three handles above go down to the copy
-    const win32::Process process = win32::startProcess(copy, commandLine, inherit);
+    const win32::Process process = win32::startProcess(ansiToWide(copy), commandLine, inherit);
     if (!process) {
         verified.reset();
         return cannotStart(copy, folder);

@@ -4,5 +4,6 @@
 // with the relay command line, followed by the options when the first argument is one.
 // Returns -1 at once, whether the copy started or not; an unattended run ("/S") waits for the
 // copy instead and returns its exit code, so that whoever started it waits for the whole
-// uninstall. Unknown options end it with 87 before anything is copied.
-int runRelayStage(int count, char** arguments);
+// uninstall. Unknown options end it with 87 before anything is copied. `options` holds the same
+// arguments in UTF-8, from which the options are read and handed on to the copy.
+int runRelayStage(int count, char** arguments, char** options);

@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "MainStage.h"
 #include "RelayStage.h"
 #include "StartupMode.h"
@@ -5,18 +6,18 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-
-// The command-line string and show value are not used: the mode comes from the runtime's
-// argument count, and the arguments from its parsed copy.
+// The command-line string and show value are not used: the arguments are read again as
+// Unicode, and the mode comes from their count.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    switch (startupModeFor(__argc, __argc > 1 ? __argv[1] : nullptr)) {
+    CommandLine line;
+    const int count = line.count();
+    switch (startupModeFor(count, count > 1 ? line.ansi()[1] : nullptr)) {
     case StartupMode::Unregistration:
-        return runUnregistrationMode(__argv);
+        return runUnregistrationMode(line.ansi());
     case StartupMode::MainStage:
-        return runMainStage(__argc, __argv, instance);
+        return runMainStage(count, line.ansi(), line.utf8(), instance);
     case StartupMode::Relay:
         break;
     }
-    return runRelayStage(__argc, __argv);
+    return runRelayStage(count, line.ansi(), line.utf8());
 }

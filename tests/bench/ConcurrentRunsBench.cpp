@@ -1,7 +1,7 @@
 // The long series of runs that meet, for the figures: two setups released together, a setup
-// beside an uninstall, and an uninstall killed at every moment of its work (each call of the
-// functions that delete, write and start) then followed by setup. Figures only: the exceptions
-// are listed, and the exit code is their count.
+// beside an uninstall, and an uninstall killed at each moment of its work (the calls of the
+// functions that delete, write and start, up to the twelfth) then followed by setup. Figures
+// only: the exceptions are listed, and the exit code is their count.
 #include "setup/ConcurrentRuns.h"
 
 #include <cstdio>
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
          {std::pair<const char*, const char*>{"kernel32.dll", "SetFileInformationByHandle"},
           {"ntdll.dll", "NtDeleteKey"},
           {"kernel32.dll", "WriteFile"}}) {
-        for (const StopPoint& moment : calls("Del", function.first, function.second, 1, 40))
+        for (const StopPoint& moment : calls("Del", function.first, function.second, 1, 12))
             moments.push_back(moment);
     }
     std::size_t exceptions = 0;

@@ -247,7 +247,8 @@ Figures setupBesideUninstall(int runs) {
             restore(clean);
             continue;
         }
-        const std::vector<DWORD> exitCodes = runTogether({setup(false), uninstall()});
+        // The folder given, so that a setup after the removal installs where the product was.
+        const std::vector<DWORD> exitCodes = runTogether({setup(true), uninstall()});
         ++figures.exitCodes["setup " + code(exitCodes[0]) + ", uninstall " + code(exitCodes[1])];
         judge(figures, label, clean, true);
     }

@@ -25,8 +25,8 @@ struct Figures {
 // `runs` times two `setup.exe /S` released together, on a fresh machine and on the installed
 // product in turn; after each the registered uninstall command must leave the machine clean.
 Figures twoSetupsTogether(int runs);
-// `runs` times `setup.exe /S` and the registered uninstall command released together on the
-// installed product.
+// `runs` times `setup.exe /S` (into the installed product's folder, as the tool installed it)
+// and the registered uninstall command released together on the installed product.
 Figures setupBesideUninstall(int runs);
 
 // The uninstaller (the registered command) killed at each moment, the n-th call of a function

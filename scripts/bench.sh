@@ -112,4 +112,9 @@ rm -f "$root/build/bench/all-forms.mdb"
 echo
 echo "== unattended uninstall (Windows build under Wine)"
 "$WINE_LOADER" "$root/build/windows/bin/unattended_bench.exe" | tr -d '\r'
+echo
+echo "== runs that meet: setups together, setup beside uninstall, uninstall killed then setup (Wine)"
+# Its exit code counts the runs that ended neither clean nor whole; they are listed above it.
+"$WINE_LOADER" "$root/build/windows/bin/concurrent_runs_bench.exe" | tr -d '\r' ||
+    echo "  (the exceptions are listed above)"
 wineserver -k 2>/dev/null || true

@@ -12,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tlhelp32.h>
-
 #include <functional>
 #include <thread>
 #include <vector>
@@ -56,26 +54,9 @@ void expectWhole(const std::string& directory) {
     EXPECT_EQ(registered("InstallLocation"), directory);
 }
 
-// Ends the first process whose program file (its full path in lower case) `which` names, and
-// waits until it has ended.
+// Ends the process whose program file (its full path in lower case) `which` names.
 bool kill(const std::function<bool(const std::string&)>& which) {
-    const win32::Handle processes(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(processes.get(), &entry); more;
-         more = Process32Next(processes.get(), &entry)) {
-        const win32::Handle process(
-            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                        entry.th32ProcessID));
-        char image[MAX_PATH * 2] = {};
-        DWORD length = sizeof image;
-        if (!process || !QueryFullProcessImageNameA(process.get(), 0, image, &length) ||
-            !which(lower(image)))
-            continue;
-        return TerminateProcess(process.get(), 1) &&
-               WaitForSingleObject(process.get(), kTimeoutMs) == WAIT_OBJECT_0;
-    }
-    return false;
+    return killPrograms(which, kTimeoutMs) > 0;
 }
 
 // Every text of a box, its button's too.

@@ -3,6 +3,7 @@
 #include "win32/Handles.h"
 #include "win32/Process.h"
 
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -264,6 +265,28 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs, const s
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
     } while (running > 0 || !seenFirst);
     return run;
+}
+
+int killPrograms(const std::function<bool(const std::string&)>& which, DWORD timeoutMs) {
+    const win32::Handle processes(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int ended = 0;
+    for (BOOL more = Process32First(processes.get(), &entry); more;
+         more = Process32Next(processes.get(), &entry)) {
+        const win32::Handle process(
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                        entry.th32ProcessID));
+        std::string image = process ? imageOf(process.get()) : std::string();
+        for (char& c : image)
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        if (image.empty() || !which(image))
+            continue;
+        if (TerminateProcess(process.get(), 1) &&
+            WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0)
+            ++ended;
+    }
+    return ended;
 }
 
 } // namespace testsupport

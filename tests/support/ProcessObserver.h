@@ -46,4 +46,9 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs,
                         const std::string& program = std::string(), const StopPoint& stop = {},
                         const std::function<void()>& instead = {});
 
+// Ends every running process whose program file (its full path in lower case) `which` names,
+// as a management tool ends what it started, and waits up to `timeoutMs` for each to end. How
+// many ended.
+int killPrograms(const std::function<bool(const std::string&)>& which, DWORD timeoutMs);
+
 } // namespace testsupport

@@ -107,6 +107,28 @@ TEST_F(GlossaryWindowTest, TheSplitterMovesByKeyboardAndKeepsItsPlaceAcrossARest
     }
 }
 
+TEST_F(GlossaryWindowTest, TheBarBetweenTheListAndThePageIsDraggedWithTheMouse) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const HWND window = glossary.window();
+    const RECT list = clientRect(window, glossary.control(IDC_TERMS));
+    const RECT page = clientRect(window, glossary.control(IDC_PAGE));
+    ASSERT_LT(list.right, page.left) << "a bar to grab";
+    // As the mouse does: pressed on the bar, moved 60 pixels right, released.
+    const int x = (list.right + page.left) / 2, y = (page.top + page.bottom) / 2;
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 60, y));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x + 60, y));
+    EXPECT_TRUE(eventually(
+        [&] { return clientRect(window, glossary.control(IDC_TERMS)).right == list.right + 60; },
+        kTimeoutMs));
+    EXPECT_EQ(clientRect(window, glossary.control(IDC_PAGE)).left, page.left + 60);
+    // Released: the next move of the mouse moves nothing.
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x + 120, y));
+    glossary.press({VK_SHIFT}); // handled after the move
+    EXPECT_EQ(clientRect(window, glossary.control(IDC_TERMS)).right, list.right + 60);
+}
+
 TEST_F(GlossaryWindowTest, ASearchShowsTheTermsThatFollowTheSelectionBelowIt) {
     writeTakeDictionary(folder_.file("Dict.mdb"));
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);

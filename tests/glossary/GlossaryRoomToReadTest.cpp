@@ -3,6 +3,8 @@
 #include "GlossaryWindowFixture.h"
 #include "driver/WindowFinder.h"
 
+#include <cstdlib>
+
 using namespace glossarytest;
 
 namespace {
@@ -127,6 +129,12 @@ TEST_F(GlossaryWindowTest, TheBarBetweenTheListAndThePageIsDraggedWithTheMouse) 
     PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x + 120, y));
     glossary.press({VK_SHIFT}); // handled after the move
     EXPECT_EQ(clientRect(window, glossary.control(IDC_TERMS)).right, list.right + 60);
+    // On a screen of twice the density the list keeps its place: twice as many pixels.
+    const int width = widthOf(glossary, IDC_TERMS);
+    ASSERT_TRUE(glossary.moveToScreenOfDpi(192, RECT{0, 0, 1280, 1024}));
+    EXPECT_TRUE(eventually([&] { return std::abs(widthOf(glossary, IDC_TERMS) - 2 * width) <= 1; },
+                           kTimeoutMs))
+        << widthOf(glossary, IDC_TERMS) << " pixels at 192 dpi, " << width << " at 96";
 }
 
 TEST_F(GlossaryWindowTest, ASearchShowsTheTermsThatFollowTheSelectionBelowIt) {

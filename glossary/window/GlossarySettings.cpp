@@ -5,6 +5,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -132,8 +133,13 @@ void GlossaryWindow::restoreSettings(int show) {
     }
     DWORD listWidth = 0;
     if (key && readValue(key.get(), kListWidth, REG_DWORD, &listWidth, sizeof listWidth) &&
-        listWidth <= 100000)
-        setListWidening(static_cast<int>(listWidth) - designedListWidth());
+        listWidth <= 100000) {
+        // Kept whole, as it was set in a window maybe larger (maximised) than this one is yet.
+        listWidening_ = std::max(0, static_cast<int>(listWidth) - designedListWidth());
+        RECT client = {};
+        GetClientRect(window_, &client);
+        layout(client.right, client.bottom);
+    }
     ShowWindow(window_, show);
 }
 

@@ -20,8 +20,15 @@ void GlossaryWindow::setListWidening(int twips) {
     layout(client.right, client.bottom);
 }
 
+int GlossaryWindow::shownWidening() const {
+    // A width kept from a larger window is shown only as far as this one has room for it.
+    RECT client = {};
+    GetClientRect(window_, &client);
+    return clampedWidening(listWidening_, client.right);
+}
+
 void GlossaryWindow::moveSplitter(int steps) {
-    setListWidening(listWidening_ + steps * kSplitterStepTwips);
+    setListWidening(shownWidening() + steps * kSplitterStepTwips);
 }
 
 bool GlossaryWindow::onSplitter(POINT at) const {
@@ -40,7 +47,7 @@ bool GlossaryWindow::splitterMouse(UINT message, LPARAM lParam) {
     case WM_LBUTTONDOWN: {
         if (!onSplitter(at))
             return false;
-        splitFrom_ = listWidening_;
+        splitFrom_ = shownWidening();
         splitStart_ = at.x;
         splitting_ = true;
         SetCapture(window_);

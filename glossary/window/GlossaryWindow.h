@@ -135,6 +135,7 @@ private:
     int clampedWidening(int twips, int clientWidth) const;
     static int designedListWidth(); // in twips
     void setListWidening(int twips);
+    int shownWidening() const;    // listWidening_ as the window's present width allows it
     void moveSplitter(int steps); // by keys: steps right (widening the list) or left
     bool onSplitter(POINT at) const;
     bool splitterMouse(UINT message, LPARAM lParam); // true when the splitter took it

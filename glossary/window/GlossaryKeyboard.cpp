@@ -31,6 +31,12 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
         return page.find().dialogKeys(message);
     }
     if (message.message == WM_SYSKEYDOWN) {
+        // Alt+Shift+Left and Alt+Shift+Right move the splitter: Ctrl+Shift with arrows selects
+        // words in the search box.
+        if ((message.wParam == VK_LEFT || message.wParam == VK_RIGHT) && down(VK_SHIFT)) {
+            self->moveSplitter(message.wParam == VK_LEFT ? -1 : 1);
+            return true;
+        }
         // Back and Forward as in a browser: Alt+Left and Alt+Right; Alt+D to the search box
         // as to a browser's address bar.
         if (message.wParam == VK_LEFT || message.wParam == VK_RIGHT) {
@@ -69,7 +75,7 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
         return true;
     }
     if (message.wParam == VK_F1) {
-        self->openMakersPage();
+        self->showHelp();
         return true;
     }
     if (message.wParam == VK_F3) {

@@ -14,23 +14,28 @@ constexpr int kClientWidth = 10365, kClientHeight = 5310;
 // Below the designed size the window still works down to this: the list keeps about twelve
 // lines, the page about forty characters, and every control stays whole and in its order.
 constexpr int kMinimumClientWidth = 6600, kMinimumClientHeight = 3900;
+// However the splitter is moved, the page keeps about thirty characters; the list is never
+// narrower than designed, where the search's status line still fits above it.
+constexpr int kMinimumPageWidth = 2400;
 // The logo's picture, in pixels at 96 dpi.
 constexpr int kLogoWidth = 190, kLogoHeight = 52;
 
 // Where each control stands at the designed size, and how it follows when the window grows or
 // shrinks: the list and the page take the new height, the page the new width; Exit and the
 // version label keep to the bottom right, the logo to the bottom left.
+// The splitter widens the search box and the list, and moves the page's left edge.
 struct Placement {
     int id;
     int left, top, width, height;
     bool growWidth, growHeight, followRight, followBottom;
+    bool widenWithList = false, followList = false;
 };
 constexpr Placement kLayout[] = {
-    {IDC_SEARCH, 240, 240, 2895, 375, false, false, false, false},
+    {IDC_SEARCH, 240, 240, 2895, 375, false, false, false, false, true},
     {IDC_IN_DEFINITIONS, 240, 660, 1500, 270, false, false, false, false},
-    {IDC_SEARCH_STATUS, 1770, 690, 1365, 240, false, false, false, false},
-    {IDC_TERMS, 240, 990, 2895, 3270, false, true, false, false},
-    {IDC_PAGE, 3480, 240, 6735, 4095, true, true, false, false},
+    {IDC_SEARCH_STATUS, 1770, 690, 1365, 240, false, false, false, false, true},
+    {IDC_TERMS, 240, 990, 2895, 3270, false, true, false, false, true},
+    {IDC_PAGE, 3480, 240, 6735, 4095, true, true, false, false, false, true},
     {IDC_EXIT, 8880, 4560, 855, 375, false, false, true, true},
     {IDC_DICTIONARIES, 7440, 4560, 1320, 375, false, false, true, true},
     {IDC_LOGO, 240, 4380, 2895, 780, false, false, false, true},
@@ -102,6 +107,17 @@ int GlossaryWindow::scaled(int twips) const {
     return MulDiv(twips, dpi_, kTwipsPerInch);
 }
 
+int GlossaryWindow::designedListWidth() {
+    return placementOf(IDC_TERMS).width;
+}
+
+int GlossaryWindow::clampedWidening(int twips, int clientWidth) const {
+    const int pageWidth =
+        MulDiv(std::max(clientWidth, scaled(kMinimumClientWidth)), kTwipsPerInch, dpi_) -
+        (kClientWidth - placementOf(IDC_PAGE).width);
+    return std::max(0, std::min(pageWidth - kMinimumPageWidth, twips));
+}
+
 RECT GlossaryWindow::designedPlace(int id) const {
     const Placement& at = placementOf(id);
     return RECT{scaled(at.left), scaled(at.top), scaled(at.left + at.width),
@@ -153,17 +169,20 @@ void GlossaryWindow::layout(int width, int height) {
     // Negative below the designed size; never below the minimum, where the frame stops.
     const int grownWidth = std::max(width, scaled(kMinimumClientWidth)) - scaled(kClientWidth);
     const int grownHeight = std::max(height, scaled(kMinimumClientHeight)) - scaled(kClientHeight);
+    const int widened = scaled(clampedWidening(listWidening_, width));
     HDWP positions = BeginDeferWindowPos(static_cast<int>(std::size(kLayout)));
     for (const Placement& at : kLayout) {
         const HWND child = GetDlgItem(window_, at.id);
         if (child == nullptr || positions == nullptr)
             continue;
-        positions = DeferWindowPos(positions, child, nullptr,
-                                   scaled(at.left) + (at.followRight ? grownWidth : 0),
-                                   scaled(at.top) + (at.followBottom ? grownHeight : 0),
-                                   scaled(at.width) + (at.growWidth ? grownWidth : 0),
-                                   scaled(at.height) + (at.growHeight ? grownHeight : 0),
-                                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+        positions = DeferWindowPos(
+            positions, child, nullptr,
+            scaled(at.left) + (at.followRight ? grownWidth : 0) + (at.followList ? widened : 0),
+            scaled(at.top) + (at.followBottom ? grownHeight : 0),
+            scaled(at.width) + (at.growWidth ? grownWidth : 0) + (at.widenWithList ? widened : 0) -
+                (at.followList ? widened : 0),
+            scaled(at.height) + (at.growHeight ? grownHeight : 0),
+            SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     }
     if (positions != nullptr)
         EndDeferWindowPos(positions);

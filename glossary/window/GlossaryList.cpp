@@ -174,7 +174,7 @@ void GlossaryWindow::moveSelection(int to) {
         return;
     const int index = std::min(std::max(to, 0), count - 1);
     // The search text stays; the list shows the new entry as a click would.
-    selectInList(index);
+    selectInList(index, ListScroll::RowsBelow);
     showSelected();
 }
 
@@ -294,7 +294,7 @@ void GlossaryWindow::showNoMatch(const std::u16string& text) {
     showPage(html + entryHtml_);
 }
 
-void GlossaryWindow::selectInList(int index) {
+void GlossaryWindow::selectInList(int index, ListScroll scroll) {
     // The selection changes at once; the list is drawn a moment later, once for a burst of
     // keys: drawing its scroll bar can take longer than showing the page.
     if (!listRedrawPending_ &&
@@ -303,9 +303,31 @@ void GlossaryWindow::selectInList(int index) {
         listRedrawPending_ = true;
     }
     SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (index >= 0)
+        showFollowingTerms(index, scroll);
     // Said by a screen reader as the list's new selection, wherever the focus is.
     NotifyWinEvent(EVENT_OBJECT_SELECTION, terms_, OBJID_CLIENT,
                    index >= 0 ? index + 1 : CHILDID_SELF);
+}
+
+void GlossaryWindow::showFollowingTerms(int index, ListScroll scroll) {
+    // The terms after the selected one are what the reader looks for next ("take" is followed
+    // by "take after", "take off"...): never left below the list's bottom edge.
+    RECT client = {};
+    GetClientRect(terms_, &client);
+    const int rowHeight = static_cast<int>(SendMessageW(terms_, LB_GETITEMHEIGHT, 0, 0));
+    if (rowHeight <= 0)
+        return;
+    const int rows = std::max(1, static_cast<int>(client.bottom) / rowHeight);
+    if (scroll == ListScroll::NearTop) {
+        // One row above it, for where it stands among its neighbours.
+        SendMessageW(terms_, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(0, index - 1)), 0);
+        return;
+    }
+    const int below = std::min(kRowsBelowSelection, (rows - 1) / 2);
+    const int top = static_cast<int>(SendMessageW(terms_, LB_GETTOPINDEX, 0, 0));
+    if (index > top + rows - 1 - below)
+        SendMessageW(terms_, LB_SETTOPINDEX, static_cast<WPARAM>(index - rows + 1 + below), 0);
 }
 
 void GlossaryWindow::redrawList() {

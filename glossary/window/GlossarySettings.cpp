@@ -5,6 +5,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -12,6 +13,7 @@ namespace {
 const wchar_t kKey[] = L"Software\\Technical Glossary";
 const wchar_t kPlacement[] = L"Window placement"; // left, top, right, bottom, maximised
 const wchar_t kZoom[] = L"Zoom";
+const wchar_t kListWidth[] = L"List width"; // twips, so that it keeps its place at any density
 const wchar_t kTerm[] = L"Last term";
 const wchar_t kTermDatabase[] = L"Last database";
 const wchar_t kOpened[] = L"Opened database"; // opened with Ctrl+O or dropped, reopened at start
@@ -129,6 +131,15 @@ void GlossaryWindow::restoreSettings(int show) {
         zoom <= 400) {
         pageView_.setZoom(static_cast<int>(zoom));
     }
+    DWORD listWidth = 0;
+    if (key && readValue(key.get(), kListWidth, REG_DWORD, &listWidth, sizeof listWidth) &&
+        listWidth <= 100000) {
+        // Kept whole, as it was set in a window maybe larger (maximised) than this one is yet.
+        listWidening_ = std::max(0, static_cast<int>(listWidth) - designedListWidth());
+        RECT client = {};
+        GetClientRect(window_, &client);
+        layout(client.right, client.bottom);
+    }
     ShowWindow(window_, show);
 }
 
@@ -166,6 +177,9 @@ void GlossaryWindow::saveSettings() const {
     const DWORD zoom = static_cast<DWORD>(pageView_.zoomPercent());
     RegSetValueExW(key.get(), kZoom, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zoom),
                    sizeof zoom);
+    const DWORD listWidth = static_cast<DWORD>(designedListWidth() + listWidening_);
+    RegSetValueExW(key.get(), kListWidth, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&listWidth),
+                   sizeof listWidth);
     // A database the user opened is opened again next time; the default needs no word.
     saveSourceChoices();
     if (openedByUser_)

@@ -169,7 +169,25 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
             return TRUE;
         }
+        if (reinterpret_cast<HWND>(wParam) == window_ && LOWORD(lParam) == HTCLIENT) {
+            POINT at = {};
+            GetCursorPos(&at);
+            ScreenToClient(window_, &at);
+            if (splitting_ || onSplitter(at)) {
+                SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+                return TRUE;
+            }
+        }
         return DefWindowProcW(window_, message, wParam, lParam);
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        if (splitterMouse(message, lParam))
+            return 0;
+        return DefWindowProcW(window_, message, wParam, lParam);
+    case WM_CAPTURECHANGED:
+        splitting_ = false;
+        return 0;
     case WM_ACTIVATE:
         onActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;

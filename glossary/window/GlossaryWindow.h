@@ -73,9 +73,15 @@ private:
     Glossary::Match wordFormMatch(const std::u16string& text, std::u16string& note);
     const search::WordForms* wordForms();
     void setNoMatch(bool noMatch);
-    void selectInList(int index);
+    // How the list scrolls to a new selection: a search or a link puts it near the top, a key
+    // that moves it by rows keeps a few rows below it.
+    enum class ListScroll { NearTop, RowsBelow };
+    static constexpr int kRowsBelowSelection = 3;
+    void selectInList(int index, ListScroll scroll = ListScroll::NearTop);
+    void showFollowingTerms(int index, ListScroll scroll);
     void redrawList();
     void openMakersPage(); // Picture1_Click
+    void showHelp();       // the keys and the search's syntax, in a dialog of their own
     // Shows `html` under the note of a damaged database, if one is shown.
     void showPage(const std::u16string& html);
     void loadGlossary();
@@ -124,6 +130,18 @@ private:
     RECT designedPlace(int id) const; // where control `id` stands at the designed size
     HWND control(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id);
     void layout(int width, int height);
+    // The splitter between the list and the page: twips added to the list's designed width,
+    // kept within what leaves the page readable at `clientWidth` pixels.
+    int clampedWidening(int twips, int clientWidth) const;
+    static int designedListWidth(); // in twips
+    void setListWidening(int twips);
+    int shownWidening() const;    // listWidening_ as the window's present width allows it
+    void moveSplitter(int steps); // by keys: steps right (widening the list) or left
+    bool onSplitter(POINT at) const;
+    bool splitterMouse(UINT message, LPARAM lParam); // true when the splitter took it
+    int listWidening_ = 0;
+    bool splitting_ = false;
+    int splitFrom_ = 0, splitStart_ = 0; // the widening and the mouse's x when the drag began
 
     HINSTANCE instance_;
     HWND window_ = nullptr;

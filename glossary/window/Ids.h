@@ -29,3 +29,8 @@
 #define IDC_SOURCES_UP 404    // Move up
 #define IDC_SOURCES_DOWN 405  // Move down
 #define IDC_SOURCES_NOTE 406  // why nothing can be chosen, or what is missing
+
+// The help: the keys and the search's syntax (F1).
+#define IDD_HELP 501       // the dialog
+#define IDC_HELP_LABEL 502 // names the text for the keyboard and screen readers
+#define IDC_HELP_TEXT 503  // the text, read-only, scrolled by the keyboard

@@ -267,25 +267,32 @@ HCURSOR cursorOver(HWND control) {
 
 // Cursor handles belong to the process that loaded them, so cursors are compared among
 // themselves: the version label shows what the window's free space shows (the arrow), the
-// logo something else.
-TEST_F(GlossaryWindowTest, TheHandShowsOverTheLogoAlone) {
+// logo something else, and the bar between the list and the page a third (the splitter's).
+TEST_F(GlossaryWindowTest, TheHandShowsOverTheLogoAloneAndTheSplitterShowsItsOwn) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
     glossary.activate();
-    HCURSOR background = nullptr, label = nullptr, logo = nullptr;
+    HCURSOR background = nullptr, label = nullptr, logo = nullptr, bar = nullptr;
     EXPECT_TRUE(eventually(
         [&] {
-            // The window's own space between the list and the page.
-            RECT list = {}, page = {};
+            // The window's own space between the logo and the Dictionaries button, and the
+            // bar between the list and the page.
+            RECT list = {}, page = {}, below = {}, button = {};
             GetWindowRect(glossary.control(IDC_TERMS), &list);
             GetWindowRect(glossary.control(IDC_PAGE), &page);
-            background = cursorAt((list.right + page.left) / 2, (list.top + list.bottom) / 2);
+            GetWindowRect(glossary.control(IDC_LOGO), &below);
+            GetWindowRect(glossary.control(IDC_DICTIONARIES), &button);
+            background =
+                cursorAt((below.right + button.left) / 2, (button.top + button.bottom) / 2);
+            bar = cursorAt((list.right + page.left) / 2, (list.top + list.bottom) / 2);
             label = cursorOver(glossary.control(IDC_VERSION));
             logo = cursorOver(glossary.control(IDC_LOGO));
-            return background != nullptr && label == background && logo != background;
+            return background != nullptr && label == background && logo != background &&
+                   bar != background && bar != logo;
         },
         10000))
-        << "free space " << background << ", version label " << label << ", logo " << logo;
+        << "free space " << background << ", version label " << label << ", logo " << logo
+        << ", bar " << bar;
 }
 
 TEST_F(GlossaryWindowTest, WindowGrowsAndShrinksToAUsableMinimumKeepingEachControlInPlace) {

@@ -144,6 +144,24 @@ TEST(DictClientFaults, AServerThatNeverAnswersEndsInATimeOutAndNoWaitIsLonger) {
     EXPECT_LT(waited, std::chrono::seconds(5));
 }
 
+TEST(DictClientFaults, AServerThatDoesNotAcceptTheConnectionTimesOut) {
+    FakeDictServer server{FakeDictServer::Full{}};
+    Answers answers;
+    dict::ClientOptions options;
+    options.connectTimeoutMs = 600;
+    Client client(addressOf(server.address()), answers.deliver(), options);
+    const auto asked = std::chrono::steady_clock::now();
+    client.ask(define("iron"));
+    const auto answer = answers.wait();
+    const auto waited = std::chrono::steady_clock::now() - asked;
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(utf8(answer->note), "DICT server " + server.address() +
+                                      ": the server did not accept the connection within 600 ms. "
+                                      "Try again later, or ask whoever runs the server.");
+    EXPECT_GE(waited, std::chrono::milliseconds(550));
+    EXPECT_LT(waited, std::chrono::seconds(5));
+}
+
 TEST(DictClientFaults, AServerSilentAfterItsGreetingTimesOutTheQuestion) {
     dict::ClientOptions options;
     options.answerTimeoutMs = 500;

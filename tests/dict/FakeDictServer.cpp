@@ -2,17 +2,38 @@
 
 FakeDictServer::FakeDictServer(Play play)
     : play_(std::move(play)), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (listenOn(SOMAXCONN))
+        thread_ = std::thread([this] { run(); });
+}
+
+FakeDictServer::FakeDictServer(Full) : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (!listenOn(0))
+        return;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port_);
+    for (int i = 0; i < 4; ++i) {
+        win32::Socket filler(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        u_long nonBlocking = 1;
+        ioctlsocket(filler.get(), FIONBIO, &nonBlocking);
+        connect(filler.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+        waiting_.push_back(std::move(filler));
+    }
+}
+
+bool FakeDictServer::listenOn(int backlog) {
     listener_ = win32::Socket(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int length = sizeof address;
     if (bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener_.get(), SOMAXCONN) != 0 ||
+        listen(listener_.get(), backlog) != 0 ||
         getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return;
+        return false;
     port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { run(); });
+    return true;
 }
 
 FakeDictServer::~FakeDictServer() {

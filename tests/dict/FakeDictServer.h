@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 // A DICT server of the test's own on a free port of 127.0.0.1, playing one part with every
 // connection it accepts, one connection after another. Every wait of it is bounded.
@@ -16,6 +17,9 @@ class FakeDictServer {
 public:
     using Play = std::function<void(FakeDictServer&, SOCKET)>;
     explicit FakeDictServer(Play play);
+    // A server that never accepts, its queue of connections full: a connection to it waits.
+    struct Full {};
+    explicit FakeDictServer(Full);
     ~FakeDictServer();
     FakeDictServer(const FakeDictServer&) = delete;
     FakeDictServer& operator=(const FakeDictServer&) = delete;
@@ -34,6 +38,7 @@ public:
     void holdUntilStopped();
 
 private:
+    bool listenOn(int backlog);
     void run();
 
     Play play_;
@@ -43,4 +48,5 @@ private:
     std::uint16_t port_ = 0;
     std::atomic<int> accepted_{0};
     std::thread thread_;
+    std::vector<win32::Socket> waiting_; // the connections that fill a full server's queue
 };

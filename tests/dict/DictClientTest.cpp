@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -269,7 +270,7 @@ TEST(DictClientFaults, ClosingTheClientEndsItsWaitForASilentServerAtOnce) {
 }
 
 TEST(DictClientCache, AnAnswerIsKeptForTheSessionAndAQuestionAskedTwiceGoesOnce) {
-    int defines = 0;
+    std::atomic<int> defines{0};
     FakeDictServer server([&](FakeDictServer& self, SOCKET connection) {
         if (!self.greet(connection))
             return;
@@ -294,6 +295,7 @@ TEST(DictClientCache, AnAnswerIsKeptForTheSessionAndAQuestionAskedTwiceGoesOnce)
     ASSERT_NE(answers.wait(2), nullptr);
     EXPECT_EQ(answers.wait(2)->question.word, "gold");
     EXPECT_EQ(answers.count(), 2u);
+    EXPECT_EQ(defines, 2) << "iron once, however often asked, and gold";
 }
 
 // Debian's dictd, started by with_dictd.py on a free port over devil and elements.

@@ -28,7 +28,10 @@ def main(argv):
     os.makedirs(work, exist_ok=True)
     with DictServer(dictionaries, NAMES, work) as server:
         environment = dict(os.environ, DICT_SERVER=f"127.0.0.1:{server.port}")
-        return subprocess.run(command, env=environment, timeout=600).returncode
+        print(f"dictd serves {' and '.join(NAMES)} at 127.0.0.1:{server.port}", flush=True)
+        code = subprocess.run(command, env=environment, timeout=600).returncode
+        print(f"the tests ended with exit code {code}; stopping dictd", flush=True)
+        return code
 
 
 if __name__ == "__main__":

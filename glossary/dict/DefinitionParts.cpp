@@ -19,15 +19,28 @@ std::u16string trimmed(std::u16string_view text) {
     return std::u16string(text);
 }
 
+// UTF-8, as the protocol has it; a server that sends the bytes of a dictionary written in
+// Latin-1 as they are (dictd does) is read as the import reads that dictionary.
+std::u16string decode(const std::string& bytes) {
+    bool valid = true;
+    std::u16string text = jet::fromUtf8(bytes, &valid);
+    if (valid)
+        return text;
+    text.clear();
+    for (const char c : bytes)
+        text += static_cast<char16_t>(static_cast<unsigned char>(c));
+    return text;
+}
+
 // One entry as the import writes it: a first line that is only the headword goes (the page
 // names its term), unless the lines below go on it one blank in, a heading (layout::).
 std::u16string entryHtml(const Definition& definition, std::size_t wrapWidth,
                          const std::function<bool(const std::u16string&)>& isTerm) {
-    std::u16string text = jet::fromUtf8(definition.text);
+    std::u16string text = decode(definition.text);
     std::replace(text.begin(), text.end(), u'\r', u'\n');
     const std::size_t lineEnd = std::min(text.find(u'\n'), text.size());
     const bool headword = text::foldCase(trimmed(std::u16string_view(text).substr(0, lineEnd))) ==
-                          text::foldCase(jet::fromUtf8(definition.word));
+                          text::foldCase(decode(definition.word));
     std::u16string html;
     if (headword) {
         const bool heading = lineEnd + 2 < text.size() && text[lineEnd + 1] == u' ' &&
@@ -48,9 +61,27 @@ std::u16string entryHtml(const Definition& definition, std::size_t wrapWidth,
 
 } // namespace
 
+void LayoutSamples::add(const std::vector<Definition>& definitions) {
+    constexpr std::size_t kSampleBytes = 256 * 1024;
+    for (const Definition& definition : definitions) {
+        Sample& sample = samples_[definition.database];
+        if (sample.text.size() >= kSampleBytes)
+            continue;
+        sample.text += definition.text.substr(0, kSampleBytes - sample.text.size());
+        sample.text += "\n\n";
+        sample.width = layout::wrapWidthOf(sample.text);
+    }
+}
+
+std::size_t LayoutSamples::wrapWidth(const std::string& database) const {
+    const auto sample = samples_.find(database);
+    return sample == samples_.end() ? layout::kWrappedAnywhere : sample->second.width;
+}
+
 std::vector<articles::Part>
 definitionParts(const std::vector<Definition>& definitions,
-                const std::function<bool(const std::u16string&)>& isTerm) {
+                const std::function<bool(const std::u16string&)>& isTerm, LayoutSamples& samples) {
+    samples.add(definitions);
     std::vector<std::string> databases;
     for (const Definition& definition : definitions) {
         if (std::find(databases.begin(), databases.end(), definition.database) == databases.end())
@@ -58,14 +89,7 @@ definitionParts(const std::vector<Definition>& definitions,
     }
     std::vector<articles::Part> parts;
     for (const std::string& database : databases) {
-        // The layout is read from all this database's text at hand, as the import reads it
-        // from the whole dictionary.
-        std::string all;
-        for (const Definition& definition : definitions) {
-            if (definition.database == database)
-                all += definition.text + "\n\n";
-        }
-        const std::size_t wrapWidth = layout::wrapWidthOf(all);
+        const std::size_t wrapWidth = samples.wrapWidth(database);
         articles::Part part{jet::fromUtf8(database), false, {}};
         for (const Definition& definition : definitions) {
             if (definition.database != database)

@@ -8,6 +8,7 @@
 namespace {
 
 const auto kAllTerms = [](const std::u16string&) { return true; };
+dict::LayoutSamples samples;
 
 } // namespace
 
@@ -17,7 +18,7 @@ TEST(DictDefinitionParts, OnePartADatabaseInTheServersOrderEntriesSeparated) {
         {"iron", "devil", "Devil", "IRON, n.  A metal."},
         {"Iron", "elements", "The Elements", "Iron\nAtomic number: 26"},
     };
-    const auto parts = dict::definitionParts(definitions, kAllTerms);
+    const auto parts = dict::definitionParts(definitions, kAllTerms, samples);
     ASSERT_EQ(parts.size(), 2u);
     EXPECT_EQ(parts[0].source, u"elements");
     EXPECT_EQ(parts[1].source, u"devil");
@@ -32,8 +33,8 @@ TEST(DictDefinitionParts, OnePartADatabaseInTheServersOrderEntriesSeparated) {
 }
 
 TEST(DictDefinitionParts, BracesLinkAndMarkupIsEscaped) {
-    const auto parts =
-        dict::definitionParts({{"x", "foldoc", "", "x\n\n   A <b> & c, see {Unix}.\n"}}, kAllTerms);
+    const auto parts = dict::definitionParts(
+        {{"x", "foldoc", "", "x\n\n   A <b> & c, see {Unix}.\n"}}, kAllTerms, samples);
     ASSERT_EQ(parts.size(), 1u);
     const std::u16string& html = parts[0].html;
     EXPECT_NE(html.find(u"<a href=\"#Unix\">Unix</a>"), std::u16string::npos);
@@ -44,7 +45,14 @@ TEST(DictDefinitionParts, TextInUtf8ShowsInItsOwnLetters) {
     const auto parts = dict::definitionParts({{"x", "deu", "",
                                                "x\n\xC3\x9C"
                                                "berblick \xE2\x80\x93 \xD0\x96"}},
-                                             kAllTerms);
+                                             kAllTerms, samples);
     ASSERT_EQ(parts.size(), 1u);
     EXPECT_NE(parts[0].html.find(u"\u00DCberblick \u2013 \u0416"), std::u16string::npos);
+}
+
+TEST(DictDefinitionParts, BytesThatAreNoUtf8AreReadAsLatin1AsTheImportReadsSuchADictionary) {
+    const auto parts = dict::definitionParts({{"x", "elements", "", "x\nGottfried M\xFCnzenberg"}},
+                                             kAllTerms, samples);
+    ASSERT_EQ(parts.size(), 1u);
+    EXPECT_NE(parts[0].html.find(u"M\u00FCnzenberg"), std::u16string::npos);
 }

@@ -338,8 +338,9 @@ TEST_F(DictClientWithDictd, DefineGivesTheDefinitionsAsPagePartsWithLinks) {
     ASSERT_TRUE(answer && answer->answered);
     ASSERT_FALSE(answer->reply.definitions.empty());
     EXPECT_EQ(answer->reply.definitions[0].database, "elements");
-    const auto parts = dict::definitionParts(answer->reply.definitions,
-                                             [](const std::u16string&) { return true; });
+    dict::LayoutSamples samples;
+    const auto parts = dict::definitionParts(
+        answer->reply.definitions, [](const std::u16string&) { return true; }, samples);
     ASSERT_FALSE(parts.empty());
     EXPECT_EQ(parts[0].source, u"elements");
     EXPECT_NE(parts[0].html.find(u"Fe"), std::u16string::npos) << utf8(parts[0].html);

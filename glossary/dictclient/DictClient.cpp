@@ -8,11 +8,6 @@ namespace dict {
 
 namespace {
 
-std::string keyOf(const Question& question) {
-    return std::to_string(static_cast<int>(question.kind)) + '\n' + question.database + '\n' +
-           question.strategy + '\n' + question.word;
-}
-
 std::optional<std::string> commandOf(const Question& question) {
     switch (question.kind) {
     case Question::Kind::Databases:
@@ -38,6 +33,11 @@ Request requestOf(const Question& question) {
 }
 
 } // namespace
+
+std::string questionKey(const Question& question) {
+    return std::to_string(static_cast<int>(question.kind)) + '\n' + question.database + '\n' +
+           question.strategy + '\n' + question.word;
+}
 
 std::u16string failureNote(const ServerAddress& server, const Failure& failure) {
     const char* advice = "";
@@ -76,7 +76,7 @@ Client::~Client() {
 }
 
 Client::AnswerPointer Client::ask(const Question& question) {
-    const std::string key = keyOf(question);
+    const std::string key = questionKey(question);
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (const auto cached = cache_.find(key); cached != cache_.end())
@@ -92,7 +92,7 @@ Client::AnswerPointer Client::ask(const Question& question) {
 void Client::withdrawWaiting() {
     const std::lock_guard<std::mutex> lock(mutex_);
     for (const Question& question : waiting_)
-        asked_.erase(keyOf(question));
+        asked_.erase(questionKey(question));
     waiting_.clear();
 }
 
@@ -156,7 +156,7 @@ void Client::answer(const Question& question, Connection& connection) {
     done->question = question;
     done->answered = true;
     done->reply = std::move(reply);
-    const std::string key = keyOf(question);
+    const std::string key = questionKey(question);
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         asked_.erase(key);
@@ -173,7 +173,7 @@ void Client::answer(const Question& question, Connection& connection) {
 void Client::deliverFailure(const Question& question, const Failure& failure) {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        asked_.erase(keyOf(question));
+        asked_.erase(questionKey(question));
     }
     // Only the destructor withdraws a question being asked: no one waits for it now.
     if (failure.advice == Failure::Advice::Stopped)

@@ -90,6 +90,9 @@ private:
     std::thread thread_; // last: started when all above is ready
 };
 
+// A question's key among the session's answers.
+std::string questionKey(const Question& question);
+
 // The note for a question the server did not answer.
 std::u16string failureNote(const ServerAddress& server, const struct Failure& failure);
 

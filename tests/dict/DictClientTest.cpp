@@ -4,6 +4,7 @@
 #include "dictclient/DictClient.h"
 #include "FakeDictServer.h"
 #include "dict/DefinitionParts.h"
+#include "dictclient/ServerSource.h"
 
 #include <gtest/gtest.h>
 
@@ -351,6 +352,20 @@ TEST_F(DictClientWithDictd, DefineGivesTheDefinitionsAsPagePartsWithLinks) {
     EXPECT_NE(devil->reply.definitions[0].text.find("ABDICATION"), std::string::npos);
 }
 
+TEST_F(DictClientWithDictd, TheSourceGivesNearMatchesAndDatabasesOnceTheServerAnswered) {
+    win32::Handle changed(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    dict::ServerSource source(addressOf(address_), [&changed] { SetEvent(changed.get()); });
+    EXPECT_TRUE(source.nearMatches(u"abdicaton").empty()) << "not answered yet";
+    ASSERT_EQ(WaitForSingleObject(changed.get(), 30000), WAIT_OBJECT_0);
+    const auto matches = source.nearMatches(u"abdicaton");
+    ASSERT_FALSE(matches.empty()) << utf8(source.lastFailure());
+    EXPECT_EQ(matches[0].word, "abdication");
+    EXPECT_FALSE(source.databases());
+    ASSERT_EQ(WaitForSingleObject(changed.get(), 30000), WAIT_OBJECT_0);
+    ASSERT_TRUE(source.databases());
+    EXPECT_EQ(source.databases()->size(), 2u);
+}
+
 TEST_F(DictClientWithDictd, MatchByLevenshteinFindsNearWordsAndNoMatchIsAnEmptyAnswer) {
     Question question;
     question.kind = Question::Kind::Match;
@@ -364,4 +379,58 @@ TEST_F(DictClientWithDictd, MatchByLevenshteinFindsNearWordsAndNoMatchIsAnEmptyA
     const auto none = askOnce(define("qqqqzzzz"));
     ASSERT_TRUE(none && none->answered);
     EXPECT_TRUE(none->reply.definitions.empty());
+}
+
+// The server as one of the window's sources: its page part, near matches and databases.
+class ServerSourceTest : public ::testing::Test {
+protected:
+    std::function<void()> changed() {
+        return [this] { SetEvent(changed_.get()); };
+    }
+    // Waits for the next answer (30 s at most).
+    bool answered() {
+        const bool came = WaitForSingleObject(changed_.get(), 30000) == WAIT_OBJECT_0;
+        ResetEvent(changed_.get());
+        return came;
+    }
+    win32::Handle changed_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+TEST_F(ServerSourceTest, APageWaitsForTheServerThenHoldsItsPartsUnderTheDatabase) {
+    FakeDictServer server([](FakeDictServer& self, SOCKET connection) {
+        if (self.greet(connection) && self.readLine(connection))
+            FakeDictServer::sendAll(connection, definitions(1, "1"));
+    });
+    dict::ServerSource source(addressOf(server.address()), changed());
+    const auto isTerm = [](const std::u16string&) { return true; };
+    const dict::ServerPart waiting = source.page(u"iron", isTerm);
+    EXPECT_EQ(waiting.state, dict::ServerPart::State::Waiting);
+    EXPECT_EQ(utf8(waiting.note), "Waiting for " + server.address() + "?");
+    ASSERT_TRUE(answered());
+    const dict::ServerPart ready = source.page(u"iron", isTerm);
+    ASSERT_EQ(ready.state, dict::ServerPart::State::Ready) << utf8(ready.note);
+    ASSERT_EQ(ready.parts.size(), 1u);
+    EXPECT_EQ(ready.parts[0].source, u"elements");
+}
+
+TEST_F(ServerSourceTest, AFailedQuestionKeepsItsNoteUntilTheReaderRetries) {
+    FakeDictServer server([](FakeDictServer&, SOCKET connection) {
+        FakeDictServer::sendAll(connection, "garbage\r\n");
+    });
+    dict::ServerSource source(addressOf(server.address()), changed());
+    const auto isTerm = [](const std::u16string&) { return true; };
+    source.page(u"iron", isTerm);
+    ASSERT_TRUE(answered());
+    const dict::ServerPart failed = source.page(u"iron", isTerm);
+    EXPECT_EQ(failed.state, dict::ServerPart::State::Failed);
+    EXPECT_EQ(utf8(failed.note), "DICT server " + server.address() +
+                                     ": the server sent a line that is not a DICT reply: "
+                                     "\"garbage\". Ask whoever runs the server to look into it.");
+    EXPECT_EQ(source.lastFailure(), failed.note);
+    EXPECT_EQ(source.page(u"iron", isTerm).state, dict::ServerPart::State::Failed)
+        << "not asked again at every redraw";
+    source.retry();
+    EXPECT_EQ(source.page(u"iron", isTerm).state, dict::ServerPart::State::Waiting);
+    ASSERT_TRUE(answered());
+    EXPECT_EQ(server.accepted(), 2);
 }

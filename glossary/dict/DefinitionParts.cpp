@@ -5,6 +5,7 @@
 #include "text/Folding.h"
 
 #include <algorithm>
+#include <set>
 
 namespace dict {
 
@@ -62,15 +63,23 @@ std::u16string entryHtml(const Definition& definition, std::size_t wrapWidth,
 } // namespace
 
 void LayoutSamples::add(const std::vector<Definition>& definitions) {
-    constexpr std::size_t kSampleBytes = 256 * 1024;
+    constexpr std::size_t kSampleBytes = 256 * 1024, kAllBytes = 4 * 1024 * 1024;
+    std::set<std::string> grown;
     for (const Definition& definition : definitions) {
+        if (bytes_ >= kAllBytes)
+            break;
         Sample& sample = samples_[definition.database];
         if (sample.text.size() >= kSampleBytes)
             continue;
-        sample.text += definition.text.substr(0, kSampleBytes - sample.text.size());
+        const std::size_t before = sample.text.size();
+        sample.text += definition.text.substr(0, kSampleBytes - before);
         sample.text += "\n\n";
-        sample.width = layout::wrapWidthOf(sample.text);
+        bytes_ += sample.text.size() - before;
+        grown.insert(definition.database);
     }
+    // Once a reply: a thousand definitions must not read the sample a thousand times.
+    for (const std::string& database : grown)
+        samples_[database].width = layout::wrapWidthOf(samples_[database].text);
 }
 
 std::size_t LayoutSamples::wrapWidth(const std::string& database) const {

@@ -15,7 +15,8 @@ namespace dict {
 
 // The text of each database a session has read, so far as it tells the column its lines are
 // wrapped at (the import reads it from the whole dictionary; a server gives a few entries at a
-// time). Bounded: a database's first 256 KiB.
+// time). Bounded: a database's first 256 KiB, 4 MiB in all (a database past it is read as a
+// text whose width is not known).
 class LayoutSamples {
 public:
     void add(const std::vector<Definition>& definitions);
@@ -28,6 +29,7 @@ private:
         std::size_t width = 0;
     };
     std::map<std::string, Sample> samples_;
+    std::size_t bytes_ = 0;
 };
 
 // `isTerm` tells which braces link (the window may know the server's words, or take all).

@@ -20,6 +20,19 @@ std::optional<std::string> commandOf(const Question& question) {
     return std::nullopt;
 }
 
+// About what an answer holds, for the bound on the session's answers.
+std::size_t sizeOf(const Answer& answer) {
+    std::size_t bytes = sizeof answer + answer.question.word.size();
+    for (const Definition& definition : answer.reply.definitions)
+        bytes += sizeof definition + definition.text.size() + definition.word.size() +
+                 definition.database.size() + definition.description.size();
+    for (const Match& match : answer.reply.matches)
+        bytes += sizeof match + match.word.size() + match.database.size();
+    for (const Database& database : answer.reply.databases)
+        bytes += sizeof database + database.name.size() + database.description.size();
+    return bytes;
+}
+
 Request requestOf(const Question& question) {
     switch (question.kind) {
     case Question::Kind::Databases:
@@ -162,7 +175,9 @@ void Client::answer(const Question& question, Connection& connection) {
         asked_.erase(key);
         cache_[key] = done;
         cacheOrder_.push_back(key);
-        while (cacheOrder_.size() > options_.cachedAnswers) {
+        cacheBytes_ += sizeOf(*done);
+        while (cacheOrder_.size() > options_.cachedAnswers || cacheBytes_ > options_.cachedBytes) {
+            cacheBytes_ -= sizeOf(*cache_[cacheOrder_.front()]);
             cache_.erase(cacheOrder_.front());
             cacheOrder_.pop_front();
         }

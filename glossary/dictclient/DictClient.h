@@ -42,7 +42,8 @@ struct ClientOptions {
     DWORD connectTimeoutMs = 5000;
     DWORD answerTimeoutMs = 10000;
     Limits limits;
-    std::size_t cachedAnswers = 500; // the oldest goes when more come
+    std::size_t cachedAnswers = 500;            // the oldest goes when more come,
+    std::size_t cachedBytes = 32 * 1024 * 1024; // or when they hold more text than this
 };
 
 class Client {
@@ -86,6 +87,7 @@ private:
     std::set<std::string> asked_;                // keys waiting or being answered
     std::map<std::string, AnswerPointer> cache_; // answers of this session
     std::deque<std::string> cacheOrder_;
+    std::size_t cacheBytes_ = 0;
 
     std::thread thread_; // last: started when all above is ready
 };

@@ -299,6 +299,39 @@ TEST(DictClientCache, AnAnswerIsKeptForTheSessionAndAQuestionAskedTwiceGoesOnce)
     EXPECT_EQ(defines, 2) << "iron once, however often asked, and gold";
 }
 
+TEST(DictClientCache, TheSessionsAnswersAreBoundedInCountAndInBytesTheOldestGoingFirst) {
+    FakeDictServer server([](FakeDictServer& self, SOCKET connection) {
+        if (!self.greet(connection))
+            return;
+        while (auto line = self.readLine(connection)) {
+            if (line->rfind("DEFINE", 0) != 0)
+                break;
+            FakeDictServer::sendAll(
+                connection,
+                definitions(line->find("large") != std::string::npos ? 500 : 1, "1000"));
+        }
+    });
+    Answers answers;
+    dict::ClientOptions options;
+    options.cachedAnswers = 3;
+    options.cachedBytes = 10000;
+    Client client(addressOf(server.address()), answers.deliver(), options);
+    const auto answer = [&](const char* word) {
+        client.ask(define(word));
+        const auto answered = answers.wait(answers.count() + 1);
+        ASSERT_NE(answered, nullptr) << word;
+        EXPECT_TRUE(answered->answered) << utf8(answered->note);
+    };
+    for (const char* word : {"iron", "gold", "lead", "zinc"})
+        answer(word);
+    EXPECT_EQ(client.ask(define("iron")), nullptr) << "the oldest of four went";
+    ASSERT_NE(answers.wait(5), nullptr);
+    EXPECT_NE(client.ask(define("zinc")), nullptr);
+    EXPECT_NE(client.ask(define("iron")), nullptr);
+    answer("large");
+    EXPECT_EQ(client.ask(define("iron")), nullptr) << "500 definitions took the room of the others";
+}
+
 // Debian's dictd, started by with_dictd.py on a free port over devil and elements.
 class DictClientWithDictd : public ::testing::Test {
 protected:

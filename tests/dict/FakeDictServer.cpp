@@ -60,13 +60,25 @@ void FakeDictServer::run() {
 }
 
 bool FakeDictServer::sendAll(SOCKET connection, std::string_view bytes) {
-    while (!bytes.empty()) {
+    // A client that stopped reading must not hold the server: no send waits past 10 s.
+    u_long nonBlocking = 1;
+    ioctlsocket(connection, FIONBIO, &nonBlocking);
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (!bytes.empty() && GetTickCount64() < deadline) {
         const int sent = send(connection, bytes.data(), static_cast<int>(bytes.size()), 0);
-        if (sent <= 0)
+        if (sent > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+            continue;
+        }
+        if (WSAGetLastError() != WSAEWOULDBLOCK)
             return false;
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
+        fd_set ready;
+        FD_ZERO(&ready);
+        FD_SET(connection, &ready);
+        timeval slice{0, 50 * 1000};
+        select(0, nullptr, &ready, nullptr, &slice);
     }
-    return true;
+    return bytes.empty();
 }
 
 std::optional<std::string> FakeDictServer::readLine(SOCKET connection) {

@@ -28,7 +28,7 @@ public:
     std::uint16_t port() const { return port_; }
     int accepted() const { return accepted_; }
 
-    // For the parts: whether all was sent (the client may have gone).
+    // For the parts: whether all was sent within 10 s (the client may have gone).
     static bool sendAll(SOCKET connection, std::string_view bytes);
     // The client's next line without its end, within 10 s; nothing when it closed.
     std::optional<std::string> readLine(SOCKET connection);

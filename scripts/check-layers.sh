@@ -6,6 +6,7 @@
 # itself; journal/, which both programs share, nothing but itself and no Windows header; and
 # recovery/ (setup's journal in the registry and its undo, which both programs run) nothing but
 # itself, win32/ and journal/.
+# The glossary's DICT protocol and dictd text readers include no Windows header either.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -68,6 +69,13 @@ while IFS=: read -r file number text; do
     report "$file" "$number" "recovery/ includes $text"
 done < <(grep -n '^#include "' recovery/*.h recovery/*.cpp |
     grep -v -e '^[^:]*:[0-9]*:#include "[A-Za-z0-9]*\.h"' -e '^[^:]*:[0-9]*:#include "\(win32\|journal\)/')
+
+# The DICT protocol and the reading of dictd text are portable: built natively and fuzzed, they
+# include no Windows header and nothing of the window.
+while IFS=: read -r file number text; do
+    report "$file" "$number" "portable code includes $text"
+done < <(grep -n '^#include' glossary/dict/*.h glossary/dict/*.cpp glossary/dicttext/*.h \
+    glossary/dicttext/*.cpp | grep -i -e '<windows' -e '<winsock' -e '<ws2' -e '"window/' -e '"win32/')
 
 [ "$bad" -eq 0 ] && echo "layers: no include points upward unannounced"
 exit "$bad"

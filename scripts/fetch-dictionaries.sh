@@ -3,7 +3,8 @@
 # are there: the Debian packages are downloaded and unpacked, not installed (they would pull in
 # a dictionary server). In the dictd format FOLDOC, the Jargon File and V.E.R.A.; GCIDE,
 # WordNet, Ding (German-English both ways) and two FreeDict pairs: the nine the import is tested
-# on; then four it was never tuned on, which only the dictd server comparison reads. In the
+# on; then four it was never tuned on, which only the dictd server comparison reads (and devil
+# and elements, which the DICT client's tests have dictd serve). In the
 # StarDict format the French Littré and a Czech dictionary of foreign words, and the Jargon File
 # as Debian's pyglossary writes it in that format (jargon-pyglossary.*), made here once when
 # pyglossary is installed (scripts/install-deps.sh installs it).

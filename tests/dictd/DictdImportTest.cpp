@@ -5,8 +5,8 @@
 #include "Glossary.h"
 #include "Gzip.h"
 #include "dictbuild/DictdFormat.h"
-#include "dictbuild/PlainToHtml.h"
-#include "dictbuild/TextLayout.h"
+#include "dicttext/PlainToHtml.h"
+#include "dicttext/TextLayout.h"
 #include "jet/TextCodec.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "Glossary.h"
 #include "dictbuild/DictdFormat.h"
 #include "dictbuild/DictdImport.h"
-#include "dictbuild/PlainToHtml.h"
+#include "dicttext/PlainToHtml.h"
 #include "jet/Database.h"
 #include "jet/TextCodec.h"
 #include "jetwriter/JetWriter.h"

@@ -2,8 +2,8 @@
 
 #include "Articles.h"
 #include "DictdEntries.h"
-#include "PlainToHtml.h"
 #include "StardictSource.h"
+#include "dicttext/PlainToHtml.h"
 #include "jet/TextCodec.h"
 #include "text/Folding.h"
 

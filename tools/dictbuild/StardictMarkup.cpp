@@ -1,6 +1,6 @@
 #include "StardictMarkup.h"
 
-#include "PlainToHtml.h"
+#include "dicttext/PlainToHtml.h"
 
 #include <cstddef>
 #include <vector>

@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -125,8 +126,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                       kSetupBadCommandLine);
     }
     // One run of setup or the uninstaller at a time, from before anything installed is read (a
-    // stopped run's journal too) to the end: a second one would undo what this one does.
-    const win32::RunLock lock = win32::RunLock::take();
+    // stopped run's journal too) to the end: a second one would undo what this one does. The
+    // entry lock first, as every run takes it, so that none comes in while the uninstaller
+    // hands its run lock on to its copy.
+    win32::RunLock entry = win32::RunLock::take(win32::kRunEntryLockName);
+    const win32::RunLock lock = entry.held() ? win32::RunLock::take() : std::move(entry);
+    entry.release();
     if (!lock.held()) {
         const int code =
             lock.state() == win32::RunLock::State::Failed ? kSetupFailed : kSetupAnotherRunning;

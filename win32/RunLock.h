@@ -16,6 +16,10 @@ namespace win32 {
 // its end, so that no run undoes or removes what another one is doing. In the global namespace,
 // so that runs of every session (SYSTEM's, another user's) count.
 constexpr wchar_t kRunLockName[] = L"Global\\Technical Glossary setup and removal";
+// Taken before the run lock and held until the run lock is safely held: the uninstaller's
+// first process lets the run lock go for its copy, which takes it again, and a run waiting
+// for the run lock would otherwise come in between and repair what the copy then removes.
+constexpr wchar_t kRunEntryLockName[] = L"Global\\Technical Glossary setup and removal, entry";
 // How long a second run waits for the first before it ends with 1618.
 constexpr DWORD kRunLockWaitMs = 10000;
 

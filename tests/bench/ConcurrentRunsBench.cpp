@@ -12,7 +12,7 @@ using testsupport::StopPoint;
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::atoi(argv[1]) : 20;
-    std::vector<StopPoint> moments = {{"uninstall", "kernel32.dll", "CreateProcessA", 1}};
+    std::vector<StopPoint> moments = {{"uninstall", "kernel32.dll", "CreateProcessW", 1}};
     for (const auto& function :
          {std::pair<const char*, const char*>{"kernel32.dll", "SetFileInformationByHandle"},
           {"ntdll.dll", "NtDeleteKey"},

@@ -24,11 +24,11 @@ TEST(ConcurrentRuns, OfTwoSetupsStartedTogetherOneWorksAtATimeAndTheProductEndsW
     expectNoExceptions(twoSetupsTogether(4));
 }
 
-// Open fault: the uninstaller's first process lets the run lock go before its copy takes it;
-// a setup waiting for the lock gets it in between and repairs, setting aside the program file
-// that first process runs from (uninstall.exe.previous, deletable only once it ends). The copy
-// then removes the product but cannot remove the application folder ("Directory is not
-// empty", exit code 1), and the empty folders stay.
+// Open fault: a setup that gets the run lock first and repairs cannot replace uninstall.exe,
+// which the uninstaller's first process, waiting for the lock, runs from; it ends 1603 with its
+// work undone, and the removal that follows cannot remove the application folder ("Directory is
+// not empty", exit code 1). (Before the entry lock, a setup also came in between the first
+// process and its copy.)
 TEST(ConcurrentRuns, DISABLED_ASetupBesideAnUninstallLeavesTheMachineCleanOrTheProductWhole) {
     ASSERT_FALSE(testsupport::keyExists(HKEY_LOCAL_MACHINE, setuptest::kUninstallKey));
     expectNoExceptions(setupBesideUninstall(6));
@@ -37,7 +37,7 @@ TEST(ConcurrentRuns, DISABLED_ASetupBesideAnUninstallLeavesTheMachineCleanOrTheP
 TEST(ConcurrentRuns, AnUninstallKilledBeforeItsFoldersIsFollowedByASetupThatLeavesTheProductWhole) {
     ASSERT_FALSE(testsupport::keyExists(HKEY_LOCAL_MACHINE, setuptest::kUninstallKey));
     std::vector<testsupport::StopPoint> moments = {
-        {"uninstall", "kernel32.dll", "CreateProcessA", 1}, // before the copy starts
+        {"uninstall", "kernel32.dll", "CreateProcessW", 1}, // before the copy starts
     };
     // Each file and shortcut and the Start menu's folder about to go, then the setup log.
     for (const auto& moment : calls("Del", "kernel32.dll", "SetFileInformationByHandle", 1, 6))

@@ -214,6 +214,30 @@ TEST(SetupRunLock, ASetupStartedWhileTheUninstallersCopyWorksEndsWith1618AndTheR
     EXPECT_TRUE(changed.empty()) << join(changed);
 }
 
+TEST(SetupRunLock, ASetupStartedWhileTheUninstallerHandsTheLockToItsCopyEndsWith1618) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory reports("runlock-reports");
+    const std::set<std::string> before = snapshot();
+    const std::string directory = "C:\\Run Lock\\Technical Glossary";
+    ASSERT_EQ(run(setupProgram() + " /S /D=" + directory), 0u);
+    DWORD setup = 0;
+    std::vector<std::string> changedBySetup;
+    // The first process has let the run lock go and is about to start the copy that takes it.
+    const ObservedRun removal =
+        runObserved(registered("QuietUninstallString"), kTimeoutMs, {},
+                    {"uninstall", "kernel32.dll", "CreateProcessW", 1}, [&] {
+                        const std::set<std::string> held = snapshot();
+                        setup = run(setupProgram() + " /S /D=" + directory);
+                        changedBySetup = changedBesides(held, snapshot(), reports.path());
+                    });
+    EXPECT_EQ(setup, kAnotherRunning);
+    EXPECT_TRUE(changedBySetup.empty()) << join(changedBySetup);
+    ASSERT_FALSE(removal.processes.empty());
+    EXPECT_EQ(removal.processes[0].exitCode, 0u) << "the removal finished";
+    const std::vector<std::string> changed = changedBesides(before, snapshot(), reports.path());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}
+
 TEST(SetupRunLock, AnUninstallStartedWhileSetupWorksEndsWith1618AndTheSetupFinishes) {
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     TempDirectory reports("runlock-reports");

@@ -20,6 +20,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace {
 
 int cannotStart(const std::string& copy, PrivateFolder& folder) {
@@ -91,8 +93,11 @@ int runRelayStage(int count, char** arguments, char** optionArgs) {
                       kExitBadCommandLine);
     }
     // Taken before the setup log is read, so that a second run is told at once, before any copy
-    // is made; let go before the copy starts, which takes it again for the whole removal.
-    win32::RunLock lock = win32::RunLock::take();
+    // is made; let go before the copy starts, which takes it again for the whole removal. The
+    // entry lock, held to this process's end (an unattended run's end), keeps every other run
+    // out while the copy takes the run lock over.
+    win32::RunLock entry = win32::RunLock::take(win32::kRunEntryLockName);
+    win32::RunLock lock = entry.held() ? win32::RunLock::take() : std::move(entry);
     if (!lock.held()) {
         const RunLockRefusal refusal = runLockRefusal(lock);
         return refuse(options, ansiToWide(refusal.item), refusal.why, refusal.boxText,

@@ -5,9 +5,9 @@
 #include "dictbuild/DictdImport.h"
 #include "dictbuild/DictdText.h"
 #include "dictbuild/DictdWriter.h"
-#include "dictbuild/PlainToHtml.h"
 #include "dictbuild/RowEntries.h"
-#include "dictbuild/TextLayout.h"
+#include "dicttext/PlainToHtml.h"
+#include "dicttext/TextLayout.h"
 #include "jet/TextCodec.h"
 
 #include <zlib.h>

@@ -115,12 +115,12 @@ TEST(SetupFailure, AFolderMadeByAnotherProgramWhileSetupRunsIsNotTaken) {
     TempDirectory root("setup-race");
     const std::string meanwhile = root.file("Made Meanwhile");
     const std::set<std::string> before = snapshot();
-    // After the destination was checked, as setup prepares to create its folders (the first
-    // descriptor it makes is its run lock's).
+    // After the destination was checked, as setup prepares to create its folders (the first two
+    // descriptors it makes are its entry lock's and its run lock's).
     bool made = false;
     const ObservedRun run =
         runObserved(setupProgram() + " /S /D=" + meanwhile + "\\Technical Glossary", kTimeoutMs, {},
-                    {"setup", "advapi32.dll", "SetSecurityDescriptorControl", 2},
+                    {"setup", "advapi32.dll", "SetSecurityDescriptorControl", 3},
                     [&] { made = CreateDirectoryA(meanwhile.c_str(), nullptr) != FALSE; });
     ASSERT_TRUE(made) << "the folder was made while setup ran";
     ASSERT_FALSE(run.processes.empty());

@@ -116,11 +116,12 @@ struct RunningAccount {
 // Whether anyone but SYSTEM, the Administrators, TrustedInstaller and `running` (where it is
 // trusted on this object) holds any of `rights` over the object that `descriptor` describes.
 // Entries that apply to the object count, inherited or not, in their order: a deny entry takes away
-// what was not yet granted. The owner may always read and change the permissions, unless an OWNER
-// RIGHTS entry says what the owner may. CREATOR OWNER entries only pass rights on to new objects; a
-// user who may create those is exposed already. Every doubt counts as a grant: an allow entry with
-// a condition or an object type grants as if it had none, and one that cannot be read grants to
-// anyone; a deny entry takes away only from an account that surely holds what it names.
+// what was not yet granted. The owner may always read and change the permissions: an OWNER RIGHTS
+// entry limits only handles opened later, and whoever made the object may keep the one it was
+// made with, with every right it asked for. CREATOR OWNER entries only pass rights on to new
+// objects; a user who may create those is exposed already. Every doubt counts as a grant: an allow
+// entry with a condition or an object type grants as if it had none, and one that cannot be read
+// grants to anyone; a deny entry takes away only from an account that surely holds what it names.
 inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD rights,
                                        const RunningAccount& running = {}) {
     // No write up keeps the account's other programs from the write rights only; deleting what a
@@ -176,7 +177,6 @@ inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD ri
     };
 
     std::vector<Entry> entries;
-    bool ownerRightsSaid = false;
     std::vector<PSID> candidates;
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         ACE_HEADER* header = nullptr;
@@ -204,7 +204,6 @@ inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD ri
             continue;
         }
         entries.push_back(Entry{allow, mask, sid});
-        ownerRightsSaid = ownerRightsSaid || sameSid(ownerRights, sid);
         if (allow && !isTrusted(sid))
             candidates.push_back(sid);
     }
@@ -232,7 +231,7 @@ inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD ri
             }
             return false;
         };
-        DWORD granted = isOwner && !ownerRightsSaid ? READ_CONTROL | WRITE_DAC : 0;
+        DWORD granted = isOwner ? READ_CONTROL | WRITE_DAC : 0;
         DWORD denied = 0;
         for (const Entry& entry : entries) {
             if (entry.allow && mayHold(entry.sid))

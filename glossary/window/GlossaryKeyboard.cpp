@@ -116,6 +116,16 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
     case 'D':
         self->chooseDictionaries();
         return true;
+    case 'H':
+        self->openHistoryList();
+        return true;
+    case 'B':
+        // As a browser's bookmark: Ctrl+B keeps the word shown, Ctrl+Shift+B lists them.
+        if (down(VK_SHIFT))
+            self->openFavourites();
+        else
+            self->toggleFavourite();
+        return true;
     case VK_OEM_PLUS:
     case VK_ADD:
         page.zoom(1);

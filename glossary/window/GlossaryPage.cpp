@@ -11,8 +11,8 @@
 
 namespace {
 
-// Pages remembered for Back and Forward.
-constexpr std::size_t kHistoryLength = 200;
+// Pages remembered for Back and Forward: as many as the words kept.
+constexpr std::size_t kHistoryLength = history::WordHistory::kMaxWords;
 
 } // namespace
 
@@ -57,8 +57,11 @@ void GlossaryWindow::showEntry(std::size_t index, bool remember, History from,
     // Each word looked up is an entry of the history: the pages a search shows while its word
     // is typed are one entry, and a pause, Enter or an emptied search box ends the word.
     const bool sameWord = from == History::Search && lastFrom_ == History::Search && !wordEnded_;
-    if (!history_.empty() && history_[historyAt_] == index) {
+    const std::u16string term(glossary_.term(index));
+    if (!history_.empty() && history_[historyAt_].term == term &&
+        (history_[historyAt_].entry == index || history_[historyAt_].entry == kNoEntry)) {
         // The page shown already: a word that begins on it has no entry of its own yet.
+        history_[historyAt_].entry = index;
         if (!sameWord) {
             lastFrom_ = from;
             wordEnded_ = true;
@@ -71,23 +74,38 @@ void GlossaryWindow::showEntry(std::size_t index, bool remember, History from,
     if (!history_.empty())
         history_.resize(historyAt_ + 1);
     if (sameWord && !history_.empty())
-        history_.back() = index;
+        history_.back() = {term, index};
     else
-        history_.push_back(index);
+        history_.push_back({term, index});
     if (history_.size() > kHistoryLength)
         history_.erase(history_.begin());
     historyAt_ = history_.size() - 1;
+    rememberLookUp(term, sameWord);
 }
 
 void GlossaryWindow::goThroughHistory(int step) {
-    if (history_.empty() || (step < 0 && historyAt_ == 0) ||
-        (step > 0 && historyAt_ + 1 >= history_.size()))
-        return;
-    historyAt_ = step < 0 ? historyAt_ - 1 : historyAt_ + 1;
+    // A word kept from an earlier run, or from before other dictionaries were chosen, is found
+    // again by its term; one the dictionaries shown do not hold is passed over.
+    std::size_t at = historyAt_;
+    for (;;) {
+        if (history_.empty() || (step < 0 && at == 0) || (step > 0 && at + 1 >= history_.size()))
+            return;
+        at = step < 0 ? at - 1 : at + 1;
+        Visit& visit = history_[at];
+        if (visit.entry < glossary_.size() && glossary_.term(visit.entry) == visit.term)
+            break;
+        const int found = glossary_.find(visit.term);
+        if (found >= 0) {
+            visit.entry = static_cast<std::size_t>(found);
+            break;
+        }
+    }
+    historyAt_ = at;
     lastFrom_ = History::Other;
-    const std::size_t index = history_[historyAt_];
+    const std::size_t index = history_[at].entry;
     selectInList(itemOfEntry(index));
     showEntry(index, false);
+    showTermInSearch(index);
 }
 
 void GlossaryWindow::showTermInSearch(std::size_t index) {

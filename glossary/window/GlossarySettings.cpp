@@ -153,13 +153,17 @@ std::u16string GlossaryWindow::rememberedTerm() const {
     return std::u16string(term.begin(), term.end());
 }
 
-void GlossaryWindow::saveSettings() const {
+bool GlossaryWindow::mayKeepSettings() const {
     // Nothing of the product comes back after it was removed while the window was open: an
     // installed copy writes only while the product is still registered where it runs from, and
     // settings that were there at the start and are gone now were removed on purpose.
     if (remembered_.installed && _wcsicmp(registeredFolder().c_str(), programFolder().c_str()) != 0)
-        return;
-    if (remembered_.settingsExisted && !openSettings())
+        return false;
+    return !remembered_.settingsExisted || openSettings();
+}
+
+void GlossaryWindow::saveSettings() const {
+    if (!mayKeepSettings())
         return;
     win32::Key key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.receive(),

@@ -151,6 +151,8 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == TIMER_REDRAW_LIST)
             redrawList();
+        else if (wParam == TIMER_SAVE_HISTORY)
+            saveHistory();
         return 0;
     case WM_VKEYTOITEM:
         return -1; // the list's own keys
@@ -201,6 +203,7 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         limitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
     case WM_DESTROY:
+        saveHistory();
         saveSettings();
         PostQuitMessage(0);
         return 0;
@@ -272,8 +275,11 @@ void GlossaryWindow::onCreate() {
                                 findStatus_ = shown;
                             });
     loadGlossary();
-    showDatabase(startWord_.empty() ? rememberedTerm() : std::u16string());
+    const std::u16string remembered = startWord_.empty() ? rememberedTerm() : std::u16string();
+    showDatabase(remembered);
     SetFocus(search_);
+    if (!remembered.empty())
+        showRememberedInSearch();
     if (!startWord_.empty())
         lookUp(startWord_);
 }

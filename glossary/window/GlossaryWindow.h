@@ -4,6 +4,8 @@
 #include "PageView.h"
 #include "StartArguments.h"
 #include "WindowText.h"
+#include "history/Favourites.h"
+#include "history/WordHistory.h"
 #include "search/BackgroundSearch.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
@@ -203,10 +205,35 @@ private:
     std::wstring findStatus_;              // what the last find in the page said there
     DWORD lastSearchAt_ = 0;               // tick count of the last change of the search text
     std::size_t shownEntry_ = static_cast<std::size_t>(-1); // the entry on the page
-    std::vector<std::size_t> history_;
+    // Back and Forward: the words of the pages shown, with their entries where known.
+    static constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);
+    struct Visit {
+        std::u16string term;
+        std::size_t entry;
+    };
+    std::vector<Visit> history_;
     std::size_t historyAt_ = 0; // the entry of history_ shown
     History lastFrom_ = History::Other;
     PageView pageView_;
+
+    // The words looked up in the database shown and the favourites, kept per user
+    // (GlossaryHistory.cpp); Ctrl+H and Ctrl+Shift+B list them, Ctrl+B adds or removes a word.
+    void historyForDatabase(); // the history of the database about to be shown
+    void traceHistory();       // Back and Forward anew from the words kept
+    void rememberLookUp(const std::u16string& term, bool amend);
+    void saveHistory();
+    void saveFavourites() const;
+    bool mayKeepSettings() const; // the product's settings may still be written
+    void showRememberedInSearch();
+    void toggleFavourite();
+    void openHistoryList();
+    void openFavourites();
+    history::WordHistory lookedUp_;
+    history::Favourites favourites_;
+    bool favouritesRead_ = false;
+    std::wstring historyOf_;      // the database lookedUp_ belongs to (full path)
+    bool historyUnsaved_ = false; // lookedUp_ changed since it was written
+    bool startPage_ = false;      // the page a database opens on is being shown
 
     // The word forms of the database wordFormsOf_, read when a search first finds nothing.
     std::unique_ptr<search::WordForms> wordForms_;

@@ -34,3 +34,19 @@
 #define IDD_HELP 501       // the dialog
 #define IDC_HELP_LABEL 502 // names the text for the keyboard and screen readers
 #define IDC_HELP_TEXT 503  // the text, read-only, scrolled by the keyboard
+
+// The words looked up (Ctrl+H) and the favourites (Ctrl+Shift+B), each in a dialog.
+#define IDD_HISTORY 601            // the words looked up, newest first
+#define IDD_FAVOURITES 602         // the favourites, in the reader's order
+#define IDC_WORDS_SEARCH_LABEL 603 // names the history's search box
+#define IDC_WORDS_SEARCH 604       // shows only the words that hold its text
+#define IDC_WORDS_LABEL 605        // names the list for the keyboard and screen readers
+#define IDC_WORDS 606              // the words
+#define IDC_WORDS_DELETE 607       // Delete (also the Delete key in the list)
+#define IDC_WORDS_CLEAR 608        // Clear all
+#define IDC_WORDS_UP 609           // Move up
+#define IDC_WORDS_DOWN 610         // Move down
+#define IDC_WORDS_EXPORT 611       // Export...: the favourites to a text file
+#define IDC_WORDS_IMPORT 612       // Import...: words of a text file added
+#define IDC_WORDS_NOTE 613         // why the list is empty
+#define TIMER_SAVE_HISTORY 5       // the main window's: write the history after a burst of words

@@ -1,5 +1,6 @@
 // The glossary for every user: read by assistive technology from another process, in a dark
 // high-contrast scheme, from the keyboard alone, and remembering where it was.
+#include "AccessibleObjects.h"
 #include "GlossaryWindowFixture.h"
 #include "LargeDictionary.h"
 #include "driver/ScreenCapture.h"
@@ -14,34 +15,6 @@
 using namespace glossarytest;
 
 namespace {
-
-// Spelled out: a static link's IID_IAccessible names the import, not the GUID.
-constexpr IID kIidAccessible = {
-    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-
-win32::ComPtr<IAccessible> accessibleOf(HWND control) {
-    win32::ComPtr<IAccessible> object;
-    AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
-                               object.receiveVoid());
-    return object;
-}
-
-VARIANT child(long id) {
-    VARIANT variant;
-    VariantInit(&variant);
-    variant.vt = VT_I4;
-    variant.lVal = id;
-    return variant;
-}
-
-std::wstring nameOf(IAccessible* object, long id = CHILDID_SELF) {
-    BSTR name = nullptr;
-    if (object == nullptr || FAILED(object->get_accName(child(id), &name)) || name == nullptr)
-        return L"<none>";
-    const std::wstring text(name, SysStringLen(name));
-    SysFreeString(name);
-    return text;
-}
 
 long stateOf(IAccessible* object, long id) {
     VARIANT state;

@@ -34,20 +34,6 @@ void writePagesDictionary(const std::string& path) {
     writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
-// A visible dialog of the program with this caption, or null.
-HWND dialogOf(const GlossaryProcess& glossary, const std::wstring& caption) {
-    HWND found = nullptr;
-    for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", caption.c_str());
-         window != nullptr && found == nullptr;
-         window = FindWindowExW(nullptr, window, L"#32770", caption.c_str())) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == glossary.id() && IsWindowVisible(window))
-            found = window;
-    }
-    return found;
-}
-
 // The page's selection, as the control counts characters.
 CHARRANGE pageSelection(const GlossaryProcess& glossary) {
     DWORD_PTR packed = 0;

@@ -168,6 +168,20 @@ inline HWND messageBoxOf(const GlossaryProcess& glossary) {
     return search.found;
 }
 
+// A visible dialog of the program with this caption, or null.
+inline HWND dialogOf(const GlossaryProcess& glossary, const std::wstring& caption) {
+    HWND found = nullptr;
+    for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", caption.c_str());
+         window != nullptr && found == nullptr;
+         window = FindWindowExW(nullptr, window, L"#32770", caption.c_str())) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == glossary.id() && IsWindowVisible(window))
+            found = window;
+    }
+    return found;
+}
+
 // The text of the message box the program shows, once it is there; the box is then closed.
 inline std::string answerBox(GlossaryProcess& glossary) {
     HWND box = nullptr;

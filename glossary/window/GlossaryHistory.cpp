@@ -149,7 +149,8 @@ void GlossaryWindow::toggleFavourite() {
     const std::wstring said = L"\u201C" + term +
                               (added ? L"\u201D added to the favourites; Ctrl+Shift+B lists them."
                                      : L"\u201D removed from the favourites.");
-    setStatus(added ? L"Added to favourites" : L"Removed from favourites", said);
+    // The line is narrow: the word and what to do next are spoken.
+    setStatus(added ? L"Favourite" : L"No favourite", said);
 }
 
 void GlossaryWindow::openHistoryList() {

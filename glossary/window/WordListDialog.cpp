@@ -5,10 +5,12 @@
 #include "AccessibleControl.h"
 #include "Ids.h"
 #include "WindowText.h"
+#include "win32/Gdi.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -18,6 +20,7 @@ struct ListState {
     history::Favourites* favourites = nullptr;
     std::vector<std::size_t> shown; // the list's items: their places in the list kept
     std::u16string chosen;
+    win32::Gdi<HFONT> wordFont; // the words' font, kept while the dialog shows them
 };
 
 ListState& stateOf(HWND dialog) {
@@ -126,6 +129,25 @@ void open(HWND dialog) {
     EndDialog(dialog, IDOK);
 }
 
+// Words in any script: the system's message font, which the system links to fonts of other
+// scripts, at the size of the dialog's own font (which follows the screen's density).
+void setWordFont(HWND dialog, ListState& state) {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    LOGFONTW font = {};
+    const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) ||
+        dialogFont == nullptr || GetObjectW(dialogFont, sizeof font, &font) == 0)
+        return;
+    std::copy(std::begin(metrics.lfMessageFont.lfFaceName),
+              std::end(metrics.lfMessageFont.lfFaceName), std::begin(font.lfFaceName));
+    state.wordFont = win32::Gdi<HFONT>(CreateFontIndirectW(&font));
+    for (const int id : {IDC_WORDS, IDC_WORDS_SEARCH})
+        if (const HWND control = GetDlgItem(dialog, id))
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.wordFont.get()),
+                         FALSE);
+}
+
 // The list answers screen readers with its name and items, also where the system's own
 // object for a list box tells no items.
 LRESULT CALLBACK listProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -144,7 +166,8 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITDIALOG: {
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         const HWND list = GetDlgItem(dialog, IDC_WORDS);
-        const ListState& state = stateOf(dialog);
+        ListState& state = stateOf(dialog);
+        setWordFont(dialog, state);
         setAccessibleName(list, state.history ? L"Words looked up, newest first" : L"Favourites");
         SetWindowSubclass(list, listProcedure, 0, 0);
         fill(dialog, 0);

@@ -213,19 +213,19 @@ TEST_F(GlossaryWindowTest, FavouritesKeptWithOneKeyAreOrderedExportedAndImported
         const auto status = [&] { return win32::windowText(glossary.control(IDC_SEARCH_STATUS)); };
         glossary.type(L"compi");
         ASSERT_TRUE(shows(glossary, L"Translates code."));
-        ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'B'},
-                               [&] { return status() == L"Added to favourites"; }));
+        ASSERT_TRUE(
+            pressUntil(glossary, {VK_CONTROL, L'B'}, [&] { return status() == L"Favourite"; }));
         glossary.setSearch(L"");
         glossary.type(L"cach");
         ASSERT_TRUE(shows(glossary, L"small store"));
-        ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'B'},
-                               [&] { return status() == L"Added to favourites"; }));
+        ASSERT_TRUE(
+            pressUntil(glossary, {VK_CONTROL, L'B'}, [&] { return status() == L"Favourite"; }));
         glossary.setSearch(L"");
         glossary.type(L"compr");
         ASSERT_TRUE(shows(glossary, L"Makes data smaller."));
         glossary.press({VK_CONTROL, L'B'});
         glossary.press({VK_CONTROL, L'B'});
-        ASSERT_TRUE(eventually([&] { return status() == L"Removed from favourites"; }, kTimeoutMs))
+        ASSERT_TRUE(eventually([&] { return status() == L"No favourite"; }, kTimeoutMs))
             << "the same key again takes it back";
 
         const HWND dialog = openDialog(glossary, {VK_CONTROL, VK_SHIFT, L'B'}, L"Favourites");

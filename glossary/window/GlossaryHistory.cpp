@@ -5,7 +5,7 @@
 #include "GlossaryWindow.h"
 #include "Ids.h"
 #include "WordListDialog.h"
-#include "win32/Handles.h"
+#include "win32/RegistryLines.h"
 
 #include <cwchar>
 
@@ -16,58 +16,11 @@ const wchar_t kHistoryKey[] = L"Software\\Technical Glossary\\History"; // a val
 const wchar_t kFavourites[] = L"Favourites";
 // The history is written this long after its last change, not at each key typed.
 constexpr UINT kHistorySaveDelayMs = 1000;
-// More than 500 words of 1024 characters is no list this program wrote.
-constexpr DWORD kMaxListBytes = 2 * 1024 * 1024;
 
 std::wstring fullPathOf(const std::wstring& path) {
     wchar_t full[MAX_PATH] = {};
     const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
     return length > 0 && length < MAX_PATH ? std::wstring(full, length) : path;
-}
-
-std::vector<std::u16string> readWords(const wchar_t* keyName, const std::wstring& value) {
-    win32::Key key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyName, 0, KEY_QUERY_VALUE, key.receive()) !=
-        ERROR_SUCCESS)
-        return {};
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key.get(), value.c_str(), nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS ||
-        type != REG_MULTI_SZ || size > kMaxListBytes)
-        return {};
-    std::u16string text(size / sizeof(char16_t) + 2, u'\0');
-    if (RegQueryValueExW(key.get(), value.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS ||
-        type != REG_MULTI_SZ)
-        return {};
-    text.resize(size / sizeof(char16_t));
-    std::vector<std::u16string> words;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find(u'\0', at), text.size());
-        if (end > at)
-            words.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return words;
-}
-
-void writeWords(const wchar_t* keyName, const std::wstring& value,
-                const std::vector<std::u16string>& words) {
-    win32::Key key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        key.receive(), nullptr) != ERROR_SUCCESS)
-        return;
-    if (words.empty()) {
-        RegDeleteValueW(key.get(), value.c_str());
-        return;
-    }
-    std::u16string text;
-    for (const std::u16string& word : words)
-        text += word + u'\0';
-    text += u'\0';
-    RegSetValueExW(key.get(), value.c_str(), 0, REG_MULTI_SZ,
-                   reinterpret_cast<const BYTE*>(text.data()),
-                   static_cast<DWORD>(text.size() * sizeof(char16_t)));
 }
 
 std::wstring wide(const std::u16string& text) {
@@ -79,7 +32,8 @@ std::wstring wide(const std::u16string& text) {
 void GlossaryWindow::historyForDatabase() {
     startPage_ = true;
     if (!favouritesRead_) {
-        favourites_ = history::Favourites(readWords(kSettingsKey, kFavourites));
+        favourites_ =
+            history::Favourites(win32::readLines(HKEY_CURRENT_USER, kSettingsKey, kFavourites));
         favouritesRead_ = true;
     }
     // The same database read again (other dictionaries chosen) keeps its history; its entries
@@ -92,7 +46,7 @@ void GlossaryWindow::historyForDatabase() {
     }
     saveHistory();
     historyOf_ = database;
-    lookedUp_ = history::WordHistory(readWords(kHistoryKey, database));
+    lookedUp_ = history::WordHistory(win32::readLines(HKEY_CURRENT_USER, kHistoryKey, database));
     traceHistory();
 }
 
@@ -119,13 +73,13 @@ void GlossaryWindow::saveHistory() {
     KillTimer(window_, TIMER_SAVE_HISTORY);
     if (!historyUnsaved_ || historyOf_.empty() || !mayKeepSettings())
         return;
-    writeWords(kHistoryKey, historyOf_, lookedUp_.words());
+    win32::writeLines(HKEY_CURRENT_USER, kHistoryKey, historyOf_, lookedUp_.words());
     historyUnsaved_ = false;
 }
 
 void GlossaryWindow::saveFavourites() const {
     if (mayKeepSettings())
-        writeWords(kSettingsKey, kFavourites, favourites_.words());
+        win32::writeLines(HKEY_CURRENT_USER, kSettingsKey, kFavourites, favourites_.words());
 }
 
 void GlossaryWindow::showRememberedInSearch() {

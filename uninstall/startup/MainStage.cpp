@@ -116,10 +116,11 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     const win32::Handle ownFile = heldAs(handed.copy, running);
     const win32::Handle ownFolder = heldAs(handed.folder, directoryOfCopy(running));
     ownProgramFile = ownFile.get();
-    // The relay labelled the folder when elevated: what reads back tells whether files keep
-    // labels.
-    trustedAccount =
-        win32::runningAccount(ownFolder && win32::readsBackHighNoWriteUp(ownFolder.get()));
+    // Tried apart from the folder handed down: where files keep labels, an elevated relay
+    // labelled its folder, and one without that label is no folder of the relay's.
+    trustedAccount = win32::runningAccount(win32::systemKeepsLabels());
+    const bool folderOurs = ownFolder && (!trustedAccount.onlyWhereLabelledHigh ||
+                                          win32::readsBackHighNoWriteUp(ownFolder.get(), false));
     relayedProgram = arguments[2];
     const UninstallOptions options = readOptions(count, optionArgs, 4);
     unattended = options.unattended;
@@ -135,7 +136,7 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     // Before the report is open: told in a box, or under /S in the event log and on standard
     // error.
     UninstallReport notYetOpen;
-    if (!ownFile || !ownFolder) {
+    if (!ownFile || !folderOurs) {
         // Not started by the relay, or someone else holds it: what runs later from it may not
         // be this program.
         tellRefusedStart(notYetOpen, copy,

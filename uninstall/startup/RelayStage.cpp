@@ -130,13 +130,18 @@ int runRelayStage(int count, char** arguments, char** optionArgs) {
     // The copy goes into a new folder of our own, and nothing is started that was not checked:
     // whatever runs from here runs with the rights of whoever started the uninstaller.
     // A killed run never scheduled its copy for the restart: the copies of earlier runs go now.
+    // Whether files keep labels is tried apart from the folder: a folder is judged by it, so a
+    // folder that lost its label, or never had one, cannot make the account count everywhere.
+    trustedAccount = win32::runningAccount(win32::systemKeepsLabels());
     const std::string root = privateFolderRoot();
-    PrivateFolder folder = createPrivateFolder(root);
+    PrivateFolder folder = createPrivateFolder(root, trustedAccount);
     if (folder.path.empty())
         return cannotStart(std::string(), folder);
-    trustedAccount = win32::runningAccount(folder.labelKept);
-    // Judged as this run's own folder was: the account counts as its label read back says.
-    removeStaleFolders(root, trustedAccount);
+    for (const std::string& kept : removeStaleFolders(root, trustedAccount))
+        tellKeptAtStart(ansiToWide(kept),
+                        "kept: a folder of the uninstaller's name that is not one of its own (its "
+                        "label, owner or permissions are not the ones the uninstaller gives); "
+                        "nothing in it was touched. Remove it once you know which program made it");
     char name[MAX_PATH] = {};
     if (GetTempFileNameA(folder.path.c_str(), "Del", 0, name) == 0)
         return cannotStart(std::string(), folder);

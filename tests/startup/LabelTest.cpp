@@ -1,0 +1,137 @@
+// Whether files keep labels, as each program decides it where it starts, and the private
+// folders judged by that answer.
+#include "startup/PrivateFolder.h"
+#include "startup/PrivateFolderName.h"
+#include "support/WinTestSupport.h"
+#include "win32/LabelProbe.h"
+
+#include <gtest/gtest.h>
+#include <sddl.h>
+
+#include <string>
+#include <vector>
+
+using namespace testsupport;
+
+namespace {
+
+// The test prefix's N: (scripts/wine-env.sh): a volume that keeps no security, as a stick, a
+// disc or some shares; no other test's files are there.
+constexpr char kNoSecurityDrive[] = "N:\\";
+
+bool keepsNoSecurity(const char* root) {
+    DWORD flags = 0;
+    return GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+           (flags & FILE_PERSISTENT_ACLS) == 0;
+}
+
+std::wstring wide(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+// A folder on N:, removed with what it holds at the end.
+class NoSecurityFolder {
+public:
+    explicit NoSecurityFolder(const std::string& name) {
+        static unsigned counter = 0;
+        path_ = std::string(kNoSecurityDrive) + name + "-" + std::to_string(GetCurrentProcessId()) +
+                "-" + std::to_string(++counter);
+        made_ = CreateDirectoryA(path_.c_str(), nullptr) != FALSE;
+    }
+    ~NoSecurityFolder() { removeTree(path_); }
+    NoSecurityFolder(const NoSecurityFolder&) = delete;
+    NoSecurityFolder& operator=(const NoSecurityFolder&) = delete;
+
+    bool made() const { return made_; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    bool made_ = false;
+};
+
+} // namespace
+
+// A label that does not come back on a volume that keeps no security says nothing about the
+// system: an account that points its temporary folder at such a volume (a stick, a share)
+// must not make its elevated programs count it everywhere.
+TEST(LabelProbe, AVolumeThatKeepsNoSecurityLeavesTheAnswerStrict) {
+    if (!win32::runsAboveMediumIntegrity())
+        GTEST_SKIP() << "below high integrity no label is written";
+    ASSERT_TRUE(keepsNoSecurity(kNoSecurityDrive)) << "the test prefix's N: drive";
+    const NoSecurityFolder folder("probe");
+    ASSERT_TRUE(folder.made());
+    EXPECT_TRUE(win32::filesKeepLabels(wide(folder.path() + "\\")));
+    EXPECT_TRUE(filesMatching(folder.path() + "\\LabelProbe-*").empty())
+        << "the probe goes as it closes";
+
+    // As setup and the uninstaller decide it where they start.
+    const EnvironmentOverride tmp("TMP", folder.path()), temp("TEMP", folder.path());
+    EXPECT_TRUE(win32::runningAccount(win32::systemKeepsLabels()).onlyWhereLabelledHigh);
+}
+
+// Elevated where files keep labels, a new private folder is ours only with the label it was
+// given, whatever its own label says of the system. Wine keeps none, so in the strict mode a
+// new folder reads back without it: not used, and gone again; where labels are not kept, the
+// same folder is used. (Wine keeps no owner or access list given either, so the strict mode
+// finds the way to the folder the account's too: the label alone is judged further below.)
+TEST(PrivateFolder, WhereLabelsAreKeptANewFolderWithoutItsLabelIsNotUsed) {
+    if (!runsElevated())
+        GTEST_SKIP() << "only an elevated run labels its folder";
+    const TempDirectory root("unlabelled");
+    EXPECT_TRUE(createPrivateFolder(root.path(), strictAccount()).path.empty());
+    EXPECT_TRUE(filesMatching(root.path() + "\\" + kPrivateFolderPrefix + "*").empty())
+        << "the refused folder goes";
+
+    PrivateFolder lax = createPrivateFolder(root.path(), productAccount());
+    EXPECT_FALSE(lax.path.empty()) << "where labels are not kept, the folder is used";
+}
+
+// A folder of the private folders' name without the label an elevated run gives its own was
+// made by someone else, or lost its label: where labels are kept, a run neither empties nor
+// deletes it, and lists it. The same folder goes where labels are not kept.
+TEST(PrivateFolder, WhereLabelsAreKeptALeftoverWithoutItsLabelIsKeptAndListed) {
+    if (!runsElevated())
+        GTEST_SKIP() << "only an elevated run labels its folder";
+    const TempDirectory root("leftover");
+    PrivateFolder leftover = createPrivateFolder(root.path(), productAccount());
+    ASSERT_FALSE(leftover.path.empty());
+    writeFile(leftover.path + "\\Del1A2B.tmp", "a copy");
+    leftover.handle.reset();
+
+    EXPECT_EQ(removeStaleFolders(root.path(), strictAccount()),
+              std::vector<std::string>{leftover.path});
+    EXPECT_EQ(readFile(leftover.path + "\\Del1A2B.tmp"), "a copy") << "nothing in it is touched";
+
+    EXPECT_TRUE(removeStaleFolders(root.path(), productAccount()).empty());
+    EXPECT_FALSE(fileExists(leftover.path)) << "where labels are not kept, it is a run's";
+}
+
+// The judgement of a folder's owner and label, over descriptors built here: elevated where
+// files keep labels, only the label the uninstaller gives makes a folder ours, whoever owns it.
+TEST(PrivateFolder, WhereLabelsAreKeptOnlyTheLabelGivenMakesAFolderOurs) {
+    const auto ours = [](const char* sddl, bool elevated, bool labelsKept) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                         &descriptor, nullptr))
+            << sddl;
+        const win32::LocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
+        return describesOurFolder(descriptor, elevated, labelsKept);
+    };
+    for (const char* owner : {"O:BA", "O:SY"}) {
+        const std::string high = std::string(owner) + "S:(ML;OICI;NW;;;HI)";
+        EXPECT_TRUE(ours(high.c_str(), true, true)) << owner;
+        EXPECT_FALSE(ours(owner, true, true)) << owner << ": no label where labels are kept";
+        EXPECT_TRUE(ours(owner, true, false)) << owner << ": no label where none is kept";
+        EXPECT_TRUE(ours(owner, false, true)) << owner << ": not elevated, none is given";
+        const std::string medium = std::string(owner) + "S:(ML;OICI;NW;;;ME)";
+        EXPECT_FALSE(ours(medium.c_str(), true, true)) << owner;
+        EXPECT_FALSE(ours(medium.c_str(), true, false)) << owner << ": not the label given";
+        const std::string passedOn = std::string(owner) + "S:(ML;OICIIO;NW;;;HI)";
+        EXPECT_FALSE(ours(passedOn.c_str(), true, true)) << owner << ": only passed on";
+        const std::string writeUp = std::string(owner) + "S:(ML;OICI;NR;;;HI)";
+        EXPECT_FALSE(ours(writeUp.c_str(), true, true)) << owner << ": write up allowed";
+    }
+    EXPECT_FALSE(ours("O:WDS:(ML;OICI;NW;;;HI)", true, true)) << "owned by everyone";
+    EXPECT_FALSE(ours("O:BU", false, false)) << "owned by the users";
+}

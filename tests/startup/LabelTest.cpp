@@ -2,6 +2,8 @@
 // folders judged by that answer.
 #include "startup/PrivateFolder.h"
 #include "startup/PrivateFolderName.h"
+#include "startup/RelayCommandLine.h"
+#include "startup/VerifiedCopy.h"
 #include "support/WinTestSupport.h"
 #include "win32/LabelProbe.h"
 
@@ -134,4 +136,52 @@ TEST(PrivateFolder, WhereLabelsAreKeptOnlyTheLabelGivenMakesAFolderOurs) {
     }
     EXPECT_FALSE(ours("O:WDS:(ML;OICI;NW;;;HI)", true, true)) << "owned by everyone";
     EXPECT_FALSE(ours("O:BU", false, false)) << "owned by the users";
+}
+
+// The copy's main stage, handed a folder without the label an elevated relay gives its own
+// where labels are kept (strict under Wine through a temporary folder where no label can be
+// tried), refuses before anything else: not the relay's folder. The same hand-over where labels
+// are not kept removes what the log names, so only the label decides.
+TEST(PrivateFolder, WhereLabelsAreKeptTheCopyHandedAFolderWithoutItsLabelRemovesNothing) {
+    if (!runsElevated())
+        GTEST_SKIP() << "only an elevated run labels its folder";
+    const TempDirectory root("handed");
+    const std::string app = root.file("My App"), program = app + "\\uninstall.exe";
+    ASSERT_TRUE(CreateDirectoryA(app.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(), program.c_str(), FALSE));
+    for (const bool strict : {true, false}) {
+        SCOPED_TRACE(strict ? "labels kept" : "no labels kept");
+        writeFile(app + "\\a.txt", "a");
+        writeFile(app + "\\Setup.log", "[COMMON]\r\nApplication_Name=Label Test\r\n[APPFILES]\r\n" +
+                                           app + "\\a.txt\r\n");
+        PrivateFolder folder = createPrivateFolder(root.path(), productAccount());
+        ASSERT_FALSE(folder.path.empty());
+        const std::string copy = folder.path + "\\Del1.tmp";
+        ASSERT_TRUE(CopyFileA(program.c_str(), copy.c_str(), FALSE));
+        const win32::Handle held = openIfIdentical(program, copy);
+        const win32::Handle self(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE,
+                                             GetCurrentProcessId()));
+        ASSERT_TRUE(held && self);
+        for (HANDLE handle : {held.get(), folder.handle.get()})
+            ASSERT_TRUE(SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT));
+        RelayHandles handed;
+        handed.relay = reinterpret_cast<std::uintptr_t>(self.get());
+        handed.copy = reinterpret_cast<std::uintptr_t>(held.get());
+        handed.folder = reinterpret_cast<std::uintptr_t>(folder.handle.get());
+        const std::string temporary = strict ? root.file("nowhere") : root.path();
+        const EnvironmentOverride tmp("TMP", temporary), temp("TEMP", temporary);
+        std::string error;
+        const DWORD exitCode = runWithStandardError(
+            relayCommandLine(copy, handed, program, app + "\\") + " /S", error, 60000);
+        if (strict) {
+            EXPECT_EQ(exitCode, 2u);
+            EXPECT_NE(error.find(folder.path + ": refused: the folder of the uninstaller's copy "
+                                               "does not carry the label"),
+                      std::string::npos)
+                << error;
+            EXPECT_TRUE(fileExists(app + "\\a.txt"));
+        } else {
+            EXPECT_FALSE(fileExists(app + "\\a.txt")) << error;
+        }
+    }
 }

@@ -119,8 +119,6 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     // Tried apart from the folder handed down: where files keep labels, an elevated relay
     // labelled its folder, and one without that label is no folder of the relay's.
     trustedAccount = win32::runningAccount(win32::systemKeepsLabels());
-    const bool folderOurs = ownFolder && (!trustedAccount.onlyWhereLabelledHigh ||
-                                          win32::readsBackHighNoWriteUp(ownFolder.get(), false));
     relayedProgram = arguments[2];
     const UninstallOptions options = readOptions(count, optionArgs, 4);
     unattended = options.unattended;
@@ -136,7 +134,7 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     // Before the report is open: told in a box, or under /S in the event log and on standard
     // error.
     UninstallReport notYetOpen;
-    if (!ownFile || !folderOurs) {
+    if (!ownFile || !ownFolder) {
         // Not started by the relay, or someone else holds it: what runs later from it may not
         // be this program.
         tellRefusedStart(notYetOpen, copy,
@@ -147,6 +145,22 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
                              "holds the file.\n\nNothing was removed. Start the uninstall.exe "
                              "of the product's folder again.");
         scheduleCopyRemoval(copy);
+        return kExitNothingRemoved;
+    }
+    if (trustedAccount.onlyWhereLabelledHigh &&
+        !win32::readsBackHighNoWriteUp(ownFolder.get(), false)) {
+        // Nothing is scheduled from it either: the boot would delete through a folder that
+        // someone else may have made.
+        const std::string folder = directoryOfCopy(copy);
+        tellRefusedStart(notYetOpen, folder,
+                         "refused: the folder of the uninstaller's copy does not carry the label "
+                         "the uninstaller gives its own; another program made it, or took the "
+                         "label away",
+                         "The folder \"" + folder +
+                             "\" of the uninstaller's copy does not carry the label the "
+                             "uninstaller gives its own: another program made it, or took the "
+                             "label away.\n\nNothing was removed. Start the uninstall.exe of the "
+                             "product's folder again.");
         return kExitNothingRemoved;
     }
     if (!options.valid()) {

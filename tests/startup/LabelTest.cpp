@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -183,5 +184,36 @@ TEST(PrivateFolder, WhereLabelsAreKeptTheCopyHandedAFolderWithoutItsLabelRemoves
         } else {
             EXPECT_FALSE(fileExists(app + "\\a.txt")) << error;
         }
+    }
+}
+
+// Any user may make folders of the private folders' name where the copies go. Those that are
+// not a run's are kept and told, a few by name and the rest counted, so that a flood of them
+// cannot flood the event log or the tool that reads standard error.
+TEST(PrivateFolder, FoldersNotOursAreToldAFewByNameAndTheRestCounted) {
+    const TempDirectory app("flood");
+    const std::string program = app.file("uninstall.exe");
+    ASSERT_TRUE(CopyFileA((binaryDirectory() + "\\uninstall.exe").c_str(), program.c_str(), FALSE));
+    std::vector<std::string> planted;
+    for (std::uint8_t i = 0; i < 11; ++i) {
+        const std::uint8_t random[16] = {0xF1, 0x0D, i};
+        planted.push_back(uninstallCopyRoot() + "\\" + privateFolderName(random));
+        ASSERT_TRUE(CreateDirectoryA(planted.back().c_str(), nullptr));
+        ASSERT_TRUE(allowEveryone(planted.back())) << "open to everyone: not a run's";
+    }
+    std::string error;
+    runWithStandardError("\"" + program + "\" /S", error, 60000);
+    std::size_t named = 0;
+    for (std::size_t at = 0;
+         (at = error.find(": kept: a folder of the uninstaller's name", at)) != std::string::npos;
+         ++at)
+        ++named;
+    EXPECT_EQ(named, 8u) << error;
+    EXPECT_NE(error.find(" more folders of the uninstaller's name that are not its own"),
+              std::string::npos)
+        << error;
+    for (const std::string& folder : planted) {
+        EXPECT_TRUE(fileExists(folder)) << folder;
+        RemoveDirectoryA(folder.c_str());
     }
 }

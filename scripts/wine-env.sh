@@ -14,7 +14,7 @@ XENVIRONMENT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/Xresources"
 export XENVIRONMENT
 
 # The marker names the set-up below; changing the set-up means a new marker.
-wine_ready="$WINEPREFIX/.ready-10"
+wine_ready="$WINEPREFIX/.ready-11"
 if [ ! -f "$wine_ready" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
@@ -55,6 +55,11 @@ open(sys.argv[1], "w").write("\r\n".join(lines) + "\r\n")
 PYTHON
             "$WINE_LOADER" regedit /s "Z:${links//\//\\}" >/dev/null 2>&1
             rm -f "$links"
+            # N: is a volume that keeps no security, as a stick or a disc is: Wine reports a
+            # drive of kind "cdrom" without persistent access lists, and still writes files there.
+            mkdir -p "$WINEPREFIX/drive_n"
+            ln -sfn ../drive_n "$WINEPREFIX/dosdevices/n:"
+            "$WINE_LOADER" reg add 'HKLM\Software\Wine\Drives' /v n: /d cdrom /f >/dev/null 2>&1
             wineserver -w
             touch "$wine_ready"
         fi

@@ -155,7 +155,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     request.invertLog = options.invertLog;
     request.allowDowngrade = options.allowDowngrade;
     request.report = &report;
-    request.administrator = win32::runningAccount(win32::filesKeepLabelsInTemporaryFolder());
+    request.administrator = win32::runningAccount(win32::systemKeepsLabels());
     try {
         // An update goes where the product is registered; a first installation to the default.
         if (request.destination.empty())

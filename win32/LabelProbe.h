@@ -38,13 +38,14 @@ private:
 };
 
 // Whether the object open as `object` (with READ_CONTROL) reads back as labelled high with no
-// write up; a label that cannot be read at all counts as kept, the strict answer.
-inline bool readsBackHighNoWriteUp(HANDLE object) {
+// write up; `unreadable` when its label cannot be read at all: the strict answer differs for a
+// probe of what the system keeps (kept) and for an object judged as ours (not labelled).
+inline bool readsBackHighNoWriteUp(HANDLE object, bool unreadable) {
     PACL label = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(object, SE_FILE_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr,
                         nullptr, &label, &descriptor) != ERROR_SUCCESS)
-        return true;
+        return unreadable;
     const LocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
     return labelsHighNoWriteUp(label);
 }
@@ -54,7 +55,8 @@ inline bool readsBackHighNoWriteUp(HANDLE object) {
 // that closes. Where the label does not come back (a system before Vista, or one like Wine that
 // takes a file's security from elsewhere), every program of the account acts with its rights.
 // Below high integrity no such label can be written and there is nothing to tell apart: false.
-// A file that cannot be made leaves it unknown: true, the strict answer.
+// A file that cannot be made leaves it unknown, and so does a volume that keeps no security
+// (FAT, a disc, some network shares), where no label could come back: true, the strict answer.
 inline bool filesKeepLabels(const std::wstring& root) {
     if (!systemHasIntegrityLevels() || !runsAboveMediumIntegrity())
         return false;
@@ -72,16 +74,45 @@ inline bool filesKeepLabels(const std::wstring& root) {
         const Handle probe(
             CreateFileW(path.c_str(), READ_CONTROL | DELETE, 0, &attributes, CREATE_NEW,
                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-        if (probe.valid())
-            return readsBackHighNoWriteUp(probe.get());
+        if (probe.valid()) {
+            // Asked of the file made, not of the path: whatever `root` leads to is where it is.
+            DWORD volume = 0;
+            if (!GetVolumeInformationByHandleW(probe.get(), nullptr, 0, nullptr, nullptr, &volume,
+                                               nullptr, 0) ||
+                (volume & FILE_PERSISTENT_ACLS) == 0)
+                return true;
+            return readsBackHighNoWriteUp(probe.get(), true);
+        }
         if (GetLastError() != ERROR_FILE_EXISTS)
             return true;
     }
     return true;
 }
 
-// The same tried in this account's temporary folder; unknown is the strict answer.
-inline bool filesKeepLabelsInTemporaryFolder() {
+// The Windows folder's Temp, with a trailing backslash: on the system volume, which keeps
+// security, and a place no program of the account chooses (unlike its %TEMP%, which the
+// account's programs without elevation may point at a stick or a share). The system's own one:
+// on a terminal server each user has a Windows folder of his own. Empty when unknown.
+inline std::wstring systemTemporaryFolder() {
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::wstring();
+    std::wstring folder = windows;
+    if (folder.back() != L'\\')
+        folder += L'\\';
+    return folder + L"Temp\\";
+}
+
+// Whether this system's files keep labels, as each program decides it where it starts: tried
+// on the system volume, so that nothing the account chooses can make the answer lax. Where no
+// label comes back there, the account's temporary folder is tried too, and only ever makes it
+// stricter (a folder that is missing or on a volume without security leaves it unknown): a
+// run can be made strict from outside, never lax.
+inline bool systemKeepsLabels() {
+    const std::wstring system = systemTemporaryFolder();
+    if (system.empty() || filesKeepLabels(system))
+        return true;
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
     return length == 0 || length > MAX_PATH || filesKeepLabels(temp);

@@ -26,8 +26,7 @@ int main(int argc, char** argv) {
     const std::string command = argv[1], path = argv[2];
     const std::string newPath = argc > 3 ? argv[3] : "";
     if (command == "delete") {
-        deleteNowOrAtRestart(path,
-                             win32::runningAccount(win32::filesKeepLabelsInTemporaryFolder()));
+        deleteNowOrAtRestart(path, win32::runningAccount(win32::systemKeepsLabels()));
         return 0;
     }
     if (command == "wininit")

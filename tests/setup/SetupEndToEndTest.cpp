@@ -424,44 +424,52 @@ TEST(SetupFailure, RefusedDestinationsLeaveNothingBehind) {
 }
 
 // Setup counts its own account as an administrator only where it is labelled high, unless the
-// label it writes in its temporary folder reads back missing (as under Wine, which keeps none):
-// a temporary folder that does not exist leaves that unknown, and unknown is strict. Then the
-// account's own folder, as Wine gives every folder to it, is refused by its owner.
+// label it writes on the system volume reads back missing (as under Wine, which keeps none) and
+// so does the one it writes in its temporary folder: a temporary folder that does not exist, or
+// one on a volume that keeps no security (the test prefix's N:, as a stick or a disc), leaves
+// that unknown, and unknown is strict. Then the account's own folder, as Wine gives every
+// folder to it, is refused by its owner.
 TEST(SetupFailure, WhereLabelsCountTheAccountsOwnFolderIsRefusedByItsOwner) {
     TempDirectory root("setup-strict");
     CreateDirectoryA(root.file("own").c_str(), nullptr);
-    const std::string report = root.file("report.txt");
-    std::wstring environment;
-    for (const wchar_t* at = GetEnvironmentStringsW(); *at != L'\0'; at += wcslen(at) + 1) {
-        if (_wcsnicmp(at, L"TEMP=", 5) != 0 && _wcsnicmp(at, L"TMP=", 4) != 0)
-            environment += std::wstring(at) + L'\0';
+    const std::string noSecurity = "N:\\setup-strict-" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA(noSecurity.c_str(), nullptr)) << "the test prefix's N: drive";
+    for (const std::string& temporary : {root.file("no such folder"), noSecurity}) {
+        SCOPED_TRACE(temporary);
+        const std::string report = root.file("report.txt");
+        std::wstring environment;
+        for (const wchar_t* at = GetEnvironmentStringsW(); *at != L'\0'; at += wcslen(at) + 1) {
+            if (_wcsnicmp(at, L"TEMP=", 5) != 0 && _wcsnicmp(at, L"TMP=", 4) != 0)
+                environment += std::wstring(at) + L'\0';
+        }
+        const std::wstring temp = widen(temporary);
+        environment += L"TEMP=" + temp + L'\0' + L"TMP=" + temp + L'\0' + L'\0';
+        std::wstring line = L"\"" + widen(binaryDirectory()) + L"\\setup.exe\" /S /LOG=" +
+                            widen(report) + L" /D=" + widen(root.file("own"));
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        const std::set<std::string> before = snapshot();
+        ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE,
+                                   CREATE_UNICODE_ENVIRONMENT, &environment[0], nullptr, &startup,
+                                   &started));
+        const win32::Handle thread(started.hThread), process(started.hProcess);
+        DWORD exitCode = STILL_ACTIVE;
+        ASSERT_TRUE(win32::waitForExit(process.get(), kTimeoutMs, exitCode));
+        EXPECT_EQ(exitCode, 1603u);
+        const std::wstring account = win32::sidText(win32::processUserSid().data());
+        const std::string told = readFile(report);
+        // The first folder on the way is the drive's root, which Wine gives to the account too.
+        EXPECT_NE(told.find("\" can be changed by users who are not administrators: Its owner (" +
+                            std::string(account.begin(), account.end()) + ") may"),
+                  std::string::npos)
+            << told;
+        DeleteFileA(report.c_str());
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        const std::vector<std::string> changed = differences(before, snapshot());
+        EXPECT_TRUE(changed.empty()) << join(changed);
     }
-    const std::wstring nowhere = widen(root.file("no such folder"));
-    environment += L"TEMP=" + nowhere + L'\0' + L"TMP=" + nowhere + L'\0' + L'\0';
-    std::wstring line = L"\"" + widen(binaryDirectory()) + L"\\setup.exe\" /S /LOG=" +
-                        widen(report) + L" /D=" + widen(root.file("own"));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    const std::set<std::string> before = snapshot();
-    ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE,
-                               CREATE_UNICODE_ENVIRONMENT, &environment[0], nullptr, &startup,
-                               &started));
-    const win32::Handle thread(started.hThread), process(started.hProcess);
-    DWORD exitCode = STILL_ACTIVE;
-    ASSERT_TRUE(win32::waitForExit(process.get(), kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, 1603u);
-    const std::wstring account = win32::sidText(win32::processUserSid().data());
-    const std::string told = readFile(report);
-    // The first folder on the way is the drive's root, which Wine gives to the account too.
-    EXPECT_NE(told.find("\" can be changed by users who are not administrators: Its owner (" +
-                        std::string(account.begin(), account.end()) + ") may"),
-              std::string::npos)
-        << told;
-    DeleteFileA(report.c_str());
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    const std::vector<std::string> changed = differences(before, snapshot());
-    EXPECT_TRUE(changed.empty()) << join(changed);
+    RemoveDirectoryA(noSecurity.c_str());
 }
 
 // Run by the test setup_tests_utf8, with Wine's ANSI code page set to UTF-8.

@@ -13,6 +13,7 @@
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "win32/FileIdentity.h"
+#include "win32/LabelProbe.h"
 #include "win32/Process.h"
 
 #include <gtest/gtest.h>
@@ -230,11 +231,14 @@ TEST(Relay, CopyThatCannotBeMadeIsReportedOnceAndTheRelayStillEndsWithMinusOne) 
         const std::string temporary = installed.root.file("notafolder");
         if (std::string(kind) == "a file")
             writeFile(temporary, "x");
+        // Elevated where the system volume keeps labels, the account's own temporary directory
+        // is not used at all: the copy is made where only administrators may change it. Where
+        // it keeps none (Wine), a temporary directory where no label can be tried makes the run
+        // strict, and its folder, which reads back without its label, is not used either.
+        const bool systemKeepsLabels = win32::filesKeepLabels(win32::systemTemporaryFolder());
         const EnvironmentOverride tmp("TMP", temporary);
         const EnvironmentOverride temp("TEMP", temporary);
-        if (runsElevated()) {
-            // Elevated (Wine runs every program so), the account's own temporary directory is
-            // not used at all: the copy is made where only administrators may change it.
+        if (runsElevated() && systemKeepsLabels) {
             const BoxAnswerer answerer(installed.root.path());
             const ObservedRun run = runObserved(win32::quoted(installed.program), kTimeoutMs);
             ASSERT_EQ(run.processes.size(), 2u) << kind;
@@ -373,8 +377,8 @@ TEST(PrivateFolder, DescriptorLetsInOnlySystemAdministratorsAndAnUnelevatedUser)
 
 TEST(PrivateFolder, FoldersGetNewUnguessableNamesAndAreHeldFromTheStart) {
     TempDirectory root("private");
-    PrivateFolder first = createPrivateFolder(root.path()),
-                  second = createPrivateFolder(root.path() + "\\");
+    PrivateFolder first = createPrivateFolder(root.path(), productAccount()),
+                  second = createPrivateFolder(root.path() + "\\", productAccount());
     ASSERT_FALSE(first.path.empty());
     ASSERT_FALSE(second.path.empty());
     EXPECT_NE(first.path, second.path);
@@ -385,7 +389,7 @@ TEST(PrivateFolder, FoldersGetNewUnguessableNamesAndAreHeldFromTheStart) {
     EXPECT_FALSE(liesInPrivateFolder(first.path + "\\sub\\Del1.tmp", root.path()));
     EXPECT_FALSE(liesInPrivateFolder(root.file("Del1.tmp"), root.path()));
     EXPECT_FALSE(liesInPrivateFolder(root.file("Uninstall-0123\\Del1.tmp"), root.path()));
-    EXPECT_TRUE(createPrivateFolder(root.file("missing")).path.empty());
+    EXPECT_TRUE(createPrivateFolder(root.file("missing"), productAccount()).path.empty());
 
     // Held, as the folder that was checked (Wine, unlike Windows, still lets a folder held
     // without delete sharing be renamed, so only the identity can be shown here).
@@ -412,7 +416,7 @@ TEST(PrivateFolder, AnElevatedRunKeepsItsCopyOutOfTheAccountsOwnTemporaryFolder)
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
     EXPECT_TRUE(samePathText(chosen, std::string(windows) + "\\Temp\\")) << chosen;
-    PrivateFolder folder = createPrivateFolder(chosen);
+    PrivateFolder folder = createPrivateFolder(chosen, productAccount());
     ASSERT_FALSE(folder.path.empty()) << "only administrators may change " << chosen;
     folder.handle.reset();
     RemoveDirectoryA(folder.path.c_str());
@@ -423,10 +427,10 @@ TEST(PrivateFolder, TheCopyGoesAtTheBootOnlyFromAFolderNoOneElseMayReroute) {
     ASSERT_FALSE(root.empty());
     for (const bool open : {false, true}) {
         SCOPED_TRACE(open ? "open to everyone" : "as made");
-        PrivateFolder folder = createPrivateFolder(root);
+        // As the relay counts the account, from the label it tries where it starts.
+        trustedAccount = productAccount();
+        PrivateFolder folder = createPrivateFolder(root, trustedAccount);
         ASSERT_FALSE(folder.path.empty());
-        // As the relay counts the account, from the label it read back.
-        trustedAccount = win32::runningAccount(folder.labelKept);
         const std::string copy = folder.path + "\\Del1.tmp";
         writeFile(copy, "copy");
         if (open) {
@@ -480,7 +484,7 @@ TEST(PrivateFolder, ARunRemovesTheCopiesOfKilledRunsAndLeavesWhatIsHeldOrNotOnly
     ASSERT_FALSE(root.empty());
     // A run killed before its end scheduled nothing: its copy, and the program it had moved
     // there (read-only, as a user may have made it), stay for good unless a later run takes them.
-    PrivateFolder killed = createPrivateFolder(root);
+    PrivateFolder killed = createPrivateFolder(root, productAccount());
     ASSERT_FALSE(killed.path.empty());
     writeFile(killed.path + "\\Del1A2B.tmp", "a copy");
     writeFile(killed.path + "\\uninstall.exe", "the program moved aside");
@@ -488,19 +492,19 @@ TEST(PrivateFolder, ARunRemovesTheCopiesOfKilledRunsAndLeavesWhatIsHeldOrNotOnly
     killed.handle.reset();
     // A link in a killed run's folder goes, if at all, as a link: what it leads to stays.
     writeFile(installed.root.file("theirs.txt"), "another program's file");
-    PrivateFolder linked = createPrivateFolder(root);
+    PrivateFolder linked = createPrivateFolder(root, productAccount());
     ASSERT_FALSE(linked.path.empty());
     ASSERT_TRUE(makeLink(installed.root.file("theirs.txt"), linked.path + "\\Del9.tmp"));
     linked.handle.reset();
     // A run still going holds its folder and its copy.
-    PrivateFolder running = createPrivateFolder(root);
+    PrivateFolder running = createPrivateFolder(root, productAccount());
     ASSERT_FALSE(running.path.empty());
     writeFile(running.path + "\\Del3C4D.tmp", "a running copy");
     win32::Handle runningCopy(CreateFileA((running.path + "\\Del3C4D.tmp").c_str(), GENERIC_READ,
                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(runningCopy);
     // A folder of that name that others may change is no folder of ours.
-    PrivateFolder open = createPrivateFolder(root);
+    PrivateFolder open = createPrivateFolder(root, productAccount());
     ASSERT_FALSE(open.path.empty());
     writeFile(open.path + "\\Del5E6F.tmp", "someone's file");
     PSECURITY_DESCRIPTOR everyone = nullptr;
@@ -510,7 +514,7 @@ TEST(PrivateFolder, ARunRemovesTheCopiesOfKilledRunsAndLeavesWhatIsHeldOrNotOnly
     ASSERT_TRUE(SetFileSecurityA(open.path.c_str(), DACL_SECURITY_INFORMATION, everyone));
     open.handle.reset();
     // An empty one may be a new run's, made an instant before that run holds it.
-    PrivateFolder fresh = createPrivateFolder(root);
+    PrivateFolder fresh = createPrivateFolder(root, productAccount());
     ASSERT_FALSE(fresh.path.empty());
     fresh.handle.reset();
 

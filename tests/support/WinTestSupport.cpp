@@ -281,7 +281,7 @@ bool makeLink(const std::string& target, const std::string& link) {
 }
 
 win32::RunningAccount productAccount() {
-    return win32::runningAccount(win32::filesKeepLabelsInTemporaryFolder());
+    return win32::runningAccount(win32::systemKeepsLabels());
 }
 
 win32::RunningAccount strictAccount() {

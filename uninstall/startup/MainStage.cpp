@@ -116,10 +116,9 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     const win32::Handle ownFile = heldAs(handed.copy, running);
     const win32::Handle ownFolder = heldAs(handed.folder, directoryOfCopy(running));
     ownProgramFile = ownFile.get();
-    // The relay labelled the folder when elevated: what reads back tells whether files keep
-    // labels.
-    trustedAccount =
-        win32::runningAccount(ownFolder && win32::readsBackHighNoWriteUp(ownFolder.get()));
+    // Tried apart from the folder handed down: where files keep labels, an elevated relay
+    // labelled its folder, and one without that label is no folder of the relay's.
+    trustedAccount = win32::runningAccount(win32::systemKeepsLabels());
     relayedProgram = arguments[2];
     const UninstallOptions options = readOptions(count, optionArgs, 4);
     unattended = options.unattended;
@@ -146,6 +145,22 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
                              "holds the file.\n\nNothing was removed. Start the uninstall.exe "
                              "of the product's folder again.");
         scheduleCopyRemoval(copy);
+        return kExitNothingRemoved;
+    }
+    if (trustedAccount.onlyWhereLabelledHigh &&
+        !win32::readsBackHighNoWriteUp(ownFolder.get(), false)) {
+        // Nothing is scheduled from it either: the boot would delete through a folder that
+        // someone else may have made.
+        const std::string folder = directoryOfCopy(copy);
+        tellRefusedStart(notYetOpen, folder,
+                         "refused: the folder of the uninstaller's copy does not carry the label "
+                         "the uninstaller gives its own; another program made it, or took the "
+                         "label away",
+                         "The folder \"" + folder +
+                             "\" of the uninstaller's copy does not carry the label the "
+                             "uninstaller gives its own: another program made it, or took the "
+                             "label away.\n\nNothing was removed. Start the uninstall.exe of the "
+                             "product's folder again.");
         return kExitNothingRemoved;
     }
     if (!options.valid()) {

@@ -70,34 +70,42 @@ bool runsAsSystem() {
     return !user.empty() && win32::sameSid(win32::wellKnownSid(WinLocalSystemSid), user.data());
 }
 
-// What the new folder must be, seen through its own handle; `labelKept` tells whether the
-// label given came back. A system that keeps no labels on files (Wine) returns none at all,
-// which is told, not refused; any other label is not the one given.
-bool isOurFolder(HANDLE folder, bool elevated, bool& labelKept) {
+// What the new folder must be, seen through its own handle.
+bool isOurFolder(HANDLE folder, bool elevated, bool labelsKept) {
     FILE_ATTRIBUTE_TAG_INFO tag = {};
     if (!GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &tag, sizeof tag) ||
         (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
         (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         return false;
-    PSID owner = nullptr;
-    PACL label = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     const SECURITY_INFORMATION asked =
         OWNER_SECURITY_INFORMATION | (elevated ? LABEL_SECURITY_INFORMATION : 0);
-    if (GetSecurityInfo(folder, SE_FILE_OBJECT, asked, &owner, nullptr, nullptr,
-                        elevated ? &label : nullptr, &descriptor) != ERROR_SUCCESS)
+    if (GetSecurityInfo(folder, SE_FILE_OBJECT, asked, nullptr, nullptr, nullptr, nullptr,
+                        &descriptor) != ERROR_SUCCESS)
         return false;
     const win32::LocalMemory<PSECURITY_DESCRIPTOR> held(descriptor);
+    return describesOurFolder(descriptor, elevated, labelsKept);
+}
+
+} // namespace
+
+bool describesOurFolder(PSECURITY_DESCRIPTOR descriptor, bool elevated, bool labelsKept) {
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE, present = FALSE;
+    PACL label = nullptr;
+    if (descriptor == nullptr || !GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) ||
+        !GetSecurityDescriptorSacl(descriptor, &present, &label, &defaulted))
+        return false;
+    if (!present)
+        label = nullptr;
     const bool ownedByUs =
         owner != nullptr &&
         (win32::sameSid(win32::processUserSid(), owner) ||
          win32::sameSid(win32::wellKnownSid(WinLocalSystemSid), owner) ||
          win32::sameSid(win32::wellKnownSid(WinBuiltinAdministratorsSid), owner));
-    labelKept = elevated && win32::labelsHighNoWriteUp(label);
-    return ownedByUs && (!elevated || labelKept || label == nullptr || label->AceCount == 0);
+    return ownedByUs && (!elevated || win32::labelsHighNoWriteUp(label) ||
+                         (!labelsKept && (label == nullptr || label->AceCount == 0)));
 }
-
-} // namespace
 
 std::string privateFolderRoot() {
     char path[MAX_PATH] = {};
@@ -118,7 +126,7 @@ std::string privateFolderRoot() {
     return length > 0 && length < MAX_PATH ? withBackslash(path) + "Temp\\" : std::string();
 }
 
-PrivateFolder createPrivateFolder(const std::string& root) {
+PrivateFolder createPrivateFolder(const std::string& root, const win32::RunningAccount& account) {
     PrivateFolder made;
     const bool elevated = runsElevated();
     PrivateFolderSecurity security(elevated);
@@ -140,8 +148,8 @@ PrivateFolder createPrivateFolder(const std::string& root) {
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                          nullptr));
-        if (!handle || !isOurFolder(handle.get(), elevated, made.labelKept) ||
-            (elevated && othersMayReroute(folder, win32::runningAccount(made.labelKept)))) {
+        if (!handle || !isOurFolder(handle.get(), elevated, account.onlyWhereLabelledHigh) ||
+            (elevated && othersMayReroute(folder, account))) {
             handle.reset();
             RemoveDirectoryA(folder.c_str());
             return made;
@@ -203,9 +211,11 @@ bool heldByARun(const std::string& folder) {
 
 } // namespace
 
-void removeStaleFolders(const std::string& root, const win32::RunningAccount& account) {
+std::vector<std::string> removeStaleFolders(const std::string& root,
+                                            const win32::RunningAccount& account) {
+    std::vector<std::string> notOurs;
     if (root.empty())
-        return;
+        return notOurs;
     const std::string base = withBackslash(root);
     const bool elevated = runsElevated();
     WIN32_FIND_DATAA found = {};
@@ -224,12 +234,18 @@ void removeStaleFolders(const std::string& root, const win32::RunningAccount& ac
                 CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-            bool labelKept = false;
-            if (!handle || !isOurFolder(handle.get(), elevated, labelKept) ||
+            if (!handle)
+                continue;
+            if (!isOurFolder(handle.get(), elevated, account.onlyWhereLabelledHigh) ||
                 !onlyAdministratorsMayChange(handle.get(), account) ||
-                (elevated && othersMayReroute(folder, account)) || !emptyStaleFolder(folder))
+                (elevated && othersMayReroute(folder, account))) {
+                notOurs.push_back(folder);
+                continue;
+            }
+            if (!emptyStaleFolder(folder))
                 continue;
         }
         removeFolderChecked(folder);
     }
+    return notOurs;
 }

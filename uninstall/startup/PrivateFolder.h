@@ -35,6 +35,13 @@ private:
 // True when this process runs with an administrator's full rights or as SYSTEM.
 bool runsElevated();
 
+// Whether the folder `descriptor` describes (its owner and label) may be a private folder of
+// ours: owned by this account, SYSTEM or the Administrators and, elevated, labelled high with no
+// write up. Elevated where files keep labels (`labelsKept`), a folder without that label is not
+// the one given: another program's, or one whose label was taken away. Where files keep none
+// (Wine), none comes back at all, which is not refused; any other label is not the one given.
+bool describesOurFolder(PSECURITY_DESCRIPTOR descriptor, bool elevated, bool labelsKept);
+
 // Where the private folders go: the temporary directory; elevated or as SYSTEM, a folder that
 // only administrators can change (the system's own temporary folder where the system has one,
 // else the Windows folder's Temp), since the administrator's own %TEMP% is open to the
@@ -46,16 +53,15 @@ std::string privateFolderRoot();
 struct PrivateFolder {
     std::string path; // without a trailing backslash; empty on failure
     win32::Handle handle;
-    // Whether the label given when elevated read back: the system keeps labels on files.
-    bool labelKept = false;
 };
 
 // Creates a new folder with an unpredictable name and that access list directly in `root`,
 // opens it at once and checks on that handle that it is a plain folder (no reparse point)
-// owned by this account, SYSTEM or the Administrators, labelled as asked when elevated (or
-// with no label at all, where files keep none), on a way no one else may reroute, the account
-// counting as the label read back says. Empty path (and the folder removed again) on failure.
-PrivateFolder createPrivateFolder(const std::string& root);
+// owned by this account, SYSTEM or the Administrators, labelled as asked when elevated (with
+// no label at all only where `account` says files keep none), on a way no one else may
+// reroute, `account` counting as it was made where the program started. Empty path (and the
+// folder removed again) on failure.
+PrivateFolder createPrivateFolder(const std::string& root, const win32::RunningAccount& account);
 
 // Removes what earlier runs left in `root` (a copy whose run was killed, and so never scheduled
 // its folder for the restart; or one that waits for a restart that has not come): every
@@ -64,5 +70,7 @@ PrivateFolder createPrivateFolder(const std::string& root);
 // by this account, SYSTEM or the Administrators, labelled as made, on a way no one else may
 // reroute) and that no one but the administrators (and `account`, where trusted) may change. Only
 // plain files and empty plain folders in it go, each through a handle that follows no link; a
-// folder with anything else in it stays as it is.
-void removeStaleFolders(const std::string& root, const win32::RunningAccount& account);
+// folder with anything else in it stays as it is. Returns the folders of that name kept
+// because they failed those checks: not ours, whoever made them, and so never emptied.
+std::vector<std::string> removeStaleFolders(const std::string& root,
+                                            const win32::RunningAccount& account);

@@ -33,3 +33,8 @@ void tellRefusedStart(UninstallReport& report, const std::string& item, const st
                       const std::string& boxText) {
     tellRefusedStart(report, ansiToWide(item), why, boxText);
 }
+
+void tellKeptAtStart(const std::wstring& item, const std::string& why) {
+    win32::tellAdministrators(kEventSource, win32::NoticeKind::Recovery,
+                              L"uninstall.exe: " + item + L": " + ansiToWide(why) + L".");
+}

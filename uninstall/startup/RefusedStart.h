@@ -13,3 +13,7 @@ void tellRefusedStart(UninstallReport& report, const std::string& item, const st
 // The same for an item named in UTF-16 (an option as typed, a report path in any script).
 void tellRefusedStart(UninstallReport& report, const std::wstring& item, const std::string& why,
                       const std::string& boxText);
+
+// An item the start found and left alone, told as a refusal is told unattended (the event log,
+// and standard error when there is one) in every run: nothing else reads it before the report.
+void tellKeptAtStart(const std::wstring& item, const std::string& why);

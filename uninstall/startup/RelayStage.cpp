@@ -20,9 +20,13 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace {
+
+constexpr std::size_t kNamedKeptFolders = 8;
 
 int cannotStart(const std::string& copy, PrivateFolder& folder) {
     // Released first: a folder held without delete sharing cannot be removed.
@@ -130,13 +134,27 @@ int runRelayStage(int count, char** arguments, char** optionArgs) {
     // The copy goes into a new folder of our own, and nothing is started that was not checked:
     // whatever runs from here runs with the rights of whoever started the uninstaller.
     // A killed run never scheduled its copy for the restart: the copies of earlier runs go now.
+    // Whether files keep labels is tried apart from the folder: a folder is judged by it, so a
+    // folder that lost its label, or never had one, cannot make the account count everywhere.
+    trustedAccount = win32::runningAccount(win32::systemKeepsLabels());
     const std::string root = privateFolderRoot();
-    PrivateFolder folder = createPrivateFolder(root);
+    PrivateFolder folder = createPrivateFolder(root, trustedAccount);
     if (folder.path.empty())
         return cannotStart(std::string(), folder);
-    trustedAccount = win32::runningAccount(folder.labelKept);
-    // Judged as this run's own folder was: the account counts as its label read back says.
-    removeStaleFolders(root, trustedAccount);
+    // Any user may make folders there: a few are named and the rest counted, so that a flood
+    // of them does not flood the event log.
+    const std::vector<std::string> kept = removeStaleFolders(root, trustedAccount);
+    for (std::size_t i = 0; i < kept.size() && i < kNamedKeptFolders; ++i)
+        tellKeptAtStart(ansiToWide(kept[i]),
+                        "kept: a folder of the uninstaller's name that is not one of its own (its "
+                        "label, owner or permissions are not the ones the uninstaller gives); "
+                        "nothing in it was touched. Remove it once you know which program made it");
+    if (kept.size() > kNamedKeptFolders)
+        tellKeptAtStart(ansiToWide(root),
+                        "kept: " + std::to_string(kept.size() - kNamedKeptFolders) +
+                            " more folders of the uninstaller's name that are not its own; "
+                            "nothing in them was touched. Remove them once you know which "
+                            "program made them");
     char name[MAX_PATH] = {};
     if (GetTempFileNameA(folder.path.c_str(), "Del", 0, name) == 0)
         return cannotStart(std::string(), folder);

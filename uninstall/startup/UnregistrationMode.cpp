@@ -1,7 +1,6 @@
 #include "UnregistrationMode.h"
 
 #include "LogTrust.h"
-#include "PrivateFolder.h"
 #include "UnregisterServer.h"
 #include "base/AppException.h"
 #include "base/ComSession.h"
@@ -61,8 +60,7 @@ int runUnregistrationMode(char** arguments) {
         const ComSession com;
         setApplicationDirectory(arguments[1]);
         // No private folder here: a label is written for the purpose and read back.
-        trustedAccount =
-            win32::runningAccount(win32::filesKeepLabels(ansiToWide(privateFolderRoot())));
+        trustedAccount = win32::runningAccount(win32::systemKeepsLabels());
         SetupLog log(arguments[1], "Setup.log");
         // A log that others may change names what they like: nothing of it is loaded.
         const std::string distrust = whyThisRunDistrustsLog(applicationDirectory, trustedAccount);

@@ -190,6 +190,18 @@ TEST_F(GlossaryServersTest, ThePageShowsTheServersDefinitionsAfterTheLocalPartAn
         },
         kTimeoutMs))
         << page;
+
+    // A word only the server has, whose braces link to another word of it.
+    glossary.setSearch(L"brute");
+    ASSERT_TRUE(
+        eventually([&] { return contains(page = glossary.pageText(), L"BRUTE, n."); }, kTimeoutMs))
+        << page;
+    EXPECT_FALSE(contains(page, L"{HUSBAND}")) << "braces are a link: " << page;
+    ASSERT_TRUE(glossary.clickPageText(L"HUSBAND"));
+    ASSERT_TRUE(eventually([&] { return contains(page = glossary.pageText(), L"having dined"); },
+                           kTimeoutMs))
+        << page;
+    EXPECT_EQ(glossary.searchText(), L"HUSBAND");
 }
 
 TEST_F(GlossaryServersTest, ASilentServerShowsItsWaitingNoteThenTheTimeOutWhileTypingGoesOn) {

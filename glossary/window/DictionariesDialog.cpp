@@ -289,9 +289,13 @@ void serverNews(HWND dialog) {
     DialogState& state = stateOf(dialog);
     const int row = selectedRow(dialog);
     const Row selected = row >= 0 ? state.rows[static_cast<std::size_t>(row)] : Row{};
-    // A server listed its databases, or failed to: its rows and the note anew.
-    state.sources.takeDatabases(state.choices.servers);
-    fillRows(dialog, selected.server, selected.dictionary);
+    // A server listed its databases, or one waited for failed: its rows and the note anew.
+    // Answers about words change nothing here.
+    bool waiting = false;
+    for (const ServerSetting& server : state.choices.servers)
+        waiting = waiting || !server.listed;
+    if (state.sources.takeDatabases(state.choices.servers) || waiting)
+        fillRows(dialog, selected.server, selected.dictionary);
 }
 
 void itemChanged(HWND dialog, const NMLISTVIEW& change) {

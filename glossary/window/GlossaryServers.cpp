@@ -99,6 +99,8 @@ void GlossaryWindow::redrawServerPage() {
         showNoMatch(serverPage_.word); // the servers' near matches may have come
     else
         showWithServers(serverPage_.top, serverPage_.word, serverPage_.bottom, false);
+    if (definitionsMode_)
+        markFoundWords(); // the page drawn anew lost them
 }
 
 void GlossaryWindow::saveServers() const {

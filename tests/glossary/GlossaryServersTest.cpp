@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace glossarytest;
@@ -334,4 +335,31 @@ TEST_F(GlossaryServersTest, ThePageAndTheDialogWithAServerFitAtEachDensityAndInH
         DWORD code = 0;
         ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
     }
+}
+
+// Twenty words only the server has, one after another: each page shows its own word's
+// definition (never the one before), and the time from the word set to the server's part on
+// the page is printed as a figure (median and worst).
+TEST_F(GlossaryServersTest, EachWordLookedUpShowsItsOwnServersPartWithTheTimeItTook) {
+    rememberServers({dictdAddress()});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const std::wstring words[] = {L"ABATIS",   L"ABDICATION", L"ABDOMEN",    L"ABILITY",
+                                  L"ABSENTEE", L"ABSTAINER",  L"ABSURDITY",  L"ACADEME",
+                                  L"ACCIDENT", L"ACCOMPLICE", L"ACCORD",     L"ACCORDION",
+                                  L"ADAGE",    L"ADAMANT",    L"ADDER",      L"ADHERENT",
+                                  L"ADMIRAL",  L"ADVICE",     L"AFFLICTION", L"AGITATOR"};
+    std::vector<DWORD> took;
+    for (const std::wstring& word : words) {
+        const DWORD start = GetTickCount();
+        glossary.setSearch(word);
+        std::wstring page;
+        ASSERT_TRUE(eventually([&] { return contains(page = glossary.pageText(), word + L", n."); },
+                               kTimeoutMs))
+            << page;
+        took.push_back(GetTickCount() - start);
+    }
+    std::sort(took.begin(), took.end());
+    std::cout << "a word's server part on the page, 20 words through dictd: median "
+              << took[took.size() / 2] << " ms, worst " << took.back() << " ms\n";
 }

@@ -282,7 +282,8 @@ void removeServer(HWND dialog) {
     state.choices.servers.erase(state.choices.servers.begin() +
                                 static_cast<std::ptrdiff_t>(server));
     fillRows(dialog, server > 0 ? static_cast<int>(server) - 1 : -1);
-    SetFocus(GetDlgItem(dialog, IDC_SOURCES));
+    const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+    SetFocus(IsWindowEnabled(list) ? list : GetDlgItem(dialog, IDC_SERVER_TEXT));
 }
 
 void serverNews(HWND dialog) {
@@ -312,6 +313,8 @@ void itemChanged(HWND dialog, const NMLISTVIEW& change) {
             state.choices.servers[static_cast<std::size_t>(row.server)]
                 .dictionaries[static_cast<std::size_t>(row.dictionary)]
                 .on = on;
+        else if ((change.uNewState & LVIS_STATEIMAGEMASK) != 0)
+            PostMessageW(dialog, MSG_SERVER_NEWS, 0, 0); // a server waited for has no check box
     }
     updateNote(dialog);
 }

@@ -71,6 +71,8 @@ void GlossaryWindow::askServersAbout(const std::u16string& word) {
         return;
     servers().withdrawWaiting();
     serverAsked_ = word;
+    // A list of databases withdrawn with the rest is asked for again.
+    servers_->takeDatabases(servers_->choice());
 }
 
 void GlossaryWindow::showWithServers(const std::u16string& top, const std::u16string& word,

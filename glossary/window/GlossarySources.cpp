@@ -89,6 +89,10 @@ void GlossaryWindow::chooseDictionaries() {
     } catch (const std::exception&) {
         // No database to choose in: the dialog says that nothing can be chosen.
     }
+    // A server that failed is asked again: the reader may have mended what its note named.
+    for (const ServerSetting& server : servers().choice())
+        servers().source(server.address).retry();
+    servers().takeDatabases(servers().choice());
     choices.servers = servers().choice();
     const std::vector<std::u16string> before = search::rememberedForm(choices.local);
     const std::vector<std::u16string> serversBefore = rememberedServers(choices.servers);

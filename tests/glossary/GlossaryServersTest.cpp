@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 
 using namespace glossarytest;
@@ -362,4 +363,48 @@ TEST_F(GlossaryServersTest, EachWordLookedUpShowsItsOwnServersPartWithTheTimeItT
     std::sort(took.begin(), took.end());
     std::cout << "a word's server part on the page, 20 words through dictd: median "
               << took[took.size() / 2] << " ms, worst " << took.back() << " ms\n";
+}
+
+// A server that refuses the reader (530) until it is mended: the page ends with its note,
+// and opening the dialog asks it again, which then lists its database.
+TEST_F(GlossaryServersTest, AServerThatFailedIsAskedAgainWhenTheDialogOpens) {
+    std::atomic<bool> mended{false};
+    FakeDictServer server([&](FakeDictServer& self, SOCKET connection) {
+        if (!mended) {
+            FakeDictServer::sendAll(connection, "530 access denied\r\n");
+            return;
+        }
+        if (!self.greet(connection))
+            return;
+        while (const auto line = self.readLine(connection)) {
+            if (*line == "SHOW DB")
+                FakeDictServer::sendAll(connection,
+                                        "110 1 databases present\r\n"
+                                        "team \"The team's glossary\"\r\n.\r\n250 ok\r\n");
+            else if (line->rfind("QUIT", 0) == 0)
+                return;
+            else
+                FakeDictServer::sendAll(connection, "552 no match\r\n");
+        }
+    });
+    rememberServers({server.address()});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    glossary.setSearch(L"Compiler");
+    std::wstring page;
+    ASSERT_TRUE(eventually(
+        [&] { return contains(page = glossary.pageText(), L"530 access denied"); }, kTimeoutMs))
+        << page;
+    EXPECT_TRUE(contains(page, L"DICT server " + wide(server.address()))) << page;
+
+    mended = true;
+    const HWND dialog = openDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
+    const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+    EXPECT_TRUE(eventually(
+        [&] { return startsWith(glossary.listViewText(list, 0, 0), L"team: The team's glossary"); },
+        kTimeoutMs))
+        << windowText(GetDlgItem(dialog, IDC_SOURCES_NOTE));
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
 }

@@ -78,11 +78,9 @@ void GlossaryWindow::askServersAbout(const std::u16string& word) {
 void GlossaryWindow::showWithServers(const std::u16string& top, const std::u16string& word,
                                      const std::u16string& bottom, bool noMatch) {
     askServersAbout(word);
-    const std::u16string html = top + servers().pagePart(word) + bottom;
-    if (serverPage_.shown && serverPage_.word == word && serverPage_.html == html)
-        return; // an answer that changes nothing on this page
-    showPage(html);
-    serverPage_ = {true, noMatch, word, top, bottom, html};
+    std::u16string part = servers().pagePart(word);
+    showPage(top + part + bottom);
+    serverPage_ = {true, noMatch, word, top, bottom, std::move(part), {}};
 }
 
 void GlossaryWindow::takeServerNews() {
@@ -97,10 +95,18 @@ void GlossaryWindow::takeServerNews() {
 void GlossaryWindow::redrawServerPage() {
     if (!serverPage_.shown)
         return;
+    // Drawn anew only when the servers' part changed: an answer about another word does not.
+    const std::u16string part = servers().pagePart(serverPage_.word);
+    std::vector<std::u16string> nearby;
     if (serverPage_.noMatch)
-        showNoMatch(serverPage_.word); // the servers' near matches may have come
+        nearby = servers().nearMatches(serverPage_.word);
+    if (part == serverPage_.part && nearby == serverPage_.nearby)
+        return;
+    if (serverPage_.noMatch)
+        showNoMatch(serverPage_.word);
     else
         showWithServers(serverPage_.top, serverPage_.word, serverPage_.bottom, false);
+    serverPage_.nearby = std::move(nearby);
     if (definitionsMode_)
         markFoundWords(); // the page drawn anew lost them
 }

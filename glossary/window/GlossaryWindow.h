@@ -115,7 +115,8 @@ private:
     struct ServerPage {
         bool shown = false; // the page shown is this one (showPage clears it)
         bool noMatch = false;
-        std::u16string word, top, bottom, html;
+        std::u16string word, top, bottom, part; // part: the servers' when it was drawn
+        std::vector<std::u16string> nearby;     // their near matches then, for a search in vain
     };
     ServerPage serverPage_;
     std::u16string serverAsked_; // the word the servers were asked about last

@@ -23,6 +23,11 @@ bool anyOn(const ServerSetting& server) {
                        [](const ServerDictionary& dictionary) { return dictionary.on; });
 }
 
+// Blanks alone are no word to ask a server about.
+bool isBlank(const std::u16string& word) {
+    return word.find_first_not_of(u" \t") == std::u16string::npos;
+}
+
 std::u16string noteHtml(const std::u16string& note) {
     return u"<p><i>" + escapeHtml(note) + u"</i></p>";
 }
@@ -122,6 +127,8 @@ bool ServerSources::takeDatabases(ServerChoice& choice) {
 
 std::u16string ServerSources::pagePart(const std::u16string& word) {
     std::u16string html;
+    if (isBlank(word))
+        return html;
     const auto anyWord = [](const std::u16string&) { return true; };
     for (const ServerSetting& server : choice_) {
         if (!anyOn(server))
@@ -158,6 +165,8 @@ std::u16string ServerSources::pagePart(const std::u16string& word) {
 
 std::vector<std::u16string> ServerSources::nearMatches(const std::u16string& word) {
     std::vector<std::u16string> words;
+    if (isBlank(word))
+        return words;
     for (const ServerSetting& server : choice_) {
         if (!anyOn(server))
             continue;

@@ -29,7 +29,7 @@ bool isBlank(const std::u16string& word) {
 }
 
 std::u16string noteHtml(const std::u16string& note) {
-    return u"<p><i>" + escapeHtml(note) + u"</i></p>";
+    return u"<br><p><i>" + escapeHtml(note) + u"</i></p>"; // set apart, as a part would be
 }
 
 } // namespace

@@ -278,6 +278,7 @@ TEST_F(GlossaryServersTest, ASilentServerShowsItsWaitingNoteThenTheTimeOutWhileT
     const DWORD shownMs = GetTickCount() - typed;
     EXPECT_LT(shownMs, kAnswerMs / 2) << "typing waited for the server";
     EXPECT_TRUE(contains(page, L"Waiting for ")) << page;
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-servers-page-waiting.bmp");
 
     // The time-out ends the wait with a note naming the server and the reason.
     ASSERT_TRUE(eventually(
@@ -290,6 +291,7 @@ TEST_F(GlossaryServersTest, ASilentServerShowsItsWaitingNoteThenTheTimeOutWhileT
         << page;
     EXPECT_FALSE(contains(page, L"Waiting for")) << page;
     EXPECT_TRUE(contains(page, L"Translates code.")) << page;
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-servers-page-timed-out.bmp");
 }
 
 // The page with a server's part and the dialog with a server's databases, as the reader sees

@@ -1,8 +1,7 @@
-// The dictionaries dialog: a list of the sources with check boxes and entry counts, Move up,
-// Move down, OK and Cancel; all of it by the keyboard, each control named for screen readers.
 #include "DictionariesDialog.h"
 
 #include "Ids.h"
+#include "WindowText.h"
 
 #include <commctrl.h>
 
@@ -12,10 +11,21 @@ namespace {
 
 using search::SourceView;
 
+// A row of the list: one of the database's sources, or a server's database, or a server whose
+// databases have not come (no check box).
+struct Row {
+    int server = -1;     // none: the database's own
+    int dictionary = -1; // none with a server: the server waited for
+    std::size_t local = 0;
+};
+
 struct DialogState {
-    search::SourceChoice choice;
-    SourceView::Refusal refusal;
-    bool filling = false; // the list is being written by the program, not changed by the user
+    DictionaryChoices choices;
+    ServerSources& sources;
+    HWND& open;
+    std::vector<Row> rows;
+    std::wstring addressNote; // why the address typed was refused, until the next is typed
+    bool filling = false;     // the list is being written by the program, not changed by the user
 };
 
 DialogState& stateOf(HWND dialog) {
@@ -39,8 +49,31 @@ std::wstring wide(const std::u16string& text) {
     return std::wstring(text.begin(), text.end());
 }
 
-void writeItem(HWND list, int item, const search::SourceSetting& source) {
-    std::wstring name = wide(source.name), entries = count(source.entries);
+struct RowText {
+    std::wstring name, entries, from;
+    int checked; // 1 on, 0 off, -1 no check box
+};
+
+RowText textOf(const DialogState& state, const Row& row) {
+    if (row.server < 0) {
+        const search::SourceSetting& source = state.choices.local[row.local];
+        return {wide(source.name), count(source.entries), L"database", source.on ? 1 : 0};
+    }
+    const ServerSetting& server = state.choices.servers[static_cast<std::size_t>(row.server)];
+    if (row.dictionary < 0) {
+        const bool failed = !state.sources.source(server.address).lastFailure().empty();
+        return {wide(server.address), L"", failed ? L"not reached" : L"waiting\u2026", -1};
+    }
+    const ServerDictionary& dictionary =
+        server.dictionaries[static_cast<std::size_t>(row.dictionary)];
+    std::wstring name = wide(dictionary.name);
+    if (!dictionary.description.empty())
+        name += L": " + wide(dictionary.description);
+    return {name, L"", wide(server.address), dictionary.on ? 1 : 0};
+}
+
+void writeItem(HWND list, int item, const RowText& text) {
+    std::wstring name = text.name, entries = text.entries, from = text.from;
     LVITEMW row = {};
     row.iItem = item;
     row.mask = LVIF_TEXT;
@@ -53,7 +86,11 @@ void writeItem(HWND list, int item, const search::SourceSetting& source) {
     row.iSubItem = 1;
     row.pszText = entries.data();
     SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row));
-    ListView_SetCheckState(list, item, source.on ? TRUE : FALSE);
+    row.iSubItem = 2;
+    row.pszText = from.data();
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row));
+    // The check box is the state image: 2 checked, 1 not, none for a server waited for.
+    ListView_SetItemState(list, item, INDEXTOSTATEIMAGEMASK(text.checked + 1), LVIS_STATEIMAGEMASK);
 }
 
 void select(HWND list, int item) {
@@ -62,86 +99,223 @@ void select(HWND list, int item) {
     ListView_EnsureVisible(list, item, FALSE);
 }
 
-// What the note under the list says, and whether OK may be chosen.
+int selectedRow(HWND dialog) {
+    return ListView_GetNextItem(GetDlgItem(dialog, IDC_SOURCES), -1, LVNI_SELECTED);
+}
+
+// What the note under the list says, and whether OK and Remove server may be chosen.
 void updateNote(HWND dialog) {
-    const DialogState& state = stateOf(dialog);
-    const wchar_t* note = L"";
+    DialogState& state = stateOf(dialog);
+    std::wstring note;
     bool anyOn = false;
-    for (const search::SourceSetting& source : state.choice)
+    for (const search::SourceSetting& source : state.choices.local)
         anyOn = anyOn || source.on;
-    if (state.refusal == SourceView::Refusal::NoSources)
+    for (const ServerSetting& server : state.choices.servers) {
+        for (const ServerDictionary& dictionary : server.dictionaries)
+            anyOn = anyOn || dictionary.on;
+        anyOn = anyOn || !server.listed;
+        if (note.empty() && !server.listed) {
+            dict::ServerSource& source = state.sources.source(server.address);
+            const std::u16string failure = source.lastFailure();
+            note = wide(failure.empty()
+                            ? u"Waiting for " + server.address + u" to list its dictionaries\u2026"
+                            : failure);
+        }
+    }
+    if (!state.addressNote.empty())
+        note = state.addressNote;
+    else if (!note.empty())
+        ; // a server waited for, or not reached
+    else if (state.choices.refusal == SourceView::Refusal::NoSources)
         note = L"This database does not record which dictionary each entry comes from, so all of "
                L"it is shown. Build it again with dictbuild to choose its dictionaries.";
-    else if (state.refusal == SourceView::Refusal::NoEntries)
+    else if (state.choices.refusal == SourceView::Refusal::NoEntries)
         note = L"This database names its dictionaries but not which entries are whose (an "
                L"earlier dictbuild left that out with --no-index), so all of it is shown. Build "
                L"it again with this dictbuild to choose its dictionaries.";
     else if (!anyOn)
         note = L"No dictionary is on: turn at least one on (Space) to see any entry.";
-    SetDlgItemTextW(dialog, IDC_SOURCES_NOTE, note);
-    EnableWindow(GetDlgItem(dialog, IDOK), state.refusal != SourceView::Refusal::None || anyOn);
+    SetDlgItemTextW(dialog, IDC_SOURCES_NOTE, note.c_str());
+    EnableWindow(GetDlgItem(dialog, IDOK),
+                 state.choices.refusal != SourceView::Refusal::None || anyOn);
+    const int row = selectedRow(dialog);
+    EnableWindow(GetDlgItem(dialog, IDC_SERVER_REMOVE),
+                 row >= 0 && state.rows[static_cast<std::size_t>(row)].server >= 0);
+}
+
+// The rows anew, with the row of `server`'s `dictionary` selected (the first row when gone).
+void fillRows(HWND dialog, int server = -2, int dictionary = -1) {
+    DialogState& state = stateOf(dialog);
+    const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+    state.rows.clear();
+    // A database whose dictionaries cannot be chosen shows none: all of it is shown anyway.
+    if (state.choices.refusal == SourceView::Refusal::None) {
+        for (std::size_t i = 0; i < state.choices.local.size(); ++i)
+            state.rows.push_back({-1, -1, i});
+    }
+    for (std::size_t s = 0; s < state.choices.servers.size(); ++s) {
+        const auto& dictionaries = state.choices.servers[s].dictionaries;
+        if (dictionaries.empty())
+            state.rows.push_back({static_cast<int>(s), -1, 0});
+        for (std::size_t d = 0; d < dictionaries.size(); ++d)
+            state.rows.push_back({static_cast<int>(s), static_cast<int>(d), 0});
+    }
+    state.filling = true;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    while (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > static_cast<LRESULT>(state.rows.size()))
+        SendMessageW(list, LVM_DELETEITEM, SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) - 1, 0);
+    int chosen = -1;
+    for (std::size_t i = 0; i < state.rows.size(); ++i) {
+        const Row& row = state.rows[i];
+        writeItem(list, static_cast<int>(i), textOf(state, row));
+        if (chosen < 0 && row.server == server && (dictionary < 0 || row.dictionary == dictionary))
+            chosen = static_cast<int>(i);
+    }
+    if (chosen < 0 && !state.rows.empty())
+        chosen = 0;
+    if (chosen >= 0)
+        select(list, chosen);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    state.filling = false;
+    const bool choosable =
+        state.choices.refusal == SourceView::Refusal::None || !state.choices.servers.empty();
+    for (const int id : {IDC_SOURCES, IDC_SOURCES_UP, IDC_SOURCES_DOWN})
+        EnableWindow(GetDlgItem(dialog, id), choosable);
+    updateNote(dialog);
 }
 
 void fill(HWND dialog) {
-    DialogState& state = stateOf(dialog);
     const HWND list = GetDlgItem(dialog, IDC_SOURCES);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     // Columns sized in dialog units, so that they follow the font and the screen's density.
-    RECT widths = {0, 0, 124, 56};
+    RECT widths = {0, 0, 128, 48};
     MapDialogRect(dialog, &widths);
-    const wchar_t* titles[] = {L"Dictionary", L"Entries"};
-    for (int column = 0; column < 2; ++column) {
+    RECT from = {0, 0, 70, 0};
+    MapDialogRect(dialog, &from);
+    const wchar_t* titles[] = {L"Dictionary", L"Entries", L"From"};
+    const int cx[] = {static_cast<int>(widths.right), static_cast<int>(widths.bottom),
+                      static_cast<int>(from.right)};
+    for (int column = 0; column < 3; ++column) {
         LVCOLUMNW header = {};
         header.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-        header.fmt = column == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
-        header.cx = column == 0 ? widths.right : widths.bottom;
+        header.fmt = column == 1 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        header.cx = cx[column];
         header.pszText = const_cast<wchar_t*>(titles[column]);
         header.iSubItem = column;
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                      reinterpret_cast<LPARAM>(&header));
     }
-    state.filling = true;
-    for (std::size_t i = 0; i < state.choice.size(); ++i)
-        writeItem(list, static_cast<int>(i), state.choice[i]);
-    if (!state.choice.empty())
-        select(list, 0);
-    state.filling = false;
-    if (state.refusal != SourceView::Refusal::None) {
-        for (const int id : {IDC_SOURCES, IDC_SOURCES_UP, IDC_SOURCES_DOWN})
-            EnableWindow(GetDlgItem(dialog, id), FALSE);
-    }
-    updateNote(dialog);
+    SendDlgItemMessageW(dialog, IDC_SERVER_TEXT, EM_LIMITTEXT, 300, 0);
+    fillRows(dialog);
 }
 
+// Rows move within their own kind: the database's among themselves, a server's among its own
+// (a server's part of the page follows the database's, which shows without waiting).
 void move(HWND dialog, int step) {
     DialogState& state = stateOf(dialog);
-    const HWND list = GetDlgItem(dialog, IDC_SOURCES);
-    const int from = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    const int to = from + step;
-    if (from < 0 || to < 0 || to >= static_cast<int>(state.choice.size())) {
-        MessageBeep(MB_OK); // already first or last
+    const int from = selectedRow(dialog), to = from + step;
+    if (from < 0 || to < 0 || to >= static_cast<int>(state.rows.size()) ||
+        state.rows[static_cast<std::size_t>(from)].server !=
+            state.rows[static_cast<std::size_t>(to)].server) {
+        MessageBeep(MB_OK); // already first or last of its kind
         return;
     }
-    std::swap(state.choice[static_cast<std::size_t>(from)],
-              state.choice[static_cast<std::size_t>(to)]);
+    const Row a = state.rows[static_cast<std::size_t>(from)];
+    const Row b = state.rows[static_cast<std::size_t>(to)];
+    if (a.server < 0) {
+        std::swap(state.choices.local[a.local], state.choices.local[b.local]);
+    } else if (a.dictionary >= 0 && b.dictionary >= 0) {
+        auto& dictionaries = state.choices.servers[static_cast<std::size_t>(a.server)].dictionaries;
+        std::swap(dictionaries[static_cast<std::size_t>(a.dictionary)],
+                  dictionaries[static_cast<std::size_t>(b.dictionary)]);
+    }
+    const HWND list = GetDlgItem(dialog, IDC_SOURCES);
     state.filling = true;
-    writeItem(list, from, state.choice[static_cast<std::size_t>(from)]);
-    writeItem(list, to, state.choice[static_cast<std::size_t>(to)]);
+    writeItem(list, from, textOf(state, a));
+    writeItem(list, to, textOf(state, b));
     select(list, to);
     state.filling = false;
+}
+
+void refuseAddress(HWND dialog, std::wstring why) {
+    stateOf(dialog).addressNote = std::move(why);
+    updateNote(dialog);
+    MessageBeep(MB_ICONWARNING);
+    const HWND address = GetDlgItem(dialog, IDC_SERVER_TEXT);
+    SetFocus(address);
+    SendMessageW(address, EM_SETSEL, 0, -1);
+}
+
+void addServer(HWND dialog) {
+    DialogState& state = stateOf(dialog);
+    const HWND box = GetDlgItem(dialog, IDC_SERVER_TEXT);
+    const std::wstring typed = win32::windowText(box);
+    if (typed.find_first_not_of(L" \t") == std::wstring::npos) {
+        refuseAddress(dialog, L"Type a DICT server's name or address in the box first "
+                              L"(dict.example.org, or dict.example.org:2629 for another port).");
+        return;
+    }
+    std::u16string refusal;
+    const std::u16string address =
+        serverAddressOf(std::u16string(typed.begin(), typed.end()), state.choices.servers, refusal);
+    if (address.empty()) {
+        refuseAddress(dialog, wide(refusal));
+        return;
+    }
+    state.addressNote.clear();
+    state.choices.servers.push_back(ServerSetting{address, false, {}});
+    state.sources.takeDatabases(state.choices.servers); // asks for them; never waits
+    SetWindowTextW(box, L"");
+    fillRows(dialog, static_cast<int>(state.choices.servers.size() - 1));
+    SetFocus(GetDlgItem(dialog, IDC_SOURCES));
+}
+
+void removeServer(HWND dialog) {
+    DialogState& state = stateOf(dialog);
+    const int row = selectedRow(dialog);
+    if (row < 0 || state.rows[static_cast<std::size_t>(row)].server < 0) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    const auto server = static_cast<std::size_t>(state.rows[static_cast<std::size_t>(row)].server);
+    state.choices.servers.erase(state.choices.servers.begin() +
+                                static_cast<std::ptrdiff_t>(server));
+    fillRows(dialog, server > 0 ? static_cast<int>(server) - 1 : -1);
+    const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+    SetFocus(IsWindowEnabled(list) ? list : GetDlgItem(dialog, IDC_SERVER_TEXT));
+}
+
+void serverNews(HWND dialog) {
+    DialogState& state = stateOf(dialog);
+    const int row = selectedRow(dialog);
+    const Row selected = row >= 0 ? state.rows[static_cast<std::size_t>(row)] : Row{};
+    // A server listed its databases, or one waited for failed: its rows and the note anew.
+    // Answers about words change nothing here.
+    bool waiting = false;
+    for (const ServerSetting& server : state.choices.servers)
+        waiting = waiting || !server.listed;
+    if (state.sources.takeDatabases(state.choices.servers) || waiting)
+        fillRows(dialog, selected.server, selected.dictionary);
 }
 
 void itemChanged(HWND dialog, const NMLISTVIEW& change) {
     DialogState& state = stateOf(dialog);
     if (state.filling || change.iItem < 0 || (change.uChanged & LVIF_STATE) == 0 ||
-        static_cast<std::size_t>(change.iItem) >= state.choice.size())
+        static_cast<std::size_t>(change.iItem) >= state.rows.size())
         return;
-    if (((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) == 0)
-        return;
-    // The check box is the state image: 2 checked, 1 not.
-    state.choice[static_cast<std::size_t>(change.iItem)].on =
-        (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    if (((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) != 0) {
+        const Row& row = state.rows[static_cast<std::size_t>(change.iItem)];
+        const bool on = (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+        if (row.server < 0)
+            state.choices.local[row.local].on = on;
+        else if (row.dictionary >= 0)
+            state.choices.servers[static_cast<std::size_t>(row.server)]
+                .dictionaries[static_cast<std::size_t>(row.dictionary)]
+                .on = on;
+        else if ((change.uNewState & LVIS_STATEIMAGEMASK) != 0)
+            PostMessageW(dialog, MSG_SERVER_NEWS, 0, 0); // a server waited for has no check box
+    }
     updateNote(dialog);
 }
 
@@ -149,10 +323,14 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
     case WM_INITDIALOG:
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        stateOf(dialog).open = dialog;
         fill(dialog);
-        SetFocus(GetDlgItem(
-            dialog, stateOf(dialog).refusal == SourceView::Refusal::None ? IDC_SOURCES : IDOK));
+        SetFocus(GetDlgItem(dialog,
+                            IsWindowEnabled(GetDlgItem(dialog, IDC_SOURCES)) ? IDC_SOURCES : IDOK));
         return FALSE; // the focus is set
+    case MSG_SERVER_NEWS:
+        serverNews(dialog);
+        return TRUE;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == IDC_SOURCES && header->code == LVN_ITEMCHANGED)
@@ -165,8 +343,28 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         case IDC_SOURCES_DOWN:
             move(dialog, LOWORD(wParam) == IDC_SOURCES_UP ? -1 : 1);
             return TRUE;
+        case IDC_SERVER_ADD:
+            addServer(dialog);
+            return TRUE;
+        case IDC_SERVER_REMOVE:
+            removeServer(dialog);
+            return TRUE;
+        case IDC_SERVER_TEXT:
+            if (HIWORD(wParam) == EN_CHANGE && !stateOf(dialog).addressNote.empty()) {
+                stateOf(dialog).addressNote.clear();
+                updateNote(dialog);
+            }
+            return TRUE;
         case IDOK:
+            // Enter in the address box adds the server typed there.
+            if (GetFocus() == GetDlgItem(dialog, IDC_SERVER_TEXT) &&
+                GetWindowTextLengthW(GetFocus()) > 0) {
+                addServer(dialog);
+                return TRUE;
+            }
+            [[fallthrough]];
         case IDCANCEL:
+            stateOf(dialog).open = nullptr;
             EndDialog(dialog, LOWORD(wParam));
             return TRUE;
         default:
@@ -179,15 +377,16 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 
 } // namespace
 
-bool chooseDictionaries(HINSTANCE instance, HWND owner, search::SourceChoice& choice,
-                        search::SourceView::Refusal refusal) {
+bool chooseDictionaries(HINSTANCE instance, HWND owner, DictionaryChoices& choices,
+                        ServerSources& sources, HWND& open) {
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
-    DialogState state{choice, refusal};
-    if (DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_DICTIONARIES), owner, procedure,
-                        reinterpret_cast<LPARAM>(&state)) != IDOK ||
-        refusal != SourceView::Refusal::None)
+    DialogState state{choices, sources, open, {}, {}, false};
+    const INT_PTR chosen = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_DICTIONARIES), owner,
+                                           procedure, reinterpret_cast<LPARAM>(&state));
+    open = nullptr;
+    if (chosen != IDOK)
         return false;
-    choice = std::move(state.choice);
+    choices = std::move(state.choices);
     return true;
 }

@@ -14,6 +14,8 @@ namespace {
 
 // A burst of keys draws the list once, this long after the last.
 constexpr UINT kRedrawListDelayMs = 25;
+// Links a search that found nothing offers: the database's five, then the servers' near matches.
+constexpr std::size_t kMostSuggestions = 10;
 
 // Typing that pauses this long has looked a word up: what is typed next is another entry of
 // the history.
@@ -284,14 +286,23 @@ void GlossaryWindow::showNoMatch(const std::u16string& text) {
     };
     std::u16string html =
         u"<font face='MS Sans Serif' size=2>No term begins with <b>" + escaped(text) + u"</b>.";
-    const std::vector<std::size_t> nearest = glossary_.suggestions(text);
+    std::vector<std::u16string> nearest;
+    for (const std::size_t entry : glossary_.suggestions(text))
+        nearest.emplace_back(glossary_.term(entry));
+    // The servers' near matches join them once the servers answer.
+    askServersAbout(text);
+    for (const std::u16string& word : servers().nearMatches(text)) {
+        if (nearest.size() < kMostSuggestions &&
+            std::find(nearest.begin(), nearest.end(), word) == nearest.end())
+            nearest.push_back(word);
+    }
     for (std::size_t i = 0; i < nearest.size(); ++i) {
-        const std::u16string term = escaped(glossary_.term(nearest[i]));
+        const std::u16string term = escaped(nearest[i]);
         html +=
             (i == 0 ? u" Nearest: " : u", ") + (u"<a href=\"#" + term + u"\">" + term + u"</a>");
     }
     html += u"</font><br><br>";
-    showPage(html + entryHtml_);
+    showWithServers(html, text, entryHtml_, true);
 }
 
 void GlossaryWindow::selectInList(int index, ListScroll scroll) {

@@ -21,6 +21,7 @@ void GlossaryWindow::showPage(const std::u16string& html) {
     if (!findStatus_.empty() && win32::windowText(status_) == findStatus_)
         setStatus(L"", L"");
     findStatus_.clear();
+    serverPage_.shown = false;
     pageView_.show(damageNote_ + html);
 }
 
@@ -50,7 +51,7 @@ void GlossaryWindow::showEntry(std::size_t index, bool remember, History from,
         return;
     }
     entryHtml_ = Glossary::page(std::u16string(glossary_.term(index)), *definition);
-    showPage(note + entryHtml_);
+    showWithServers(note + entryHtml_, std::u16string(glossary_.term(index)), u"", false);
     shownEntry_ = index;
     if (!remember)
         return;
@@ -124,8 +125,12 @@ void GlossaryWindow::showTermInSearch(std::size_t index) {
 void GlossaryWindow::followLink(const std::u16string& target) {
     if (!target.empty() && target[0] == u'#') {
         const int index = glossary_.find(target.substr(1));
-        if (index < 0)
+        if (index < 0) {
+            // A word of a server's dictionary: looked up there as typed.
+            if (!servers().choice().empty())
+                lookUp(std::wstring(target.begin() + 1, target.end()));
             return;
+        }
         selectInList(itemOfEntry(static_cast<std::size_t>(index)));
         showEntry(static_cast<std::size_t>(index), true);
         showTermInSearch(static_cast<std::size_t>(index));

@@ -79,25 +79,41 @@ Glossary::RowView GlossaryWindow::sourceViewFor(const std::wstring& path) const 
 
 void GlossaryWindow::chooseDictionaries() {
     const std::wstring path = databasePath();
-    search::SourceChoice choice;
-    auto refusal = search::SourceView::Refusal::NoSources;
+    DictionaryChoices choices;
+    choices.refusal = search::SourceView::Refusal::NoSources;
     try {
         const jet::Database database = jet::Database::open(utf8(path));
-        refusal = search::SourceView::refusal(database);
-        choice = search::applyRemembered(search::readSources(database), rememberedSources(path));
+        choices.refusal = search::SourceView::refusal(database);
+        choices.local =
+            search::applyRemembered(search::readSources(database), rememberedSources(path));
     } catch (const std::exception&) {
         // No database to choose in: the dialog says that nothing can be chosen.
     }
-    const std::vector<std::u16string> before = search::rememberedForm(choice);
-    if (!::chooseDictionaries(instance_, window_, choice, refusal) ||
-        search::rememberedForm(choice) == before)
+    // A server that failed is asked again: the reader may have mended what its note named.
+    for (const ServerSetting& server : servers().choice())
+        servers().source(server.address).retry();
+    servers().takeDatabases(servers().choice());
+    choices.servers = servers().choice();
+    const std::vector<std::u16string> before = search::rememberedForm(choices.local);
+    const std::vector<std::u16string> serversBefore = rememberedServers(choices.servers);
+    if (!::chooseDictionaries(instance_, window_, choices, servers(), dictionariesDialog_))
+        return;
+    if (rememberedServers(choices.servers) != serversBefore) {
+        servers().choice() = std::move(choices.servers);
+        // The page shown, with the servers chosen now.
+        redrawServerPage();
+    }
+    if (choices.refusal != search::SourceView::Refusal::None ||
+        search::rememberedForm(choices.local) == before)
         return; // nothing to read again
-    chosenSources_[fullPathOf(path)] = search::rememberedForm(choice);
+    chosenSources_[fullPathOf(path)] = search::rememberedForm(choices.local);
     // The list and the pages anew, on the term shown when it is still there.
     Glossary shown{{}, {}};
     std::wstring damage;
     if (!readDatabase(path, shown, damage).empty())
         return; // gone since it was opened: the window keeps what it shows
+    // The page is made anew below.
+    serverPage_.shown = false;
     const std::u16string term =
         shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
     glossary_ = std::move(shown);
@@ -108,6 +124,7 @@ void GlossaryWindow::chooseDictionaries() {
 }
 
 void GlossaryWindow::saveSourceChoices() const {
+    saveServers();
     if (chosenSources_.empty())
         return;
     win32::Key key;

@@ -111,6 +111,9 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case MSG_SEARCH_NEWS:
         takeSearchNews();
         return 0;
+    case MSG_SERVER_NEWS:
+        takeServerNews();
+        return 0;
     case WM_COPYDATA: {
         StartArguments start;
         if (!RunningGlossary::received(*reinterpret_cast<const COPYDATASTRUCT*>(lParam), start))

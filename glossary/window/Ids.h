@@ -18,6 +18,7 @@
 #define MSG_REPORT_LOAD_FAILURE (WM_APP + 2) // say why the named database cannot be read
 #define MSG_SEARCH_NEWS (WM_APP + 3)         // the search in definitions has news to take
 #define MSG_TAKE_HANDED_OVER (WM_APP + 4)    // act on what another start of the program handed over
+#define MSG_SERVER_NEWS (WM_APP + 20)        // a DICT server answered: its part of the page
 #define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys
 #define TIMER_FILL_PAGE 2 // the page's window's: the rest of a long page, while idle
 
@@ -29,6 +30,10 @@
 #define IDC_SOURCES_UP 404    // Move up
 #define IDC_SOURCES_DOWN 405  // Move down
 #define IDC_SOURCES_NOTE 406  // why nothing can be chosen, or what is missing
+#define IDC_SERVER_LABEL 407  // names the address box
+#define IDC_SERVER_TEXT 408   // a DICT server's host[:port], typed to add it
+#define IDC_SERVER_ADD 409    // Add server
+#define IDC_SERVER_REMOVE 410 // Remove server: the server of the selected row
 
 // The help: the keys and the search's syntax (F1).
 #define IDD_HELP 501       // the dialog

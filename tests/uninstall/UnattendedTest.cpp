@@ -7,6 +7,7 @@
 #include "support/WinTestSupport.h"
 #include "win32/Process.h"
 #include "win32/RunLock.h"
+#include "win32/WindowText.h"
 
 #include <gtest/gtest.h>
 
@@ -241,7 +242,7 @@ RefusalBox refusalBox(const std::string& program, const std::wstring& arguments,
                             : waitForWindow(started.id, "Error", kTimeoutMs);
     if (box == nullptr)
         return refusal;
-    refusal.text = wideWindowText(GetDlgItem(box, 0xFFFF));
+    refusal.text = win32::windowText(GetDlgItem(box, 0xFFFF));
     const win32::Handle shownBy = processOf(box);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     win32::waitForExit(shownBy.get(), kTimeoutMs, refusal.exitCode);

@@ -113,12 +113,6 @@ std::string windowText(HWND window) {
     return text;
 }
 
-std::wstring wideWindowText(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return text;
-}
-
 HWND waitForWindow(DWORD processId, const std::string& caption, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {

@@ -19,7 +19,5 @@ HWND findDialogOfProgramIn(const std::string& directory, const std::string& capt
 std::vector<std::string> visibleWindowsOfProgramsIn(const std::string& directory);
 
 std::string windowText(HWND window);
-// The same in UTF-16: a text in another script than the code page's, as the window holds it.
-std::wstring wideWindowText(HWND window);
 
 } // namespace driver

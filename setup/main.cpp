@@ -145,8 +145,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         report.note("Start", lock.name(),
                     "taken over from a run that was stopped; its journal is undone or finished");
         report.tellWithoutFile(win32::NoticeKind::Recovery,
-                               std::wstring(L"the run lock \"") + lock.name() +
-                                   L"\" was taken over from a run that was stopped; its journal is "
+                               L"the " + lock.described() +
+                                   L" was taken over from a run that was stopped; its journal is "
                                    L"undone or finished.");
     }
     const win32::ComApartment com;

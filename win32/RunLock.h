@@ -135,7 +135,7 @@ public:
     }
 
     RunLock(RunLock&& other) noexcept
-        : handle_(std::move(other.handle_)), name_(other.name_), state_(other.state_),
+        : handle_(std::move(other.handle_)), name_(std::move(other.name_)), state_(other.state_),
           who_(std::move(other.who_)), error_(other.error_) {
         other.state_ = State::Failed;
     }
@@ -154,10 +154,10 @@ public:
 
     State state() const { return state_; }
     // The lock this is: the run lock, or the entry lock that every run takes first.
-    const wchar_t* name() const { return name_; }
+    const std::wstring& name() const { return name_; }
     // Which lock, for the texts of a refusal: `entry lock "Global\..."` or `run lock "..."`.
     std::wstring described() const {
-        const bool entry = std::wstring(name_) == kRunEntryLockName;
+        const bool entry = name_ == kRunEntryLockName;
         return std::wstring(entry ? L"entry lock \"" : L"run lock \"") + name_ + L"\"";
     }
     bool held() const { return state_ == State::Held || state_ == State::TakenOver; }
@@ -169,7 +169,7 @@ private:
     RunLock() = default;
 
     Handle handle_;
-    const wchar_t* name_ = kRunLockName;
+    std::wstring name_ = kRunLockName;
     State state_ = State::Failed;
     std::wstring who_;
     DWORD error_ = ERROR_SUCCESS;

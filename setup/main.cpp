@@ -57,19 +57,20 @@ void initCommonControls() {
     }
 }
 
-// Why this run did not get the run lock, and what to do: the box's text and the report's.
+// Why this run did not get the lock (the run lock, or the entry lock taken before it), and what
+// to do: the box's text and the report's.
 std::wstring withoutRunLock(const win32::RunLock& lock) {
     using State = win32::RunLock::State;
-    const std::wstring name = std::wstring(L"\"") + win32::kRunLockName + L"\"";
+    const std::wstring name = lock.described();
     if (lock.state() == State::Busy)
         return L"Another installation or removal of " + std::wstring(kProductName) +
-               L" is in progress: it has held the lock " + name + L" for the " +
+               L" is in progress: it has held the " + name + L" for the " +
                std::to_wstring(win32::kRunLockWaitMs / 1000) +
                L" seconds setup waited. Nothing was changed. Start setup again when that run "
                L"has finished.";
     if (lock.state() == State::Untrusted)
         return L"Setup cannot tell whether another installation or removal is in progress: the "
-               L"name of its lock " +
+               L"name of its " +
                name +
                L" is taken by an object that others than the administrators may take "
                L"or change (" +
@@ -77,7 +78,7 @@ std::wstring withoutRunLock(const win32::RunLock& lock) {
                L"). Nothing was changed. Sign that account out or restart the computer, then "
                L"start setup again.";
     const std::wstring message = win32::systemMessage(lock.error());
-    return L"Setup cannot make its lock " + name + L", which keeps two installations apart: " +
+    return L"Setup cannot make its " + name + L", which keeps two installations apart: " +
            (message.empty() ? L"error " + std::to_wstring(lock.error()) : message) +
            L". Nothing was changed. Start setup as an administrator.";
 }
@@ -136,16 +137,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         const int code =
             lock.state() == win32::RunLock::State::Failed ? kSetupFailed : kSetupAnotherRunning;
         const std::wstring why = withoutRunLock(lock);
-        report.failed("Start", win32::kRunLockName, why);
+        report.failed("Start", lock.name(), why);
         report.summary(code);
         return refuse(why, code);
     }
     if (lock.state() == win32::RunLock::State::TakenOver) {
-        report.note("Start", win32::kRunLockName,
+        report.note("Start", lock.name(),
                     "taken over from a run that was stopped; its journal is undone or finished");
         report.tellWithoutFile(win32::NoticeKind::Recovery,
-                               std::wstring(L"the run lock \"") + win32::kRunLockName +
-                                   L"\" was taken over from a run that was stopped; its journal is "
+                               L"the " + lock.described() +
+                                   L" was taken over from a run that was stopped; its journal is "
                                    L"undone or finished.");
     }
     const win32::ComApartment com;

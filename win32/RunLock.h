@@ -85,6 +85,7 @@ public:
     // Waits at most `waitMs` for the lock named `name`.
     static RunLock take(const wchar_t* name = kRunLockName, DWORD waitMs = kRunLockWaitMs) {
         RunLock lock;
+        lock.name_ = name;
         RunLockSecurity security;
         if (security.attributes() == nullptr) {
             lock.error_ = GetLastError();
@@ -134,8 +135,8 @@ public:
     }
 
     RunLock(RunLock&& other) noexcept
-        : handle_(std::move(other.handle_)), state_(other.state_), who_(std::move(other.who_)),
-          error_(other.error_) {
+        : handle_(std::move(other.handle_)), name_(std::move(other.name_)), state_(other.state_),
+          who_(std::move(other.who_)), error_(other.error_) {
         other.state_ = State::Failed;
     }
     RunLock& operator=(RunLock&&) = delete;
@@ -152,6 +153,13 @@ public:
     }
 
     State state() const { return state_; }
+    // The lock this is: the run lock, or the entry lock that every run takes first.
+    const std::wstring& name() const { return name_; }
+    // Which lock, for the texts of a refusal: `entry lock "Global\..."` or `run lock "..."`.
+    std::wstring described() const {
+        const bool entry = name_ == kRunEntryLockName;
+        return std::wstring(entry ? L"entry lock \"" : L"run lock \"") + name_ + L"\"";
+    }
     bool held() const { return state_ == State::Held || state_ == State::TakenOver; }
     // Untrusted: who else may take, hold or change the object of the lock's name.
     const std::wstring& who() const { return who_; }
@@ -161,6 +169,7 @@ private:
     RunLock() = default;
 
     Handle handle_;
+    std::wstring name_ = kRunLockName;
     State state_ = State::Failed;
     std::wstring who_;
     DWORD error_ = ERROR_SUCCESS;

@@ -9,6 +9,9 @@
 #include "support/WinTestSupport.h"
 #include "win32/Handles.h"
 #include "win32/Process.h"
+#include "win32/RunLock.h"
+
+#include "../../uninstall/ui/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -94,6 +97,43 @@ template <typename Act> void asOrdinaryUser(const Act& act) {
     thread.join();
 }
 
+// While the uninstaller started by `command` (interactive without /S) waits at `moment`, a
+// setup into its folder ends with 1618 and changes nothing; the removal goes on undisturbed. An
+// interactive removal is answered No: the product stays, whole, and goes with the cleanup.
+void expectSetupRefusedWhileTheUninstallerWaitsAt(const char* command, const StopPoint& moment) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory reports("runlock-reports");
+    const std::set<std::string> before = snapshot();
+    const std::string directory = "C:\\Run Lock\\Technical Glossary";
+    ASSERT_EQ(run(setupProgram() + " /S /D=" + directory), 0u);
+    const bool interactive = std::string(command) == "UninstallString";
+    std::thread answer([&] {
+        if (!interactive)
+            return;
+        if (const HWND confirm = dialogOf(uninstallCopyRoot(), "Remove Technical Glossary"))
+            driver::press(confirm, IDC_ANSWER_NO);
+    });
+    DWORD setup = 0;
+    std::vector<std::string> changedBySetup;
+    const ObservedRun removal = runObserved(registered(command), kTimeoutMs, {}, moment, [&] {
+        const std::set<std::string> held = snapshot();
+        setup = run(setupProgram() + " /S /D=" + directory);
+        changedBySetup = changedBesides(held, snapshot(), reports.path());
+    });
+    answer.join();
+    EXPECT_EQ(setup, kAnotherRunning);
+    EXPECT_TRUE(changedBySetup.empty()) << join(changedBySetup);
+    // Interactive, the started process ends with -1 as it always did: the copy's code tells.
+    ASSERT_GE(removal.processes.size(), 2u);
+    EXPECT_EQ(removal.processes[interactive ? 1 : 0].exitCode, 0u) << "the removal finished";
+    if (interactive) {
+        expectWhole(directory);
+        ASSERT_EQ(run(registered("QuietUninstallString")), 0u);
+    }
+    const std::vector<std::string> changed = changedBesides(before, snapshot(), reports.path());
+    EXPECT_TRUE(changed.empty()) << join(changed);
+}
+
 } // namespace
 
 TEST(SetupRunLock, AnOrdinaryUserCanNeitherHoldTheLockNorPassOffAnObjectOfItsNameAsIt) {
@@ -146,6 +186,30 @@ TEST(SetupRunLock, AnOrdinaryUserCanNeitherHoldTheLockNorPassOffAnObjectOfItsNam
     EXPECT_TRUE(changed.empty()) << join(changed);
 }
 
+// A run that holds the entry lock (this test, here) keeps setup out as the run lock does, and
+// the refusal names the lock it could not take, in the report and where a tool looks without one.
+TEST(SetupRunLock, WhileTheEntryLockIsHeldSetupEndsWith1618NamingThatLock) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory reports("runlock-reports");
+    const std::string directory = "C:\\Run Lock\\Technical Glossary";
+    const std::string report = reports.file("entry.txt");
+    const win32::RunLock held = win32::RunLock::take(win32::kRunEntryLockName);
+    ASSERT_TRUE(held.held());
+    const std::string entry = "Global\\Technical Glossary setup and removal, entry";
+    EXPECT_EQ(run(setupProgram() + " /S \"/LOG=" + report + "\" /D=" + directory), kAnotherRunning);
+    const std::string text = readFile(report);
+    EXPECT_NE(text.find("Start\t" + entry + "\tfailed: Another installation or removal"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("held the entry lock \"" + entry + "\""), std::string::npos) << text;
+    std::string error;
+    EXPECT_EQ(runWithStandardError(setupProgram() + " /S /D=" + directory, error, kTimeoutMs),
+              kAnotherRunning);
+    EXPECT_NE(error.find("held the entry lock \"" + entry + "\""), std::string::npos) << error;
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(fileExists(directory));
+}
+
 TEST(SetupRunLock, OfTwoSetupsStartedTogetherOneInstallsAndTheOtherEndsWith1618ChangingNothing) {
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     TempDirectory reports("runlock-reports");
@@ -191,51 +255,23 @@ TEST(SetupRunLock, OfTwoSetupsStartedTogetherOneInstallsAndTheOtherEndsWith1618C
 }
 
 TEST(SetupRunLock, ASetupStartedWhileTheUninstallersCopyWorksEndsWith1618AndTheRemovalFinishes) {
-    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    TempDirectory reports("runlock-reports");
-    const std::set<std::string> before = snapshot();
-    const std::string directory = "C:\\Run Lock\\Technical Glossary";
-    ASSERT_EQ(run(setupProgram() + " /S /D=" + directory), 0u);
-    DWORD setup = 0;
-    std::vector<std::string> changedBySetup;
     // The copy is about to delete its first file.
-    const ObservedRun removal =
-        runObserved(registered("QuietUninstallString"), kTimeoutMs, {},
-                    {"Del", "kernel32.dll", "SetFileInformationByHandle", 1}, [&] {
-                        const std::set<std::string> held = snapshot();
-                        setup = run(setupProgram() + " /S /D=" + directory);
-                        changedBySetup = changedBesides(held, snapshot(), reports.path());
-                    });
-    EXPECT_EQ(setup, kAnotherRunning);
-    EXPECT_TRUE(changedBySetup.empty()) << join(changedBySetup);
-    ASSERT_FALSE(removal.processes.empty());
-    EXPECT_EQ(removal.processes[0].exitCode, 0u) << "the removal finished";
-    const std::vector<std::string> changed = changedBesides(before, snapshot(), reports.path());
-    EXPECT_TRUE(changed.empty()) << join(changed);
+    expectSetupRefusedWhileTheUninstallerWaitsAt(
+        "QuietUninstallString", {"Del", "kernel32.dll", "SetFileInformationByHandle", 1});
 }
 
 TEST(SetupRunLock, ASetupStartedWhileTheUninstallerHandsTheLockToItsCopyEndsWith1618) {
-    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    TempDirectory reports("runlock-reports");
-    const std::set<std::string> before = snapshot();
-    const std::string directory = "C:\\Run Lock\\Technical Glossary";
-    ASSERT_EQ(run(setupProgram() + " /S /D=" + directory), 0u);
-    DWORD setup = 0;
-    std::vector<std::string> changedBySetup;
     // The first process has let the run lock go and is about to start the copy that takes it.
-    const ObservedRun removal =
-        runObserved(registered("QuietUninstallString"), kTimeoutMs, {},
-                    {"uninstall", "kernel32.dll", "CreateProcessW", 1}, [&] {
-                        const std::set<std::string> held = snapshot();
-                        setup = run(setupProgram() + " /S /D=" + directory);
-                        changedBySetup = changedBesides(held, snapshot(), reports.path());
-                    });
-    EXPECT_EQ(setup, kAnotherRunning);
-    EXPECT_TRUE(changedBySetup.empty()) << join(changedBySetup);
-    ASSERT_FALSE(removal.processes.empty());
-    EXPECT_EQ(removal.processes[0].exitCode, 0u) << "the removal finished";
-    const std::vector<std::string> changed = changedBesides(before, snapshot(), reports.path());
-    EXPECT_TRUE(changed.empty()) << join(changed);
+    expectSetupRefusedWhileTheUninstallerWaitsAt(
+        "QuietUninstallString", {"uninstall", "kernel32.dll", "CreateProcessW", 1});
+}
+
+// A person's removal: the first process used to end as soon as the copy started, letting the
+// entry lock go before the copy held the run lock.
+TEST(SetupRunLock, ASetupStartedBeforeAnInteractiveUninstallersCopyHoldsTheLockEndsWith1618) {
+    // The copy is about to make the run lock.
+    expectSetupRefusedWhileTheUninstallerWaitsAt("UninstallString",
+                                                 {"Del", "kernel32.dll", "CreateMutexW", 1});
 }
 
 TEST(SetupRunLock, AnUninstallStartedWhileSetupWorksEndsWith1618AndTheSetupFinishes) {

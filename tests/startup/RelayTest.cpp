@@ -179,15 +179,15 @@ TEST(Relay, CommandLineParsesBackIntoTheFourFields) {
         const std::string program = "C:\\Program Files\\Example App\\uninstall.exe";
         const std::string appDir = "C:\\Program Files\\Example App\\";
         const EnvironmentOverride out("ECHOARGS_OUT", root.file("args.txt"));
-        const ObservedRun run =
-            runObserved(relayCommandLine(copy, {1234, 8, 12}, program, appDir), kTimeoutMs, copy);
+        const ObservedRun run = runObserved(
+            relayCommandLine(copy, {1234, 8, 12, 16}, program, appDir), kTimeoutMs, copy);
         ASSERT_TRUE(run.started);
         ASSERT_FALSE(run.timedOut);
 
         const std::vector<std::string> fields = lines(readFile(root.file("args.txt")));
         ASSERT_EQ(fields.size(), 4u) << folder;
         EXPECT_EQ(fields[0], copy);
-        EXPECT_EQ(fields[1], "1234:8:12");
+        EXPECT_EQ(fields[1], "1234:8:12:16");
         EXPECT_EQ(fields[2], program);
         EXPECT_EQ(fields[3], appDir + " ");
     }

@@ -46,7 +46,7 @@ TEST(RunningPrograms, OnlyTheProgramListedIsAskedToCloseAndOnlyInThisSession) {
     EXPECT_EQ(closePrograms({foreign}, kTimeoutMs).size(), 1u);
     EXPECT_LT(GetTickCount() - before, 5000u) << "waited for one it never asked";
     EXPECT_TRUE(glossary.running());
-    EXPECT_NE(runningText({foreign}).find("stop it yourself"), std::string::npos);
+    EXPECT_NE(runningText({foreign}).find(L"stop it yourself"), std::wstring::npos);
 
     EXPECT_TRUE(closePrograms(listed, kTimeoutMs).empty());
     EXPECT_FALSE(glossary.running());

@@ -97,16 +97,18 @@ TEST(PathJoin, JoinsWithExactlyOneBackslash) {
 }
 
 TEST(RelayCommandLine, FieldsAreQuotedAndTheDirectoryKeepsItsBlank) {
-    EXPECT_EQ(relayCommandLine("C:\\Temp\\Del1A.tmp", {124, 88, 92}, "C:\\App\\uninstall.exe",
+    EXPECT_EQ(relayCommandLine("C:\\Temp\\Del1A.tmp", {124, 88, 92, 96}, "C:\\App\\uninstall.exe",
                                "C:\\App\\"),
-              "\"C:\\Temp\\Del1A.tmp\" 124:88:92 \"C:\\App\\uninstall.exe\" \"C:\\App\\ \"");
+              "\"C:\\Temp\\Del1A.tmp\" 124:88:92:96 \"C:\\App\\uninstall.exe\" \"C:\\App\\ \"");
 }
 
 TEST(RelayCommandLine, HandedDownHandlesReadBackAndAnythingElseIsNone) {
-    const RelayHandles handles = readRelayHandles("124:88:92");
+    const RelayHandles handles = readRelayHandles("124:88:92:96");
     EXPECT_EQ(handles.relay, 124u);
     EXPECT_EQ(handles.copy, 88u);
     EXPECT_EQ(handles.folder, 92u);
+    EXPECT_EQ(handles.ready, 96u);
+    EXPECT_EQ(readRelayHandles("124:88:92").ready, 0u) << "no relay waits to be told";
     // A main stage started by hand with the relay's number alone holds no copy of its own.
     for (const char* field : {"124", "124:", "124:x:92", "124:88", "", "124;88;92"}) {
         const RelayHandles read = readRelayHandles(field);

@@ -1,17 +1,20 @@
 // uninstall.exe /S as a management tool runs it: started, waited for on the handle it got, and
 // judged by its exit code and report. Nothing may ever appear on the screen.
+#include "driver/DialogDriver.h"
 #include "driver/WindowFinder.h"
 #include "support/ProcessObserver.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "win32/Process.h"
 #include "win32/RunLock.h"
+#include "win32/WindowText.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cwchar>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -220,6 +223,34 @@ std::size_t scheduledCount(const std::string& fragment) {
 
 bool scheduled(const std::string& fragment) {
     return scheduledCount(fragment) > 0;
+}
+
+// The box an interactive start with `arguments` refuses with (shown by the copy when
+// `byCopy`), answered OK: its text and the exit code of the process that showed it.
+struct RefusalBox {
+    std::wstring text;
+    DWORD exitCode = 0xFFFFFFFF;
+};
+RefusalBox refusalBox(const std::string& program, const std::wstring& arguments,
+                      bool byCopy = false) {
+    RefusalBox refusal;
+    const win32::Process started = win32::startProcess(
+        std::wstring(), L"\"" + std::wstring(program.begin(), program.end()) + L"\" " + arguments);
+    if (!started)
+        return refusal;
+    const HWND box = byCopy ? dialogNamed("Error", kTimeoutMs, uninstallCopyRoot())
+                            : waitForWindow(started.id, "Error", kTimeoutMs);
+    if (box == nullptr)
+        return refusal;
+    refusal.text = win32::windowText(GetDlgItem(box, 0xFFFF));
+    const win32::Handle shownBy = processOf(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    win32::waitForExit(shownBy.get(), kTimeoutMs, refusal.exitCode);
+    return refusal;
+}
+
+std::wstring wide(const std::string& ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
 }
 
 } // namespace
@@ -619,50 +650,68 @@ TEST(Unattended, AMainStageStartedByHandSaysWhyOnStandardError) {
 
 TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {
     Product product;
-    const win32::Process started =
-        win32::startProcess({}, win32::quoted(product.file("uninstall.exe")) + " /BOGUS");
-    ASSERT_TRUE(started);
-    const HWND box = waitForWindow(started.id, "Error", kTimeoutMs);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)).rfind("Unknown option: /BOGUS", 0), 0u)
-        << windowText(GetDlgItem(box, 0xFFFF));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    DWORD exitCode = 0;
-    ASSERT_TRUE(win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, 87u);
+    const RefusalBox refusal = refusalBox(product.file("uninstall.exe"), L"/BOGUS");
+    EXPECT_EQ(refusal.text.rfind(L"Unknown option: /BOGUS", 0), 0u) << refusal.text;
+    EXPECT_EQ(refusal.exitCode, 87u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
 }
 
-// Another run of setup or of the uninstaller holds the run lock (this test, here): the start
-// waits for it, then ends with 1618, removes nothing and, unattended, shows nothing.
-TEST(Unattended, WhileAnotherRunHoldsTheRunLockAStartEndsWith1618AndRemovesNothing) {
+// Another run of setup or of the uninstaller holds the run lock, or the entry lock every run
+// takes before it (this test, here): the start waits for it, then ends with 1618, removes
+// nothing and, unattended, shows nothing. The refusal names the lock it could not take.
+TEST(Unattended, WhileAnotherRunHoldsALockAStartEndsWith1618NamingItAndRemovesNothing) {
     Product product;
-    const win32::RunLock held = win32::RunLock::take();
-    ASSERT_TRUE(held.held());
-    product.report_ = product.root_.file("r.txt");
-    bool ended = false;
-    EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 1618u);
-    EXPECT_TRUE(ended);
-    EXPECT_TRUE(product.windows.empty()) << product.windows.front();
-    EXPECT_EQ(product.outcome("Global\\Technical Glossary setup and removal", "Start")
-                  .rfind("another installation or removal is in progress", 0),
-              0u);
-    EXPECT_TRUE(fileExists(product.file("a.txt")));
-    EXPECT_EQ(count(product.shared("shared3.dll")), 3u);
+    for (const wchar_t* name : {win32::kRunLockName, win32::kRunEntryLockName}) {
+        const std::string lock(name, name + wcslen(name));
+        SCOPED_TRACE(lock);
+        const win32::RunLock held = win32::RunLock::take(name);
+        ASSERT_TRUE(held.held());
+        const std::string described =
+            std::string(name == win32::kRunLockName ? "run" : "entry") + " lock \"" + lock + "\"";
+        product.report_ = product.root_.file("r.txt");
+        bool ended = false;
+        EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 1618u);
+        EXPECT_TRUE(ended);
+        EXPECT_TRUE(product.windows.empty()) << product.windows.front();
+        EXPECT_EQ(
+            product.outcome(lock, "Start")
+                .rfind("another installation or removal is in progress: it held the " + described,
+                       0),
+            0u)
+            << product.outcome(lock, "Start");
+        EXPECT_EQ(count(product.shared("shared3.dll")), 3u);
 
-    const win32::Process started =
-        win32::startProcess({}, win32::quoted(product.file("uninstall.exe")));
-    ASSERT_TRUE(started);
-    const HWND box = waitForWindow(started.id, "Error", kTimeoutMs);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF))
-                  .rfind("Another installation or removal is in progress", 0),
-              0u)
-        << windowText(GetDlgItem(box, 0xFFFF));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    DWORD exitCode = 0;
-    ASSERT_TRUE(win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode));
-    EXPECT_EQ(exitCode, 1618u);
+        const RefusalBox refusal = refusalBox(product.file("uninstall.exe"), L"");
+        EXPECT_EQ(refusal.text.rfind(L"Another installation or removal is in progress", 0), 0u)
+            << refusal.text;
+        EXPECT_NE(refusal.text.find(L"the " + wide(described)), std::wstring::npos) << refusal.text;
+        EXPECT_EQ(refusal.exitCode, 1618u);
+        EXPECT_TRUE(fileExists(product.file("a.txt")));
+    }
+}
+
+// An option or a report path typed in another script than the code page's shows in the box as
+// typed, whether the started process or its copy refuses it.
+TEST(Unattended, AnOptionOrReportPathInAnyScriptShowsWholeInTheBox) {
+    Product product;
+    const std::wstring logs = L"\u041b\u043e\u0433\u0438"; // Cyrillic
+    const std::wstring greek = L"\u03b5\u03b4\u03ce";
+    const RefusalBox option = refusalBox(product.file("uninstall.exe"), L"/\u03a9mega");
+    EXPECT_EQ(option.text.rfind(L"Unknown option: /\u03a9mega", 0), 0u) << option.text;
+    EXPECT_EQ(option.exitCode, 87u);
+    const RefusalBox relative =
+        refusalBox(product.file("uninstall.exe"), L"/LOG=" + logs + L"\\u.txt");
+    EXPECT_NE(relative.text.find(L"\"" + logs + L"\\u.txt\" is named by a relative path"),
+              std::wstring::npos)
+        << relative.text;
+    EXPECT_EQ(relative.exitCode, 87u);
+    // A folder that does not exist: only the copy finds that it cannot write there.
+    const std::wstring missing = L"C:\\" + logs + L"\\" + greek + L"\\u.txt";
+    const RefusalBox unwritable =
+        refusalBox(product.file("uninstall.exe"), L"\"/LOG=" + missing + L"\"", true);
+    EXPECT_NE(unwritable.text.find(L"\"" + missing + L"\" cannot be written"), std::wstring::npos)
+        << unwritable.text;
+    EXPECT_EQ(unwritable.exitCode, 2u);
     EXPECT_TRUE(fileExists(product.file("a.txt")));
 }
 

@@ -7,6 +7,7 @@
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "win32/Process.h"
+#include "win32/WindowText.h"
 
 #include "../../uninstall/ui/ResourceIds.h"
 
@@ -489,9 +490,22 @@ TEST(UninstallRun, RunningProgramsAreNamedAndClosedOrNothingIsRemoved) {
             controlText(GetDlgItem(again, 0xFFFF)).find("Stubborn (stubborn.exe) is running.\n\n"),
             0u)
             << controlText(GetDlgItem(again, 0xFFFF));
+        // A title in another script than the code page's is named as the program shows it.
+        const std::wstring title = L"\u0423\u043f\u0440\u044f\u043c\u044b\u0439"; // Cyrillic
+        ASSERT_TRUE(SetWindowTextW(waitForWindow(stubborn.process.id, "Stubborn", kTimeoutMs),
+                                   title.c_str()));
+        PostMessageA(again, WM_COMMAND, IDTRYAGAIN, 0);
+        ASSERT_TRUE(waitUntil([&] { return !IsWindow(again); }));
+        const HWND retitled =
+            dialogNamed("Programs still running", kTimeoutMs, uninstallCopyRoot());
+        ASSERT_NE(retitled, nullptr);
+        EXPECT_EQ(win32::windowText(GetDlgItem(retitled, 0xFFFF))
+                      .find(title + L" (stubborn.exe) is running.\n\n"),
+                  0u)
+            << controlText(GetDlgItem(retitled, 0xFFFF));
         TerminateProcess(stubborn.process.handle.get(), 0);
         WaitForSingleObject(stubborn.process.handle.get(), kTimeoutMs);
-        PostMessageA(again, WM_COMMAND, IDTRYAGAIN, 0);
+        PostMessageA(retitled, WM_COMMAND, IDTRYAGAIN, 0);
         const HWND progress = dialogNamed("Removing the product", kTimeoutMs);
         ASSERT_NE(progress, nullptr);
         const HWND shared = dialogNamed("Remove Shared File?", kTimeoutMs);

@@ -1,9 +1,14 @@
 #include "UserMessage.h"
 
 #include "base/ProcessValues.h"
+#include "base/SystemErrorText.h"
 
-int showMessage(const char* text, const char* caption, UINT type) {
+int showMessage(const std::wstring& text, const std::wstring& caption, UINT type) {
     if (unattended)
         return IDOK;
-    return MessageBoxA(nullptr, text, caption, type);
+    return MessageBoxW(nullptr, text.c_str(), caption.c_str(), type);
+}
+
+int showMessage(const std::string& text, const std::string& caption, UINT type) {
+    return showMessage(ansiToWide(text), ansiToWide(caption), type);
 }

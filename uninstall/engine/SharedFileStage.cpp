@@ -23,7 +23,7 @@ bool UninstallWorker::askRemoveShared(const std::string& path) {
         return model_ != nullptr && model_->options().removeShared;
     if (!applyToAll_) {
         const INT_PTR answer =
-            DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(IDD_SHARED_FILE), dialog_,
+            DialogBoxParamW(instanceHandle, MAKEINTRESOURCEW(IDD_SHARED_FILE), dialog_,
                             sharedFileDialogProcedure, reinterpret_cast<LPARAM>(path.c_str()));
         rethrowHeldException();
         switch (answer) {

@@ -2,6 +2,7 @@
 
 #include "RefusedStart.h"
 #include "base/ProcessValues.h"
+#include "base/SystemErrorText.h"
 #include "engine/UninstallReport.h"
 #include "win32/AccessRights.h"
 
@@ -65,9 +66,10 @@ bool refuseUntrustedLog(UninstallReport& report, const win32::RunningAccount& ad
     if (why.empty())
         return false;
     tellRefusedStart(report, applicationDirectory + "Setup.log", "not trusted: " + why,
-                     why + "\n\nNothing was removed: the setup log may have been changed. Let "
-                           "only administrators change the folder and its setup log, then try "
-                           "again.");
+                     ansiToWide(why +
+                                "\n\nNothing was removed: the setup log may have been changed. "
+                                "Let only administrators change the folder and its setup log, "
+                                "then try again."));
     return true;
 }
 

@@ -68,6 +68,15 @@ win32::Handle heldAs(std::uintptr_t handed, const std::string& path) {
     return win32::Handle(handle);
 }
 
+// Tells the relay, which holds the entry lock until then, that this process holds the run lock
+// (or has given up on it). A copy started by hand has no such handle.
+void tellLockTaken(std::uintptr_t handed) {
+    const auto ready = reinterpret_cast<HANDLE>(handed);
+    // Closed only when it was an event: a number given by hand may be any handle of ours.
+    if (handed != 0 && SetEvent(ready))
+        win32::Handle{ready}.reset();
+}
+
 void reportFailure(const char* text) {
     showMessage(text, "Exception", MB_OK | MB_ICONWARNING);
 }
@@ -122,6 +131,13 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     relayedProgram = arguments[2];
     const UninstallOptions options = readOptions(count, optionArgs, 4);
     unattended = options.unattended;
+    // Held to the end of this process, whether the relay that started it still waits or was
+    // ended by a tool that gave up: a retry of setup or of the uninstaller gets 1618 until this
+    // removal is done, rather than having its work removed by it later. Taken before the relay
+    // ends: the relay holds the entry lock, which keeps every other run out, until it is told
+    // that this lock is held.
+    const win32::RunLock lock = win32::RunLock::take();
+    tellLockTaken(handed.ready);
     {
         // Until the relay has ended, the program file the user started is still in use. An
         // unattended relay waits for this copy instead, so waiting here would never end.
@@ -140,10 +156,10 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
         tellRefusedStart(notYetOpen, copy,
                          "refused: the uninstaller cannot hold its own program file; it was not "
                          "started by the uninstaller, or another program holds the file",
-                         "The uninstaller cannot hold its own program file \"" + copy +
-                             "\": it was not started by the uninstaller, or another program "
-                             "holds the file.\n\nNothing was removed. Start the uninstall.exe "
-                             "of the product's folder again.");
+                         L"The uninstaller cannot hold its own program file \"" + ansiToWide(copy) +
+                             L"\": it was not started by the uninstaller, or another program "
+                             L"holds the file.\n\nNothing was removed. Start the uninstall.exe "
+                             L"of the product's folder again.");
         scheduleCopyRemoval(copy);
         return kExitNothingRemoved;
     }
@@ -165,9 +181,9 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     }
     if (!options.valid()) {
         tellRefusedStart(notYetOpen, utf8ToWide(options.unknown), "not an option of this program",
-                         "Unknown option: " + wideToAnsi(utf8ToWide(options.unknown)) +
-                             "\n\nNothing was removed. Start the uninstall.exe of the "
-                             "product's folder with the options it lists.");
+                         L"Unknown option: " + utf8ToWide(options.unknown) +
+                             L"\n\nNothing was removed. Start the uninstall.exe of the "
+                             L"product's folder with the options it lists.");
         scheduleCopyRemoval(copy);
         return kExitBadCommandLine;
     }
@@ -176,20 +192,16 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     instanceHandle = instance;
     std::set_new_handler(outOfMemory);
 
-    // Held to the end of this process, whether the relay that started it still waits or was
-    // ended by a tool that gave up: a retry of setup or of the uninstaller gets 1618 until this
-    // removal is done, rather than having its work removed by it later.
-    const win32::RunLock lock = win32::RunLock::take();
     UninstallReport report;
     if (!options.reportPath.empty() &&
         !report.open(options.reportPath, productFiles(arguments[2], copy))) {
         tellRefusedStart(report, utf8ToWide(options.reportPath),
                          "refused: the report file cannot be written, or is a link, a folder, a "
                          "device or a file of the product",
-                         "The report file \"" + wideToAnsi(utf8ToWide(options.reportPath)) +
-                             "\" cannot be written, or is a link, a folder, a device or a file "
-                             "of the product.\n\nNothing was removed. Name a new file in a "
-                             "folder of your own with /LOG=.");
+                         L"The report file \"" + utf8ToWide(options.reportPath) +
+                             L"\" cannot be written, or is a link, a folder, a device or a file "
+                             L"of the product.\n\nNothing was removed. Name a new file in a "
+                             L"folder of your own with /LOG=.");
         scheduleCopyRemoval(copy);
         return kExitNothingRemoved;
     }
@@ -202,7 +214,7 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
         return refusal.exitCode;
     }
     if (lock.state() == win32::RunLock::State::TakenOver)
-        report.note("Start", runLockName(), "taken over from a run that was stopped");
+        report.note("Start", lock.name(), "taken over from a run that was stopped");
 
     int result = -1;
     if (refuseUntrustedLog(report, trustedAccount) || refuseForeignJournal(report))

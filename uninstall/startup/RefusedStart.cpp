@@ -14,10 +14,10 @@ constexpr wchar_t kEventSource[] = L"uninstall";
 } // namespace
 
 void tellRefusedStart(UninstallReport& report, const std::wstring& item, const std::string& why,
-                      const std::string& boxText) {
+                      const std::wstring& boxText) {
     report.note("Start", item, why);
     if (!unattended) {
-        showMessage(boxText.c_str(), "Error", MB_OK | MB_ICONWARNING);
+        showMessage(boxText, L"Error", MB_OK | MB_ICONWARNING);
         return;
     }
     if (report.writing())
@@ -30,7 +30,7 @@ void tellRefusedStart(UninstallReport& report, const std::wstring& item, const s
 }
 
 void tellRefusedStart(UninstallReport& report, const std::string& item, const std::string& why,
-                      const std::string& boxText) {
+                      const std::wstring& boxText) {
     tellRefusedStart(report, ansiToWide(item), why, boxText);
 }
 

@@ -18,8 +18,8 @@ std::uintptr_t number(const char*& text) {
 std::string relayCommandLine(const std::string& copyPath, const RelayHandles& handles,
                              const std::string& programPath, const std::string& programDirectory) {
     return "\"" + copyPath + "\" " + std::to_string(handles.relay) + ":" +
-           std::to_string(handles.copy) + ":" + std::to_string(handles.folder) + " \"" +
-           programPath + "\" \"" + programDirectory + " \"";
+           std::to_string(handles.copy) + ":" + std::to_string(handles.folder) + ":" +
+           std::to_string(handles.ready) + " \"" + programPath + "\" \"" + programDirectory + " \"";
 }
 
 RelayHandles readRelayHandles(const char* field) {
@@ -33,5 +33,8 @@ RelayHandles readRelayHandles(const char* field) {
     if (*field++ != ':')
         return handles;
     handles.folder = number(field);
+    if (*field++ != ':')
+        return handles;
+    handles.ready = number(field);
     return handles;
 }

@@ -35,7 +35,7 @@ int cannotStart(const std::string& copy, PrivateFolder& folder) {
         DeleteFileA(copy.c_str());
     if (!folder.path.empty())
         RemoveDirectoryA(folder.path.c_str());
-    showMessage("Cannot create child process", "Error", MB_OK);
+    showMessage(L"Cannot create child process", L"Error", MB_OK);
     return unattended ? kExitNothingRemoved : -1;
 }
 
@@ -55,13 +55,33 @@ std::string whyLogIsMalformed() {
 
 // Refused before anything is copied: said in a box, or unattended in the report asked for.
 int refuse(const UninstallOptions& options, const std::wstring& item, const std::string& why,
-           const std::string& boxText, int exitCode) {
+           const std::wstring& boxText, int exitCode) {
     UninstallReport report;
     if (!options.reportPath.empty())
         report.open(options.reportPath, productFiles(modulePath(), std::string()));
     tellRefusedStart(report, item, why, boxText);
     report.summary(exitCode);
     return exitCode;
+}
+
+// A report file named where it must not be: refused without writing it there. `where` says
+// where it would land and why that is wrong, `instead` what to name.
+int refuseReportPlace(const UninstallOptions& options, const std::string& where,
+                      const std::wstring& instead, int exitCode) {
+    UninstallOptions noReport = options;
+    noReport.reportPath.clear();
+    const std::wstring path = utf8ToWide(options.reportPath);
+    return refuse(noReport, path, "refused: the report file " + where,
+                  L"The report file \"" + path + L"\" " + ansiToWide(where) +
+                      L".\n\nNothing was removed. " + instead,
+                  exitCode);
+}
+
+// Until the copy holds the run lock, this process keeps the entry lock, so that no run comes
+// in between. Bounded: the copy waits at most the lock's own wait for it; the rest is its start.
+void waitUntilCopyHoldsLock(const win32::Handle& ready, const win32::Process& copy) {
+    const HANDLE either[] = {ready.get(), copy.handle.get()};
+    WaitForMultipleObjects(2, either, FALSE, 3 * win32::kRunLockWaitMs);
 }
 
 } // namespace
@@ -71,63 +91,47 @@ int runRelayStage(int count, char** arguments, char** optionArgs) {
     UninstallOptions options;
     if (count >= 2 && isOption(arguments[1]))
         options = readOptions(count, optionArgs, 1);
-    // For the boxes, which are ANSI; the report, standard error and event log take them whole.
-    const std::string reportShown = wideToAnsi(utf8ToWide(options.reportPath));
     unattended = options.unattended;
     setApplicationDirectory(programDirectory());
     if (!options.valid()) {
-        const std::string text = "Unknown option: " + wideToAnsi(utf8ToWide(options.unknown)) +
-                                 "\n\nThe options are /S, /LOG=<file>, /SHARED=KEEP or "
-                                 "/SHARED=REMOVE, /CLOSEAPPS and /NORESTART. Nothing was removed.";
+        const std::wstring text = L"Unknown option: " + utf8ToWide(options.unknown) +
+                                  L"\n\nThe options are /S, /LOG=<file>, /SHARED=KEEP or "
+                                  L"/SHARED=REMOVE, /CLOSEAPPS and /NORESTART. Nothing was "
+                                  L"removed.";
         return refuse(options, utf8ToWide(options.unknown), "not an option of this program", text,
                       kExitBadCommandLine);
     }
-    if (!options.reportPath.empty() && isRelativePath(options.reportPath)) {
+    if (!options.reportPath.empty() && isRelativePath(options.reportPath))
         // Made absolute, it would land wherever the tool happened to start us: for SYSTEM, in
         // the system folder. The administrator names the place.
-        UninstallOptions noReport = options;
-        noReport.reportPath.clear();
-        return refuse(noReport, utf8ToWide(options.reportPath),
-                      "refused: the report file is named by a relative path, which would put it "
-                      "in whatever folder the uninstaller was started in",
-                      "The report file \"" + reportShown +
-                          "\" is named by a relative path, which would put it in whatever folder "
-                          "the uninstaller was started in.\n\nNothing was removed. Name it by its "
-                          "full path, such as /LOG=C:\\Logs\\uninstall.txt.",
-                      kExitBadCommandLine);
-    }
+        return refuseReportPlace(options,
+                                 "is named by a relative path, which would put it in whatever "
+                                 "folder the uninstaller was started in",
+                                 L"Name it by its full path, such as /LOG=C:\\Logs\\uninstall.txt.",
+                                 kExitBadCommandLine);
     // Taken before the setup log is read, so that a second run is told at once, before any copy
     // is made; let go before the copy starts, which takes it again for the whole removal. The
-    // entry lock, held to this process's end (an unattended run's end), keeps every other run
-    // out while the copy takes the run lock over.
+    // entry lock, held until the copy says it holds the run lock (to an unattended run's end),
+    // keeps every other run out while the copy takes the run lock over.
     win32::RunLock entry = win32::RunLock::take(win32::kRunEntryLockName);
     win32::RunLock lock = entry.held() ? win32::RunLock::take() : std::move(entry);
     if (!lock.held()) {
         const RunLockRefusal refusal = runLockRefusal(lock);
-        return refuse(options, ansiToWide(refusal.item), refusal.why, refusal.boxText,
-                      refusal.exitCode);
+        return refuse(options, refusal.item, refusal.why, refusal.boxText, refusal.exitCode);
     }
     const std::string log = applicationDirectory + "Setup.log";
     const std::string malformed = whyLogIsMalformed();
     if (!malformed.empty())
         return refuse(options, ansiToWide(log), "refused: " + malformed,
-                      "The setup log \"" + log + "\" cannot be used: " + malformed +
-                          ".\n\nNothing was removed. Reinstall the product to repair its setup "
-                          "log, then remove it again.",
+                      ansiToWide("The setup log \"" + log + "\" cannot be used: " + malformed +
+                                 ".\n\nNothing was removed. Reinstall the product to repair its "
+                                 "setup log, then remove it again."),
                       kExitNothingRemoved);
-    if (!options.reportPath.empty() &&
-        liesIn(options.reportPath, ansiToUtf8(applicationDirectory))) {
+    if (!options.reportPath.empty() && liesIn(options.reportPath, ansiToUtf8(applicationDirectory)))
         // Written there, it would keep the folder it reports on from going.
-        UninstallOptions noReport = options;
-        noReport.reportPath.clear();
-        return refuse(noReport, utf8ToWide(options.reportPath),
-                      "refused: the report file lies in the application directory, which the "
-                      "removal deletes",
-                      "The report file \"" + reportShown +
-                          "\" lies in the application directory, which the removal deletes."
-                          "\n\nNothing was removed. Name a file in another folder with /LOG=.",
-                      kExitNothingRemoved);
-    }
+        return refuseReportPlace(options,
+                                 "lies in the application directory, which the removal deletes",
+                                 L"Name a file in another folder with /LOG=.", kExitNothingRemoved);
     const std::string program = modulePath();
     lock.release();
 
@@ -166,7 +170,9 @@ int runRelayStage(int count, char** arguments, char** optionArgs) {
     // also learns from it whose process to leave out of the running programs.
     const win32::Handle self(
         OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, GetCurrentProcessId()));
-    if (!verified || !self || !inheritable(verified.get()) || !inheritable(folder.handle.get())) {
+    const win32::Handle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!verified || !self || !ready || !inheritable(verified.get()) ||
+        !inheritable(folder.handle.get()) || !inheritable(ready.get())) {
         verified.reset();
         return cannotStart(copy, folder);
     }
@@ -174,6 +180,7 @@ int runRelayStage(int count, char** arguments, char** optionArgs) {
     handed.relay = reinterpret_cast<std::uintptr_t>(self.get());
     handed.copy = reinterpret_cast<std::uintptr_t>(verified.get());
     handed.folder = reinterpret_cast<std::uintptr_t>(folder.handle.get());
+    handed.ready = reinterpret_cast<std::uintptr_t>(ready.get());
     // Unicode, so that the options reach the copy as they were typed.
     const std::wstring commandLine =
         ansiToWide(relayCommandLine(copy, handed, program, programDirectory())) +
@@ -185,7 +192,7 @@ int runRelayStage(int count, char** arguments, char** optionArgs) {
     if (!system.empty())
         SetCurrentDirectoryA(system.c_str());
     win32::StartOptions inherit;
-    inherit.inheritHandles = true; // the three handles above go down to the copy
+    inherit.inheritHandles = true; // the four handles above go down to the copy
     const win32::Process process = win32::startProcess(ansiToWide(copy), commandLine, inherit);
     if (!process) {
         verified.reset();
@@ -194,6 +201,7 @@ int runRelayStage(int count, char** arguments, char** optionArgs) {
     // The copy holds its own inherited handles from here on.
     verified.reset();
     folder.handle.reset();
+    waitUntilCopyHoldsLock(ready, process);
     if (!unattended)
         return -1;
     WaitForSingleObject(process.handle.get(), INFINITE);

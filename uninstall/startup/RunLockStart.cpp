@@ -3,53 +3,46 @@
 #include "base/Options.h"
 #include "base/SystemErrorText.h"
 
-std::string runLockName() {
-    std::string name;
-    for (const wchar_t* c = win32::kRunLockName; *c != L'\0'; ++c)
-        name += static_cast<char>(*c); // plain ASCII
-    return name;
-}
-
 RunLockRefusal runLockRefusal(const win32::RunLock& lock) {
     using State = win32::RunLock::State;
     RunLockRefusal refusal;
-    refusal.item = runLockName();
-    const std::string name = "\"" + refusal.item + "\"";
+    refusal.item = lock.name();
+    const std::wstring which = L"the " + lock.described();
+    const std::string seconds = std::to_string(win32::kRunLockWaitMs / 1000);
     if (lock.state() == State::Busy) {
         refusal.exitCode = kExitAnotherRunning;
-        refusal.why = "another installation or removal is in progress: it held the lock for the " +
-                      std::to_string(win32::kRunLockWaitMs / 1000) +
+        refusal.why = "another installation or removal is in progress: it held " +
+                      wideToAnsi(which) + " for the " + seconds +
                       " seconds this run waited; start the uninstaller again when it has finished";
-        refusal.boxText = "Another installation or removal is in progress: it has held the lock " +
-                          name + " for the " + std::to_string(win32::kRunLockWaitMs / 1000) +
-                          " seconds the uninstaller waited.\n\nNothing was removed. Start the "
-                          "uninstaller again when that run has finished.";
+        refusal.boxText = L"Another installation or removal is in progress: it has held " + which +
+                          L" for the " + ansiToWide(seconds) +
+                          L" seconds the uninstaller waited.\n\nNothing was removed. Start the "
+                          L"uninstaller again when that run has finished.";
     } else if (lock.state() == State::Untrusted) {
-        std::string who;
-        for (const wchar_t c : lock.who())
-            who += c < 0x80 ? static_cast<char>(c) : '?';
         refusal.exitCode = kExitAnotherRunning;
-        refusal.why = "the name of the lock is taken by an object that others than the "
-                      "administrators may take or change (" +
-                      who +
+        refusal.why = "the name of " + wideToAnsi(which) +
+                      " is taken by an object that others than the administrators may take or "
+                      "change (" +
+                      wideToAnsi(lock.who()) +
                       "), so no one can tell whether another run is in progress; sign that "
                       "account out or restart the computer, then start the uninstaller again";
-        refusal.boxText = "The uninstaller cannot tell whether another installation or removal "
-                          "is in progress: the name of its lock " +
-                          name +
-                          " is taken by an object that others than the administrators may take "
-                          "or change (" +
-                          who +
-                          ").\n\nNothing was removed. Sign that account out or restart the "
-                          "computer, then start the uninstaller again.";
+        refusal.boxText = L"The uninstaller cannot tell whether another installation or removal "
+                          L"is in progress: the name of " +
+                          which +
+                          L" is taken by an object that others than the administrators may take "
+                          L"or change (" +
+                          lock.who() +
+                          L").\n\nNothing was removed. Sign that account out or restart the "
+                          L"computer, then start the uninstaller again.";
     } else {
+        const std::string error = systemErrorText(lock.error());
         refusal.exitCode = kExitNothingRemoved;
-        refusal.why =
-            "the lock that keeps two runs apart cannot be made: " + systemErrorText(lock.error()) +
-            "; start the uninstaller as an administrator";
-        refusal.boxText = "The uninstaller cannot make its lock " + name +
-                          ", which keeps two runs apart: " + systemErrorText(lock.error()) +
-                          "\n\nNothing was removed. Start the uninstaller as an administrator.";
+        refusal.why = "the uninstaller cannot make " + wideToAnsi(which) +
+                      ", which keeps two runs apart: " + error +
+                      "; start the uninstaller as an administrator";
+        refusal.boxText = L"The uninstaller cannot make " + which +
+                          L", which keeps two runs apart: " + ansiToWide(error) +
+                          L"\n\nNothing was removed. Start the uninstaller as an administrator.";
     }
     return refusal;
 }

@@ -5,16 +5,14 @@
 
 #include <string>
 
-// The run lock that the uninstaller shares with setup, in the words its refused starts use.
+// The lock (the run lock, or the entry lock taken before it) that the uninstaller shares with
+// setup, in the words its refused starts use.
 struct RunLockRefusal {
-    std::string item;    // the lock's name, for the report's "Start" line
-    std::string why;     // for the report, the event log and standard error
-    std::string boxText; // for the box of an interactive run
-    int exitCode = 0;    // 1618 while another run holds it, 2 when it cannot be made
+    std::wstring item;    // the lock's name, for the report's "Start" line
+    std::string why;      // for the report, the event log and standard error
+    std::wstring boxText; // for the box of an interactive run
+    int exitCode = 0;     // 1618 while another run holds it, 2 when it cannot be made
 };
 
 // Why a run that did not get `lock` ends, and with which code.
 RunLockRefusal runLockRefusal(const win32::RunLock& lock);
-
-// The lock's name as the report writes it.
-std::string runLockName();

@@ -67,14 +67,15 @@ std::vector<HWND> topLevelWindows(DWORD id) {
     return search.windows;
 }
 
-std::string nameOf(DWORD id, const std::string& path) {
+std::wstring nameOf(DWORD id, const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
-    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::wstring file =
+        ansiToWide(slash == std::string::npos ? path : path.substr(slash + 1));
     for (const HWND window : topLevelWindows(id)) {
-        char title[256] = {};
+        wchar_t title[256] = {};
         if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == nullptr &&
-            GetWindowTextA(window, title, sizeof title) > 0)
-            return std::string(title) + " (" + file + ")";
+            GetWindowTextW(window, title, 256) > 0)
+            return std::wstring(title) + L" (" + file + L")";
     }
     return file;
 }
@@ -172,11 +173,11 @@ std::vector<RunningProgram> closePrograms(const std::vector<RunningProgram>& pro
     return running;
 }
 
-std::string runningText(const std::vector<RunningProgram>& programs) {
-    std::string text;
+std::wstring runningText(const std::vector<RunningProgram>& programs) {
+    std::wstring text;
     for (const RunningProgram& program : programs)
-        text += program.name + (program.ours ? " is running.\n"
-                                             : " is running as a service or in another session: "
-                                               "it is not closed from here; stop it yourself.\n");
+        text += program.name + (program.ours ? L" is running.\n"
+                                             : L" is running as a service or in another session: "
+                                               L"it is not closed from here; stop it yourself.\n");
     return text;
 }

@@ -17,7 +17,8 @@ constexpr DWORD kCloseTimeoutMs = 15000;
 struct RunningProgram {
     DWORD id = 0;
     std::string path; // its program file
-    std::string name; // its window's title and file name: "Technical Glossary (glossary.exe)"
+    // Its window's title, in any script, and file name: "Technical Glossary (glossary.exe)".
+    std::wstring name;
     // Opened when it was listed and held since, so that its id names no other process however
     // long the question stays open.
     std::shared_ptr<const win32::Handle> process;
@@ -39,4 +40,4 @@ std::vector<RunningProgram> closePrograms(const std::vector<RunningProgram>& pro
                                           DWORD timeoutMs);
 
 // "Technical Glossary (glossary.exe) is running.", a line each.
-std::string runningText(const std::vector<RunningProgram>& programs);
+std::wstring runningText(const std::vector<RunningProgram>& programs);

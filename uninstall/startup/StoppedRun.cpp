@@ -77,7 +77,7 @@ bool refuseForeignJournal(UninstallReport& report) {
     if (UninstallJournal::check(applicationDirectory, product, why))
         return false;
     tellRefusedStart(report, UninstallJournal::pathIn(applicationDirectory), "refused: " + why,
-                     why + "\n\nNothing was removed.");
+                     ansiToWide(why) + L"\n\nNothing was removed.");
     return true;
 }
 
@@ -102,9 +102,8 @@ bool refuseOrFinishStoppedSetup(UninstallReport& report, int& exitCode) {
         if (!Journal::recover(ansiToWide(product), scope, trustedAccount, &lines, options))
             return false;
     } catch (const JournalError& error) {
-        const std::string why = wideToAnsi(error.message());
-        tellRefusedStart(report, wideToAnsi(Journal::name()), "refused: " + why,
-                         why + "\n\nNothing was removed.");
+        tellRefusedStart(report, Journal::name(), "refused: " + wideToAnsi(error.message()),
+                         error.message() + L"\n\nNothing was removed.");
         exitCode = kExitNothingRemoved;
         return true;
     }
@@ -114,10 +113,9 @@ bool refuseOrFinishStoppedSetup(UninstallReport& report, int& exitCode) {
         return false;
     report.note("Recovery", log, "gone with the stopped setup's undo: nothing left to remove");
     if (!unattended)
-        showMessage((product + " was removed: its installation had been stopped, and undoing "
-                               "it removed everything it had installed.")
-                        .c_str(),
-                    product.c_str(), MB_OK | MB_ICONINFORMATION);
+        showMessage(product + " was removed: its installation had been stopped, and undoing it "
+                              "removed everything it had installed.",
+                    product, MB_OK | MB_ICONINFORMATION);
     exitCode = report.exitCode();
     return true;
 }

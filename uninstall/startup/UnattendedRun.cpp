@@ -40,7 +40,7 @@ int runUnattended(const std::string& copy, const std::string& original,
             for (const RunningProgram& program :
                  closePrograms(runningProductPrograms(*setupLog, relayProcessId), kCloseTimeoutMs))
                 report.item("Running programs", program.path, Outcome::Kept,
-                            "in use by " + program.name);
+                            "in use by " + wideToAnsi(program.name));
         }
 
         const ProgressControl noBar;

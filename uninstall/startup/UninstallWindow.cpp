@@ -42,7 +42,7 @@ void UninstallWindow::onCommand(unsigned id, LPARAM) {
 void UninstallWindow::runDialog(int resource,
                                 DialogHandler* (*makeHandler)(HWND, UninstallModel*)) {
     DialogFactory factory(makeHandler, &model_);
-    const INT_PTR end = DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(resource), nullptr,
+    const INT_PTR end = DialogBoxParamW(instanceHandle, MAKEINTRESOURCEW(resource), nullptr,
                                         dialogProcedure, reinterpret_cast<LPARAM>(&factory));
     if (exceptionHeld())
         return; // the message loop reports it
@@ -66,11 +66,11 @@ bool UninstallWindow::programsClosed() {
                            : std::vector<RunningProgram>();
         if (running.empty())
             return true;
-        const std::string text =
+        const std::wstring text =
             runningText(running) +
-            "\nContinue closes the programs and removes the product. Close them yourself and "
-            "choose Try Again, or choose Cancel to remove nothing.";
-        switch (showMessage(text.c_str(), "Programs still running",
+            L"\nContinue closes the programs and removes the product. Close them yourself and "
+            L"choose Try Again, or choose Cancel to remove nothing.";
+        switch (showMessage(text, L"Programs still running",
                             MB_CANCELTRYCONTINUE | MB_ICONWARNING | MB_DEFBUTTON2)) {
         case IDCONTINUE: {
             // What may not be asked to close (a service, another session's program) is only

@@ -4,6 +4,7 @@
 #include "Model.h"
 #include "ResourceIds.h"
 #include "base/Placeholders.h"
+#include "base/SystemErrorText.h"
 #include "ui/MessageCatalogue.h"
 
 BOOL centreOnDesktop(HWND window) {
@@ -25,10 +26,10 @@ DialogHandler* ConfirmDialog::create(HWND dialog, UninstallModel* model) {
 }
 
 bool ConfirmDialog::onInitDialog(HWND dialog) {
-    SetWindowTextA(dialog, messageChars(1101));
+    SetWindowTextW(dialog, ansiToWide(messageText(1101)).c_str());
     std::string question = messageText(1102);
     fillPlaceholder(question, model_ != nullptr ? model_->applicationName() : std::string());
-    SetWindowTextA(text_, question.c_str());
+    SetWindowTextW(text_, ansiToWide(question).c_str());
     SendMessageA(icon_, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, IDI_QUESTION)), 0);
     centreOnDesktop(dialog);
     return true;
@@ -54,14 +55,14 @@ DialogHandler* DetailsDialog::create(HWND dialog, UninstallModel* model) {
 }
 
 bool DetailsDialog::onInitDialog(HWND dialog) {
-    SetWindowTextA(dialog, messageChars(1400));
+    SetWindowTextW(dialog, ansiToWide(messageText(1400)).c_str());
     centreOnDesktop(dialog);
     std::string lines;
     if (model_ != nullptr) {
         for (const std::string& line : model_->problems())
             lines += line + "\r\n";
     }
-    SetWindowTextA(text_, lines.c_str());
+    SetWindowTextW(text_, ansiToWide(lines).c_str());
     return true;
 }
 
@@ -85,7 +86,7 @@ INT_PTR sharedFileDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
         const std::string name = split == std::string::npos ? path : path.substr(split + 1);
         std::string question = messageText(1302);
         fillPlaceholders(question, name, directory);
-        SetDlgItemTextA(dialog, IDC_TEXT, question.c_str());
+        SetDlgItemTextW(dialog, IDC_TEXT, ansiToWide(question).c_str());
         return FALSE;
     }
     if (message == WM_COMMAND && LOWORD(wParam) >= IDC_ANSWER_YES &&

@@ -5,6 +5,7 @@
 #include "ResourceIds.h"
 #include "base/Placeholders.h"
 #include "base/ProcessValues.h"
+#include "base/SystemErrorText.h"
 #include "engine/UninstallWorker.h"
 #include "ui/MessageCatalogue.h"
 #include "win32/ScaledBitmap.h"
@@ -69,11 +70,11 @@ ProgressDialog::~ProgressDialog() {
 }
 
 bool ProgressDialog::onInitDialog(HWND dialog) {
-    SetWindowTextA(dialog, messageChars(1201));
+    SetWindowTextW(dialog, ansiToWide(messageText(1201)).c_str());
     std::string introduction = messageText(1202);
     fillPlaceholder(introduction, model_ != nullptr ? model_->applicationName() : std::string());
-    SetWindowTextA(text_.handle(), introduction.c_str());
-    SetWindowTextA(status_.handle(), "");
+    SetWindowTextW(text_.handle(), ansiToWide(introduction).c_str());
+    SetWindowTextW(status_.handle(), L"");
     drawPicturesForDensity(dialog);
     for (const DlgControl& mark : marks_)
         ShowWindow(mark.handle(), SW_HIDE);
@@ -103,7 +104,7 @@ bool ProgressDialog::onCommand(HWND dialog, unsigned id, unsigned code) {
     switch (id) {
     case IDC_DETAILS: {
         DialogFactory factory(DetailsDialog::create, model_);
-        DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(IDD_DETAILS), dialog, dialogProcedure,
+        DialogBoxParamW(instanceHandle, MAKEINTRESOURCEW(IDD_DETAILS), dialog, dialogProcedure,
                         reinterpret_cast<LPARAM>(&factory));
         return false;
     }
@@ -128,7 +129,7 @@ void ProgressDialog::finish(bool completed) {
     // An aborted run did not remove everything, whatever the list says.
     const bool problems = model_ != nullptr && !model_->problems().empty();
     if (completed && !problems) {
-        SetWindowTextA(status_.handle(), messageChars(1204));
+        SetWindowTextW(status_.handle(), ansiToWide(messageText(1204)).c_str());
     } else {
         if (problems)
             EnableWindow(details_.handle(), TRUE);
@@ -139,7 +140,7 @@ void ProgressDialog::finish(bool completed) {
                          ? status + " " + messageTextOr(kTextRestartCompletes, kRestartCompletes)
                          : messageTextOr(kTextRestartCompletes, kRestartCompletes);
         }
-        SetWindowTextA(status_.handle(), status.c_str());
+        SetWindowTextW(status_.handle(), ansiToWide(status).c_str());
     }
     EnableWindow(ok_.handle(), TRUE);
 }

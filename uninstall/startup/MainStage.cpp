@@ -172,11 +172,11 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
                          "refused: the folder of the uninstaller's copy does not carry the label "
                          "the uninstaller gives its own; another program made it, or took the "
                          "label away",
-                         "The folder \"" + folder +
-                             "\" of the uninstaller's copy does not carry the label the "
-                             "uninstaller gives its own: another program made it, or took the "
-                             "label away.\n\nNothing was removed. Start the uninstall.exe of the "
-                             "product's folder again.");
+                         L"The folder \"" + ansiToWide(folder) +
+                             L"\" of the uninstaller's copy does not carry the label the "
+                             L"uninstaller gives its own: another program made it, or took the "
+                             L"label away.\n\nNothing was removed. Start the uninstall.exe of the "
+                             L"product's folder again.");
         return kExitNothingRemoved;
     }
     if (!options.valid()) {

@@ -89,6 +89,16 @@ void createFolders(const std::wstring& path, Journal& journal, SetupReport& repo
     }
 }
 
+// A program file that a process runs from can be neither replaced nor written.
+bool runsAsProgram(const std::wstring& path) {
+    if (path.size() < 4 || _wcsicmp(path.c_str() + path.size() - 4, L".exe") != 0)
+        return false;
+    const win32::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 // Writes beside the target first, so that a failure never leaves half a file. A file that a
 // running program holds open is replaced at the next restart instead. One `alwaysThere` (the
 // registered uninstaller and its log) is replaced in one move, so that the registered command
@@ -133,6 +143,12 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     if (!MoveFileExW(part.c_str(), path.c_str(),
                      MOVEFILE_WRITE_THROUGH | (alwaysThere ? MOVEFILE_REPLACE_EXISTING : 0))) {
         error = GetLastError();
+        if (alwaysThere && had && runsAsProgram(path))
+            throw RemovalInProgress(
+                L"The uninstaller \"" + path + L"\" is running, so a removal of " + kProductName +
+                L" is starting or under way, and setup cannot replace that program while it "
+                L"runs. What setup had done is undone. Start setup again once the removal has "
+                L"ended.");
         throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" + systemError(error));
     }
     if (had)

@@ -24,12 +24,10 @@ TEST(ConcurrentRuns, OfTwoSetupsStartedTogetherOneWorksAtATimeAndTheProductEndsW
     expectNoExceptions(twoSetupsTogether(4));
 }
 
-// Open fault: a setup that gets the run lock first and repairs cannot replace uninstall.exe,
-// which the uninstaller's first process, waiting for the lock, runs from; it ends 1603 with its
-// work undone, and the removal that follows cannot remove the application folder ("Directory is
-// not empty", exit code 1). (Before the entry lock, a setup also came in between the first
-// process and its copy.)
-TEST(ConcurrentRuns, DISABLED_ASetupBesideAnUninstallLeavesTheMachineCleanOrTheProductWhole) {
+// A setup that gets the run lock first meets the uninstaller's first process running from the
+// product's folder while it waits: setup gives way (1618) with its work undone, leaving no file
+// the removal cannot take, and the removal ends with the machine clean.
+TEST(ConcurrentRuns, ASetupBesideAnUninstallLeavesTheMachineCleanOrTheProductWhole) {
     ASSERT_FALSE(testsupport::keyExists(HKEY_LOCAL_MACHINE, setuptest::kUninstallKey));
     expectNoExceptions(setupBesideUninstall(6));
 }

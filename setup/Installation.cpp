@@ -26,6 +26,7 @@ const wchar_t kProductName[] = L"Technical Glossary";
 const wchar_t kProductVersion[] = PRODUCT_VERSION_WIDE;
 const wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
+const wchar_t kFoldersMadeAbove[] = L"FoldersMadeAbove";
 
 namespace {
 
@@ -202,8 +203,8 @@ std::wstring installDate() {
     return text;
 }
 
-void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journal,
-                     SetupReport& report) {
+void registerProduct(const std::wstring& directory, const std::vector<std::wstring>& parents,
+                     DWORD sizeKb, Journal& journal, SetupReport& report) {
     journal.beforeRegistration(kUninstallKey);
     win32::Key owned;
     const LONG created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
@@ -230,6 +231,13 @@ void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journ
     setNumber(key, L"EstimatedSize", sizeKb);
     setNumber(key, L"NoModify", 1);
     setNumber(key, L"NoRepair", 1);
+    std::wstring made;
+    for (const std::wstring& parent : parents)
+        made += parent + L'\0';
+    made += L'\0';
+    RegSetValueExW(key, kFoldersMadeAbove, 0, REG_MULTI_SZ,
+                   reinterpret_cast<const BYTE*>(made.data()),
+                   static_cast<DWORD>(made.size() * sizeof(wchar_t)));
     setString(key, L"DisplayName", kProductName);
     report.installed("Registry", std::wstring(L"HKLM\\") + kUninstallKey);
 }
@@ -316,7 +324,8 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     const EarlierInstallation earlier = checkEarlierInstallation(directory, request.allowDowngrade);
     const std::vector<std::string>& countedBefore = earlier.countedShared;
     const std::size_t missingFrom = checkDestinationRights(directory, request.administrator);
-    for (const std::wstring& parent : parentsToRemove(directory))
+    const std::vector<std::wstring> parents = parentsToRemove(directory);
+    for (const std::wstring& parent : parents)
         product.parents.push_back(exactAnsi(parent));
 
     Journal journal(kProductName, request.report);
@@ -388,7 +397,7 @@ std::wstring install(HMODULE module, const InstallRequest& request,
 
     // Last before the commit, after the log: a registration always means a whole installation,
     // whose uninstaller has its log.
-    registerProduct(directory, (bytes + 1023) / 1024, journal, report);
+    registerProduct(directory, parents, (bytes + 1023) / 1024, journal, report);
     progress(++done, total);
     if (!journal.commit(installed, &report))
         return L"Files of it are to be deleted or replaced when the computer next starts, as "

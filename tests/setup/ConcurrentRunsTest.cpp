@@ -32,6 +32,14 @@ TEST(ConcurrentRuns, ASetupBesideAnUninstallLeavesTheMachineCleanOrTheProductWho
     expectNoExceptions(setupBesideUninstall(6));
 }
 
+// The same meeting in the order that failed, every time.
+TEST(ConcurrentRuns, ASetupHoldingTheRunLockWhileAnUninstallWaitsGivesWayAndTheMachineEndsClean) {
+    ASSERT_FALSE(testsupport::keyExists(HKEY_LOCAL_MACHINE, setuptest::kUninstallKey));
+    const Figures figures = setupWhileAnUninstallWaits(2);
+    expectNoExceptions(figures);
+    EXPECT_EQ(figures.exitCodes.count("setup 1618, uninstall 0"), 1u);
+}
+
 TEST(ConcurrentRuns, AnUninstallKilledBeforeItsFoldersIsFollowedByASetupThatLeavesTheProductWhole) {
     ASSERT_FALSE(testsupport::keyExists(HKEY_LOCAL_MACHINE, setuptest::kUninstallKey));
     std::vector<testsupport::StopPoint> moments = {

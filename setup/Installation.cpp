@@ -2,10 +2,11 @@
 
 #include "Destination.h"
 #include "Payload.h"
+#include "Registration.h"
 #include "SetupLogText.h"
 #include "SetupReport.h"
 #include "Shortcut.h"
-#include "base/ErrorAdvice.h"
+#include "SystemError.h"
 #include "recovery/Journal.h"
 #include "recovery/LongPath.h"
 #include "win32/AccessRights.h"
@@ -19,7 +20,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
 #include <vector>
 
 const wchar_t kProductName[] = L"Technical Glossary";
@@ -29,18 +29,6 @@ const wchar_t kUninstallKey[] =
 const wchar_t kFoldersMadeAbove[] = L"FoldersMadeAbove";
 
 namespace {
-
-// In plain words with what to do where a person can act (a file in use, a full disk), else the
-// system's text; `error` is read at the failing call, before anything else can overwrite it.
-std::wstring systemError(DWORD error) {
-    std::wstring advice = wide(errorAdvice(error, utf8(kProductName)));
-    if (!advice.empty()) {
-        advice[0] = static_cast<wchar_t>(towupper(advice[0])); // it begins a line here
-        return advice;
-    }
-    const std::wstring message = win32::systemMessage(error);
-    return (message.empty() ? L"Error" : message) + L" (" + std::to_wstring(error) + L")";
-}
 
 std::wstring folderPath(int csidl) {
     wchar_t path[MAX_PATH] = {};
@@ -185,63 +173,6 @@ void countSharedFile(const std::wstring& path, bool existedBefore, Journal& jour
     report.installed("Use counts", path + L" (" + std::to_wstring(updated) + L")");
 }
 
-void setString(HKEY key, const wchar_t* name, const std::wstring& value) {
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-void setNumber(HKEY key, const wchar_t* name, DWORD value) {
-    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
-
-// Today as the registration's InstallDate has it: YYYYMMDD, local time.
-std::wstring installDate() {
-    SYSTEMTIME today = {};
-    GetLocalTime(&today);
-    wchar_t text[16] = {};
-    swprintf(text, 16, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
-    return text;
-}
-
-void registerProduct(const std::wstring& directory, const std::vector<std::wstring>& parents,
-                     DWORD sizeKb, Journal& journal, SetupReport& report) {
-    journal.beforeRegistration(kUninstallKey);
-    win32::Key owned;
-    const LONG created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
-                                         KEY_SET_VALUE, nullptr, owned.receive(), nullptr);
-    if (created != ERROR_SUCCESS)
-        throw InstallError(L"The product cannot be registered:\n" +
-                           systemError(static_cast<DWORD>(created)));
-    const HKEY key = owned.get();
-    const std::wstring uninstaller = L"\"" + directory + L"\\uninstall.exe\"";
-    // The command first and the name last: a run stopped in between leaves a key that the list
-    // of programs does not show, and whose command finishes the stopped run.
-    setString(key, L"UninstallString", uninstaller);
-    setString(key, L"QuietUninstallString", uninstaller + L" /S");
-    setString(key, L"DisplayVersion", kProductVersion);
-    setNumber(key, L"VersionMajor", PRODUCT_VERSION_MAJOR);
-    setNumber(key, L"VersionMinor", PRODUCT_VERSION_MINOR);
-    setString(key, L"Publisher", wide(PRODUCT_PUBLISHER_TEXT));
-    setString(key, L"HelpLink", PRODUCT_URL_WIDE);
-    setString(key, L"URLInfoAbout", PRODUCT_URL_WIDE);
-    setString(key, L"InstallDate", installDate());
-    setString(key, L"InstallLocation", directory);
-    // The icon's index keeps a comma in the folder's name from being read as one.
-    setString(key, L"DisplayIcon", directory + L"\\glossary.exe,0");
-    setNumber(key, L"EstimatedSize", sizeKb);
-    setNumber(key, L"NoModify", 1);
-    setNumber(key, L"NoRepair", 1);
-    std::wstring made;
-    for (const std::wstring& parent : parents)
-        made += parent + L'\0';
-    made += L'\0';
-    RegSetValueExW(key, kFoldersMadeAbove, 0, REG_MULTI_SZ,
-                   reinterpret_cast<const BYTE*>(made.data()),
-                   static_cast<DWORD>(made.size() * sizeof(wchar_t)));
-    setString(key, L"DisplayName", kProductName);
-    report.installed("Registry", std::wstring(L"HKLM\\") + kUninstallKey);
-}
-
 std::wstring fullPath(const std::wstring& path) {
     wchar_t full[MAX_PATH] = {};
     const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
@@ -335,6 +266,16 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     if (!earlier.damagedLog.empty())
         report.note("Setup log", logPath,
                     "damaged (" + utf8(earlier.damagedLog) + "): written anew");
+    // A removal stopped after the setup log went: the folders it had yet to take are the
+    // product's again, named by the registration it left.
+    if (!registered.empty() && !exists(registered + L"\\Setup.log")) {
+        for (const std::wstring& parent : parents) {
+            if (exists(parent))
+                report.note("Recovery", parent,
+                            "made by setup, whose log of it was gone (a removal stopped): named in "
+                            "the setup log again");
+        }
+    }
     // What this run writes: a restart operation on a shared file it only keeps is the business
     // of the products that wrote it.
     std::vector<std::wstring> installed = {directory, menu, logPath};

@@ -3,6 +3,7 @@
 #include "JournalError.h"
 #include "JournalReport.h"
 #include "RestartOperations.h"
+#include "SetAside.h"
 #include "Utf8.h"
 #include "journal/LineForm.h"
 #include "win32/AccessRights.h"
@@ -17,11 +18,6 @@ namespace {
 
 const wchar_t kJournalKey[] = L"SOFTWARE\\Technical Glossary Setup";
 const wchar_t kJournalValue[] = L"Journal";
-
-// Where a replaced file waits until the run has succeeded.
-std::wstring asideName(const std::wstring& path) {
-    return path + L".previous";
-}
 
 bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -49,43 +45,6 @@ bool identityOf(HANDLE folder, BY_HANDLE_FILE_INFORMATION& identity) {
            (identity.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
-// A copy set aside goes through one handle that follows no link, its read-only attribute
-// cleared first: the deletion at the next restart does not clear it, and the copy would stay.
-void deleteAside(const std::wstring& path) {
-    const auto open = [&](DWORD access) {
-        return win32::Handle(
-            CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    };
-    {
-        win32::Handle file = open(DELETE);
-        const bool deletable = file.valid();
-        // Held by a program that shares no deletion: the attribute still goes before the restart.
-        if (!deletable)
-            file = open(0);
-        FILE_BASIC_INFO basic = {};
-        if (!file.valid() ||
-            !GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
-            return;
-        // Not the file set aside: left as it is.
-        if ((basic.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
-            return;
-        if ((basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-            if (basic.FileAttributes == 0)
-                basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-            SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic);
-        }
-        FILE_DISPOSITION_INFO disposition = {TRUE};
-        if (deletable && SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
-                                                    sizeof disposition))
-            return;
-    }
-    // A replaced program that still runs cannot be deleted yet: it goes at the next restart.
-    MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-}
-
 // The very folder the run made, and not one that holds the system's: only such a folder is
 // adopted as the product's by a recovery.
 bool provenMade(const SetupJournal::Folder& made) {
@@ -101,24 +60,6 @@ bool provenMade(const SetupJournal::Folder& made) {
     JournalScope system;
     system.folders.push_back(made.path);
     return length > 0 && length < MAX_PATH && !fileInScope(system, utf8(windows));
-}
-
-// A file that cannot be deleted because a program runs from it (the uninstaller that
-// recovers a stopped setup) may still be renamed: it goes at the next restart, and the file set
-// aside takes its name now.
-void moveOutOfTheWay(const std::wstring& path, const std::wstring& folder) {
-    const std::size_t slash = path.rfind(L'\\');
-    const std::wstring base =
-        folder.empty() || slash == std::wstring::npos ? path : folder + path.substr(slash);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring away = base + L".undone" + std::to_wstring(attempt);
-        if (MoveFileExW(path.c_str(), away.c_str(), MOVEFILE_WRITE_THROUGH)) {
-            MoveFileExW(away.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-            return;
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
-            return;
-    }
 }
 
 } // namespace
@@ -487,8 +428,17 @@ void Journal::undo() {
             continue;
         }
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(path.c_str()) && exists(path))
+        if (!DeleteFileW(path.c_str()) && exists(path)) {
+            // A program runs from it, and it is what was set aside (a copy of the uninstaller
+            // that was never replaced): it stays, rather than move into a name no log holds.
+            if (sameContent(path, asideName(path))) {
+                deleteAside(asideName(path));
+                if (report_)
+                    report_->note("Undo", path, "kept as it was: in use, and never replaced");
+                continue;
+            }
             moveOutOfTheWay(path, inUseGoesTo_);
+        }
         if (MoveFileExW(asideName(path).c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) && report_)
             report_->note("Undo", path, "brought back as it was");
     }

@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -262,6 +263,37 @@ EarlierInstallation checkEarlierInstallation(const std::wstring& directory, bool
     return earlier;
 }
 
+namespace {
+
+// The folders an earlier setup made above the registered folder, as its registration names
+// them.
+std::vector<std::wstring> registeredParents() {
+    std::vector<std::wstring> parents;
+    win32::Key key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, key.receive()) !=
+        ERROR_SUCCESS)
+        return parents;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key.get(), kFoldersMadeAbove, nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_MULTI_SZ || size > 64 * 1024)
+        return parents;
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key.get(), kFoldersMadeAbove, nullptr, &type,
+                         reinterpret_cast<BYTE*>(&text[0]), &size) != ERROR_SUCCESS)
+        return parents;
+    text.resize(size / sizeof(wchar_t));
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find(L'\0', at), text.size());
+        if (end > at)
+            parents.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return parents;
+}
+
+} // namespace
+
 std::vector<std::wstring> parentsToRemove(const std::wstring& directory) {
     std::vector<std::wstring> parents;
     for (std::size_t at = directory.rfind(L'\\'); at != std::wstring::npos && at > 2;
@@ -274,8 +306,14 @@ std::vector<std::wstring> parentsToRemove(const std::wstring& directory) {
     if (!parents.empty() || registeredFolder().empty())
         return parents;
     bool found = false;
-    const std::vector<std::string> earlier =
+    std::vector<std::string> earlier =
         directoriesOf(readWholeFile(directory + L"\\Setup.log", found));
+    // A removal stopped after its setup log went leaves the registration, which names them too.
+    if (earlier.size() < 2) {
+        earlier.assign(1, std::string());
+        for (const std::wstring& parent : registeredParents())
+            earlier.push_back(exactAnsi(parent));
+    }
     const std::string ansiDirectory = exactAnsi(directory);
     for (std::size_t i = 1; i < earlier.size(); ++i) {
         const std::string& parent = earlier[i];

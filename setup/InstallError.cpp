@@ -8,6 +8,8 @@ SetupOutcome guardedInstall(const std::function<void()>& install) {
     try {
         install();
         return SetupOutcome{kSetupInstalled, std::wstring()};
+    } catch (const RemovalInProgress& error) {
+        return SetupOutcome{kSetupAnotherRunning, error.message()};
     } catch (const JournalError& error) {
         return SetupOutcome{kSetupFailed, error.message()};
     } catch (const std::bad_alloc&) {

@@ -2,10 +2,11 @@
 
 #include "Destination.h"
 #include "Payload.h"
+#include "Registration.h"
 #include "SetupLogText.h"
 #include "SetupReport.h"
 #include "Shortcut.h"
-#include "base/ErrorAdvice.h"
+#include "SystemError.h"
 #include "recovery/Journal.h"
 #include "recovery/LongPath.h"
 #include "win32/AccessRights.h"
@@ -19,27 +20,15 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
 #include <vector>
 
 const wchar_t kProductName[] = L"Technical Glossary";
 const wchar_t kProductVersion[] = PRODUCT_VERSION_WIDE;
 const wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Technical Glossary";
+const wchar_t kFoldersMadeAbove[] = L"FoldersMadeAbove";
 
 namespace {
-
-// In plain words with what to do where a person can act (a file in use, a full disk), else the
-// system's text; `error` is read at the failing call, before anything else can overwrite it.
-std::wstring systemError(DWORD error) {
-    std::wstring advice = wide(errorAdvice(error, utf8(kProductName)));
-    if (!advice.empty()) {
-        advice[0] = static_cast<wchar_t>(towupper(advice[0])); // it begins a line here
-        return advice;
-    }
-    const std::wstring message = win32::systemMessage(error);
-    return (message.empty() ? L"Error" : message) + L" (" + std::to_wstring(error) + L")";
-}
 
 std::wstring folderPath(int csidl) {
     wchar_t path[MAX_PATH] = {};
@@ -89,6 +78,16 @@ void createFolders(const std::wstring& path, Journal& journal, SetupReport& repo
     }
 }
 
+// A program file that a process runs from can be neither replaced nor written.
+bool runsAsProgram(const std::wstring& path) {
+    if (path.size() < 4 || _wcsicmp(path.c_str() + path.size() - 4, L".exe") != 0)
+        return false;
+    const win32::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 // Writes beside the target first, so that a failure never leaves half a file. A file that a
 // running program holds open is replaced at the next restart instead. One `alwaysThere` (the
 // registered uninstaller and its log) is replaced in one move, so that the registered command
@@ -133,6 +132,12 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     if (!MoveFileExW(part.c_str(), path.c_str(),
                      MOVEFILE_WRITE_THROUGH | (alwaysThere ? MOVEFILE_REPLACE_EXISTING : 0))) {
         error = GetLastError();
+        if (alwaysThere && had && runsAsProgram(path))
+            throw RemovalInProgress(
+                L"The uninstaller \"" + path + L"\" is running, so a removal of " + kProductName +
+                L" is starting or under way, and setup cannot replace that program while it "
+                L"runs. What setup had done is undone. Start setup again once the removal has "
+                L"ended.");
         throw InstallError(L"The file \"" + path + L"\" cannot be written:\n" + systemError(error));
     }
     if (had)
@@ -166,56 +171,6 @@ void countSharedFile(const std::wstring& path, bool existedBefore, Journal& jour
                            systemError(static_cast<DWORD>(set)));
     journal.countedUse(path, had, had ? updated - count : updated);
     report.installed("Use counts", path + L" (" + std::to_wstring(updated) + L")");
-}
-
-void setString(HKEY key, const wchar_t* name, const std::wstring& value) {
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-void setNumber(HKEY key, const wchar_t* name, DWORD value) {
-    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
-
-// Today as the registration's InstallDate has it: YYYYMMDD, local time.
-std::wstring installDate() {
-    SYSTEMTIME today = {};
-    GetLocalTime(&today);
-    wchar_t text[16] = {};
-    swprintf(text, 16, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
-    return text;
-}
-
-void registerProduct(const std::wstring& directory, DWORD sizeKb, Journal& journal,
-                     SetupReport& report) {
-    journal.beforeRegistration(kUninstallKey);
-    win32::Key owned;
-    const LONG created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
-                                         KEY_SET_VALUE, nullptr, owned.receive(), nullptr);
-    if (created != ERROR_SUCCESS)
-        throw InstallError(L"The product cannot be registered:\n" +
-                           systemError(static_cast<DWORD>(created)));
-    const HKEY key = owned.get();
-    const std::wstring uninstaller = L"\"" + directory + L"\\uninstall.exe\"";
-    // The command first and the name last: a run stopped in between leaves a key that the list
-    // of programs does not show, and whose command finishes the stopped run.
-    setString(key, L"UninstallString", uninstaller);
-    setString(key, L"QuietUninstallString", uninstaller + L" /S");
-    setString(key, L"DisplayVersion", kProductVersion);
-    setNumber(key, L"VersionMajor", PRODUCT_VERSION_MAJOR);
-    setNumber(key, L"VersionMinor", PRODUCT_VERSION_MINOR);
-    setString(key, L"Publisher", wide(PRODUCT_PUBLISHER_TEXT));
-    setString(key, L"HelpLink", PRODUCT_URL_WIDE);
-    setString(key, L"URLInfoAbout", PRODUCT_URL_WIDE);
-    setString(key, L"InstallDate", installDate());
-    setString(key, L"InstallLocation", directory);
-    // The icon's index keeps a comma in the folder's name from being read as one.
-    setString(key, L"DisplayIcon", directory + L"\\glossary.exe,0");
-    setNumber(key, L"EstimatedSize", sizeKb);
-    setNumber(key, L"NoModify", 1);
-    setNumber(key, L"NoRepair", 1);
-    setString(key, L"DisplayName", kProductName);
-    report.installed("Registry", std::wstring(L"HKLM\\") + kUninstallKey);
 }
 
 std::wstring fullPath(const std::wstring& path) {
@@ -300,7 +255,8 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     const EarlierInstallation earlier = checkEarlierInstallation(directory, request.allowDowngrade);
     const std::vector<std::string>& countedBefore = earlier.countedShared;
     const std::size_t missingFrom = checkDestinationRights(directory, request.administrator);
-    for (const std::wstring& parent : parentsToRemove(directory))
+    const std::vector<std::wstring> parents = parentsToRemove(directory);
+    for (const std::wstring& parent : parents)
         product.parents.push_back(exactAnsi(parent));
 
     Journal journal(kProductName, request.report);
@@ -310,6 +266,16 @@ std::wstring install(HMODULE module, const InstallRequest& request,
     if (!earlier.damagedLog.empty())
         report.note("Setup log", logPath,
                     "damaged (" + utf8(earlier.damagedLog) + "): written anew");
+    // A removal stopped after the setup log went: the folders it had yet to take are the
+    // product's again, named by the registration it left.
+    if (!registered.empty() && !exists(registered + L"\\Setup.log")) {
+        for (const std::wstring& parent : parents) {
+            if (exists(parent))
+                report.note("Recovery", parent,
+                            "made by setup, whose log of it was gone (a removal stopped): named in "
+                            "the setup log again");
+        }
+    }
     // What this run writes: a restart operation on a shared file it only keeps is the business
     // of the products that wrote it.
     std::vector<std::wstring> installed = {directory, menu, logPath};
@@ -372,7 +338,7 @@ std::wstring install(HMODULE module, const InstallRequest& request,
 
     // Last before the commit, after the log: a registration always means a whole installation,
     // whose uninstaller has its log.
-    registerProduct(directory, (bytes + 1023) / 1024, journal, report);
+    registerProduct(directory, parents, (bytes + 1023) / 1024, journal, report);
     progress(++done, total);
     if (!journal.commit(installed, &report))
         return L"Files of it are to be deleted or replaced when the computer next starts, as "

@@ -25,6 +25,10 @@ extern const wchar_t kProductName[];
 extern const wchar_t kProductVersion[];
 // Its registration under HKLM.
 extern const wchar_t kUninstallKey[];
+// The registration's value (REG_MULTI_SZ) naming the folders setup made above the application
+// folder, as the setup log does: a removal stopped after the log went leaves the registration,
+// and the next setup names them again in its log, so that they go with the product.
+extern const wchar_t kFoldersMadeAbove[];
 
 // The default destination: the Program Files folder of the program's own bitness.
 std::wstring defaultDestination();

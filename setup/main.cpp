@@ -180,12 +180,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         guardedInstall([&] { restart = install(instance, request, [](int, int) {}); });
     if (outcome.code == kSetupInstalled && !restart.empty())
         outcome = SetupOutcome{kSetupRestartNeeded, restart};
-    if (outcome.code == kSetupFailed)
+    const bool failed = outcome.code == kSetupFailed || outcome.code == kSetupAnotherRunning;
+    if (failed)
         report.failed("Setup", request.destination, outcome.message);
     report.summary(outcome.code);
     if (!outcome.message.empty())
-        report.tellWithoutFile(outcome.code == kSetupFailed ? win32::NoticeKind::Refusal
-                                                            : win32::NoticeKind::Outcome,
+        report.tellWithoutFile(failed ? win32::NoticeKind::Refusal : win32::NoticeKind::Outcome,
                                outcome.message);
     return outcome.code;
 }

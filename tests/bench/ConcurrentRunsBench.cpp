@@ -1,7 +1,8 @@
 // The long series of runs that meet, for the figures: two setups released together, a setup
-// beside an uninstall, and an uninstall killed at each moment of its work (the calls of the
-// functions that delete, write and start, up to the twelfth) then followed by setup. Figures
-// only: the exceptions are listed, and the exit code is their count.
+// beside an uninstall (by chance, and with setup holding the run lock first), and an uninstall
+// killed at each moment of its work (the calls of the functions that delete, write and start, up to
+// the twelfth) then followed by setup. Figures only: the exceptions are listed, and the exit code
+// is their count.
 #include "setup/ConcurrentRuns.h"
 
 #include <cstdio>
@@ -22,7 +23,8 @@ int main(int argc, char** argv) {
     }
     std::size_t exceptions = 0;
     for (const Figures& figures :
-         {twoSetupsTogether(runs), setupBesideUninstall(runs), uninstallKilledThenSetup(moments)}) {
+         {twoSetupsTogether(runs), setupBesideUninstall(runs), setupWhileAnUninstallWaits(runs),
+          uninstallKilledThenSetup(moments)}) {
         figures.print();
         exceptions += figures.exceptions.size();
     }

@@ -3,7 +3,9 @@
 #include "SetupTestSupport.h"
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
+#include "win32/Handles.h"
 #include "win32/Process.h"
+#include "win32/RunLock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -250,6 +252,63 @@ Figures setupBesideUninstall(int runs) {
         // The folder given, so that a setup after the removal installs where the product was.
         const std::vector<DWORD> exitCodes = runTogether({setup(true), uninstall()});
         ++figures.exitCodes["setup " + code(exitCodes[0]) + ", uninstall " + code(exitCodes[1])];
+        judge(figures, label, clean, true);
+    }
+    return figures;
+}
+
+namespace {
+
+// Whether a run other than the caller holds the entry lock, as the uninstaller's first process
+// does while it waits for the run lock; taken here for an instant when free.
+bool entryLockHeldElsewhere() {
+    const win32::Handle entry(OpenMutexW(SYNCHRONIZE, FALSE, win32::kRunEntryLockName));
+    if (!entry.valid())
+        return false;
+    const DWORD waited = WaitForSingleObject(entry.get(), 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+        ReleaseMutex(entry.get());
+    return waited == WAIT_TIMEOUT;
+}
+
+} // namespace
+
+Figures setupWhileAnUninstallWaits(int runs) {
+    Figures figures;
+    figures.series = "setup holding the run lock while an uninstall waits for it";
+    const std::set<std::string> clean = cleanMachine();
+    for (int i = 0; i < runs; ++i) {
+        const std::string label = "run " + std::to_string(i + 1);
+        if (run(setup(true)) != 0) {
+            figures.exceptions.push_back(label + ": the first installation failed\n" +
+                                         reports.take());
+            restore(clean);
+            continue;
+        }
+        // Stopped at its journal's first write, after it took the run lock, until the
+        // uninstaller's first process waits for that lock.
+        win32::Process removal;
+        bool waiting = false;
+        const ObservedRun repair = runObserved(
+            setup(true), kTimeoutMs, {}, {"setup", "advapi32.dll", "RegFlushKey", 1}, [&] {
+                removal = win32::startProcess({}, uninstall());
+                for (DWORD waited = 0; removal && waited < 10000 && !waiting; waited += 20) {
+                    waiting = entryLockHeldElsewhere();
+                    if (!waiting)
+                        Sleep(20);
+                }
+            });
+        DWORD removed = kNotEnded;
+        if (removal && !win32::waitForExit(removal.handle.get(), kTimeoutMs, removed)) {
+            TerminateProcess(removal.handle.get(), 1);
+            removed = kNotEnded;
+        }
+        const DWORD repaired = !repair.processes.empty() && repair.processes[0].exited
+                                   ? repair.processes[0].exitCode
+                                   : kNotEnded;
+        ++figures.exitCodes["setup " + code(repaired) + ", uninstall " + code(removed)];
+        if (!waiting)
+            figures.exceptions.push_back(label + ": the uninstaller never waited for the lock");
         judge(figures, label, clean, true);
     }
     return figures;

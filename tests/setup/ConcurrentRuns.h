@@ -29,6 +29,10 @@ Figures twoSetupsTogether(int runs);
 // and the registered uninstall command released together on the installed product.
 Figures setupBesideUninstall(int runs);
 
+// `runs` times a repair by `setup.exe /S` that holds the run lock while the registered
+// uninstall command, started then, waits for it: the order the together series meets by chance.
+Figures setupWhileAnUninstallWaits(int runs);
+
 // The uninstaller (the registered command) killed at each moment, the n-th call of a function
 // in the process its image names ("Del": the copy doing the work; "uninstall": the started
 // process). Each moment is taken twice: the started process killed alone (the copy works on,

@@ -24,14 +24,20 @@ TEST(ConcurrentRuns, OfTwoSetupsStartedTogetherOneWorksAtATimeAndTheProductEndsW
     expectNoExceptions(twoSetupsTogether(4));
 }
 
-// Open fault: a setup that gets the run lock first and repairs cannot replace uninstall.exe,
-// which the uninstaller's first process, waiting for the lock, runs from; it ends 1603 with its
-// work undone, and the removal that follows cannot remove the application folder ("Directory is
-// not empty", exit code 1). (Before the entry lock, a setup also came in between the first
-// process and its copy.)
-TEST(ConcurrentRuns, DISABLED_ASetupBesideAnUninstallLeavesTheMachineCleanOrTheProductWhole) {
+// A setup that gets the run lock first meets the uninstaller's first process running from the
+// product's folder while it waits: setup gives way (1618) with its work undone, leaving no file
+// the removal cannot take, and the removal ends with the machine clean.
+TEST(ConcurrentRuns, ASetupBesideAnUninstallLeavesTheMachineCleanOrTheProductWhole) {
     ASSERT_FALSE(testsupport::keyExists(HKEY_LOCAL_MACHINE, setuptest::kUninstallKey));
     expectNoExceptions(setupBesideUninstall(6));
+}
+
+// The same meeting in the order that failed, every time.
+TEST(ConcurrentRuns, ASetupHoldingTheRunLockWhileAnUninstallWaitsGivesWayAndTheMachineEndsClean) {
+    ASSERT_FALSE(testsupport::keyExists(HKEY_LOCAL_MACHINE, setuptest::kUninstallKey));
+    const Figures figures = setupWhileAnUninstallWaits(2);
+    expectNoExceptions(figures);
+    EXPECT_EQ(figures.exitCodes.count("setup 1618, uninstall 0"), 1u);
 }
 
 TEST(ConcurrentRuns, AnUninstallKilledBeforeItsFoldersIsFollowedByASetupThatLeavesTheProductWhole) {
@@ -52,12 +58,11 @@ TEST(ConcurrentRuns, AnUninstallKilledBeforeItsFoldersIsFollowedByASetupThatLeav
     EXPECT_GE(figures.runs, 25);
 }
 
-// Open fault: killed with its whole tree after the setup log went but before the application
-// folder and the folder setup made above it, the removal is not finished by the next setup,
-// whose new setup log names only the folders it made itself: the folder above stays after the
-// next removal.
+// Killed with its whole tree after the setup log went but before the application folder and
+// the folder setup made above it: the registration stays and names that folder, so the next
+// setup's log names it again and the next removal takes it.
 TEST(ConcurrentRuns,
-     DISABLED_AnUninstallKilledInItsFoldersStageIsFollowedByASetupThatLeavesTheProductWhole) {
+     AnUninstallKilledInItsFoldersStageIsFollowedByASetupThatLeavesTheProductWhole) {
     ASSERT_FALSE(testsupport::keyExists(HKEY_LOCAL_MACHINE, setuptest::kUninstallKey));
     expectNoExceptions(
         uninstallKilledThenSetup(calls("Del", "kernel32.dll", "SetFileInformationByHandle", 7, 8)));

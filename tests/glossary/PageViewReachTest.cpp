@@ -28,9 +28,16 @@ HWND shownPageControl(const GlossaryProcess& glossary) {
     return nullptr;
 }
 
-// Shown, with the spare control for the next page made beside it.
+// Shown, with the spare control for the next page made: the page's window holds two, the one
+// shown and, after it in the order of Tab, the spare. A control of a page gone stands before
+// the shown one until the window is idle.
 bool idleWithSparePage(const GlossaryProcess& glossary) {
-    return eventually([&] { return pageControls(glossary).size() == 2; }, kTimeoutMs);
+    return eventually(
+        [&] {
+            const std::vector<HWND> held = pageControls(glossary);
+            return held.size() == 2 && IsWindowVisible(held[0]) && !IsWindowVisible(held[1]);
+        },
+        kTimeoutMs);
 }
 
 // The windows of the glossary that were sent a message, recorded from inside its process by
@@ -83,9 +90,7 @@ TEST_F(GlossaryWindowTest, AColourChangeReachesTheSparePageControlThatShowsTheNe
     ASSERT_TRUE(
         eventually([&] { return contains(glossary.pageText(), L"small store"); }, kTimeoutMs));
     ASSERT_TRUE(idleWithSparePage(glossary));
-    const std::vector<HWND> held = pageControls(glossary);
-    const HWND shown = shownPageControl(glossary);
-    const HWND spare = held[0] == shown ? held[1] : held[0];
+    const HWND shown = pageControls(glossary)[0], spare = pageControls(glossary)[1];
     const SentMessageWatch watch(glossary);
     ASSERT_TRUE(watch.valid());
 

@@ -124,6 +124,13 @@ TEST_F(GlossaryWindowTest, ADensityChangeReachesThePageShownAndTheNextPages) {
 
     ASSERT_TRUE(glossary.moveToScreenOfDpi(192, RECT{0, 0, 1280, 1024}));
     EXPECT_EQ(glossary.pageFontTwips(), fontTwipsAt(192)) << "the page shown";
+    // Which keeps its own formatting: the term in bold at 12 points.
+    bool bold = false;
+    COLORREF color = CLR_INVALID;
+    int twips = 0;
+    ASSERT_TRUE(glossary.pageFormat(0, 5, bold, color, twips));
+    EXPECT_TRUE(bold);
+    EXPECT_EQ(twips, 240);
     // The first goes into the control made before the change, the second into one made after.
     glossary.setSearch(L"Compiler");
     ASSERT_TRUE(

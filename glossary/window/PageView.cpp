@@ -2,11 +2,13 @@
 
 #include "AccessibleControl.h"
 #include "Ids.h"
+#include "win32/Gdi.h"
 
 #include <commctrl.h>
 #include <richedit.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -197,9 +199,24 @@ void PageView::coloursChanged(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void PageView::setFont(HFONT font) {
     font_ = font;
+    // The controls' own font, not their text's: a rich edit given WM_SETFONT puts the font on
+    // all of its text, and the page shown would lose its sizes and bold.
+    LOGFONTW logical = {};
+    if (GetObjectW(font, sizeof logical, &logical) == 0)
+        return;
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC | CFM_WEIGHT;
+    const int dpi = GetDeviceCaps(win32::WindowDc(view_).dc(), LOGPIXELSY);
+    format.yHeight = MulDiv(std::abs(logical.lfHeight), 1440, dpi);
+    format.bCharSet = logical.lfCharSet;
+    format.wWeight = static_cast<WORD>(logical.lfWeight);
+    format.dwEffects =
+        (logical.lfWeight >= FW_BOLD ? CFE_BOLD : 0) | (logical.lfItalic != 0 ? CFE_ITALIC : 0);
+    lstrcpynW(format.szFaceName, logical.lfFaceName, LF_FACESIZE);
     for (const HWND control : {page_, leavingPage_.get(), sparePage_.get()}) {
         if (control != nullptr)
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            SendMessageW(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     }
 }
 

@@ -201,6 +201,20 @@ int GlossaryProcess::pageZoom() const {
     return zoom[1] == 0 ? 100 : zoom[0] * 100 / zoom[1];
 }
 
+int GlossaryProcess::pageFontTwips() const {
+    CHARFORMAT2W format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_SIZE;
+    const RemoteMemory remote(process_.get(), sizeof format);
+    if (remote.address() == nullptr ||
+        !WriteProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
+        return -1;
+    send(page(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(remote.address()));
+    if (!ReadProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
+        return -1;
+    return static_cast<int>(format.yHeight);
+}
+
 bool GlossaryProcess::moveToScreenOfDpi(int dpi, const RECT& suggested) {
     // The rectangle must lie in the program's memory: nothing carries it across for us.
     const RemoteMemory remote(process_.get(), sizeof suggested);

@@ -50,6 +50,9 @@ public:
     HWND focus() const;
     // The page's zoom in percent.
     int pageZoom() const;
+    // The size in twips of the page control's own font, which its text starts from (its
+    // default character format); -1 when it cannot be read.
+    int pageFontTwips() const;
     // Tells the window, as the system does, that it is now on a screen of `dpi`, with the
     // system's suggested frame for it.
     bool moveToScreenOfDpi(int dpi, const RECT& suggested);

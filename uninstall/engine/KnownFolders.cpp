@@ -86,15 +86,12 @@ std::vector<std::string> profileFolders() {
 }
 
 std::wstring knownFolderPath(const GUID& id) {
-    const win32::ComApartment com; // the worker thread may have none of its own
-    win32::ComPtr<IKnownFolderManager> manager;
-    win32::ComPtr<IKnownFolder> folder;
+    // A folder not made yet (SYSTEM's or a new account's application data) is still named:
+    // left out, a script's "%APPDATA%\\x" would become "\\x" at the drive's root. It lies in the
+    // account's profile, where other users create nothing. Not through the manager's folder
+    // object: Wine's checks the folder is there whatever it is told.
     win32::TaskMemory<wchar_t*> path;
-    // Without KF_FLAG_DONT_VERIFY: a folder that is not there gives no path.
-    if (FAILED(CoCreateInstance(kKnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
-                                __uuidof(IKnownFolderManager), manager.receiveVoid())) ||
-        FAILED(manager->GetFolder(id, folder.receive())) ||
-        FAILED(folder->GetPath(0, path.receive())) || !path)
+    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, path.receive())) || !path)
         return std::wstring();
     return path.get();
 }

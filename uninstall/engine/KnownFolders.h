@@ -15,5 +15,5 @@ std::vector<std::string> knownFolderPaths();
 std::vector<std::string> profileFolders();
 
 // The path of the running account's known folder `id` (its profile, its application data, the
-// public profile) when the folder exists, else empty.
+// public profile), whether or not the folder exists yet; empty when the system cannot name it.
 std::wstring knownFolderPath(const GUID& id);

@@ -10,6 +10,11 @@
 // where the system has no such manager.
 std::vector<std::string> knownFolderPaths();
 
+// `text` with %SystemDrive% and %SystemRoot% (in any capitals) put in from the system's own
+// Windows folder, never from the environment, which the account sets for itself unelevated;
+// other references stay as written.
+std::wstring withSystemFolders(const std::wstring& text);
+
 // The profiles the system keeps: its profiles root, the default and public profiles and every
 // user's profile folder, from its profile list.
 std::vector<std::string> profileFolders();

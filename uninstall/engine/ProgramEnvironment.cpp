@@ -133,7 +133,7 @@ void addSessionVariables(Variables& variables) {
 
 // A folder the system names in the registry (only administrators may change it); empty when
 // the value is not there.
-std::wstring registryFolder(const wchar_t* key, const wchar_t* name, const std::wstring& drive) {
+std::wstring registryFolder(const wchar_t* key, const wchar_t* name) {
     win32::Key opened;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
                       opened.receive()) != ERROR_SUCCESS)
@@ -144,16 +144,13 @@ std::wstring registryFolder(const wchar_t* key, const wchar_t* name, const std::
                          &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::wstring();
-    std::wstring folder(value);
-    // The one variable these values use; anything else is not a folder we can vouch for.
-    const std::wstring systemDrive = L"%SystemDrive%";
-    if (folder.compare(0, systemDrive.size(), systemDrive) == 0)
-        folder = drive + folder.substr(systemDrive.size());
+    // The variables these values use; anything else is not a folder we can vouch for.
+    const std::wstring folder = withSystemFolders(value);
     return folder.find(L'%') == std::wstring::npos ? folder : std::wstring();
 }
 
 // The system's folders that scripts name through variables.
-void addSystemFolders(Variables& variables, const std::wstring& drive) {
+void addSystemFolders(Variables& variables) {
     const wchar_t* const version = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     const wchar_t* const profiles = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
     const struct {
@@ -171,7 +168,7 @@ void addSystemFolders(Variables& variables, const std::wstring& drive) {
         {L"ProgramW6432", version, L"ProgramW6432Dir"},
     };
     for (const auto& folder : folders)
-        addFolder(variables, folder.variable, registryFolder(folder.key, folder.value, drive));
+        addFolder(variables, folder.variable, registryFolder(folder.key, folder.value));
 }
 
 // The account the uninstaller runs as, by its token: USERNAME and USERDOMAIN.
@@ -250,7 +247,7 @@ std::wstring programEnvironment(const std::wstring& temp) {
         {L"TMP", temp},
         {L"windir", folder}};
     addSessionVariables(variables);
-    addSystemFolders(variables, folder.substr(0, 2));
+    addSystemFolders(variables);
     addAccount(variables);
     addProfile(variables);
     addMachine(variables);

@@ -1,17 +1,13 @@
 #include "LongPath.h"
 
+#include "VolumeNames.h"
 #include "win32/Handles.h"
 
 #include <windows.h>
 
 namespace {
 
-bool isDrivePath(const std::wstring& path) {
-    return path.size() >= 3 && path[1] == L':' && path[2] == L'\\' &&
-           ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
-}
-
-// "Volume{...}\rest" as its drive's "C:\rest"; as given when the volume has no drive.
+// "Volume{...}\rest" where the volume is mounted; as given when it is mounted nowhere.
 std::wstring onItsDrive(const std::wstring& path) {
     const std::size_t close = path.find(L'}');
     if (path.compare(0, 7, L"Volume{") != 0 || close == std::wstring::npos)
@@ -19,10 +15,9 @@ std::wstring onItsDrive(const std::wstring& path) {
     const std::wstring volume = L"\\\\?\\" + path.substr(0, close + 1) + L"\\";
     wchar_t names[MAX_PATH * 2] = {};
     DWORD length = 0;
-    if (!GetVolumePathNamesForVolumeNameW(volume.c_str(), names, MAX_PATH * 2, &length) ||
-        !isDrivePath(names))
+    if (!GetVolumePathNamesForVolumeNameW(volume.c_str(), names, MAX_PATH * 2, &length))
         return path;
-    return std::wstring(names, 2) + path.substr(close + 1);
+    return onMountName(path, names);
 }
 
 // The name the system gives the file or folder at `path` once opened: the final part not

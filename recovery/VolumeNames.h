@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// The names by which the system reaches a volume, brought to the drive form ("C:\..."). Portable:
+// what the system answers about its volumes is handed in.
+
+// "C:\..." with a letter of A to Z.
+bool isDrivePath(const std::wstring& path);
+
+// "Volume{...}\rest" on the folder the volume is mounted at (its first name, "C:\" or a folder
+// such as "C:\mnt\v\"): "C:\mnt\v\rest". As given when it is no volume's name or the mount name
+// is no drive path.
+std::wstring onMountName(const std::wstring& path, const std::wstring& mountName);

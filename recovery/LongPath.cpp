@@ -5,10 +5,31 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace {
 
-// "Volume{...}\rest" where the volume is mounted; as given when it is mounted nowhere.
+// Every drive and the device it leads to; a drive that leads to a folder is left to
+// onDosDevice to pass over.
+std::vector<DosDevice> dosDevices() {
+    std::vector<DosDevice> devices;
+    const DWORD drives = GetLogicalDrives();
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        if ((drives & (1u << (letter - L'A'))) == 0)
+            continue;
+        const wchar_t drive[] = {letter, L':', L'\0'};
+        wchar_t target[MAX_PATH * 2] = {};
+        if (QueryDosDeviceW(drive, target, MAX_PATH * 2) != 0)
+            devices.push_back({drive, target});
+    }
+    return devices;
+}
+
+// "Volume{...}\rest" where the volume is mounted, "\Device\...\rest" on its drive; as given
+// when it is mounted nowhere.
 std::wstring onItsDrive(const std::wstring& path) {
+    if (path.size() > 1 && path[0] == L'\\' && path[1] != L'\\')
+        return onDosDevice(path, dosDevices());
     const std::size_t close = path.find(L'}');
     if (path.compare(0, 7, L"Volume{") != 0 || close == std::wstring::npos)
         return path;

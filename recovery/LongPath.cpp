@@ -1,28 +1,44 @@
 #include "LongPath.h"
 
+#include "VolumeNames.h"
 #include "win32/Handles.h"
 
 #include <windows.h>
 
+#include <vector>
+
 namespace {
 
-bool isDrivePath(const std::wstring& path) {
-    return path.size() >= 3 && path[1] == L':' && path[2] == L'\\' &&
-           ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+// Every drive and the device it leads to; a drive that leads to a folder is left to
+// onDosDevice to pass over.
+std::vector<DosDevice> dosDevices() {
+    std::vector<DosDevice> devices;
+    const DWORD drives = GetLogicalDrives();
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        if ((drives & (1u << (letter - L'A'))) == 0)
+            continue;
+        const wchar_t drive[] = {letter, L':', L'\0'};
+        wchar_t target[MAX_PATH * 2] = {};
+        if (QueryDosDeviceW(drive, target, MAX_PATH * 2) != 0)
+            devices.push_back({drive, target});
+    }
+    return devices;
 }
 
-// "Volume{...}\rest" as its drive's "C:\rest"; as given when the volume has no drive.
+// "Volume{...}\rest" where the volume is mounted, "\Device\...\rest" on its drive; as given
+// when it is mounted nowhere.
 std::wstring onItsDrive(const std::wstring& path) {
+    if (path.size() > 1 && path[0] == L'\\' && path[1] != L'\\')
+        return onDosDevice(path, dosDevices());
     const std::size_t close = path.find(L'}');
     if (path.compare(0, 7, L"Volume{") != 0 || close == std::wstring::npos)
         return path;
     const std::wstring volume = L"\\\\?\\" + path.substr(0, close + 1) + L"\\";
     wchar_t names[MAX_PATH * 2] = {};
     DWORD length = 0;
-    if (!GetVolumePathNamesForVolumeNameW(volume.c_str(), names, MAX_PATH * 2, &length) ||
-        !isDrivePath(names))
+    if (!GetVolumePathNamesForVolumeNameW(volume.c_str(), names, MAX_PATH * 2, &length))
         return path;
-    return std::wstring(names, 2) + path.substr(close + 1);
+    return onMountName(path, names);
 }
 
 // The name the system gives the file or folder at `path` once opened: the final part not

@@ -8,17 +8,42 @@ bool beginsWith(const std::wstring& text, const wchar_t* start) {
     return head == start;
 }
 
-// The path an entry names, in `form`: without the "!" of a replacement and the "\??\" of the
-// system (or the "\\?\" of a program), a share as "\\server\share".
+// `entry` without the prefixes by which the system's object names reach a drive's files:
+// "\??\", "\DosDevices\", "\GLOBAL??\" (each perhaps with "Global\" after it) and a program's
+// "\\?\" or "\\.\"; "GLOBALROOT" leads back to the root of those names, where a device's own
+// name ("\Device\HarddiskVolume3\...") stays for `form` to put on its drive. A share as
+// "\\server\share".
+std::wstring withoutObjectPrefixes(std::wstring entry) {
+    for (;;) {
+        bool stripped = false;
+        for (const wchar_t* prefix :
+             {L"\\??\\", L"\\\\?\\", L"\\\\.\\", L"\\DOSDEVICES\\", L"\\GLOBAL??\\"}) {
+            if (beginsWith(entry, prefix)) {
+                entry.erase(0, std::wstring(prefix).size());
+                stripped = true;
+                break;
+            }
+        }
+        if (!stripped)
+            return entry;
+        while (beginsWith(entry, L"GLOBAL\\"))
+            entry.erase(0, 7);
+        if (beginsWith(entry, L"GLOBALROOT\\")) {
+            entry.erase(0, 10); // its backslash opens the name below the root
+            continue;
+        }
+        if (beginsWith(entry, L"UNC\\"))
+            entry.replace(0, 3, L"\\");
+        return entry;
+    }
+}
+
+// The path an entry names, in `form`: without the "!" of a replacement and the system's (or a
+// program's) prefixes.
 std::wstring pathOf(std::wstring entry, PathForm form) {
     if (!entry.empty() && entry[0] == L'!')
         entry.erase(0, 1);
-    const bool systemForm =
-        entry.compare(0, 4, L"\\??\\") == 0 || entry.compare(0, 4, L"\\\\?\\") == 0;
-    if (systemForm)
-        entry.erase(0, 4);
-    if (systemForm && beginsWith(entry, L"UNC\\"))
-        entry.replace(0, 3, L"\\");
+    entry = withoutObjectPrefixes(entry);
     while (entry.size() > 3 && entry.back() == L'\\')
         entry.pop_back();
     form(entry);

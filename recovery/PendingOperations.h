@@ -17,7 +17,9 @@ std::vector<PendingOperation> pendingOperationsOf(const std::wstring& value);
 // The value's text for these pairs, the closing empty string included.
 std::wstring pendingValueOf(const std::vector<PendingOperation>& operations);
 
-// Brings a path (its "\\?\" or "\??\" taken off, a share as "\\server\share") into the form
+// Brings a path (the system's prefixes taken off: "\??\", "\\?\", "\DosDevices\", "\GLOBAL??\",
+// "Global\", "GLOBALROOT"; a share as "\\server\share"; a device's name such as
+// "\Device\HarddiskVolume3\..." left as it is) into the form
 // in which two names of one file are equal: at least in capitals, letter for letter, as the
 // file system compares names; on Windows also with its long names and its drive for a volume's
 // GUID name, since the system carries out an operation on whatever file its name reaches.

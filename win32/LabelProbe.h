@@ -71,9 +71,11 @@ inline bool filesKeepLabels(const std::wstring& root) {
     for (unsigned attempt = 0; attempt < 4; ++attempt) {
         const std::wstring path = root + L"LabelProbe-" + std::to_wstring(GetCurrentProcessId()) +
                                   L"-" + std::to_wstring(GetTickCount64() + attempt) + L".tmp";
-        const Handle probe(
-            CreateFileW(path.c_str(), READ_CONTROL | DELETE, 0, &attributes, CREATE_NEW,
-                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        const Handle probe(CreateFileW(path.c_str(), READ_CONTROL | DELETE, 0, &attributes,
+                                       CREATE_NEW,
+                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE |
+                                           SECURITY_SQOS_PRESENT | SECURITY_ANONYMOUS,
+                                       nullptr));
         if (probe.valid()) {
             // Asked of the file made, not of the path: whatever `root` leads to is where it is.
             DWORD volume = 0;
@@ -108,14 +110,21 @@ inline std::wstring systemTemporaryFolder() {
 // on the system volume, so that nothing the account chooses can make the answer lax. Where no
 // label comes back there, the account's temporary folder is tried too, and only ever makes it
 // stricter (a folder that is missing or on a volume without security leaves it unknown): a
-// run can be made strict from outside, never lax.
+// run can be made strict from outside, never lax. The account picks that folder: only a
+// folder named by its drive ("X:\...") is tried, and the probe is opened anonymously, so a
+// share or a pipe it names learns nothing of our rights and lends its server none.
 inline bool systemKeepsLabels() {
     const std::wstring system = systemTemporaryFolder();
     if (system.empty() || filesKeepLabels(system))
         return true;
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    return length == 0 || length > MAX_PATH || filesKeepLabels(temp);
+    if (length == 0 || length > MAX_PATH)
+        return true;
+    const bool onADrive =
+        length >= 3 && temp[1] == L':' && temp[2] == L'\\' &&
+        ((temp[0] >= L'A' && temp[0] <= L'Z') || (temp[0] >= L'a' && temp[0] <= L'z'));
+    return onADrive && filesKeepLabels(temp);
 }
 
 } // namespace win32

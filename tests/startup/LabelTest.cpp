@@ -73,6 +73,24 @@ TEST(LabelProbe, AVolumeThatKeepsNoSecurityLeavesTheAnswerStrict) {
     EXPECT_TRUE(win32::runningAccount(win32::systemKeepsLabels()).onlyWhereLabelledHigh);
 }
 
+// The account points its temporary folder where it likes: a name that is not a drive's
+// ("\\?\...", "\\.\...", a share) is never opened, and so tells nothing, as the system volume
+// alone decides. (That the probe lends no pipe or share our rights, Wine cannot show: it gives a
+// pipe's server no impersonation.)
+TEST(LabelProbe, ATemporaryFolderNotNamedByItsDriveIsNotTried) {
+    if (!win32::runsAboveMediumIntegrity())
+        GTEST_SKIP() << "below high integrity no label is written";
+    ASSERT_TRUE(keepsNoSecurity(kNoSecurityDrive)) << "the test prefix's N: drive";
+    const NoSecurityFolder folder("probe");
+    ASSERT_TRUE(folder.made());
+    const bool systemAlone = win32::filesKeepLabels(win32::systemTemporaryFolder());
+    for (const std::string& spelling :
+         {"\\\\?\\" + folder.path() + "\\", "\\\\.\\" + folder.path() + "\\"}) {
+        const EnvironmentOverride tmp("TMP", spelling), temp("TEMP", spelling);
+        EXPECT_EQ(win32::systemKeepsLabels(), systemAlone) << spelling;
+    }
+}
+
 // Elevated where files keep labels, a new private folder is ours only with the label it was
 // given, whatever its own label says of the system. Wine keeps none, so in the strict mode a
 // new folder reads back without it: not used, and gone again; where labels are not kept, the

@@ -24,23 +24,49 @@ std::string toAnsi(const wchar_t* text) {
     return result;
 }
 
-std::string expanded(const std::string& text) {
-    char result[MAX_PATH * 2] = {};
-    const DWORD length = ExpandEnvironmentStringsA(text.c_str(), result, sizeof result);
-    return length > 0 && length <= sizeof result ? std::string(result) : text;
+std::wstring lower(std::wstring text) {
+    for (wchar_t& c : text)
+        c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    return text;
 }
 
-std::string stringValue(HKEY key, const char* name) {
-    char value[MAX_PATH * 2] = {};
-    DWORD size = sizeof value - 1, type = REG_NONE;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+std::string stringValue(HKEY key, const wchar_t* name) {
+    wchar_t value[MAX_PATH * 2] = {};
+    DWORD size = sizeof value - sizeof(wchar_t), type = REG_NONE;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
             ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::string();
-    return expanded(value);
+    return toAnsi(withSystemFolders(value).c_str());
 }
 
 } // namespace
+
+std::wstring withSystemFolders(const std::wstring& text) {
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (length < 3 || length >= MAX_PATH)
+        return text;
+    const std::wstring root(windows, length), drive = root.substr(0, 2);
+    const std::wstring folded = lower(text);
+    std::wstring result;
+    std::size_t at = 0;
+    for (std::size_t open; (open = folded.find(L'%', at)) != std::wstring::npos;) {
+        result += text.substr(at, open - at);
+        at = open;
+        if (folded.compare(open, 13, L"%systemdrive%") == 0) {
+            result += drive;
+            at += 13;
+        } else if (folded.compare(open, 12, L"%systemroot%") == 0) {
+            result += root;
+            at += 12;
+        } else {
+            result += L'%';
+            ++at;
+        }
+    }
+    return result + text.substr(at);
+}
 
 std::vector<std::string> knownFolderPaths() {
     std::vector<std::string> paths;
@@ -70,7 +96,7 @@ std::vector<std::string> profileFolders() {
                       "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0, KEY_READ,
                       list.receive()) != ERROR_SUCCESS)
         return folders;
-    for (const char* name : {"ProfilesDirectory", "Default", "Public", "AllUsersProfile"})
+    for (const wchar_t* name : {L"ProfilesDirectory", L"Default", L"Public", L"AllUsersProfile"})
         folders.push_back(stringValue(list.get(), name));
     char sid[256];
     for (DWORD i = 0;; ++i) {
@@ -80,21 +106,18 @@ std::vector<std::string> profileFolders() {
             break;
         win32::Key profile;
         if (RegOpenKeyExA(list.get(), sid, 0, KEY_QUERY_VALUE, profile.receive()) == ERROR_SUCCESS)
-            folders.push_back(stringValue(profile.get(), "ProfileImagePath"));
+            folders.push_back(stringValue(profile.get(), L"ProfileImagePath"));
     }
     return folders;
 }
 
 std::wstring knownFolderPath(const GUID& id) {
-    const win32::ComApartment com; // the worker thread may have none of its own
-    win32::ComPtr<IKnownFolderManager> manager;
-    win32::ComPtr<IKnownFolder> folder;
+    // A folder not made yet (SYSTEM's or a new account's application data) is still named:
+    // left out, a script's "%APPDATA%\\x" would become "\\x" at the drive's root. It lies in the
+    // account's profile, where other users create nothing. Not through the manager's folder
+    // object: Wine's checks the folder is there whatever it is told.
     win32::TaskMemory<wchar_t*> path;
-    // Without KF_FLAG_DONT_VERIFY: a folder that is not there gives no path.
-    if (FAILED(CoCreateInstance(kKnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
-                                __uuidof(IKnownFolderManager), manager.receiveVoid())) ||
-        FAILED(manager->GetFolder(id, folder.receive())) ||
-        FAILED(folder->GetPath(0, path.receive())) || !path)
+    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, path.receive())) || !path)
         return std::wstring();
     return path.get();
 }

@@ -59,7 +59,35 @@ std::wstring wide(const std::string& text) {
     return result;
 }
 
+bool endsWith(const std::string& text, const char* tail) {
+    const std::size_t length = std::char_traits<char>::length(tail);
+    if (text.size() < length)
+        return false;
+    for (std::size_t i = 0; i < length; ++i) {
+        const char c = text[text.size() - length + i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != tail[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+PreUninstallProgram::Start PreUninstallProgram::start(const std::string& program) const {
+    const std::string arguments = record_.arguments.empty() ? "" : " " + record_.arguments;
+    // cmd runs the account's AutoRun command (HKCU, which its unelevated programs write) unless
+    // told /D: code of theirs, run with our rights.
+    if (endsWith(program, "\\cmd.exe"))
+        return {program, win32::quoted(program) + " /D" + arguments};
+    if (!endsWith(program, ".bat") && !endsWith(program, ".cmd"))
+        return {program, win32::quoted(program) + arguments};
+    // The system's own command processor, named by the system, never by ComSpec or PATH; the
+    // outer quotes are the ones /C takes away.
+    const std::string system = systemDirectory();
+    const std::string processor = system.empty() ? std::string() : system + "\\cmd.exe";
+    return {processor,
+            win32::quoted(processor) + " /D /C \"" + win32::quoted(program) + arguments + "\""};
+}
 
 std::string PreUninstallProgram::programPath() const {
     const std::string& program = record_.program;
@@ -117,9 +145,11 @@ DWORD PreUninstallProgram::run() const {
         SetLastError(error);
         return error;
     }
-    std::string commandLine = win32::quoted(program);
-    if (!record_.arguments.empty())
-        commandLine += " " + record_.arguments;
+    const Start how = start(program);
+    if (how.program.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return ERROR_PATH_NOT_FOUND;
+    }
     win32::StartOptions options;
     options.show = static_cast<int>(record_.showWindow & 0xFFFF);
     options.directory = startFolder();
@@ -129,7 +159,7 @@ DWORD PreUninstallProgram::run() const {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return ERROR_PATH_NOT_FOUND;
     }
-    const win32::Process started = win32::startProcess(program, commandLine, options);
+    const win32::Process started = win32::startProcess(how.program, how.commandLine, options);
     const DWORD error = GetLastError();
     if (started && record_.noWait == 0) {
         WaitForSingleObject(started.handle.get(), INFINITE);

@@ -35,6 +35,13 @@ public:
     // The full path of the program that would run, or empty.
     std::string programPath() const;
 
+    // What is started for `program`, found by programPath: the program with the record's
+    // arguments; a script through the system directory's cmd.exe, and cmd.exe itself, with /D.
+    struct Start {
+        std::string program, commandLine;
+    };
+    Start start(const std::string& program) const;
+
 private:
     std::string refusal(HeldCode& held) const;
     // The record's folder, else the uninstaller's own: never the current directory, which

@@ -30,19 +30,110 @@ bool isFolderPath(const std::wstring& path) {
            path[2] != L'.' && path.find(L'\\', 3) != std::wstring::npos;
 }
 
+std::wstring upper(std::wstring name) {
+    for (wchar_t& c : name)
+        c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    return name;
+}
+
+const std::wstring* valueOf(const Variables& variables, const std::wstring& name) {
+    const std::wstring wanted = upper(name);
+    for (const auto& [named, value] : variables) {
+        if (upper(named) == wanted)
+            return &value;
+    }
+    return nullptr;
+}
+
+// Gives `name` the value, in place of one it had under any spelling.
+void set(Variables& variables, const std::wstring& name, const std::wstring& value) {
+    const std::wstring wanted = upper(name);
+    for (auto& [named, given] : variables) {
+        if (upper(named) == wanted) {
+            named = name;
+            given = value;
+            return;
+        }
+    }
+    variables.emplace_back(name, value);
+}
+
 void addFolder(Variables& variables, const wchar_t* name, const std::wstring& path) {
     if (isFolderPath(path))
-        variables.emplace_back(name, path);
+        set(variables, name, path);
 }
 
 void addText(Variables& variables, const wchar_t* name, const std::wstring& text) {
     if (!text.empty())
-        variables.emplace_back(name, text);
+        set(variables, name, text);
+}
+
+// `text` with every %NAME% the block holds put in; one it does not hold stays as written, as
+// the system leaves it. Never the inherited environment: whoever started us chose that.
+std::wstring expandedAgainst(const std::wstring& text, const Variables& variables) {
+    std::wstring result;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t open = text.find(L'%', at);
+        const std::size_t close =
+            open == std::wstring::npos ? std::wstring::npos : text.find(L'%', open + 1);
+        if (close == std::wstring::npos)
+            break;
+        const std::wstring* value = valueOf(variables, text.substr(open + 1, close - open - 1));
+        result += text.substr(at, open - at);
+        if (value == nullptr) {
+            result += text.substr(open, close - open);
+            at = close; // its closing sign may open the next name
+            continue;
+        }
+        result += *value;
+        at = close + 1;
+    }
+    return result + text.substr(at);
+}
+
+// The system's own variables, as Windows gives them to every program: from the key only
+// administrators may change, plain values first and then those naming others. A name the block
+// already holds keeps its value.
+void addSessionVariables(Variables& variables) {
+    win32::Key key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                      L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", 0,
+                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.receive()) != ERROR_SUCCESS)
+        return;
+    DWORD count = 0, longestName = 0, longestValue = 0;
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                         &longestName, &longestValue, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    const Variables given = variables;
+    Variables plain, expandable;
+    for (DWORD i = 0; i < count; ++i) {
+        std::wstring name(longestName + 1, L'\0');
+        std::vector<wchar_t> value(longestValue / sizeof(wchar_t) + 1, L'\0');
+        DWORD nameLength = longestName + 1, size = longestValue, type = REG_NONE;
+        if (RegEnumValueW(key.get(), i, &name[0], &nameLength, nullptr, &type,
+                          reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
+            continue;
+        name.resize(nameLength);
+        const std::wstring text(value.data());
+        if (name.empty() || name.find(L'=') != std::wstring::npos || text.empty() ||
+            valueOf(given, name) != nullptr)
+            continue;
+        (type == REG_SZ ? plain : expandable).emplace_back(name, text);
+    }
+    for (const auto& [name, text] : plain)
+        set(variables, name, text);
+    for (const auto& [name, text] : expandable) {
+        const std::wstring value = expandedAgainst(text, variables);
+        if (!value.empty())
+            set(variables, name, value);
+    }
 }
 
 // A folder the system names in the registry (only administrators may change it); empty when
 // the value is not there.
-std::wstring registryFolder(const wchar_t* key, const wchar_t* name, const std::wstring& drive) {
+std::wstring registryFolder(const wchar_t* key, const wchar_t* name) {
     win32::Key opened;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
                       opened.receive()) != ERROR_SUCCESS)
@@ -53,16 +144,13 @@ std::wstring registryFolder(const wchar_t* key, const wchar_t* name, const std::
                          &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::wstring();
-    std::wstring folder(value);
-    // The one variable these values use; anything else is not a folder we can vouch for.
-    const std::wstring systemDrive = L"%SystemDrive%";
-    if (folder.compare(0, systemDrive.size(), systemDrive) == 0)
-        folder = drive + folder.substr(systemDrive.size());
+    // The variables these values use; anything else is not a folder we can vouch for.
+    const std::wstring folder = withSystemFolders(value);
     return folder.find(L'%') == std::wstring::npos ? folder : std::wstring();
 }
 
 // The system's folders that scripts name through variables.
-void addSystemFolders(Variables& variables, const std::wstring& drive) {
+void addSystemFolders(Variables& variables) {
     const wchar_t* const version = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     const wchar_t* const profiles = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
     const struct {
@@ -80,7 +168,7 @@ void addSystemFolders(Variables& variables, const std::wstring& drive) {
         {L"ProgramW6432", version, L"ProgramW6432Dir"},
     };
     for (const auto& folder : folders)
-        addFolder(variables, folder.variable, registryFolder(folder.key, folder.value, drive));
+        addFolder(variables, folder.variable, registryFolder(folder.key, folder.value));
 }
 
 // The account the uninstaller runs as, by its token: USERNAME and USERDOMAIN.
@@ -109,8 +197,8 @@ void addProfile(Variables& variables) {
     const std::wstring profile = knownFolderPath(kProfile);
     addFolder(variables, L"USERPROFILE", profile);
     if (isFolderPath(profile) && profile[1] == L':') {
-        variables.emplace_back(L"HOMEDRIVE", profile.substr(0, 2));
-        variables.emplace_back(L"HOMEPATH", profile.substr(2));
+        set(variables, L"HOMEDRIVE", profile.substr(0, 2));
+        set(variables, L"HOMEPATH", profile.substr(2));
     }
     addFolder(variables, L"APPDATA", knownFolderPath(kRoamingAppData));
     addFolder(variables, L"LOCALAPPDATA", knownFolderPath(kLocalAppData));
@@ -135,15 +223,8 @@ void addMachine(Variables& variables) {
             : system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM ? L"ARM" : L"";
     addText(variables, L"PROCESSOR_ARCHITECTURE", architecture);
     if (system.dwNumberOfProcessors > 0)
-        variables.emplace_back(L"NUMBER_OF_PROCESSORS",
-                               std::to_wstring(system.dwNumberOfProcessors));
-    variables.emplace_back(L"OS", L"Windows_NT");
-}
-
-std::wstring upper(std::wstring name) {
-    for (wchar_t& c : name)
-        c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-    return name;
+        set(variables, L"NUMBER_OF_PROCESSORS", std::to_wstring(system.dwNumberOfProcessors));
+    set(variables, L"OS", L"Windows_NT");
 }
 
 } // namespace
@@ -165,7 +246,8 @@ std::wstring programEnvironment(const std::wstring& temp) {
         {L"TEMP", temp},
         {L"TMP", temp},
         {L"windir", folder}};
-    addSystemFolders(variables, folder.substr(0, 2));
+    addSessionVariables(variables);
+    addSystemFolders(variables);
     addAccount(variables);
     addProfile(variables);
     addMachine(variables);

@@ -76,7 +76,7 @@ void WordFormsBuilder::addCandidate(std::u16string_view word) {
     if (slots_.size() < 2 * (starts_.size() + 1))
         grow();
     const std::size_t at = slotOf(bytes);
-    if (slots_[at] != 0)
+    if (slots_[at] != 0 || (mayBeWord_ && !mayBeWord_(word)))
         return;
     slots_[at] = (hashOf(bytes) & kHigh) | (starts_.size() + 1);
     starts_.push_back(static_cast<std::uint32_t>(words_.size()));
@@ -217,7 +217,7 @@ std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& langua
         if (!seen)
             unique.push_back(std::move(form));
     }
-    *this = WordFormsBuilder();
+    *this = WordFormsBuilder(std::move(mayBeWord_));
     return unique;
 }
 

@@ -19,6 +19,11 @@ public:
     // A language's base forms of a word (UTF-8, as written), best first: what its spelling
     // dictionary says. Each is called from one thread at a time, perhaps not the builder's.
     using Stems = std::function<std::vector<std::string>(const std::string& word)>;
+    // Whether a word (as written) may be a word of some language at all: one that may not is
+    // never kept, nor asked about.
+    using MayBeWord = std::function<bool(std::u16string_view word)>;
+
+    explicit WordFormsBuilder(MayBeWord mayBeWord = {}) : mayBeWord_(std::move(mayBeWord)) {}
 
     // A term of the database, and a text (HTML) whose words may be forms.
     void addTerm(std::u16string_view term);
@@ -49,6 +54,7 @@ private:
     // Open addressing: candidate index + 1 (0 when free) under the high half of its hash.
     std::vector<std::uint64_t> slots_;
     bool selected_ = false;
+    MayBeWord mayBeWord_;
 };
 
 } // namespace search

@@ -42,11 +42,12 @@ public:
 
 private:
     bool isTerm(const std::string& folded) const;
-    void addCandidate(std::u16string_view word);
-    std::size_t slotOf(std::string_view bytes) const; // its slot, else the free one it takes
+    void addWords(std::u16string_view text, bool markup);
+    // Its slot, else the free one it takes.
+    std::size_t slotOf(std::string_view bytes, std::uint64_t hash) const;
     bool contains(std::string_view bytes) const;
     std::string_view candidate(std::size_t index) const;
-    void grow();
+    void grow(std::size_t words); // room for `words` candidates at least
 
     std::vector<std::uint64_t> terms_; // hashes of the folded terms; sorted when resolving
     std::string words_;                // the candidates, one after another
@@ -55,6 +56,13 @@ private:
     std::vector<std::uint64_t> slots_;
     bool selected_ = false;
     MayBeWord mayBeWord_;
+    // The words of the text being added, gathered before they are looked up.
+    struct Pending {
+        std::uint64_t hash;
+        std::uint32_t at, length; // in pendingText_
+    };
+    std::vector<Pending> pending_;
+    std::string pendingText_;
 };
 
 } // namespace search

@@ -125,10 +125,19 @@ void forEachWord(std::u16string_view text, bool markup,
             if (isWordCharacter(c)) {
                 if (ascii.empty() && word.empty())
                     start = i;
-                if (wide)
+                if (wide) {
                     word += c;
-                else if (ascii.size() < kMaxWordLength)
-                    ascii += static_cast<char>(c >= u'A' && c <= u'Z' ? c + 32 : c);
+                } else {
+                    // The rest of an ASCII run at once.
+                    std::size_t end = i;
+                    while (end < text.size() && text[end] < 0x80 && isWordCharacter(text[end]))
+                        ++end;
+                    for (std::size_t k = i; k < end && ascii.size() < kMaxWordLength; ++k)
+                        ascii += static_cast<char>(text[k] >= u'A' && text[k] <= u'Z' ? text[k] + 32
+                                                                                      : text[k]);
+                    i = end;
+                    continue;
+                }
             } else {
                 flush();
             }

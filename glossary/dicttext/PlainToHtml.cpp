@@ -42,9 +42,9 @@ std::u16string withoutIndent(const std::u16string& line, std::size_t columns) {
     return std::u16string(column > columns ? column - columns : 0, u' ') + line.substr(at);
 }
 
-// Runs of white space as one space, none at either end.
-std::u16string collapsed(const std::u16string& text) {
-    std::u16string out;
+// Runs of white space as one space, none at either end, in `out` (whose buffer is reused).
+void collapse(std::u16string_view text, std::u16string& out) {
+    out.clear();
     for (const char16_t c : text) {
         const bool space = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
         if (space) {
@@ -56,11 +56,16 @@ std::u16string collapsed(const std::u16string& text) {
     }
     if (!out.empty() && out.back() == u' ')
         out.pop_back();
+}
+
+std::u16string collapsed(std::u16string_view text) {
+    std::u16string out;
+    collapse(text, out);
     return out;
 }
 
 // Asked at every character of every page: the first letter rules out nearly all.
-bool startsWithAddress(const std::u16string& text, std::size_t at) {
+bool startsWithAddress(std::u16string_view text, std::size_t at) {
     return at < text.size() && text[at] == u'h' &&
            (text.compare(at, 7, u"http://") == 0 || text.compare(at, 8, u"https://") == 0);
 }
@@ -95,7 +100,7 @@ bool addressReference(const std::u16string& content, std::u16string& address,
 constexpr std::size_t kLongestReference = 200;
 
 // Braces around what reads as code (in a program's text, say) are no cross-reference.
-bool mayBeReference(const std::u16string& content) {
+bool mayBeReference(std::u16string_view content) {
     std::u16string address, label;
     return !content.empty() && content.size() <= kLongestReference &&
            (content.find_first_of(u";=\"{") == std::u16string::npos ||
@@ -119,21 +124,30 @@ public:
     Inline(const std::function<bool(const std::u16string&)>& isTerm, Braces braces)
         : isTerm_(isTerm), braces_(braces) {}
 
-    // Escaped text with its cross-references and addresses as links. In preformatted text
-    // (a program, often) braces that make no link stay.
-    std::u16string operator()(const std::u16string& text, bool preformatted = false) const {
-        std::u16string out;
+    // Appends escaped text with its cross-references and addresses as links to `out`. In
+    // preformatted text (a program, often) braces that make no link stay.
+    void append(std::u16string& out, std::u16string_view text, bool preformatted = false) const {
         for (std::size_t at = 0; at < text.size();) {
+            // Most of a page is none of these: copied a run at a time.
+            const std::size_t plain = text.find_first_of(u"{h&<>\"", at);
+            const std::size_t runEnd = plain == std::u16string_view::npos ? text.size() : plain;
+            out.append(text.substr(at, runEnd - at));
+            at = runEnd;
+            if (at == text.size())
+                break;
             if (text[at] == u'{') {
                 // The next brace either way: each search ends where the next may start, so an
                 // unmatched brace costs no second pass over the text.
                 const std::size_t close = text.find_first_of(u"{}", at + 1);
-                if (close != std::u16string::npos && text[close] == u'}' &&
+                if (close != std::u16string_view::npos && text[close] == u'}' &&
                     close - at - 1 <= kLongestReference &&
                     mayBeReference(text.substr(at + 1, close - at - 1))) {
-                    const std::u16string content = text.substr(at + 1, close - at - 1);
+                    const std::u16string_view content = text.substr(at + 1, close - at - 1);
                     const std::u16string made = reference(collapsed(content));
-                    out += preformatted && made.compare(0, 2, u"<a") != 0 ? braced(content) : made;
+                    if (preformatted && made.compare(0, 2, u"<a") != 0)
+                        out += braced(std::u16string(content));
+                    else
+                        out += made;
                     at = close + 1;
                     continue;
                 }
@@ -145,10 +159,10 @@ public:
                        text[end] != u'}')
                     ++end;
                 // Punctuation after an address belongs to the sentence.
-                while (end > at &&
-                       std::u16string(u".,;:!?)]'").find(text[end - 1]) != std::u16string::npos)
+                while (end > at && std::u16string_view(u".,;:!?)]'").find(text[end - 1]) !=
+                                       std::u16string_view::npos)
                     --end;
-                const std::u16string address = text.substr(at, end - at);
+                const std::u16string address(text.substr(at, end - at));
                 out += link(address, address);
                 at = end;
                 continue;
@@ -156,7 +170,6 @@ public:
             appendEscaped(out, text[at]);
             ++at;
         }
-        return out;
     }
 
 private:
@@ -183,10 +196,9 @@ private:
 // (none after a hyphen that ends a line), so that no line of it falls into a paragraph and another
 // into a block, and the indent of its second line leaves no run of blanks that would read as
 // columns.
-std::u16string joinBrokenReferences(const std::u16string& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    std::size_t copied = 0;
+// False, `out` untouched, when no reference is broken: most texts are used as they are.
+bool joinBrokenReferences(std::u16string_view text, std::u16string& out) {
+    std::size_t copied = 0; // never 0 once a reference is joined: one starts with its brace
     for (std::size_t open = text.find(u'{'); open != std::u16string::npos;
          open = text.find(u'{', open + 1)) {
         const std::size_t close = text.find_first_of(u"{}", open + 1);
@@ -195,7 +207,7 @@ std::u16string joinBrokenReferences(const std::u16string& text) {
             !mayBeReference(text.substr(open + 1, close - open - 1)) ||
             text.find(u'\n', open) > close)
             continue;
-        out.append(text, copied, open - copied);
+        out.append(text.substr(copied, open - copied));
         for (std::size_t at = open; at < close;) {
             const char16_t c = text[at];
             if (c == u'\n' || c == u'\r' || c == u'\t' || c == u' ') {
@@ -218,18 +230,20 @@ std::u16string joinBrokenReferences(const std::u16string& text) {
         }
         copied = close;
     }
-    out.append(text, copied, std::u16string::npos);
-    return out;
+    if (copied == 0)
+        return false;
+    out.append(text.substr(copied));
+    return true;
 }
 
-Lines splitLines(const std::u16string& text) {
+Lines splitLines(std::u16string_view text) {
     Lines lines;
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find(u'\n', start);
         if (end == std::u16string::npos)
             end = text.size();
-        std::u16string line = text.substr(start, end - start);
+        std::u16string line(text.substr(start, end - start));
         if (!line.empty() && line.back() == u'\r')
             line.pop_back();
         lines.push_back(std::move(line));
@@ -259,7 +273,8 @@ std::u16string escapeHtml(const std::u16string& text) {
 std::u16string plainToHtml(const std::u16string& text,
                            const std::function<bool(const std::u16string&)>& isTerm, Braces braces,
                            std::size_t wrapWidth) {
-    Lines lines = splitLines(joinBrokenReferences(text));
+    std::u16string joined;
+    Lines lines = splitLines(joinBrokenReferences(text, joined) ? joined : text);
     while (!lines.empty() && isBlank(lines.back()))
         lines.pop_back();
     // The entry's text stands where most of its blocks start (of equally many, the lesser
@@ -281,11 +296,14 @@ std::u16string plainToHtml(const std::u16string& text,
             base = indent;
     }
     const Inline inlineText(isTerm, braces);
-    std::u16string html, paragraph;
+    std::u16string html, paragraph, line;
     const std::u16string* previous = nullptr; // the paragraph's last line
     auto endParagraph = [&] {
-        if (!paragraph.empty())
-            html += u"<p>" + paragraph + u"</p>";
+        if (!paragraph.empty()) {
+            html += u"<p>";
+            html += paragraph;
+            html += u"</p>";
+        }
         paragraph.clear();
         previous = nullptr;
     };
@@ -293,20 +311,23 @@ std::u16string plainToHtml(const std::u16string& text,
     // example starts a line of its own.
     const std::vector<std::size_t> widths = layout::paragraphWidths(lines, wrapWidth);
     auto addLine = [&](std::size_t k, bool quoted = false) {
-        const std::u16string& line = lines[k];
         if (previous != nullptr)
-            paragraph += (quoted && layout::continuesSource(*previous, line)) ||
-                                 layout::continues(*previous, line, widths[k])
+            paragraph += (quoted && layout::continuesSource(*previous, lines[k])) ||
+                                 layout::continues(*previous, lines[k], widths[k])
                              ? u" "
                              : u"<br>";
-        paragraph += inlineText(collapsed(line));
-        previous = &line;
+        collapse(lines[k], line);
+        inlineText.append(paragraph, line);
+        previous = &lines[k];
     };
     std::u16string block;     // preformatted lines not yet written
     std::size_t blockEnd = 0; // the line after its last
     auto endBlock = [&] {
-        if (!block.empty())
-            html += u"<pre>" + inlineText(block, true) + u"</pre>";
+        if (!block.empty()) {
+            html += u"<pre>";
+            inlineText.append(html, block, true);
+            html += u"</pre>";
+        }
         block.clear();
     };
     for (std::size_t i = 0; i < lines.size();) {

@@ -109,6 +109,11 @@ std::string encodeCodePageText(const std::u16string& text, std::uint16_t codePag
 std::string toUtf8(const std::u16string& text) {
     std::string out;
     out.reserve(text.size());
+    appendUtf8(out, text);
+    return out;
+}
+
+void appendUtf8(std::string& out, std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::uint32_t c = text[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -133,7 +138,6 @@ std::string toUtf8(const std::u16string& text) {
             out += static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return out;
 }
 
 std::u16string fromUtf8(const std::string& text, bool* valid) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace jet {
 
@@ -22,6 +23,8 @@ std::string encodeCodePageText(const std::u16string& text, std::uint16_t codePag
 
 // UTF-8 conversion; invalid input is reported through `valid` (and replaced by U+FFFD).
 std::string toUtf8(const std::u16string& text);
+// The same appended to `out`: no string of its own for each of many words.
+void appendUtf8(std::string& out, std::u16string_view text);
 std::u16string fromUtf8(const std::string& text, bool* valid = nullptr);
 
 } // namespace jet

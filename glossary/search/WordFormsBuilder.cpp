@@ -31,6 +31,14 @@ bool capitalised(const std::string& word) {
 }
 
 // A word worth asking about: two letters at least, no digit (numbers, codes, dates).
+void prefetch(const void* address) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
 bool mayBeForm(std::u16string_view word) {
     if (word.size() < 2)
         return false;
@@ -42,11 +50,48 @@ bool mayBeForm(std::u16string_view word) {
 
 void WordFormsBuilder::addTerm(std::u16string_view term) {
     terms_.push_back(hashOf(foldWord(term)));
-    forEachWrittenWord(term, false, [this](std::u16string_view word) { addCandidate(word); });
+    addWords(term, false);
 }
 
 void WordFormsBuilder::addText(std::u16string_view html) {
-    forEachWrittenWord(html, true, [this](std::u16string_view word) { addCandidate(word); });
+    addWords(html, true);
+}
+
+void WordFormsBuilder::addWords(std::u16string_view text, bool markup) {
+    pending_.clear();
+    pendingText_.clear();
+    forEachWrittenWord(text, markup, [this](std::u16string_view word) {
+        if (!mayBeForm(word) || (mayBeWord_ && !mayBeWord_(word)))
+            return;
+        const std::size_t at = pendingText_.size();
+        jet::appendUtf8(pendingText_, word);
+        const std::string_view bytes = std::string_view(pendingText_).substr(at);
+        pending_.push_back({hashOf(bytes), static_cast<std::uint32_t>(at),
+                            static_cast<std::uint32_t>(bytes.size())});
+    });
+    if (pending_.empty())
+        return;
+    if (slots_.size() < 2 * (starts_.size() + pending_.size() + 1))
+        grow(starts_.size() + pending_.size());
+    // Nearly every lookup misses the cache: asked for all the text's slots ahead, the memory
+    // fetches them side by side instead of one after another.
+    const std::size_t mask = slots_.size() - 1;
+    for (const Pending& word : pending_)
+        prefetch(&slots_[word.hash & mask]);
+    for (const Pending& word : pending_) {
+        const std::uint64_t slot = slots_[word.hash & mask];
+        if (slot != 0 && (slot & kHigh) == (word.hash & kHigh))
+            prefetch(words_.data() + starts_[static_cast<std::uint32_t>(slot) - 1]);
+    }
+    for (const Pending& word : pending_) {
+        const std::string_view bytes = std::string_view(pendingText_).substr(word.at, word.length);
+        const std::size_t at = slotOf(bytes, word.hash);
+        if (slots_[at] != 0)
+            continue;
+        slots_[at] = (word.hash & kHigh) | (starts_.size() + 1);
+        starts_.push_back(static_cast<std::uint32_t>(words_.size()));
+        words_ += bytes;
+    }
 }
 
 std::string_view WordFormsBuilder::candidate(std::size_t index) const {
@@ -54,8 +99,7 @@ std::string_view WordFormsBuilder::candidate(std::size_t index) const {
     return std::string_view(words_).substr(starts_[index], end - starts_[index]);
 }
 
-std::size_t WordFormsBuilder::slotOf(std::string_view bytes) const {
-    const std::uint64_t hash = hashOf(bytes);
+std::size_t WordFormsBuilder::slotOf(std::string_view bytes, std::uint64_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     std::size_t at = hash & mask;
     // Another word's slot is told apart by the hash's high half, without reading the word.
@@ -66,25 +110,14 @@ std::size_t WordFormsBuilder::slotOf(std::string_view bytes) const {
 }
 
 bool WordFormsBuilder::contains(std::string_view bytes) const {
-    return !slots_.empty() && slots_[slotOf(bytes)] != 0;
+    return !slots_.empty() && slots_[slotOf(bytes, hashOf(bytes))] != 0;
 }
 
-void WordFormsBuilder::addCandidate(std::u16string_view word) {
-    if (!mayBeForm(word))
-        return;
-    const std::string bytes = jet::toUtf8(std::u16string(word));
-    if (slots_.size() < 2 * (starts_.size() + 1))
-        grow();
-    const std::size_t at = slotOf(bytes);
-    if (slots_[at] != 0)
-        return;
-    slots_[at] = (hashOf(bytes) & kHigh) | (starts_.size() + 1);
-    starts_.push_back(static_cast<std::uint32_t>(words_.size()));
-    words_ += bytes;
-}
-
-void WordFormsBuilder::grow() {
-    slots_.assign(std::max<std::size_t>(1024, slots_.size() * 2), 0);
+void WordFormsBuilder::grow(std::size_t words) {
+    std::size_t size = std::max<std::size_t>(1024, slots_.size() * 2);
+    while (size < 2 * (words + 1))
+        size *= 2;
+    slots_.assign(size, 0);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = 0; i < starts_.size(); ++i) {
         const std::uint64_t hash = hashOf(candidate(i));
@@ -217,7 +250,7 @@ std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& langua
         if (!seen)
             unique.push_back(std::move(form));
     }
-    *this = WordFormsBuilder();
+    *this = WordFormsBuilder(std::move(mayBeWord_));
     return unique;
 }
 

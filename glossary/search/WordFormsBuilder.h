@@ -19,6 +19,11 @@ public:
     // A language's base forms of a word (UTF-8, as written), best first: what its spelling
     // dictionary says. Each is called from one thread at a time, perhaps not the builder's.
     using Stems = std::function<std::vector<std::string>(const std::string& word)>;
+    // Whether a word (as written) may be a word of some language at all: one that may not is
+    // never kept, nor asked about.
+    using MayBeWord = std::function<bool(std::u16string_view word)>;
+
+    explicit WordFormsBuilder(MayBeWord mayBeWord = {}) : mayBeWord_(std::move(mayBeWord)) {}
 
     // A term of the database, and a text (HTML) whose words may be forms.
     void addTerm(std::u16string_view term);
@@ -37,11 +42,12 @@ public:
 
 private:
     bool isTerm(const std::string& folded) const;
-    void addCandidate(std::u16string_view word);
-    std::size_t slotOf(std::string_view bytes) const; // its slot, else the free one it takes
+    void addWords(std::u16string_view text, bool markup);
+    // Its slot, else the free one it takes.
+    std::size_t slotOf(std::string_view bytes, std::uint64_t hash) const;
     bool contains(std::string_view bytes) const;
     std::string_view candidate(std::size_t index) const;
-    void grow();
+    void grow(std::size_t words); // room for `words` candidates at least
 
     std::vector<std::uint64_t> terms_; // hashes of the folded terms; sorted when resolving
     std::string words_;                // the candidates, one after another
@@ -49,6 +55,14 @@ private:
     // Open addressing: candidate index + 1 (0 when free) under the high half of its hash.
     std::vector<std::uint64_t> slots_;
     bool selected_ = false;
+    MayBeWord mayBeWord_;
+    // The words of the text being added, gathered before they are looked up.
+    struct Pending {
+        std::uint64_t hash;
+        std::uint32_t at, length; // in pendingText_
+    };
+    std::vector<Pending> pending_;
+    std::string pendingText_;
 };
 
 } // namespace search

@@ -125,10 +125,19 @@ void forEachWord(std::u16string_view text, bool markup,
             if (isWordCharacter(c)) {
                 if (ascii.empty() && word.empty())
                     start = i;
-                if (wide)
+                if (wide) {
                     word += c;
-                else if (ascii.size() < kMaxWordLength)
-                    ascii += static_cast<char>(c >= u'A' && c <= u'Z' ? c + 32 : c);
+                } else {
+                    // The rest of an ASCII run at once.
+                    std::size_t end = i;
+                    while (end < text.size() && text[end] < 0x80 && isWordCharacter(text[end]))
+                        ++end;
+                    for (std::size_t k = i; k < end && ascii.size() < kMaxWordLength; ++k)
+                        ascii += static_cast<char>(text[k] >= u'A' && text[k] <= u'Z' ? text[k] + 32
+                                                                                      : text[k]);
+                    i = end;
+                    continue;
+                }
             } else {
                 flush();
             }
@@ -168,31 +177,58 @@ void forEachWord(std::u16string_view text, bool markup,
 
 void forEachWrittenWord(std::u16string_view text, bool markup,
                         const std::function<void(std::u16string_view word)>& each) {
+    // A word is handed on as it stands in the text; only one with an entity in it is copied,
+    // decoded, into `word`.
+    std::size_t start = std::u16string_view::npos;
+    bool copied = false;
     std::u16string word;
-    const auto flush = [&] {
-        if (!word.empty() && word.size() <= kMaxWordLength)
-            each(word);
-        word.clear();
+    const auto flush = [&](std::size_t end) {
+        if (copied) {
+            if (!word.empty() && word.size() <= kMaxWordLength)
+                each(word);
+            word.clear();
+            copied = false;
+        } else if (start != std::u16string_view::npos && end - start <= kMaxWordLength) {
+            each(text.substr(start, end - start));
+        }
+        start = std::u16string_view::npos;
     };
     for (std::size_t i = 0; i < text.size();) {
         const char16_t c = text[i];
         if (markup && c == u'<') {
-            flush();
+            flush(i);
             const std::size_t end = text.find(u'>', i + 1);
             i = end == std::u16string_view::npos ? text.size() : end + 1;
             continue;
         }
-        std::size_t length = 1;
-        const char32_t code = codeAt(text, i, markup, length);
-        const std::size_t before = word.size();
-        appendCode(word, code);
-        if (!isWordCharacter(word[before])) {
-            word.resize(before);
-            flush();
+        if (markup && c == u'&') {
+            std::size_t length = 1;
+            const char32_t code = codeAt(text, i, markup, length);
+            if (length > 1) {
+                std::u16string decoded;
+                appendCode(decoded, code);
+                if (!isWordCharacter(decoded[0])) {
+                    flush(i);
+                } else {
+                    if (!copied && start != std::u16string_view::npos)
+                        word.assign(text.substr(start, i - start));
+                    copied = true;
+                    word += decoded;
+                }
+                i += length;
+                continue;
+            }
         }
-        i += length;
+        if (!isWordCharacter(c)) {
+            flush(i);
+        } else if (copied) {
+            word += c;
+        } else if (start == std::u16string_view::npos) {
+            start = i;
+        }
+        ++i;
     }
-    flush();
+    flush(text.size());
 }
 
 } // namespace search

@@ -2,6 +2,8 @@
 // with spelling dictionaries played by the test so that every answer is known.
 #include "SearchTestDatabase.h"
 
+#include "dictbuild/SpellingAlphabet.h"
+
 #include "jet/TextCodec.h"
 #include "jetwriter/JetWriter.h"
 #include "search/WordForms.h"
@@ -10,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <set>
@@ -108,6 +111,34 @@ TEST(WordForms, TheFirstLanguageThatKnowsAWordDecidesItsBases) {
         resolve({u"program", u"gram", u"eve"}, u"programs, reeves, grammes", {&english, &french});
     EXPECT_EQ(pairsOf(forms), (Pairs{{"grammes", u"gram"}, {"programs", u"program"}}))
         << "English knows reeves, though its base is no term";
+}
+
+TEST(WordForms, AWordNoLanguageMaySpellIsNeverAskedAbout) {
+    FakeLanguage english;
+    english.stems = {{"dogs", {"dog"}}};
+    search::WordFormsBuilder builder(
+        [](std::u16string_view word) { return word.find(u'\u02C8') == word.npos; });
+    builder.addTerm(u"dog");
+    builder.addText(u"dogs d\u02C8\u0254gz");
+    EXPECT_EQ(builder.candidateCount(), 2u) << "dog and dogs; the transcription is not kept";
+    EXPECT_EQ(pairsOf(builder.resolve({english.function()})), (Pairs{{"dogs", u"dog"}}));
+    EXPECT_EQ(english.asked, (std::set<std::string>{"dogs"}));
+}
+
+TEST(WordForms, ASpellingDictionarysLettersAreThoseOfItsFilesInEitherCase) {
+    const std::string affixes = testing::TempDir() + "letters.aff",
+                      words = testing::TempDir() + "letters.dic";
+    std::ofstream(affixes) << "SET UTF-8\nSFX S Y 1\nSFX S 0 s .\n";
+    std::ofstream(words) << "2\nhaus/S\nStra\u00DFe\n";
+    const SpellingAlphabet letters({affixes, words});
+    EXPECT_FALSE(letters.spells(u"H\u00E4user")) << "no \u00E4 in either file";
+    EXPECT_TRUE(letters.spells(u"HAUS"));
+    EXPECT_TRUE(letters.spells(u"stra\u00DFe"));
+    EXPECT_FALSE(letters.spells(u"h\u02C8a\u028As")) << "a transcription";
+    EXPECT_FALSE(letters.spells(u"\u0434\u043E\u043C")) << "Cyrillic";
+    std::remove(affixes.c_str());
+    std::remove(words.c_str());
+    EXPECT_THROW(SpellingAlphabet({affixes, words}), std::runtime_error);
 }
 
 TEST(WordForms, WithoutLanguagesNothingIsFound) {

@@ -54,22 +54,33 @@ public:
         // up: by hash, as a binary search of two million keys took a fifth of the import.
         const std::uint64_t hash = hashOf(key);
         const std::size_t mask = slots_.size() - 1;
-        std::u16string folded;
         for (std::size_t slot = hash & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
             if ((slots_[slot] & kHigh) != (hash & kHigh))
                 continue;
             const Entry& entry = entries_[static_cast<std::uint32_t>(slots_[slot]) - 1];
             if ((source && entry.source != *source) || entries_.key(entry) != key)
                 continue;
-            if (folded.empty())
-                folded = text::foldCase(term);
-            if (text::foldCase(entries_.term(entry)) == folded)
+            if (sameIgnoringCase(entries_.term(entry), term))
                 return true;
         }
         return false;
     }
 
 private:
+    // Most terms are ASCII, where folding case is lowering A to Z: compared so, no folded copies.
+    static bool sameIgnoringCase(std::u16string_view a, std::u16string_view b) {
+        const auto ascii = [](std::u16string_view text) {
+            return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+        };
+        if (!ascii(a) || !ascii(b))
+            return text::foldCase(a) == text::foldCase(b);
+        const auto lower = [](char16_t c) {
+            return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+        };
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [&lower](char16_t x, char16_t y) { return lower(x) == lower(y); });
+    }
     static std::uint64_t hashOf(std::u16string_view key) {
         return std::hash<std::u16string_view>()(key);
     }

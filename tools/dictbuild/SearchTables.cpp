@@ -5,6 +5,7 @@
 #include "search/FullTextIndex.h"
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -33,8 +34,13 @@ jet::Value binary(std::string bytes) {
 
 SearchTables::SearchTables(bool withIndex, std::vector<SpellingFiles> languages)
     : index_(std::in_place, withIndex), withWords_(withIndex), languages_(std::move(languages)) {
-    if (!languages_.empty())
-        forms_.emplace();
+    if (languages_.empty())
+        return;
+    // The letters of every language: a word in others is none of theirs, and is not kept.
+    auto letters = std::make_shared<SpellingAlphabet>();
+    for (const SpellingFiles& files : languages_)
+        letters->add(SpellingAlphabet(files));
+    forms_.emplace([letters](std::u16string_view word) { return letters->spells(word); });
 }
 
 void SearchTables::add(std::uint32_t row, const DictionaryEntry& entry) {

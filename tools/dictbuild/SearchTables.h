@@ -17,7 +17,8 @@
 // and, given spelling dictionaries, the word forms that lead to the terms (search/WordForms.h).
 class SearchTables {
 public:
-    // The spelling dictionaries are read when the forms are looked for, after the index.
+    // The spelling dictionaries are read when the forms are looked for, after the index; only
+    // the letters they use are read now. Throws std::runtime_error when a file cannot be read.
     explicit SearchTables(bool withIndex, std::vector<SpellingFiles> languages = {});
 
     // Row `row` of Dict (rows in order), before its texts are moved into the database.

@@ -1,5 +1,7 @@
 #include "SpellingDictionary.h"
 
+#include "jet/TextCodec.h"
+
 #include <cstdio>
 #include <stdexcept>
 
@@ -28,6 +30,7 @@ SpellingDictionary::SpellingDictionary(const SpellingFiles& files) {
     requireReadable(affixes);
     requireReadable(words);
     hunspell_ = std::make_unique<Hunspell>(affixes.c_str(), words.c_str());
+    alphabet_ = SpellingAlphabet(files);
     if (hunspell_->get_dict_encoding() != "UTF-8")
         throw std::runtime_error("the spelling dictionary " + affixes + " is in " +
                                  hunspell_->get_dict_encoding() +
@@ -48,6 +51,8 @@ SpellingDictionary& SpellingDictionary::operator=(SpellingDictionary&&) noexcept
 
 std::vector<std::string> SpellingDictionary::stems(const std::string& word) const {
 #ifdef HAVE_HUNSPELL
+    if (!alphabet_.spells(jet::fromUtf8(word)))
+        return {};
     // The readings with the fewest affixes: "programs" is "program" plus "s", not also "gram"
     // with "pro-" and "-s".
     const std::vector<std::string> readings = hunspell_->analyze(word);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SpellingAlphabet.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,7 +24,8 @@ public:
     SpellingDictionary& operator=(SpellingDictionary&&) noexcept;
 
     // The bases Hunspell finds for `word` in its readings with the fewest affixes, in its
-    // order; none when it does not know the word.
+    // order; none when it does not know the word (at once when the word has a letter the
+    // dictionary never uses).
     std::vector<std::string> stems(const std::string& word) const;
 
     // Whether this build can read spelling dictionaries at all.
@@ -30,4 +33,5 @@ public:
 
 private:
     std::unique_ptr<Hunspell> hunspell_;
+    SpellingAlphabet alphabet_;
 };

@@ -128,7 +128,8 @@ public:
         const SearchTables::FormsSummary& forms = search_.formsSummary();
         progress.clear();
         if (forms.asked != 0)
-            std::printf("dictbuild: %zu word forms lead to terms, of %zu words that are no term\n",
+            std::printf("dictbuild: %zu word forms lead to terms, of %zu words that are no term "
+                        "and are written in a spelling dictionary's letters\n",
                         forms.forms, forms.asked);
     }
 

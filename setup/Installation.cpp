@@ -226,8 +226,12 @@ std::wstring install(HMODULE module, const InstallRequest& request,
         ansiLinks.push_back(exactAnsi(menu + L"\\" + name + L".lnk"));
     product.folders.push_back(exactAnsi(menu));
     product.registryKeys.push_back("HKLM," + exactAnsi(kUninstallKey));
-    // What the glossary remembers for the user who removes it goes with it.
-    product.registryKeys.push_back("HKCU,Software\\" + exactAnsi(kProductName));
+    // What the glossary remembers for the user who removes it goes with it: the keys it makes
+    // under its settings first, since a key that still holds keys stays.
+    const std::string settings = "HKCU,Software\\" + exactAnsi(kProductName);
+    for (const char* inside : {"\\DICT servers", "\\History"})
+        product.registryKeys.push_back(settings + inside);
+    product.registryKeys.push_back(settings);
     const std::wstring logPath = directory + L"\\Setup.log";
     const std::string ansiLogPath = exactAnsi(logPath);
     checkDestinationRights(directory, request.administrator);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <new>
 #include <system_error>
+#include <thread>
 
 namespace {
 
@@ -207,13 +208,19 @@ Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCas
                lettersPromise = std::make_shared<Promise>();
     pending_ = casePromise->get_future().share();
     pendingLetters_ = lettersPromise->get_future().share();
+    // A thread nobody joins: what it builds it holds itself, so that a glossary dropped
+    // (another database opened, the window closed) never waits for its index.
+    const auto built = std::make_shared<std::promise<void>>();
+    builder_ = built->get_future().share();
     try {
-        builder_ = std::async(std::launch::async, [=] {
-                       keep(*casePromise, byCase);
-                       keep(*lettersPromise, byLetters);
-                   }).share();
+        std::thread([=] {
+            keep(*casePromise, byCase);
+            keep(*lettersPromise, byLetters);
+            built->set_value();
+        }).detach();
     } catch (const std::system_error&) {
         pending_ = pendingLetters_ = {};
+        builder_ = {};
         buildNow(); // no thread to spare: build them now
     }
 }

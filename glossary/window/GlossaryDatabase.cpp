@@ -7,11 +7,19 @@
 
 #include <commdlg.h>
 
+#include <chrono>
 #include <cwchar>
+#include <optional>
 
 namespace {
 
 const wchar_t kDatabase[] = L"Dict.mdb";
+// The note while the terms are read, and what a screen reader says of it.
+const wchar_t kReadingTerms[] = L"Reading the terms\u2026";
+const wchar_t kReadingTermsSpoken[] =
+    L"Reading the terms of the database. Type meanwhile: the search follows once they are in.";
+// The window waits this long for the terms before it shows the note.
+constexpr int kQuietReadMs = 50;
 
 } // namespace
 
@@ -38,8 +46,14 @@ std::wstring GlossaryWindow::databasePath() const {
 // in `damage`.
 std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& into,
                                           std::wstring& damage) const {
+    return readDatabase(path, rememberedSources(path), into, damage);
+}
+
+std::wstring GlossaryWindow::readDatabase(const std::wstring& path,
+                                          const std::vector<std::u16string>& sources,
+                                          Glossary& into, std::wstring& damage) {
     std::string failure, damaged;
-    into = Glossary::load(utf8(path), {}, &failure, &damaged, sourceViewFor(path));
+    into = Glossary::load(utf8(path), {}, &failure, &damaged, sourceViewFor(path, sources));
     damage = std::wstring(damaged.begin(), damaged.end());
     if (failure.empty())
         return std::wstring();
@@ -78,9 +92,37 @@ std::u16string escaped(const std::wstring& raw) {
 } // namespace
 
 void GlossaryWindow::loadGlossary() {
-    std::wstring damage;
     const std::wstring path = databasePath();
-    const std::wstring failure = readDatabase(path, glossary_, damage);
+    const std::vector<std::u16string> sources = rememberedSources(path);
+    const HWND window = window_;
+    reading_ = std::make_unique<BackgroundLoad<DatabaseRead>>(
+        [path, sources] {
+            DatabaseRead read;
+            try {
+                read.failure = readDatabase(path, sources, read.glossary, read.damage);
+            } catch (const std::exception&) {
+                read.failure = L"The terms do not fit in the memory there is.";
+            }
+            return read;
+        },
+        [window] { PostMessageW(window, MSG_DATABASE_READ, 0, 0); });
+    // A small database is there before anyone could read a note about it: its terms are
+    // taken at once, and the message that says they are in finds nothing more to take.
+    if (reading_->waitFor(std::chrono::milliseconds(kQuietReadMs)))
+        databaseRead();
+    else
+        setStatus(kReadingTerms, kReadingTermsSpoken);
+}
+
+void GlossaryWindow::databaseRead() {
+    std::optional<DatabaseRead> read = reading_ ? reading_->take() : std::nullopt;
+    if (!read)
+        return; // a database opened meanwhile took its place
+    reading_.reset();
+    const std::wstring path = databasePath();
+    glossary_ = std::move(read->glossary);
+    const std::wstring& failure = read->failure;
+    const std::wstring& damage = read->damage;
     // The terms read before any damage are listed, and every page says that the list is not
     // the whole database, without a box in the way.
     damageNote_.clear();
@@ -93,20 +135,37 @@ void GlossaryWindow::loadGlossary() {
                       u"or open another database with Ctrl+O.</font><br><br>";
     // A missing default file is no error: the list stays empty. A file named by the user
     // that cannot be read is worth a word, once the window shows, in front of it.
-    if (database_.empty() || (failure.empty() && damage.empty()))
-        return;
-    if (failure.empty()) {
-        loadFailure_ = damagedText(path, damage);
-    } else {
+    if (!database_.empty() && !failure.empty()) {
         // As for one opened with Ctrl+O: the window shows the default database instead, and
         // is not named after a file it cannot show.
         database_.clear();
         openedByUser_ = false;
-        loadGlossary();
         loadFailure_ = cannotRead(path, failure) + L"\n\nThe glossary shows its own database (" +
                        databasePath() + L") instead.";
+        PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
+        loadGlossary();
+        return;
     }
-    PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
+    if (!database_.empty() && !damage.empty()) {
+        loadFailure_ = damagedText(path, damage);
+        PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
+    }
+    setStatus(L"", L"");
+    showStart();
+    if (!handedOver_.empty())
+        PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
+}
+
+void GlossaryWindow::showStart() {
+    // What the reader typed while the terms were read is searched now; else the start's word,
+    // else the term shown last time.
+    const bool typed = GetWindowTextLengthW(search_) > 0;
+    showDatabase(typed || !startWord_.empty() ? std::u16string() : rememberedTerm());
+    if (typed)
+        searchChanged();
+    else if (!startWord_.empty())
+        lookUp(startWord_);
+    startWord_.clear();
 }
 
 void GlossaryWindow::lookUp(const std::wstring& word) {
@@ -120,8 +179,8 @@ void GlossaryWindow::lookUp(const std::wstring& word) {
 
 void GlossaryWindow::takeHandedOver() {
     // Not while a box or dialog of the window is open: its answer may change what is shown.
-    if (handedOver_.empty() || !IsWindowEnabled(window_))
-        return;
+    if (handedOver_.empty() || !IsWindowEnabled(window_) || reading_)
+        return; // taken once the terms are in, too
     const StartArguments start = handedOver_.front();
     handedOver_.erase(handedOver_.begin());
     if (IsIconic(window_))
@@ -148,6 +207,7 @@ void GlossaryWindow::openDatabase(const std::wstring& path) {
         MessageBoxW(window_, text.c_str(), kProductName, MB_OK | MB_ICONWARNING);
         return;
     }
+    reading_.reset(); // the terms still coming are those of the database it replaces
     glossary_ = std::move(other);
     database_ = path;
     openedByUser_ = true;

@@ -230,8 +230,8 @@ void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
 }
 
 void GlossaryWindow::searchChanged() {
-    if (searchFromProgram_)
-        return;
+    if (searchFromProgram_ || reading_)
+        return; // while the terms are read, what is typed waits for them (showStart)
     // The search runs on the program's copy of the terms; the list gets one message.
     const std::u16string text = windowText(search_);
     // A pause in typing or an emptied box ends the word looked up.

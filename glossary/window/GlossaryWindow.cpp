@@ -120,6 +120,9 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
         return TRUE;
     }
+    case MSG_DATABASE_READ:
+        databaseRead();
+        return 0;
     case MSG_TAKE_HANDED_OVER:
         takeHandedOver();
         return 0;
@@ -271,11 +274,9 @@ void GlossaryWindow::onCreate() {
                                 setStatus(shown, spoken);
                                 findStatus_ = shown;
                             });
-    loadGlossary();
-    showDatabase(startWord_.empty() ? rememberedTerm() : std::u16string());
     SetFocus(search_);
-    if (!startWord_.empty())
-        lookUp(startWord_);
+    // The terms come on a thread of their own; the window shows meanwhile (showStart).
+    loadGlossary();
 }
 
 void GlossaryWindow::onActivate(bool active) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackgroundLoad.h"
 #include "Glossary.h"
 #include "PageView.h"
 #include "StartArguments.h"
@@ -84,8 +85,21 @@ private:
     void showHelp();       // the keys and the search's syntax, in a dialog of their own
     // Shows `html` under the note of a damaged database, if one is shown.
     void showPage(const std::u16string& html);
+    // Starts reading databasePath() on a thread of its own: the window shows and takes keys
+    // meanwhile, and a note says that the terms are being read.
     void loadGlossary();
+    void databaseRead(); // the terms are in (MSG_DATABASE_READ)
+    void showStart();    // the first page: the start's word, what was typed meanwhile, or the last
+    struct DatabaseRead {
+        Glossary glossary{{}, {}};
+        std::wstring failure, damage; // see readDatabase
+    };
+    std::unique_ptr<BackgroundLoad<DatabaseRead>> reading_; // while the terms are being read
     std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
+    // The same with the dictionaries chosen for it given: on any thread.
+    static std::wstring readDatabase(const std::wstring& path,
+                                     const std::vector<std::u16string>& sources, Glossary& into,
+                                     std::wstring& damage);
     void openDatabase(const std::wstring& path);
     // The word as if typed in the search box and ended with Enter.
     void lookUp(const std::wstring& word);
@@ -99,6 +113,8 @@ private:
     // chosen in this run), the view of its rows it makes, the dialog, and saving the choices.
     std::vector<std::u16string> rememberedSources(const std::wstring& path) const;
     Glossary::RowView sourceViewFor(const std::wstring& path) const;
+    static Glossary::RowView sourceViewFor(const std::wstring& path,
+                                           const std::vector<std::u16string>& remembered);
     void chooseDictionaries();
     void saveSourceChoices() const;
     // Placement, zoom and the last term, per user.

@@ -18,6 +18,7 @@
 #define MSG_REPORT_LOAD_FAILURE (WM_APP + 2) // say why the named database cannot be read
 #define MSG_SEARCH_NEWS (WM_APP + 3)         // the search in definitions has news to take
 #define MSG_TAKE_HANDED_OVER (WM_APP + 4)    // act on what another start of the program handed over
+#define MSG_DATABASE_READ (WM_APP + 5)       // the terms read on their thread are in
 #define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys
 #define TIMER_FILL_PAGE 2 // the page's window's: the rest of a long page, while idle
 

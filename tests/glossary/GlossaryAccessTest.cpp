@@ -291,3 +291,38 @@ TEST_F(GlossaryWindowTest, WhoeverHoldsThePagesWindowReadsEachPageShownThroughIt
     EXPECT_TRUE(contains(heldText(), L"A term in Cyrillic.")) << heldText();
     EXPECT_EQ(nameOf(object.get()), L"Definition") << "the object held still answers";
 }
+
+TEST_F(GlossaryWindowTest, TheWindowTakesKeysWhileALargeDatabaseIsReadAndSearchesThemOnceItIsIn) {
+    // Large enough that reading its terms takes far longer than the window takes to show.
+    constexpr int kTerms = 1000000;
+    ASSERT_TRUE(writeLargeDictionary(folder_.file("large.mdb"), kTerms));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs,
+                             "\"" + folder_.file("large.mdb") + "\"");
+    ASSERT_TRUE(glossary.valid());
+    const auto status = [&] {
+        wchar_t text[128] = {};
+        GetWindowTextW(glossary.control(IDC_SEARCH_STATUS), text, 128);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(status(), L"Reading the terms\u2026") << "the window is there before the terms";
+    EXPECT_EQ(glossary.itemCount(), 0);
+    const win32::ComApartment com;
+    EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_SEARCH)).get()), L"Search");
+    EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_TERMS)).get()), L"Terms");
+    EXPECT_TRUE(contains(nameOf(accessibleOf(glossary.control(IDC_SEARCH_STATUS)).get()),
+                         L"Reading the terms"))
+        << "a screen reader reads the note";
+
+    glossary.type(L"term 98765");
+    ASSERT_EQ(status(), L"Reading the terms\u2026") << "typed while the terms were read";
+    EXPECT_TRUE(eventually([&] { return glossary.selected() == 98765; }, kTimeoutMs))
+        << "what was typed is searched once the terms are in";
+    EXPECT_TRUE(
+        eventually([&] { return contains(glossary.pageText(), L"Term 98765:"); }, kTimeoutMs))
+        << glossary.pageText();
+    EXPECT_EQ(glossary.itemCount(), kTerms);
+    EXPECT_EQ(glossary.searchText(), L"term 98765");
+    EXPECT_EQ(status(), L"") << "the note is gone";
+    EXPECT_FALSE(
+        contains(nameOf(accessibleOf(glossary.control(IDC_SEARCH_STATUS)).get()), L"Reading"));
+}

@@ -265,6 +265,11 @@ void Glossary::awaitIndex() const {
     lettersIndex(built);
 }
 
+bool Glossary::indexReady() const {
+    return !builder_.valid() ||
+           builder_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
 namespace {
 
 std::u16string withoutBlanks(const std::u16string& text) {

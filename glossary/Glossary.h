@@ -89,6 +89,8 @@ public:
     // The sorted index of a large glossary is built in the background; until it is there,
     // searches pass over the terms. Waits for it.
     void awaitIndex() const;
+    // Whether awaitIndex() would return at once.
+    bool indexReady() const;
 
     // For searches beyond the terms' beginnings (search/Wildcard.h): a text in the search's
     // case, the terms in it, and their sorted index (waits for it; null when it could not be

@@ -154,6 +154,8 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == TIMER_REDRAW_LIST)
             redrawList();
+        else if (wParam == TIMER_NO_MATCH_PAGE)
+            showNoMatchPage();
         return 0;
     case WM_VKEYTOITEM:
         return -1; // the list's own keys

@@ -68,7 +68,11 @@ private:
     void showSelected();  // List1_Click
     void searchChanged(); // Text1_Change
     Glossary::Match matchFor(const std::u16string& text) const;
+    // Says that nothing matches `text`; the page with the nearest terms follows once typing
+    // pauses (showNoMatchPage, on a timer) and the sorted index is there.
     void showNoMatch(const std::u16string& text);
+    void showNoMatchPage();
+    std::u16string noMatchText_; // the search text whose page is due
     // The term a word that no term begins with is a form of ("dogs" finds "dog"), with the
     // page's note that says so; index -1 when it is none or the database knows no forms.
     Glossary::Match wordFormMatch(const std::u16string& text, std::u16string& note);

@@ -217,7 +217,12 @@ TEST_F(GlossaryWindowTest, RemembersWhereItWasOpensOtherDatabasesAndSuggestsTheN
     const win32::ComApartment com;
     EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_SEARCH)).get()),
               L"Search: no term begins with this");
-    EXPECT_TRUE(contains(glossary.pageText(), L"No term begins with compilr. Nearest: Compiler"))
+    // Once typing pauses.
+    EXPECT_TRUE(eventually(
+        [&] {
+            return contains(glossary.pageText(), L"No term begins with compilr. Nearest: Compiler");
+        },
+        kTimeoutMs))
         << glossary.pageText();
     EXPECT_TRUE(contains(glossary.pageText(), L"Makes data smaller.")) << "the page stays below";
     glossary.saveScreenshot(binaryDirectory() + "\\glossary-suggestions.bmp");

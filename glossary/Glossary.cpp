@@ -16,6 +16,9 @@ constexpr std::size_t kTermColumn = 1;
 constexpr std::size_t kDefinitionColumn = 2;
 // Below this many terms the index is built at once; it takes a few milliseconds.
 constexpr std::size_t kBackgroundIndexFrom = 50000;
+// What a table's own count of its rows may reserve at most, and the characters a term is
+// given (with its NUL) before the list counts its own.
+constexpr std::size_t kMostReserved = 16 * 1024 * 1024, kReservedPerTerm = 16;
 
 // The terms in upper case: one call for all of them. Where the case mapping keeps lengths, as
 // the system's does, the layout stays; else the terms are found again between their NULs
@@ -24,13 +27,7 @@ TermList upperCaseOf(const TermList& terms, const Glossary::UpperCase& upper) {
     std::u16string all = upper(terms.text());
     if (all.size() == terms.text().size())
         return terms.withText(std::move(all));
-    TermList list;
-    list.reserve(terms.size());
-    for (std::size_t start = 0; start < all.size() && list.size() < terms.size();) {
-        const std::size_t end = std::min(all.find(u'\0', start), all.size());
-        list.add(std::u16string_view(all).substr(start, end - start));
-        start = end + 1;
-    }
+    TermList list = TermList::fromText(std::move(all), terms.size());
     for (std::size_t i = list.size(); i < terms.size(); ++i)
         list.add(upper(std::u16string(terms[i]))); // a mapping that dropped a NUL after all
     return list;
@@ -102,6 +99,17 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
             }
         }();
         opened = true;
+        // Room for the terms as the table counts its rows (a hint: it may be stale), so that
+        // a large list is not copied again and again as it grows.
+        const std::size_t expected =
+            std::min<std::size_t>(database.definition(u"Dict").rowCount, kMostReserved);
+        try {
+            terms.reserve(expected, expected * kReservedPerTerm);
+            positions->reserve(expected);
+            tableRows->reserve(expected);
+        } catch (const std::bad_alloc&) {
+            // The list grows as it is read, as far as memory allows.
+        }
         definitions =
             std::make_shared<jet::Recordset>(database.openTable(u"Dict", {kDefinitionColumn}));
         // Only the terms are read now: damage anywhere else loses nothing.

@@ -56,6 +56,20 @@ TEST(GlossarySearch, LatinAndOtherScriptsFoldToo) {
     EXPECT_EQ(glossary.search(u"\u0436\u0423"), 1);
 }
 
+TEST(GlossarySearch, TermsThatFoldLongerKeepTheirPlacesInTheSearchsCase) {
+    const Glossary glossary({u"Stra\u00DFe", u"Fu\u00DF", u"", u"Ma\u00DFe", u"zebra"},
+                            Definitions{u"a", u"b", u"c", u"d", u"e"});
+    const TermList& folded = glossary.foldedTerms();
+    ASSERT_EQ(folded.size(), 5u);
+    EXPECT_EQ(folded[0], u"strasse");
+    EXPECT_EQ(folded[1], u"fuss");
+    EXPECT_EQ(folded[2], u"");
+    EXPECT_EQ(folded[3], u"masse");
+    EXPECT_EQ(folded[4], u"zebra");
+    EXPECT_EQ(glossary.search(u"MASS"), 3);
+    EXPECT_EQ(glossary.search(u"Z"), 4);
+}
+
 TEST(GlossarySearch, FullCaseFoldingThenIgnoringAccentsWhenNothingMatches) {
     const Glossary glossary({u"ecole", u"\u00E9cole", u"Stra\u00DFe", u"\u0141\u00F3d\u017A"},
                             Definitions{u"a", u"b", u"c", u"d"});

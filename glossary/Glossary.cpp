@@ -82,7 +82,7 @@ std::u16string simpleUpperCase(const std::u16string& text) {
 }
 
 Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* failure,
-                        std::string* damage, const RowView& view) {
+                        std::string* damage, const RowView& view, std::size_t most) {
     TermList terms;
     auto positions = std::make_shared<std::vector<jet::Recordset::Position>>();
     auto tableRows = std::make_shared<std::vector<std::uint32_t>>(); // each entry's row
@@ -102,7 +102,7 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
         // Room for the terms as the table counts its rows (a hint: it may be stale), so that
         // a large list is not copied again and again as it grows.
         const std::size_t expected =
-            std::min<std::size_t>(database.definition(u"Dict").rowCount, kMostReserved);
+            std::min<std::size_t>({database.definition(u"Dict").rowCount, kMostReserved, most});
         try {
             terms.reserve(expected, expected * kReservedPerTerm);
             positions->reserve(expected);
@@ -114,8 +114,8 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
             std::make_shared<jet::Recordset>(database.openTable(u"Dict", {kDefinitionColumn}));
         // Only the terms are read now: damage anywhere else loses nothing.
         std::uint32_t row = 0;
-        for (jet::Recordset rows = database.openTable(u"Dict", {kTermColumn}); !rows.eof();
-             rows.moveNext(), ++row) {
+        for (jet::Recordset rows = database.openTable(u"Dict", {kTermColumn});
+             !rows.eof() && terms.size() < most; rows.moveNext(), ++row) {
             const jet::Value& term = rows.value(kTermColumn);
             if (term.isNull() || (view.listed && !view.listed(row)))
                 continue; // nothing to list

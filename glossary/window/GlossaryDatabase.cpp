@@ -20,6 +20,8 @@ const wchar_t kReadingTermsSpoken[] =
     L"Reading the terms of the database. Type meanwhile: the search follows once they are in.";
 // The window waits this long for the terms before it shows the note.
 constexpr int kQuietReadMs = 50;
+// Read first, while the rest comes: more than a screenful of the list.
+constexpr std::size_t kFirstTerms = 1000;
 
 } // namespace
 
@@ -51,9 +53,9 @@ std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& in
 
 std::wstring GlossaryWindow::readDatabase(const std::wstring& path,
                                           const std::vector<std::u16string>& sources,
-                                          Glossary& into, std::wstring& damage) {
+                                          Glossary& into, std::wstring& damage, std::size_t most) {
     std::string failure, damaged;
-    into = Glossary::load(utf8(path), {}, &failure, &damaged, sourceViewFor(path, sources));
+    into = Glossary::load(utf8(path), {}, &failure, &damaged, sourceViewFor(path, sources), most);
     damage = std::wstring(damaged.begin(), damaged.end());
     if (failure.empty())
         return std::wstring();
@@ -95,17 +97,25 @@ void GlossaryWindow::loadGlossary() {
     const std::wstring path = databasePath();
     const std::vector<std::u16string> sources = rememberedSources(path);
     const HWND window = window_;
-    reading_ = std::make_unique<BackgroundLoad<DatabaseRead>>(
-        [path, sources] {
-            DatabaseRead read;
-            try {
-                read.failure = readDatabase(path, sources, read.glossary, read.damage);
-            } catch (const std::exception&) {
-                read.failure = L"The terms do not fit in the memory there is.";
-            }
-            return read;
-        },
-        [window] { PostMessageW(window, MSG_DATABASE_READ, 0, 0); });
+    const auto reader = [window, path, sources](std::size_t most, UINT done) {
+        return std::make_unique<BackgroundLoad<DatabaseRead>>(
+            [path, sources, most] {
+                DatabaseRead read;
+                try {
+                    read.failure = readDatabase(path, sources, read.glossary, read.damage, most);
+                } catch (const std::exception&) {
+                    read.failure = L"The terms do not fit in the memory there is.";
+                }
+                return read;
+            },
+            [window, done] { PostMessageW(window, done, 0, 0); });
+    };
+    reading_ = reader(SIZE_MAX, MSG_DATABASE_READ);
+    // A window that starts on the first term shows it, with a screenful of the list, long
+    // before a large database is read to its end.
+    firstTerms_.reset();
+    if (startWord_.empty() && rememberedTerm().empty())
+        firstTerms_ = reader(kFirstTerms, MSG_FIRST_TERMS_READ);
     // A small database is there before anyone could read a note about it: its terms are
     // taken at once, and the message that says they are in finds nothing more to take.
     if (reading_->waitFor(std::chrono::milliseconds(kQuietReadMs)))
@@ -114,12 +124,27 @@ void GlossaryWindow::loadGlossary() {
         setStatus(kReadingTerms, kReadingTermsSpoken);
 }
 
+void GlossaryWindow::firstTermsRead() {
+    std::optional<DatabaseRead> read = firstTerms_ ? firstTerms_->take() : std::nullopt;
+    firstTerms_.reset();
+    // Only while the rest is still read, and nothing was typed meanwhile.
+    if (!read || !reading_ || !read->failure.empty() || GetWindowTextLengthW(search_) > 0)
+        return;
+    glossary_ = std::move(read->glossary);
+    showDatabase(std::u16string());
+    setStatus(kReadingTerms, kReadingTermsSpoken);
+}
+
 void GlossaryWindow::databaseRead() {
     std::optional<DatabaseRead> read = reading_ ? reading_->take() : std::nullopt;
     if (!read)
         return; // a database opened meanwhile took its place
     reading_.reset();
+    firstTerms_.reset();
     const std::wstring path = databasePath();
+    // The page shown from the first terms, if one was: the same entry of the whole list.
+    const std::u16string shown =
+        shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
     glossary_ = std::move(read->glossary);
     const std::wstring& failure = read->failure;
     const std::wstring& damage = read->damage;
@@ -151,16 +176,18 @@ void GlossaryWindow::databaseRead() {
         PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
     }
     setStatus(L"", L"");
-    showStart();
+    showStart(shown);
     if (!handedOver_.empty())
         PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
 }
 
-void GlossaryWindow::showStart() {
+void GlossaryWindow::showStart(const std::u16string& shown) {
     // What the reader typed while the terms were read is searched now; else the start's word,
     // else the term shown last time.
     const bool typed = GetWindowTextLengthW(search_) > 0;
-    showDatabase(typed || !startWord_.empty() ? std::u16string() : rememberedTerm());
+    showDatabase(typed || !startWord_.empty() ? std::u16string()
+                 : shown.empty()              ? rememberedTerm()
+                                              : shown);
     if (typed)
         searchChanged();
     else if (!startWord_.empty())
@@ -208,6 +235,7 @@ void GlossaryWindow::openDatabase(const std::wstring& path) {
         return;
     }
     reading_.reset(); // the terms still coming are those of the database it replaces
+    firstTerms_.reset();
     glossary_ = std::move(other);
     database_ = path;
     openedByUser_ = true;

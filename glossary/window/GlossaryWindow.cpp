@@ -123,6 +123,9 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case MSG_DATABASE_READ:
         databaseRead();
         return 0;
+    case MSG_FIRST_TERMS_READ:
+        firstTermsRead();
+        return 0;
     case MSG_TAKE_HANDED_OVER:
         takeHandedOver();
         return 0;

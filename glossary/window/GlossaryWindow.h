@@ -92,18 +92,23 @@ private:
     // Starts reading databasePath() on a thread of its own: the window shows and takes keys
     // meanwhile, and a note says that the terms are being read.
     void loadGlossary();
-    void databaseRead(); // the terms are in (MSG_DATABASE_READ)
-    void showStart();    // the first page: the start's word, what was typed meanwhile, or the last
+    void databaseRead();   // the terms are in (MSG_DATABASE_READ)
+    void firstTermsRead(); // a screenful of them is (MSG_FIRST_TERMS_READ)
+    // The first page: the start's word, what was typed meanwhile, else `shown` (the term shown
+    // from the first terms) or the last one shown.
+    void showStart(const std::u16string& shown);
     struct DatabaseRead {
         Glossary glossary{{}, {}};
         std::wstring failure, damage; // see readDatabase
     };
     std::unique_ptr<BackgroundLoad<DatabaseRead>> reading_; // while the terms are being read
+    // The first terms alone, shown while the rest is read when the window starts on the first.
+    std::unique_ptr<BackgroundLoad<DatabaseRead>> firstTerms_;
     std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
     // The same with the dictionaries chosen for it given: on any thread.
     static std::wstring readDatabase(const std::wstring& path,
                                      const std::vector<std::u16string>& sources, Glossary& into,
-                                     std::wstring& damage);
+                                     std::wstring& damage, std::size_t most = SIZE_MAX);
     void openDatabase(const std::wstring& path);
     // The word as if typed in the search box and ended with Enter.
     void lookUp(const std::wstring& word);

@@ -260,6 +260,25 @@ TEST(GlossaryLoad, ReadsTermsAndNullDefinitionsInTableOrder) {
     EXPECT_EQ(*glossary.definitionShownFor(0), u"last letter");
 }
 
+TEST(GlossaryLoad, TheFirstTermsAloneAreReadAsTheWholeBegins) {
+    using namespace fixtures;
+    const Rows rows = {{integer(1), text(u"Zeta"), text(u"last letter")},
+                       {integer(2), null(), text(u"no term")},
+                       {integer(3), text(u"Alpha"), text(u"first letter")},
+                       {integer(4), text(u"zeta"), text(u"in lower case")}};
+    const auto bytes =
+        build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
+              u"Dict");
+    const Loaded file(bytes, "glossary-first.mdb");
+    std::string failure, damage;
+    const Glossary first = Glossary::load(file.path, {}, &failure, &damage, {}, 2);
+    EXPECT_TRUE(failure.empty() && damage.empty()) << failure << damage;
+    ASSERT_EQ(first.size(), 2u) << "terms, not rows";
+    EXPECT_EQ(first.term(1), u"Alpha");
+    EXPECT_EQ(*first.definitionShownFor(1), u"first letter");
+    EXPECT_EQ(file.glossary.size(), 3u);
+}
+
 TEST(GlossaryLoad, DamageOutsideTermAndDefinitionLosesNoRowAndRowsWithoutATermAreLeftOut) {
     using namespace fixtures;
     // Long values in the first and the last column, on pages of their own, then damaged.

@@ -93,22 +93,26 @@ std::u16string escaped(const std::wstring& raw) {
 
 } // namespace
 
+std::unique_ptr<BackgroundLoad<GlossaryWindow::DatabaseRead>>
+GlossaryWindow::startReading(const std::wstring& path, std::size_t most, UINT done) const {
+    const HWND window = window_;
+    return std::make_unique<BackgroundLoad<DatabaseRead>>(
+        [path, sources = rememberedSources(path), most] {
+            DatabaseRead read;
+            try {
+                read.failure = readDatabase(path, sources, read.glossary, read.damage, most);
+            } catch (const std::exception&) {
+                read.failure = L"The terms do not fit in the memory there is.";
+            }
+            return read;
+        },
+        [window, done] { PostMessageW(window, done, 0, 0); });
+}
+
 void GlossaryWindow::loadGlossary() {
     const std::wstring path = databasePath();
-    const std::vector<std::u16string> sources = rememberedSources(path);
-    const HWND window = window_;
-    const auto reader = [window, path, sources](std::size_t most, UINT done) {
-        return std::make_unique<BackgroundLoad<DatabaseRead>>(
-            [path, sources, most] {
-                DatabaseRead read;
-                try {
-                    read.failure = readDatabase(path, sources, read.glossary, read.damage, most);
-                } catch (const std::exception&) {
-                    read.failure = L"The terms do not fit in the memory there is.";
-                }
-                return read;
-            },
-            [window, done] { PostMessageW(window, done, 0, 0); });
+    const auto reader = [this, &path](std::size_t most, UINT done) {
+        return startReading(path, most, done);
     };
     reading_ = reader(SIZE_MAX, MSG_DATABASE_READ);
     // A window that starts on the first term shows it, with a screenful of the list, long
@@ -141,6 +145,10 @@ void GlossaryWindow::databaseRead() {
         return; // a database opened meanwhile took its place
     reading_.reset();
     firstTerms_.reset();
+    if (!opening_.empty()) {
+        databaseOpened(std::move(*read));
+        return;
+    }
     const std::wstring path = databasePath();
     // The page shown from the first terms, if one was: the same entry of the whole list.
     const std::u16string shown =
@@ -222,28 +230,48 @@ void GlossaryWindow::takeHandedOver() {
 }
 
 void GlossaryWindow::openDatabase(const std::wstring& path) {
-    // One that cannot be read, or is damaged, leaves the one shown as it was, with its page
-    // and history.
-    Glossary other{{}, {}};
-    std::wstring damage;
-    const std::wstring failure = readDatabase(path, other, damage);
-    if (!failure.empty() || !damage.empty()) {
-        const std::wstring text =
-            (failure.empty() ? damagedText(path, damage) : cannotRead(path, failure)) +
-            L"\n\nThe database shown stays open.";
-        MessageBoxW(window_, text.c_str(), kProductName, MB_OK | MB_ICONWARNING);
+    // One at a time: another comes once the terms being read are in.
+    if (reading_) {
+        handedOver_.push_back(StartArguments{path, std::wstring(), false});
         return;
     }
-    reading_.reset(); // the terms still coming are those of the database it replaces
-    firstTerms_.reset();
-    glossary_ = std::move(other);
-    database_ = path;
-    openedByUser_ = true;
-    damageNote_.clear();
-    showDatabase(std::u16string());
-    const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
-    if (selected != LB_ERR)
-        showTermInSearch(static_cast<std::size_t>(selected));
+    // The database shown stays, and answers, while the other one's terms are read.
+    opening_ = path;
+    openingText_ = windowText(search_);
+    reading_ = startReading(path, SIZE_MAX, MSG_DATABASE_READ);
+    if (reading_->waitFor(std::chrono::milliseconds(kQuietReadMs)))
+        databaseRead();
+    else
+        setStatus(kReadingTerms, kReadingTermsSpoken);
+}
+
+void GlossaryWindow::databaseOpened(DatabaseRead read) {
+    const std::wstring path = opening_;
+    opening_.clear();
+    setStatus(L"", L"");
+    if (!read.failure.empty() || !read.damage.empty()) {
+        // One that cannot be read, or is damaged, leaves the one shown as it was, with its
+        // page and history.
+        const std::wstring text = (read.failure.empty() ? damagedText(path, read.damage)
+                                                        : cannotRead(path, read.failure)) +
+                                  L"\n\nThe database shown stays open.";
+        MessageBoxW(window_, text.c_str(), kProductName, MB_OK | MB_ICONWARNING);
+    } else {
+        // A word handed over meanwhile is in the search box: searched in the new terms.
+        const bool typed = windowText(search_) != openingText_;
+        glossary_ = std::move(read.glossary);
+        database_ = path;
+        openedByUser_ = true;
+        damageNote_.clear();
+        showDatabase(std::u16string());
+        const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
+        if (typed)
+            searchChanged();
+        else if (selected != LB_ERR)
+            showTermInSearch(static_cast<std::size_t>(selected));
+    }
+    if (!handedOver_.empty())
+        PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
 }
 
 void GlossaryWindow::chooseDatabase() {

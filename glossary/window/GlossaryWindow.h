@@ -104,6 +104,12 @@ private:
     std::unique_ptr<BackgroundLoad<DatabaseRead>> reading_; // while the terms are being read
     // The first terms alone, shown while the rest is read when the window starts on the first.
     std::unique_ptr<BackgroundLoad<DatabaseRead>> firstTerms_;
+    // Reads `path` (`most` terms at most) on a thread of its own, which posts `done` when it has.
+    std::unique_ptr<BackgroundLoad<DatabaseRead>> startReading(const std::wstring& path,
+                                                               std::size_t most, UINT done) const;
+    void databaseOpened(DatabaseRead read); // opened with Ctrl+O, dropped or handed over
+    std::wstring opening_;                  // that database, while its terms are read
+    std::u16string openingText_;            // the search text then: a change is a word to search
     std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
     // The same with the dictionaries chosen for it given: on any thread.
     static std::wstring readDatabase(const std::wstring& path,

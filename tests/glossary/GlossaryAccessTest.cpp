@@ -43,6 +43,13 @@ std::wstring nameOf(IAccessible* object, long id = CHILDID_SELF) {
     return text;
 }
 
+// The line beside "In definitions".
+std::wstring statusText(const GlossaryProcess& glossary) {
+    wchar_t text[128] = {};
+    GetWindowTextW(glossary.control(IDC_SEARCH_STATUS), text, 128);
+    return text;
+}
+
 long stateOf(IAccessible* object, long id) {
     VARIANT state;
     VariantInit(&state);
@@ -304,11 +311,7 @@ TEST_F(GlossaryWindowTest, TheWindowTakesKeysWhileALargeDatabaseIsReadAndSearche
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs,
                              "\"" + folder_.file("large.mdb") + "\"");
     ASSERT_TRUE(glossary.valid());
-    const auto status = [&] {
-        wchar_t text[128] = {};
-        GetWindowTextW(glossary.control(IDC_SEARCH_STATUS), text, 128);
-        return std::wstring(text);
-    };
+    const auto status = [&] { return statusText(glossary); };
     EXPECT_EQ(status(), L"Reading the terms\u2026") << "the window is there before the terms";
     EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Term 0:"); }, kTimeoutMs))
         << "the first term shows before the rest are read";
@@ -333,4 +336,29 @@ TEST_F(GlossaryWindowTest, TheWindowTakesKeysWhileALargeDatabaseIsReadAndSearche
     EXPECT_EQ(status(), L"") << "the note is gone";
     EXPECT_FALSE(
         contains(nameOf(accessibleOf(glossary.control(IDC_SEARCH_STATUS)).get()), L"Reading"));
+}
+
+TEST_F(GlossaryWindowTest, ADroppedLargeDatabaseIsReadWhileTheOneShownStaysAndAnswers) {
+    constexpr int kTerms = 1000000;
+    const std::string large = folder_.file("large.mdb");
+    ASSERT_TRUE(writeLargeDictionary(large, kTerms));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
+    glossary.clickListItem(1);
+    ASSERT_TRUE(
+        eventually([&] { return contains(glossary.pageText(), L"Translates code."); }, kTimeoutMs));
+
+    ASSERT_TRUE(glossary.dropFile(std::wstring(large.begin(), large.end())));
+    EXPECT_EQ(statusText(glossary), L"Reading the terms\u2026")
+        << "the drop is answered before the terms are read";
+    EXPECT_EQ(glossary.itemCount(), 6) << "the database shown stays meanwhile";
+    glossary.clickListItem(2);
+    EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Makes data smaller."); },
+                           kTimeoutMs))
+        << "and answers";
+    EXPECT_TRUE(eventually([&] { return glossary.itemCount() == kTerms; }, kTimeoutMs));
+    EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Term 0:"); }, kTimeoutMs));
+    EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary - large.mdb");
+    EXPECT_EQ(statusText(glossary), L"");
+    EXPECT_EQ(glossary.searchText(), L"Term 0");
 }

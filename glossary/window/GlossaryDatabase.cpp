@@ -14,10 +14,6 @@
 namespace {
 
 const wchar_t kDatabase[] = L"Dict.mdb";
-// The note while the terms are read, and what a screen reader says of it.
-const wchar_t kReadingTerms[] = L"Reading the terms\u2026";
-const wchar_t kReadingTermsSpoken[] =
-    L"Reading the terms of the database. Type meanwhile: the search follows once they are in.";
 // The window waits this long for the terms before it shows the note.
 constexpr int kQuietReadMs = 50;
 // Read first, while the rest comes: more than a screenful of the list.
@@ -136,7 +132,6 @@ void GlossaryWindow::firstTermsRead() {
         return;
     glossary_ = std::move(read->glossary);
     showDatabase(std::u16string());
-    setStatus(kReadingTerms, kReadingTermsSpoken);
 }
 
 void GlossaryWindow::databaseRead() {

@@ -39,6 +39,10 @@ private:
     static constexpr const wchar_t* kSearchNoPatternMatchName =
         L"Search: no term matches this pattern";
     static constexpr const wchar_t* kDefinitionsName = L"Search in definitions";
+    // The status line while the terms are read, and what a screen reader says of it.
+    static constexpr const wchar_t* kReadingTerms = L"Reading the terms\u2026";
+    static constexpr const wchar_t* kReadingTermsSpoken =
+        L"Reading the terms of the database. Type meanwhile: the search follows once they are in.";
     static constexpr const wchar_t* kDefinitionsNoMatchName =
         L"Search in definitions: no definition holds these words";
 

@@ -35,15 +35,14 @@ TermList upperCaseOf(const TermList& terms, const Glossary::UpperCase& upper) {
 
 // The terms without accents, when any term has one; else nothing.
 std::shared_ptr<const TermList> lettersOf(const TermList& terms, const TermList& upper) {
-    auto letters = std::make_shared<TermList>();
-    letters->reserve(terms.size());
-    bool differs = false;
-    for (std::size_t i = 0; i < terms.size(); ++i) {
-        const std::u16string key = text::foldAccents(terms[i]);
-        differs = differs || key != upper[i];
-        letters->add(key);
-    }
-    return differs ? letters : nullptr;
+    // One call for all of them, as for the search's case: no folding makes or takes a NUL.
+    std::u16string all = text::foldAccents(terms.text());
+    if (all == upper.text())
+        return nullptr;
+    auto letters = std::make_shared<TermList>(TermList::fromText(std::move(all), terms.size()));
+    for (std::size_t i = letters->size(); i < terms.size(); ++i)
+        letters->add(text::foldAccents(terms[i]));
+    return letters;
 }
 
 std::u16string unicodeFold(const std::u16string& text) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <new>
 #include <system_error>
+#include <thread>
 
 namespace {
 
@@ -15,6 +16,9 @@ constexpr std::size_t kTermColumn = 1;
 constexpr std::size_t kDefinitionColumn = 2;
 // Below this many terms the index is built at once; it takes a few milliseconds.
 constexpr std::size_t kBackgroundIndexFrom = 50000;
+// What a table's own count of its rows may reserve at most, and the characters a term is
+// given (with its NUL) before the list counts its own.
+constexpr std::size_t kMostReserved = 16 * 1024 * 1024, kReservedPerTerm = 16;
 
 // The terms in upper case: one call for all of them. Where the case mapping keeps lengths, as
 // the system's does, the layout stays; else the terms are found again between their NULs
@@ -23,13 +27,7 @@ TermList upperCaseOf(const TermList& terms, const Glossary::UpperCase& upper) {
     std::u16string all = upper(terms.text());
     if (all.size() == terms.text().size())
         return terms.withText(std::move(all));
-    TermList list;
-    list.reserve(terms.size());
-    for (std::size_t start = 0; start < all.size() && list.size() < terms.size();) {
-        const std::size_t end = std::min(all.find(u'\0', start), all.size());
-        list.add(std::u16string_view(all).substr(start, end - start));
-        start = end + 1;
-    }
+    TermList list = TermList::fromText(std::move(all), terms.size());
     for (std::size_t i = list.size(); i < terms.size(); ++i)
         list.add(upper(std::u16string(terms[i]))); // a mapping that dropped a NUL after all
     return list;
@@ -37,15 +35,14 @@ TermList upperCaseOf(const TermList& terms, const Glossary::UpperCase& upper) {
 
 // The terms without accents, when any term has one; else nothing.
 std::shared_ptr<const TermList> lettersOf(const TermList& terms, const TermList& upper) {
-    auto letters = std::make_shared<TermList>();
-    letters->reserve(terms.size());
-    bool differs = false;
-    for (std::size_t i = 0; i < terms.size(); ++i) {
-        const std::u16string key = text::foldAccents(terms[i]);
-        differs = differs || key != upper[i];
-        letters->add(key);
-    }
-    return differs ? letters : nullptr;
+    // One call for all of them, as for the search's case: no folding makes or takes a NUL.
+    std::u16string all = text::foldAccents(terms.text());
+    if (all == upper.text())
+        return nullptr;
+    auto letters = std::make_shared<TermList>(TermList::fromText(std::move(all), terms.size()));
+    for (std::size_t i = letters->size(); i < terms.size(); ++i)
+        letters->add(text::foldAccents(terms[i]));
+    return letters;
 }
 
 std::u16string unicodeFold(const std::u16string& text) {
@@ -84,7 +81,7 @@ std::u16string simpleUpperCase(const std::u16string& text) {
 }
 
 Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* failure,
-                        std::string* damage, const RowView& view) {
+                        std::string* damage, const RowView& view, std::size_t most) {
     TermList terms;
     auto positions = std::make_shared<std::vector<jet::Recordset::Position>>();
     auto tableRows = std::make_shared<std::vector<std::uint32_t>>(); // each entry's row
@@ -101,12 +98,23 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
             }
         }();
         opened = true;
+        // Room for the terms as the table counts its rows (a hint: it may be stale), so that
+        // a large list is not copied again and again as it grows.
+        const std::size_t expected =
+            std::min<std::size_t>({database.definition(u"Dict").rowCount, kMostReserved, most});
+        try {
+            terms.reserve(expected, expected * kReservedPerTerm);
+            positions->reserve(expected);
+            tableRows->reserve(expected);
+        } catch (const std::bad_alloc&) {
+            // The list grows as it is read, as far as memory allows.
+        }
         definitions =
             std::make_shared<jet::Recordset>(database.openTable(u"Dict", {kDefinitionColumn}));
         // Only the terms are read now: damage anywhere else loses nothing.
         std::uint32_t row = 0;
-        for (jet::Recordset rows = database.openTable(u"Dict", {kTermColumn}); !rows.eof();
-             rows.moveNext(), ++row) {
+        for (jet::Recordset rows = database.openTable(u"Dict", {kTermColumn});
+             !rows.eof() && terms.size() < most; rows.moveNext(), ++row) {
             const jet::Value& term = rows.value(kTermColumn);
             if (term.isNull() || (view.listed && !view.listed(row)))
                 continue; // nothing to list
@@ -207,13 +215,19 @@ Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCas
                lettersPromise = std::make_shared<Promise>();
     pending_ = casePromise->get_future().share();
     pendingLetters_ = lettersPromise->get_future().share();
+    // A thread nobody joins: what it builds it holds itself, so that a glossary dropped
+    // (another database opened, the window closed) never waits for its index.
+    const auto built = std::make_shared<std::promise<void>>();
+    builder_ = built->get_future().share();
     try {
-        builder_ = std::async(std::launch::async, [=] {
-                       keep(*casePromise, byCase);
-                       keep(*lettersPromise, byLetters);
-                   }).share();
+        std::thread([=] {
+            keep(*casePromise, byCase);
+            keep(*lettersPromise, byLetters);
+            built->set_value();
+        }).detach();
     } catch (const std::system_error&) {
         pending_ = pendingLetters_ = {};
+        builder_ = {};
         buildNow(); // no thread to spare: build them now
     }
 }
@@ -256,6 +270,11 @@ void Glossary::awaitIndex() const {
     index();
     bool built = false;
     lettersIndex(built);
+}
+
+bool Glossary::indexReady() const {
+    return !builder_.valid() ||
+           builder_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "TermList.h"
 #include "TypeAhead.h"
 
+#include <cstdint>
 #include <functional>
 #include <future>
 #include <memory>
@@ -34,10 +35,10 @@ public:
     // missing or damaged file gives the terms read before the failure (often none); nothing is
     // thrown. `path` is UTF-8. When the file cannot be opened as a database at all, `failure` (if
     // given) gets the reason; when reading the terms stopped before the end of the table,
-    // `damage` (if given) gets where and why.
+    // `damage` (if given) gets where and why. `most`: the first terms only, at most so many.
     static Glossary load(const std::string& path, UpperCase upper = UpperCase(),
                          std::string* failure = nullptr, std::string* damage = nullptr,
-                         const RowView& view = RowView());
+                         const RowView& view = RowView(), std::size_t most = SIZE_MAX);
     Glossary(std::vector<std::u16string> terms,
              std::vector<std::optional<std::u16string>> definitions, UpperCase upper = UpperCase());
 
@@ -89,6 +90,8 @@ public:
     // The sorted index of a large glossary is built in the background; until it is there,
     // searches pass over the terms. Waits for it.
     void awaitIndex() const;
+    // Whether awaitIndex() would return at once.
+    bool indexReady() const;
 
     // For searches beyond the terms' beginnings (search/Wildcard.h): a text in the search's
     // case, the terms in it, and their sorted index (waits for it; null when it could not be

@@ -31,3 +31,26 @@ TermList TermList::withText(std::u16string text) const {
     list.starts_ = starts_;
     return list;
 }
+
+TermList TermList::fromText(std::u16string text, std::size_t most) {
+    TermList list;
+    list.starts_.reserve(most);
+    for (std::size_t start = 0; start < text.size() && list.starts_.size() < most;) {
+        list.starts_.push_back(static_cast<std::uint32_t>(start));
+        const std::size_t end = text.find(u'\0', start);
+        if (end == std::u16string::npos) {
+            text.push_back(u'\0'); // a text that does not end with one
+            break;
+        }
+        start = end + 1;
+    }
+    if (!list.starts_.empty()) {
+        // Past the last term's NUL nothing belongs to the list.
+        const std::size_t last = text.find(u'\0', list.starts_.back());
+        text.resize(last + 1);
+    } else {
+        text.clear();
+    }
+    list.text_ = std::move(text);
+    return list;
+}

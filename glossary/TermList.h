@@ -13,7 +13,12 @@ public:
     // May throw std::bad_alloc; the list is then as it was.
     void add(std::u16string_view term);
     void truncate(std::size_t count);
-    void reserve(std::size_t count) { starts_.reserve(count); }
+    // Room for `count` terms of `characters` in all, so that a growing list is not moved.
+    void reserve(std::size_t count, std::size_t characters = 0) {
+        starts_.reserve(count);
+        if (characters > text_.capacity())
+            text_.reserve(characters);
+    }
 
     std::size_t size() const { return starts_.size(); }
     bool empty() const { return starts_.empty(); }
@@ -27,6 +32,8 @@ public:
     const std::u16string& text() const { return text_; }
     // The same terms with another text of the same layout, such as this one in upper case.
     TermList withText(std::u16string text) const;
+    // Terms each followed by a NUL in `text`, at most `most` of them; more NULs end the last.
+    static TermList fromText(std::u16string text, std::size_t most);
 
 private:
     std::u16string text_;

@@ -5,6 +5,7 @@
 #include "Query.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <iterator>
 
@@ -67,21 +68,98 @@ private:
 
 } // namespace
 
+class BackgroundSearch::Worker {
+public:
+    Worker(std::function<jet::Database()> open, std::size_t rowCount, std::function<void()> changed)
+        : open_(std::move(open)), rowCount_(rowCount), changed_(std::move(changed)) {}
+
+    void run();
+    void stop();
+    bool waitEnded(std::chrono::milliseconds most);
+    std::uint64_t start(std::u16string text);
+    void cancel();
+    void readAhead();
+    std::optional<Progress> take();
+
+private:
+    Progress search(const std::u16string& text, std::uint64_t id);
+    bool prepare();
+    bool readAheadStep(); // false when nothing is left to read ahead
+    void tellFirstHits(const Query& query, std::uint64_t id);
+    // Reads at most `most` more; false when not all are read, also when search `id` (0: none)
+    // was cancelled on the way.
+    bool readPositions(std::size_t most, std::uint64_t id);
+    bool cancelled(std::uint64_t id) const { return stopping_ || latest_ != id; }
+    void publish(Progress progress);
+
+    std::function<jet::Database()> open_;
+    const std::size_t rowCount_;
+    std::function<void()> changed_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_, ended_;
+    std::u16string pending_;       // under mutex_
+    std::uint64_t taken_ = 0;      // the last search the thread took, under mutex_
+    std::optional<Progress> news_; // under mutex_
+    std::atomic<std::uint64_t> latest_{0};
+    std::atomic<bool> stopping_{false};
+    bool readingAhead_ = false, readAhead_ = false; // asked for, and done; under mutex_
+    bool hasEnded_ = false;                         // run() has returned; under mutex_
+
+    // The search's thread's own.
+    bool prepared_ = false;
+    std::optional<jet::Database> database_;
+    std::unique_ptr<FullTextIndex> index_;
+    std::vector<jet::Recordset::Position> positions_; // of every row, read for phrases
+    std::optional<jet::Recordset> positionScan_;      // reading them; done once at its end
+    bool positionsRead_ = false;
+    std::size_t entryBlocksRead_ = 0;
+};
+
 BackgroundSearch::BackgroundSearch(std::function<jet::Database()> open, std::size_t rowCount,
                                    std::function<void()> changed)
-    : open_(std::move(open)), rowCount_(rowCount), changed_(std::move(changed)),
-      thread_([this] { run(); }) {}
+    : worker_(std::make_shared<Worker>(std::move(open), rowCount, std::move(changed))),
+      thread_([worker = worker_] { worker->run(); }) {}
 
 BackgroundSearch::~BackgroundSearch() {
+    worker_->stop();
+    // The window's thread waits here: never for long.
+    if (worker_->waitEnded(std::chrono::milliseconds(kStopWaitMs)))
+        thread_.join();
+    else
+        thread_.detach();
+}
+
+std::uint64_t BackgroundSearch::start(std::u16string text) {
+    return worker_->start(std::move(text));
+}
+
+void BackgroundSearch::cancel() {
+    worker_->cancel();
+}
+
+void BackgroundSearch::readAhead() {
+    worker_->readAhead();
+}
+
+std::optional<BackgroundSearch::Progress> BackgroundSearch::take() {
+    return worker_->take();
+}
+
+void BackgroundSearch::Worker::stop() {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
     }
     wake_.notify_all();
-    thread_.join();
 }
 
-std::uint64_t BackgroundSearch::start(std::u16string text) {
+bool BackgroundSearch::Worker::waitEnded(std::chrono::milliseconds most) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return ended_.wait_for(lock, most, [this] { return hasEnded_; });
+}
+
+std::uint64_t BackgroundSearch::Worker::start(std::u16string text) {
     std::uint64_t id = 0;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
@@ -93,7 +171,7 @@ std::uint64_t BackgroundSearch::start(std::u16string text) {
     return id;
 }
 
-void BackgroundSearch::readAhead() {
+void BackgroundSearch::Worker::readAhead() {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         readingAhead_ = true;
@@ -101,20 +179,20 @@ void BackgroundSearch::readAhead() {
     wake_.notify_all();
 }
 
-void BackgroundSearch::cancel() {
+void BackgroundSearch::Worker::cancel() {
     const std::lock_guard<std::mutex> lock(mutex_);
     taken_ = ++latest_; // a search no one waits for: nothing to start
     news_.reset();
 }
 
-std::optional<BackgroundSearch::Progress> BackgroundSearch::take() {
+std::optional<BackgroundSearch::Progress> BackgroundSearch::Worker::take() {
     const std::lock_guard<std::mutex> lock(mutex_);
     std::optional<Progress> news = std::move(news_);
     news_.reset();
     return news;
 }
 
-void BackgroundSearch::publish(Progress progress) {
+void BackgroundSearch::Worker::publish(Progress progress) {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (progress.search != latest_)
@@ -124,7 +202,17 @@ void BackgroundSearch::publish(Progress progress) {
     changed_();
 }
 
-void BackgroundSearch::run() {
+void BackgroundSearch::Worker::run() {
+    struct Ended {
+        Worker& worker;
+        ~Ended() {
+            {
+                const std::lock_guard<std::mutex> lock(worker.mutex_);
+                worker.hasEnded_ = true;
+            }
+            worker.ended_.notify_all();
+        }
+    } ended{*this};
     for (;;) {
         std::u16string text;
         std::uint64_t id = 0;
@@ -152,7 +240,7 @@ void BackgroundSearch::run() {
     }
 }
 
-bool BackgroundSearch::prepare() {
+bool BackgroundSearch::Worker::prepare() {
     if (prepared_)
         return database_.has_value();
     prepared_ = true;
@@ -166,7 +254,7 @@ bool BackgroundSearch::prepare() {
     return database_.has_value();
 }
 
-bool BackgroundSearch::readAheadStep() {
+bool BackgroundSearch::Worker::readAheadStep() {
     try {
         if (!prepare() || !index_)
             return false;
@@ -181,7 +269,7 @@ bool BackgroundSearch::readAheadStep() {
     }
 }
 
-bool BackgroundSearch::readPositions(std::size_t most, std::uint64_t id) {
+bool BackgroundSearch::Worker::readPositions(std::size_t most, std::uint64_t id) {
     if (positionsRead_)
         return true;
     if (!positionScan_)
@@ -201,7 +289,7 @@ bool BackgroundSearch::readPositions(std::size_t most, std::uint64_t id) {
     return positionsRead_;
 }
 
-void BackgroundSearch::tellFirstHits(const Query& query, std::uint64_t id) {
+void BackgroundSearch::Worker::tellFirstHits(const Query& query, std::uint64_t id) {
     // Only a long answer is worth telling twice; a phrase's places come from the text.
     for (const std::vector<std::string>& group : query.groups) {
         if (group.size() > 1)
@@ -254,7 +342,8 @@ void BackgroundSearch::tellFirstHits(const Query& query, std::uint64_t id) {
     tell(hits);
 }
 
-BackgroundSearch::Progress BackgroundSearch::search(const std::u16string& text, std::uint64_t id) {
+BackgroundSearch::Progress BackgroundSearch::Worker::search(const std::u16string& text,
+                                                            std::uint64_t id) {
     Progress progress;
     progress.search = id;
     progress.finished = true;

@@ -18,9 +18,6 @@
 // and only the newest search's answer is kept.
 namespace search {
 
-class FullTextIndex;
-struct Query;
-
 class BackgroundSearch {
 public:
     struct Progress {
@@ -40,12 +37,17 @@ public:
 
     // `open` opens the database on the search's thread, which alone uses what it returns (the
     // reader is not shared between threads). `rowCount` is how many rows the list holds, for
-    // the progress. `changed` is called on the search's thread whenever take() has news.
+    // the progress. `changed` is called on the search's thread whenever take() has news; it
+    // may come after this object is gone, so it holds nothing of its owner's but a handle.
     BackgroundSearch(std::function<jet::Database()> open, std::size_t rowCount,
                      std::function<void()> changed);
-    ~BackgroundSearch(); // cancels the search under way and waits for its thread
+    // Cancels the search under way and waits at most kStopWaitMs for its thread: a step that
+    // cannot be cancelled (opening a large database) finishes alone, and its thread with it.
+    ~BackgroundSearch();
     BackgroundSearch(const BackgroundSearch&) = delete;
     BackgroundSearch& operator=(const BackgroundSearch&) = delete;
+
+    static constexpr int kStopWaitMs = 50;
 
     // Searches the definitions for `text` (Query.h), cancelling the search before; returns the
     // number the answers carry.
@@ -59,40 +61,9 @@ public:
     std::optional<Progress> take();
 
 private:
-    void run();
-    Progress search(const std::u16string& text, std::uint64_t id);
-    bool prepare();
-    bool readAheadStep(); // false when nothing is left to read ahead
-    void tellFirstHits(const Query& query, std::uint64_t id);
-    // Reads at most `most` more; false when not all are read, also when search `id` (0: none)
-    // was cancelled on the way.
-    bool readPositions(std::size_t most, std::uint64_t id);
-    bool cancelled(std::uint64_t id) const { return stopping_ || latest_ != id; }
-    void publish(Progress progress);
-
-    std::function<jet::Database()> open_;
-    const std::size_t rowCount_;
-    std::function<void()> changed_;
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::u16string pending_;       // under mutex_
-    std::uint64_t taken_ = 0;      // the last search the thread took, under mutex_
-    std::optional<Progress> news_; // under mutex_
-    std::atomic<std::uint64_t> latest_{0};
-    std::atomic<bool> stopping_{false};
-    bool readingAhead_ = false, readAhead_ = false; // asked for, and done; under mutex_
-
-    // The search's thread's own.
-    bool prepared_ = false;
-    std::optional<jet::Database> database_;
-    std::unique_ptr<FullTextIndex> index_;
-    std::vector<jet::Recordset::Position> positions_; // of every row, read for phrases
-    std::optional<jet::Recordset> positionScan_;      // reading them; done once at its end
-    bool positionsRead_ = false;
-    std::size_t entryBlocksRead_ = 0;
-
-    std::thread thread_; // last: starts once the rest is there
+    class Worker; // what the thread uses: it may outlive this object
+    std::shared_ptr<Worker> worker_;
+    std::thread thread_;
 };
 
 } // namespace search

@@ -7,11 +7,17 @@
 
 #include <commdlg.h>
 
+#include <chrono>
 #include <cwchar>
+#include <optional>
 
 namespace {
 
 const wchar_t kDatabase[] = L"Dict.mdb";
+// The window waits this long for the terms before it shows the note.
+constexpr int kQuietReadMs = 50;
+// Read first, while the rest comes: more than a screenful of the list.
+constexpr std::size_t kFirstTerms = 1000;
 
 } // namespace
 
@@ -38,8 +44,14 @@ std::wstring GlossaryWindow::databasePath() const {
 // in `damage`.
 std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& into,
                                           std::wstring& damage) const {
+    return readDatabase(path, rememberedSources(path), into, damage);
+}
+
+std::wstring GlossaryWindow::readDatabase(const std::wstring& path,
+                                          const std::vector<std::u16string>& sources,
+                                          Glossary& into, std::wstring& damage, std::size_t most) {
     std::string failure, damaged;
-    into = Glossary::load(utf8(path), {}, &failure, &damaged, sourceViewFor(path));
+    into = Glossary::load(utf8(path), {}, &failure, &damaged, sourceViewFor(path, sources), most);
     damage = std::wstring(damaged.begin(), damaged.end());
     if (failure.empty())
         return std::wstring();
@@ -77,10 +89,68 @@ std::u16string escaped(const std::wstring& raw) {
 
 } // namespace
 
+std::unique_ptr<BackgroundLoad<GlossaryWindow::DatabaseRead>>
+GlossaryWindow::startReading(const std::wstring& path, std::size_t most, UINT done) const {
+    const HWND window = window_;
+    return std::make_unique<BackgroundLoad<DatabaseRead>>(
+        [path, sources = rememberedSources(path), most] {
+            DatabaseRead read;
+            try {
+                read.failure = readDatabase(path, sources, read.glossary, read.damage, most);
+            } catch (const std::exception&) {
+                read.failure = L"The terms do not fit in the memory there is.";
+            }
+            return read;
+        },
+        [window, done] { PostMessageW(window, done, 0, 0); });
+}
+
 void GlossaryWindow::loadGlossary() {
-    std::wstring damage;
     const std::wstring path = databasePath();
-    const std::wstring failure = readDatabase(path, glossary_, damage);
+    const auto reader = [this, &path](std::size_t most, UINT done) {
+        return startReading(path, most, done);
+    };
+    reading_ = reader(SIZE_MAX, MSG_DATABASE_READ);
+    // A window that starts on the first term shows it, with a screenful of the list, long
+    // before a large database is read to its end.
+    firstTerms_.reset();
+    if (startWord_.empty() && rememberedTerm().empty())
+        firstTerms_ = reader(kFirstTerms, MSG_FIRST_TERMS_READ);
+    // A small database is there before anyone could read a note about it: its terms are
+    // taken at once, and the message that says they are in finds nothing more to take.
+    if (reading_->waitFor(std::chrono::milliseconds(kQuietReadMs)))
+        databaseRead();
+    else
+        setStatus(kReadingTerms, kReadingTermsSpoken);
+}
+
+void GlossaryWindow::firstTermsRead() {
+    std::optional<DatabaseRead> read = firstTerms_ ? firstTerms_->take() : std::nullopt;
+    firstTerms_.reset();
+    // Only while the rest is still read, and nothing was typed meanwhile.
+    if (!read || !reading_ || !read->failure.empty() || GetWindowTextLengthW(search_) > 0)
+        return;
+    glossary_ = std::move(read->glossary);
+    showDatabase(std::u16string());
+}
+
+void GlossaryWindow::databaseRead() {
+    std::optional<DatabaseRead> read = reading_ ? reading_->take() : std::nullopt;
+    if (!read)
+        return; // a database opened meanwhile took its place
+    reading_.reset();
+    firstTerms_.reset();
+    if (!opening_.empty()) {
+        databaseOpened(std::move(*read));
+        return;
+    }
+    const std::wstring path = databasePath();
+    // The page shown from the first terms, if one was: the same entry of the whole list.
+    const std::u16string shown =
+        shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
+    glossary_ = std::move(read->glossary);
+    const std::wstring& failure = read->failure;
+    const std::wstring& damage = read->damage;
     // The terms read before any damage are listed, and every page says that the list is not
     // the whole database, without a box in the way.
     damageNote_.clear();
@@ -93,20 +163,41 @@ void GlossaryWindow::loadGlossary() {
                       u"or open another database with Ctrl+O.</font><br><br>";
     // A missing default file is no error: the list stays empty. A file named by the user
     // that cannot be read is worth a word, once the window shows, in front of it.
-    if (database_.empty() || (failure.empty() && damage.empty()))
-        return;
-    if (failure.empty()) {
-        loadFailure_ = damagedText(path, damage);
-    } else {
+    if (!database_.empty() && !failure.empty()) {
         // As for one opened with Ctrl+O: the window shows the default database instead, and
         // is not named after a file it cannot show.
         database_.clear();
         openedByUser_ = false;
-        loadGlossary();
         loadFailure_ = cannotRead(path, failure) + L"\n\nThe glossary shows its own database (" +
                        databasePath() + L") instead.";
+        PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
+        loadGlossary();
+        return;
     }
-    PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
+    if (!database_.empty() && !damage.empty()) {
+        loadFailure_ = damagedText(path, damage);
+        PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
+    }
+    setStatus(L"", L"");
+    showStart(shown);
+    if (!handedOver_.empty())
+        PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
+}
+
+void GlossaryWindow::showStart(const std::u16string& shown) {
+    // What the reader typed while the terms were read is searched now; else the start's word,
+    // else the term shown last time.
+    const bool typed = GetWindowTextLengthW(search_) > 0;
+    const bool remembered = !typed && startWord_.empty() && shown.empty();
+    const std::u16string restore = remembered ? rememberedTerm() : shown;
+    showDatabase(typed || !startWord_.empty() ? std::u16string() : restore);
+    if (typed)
+        searchChanged();
+    else if (!startWord_.empty())
+        lookUp(startWord_);
+    else if (remembered && !restore.empty())
+        showRememberedInSearch();
+    startWord_.clear();
 }
 
 void GlossaryWindow::lookUp(const std::wstring& word) {
@@ -120,8 +211,8 @@ void GlossaryWindow::lookUp(const std::wstring& word) {
 
 void GlossaryWindow::takeHandedOver() {
     // Not while a box or dialog of the window is open: its answer may change what is shown.
-    if (handedOver_.empty() || !IsWindowEnabled(window_))
-        return;
+    if (handedOver_.empty() || !IsWindowEnabled(window_) || reading_)
+        return; // taken once the terms are in, too
     const StartArguments start = handedOver_.front();
     handedOver_.erase(handedOver_.begin());
     if (IsIconic(window_))
@@ -136,26 +227,48 @@ void GlossaryWindow::takeHandedOver() {
 }
 
 void GlossaryWindow::openDatabase(const std::wstring& path) {
-    // One that cannot be read, or is damaged, leaves the one shown as it was, with its page
-    // and history.
-    Glossary other{{}, {}};
-    std::wstring damage;
-    const std::wstring failure = readDatabase(path, other, damage);
-    if (!failure.empty() || !damage.empty()) {
-        const std::wstring text =
-            (failure.empty() ? damagedText(path, damage) : cannotRead(path, failure)) +
-            L"\n\nThe database shown stays open.";
-        MessageBoxW(window_, text.c_str(), kProductName, MB_OK | MB_ICONWARNING);
+    // One at a time: another comes once the terms being read are in.
+    if (reading_) {
+        handedOver_.push_back(StartArguments{path, std::wstring(), false});
         return;
     }
-    glossary_ = std::move(other);
-    database_ = path;
-    openedByUser_ = true;
-    damageNote_.clear();
-    showDatabase(std::u16string());
-    const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
-    if (selected != LB_ERR)
-        showTermInSearch(static_cast<std::size_t>(selected));
+    // The database shown stays, and answers, while the other one's terms are read.
+    opening_ = path;
+    openingText_ = windowText(search_);
+    reading_ = startReading(path, SIZE_MAX, MSG_DATABASE_READ);
+    if (reading_->waitFor(std::chrono::milliseconds(kQuietReadMs)))
+        databaseRead();
+    else
+        setStatus(kReadingTerms, kReadingTermsSpoken);
+}
+
+void GlossaryWindow::databaseOpened(DatabaseRead read) {
+    const std::wstring path = opening_;
+    opening_.clear();
+    setStatus(L"", L"");
+    if (!read.failure.empty() || !read.damage.empty()) {
+        // One that cannot be read, or is damaged, leaves the one shown as it was, with its
+        // page and history.
+        const std::wstring text = (read.failure.empty() ? damagedText(path, read.damage)
+                                                        : cannotRead(path, read.failure)) +
+                                  L"\n\nThe database shown stays open.";
+        MessageBoxW(window_, text.c_str(), kProductName, MB_OK | MB_ICONWARNING);
+    } else {
+        // A word handed over meanwhile is in the search box: searched in the new terms.
+        const bool typed = windowText(search_) != openingText_;
+        glossary_ = std::move(read.glossary);
+        database_ = path;
+        openedByUser_ = true;
+        damageNote_.clear();
+        showDatabase(std::u16string());
+        const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
+        if (typed)
+            searchChanged();
+        else if (selected != LB_ERR)
+            showTermInSearch(static_cast<std::size_t>(selected));
+    }
+    if (!handedOver_.empty())
+        PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
 }
 
 void GlossaryWindow::chooseDatabase() {

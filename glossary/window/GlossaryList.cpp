@@ -21,6 +21,9 @@ constexpr std::size_t kMostSuggestions = 10;
 // the history.
 constexpr DWORD kWordPauseMs = 1500;
 
+// A search that finds nothing shows its page once typing pauses this long.
+constexpr UINT kNoMatchPageDelayMs = 100;
+
 // Shown at the right of the search box while its text matches no term.
 const wchar_t kNoMatchCue[] = L"no match";
 
@@ -232,8 +235,8 @@ void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
 }
 
 void GlossaryWindow::searchChanged() {
-    if (searchFromProgram_)
-        return;
+    if (searchFromProgram_ || reading_)
+        return; // while the terms are read, what is typed waits for them (showStart)
     // The search runs on the program's copy of the terms; the list gets one message.
     const std::u16string text = windowText(search_);
     // A pause in typing or an emptied box ends the word looked up.
@@ -273,6 +276,19 @@ Glossary::Match GlossaryWindow::matchFor(const std::u16string& text) const {
 }
 
 void GlossaryWindow::showNoMatch(const std::u16string& text) {
+    // The search box says "no match" at once; finding the nearest terms takes longer than a
+    // key should, and waits for the sorted index, so a burst of keys makes one page at most.
+    noMatchText_ = text;
+    SetTimer(window_, TIMER_NO_MATCH_PAGE, kNoMatchPageDelayMs, nullptr);
+}
+
+void GlossaryWindow::showNoMatchPage() {
+    if (!glossary_.indexReady())
+        return; // looked at again at the next tick
+    KillTimer(window_, TIMER_NO_MATCH_PAGE);
+    if (!noMatch_ || filtered_ || definitionsMode_ || windowText(search_) != noMatchText_)
+        return; // a later key found a term, or changed the text: its own page is due
+    const std::u16string& text = noMatchText_;
     // The nearest terms as links above the page that was shown, which stays.
     const auto escaped = [](std::u16string_view raw) {
         std::u16string html;

@@ -85,7 +85,11 @@ void GlossaryWindow::forgetSearches() {
     updateSearchName();
 }
 
-void GlossaryWindow::setStatus(const std::wstring& shown, const std::wstring& spoken) {
+void GlossaryWindow::setStatus(const std::wstring& shownText, const std::wstring& spokenText) {
+    // Nothing to say while the terms are read: the note that they are stays.
+    const bool note = reading_ && shownText.empty();
+    const std::wstring& shown = note ? std::wstring(kReadingTerms) : shownText;
+    const std::wstring& spoken = note ? std::wstring(kReadingTermsSpoken) : spokenText;
     const std::wstring name = spoken.empty() ? shown : spoken;
     if (win32::windowText(status_) == shown && statusName_ == name)
         return;

@@ -55,11 +55,16 @@ std::vector<std::u16string> GlossaryWindow::rememberedSources(const std::wstring
 }
 
 Glossary::RowView GlossaryWindow::sourceViewFor(const std::wstring& path) const {
+    return sourceViewFor(path, rememberedSources(path));
+}
+
+Glossary::RowView GlossaryWindow::sourceViewFor(const std::wstring& path,
+                                                const std::vector<std::u16string>& remembered) {
     Glossary::RowView rows;
     try {
         const jet::Database database = jet::Database::open(utf8(path));
         const search::SourceChoice choice =
-            search::applyRemembered(search::readSources(database), rememberedSources(path));
+            search::applyRemembered(search::readSources(database), remembered);
         // Pages follow the dictionaries' order even where rows cannot be told apart.
         rows.sourceOrder = search::namesOn(choice);
         const std::shared_ptr<const search::SourceView> view =
@@ -78,6 +83,8 @@ Glossary::RowView GlossaryWindow::sourceViewFor(const std::wstring& path) const 
 }
 
 void GlossaryWindow::chooseDictionaries() {
+    if (reading_)
+        return; // the choice applies to terms that are not in yet
     const std::wstring path = databasePath();
     DictionaryChoices choices;
     choices.refusal = search::SourceView::Refusal::NoSources;

@@ -123,6 +123,12 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
         return TRUE;
     }
+    case MSG_DATABASE_READ:
+        databaseRead();
+        return 0;
+    case MSG_FIRST_TERMS_READ:
+        firstTermsRead();
+        return 0;
     case MSG_TAKE_HANDED_OVER:
         takeHandedOver();
         return 0;
@@ -156,6 +162,8 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             redrawList();
         else if (wParam == TIMER_SAVE_HISTORY)
             saveHistory();
+        else if (wParam == TIMER_NO_MATCH_PAGE)
+            showNoMatchPage();
         return 0;
     case WM_VKEYTOITEM:
         return -1; // the list's own keys
@@ -277,14 +285,9 @@ void GlossaryWindow::onCreate() {
                                 setStatus(shown, spoken);
                                 findStatus_ = shown;
                             });
-    loadGlossary();
-    const std::u16string remembered = startWord_.empty() ? rememberedTerm() : std::u16string();
-    showDatabase(remembered);
     SetFocus(search_);
-    if (!remembered.empty())
-        showRememberedInSearch();
-    if (!startWord_.empty())
-        lookUp(startWord_);
+    // The terms come on a thread of their own; the window shows meanwhile (showStart).
+    loadGlossary();
 }
 
 void GlossaryWindow::onActivate(bool active) {

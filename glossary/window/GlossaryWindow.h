@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackgroundLoad.h"
 #include "Glossary.h"
 #include "PageView.h"
 #include "ServerSources.h"
@@ -41,6 +42,10 @@ private:
     static constexpr const wchar_t* kSearchNoPatternMatchName =
         L"Search: no term matches this pattern";
     static constexpr const wchar_t* kDefinitionsName = L"Search in definitions";
+    // The status line while the terms are read, and what a screen reader says of it.
+    static constexpr const wchar_t* kReadingTerms = L"Reading the terms\u2026";
+    static constexpr const wchar_t* kReadingTermsSpoken =
+        L"Reading the terms of the database. Type meanwhile: the search follows once they are in.";
     static constexpr const wchar_t* kDefinitionsNoMatchName =
         L"Search in definitions: no definition holds these words";
 
@@ -70,7 +75,11 @@ private:
     void showSelected();  // List1_Click
     void searchChanged(); // Text1_Change
     Glossary::Match matchFor(const std::u16string& text) const;
+    // Says that nothing matches `text`; the page with the nearest terms follows once typing
+    // pauses (showNoMatchPage, on a timer) and the sorted index is there.
     void showNoMatch(const std::u16string& text);
+    void showNoMatchPage();
+    std::u16string noMatchText_; // the search text whose page is due
     // The term a word that no term begins with is a form of ("dogs" finds "dog"), with the
     // page's note that says so; index -1 when it is none or the database knows no forms.
     Glossary::Match wordFormMatch(const std::u16string& text, std::u16string& note);
@@ -87,8 +96,32 @@ private:
     void showHelp();       // the keys and the search's syntax, in a dialog of their own
     // Shows `html` under the note of a damaged database, if one is shown.
     void showPage(const std::u16string& html);
+    // Starts reading databasePath() on a thread of its own: the window shows and takes keys
+    // meanwhile, and a note says that the terms are being read.
     void loadGlossary();
+    void databaseRead();   // the terms are in (MSG_DATABASE_READ)
+    void firstTermsRead(); // a screenful of them is (MSG_FIRST_TERMS_READ)
+    // The first page: the start's word, what was typed meanwhile, else `shown` (the term shown
+    // from the first terms) or the last one shown.
+    void showStart(const std::u16string& shown);
+    struct DatabaseRead {
+        Glossary glossary{{}, {}};
+        std::wstring failure, damage; // see readDatabase
+    };
+    std::unique_ptr<BackgroundLoad<DatabaseRead>> reading_; // while the terms are being read
+    // The first terms alone, shown while the rest is read when the window starts on the first.
+    std::unique_ptr<BackgroundLoad<DatabaseRead>> firstTerms_;
+    // Reads `path` (`most` terms at most) on a thread of its own, which posts `done` when it has.
+    std::unique_ptr<BackgroundLoad<DatabaseRead>> startReading(const std::wstring& path,
+                                                               std::size_t most, UINT done) const;
+    void databaseOpened(DatabaseRead read); // opened with Ctrl+O, dropped or handed over
+    std::wstring opening_;                  // that database, while its terms are read
+    std::u16string openingText_;            // the search text then: a change is a word to search
     std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
+    // The same with the dictionaries chosen for it given: on any thread.
+    static std::wstring readDatabase(const std::wstring& path,
+                                     const std::vector<std::u16string>& sources, Glossary& into,
+                                     std::wstring& damage, std::size_t most = SIZE_MAX);
     void openDatabase(const std::wstring& path);
     // The word as if typed in the search box and ended with Enter.
     void lookUp(const std::wstring& word);
@@ -102,6 +135,8 @@ private:
     // chosen in this run), the view of its rows it makes, the dialog, and saving the choices.
     std::vector<std::u16string> rememberedSources(const std::wstring& path) const;
     Glossary::RowView sourceViewFor(const std::wstring& path) const;
+    static Glossary::RowView sourceViewFor(const std::wstring& path,
+                                           const std::vector<std::u16string>& remembered);
     void chooseDictionaries();
     void saveSourceChoices() const;
     // DICT servers (GlossaryServers.cpp): read from the settings at the first page. A page

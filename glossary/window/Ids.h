@@ -18,9 +18,12 @@
 #define MSG_REPORT_LOAD_FAILURE (WM_APP + 2) // say why the named database cannot be read
 #define MSG_SEARCH_NEWS (WM_APP + 3)         // the search in definitions has news to take
 #define MSG_TAKE_HANDED_OVER (WM_APP + 4)    // act on what another start of the program handed over
+#define MSG_DATABASE_READ (WM_APP + 5)       // the terms read on their thread are in
+#define MSG_FIRST_TERMS_READ (WM_APP + 6)    // so are the first of them, shown meanwhile
 #define MSG_SERVER_NEWS (WM_APP + 20)        // a DICT server answered: its part of the page
 #define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys
-#define TIMER_FILL_PAGE 2 // the page's window's: the rest of a long page, while idle
+#define TIMER_FILL_PAGE 2     // the page's window's: the rest of a long page, while idle
+#define TIMER_NO_MATCH_PAGE 3 // the page of a search that found nothing, once typing pauses
 
 // The dialog of the dictionaries shown (a database's sources), and the window's button for it.
 #define IDC_DICTIONARIES 109  // opens the dialog (also Ctrl+D)

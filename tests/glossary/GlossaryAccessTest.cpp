@@ -16,6 +16,17 @@ using namespace glossarytest;
 
 namespace {
 
+// Large enough that reading its terms takes far longer than the window takes to show, and
+// than a test takes to look at it meanwhile (about 1.5 s under Wine).
+constexpr int kTerms = 2000000;
+
+// The line beside "In definitions".
+std::wstring statusText(const GlossaryProcess& glossary) {
+    wchar_t text[128] = {};
+    GetWindowTextW(glossary.control(IDC_SEARCH_STATUS), text, 128);
+    return text;
+}
+
 long stateOf(IAccessible* object, long id) {
     VARIANT state;
     VariantInit(&state);
@@ -190,7 +201,12 @@ TEST_F(GlossaryWindowTest, RemembersWhereItWasOpensOtherDatabasesAndSuggestsTheN
     const win32::ComApartment com;
     EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_SEARCH)).get()),
               L"Search: no term begins with this");
-    EXPECT_TRUE(contains(glossary.pageText(), L"No term begins with compilr. Nearest: Compiler"))
+    // Once typing pauses.
+    EXPECT_TRUE(eventually(
+        [&] {
+            return contains(glossary.pageText(), L"No term begins with compilr. Nearest: Compiler");
+        },
+        kTimeoutMs))
         << glossary.pageText();
     EXPECT_TRUE(contains(glossary.pageText(), L"Makes data smaller.")) << "the page stays below";
     glossary.saveScreenshot(binaryDirectory() + "\\glossary-suggestions.bmp");
@@ -263,4 +279,76 @@ TEST_F(GlossaryWindowTest, WhoeverHoldsThePagesWindowReadsEachPageShownThroughIt
     EXPECT_EQ(glossary.control(IDC_PAGE), held);
     EXPECT_TRUE(contains(heldText(), L"A term in Cyrillic.")) << heldText();
     EXPECT_EQ(nameOf(object.get()), L"Definition") << "the object held still answers";
+}
+
+TEST_F(GlossaryWindowTest, TheWindowTakesKeysWhileALargeDatabaseIsReadAndSearchesThemOnceItIsIn) {
+    ASSERT_TRUE(writeLargeDictionary(folder_.file("large.mdb"), kTerms));
+    // Before the start: making it takes a while under Wine, and the terms do not wait.
+    const win32::ComApartment com;
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs,
+                             "\"" + folder_.file("large.mdb") + "\"");
+    ASSERT_TRUE(glossary.valid());
+    const auto status = [&] { return statusText(glossary); };
+    EXPECT_EQ(status(), L"Reading the terms\u2026") << "the window is there before the terms";
+    EXPECT_TRUE(contains(nameOf(accessibleOf(glossary.control(IDC_SEARCH_STATUS)).get()),
+                         L"Reading the terms"))
+        << "a screen reader reads the note";
+    EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_SEARCH)).get()), L"Search");
+    EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_TERMS)).get()), L"Terms");
+
+    glossary.type(L"term 98765");
+    ASSERT_EQ(status(), L"Reading the terms\u2026") << "typed while the terms were read";
+    EXPECT_TRUE(eventually([&] { return glossary.selected() == 98765; }, kTimeoutMs))
+        << "what was typed is searched once the terms are in";
+    EXPECT_TRUE(
+        eventually([&] { return contains(glossary.pageText(), L"Term 98765:"); }, kTimeoutMs))
+        << glossary.pageText();
+    EXPECT_EQ(glossary.itemCount(), kTerms);
+    EXPECT_EQ(glossary.searchText(), L"term 98765");
+    EXPECT_EQ(status(), L"") << "the note is gone";
+    EXPECT_FALSE(
+        contains(nameOf(accessibleOf(glossary.control(IDC_SEARCH_STATUS)).get()), L"Reading"));
+}
+
+TEST_F(GlossaryWindowTest, ADroppedLargeDatabaseIsReadWhileTheOneShownStaysAndAnswers) {
+    const std::string large = folder_.file("large.mdb");
+    ASSERT_TRUE(writeLargeDictionary(large, kTerms));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 6; }, kTimeoutMs));
+    glossary.clickListItem(1);
+    ASSERT_TRUE(
+        eventually([&] { return contains(glossary.pageText(), L"Translates code."); }, kTimeoutMs));
+
+    ASSERT_TRUE(glossary.dropFile(std::wstring(large.begin(), large.end())));
+    EXPECT_EQ(statusText(glossary), L"Reading the terms\u2026")
+        << "the drop is answered before the terms are read";
+    EXPECT_EQ(glossary.itemCount(), 6) << "the database shown stays meanwhile";
+    glossary.clickListItem(2);
+    EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Makes data smaller."); },
+                           kTimeoutMs))
+        << "and answers";
+    EXPECT_TRUE(eventually([&] { return glossary.itemCount() == kTerms; }, kTimeoutMs));
+    EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Term 0:"); }, kTimeoutMs));
+    EXPECT_EQ(captionOf(glossary.window()), L"Technical Glossary - large.mdb");
+    EXPECT_EQ(statusText(glossary), L"");
+    EXPECT_EQ(glossary.searchText(), L"Term 0");
+}
+
+TEST_F(GlossaryWindowTest, ExitWhileALargeDatabaseIsReadEndsTheProgramCleanly) {
+    ASSERT_TRUE(writeLargeDictionary(folder_.file("large.mdb"), kTerms));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs,
+                             "\"" + folder_.file("large.mdb") + "\"");
+    ASSERT_TRUE(glossary.valid());
+    EXPECT_TRUE(eventually(
+        [&] {
+            return contains(glossary.pageText(), L"Term 0:") &&
+                   statusText(glossary) == L"Reading the terms\u2026";
+        },
+        kTimeoutMs))
+        << "the first term shows before the rest are read";
+    EXPECT_LT(glossary.itemCount(), kTerms);
+    glossary.clickExit();
+    DWORD exitCode = 1;
+    ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u) << "the threads still reading end with the program";
 }

@@ -73,7 +73,9 @@ TEST_F(GlossaryWindowTest, AWordNoTermBeginsWithShowsTheTermItIsAFormOf) {
 
     glossary.setSearch(L"cats");
     EXPECT_EQ(glossary.selected(), -1) << "a base that is no term leads nowhere";
-    EXPECT_TRUE(contains(glossary.pageText(), L"No term begins with"));
+    // Once typing pauses.
+    EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"No term begins with"); },
+                           kTimeoutMs));
     glossary.setSearch(L"do");
     EXPECT_EQ(glossary.selected(), 2);
     EXPECT_FALSE(contains(glossary.pageText(), L"a form of")) << "a term's beginning comes first";

@@ -56,6 +56,20 @@ TEST(GlossarySearch, LatinAndOtherScriptsFoldToo) {
     EXPECT_EQ(glossary.search(u"\u0436\u0423"), 1);
 }
 
+TEST(GlossarySearch, TermsThatFoldLongerKeepTheirPlacesInTheSearchsCase) {
+    const Glossary glossary({u"Stra\u00DFe", u"Fu\u00DF", u"", u"Ma\u00DFe", u"zebra"},
+                            Definitions{u"a", u"b", u"c", u"d", u"e"});
+    const TermList& folded = glossary.foldedTerms();
+    ASSERT_EQ(folded.size(), 5u);
+    EXPECT_EQ(folded[0], u"strasse");
+    EXPECT_EQ(folded[1], u"fuss");
+    EXPECT_EQ(folded[2], u"");
+    EXPECT_EQ(folded[3], u"masse");
+    EXPECT_EQ(folded[4], u"zebra");
+    EXPECT_EQ(glossary.search(u"MASS"), 3);
+    EXPECT_EQ(glossary.search(u"Z"), 4);
+}
+
 TEST(GlossarySearch, FullCaseFoldingThenIgnoringAccentsWhenNothingMatches) {
     const Glossary glossary({u"ecole", u"\u00E9cole", u"Stra\u00DFe", u"\u0141\u00F3d\u017A"},
                             Definitions{u"a", u"b", u"c", u"d"});
@@ -244,6 +258,25 @@ TEST(GlossaryLoad, ReadsTermsAndNullDefinitionsInTableOrder) {
     EXPECT_EQ(glossary.term(0), u"Zeta") << "table order, not sorted";
     EXPECT_FALSE(glossary.definitionShownFor(1).has_value());
     EXPECT_EQ(*glossary.definitionShownFor(0), u"last letter");
+}
+
+TEST(GlossaryLoad, TheFirstTermsAloneAreReadAsTheWholeBegins) {
+    using namespace fixtures;
+    const Rows rows = {{integer(1), text(u"Zeta"), text(u"last letter")},
+                       {integer(2), null(), text(u"no term")},
+                       {integer(3), text(u"Alpha"), text(u"first letter")},
+                       {integer(4), text(u"zeta"), text(u"in lower case")}};
+    const auto bytes =
+        build({}, {{u"id", jet::kLong}, {u"term", jet::kText}, {u"definition", jet::kMemo}}, rows,
+              u"Dict");
+    const Loaded file(bytes, "glossary-first.mdb");
+    std::string failure, damage;
+    const Glossary first = Glossary::load(file.path, {}, &failure, &damage, {}, 2);
+    EXPECT_TRUE(failure.empty() && damage.empty()) << failure << damage;
+    ASSERT_EQ(first.size(), 2u) << "terms, not rows";
+    EXPECT_EQ(first.term(1), u"Alpha");
+    EXPECT_EQ(*first.definitionShownFor(1), u"first letter");
+    EXPECT_EQ(file.glossary.size(), 3u);
 }
 
 TEST(GlossaryLoad, DamageOutsideTermAndDefinitionLosesNoRowAndRowsWithoutATermAreLeftOut) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -169,4 +170,43 @@ TEST(BackgroundSearch, ASearchOfACommonWordOrAPhraseOnALargeDatabaseStopsWithinA
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - before);
         EXPECT_LT(waited.count(), 100) << (query[0] == u'"' ? "a phrase" : "common words");
     }
+}
+
+TEST(BackgroundSearch, ClosingWhileTheDatabaseStillOpensWaitsATenthOfASecondAtMost) {
+    // What the search's thread uses, it holds: the thread may end after the test's body.
+    const auto db = std::make_shared<const SearchTestDatabase>(
+        haystack(100), std::vector<std::u16string>{u"test"}, true);
+    // Opening a large database cannot be cancelled: this one opens once it is let, a second
+    // after the close at the latest.
+    const auto let = std::make_shared<std::promise<void>>();
+    const std::shared_future<void> opens = let->get_future().share();
+    const auto opening = std::make_shared<std::atomic<bool>>(false);
+    auto held = std::make_shared<int>(0); // the search's alone, once it has it
+    const std::weak_ptr<int> worker = held;
+    auto search = std::make_unique<BackgroundSearch>(
+        [db, opens, opening, held] {
+            *opening = true;
+            opens.wait();
+            return db->database;
+        },
+        db->terms.size(), [] {});
+    held.reset();
+    search->start(u"hay");
+    for (int waited = 0; waited < 10000 && !*opening; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(*opening);
+    std::thread letter([let] {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        let->set_value();
+    });
+    const auto before = Clock::now();
+    search.reset(); // as the window does when it closes or opens another database
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - before);
+    EXPECT_LT(waited.count(), 100);
+    letter.join();
+    // The thread then ends by itself, and lets go of what it held.
+    for (int looked = 0; looked < 10000 && !worker.expired(); ++looked)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(worker.expired());
 }

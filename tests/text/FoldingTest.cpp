@@ -36,6 +36,20 @@ TEST(Folding, LettersWithoutTheirAccents) {
     EXPECT_FALSE(text::beginsWithLetters(u"\u00C9cole", u"ea"));
 }
 
+TEST(Folding, ATextBeginsWithTheLettersOfItsFoldingWhateverItsFirstCharacter) {
+    // Every first character, plain or not, before letters of either kind.
+    for (char32_t first = 1; first < 0x250; ++first) {
+        const std::u16string text = std::u16string(1, static_cast<char16_t>(first)) + u"b\u00E9";
+        const std::u16string folded = foldAccents(text);
+        for (std::size_t length = 1; length <= folded.size(); ++length)
+            EXPECT_TRUE(text::beginsWithLetters(text, folded.substr(0, length)))
+                << static_cast<unsigned>(first) << " " << length;
+        EXPECT_FALSE(text::beginsWithLetters(text, u"\u00E9")) << static_cast<unsigned>(first);
+        if (folded[0] != u'q')
+            EXPECT_FALSE(text::beginsWithLetters(text, u"q")) << static_cast<unsigned>(first);
+    }
+}
+
 TEST(Folding, OrderLettersThenAccentsThenCaseThenCodeUnits) {
     std::vector<std::u16string> terms = {u"\u00E9coles",
                                          u"\u00C9cole",

@@ -45,8 +45,9 @@ TEST(Folding, ATextBeginsWithTheLettersOfItsFoldingWhateverItsFirstCharacter) {
             EXPECT_TRUE(text::beginsWithLetters(text, folded.substr(0, length)))
                 << static_cast<unsigned>(first) << " " << length;
         EXPECT_FALSE(text::beginsWithLetters(text, u"\u00E9")) << static_cast<unsigned>(first);
-        if (folded[0] != u'q')
+        if (folded[0] != u'q') {
             EXPECT_FALSE(text::beginsWithLetters(text, u"q")) << static_cast<unsigned>(first);
+        }
     }
 }
 

@@ -124,8 +124,8 @@ void GlossaryWindow::takeHandedOver() {
         return;
     const StartArguments start = handedOver_.front();
     handedOver_.erase(handedOver_.begin());
-    if (IsIconic(window_))
-        ShowWindow(window_, SW_RESTORE);
+    if (IsIconic(window_) || !IsWindowVisible(window_)) // hidden: only the icon was serving
+        ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(window_);
     if (!start.database.empty())
         openDatabase(start.database);

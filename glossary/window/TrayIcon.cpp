@@ -3,7 +3,7 @@
 
 #include <shellapi.h>
 
-#include <cwchar>
+#include <iterator>
 
 namespace {
 
@@ -25,7 +25,7 @@ bool TrayIcon::add(HWND owner, const std::wstring& tip) {
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = MSG_NOTIFY_ICON;
     data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    wcsncpy(data.szTip, tip.c_str(), std::size(data.szTip) - 1);
+    tip.copy(data.szTip, std::size(data.szTip) - 1); // the rest stays zero
     if (!Shell_NotifyIconW(NIM_ADD, &data))
         return false;
     owner_ = owner;

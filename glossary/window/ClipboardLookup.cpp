@@ -6,7 +6,9 @@ namespace {
 const wchar_t kClassName[] = L"TechnicalGlossaryClipboard";
 // A clipboard text larger than this is a passage, never a word: it is not even read.
 constexpr SIZE_T kMostReadBytes = 64 * 1024;
-constexpr int kMostRetries = 5;
+// Another program may hold the clipboard a while after its change (one that hands it on to
+// other systems, as a bridge to another desktop does).
+constexpr int kMostRetries = 100;
 constexpr UINT kRetryMs = 20;
 
 } // namespace
@@ -55,7 +57,10 @@ LRESULT CALLBACK ClipboardLookup::procedure(HWND window, UINT message, WPARAM wP
     if (self != nullptr && message == WM_CLIPBOARDUPDATE) {
         // Each update is a copy; one still waiting to be read is read with this one.
         KillTimer(window, TIMER_CLIPBOARD_RETRY);
-        ++self->unread_;
+        // Two copies make a pair: older ones no longer count.
+        if (self->unread_.size() >= 2)
+            self->unread_.erase(self->unread_.begin());
+        self->unread_.push_back(GetTickCount());
         self->retries_ = 0;
         self->onUpdate();
         return 0;
@@ -79,37 +84,37 @@ void ClipboardLookup::onUpdate() {
         return;
     std::u16string text;
     if (!readCopied(text)) {
-        if (++retries_ <= kMostRetries) {
+        // Held for long: its copies are read with the next update's.
+        if (++retries_ <= kMostRetries)
             SetTimer(window_.get(), TIMER_CLIPBOARD_RETRY, kRetryMs, nullptr);
-            return;
-        }
-        text.clear(); // never readable: a copy of nothing to look up
+        return;
     }
     const std::u16string word = copiedWord(text);
+    // Each copy at the moment it was heard: reading it may have had to wait.
     bool twice = false;
-    for (; unread_ > 0; --unread_)
-        twice = copies_.copied(word, GetTickCount());
+    for (const DWORD heard : unread_)
+        twice = copies_.copied(word, heard);
+    unread_.clear();
     if (!word.empty() && (trigger_ == Trigger::EveryCopy || twice))
         lookUp_(word);
 }
 
 bool ClipboardLookup::readCopied(std::u16string& text) const {
     text.clear();
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT))
-        return true;
+    // Opened first: a writer between emptying it and putting its text there still holds it.
     if (!OpenClipboard(window_.get()))
         return false;
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        const SIZE_T size = GlobalSize(data);
-        if (size >= sizeof(char16_t) && size <= kMostReadBytes) {
-            if (const auto* characters = static_cast<const char16_t*>(GlobalLock(data))) {
-                const std::size_t most = size / sizeof(char16_t);
-                std::size_t length = 0;
-                while (length < most && characters[length] != u'\0')
-                    ++length;
-                text.assign(characters, length);
-                GlobalUnlock(data);
-            }
+    const HANDLE data =
+        IsClipboardFormatAvailable(CF_UNICODETEXT) ? GetClipboardData(CF_UNICODETEXT) : nullptr;
+    const SIZE_T size = data != nullptr ? GlobalSize(data) : 0;
+    if (size >= sizeof(char16_t) && size <= kMostReadBytes) {
+        if (const auto* characters = static_cast<const char16_t*>(GlobalLock(data))) {
+            const std::size_t most = size / sizeof(char16_t);
+            std::size_t length = 0;
+            while (length < most && characters[length] != u'\0')
+                ++length;
+            text.assign(characters, length);
+            GlobalUnlock(data);
         }
     }
     CloseClipboard();

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Looks up what the reader copies in any program. The clipboard tells its listeners of every
 // update (Vista and later): Ctrl+C pressed twice within half a second gives two updates with the
@@ -40,6 +41,6 @@ private:
     bool listening_ = false;
     LookUp lookUp_;
     CopiedTwice copies_;
-    int retries_ = 0; // of an update whose clipboard was still held
-    int unread_ = 0;  // updates heard whose text is not yet read
+    int retries_ = 0;           // of an update whose clipboard was still held
+    std::vector<DWORD> unread_; // when each update not yet read was heard
 };

@@ -2,8 +2,8 @@
 // shows its page in the popup near the mouse pointer, without the reader's program losing the
 // keyboard; Escape closes it, Enter opens the word in the main window.
 #include "GlossaryWindowFixture.h"
+#include "PopupDriver.h"
 
-#include <cstring>
 #include <string>
 
 using namespace glossarytest;
@@ -18,38 +18,17 @@ std::string logonCommand() {
     return std::string(data.begin(), data.end()).c_str();
 }
 
-// Puts `text` on the clipboard as another program's copy does; null data empties it.
 bool copy(UINT format, const void* data, std::size_t size) {
-    // The glossary reads it after each copy: held meanwhile, as programs that copy find it.
-    if (!eventually([] { return OpenClipboard(nullptr) != FALSE; }, kTimeoutMs))
-        return false;
-    EmptyClipboard();
-    bool put = true;
-    if (data != nullptr) {
-        const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-        put = memory != nullptr;
-        if (put) {
-            std::memcpy(GlobalLock(memory), data, size);
-            GlobalUnlock(memory);
-            put = SetClipboardData(format, memory) != nullptr;
-            if (!put)
-                GlobalFree(memory);
-        }
-    }
-    CloseClipboard();
-    return put;
+    return popupdriver::copy(format, data, size, kTimeoutMs);
 }
 
 bool copyText(const std::wstring& text) {
-    return copy(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    return popupdriver::copyText(text, kTimeoutMs);
 }
 
-// Waits until `glossary` has taken the clipboard's news so far: the system sends them as it
-// sends this message after them, as a reader's keys are never faster than that.
+// The glossary has heard the copies so far, as a reader's keys are never faster than that.
 bool taken(const GlossaryProcess& glossary) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(glossary.window(), WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs,
-                               &result) != 0;
+    return popupdriver::taken(glossary.window(), kTimeoutMs);
 }
 
 // Ctrl+C pressed twice: the same copy twice in a row.
@@ -58,33 +37,11 @@ bool copyTwice(const GlossaryProcess& glossary, const std::wstring& text) {
 }
 
 std::wstring textOf(HWND window) {
-    wchar_t text[4096] = {};
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
-                             SMTO_NORMAL, 10000, &copied))
-        return std::wstring();
-    return std::wstring(text, copied);
+    return popupdriver::textOf(window, kTimeoutMs);
 }
 
-// The popup of the glossary's process, shown or not.
 HWND popupOf(const GlossaryProcess& glossary) {
-    struct Search {
-        DWORD process;
-        HWND found;
-    } search{glossary.id(), nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(parameter);
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            char name[64] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (process == wanted->process && std::string(name) == "TechnicalGlossaryLookup")
-                wanted->found = window;
-            return wanted->found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return popupdriver::popupOf(glossary.id());
 }
 
 std::wstring popupPage(const GlossaryProcess& glossary) {
@@ -255,8 +212,12 @@ TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {
     const Announcements announced(glossary);
     const ReaderWindow reader;
 
+    // Each time twice, as Ctrl+C pressed twice; then a word, which shows once those were heard
+    // (the clipboard's news come in order).
     for (int i = 0; i < 2; ++i)
         ASSERT_TRUE(copy(CF_UNICODETEXT, nullptr, 0) && taken(glossary));
+    ASSERT_TRUE(copyTwice(glossary, L"axe"));
+    ASSERT_TRUE(Announcements::heard(L"axe"));
     // A 2x2 picture, as an image program copies it.
     BITMAPINFOHEADER image = {};
     image.biSize = sizeof image;
@@ -267,15 +228,17 @@ TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {
     dib.append(16, '\x7f');
     for (int i = 0; i < 2; ++i)
         ASSERT_TRUE(copy(CF_DIB, dib.data(), dib.size()) && taken(glossary));
-    const std::wstring huge(1 << 20, L'a');
-    ASSERT_TRUE(copyTwice(glossary, huge));
+    ASSERT_TRUE(copyTwice(glossary, L"axis"));
+    ASSERT_TRUE(Announcements::heard(L"axis"));
+    ASSERT_TRUE(copyTwice(glossary, std::wstring(1 << 20, L'a'))) << "a megabyte of text";
+    ASSERT_TRUE(copyTwice(glossary, L"dog"));
+    ASSERT_TRUE(Announcements::heard(L"dog"));
     ASSERT_TRUE(copyTwice(glossary, L" .,;\t"));
+    ASSERT_TRUE(copyTwice(glossary, L"Haus"));
+    ASSERT_TRUE(Announcements::heard(L"Haus"));
 
-    // The clipboard's news come in order: once this one shows, the others were heard.
-    ASSERT_TRUE(copyTwice(glossary, L"axe"));
-    ASSERT_TRUE(Announcements::heard(L"axe"));
-    EXPECT_EQ(Announcements::names().size(), 1u) << "only the word showed a popup: " << said();
-    EXPECT_TRUE(contains(popupPage(glossary), L"A tool for chopping."));
+    EXPECT_EQ(Announcements::names().size(), 4u) << "only the words showed a popup: " << said();
+    EXPECT_TRUE(contains(popupPage(glossary), L"A house."));
     EXPECT_EQ(WaitForSingleObject(glossary.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 

@@ -1,0 +1,22 @@
+#pragma once
+// Look-ups from another program, as the tests and the bench make them: copies put on the
+// clipboard as any program puts them, and the glossary's popup read from outside.
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+namespace popupdriver {
+
+// Puts `size` bytes of `data` on the clipboard in `format`; null data only empties it.
+bool copy(UINT format, const void* data, std::size_t size, DWORD timeoutMs);
+bool copyText(const std::wstring& text, DWORD timeoutMs);
+// Waits until the thread of `window` has taken the clipboard's news so far: the system sends
+// them to it as it sends this message after them.
+bool taken(HWND window, DWORD timeoutMs);
+// The popup of the glossary's process `process`, shown or not; null when there is none.
+HWND popupOf(DWORD process);
+// The text of a window of another process, asked with a time-out.
+std::wstring textOf(HWND window, DWORD timeoutMs);
+
+} // namespace popupdriver

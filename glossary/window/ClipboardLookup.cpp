@@ -25,9 +25,10 @@ bool ClipboardLookup::start(HINSTANCE instance, Trigger trigger, LookUp lookUp) 
     windowClass.lpszClassName = kClassName;
     RegisterClassExW(&windowClass);
     lookUp_ = std::move(lookUp);
-    // A message-only window: it hears the clipboard and is never shown or enumerated.
-    window_ = win32::OwnWindow(
-        CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this));
+    // Never shown; a top-level window rather than a message-only one, so that whoever watches
+    // the look-ups finds it as any other window of the program.
+    window_ = win32::OwnWindow(CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0,
+                                               0, nullptr, nullptr, instance, this));
     if (!window_)
         return false;
     setTrigger(trigger);
@@ -94,7 +95,11 @@ void ClipboardLookup::onUpdate() {
     bool twice = false;
     for (const DWORD heard : unread_)
         twice = copies_.copied(word, heard);
+    // The count of copies read, as the window's text: whoever watches the look-ups (a test)
+    // knows when a copy has been taken.
+    copiesRead_ += unread_.size();
     unread_.clear();
+    SetWindowTextW(window_.get(), std::to_wstring(copiesRead_).c_str());
     if (!word.empty() && (trigger_ == Trigger::EveryCopy || twice))
         lookUp_(word);
 }

@@ -41,6 +41,7 @@ private:
     bool listening_ = false;
     LookUp lookUp_;
     CopiedTwice copies_;
-    int retries_ = 0;           // of an update whose clipboard was still held
+    int retries_ = 0; // of an update whose clipboard was still held
+    std::size_t copiesRead_ = 0;
     std::vector<DWORD> unread_; // when each update not yet read was heard
 };

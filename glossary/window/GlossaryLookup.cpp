@@ -69,7 +69,9 @@ void GlossaryWindow::openLookedUp(const std::u16string& word) {
     if (!IsWindowVisible(window_) || IsIconic(window_))
         ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(window_);
-    lookUp(std::wstring(word.begin(), word.end()));
+    // Opened from the icon: the page shown stays.
+    if (!word.empty())
+        lookUp(std::wstring(word.begin(), word.end()));
 }
 
 void GlossaryWindow::lookupCommand(int id) {

@@ -224,8 +224,8 @@ LRESULT LookupPopup::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return MA_ACTIVATE;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
-            // Left for another window: as a click elsewhere.
-            if (shown() && reinterpret_cast<HWND>(lParam) != nullptr)
+            // Left for another window (of another program, named or not): a click elsewhere.
+            if (shown())
                 close();
         } else {
             takeKeys(false);

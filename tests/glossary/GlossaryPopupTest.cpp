@@ -26,14 +26,26 @@ bool copyText(const std::wstring& text) {
     return popupdriver::copyText(text, kTimeoutMs);
 }
 
-// The glossary has heard the copies so far, as a reader's keys are never faster than that.
-bool taken(const GlossaryProcess& glossary) {
-    return popupdriver::taken(glossary.window(), kTimeoutMs);
+// Copies `text` and waits until the glossary has read it: as a reader's keys are never faster.
+bool copyRead(const GlossaryProcess& glossary, UINT format, const void* data, std::size_t size) {
+    // The glossary listens from the moment its window exists, maybe before it shows.
+    long before = -1;
+    eventually([&] { return (before = popupdriver::copiesRead(glossary.id())) >= 0; }, kTimeoutMs);
+    if (before < 0 || !copy(format, data, size)) {
+        std::cerr << "copy not made: " << before << " copies read, error " << GetLastError()
+                  << "\n";
+        return false;
+    }
+    return eventually([&] { return popupdriver::copiesRead(glossary.id()) > before; }, kTimeoutMs);
+}
+
+bool copyRead(const GlossaryProcess& glossary, const std::wstring& text) {
+    return copyRead(glossary, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 // Ctrl+C pressed twice: the same copy twice in a row.
 bool copyTwice(const GlossaryProcess& glossary, const std::wstring& text) {
-    return copyText(text) && taken(glossary) && copyText(text) && taken(glossary);
+    return copyRead(glossary, text) && copyRead(glossary, text);
 }
 
 std::wstring textOf(HWND window) {
@@ -111,7 +123,13 @@ public:
                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE, 40, 40, 500, 300,
                                   nullptr, nullptr, nullptr, nullptr)) {
         SetForegroundWindow(window_.get());
-        pump();
+        // In front before anything is copied: the popup closes when another window comes.
+        eventually(
+            [this] {
+                pump();
+                return GetForegroundWindow() == window_.get();
+            },
+            kTimeoutMs);
     }
     HWND get() const { return window_.get(); }
     static void pump() {
@@ -206,6 +224,28 @@ TEST_F(GlossaryPopupTest, EscapeClosesThePopupAndEnterOpensTheWordInTheWindow) {
         << "the main window comes to the front";
 }
 
+TEST_F(GlossaryPopupTest, ALinkInThePopupShowsItsTermsPageThere) {
+    writeLinkedDictionary(folder_.file("Dict.mdb"));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const Announcements announced(glossary);
+    const ReaderWindow reader;
+    ASSERT_TRUE(copyTwice(glossary, L"Links"));
+    ASSERT_TRUE(Announcements::heard(L"Links"));
+
+    ASSERT_TRUE(eventually([&] { return contains(popupPage(glossary), L"Web page"); }, kTimeoutMs));
+    // Tab to the first link and Enter, as the keyboard does in the page once it is clicked into.
+    const HWND view = GetDlgItem(popupOf(glossary), IDC_POPUP_PAGE);
+    HWND page = GetWindow(view, GW_CHILD);
+    while (page != nullptr && !IsWindowVisible(page))
+        page = GetWindow(page, GW_HWNDNEXT);
+    ASSERT_NE(page, nullptr);
+    for (const WPARAM key : {VK_TAB, VK_RETURN})
+        PostMessageW(page, WM_KEYDOWN, key, 1);
+    ASSERT_TRUE(Announcements::heard(L"Compiler"));
+    EXPECT_TRUE(contains(popupPage(glossary), L"Translates code.")) << popupPage(glossary);
+}
+
 TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
@@ -215,7 +255,7 @@ TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {
     // Each time twice, as Ctrl+C pressed twice; then a word, which shows once those were heard
     // (the clipboard's news come in order).
     for (int i = 0; i < 2; ++i)
-        ASSERT_TRUE(copy(CF_UNICODETEXT, nullptr, 0) && taken(glossary));
+        ASSERT_TRUE(copyRead(glossary, CF_UNICODETEXT, nullptr, 0));
     ASSERT_TRUE(copyTwice(glossary, L"axe"));
     ASSERT_TRUE(Announcements::heard(L"axe"));
     // A 2x2 picture, as an image program copies it.
@@ -227,7 +267,7 @@ TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {
     std::string dib(reinterpret_cast<const char*>(&image), sizeof image);
     dib.append(16, '\x7f');
     for (int i = 0; i < 2; ++i)
-        ASSERT_TRUE(copy(CF_DIB, dib.data(), dib.size()) && taken(glossary));
+        ASSERT_TRUE(copyRead(glossary, CF_DIB, dib.data(), dib.size()));
     ASSERT_TRUE(copyTwice(glossary, L"axis"));
     ASSERT_TRUE(Announcements::heard(L"axis"));
     ASSERT_TRUE(copyTwice(glossary, std::wstring(1 << 20, L'a'))) << "a megabyte of text";
@@ -249,12 +289,13 @@ TEST_F(GlossaryPopupTest, LookUpsCanBeSwitchedOffOrMadeOnEveryCopyAndAreRemember
     const Announcements announced(glossary);
     const ReaderWindow reader;
 
-    ASSERT_TRUE(copyTwice(glossary, L"axis"));
+    // Not heard while off: had they been, their popup would come before the choice below.
+    ASSERT_TRUE(copyText(L"axis") && copyText(L"axis"));
     // Every copy, chosen in the window's system menu: one copy is enough.
     PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_LOOKUP_EVERY, 0);
     EXPECT_TRUE(eventually([&] { return readDword(HKEY_CURRENT_USER, kSettings, "Look-up") == 2u; },
                            kTimeoutMs));
-    ASSERT_TRUE(copyText(L"dog") && taken(glossary));
+    ASSERT_TRUE(copyRead(glossary, L"dog"));
     ASSERT_TRUE(Announcements::heard(L"dog"));
     EXPECT_EQ(Announcements::names().size(), 1u) << "nothing while look-ups were off: " << said();
 }

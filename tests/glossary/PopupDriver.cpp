@@ -3,6 +3,7 @@
 #include "driver/DialogDriver.h"
 
 #include <cstring>
+#include <cwchar>
 #include <iterator>
 
 namespace popupdriver {
@@ -37,24 +38,43 @@ bool taken(HWND window, DWORD timeoutMs) {
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
-HWND popupOf(DWORD process) {
+namespace {
+
+// The window of class `name` that the process `process` made, shown or not.
+HWND windowOf(DWORD process, const char* name) {
     struct Search {
         DWORD process;
+        const char* name;
         HWND found;
-    } search{process, nullptr};
+    } search{process, name, nullptr};
     EnumWindows(
         [](HWND window, LPARAM parameter) -> BOOL {
             auto* wanted = reinterpret_cast<Search*>(parameter);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            char name[64] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (owner == wanted->process && std::strcmp(name, "TechnicalGlossaryLookup") == 0)
+            char className[64] = {};
+            GetClassNameA(window, className, sizeof className);
+            if (owner == wanted->process && std::strcmp(className, wanted->name) == 0)
                 wanted->found = window;
             return wanted->found == nullptr;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+} // namespace
+
+long copiesRead(DWORD process) {
+    const HWND listener = windowOf(process, "TechnicalGlossaryClipboard");
+    if (listener == nullptr)
+        return -1;
+    wchar_t count[32] = {};
+    GetWindowTextW(listener, count, 32);
+    return std::wcstol(count, nullptr, 10);
+}
+
+HWND popupOf(DWORD process) {
+    return windowOf(process, "TechnicalGlossaryLookup");
 }
 
 std::wstring textOf(HWND window, DWORD timeoutMs) {

@@ -11,9 +11,11 @@ namespace popupdriver {
 // Puts `size` bytes of `data` on the clipboard in `format`; null data only empties it.
 bool copy(UINT format, const void* data, std::size_t size, DWORD timeoutMs);
 bool copyText(const std::wstring& text, DWORD timeoutMs);
-// Waits until the thread of `window` has taken the clipboard's news so far: the system sends
-// them to it as it sends this message after them.
+// Waits until the thread of `window` has answered the messages sent to it so far.
 bool taken(HWND window, DWORD timeoutMs);
+// How many clipboard updates the glossary's process `process` has read (its listener's window
+// says), or -1 when it has none.
+long copiesRead(DWORD process);
 // The popup of the glossary's process `process`, shown or not; null when there is none.
 HWND popupOf(DWORD process);
 // The text of a window of another process, asked with a time-out.

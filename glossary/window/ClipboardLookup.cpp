@@ -66,6 +66,9 @@ LRESULT CALLBACK ClipboardLookup::procedure(HWND window, UINT message, WPARAM wP
         self->onUpdate();
         return 0;
     }
+    // Another program closing every window of ours: the main window's close ends the program.
+    if (message == WM_CLOSE)
+        return 0;
     if (self != nullptr && message == WM_TIMER && wParam == TIMER_CLIPBOARD_RETRY) {
         KillTimer(window, TIMER_CLIPBOARD_RETRY);
         self->onUpdate();

@@ -173,17 +173,18 @@ bool GlossaryWindow::lookupMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         return true;
     }
     case WM_SYSCOMMAND:
+        // The reader's close (the caption's button, Alt+F4, the system menu) hides the window
+        // while the icon serves look-ups; WM_CLOSE alone, as another program (the uninstaller)
+        // asks, still ends the program.
+        if ((wParam & 0xFFF0) == SC_CLOSE && lookupSettings_.keepInTray && trayIcon_.shown()) {
+            popup_.close();
+            saveSettings();
+            ShowWindow(window_, SW_HIDE);
+            return true;
+        }
         if ((wParam & 0xFFF0) < IDM_LOOKUP_TWICE || (wParam & 0xFFF0) > IDM_EXIT)
             return false;
         lookupCommand(static_cast<int>(wParam & 0xFFF0));
-        return true;
-    case WM_CLOSE:
-        // With the icon serving look-ups, closing hides the window; the icon's Exit ends it.
-        if (!lookupSettings_.keepInTray || !trayIcon_.shown())
-            return false;
-        popup_.close();
-        saveSettings();
-        ShowWindow(window_, SW_HIDE);
         return true;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:

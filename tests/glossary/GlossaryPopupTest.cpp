@@ -305,7 +305,8 @@ TEST_F(GlossaryPopupTest, ClosedWithTheIconChosenTheGlossaryKeepsServingLookUps)
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
     const Announcements announced(glossary);
-    PostMessageW(glossary.window(), WM_CLOSE, 0, 0);
+    // Closed by the reader (the caption's button, Alt+F4).
+    PostMessageW(glossary.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(eventually([&] { return !IsWindowVisible(glossary.window()); }, kTimeoutMs));
     EXPECT_EQ(WaitForSingleObject(glossary.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 
@@ -331,4 +332,9 @@ TEST_F(GlossaryPopupTest, ClosedWithTheIconChosenTheGlossaryKeepsServingLookUps)
         << command;
     PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_START_AT_LOGON, 0);
     EXPECT_TRUE(eventually([&] { return logonCommand().empty(); }, kTimeoutMs));
+
+    // Another program's close (the uninstaller's, of every window of the program) ends it.
+    PostMessageW(glossary.window(), WM_CLOSE, 0, 0);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
 }

@@ -33,6 +33,8 @@ StartArguments readStartArguments(const std::vector<std::wstring>& arguments,
             start.word = argument.substr(6);
         } else if (argument.size() == 4 && startsWith(argument, L"/new")) {
             start.newWindow = true;
+        } else if (argument.size() == 5 && startsWith(argument, L"/tray")) {
+            start.tray = true;
         } else if (argument.empty()) {
             // an empty argument names nothing, as it always has
         } else if (!databaseNamed && (endsWithMdb(argument) || isFile(argument))) {

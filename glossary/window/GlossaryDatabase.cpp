@@ -215,8 +215,8 @@ void GlossaryWindow::takeHandedOver() {
         return; // taken once the terms are in, too
     const StartArguments start = handedOver_.front();
     handedOver_.erase(handedOver_.begin());
-    if (IsIconic(window_))
-        ShowWindow(window_, SW_RESTORE);
+    if (IsIconic(window_) || !IsWindowVisible(window_)) // hidden: only the icon was serving
+        ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(window_);
     if (!start.database.empty())
         openDatabase(start.database);

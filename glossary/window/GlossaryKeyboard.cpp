@@ -18,6 +18,8 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
     auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr)
         return false;
+    if (self->popup_.translate(message))
+        return true;
     PageView& page = self->pageView_;
     if (page.translate(message))
         return true;

@@ -59,7 +59,9 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show, const StartArguments& 
     if (window == nullptr)
         return nullptr;
     self->ownedByWindow_ = true;
-    self.release()->restoreSettings(show);
+    GlossaryWindow* const created = self.release();
+    created->startLookups(start.tray);
+    created->restoreSettings(start.tray ? SW_HIDE : show);
     UpdateWindow(window);
     return window;
 }
@@ -86,6 +88,8 @@ LRESULT CALLBACK GlossaryWindow::procedure(HWND window, UINT message, WPARAM wPa
 }
 
 LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; lookupMessage(message, wParam, lParam, result))
+        return result;
     if (pageView_.find().isDialogMessage(message)) {
         pageView_.find().onDialogMessage(lParam, shownTerm());
         return 0;

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "BackgroundLoad.h"
+#include "ClipboardLookup.h"
 #include "Glossary.h"
+#include "LookupPopup.h"
+#include "LookupSettings.h"
 #include "PageView.h"
 #include "ServerSources.h"
 #include "StartArguments.h"
+#include "TrayIcon.h"
 #include "WindowText.h"
 #include "history/Favourites.h"
 #include "history/WordHistory.h"
@@ -294,4 +298,22 @@ private:
     // The word forms of the database wordFormsOf_, read when a search first finds nothing.
     std::unique_ptr<search::WordForms> wordForms_;
     std::wstring wordFormsOf_;
+
+    // Look-ups from other programs (GlossaryLookup.cpp): a word copied there shows its page in
+    // the popup; the notification icon serves them while the window is closed.
+    void startLookups(bool trayOnly);
+    bool lookupMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The page of `word` resolved as the search box resolves it, and the term it shows.
+    std::u16string lookupPage(const std::u16string& word, std::u16string& term);
+    void lookUpCopied(const std::u16string& word);
+    void followPopupLink(const std::u16string& target);
+    void openLookedUp(const std::u16string& word); // in this window, brought to the front
+    void lookupCommand(int id);
+    void fillLookupMenu(HMENU menu, bool iconMenu) const;
+    void updateLookupMenus();
+    void showIconMenu(POINT at);
+    LookupSettings lookupSettings_;
+    ClipboardLookup clipboard_;
+    TrayIcon trayIcon_;
+    LookupPopup popup_;
 };

@@ -58,3 +58,21 @@
 #define IDC_WORDS_IMPORT 612       // Import...: words of a text file added
 #define IDC_WORDS_NOTE 613         // why the list is empty
 #define TIMER_SAVE_HISTORY 5       // the main window's: write the history after a burst of words
+
+// Look-ups from other programs: the popup, the clipboard, the notification icon.
+#define IDC_POPUP_PAGE 701            // the popup's page view
+#define IDC_POPUP_OPEN 702            // the popup's button: the word in the main window
+#define MSG_NOTIFY_ICON (WM_APP + 21) // the notification icon's mouse and keyboard news
+#define TIMER_CLIPBOARD_RETRY 20      // the clipboard was still held by its writer: read it again
+#define TIMER_POPUP_WATCH 21  // the popup looks for a click elsewhere or another window in front
+#define HOTKEY_POPUP_ESCAPE 1 // Escape closes the popup while the reader's program has the keys
+#define HOTKEY_POPUP_ENTER 2  // Enter opens the popup's word in the main window, likewise
+// Menu commands of the system menu and the icon's menu (multiples of 16 below 0xF000, as the
+// system menu wants them).
+#define IDM_LOOKUP_TWICE 0x1010   // look up on Ctrl+C pressed twice
+#define IDM_LOOKUP_EVERY 0x1020   // look up every copy
+#define IDM_LOOKUP_OFF 0x1030     // no look-ups
+#define IDM_KEEP_IN_TRAY 0x1040   // closing the window keeps the icon serving look-ups
+#define IDM_START_AT_LOGON 0x1050 // starts in the notification area at log-on
+#define IDM_OPEN_WINDOW 0x1060    // the icon's menu: the main window
+#define IDM_EXIT 0x1070           // the icon's menu: ends the program

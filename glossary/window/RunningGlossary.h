@@ -20,6 +20,8 @@ public:
 
     // What another start handed to `window` (WM_COPYDATA's data); false when it is not that.
     static bool received(const COPYDATASTRUCT& data, StartArguments& start);
+    // Whether the program ran already in this session when this process started.
+    bool another() const { return another_; }
 
 private:
     win32::Handle mark_;

@@ -31,6 +31,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         start.database = full;
     // One window a session: a start while it runs hands it the database and word.
     const RunningGlossary running;
+    // At log-on, the icon of a glossary already running serves.
+    if (start.tray && running.another())
+        return 0;
     if (!start.newWindow && running.handOver(start))
         return 0;
     // The controls' accessible objects go to other processes through COM.

@@ -41,3 +41,11 @@ TEST(StartArguments, OptionsSayWhichIsWhichInAnyCase) {
     EXPECT_EQ(two.word, L"b.mdb");
     EXPECT_EQ(read({L"/word=", L"dog"}).word, L"dog") << "an empty word option names none";
 }
+
+TEST(StartArguments, TrayAsksForTheNotificationIconAlone) {
+    const StartArguments atLogon = read({L"/TRAY"});
+    EXPECT_TRUE(atLogon.tray);
+    EXPECT_TRUE(atLogon.word.empty());
+    EXPECT_FALSE(read({L"dog"}).tray);
+    EXPECT_EQ(read({L"/trays"}).word, L"/trays") << "not the option";
+}

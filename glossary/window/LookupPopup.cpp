@@ -1,0 +1,272 @@
+#include "LookupPopup.h"
+#include "Ids.h"
+#include "WindowText.h"
+
+#include <algorithm>
+
+namespace {
+
+const wchar_t kClassName[] = L"TechnicalGlossaryLookup";
+// The popup's size at 96 dots an inch, and its distance from the mouse pointer.
+constexpr int kWidth = 380, kHeight = 260, kFromPointer = 16;
+constexpr int kMargin = 6, kButtonWidth = 150, kButtonHeight = 26;
+constexpr UINT kWatchMs = 50;
+
+int dpiOf(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    if (const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")))) {
+        if (const UINT dpi = dpiForWindow(window))
+            return static_cast<int>(dpi);
+    }
+    return GetDeviceCaps(win32::WindowDc(nullptr).dc(), LOGPIXELSX);
+}
+
+// Where a popup of `size` stands near `pointer`: below and right of it where there is room,
+// else above or left of it, and always whole inside `work` when it fits there.
+RECT placeNear(POINT pointer, SIZE size, const RECT& work, int gap) {
+    const LONG width = std::min(size.cx, work.right - work.left);
+    const LONG height = std::min(size.cy, work.bottom - work.top);
+    LONG left = pointer.x + gap, top = pointer.y + gap;
+    if (left + width > work.right)
+        left = pointer.x - gap - width;
+    if (top + height > work.bottom)
+        top = pointer.y - gap - height;
+    left = std::clamp(left, work.left, work.right - width);
+    top = std::clamp(top, work.top, work.bottom - height);
+    return RECT{left, top, left + width, top + height};
+}
+
+bool down(int key) {
+    return (GetAsyncKeyState(key) & 0x8000) != 0;
+}
+
+} // namespace
+
+bool LookupPopup::create(HINSTANCE instance, Actions actions) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExW(&windowClass);
+    actions_ = std::move(actions);
+    // Above the reader's program, never in the taskbar, and not activated by being shown.
+    window_ = win32::OwnWindow(
+        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_CONTROLPARENT,
+                        kClassName, kGlossaryName, WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, 0, 0,
+                        kWidth, kHeight, nullptr, nullptr, instance, this));
+    if (!window_)
+        return false;
+    dpi_ = dpiOf(window_.get());
+    setDpi(dpi_);
+    RECT place = {0, 0, 1, 1};
+    if (!page_.create(window_.get(), IDC_POPUP_PAGE, place, pageFont_.get(),
+                      [this](const std::u16string& target) { actions_.follow(target); }))
+        return false;
+    button_ = CreateWindowExW(
+        0, L"BUTTON", L"&Open in the glossary", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+        0, 0, 1, 1, window_.get(), reinterpret_cast<HMENU>(IDC_POPUP_OPEN), instance, nullptr);
+    setDpi(dpi_);
+    return button_ != nullptr;
+}
+
+void LookupPopup::show(const std::u16string& word, const std::u16string& html) {
+    if (!window_)
+        return;
+    POINT pointer = {};
+    GetCursorPos(&pointer);
+    MONITORINFO screen = {};
+    screen.cbSize = sizeof screen;
+    GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &screen);
+    // On the pointer's screen first, so that the window takes that screen's density.
+    if (!shown())
+        SetWindowPos(window_.get(), HWND_TOPMOST, pointer.x, pointer.y, 0, 0,
+                     SWP_NOACTIVATE | SWP_NOSIZE);
+    const int dpi = dpiOf(window_.get());
+    if (dpi != dpi_)
+        setDpi(dpi);
+    const RECT place = placeNear(pointer, SIZE{scaled(kWidth), scaled(kHeight)}, screen.rcWork,
+                                 scaled(kFromPointer));
+    foreground_ = GetForegroundWindow();
+    SetWindowPos(window_.get(), HWND_TOPMOST, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    layout();
+    showPage(word, html);
+    SetTimer(window_.get(), TIMER_POPUP_WATCH, kWatchMs, nullptr);
+    if (foreground_ != window_.get())
+        takeKeys(true);
+}
+
+void LookupPopup::showPage(const std::u16string& word, const std::u16string& html) {
+    word_ = word;
+    page_.show(html);
+    // A screen reader reads the popup's name when it is announced.
+    const std::wstring name = std::wstring(kGlossaryName) + L": " +
+                              std::wstring(word.begin(), word.end()) +
+                              L". Escape closes, Enter opens the word in the glossary.";
+    SetWindowTextW(window_.get(), name.c_str());
+    NotifyWinEvent(EVENT_SYSTEM_ALERT, window_.get(), OBJID_WINDOW, CHILDID_SELF);
+}
+
+void LookupPopup::close() {
+    if (!window_)
+        return;
+    KillTimer(window_.get(), TIMER_POPUP_WATCH);
+    takeKeys(false);
+    ShowWindow(window_.get(), SW_HIDE);
+}
+
+void LookupPopup::open() {
+    const std::u16string word = word_;
+    close();
+    actions_.open(word);
+}
+
+void LookupPopup::takeKeys(bool take) {
+    if (take == keysTaken_)
+        return;
+    keysTaken_ = take;
+    if (take) {
+        RegisterHotKey(window_.get(), HOTKEY_POPUP_ESCAPE, 0, VK_ESCAPE);
+        RegisterHotKey(window_.get(), HOTKEY_POPUP_ENTER, 0, VK_RETURN);
+    } else {
+        UnregisterHotKey(window_.get(), HOTKEY_POPUP_ESCAPE);
+        UnregisterHotKey(window_.get(), HOTKEY_POPUP_ENTER);
+    }
+}
+
+void LookupPopup::watch() {
+    const HWND foreground = GetForegroundWindow();
+    if (foreground != foreground_ && foreground != window_.get() && foreground != nullptr) {
+        close();
+        return;
+    }
+    if (!down(VK_LBUTTON) && !down(VK_RBUTTON) && !down(VK_MBUTTON))
+        return;
+    POINT pointer = {};
+    GetCursorPos(&pointer);
+    RECT frame = {};
+    GetWindowRect(window_.get(), &frame);
+    if (!PtInRect(&frame, pointer))
+        close();
+}
+
+bool LookupPopup::translate(MSG& message) {
+    if (!shown() || message.hwnd == nullptr ||
+        (message.hwnd != window_.get() && !IsChild(window_.get(), message.hwnd)))
+        return false;
+    if (page_.translate(message))
+        return true;
+    if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+        close();
+        return true;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
+        open();
+        return true;
+    }
+    return IsDialogMessageW(window_.get(), &message) != FALSE;
+}
+
+void LookupPopup::coloursChanged(UINT message, WPARAM wParam, LPARAM lParam) {
+    page_.coloursChanged(message, wParam, lParam);
+    if (window_)
+        InvalidateRect(window_.get(), nullptr, TRUE);
+}
+
+void LookupPopup::setDpi(int dpi) {
+    dpi_ = dpi;
+    pageFont_ = win32::Gdi<HFONT>(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE,
+                                              FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                                              CLEARTYPE_QUALITY, 0, L"MS Sans Serif"));
+    buttonFont_ = win32::Gdi<HFONT>(CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE,
+                                                FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                                                CLEARTYPE_QUALITY, 0, L"MS Shell Dlg 2"));
+    if (page_.window() != nullptr)
+        page_.setFont(pageFont_.get());
+    if (button_ != nullptr)
+        SendMessageW(button_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
+}
+
+void LookupPopup::layout() {
+    RECT client = {};
+    GetClientRect(window_.get(), &client);
+    const int margin = scaled(kMargin), buttonHeight = scaled(kButtonHeight);
+    const int buttonWidth = std::min<int>(scaled(kButtonWidth), client.right - 2 * margin);
+    const int buttonTop = client.bottom - margin - buttonHeight;
+    SetWindowPos(page_.window(), nullptr, margin, margin, client.right - 2 * margin,
+                 std::max<int>(0, buttonTop - 2 * margin), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(button_, nullptr, client.right - margin - buttonWidth, buttonTop, buttonWidth,
+                 buttonHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK LookupPopup::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* self = reinterpret_cast<LookupPopup*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr || self->window_.get() != window)
+        return DefWindowProcW(window, message, wParam, lParam);
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT LookupPopup::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND window = window_.get();
+    switch (message) {
+    case WM_MOUSEACTIVATE:
+        // The reader clicked into it: now it may have the keyboard, and keeps its own keys.
+        takeKeys(false);
+        SetForegroundWindow(window);
+        return MA_ACTIVATE;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            // Left for another window (of another program, named or not): a click elsewhere.
+            if (shown())
+                close();
+        } else {
+            takeKeys(false);
+            SetFocus(page_.window());
+        }
+        return 0;
+    case WM_HOTKEY:
+        if (wParam == HOTKEY_POPUP_ESCAPE)
+            close();
+        else if (wParam == HOTKEY_POPUP_ENTER)
+            open();
+        return 0;
+    case WM_TIMER:
+        if (wParam == TIMER_POPUP_WATCH)
+            watch();
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_POPUP_OPEN && HIWORD(wParam) == BN_CLICKED)
+            open();
+        return 0;
+    case WM_SIZE:
+        if (page_.window() != nullptr)
+            layout();
+        return 0;
+    case WM_DPICHANGED: {
+        setDpi(HIWORD(wParam));
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, suggested.left, suggested.top,
+                     suggested.right - suggested.left, suggested.bottom - suggested.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+        coloursChanged(message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_CLOSE:
+        close();
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "PageView.h"
+#include "win32/Gdi.h"
+#include "win32/Handles.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// The small window a look-up from another program shows near the mouse pointer: the page of
+// the word in a page view of its own, and a button that opens the word in the main window. It
+// never takes the focus from the reader's program unless the reader clicks into it; Escape or
+// a click elsewhere closes it, Enter opens the word.
+class LookupPopup {
+public:
+    struct Actions {
+        std::function<void(const std::u16string& word)> open; // Enter or the button
+        PageView::Follow follow;                              // a link chosen in the popup
+    };
+
+    LookupPopup() = default;
+    LookupPopup(const LookupPopup&) = delete;
+    LookupPopup& operator=(const LookupPopup&) = delete;
+    // The window goes first: its page's controls still call on the page view while they go.
+    ~LookupPopup() { window_.reset(); }
+
+    bool create(HINSTANCE instance, Actions actions);
+    // Shows `html`, the page of `word`, near the mouse pointer: on its screen, inside the
+    // screen's work area, at the screen's density.
+    void show(const std::u16string& word, const std::u16string& html);
+    // Another page in the popup where it stands (a link followed in it).
+    void showPage(const std::u16string& word, const std::u16string& html);
+    void close();
+    bool shown() const { return window_ && IsWindowVisible(window_.get()); }
+    // Keys for the popup once the reader has clicked into it; true when `message` was taken.
+    bool translate(MSG& message);
+    void coloursChanged(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void setDpi(int dpi);
+    void layout();
+    int scaled(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+    // Escape and Enter reach the popup while another program has the keyboard.
+    void takeKeys(bool take);
+    // A click outside the popup, or another window brought to the front, closes it.
+    void watch();
+    void open();
+
+    win32::OwnWindow window_;
+    PageView page_;
+    HWND button_ = nullptr;
+    win32::Gdi<HFONT> pageFont_, buttonFont_;
+    int dpi_ = 96;
+    Actions actions_;
+    std::u16string word_;
+    HWND foreground_ = nullptr; // the reader's window when the popup came
+    bool keysTaken_ = false;
+};

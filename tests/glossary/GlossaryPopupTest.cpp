@@ -1,0 +1,340 @@
+// A look-up from another program: a word copied there (Ctrl+C pressed twice, or every copy)
+// shows its page in the popup near the mouse pointer, without the reader's program losing the
+// keyboard; Escape closes it, Enter opens the word in the main window.
+#include "GlossaryWindowFixture.h"
+#include "PopupDriver.h"
+
+#include <string>
+
+using namespace glossarytest;
+
+namespace {
+
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The command of the user's Run value that starts the glossary at log-on; empty when none.
+std::string logonCommand() {
+    const std::vector<BYTE> data = readValue(HKEY_CURRENT_USER, kRunKey, "Technical Glossary");
+    return std::string(data.begin(), data.end()).c_str();
+}
+
+bool copy(UINT format, const void* data, std::size_t size) {
+    return popupdriver::copy(format, data, size, kTimeoutMs);
+}
+
+bool copyText(const std::wstring& text) {
+    return popupdriver::copyText(text, kTimeoutMs);
+}
+
+// Copies `text` and waits until the glossary has read it: as a reader's keys are never faster.
+bool copyRead(const GlossaryProcess& glossary, UINT format, const void* data, std::size_t size) {
+    // The glossary listens from the moment its window exists, maybe before it shows.
+    long before = -1;
+    eventually([&] { return (before = popupdriver::copiesRead(glossary.id())) >= 0; }, kTimeoutMs);
+    if (before < 0 || !copy(format, data, size)) {
+        std::cerr << "copy not made: " << before << " copies read, error " << GetLastError()
+                  << "\n";
+        return false;
+    }
+    return eventually([&] { return popupdriver::copiesRead(glossary.id()) > before; }, kTimeoutMs);
+}
+
+bool copyRead(const GlossaryProcess& glossary, const std::wstring& text) {
+    return copyRead(glossary, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
+// Ctrl+C pressed twice: the same copy twice in a row.
+bool copyTwice(const GlossaryProcess& glossary, const std::wstring& text) {
+    return copyRead(glossary, text) && copyRead(glossary, text);
+}
+
+std::wstring textOf(HWND window) {
+    return popupdriver::textOf(window, kTimeoutMs);
+}
+
+HWND popupOf(const GlossaryProcess& glossary) {
+    return popupdriver::popupOf(glossary.id());
+}
+
+std::wstring popupPage(const GlossaryProcess& glossary) {
+    const HWND popup = popupOf(glossary);
+    return popup != nullptr && IsWindowVisible(popup) ? textOf(GetDlgItem(popup, IDC_POPUP_PAGE))
+                                                      : std::wstring();
+}
+
+// The popups a screen reader hears announced (an alert from the glossary's process), each with
+// the popup's name at that moment.
+class Announcements {
+public:
+    explicit Announcements(const GlossaryProcess& glossary)
+        : hook_(SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, heard,
+                                glossary.id(), 0, WINEVENT_OUTOFCONTEXT)) {
+        // What an earlier hook heard and was not yet delivered is not this one's.
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        names_.clear();
+    }
+    ~Announcements() {
+        if (hook_ != nullptr)
+            UnhookWinEvent(hook_);
+    }
+    Announcements(const Announcements&) = delete;
+    Announcements& operator=(const Announcements&) = delete;
+
+    bool listening() const { return hook_ != nullptr; }
+    // Waits (bounded) for one naming `word`; meanwhile the others heard are kept.
+    static bool heard(const std::wstring& word) {
+        return eventually(
+            [&] {
+                MSG message;
+                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageW(&message);
+                for (const std::wstring& name : names_)
+                    if (contains(name, L": " + word + L"."))
+                        return true;
+                return false;
+            },
+            kTimeoutMs);
+    }
+    static const std::vector<std::wstring>& names() { return names_; }
+
+private:
+    static void CALLBACK heard(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+        names_.push_back(textOf(window));
+    }
+    static inline std::vector<std::wstring> names_;
+    HWINEVENTHOOK hook_;
+};
+
+// What the screen reader heard, for a failure's reader.
+std::string said() {
+    std::string all;
+    for (const std::wstring& name : Announcements::names())
+        all += "[" + std::string(name.begin(), name.end()) + "] ";
+    return all;
+}
+
+// The reader's program: a window of the test's own in the foreground, which must keep it.
+class ReaderWindow {
+public:
+    ReaderWindow()
+        : window_(CreateWindowExW(0, L"EDIT", L"The reader's program",
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE, 40, 40, 500, 300,
+                                  nullptr, nullptr, nullptr, nullptr)) {
+        SetForegroundWindow(window_.get());
+        // In front before anything is copied: the popup closes when another window comes.
+        eventually(
+            [this] {
+                pump();
+                return GetForegroundWindow() == window_.get();
+            },
+            kTimeoutMs);
+    }
+    HWND get() const { return window_.get(); }
+    static void pump() {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
+
+private:
+    win32::OwnWindow window_;
+};
+
+// Keys typed anywhere, as the keyboard gives them to the window in the foreground.
+void typeKey(WORD key) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+class GlossaryPopupTest : public GlossaryWindowTest {
+protected:
+    void SetUp() override {
+        GlossaryWindowTest::SetUp();
+        writeDictionaryWithForms(folder_.file("Dict.mdb"));
+        SetCursorPos(300, 200);
+    }
+    void TearDown() override {
+        deleteValue(HKEY_CURRENT_USER, kRunKey, "Technical Glossary");
+        GlossaryWindowTest::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_F(GlossaryPopupTest, AWordCopiedTwiceInAnyProgramShowsItsPageNearThePointer) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const Announcements announced(glossary);
+    ASSERT_TRUE(announced.listening());
+    const ReaderWindow reader;
+    const HWND foreground = GetForegroundWindow();
+    POINT pointer = {};
+    GetCursorPos(&pointer);
+
+    // Blanks and punctuation trimmed, the form resolved as the search box does, its note shown.
+    ASSERT_TRUE(copyTwice(glossary, L"  \u201Cdogs,\u201D\r\n"));
+    ASSERT_TRUE(Announcements::heard(L"dogs")) << "a screen reader hears the popup come";
+    EXPECT_TRUE(contains(popupPage(glossary), L"A domestic animal.")) << popupPage(glossary);
+    EXPECT_TRUE(contains(popupPage(glossary), L"dogs")) << "the note on the form";
+
+    // Near the pointer, whole inside the screen's work area; the reader keeps the keyboard.
+    const HWND popup = popupOf(glossary);
+    RECT frame = {}, work = {};
+    GetWindowRect(popup, &frame);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT inside = {};
+    EXPECT_TRUE(IntersectRect(&inside, &frame, &work) && EqualRect(&inside, &frame));
+    EXPECT_LE(std::abs(frame.left - pointer.x), 60) << pointer.x;
+    EXPECT_LE(std::abs(frame.top - pointer.y), 60) << pointer.y;
+    EXPECT_EQ(GetForegroundWindow(), foreground) << "the popup took the foreground";
+
+    // An accent ignored, as in the search box, and a page the main window never showed.
+    ASSERT_TRUE(copyTwice(glossary, L"haus"));
+    ASSERT_TRUE(Announcements::heard(L"haus"));
+    EXPECT_TRUE(contains(popupPage(glossary), L"A house.")) << popupPage(glossary);
+    EXPECT_FALSE(contains(glossary.pageText(), L"A house.")) << "the main window stays as it was";
+}
+
+TEST_F(GlossaryPopupTest, EscapeClosesThePopupAndEnterOpensTheWordInTheWindow) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const Announcements announced(glossary);
+    const ReaderWindow reader;
+
+    ASSERT_TRUE(copyTwice(glossary, L"axis"));
+    ASSERT_TRUE(Announcements::heard(L"axis"));
+    typeKey(VK_ESCAPE);
+    EXPECT_TRUE(eventually([&] { return !IsWindowVisible(popupOf(glossary)); }, kTimeoutMs))
+        << "Escape reaches the popup while the reader's program has the keyboard";
+
+    ASSERT_TRUE(copyTwice(glossary, L"dogs"));
+    ASSERT_TRUE(Announcements::heard(L"dogs"));
+    typeKey(VK_RETURN);
+    EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"A domestic animal."); },
+                           kTimeoutMs))
+        << glossary.pageText();
+    EXPECT_EQ(glossary.searchText(), L"dogs");
+    EXPECT_FALSE(IsWindowVisible(popupOf(glossary)));
+    EXPECT_TRUE(eventually([&] { return GetForegroundWindow() == glossary.window(); }, kTimeoutMs))
+        << "the main window comes to the front";
+}
+
+TEST_F(GlossaryPopupTest, ALinkInThePopupShowsItsTermsPageThere) {
+    writeLinkedDictionary(folder_.file("Dict.mdb"));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const Announcements announced(glossary);
+    const ReaderWindow reader;
+    ASSERT_TRUE(copyTwice(glossary, L"Links"));
+    ASSERT_TRUE(Announcements::heard(L"Links"));
+
+    ASSERT_TRUE(eventually([&] { return contains(popupPage(glossary), L"Web page"); }, kTimeoutMs));
+    // Tab to the first link and Enter, as the keyboard does in the page once it is clicked into.
+    const HWND view = GetDlgItem(popupOf(glossary), IDC_POPUP_PAGE);
+    HWND page = GetWindow(view, GW_CHILD);
+    while (page != nullptr && !IsWindowVisible(page))
+        page = GetWindow(page, GW_HWNDNEXT);
+    ASSERT_NE(page, nullptr);
+    for (const WPARAM key : {VK_TAB, VK_RETURN})
+        PostMessageW(page, WM_KEYDOWN, key, 1);
+    ASSERT_TRUE(Announcements::heard(L"Compiler"));
+    EXPECT_TRUE(contains(popupPage(glossary), L"Translates code.")) << popupPage(glossary);
+}
+
+TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const Announcements announced(glossary);
+    const ReaderWindow reader;
+
+    // Each time twice, as Ctrl+C pressed twice; then a word, which shows once those were heard
+    // (the clipboard's news come in order).
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(copyRead(glossary, CF_UNICODETEXT, nullptr, 0));
+    ASSERT_TRUE(copyTwice(glossary, L"axe"));
+    ASSERT_TRUE(Announcements::heard(L"axe"));
+    // A 2x2 picture, as an image program copies it.
+    BITMAPINFOHEADER image = {};
+    image.biSize = sizeof image;
+    image.biWidth = image.biHeight = 2;
+    image.biPlanes = 1;
+    image.biBitCount = 32;
+    std::string dib(reinterpret_cast<const char*>(&image), sizeof image);
+    dib.append(16, '\x7f');
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(copyRead(glossary, CF_DIB, dib.data(), dib.size()));
+    ASSERT_TRUE(copyTwice(glossary, L"axis"));
+    ASSERT_TRUE(Announcements::heard(L"axis"));
+    ASSERT_TRUE(copyTwice(glossary, std::wstring(1 << 20, L'a'))) << "a megabyte of text";
+    ASSERT_TRUE(copyTwice(glossary, L"dog"));
+    ASSERT_TRUE(Announcements::heard(L"dog"));
+    ASSERT_TRUE(copyTwice(glossary, L" .,;\t"));
+    ASSERT_TRUE(copyTwice(glossary, L"Haus"));
+    ASSERT_TRUE(Announcements::heard(L"Haus"));
+
+    EXPECT_EQ(Announcements::names().size(), 4u) << "only the words showed a popup: " << said();
+    EXPECT_TRUE(contains(popupPage(glossary), L"A house."));
+    EXPECT_EQ(WaitForSingleObject(glossary.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+TEST_F(GlossaryPopupTest, LookUpsCanBeSwitchedOffOrMadeOnEveryCopyAndAreRemembered) {
+    setDword(HKEY_CURRENT_USER, kSettings, "Look-up", 0);
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const Announcements announced(glossary);
+    const ReaderWindow reader;
+
+    // Not heard while off: had they been, their popup would come before the choice below.
+    ASSERT_TRUE(copyText(L"axis") && copyText(L"axis"));
+    // Every copy, chosen in the window's system menu: one copy is enough.
+    PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_LOOKUP_EVERY, 0);
+    EXPECT_TRUE(eventually([&] { return readDword(HKEY_CURRENT_USER, kSettings, "Look-up") == 2u; },
+                           kTimeoutMs));
+    ASSERT_TRUE(copyRead(glossary, L"dog"));
+    ASSERT_TRUE(Announcements::heard(L"dog"));
+    EXPECT_EQ(Announcements::names().size(), 1u) << "nothing while look-ups were off: " << said();
+}
+
+TEST_F(GlossaryPopupTest, ClosedWithTheIconChosenTheGlossaryKeepsServingLookUps) {
+    setDword(HKEY_CURRENT_USER, kSettings, "Notification area", 1);
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const Announcements announced(glossary);
+    // Closed by the reader (the caption's button, Alt+F4).
+    PostMessageW(glossary.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(eventually([&] { return !IsWindowVisible(glossary.window()); }, kTimeoutMs));
+    EXPECT_EQ(WaitForSingleObject(glossary.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    const ReaderWindow reader;
+    ASSERT_TRUE(copyTwice(glossary, L"axe"));
+    ASSERT_TRUE(Announcements::heard(L"axe"));
+    typeKey(VK_RETURN);
+    EXPECT_TRUE(eventually([&] { return IsWindowVisible(glossary.window()); }, kTimeoutMs));
+    EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"A tool for chopping."); },
+                           kTimeoutMs));
+
+    // At log-on only when chosen: the Run value names the program, quoted, and goes again.
+    PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_START_AT_LOGON, 0);
+    std::string command;
+    EXPECT_TRUE(eventually(
+        [&] {
+            command = logonCommand();
+            return !command.empty();
+        },
+        kTimeoutMs));
+    EXPECT_EQ(command.rfind("\"", 0), 0u) << command;
+    EXPECT_TRUE(contains(std::wstring(command.begin(), command.end()), L"glossary.exe\" /tray"))
+        << command;
+    PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_START_AT_LOGON, 0);
+    EXPECT_TRUE(eventually([&] { return logonCommand().empty(); }, kTimeoutMs));
+
+    // Another program's close (the uninstaller's, of every window of the program) ends it.
+    PostMessageW(glossary.window(), WM_CLOSE, 0, 0);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
+}

@@ -102,9 +102,12 @@ void GlossaryWindow::redrawServerPage() {
         nearby = servers().nearMatches(serverPage_.word);
     if (part == serverPage_.part && nearby == serverPage_.nearby)
         return;
-    if (serverPage_.noMatch)
+    if (serverPage_.noMatch) {
+        // A later key's page is due already: this one's news must not take its turn.
+        if (windowText(search_) != serverPage_.word)
+            return;
         showNoMatch(serverPage_.word);
-    else
+    } else
         showWithServers(serverPage_.top, serverPage_.word, serverPage_.bottom, false);
     serverPage_.nearby = std::move(nearby);
     if (definitionsMode_)

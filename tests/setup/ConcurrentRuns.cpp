@@ -314,11 +314,64 @@ Figures setupWhileAnUninstallWaits(int runs) {
     return figures;
 }
 
+ObservedRun removalCounting(const StopPoint& function) {
+    const std::set<std::string> clean = cleanMachine();
+    ObservedRun removal;
+    removal.calls = -1;
+    if (run(setup(true)) == 0) {
+        StopPoint counted = function;
+        counted.call = 1 << 30;
+        removal = runObserved(uninstall(), kTimeoutMs, {}, counted);
+    }
+    reports.take();
+    restore(clean);
+    return removal;
+}
+
 std::vector<StopPoint> calls(const std::string& image, const std::string& module,
                              const std::string& function, int first, int last) {
     std::vector<StopPoint> moments;
     for (int call = first; call <= last; ++call)
         moments.push_back({image, module, function, call});
+    return moments;
+}
+
+std::vector<StopPoint> removalFunctions() {
+    return {{"uninstall", "kernelbase.dll", "CopyFileExW", 0},
+            {"uninstall", "kernelbase.dll", "CreateProcessInternalW", 0},
+            {"Del", "kernelbase.dll", "CreateProcessInternalW", 0},
+            {"Del", "kernel32.dll", "WriteFile", 0},
+            {"Del", "kernel32.dll", "FlushFileBuffers", 0},
+            {"Del", "kernel32.dll", "SetFileInformationByHandle", 0},
+            {"Del", "kernelbase.dll", "MoveFileWithProgressW", 0},
+            {"Del", "ntdll.dll", "NtDeleteKey", 0},
+            {"Del", "ntdll.dll", "NtDeleteValueKey", 0},
+            {"Del", "ntdll.dll", "NtSetValueKey", 0}};
+}
+
+std::vector<StopPoint> removalMoments() {
+    // How often one removal of the product calls each, as `concurrent_runs_bench calls` counts
+    // them: every call is a moment, and a count grown stale fails the series where a moment is
+    // no longer reached.
+    const struct {
+        StopPoint function;
+        int calls;
+    } counted[] = {
+        {{"uninstall", "kernelbase.dll", "CopyFileExW", 0}, 1},
+        {{"uninstall", "kernelbase.dll", "CreateProcessInternalW", 0}, 1},
+        {{"Del", "kernelbase.dll", "CreateProcessInternalW", 0}, 1},
+        {{"Del", "kernel32.dll", "FlushFileBuffers", 0}, 1},
+        {{"Del", "kernel32.dll", "WriteFile", 0}, 15},
+        {{"Del", "kernel32.dll", "SetFileInformationByHandle", 0}, 9},
+        {{"Del", "kernelbase.dll", "MoveFileWithProgressW", 0}, 4},
+        {{"Del", "ntdll.dll", "NtDeleteKey", 0}, 1},
+    };
+    std::vector<StopPoint> moments;
+    for (const auto& [function, count] : counted) {
+        for (const StopPoint& moment :
+             calls(function.image, function.module, function.function, 1, count))
+            moments.push_back(moment);
+    }
     return moments;
 }
 
@@ -333,11 +386,8 @@ Figures uninstallKilledThenSetup(const std::vector<StopPoint>& moments) {
         return name.rfind("del", 0) == 0 && name.size() > 4 &&
                name.compare(name.size() - 4, 4, ".tmp") == 0;
     };
-    std::set<std::string> exhausted; // image and function whose last call has gone by
     for (const StopPoint& moment : moments) {
         for (const bool tree : {false, true}) {
-            if (exhausted.count(moment.image + moment.function) > 0)
-                break;
             const std::string label = moment.image + " " + moment.function + " #" +
                                       std::to_string(moment.call) +
                                       (tree ? ", whole tree" : ", started process");
@@ -349,7 +399,7 @@ Figures uninstallKilledThenSetup(const std::vector<StopPoint>& moments) {
             }
             bool reached = false;
             win32::Process retry;
-            runObserved(uninstall(), kTimeoutMs, {}, moment, [&] {
+            const ObservedRun removal = runObserved(uninstall(), kTimeoutMs, {}, moment, [&] {
                 reached = true;
                 killPrograms(isRelay, kTimeoutMs);
                 if (tree)
@@ -358,15 +408,14 @@ Figures uninstallKilledThenSetup(const std::vector<StopPoint>& moments) {
                     retry = win32::startProcess({}, setup(true));
             });
             if (!reached) {
-                // The removal ran to its end: no moment, only the machine to check.
+                // A moment the removal no longer reaches proves nothing: it fails the series.
+                ++figures.runs;
                 ++figures.ends["not reached"];
-                const std::vector<std::string> left = changedSince(clean);
-                if (!left.empty())
-                    figures.exceptions.push_back(label + " (not reached) left\n" + reports.take() +
-                                                 firstLines(left));
+                figures.exceptions.push_back(label + ": not reached (the function was entered " +
+                                             std::to_string(removal.calls) + " times)\n" +
+                                             reports.take() + firstLines(changedSince(clean)));
                 restore(clean);
-                exhausted.insert(moment.image + moment.function);
-                break;
+                continue;
             }
             DWORD first = kNotEnded;
             if (retry && !win32::waitForExit(retry.handle.get(), kTimeoutMs, first))

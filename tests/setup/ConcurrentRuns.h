@@ -38,8 +38,17 @@ Figures setupWhileAnUninstallWaits(int runs);
 // process). Each moment is taken twice: the started process killed alone (the copy works on,
 // and the tool's `setup.exe /S` starts at once) and the whole tree killed (then the tool's setup
 // starts). Setup, again after 1618, must leave the product whole, and the uninstaller then the
-// machine clean. A moment the run no longer reaches ends the moments of its function.
+// machine clean. A moment the run does not reach is an exception: it would prove nothing.
 Figures uninstallKilledThenSetup(const std::vector<testsupport::StopPoint>& moments);
+// An unattended removal of the installed product, counting how many times it enters
+// `function` (its call is not used) in the process its image names; calls -1 when the product
+// could not be installed.
+testsupport::ObservedRun removalCounting(const testsupport::StopPoint& function);
+// The functions whose calls make the moments of a removal, in the relay ("uninstall") and in
+// the copy doing the work ("Del"); call 0.
+std::vector<testsupport::StopPoint> removalFunctions();
+// Every moment of a removal of the installed product, over all its stages: the long series.
+std::vector<testsupport::StopPoint> removalMoments();
 // Calls `first` to `last` of `function` in the process `image` names.
 std::vector<testsupport::StopPoint> calls(const std::string& image, const std::string& module,
                                           const std::string& function, int first, int last);

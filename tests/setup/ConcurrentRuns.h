@@ -5,6 +5,7 @@
 // state it leaves: the product whole (files, setup log, shortcuts and registration agree, no
 // journal left) or the machine as clean as before the series; anything else is an exception,
 // kept with what was found. Shared by the tests (short series) and the benchmark (long ones).
+#include "RemovalMoments.h"
 #include "support/ProcessObserver.h"
 
 #include <map>
@@ -44,13 +45,4 @@ Figures uninstallKilledThenSetup(const std::vector<testsupport::StopPoint>& mome
 // `function` (its call is not used) in the process its image names; calls -1 when the product
 // could not be installed.
 testsupport::ObservedRun removalCounting(const testsupport::StopPoint& function);
-// The functions whose calls make the moments of a removal, in the relay ("uninstall") and in
-// the copy doing the work ("Del"); call 0.
-std::vector<testsupport::StopPoint> removalFunctions();
-// Every moment of a removal of the installed product, over all its stages: the long series.
-std::vector<testsupport::StopPoint> removalMoments();
-// Calls `first` to `last` of `function` in the process `image` names.
-std::vector<testsupport::StopPoint> calls(const std::string& image, const std::string& module,
-                                          const std::string& function, int first, int last);
-
 } // namespace concurrent

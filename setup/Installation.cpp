@@ -13,13 +13,13 @@
 #include "win32/ErrorText.h"
 #include "win32/FileWrite.h"
 #include "win32/Handles.h"
+#include "win32/RunningImage.h"
 
 #include "ProductInfo.h"
 
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <vector>
 
 const wchar_t kProductName[] = L"Technical Glossary";
@@ -78,16 +78,6 @@ void createFolders(const std::wstring& path, Journal& journal, SetupReport& repo
     }
 }
 
-// A program file that a process runs from can be neither replaced nor written.
-bool runsAsProgram(const std::wstring& path) {
-    if (path.size() < 4 || _wcsicmp(path.c_str() + path.size() - 4, L".exe") != 0)
-        return false;
-    const win32::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !file.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
-}
-
 // Writes beside the target first, so that a failure never leaves half a file. A file that a
 // running program holds open is replaced at the next restart instead. One `alwaysThere` (the
 // registered uninstaller and its log) is replaced in one move, so that the registered command
@@ -132,7 +122,8 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     if (!MoveFileExW(part.c_str(), path.c_str(),
                      MOVEFILE_WRITE_THROUGH | (alwaysThere ? MOVEFILE_REPLACE_EXISTING : 0))) {
         error = GetLastError();
-        if (alwaysThere && had && runsAsProgram(path))
+        // Only a process running from that very file: a scanner holding it is no removal.
+        if (alwaysThere && had && win32::runsAsProcess(path))
             throw RemovalInProgress(
                 L"The uninstaller \"" + path + L"\" is running, so a removal of " + kProductName +
                 L" is starting or under way, and setup cannot replace that program while it "

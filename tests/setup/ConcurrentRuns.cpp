@@ -314,12 +314,18 @@ Figures setupWhileAnUninstallWaits(int runs) {
     return figures;
 }
 
-std::vector<StopPoint> calls(const std::string& image, const std::string& module,
-                             const std::string& function, int first, int last) {
-    std::vector<StopPoint> moments;
-    for (int call = first; call <= last; ++call)
-        moments.push_back({image, module, function, call});
-    return moments;
+ObservedRun removalCounting(const StopPoint& function) {
+    const std::set<std::string> clean = cleanMachine();
+    ObservedRun removal;
+    removal.calls = -1;
+    if (run(setup(true)) == 0) {
+        StopPoint counted = function;
+        counted.call = 1 << 30;
+        removal = runObserved(uninstall(), kTimeoutMs, {}, counted);
+    }
+    reports.take();
+    restore(clean);
+    return removal;
 }
 
 Figures uninstallKilledThenSetup(const std::vector<StopPoint>& moments) {
@@ -333,11 +339,8 @@ Figures uninstallKilledThenSetup(const std::vector<StopPoint>& moments) {
         return name.rfind("del", 0) == 0 && name.size() > 4 &&
                name.compare(name.size() - 4, 4, ".tmp") == 0;
     };
-    std::set<std::string> exhausted; // image and function whose last call has gone by
     for (const StopPoint& moment : moments) {
         for (const bool tree : {false, true}) {
-            if (exhausted.count(moment.image + moment.function) > 0)
-                break;
             const std::string label = moment.image + " " + moment.function + " #" +
                                       std::to_string(moment.call) +
                                       (tree ? ", whole tree" : ", started process");
@@ -349,7 +352,7 @@ Figures uninstallKilledThenSetup(const std::vector<StopPoint>& moments) {
             }
             bool reached = false;
             win32::Process retry;
-            runObserved(uninstall(), kTimeoutMs, {}, moment, [&] {
+            const ObservedRun removal = runObserved(uninstall(), kTimeoutMs, {}, moment, [&] {
                 reached = true;
                 killPrograms(isRelay, kTimeoutMs);
                 if (tree)
@@ -358,15 +361,14 @@ Figures uninstallKilledThenSetup(const std::vector<StopPoint>& moments) {
                     retry = win32::startProcess({}, setup(true));
             });
             if (!reached) {
-                // The removal ran to its end: no moment, only the machine to check.
+                // A moment the removal no longer reaches proves nothing: it fails the series.
+                ++figures.runs;
                 ++figures.ends["not reached"];
-                const std::vector<std::string> left = changedSince(clean);
-                if (!left.empty())
-                    figures.exceptions.push_back(label + " (not reached) left\n" + reports.take() +
-                                                 firstLines(left));
+                figures.exceptions.push_back(label + ": not reached (the function was entered " +
+                                             std::to_string(removal.calls) + " times)\n" +
+                                             reports.take() + firstLines(changedSince(clean)));
                 restore(clean);
-                exhausted.insert(moment.image + moment.function);
-                break;
+                continue;
             }
             DWORD first = kNotEnded;
             if (retry && !win32::waitForExit(retry.handle.get(), kTimeoutMs, first))

@@ -5,6 +5,7 @@
 // state it leaves: the product whole (files, setup log, shortcuts and registration agree, no
 // journal left) or the machine as clean as before the series; anything else is an exception,
 // kept with what was found. Shared by the tests (short series) and the benchmark (long ones).
+#include "RemovalMoments.h"
 #include "support/ProcessObserver.h"
 
 #include <map>
@@ -38,10 +39,10 @@ Figures setupWhileAnUninstallWaits(int runs);
 // process). Each moment is taken twice: the started process killed alone (the copy works on,
 // and the tool's `setup.exe /S` starts at once) and the whole tree killed (then the tool's setup
 // starts). Setup, again after 1618, must leave the product whole, and the uninstaller then the
-// machine clean. A moment the run no longer reaches ends the moments of its function.
+// machine clean. A moment the run does not reach is an exception: it would prove nothing.
 Figures uninstallKilledThenSetup(const std::vector<testsupport::StopPoint>& moments);
-// Calls `first` to `last` of `function` in the process `image` names.
-std::vector<testsupport::StopPoint> calls(const std::string& image, const std::string& module,
-                                          const std::string& function, int first, int last);
-
+// An unattended removal of the installed product, counting how many times it enters
+// `function` (its call is not used) in the process its image names; calls -1 when the product
+// could not be installed.
+testsupport::ObservedRun removalCounting(const testsupport::StopPoint& function);
 } // namespace concurrent

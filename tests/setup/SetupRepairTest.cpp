@@ -103,6 +103,28 @@ TEST(SetupRepair, ASetupLogHeldOpenByAnotherProgramIsNamedAsHeldAndNothingChange
     EXPECT_EQ(uninstallAsRegistered(), 0u);
 }
 
+// A scanner holding the uninstaller open is no removal under way: setup does not give way
+// with 1618 on its account, and says nothing of an uninstaller running.
+TEST(SetupRepair, AnUninstallerHeldOpenByAnotherProgramIsNotTakenForARunningRemoval) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory root("setup-held-uninstaller");
+    const std::string directory = root.file("Technical Glossary");
+    const std::string report = root.file("report.txt");
+    ASSERT_EQ(runSetup(" /D=" + directory), 0u);
+    {
+        // As a scanner reads it: others may read it too, but neither write nor delete it.
+        const win32::Handle held(CreateFileA((directory + "\\uninstall.exe").c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.valid());
+        const DWORD exitCode = runSetup(" /LOG=" + report);
+        const std::string text = readFile(report);
+        EXPECT_EQ(exitCode, 1603u) << "a file that cannot be written, not 1618\n" << text;
+        EXPECT_FALSE(contains(text, "is running")) << text;
+    }
+    EXPECT_EQ(runSetup(""), 0u) << "let go, the product is repaired";
+    EXPECT_EQ(uninstallAsRegistered(), 0u);
+}
+
 TEST(SetupRepair, ReadOnlyFilesItReplacesLeaveNoCopyBehindAndTheUninstallerRemovesAll) {
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     // What earlier runs left for the restart goes first, so that what waits now is this one's.

@@ -159,6 +159,7 @@ public:
         }
         return true;
     }
+    int hits() const { return hits_; }
 
 private:
     bool arm() { return patch(0xCC); }
@@ -264,6 +265,7 @@ ObservedRun runObserved(const std::string& commandLine, DWORD timeoutMs, const s
         }
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
     } while (running > 0 || !seenFirst);
+    run.calls = breakpoint.hits();
     return run;
 }
 

@@ -23,13 +23,15 @@ struct ObservedRun {
     bool started = false;
     bool timedOut = false;
     bool stopped = false; // the stop point was reached and the process ended there
+    int calls = 0;        // how many times the stop point's function was entered
     std::vector<ObservedProcess> processes; // in the order they were created
 };
 
 // Where a run is ended from outside, as a management tool or a power cut ends it: in the
 // first process whose program file's name begins with `image`, as it enters the `call`-th
 // call of `function` (an export of `module`, a system library loaded at the same address in
-// every process). No stop when `call` is 0.
+// every process). No stop when `call` is 0; none either when the process makes fewer calls,
+// which then counts them.
 struct StopPoint {
     std::string image;
     std::string module;

@@ -855,10 +855,11 @@ TEST(Unattended, ARunStartedAgainAfterAStopGivesNoCountBackTwice) {
 
 TEST(Unattended, ARunKilledAtAnyPointIsFinishedByTheRegisteredCommand) {
     const StopPoint stops[] = {
-        {"Del", "kernel32.dll", "CreateProcessA", 1}, // before the pre-uninstall program
-        {"Del", "kernel32.dll", "CreateProcessA", 2}, // after the pre-uninstall program
-        {"Del", "kernel32.dll", "WriteFile", 3},      // count changed, the change not yet written
-        {"Del", "kernel32.dll", "WriteFile", 4},      // between two counts
+        // Where both CreateProcessA and CreateProcessW lead: either may start a program.
+        {"Del", "kernelbase.dll", "CreateProcessInternalW", 1}, // before the pre-uninstall program
+        {"Del", "kernelbase.dll", "CreateProcessInternalW", 2}, // after the pre-uninstall program
+        {"Del", "kernel32.dll", "WriteFile", 3}, // count changed, the change not yet written
+        {"Del", "kernel32.dll", "WriteFile", 4}, // between two counts
         {"Del", "kernel32.dll", "SetFileInformationByHandle", 1}, // a shared file about to go
         {"Del", "kernel32.dll", "SetFileInformationByHandle", 2}, // after the shared files
         {"Del", "kernel32.dll", "SetFileInformationByHandle", 6}, // inside the files stage

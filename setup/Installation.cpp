@@ -13,6 +13,7 @@
 #include "win32/ErrorText.h"
 #include "win32/FileWrite.h"
 #include "win32/Handles.h"
+#include "win32/RunLock.h"
 #include "win32/RunningImage.h"
 
 #include "ProductInfo.h"
@@ -122,8 +123,12 @@ void writeFile(const std::wstring& path, const std::string& bytes, Journal& jour
     if (!MoveFileExW(part.c_str(), path.c_str(),
                      MOVEFILE_WRITE_THROUGH | (alwaysThere ? MOVEFILE_REPLACE_EXISTING : 0))) {
         error = GetLastError();
-        // Only a process running from that very file: a scanner holding it is no removal.
-        if (alwaysThere && had && win32::runsAsProcess(path))
+        // Only a process running from that very file while another run holds the entry lock,
+        // as a waiting uninstaller does: a scanner holding the file is no removal, and an
+        // ordinary user may start the uninstaller but never hold that lock.
+        if (alwaysThere && had && win32::runsAsProcess(path) &&
+            win32::RunLock::take(win32::kRunEntryLockName, 0).state() ==
+                win32::RunLock::State::Busy)
             throw RemovalInProgress(
                 L"The uninstaller \"" + path + L"\" is running, so a removal of " + kProductName +
                 L" is starting or under way, and setup cannot replace that program while it "

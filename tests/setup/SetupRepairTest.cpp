@@ -105,7 +105,7 @@ TEST(SetupRepair, ASetupLogHeldOpenByAnotherProgramIsNamedAsHeldAndNothingChange
 
 // A scanner holding the uninstaller open is no removal under way: setup does not give way
 // with 1618 on its account, and says nothing of an uninstaller running.
-TEST(SetupRepair, AnUninstallerHeldOpenByAnotherProgramIsNotTakenForARunningRemoval) {
+TEST(SetupRepair, AnUninstallerHeldOrRunByAnotherProgramIsNotTakenForARunningRemoval) {
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     TempDirectory root("setup-held-uninstaller");
     const std::string directory = root.file("Technical Glossary");
@@ -118,6 +118,23 @@ TEST(SetupRepair, AnUninstallerHeldOpenByAnotherProgramIsNotTakenForARunningRemo
         ASSERT_TRUE(held.valid());
         const DWORD exitCode = runSetup(" /LOG=" + report);
         const std::string text = readFile(report);
+        EXPECT_EQ(exitCode, 1603u) << "a file that cannot be written, not 1618\n" << text;
+        EXPECT_FALSE(contains(text, "is running")) << text;
+    }
+    {
+        // Any user may start it, suspended or stopped at a box, but none holds the entry lock
+        // that a waiting removal holds: setup does not give way to it.
+        std::string command = "\"" + directory + "\\uninstall.exe\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                                   nullptr, nullptr, &startup, &started));
+        const win32::Handle process(started.hProcess), thread(started.hThread);
+        const DWORD exitCode = runSetup(" /LOG=" + report);
+        const std::string text = readFile(report);
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), kTimeoutMs);
         EXPECT_EQ(exitCode, 1603u) << "a file that cannot be written, not 1618\n" << text;
         EXPECT_FALSE(contains(text, "is running")) << text;
     }

@@ -137,6 +137,11 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     // ends: the relay holds the entry lock, which keeps every other run out, until it is told
     // that this lock is held.
     const win32::RunLock lock = win32::RunLock::take();
+    // The relay's entry lock kept every other run out only while it lived: one that ended (a
+    // tool killed it, or it gave up waiting) before this took the lock let another run in.
+    const auto relay = reinterpret_cast<HANDLE>(handed.relay);
+    const bool relayEndedFirst = handed.relay != 0 && GetProcessId(relay) != 0 &&
+                                 WaitForSingleObject(relay, 0) == WAIT_OBJECT_0;
     tellLockTaken(handed.ready);
     {
         // Until the relay has ended, the program file the user started is still in use. An
@@ -212,6 +217,18 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
         report.summary(refusal.exitCode);
         scheduleCopyRemoval(copy);
         return refusal.exitCode;
+    }
+    if (relayEndedFirst) {
+        const std::wstring item = win32::kRunLockName;
+        tellRefusedStart(report, item,
+                         "refused: the uninstaller that started this copy ended before the copy "
+                         "took over, so another run may have come in between",
+                         L"The uninstaller that started this copy ended before the copy took "
+                         L"over, so another run of setup or of the uninstaller may have come in "
+                         L"between.\n\nNothing was removed. Start the uninstaller again.");
+        report.summary(kExitAnotherRunning);
+        scheduleCopyRemoval(copy);
+        return kExitAnotherRunning;
     }
     if (lock.state() == win32::RunLock::State::TakenOver)
         report.note("Start", lock.name(), "taken over from a run that was stopped");

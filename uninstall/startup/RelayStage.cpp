@@ -115,23 +115,34 @@ int runRelayStage(int count, char** arguments, char** optionArgs) {
     // keeps every other run out while the copy takes the run lock over.
     win32::RunLock entry = win32::RunLock::take(win32::kRunEntryLockName);
     win32::RunLock lock = entry.held() ? win32::RunLock::take() : std::move(entry);
+    // A refusal's box may wait for the reader for hours: no other run waits for it meanwhile.
+    const auto letGo = [&] {
+        lock.release();
+        entry.release();
+    };
     if (!lock.held()) {
         const RunLockRefusal refusal = runLockRefusal(lock);
+        letGo();
         return refuse(options, refusal.item, refusal.why, refusal.boxText, refusal.exitCode);
     }
     const std::string log = applicationDirectory + "Setup.log";
     const std::string malformed = whyLogIsMalformed();
-    if (!malformed.empty())
+    if (!malformed.empty()) {
+        letGo();
         return refuse(options, ansiToWide(log), "refused: " + malformed,
                       ansiToWide("The setup log \"" + log + "\" cannot be used: " + malformed +
                                  ".\n\nNothing was removed. Reinstall the product to repair its "
                                  "setup log, then remove it again."),
                       kExitNothingRemoved);
-    if (!options.reportPath.empty() && liesIn(options.reportPath, ansiToUtf8(applicationDirectory)))
+    }
+    if (!options.reportPath.empty() &&
+        liesIn(options.reportPath, ansiToUtf8(applicationDirectory))) {
         // Written there, it would keep the folder it reports on from going.
+        letGo();
         return refuseReportPlace(options,
                                  "lies in the application directory, which the removal deletes",
                                  L"Name a file in another folder with /LOG=.", kExitNothingRemoved);
+    }
     const std::string program = modulePath();
     lock.release();
 

@@ -340,6 +340,33 @@ TEST(SetupRunLock, ARetryAfterTheStartedUninstallerWasKilledGets1618UntilItsCopy
     ASSERT_EQ(run(registered("QuietUninstallString")), 0u);
 }
 
+// The tool ended the process it started while the copy was about to take the run lock: the
+// entry lock went with it, so a retry of setup came in and installed. The copy, which finds its
+// starter gone, removes nothing rather than what the retry installed.
+TEST(SetupRunLock, ACopyWhoseStarterEndedBeforeItHeldTheLockLeavesTheRetrysInstallation) {
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    TempDirectory reports("runlock-reports");
+    const std::string directory = "C:\\Run Lock\\Technical Glossary";
+    ASSERT_EQ(run(setupProgram() + " /S /D=" + directory), 0u);
+    bool killed = false;
+    DWORD retry = 0;
+    const ObservedRun removal =
+        runObserved(registered("QuietUninstallString"), kTimeoutMs, {},
+                    {"Del", "kernel32.dll", "CreateMutexW", 1}, [&] {
+                        killed = kill([&](const std::string& image) {
+                            return image == lower(directory + "\\uninstall.exe");
+                        });
+                        retry = run(setupProgram() + " /S /D=" + directory);
+                    });
+    EXPECT_TRUE(killed) << "the started process was ended";
+    EXPECT_EQ(retry, 0u) << "nothing held the locks any more";
+    ASSERT_GE(removal.processes.size(), 2u);
+    EXPECT_TRUE(removal.processes[1].exited);
+    EXPECT_EQ(removal.processes[1].exitCode, kAnotherRunning) << "the copy removed nothing";
+    expectWhole(directory);
+    ASSERT_EQ(run(registered("QuietUninstallString")), 0u);
+}
+
 // A run killed while it holds the lock leaves it abandoned to whoever waits for it (with no
 // one waiting, the lock goes with its last holder): that next run takes it over, says so, and
 // undoes or finishes what the stopped run left, as after any stop.

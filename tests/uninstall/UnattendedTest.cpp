@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cwchar>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -232,7 +233,7 @@ struct RefusalBox {
     DWORD exitCode = 0xFFFFFFFF;
 };
 RefusalBox refusalBox(const std::string& program, const std::wstring& arguments,
-                      bool byCopy = false) {
+                      bool byCopy = false, const std::function<void()>& whileShown = {}) {
     RefusalBox refusal;
     const win32::Process started = win32::startProcess(
         std::wstring(), L"\"" + std::wstring(program.begin(), program.end()) + L"\" " + arguments);
@@ -243,6 +244,8 @@ RefusalBox refusalBox(const std::string& program, const std::wstring& arguments,
     if (box == nullptr)
         return refusal;
     refusal.text = win32::windowText(GetDlgItem(box, 0xFFFF));
+    if (whileShown)
+        whileShown();
     const win32::Handle shownBy = processOf(box);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     win32::waitForExit(shownBy.get(), kTimeoutMs, refusal.exitCode);
@@ -681,7 +684,13 @@ TEST(Unattended, WhileAnotherRunHoldsALockAStartEndsWith1618NamingItAndRemovesNo
             << product.outcome(lock, "Start");
         EXPECT_EQ(count(product.shared("shared3.dll")), 3u);
 
-        const RefusalBox refusal = refusalBox(product.file("uninstall.exe"), L"");
+        // The box may wait for hours: the start holds no lock while it does.
+        const RefusalBox refusal = refusalBox(product.file("uninstall.exe"), L"", false, [&] {
+            if (name == win32::kRunLockName) {
+                EXPECT_TRUE(win32::RunLock::take(win32::kRunEntryLockName, 0).held())
+                    << "the entry lock is free while the box waits";
+            }
+        });
         EXPECT_EQ(refusal.text.rfind(L"Another installation or removal is in progress", 0), 0u)
             << refusal.text;
         EXPECT_NE(refusal.text.find(L"the " + wide(described)), std::wstring::npos) << refusal.text;

@@ -321,7 +321,7 @@ std::vector<std::wstring> parentsToRemove(const std::wstring& directory) {
         if (parent.size() < ansiDirectory.size() &&
             _strnicmp(parent.c_str(), ansiDirectory.c_str(), parent.size()) == 0 &&
             ansiDirectory[parent.size()] == '\\')
-            parents.push_back(std::wstring(parent.begin(), parent.end()));
+            parents.push_back(fromCodePage(parent, CP_ACP)); // letters, not byte by byte
     }
     return parents;
 }

@@ -209,6 +209,9 @@ TEST_F(SetupRoundTrip, UnattendedInstallUseAndRemoveLeaveNothingBehind) {
                            kTimeoutMs, exitCode));
     ASSERT_EQ(exitCode, 0u);
     EXPECT_EQ(registered("InstallLocation"), "C:\\New Parent \xDC\\Deeper\\Technical Glossary");
+    // Repaired there: the folders it made above are named again, in their own letters.
+    ASSERT_TRUE(runAndWait(setup() + " /S", kTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
     ASSERT_TRUE(runAndWait(registered("QuietUninstallString"), kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 0u);
     changed = differences(before, snapshot());

@@ -44,7 +44,9 @@ struct Direct {
 };
 
 const Direct& direct() {
-    static const Direct table;
+    // Never destroyed: a thread still folding while the program ends (an index being built
+    // is never waited for) reads it after the static objects have gone.
+    static const Direct& table = *new Direct;
     return table;
 }
 

@@ -197,8 +197,16 @@ inline std::string answerBox(GlossaryProcess& glossary) {
 inline bool readyForTheKeyboard(GlossaryProcess& glossary) {
     if (!glossary.valid())
         return false;
-    glossary.activate();
-    return eventually([&] { return glossary.focus() == glossary.control(IDC_SEARCH); }, kTimeoutMs);
+    // Asked again while waiting: under load a window that comes up just as another goes may
+    // miss the foreground at the first asking.
+    return eventually(
+        [&] {
+            if (glossary.focus() == glossary.control(IDC_SEARCH))
+                return true;
+            glossary.activate();
+            return false;
+        },
+        kTimeoutMs);
 }
 
 // Presses the keys and waits (bounded) until the program shows what they should do: the

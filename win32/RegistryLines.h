@@ -15,21 +15,17 @@ namespace win32 {
 // More than this is no list of ours.
 inline constexpr DWORD kMaxLinesBytes = 2 * 1024 * 1024;
 
-// The value's lines, empty ones left out; none when the key or value is missing, of another
-// type or too large.
-inline std::vector<std::u16string> readLines(HKEY root, const wchar_t* keyName,
-                                             const std::wstring& value) {
-    Key key;
-    if (RegOpenKeyExW(root, keyName, 0, KEY_QUERY_VALUE, key.receive()) != ERROR_SUCCESS)
-        return {};
+// The lines of `value` in the open `key`, empty ones left out; none when the value is missing,
+// of another type or larger than `maxBytes`.
+inline std::vector<std::u16string> readLines(HKEY key, const std::wstring& value,
+                                             DWORD maxBytes = kMaxLinesBytes) {
     DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key.get(), value.c_str(), nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS ||
-        type != REG_MULTI_SZ || size > kMaxLinesBytes)
+    if (RegQueryValueExW(key, value.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ || size > maxBytes)
         return {};
     std::u16string text(size / sizeof(char16_t) + 2, u'\0');
-    if (RegQueryValueExW(key.get(), value.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                         &size) != ERROR_SUCCESS ||
         type != REG_MULTI_SZ)
         return {};
     text.resize(size / sizeof(char16_t));
@@ -41,6 +37,16 @@ inline std::vector<std::u16string> readLines(HKEY root, const wchar_t* keyName,
         at = end + 1;
     }
     return lines;
+}
+
+// The same for the key `keyName` under `root`; none when the key is missing.
+inline std::vector<std::u16string> readLines(HKEY root, const wchar_t* keyName,
+                                             const std::wstring& value,
+                                             DWORD maxBytes = kMaxLinesBytes) {
+    Key key;
+    if (RegOpenKeyExW(root, keyName, 0, KEY_QUERY_VALUE, key.receive()) != ERROR_SUCCESS)
+        return {};
+    return readLines(key.get(), value, maxBytes);
 }
 
 // Writes the lines; no lines, no value.

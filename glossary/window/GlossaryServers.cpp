@@ -4,6 +4,7 @@
 #include "GlossaryWindow.h"
 #include "Ids.h"
 #include "win32/Handles.h"
+#include "win32/RegistryLines.h"
 
 namespace {
 
@@ -22,26 +23,6 @@ DWORD storedNumber(HKEY key, const wchar_t* name, DWORD otherwise) {
                : otherwise;
 }
 
-std::vector<std::u16string> storedLines(HKEY key, const wchar_t* name) {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_MULTI_SZ || size > 1024 * 1024)
-        return {};
-    std::u16string text(size / sizeof(char16_t) + 2, u'\0');
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) !=
-        ERROR_SUCCESS)
-        return {};
-    text.resize(size / sizeof(char16_t));
-    std::vector<std::u16string> lines;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find(u'\0', at), text.size());
-        if (end > at)
-            lines.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return lines;
-}
-
 } // namespace
 
 ServerSources& GlossaryWindow::servers() {
@@ -55,7 +36,7 @@ ServerSources& GlossaryWindow::servers() {
         options.connectTimeoutMs =
             storedNumber(key.get(), kConnectTimeout, options.connectTimeoutMs);
         options.answerTimeoutMs = storedNumber(key.get(), kAnswerTimeout, options.answerTimeoutMs);
-        lines = storedLines(key.get(), kList);
+        lines = win32::readLines(key.get(), kList, 1024 * 1024);
     }
     const HWND window = window_;
     servers_ = std::make_unique<ServerSources>(

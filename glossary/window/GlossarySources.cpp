@@ -5,6 +5,7 @@
 #include "GlossaryWindow.h"
 #include "WindowText.h"
 #include "win32/Handles.h"
+#include "win32/RegistryLines.h"
 
 #include "jet/Database.h"
 
@@ -22,28 +23,7 @@ std::wstring fullPathOf(const std::wstring& path) {
 }
 
 std::vector<std::u16string> storedChoice(const std::wstring& database) {
-    win32::Key key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kChoicesKey, 0, KEY_QUERY_VALUE, key.receive()) !=
-        ERROR_SUCCESS)
-        return {};
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key.get(), database.c_str(), nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS ||
-        type != REG_MULTI_SZ || size > 1024 * 1024)
-        return {};
-    std::u16string text(size / sizeof(char16_t) + 2, u'\0');
-    if (RegQueryValueExW(key.get(), database.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS)
-        return {};
-    text.resize(size / sizeof(char16_t));
-    std::vector<std::u16string> lines;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find(u'\0', at), text.size());
-        if (end > at)
-            lines.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return lines;
+    return win32::readLines(HKEY_CURRENT_USER, kChoicesKey, database, 1024 * 1024);
 }
 
 } // namespace

@@ -20,17 +20,6 @@ inline bool sameFile(const BY_HANDLE_FILE_INFORMATION& held, const std::string& 
            held.nFileIndexHigh == found.nFileIndexHigh && held.nFileIndexLow == found.nFileIndexLow;
 }
 
-// The same for a path in UTF-16.
-inline bool sameFile(const BY_HANDLE_FILE_INFORMATION& held, const std::wstring& path) {
-    const Handle other(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION found = {};
-    return other && GetFileInformationByHandle(other.get(), &found) &&
-           held.dwVolumeSerialNumber == found.dwVolumeSerialNumber &&
-           held.nFileIndexHigh == found.nFileIndexHigh && held.nFileIndexLow == found.nFileIndexLow;
-}
-
 inline bool sameFile(HANDLE held, const std::string& path) {
     BY_HANDLE_FILE_INFORMATION identity = {};
     return held != nullptr && held != INVALID_HANDLE_VALUE &&

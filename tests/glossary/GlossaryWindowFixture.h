@@ -193,20 +193,40 @@ inline std::string answerBox(GlossaryProcess& glossary) {
     return text;
 }
 
+// Where the keyboard is instead of the glossary, for a failure's reader.
+inline void tellWhereTheKeyboardIs(GlossaryProcess& glossary, const char* what) {
+    const HWND foreground = GetForegroundWindow();
+    DWORD process = 0;
+    GetWindowThreadProcessId(foreground, &process);
+    char name[128] = {}, focusName[128] = {};
+    GetClassNameA(foreground, name, sizeof name);
+    const HWND focus = glossary.focus();
+    GetClassNameA(focus, focusName, sizeof focusName);
+    DWORD exitCode = 0;
+    const bool running = glossary.process() != nullptr &&
+                         GetExitCodeProcess(glossary.process(), &exitCode) &&
+                         exitCode == STILL_ACTIVE;
+    std::cerr << what << "; in the foreground: class \"" << name << "\" of process " << process
+              << " (the glossary is " << glossary.id() << (running ? ", running" : ", not running")
+              << (glossary.valid() ? ", its window found" : ", no window of it found")
+              << "), focus " << focus << " of class \"" << focusName << "\"\n";
+}
+
 // Started, in the foreground, and the focus where typing goes at first.
 inline bool readyForTheKeyboard(GlossaryProcess& glossary) {
-    if (!glossary.valid())
-        return false;
     // Asked again while waiting: under load a window that comes up just as another goes may
     // miss the foreground at the first asking.
-    return eventually(
-        [&] {
-            if (glossary.focus() == glossary.control(IDC_SEARCH))
-                return true;
-            glossary.activate();
-            return false;
-        },
-        kTimeoutMs);
+    if (glossary.valid() && eventually(
+                                [&] {
+                                    if (glossary.focus() == glossary.control(IDC_SEARCH))
+                                        return true;
+                                    glossary.activate();
+                                    return false;
+                                },
+                                kTimeoutMs))
+        return true;
+    tellWhereTheKeyboardIs(glossary, "the search box never got the keyboard");
+    return false;
 }
 
 // Presses the keys and waits (bounded) until the program shows what they should do: the
@@ -218,15 +238,7 @@ inline bool pressUntil(GlossaryProcess& glossary, std::initializer_list<WORD> ke
     glossary.press(keys);
     if (eventually(condition, kTimeoutMs))
         return true;
-    // Where the keys may have gone instead, for the failure's reader.
-    const HWND foreground = GetForegroundWindow();
-    DWORD process = 0;
-    GetWindowThreadProcessId(foreground, &process);
-    char name[128] = {};
-    GetClassNameA(foreground, name, sizeof name);
-    std::cerr << "keys unanswered; in the foreground: class \"" << name << "\" of process "
-              << process << " (the glossary is " << glossary.id() << "), focus " << glossary.focus()
-              << "\n";
+    tellWhereTheKeyboardIs(glossary, "keys unanswered");
     return false;
 }
 

@@ -93,6 +93,16 @@ void GlossaryWindow::redrawServerPage() {
     serverPage_.nearby = std::move(nearby);
     if (definitionsMode_)
         markFoundWords(); // the page drawn anew lost them
+    announceServersAnswer();
+}
+
+void GlossaryWindow::announceServersAnswer() {
+    // The page a screen reader is reading changed without a key of the reader's: said as an
+    // alert of the status line, whose shown text stays.
+    const std::wstring word(serverPage_.word.begin(), serverPage_.word.end());
+    setStatus(win32::windowText(status_), L"The DICT servers have answered for \u201C" + word +
+                                              L"\u201D: the page now shows their part.");
+    NotifyWinEvent(EVENT_SYSTEM_ALERT, status_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void GlossaryWindow::saveServers() const {

@@ -151,7 +151,8 @@ private:
     void showWithServers(const std::u16string& top, const std::u16string& word,
                          const std::u16string& bottom, bool noMatch);
     void takeServerNews();
-    void redrawServerPage(); // the page shown, with what the servers have now
+    void redrawServerPage();      // the page shown, with what the servers have now
+    void announceServersAnswer(); // to a screen reader, once drawn
     void saveServers() const;
     struct ServerPage {
         bool shown = false; // the page shown is this one (showPage clears it)

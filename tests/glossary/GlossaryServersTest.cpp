@@ -3,6 +3,7 @@
 // greets and then says nothing. The dialog adds a server and lists its databases; a page shows
 // the local part at once and the server's part when it comes; a silent server never holds up
 // typing and ends with a note.
+#include "Alerts.h"
 #include "GlossaryWindowFixture.h"
 #include "dict/FakeDictServer.h"
 #include "driver/ScreenCapture.h"
@@ -212,6 +213,9 @@ TEST_F(GlossaryServersTest, ThePageShowsTheServersDefinitionsAfterTheLocalPartAn
     rememberServers({dictdAddress()});
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const win32::ComApartment com;
+    const Alerts alerts(glossary.id());
+    ASSERT_TRUE(alerts.listening());
     glossary.setSearch(L"abasement");
     std::wstring page;
     ASSERT_TRUE(eventually(
@@ -235,12 +239,17 @@ TEST_F(GlossaryServersTest, ThePageShowsTheServersDefinitionsAfterTheLocalPartAn
         },
         kTimeoutMs))
         << page;
+    // A screen reader is told that the page changed while the reader was on it.
+    EXPECT_TRUE(alerts.heard(L"answered for \u201Cabasemant\u201D", kTimeoutMs)) << alerts.said();
 
     // A word only the server has, whose braces link to another word of it.
     glossary.setSearch(L"brute");
     ASSERT_TRUE(
         eventually([&] { return contains(page = glossary.pageText(), L"BRUTE, n."); }, kTimeoutMs))
         << page;
+    EXPECT_TRUE(
+        alerts.heard(L"answered for \u201Cbrute\u201D: the page now shows their part", kTimeoutMs))
+        << alerts.said();
     EXPECT_FALSE(contains(page, L"{HUSBAND}")) << "braces are a link: " << page;
     ASSERT_TRUE(glossary.clickPageText(L"HUSBAND"));
     ASSERT_TRUE(eventually([&] { return contains(page = glossary.pageText(), L"having dined"); },

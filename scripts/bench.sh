@@ -104,6 +104,13 @@ echo "glossary.exe on the nine dictionaries:"
 "$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$(winepath -w "$root/build/bench/all.mdb")" | tr -d '\r'
 echo "the popup on the nine dictionaries (a word copied twice in another program):"
 "$WINE_LOADER" "$root/build/windows/bin/popup_bench.exe" "$all_mdb" | tr -d '\r'
+echo "a DICT server beside the nine dictionaries (Debian's dictd on this machine serving devil):"
+# Twenty words of devil that the nine have too: the local part, then the server's.
+mapfile -t server_words < <(cut -f1 "$root/build/dictionaries/devil.index" | grep -v '^00' |
+    sed -n '1,20p')
+python3 "$root/tests/dict/with_dictd.py" "$root/build/dictionaries" "$root/build/bench/dictd" \
+    "$WINE_LOADER" "$root/build/windows/bin/server_bench.exe" "$all_mdb" "${server_words[@]}" |
+    tr -d '\r' | grep -v '^dictd serves\|^the tests ended'
 echo "word forms on the nine dictionaries, mdbview.exe and glossary.exe under Wine:"
 all_forms=$(winepath -w "$root/build/bench/all-forms.mdb")
 printf '  %-34s %s\n' "mdbview forms (hitchhikes):" "$("$WINE_LOADER" \

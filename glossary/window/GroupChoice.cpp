@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
 
 const wchar_t kGroupsKey[] = L"Software\\Technical Glossary\\Groups";

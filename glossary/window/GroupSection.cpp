@@ -114,12 +114,17 @@ void GroupSection::fillMembers(HWND dialog, const groups::Groups& groups) {
                               LVIS_SELECTED | LVIS_FOCUSED);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     filling_ = false;
+    updateNote(dialog, groups);
+}
+
+void GroupSection::updateNote(HWND dialog, const groups::Groups& groups) {
+    const std::size_t group = editing(dialog);
     std::wstring note;
     if (groups.list().empty())
         note = L"No groups yet: type a name (English, or Computing) and choose New group.";
     else if (rows_.empty())
-        note = L"There are no dictionaries to put in a group: this database does not name its "
-               L"dictionaries, and no DICT server has listed any.";
+        note = L"No dictionaries to put in a group: this database names none, and no DICT "
+               L"server has listed any.";
     else if (group < groups.list().size()) {
         std::size_t in = 0;
         for (const Row& row : rows_)
@@ -226,6 +231,6 @@ bool GroupSection::notify(HWND dialog, const NMHDR& header, DictionaryChoices& c
         return true;
     const bool in = (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
     choices.groups.setMember(group, rows_[static_cast<std::size_t>(change.iItem)].member, in);
-    say(dialog, L"");
+    updateNote(dialog, choices.groups);
     return true;
 }

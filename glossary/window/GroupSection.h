@@ -28,6 +28,7 @@ private:
     std::size_t editing(HWND dialog) const; // the group chosen in the section, or SIZE_MAX
     void fillGroups(HWND dialog, const groups::Groups& groups, std::size_t select);
     void fillMembers(HWND dialog, const groups::Groups& groups);
+    void updateNote(HWND dialog, const groups::Groups& groups); // what the group lacks
     void say(HWND dialog, const std::wstring& note);
     void refuse(HWND dialog, const std::u16string& why);
     void make(HWND dialog, groups::Groups& groups);

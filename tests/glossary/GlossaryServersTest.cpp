@@ -7,6 +7,7 @@
 #include "ScreenLooks.h"
 #include "dict/FakeDictServer.h"
 #include "driver/ScreenCapture.h"
+#include "win32/RegistryLines.h"
 
 #include <commctrl.h>
 
@@ -354,4 +355,49 @@ TEST_F(GlossaryServersTest, AServerThatFailedIsAskedAgainWhenTheDialogOpens) {
         << windowText(GetDlgItem(dialog, IDC_SOURCES_NOTE));
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
+}
+
+// A group of the server's elements alone: the devil's part leaves the page and comes back with
+// all dictionaries; the dialog's groups section lists the server's databases by its address.
+TEST_F(GlossaryServersTest, AGroupOfOneOfTheServersDatabasesLeavesTheOthersOffThePage) {
+    rememberServers({dictdAddress()});
+    const std::wstring address = wide(dictdAddress());
+    win32::writeLines(
+        HKEY_CURRENT_USER, L"Software\\Technical Glossary\\Groups", L"Groups",
+        {u"=Elements", u"@" + std::u16string(address.begin(), address.end()) + u"\telements"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    glossary.setSearch(L"abasement");
+    std::wstring page;
+    ASSERT_TRUE(eventually(
+        [&] { return contains(page = glossary.pageText(), L"decent and customary mental"); },
+        kTimeoutMs))
+        << page;
+    ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'2'}, [&] {
+        page = glossary.pageText();
+        return contains(page, L"The local entry on abasement.") &&
+               !contains(page, L"decent and customary");
+    })) << page;
+
+    const HWND dialog = openDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
+    const HWND members = GetDlgItem(dialog, IDC_GROUP_MEMBERS);
+    ASSERT_TRUE(eventually(
+        [&] {
+            const std::vector<std::wstring> names = rows(glossary, members, 0);
+            return std::find(names.begin(), names.end(), L"elements") != names.end();
+        },
+        kTimeoutMs));
+    const std::vector<std::wstring> names = rows(glossary, members, 0);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const int item = static_cast<int>(i);
+        EXPECT_EQ(glossary.listViewText(members, item, 1), address) << names[i];
+        EXPECT_EQ(glossary.listViewChecked(members, item), names[i] == L"elements") << names[i];
+    }
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
+
+    ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'1'}, [&] {
+        return contains(page = glossary.pageText(), L"decent and customary mental");
+    })) << page;
 }

@@ -104,6 +104,9 @@ TEST_F(GlossaryWindowTest, AGroupMadeInTheDialogIsShownByCtrl2AndTheListPagesAnd
         ASSERT_NE(dialog, nullptr);
         const HWND groupsBox = GetDlgItem(dialog, IDC_GROUPS);
         ASSERT_NE(groupsBox, nullptr) << "the dialog has a section for groups";
+        EXPECT_TRUE(contains(textOf(GetDlgItem(dialog, IDC_GROUP_NOTE)), L"No groups yet"));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_GROUP_DELETE)));
+        driver::saveWindowImage(dialog, binaryDirectory() + "\\glossary-groups-dialog-none.bmp");
         SetWindowTextW(GetDlgItem(dialog, IDC_GROUP_NAME), L"Hackers");
         ASSERT_TRUE(pressUntil(glossary, {VK_MENU, L'N'},
                                [&] { return SendMessageW(groupsBox, CB_GETCOUNT, 0, 0) == 1; }));

@@ -1,5 +1,6 @@
 #include "DictionariesDialog.h"
 
+#include "GroupSection.h"
 #include "Ids.h"
 #include "WindowText.h"
 
@@ -24,8 +25,9 @@ struct DialogState {
     ServerSources& sources;
     HWND& open;
     std::vector<Row> rows;
-    std::wstring addressNote; // why the address typed was refused, until the next is typed
-    bool filling = false;     // the list is being written by the program, not changed by the user
+    std::wstring addressNote;  // why the address typed was refused, until the next is typed
+    bool filling = false;      // the list is being written by the program, not changed by the user
+    GroupSection groupSection; // the groups of these dictionaries
 };
 
 DialogState& stateOf(HWND dialog) {
@@ -182,6 +184,7 @@ void fillRows(HWND dialog, int server = -2, int dictionary = -1) {
     for (const int id : {IDC_SOURCES, IDC_SOURCES_UP, IDC_SOURCES_DOWN})
         EnableWindow(GetDlgItem(dialog, id), choosable);
     updateNote(dialog);
+    state.groupSection.refresh(dialog, state.choices);
 }
 
 void fill(HWND dialog) {
@@ -207,6 +210,7 @@ void fill(HWND dialog) {
                      reinterpret_cast<LPARAM>(&header));
     }
     SendDlgItemMessageW(dialog, IDC_SERVER_TEXT, EM_LIMITTEXT, 300, 0);
+    stateOf(dialog).groupSection.init(dialog, stateOf(dialog).choices);
     fillRows(dialog);
 }
 
@@ -333,11 +337,15 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         return TRUE;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (stateOf(dialog).groupSection.notify(dialog, *header, stateOf(dialog).choices))
+            return FALSE;
         if (header->idFrom == IDC_SOURCES && header->code == LVN_ITEMCHANGED)
             itemChanged(dialog, *reinterpret_cast<const NMLISTVIEW*>(lParam));
         return FALSE;
     }
     case WM_COMMAND:
+        if (stateOf(dialog).groupSection.command(dialog, wParam, stateOf(dialog).choices))
+            return TRUE;
         switch (LOWORD(wParam)) {
         case IDC_SOURCES_UP:
         case IDC_SOURCES_DOWN:
@@ -381,7 +389,7 @@ bool chooseDictionaries(HINSTANCE instance, HWND owner, DictionaryChoices& choic
                         ServerSources& sources, HWND& open) {
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
-    DialogState state{choices, sources, open, {}, {}, false};
+    DialogState state{choices, sources, open, {}, {}, false, {}};
     const INT_PTR chosen = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_DICTIONARIES), owner,
                                            procedure, reinterpret_cast<LPARAM>(&state));
     open = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ServerSources.h"
+#include "groups/DictionaryGroups.h"
 #include "search/SourceChoice.h"
 #include "search/SourceView.h"
 
@@ -13,6 +14,7 @@ struct DictionaryChoices {
     search::SourceChoice local;
     search::SourceView::Refusal refusal = search::SourceView::Refusal::None;
     ServerChoice servers;
+    groups::Groups groups; // made, renamed, deleted and filled in the dialog's group section
 };
 
 // True when OK was chosen; `choices` then holds what the user chose.

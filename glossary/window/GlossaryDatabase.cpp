@@ -44,14 +44,16 @@ std::wstring GlossaryWindow::databasePath() const {
 // in `damage`.
 std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& into,
                                           std::wstring& damage) const {
-    return readDatabase(path, rememberedSources(path), into, damage);
+    return readDatabase(path, rememberedSources(path), groups_.model().shown(), into, damage);
 }
 
 std::wstring GlossaryWindow::readDatabase(const std::wstring& path,
                                           const std::vector<std::u16string>& sources,
-                                          Glossary& into, std::wstring& damage, std::size_t most) {
+                                          const std::optional<groups::Group>& group, Glossary& into,
+                                          std::wstring& damage, std::size_t most) {
     std::string failure, damaged;
-    into = Glossary::load(utf8(path), {}, &failure, &damaged, sourceViewFor(path, sources), most);
+    into = Glossary::load(utf8(path), {}, &failure, &damaged, sourceViewFor(path, sources, group),
+                          most);
     damage = std::wstring(damaged.begin(), damaged.end());
     if (failure.empty())
         return std::wstring();
@@ -93,10 +95,10 @@ std::unique_ptr<BackgroundLoad<GlossaryWindow::DatabaseRead>>
 GlossaryWindow::startReading(const std::wstring& path, std::size_t most, UINT done) const {
     const HWND window = window_;
     return std::make_unique<BackgroundLoad<DatabaseRead>>(
-        [path, sources = rememberedSources(path), most] {
+        [path, sources = rememberedSources(path), group = groups_.model().shown(), most] {
             DatabaseRead read;
             try {
-                read.failure = readDatabase(path, sources, read.glossary, read.damage, most);
+                read.failure = readDatabase(path, sources, group, read.glossary, read.damage, most);
             } catch (const std::exception&) {
                 read.failure = L"The terms do not fit in the memory there is.";
             }

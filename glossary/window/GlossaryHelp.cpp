@@ -35,6 +35,8 @@ const wchar_t kHelp[] =
     L"Ctrl+P: print the page. Ctrl+C: copy the page's selection. Ctrl+A: select all.\r\n"
     L"Ctrl+plus, Ctrl+minus, Ctrl+0, Ctrl+wheel: zoom the page.\r\n"
     L"Ctrl+O: open another database. Ctrl+D: choose the dictionaries shown.\r\n"
+    L"Ctrl+1 ... Ctrl+9: show a group of dictionaries (Ctrl+1 all of them, Ctrl+2 the first "
+    L"group); the list below the terms (Alt+G) shows them all. Make groups with Ctrl+D.\r\n"
     L"\r\n"
     L"In the list\r\n"
     L"A letter: the next term that begins with it.\r\n"

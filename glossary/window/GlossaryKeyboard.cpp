@@ -49,6 +49,11 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
             self->focusSearch();
             return true;
         }
+        // Alt+G to the list of groups, as its label says.
+        if (message.wParam == 'G') {
+            SetFocus(self->groups_.list());
+            return true;
+        }
         return false;
     }
     if (message.message == WM_XBUTTONUP || message.message == WM_XBUTTONDOWN) {
@@ -139,6 +144,18 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
     case '0':
     case VK_NUMPAD0:
         page.zoom(0);
+        return true;
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9':
+        // The groups' list by its place: Ctrl+1 all dictionaries, Ctrl+2 the first group...
+        self->pickGroup(static_cast<std::size_t>(message.wParam - '1'));
         return true;
     default:
         return false;

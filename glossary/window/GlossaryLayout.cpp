@@ -34,7 +34,10 @@ constexpr Placement kLayout[] = {
     {IDC_SEARCH, 240, 240, 2895, 375, false, false, false, false, true},
     {IDC_IN_DEFINITIONS, 240, 660, 1500, 270, false, false, false, false},
     {IDC_SEARCH_STATUS, 1770, 690, 1365, 240, false, false, false, false, true},
-    {IDC_TERMS, 240, 990, 2895, 3270, false, true, false, false, true},
+    {IDC_TERMS, 240, 990, 2895, 2820, false, true, false, false, true},
+    // The group shown, below the list: its height is the list's when it drops down.
+    {IDC_GROUP_LABEL, 240, 3915, 780, 240, false, false, false, true},
+    {IDC_GROUP, 1050, 3870, 2085, 2400, false, false, false, true, true},
     {IDC_PAGE, 3480, 240, 6735, 4095, true, true, false, false, false, true},
     {IDC_EXIT, 8880, 4560, 855, 375, false, false, true, true},
     {IDC_DICTIONARIES, 7440, 4560, 1320, 375, false, false, true, true},
@@ -150,9 +153,10 @@ void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     createFonts();
     for (const Placement& at : kLayout) {
-        const HFONT font = at.id == IDC_VERSION                        ? labelFont_.get()
-                           : at.id == IDC_SEARCH || at.id == IDC_TERMS ? textFont_.get()
-                                                                       : font_.get();
+        const HFONT font = at.id == IDC_VERSION ? labelFont_.get()
+                           : at.id == IDC_SEARCH || at.id == IDC_TERMS || at.id == IDC_GROUP
+                               ? textFont_.get()
+                               : font_.get();
         // The page's window gives it to each of its controls.
         SendMessageW(GetDlgItem(window_, at.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }

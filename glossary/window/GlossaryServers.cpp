@@ -42,6 +42,9 @@ ServerSources& GlossaryWindow::servers() {
     servers_ = std::make_unique<ServerSources>(
         [window] { PostMessageW(window, MSG_SERVER_NEWS, 0, 0); }, options);
     servers_->choice() = serversFromRemembered(lines);
+    servers_->setShown([this](const std::u16string& address, const std::u16string& name) {
+        return groups_.model().lets({address, name});
+    });
     // Each server's list of databases, which may have changed since.
     servers_->takeDatabases(servers_->choice());
     return *servers_;

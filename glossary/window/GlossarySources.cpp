@@ -35,16 +35,18 @@ std::vector<std::u16string> GlossaryWindow::rememberedSources(const std::wstring
 }
 
 Glossary::RowView GlossaryWindow::sourceViewFor(const std::wstring& path) const {
-    return sourceViewFor(path, rememberedSources(path));
+    return sourceViewFor(path, rememberedSources(path), groups_.model().shown());
 }
 
 Glossary::RowView GlossaryWindow::sourceViewFor(const std::wstring& path,
-                                                const std::vector<std::u16string>& remembered) {
+                                                const std::vector<std::u16string>& remembered,
+                                                const std::optional<groups::Group>& group) {
     Glossary::RowView rows;
     try {
         const jet::Database database = jet::Database::open(utf8(path));
-        const search::SourceChoice choice =
+        search::SourceChoice choice =
             search::applyRemembered(search::readSources(database), remembered);
+        groups::restrict(choice, group); // outside the group shown is as if off
         // Pages follow the dictionaries' order even where rows cannot be told apart.
         rows.sourceOrder = search::namesOn(choice);
         const std::shared_ptr<const search::SourceView> view =
@@ -83,8 +85,10 @@ void GlossaryWindow::chooseDictionaries() {
     choices.servers = servers().choice();
     const std::vector<std::u16string> before = search::rememberedForm(choices.local);
     const std::vector<std::u16string> serversBefore = rememberedServers(choices.servers);
+    choices.groups = groups_.model();
     if (!::chooseDictionaries(instance_, window_, choices, servers(), dictionariesDialog_))
         return;
+    takeGroups(std::move(choices.groups));
     if (rememberedServers(choices.servers) != serversBefore) {
         servers().choice() = std::move(choices.servers);
         // The page shown, with the servers chosen now.

@@ -253,6 +253,12 @@ void GlossaryWindow::onCreate() {
     for (const HWND text : {search_, terms_})
         SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), FALSE);
     setListItemHeight();
+    // After the list in the order of Tab; its label names it (Alt+G).
+    const HWND groupLabel = control(L"STATIC", L"&Group:", SS_LEFT, IDC_GROUP_LABEL);
+    const HWND groupList =
+        control(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, IDC_GROUP);
+    SendMessageW(groupList, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), FALSE);
+    groups_.attach(groupLabel, groupList);
     pageView_.create(window_, IDC_PAGE, designedPlace(IDC_PAGE), font_.get(),
                      [this](const std::u16string& target) { followLink(target); });
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
@@ -319,4 +325,6 @@ void GlossaryWindow::onCommand(int id, int code) {
         DestroyWindow(window_);
     else if (id == IDC_DICTIONARIES && code == BN_CLICKED)
         chooseDictionaries();
+    else if (id == IDC_GROUP && code == CBN_SELCHANGE && groups_.takeSelection())
+        showGroup();
 }

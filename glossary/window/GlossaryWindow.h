@@ -3,6 +3,7 @@
 #include "BackgroundLoad.h"
 #include "ClipboardLookup.h"
 #include "Glossary.h"
+#include "GroupChoice.h"
 #include "LookupPopup.h"
 #include "LookupSettings.h"
 #include "PageView.h"
@@ -124,7 +125,8 @@ private:
     std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
     // The same with the dictionaries chosen for it given: on any thread.
     static std::wstring readDatabase(const std::wstring& path,
-                                     const std::vector<std::u16string>& sources, Glossary& into,
+                                     const std::vector<std::u16string>& sources,
+                                     const std::optional<groups::Group>& group, Glossary& into,
                                      std::wstring& damage, std::size_t most = SIZE_MAX);
     void openDatabase(const std::wstring& path);
     // The word as if typed in the search box and ended with Enter.
@@ -140,9 +142,16 @@ private:
     std::vector<std::u16string> rememberedSources(const std::wstring& path) const;
     Glossary::RowView sourceViewFor(const std::wstring& path) const;
     static Glossary::RowView sourceViewFor(const std::wstring& path,
-                                           const std::vector<std::u16string>& remembered);
+                                           const std::vector<std::u16string>& remembered,
+                                           const std::optional<groups::Group>& group);
     void chooseDictionaries();
     void saveSourceChoices() const;
+    // Groups of dictionaries (GlossaryGroups.cpp): the one shown is chosen in the window's
+    // list or by Ctrl+1 ... Ctrl+9; the list, the page and every search follow it.
+    void pickGroup(std::size_t choice);
+    void takeGroups(groups::Groups made); // as the dictionaries dialog left them
+    void showGroup();
+    GroupChoice groups_;
     // DICT servers (GlossaryServers.cpp): read from the settings at the first page. A page
     // with servers is `top`, their part for `word`, then `bottom`; it is drawn again when they
     // answer. `noMatch`: a search that found no term, whose near matches may come too.

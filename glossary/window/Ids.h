@@ -38,6 +38,21 @@
 #define IDC_SERVER_ADD 409    // Add server
 #define IDC_SERVER_REMOVE 410 // Remove server: the server of the selected row
 
+// Groups of dictionaries: the window's list of them, and the dictionaries dialog's section
+// that makes them.
+#define IDC_GROUP_LABEL 801         // names the window's list of groups
+#define IDC_GROUP 802               // the group shown: "All dictionaries", then the groups
+#define IDC_GROUPS_LABEL 803        // names the dialog's list of groups
+#define IDC_GROUPS 804              // the group being changed in the dialog
+#define IDC_GROUP_NAME_LABEL 805    // names the box of a group's name
+#define IDC_GROUP_NAME 806          // a name typed for a new group or a group renamed
+#define IDC_GROUP_NEW 807           // New group: the name typed
+#define IDC_GROUP_RENAME 808        // Rename: the group chosen, to the name typed
+#define IDC_GROUP_DELETE 809        // Delete group: the group chosen
+#define IDC_GROUP_MEMBERS_LABEL 810 // names the list of the group's dictionaries
+#define IDC_GROUP_MEMBERS 811       // every dictionary, checked when in the group
+#define IDC_GROUP_NOTE 812          // why a name was refused, or what a group lacks
+
 // The help: the keys and the search's syntax (F1).
 #define IDD_HELP 501       // the dialog
 #define IDC_HELP_LABEL 502 // names the text for the keyboard and screen readers

@@ -17,12 +17,6 @@ const ServerDictionary* dictionaryNamed(const ServerSetting& server, const std::
     return nullptr;
 }
 
-bool anyOn(const ServerSetting& server) {
-    return (!server.listed && server.dictionaries.empty()) ||
-           std::any_of(server.dictionaries.begin(), server.dictionaries.end(),
-                       [](const ServerDictionary& dictionary) { return dictionary.on; });
-}
-
 // Blanks alone are no word to ask a server about.
 bool isBlank(const std::u16string& word) {
     return word.find_first_not_of(u" \t") == std::u16string::npos;
@@ -86,6 +80,14 @@ std::u16string serverAddressOf(const std::u16string& typed, const ServerChoice& 
 ServerSources::ServerSources(std::function<void()> changed, dict::ClientOptions options)
     : changed_(std::move(changed)), options_(options) {}
 
+bool ServerSources::asked(const ServerSetting& server) const {
+    return (!server.listed && server.dictionaries.empty() && shows(server, u"")) ||
+           std::any_of(server.dictionaries.begin(), server.dictionaries.end(),
+                       [&](const ServerDictionary& dictionary) {
+                           return dictionary.on && shows(server, dictionary.name);
+                       });
+}
+
 dict::ServerSource& ServerSources::source(const std::u16string& address) {
     std::unique_ptr<dict::ServerSource>& source = sources_[address];
     if (!source) {
@@ -131,7 +133,7 @@ std::u16string ServerSources::pagePart(const std::u16string& word) {
         return html;
     const auto anyWord = [](const std::u16string&) { return true; };
     for (const ServerSetting& server : choice_) {
-        if (!anyOn(server))
+        if (!asked(server))
             continue;
         const dict::ServerPart part = source(server.address).page(word, anyWord);
         if (part.state != dict::ServerPart::State::Ready) {
@@ -142,7 +144,7 @@ std::u16string ServerSources::pagePart(const std::u16string& word) {
         std::vector<const articles::Part*> shown;
         for (const articles::Part& one : part.parts) {
             const ServerDictionary* dictionary = dictionaryNamed(server, one.source);
-            if (dictionary == nullptr || dictionary->on)
+            if ((dictionary == nullptr || dictionary->on) && shows(server, one.source))
                 shown.push_back(&one);
         }
         const auto rank = [&](const articles::Part* one) {
@@ -168,13 +170,14 @@ std::vector<std::u16string> ServerSources::nearMatches(const std::u16string& wor
     if (isBlank(word))
         return words;
     for (const ServerSetting& server : choice_) {
-        if (!anyOn(server))
+        if (!asked(server))
             continue;
         for (const dict::Match& match : source(server.address).nearMatches(word)) {
             const ServerDictionary* dictionary =
                 dictionaryNamed(server, jet::fromUtf8(match.database));
             const std::u16string found = jet::fromUtf8(match.word);
             if ((dictionary == nullptr || dictionary->on) &&
+                shows(server, jet::fromUtf8(match.database)) &&
                 std::find(words.begin(), words.end(), found) == words.end())
                 words.push_back(found);
         }

@@ -54,10 +54,19 @@ public:
     std::vector<std::u16string> nearMatches(const std::u16string& word);
     // The reader went on: questions not yet sent are withdrawn.
     void withdrawWaiting();
+    // Which servers' dictionaries the group shown lets through (all without it): one outside
+    // the group is as if it were off.
+    using Shown = std::function<bool(const std::u16string& address, const std::u16string& name)>;
+    void setShown(Shown shown) { shown_ = std::move(shown); }
 
 private:
     std::function<void()> changed_;
     dict::ClientOptions options_;
     std::map<std::u16string, std::unique_ptr<dict::ServerSource>> sources_;
     ServerChoice choice_;
+    Shown shown_;
+    bool shows(const ServerSetting& server, const std::u16string& name) const {
+        return !shown_ || shown_(server.address, name);
+    }
+    bool asked(const ServerSetting& server) const; // any of its dictionaries on and shown
 };

@@ -5,8 +5,10 @@
 // typing and ends with a note.
 #include "Alerts.h"
 #include "GlossaryWindowFixture.h"
+#include "ScreenLooks.h"
 #include "dict/FakeDictServer.h"
 #include "driver/ScreenCapture.h"
+#include "win32/RegistryLines.h"
 
 #include <commctrl.h>
 
@@ -84,49 +86,6 @@ std::vector<std::wstring> rows(const GlossaryProcess& glossary, HWND list, int c
 
 bool startsWith(const std::wstring& text, const std::wstring& start) {
     return text.compare(0, start.size(), start) == 0;
-}
-
-// The screen's density programs started from now on read, for as long as this lives.
-class ScreenDensity {
-public:
-    explicit ScreenDensity(DWORD dpi) {
-        saved_ = readValue(HKEY_CURRENT_USER, kDesktop, "LogPixels", &type_);
-        setDword(HKEY_CURRENT_USER, kDesktop, "LogPixels", dpi);
-    }
-    ~ScreenDensity() {
-        if (type_ != REG_NONE)
-            setValue(HKEY_CURRENT_USER, kDesktop, "LogPixels", type_, saved_.data(),
-                     static_cast<DWORD>(saved_.size()));
-        else
-            deleteValue(HKEY_CURRENT_USER, kDesktop, "LogPixels");
-    }
-    ScreenDensity(const ScreenDensity&) = delete;
-    ScreenDensity& operator=(const ScreenDensity&) = delete;
-
-private:
-    static constexpr const char* kDesktop = "Control Panel\\Desktop";
-    std::vector<BYTE> saved_;
-    DWORD type_ = REG_NONE;
-};
-
-// Every control of `dialog` whole inside it, and none on another.
-bool fitsInside(HWND dialog) {
-    RECT client = {};
-    GetClientRect(dialog, &client);
-    std::vector<RECT> placed;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        const RECT at = clientRect(dialog, child);
-        RECT inside = {};
-        if (!IntersectRect(&inside, &at, &client) || !EqualRect(&inside, &at))
-            return false;
-        for (const RECT& other : placed) {
-            if (IntersectRect(&inside, &at, &other))
-                return false;
-        }
-        placed.push_back(at);
-    }
-    return placed.size() >= 10;
 }
 
 class GlossaryServersTest : public GlossaryWindowTest {
@@ -308,24 +267,11 @@ TEST_F(GlossaryServersTest, ASilentServerShowsItsWaitingNoteThenTheTimeOutWhileT
 // at); the dialog's controls fit at either density.
 TEST_F(GlossaryServersTest, ThePageAndTheDialogWithAServerFitAtEachDensityAndInHighContrast) {
     rememberServers({dictdAddress()});
-    struct Look {
-        const char* name;
-        DWORD dpi;
-        bool highContrast;
-    };
-    for (const Look look :
-         {Look{"96dpi", 96, false}, Look{"192dpi", 192, false}, Look{"high-contrast", 96, true}}) {
+    for (const ScreenLook& look : kScreenLooks) {
         SCOPED_TRACE(look.name);
         deleteValue(HKEY_CURRENT_USER, kSettings, "Window placement"); // the designed size
         const ScreenDensity density(look.dpi);
-        std::unique_ptr<SystemColours> scheme;
-        if (look.highContrast)
-            scheme = std::make_unique<SystemColours>(
-                std::initializer_list<int>{COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE,
-                                           COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT},
-                std::initializer_list<COLORREF>{RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0),
-                                                RGB(255, 255, 255), RGB(0, 255, 255),
-                                                RGB(0, 0, 0)});
+        const std::unique_ptr<SystemColours> scheme = highContrastFor(look);
         GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
         ASSERT_TRUE(readyForTheKeyboard(glossary));
         glossary.setSearch(L"abasement");
@@ -418,4 +364,49 @@ TEST_F(GlossaryServersTest, AServerThatFailedIsAskedAgainWhenTheDialogOpens) {
         << windowText(GetDlgItem(dialog, IDC_SOURCES_NOTE));
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
+}
+
+// A group of the server's elements alone: the devil's part leaves the page and comes back with
+// all dictionaries; the dialog's groups section lists the server's databases by its address.
+TEST_F(GlossaryServersTest, AGroupOfOneOfTheServersDatabasesLeavesTheOthersOffThePage) {
+    rememberServers({dictdAddress()});
+    const std::wstring address = wide(dictdAddress());
+    win32::writeLines(
+        HKEY_CURRENT_USER, L"Software\\Technical Glossary\\Groups", L"Groups",
+        {u"=Elements", u"@" + std::u16string(address.begin(), address.end()) + u"\telements"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    glossary.setSearch(L"abasement");
+    std::wstring page;
+    ASSERT_TRUE(eventually(
+        [&] { return contains(page = glossary.pageText(), L"decent and customary mental"); },
+        kTimeoutMs))
+        << page;
+    ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'2'}, [&] {
+        page = glossary.pageText();
+        return contains(page, L"The local entry on abasement.") &&
+               !contains(page, L"decent and customary");
+    })) << page;
+
+    const HWND dialog = openDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
+    const HWND members = GetDlgItem(dialog, IDC_GROUP_MEMBERS);
+    ASSERT_TRUE(eventually(
+        [&] {
+            const std::vector<std::wstring> names = rows(glossary, members, 0);
+            return std::find(names.begin(), names.end(), L"elements") != names.end();
+        },
+        kTimeoutMs));
+    const std::vector<std::wstring> names = rows(glossary, members, 0);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const int item = static_cast<int>(i);
+        EXPECT_EQ(glossary.listViewText(members, item, 1), address) << names[i];
+        EXPECT_EQ(glossary.listViewChecked(members, item), names[i] == L"elements") << names[i];
+    }
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
+
+    ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'1'}, [&] {
+        return contains(page = glossary.pageText(), L"decent and customary mental");
+    })) << page;
 }

@@ -288,9 +288,9 @@ inline RECT clientRect(HWND window, HWND control) {
 }
 
 // Every control whole inside `client`, none on another, in the designed order: the search box
-// above the check box and status line above the list above the logo, the page right of the list and
-// above Exit, Exit left of the version label, Dictionaries between the logo and Exit, below the
-// page.
+// above the check box and status line above the list above the list of groups above the logo, the
+// page right of the list and above Exit, Exit left of the version label, Dictionaries between the
+// logo and Exit, below the page.
 inline bool laidOutWithin(HWND window, const RECT& client) {
     const int ids[] = {IDC_SEARCH, IDC_TERMS,   IDC_PAGE,        IDC_EXIT,
                        IDC_LOGO,   IDC_VERSION, IDC_DICTIONARIES};
@@ -300,6 +300,13 @@ inline bool laidOutWithin(HWND window, const RECT& client) {
         RECT inside = {};
         if (at[i].right <= at[i].left || at[i].bottom <= at[i].top ||
             !IntersectRect(&inside, &at[i], &client) || !EqualRect(&inside, &at[i]))
+            return false;
+    }
+    // The list of groups and its label between the list and the logo, as wide as the list.
+    for (const int id : {IDC_GROUP_LABEL, IDC_GROUP}) {
+        const RECT below = clientRect(window, GetDlgItem(window, id));
+        if (below.top < at[1].bottom || below.bottom > at[4].top || below.left < at[1].left ||
+            below.right > at[1].right)
             return false;
     }
     // The check box "In definitions" and the search's status line between the box and the list.

@@ -86,3 +86,25 @@ TEST(ServerChoices, TakeTheServersDatabasesKeepingTheReadersOrderAndDroppingTheG
     sources.choice()[0].dictionaries[1].on = false;
     EXPECT_EQ(sources.pagePart(u"abasement"), u"") << "nothing on: the server is not asked";
 }
+
+TEST(ServerChoices, ADatabaseOutsideTheGroupShownLeavesTheServersPartAsIfItWereOff) {
+    const std::u16string address = dictdAddress();
+    if (address.empty())
+        GTEST_SKIP() << "DICT_SERVER names no server: run this through tests/dict/with_dictd.py";
+    ServerSources sources([] {}, dict::ClientOptions{});
+    sources.choice() = serversFromRemembered({u"@" + address, u"+devil", u"+elements"});
+    std::u16string page;
+    ASSERT_TRUE(driver::eventually(
+        [&] { return (page = sources.pagePart(u"abasement")).find(u"ABASEMENT") != page.npos; },
+        30000));
+    // A group of elements alone: the devil's definition goes, as the answer kept shows.
+    sources.setShown([&](const std::u16string& server, const std::u16string& name) {
+        return server == address && name == u"elements";
+    });
+    page = sources.pagePart(u"abasement");
+    EXPECT_EQ(page.find(u"ABASEMENT"), page.npos) << std::string(page.begin(), page.end());
+    // A group of none of its databases: the server is not asked at all.
+    sources.setShown([](const std::u16string&, const std::u16string&) { return false; });
+    EXPECT_EQ(sources.pagePart(u"abasement"), u"");
+    EXPECT_TRUE(sources.nearMatches(u"abasemen").empty());
+}

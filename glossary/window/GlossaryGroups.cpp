@@ -1,0 +1,44 @@
+// Groups of dictionaries in the window: the one shown is chosen in the list below the terms
+// or by Ctrl+1 ... Ctrl+9, made in the dictionaries dialog, and remembered per user. The
+// terms are read again through the group, so the list, the pages and every search follow it.
+#include "GlossaryWindow.h"
+
+void GlossaryWindow::pickGroup(std::size_t choice) {
+    if (groups_.choose(choice))
+        showGroup();
+    else if (choice > groups_.model().list().size())
+        MessageBeep(MB_OK); // no such group
+}
+
+void GlossaryWindow::takeGroups(groups::Groups made) {
+    if (groups_.take(std::move(made)))
+        showGroup();
+    else if (mayKeepSettings())
+        groups_.save();
+}
+
+void GlossaryWindow::showGroup() {
+    if (mayKeepSettings())
+        groups_.save();
+    if (reading_) {
+        // The terms being read are read again, through the group.
+        if (opening_.empty())
+            loadGlossary();
+    } else {
+        Glossary shown{{}, {}};
+        std::wstring damage;
+        // A database gone since it was opened: the window keeps what it shows.
+        if (readDatabase(databasePath(), shown, damage).empty()) {
+            // The page is made anew below.
+            serverPage_.shown = false;
+            const std::u16string term =
+                shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
+            glossary_ = std::move(shown);
+            showDatabase(term);
+            const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
+            if (selected != LB_ERR)
+                showTermInSearch(static_cast<std::size_t>(selected));
+        }
+    }
+    setStatus(groups_.note(), groups_.spokenNote());
+}

@@ -1,0 +1,270 @@
+// glossary.exe under Xvfb: groups of dictionaries made in the dictionaries dialog, shown by
+// Ctrl+1 ... Ctrl+9 or the list below the terms; the list, the pages and the searches follow
+// the group shown, and the next start remembers it.
+#include "AccessibleObjects.h"
+#include "GlossaryWindowFixture.h"
+#include "ScreenLooks.h"
+#include "driver/ScreenCapture.h"
+#include "search/SearchTestDatabase.h"
+#include "win32/RegistryLines.h"
+
+#include "Articles.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+using namespace glossarytest;
+
+namespace {
+
+// An entry with the definitions of the dictionaries numbered (0 FOLDOC, 1 the Jargon File,
+// 2 V.E.R.A.), as the dictd import writes one.
+DictionaryEntry entry(std::u16string term, const std::vector<std::uint32_t>& sources) {
+    static const char16_t* const names[] = {u"foldoc", u"jargon", u"vera"};
+    std::vector<articles::Part> parts;
+    for (const std::uint32_t source : sources)
+        parts.push_back({names[source], false,
+                         u"<p>" + std::u16string(names[source]) + u" on " + term + u".</p>"});
+    std::vector<std::size_t> starts;
+    DictionaryEntry made{std::move(term), articles::write(parts, false, &starts), {}};
+    for (std::size_t i = 0; i < starts.size(); ++i)
+        made.parts.push_back({sources[i], static_cast<std::uint32_t>(starts[i])});
+    return made;
+}
+
+void writeThreeDictionaries(const std::string& path) {
+    const SearchTestDatabase db({entry(u"cache", {0, 1}), entry(u"lisp", {0}),
+                                 entry(u"hacker", {1}), entry(u"kernel", {0, 1, 2}),
+                                 entry(u"foo", {1}), entry(u"ram", {2})},
+                                {u"foldoc", u"jargon", u"vera"}, true);
+    writeFile(path, std::string(db.bytes.begin(), db.bytes.end()));
+}
+
+void rememberGroups(const std::vector<std::u16string>& lines) {
+    win32::writeLines(HKEY_CURRENT_USER, L"Software\\Technical Glossary\\Groups", L"Groups", lines);
+}
+
+std::vector<std::wstring> terms(const GlossaryProcess& glossary) {
+    std::vector<std::wstring> listed;
+    for (int i = 0; i < glossary.itemCount(); ++i)
+        listed.push_back(glossary.listText(i));
+    return listed;
+}
+
+// Sent, not read from the window's caption: a list's text is its selected item's.
+std::wstring textOf(HWND control) {
+    wchar_t text[512] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                        kTimeoutMs, &copied);
+    return text;
+}
+
+// The page of `term`, chosen by typing it.
+std::wstring pageOf(GlossaryProcess& glossary, const std::wstring& term) {
+    glossary.setSearch(term);
+    std::wstring page;
+    eventually([&] { return contains(page = glossary.pageText(), term + L":"); }, kTimeoutMs);
+    return page;
+}
+
+HWND openDialog(GlossaryProcess& glossary) {
+    glossary.press({VK_CONTROL, L'D'});
+    HWND dialog = nullptr;
+    eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs);
+    return dialog;
+}
+
+bool closes(GlossaryProcess& glossary, std::initializer_list<WORD> keys) {
+    return pressUntil(glossary, keys, [&] { return messageBoxOf(glossary) == nullptr; });
+}
+
+auto showsGroup(GlossaryProcess& glossary, const std::wstring& name, int count) {
+    return [&glossary, name, count] {
+        return textOf(glossary.control(IDC_GROUP)) == name && glossary.itemCount() == count;
+    };
+}
+
+} // namespace
+
+TEST_F(GlossaryWindowTest, AGroupMadeInTheDialogIsShownByCtrl2AndTheListPagesAndSearchesFollowIt) {
+    writeThreeDictionaries(folder_.file("three.mdb"));
+    {
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+        ASSERT_TRUE(readyForTheKeyboard(glossary));
+        ASSERT_EQ(glossary.itemCount(), 6);
+        const HWND combo = glossary.control(IDC_GROUP);
+        ASSERT_NE(combo, nullptr) << "the window has a list of groups";
+        EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 1);
+        EXPECT_EQ(textOf(combo), L"All dictionaries");
+
+        // A group "Hackers" of the Jargon File and V.E.R.A., typed and made by Alt+N.
+        const HWND dialog = openDialog(glossary);
+        ASSERT_NE(dialog, nullptr);
+        const HWND groupsBox = GetDlgItem(dialog, IDC_GROUPS);
+        ASSERT_NE(groupsBox, nullptr) << "the dialog has a section for groups";
+        EXPECT_TRUE(contains(textOf(GetDlgItem(dialog, IDC_GROUP_NOTE)), L"No groups yet"));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_GROUP_DELETE)));
+        driver::saveWindowImage(dialog, binaryDirectory() + "\\glossary-groups-dialog-none.bmp");
+        SetWindowTextW(GetDlgItem(dialog, IDC_GROUP_NAME), L"Hackers");
+        ASSERT_TRUE(pressUntil(glossary, {VK_MENU, L'N'},
+                               [&] { return SendMessageW(groupsBox, CB_GETCOUNT, 0, 0) == 1; }));
+        EXPECT_EQ(textOf(groupsBox), L"Hackers");
+        const HWND members = GetDlgItem(dialog, IDC_GROUP_MEMBERS);
+        ASSERT_TRUE(eventually([&] { return glossary.focus() == members; }, kTimeoutMs))
+            << "the keyboard goes on to the new group's dictionaries";
+        ASSERT_EQ(SendMessageW(members, LVM_GETITEMCOUNT, 0, 0), 3);
+        EXPECT_EQ(glossary.listViewText(members, 1, 0), L"jargon");
+        EXPECT_FALSE(glossary.listViewChecked(members, 1)) << "a new group is empty";
+        ASSERT_TRUE(pressUntil(glossary, {VK_DOWN}, [&] {
+            return ListView_GetNextItem(members, -1, LVNI_FOCUSED) == 1;
+        }));
+        ASSERT_TRUE(
+            pressUntil(glossary, {VK_SPACE}, [&] { return glossary.listViewChecked(members, 1); }));
+        ASSERT_TRUE(pressUntil(glossary, {VK_DOWN}, [&] {
+            return ListView_GetNextItem(members, -1, LVNI_FOCUSED) == 2;
+        }));
+        ASSERT_TRUE(
+            pressUntil(glossary, {VK_SPACE}, [&] { return glossary.listViewChecked(members, 2); }));
+        EXPECT_FALSE(glossary.listViewChecked(members, 0));
+        ASSERT_TRUE(closes(glossary, {VK_RETURN}));
+        EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
+        EXPECT_EQ(glossary.itemCount(), 6) << "making a group does not show it";
+
+        // Ctrl+2: the list's second choice, the first group.
+        ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'2'}, showsGroup(glossary, L"Hackers", 5)));
+        EXPECT_EQ(terms(glossary),
+                  (std::vector<std::wstring>{L"cache", L"hacker", L"kernel", L"foo", L"ram"}))
+            << "lisp, FOLDOC's alone, is left out";
+        const win32::ComApartment com;
+        EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_SEARCH_STATUS)).get()),
+                  L"Showing the group Hackers: only its dictionaries are listed, shown and "
+                  L"searched.");
+        const std::wstring kernel = pageOf(glossary, L"kernel");
+        EXPECT_TRUE(contains(kernel, L"jargon on kernel."));
+        EXPECT_TRUE(contains(kernel, L"vera on kernel."));
+        EXPECT_FALSE(contains(kernel, L"foldoc")) << kernel;
+        // A search finds nothing of a dictionary outside the group.
+        glossary.setSearch(L"lisp");
+        ASSERT_TRUE(eventually([&] { return glossary.searchText() == L"lisp"; }, kTimeoutMs));
+        EXPECT_FALSE(contains(glossary.pageText(), L"foldoc on lisp")) << glossary.pageText();
+        glossary.setSearch(L"*a*");
+        EXPECT_TRUE(eventually(
+            [&] {
+                return terms(glossary) == std::vector<std::wstring>{L"cache", L"hacker", L"ram"};
+            },
+            kTimeoutMs))
+            << "wildcards find only the group's terms";
+        glossary.setSearch(L"");
+
+        // Ctrl+1: all dictionaries again; Ctrl+3 is no group and changes nothing.
+        ASSERT_TRUE(
+            pressUntil(glossary, {VK_CONTROL, L'1'}, showsGroup(glossary, L"All dictionaries", 6)));
+        ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'2'}, showsGroup(glossary, L"Hackers", 5)));
+        glossary.press({VK_CONTROL, L'3'});
+        ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'2'}, showsGroup(glossary, L"Hackers", 5)));
+        glossary.clickExit();
+        DWORD code = 0;
+        ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
+    }
+    // The next start shows the same group.
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    EXPECT_TRUE(eventually(showsGroup(glossary, L"Hackers", 5), kTimeoutMs));
+    EXPECT_EQ(SendMessageW(glossary.control(IDC_GROUP), CB_GETCOUNT, 0, 0), 2);
+}
+
+TEST_F(GlossaryWindowTest, TabReachesTheNamedListOfGroupsAfterTheTermsAndArrowsThere) {
+    writeThreeDictionaries(folder_.file("three.mdb"));
+    rememberGroups({u"=Plain", u"+foldoc", u"=Verbose", u"+vera", u"+jargon"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(tabToList(glossary));
+    ASSERT_TRUE(pressUntil(glossary, {VK_TAB}, focusOn(glossary, IDC_GROUP)));
+    const HWND combo = glossary.control(IDC_GROUP);
+    const win32::ComApartment com;
+    EXPECT_EQ(nameOf(accessibleOf(combo).get()), L"Group of dictionaries shown");
+    EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+    ASSERT_TRUE(pressUntil(glossary, {VK_DOWN}, showsGroup(glossary, L"Plain", 3)));
+    EXPECT_EQ(terms(glossary), (std::vector<std::wstring>{L"cache", L"lisp", L"kernel"}));
+    ASSERT_TRUE(pressUntil(glossary, {VK_DOWN}, showsGroup(glossary, L"Verbose", 5)));
+    EXPECT_EQ(glossary.focus(), combo) << "the keyboard stays in the list";
+    // Alt+G, its label's key, comes back to it from elsewhere.
+    ASSERT_TRUE(pressUntil(glossary, {VK_F6}, focusOn(glossary, IDC_SEARCH)));
+    ASSERT_TRUE(pressUntil(glossary, {VK_MENU, L'G'}, focusOn(glossary, IDC_GROUP)));
+}
+
+TEST_F(GlossaryWindowTest, AGroupNamingADictionaryThatIsGoneSkipsIt) {
+    writeThreeDictionaries(folder_.file("three.mdb"));
+    rememberGroups({u"=Old", u"+vera", u"+webster", u"@gone.example.org\tdevil", u"*Old"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually(showsGroup(glossary, L"Old", 2), kTimeoutMs));
+    EXPECT_EQ(terms(glossary), (std::vector<std::wstring>{L"kernel", L"ram"}));
+    const std::wstring page = pageOf(glossary, L"ram");
+    EXPECT_TRUE(contains(page, L"vera on ram.")) << page;
+}
+
+TEST_F(GlossaryWindowTest, TheDialogRefusesAGroupNameTakenAndRenamesAndDeletesGroups) {
+    writeThreeDictionaries(folder_.file("three.mdb"));
+    rememberGroups({u"=Plain", u"+foldoc", u"=Verbose", u"+vera", u"*Verbose"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually(showsGroup(glossary, L"Verbose", 2), kTimeoutMs));
+    const HWND dialog = openDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
+    const HWND groupsBox = GetDlgItem(dialog, IDC_GROUPS);
+    EXPECT_EQ(textOf(groupsBox), L"Verbose") << "the group shown is the one to change";
+    EXPECT_TRUE(glossary.listViewChecked(GetDlgItem(dialog, IDC_GROUP_MEMBERS), 2));
+    SetWindowTextW(GetDlgItem(dialog, IDC_GROUP_NAME), L"plain");
+    ASSERT_TRUE(pressUntil(glossary, {VK_MENU, L'N'}, [&] {
+        return contains(textOf(GetDlgItem(dialog, IDC_GROUP_NOTE)), L"There is a group named");
+    }));
+    EXPECT_EQ(SendMessageW(groupsBox, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(glossary.focus(), GetDlgItem(dialog, IDC_GROUP_NAME)) << "to type another";
+    SetWindowTextW(GetDlgItem(dialog, IDC_GROUP_NAME), L"Wordy");
+    ASSERT_TRUE(
+        pressUntil(glossary, {VK_MENU, L'O'}, [&] { return textOf(groupsBox) == L"Wordy"; }));
+    ASSERT_TRUE(pressUntil(glossary, {VK_MENU, L'L'},
+                           [&] { return SendMessageW(groupsBox, CB_GETCOUNT, 0, 0) == 1; }));
+    EXPECT_EQ(textOf(groupsBox), L"Plain");
+    ASSERT_TRUE(closes(glossary, {VK_RETURN}));
+    EXPECT_TRUE(eventually(showsGroup(glossary, L"All dictionaries", 6), kTimeoutMs))
+        << "the group shown was deleted: all dictionaries";
+    EXPECT_EQ(SendMessageW(glossary.control(IDC_GROUP), CB_GETCOUNT, 0, 0), 2);
+}
+
+// The dialog with groups and the window with its list of groups at 96 and 192 dpi and in high
+// contrast, saved beside the tests for a person to look at; the dialog's controls fit.
+TEST_F(GlossaryWindowTest, TheGroupsFitAtEachDensityAndInHighContrast) {
+    writeThreeDictionaries(folder_.file("three.mdb"));
+    rememberGroups({u"=English", u"+jargon", u"=Computing", u"+foldoc", u"+jargon", u"*Computing"});
+    for (const ScreenLook& look : kScreenLooks) {
+        SCOPED_TRACE(look.name);
+        deleteValue(HKEY_CURRENT_USER, kSettings, "Window placement");
+        const ScreenDensity density(look.dpi);
+        const std::unique_ptr<SystemColours> scheme = highContrastFor(look);
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+        ASSERT_TRUE(readyForTheKeyboard(glossary));
+        ASSERT_TRUE(eventually(showsGroup(glossary, L"Computing", 5), kTimeoutMs));
+        glossary.saveScreenshot(binaryDirectory() + "\\glossary-groups-window-" + look.name +
+                                ".bmp");
+        RECT client = {};
+        GetClientRect(glossary.window(), &client);
+        EXPECT_TRUE(laidOutWithin(glossary.window(), client));
+        const HWND dialog = openDialog(glossary);
+        ASSERT_NE(dialog, nullptr);
+        RedrawWindow(dialog, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Sleep(300); // a picture for a person: nothing is asserted of the wait
+        driver::saveWindowImage(dialog, binaryDirectory() + "\\glossary-groups-dialog-" +
+                                            look.name + ".bmp");
+        EXPECT_TRUE(fitsInside(dialog));
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
+        glossary.clickExit();
+        DWORD code = 0;
+        ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
+    }
+}

@@ -3,12 +3,24 @@
 #include <algorithm>
 #include <numeric>
 
-SearchIndex::SearchIndex(std::shared_ptr<const TermList> upper) : upper_(std::move(upper)) {
+namespace {
+
+// Comparisons between two looks at the stop flag: some microseconds.
+constexpr unsigned kComparisonsBetweenLooks = 1024;
+
+} // namespace
+
+SearchIndex::SearchIndex(std::shared_ptr<const TermList> upper, const std::atomic<bool>* stop)
+    : upper_(std::move(upper)) {
     const TermList& folded = *upper_;
     const std::size_t count = folded.size();
     sorted_.resize(count);
     std::iota(sorted_.begin(), sorted_.end(), 0u);
-    std::sort(sorted_.begin(), sorted_.end(), [&folded](std::uint32_t a, std::uint32_t b) {
+    unsigned comparisons = 0;
+    std::sort(sorted_.begin(), sorted_.end(), [&](std::uint32_t a, std::uint32_t b) {
+        if (stop != nullptr && ++comparisons % kComparisonsBetweenLooks == 0 &&
+            stop->load(std::memory_order_relaxed))
+            throw Stopped();
         const int order = folded[a].compare(folded[b]);
         return order < 0 || (order == 0 && a < b);
     });

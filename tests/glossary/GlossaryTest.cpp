@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 
 using Definitions = std::vector<std::optional<std::u16string>>;
@@ -190,6 +193,40 @@ TEST(GlossarySearch, SortedIndexGivesTheAnswersOfAPassInTableOrder) {
         }
         EXPECT_EQ(glossary.search(u""), 0);
     }
+}
+
+// The threads this process runs, as the system counts them; 0 where it cannot be told.
+std::size_t threadCount() {
+    std::error_code error;
+    std::size_t count = 0;
+    for (std::filesystem::directory_iterator task("/proc/self/task", error), end;
+         !error && task != end; task.increment(error))
+        ++count;
+    return error ? 0 : count;
+}
+
+TEST(GlossaryIndex, ALargeGlossaryDroppedWhileItsIndexIsBuiltStopsItsThreadWithin100Ms) {
+    if (threadCount() == 0)
+        GTEST_SKIP() << "no count of this process's threads here";
+    // Enough terms, accented too, that the index takes far longer than the wait allowed.
+    std::mt19937 random(11);
+    const char16_t letters[] = u"abcdefgh\u00e9\u00fc";
+    std::vector<std::u16string> terms(400000);
+    for (std::u16string& term : terms) {
+        term.assign(4 + random() % 12, u' ');
+        for (char16_t& c : term)
+            c = letters[random() % 10];
+    }
+    const std::size_t before = threadCount();
+    auto glossary = std::make_unique<Glossary>(terms, Definitions(terms.size()));
+    ASSERT_FALSE(glossary->indexReady()) << "built already: the test needs more terms";
+    const auto start = std::chrono::steady_clock::now();
+    glossary.reset();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(waited, std::chrono::milliseconds(100))
+        << std::chrono::duration_cast<std::chrono::milliseconds>(waited).count() << " ms";
+    // Its thread gone with it: nothing reads the terms or the folding tables afterwards.
+    EXPECT_EQ(threadCount(), before);
 }
 
 TEST(GlossarySearch, ALetterInTheListLeadsToTheNextTermWithItAfterTheCaretAtAnySize) {

@@ -1,7 +1,6 @@
 #include "SearchIndex.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -14,16 +13,36 @@ SearchIndex::SearchIndex(std::shared_ptr<const TermList> upper, const std::atomi
     : upper_(std::move(upper)) {
     const TermList& folded = *upper_;
     const std::size_t count = folded.size();
-    sorted_.resize(count);
-    std::iota(sorted_.begin(), sorted_.end(), 0u);
+    // Sorted by the first four characters packed in a number first: most comparisons are
+    // settled there, without reaching into the terms' text (a few times quicker for a million).
+    struct Keyed {
+        std::uint64_t key;
+        std::uint32_t index;
+    };
+    std::vector<Keyed> keyed(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::u16string_view term = folded[i];
+        std::uint64_t key = 0;
+        for (std::size_t c = 0; c < 4; ++c)
+            key = key << 16 | (c < term.size() ? term[c] : 0u); // no term holds a NUL
+        keyed[i] = {key, i};
+    }
     unsigned comparisons = 0;
-    std::sort(sorted_.begin(), sorted_.end(), [&](std::uint32_t a, std::uint32_t b) {
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
         if (stop != nullptr && ++comparisons % kComparisonsBetweenLooks == 0 &&
             stop->load(std::memory_order_relaxed))
             throw Stopped();
-        const int order = folded[a].compare(folded[b]);
-        return order < 0 || (order == 0 && a < b);
+        if (a.key != b.key)
+            return a.key < b.key;
+        const std::u16string_view left = folded[a.index], right = folded[b.index];
+        const int order = left.size() > 4 && right.size() > 4
+                              ? left.substr(4).compare(right.substr(4))
+                              : left.compare(right);
+        return order < 0 || (order == 0 && a.index < b.index);
     });
+    sorted_.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        sorted_[i] = keyed[i].index;
 
     // A tree over sorted_: leaf i at count + i, each inner node the smaller of its two.
     smallest_.resize(2 * count);

@@ -8,8 +8,10 @@
 
 void GlossaryWindow::startLookups(bool trayOnly) {
     lookupSettings_ = LookupSettings::read();
-    popup_.create(instance_, {[this](const std::u16string& word) { openLookedUp(word); },
-                              [this](const std::u16string& target) { followPopupLink(target); }});
+    popup_.create(instance_,
+                  {[this](const std::u16string& word) { openLookedUp(word); },
+                   [this](const std::u16string& target) { followPopupLink(target); },
+                   [this](const std::u16string& word) { return wholeLookupPage(word); }});
     clipboard_.start(instance_, lookupSettings_.trigger,
                      [this](const std::u16string& word) { lookUpCopied(word); });
     if (trayOnly)
@@ -17,7 +19,20 @@ void GlossaryWindow::startLookups(bool trayOnly) {
     updateLookupMenus();
 }
 
-std::u16string GlossaryWindow::lookupPage(const std::u16string& word, std::u16string& term) {
+std::u16string GlossaryWindow::lookupPage(const std::u16string& word, std::u16string& term,
+                                          bool& whole) {
+    whole = true;
+    popupAwaitsIndex_ = false;
+    term = word;
+    // Until every term is read the list holds the first of them only: no answer yet.
+    if (reading_) {
+        whole = false;
+        return u"<font face='MS Sans Serif' size=2>" +
+               escapeHtml(std::u16string(kReadingTerms,
+                                         kReadingTerms +
+                                             std::char_traits<wchar_t>::length(kReadingTerms))) +
+               u" The page of <b>" + escapeHtml(word) + u"</b> follows once they are in.</font>";
+    }
     // As the search box resolves a word: the term it begins, found ignoring accents, or the
     // term it is a form of; the note says which.
     Glossary::Match match = matchFor(word);
@@ -25,10 +40,15 @@ std::u16string GlossaryWindow::lookupPage(const std::u16string& word, std::u16st
     if (match.index < 0)
         match = wordFormMatch(word, note);
     if (match.index < 0) {
-        // The nearest terms as links, which show their pages in the popup.
-        term = word;
+        // The nearest terms as links, which show their pages in the popup. They need the sorted
+        // index: until it is built the answer comes without them, and they follow.
         std::u16string html = u"<font face='MS Sans Serif' size=2>No term begins with <b>" +
                               escapeHtml(word) + u"</b>.";
+        if (!glossary_.indexReady()) {
+            whole = false;
+            popupAwaitsIndex_ = true;
+            return damageNote_ + html + u"</font>";
+        }
         const std::vector<std::size_t> nearest = glossary_.suggestions(word);
         for (std::size_t i = 0; i < nearest.size(); ++i) {
             const std::u16string nearTerm = escapeHtml(std::u16string(glossary_.term(nearest[i])));
@@ -45,10 +65,23 @@ std::u16string GlossaryWindow::lookupPage(const std::u16string& word, std::u16st
     return damageNote_ + note + Glossary::page(term, definition ? *definition : std::u16string());
 }
 
+std::optional<std::u16string> GlossaryWindow::wholeLookupPage(const std::u16string& word) {
+    // Looked at often: nothing is searched again before what was missing is there.
+    if (reading_ || (popupAwaitsIndex_ && !glossary_.indexReady()))
+        return std::nullopt;
+    std::u16string term;
+    bool whole = true;
+    std::u16string html = lookupPage(word, term, whole);
+    if (!whole)
+        return std::nullopt;
+    return html;
+}
+
 void GlossaryWindow::lookUpCopied(const std::u16string& word) {
     std::u16string term;
-    const std::u16string html = lookupPage(word, term);
-    popup_.show(word, html);
+    bool whole = true;
+    const std::u16string html = lookupPage(word, term, whole);
+    popup_.show(word, html, whole);
 }
 
 void GlossaryWindow::followPopupLink(const std::u16string& target) {
@@ -62,7 +95,8 @@ void GlossaryWindow::followPopupLink(const std::u16string& target) {
         return;
     const std::u16string term(glossary_.term(static_cast<std::size_t>(index)));
     std::u16string shown;
-    popup_.showPage(term, lookupPage(term, shown));
+    bool whole = true;
+    popup_.showPage(term, lookupPage(term, shown, whole));
 }
 
 void GlossaryWindow::openLookedUp(const std::u16string& word) {

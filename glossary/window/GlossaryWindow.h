@@ -304,7 +304,9 @@ private:
     void startLookups(bool trayOnly);
     bool lookupMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // The page of `word` resolved as the search box resolves it, and the term it shows.
-    std::u16string lookupPage(const std::u16string& word, std::u16string& term);
+    // `whole` false: the page says what is still to come (the terms, the nearest terms).
+    std::u16string lookupPage(const std::u16string& word, std::u16string& term, bool& whole);
+    std::optional<std::u16string> wholeLookupPage(const std::u16string& word);
     void lookUpCopied(const std::u16string& word);
     void followPopupLink(const std::u16string& target);
     void openLookedUp(const std::u16string& word); // in this window, brought to the front
@@ -316,4 +318,5 @@ private:
     ClipboardLookup clipboard_;
     TrayIcon trayIcon_;
     LookupPopup popup_;
+    bool popupAwaitsIndex_ = false; // its page of no match lacks the nearest terms
 };

@@ -64,9 +64,11 @@
 #define IDC_POPUP_OPEN 702            // the popup's button: the word in the main window
 #define MSG_NOTIFY_ICON (WM_APP + 21) // the notification icon's mouse and keyboard news
 #define TIMER_CLIPBOARD_RETRY 20      // the clipboard was still held by its writer: read it again
-#define TIMER_POPUP_WATCH 21  // the popup looks for a click elsewhere or another window in front
-#define HOTKEY_POPUP_ESCAPE 1 // Escape closes the popup while the reader's program has the keys
-#define HOTKEY_POPUP_ENTER 2  // Enter opens the popup's word in the main window, likewise
+#define TIMER_POPUP_WATCH 21    // the popup looks for a click elsewhere or another window in front
+#define TIMER_POPUP_COMPLETE 22 // the popup's page waits for the terms or the index to be ready
+#define TIMER_POPUP_PREPARE 23  // once the program has started: the popup's page controls made
+#define HOTKEY_POPUP_ESCAPE 1   // Escape closes the popup while the reader's program has the keys
+#define HOTKEY_POPUP_ENTER 2    // Enter opens the popup's word in the main window, likewise
 // Menu commands of the system menu and the icon's menu (multiples of 16 below 0xF000, as the
 // system menu wants them).
 #define IDM_LOOKUP_TWICE 0x1010   // look up on Ctrl+C pressed twice

@@ -2,6 +2,7 @@
 // shows its page in the popup near the mouse pointer, without the reader's program losing the
 // keyboard; Escape closes it, Enter opens the word in the main window.
 #include "GlossaryWindowFixture.h"
+#include "LargeDictionary.h"
 #include "PopupDriver.h"
 
 #include <string>
@@ -244,6 +245,24 @@ TEST_F(GlossaryPopupTest, ALinkInThePopupShowsItsTermsPageThere) {
         PostMessageW(page, WM_KEYDOWN, key, 1);
     ASSERT_TRUE(Announcements::heard(L"Compiler"));
     EXPECT_TRUE(contains(popupPage(glossary), L"Translates code.")) << popupPage(glossary);
+}
+
+TEST_F(GlossaryPopupTest, AWordCopiedWhileTheTermsAreReadShowsItsPageOnceTheyAreIn) {
+    // Terms enough that they are still being read when the copies come; until then the list
+    // holds the first of them only, which would find nothing.
+    const std::string large = folder_.file("large.mdb");
+    ASSERT_TRUE(writeLargeDictionary(large, 1000000, u"Word"));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "\"" + large + "\"");
+    ASSERT_TRUE(glossary.valid());
+    const Announcements announced(glossary);
+    const ReaderWindow reader;
+
+    ASSERT_TRUE(copyTwice(glossary, L"Word987654"));
+    ASSERT_TRUE(Announcements::heard(L"Word987654"));
+    EXPECT_TRUE(eventually(
+        [&] { return contains(popupPage(glossary), L"definition of Word987654,"); }, kTimeoutMs))
+        << popupPage(glossary);
+    EXPECT_FALSE(contains(popupPage(glossary), L"No term")) << popupPage(glossary);
 }
 
 TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {

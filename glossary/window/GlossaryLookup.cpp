@@ -2,6 +2,7 @@
 // notification icon keeps serving them while the window is closed, if the reader chooses so.
 #include "GlossaryWindow.h"
 #include "Ids.h"
+#include "LookupKeyDialog.h"
 #include "dicttext/PlainToHtml.h"
 
 #include <cwchar>
@@ -14,6 +15,11 @@ void GlossaryWindow::startLookups(bool trayOnly) {
                    [this](const std::u16string& word) { return wholeLookupPage(word); }});
     clipboard_.start(instance_, lookupSettings_.trigger,
                      [this](const std::u16string& word) { lookUpCopied(word); });
+    hotkey_.start(instance_, [this](const std::u16string& word) { lookUpCopied(word); });
+    // Told once the window is there: another program may have taken the key meanwhile.
+    if (lookupSettings_.trigger == ClipboardLookup::Trigger::OwnKey &&
+        !hotkey_.setKey(lookupSettings_.lookupKey))
+        PostMessageW(window_, MSG_LOOKUP_KEY_TAKEN, 0, 0);
     if (trayOnly)
         lookupSettings_.keepInTray = true;
     updateLookupMenus();
@@ -117,10 +123,21 @@ void GlossaryWindow::lookupCommand(int id) {
                                   : id == IDM_LOOKUP_EVERY ? ClipboardLookup::Trigger::EveryCopy
                                                            : ClipboardLookup::Trigger::Off;
         clipboard_.setTrigger(lookupSettings_.trigger);
+        hotkey_.setKey(0);
         if (lookupSettings_.trigger == ClipboardLookup::Trigger::Off)
             popup_.close();
         lookupSettings_.save();
         break;
+    case IDM_LOOKUP_KEY: {
+        WORD key = lookupSettings_.lookupKey;
+        if (!chooseLookupKey(instance_, window_, hotkey_, key))
+            break;
+        lookupSettings_.lookupKey = key;
+        lookupSettings_.trigger = ClipboardLookup::Trigger::OwnKey;
+        clipboard_.setTrigger(lookupSettings_.trigger);
+        lookupSettings_.save();
+        break;
+    }
     case IDM_KEEP_IN_TRAY:
         lookupSettings_.keepInTray = !lookupSettings_.keepInTray;
         lookupSettings_.save();
@@ -152,6 +169,10 @@ void GlossaryWindow::fillLookupMenu(HMENU menu, bool iconMenu) const {
                 IDM_LOOKUP_TWICE, L"Look up a word copied &twice (Ctrl+C, Ctrl+C)");
     AppendMenuW(menu, MF_STRING | checked(trigger == ClipboardLookup::Trigger::EveryCopy),
                 IDM_LOOKUP_EVERY, L"Look up &every word copied");
+    const std::wstring ownKey = L"Look up the selected word with a &key of your own (" +
+                                keyName(lookupSettings_.lookupKey) + L")...";
+    AppendMenuW(menu, MF_STRING | checked(trigger == ClipboardLookup::Trigger::OwnKey),
+                IDM_LOOKUP_KEY, ownKey.c_str());
     AppendMenuW(menu, MF_STRING | checked(trigger == ClipboardLookup::Trigger::Off), IDM_LOOKUP_OFF,
                 L"&No look-up of copied words");
     AppendMenuW(menu, MF_STRING | checked(lookupSettings_.keepInTray), IDM_KEEP_IN_TRAY,
@@ -170,9 +191,11 @@ void GlossaryWindow::updateLookupMenus() {
     fillLookupMenu(GetSystemMenu(window_, FALSE), false);
     const bool wanted = lookupSettings_.keepInTray;
     if (wanted && !trayIcon_.shown()) {
-        const wchar_t* how = lookupSettings_.trigger == ClipboardLookup::Trigger::Off
-                                 ? L"look-ups off"
-                                 : L"copy a word to look it up";
+        const std::wstring how =
+            lookupSettings_.trigger == ClipboardLookup::Trigger::Off ? L"look-ups off"
+            : lookupSettings_.trigger == ClipboardLookup::Trigger::OwnKey
+                ? L"select a word and press " + keyName(lookupSettings_.lookupKey)
+                : L"copy a word to look it up";
         trayIcon_.add(window_, std::wstring(kProductName) + L": " + how);
     } else if (!wanted) {
         trayIcon_.remove();
@@ -216,9 +239,13 @@ bool GlossaryWindow::lookupMessage(UINT message, WPARAM wParam, LPARAM lParam, L
             ShowWindow(window_, SW_HIDE);
             return true;
         }
-        if ((wParam & 0xFFF0) < IDM_LOOKUP_TWICE || (wParam & 0xFFF0) > IDM_EXIT)
+        if ((wParam & 0xFFF0) < IDM_LOOKUP_TWICE || (wParam & 0xFFF0) > IDM_LOOKUP_KEY)
             return false;
         lookupCommand(static_cast<int>(wParam & 0xFFF0));
+        return true;
+    case MSG_LOOKUP_KEY_TAKEN:
+        MessageBoxW(window_, keyTakenNote(lookupSettings_.lookupKey).c_str(), kProductName,
+                    MB_OK | MB_ICONWARNING);
         return true;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:

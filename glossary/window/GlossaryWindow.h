@@ -3,6 +3,7 @@
 #include "BackgroundLoad.h"
 #include "ClipboardLookup.h"
 #include "Glossary.h"
+#include "HotkeyLookup.h"
 #include "LookupPopup.h"
 #include "LookupSettings.h"
 #include "PageView.h"
@@ -316,6 +317,7 @@ private:
     void showIconMenu(POINT at);
     LookupSettings lookupSettings_;
     ClipboardLookup clipboard_;
+    HotkeyLookup hotkey_;
     TrayIcon trayIcon_;
     LookupPopup popup_;
     bool popupAwaitsIndex_ = false; // its page of no match lacks the nearest terms

@@ -195,6 +195,32 @@ TEST(GlossarySearch, SortedIndexGivesTheAnswersOfAPassInTableOrder) {
     }
 }
 
+TEST(GlossarySearch, SortedIndexOrdersTermsThatBeginAlikeByTheirWholeTextThenTablePlace) {
+    // Long beginnings in common, terms that end where others go on, and repeats.
+    std::mt19937 random(3);
+    const char16_t letters[] = u"AB\u00c9";
+    auto upper = std::make_shared<TermList>();
+    std::vector<std::u16string> terms;
+    for (int i = 0; i < 20000; ++i) {
+        std::u16string term = std::u16string(u"ABABABAB").substr(0, random() % 9);
+        for (auto more = random() % 14; more > 0; --more)
+            term += letters[random() % 3];
+        if (term.empty())
+            term = u"B";
+        terms.push_back(term);
+        upper->add(term);
+    }
+    std::vector<std::uint32_t> expected(terms.size());
+    for (std::uint32_t i = 0; i < expected.size(); ++i)
+        expected[i] = i;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return terms[a] < terms[b]; });
+    const SearchIndex index(upper);
+    ASSERT_EQ(index.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(index.atSortPosition(i), expected[i]) << "at " << i;
+}
+
 // The threads this process runs, as the system counts them; 0 where it cannot be told.
 std::size_t threadCount() {
     std::error_code error;

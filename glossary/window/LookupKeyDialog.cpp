@@ -71,7 +71,7 @@ bool chooseLookupKey(HINSTANCE instance, HWND owner, HotkeyLookup& hotkey, WORD&
 
 std::wstring keyTakenNote(WORD key) {
     return L"The look-up key " + keyName(key) +
-           L" cannot be used: another program already uses this combination for itself. "
+           L" cannot be used: another program already uses it. "
            L"Choose another one under \u201CLook up the selected word with a key of your "
            L"own\u201D in the window's menu (Alt+Space), or close the other program and start the "
            L"glossary again.";

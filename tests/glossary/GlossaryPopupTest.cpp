@@ -328,6 +328,41 @@ TEST_F(GlossaryPopupTest, AKeyOfTheReadersOwnLooksUpTheWordSelectedInTheProgramI
     EXPECT_EQ(GetForegroundWindow(), reader.get()) << "the reader's program keeps the keyboard";
 }
 
+TEST_F(GlossaryPopupTest, TheLookUpKeyIsChosenInItsDialogWhichRefusesOneAnotherProgramHolds) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    // Chosen from the window's menu (Alt+Space), where the other ways are.
+    PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_LOOKUP_KEY, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(
+        eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs));
+    EXPECT_EQ(captionOf(dialog), L"Look-up key");
+    const HWND key = GetDlgItem(dialog, IDC_LOOKUP_KEY);
+    EXPECT_EQ(SendMessageW(key, HKM_GETHOTKEY, 0, 0), static_cast<LRESULT>(ownKey('L')))
+        << "the key offered at first";
+
+    // Held by this test's process, as another program holds it: refused, the dialog stays.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'J'));
+    SendMessageW(key, HKM_SETHOTKEY, ownKey('J'), 0);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    const HWND note = GetDlgItem(dialog, IDC_LOOKUP_KEY_NOTE);
+    EXPECT_TRUE(eventually([&] { return contains(textOf(note), L"another program already uses"); },
+                           kTimeoutMs))
+        << windowText(note);
+    EXPECT_TRUE(contains(textOf(note), L"Ctrl+Alt+J")) << windowText(note);
+    saveWindowImage(dialog, binaryDirectory() + "\\glossary-lookup-key.bmp");
+    UnregisterHotKey(nullptr, 1);
+
+    // A free one is taken and remembered.
+    SendMessageW(key, HKM_SETHOTKEY, ownKey('G'), 0);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(eventually([&] { return !IsWindow(dialog); }, kTimeoutMs));
+    EXPECT_TRUE(eventually(
+        [&] { return readDword(HKEY_CURRENT_USER, kSettings, "Look-up key") == ownKey('G'); },
+        kTimeoutMs));
+    EXPECT_EQ(readDword(HKEY_CURRENT_USER, kSettings, "Look-up"), 3u);
+}
+
 TEST_F(GlossaryPopupTest, ALookUpKeyAnotherProgramHoldsIsNamedWithTheReasonAndWhatToDo) {
     // This test's process holds the combination, as another program would.
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'K'));

@@ -203,15 +203,23 @@ Glossary::Glossary(std::vector<std::u16string> terms,
 class Glossary::IndexThread {
 public:
     using Build = std::function<void(const std::atomic<bool>& stop)>;
-    explicit IndexThread(Build build) : state_(std::make_shared<State>()) {
-        thread_ = std::thread([state = state_, build = std::move(build)] {
-            build(state->stop);
-            {
-                const std::lock_guard<std::mutex> lock(state->mutex);
-                state->ended = true;
+    // A thread each, so that the indexes are there at the same time; a build that finds no
+    // thread to spare (but the first) is done here.
+    explicit IndexThread(std::vector<Build> builds) : state_(std::make_shared<State>()) {
+        state_->running = builds.size();
+        for (std::size_t i = 0; i < builds.size(); ++i) {
+            try {
+                threads_.emplace_back([state = state_, build = builds[i]] {
+                    build(state->stop);
+                    state->endOne();
+                });
+            } catch (const std::system_error&) {
+                if (i == 0)
+                    throw;
+                builds[i](state_->stop);
+                state_->endOne();
             }
-            state->changed.notify_all();
-        });
+        }
     }
     IndexThread(const IndexThread&) = delete;
     IndexThread& operator=(const IndexThread&) = delete;
@@ -219,32 +227,41 @@ public:
         state_->stop = true;
         std::unique_lock<std::mutex> lock(state_->mutex);
         const bool ended = state_->changed.wait_for(lock, std::chrono::milliseconds(kStopWaitMs),
-                                                    [this] { return state_->ended; });
+                                                    [this] { return state_->running == 0; });
         lock.unlock();
         // A step that stops later than promised (a machine under load) holds all it reads.
-        if (ended)
-            thread_.join();
-        else
-            thread_.detach();
+        for (std::thread& thread : threads_) {
+            if (ended)
+                thread.join();
+            else
+                thread.detach();
+        }
     }
     void wait() const {
         std::unique_lock<std::mutex> lock(state_->mutex);
-        state_->changed.wait(lock, [this] { return state_->ended; });
+        state_->changed.wait(lock, [this] { return state_->running == 0; });
     }
     bool ended() const {
         const std::lock_guard<std::mutex> lock(state_->mutex);
-        return state_->ended;
+        return state_->running == 0;
     }
 
 private:
     struct State {
         std::mutex mutex;
         std::condition_variable changed;
-        bool ended = false; // under mutex
+        std::size_t running = 0; // builds not yet ended; under mutex
         std::atomic<bool> stop{false};
+        void endOne() {
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                --running;
+            }
+            changed.notify_all();
+        }
     };
     std::shared_ptr<State> state_;
-    std::thread thread_;
+    std::vector<std::thread> threads_;
 };
 
 namespace {
@@ -289,10 +306,13 @@ Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCas
     pending_ = casePromise->get_future().share();
     pendingLetters_ = lettersPromise->get_future().share();
     try {
-        builder_ = std::make_shared<const IndexThread>([=](const std::atomic<bool>& stop) {
-            keep(*casePromise, [&] { return byCase(&stop); });
-            keep(*lettersPromise, [&] { return byLetters(&stop); });
-        });
+        builder_ = std::make_shared<const IndexThread>(std::vector<IndexThread::Build>{
+            [=](const std::atomic<bool>& stop) {
+                keep(*casePromise, [&] { return byCase(&stop); });
+            },
+            [=](const std::atomic<bool>& stop) {
+                keep(*lettersPromise, [&] { return byLetters(&stop); });
+            }});
     } catch (const std::system_error&) {
         pending_ = pendingLetters_ = {};
         builder_.reset();

@@ -197,9 +197,9 @@ Glossary::Glossary(std::vector<std::u16string> terms,
           },
           upper ? upper : UpperCase(unicodeFold)) {}
 
-// The thread that builds the index of a large glossary. A thread left running when the
+// The threads that build the indexes of a large glossary. A thread left running when the
 // program ends would read the folding tables after the static objects have gone: the last
-// copy of the glossary asks it to stop, and it looks at that between steps and inside them.
+// copy of the glossary asks them to stop, and they look at that between steps and inside them.
 class Glossary::IndexThread {
 public:
     using Build = std::function<void(const std::atomic<bool>& stop)>;

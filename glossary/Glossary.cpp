@@ -6,6 +6,10 @@
 #include "text/Folding.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -19,6 +23,10 @@ constexpr std::size_t kBackgroundIndexFrom = 50000;
 // What a table's own count of its rows may reserve at most, and the characters a term is
 // given (with its NUL) before the list counts its own.
 constexpr std::size_t kMostReserved = 16 * 1024 * 1024, kReservedPerTerm = 16;
+// Characters folded between two looks at whether the index is still wanted: a millisecond.
+constexpr std::size_t kFoldedAtOnce = 64 * 1024;
+// How long the last copy of a glossary waits for its index's thread to stop.
+constexpr int kStopWaitMs = 100;
 
 // The terms in upper case: one call for all of them. Where the case mapping keeps lengths, as
 // the system's does, the layout stays; else the terms are found again between their NULs
@@ -33,10 +41,22 @@ TermList upperCaseOf(const TermList& terms, const Glossary::UpperCase& upper) {
     return list;
 }
 
-// The terms without accents, when any term has one; else nothing.
-std::shared_ptr<const TermList> lettersOf(const TermList& terms, const TermList& upper) {
-    // One call for all of them, as for the search's case: no folding makes or takes a NUL.
-    std::u16string all = text::foldAccents(terms.text());
+// The terms without accents, when any term has one; else nothing. Folded a piece at a time,
+// each ending after a term's NUL, so that a stop is seen between them.
+std::shared_ptr<const TermList> lettersOf(const TermList& terms, const TermList& upper,
+                                          const std::atomic<bool>* stop) {
+    // No folding makes or takes a NUL, so the pieces fold as the whole would.
+    const std::u16string& text = terms.text();
+    std::u16string all;
+    all.reserve(text.size());
+    for (std::size_t from = 0; from < text.size();) {
+        if (stop != nullptr && stop->load(std::memory_order_relaxed))
+            throw SearchIndex::Stopped();
+        std::size_t to = text.find(u'\0', std::min(text.size(), from + kFoldedAtOnce));
+        to = to == std::u16string::npos ? text.size() : to + 1;
+        all += text::foldAccents(std::u16string_view(text).substr(from, to - from));
+        from = to;
+    }
     if (all == upper.text())
         return nullptr;
     auto letters = std::make_shared<TermList>(TermList::fromText(std::move(all), terms.size()));
@@ -177,6 +197,73 @@ Glossary::Glossary(std::vector<std::u16string> terms,
           },
           upper ? upper : UpperCase(unicodeFold)) {}
 
+// The threads that build the indexes of a large glossary. A thread left running when the
+// program ends would read the folding tables after the static objects have gone: the last
+// copy of the glossary asks them to stop, and they look at that between steps and inside them.
+class Glossary::IndexThread {
+public:
+    using Build = std::function<void(const std::atomic<bool>& stop)>;
+    // A thread each, so that the indexes are there at the same time; a build that finds no
+    // thread to spare (but the first) is done here.
+    explicit IndexThread(std::vector<Build> builds) : state_(std::make_shared<State>()) {
+        state_->running = builds.size();
+        for (std::size_t i = 0; i < builds.size(); ++i) {
+            try {
+                threads_.emplace_back([state = state_, build = builds[i]] {
+                    build(state->stop);
+                    state->endOne();
+                });
+            } catch (const std::system_error&) {
+                if (i == 0)
+                    throw;
+                builds[i](state_->stop);
+                state_->endOne();
+            }
+        }
+    }
+    IndexThread(const IndexThread&) = delete;
+    IndexThread& operator=(const IndexThread&) = delete;
+    ~IndexThread() {
+        state_->stop = true;
+        std::unique_lock<std::mutex> lock(state_->mutex);
+        const bool ended = state_->changed.wait_for(lock, std::chrono::milliseconds(kStopWaitMs),
+                                                    [this] { return state_->running == 0; });
+        lock.unlock();
+        // A step that stops later than promised (a machine under load) holds all it reads.
+        for (std::thread& thread : threads_) {
+            if (ended)
+                thread.join();
+            else
+                thread.detach();
+        }
+    }
+    void wait() const {
+        std::unique_lock<std::mutex> lock(state_->mutex);
+        state_->changed.wait(lock, [this] { return state_->running == 0; });
+    }
+    bool ended() const {
+        const std::lock_guard<std::mutex> lock(state_->mutex);
+        return state_->running == 0;
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::size_t running = 0; // builds not yet ended; under mutex
+        std::atomic<bool> stop{false};
+        void endOne() {
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                --running;
+            }
+            changed.notify_all();
+        }
+    };
+    std::shared_ptr<State> state_;
+    std::vector<std::thread> threads_;
+};
+
 namespace {
 
 template <typename Build>
@@ -194,16 +281,19 @@ Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCas
     : terms_(std::make_shared<const TermList>(std::move(terms))),
       definitionAt_(std::move(definitionAt)), upperCase_(upper) {
     upper_ = std::make_shared<const TermList>(upperCaseOf(*terms_, upper));
-    auto byCase = [folded = upper_] { return std::make_shared<const SearchIndex>(folded); };
-    auto byLetters = [terms = terms_, folded = upper_]() -> std::shared_ptr<const SearchIndex> {
-        auto letters = lettersOf(*terms, *folded);
+    auto byCase = [folded = upper_](const std::atomic<bool>* stop) {
+        return std::make_shared<const SearchIndex>(folded, stop);
+    };
+    auto byLetters = [terms = terms_, folded = upper_](
+                         const std::atomic<bool>* stop) -> std::shared_ptr<const SearchIndex> {
+        auto letters = lettersOf(*terms, *folded, stop);
         if (!letters)
             return nullptr;
-        return std::make_shared<const SearchIndex>(std::move(letters));
+        return std::make_shared<const SearchIndex>(std::move(letters), stop);
     };
     const auto buildNow = [&] {
-        index_ = byCase();
-        letters_ = byLetters();
+        index_ = byCase(nullptr);
+        letters_ = byLetters(nullptr);
         lettersBuilt_ = true;
     };
     if (terms_->size() < kBackgroundIndexFrom) {
@@ -215,19 +305,17 @@ Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCas
                lettersPromise = std::make_shared<Promise>();
     pending_ = casePromise->get_future().share();
     pendingLetters_ = lettersPromise->get_future().share();
-    // A thread nobody joins: what it builds it holds itself, so that a glossary dropped
-    // (another database opened, the window closed) never waits for its index.
-    const auto built = std::make_shared<std::promise<void>>();
-    builder_ = built->get_future().share();
     try {
-        std::thread([=] {
-            keep(*casePromise, byCase);
-            keep(*lettersPromise, byLetters);
-            built->set_value();
-        }).detach();
+        builder_ = std::make_shared<const IndexThread>(std::vector<IndexThread::Build>{
+            [=](const std::atomic<bool>& stop) {
+                keep(*casePromise, [&] { return byCase(&stop); });
+            },
+            [=](const std::atomic<bool>& stop) {
+                keep(*lettersPromise, [&] { return byLetters(&stop); });
+            }});
     } catch (const std::system_error&) {
         pending_ = pendingLetters_ = {};
-        builder_ = {};
+        builder_.reset();
         buildNow(); // no thread to spare: build them now
     }
 }
@@ -265,16 +353,15 @@ const SearchIndex* Glossary::lettersIndex(bool& built) const {
 }
 
 void Glossary::awaitIndex() const {
-    if (builder_.valid())
-        builder_.wait();
+    if (builder_)
+        builder_->wait();
     index();
     bool built = false;
     lettersIndex(built);
 }
 
 bool Glossary::indexReady() const {
-    return !builder_.valid() ||
-           builder_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    return !builder_ || builder_->ended();
 }
 
 namespace {

@@ -138,7 +138,10 @@ private:
     mutable std::shared_ptr<const SearchIndex> index_, letters_;
     mutable bool lettersBuilt_ = false;
     mutable std::u16string noExactMatch_; // a folded text that no term begins with
-    std::shared_future<void> builder_;
+    // Builds the indexes of a large glossary; when the last copy of the glossary goes, its
+    // threads are stopped and waited for (briefly), so that none outlives what it reads.
+    class IndexThread;
+    std::shared_ptr<const IndexThread> builder_;
     mutable std::shared_ptr<const TypeAhead> typeAhead_;     // made at the first letter typed
     mutable std::shared_ptr<const Suggestions> suggestions_; // made at the first search in vain
 };

@@ -2,6 +2,7 @@
 
 #include "TermList.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,8 +14,13 @@
 // order: the first match wins.
 class SearchIndex {
 public:
-    // `upper` holds the terms in the search's case.
-    explicit SearchIndex(std::shared_ptr<const TermList> upper);
+    // What a sort given up on throws.
+    struct Stopped {};
+
+    // `upper` holds the terms in the search's case. Sorting a million terms takes a second:
+    // once `stop` (if given) is set, the sort throws Stopped within a millisecond.
+    explicit SearchIndex(std::shared_ptr<const TermList> upper,
+                         const std::atomic<bool>* stop = nullptr);
 
     // The first index, in table order, whose upper-case term begins with `upperPrefix`; -1
     // when none does.

@@ -102,7 +102,7 @@ search_time "wildcard *ology" terms '*ology'
 rm -f "$root/build/bench/search.out"
 echo "glossary.exe on the nine dictionaries:"
 "$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$(winepath -w "$root/build/bench/all.mdb")" | tr -d '\r'
-echo "the popup on the nine dictionaries (a word copied twice in another program):"
+echo "the popup on the nine dictionaries (a word copied twice in another program; once every term is read):"
 "$WINE_LOADER" "$root/build/windows/bin/popup_bench.exe" "$all_mdb" | tr -d '\r'
 echo "a DICT server beside the nine dictionaries (Debian's dictd on this machine serving devil):"
 # Twenty words of devil that the nine have too: the local part, then the server's.

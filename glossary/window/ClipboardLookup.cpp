@@ -38,7 +38,7 @@ bool ClipboardLookup::start(HINSTANCE instance, Trigger trigger, LookUp lookUp) 
 void ClipboardLookup::setTrigger(Trigger trigger) {
     trigger_ = trigger;
     copies_ = CopiedTwice();
-    listen(trigger != Trigger::Off);
+    listen(trigger == Trigger::CopiedTwice || trigger == Trigger::EveryCopy);
 }
 
 void ClipboardLookup::listen(bool on) {
@@ -78,7 +78,7 @@ LRESULT CALLBACK ClipboardLookup::procedure(HWND window, UINT message, WPARAM wP
 }
 
 void ClipboardLookup::onUpdate() {
-    if (trigger_ == Trigger::Off)
+    if (trigger_ != Trigger::CopiedTwice && trigger_ != Trigger::EveryCopy)
         return;
     // What the glossary copies itself (its page's Ctrl+C) is the reader's, not a look-up.
     DWORD owner = 0;
@@ -87,7 +87,7 @@ void ClipboardLookup::onUpdate() {
     if (owner == GetCurrentProcessId())
         return;
     std::u16string text;
-    if (!readCopied(text)) {
+    if (!readText(window_.get(), text)) {
         // Held for long: its copies are read with the next update's.
         if (++retries_ <= kMostRetries)
             SetTimer(window_.get(), TIMER_CLIPBOARD_RETRY, kRetryMs, nullptr);
@@ -107,10 +107,10 @@ void ClipboardLookup::onUpdate() {
         lookUp_(word);
 }
 
-bool ClipboardLookup::readCopied(std::u16string& text) const {
+bool ClipboardLookup::readText(HWND owner, std::u16string& text) {
     text.clear();
     // Opened first: a writer between emptying it and putting its text there still holds it.
-    if (!OpenClipboard(window_.get()))
+    if (!OpenClipboard(owner))
         return false;
     const HANDLE data =
         IsClipboardFormatAvailable(CF_UNICODETEXT) ? GetClipboardData(CF_UNICODETEXT) : nullptr;

@@ -15,7 +15,8 @@
 class ClipboardLookup {
 public:
     // What starts a look-up; the values are those remembered in the settings.
-    enum class Trigger : DWORD { Off = 0, CopiedTwice = 1, EveryCopy = 2 };
+    // OwnKey: a key of the reader's own (HotkeyLookup), the clipboard not listened to.
+    enum class Trigger : DWORD { Off = 0, CopiedTwice = 1, EveryCopy = 2, OwnKey = 3 };
     using LookUp = std::function<void(const std::u16string& word)>;
 
     ClipboardLookup() = default;
@@ -28,13 +29,14 @@ public:
     void setTrigger(Trigger trigger);
     Trigger trigger() const { return trigger_; }
 
+    // The clipboard's text when it is a word's worth; empty for none, an image or a passage.
+    // False when the clipboard cannot be opened yet (its writer still holds it).
+    static bool readText(HWND owner, std::u16string& text);
+
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void listen(bool on);
     void onUpdate();
-    // The clipboard's text when it is a word's worth; empty for none, an image or a passage.
-    // False when the clipboard cannot be opened yet (its writer still holds it).
-    bool readCopied(std::u16string& text) const;
 
     win32::OwnWindow window_;
     Trigger trigger_ = Trigger::Off;

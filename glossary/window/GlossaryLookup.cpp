@@ -2,22 +2,43 @@
 // notification icon keeps serving them while the window is closed, if the reader chooses so.
 #include "GlossaryWindow.h"
 #include "Ids.h"
+#include "LookupKeyDialog.h"
 #include "dicttext/PlainToHtml.h"
 
 #include <cwchar>
 
 void GlossaryWindow::startLookups(bool trayOnly) {
     lookupSettings_ = LookupSettings::read();
-    popup_.create(instance_, {[this](const std::u16string& word) { openLookedUp(word); },
-                              [this](const std::u16string& target) { followPopupLink(target); }});
+    popup_.create(instance_,
+                  {[this](const std::u16string& word) { openLookedUp(word); },
+                   [this](const std::u16string& target) { followPopupLink(target); },
+                   [this](const std::u16string& word) { return wholeLookupPage(word); }});
     clipboard_.start(instance_, lookupSettings_.trigger,
                      [this](const std::u16string& word) { lookUpCopied(word); });
+    hotkey_.start(instance_, [this](const std::u16string& word) { lookUpCopied(word); });
+    // Told once the window is there: another program may have taken the key meanwhile.
+    if (lookupSettings_.trigger == ClipboardLookup::Trigger::OwnKey &&
+        !hotkey_.setKey(lookupSettings_.lookupKey))
+        PostMessageW(window_, MSG_LOOKUP_KEY_TAKEN, 0, 0);
     if (trayOnly)
         lookupSettings_.keepInTray = true;
     updateLookupMenus();
 }
 
-std::u16string GlossaryWindow::lookupPage(const std::u16string& word, std::u16string& term) {
+std::u16string GlossaryWindow::lookupPage(const std::u16string& word, std::u16string& term,
+                                          bool& whole) {
+    whole = true;
+    popupAwaitsIndex_ = false;
+    term = word;
+    // Until every term is read the list holds the first of them only: no answer yet.
+    if (reading_) {
+        whole = false;
+        return u"<font face='MS Sans Serif' size=2>" +
+               escapeHtml(std::u16string(kReadingTerms,
+                                         kReadingTerms +
+                                             std::char_traits<wchar_t>::length(kReadingTerms))) +
+               u" The page of <b>" + escapeHtml(word) + u"</b> follows once they are in.</font>";
+    }
     // As the search box resolves a word: the term it begins, found ignoring accents, or the
     // term it is a form of; the note says which.
     Glossary::Match match = matchFor(word);
@@ -25,10 +46,15 @@ std::u16string GlossaryWindow::lookupPage(const std::u16string& word, std::u16st
     if (match.index < 0)
         match = wordFormMatch(word, note);
     if (match.index < 0) {
-        // The nearest terms as links, which show their pages in the popup.
-        term = word;
+        // The nearest terms as links, which show their pages in the popup. They need the sorted
+        // index: until it is built the answer comes without them, and they follow.
         std::u16string html = u"<font face='MS Sans Serif' size=2>No term begins with <b>" +
                               escapeHtml(word) + u"</b>.";
+        if (!glossary_.indexReady()) {
+            whole = false;
+            popupAwaitsIndex_ = true;
+            return damageNote_ + html + u"</font>";
+        }
         const std::vector<std::size_t> nearest = glossary_.suggestions(word);
         for (std::size_t i = 0; i < nearest.size(); ++i) {
             const std::u16string nearTerm = escapeHtml(std::u16string(glossary_.term(nearest[i])));
@@ -45,10 +71,23 @@ std::u16string GlossaryWindow::lookupPage(const std::u16string& word, std::u16st
     return damageNote_ + note + Glossary::page(term, definition ? *definition : std::u16string());
 }
 
+std::optional<std::u16string> GlossaryWindow::wholeLookupPage(const std::u16string& word) {
+    // Looked at often: nothing is searched again before what was missing is there.
+    if (reading_ || (popupAwaitsIndex_ && !glossary_.indexReady()))
+        return std::nullopt;
+    std::u16string term;
+    bool whole = true;
+    std::u16string html = lookupPage(word, term, whole);
+    if (!whole)
+        return std::nullopt;
+    return html;
+}
+
 void GlossaryWindow::lookUpCopied(const std::u16string& word) {
     std::u16string term;
-    const std::u16string html = lookupPage(word, term);
-    popup_.show(word, html);
+    bool whole = true;
+    const std::u16string html = lookupPage(word, term, whole);
+    popup_.show(word, html, whole);
 }
 
 void GlossaryWindow::followPopupLink(const std::u16string& target) {
@@ -62,7 +101,8 @@ void GlossaryWindow::followPopupLink(const std::u16string& target) {
         return;
     const std::u16string term(glossary_.term(static_cast<std::size_t>(index)));
     std::u16string shown;
-    popup_.showPage(term, lookupPage(term, shown));
+    bool whole = true;
+    popup_.showPage(term, lookupPage(term, shown, whole));
 }
 
 void GlossaryWindow::openLookedUp(const std::u16string& word) {
@@ -83,10 +123,21 @@ void GlossaryWindow::lookupCommand(int id) {
                                   : id == IDM_LOOKUP_EVERY ? ClipboardLookup::Trigger::EveryCopy
                                                            : ClipboardLookup::Trigger::Off;
         clipboard_.setTrigger(lookupSettings_.trigger);
+        hotkey_.setKey(0);
         if (lookupSettings_.trigger == ClipboardLookup::Trigger::Off)
             popup_.close();
         lookupSettings_.save();
         break;
+    case IDM_LOOKUP_KEY: {
+        WORD key = lookupSettings_.lookupKey;
+        if (!chooseLookupKey(instance_, window_, hotkey_, key))
+            break;
+        lookupSettings_.lookupKey = key;
+        lookupSettings_.trigger = ClipboardLookup::Trigger::OwnKey;
+        clipboard_.setTrigger(lookupSettings_.trigger);
+        lookupSettings_.save();
+        break;
+    }
     case IDM_KEEP_IN_TRAY:
         lookupSettings_.keepInTray = !lookupSettings_.keepInTray;
         lookupSettings_.save();
@@ -118,6 +169,10 @@ void GlossaryWindow::fillLookupMenu(HMENU menu, bool iconMenu) const {
                 IDM_LOOKUP_TWICE, L"Look up a word copied &twice (Ctrl+C, Ctrl+C)");
     AppendMenuW(menu, MF_STRING | checked(trigger == ClipboardLookup::Trigger::EveryCopy),
                 IDM_LOOKUP_EVERY, L"Look up &every word copied");
+    const std::wstring ownKey = L"Look up the selected word with a &key of your own (" +
+                                keyName(lookupSettings_.lookupKey) + L")...";
+    AppendMenuW(menu, MF_STRING | checked(trigger == ClipboardLookup::Trigger::OwnKey),
+                IDM_LOOKUP_KEY, ownKey.c_str());
     AppendMenuW(menu, MF_STRING | checked(trigger == ClipboardLookup::Trigger::Off), IDM_LOOKUP_OFF,
                 L"&No look-up of copied words");
     AppendMenuW(menu, MF_STRING | checked(lookupSettings_.keepInTray), IDM_KEEP_IN_TRAY,
@@ -136,9 +191,11 @@ void GlossaryWindow::updateLookupMenus() {
     fillLookupMenu(GetSystemMenu(window_, FALSE), false);
     const bool wanted = lookupSettings_.keepInTray;
     if (wanted && !trayIcon_.shown()) {
-        const wchar_t* how = lookupSettings_.trigger == ClipboardLookup::Trigger::Off
-                                 ? L"look-ups off"
-                                 : L"copy a word to look it up";
+        const std::wstring how =
+            lookupSettings_.trigger == ClipboardLookup::Trigger::Off ? L"look-ups off"
+            : lookupSettings_.trigger == ClipboardLookup::Trigger::OwnKey
+                ? L"select a word and press " + keyName(lookupSettings_.lookupKey)
+                : L"copy a word to look it up";
         trayIcon_.add(window_, std::wstring(kProductName) + L": " + how);
     } else if (!wanted) {
         trayIcon_.remove();
@@ -182,9 +239,13 @@ bool GlossaryWindow::lookupMessage(UINT message, WPARAM wParam, LPARAM lParam, L
             ShowWindow(window_, SW_HIDE);
             return true;
         }
-        if ((wParam & 0xFFF0) < IDM_LOOKUP_TWICE || (wParam & 0xFFF0) > IDM_EXIT)
+        if ((wParam & 0xFFF0) < IDM_LOOKUP_TWICE || (wParam & 0xFFF0) > IDM_LOOKUP_KEY)
             return false;
         lookupCommand(static_cast<int>(wParam & 0xFFF0));
+        return true;
+    case MSG_LOOKUP_KEY_TAKEN:
+        MessageBoxW(window_, keyTakenNote(lookupSettings_.lookupKey).c_str(), kProductName,
+                    MB_OK | MB_ICONWARNING);
         return true;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:

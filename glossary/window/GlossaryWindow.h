@@ -4,6 +4,7 @@
 #include "ClipboardLookup.h"
 #include "Glossary.h"
 #include "GroupChoice.h"
+#include "HotkeyLookup.h"
 #include "LookupPopup.h"
 #include "LookupSettings.h"
 #include "PageView.h"
@@ -314,7 +315,9 @@ private:
     void startLookups(bool trayOnly);
     bool lookupMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // The page of `word` resolved as the search box resolves it, and the term it shows.
-    std::u16string lookupPage(const std::u16string& word, std::u16string& term);
+    // `whole` false: the page says what is still to come (the terms, the nearest terms).
+    std::u16string lookupPage(const std::u16string& word, std::u16string& term, bool& whole);
+    std::optional<std::u16string> wholeLookupPage(const std::u16string& word);
     void lookUpCopied(const std::u16string& word);
     void followPopupLink(const std::u16string& target);
     void openLookedUp(const std::u16string& word); // in this window, brought to the front
@@ -324,6 +327,8 @@ private:
     void showIconMenu(POINT at);
     LookupSettings lookupSettings_;
     ClipboardLookup clipboard_;
+    HotkeyLookup hotkey_;
     TrayIcon trayIcon_;
     LookupPopup popup_;
+    bool popupAwaitsIndex_ = false; // its page of no match lacks the nearest terms
 };

@@ -79,9 +79,18 @@
 #define IDC_POPUP_OPEN 702            // the popup's button: the word in the main window
 #define MSG_NOTIFY_ICON (WM_APP + 21) // the notification icon's mouse and keyboard news
 #define TIMER_CLIPBOARD_RETRY 20      // the clipboard was still held by its writer: read it again
-#define TIMER_POPUP_WATCH 21  // the popup looks for a click elsewhere or another window in front
-#define HOTKEY_POPUP_ESCAPE 1 // Escape closes the popup while the reader's program has the keys
-#define HOTKEY_POPUP_ENTER 2  // Enter opens the popup's word in the main window, likewise
+#define TIMER_POPUP_WATCH 21     // the popup looks for a click elsewhere or another window in front
+#define TIMER_POPUP_COMPLETE 22  // the popup's page waits for the terms or the index to be ready
+#define TIMER_POPUP_PREPARE 23   // once the program has started: the popup's page controls made
+#define HOTKEY_POPUP_ESCAPE 1    // Escape closes the popup while the reader's program has the keys
+#define HOTKEY_POPUP_ENTER 2     // Enter opens the popup's word in the main window, likewise
+#define HOTKEY_LOOKUP 3          // the reader's own look-up key
+#define TIMER_LOOKUP_KEY_COPY 24 // after the look-up key: has the selection's copy come?
+#define MSG_LOOKUP_KEY_TAKEN (WM_APP + 22) // say that another program holds the look-up key
+#define IDD_LOOKUP_KEY 901                 // the dialog that chooses the look-up key
+#define IDC_LOOKUP_KEY_LABEL 902 // names the key's control for the keyboard and screen readers
+#define IDC_LOOKUP_KEY 903       // the key combination, as the reader presses it
+#define IDC_LOOKUP_KEY_NOTE 904  // why a combination cannot be had, and what to do
 // Menu commands of the system menu and the icon's menu (multiples of 16 below 0xF000, as the
 // system menu wants them).
 #define IDM_LOOKUP_TWICE 0x1010   // look up on Ctrl+C pressed twice
@@ -91,3 +100,4 @@
 #define IDM_START_AT_LOGON 0x1050 // starts in the notification area at log-on
 #define IDM_OPEN_WINDOW 0x1060    // the icon's menu: the main window
 #define IDM_EXIT 0x1070           // the icon's menu: ends the program
+#define IDM_LOOKUP_KEY 0x1080     // look up on a key of the reader's own, chosen in a dialog

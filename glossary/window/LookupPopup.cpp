@@ -11,6 +11,10 @@ const wchar_t kClassName[] = L"TechnicalGlossaryLookup";
 constexpr int kWidth = 380, kHeight = 260, kFromPointer = 16;
 constexpr int kMargin = 6, kButtonWidth = 150, kButtonHeight = 26;
 constexpr UINT kWatchMs = 50;
+// How often a page still to come looks whether what it needs is ready.
+constexpr UINT kCompleteMs = 50;
+// After the start, when the main window is up: the popup's controls are made then.
+constexpr UINT kPrepareMs = 1000;
 
 int dpiOf(HWND window) {
     using DpiForWindow = UINT(WINAPI*)(HWND);
@@ -70,10 +74,20 @@ bool LookupPopup::create(HINSTANCE instance, Actions actions) {
         0, L"BUTTON", L"&Open in the glossary", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
         0, 0, 1, 1, window_.get(), reinterpret_cast<HMENU>(IDC_POPUP_OPEN), instance, nullptr);
     setDpi(dpi_);
+    SetTimer(window_.get(), TIMER_POPUP_PREPARE, kPrepareMs, nullptr);
     return button_ != nullptr;
 }
 
-void LookupPopup::show(const std::u16string& word, const std::u16string& html) {
+void LookupPopup::prepare() {
+    if (!window_ || shown())
+        return;
+    // A page put into the hidden popup: its rich edit controls and fonts are made now, and the
+    // next page goes into the spare control that this one leaves.
+    layout();
+    page_.show(u"<font face='MS Sans Serif' size=2> </font>");
+}
+
+void LookupPopup::show(const std::u16string& word, const std::u16string& html, bool whole) {
     if (!window_)
         return;
     POINT pointer = {};
@@ -95,6 +109,10 @@ void LookupPopup::show(const std::u16string& word, const std::u16string& html) {
                  place.bottom - place.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     layout();
     showPage(word, html);
+    if (whole)
+        KillTimer(window_.get(), TIMER_POPUP_COMPLETE);
+    else
+        SetTimer(window_.get(), TIMER_POPUP_COMPLETE, kCompleteMs, nullptr);
     SetTimer(window_.get(), TIMER_POPUP_WATCH, kWatchMs, nullptr);
     if (foreground_ != window_.get())
         takeKeys(true);
@@ -111,10 +129,21 @@ void LookupPopup::showPage(const std::u16string& word, const std::u16string& htm
     NotifyWinEvent(EVENT_SYSTEM_ALERT, window_.get(), OBJID_WINDOW, CHILDID_SELF);
 }
 
+void LookupPopup::completePage() {
+    const std::optional<std::u16string> html =
+        shown() && actions_.complete ? actions_.complete(word_) : std::u16string();
+    if (!html)
+        return;
+    KillTimer(window_.get(), TIMER_POPUP_COMPLETE);
+    if (!html->empty())
+        page_.show(*html);
+}
+
 void LookupPopup::close() {
     if (!window_)
         return;
     KillTimer(window_.get(), TIMER_POPUP_WATCH);
+    KillTimer(window_.get(), TIMER_POPUP_COMPLETE);
     takeKeys(false);
     ShowWindow(window_.get(), SW_HIDE);
 }
@@ -241,6 +270,12 @@ LRESULT LookupPopup::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == TIMER_POPUP_WATCH)
             watch();
+        else if (wParam == TIMER_POPUP_COMPLETE)
+            completePage();
+        else if (wParam == TIMER_POPUP_PREPARE) {
+            KillTimer(window, TIMER_POPUP_PREPARE);
+            prepare();
+        }
         return 0;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_POPUP_OPEN && HIWORD(wParam) == BN_CLICKED)

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 // The small window a look-up from another program shows near the mouse pointer: the page of
@@ -18,6 +19,9 @@ public:
     struct Actions {
         std::function<void(const std::u16string& word)> open; // Enter or the button
         PageView::Follow follow;                              // a link chosen in the popup
+        // The whole page of `word` once what it needs is ready (the terms read, the index
+        // built); nothing while it is not. Asked again and again after show(..., false).
+        std::function<std::optional<std::u16string>(const std::u16string& word)> complete;
     };
 
     LookupPopup() = default;
@@ -28,8 +32,12 @@ public:
 
     bool create(HINSTANCE instance, Actions actions);
     // Shows `html`, the page of `word`, near the mouse pointer: on its screen, inside the
-    // screen's work area, at the screen's density.
-    void show(const std::u16string& word, const std::u16string& html);
+    // screen's work area, at the screen's density. A page not `whole` says what is still to
+    // come; the whole one takes its place once Actions::complete gives it.
+    void show(const std::u16string& word, const std::u16string& html, bool whole = true);
+    // Makes what the first page shown would otherwise wait for (its controls, its fonts), so
+    // that the first look-up is as quick as the others.
+    void prepare();
     // Another page in the popup where it stands (a link followed in it).
     void showPage(const std::u16string& word, const std::u16string& html);
     void close();
@@ -49,6 +57,7 @@ private:
     // A click outside the popup, or another window brought to the front, closes it.
     void watch();
     void open();
+    void completePage();
 
     win32::OwnWindow window_;
     PageView page_;

@@ -6,8 +6,9 @@
 
 namespace {
 
-const wchar_t kKey[] = L"Software\\Technical Glossary";
-const wchar_t kTrigger[] = L"Look-up"; // 0 none, 1 Ctrl+C pressed twice, 2 every copy
+const wchar_t kSettingsKey[] = L"Software\\Technical Glossary";
+const wchar_t kTrigger[] = L"Look-up"; // 0 none, 1 Ctrl+C pressed twice, 2 every copy, 3 a key
+const wchar_t kKey[] = L"Look-up key"; // the reader's own: virtual key, HOTKEYF_ flags above it
 const wchar_t kKeepInTray[] = L"Notification area";
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunValue[] = L"Technical Glossary";
@@ -37,12 +38,14 @@ std::wstring runCommand() {
 LookupSettings LookupSettings::read() {
     LookupSettings settings;
     win32::Key key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
         return settings;
     DWORD value = 0;
     if (readNumber(key.get(), kTrigger, value) &&
-        value <= static_cast<DWORD>(ClipboardLookup::Trigger::EveryCopy))
+        value <= static_cast<DWORD>(ClipboardLookup::Trigger::OwnKey))
         settings.trigger = static_cast<ClipboardLookup::Trigger>(value);
+    if (readNumber(key.get(), kKey, value) && LOBYTE(value) != 0 && value <= 0xFFFF)
+        settings.lookupKey = static_cast<WORD>(value);
     if (readNumber(key.get(), kKeepInTray, value))
         settings.keepInTray = value != 0;
     return settings;
@@ -50,11 +53,12 @@ LookupSettings LookupSettings::read() {
 
 void LookupSettings::save() const {
     win32::Key key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.receive(),
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                        key.receive(), nullptr) != ERROR_SUCCESS)
         return;
     writeNumber(key.get(), kTrigger, static_cast<DWORD>(trigger));
     writeNumber(key.get(), kKeepInTray, keepInTray ? 1 : 0);
+    writeNumber(key.get(), kKey, lookupKey);
 }
 
 bool startsAtLogon() {

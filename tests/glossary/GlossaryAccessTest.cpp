@@ -352,3 +352,20 @@ TEST_F(GlossaryWindowTest, ExitWhileALargeDatabaseIsReadEndsTheProgramCleanly) {
     ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 0u) << "the threads still reading end with the program";
 }
+
+TEST_F(GlossaryWindowTest, ExitWhileTheIndexOfALargeDatabaseIsBuiltEndsTheProgramAtOnce) {
+    ASSERT_TRUE(writeLargeDictionary(folder_.file("large.mdb"), kTerms));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs,
+                             "\"" + folder_.file("large.mdb") + "\"");
+    ASSERT_TRUE(glossary.valid());
+    // Every term listed: the sorted index of two million takes seconds more on its thread.
+    ASSERT_TRUE(
+        eventually([&] { return glossary.itemCount() == kTerms && statusText(glossary).empty(); },
+                   kTimeoutMs));
+    glossary.clickExit();
+    const DWORD start = GetTickCount();
+    DWORD exitCode = 1;
+    ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
+    EXPECT_LT(GetTickCount() - start, 5000u) << "the index's thread is stopped, not waited for";
+    EXPECT_EQ(exitCode, 0u) << "nothing read after the program's end";
+}

@@ -2,9 +2,15 @@
 // shows its page in the popup near the mouse pointer, without the reader's program losing the
 // keyboard; Escape closes it, Enter opens the word in the main window.
 #include "GlossaryWindowFixture.h"
+#include "LargeDictionary.h"
 #include "PopupDriver.h"
 
+#include <commctrl.h>
+
+#include <initializer_list>
+#include <iterator>
 #include <string>
+#include <vector>
 
 using namespace glossarytest;
 
@@ -151,6 +157,40 @@ void typeKey(WORD key) {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
+// A look-up key of the reader's own as the settings keep it: Ctrl+Alt and `letter`.
+DWORD ownKey(char letter) {
+    return MAKEWORD(letter, HOTKEYF_CONTROL | HOTKEYF_ALT);
+}
+
+// Keys pressed together and let go, as a reader presses a combination.
+void pressChord(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (const WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// This thread's messages, keys translated as a program's loop translates them (an edit copies
+// on the character Ctrl+C makes).
+void pumpTranslated() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
 class GlossaryPopupTest : public GlossaryWindowTest {
 protected:
     void SetUp() override {
@@ -244,6 +284,101 @@ TEST_F(GlossaryPopupTest, ALinkInThePopupShowsItsTermsPageThere) {
         PostMessageW(page, WM_KEYDOWN, key, 1);
     ASSERT_TRUE(Announcements::heard(L"Compiler"));
     EXPECT_TRUE(contains(popupPage(glossary), L"Translates code.")) << popupPage(glossary);
+}
+
+TEST_F(GlossaryPopupTest, AWordCopiedWhileTheTermsAreReadShowsItsPageOnceTheyAreIn) {
+    // Terms enough that they are still being read when the copies come; until then the list
+    // holds the first of them only, which would find nothing.
+    const std::string large = folder_.file("large.mdb");
+    ASSERT_TRUE(writeLargeDictionary(large, 1000000, u"Word"));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "\"" + large + "\"");
+    ASSERT_TRUE(glossary.valid());
+    const Announcements announced(glossary);
+    const ReaderWindow reader;
+
+    ASSERT_TRUE(copyTwice(glossary, L"Word987654"));
+    ASSERT_TRUE(Announcements::heard(L"Word987654"));
+    EXPECT_TRUE(eventually(
+        [&] { return contains(popupPage(glossary), L"definition of Word987654,"); }, kTimeoutMs))
+        << popupPage(glossary);
+    EXPECT_FALSE(contains(popupPage(glossary), L"No term")) << popupPage(glossary);
+}
+
+TEST_F(GlossaryPopupTest, AKeyOfTheReadersOwnLooksUpTheWordSelectedInTheProgramInFront) {
+    setDword(HKEY_CURRENT_USER, kSettings, "Look-up", 3);
+    setDword(HKEY_CURRENT_USER, kSettings, "Look-up key", ownKey('L'));
+    // Something else on the clipboard: the page must come from the selection's copy.
+    ASSERT_TRUE(copyText(L"axe"));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const Announcements announced(glossary);
+    const ReaderWindow reader;
+    SetWindowTextW(reader.get(), L"My dogs bark.");
+    SendMessageW(reader.get(), EM_SETSEL, 3, 7);
+
+    pressChord({VK_CONTROL, VK_MENU, 'L'});
+    EXPECT_TRUE(eventually(
+        [&] {
+            pumpTranslated();
+            return contains(popupPage(glossary), L"A domestic animal.");
+        },
+        kTimeoutMs))
+        << "the selection copied and looked up: " << said();
+    EXPECT_TRUE(Announcements::heard(L"dogs"));
+    EXPECT_EQ(GetForegroundWindow(), reader.get()) << "the reader's program keeps the keyboard";
+}
+
+TEST_F(GlossaryPopupTest, TheLookUpKeyIsChosenInItsDialogWhichRefusesOneAnotherProgramHolds) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    // Chosen from the window's menu (Alt+Space), where the other ways are.
+    PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_LOOKUP_KEY, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(
+        eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs));
+    EXPECT_EQ(captionOf(dialog), L"Look-up key");
+    const HWND key = GetDlgItem(dialog, IDC_LOOKUP_KEY);
+    EXPECT_EQ(SendMessageW(key, HKM_GETHOTKEY, 0, 0), static_cast<LRESULT>(ownKey('L')))
+        << "the key offered at first";
+
+    // Held by this test's process, as another program holds it: refused, the dialog stays.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'J'));
+    SendMessageW(key, HKM_SETHOTKEY, ownKey('J'), 0);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    const HWND note = GetDlgItem(dialog, IDC_LOOKUP_KEY_NOTE);
+    EXPECT_TRUE(eventually([&] { return contains(textOf(note), L"another program already uses"); },
+                           kTimeoutMs))
+        << windowText(note);
+    EXPECT_TRUE(contains(textOf(note), L"Ctrl+Alt+J")) << windowText(note);
+    saveWindowImage(dialog, binaryDirectory() + "\\glossary-lookup-key.bmp");
+    UnregisterHotKey(nullptr, 1);
+
+    // A free one is taken and remembered.
+    SendMessageW(key, HKM_SETHOTKEY, ownKey('G'), 0);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(eventually([&] { return !IsWindow(dialog); }, kTimeoutMs));
+    EXPECT_TRUE(eventually(
+        [&] { return readDword(HKEY_CURRENT_USER, kSettings, "Look-up key") == ownKey('G'); },
+        kTimeoutMs));
+    EXPECT_EQ(readDword(HKEY_CURRENT_USER, kSettings, "Look-up"), 3u);
+}
+
+TEST_F(GlossaryPopupTest, ALookUpKeyAnotherProgramHoldsIsNamedWithTheReasonAndWhatToDo) {
+    // This test's process holds the combination, as another program would.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'K'));
+    setDword(HKEY_CURRENT_USER, kSettings, "Look-up", 3);
+    setDword(HKEY_CURRENT_USER, kSettings, "Look-up key", ownKey('K'));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    HWND box = nullptr;
+    EXPECT_TRUE(eventually([&] { return (box = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs));
+    const std::string note = box != nullptr ? windowText(GetDlgItem(box, 0xFFFF)) : "";
+    EXPECT_NE(note.find("Ctrl+Alt+K"), std::string::npos) << note;
+    EXPECT_NE(note.find("another program already uses"), std::string::npos) << note;
+    EXPECT_NE(note.find("Alt+Space"), std::string::npos) << "what to do: " << note;
+    if (box != nullptr)
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    UnregisterHotKey(nullptr, 1);
 }
 
 TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {

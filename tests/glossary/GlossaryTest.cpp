@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 
 using Definitions = std::vector<std::optional<std::u16string>>;
@@ -190,6 +193,66 @@ TEST(GlossarySearch, SortedIndexGivesTheAnswersOfAPassInTableOrder) {
         }
         EXPECT_EQ(glossary.search(u""), 0);
     }
+}
+
+TEST(GlossarySearch, SortedIndexOrdersTermsThatBeginAlikeByTheirWholeTextThenTablePlace) {
+    // Long beginnings in common, terms that end where others go on, and repeats.
+    std::mt19937 random(3);
+    const char16_t letters[] = u"AB\u00c9";
+    auto upper = std::make_shared<TermList>();
+    std::vector<std::u16string> terms;
+    for (int i = 0; i < 20000; ++i) {
+        std::u16string term = std::u16string(u"ABABABAB").substr(0, random() % 9);
+        for (auto more = random() % 14; more > 0; --more)
+            term += letters[random() % 3];
+        if (term.empty())
+            term = u"B";
+        terms.push_back(term);
+        upper->add(term);
+    }
+    std::vector<std::uint32_t> expected(terms.size());
+    for (std::uint32_t i = 0; i < expected.size(); ++i)
+        expected[i] = i;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return terms[a] < terms[b]; });
+    const SearchIndex index(upper);
+    ASSERT_EQ(index.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(index.atSortPosition(i), expected[i]) << "at " << i;
+}
+
+// The threads this process runs, as the system counts them; 0 where it cannot be told.
+std::size_t threadCount() {
+    std::error_code error;
+    std::size_t count = 0;
+    for (std::filesystem::directory_iterator task("/proc/self/task", error), end;
+         !error && task != end; task.increment(error))
+        ++count;
+    return error ? 0 : count;
+}
+
+TEST(GlossaryIndex, ALargeGlossaryDroppedWhileItsIndexIsBuiltStopsItsThreadWithin100Ms) {
+    if (threadCount() == 0)
+        GTEST_SKIP() << "no count of this process's threads here";
+    // Enough terms, accented too, that the index takes far longer than the wait allowed.
+    std::mt19937 random(11);
+    const char16_t letters[] = u"abcdefgh\u00e9\u00fc";
+    std::vector<std::u16string> terms(400000);
+    for (std::u16string& term : terms) {
+        term.assign(4 + random() % 12, u' ');
+        for (char16_t& c : term)
+            c = letters[random() % 10];
+    }
+    const std::size_t before = threadCount();
+    auto glossary = std::make_unique<Glossary>(terms, Definitions(terms.size()));
+    ASSERT_FALSE(glossary->indexReady()) << "built already: the test needs more terms";
+    const auto start = std::chrono::steady_clock::now();
+    glossary.reset();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(waited, std::chrono::milliseconds(100))
+        << std::chrono::duration_cast<std::chrono::milliseconds>(waited).count() << " ms";
+    // Its thread gone with it: nothing reads the terms or the folding tables afterwards.
+    EXPECT_EQ(threadCount(), before);
 }
 
 TEST(GlossarySearch, ALetterInTheListLeadsToTheNextTermWithItAfterTheCaretAtAnySize) {

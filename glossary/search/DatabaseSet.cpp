@@ -1,0 +1,96 @@
+#include "DatabaseSet.h"
+
+#include "FullTextIndex.h"
+#include "SourceView.h"
+
+#include "jet/Database.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace search {
+
+bool allOff(const std::vector<std::u16string>& remembered) {
+    bool named = false;
+    for (const std::u16string& line : remembered) {
+        if (line.empty() || (line[0] != u'+' && line[0] != u'-'))
+            continue;
+        if (line[0] == u'+')
+            return false;
+        named = true;
+    }
+    return named;
+}
+
+std::vector<std::u16string> setOrder(const std::vector<SourceChoice>& choices,
+                                     const std::vector<std::u16string>& remembered) {
+    std::vector<std::u16string> on, order;
+    for (const SourceChoice& choice : choices) {
+        for (const std::u16string& name : namesOn(choice))
+            on.push_back(name);
+    }
+    const auto add = [&order](const std::u16string& name) {
+        if (std::find(order.begin(), order.end(), name) == order.end())
+            order.push_back(name);
+    };
+    for (const std::u16string& name : remembered) {
+        if (std::find(on.begin(), on.end(), name) != on.end())
+            add(name);
+    }
+    for (const std::u16string& name : on)
+        add(name);
+    return order;
+}
+
+Glossary::Part partFor(const std::string& path, const std::vector<std::u16string>& remembered,
+                       SourceChoice* chosen) {
+    Glossary::Part part;
+    part.path = path;
+    try {
+        const jet::Database database = jet::Database::open(path);
+        const std::vector<Source> sources = readSources(database);
+        const SourceChoice choice = applyRemembered(sources, remembered);
+        if (chosen != nullptr)
+            *chosen = choice;
+        if (sources.size() == 1)
+            part.soleSource = sources.front().name;
+        // Pages follow the dictionaries' order even where rows cannot be told apart.
+        part.view.sourceOrder = namesOn(choice);
+        const std::shared_ptr<const SourceView> view = SourceView::open(database, choice);
+        if (!view)
+            return part;
+        part.view.listed = [view](std::uint32_t row) { return view->listed(row); };
+        part.view.shown = [view](std::uint32_t row, const std::u16string& definition) {
+            return view->shown(row, definition);
+        };
+    } catch (const std::exception&) {
+        // Read as written: what is wrong with the file the load itself tells.
+        part.view = Glossary::RowView();
+    }
+    return part;
+}
+
+SetRead readSet(const std::vector<SetMember>& members,
+                const std::vector<std::u16string>& rememberedOrder, std::size_t most) {
+    SetRead read;
+    std::vector<Glossary::Part> parts;
+    std::vector<SourceChoice> choices;
+    for (std::size_t m = 0; m < members.size(); ++m) {
+        if (allOff(members[m].remembered))
+            continue; // costs nothing: not even opened
+        choices.emplace_back();
+        parts.push_back(partFor(members[m].path, members[m].remembered, &choices.back()));
+        read.members.push_back(m);
+    }
+    if (parts.size() == 1) {
+        read.reads.resize(1);
+        read.glossary = Glossary::load(parts[0].path, {}, &read.reads[0].failure,
+                                       &read.reads[0].damage, parts[0].view, most);
+        return read;
+    }
+    read.glossary =
+        Glossary::loadSet(parts, setOrder(choices, rememberedOrder), &read.reads, {}, most);
+    return read;
+}
+
+} // namespace search

@@ -65,8 +65,8 @@ public:
     // The entry that shows row `row` of part `part`'s table Dict, or -1 (entryOfRow's rule).
     int entryOfPartRow(std::size_t part, std::uint32_t row) const;
     // The parts whose definitions could not be read since they were loaded (the file changed
-    // or went while open), with why; their entries then show the other parts' only.
-    std::vector<std::pair<std::size_t, std::string>> lostParts() const;
+    // or went while open), by path, with why; their entries then show the other parts' only.
+    std::vector<std::pair<std::string, std::string>> lostParts() const;
 
     std::size_t size() const { return terms_->size(); }
     // The entry that shows row `row` of table Dict (as the full-text index counts rows), or -1

@@ -19,6 +19,7 @@ struct Glossary::SetState {
         Read read;
         std::vector<std::uint32_t> entryOfLocal;
         std::u16string soleSource;
+        std::string path;
     };
     std::vector<PartState> parts;
     std::vector<std::uint32_t> refStart; // by entry, and one past the last
@@ -65,6 +66,7 @@ Glossary Glossary::loadSet(const std::vector<Part>& parts, const std::vector<std
         SetState::PartState part;
         part.read = read(parts[p].path, &outcome.failure, &outcome.damage, parts[p].view, most);
         part.soleSource = parts[p].soleSource;
+        part.path = parts[p].path;
         part.entryOfLocal.assign(part.read.terms.size(), 0);
         keys.push_back(keysOf(part.read.terms));
         state->parts.push_back(std::move(part));
@@ -77,9 +79,9 @@ Glossary Glossary::loadSet(const std::vector<Part>& parts, const std::vector<std
     const auto later = [&](const SetState::Ref& a, const SetState::Ref& b) {
         const TermList &termsA = state->parts[a.part].read.terms,
                        &termsB = state->parts[b.part].read.terms;
-        const int order = text::collate(termsA[a.local], keys[a.part][a.local], termsB[b.local],
-                                        keys[b.part][b.local]);
-        return order > 0 || (order == 0 && a.part > b.part);
+        const int compared = text::collate(termsA[a.local], keys[a.part][a.local], termsB[b.local],
+                                           keys[b.part][b.local]);
+        return compared > 0 || (compared == 0 && a.part > b.part);
     };
     std::priority_queue<SetState::Ref, std::vector<SetState::Ref>, decltype(later)> heads(later);
     std::size_t total = 0;
@@ -149,14 +151,14 @@ int Glossary::entryOfPartRow(std::size_t part, std::uint32_t row) const {
     return static_cast<int>(state.entryOfLocal[static_cast<std::size_t>(at - rows.begin())]);
 }
 
-std::vector<std::pair<std::size_t, std::string>> Glossary::lostParts() const {
-    std::vector<std::pair<std::size_t, std::string>> lost;
+std::vector<std::pair<std::string, std::string>> Glossary::lostParts() const {
+    std::vector<std::pair<std::string, std::string>> lost;
     if (!set_)
         return lost;
     const std::lock_guard<std::mutex> lock(set_->mutex);
     for (std::size_t p = 0; p < set_->lost.size(); ++p) {
         if (!set_->lost[p].empty())
-            lost.emplace_back(p, set_->lost[p]);
+            lost.emplace_back(set_->parts[p].path, set_->lost[p]);
     }
     return lost;
 }

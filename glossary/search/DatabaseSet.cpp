@@ -42,6 +42,38 @@ std::vector<std::u16string> setOrder(const std::vector<SourceChoice>& choices,
     return order;
 }
 
+std::vector<SourcePlace> placesInOrder(const std::vector<SourceChoice>& choices,
+                                       const std::vector<std::u16string>& remembered) {
+    std::vector<SourcePlace> places;
+    for (std::size_t d = 0; d < choices.size(); ++d) {
+        for (std::size_t s = 0; s < choices[d].size(); ++s)
+            places.push_back({d, s});
+    }
+    const auto rank = [&](const SourcePlace& place) {
+        const std::u16string& name = choices[place.database][place.source].name;
+        return static_cast<std::size_t>(std::find(remembered.begin(), remembered.end(), name) -
+                                        remembered.begin());
+    };
+    std::stable_sort(places.begin(), places.end(),
+                     [&](const SourcePlace& a, const SourcePlace& b) { return rank(a) < rank(b); });
+    return places;
+}
+
+std::vector<std::u16string> namesInOrder(const std::vector<SourceChoice>& choices,
+                                         const std::vector<SourcePlace>& places) {
+    std::vector<std::u16string> names;
+    for (const SourcePlace& place : places)
+        names.push_back(choices[place.database][place.source].name);
+    return names;
+}
+
+void followOrder(std::vector<SourceChoice>& choices, const std::vector<SourcePlace>& places) {
+    std::vector<SourceChoice> ordered(choices.size());
+    for (const SourcePlace& place : places)
+        ordered[place.database].push_back(choices[place.database][place.source]);
+    choices = std::move(ordered);
+}
+
 Glossary::Part partFor(const std::string& path, const std::vector<std::u16string>& remembered,
                        SourceChoice* chosen) {
     Glossary::Part part;

@@ -27,6 +27,28 @@ bool allOff(const std::vector<std::u16string>& remembered);
 std::vector<std::u16string> setOrder(const std::vector<SourceChoice>& choices,
                                      const std::vector<std::u16string>& remembered);
 
+// A dictionary of the set: its database's place in the set and its place in that database's
+// choice.
+struct SourcePlace {
+    std::size_t database = 0;
+    std::size_t source = 0;
+    bool operator==(const SourcePlace& other) const {
+        return database == other.database && source == other.source;
+    }
+};
+
+// Every dictionary of the set in one order: those `remembered` names first, in its order, then
+// the others, each database's in its own order.
+std::vector<SourcePlace> placesInOrder(const std::vector<SourceChoice>& choices,
+                                       const std::vector<std::u16string>& remembered);
+
+// The names of the dictionaries in the order `places` gives them.
+std::vector<std::u16string> namesInOrder(const std::vector<SourceChoice>& choices,
+                                         const std::vector<SourcePlace>& places);
+
+// Each database's choice in the order of `places`, so that its remembered form keeps it.
+void followOrder(std::vector<SourceChoice>& choices, const std::vector<SourcePlace>& places);
+
 // The view of one database through its remembered choice; `choice` (if given) gets the choice.
 // A database that cannot be read gives the view of all of it (the load says what is wrong).
 Glossary::Part partFor(const std::string& path, const std::vector<std::u16string>& remembered,

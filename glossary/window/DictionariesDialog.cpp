@@ -194,8 +194,10 @@ void fillRows(HWND dialog, int server = -2, int dictionary = -1) {
             SourceView::Refusal::None)
             state.rows.push_back({-1, -1, i, -1});
     }
+    // Alone, it lists nothing: the note says why.
     for (std::size_t d = 0; d < state.choices.databases.size(); ++d) {
-        if (state.choices.databases[d].refusal != SourceView::Refusal::None)
+        if (state.choices.databases[d].refusal != SourceView::Refusal::None &&
+            state.choices.databases.size() > 1)
             state.rows.push_back({-1, -1, 0, static_cast<int>(d)});
     }
     for (std::size_t s = 0; s < state.choices.servers.size(); ++s) {

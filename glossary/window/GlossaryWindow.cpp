@@ -151,7 +151,8 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         wchar_t path[MAX_PATH] = {};
         const bool named = DragQueryFileW(drop, 0, path, MAX_PATH) > 0;
         DragFinish(drop);
-        const bool adding = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0;
+        // As the keys are now: a drop comes from another program's drag.
+        const bool adding = GetAsyncKeyState(VK_CONTROL) < 0 || GetAsyncKeyState(VK_SHIFT) < 0;
         if (named && adding)
             addDatabase(path);
         else if (named)

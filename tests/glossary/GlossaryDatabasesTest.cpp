@@ -1,0 +1,216 @@
+// glossary.exe under Xvfb with several databases at once: one dropped with Ctrl held joins the
+// one shown, the list and the pages span both, the dictionaries dialog lists and orders the
+// dictionaries of both and removes one; the set is remembered, a database whose dictionaries
+// are all off is never opened, and one that cannot be read is named on the page.
+#include "GlossaryWindowFixture.h"
+#include "driver/ScreenCapture.h"
+#include "search/SearchTestDatabase.h"
+
+#include <commctrl.h>
+
+using namespace glossarytest;
+
+namespace {
+
+DictionaryEntry entry(std::u16string term, std::u16string html) {
+    return DictionaryEntry{std::move(term), std::move(html), {}};
+}
+
+// A database of one dictionary, as `dictbuild --each` writes it.
+void writeDatabase(const std::string& path, const std::u16string& source,
+                   std::vector<DictionaryEntry> entries) {
+    const SearchTestDatabase db(std::move(entries), {source}, true);
+    writeFile(path, std::string(db.bytes.begin(), db.bytes.end()));
+}
+
+void writeFoldoc(const std::string& path) {
+    writeDatabase(
+        path, u"foldoc",
+        {entry(u"cache", u"<p>FOLDOC on cache.</p>"),
+         entry(u"kernel", u"<p>FOLDOC on kernel, see <a href=\"#hacker\">hacker</a>.</p>"),
+         entry(u"lisp", u"<p>FOLDOC on lisp.</p>")});
+}
+
+void writeJargon(const std::string& path) {
+    writeDatabase(path, u"jargon",
+                  {entry(u"cache", u"<p>Jargon on cache.</p>"),
+                   entry(u"foo", u"<p>Jargon on foo.</p>"),
+                   entry(u"hacker", u"<p>Jargon on hacker.</p>")});
+}
+
+HWND openDialog(GlossaryProcess& glossary) {
+    glossary.press({VK_CONTROL, L'D'});
+    HWND dialog = nullptr;
+    eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs);
+    return dialog;
+}
+
+bool closes(GlossaryProcess& glossary, std::initializer_list<WORD> keys) {
+    return pressUntil(glossary, keys, [&] { return messageBoxOf(glossary) == nullptr; });
+}
+
+std::wstring pageOf(GlossaryProcess& glossary, const std::wstring& term) {
+    glossary.setSearch(term);
+    std::wstring page;
+    eventually([&] { return contains(page = glossary.pageText(), term + L":"); }, kTimeoutMs);
+    return page;
+}
+
+std::vector<std::wstring> terms(const GlossaryProcess& glossary) {
+    std::vector<std::wstring> listed;
+    for (int i = 0; i < glossary.itemCount(); ++i)
+        listed.push_back(glossary.listText(i));
+    return listed;
+}
+
+std::wstring wide(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+// Ctrl held (as the user's hand on the key) while the file is dropped.
+bool dropWithControl(GlossaryProcess& glossary, const std::string& path) {
+    INPUT key = {};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = VK_CONTROL;
+    SendInput(1, &key, sizeof key);
+    eventually([] { return GetAsyncKeyState(VK_CONTROL) < 0; }, kTimeoutMs);
+    const bool dropped = glossary.dropFile(wide(path));
+    key.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &key, sizeof key);
+    eventually([] { return GetAsyncKeyState(VK_CONTROL) >= 0; }, kTimeoutMs);
+    return dropped;
+}
+
+void rememberAdded(const std::string& path) {
+    const std::string lines = path + std::string(2, '\0');
+    setValue(HKEY_CURRENT_USER, kSettings, "Added databases", REG_MULTI_SZ,
+             reinterpret_cast<const BYTE*>(lines.data()), static_cast<DWORD>(lines.size()));
+}
+
+void rememberChoice(const std::string& path, const std::string& line) {
+    const std::string lines = line + std::string(2, '\0');
+    setValue(HKEY_CURRENT_USER, std::string(kSettings) + "\\Dictionaries", path, REG_MULTI_SZ,
+             reinterpret_cast<const BYTE*>(lines.data()), static_cast<DWORD>(lines.size()));
+}
+
+const wchar_t kLeftOut[] = L"A database is left out";
+
+} // namespace
+
+TEST_F(GlossaryWindowTest, ADatabaseDroppedWithCtrlJoinsTheOneShownAndTheDialogOrdersBoth) {
+    writeFoldoc(folder_.file("foldoc.mdb"));
+    writeJargon(folder_.file("jargon.mdb"));
+    {
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "foldoc.mdb");
+        ASSERT_TRUE(readyForTheKeyboard(glossary));
+        ASSERT_EQ(glossary.itemCount(), 3);
+        ASSERT_TRUE(dropWithControl(glossary, folder_.file("jargon.mdb")));
+        ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 5; }, kTimeoutMs));
+        EXPECT_EQ(terms(glossary),
+                  (std::vector<std::wstring>{L"cache", L"foo", L"hacker", L"kernel", L"lisp"}))
+            << "the terms of both, cache once";
+        const std::wstring cache = pageOf(glossary, L"cache");
+        EXPECT_LT(cache.find(L"foldoc"), cache.find(L"FOLDOC on cache")) << cache;
+        EXPECT_LT(cache.find(L"FOLDOC on cache"), cache.find(L"jargon")) << cache;
+        EXPECT_LT(cache.find(L"jargon"), cache.find(L"Jargon on cache")) << cache;
+        EXPECT_TRUE(contains(pageOf(glossary, L"hac"), L"Jargon on hacker"))
+            << "the search finds the added database's terms";
+
+        // The dialog lists the dictionaries of both, with the file each comes from.
+        HWND dialog = openDialog(glossary);
+        ASSERT_NE(dialog, nullptr);
+        HWND list = GetDlgItem(dialog, IDC_SOURCES);
+        ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+        EXPECT_EQ(glossary.listViewText(list, 0, 0), L"foldoc");
+        EXPECT_EQ(glossary.listViewText(list, 0, 2), L"foldoc.mdb");
+        EXPECT_EQ(glossary.listViewText(list, 1, 0), L"jargon");
+        EXPECT_EQ(glossary.listViewText(list, 1, 2), L"jargon.mdb");
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SERVER_REMOVE)))
+            << "the database opened is replaced with Ctrl+O, not removed";
+        // The Jargon File above FOLDOC, across the databases: Down, then Move up.
+        ASSERT_TRUE(pressUntil(glossary, {VK_DOWN},
+                               [&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 1; }));
+        ASSERT_TRUE(pressUntil(glossary, {VK_MENU, L'U'},
+                               [&] { return glossary.listViewText(list, 0, 0) == L"jargon"; }));
+        ASSERT_TRUE(closes(glossary, {VK_RETURN}));
+        std::wstring ordered;
+        ASSERT_TRUE(eventually(
+            [&] {
+                ordered = pageOf(glossary, L"cache");
+                return ordered.find(L"Jargon on cache") < ordered.find(L"FOLDOC on cache");
+            },
+            kTimeoutMs))
+            << ordered;
+        glossary.clickExit();
+        DWORD code = 0;
+        ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
+    }
+    // The next start shows both, in the order chosen; Remove takes the added one away.
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "foldoc.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 5; }, kTimeoutMs));
+    const std::wstring cache = pageOf(glossary, L"cache");
+    EXPECT_LT(cache.find(L"Jargon on cache"), cache.find(L"FOLDOC on cache")) << cache;
+    const HWND dialog = openDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
+    const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+    ASSERT_EQ(glossary.listViewText(list, 0, 2), L"jargon.mdb");
+    ASSERT_TRUE(pressUntil(glossary, {VK_MENU, L'R'},
+                           [&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+    EXPECT_EQ(glossary.listViewText(list, 0, 0), L"foldoc");
+    ASSERT_TRUE(closes(glossary, {VK_RETURN}));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 3; }, kTimeoutMs));
+    EXPECT_FALSE(contains(pageOf(glossary, L"cache"), L"Jargon"));
+}
+
+TEST_F(GlossaryWindowTest, ADatabaseWhoseDictionariesAreAllOffIsNotOpened) {
+    writeFoldoc(folder_.file("foldoc.mdb"));
+    // Not a database: opened, it would be named on the page as left out.
+    writeFile(folder_.file("jargon.mdb"), "not a database at all");
+    rememberAdded(folder_.file("jargon.mdb"));
+    rememberChoice(folder_.file("jargon.mdb"), "-jargon");
+    {
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "foldoc.mdb");
+        ASSERT_TRUE(readyForTheKeyboard(glossary));
+        const std::wstring page = pageOf(glossary, L"lisp");
+        EXPECT_FALSE(contains(page, kLeftOut)) << page;
+        EXPECT_EQ(glossary.itemCount(), 3);
+        glossary.clickExit();
+        DWORD code = 0;
+        ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
+    }
+    // The same file with its dictionary on is read, and named as left out.
+    rememberChoice(folder_.file("jargon.mdb"), "+jargon");
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "foldoc.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    std::wstring page;
+    EXPECT_TRUE(eventually([&] { return contains(page = pageOf(glossary, L"lisp"), kLeftOut); },
+                           kTimeoutMs))
+        << page;
+    EXPECT_TRUE(contains(page, L"jargon.mdb")) << page;
+}
+
+TEST_F(GlossaryWindowTest, AnAddedDatabaseThatIsGoneIsNamedOnThePageAndTheRestWorks) {
+    writeFoldoc(folder_.file("foldoc.mdb"));
+    rememberAdded(folder_.file("gone.mdb"));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "foldoc.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    std::wstring page;
+    ASSERT_TRUE(eventually([&] { return contains(page = pageOf(glossary, L"kernel"), kLeftOut); },
+                           kTimeoutMs))
+        << page;
+    EXPECT_TRUE(contains(page, L"gone.mdb")) << page;
+    EXPECT_TRUE(contains(page, L"Dictionaries (Ctrl+D)")) << "what to do: " << page;
+    EXPECT_TRUE(contains(page, L"FOLDOC on kernel")) << page;
+    EXPECT_EQ(glossary.itemCount(), 3);
+    EXPECT_EQ(messageBoxOf(glossary), nullptr) << "a note, not a box";
+    // The dialog lists it, so that it can be removed.
+    const HWND dialog = openDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
+    const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(glossary.listViewText(list, 1, 2), L"gone.mdb");
+    EXPECT_NE(windowText(GetDlgItem(dialog, IDC_SOURCES_NOTE)).find("cannot be read"),
+              std::string::npos);
+    EXPECT_TRUE(closes(glossary, {VK_ESCAPE}));
+}

@@ -1,5 +1,6 @@
 #include "DictionariesDialog.h"
 
+#include "HeaderColours.h"
 #include "Ids.h"
 #include "WindowText.h"
 
@@ -255,6 +256,7 @@ void fill(HWND dialog) {
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                      reinterpret_cast<LPARAM>(&header));
     }
+    drawHeaderInSystemColours(list);
     SendDlgItemMessageW(dialog, IDC_SERVER_TEXT, EM_LIMITTEXT, 300, 0);
     fillRows(dialog);
 }

@@ -177,7 +177,7 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
 
 int Glossary::entryOfRow(std::uint32_t row) const {
     if (set_)
-        return entryOfPartRow(0, row);
+        return entryOfPartRow(row >> kPartShift, row & ((1u << kPartShift) - 1));
     if (!tableRows_)
         return row < size() ? static_cast<int>(row) : -1;
     // Entries keep the table's order, so the rows ascend.

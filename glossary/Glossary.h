@@ -64,14 +64,19 @@ public:
                             std::size_t most = SIZE_MAX);
     // The entry that shows row `row` of part `part`'s table Dict, or -1 (entryOfRow's rule).
     int entryOfPartRow(std::size_t part, std::uint32_t row) const;
+    // The parts of a set, in the order entryOfRow's tags number them (SetSearch): each one's
+    // path and how many of its terms are listed; none when the glossary is one database.
+    std::vector<std::pair<std::string, std::size_t>> parts() const;
     // The parts whose definitions could not be read since they were loaded (the file changed
     // or went while open), by path, with why; their entries then show the other parts' only.
     std::vector<std::pair<std::string, std::string>> lostParts() const;
 
     std::size_t size() const { return terms_->size(); }
     // The entry that shows row `row` of table Dict (as the full-text index counts rows), or -1
-    // when it is not listed: no term, or only dictionaries that are off.
+    // when it is not listed: no term, or only dictionaries that are off. In a set, the row is
+    // tagged with its part (search::SetSearch::tagged).
     int entryOfRow(std::uint32_t row) const;
+    static constexpr unsigned kPartShift = 27; // rows below 2^27 a part, 32 parts
     std::u16string_view term(std::size_t index) const { return (*terms_)[index]; }
 
     // How a search found its term.

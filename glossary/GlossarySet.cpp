@@ -162,3 +162,12 @@ std::vector<std::pair<std::string, std::string>> Glossary::lostParts() const {
     }
     return lost;
 }
+
+std::vector<std::pair<std::string, std::size_t>> Glossary::parts() const {
+    std::vector<std::pair<std::string, std::size_t>> parts;
+    if (set_) {
+        for (const SetState::PartState& part : set_->parts)
+            parts.emplace_back(part.path, part.read.terms.size());
+    }
+    return parts;
+}

@@ -14,6 +14,7 @@
 #include "history/Favourites.h"
 #include "history/WordHistory.h"
 #include "search/BackgroundSearch.h"
+#include "search/SetSearch.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
 #include "win32/Handles.h"
@@ -260,14 +261,14 @@ private:
     bool definitionsMode_ = false;
     bool filtered_ = false; // the list holds listed_, not every term
     std::vector<std::uint32_t> listed_;
-    std::unique_ptr<search::BackgroundSearch> definitionSearch_;
-    std::uint64_t definitionSearchId_ = 0; // the search whose news counts
-    std::uint64_t notedNoIndexFor_ = 0;    // the search whose page says there is no index
-    std::uint64_t firstHitsOf_ = 0;        // the search whose first finds are listed
-    std::u16string foundWords_;            // the search text whose words the page marks
-    std::wstring statusName_;              // the status line's accessible name
-    std::wstring findStatus_;              // what the last find in the page said there
-    DWORD lastSearchAt_ = 0;               // tick count of the last change of the search text
+    std::unique_ptr<search::SetSearch> definitionSearch_; // over every database shown
+    std::uint64_t definitionSearchId_ = 0;                // the search whose news counts
+    std::uint64_t notedNoIndexFor_ = 0; // the search whose page says there is no index
+    std::uint64_t firstHitsOf_ = 0;     // the search whose first finds are listed
+    std::u16string foundWords_;         // the search text whose words the page marks
+    std::wstring statusName_;           // the status line's accessible name
+    std::wstring findStatus_;           // what the last find in the page said there
+    DWORD lastSearchAt_ = 0;            // tick count of the last change of the search text
     std::size_t shownEntry_ = static_cast<std::size_t>(-1); // the entry on the page
     // Back and Forward: the words of the pages shown, with their entries where known.
     static constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);

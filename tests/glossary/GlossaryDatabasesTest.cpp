@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 using namespace glossarytest;
 
 namespace {
@@ -284,4 +286,35 @@ TEST_F(GlossaryWindowTest, TheDialogWithTwoDatabasesFitsAtEachDensityAndShowsIts
         DWORD code = 0;
         ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
     }
+}
+
+TEST_F(GlossaryWindowTest, ASearchInDefinitionsListsTheTermsOfBothDatabases) {
+    writeFoldoc(folder_.file("foldoc.mdb"));
+    writeJargon(folder_.file("jargon.mdb"));
+    rememberAdded(folder_.file("jargon.mdb"));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "foldoc.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 5; }, kTimeoutMs));
+    glossary.press({VK_CONTROL, VK_SHIFT, L'F'}); // the search box searches the definitions
+    glossary.setSearch(L"on");
+    std::vector<std::wstring> found;
+    EXPECT_TRUE(eventually(
+        [&] {
+            found = terms(glossary);
+            return found.size() == 5;
+        },
+        kTimeoutMs))
+        << found.size() << " terms";
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::wstring>{L"cache", L"foo", L"hacker", L"kernel", L"lisp"}))
+        << "cache, in both, once";
+    glossary.setSearch(L"hacker");
+    EXPECT_TRUE(eventually(
+        [&] {
+            found = terms(glossary);
+            std::sort(found.begin(), found.end());
+            return found == std::vector<std::wstring>{L"hacker", L"kernel"};
+        },
+        kTimeoutMs))
+        << "kernel (FOLDOC) and hacker (Jargon) name a hacker";
 }

@@ -6,11 +6,16 @@
 #include "Articles.h"
 #include "Glossary.h"
 #include "search/DatabaseSet.h"
+#include "search/SetSearch.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
+#include <mutex>
 
 namespace {
 
@@ -29,7 +34,7 @@ std::string written(const SearchTestDatabase& db, const std::string& name) {
 
 std::string foldocDatabase() {
     return written(SearchTestDatabase({entry(u"cache", u"<p>foldoc cache</p>"),
-                                       entry(u"kernel", u"<p>foldoc kernel, see {lisp}</p>"),
+                                       entry(u"kernel", u"<p>foldoc kernel, see lisp</p>"),
                                        entry(u"lisp", u"<p>foldoc lisp</p>")},
                                       {u"foldoc"}, true),
                    "set-foldoc.mdb");
@@ -146,6 +151,51 @@ TEST(DatabaseSet, ADatabaseDamagedWhileOpenIsLeftOutAndNamedTheRestStays) {
     EXPECT_EQ(lost[0].first, jargon);
     EXPECT_FALSE(lost[0].second.empty());
     EXPECT_NE(pageOf(read.glossary, u"lisp").find(u"foldoc lisp"), std::u16string::npos);
+    std::remove(foldoc.c_str());
+    std::remove(jargon.c_str());
+}
+
+TEST(DatabaseSet, ASearchInDefinitionsFindsTheTermsOfEveryDatabase) {
+    const std::string foldoc = foldocDatabase(), jargon = jargonDatabase();
+    const search::SetRead read = search::readSet({{foldoc, {}}, {jargon, {}}}, {});
+    std::vector<search::SetSearch::Database> databases;
+    for (const auto& [path, terms] : read.glossary.parts())
+        databases.push_back({[path = path] { return jet::Database::open(path); }, terms});
+    ASSERT_EQ(databases.size(), 2u);
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool news = false;
+    search::SetSearch search(databases, [&] {
+        const std::lock_guard<std::mutex> lock(mutex);
+        news = true;
+        changed.notify_all();
+    });
+    const auto found = [&](const std::u16string& words) {
+        const std::uint64_t id = search.start(words);
+        std::vector<std::u16string> terms;
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                if (!changed.wait_for(lock, std::chrono::seconds(20), [&] { return news; }))
+                    return std::vector<std::u16string>{u"(no answer)"};
+                news = false;
+            }
+            const auto progress = search.take();
+            if (!progress || progress->search != id || !progress->finished)
+                continue;
+            for (const std::uint32_t row : progress->rows) {
+                const int entry = read.glossary.entryOfRow(row);
+                if (entry >= 0)
+                    terms.emplace_back(read.glossary.term(static_cast<std::size_t>(entry)));
+            }
+            std::sort(terms.begin(), terms.end());
+            return terms;
+        }
+    };
+    EXPECT_EQ(found(u"daemon"), (std::vector<std::u16string>{u"daemon"})) << "jargon's";
+    EXPECT_EQ(found(u"lisp"), (std::vector<std::u16string>{u"kernel", u"lisp"})) << "foldoc's";
+    EXPECT_EQ(found(u"cache"), (std::vector<std::u16string>{u"cache", u"cache"}))
+        << "a term found in both, once a database";
     std::remove(foldoc.c_str());
     std::remove(jargon.c_str());
 }

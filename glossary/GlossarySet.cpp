@@ -20,6 +20,7 @@ struct Glossary::SetState {
         std::vector<std::uint32_t> entryOfLocal;
         std::u16string soleSource;
         std::string path;
+        std::size_t listed = 0; // its terms listed (read.terms goes once merged)
     };
     std::vector<PartState> parts;
     std::vector<std::uint32_t> refStart; // by entry, and one past the last
@@ -112,6 +113,11 @@ Glossary Glossary::loadSet(const std::vector<Part>& parts, const std::vector<std
     }
     state->refStart.push_back(static_cast<std::uint32_t>(state->refs.size()));
     keys.clear();
+    // The merged list holds them now: each part's own copy goes.
+    for (SetState::PartState& part : state->parts) {
+        part.listed = part.read.terms.size();
+        part.read.terms = TermList();
+    }
     DefinitionReader definitionAt = [state](std::size_t index, std::vector<std::u16string>& into) {
         for (std::uint32_t r = state->refStart[index]; r < state->refStart[index + 1]; ++r) {
             const SetState::Ref ref = state->refs[r];
@@ -167,7 +173,7 @@ std::vector<std::pair<std::string, std::size_t>> Glossary::parts() const {
     std::vector<std::pair<std::string, std::size_t>> parts;
     if (set_) {
         for (const SetState::PartState& part : set_->parts)
-            parts.emplace_back(part.path, part.read.terms.size());
+            parts.emplace_back(part.path, part.listed);
     }
     return parts;
 }

@@ -114,7 +114,9 @@ SetRead readSet(const std::vector<SetMember>& members,
         parts.push_back(partFor(members[m].path, members[m].remembered, &choices.back()));
         read.members.push_back(m);
     }
-    if (parts.size() == 1) {
+    // The database opened alone is read as ever; any other, alone or not, as a part of a set,
+    // which names its path to the searches.
+    if (parts.size() == 1 && read.members[0] == 0) {
         read.reads.resize(1);
         read.glossary = Glossary::load(parts[0].path, {}, &read.reads[0].failure,
                                        &read.reads[0].damage, parts[0].view, most);

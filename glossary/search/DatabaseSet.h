@@ -60,7 +60,7 @@ struct SetRead {
     std::vector<Glossary::PartRead> reads; // by part
 };
 
-// Reads the members that have a dictionary on; one alone is read as a database by itself.
+// Reads the members that have a dictionary on; the first alone is read as a database by itself.
 // `most`: at most so many terms of each.
 SetRead readSet(const std::vector<SetMember>& members,
                 const std::vector<std::u16string>& rememberedOrder, std::size_t most = SIZE_MAX);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <cwctype>
 
 namespace {
 
@@ -100,12 +101,17 @@ std::vector<search::SetMember> DatabaseSet::members(
 std::u16string
 DatabaseSet::note(const std::vector<std::pair<std::wstring, std::wstring>>& problems) {
     std::u16string note;
-    for (const auto& [path, why] : problems)
+    for (const auto& [path, reason] : problems) {
+        // The system's sentences end with a full stop; the note puts the reason in brackets.
+        std::wstring why = reason;
+        while (!why.empty() && (why.back() == L'.' || iswspace(why.back())))
+            why.pop_back();
         note += u"<font face='MS Sans Serif' size=2 color=#A00000><b>A database is left "
                 u"out:</b> " +
                 escaped(path) + u" (" + escaped(why) +
                 u"). The other databases are shown. Put the file back or build it again with "
                 u"dictbuild, or remove it in Dictionaries (Ctrl+D).</font><br><br>";
+    }
     return note;
 }
 

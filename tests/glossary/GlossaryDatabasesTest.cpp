@@ -115,6 +115,8 @@ TEST_F(GlossaryWindowTest, ADatabaseDroppedWithCtrlJoinsTheOneShownAndTheDialogO
         EXPECT_LT(cache.find(L"foldoc"), cache.find(L"FOLDOC on cache")) << cache;
         EXPECT_LT(cache.find(L"FOLDOC on cache"), cache.find(L"jargon")) << cache;
         EXPECT_LT(cache.find(L"jargon"), cache.find(L"Jargon on cache")) << cache;
+        pageOf(glossary, L"cache");
+        glossary.saveScreenshot(binaryDirectory() + "\\glossary-databases-page.bmp");
         EXPECT_TRUE(contains(pageOf(glossary, L"hac"), L"Jargon on hacker"))
             << "the search finds the added database's terms";
 
@@ -206,6 +208,7 @@ TEST_F(GlossaryWindowTest, AnAddedDatabaseThatIsGoneIsNamedOnThePageAndTheRestWo
     EXPECT_TRUE(contains(page, L"FOLDOC on kernel")) << page;
     EXPECT_EQ(glossary.itemCount(), 3);
     EXPECT_EQ(messageBoxOf(glossary), nullptr) << "a note, not a box";
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-databases-left-out.bmp");
     // The dialog lists it, so that it can be removed.
     const HWND dialog = openDialog(glossary);
     ASSERT_NE(dialog, nullptr);

@@ -137,6 +137,12 @@ TEST(DatabaseSet, ADatabaseDamagedWhileOpenIsLeftOutAndNamedTheRestStays) {
     {
         // Every page after the first overwritten, as a copy over the open file would.
         std::fstream file(jargon, std::ios::in | std::ios::out | std::ios::binary);
+        if (!file.is_open()) {
+            // Windows lets no one write a database the glossary holds open: it stays whole.
+            EXPECT_NE(pageOf(read.glossary, u"cache").find(u"jargon cache"), std::u16string::npos);
+            EXPECT_TRUE(read.glossary.lostParts().empty());
+            return;
+        }
         file.seekg(0, std::ios::end);
         const std::streamoff size = file.tellg();
         file.seekp(4096);

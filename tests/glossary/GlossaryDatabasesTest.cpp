@@ -7,6 +7,7 @@
 #include "search/SearchTestDatabase.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <algorithm>
 
@@ -320,4 +321,46 @@ TEST_F(GlossaryWindowTest, ASearchInDefinitionsListsTheTermsOfBothDatabases) {
         },
         kTimeoutMs))
         << "kernel (FOLDOC) and hacker (Jargon) name a hacker";
+}
+
+// "Add database..." (Alt+B) in the dialog: the Open dialog names the file; one that is no
+// database is refused in the note, with nothing added.
+TEST_F(GlossaryWindowTest, AddDatabaseInTheDialogAddsItsDictionariesAndRefusesAFileThatIsNone) {
+    writeFoldoc(folder_.file("foldoc.mdb"));
+    writeJargon(folder_.file("jargon.mdb"));
+    writeFile(folder_.file("notes.mdb"), "not a database at all");
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "foldoc.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const HWND dialog = openDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
+    const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+    const auto add = [&](const std::string& path) {
+        glossary.press({VK_MENU, L'B'}, dialog);
+        HWND chooser = nullptr;
+        if (!eventually(
+                [&] { return (chooser = dialogOf(glossary, L"Add a database")) != nullptr; },
+                kTimeoutMs))
+            return false;
+        SetDlgItemTextA(chooser, cmb13, path.c_str());
+        PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+        return eventually([&] { return !IsWindow(chooser); }, kTimeoutMs);
+    };
+    ASSERT_TRUE(add(folder_.file("notes.mdb")));
+    EXPECT_TRUE(eventually(
+        [&] {
+            return windowText(GetDlgItem(dialog, IDC_SOURCES_NOTE)).find("cannot read notes.mdb") !=
+                   std::string::npos;
+        },
+        kTimeoutMs))
+        << windowText(GetDlgItem(dialog, IDC_SOURCES_NOTE));
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    ASSERT_TRUE(add(folder_.file("jargon.mdb")));
+    ASSERT_TRUE(
+        eventually([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, kTimeoutMs));
+    EXPECT_EQ(glossary.listViewText(list, 1, 0), L"jargon");
+    EXPECT_EQ(glossary.listViewText(list, 1, 2), L"jargon.mdb");
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 5; }, kTimeoutMs));
+    EXPECT_TRUE(contains(pageOf(glossary, L"foo"), L"Jargon on foo"));
 }

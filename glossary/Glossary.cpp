@@ -100,8 +100,8 @@ std::u16string simpleUpperCase(const std::u16string& text) {
     return upper;
 }
 
-Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* failure,
-                        std::string* damage, const RowView& view, std::size_t most) {
+Glossary::Read Glossary::read(const std::string& path, std::string* failure, std::string* damage,
+                              const RowView& view, std::size_t most) {
     TermList terms;
     auto positions = std::make_shared<std::vector<jet::Recordset::Position>>();
     auto tableRows = std::make_shared<std::vector<std::uint32_t>>(); // each entry's row
@@ -153,8 +153,15 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
     }
     positions->resize(terms.size());
     tableRows->resize(terms.size());
-    DefinitionReader definitionAt = [definitions, positions, tableRows, shown = view.shown](
-                                        std::size_t index) -> std::optional<std::u16string> {
+    Read read;
+    read.terms = std::move(terms);
+    read.tableRows = tableRows;
+    read.definition =
+        [definitions, positions, tableRows, shown = view.shown](
+            std::size_t index,
+            const std::function<void(std::string)>& lost) -> std::optional<std::u16string> {
+        if (!definitions)
+            return std::nullopt;
         try {
             definitions->moveTo((*positions)[index]);
             const jet::Value& definition = definitions->value(kDefinitionColumn);
@@ -162,20 +169,35 @@ Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* f
                 return shown((*tableRows)[index], definition.text);
             if (!definition.isNull())
                 return definition.text;
-        } catch (const JetError&) {
+        } catch (const JetError& error) {
             // A damaged definition is not shown; the other terms still are.
+            if (lost)
+                lost(error.what());
         } catch (const std::bad_alloc&) {
         }
         return std::nullopt;
     };
-    Glossary glossary(std::move(terms), std::move(definitionAt),
+    return read;
+}
+
+Glossary Glossary::load(const std::string& path, UpperCase upper, std::string* failure,
+                        std::string* damage, const RowView& view, std::size_t most) {
+    Read read = Glossary::read(path, failure, damage, view, most);
+    DefinitionReader definitionAt = [definition = std::move(read.definition)](
+                                        std::size_t index, std::vector<std::u16string>& into) {
+        if (auto text = definition(index, nullptr))
+            into.push_back(std::move(*text));
+    };
+    Glossary glossary(std::move(read.terms), std::move(definitionAt),
                       upper ? upper : UpperCase(unicodeFold));
     glossary.sourceOrder_ = view.sourceOrder;
-    glossary.tableRows_ = std::move(tableRows);
+    glossary.tableRows_ = std::move(read.tableRows);
     return glossary;
 }
 
 int Glossary::entryOfRow(std::uint32_t row) const {
+    if (set_)
+        return entryOfPartRow(row >> kPartShift, row & ((1u << kPartShift) - 1));
     if (!tableRows_)
         return row < size() ? static_cast<int>(row) : -1;
     // Entries keep the table's order, so the rows ascend.
@@ -192,8 +214,9 @@ Glossary::Glossary(std::vector<std::u16string> terms,
                   list.add(term);
               return list;
           }(),
-          [all = std::move(definitions)](std::size_t index) {
-              return index < all.size() ? all[index] : std::nullopt;
+          [all = std::move(definitions)](std::size_t index, std::vector<std::u16string>& into) {
+              if (index < all.size() && all[index])
+                  into.push_back(*all[index]);
           },
           upper ? upper : UpperCase(unicodeFold)) {}
 
@@ -277,10 +300,12 @@ void keep(std::promise<std::shared_ptr<const SearchIndex>>& promise, const Build
 
 } // namespace
 
-Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper)
+Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper,
+                   std::shared_ptr<const TermList> folded)
     : terms_(std::make_shared<const TermList>(std::move(terms))),
       definitionAt_(std::move(definitionAt)), upperCase_(upper) {
-    upper_ = std::make_shared<const TermList>(upperCaseOf(*terms_, upper));
+    upper_ =
+        folded ? std::move(folded) : std::make_shared<const TermList>(upperCaseOf(*terms_, upper));
     auto byCase = [folded = upper_](const std::atomic<bool>* stop) {
         return std::make_shared<const SearchIndex>(folded, stop);
     };
@@ -509,12 +534,8 @@ std::optional<std::u16string> Glossary::definitionShownFor(std::size_t index) co
             firsts.push_back(other);
     }
     std::vector<std::u16string> definitions;
-    for (const std::size_t row : firsts) {
-        if (auto definition = definitionAt_(row))
-            definitions.push_back(std::move(*definition));
-        else if (row == firsts.front() && firsts.size() == 1)
-            return std::nullopt;
-    }
+    for (const std::size_t row : firsts)
+        definitionAt_(row, definitions);
     if (definitions.empty())
         return std::nullopt;
     return articles::join(definitions, sourceOrder_);

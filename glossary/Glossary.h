@@ -42,10 +42,41 @@ public:
     Glossary(std::vector<std::u16string> terms,
              std::vector<std::optional<std::u16string>> definitions, UpperCase upper = UpperCase());
 
+    // One database of several read as one glossary (GlossarySet.cpp). `soleSource` names the
+    // dictionary of a database of one, whose definitions carry no mark of it, so that its
+    // parts take their place among the other databases' dictionaries.
+    struct Part {
+        std::string path; // UTF-8
+        RowView view;
+        std::u16string soleSource;
+    };
+    // What reading a part met: as load()'s `failure` and `damage`.
+    struct PartRead {
+        std::string failure, damage;
+    };
+    // The terms of every part in one list, in the order of terms (text::collate), a term that
+    // several parts have once, its page joining theirs in `order` (the dictionaries of them all,
+    // in the user's order). A part that cannot be read adds nothing; `reads` (if given) gets
+    // what each part met. `most`: at most so many terms of each part.
+    static Glossary loadSet(const std::vector<Part>& parts,
+                            const std::vector<std::u16string>& order,
+                            std::vector<PartRead>* reads = nullptr, UpperCase upper = UpperCase(),
+                            std::size_t most = SIZE_MAX);
+    // The entry that shows row `row` of part `part`'s table Dict, or -1 (entryOfRow's rule).
+    int entryOfPartRow(std::size_t part, std::uint32_t row) const;
+    // The parts of a set, in the order entryOfRow's tags number them (SetSearch): each one's
+    // path and how many of its terms are listed; none when the glossary is one database.
+    std::vector<std::pair<std::string, std::size_t>> parts() const;
+    // The parts whose definitions could not be read since they were loaded (the file changed
+    // or went while open), by path, with why; their entries then show the other parts' only.
+    std::vector<std::pair<std::string, std::string>> lostParts() const;
+
     std::size_t size() const { return terms_->size(); }
     // The entry that shows row `row` of table Dict (as the full-text index counts rows), or -1
-    // when it is not listed: no term, or only dictionaries that are off.
+    // when it is not listed: no term, or only dictionaries that are off. In a set, the row is
+    // tagged with its part (search::SetSearch::tagged).
     int entryOfRow(std::uint32_t row) const;
+    static constexpr unsigned kPartShift = 27; // rows below 2^27 a part, 32 parts
     std::u16string_view term(std::size_t index) const { return (*terms_)[index]; }
 
     // How a search found its term.
@@ -117,8 +148,24 @@ public:
                                    const std::vector<std::u16string>& bases);
 
 private:
-    using DefinitionReader = std::function<std::optional<std::u16string>(std::size_t)>;
-    Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper);
+    // Adds the definitions of entry `index` as written (one, or one per part that has the
+    // term), none when they cannot be shown.
+    using DefinitionReader =
+        std::function<void(std::size_t index, std::vector<std::u16string>& into)>;
+    Glossary(TermList terms, DefinitionReader definitionAt, const UpperCase& upper,
+             std::shared_ptr<const TermList> folded = nullptr);
+    // One database's terms and the reading of their definitions, apart from a Glossary.
+    struct Read {
+        TermList terms;
+        std::shared_ptr<std::vector<std::uint32_t>> tableRows; // each term's row
+        // The term's definition as shown; a reading that fails tells `lost` why.
+        std::function<std::optional<std::u16string>(std::size_t,
+                                                    const std::function<void(std::string)>& lost)>
+            definition;
+    };
+    static Read read(const std::string& path, std::string* failure, std::string* damage,
+                     const RowView& view, std::size_t most);
+    struct SetState; // GlossarySet.cpp
     const SearchIndex* index() const;
     // The sorted terms without accents (none when no term has any); `built` says whether it
     // is there yet. Built after the index in the search's case, which every search needs.
@@ -133,6 +180,7 @@ private:
     DefinitionReader definitionAt_;
     std::vector<std::u16string> sourceOrder_;
     std::shared_ptr<const std::vector<std::uint32_t>> tableRows_; // of each entry, when loaded
+    std::shared_ptr<const SetState> set_;                         // when loaded as a set
     UpperCase upperCase_;
     mutable std::shared_future<std::shared_ptr<const SearchIndex>> pending_, pendingLetters_;
     mutable std::shared_ptr<const SearchIndex> index_, letters_;

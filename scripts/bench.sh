@@ -57,6 +57,19 @@ time_import "FOLDOC, Jargon File, V.E.R.A." "$root/build/bench/dictd.mdb" foldoc
 time_import "GCIDE" "$root/build/bench/gcide.mdb" gcide
 time_import "all nine (1.4 million terms)" "$root/build/bench/all.mdb" foldoc jargon vera gcide wn \
     german-english english-german freedict-fra-eng freedict-deu-eng
+# The same nine as nine databases, one a dictionary (dictbuild --each), shown as one set below.
+nine=(foldoc jargon vera gcide wn german-english english-german freedict-fra-eng freedict-deu-eng)
+rm -rf "$root/build/bench/nine" && mkdir -p "$root/build/bench/nine"
+each_pairs=()
+for name in "${nine[@]}"; do
+    each_pairs+=("$root/build/dictionaries/$name.index" "$root/build/dictionaries/$name.dict.dz")
+done
+/usr/bin/time -f "%e %U %S %M" -o "$root/build/bench/import.time" \
+    "$root/build/bench/bin/dictbuild" --each --dictd "${each_pairs[@]}" "$root/build/bench/nine" \
+    >/dev/null
+read -r seconds user system kilobytes <"$root/build/bench/import.time"
+printf '  %-34s %6.1f s CPU (%5.1f s elapsed), peak %5d MB\n' "all nine, a database each:" \
+    "$(awk "BEGIN { print $user + $system }")" "$seconds" $((kilobytes / 1024))
 import_options=--no-index time_import "all nine, without the full-text index" \
     "$root/build/bench/all-plain.mdb" foldoc jargon vera gcide wn german-english english-german \
     freedict-fra-eng freedict-deu-eng
@@ -102,6 +115,13 @@ search_time "wildcard *ology" terms '*ology'
 rm -f "$root/build/bench/search.out"
 echo "glossary.exe on the nine dictionaries:"
 "$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" "$(winepath -w "$root/build/bench/all.mdb")" | tr -d '\r'
+echo "glossary.exe on the nine dictionaries as nine databases shown as one (against the one above):"
+set_paths=()
+for name in "${nine[@]}"; do
+    set_paths+=("$(winepath -w "$root/build/bench/nine/$name.mdb")")
+done
+"$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" --set "${set_paths[@]}" | tr -d '\r'
+rm -rf "$root/build/bench/nine"
 echo "the popup on the nine dictionaries (a word copied twice in another program; once every term is read):"
 "$WINE_LOADER" "$root/build/windows/bin/popup_bench.exe" "$all_mdb" | tr -d '\r'
 echo "a DICT server beside the nine dictionaries (Debian's dictd on this machine serving devil):"

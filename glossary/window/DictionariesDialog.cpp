@@ -1,117 +1,37 @@
 #include "DictionariesDialog.h"
 
+#include "DictionariesRows.h"
 #include "GroupSection.h"
+#include "HeaderColours.h"
 #include "Ids.h"
 #include "WindowText.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <string>
 
 namespace {
 
+using namespace dictionaries;
 using search::SourceView;
 
-// A row of the list: one of the database's sources, or a server's database, or a server whose
-// databases have not come (no check box).
-struct Row {
-    int server = -1;     // none: the database's own
-    int dictionary = -1; // none with a server: the server waited for
-    std::size_t local = 0;
-};
-
-struct DialogState {
-    DictionaryChoices choices;
-    ServerSources& sources;
-    HWND& open;
-    std::vector<Row> rows;
-    std::wstring addressNote;  // why the address typed was refused, until the next is typed
-    bool filling = false;      // the list is being written by the program, not changed by the user
-    GroupSection groupSection; // the groups of these dictionaries
-};
-
-DialogState& stateOf(HWND dialog) {
-    return *reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
-}
-
-// 1234567 as the user's locale writes it (1,234,567).
-std::wstring count(std::uint32_t number) {
-    const std::wstring digits = std::to_wstring(number);
-    wchar_t separator[8] = L",", decimal[8] = L".";
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8);
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 8);
-    NUMBERFMTW format = {0, 0, 3, decimal, separator, 1};
-    wchar_t text[64] = {};
-    return GetNumberFormatW(LOCALE_USER_DEFAULT, 0, digits.c_str(), &format, text, 64) > 0
-               ? std::wstring(text)
-               : digits;
-}
-
-std::wstring wide(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
-struct RowText {
-    std::wstring name, entries, from;
-    int checked; // 1 on, 0 off, -1 no check box
-};
-
-RowText textOf(const DialogState& state, const Row& row) {
-    if (row.server < 0) {
-        const search::SourceSetting& source = state.choices.local[row.local];
-        return {wide(source.name), count(source.entries), L"database", source.on ? 1 : 0};
-    }
-    const ServerSetting& server = state.choices.servers[static_cast<std::size_t>(row.server)];
-    if (row.dictionary < 0) {
-        const bool failed = !state.sources.source(server.address).lastFailure().empty();
-        return {wide(server.address), L"", failed ? L"not reached" : L"waiting\u2026", -1};
-    }
-    const ServerDictionary& dictionary =
-        server.dictionaries[static_cast<std::size_t>(row.dictionary)];
-    std::wstring name = wide(dictionary.name);
-    if (!dictionary.description.empty())
-        name += L": " + wide(dictionary.description);
-    return {name, L"", wide(server.address), dictionary.on ? 1 : 0};
-}
-
-void writeItem(HWND list, int item, const RowText& text) {
-    std::wstring name = text.name, entries = text.entries, from = text.from;
-    LVITEMW row = {};
-    row.iItem = item;
-    row.mask = LVIF_TEXT;
-    row.pszText = name.data();
-    if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) <= item)
-        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
-    else
-        SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(item),
-                     reinterpret_cast<LPARAM>(&row));
-    row.iSubItem = 1;
-    row.pszText = entries.data();
-    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row));
-    row.iSubItem = 2;
-    row.pszText = from.data();
-    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row));
-    // The check box is the state image: 2 checked, 1 not, none for a server waited for.
-    ListView_SetItemState(list, item, INDEXTOSTATEIMAGEMASK(text.checked + 1), LVIS_STATEIMAGEMASK);
-}
-
-void select(HWND list, int item) {
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_SetItemState(list, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_EnsureVisible(list, item, FALSE);
-}
-
-int selectedRow(HWND dialog) {
-    return ListView_GetNextItem(GetDlgItem(dialog, IDC_SOURCES), -1, LVNI_SELECTED);
-}
-
-// What the note under the list says, and whether OK and Remove server may be chosen.
+// What the note under the list says, and whether OK and Remove may be chosen.
 void updateNote(HWND dialog) {
     DialogState& state = stateOf(dialog);
     std::wstring note;
-    bool anyOn = false;
-    for (const search::SourceSetting& source : state.choices.local)
-        anyOn = anyOn || source.on;
+    bool anyOn = false, whole = false;
+    const DatabaseChoice* refusing = nullptr;
+    for (const DatabaseChoice& database : state.choices.databases) {
+        for (const search::SourceSetting& source : database.sources)
+            anyOn = anyOn || (source.on && database.refusal == SourceView::Refusal::None);
+        whole = whole || database.refusal != SourceView::Refusal::None;
+        if (refusing == nullptr && database.refusal != SourceView::Refusal::None)
+            refusing = &database;
+        if (note.empty() && !database.unreadable.empty())
+            note = L"The database " + database.path + L" cannot be read (" + database.unreadable +
+                   L"), so it is left out. Put the file back, or remove it here (Alt+R).";
+    }
     for (const ServerSetting& server : state.choices.servers) {
         for (const ServerDictionary& dictionary : server.dictionaries)
             anyOn = anyOn || dictionary.on;
@@ -127,40 +47,48 @@ void updateNote(HWND dialog) {
     if (!state.addressNote.empty())
         note = state.addressNote;
     else if (!note.empty())
-        ; // a server waited for, or not reached
-    else if (state.choices.refusal == SourceView::Refusal::NoSources)
-        note = L"This database does not record which dictionary each entry comes from, so all of "
-               L"it is shown. Build it again with dictbuild to choose its dictionaries.";
-    else if (state.choices.refusal == SourceView::Refusal::NoEntries)
-        note = L"This database names its dictionaries but not which entries are whose (an "
-               L"earlier dictbuild left that out with --no-index), so all of it is shown. Build "
-               L"it again with this dictbuild to choose its dictionaries.";
+        ; // a database that cannot be read, a server waited for, or not reached
+    else if (refusing != nullptr && refusing->refusal == SourceView::Refusal::NoSources)
+        note = L"The database " + fileName(refusing->path) +
+               L" does not record which dictionary each entry comes from, so all of it is "
+               L"shown. Build it again with dictbuild to choose its dictionaries.";
+    else if (refusing != nullptr)
+        note = L"The database " + fileName(refusing->path) +
+               L" names its dictionaries but not which entries are whose (an earlier dictbuild "
+               L"left that out with --no-index), so all of it is shown. Build it again with this "
+               L"dictbuild to choose its dictionaries.";
     else if (!anyOn)
         note = L"No dictionary is on: turn at least one on (Space) to see any entry.";
     SetDlgItemTextW(dialog, IDC_SOURCES_NOTE, note.c_str());
-    EnableWindow(GetDlgItem(dialog, IDOK),
-                 state.choices.refusal != SourceView::Refusal::None || anyOn);
+    EnableWindow(GetDlgItem(dialog, IDOK), whole || anyOn);
     const int row = selectedRow(dialog);
-    EnableWindow(GetDlgItem(dialog, IDC_SERVER_REMOVE),
-                 row >= 0 && state.rows[static_cast<std::size_t>(row)].server >= 0);
+    EnableWindow(GetDlgItem(dialog, IDC_SERVER_REMOVE), row >= 0 && removable(state, row));
 }
 
-// The rows anew, with the row of `server`'s `dictionary` selected (the first row when gone).
+// The rows anew, with the row of `server`'s `dictionary` selected (the first row when gone);
+// with `server` -1, the first row of database `dictionary`.
 void fillRows(HWND dialog, int server = -2, int dictionary = -1) {
     DialogState& state = stateOf(dialog);
     const HWND list = GetDlgItem(dialog, IDC_SOURCES);
     state.rows.clear();
-    // A database whose dictionaries cannot be chosen shows none: all of it is shown anyway.
-    if (state.choices.refusal == SourceView::Refusal::None) {
-        for (std::size_t i = 0; i < state.choices.local.size(); ++i)
-            state.rows.push_back({-1, -1, i});
+    // A database whose dictionaries cannot be chosen shows as one row: all of it is shown.
+    for (std::size_t i = 0; i < state.choices.order.size(); ++i) {
+        if (state.choices.databases[state.choices.order[i].database].refusal ==
+            SourceView::Refusal::None)
+            state.rows.push_back({-1, -1, i, -1});
+    }
+    // Alone, it lists nothing: the note says why.
+    for (std::size_t d = 0; d < state.choices.databases.size(); ++d) {
+        if (state.choices.databases[d].refusal != SourceView::Refusal::None &&
+            state.choices.databases.size() > 1)
+            state.rows.push_back({-1, -1, 0, static_cast<int>(d)});
     }
     for (std::size_t s = 0; s < state.choices.servers.size(); ++s) {
         const auto& dictionaries = state.choices.servers[s].dictionaries;
         if (dictionaries.empty())
-            state.rows.push_back({static_cast<int>(s), -1, 0});
+            state.rows.push_back({static_cast<int>(s), -1, 0, -1});
         for (std::size_t d = 0; d < dictionaries.size(); ++d)
-            state.rows.push_back({static_cast<int>(s), static_cast<int>(d), 0});
+            state.rows.push_back({static_cast<int>(s), static_cast<int>(d), 0, -1});
     }
     state.filling = true;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
@@ -170,7 +98,10 @@ void fillRows(HWND dialog, int server = -2, int dictionary = -1) {
     for (std::size_t i = 0; i < state.rows.size(); ++i) {
         const Row& row = state.rows[i];
         writeItem(list, static_cast<int>(i), textOf(state, row));
-        if (chosen < 0 && row.server == server && (dictionary < 0 || row.dictionary == dictionary))
+        const bool wanted =
+            server == -1 ? row.server < 0 && databaseOf(state, row) == dictionary
+                         : row.server == server && (dictionary < 0 || row.dictionary == dictionary);
+        if (chosen < 0 && wanted)
             chosen = static_cast<int>(i);
     }
     if (chosen < 0 && !state.rows.empty())
@@ -179,8 +110,7 @@ void fillRows(HWND dialog, int server = -2, int dictionary = -1) {
         select(list, chosen);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     state.filling = false;
-    const bool choosable =
-        state.choices.refusal == SourceView::Refusal::None || !state.choices.servers.empty();
+    const bool choosable = !state.rows.empty();
     for (const int id : {IDC_SOURCES, IDC_SOURCES_UP, IDC_SOURCES_DOWN})
         EnableWindow(GetDlgItem(dialog, id), choosable);
     updateNote(dialog);
@@ -209,26 +139,30 @@ void fill(HWND dialog) {
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                      reinterpret_cast<LPARAM>(&header));
     }
+    drawHeaderInSystemColours(list);
     SendDlgItemMessageW(dialog, IDC_SERVER_TEXT, EM_LIMITTEXT, 300, 0);
     stateOf(dialog).groupSection.init(dialog, stateOf(dialog).choices);
     fillRows(dialog);
 }
 
-// Rows move within their own kind: the database's among themselves, a server's among its own
-// (a server's part of the page follows the database's, which shows without waiting).
+// Rows move within their own kind: the databases' dictionaries among themselves, across
+// databases, a server's among its own (a server's part of the page follows the databases',
+// which shows without waiting).
 void move(HWND dialog, int step) {
     DialogState& state = stateOf(dialog);
     const int from = selectedRow(dialog), to = from + step;
     if (from < 0 || to < 0 || to >= static_cast<int>(state.rows.size()) ||
         state.rows[static_cast<std::size_t>(from)].server !=
-            state.rows[static_cast<std::size_t>(to)].server) {
+            state.rows[static_cast<std::size_t>(to)].server ||
+        state.rows[static_cast<std::size_t>(from)].database >= 0 ||
+        state.rows[static_cast<std::size_t>(to)].database >= 0) {
         MessageBeep(MB_OK); // already first or last of its kind
         return;
     }
     const Row a = state.rows[static_cast<std::size_t>(from)];
     const Row b = state.rows[static_cast<std::size_t>(to)];
     if (a.server < 0) {
-        std::swap(state.choices.local[a.local], state.choices.local[b.local]);
+        std::swap(state.choices.order[a.local], state.choices.order[b.local]);
     } else if (a.dictionary >= 0 && b.dictionary >= 0) {
         auto& dictionaries = state.choices.servers[static_cast<std::size_t>(a.server)].dictionaries;
         std::swap(dictionaries[static_cast<std::size_t>(a.dictionary)],
@@ -275,11 +209,71 @@ void addServer(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDC_SOURCES));
 }
 
-void removeServer(HWND dialog) {
+void removeDatabase(HWND dialog, std::size_t database) {
+    DialogState& state = stateOf(dialog);
+    auto& order = state.choices.order;
+    order.erase(std::remove_if(order.begin(), order.end(),
+                               [database](const search::SourcePlace& place) {
+                                   return place.database == database;
+                               }),
+                order.end());
+    for (search::SourcePlace& place : order)
+        place.database -= place.database > database ? 1 : 0;
+    state.choices.databases.erase(state.choices.databases.begin() +
+                                  static_cast<std::ptrdiff_t>(database));
+    fillRows(dialog, -1, static_cast<int>(database) - 1);
+    SetFocus(GetDlgItem(dialog, IDC_SOURCES));
+}
+
+void addDatabase(HWND dialog) {
+    DialogState& state = stateOf(dialog);
+    wchar_t path[MAX_PATH] = {};
+    OPENFILENAMEW open = {};
+    open.lStructSize = sizeof open;
+    open.hwndOwner = dialog;
+    open.lpstrFilter = L"Jet databases (*.mdb)\0*.mdb\0All files (*.*)\0*.*\0";
+    open.lpstrFile = path;
+    open.nMaxFile = MAX_PATH;
+    open.lpstrDefExt = L"mdb";
+    open.lpstrTitle = L"Add a database";
+    open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&open))
+        return;
+    DatabaseChoice added;
+    std::wstring why;
+    if (!state.choices.readDatabase || !state.choices.readDatabase(path, added, why)) {
+        refuseAddress(dialog, L"The glossary cannot read " + fileName(path) + L" as a database (" +
+                                  why + L"). Choose a database that dictbuild wrote.");
+        SetFocus(GetDlgItem(dialog, IDC_DATABASE_ADD));
+        return;
+    }
+    for (const DatabaseChoice& database : state.choices.databases) {
+        if (_wcsicmp(database.path.c_str(), added.path.c_str()) == 0) {
+            refuseAddress(dialog, fileName(path) + L" is listed already: its dictionaries are "
+                                                   L"in the list above.");
+            SetFocus(GetDlgItem(dialog, IDC_DATABASE_ADD));
+            return;
+        }
+    }
+    state.addressNote.clear();
+    const std::size_t database = state.choices.databases.size();
+    for (std::size_t s = 0; s < added.sources.size(); ++s)
+        state.choices.order.push_back({database, s});
+    state.choices.databases.push_back(std::move(added));
+    fillRows(dialog, -1, static_cast<int>(database));
+    SetFocus(GetDlgItem(dialog, IDC_SOURCES));
+}
+
+void removeSelected(HWND dialog) {
     DialogState& state = stateOf(dialog);
     const int row = selectedRow(dialog);
-    if (row < 0 || state.rows[static_cast<std::size_t>(row)].server < 0) {
+    if (row < 0 || !removable(state, row)) {
         MessageBeep(MB_OK);
+        return;
+    }
+    const int database = databaseOf(state, state.rows[static_cast<std::size_t>(row)]);
+    if (database > 0) {
+        removeDatabase(dialog, static_cast<std::size_t>(database));
         return;
     }
     const auto server = static_cast<std::size_t>(state.rows[static_cast<std::size_t>(row)].server);
@@ -299,6 +293,9 @@ void serverNews(HWND dialog) {
     bool waiting = false;
     for (const ServerSetting& server : state.choices.servers)
         waiting = waiting || !server.listed;
+    // A database listed whole has no check box: one that Space gave it goes again.
+    for (const DatabaseChoice& database : state.choices.databases)
+        waiting = waiting || database.refusal != SourceView::Refusal::None;
     if (state.sources.takeDatabases(state.choices.servers) || waiting)
         fillRows(dialog, selected.server, selected.dictionary);
 }
@@ -311,9 +308,13 @@ void itemChanged(HWND dialog, const NMLISTVIEW& change) {
     if (((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) != 0) {
         const Row& row = state.rows[static_cast<std::size_t>(change.iItem)];
         const bool on = (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-        if (row.server < 0)
-            state.choices.local[row.local].on = on;
-        else if (row.dictionary >= 0)
+        if (row.database >= 0) {
+            if ((change.uNewState & LVIS_STATEIMAGEMASK) != 0)
+                PostMessageW(dialog, MSG_SERVER_NEWS, 0, 0); // listed whole: no check box
+        } else if (row.server < 0) {
+            const search::SourcePlace place = state.choices.order[row.local];
+            state.choices.databases[place.database].sources[place.source].on = on;
+        } else if (row.dictionary >= 0)
             state.choices.servers[static_cast<std::size_t>(row.server)]
                 .dictionaries[static_cast<std::size_t>(row.dictionary)]
                 .on = on;
@@ -355,7 +356,10 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
             addServer(dialog);
             return TRUE;
         case IDC_SERVER_REMOVE:
-            removeServer(dialog);
+            removeSelected(dialog);
+            return TRUE;
+        case IDC_DATABASE_ADD:
+            addDatabase(dialog);
             return TRUE;
         case IDC_SERVER_TEXT:
             if (HIWORD(wParam) == EN_CHANGE && !stateOf(dialog).addressNote.empty()) {

@@ -39,33 +39,42 @@ std::wstring GlossaryWindow::databasePath() const {
     return path;
 }
 
-// Reads `path` into `into`: the reason it cannot be read as a database, or nothing. A file
-// that opens but is damaged further on gives the terms read before the damage, and says where
-// in `damage`.
-std::wstring GlossaryWindow::readDatabase(const std::wstring& path, Glossary& into,
-                                          std::wstring& damage) const {
-    return readDatabase(path, rememberedSources(path), groups_.model().shown(), into, damage);
+// Why `path` cannot be read, as the load said or the system says of a missing file.
+static std::wstring reasonFor(const std::wstring& path, const std::string& failure) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return std::wstring(failure.begin(), failure.end());
+    std::wstring reason = win32::systemMessage(GetLastError());
+    return reason.empty() ? L"The file cannot be found." : reason;
 }
 
 std::wstring GlossaryWindow::readDatabase(const std::wstring& path,
-                                          const std::vector<std::u16string>& sources,
-                                          const std::optional<groups::Group>& group, Glossary& into,
-                                          std::wstring& damage, std::size_t most) {
-    std::string failure, damaged;
-    into = Glossary::load(utf8(path), {}, &failure, &damaged, sourceViewFor(path, sources, group),
-                          most);
-    damage = std::wstring(damaged.begin(), damaged.end());
-    if (failure.empty())
-        return std::wstring();
-    std::wstring reason;
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        reason = win32::systemMessage(GetLastError());
-        if (reason.empty())
-            reason = L"The file cannot be found.";
-    } else {
-        reason = std::wstring(failure.begin(), failure.end());
+                                          const std::vector<search::SetMember>& members,
+                                          const std::vector<std::u16string>& order,
+                                          const std::optional<groups::Group>& group,
+                                          DatabaseRead& into, std::size_t most) {
+    // Outside the group shown is as if off.
+    search::SetRead read =
+        search::readSet(members, order, most,
+                        [group](search::SourceChoice& choice) { groups::restrict(choice, group); });
+    into.glossary = std::move(read.glossary);
+    std::wstring failure;
+    for (std::size_t part = 0; part < read.members.size(); ++part) {
+        const Glossary::PartRead& outcome = read.reads[part];
+        const std::string& memberPath = members[read.members[part]].path;
+        const std::wstring wide = read.members[part] == 0 ? path : fromUtf8(memberPath);
+        if (read.members[part] == 0) {
+            into.damage = std::wstring(outcome.damage.begin(), outcome.damage.end());
+            if (!outcome.failure.empty())
+                failure = reasonFor(path, outcome.failure);
+        } else if (!outcome.failure.empty()) {
+            into.setProblems.emplace_back(wide, reasonFor(wide, outcome.failure));
+        } else if (!outcome.damage.empty()) {
+            into.setProblems.emplace_back(
+                wide, std::wstring(outcome.damage.begin(), outcome.damage.end()) +
+                          L"; only the terms before the damage are listed");
+        }
     }
-    return reason;
+    return failure;
 }
 
 namespace {
@@ -92,13 +101,19 @@ std::u16string escaped(const std::wstring& raw) {
 } // namespace
 
 std::unique_ptr<BackgroundLoad<GlossaryWindow::DatabaseRead>>
-GlossaryWindow::startReading(const std::wstring& path, std::size_t most, UINT done) const {
+GlossaryWindow::startReading(const std::wstring& path, std::size_t most, UINT done,
+                             bool alone) const {
     const HWND window = window_;
+    std::vector<search::SetMember> members = databases_.members(
+        path, [this](const std::wstring& database) { return rememberedSources(database); });
+    if (alone)
+        members.resize(1);
     return std::make_unique<BackgroundLoad<DatabaseRead>>(
-        [path, sources = rememberedSources(path), group = groups_.model().shown(), most] {
+        [path, members = std::move(members), order = databases_.order(),
+         group = groups_.model().shown(), most] {
             DatabaseRead read;
             try {
-                read.failure = readDatabase(path, sources, group, read.glossary, read.damage, most);
+                read.failure = readDatabase(path, members, order, group, read, most);
             } catch (const std::exception&) {
                 read.failure = L"The terms do not fit in the memory there is.";
             }
@@ -163,6 +178,7 @@ void GlossaryWindow::databaseRead() {
                       escaped(std::to_wstring(glossary_.size())) +
                       u" terms read before the damage are listed. Install the glossary again, "
                       u"or open another database with Ctrl+O.</font><br><br>";
+    databases_.setProblems(std::move(read->setProblems));
     // A missing default file is no error: the list stays empty. A file named by the user
     // that cannot be read is worth a word, once the window shows, in front of it.
     if (!database_.empty() && !failure.empty()) {
@@ -237,7 +253,7 @@ void GlossaryWindow::openDatabase(const std::wstring& path) {
     // The database shown stays, and answers, while the other one's terms are read.
     opening_ = path;
     openingText_ = windowText(search_);
-    reading_ = startReading(path, SIZE_MAX, MSG_DATABASE_READ);
+    reading_ = startReading(path, SIZE_MAX, MSG_DATABASE_READ, true);
     if (reading_->waitFor(std::chrono::milliseconds(kQuietReadMs)))
         databaseRead();
     else
@@ -262,6 +278,8 @@ void GlossaryWindow::databaseOpened(DatabaseRead read) {
         database_ = path;
         openedByUser_ = true;
         damageNote_.clear();
+        databases_.setAdded({}); // another database replaces the set
+        databases_.setProblems({});
         showDatabase(std::u16string());
         const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
         if (typed)

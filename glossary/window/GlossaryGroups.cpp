@@ -24,21 +24,7 @@ void GlossaryWindow::showGroup() {
         // The terms being read are read again, through the group.
         if (opening_.empty())
             loadGlossary();
-    } else {
-        Glossary shown{{}, {}};
-        std::wstring damage;
-        // A database gone since it was opened: the window keeps what it shows.
-        if (readDatabase(databasePath(), shown, damage).empty()) {
-            // The page is made anew below.
-            serverPage_.shown = false;
-            const std::u16string term =
-                shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
-            glossary_ = std::move(shown);
-            showDatabase(term);
-            const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
-            if (selected != LB_ERR)
-                showTermInSearch(static_cast<std::size_t>(selected));
-        }
-    }
+    } else
+        rereadSet();
     setStatus(groups_.note(), groups_.spokenNote());
 }

@@ -22,7 +22,7 @@ void GlossaryWindow::showPage(const std::u16string& html) {
         setStatus(L"", L"");
     findStatus_.clear();
     serverPage_.shown = false;
-    pageView_.show(damageNote_ + html);
+    pageView_.show(damageNote_ + databases_.pageNote(glossary_) + html);
 }
 
 std::wstring GlossaryWindow::shownTerm() const {

@@ -128,9 +128,16 @@ void GlossaryWindow::startDefinitionSearch() {
     if (definitionSearch_)
         return;
     const HWND window = window_;
-    definitionSearch_ = std::make_unique<search::BackgroundSearch>(
-        [path = utf8(databasePath())] { return jet::Database::open(path); }, glossary_.size(),
-        [window] { PostMessageW(window, MSG_SEARCH_NEWS, 0, 0); });
+    std::vector<search::SetSearch::Database> databases;
+    const auto opener = [](std::string path) {
+        return [path = std::move(path)] { return jet::Database::open(path); };
+    };
+    for (const auto& [path, terms] : glossary_.parts())
+        databases.push_back({opener(path), terms});
+    if (databases.empty())
+        databases.push_back({opener(utf8(databasePath())), glossary_.size()});
+    definitionSearch_ = std::make_unique<search::SetSearch>(
+        databases, [window] { PostMessageW(window, MSG_SEARCH_NEWS, 0, 0); });
     // What the first searches would read, read while the user types the first word.
     definitionSearch_->readAhead();
 }
@@ -199,12 +206,20 @@ std::vector<std::uint32_t>
 GlossaryWindow::rowsListed(const std::vector<std::uint32_t>& rows) const {
     // The index counts the table's rows; the list leaves out rows without a term and those of
     // dictionaries turned off.
+    // A term of several databases is found in each: listed once, where it is first found.
     std::vector<std::uint32_t> entries;
     entries.reserve(rows.size());
+    std::vector<bool> listed(glossary_.parts().size() > 1 ? glossary_.size() : 0, false);
     for (const std::uint32_t row : rows) {
         const int entry = glossary_.entryOfRow(row);
-        if (entry >= 0)
-            entries.push_back(static_cast<std::uint32_t>(entry));
+        if (entry < 0)
+            continue;
+        if (!listed.empty()) {
+            if (listed[static_cast<std::size_t>(entry)])
+                continue;
+            listed[static_cast<std::size_t>(entry)] = true;
+        }
+        entries.push_back(static_cast<std::uint32_t>(entry));
     }
     return entries;
 }

@@ -15,13 +15,6 @@ namespace {
 
 const wchar_t kChoicesKey[] = L"Software\\Technical Glossary\\Dictionaries"; // a value a database
 
-// The database's full path: the value's name, which the registry compares ignoring case.
-std::wstring fullPathOf(const std::wstring& path) {
-    wchar_t full[MAX_PATH] = {};
-    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-    return length > 0 && length < MAX_PATH ? std::wstring(full, length) : path;
-}
-
 std::vector<std::u16string> storedChoice(const std::wstring& database) {
     return win32::readLines(HKEY_CURRENT_USER, kChoicesKey, database, 1024 * 1024);
 }
@@ -29,61 +22,89 @@ std::vector<std::u16string> storedChoice(const std::wstring& database) {
 } // namespace
 
 std::vector<std::u16string> GlossaryWindow::rememberedSources(const std::wstring& path) const {
-    const std::wstring full = fullPathOf(path);
+    const std::wstring full = fullDatabasePath(path);
     const auto chosen = chosenSources_.find(full);
     return chosen != chosenSources_.end() ? chosen->second : storedChoice(full);
 }
 
-Glossary::RowView GlossaryWindow::sourceViewFor(const std::wstring& path) const {
-    return sourceViewFor(path, rememberedSources(path), groups_.model().shown());
-}
+namespace {
 
-Glossary::RowView GlossaryWindow::sourceViewFor(const std::wstring& path,
-                                                const std::vector<std::u16string>& remembered,
-                                                const std::optional<groups::Group>& group) {
-    Glossary::RowView rows;
+// A database's dictionaries as the dialog lists them; false and why when it cannot be read.
+bool readChoice(const std::wstring& path, const std::vector<std::u16string>& remembered,
+                DatabaseChoice& into, std::wstring& why) {
+    into.path = fullDatabasePath(path);
+    into.refusal = search::SourceView::Refusal::NoSources;
     try {
-        const jet::Database database = jet::Database::open(utf8(path));
-        search::SourceChoice choice =
-            search::applyRemembered(search::readSources(database), remembered);
-        groups::restrict(choice, group); // outside the group shown is as if off
-        // Pages follow the dictionaries' order even where rows cannot be told apart.
-        rows.sourceOrder = search::namesOn(choice);
-        const std::shared_ptr<const search::SourceView> view =
-            search::SourceView::open(database, choice);
-        if (!view)
-            return rows;
-        rows.listed = [view](std::uint32_t row) { return view->listed(row); };
-        rows.shown = [view](std::uint32_t row, const std::u16string& definition) {
-            return view->shown(row, definition);
-        };
-        return rows;
-    } catch (const std::exception&) {
-        // Read as written: what is wrong with the file the load itself tells.
-        return Glossary::RowView();
+        const jet::Database database = jet::Database::open(utf8(into.path));
+        into.refusal = search::SourceView::refusal(database);
+        into.sources = search::applyRemembered(search::readSources(database), remembered);
+        return true;
+    } catch (const std::exception& error) {
+        why = fromUtf8(error.what());
+        return false;
     }
 }
+
+std::vector<search::SourceChoice> sourcesOf(const std::vector<DatabaseChoice>& databases) {
+    std::vector<search::SourceChoice> sources;
+    for (const DatabaseChoice& database : databases)
+        sources.push_back(database.sources);
+    return sources;
+}
+
+// What the set is remembered as: each database's choice, the added ones and the order.
+struct SetForm {
+    std::vector<std::vector<std::u16string>> choices;
+    std::vector<std::wstring> added;
+    std::vector<std::u16string> order;
+    bool operator==(const SetForm& other) const {
+        return choices == other.choices && added == other.added && order == other.order;
+    }
+};
+
+SetForm formOf(const DictionaryChoices& choices) {
+    SetForm form;
+    std::vector<search::SourceChoice> sources = sourcesOf(choices.databases);
+    form.order = search::namesInOrder(sources, choices.order);
+    search::followOrder(sources, choices.order);
+    for (std::size_t d = 0; d < sources.size(); ++d) {
+        form.choices.push_back(search::rememberedForm(sources[d]));
+        if (d > 0)
+            form.added.push_back(choices.databases[d].path);
+    }
+    return form;
+}
+
+} // namespace
 
 void GlossaryWindow::chooseDictionaries() {
     if (reading_)
         return; // the choice applies to terms that are not in yet
     const std::wstring path = databasePath();
     DictionaryChoices choices;
-    choices.refusal = search::SourceView::Refusal::NoSources;
-    try {
-        const jet::Database database = jet::Database::open(utf8(path));
-        choices.refusal = search::SourceView::refusal(database);
-        choices.local =
-            search::applyRemembered(search::readSources(database), rememberedSources(path));
-    } catch (const std::exception&) {
-        // No database to choose in: the dialog says that nothing can be chosen.
+    choices.readDatabase = [this](const std::wstring& file, DatabaseChoice& into,
+                                  std::wstring& why) {
+        return readChoice(file, rememberedSources(file), into, why);
+    };
+    std::vector<std::wstring> paths{path};
+    for (const std::wstring& added : databases_.added())
+        paths.push_back(added);
+    for (const std::wstring& database : paths) {
+        DatabaseChoice choice;
+        std::wstring why;
+        if (!readChoice(database, rememberedSources(database), choice, why) && database != path) {
+            choice.unreadable = why; // listed, so that it can be removed
+            choice.refusal = search::SourceView::Refusal::NoSources;
+        }
+        choices.databases.push_back(std::move(choice));
     }
+    choices.order = search::placesInOrder(sourcesOf(choices.databases), databases_.order());
     // A server that failed is asked again: the reader may have mended what its note named.
     for (const ServerSetting& server : servers().choice())
         servers().source(server.address).retry();
     servers().takeDatabases(servers().choice());
     choices.servers = servers().choice();
-    const std::vector<std::u16string> before = search::rememberedForm(choices.local);
+    const SetForm before = formOf(choices);
     const std::vector<std::u16string> serversBefore = rememberedServers(choices.servers);
     choices.groups = groups_.model();
     if (!::chooseDictionaries(instance_, window_, choices, servers(), dictionariesDialog_))
@@ -94,28 +115,63 @@ void GlossaryWindow::chooseDictionaries() {
         // The page shown, with the servers chosen now.
         redrawServerPage();
     }
-    if (choices.refusal != search::SourceView::Refusal::None ||
-        search::rememberedForm(choices.local) == before)
+    const SetForm after = formOf(choices);
+    if (after == before)
         return; // nothing to read again
-    chosenSources_[fullPathOf(path)] = search::rememberedForm(choices.local);
+    for (std::size_t d = 0; d < choices.databases.size(); ++d) {
+        if (choices.databases[d].refusal == search::SourceView::Refusal::None)
+            chosenSources_[choices.databases[d].path] = after.choices[d];
+    }
+    databases_.setAdded(after.added);
+    databases_.setOrder(after.order);
+    rereadSet();
+}
+
+void GlossaryWindow::rereadSet() {
+    const std::wstring path = databasePath();
     // The list and the pages anew, on the term shown when it is still there.
-    Glossary shown{{}, {}};
-    std::wstring damage;
-    if (!readDatabase(path, shown, damage).empty())
+    DatabaseRead read;
+    const auto remembered = [this](const std::wstring& database) {
+        return rememberedSources(database);
+    };
+    if (!readDatabase(path, databases_.members(path, remembered), databases_.order(),
+                      groups_.model().shown(), read)
+             .empty())
         return; // gone since it was opened: the window keeps what it shows
+    databases_.setProblems(std::move(read.setProblems));
     // The page is made anew below.
     serverPage_.shown = false;
     const std::u16string term =
         shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
-    glossary_ = std::move(shown);
+    glossary_ = std::move(read.glossary);
     showDatabase(term);
     const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
     if (selected != LB_ERR)
         showTermInSearch(static_cast<std::size_t>(selected));
 }
 
+void GlossaryWindow::addDatabase(const std::wstring& path) {
+    if (reading_) {
+        MessageBeep(MB_ICONWARNING);
+        return; // the terms being read come first
+    }
+    DatabaseChoice choice;
+    std::wstring why;
+    if (!readChoice(path, {}, choice, why)) {
+        const std::wstring text = L"The glossary cannot add this database:\n" + path + L"\n\n" +
+                                  why +
+                                  L"\n\nThe databases shown stay as they are. Drop a database "
+                                  L"that dictbuild wrote.";
+        MessageBoxW(window_, text.c_str(), kProductName, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (databases_.add(path, databasePath()))
+        rereadSet();
+}
+
 void GlossaryWindow::saveSourceChoices() const {
     saveServers();
+    databases_.save();
     if (chosenSources_.empty())
         return;
     win32::Key key;

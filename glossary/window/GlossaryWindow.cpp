@@ -145,12 +145,17 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         MessageBoxW(window_, loadFailure_.c_str(), kProductName, MB_OK | MB_ICONWARNING);
         return 0;
     case WM_DROPFILES: {
-        // The first file dropped; one that cannot be read is named in a box.
+        // The first file dropped; one that cannot be read is named in a box. With Ctrl or
+        // Shift held it joins the databases shown, else it replaces them.
         const auto drop = reinterpret_cast<HDROP>(wParam);
         wchar_t path[MAX_PATH] = {};
         const bool named = DragQueryFileW(drop, 0, path, MAX_PATH) > 0;
         DragFinish(drop);
-        if (named)
+        // As the keys are now: a drop comes from another program's drag.
+        const bool adding = GetAsyncKeyState(VK_CONTROL) < 0 || GetAsyncKeyState(VK_SHIFT) < 0;
+        if (named && adding)
+            addDatabase(path);
+        else if (named)
             openDatabase(path);
         return 0;
     }

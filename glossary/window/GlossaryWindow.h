@@ -2,6 +2,7 @@
 
 #include "BackgroundLoad.h"
 #include "ClipboardLookup.h"
+#include "DatabaseSet.h"
 #include "Glossary.h"
 #include "GroupChoice.h"
 #include "HotkeyLookup.h"
@@ -15,6 +16,7 @@
 #include "history/Favourites.h"
 #include "history/WordHistory.h"
 #include "search/BackgroundSearch.h"
+#include "search/SetSearch.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
 #include "win32/Handles.h"
@@ -112,23 +114,28 @@ private:
     void showStart(const std::u16string& shown);
     struct DatabaseRead {
         Glossary glossary{{}, {}};
-        std::wstring failure, damage; // see readDatabase
+        std::wstring failure, damage;                                   // see readDatabase
+        std::vector<std::pair<std::wstring, std::wstring>> setProblems; // the added, left out
     };
     std::unique_ptr<BackgroundLoad<DatabaseRead>> reading_; // while the terms are being read
     // The first terms alone, shown while the rest is read when the window starts on the first.
     std::unique_ptr<BackgroundLoad<DatabaseRead>> firstTerms_;
-    // Reads `path` (`most` terms at most) on a thread of its own, which posts `done` when it has.
-    std::unique_ptr<BackgroundLoad<DatabaseRead>> startReading(const std::wstring& path,
-                                                               std::size_t most, UINT done) const;
+    // Reads `path` (`most` terms at most) on a thread of its own, which posts `done` when it has;
+    // with the databases added to it unless `alone`.
+    std::unique_ptr<BackgroundLoad<DatabaseRead>>
+    startReading(const std::wstring& path, std::size_t most, UINT done, bool alone = false) const;
     void databaseOpened(DatabaseRead read); // opened with Ctrl+O, dropped or handed over
     std::wstring opening_;                  // that database, while its terms are read
     std::u16string openingText_;            // the search text then: a change is a word to search
-    std::wstring readDatabase(const std::wstring& path, Glossary& into, std::wstring& damage) const;
-    // The same with the dictionaries chosen for it given: on any thread.
+    // Reads the set `members` (the first `path`) into `into`: the reason `path` cannot be read
+    // as a database, or nothing; on any thread.
     static std::wstring readDatabase(const std::wstring& path,
-                                     const std::vector<std::u16string>& sources,
-                                     const std::optional<groups::Group>& group, Glossary& into,
-                                     std::wstring& damage, std::size_t most = SIZE_MAX);
+                                     const std::vector<search::SetMember>& members,
+                                     const std::vector<std::u16string>& order,
+                                     const std::optional<groups::Group>& group, DatabaseRead& into,
+                                     std::size_t most = SIZE_MAX);
+    void addDatabase(const std::wstring& path); // dropped with Ctrl or Shift held
+    void rereadSet(); // the set or the group chosen anew: its terms read now, on the term shown
     void openDatabase(const std::wstring& path);
     // The word as if typed in the search box and ended with Enter.
     void lookUp(const std::wstring& word);
@@ -141,10 +148,6 @@ private:
     // The dictionaries shown: the user's choice for the database at `path` (remembered, or
     // chosen in this run), the view of its rows it makes, the dialog, and saving the choices.
     std::vector<std::u16string> rememberedSources(const std::wstring& path) const;
-    Glossary::RowView sourceViewFor(const std::wstring& path) const;
-    static Glossary::RowView sourceViewFor(const std::wstring& path,
-                                           const std::vector<std::u16string>& remembered,
-                                           const std::optional<groups::Group>& group);
     void chooseDictionaries();
     void saveSourceChoices() const;
     // Groups of dictionaries (GlossaryGroups.cpp): the one shown is chosen in the window's
@@ -237,6 +240,7 @@ private:
     Remembered remembered_;
     // Dictionaries chosen in this run, by database (full path): saved with the settings.
     std::map<std::wstring, std::vector<std::u16string>> chosenSources_;
+    mutable DatabaseSet databases_;  // added to the one shown (DatabaseSet.h)
     bool openedByUser_ = false;      // database_ was opened with Ctrl+O, dropped or reopened
     bool searchFromProgram_ = false; // the search box's text is being set by the window
     bool wordEnded_ = false;         // the next search starts an entry of the history
@@ -267,14 +271,14 @@ private:
     bool definitionsMode_ = false;
     bool filtered_ = false; // the list holds listed_, not every term
     std::vector<std::uint32_t> listed_;
-    std::unique_ptr<search::BackgroundSearch> definitionSearch_;
-    std::uint64_t definitionSearchId_ = 0; // the search whose news counts
-    std::uint64_t notedNoIndexFor_ = 0;    // the search whose page says there is no index
-    std::uint64_t firstHitsOf_ = 0;        // the search whose first finds are listed
-    std::u16string foundWords_;            // the search text whose words the page marks
-    std::wstring statusName_;              // the status line's accessible name
-    std::wstring findStatus_;              // what the last find in the page said there
-    DWORD lastSearchAt_ = 0;               // tick count of the last change of the search text
+    std::unique_ptr<search::SetSearch> definitionSearch_; // over every database shown
+    std::uint64_t definitionSearchId_ = 0;                // the search whose news counts
+    std::uint64_t notedNoIndexFor_ = 0; // the search whose page says there is no index
+    std::uint64_t firstHitsOf_ = 0;     // the search whose first finds are listed
+    std::u16string foundWords_;         // the search text whose words the page marks
+    std::wstring statusName_;           // the status line's accessible name
+    std::wstring findStatus_;           // what the last find in the page said there
+    DWORD lastSearchAt_ = 0;            // tick count of the last change of the search text
     std::size_t shownEntry_ = static_cast<std::size_t>(-1); // the entry on the page
     // Back and Forward: the words of the pages shown, with their entries where known.
     static constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);

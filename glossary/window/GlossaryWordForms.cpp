@@ -7,15 +7,27 @@
 #include "jet/JetError.h"
 
 const search::WordForms* GlossaryWindow::wordForms() {
-    // Read at the first search that finds nothing, and again when another database is shown.
-    const std::wstring path = databasePath();
-    if (path != wordFormsOf_) {
-        wordFormsOf_ = path;
+    // Read at the first search that finds nothing, and again when other databases are shown:
+    // the opened one's, else those of the first database added that has any.
+    std::vector<std::wstring> paths{databasePath()};
+    for (const std::wstring& added : databases_.added())
+        paths.push_back(added);
+    std::wstring key;
+    for (const std::wstring& path : paths)
+        key += path + L'\n';
+    if (key != wordFormsOf_) {
+        wordFormsOf_ = key;
         wordForms_.reset();
-        try {
-            wordForms_ = search::WordForms::read(jet::Database::open(utf8(path)));
-        } catch (const std::exception&) {
-            // Damaged forms are no forms: the search stays as it is without them.
+        for (const std::wstring& path : paths) {
+            if (wordForms_)
+                break;
+            if (path != paths.front() && search::allOff(rememberedSources(path)))
+                continue; // not opened while it shows nothing
+            try {
+                wordForms_ = search::WordForms::read(jet::Database::open(utf8(path)));
+            } catch (const std::exception&) {
+                // Damaged forms are no forms: the search stays as it is without them.
+            }
         }
     }
     return wordForms_.get();

@@ -1,5 +1,6 @@
 #include "GroupSection.h"
 
+#include "DictionariesRows.h"
 #include "Ids.h"
 #include "WindowText.h"
 
@@ -15,12 +16,15 @@ std::u16string narrow(const std::wstring& text) {
     return std::u16string(text.begin(), text.end());
 }
 
-// Every dictionary the dialog knows, in its order: the database's, then each server's.
+// Every dictionary the dialog knows, in its order: the databases', then each server's. A
+// database's own is a member by its name, in whichever database of the set it is.
 std::vector<std::pair<groups::Member, std::wstring>> dictionariesOf(const DictionaryChoices& c) {
     std::vector<std::pair<groups::Member, std::wstring>> all;
-    if (c.refusal == search::SourceView::Refusal::None) {
-        for (const search::SourceSetting& source : c.local)
-            all.push_back({{u"", source.name}, L"database"});
+    for (const search::SourcePlace& place : c.order) {
+        const DatabaseChoice& database = c.databases[place.database];
+        if (database.refusal == search::SourceView::Refusal::None && database.unreadable.empty())
+            all.push_back({{u"", database.sources[place.source].name},
+                           dictionaries::fileName(database.path)});
     }
     for (const ServerSetting& server : c.servers) {
         for (const ServerDictionary& dictionary : server.dictionaries)

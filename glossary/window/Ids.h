@@ -36,7 +36,8 @@
 #define IDC_SERVER_LABEL 407  // names the address box
 #define IDC_SERVER_TEXT 408   // a DICT server's host[:port], typed to add it
 #define IDC_SERVER_ADD 409    // Add server
-#define IDC_SERVER_REMOVE 410 // Remove server: the server of the selected row
+#define IDC_SERVER_REMOVE 410 // Remove: the server or added database of the selected row
+#define IDC_DATABASE_ADD 420  // Add database...: a file dialog, its dictionaries join the list
 
 // Groups of dictionaries: the window's list of them, and the dictionaries dialog's section
 // that makes them.

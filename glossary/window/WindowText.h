@@ -24,6 +24,16 @@ inline std::string utf8(const std::wstring& text) {
     return bytes;
 }
 
+inline std::wstring fromUtf8(const std::string& utf8Text) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(),
+                                           static_cast<int>(utf8Text.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), static_cast<int>(utf8Text.size()),
+                            &text[0], length);
+    return text;
+}
+
 inline std::u16string windowText(HWND window) {
     const std::wstring text = win32::windowText(window);
     return std::u16string(text.begin(), text.end());

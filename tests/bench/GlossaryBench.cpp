@@ -219,7 +219,8 @@ void measureWordForm(GlossaryProcess& glossary, const std::wstring& form) {
 // One run: start, first term, keystrokes, Exit. False when the program did not do its part.
 // `terms` 0: a database of its own, whose first page is whatever it is.
 bool run(const std::string& folder, int terms, bool typing, const std::u16string& word = kPlain,
-         const std::wstring& keys = L"term 9876", const std::wstring& form = std::wstring()) {
+         const std::wstring& keys = L"term 9876", const std::wstring& form = std::wstring(),
+         bool details = true) {
     LARGE_INTEGER start, windowShown, firstShown;
     QueryPerformanceCounter(&start);
     GlossaryProcess glossary(testsupport::binaryDirectory() + "\\glossary.exe", folder, kTimeoutMs);
@@ -265,7 +266,7 @@ bool run(const std::string& folder, int terms, bool typing, const std::u16string
     }
     if (!form.empty())
         measureWordForm(glossary, form);
-    if (terms == 0) {
+    if (terms == 0 && details) {
         measurePages(glossary);
         measureSearches(glossary);
     }
@@ -282,7 +283,32 @@ bool run(const std::string& folder, int terms, bool typing, const std::u16string
 
 } // namespace
 
+// The databases given shown as one set: the first opened, the others added (as the dialog's
+// Add database... remembers them); start to the first term, to every term listed, and typing.
+int runSet(int count, char** paths) {
+    testsupport::TempDirectory folder("glossary-bench");
+    if (!CopyFileA(paths[0], folder.file("Dict.mdb").c_str(), FALSE))
+        return 1;
+    std::string lines;
+    for (int i = 1; i < count; ++i)
+        lines += std::string(paths[i]) + '\0';
+    lines += '\0';
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Technical Glossary", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return 1;
+    RegSetValueExA(key, "Added databases", 0, REG_MULTI_SZ,
+                   reinterpret_cast<const BYTE*>(lines.data()), static_cast<DWORD>(lines.size()));
+    std::printf("%d databases as one set:\n", count);
+    const bool measured = run(folder.path(), 0, true, kPlain, L"term 9876", L"", false);
+    RegDeleteValueA(key, "Added databases");
+    RegCloseKey(key);
+    return measured ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--set")
+        return runSet(argc - 2, argv + 2);
     // A database given: that one, as it is; and a word form, if given.
     if (argc > 1) {
         testsupport::TempDirectory folder("glossary-bench");

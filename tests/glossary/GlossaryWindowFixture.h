@@ -321,4 +321,47 @@ inline bool laidOutWithin(HWND window, const RECT& client) {
            at[6].right <= at[3].left && at[2].bottom <= at[6].top;
 }
 
+// The screen's density programs started from now on read, for as long as this lives.
+class ScreenDensity {
+public:
+    explicit ScreenDensity(DWORD dpi) {
+        saved_ = readValue(HKEY_CURRENT_USER, kDesktop, "LogPixels", &type_);
+        setDword(HKEY_CURRENT_USER, kDesktop, "LogPixels", dpi);
+    }
+    ~ScreenDensity() {
+        if (type_ != REG_NONE)
+            setValue(HKEY_CURRENT_USER, kDesktop, "LogPixels", type_, saved_.data(),
+                     static_cast<DWORD>(saved_.size()));
+        else
+            deleteValue(HKEY_CURRENT_USER, kDesktop, "LogPixels");
+    }
+    ScreenDensity(const ScreenDensity&) = delete;
+    ScreenDensity& operator=(const ScreenDensity&) = delete;
+
+private:
+    static constexpr const char* kDesktop = "Control Panel\\Desktop";
+    std::vector<BYTE> saved_;
+    DWORD type_ = REG_NONE;
+};
+
+// Every control of `dialog` whole inside it, and none on another.
+inline bool fitsInside(HWND dialog) {
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    std::vector<RECT> placed;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT at = clientRect(dialog, child);
+        RECT inside = {};
+        if (!IntersectRect(&inside, &at, &client) || !EqualRect(&inside, &at))
+            return false;
+        for (const RECT& other : placed) {
+            if (IntersectRect(&inside, &at, &other))
+                return false;
+        }
+        placed.push_back(at);
+    }
+    return placed.size() >= 10;
+}
+
 } // namespace glossarytest

@@ -1,0 +1,123 @@
+#include "DatabaseSet.h"
+
+#include "WindowText.h"
+#include "win32/RegistryLines.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <cwctype>
+
+namespace {
+
+const wchar_t kKey[] = L"Software\\Technical Glossary";
+const wchar_t kAdded[] = L"Added databases";
+const wchar_t kOrder[] = L"Dictionary order";
+
+std::u16string escaped(const std::wstring& raw) {
+    std::u16string html;
+    for (const wchar_t c : raw)
+        html += c == L'&'   ? u"&amp;"
+                : c == L'<' ? u"&lt;"
+                : c == L'>' ? u"&gt;"
+                            : std::u16string(1, char16_t(c));
+    return html;
+}
+
+bool samePath(const std::wstring& a, const std::wstring& b) {
+    return _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+} // namespace
+
+std::wstring fullDatabasePath(const std::wstring& path) {
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::wstring(full, length) : path;
+}
+
+void DatabaseSet::read() const {
+    if (read_)
+        return;
+    read_ = true;
+    for (const std::u16string& line : win32::readLines(HKEY_CURRENT_USER, kKey, kAdded))
+        added_.emplace_back(line.begin(), line.end());
+    order_ = win32::readLines(HKEY_CURRENT_USER, kKey, kOrder);
+}
+
+const std::vector<std::wstring>& DatabaseSet::added() const {
+    read();
+    return added_;
+}
+
+const std::vector<std::u16string>& DatabaseSet::order() const {
+    read();
+    return order_;
+}
+
+void DatabaseSet::setAdded(std::vector<std::wstring> paths) {
+    read();
+    changed_ = changed_ || paths != added_;
+    added_ = std::move(paths);
+}
+
+void DatabaseSet::setOrder(std::vector<std::u16string> names) {
+    read();
+    changed_ = changed_ || names != order_;
+    order_ = std::move(names);
+}
+
+bool DatabaseSet::add(const std::wstring& path, const std::wstring& opened) {
+    read();
+    const std::wstring full = fullDatabasePath(path);
+    if (samePath(full, fullDatabasePath(opened)) ||
+        std::any_of(added_.begin(), added_.end(),
+                    [&full](const std::wstring& other) { return samePath(full, other); }))
+        return false;
+    added_.push_back(full);
+    changed_ = true;
+    return true;
+}
+
+void DatabaseSet::save() const {
+    if (!changed_)
+        return;
+    std::vector<std::u16string> lines;
+    for (const std::wstring& path : added_)
+        lines.emplace_back(path.begin(), path.end());
+    win32::writeLines(HKEY_CURRENT_USER, kKey, kAdded, lines);
+    win32::writeLines(HKEY_CURRENT_USER, kKey, kOrder, order_);
+}
+
+std::vector<search::SetMember> DatabaseSet::members(
+    const std::wstring& opened,
+    const std::function<std::vector<std::u16string>(const std::wstring&)>& remembered) const {
+    std::vector<search::SetMember> members;
+    members.push_back({utf8(opened), remembered(opened)});
+    for (const std::wstring& path : added())
+        members.push_back({utf8(path), remembered(path)});
+    return members;
+}
+
+std::u16string
+DatabaseSet::note(const std::vector<std::pair<std::wstring, std::wstring>>& problems) {
+    std::u16string note;
+    for (const auto& [path, reason] : problems) {
+        // The system's sentences end with a full stop; the note puts the reason in brackets.
+        std::wstring why = reason;
+        while (!why.empty() && (why.back() == L'.' || iswspace(why.back())))
+            why.pop_back();
+        note += u"<font face='MS Sans Serif' size=2 color=#A00000><b>A database is left "
+                u"out:</b> " +
+                escaped(path) + u" (" + escaped(why) +
+                u"). The other databases are shown. Put the file back or build it again with "
+                u"dictbuild, or remove it in Dictionaries (Ctrl+D).</font><br><br>";
+    }
+    return note;
+}
+
+std::u16string DatabaseSet::pageNote(const Glossary& glossary) const {
+    std::vector<std::pair<std::wstring, std::wstring>> problems = problems_;
+    for (const auto& [path, why] : glossary.lostParts())
+        problems.emplace_back(fromUtf8(path), fromUtf8(why) + L", since it was opened");
+    return note(problems);
+}

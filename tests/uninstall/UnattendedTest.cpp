@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <functional>
@@ -649,6 +650,48 @@ TEST(Unattended, AMainStageStartedByHandSaysWhyOnStandardError) {
         << error;
     EXPECT_NE(error.find("Nothing was removed."), std::string::npos) << error;
     EXPECT_TRUE(fileExists(product.file("a.txt")));
+}
+
+// The copy started by another program that hands it its own file and folder, as the relay
+// does, but names as the relay a handle that is not the uninstaller that started it (an event;
+// the starter itself): it neither waits on nor closes that handle, and removes nothing.
+TEST(Unattended, ACopyWhoseNamedRelayIsNotTheUninstallerThatStartedItRemovesNothing) {
+    Product product;
+    const std::string copy = product.temp_ + "\\Del2.tmp";
+    ASSERT_TRUE(CopyFileA(product.file("uninstall.exe").c_str(), copy.c_str(), FALSE));
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    const win32::Handle file(CreateFileA(copy.c_str(), GENERIC_READ | GENERIC_EXECUTE,
+                                         FILE_SHARE_READ, &inherited, OPEN_EXISTING, 0, nullptr));
+    const win32::Handle folder(CreateFileA(product.temp_.c_str(), FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const win32::Handle event(CreateEventW(&inherited, TRUE, FALSE, nullptr));
+    const win32::Handle self(
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, GetCurrentProcessId()));
+    ASSERT_TRUE(file && folder && event && self);
+    const auto number = [](const win32::Handle& handle) {
+        return std::to_string(reinterpret_cast<std::uintptr_t>(handle.get()));
+    };
+    for (const win32::Handle* relay : {&event, &self}) {
+        SCOPED_TRACE(relay == &event ? "an event" : "the starter");
+        const std::string handles =
+            number(*relay) + ":" + number(file) + ":" + number(folder) + ":" + number(event);
+        win32::StartOptions options;
+        options.inheritHandles = true;
+        const win32::Process started = win32::startProcess(
+            copy,
+            win32::quoted(copy) + " " + handles + " " +
+                win32::quoted(product.file("uninstall.exe")) + " \"" + product.app_ + "\\ \" /S",
+            options);
+        ASSERT_TRUE(started);
+        DWORD exitCode = 0;
+        if (!win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode))
+            TerminateProcess(started.handle.get(), 1);
+        EXPECT_EQ(exitCode, 2u);
+        EXPECT_TRUE(fileExists(product.file("a.txt")));
+        EXPECT_EQ(WaitForSingleObject(event.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+            << "the event named as its ready signal was set";
+    }
 }
 
 TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {

@@ -5,6 +5,7 @@
 #include "base/SystemErrorText.h"
 #include "engine/UninstallReport.h"
 #include "win32/AccessRights.h"
+#include "win32/AdministratorsOnly.h"
 
 namespace {
 
@@ -26,14 +27,6 @@ std::string narrow(const std::wstring& text) {
         WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0],
                             length, nullptr, nullptr);
     return result;
-}
-
-bool hasAdministratorRights() {
-    const std::vector<BYTE> administrators = win32::wellKnownSid(WinBuiltinAdministratorsSid);
-    BOOL member = FALSE;
-    return !administrators.empty() &&
-           CheckTokenMembership(nullptr, const_cast<BYTE*>(administrators.data()), &member) &&
-           member;
 }
 
 } // namespace
@@ -75,7 +68,7 @@ bool refuseUntrustedLog(UninstallReport& report, const win32::RunningAccount& ad
 
 std::string whyThisRunDistrustsLog(const std::string& directory,
                                    const win32::RunningAccount& administrator) {
-    if (!hasAdministratorRights())
+    if (!win32::runsAsAdministrator())
         return std::string();
     return whyLogIsUntrusted(directory, administrator);
 }

@@ -252,7 +252,7 @@ TEST(LogTrust, ALogOrFolderThatOthersMayChangeIsNotTrusted) {
     EXPECT_EQ(whyLogIsUntrusted(directory, administrator), "");
     // Wine gives every file to the running account and keeps no labels: where labels are kept,
     // the account's own folder is open to its programs without elevation.
-    const std::wstring account = win32::sidText(win32::processUserSid().data());
+    const std::wstring account = win32::accountText(win32::processUserSid().data());
     const std::string own = whyLogIsUntrusted(directory, win32::processUserSid());
     EXPECT_EQ(own.find("\"" + app.path() +
                        "\" can be changed by users who are not "
@@ -283,7 +283,7 @@ TEST(LogTrust, TheAccountsOwnFolderIsNotTrustedWhereLabelsCount) {
     const std::string directory = app.path() + "\\";
     EXPECT_EQ(whyThisRunDistrustsLog(directory, productAccount()), "") << "no label is kept";
     const std::string why = whyThisRunDistrustsLog(directory, strictAccount());
-    const std::wstring account = win32::sidText(win32::processUserSid().data());
+    const std::wstring account = win32::accountText(win32::processUserSid().data());
     EXPECT_EQ(why.find("\"" + app.path() +
                        "\" can be changed by users who are not administrators: Its owner (" +
                        std::string(account.begin(), account.end()) + ") may write"),

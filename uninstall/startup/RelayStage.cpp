@@ -54,7 +54,7 @@ std::string whyLogIsMalformed() {
 }
 
 // Refused before anything is copied: said in a box, or unattended in the report asked for.
-int refuse(const UninstallOptions& options, const std::wstring& item, const std::string& why,
+int refuse(const UninstallOptions& options, const std::wstring& item, const std::wstring& why,
            const std::wstring& boxText, int exitCode) {
     UninstallReport report;
     if (!options.reportPath.empty())
@@ -62,6 +62,11 @@ int refuse(const UninstallOptions& options, const std::wstring& item, const std:
     tellRefusedStart(report, item, why, boxText);
     report.summary(exitCode);
     return exitCode;
+}
+
+int refuse(const UninstallOptions& options, const std::wstring& item, const std::string& why,
+           const std::wstring& boxText, int exitCode) {
+    return refuse(options, item, ansiToWide(why), boxText, exitCode);
 }
 
 // A report file named where it must not be: refused without writing it there. `where` says

@@ -47,6 +47,13 @@ std::vector<BYTE> sidOf(const char* text) {
     return win32::copySid(sid);
 }
 
+// An account as the judgement names it: by the name the system knows, and its SID.
+std::string named(const char* text) {
+    std::vector<BYTE> sid = sidOf(text);
+    const std::wstring account = win32::accountText(sid.data());
+    return std::string(account.begin(), account.end());
+}
+
 // One access entry as the system stores it: header, mask, what comes before the account
 // (object types, a compound entry's kind), the account, and what follows (a condition).
 std::vector<BYTE> entry(BYTE type, DWORD mask, const std::vector<BYTE>& beforeSid, const char* sid,
@@ -102,7 +109,7 @@ TEST(AccessRights, EntriesThatLetOthersChangeAFolder) {
         {"O:BAD:(A;OICIIO;GA;;;AU)(A;CIIO;GA;;;CO)(A;;0x1200a9;;;BU)", ""},
         {"O:BAD:(A;;FW;;;WD)", "Everyone may write or create files in it."},
         {"O:BAD:(A;;0x4;;;BU)", "Users may write or create files in it."},
-        {"O:BAD:(A;;WD;;;IU)", "S-1-5-4 may change its permissions."},
+        {"O:BAD:(A;;WD;;;IU)", named("S-1-5-4") + " may change its permissions."},
         {"O:BAD:(A;;GA;;;" + user + ")", user + " may write or create files in it, delete what it "
                                                 "holds, change its permissions."},
         {"no list", "Everyone may write or create files in it, delete what it holds, change its "
@@ -177,10 +184,10 @@ TEST(AccessRights, ADenyEntryTakesAwayOnlyFromThoseSurelyInItsGroup) {
     const std::string all = " may write or create files in it, delete what it holds, change its "
                             "permissions.";
     const std::pair<std::string, std::string> cases[] = {
-        {"O:BAD:(D;;FA;;;IU)(A;;FA;;;NS)", "S-1-5-20" + all},
-        {"O:BAD:(D;;FA;;;IU)(D;;FA;;;S-1-2-0)(A;;FA;;;SU)", "S-1-5-6" + all},
-        {"O:BAD:(D;;FA;;;AU)(A;;FA;;;BG)", "S-1-5-32-546" + all},
-        {"O:BAD:(D;;FA;;;WD)(A;;FA;;;AN)", "S-1-5-7" + all},
+        {"O:BAD:(D;;FA;;;IU)(A;;FA;;;NS)", named("S-1-5-20") + all},
+        {"O:BAD:(D;;FA;;;IU)(D;;FA;;;S-1-2-0)(A;;FA;;;SU)", named("S-1-5-6") + all},
+        {"O:BAD:(D;;FA;;;AU)(A;;FA;;;BG)", named("S-1-5-32-546") + all},
+        {"O:BAD:(D;;FA;;;WD)(A;;FA;;;AN)", named("S-1-5-7") + all},
         {"O:BAD:(D;;FA;;;WD)(A;;FA;;;BU)", "Users" + all},
         {"O:BAD:(D;;FA;;;NS)(A;;FA;;;NS)", ""},
         {"O:BAD:(D;;FA;;;WD)(A;;FA;;;WD)", ""},

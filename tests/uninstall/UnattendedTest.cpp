@@ -653,9 +653,9 @@ TEST(Unattended, AMainStageStartedByHandSaysWhyOnStandardError) {
 }
 
 // The copy started by another program that hands it its own file and folder, as the relay
-// does, but names as the relay a handle that is not the uninstaller that started it (an event;
-// the starter itself): it neither waits on nor closes that handle, and removes nothing.
-TEST(Unattended, ACopyWhoseNamedRelayIsNotTheUninstallerThatStartedItRemovesNothing) {
+// does, but names as the relay a handle that is not the process that started it (an event;
+// another process): it neither waits on, sets nor closes what it is told of, and removes nothing.
+TEST(Unattended, ACopyWhoseNamedRelayIsNotTheProcessThatStartedItRemovesNothing) {
     Product product;
     const std::string copy = product.temp_ + "\\Del2.tmp";
     ASSERT_TRUE(CopyFileA(product.file("uninstall.exe").c_str(), copy.c_str(), FALSE));
@@ -666,14 +666,18 @@ TEST(Unattended, ACopyWhoseNamedRelayIsNotTheUninstallerThatStartedItRemovesNoth
                                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     const win32::Handle event(CreateEventW(&inherited, TRUE, FALSE, nullptr));
-    const win32::Handle self(
-        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, GetCurrentProcessId()));
-    ASSERT_TRUE(file && folder && event && self);
+    // A process, but not the one that starts the copy.
+    win32::StartOptions suspended;
+    suspended.flags = CREATE_SUSPENDED;
+    const std::string stubborn = binaryDirectory() + "\\stubborn.exe";
+    const win32::Process other = win32::startProcess(stubborn, win32::quoted(stubborn), suspended);
+    ASSERT_TRUE(file && folder && event && other);
+    ASSERT_TRUE(SetHandleInformation(other.handle.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT));
     const auto number = [](const win32::Handle& handle) {
         return std::to_string(reinterpret_cast<std::uintptr_t>(handle.get()));
     };
-    for (const win32::Handle* relay : {&event, &self}) {
-        SCOPED_TRACE(relay == &event ? "an event" : "the starter");
+    for (const win32::Handle* relay : {&event, &other.handle}) {
+        SCOPED_TRACE(relay == &event ? "an event" : "another process");
         const std::string handles =
             number(*relay) + ":" + number(file) + ":" + number(folder) + ":" + number(event);
         win32::StartOptions options;
@@ -692,6 +696,7 @@ TEST(Unattended, ACopyWhoseNamedRelayIsNotTheUninstallerThatStartedItRemovesNoth
         EXPECT_EQ(WaitForSingleObject(event.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
             << "the event named as its ready signal was set";
     }
+    TerminateProcess(other.handle.get(), 0);
 }
 
 TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {

@@ -82,23 +82,13 @@ DWORD creatorId() {
     return 0;
 }
 
-// Whether the handle numbered `handed` is a process handle on the relay that started us: the
-// process that created this one, running `program` (by file identity). Only then are the
-// numbers beside it the relay's; one given by hand may be any handle of ours, and waiting on
-// it or closing it would act on something else (the run lock's own handle, say).
-bool isRelay(std::uintptr_t handed, const std::string& program) {
-    const auto relay = reinterpret_cast<HANDLE>(handed);
-    const DWORD id = handed != 0 ? GetProcessId(relay) : 0;
-    if (id == 0 || id != creatorId())
-        return false;
-    wchar_t image[MAX_PATH] = {};
-    DWORD length = MAX_PATH;
-    if (!QueryFullProcessImageNameW(relay, 0, image, &length))
-        return false;
-    const win32::Handle file(CreateFileW(image, FILE_READ_ATTRIBUTES,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
-    return file && win32::sameFile(file.get(), program);
+// Whether the handle numbered `handed` is a process handle on the process that created this
+// one, as the relay hands down its own. Only then are the numbers beside it the relay's; one
+// given by hand may be any handle of ours, and waiting on it or closing it would act on
+// something else (the run lock's own handle, say).
+bool isCreator(std::uintptr_t handed) {
+    const DWORD id = handed != 0 ? GetProcessId(reinterpret_cast<HANDLE>(handed)) : 0;
+    return id != 0 && id == creatorId();
 }
 
 // Tells the relay, which holds the entry lock until then, that this process holds the run lock
@@ -158,7 +148,7 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     const win32::Handle ownFile = heldAs(handed.copy, running);
     const win32::Handle ownFolder = heldAs(handed.folder, directoryOfCopy(running));
     ownProgramFile = ownFile.get();
-    const bool relayed = ownFile && ownFolder && isRelay(handed.relay, arguments[2]);
+    const bool relayed = ownFile && ownFolder && isCreator(handed.relay);
     // Tried apart from the folder handed down: where files keep labels, an elevated relay
     // labelled its folder, and one without that label is no folder of the relay's.
     trustedAccount = win32::runningAccount(win32::systemKeepsLabels());
@@ -185,8 +175,9 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     if (!relayed) {
         // The other numbers of the line are then anyone's: none is waited on, set or closed.
         tellRefusedStart(notYetOpen, copy,
-                         "refused: the process named on its command line as the one that started "
-                         "it is not the uninstaller that did; it was started by another program",
+                         "refused: the process its command line names as the uninstaller that "
+                         "started it is not the process that did; it was started by another "
+                         "program",
                          L"The uninstaller's copy \"" + ansiToWide(copy) +
                              L"\" was not started by the uninstaller: the process its command "
                              L"line names is not the one that started it.\n\nNothing was "

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -697,6 +699,38 @@ TEST(Unattended, ACopyWhoseNamedRelayIsNotTheProcessThatStartedItRemovesNothing)
             << "the event named as its ready signal was set";
     }
     TerminateProcess(other.handle.get(), 0);
+}
+
+// The folders setup made above the application directory are named in its log after it (and
+// brought back from the registration when the log went): a folder of that list that someone
+// other than the administrators owns or may change is no folder an administrators' setup made,
+// whatever the log says, and stays, listed; one that only administrators may change goes.
+TEST(Unattended, AFolderAboveTheApplicationDirectoryThatOthersMayChangeIsKeptAndListed) {
+    Product product;
+    const std::string ours = product.root_.file("made above"),
+                      theirs = product.root_.file("made by a user");
+    for (const std::string& folder : {ours, theirs})
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    PSECURITY_DESCRIPTOR everyone = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &everyone, nullptr));
+    const win32::LocalMemory<PSECURITY_DESCRIPTOR> owned(everyone);
+    ASSERT_TRUE(SetFileSecurityA(theirs.c_str(), DACL_SECURITY_INFORMATION, everyone));
+    std::string log = readFile(product.file("Setup.log"));
+    const std::string appDir = "[APPDIR]\r\n" + product.app_ + "\r\n";
+    log.replace(log.find(appDir), appDir.size(), appDir + ours + "\r\n" + theirs + "\r\n");
+    writeFile(product.file("Setup.log"), log);
+    product.report_ = product.root_.file("above.txt");
+    bool ended = false;
+    EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 1u);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(fileExists(ours));
+    EXPECT_TRUE(fileExists(theirs));
+    EXPECT_EQ(
+        product.outcome(theirs, "Program directories").rfind("kept: not an administrators'", 0), 0u)
+        << product.outcome(theirs, "Program directories");
+    EXPECT_FALSE(fileExists(product.app_));
+    RemoveDirectoryA(theirs.c_str());
 }
 
 TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {

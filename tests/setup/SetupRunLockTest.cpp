@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -376,11 +377,13 @@ TEST(SetupRunLock, ALockLeftByAKilledRunIsTakenOverAndTheStoppedRunRecovered) {
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     TempDirectory reports("runlock-reports");
     const std::string directory = "C:\\Run Lock\\Technical Glossary";
-    win32::Handle waiting;
+    // Kept open where the lock lies, as a run that waits for it keeps it, whichever namespace.
+    std::optional<win32::RunLock> waiting;
     const auto killedWhileAnotherWaits = [&](const std::function<bool(const std::string&)>& which) {
         return [&, which] {
-            waiting.reset(OpenMutexW(SYNCHRONIZE, FALSE, kLockName));
-            EXPECT_TRUE(waiting.valid()) << "the run holds the lock";
+            waiting.reset();
+            waiting.emplace(win32::RunLock::take(win32::kRunLockName, 0));
+            EXPECT_EQ(waiting->state(), win32::RunLock::State::Busy) << "the run holds the lock";
             EXPECT_TRUE(kill(which));
         };
     };

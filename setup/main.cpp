@@ -77,6 +77,12 @@ std::wstring withoutRunLock(const win32::RunLock& lock) {
                lock.who() +
                L"). Nothing was changed. Sign that account out or restart the computer, then "
                L"start setup again.";
+    if (lock.state() == State::NotAdministrator)
+        // Whether another run holds the lock or not, this one could not have taken it.
+        return L"Setup runs without administrator rights, and only administrators may take its " +
+               name +
+               L", which keeps two installations apart. Nothing was changed. Start setup as an "
+               L"administrator (Run as administrator).";
     const std::wstring message = win32::systemMessage(lock.error());
     return L"Setup cannot make its " + name + L", which keeps two installations apart: " +
            (message.empty() ? L"error " + std::to_wstring(lock.error()) : message) +
@@ -134,8 +140,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const win32::RunLock lock = entry.held() ? win32::RunLock::take() : std::move(entry);
     entry.release();
     if (!lock.held()) {
-        const int code =
-            lock.state() == win32::RunLock::State::Failed ? kSetupFailed : kSetupAnotherRunning;
+        using State = win32::RunLock::State;
+        const int code = lock.state() == State::Busy || lock.state() == State::Untrusted
+                             ? kSetupAnotherRunning
+                             : kSetupFailed;
         const std::wstring why = withoutRunLock(lock);
         report.failed("Start", lock.name(), why);
         report.summary(code);

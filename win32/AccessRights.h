@@ -47,6 +47,19 @@ inline std::wstring sidText(PSID sid) {
     return text;
 }
 
+// An account as a person finds it: its name where the system knows it, in whatever script it is
+// written ("PC\\Γιώργος, S-1-5-21-..."), and always its SID.
+inline std::wstring accountText(PSID sid) {
+    wchar_t name[256] = {}, domain[256] = {};
+    DWORD nameLength = 256, domainLength = 256;
+    SID_NAME_USE use = SidTypeUnknown;
+    if (!LookupAccountSidW(nullptr, sid, name, &nameLength, domain, &domainLength, &use) ||
+        name[0] == L'\0')
+        return sidText(sid);
+    const std::wstring account = domain[0] == L'\0' ? name : std::wstring(domain) + L"\\" + name;
+    return account + L", " + sidText(sid);
+}
+
 // Who may change a folder or file although no administrator, and what they may do.
 struct Exposure {
     std::wstring who; // empty: only administrators
@@ -243,9 +256,9 @@ inline Exposure nonAdministratorAccess(PSECURITY_DESCRIPTOR descriptor, DWORD ri
             std::wstring who = sameSid(everyone, candidate)        ? L"Everyone"
                                : sameSid(authenticated, candidate) ? L"Authenticated Users"
                                : sameSid(users, candidate)         ? L"Users"
-                                                                   : sidText(candidate);
+                                                                   : accountText(candidate);
             if (isOwner)
-                who = L"Its owner (" + sidText(candidate) + L")";
+                who = L"Its owner (" + accountText(candidate) + L")";
             return Exposure{who, granted & rights};
         }
     }

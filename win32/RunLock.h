@@ -1,7 +1,9 @@
 #pragma once
 
 #include "AccessRights.h"
+#include "AdministratorsOnly.h"
 #include "Handles.h"
+#include "PrivateNamespace.h"
 
 #include <aclapi.h>
 #include <windows.h>
@@ -13,13 +15,19 @@
 namespace win32 {
 
 // The one lock of setup and the uninstaller: a run holds it from before it reads anything to
-// its end, so that no run undoes or removes what another one is doing. In the global namespace,
-// so that runs of every session (SYSTEM's, another user's) count.
+// its end, so that no run undoes or removes what another one is doing. Where the system makes
+// private namespaces, in the Administrators' own (kRunLockNamespace; its boundary holds no
+// session, so runs of every session count), where no one else can make an object of its name
+// first; elsewhere in the global namespace under this name, judged by its owner and list.
 constexpr wchar_t kRunLockName[] = L"Global\\Technical Glossary setup and removal";
 // Taken before the run lock and held until the run lock is safely held: the uninstaller's
 // first process lets the run lock go for its copy, which takes it again, and a run waiting
 // for the run lock would otherwise come in between and repair what the copy then removes.
 constexpr wchar_t kRunEntryLockName[] = L"Global\\Technical Glossary setup and removal, entry";
+// The Administrators' private namespace of both locks, and their names in it.
+constexpr wchar_t kRunLockNamespace[] = L"Technical Glossary";
+constexpr wchar_t kRunLockShortName[] = L"setup and removal";
+constexpr wchar_t kRunEntryLockShortName[] = L"setup and removal, entry";
 // How long a second run waits for the first before it ends with 1618.
 constexpr DWORD kRunLockWaitMs = 10000;
 
@@ -34,75 +42,56 @@ inline Exposure runLockExposure(PSECURITY_DESCRIPTOR descriptor) {
     return nonAdministratorAccess(descriptor, kRunLockRights);
 }
 
-// Owned by the Administrators, usable by SYSTEM and the Administrators alone, nothing inherited.
-class RunLockSecurity {
-public:
-    RunLockSecurity() {
-        const std::vector<BYTE> system = wellKnownSid(WinLocalSystemSid);
-        owner_ = wellKnownSid(WinBuiltinAdministratorsSid);
-        if (system.empty() || owner_.empty())
-            return;
-        const DWORD size = static_cast<DWORD>(sizeof(ACL) + 2 * sizeof(ACCESS_ALLOWED_ACE) +
-                                              system.size() + owner_.size());
-        acl_.resize(size);
-        auto* acl = reinterpret_cast<ACL*>(acl_.data());
-        valid_ = InitializeAcl(acl, size, ACL_REVISION) &&
-                 AddAccessAllowedAceEx(acl, ACL_REVISION, 0, MUTEX_ALL_ACCESS,
-                                       const_cast<BYTE*>(system.data())) &&
-                 AddAccessAllowedAceEx(acl, ACL_REVISION, 0, MUTEX_ALL_ACCESS, owner_.data()) &&
-                 InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
-                 SetSecurityDescriptorOwner(&descriptor_, owner_.data(), FALSE) &&
-                 SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) &&
-                 SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
-        attributes_ = {sizeof attributes_, &descriptor_, FALSE};
-    }
-    RunLockSecurity(const RunLockSecurity&) = delete;
-    RunLockSecurity& operator=(const RunLockSecurity&) = delete;
-
-    SECURITY_ATTRIBUTES* attributes() { return valid_ ? &attributes_ : nullptr; }
-
-private:
-    std::vector<BYTE> owner_;
-    std::vector<BYTE> acl_;
-    SECURITY_DESCRIPTOR descriptor_ = {};
-    SECURITY_ATTRIBUTES attributes_ = {};
-    bool valid_ = false;
-};
-
 // The run lock as one run holds it, released at the end of its scope. Released by the thread
 // that took it: a mutex that a thread leaves held when it ends is "abandoned", which the next
 // run takes for a stopped run.
 class RunLock {
 public:
     enum class State {
-        Held,      // no other run held it
-        TakenOver, // the run that held it ended without letting go: it was stopped
-        Busy,      // another run held it for the whole wait
-        Untrusted, // the name is taken by an object others than administrators may use
-        Failed,    // it could not be made or waited for: error()
+        Held,             // no other run held it
+        TakenOver,        // the run that held it ended without letting go: it was stopped
+        Busy,             // another run held it for the whole wait
+        Untrusted,        // the name is taken by an object others than administrators may use
+        NotAdministrator, // only administrators may take it, and this run is none: error()
+        Failed,           // it could not be made or waited for: error()
     };
 
-    // Waits at most `waitMs` for the lock named `name`.
+    // Waits at most `waitMs` for the lock named `name` (kRunLockName or kRunEntryLockName; any
+    // other is used as it is, in the global namespace, as the tests' own locks are).
     static RunLock take(const wchar_t* name = kRunLockName, DWORD waitMs = kRunLockWaitMs) {
         RunLock lock;
         lock.name_ = name;
-        RunLockSecurity security;
+        AdministratorsOnlySecurity security(MUTEX_ALL_ACCESS);
         if (security.attributes() == nullptr) {
             lock.error_ = GetLastError();
             return lock;
         }
-        lock.handle_.reset(CreateMutexW(security.attributes(), FALSE, name));
+        const std::wstring shortName = lock.name_ == kRunLockName        ? kRunLockShortName
+                                       : lock.name_ == kRunEntryLockName ? kRunEntryLockShortName
+                                                                         : L"";
+        if (!shortName.empty()) {
+            lock.space_ = PrivateNamespace::open(kRunLockNamespace);
+            if (lock.space_.state() == PrivateNamespace::State::Refused) {
+                lock.refused(lock.space_.error());
+                return lock;
+            }
+        }
+        const bool inNamespace = lock.space_.state() == PrivateNamespace::State::Open;
+        const std::wstring object = inNamespace ? lock.space_.nameOf(shortName) : lock.name_;
+        lock.handle_.reset(CreateMutexW(security.attributes(), FALSE, object.c_str()));
         const DWORD made = GetLastError();
         if (!lock.handle_) {
-            lock.error_ = made;
-            // An object of another kind, or one whose list keeps the administrators out.
-            if (made == ERROR_INVALID_HANDLE || made == ERROR_ACCESS_DENIED) {
-                lock.state_ = State::Untrusted;
-                lock.who_ = L"An account that is no administrator";
-            }
+            // An object of another kind, or one whose list keeps this run out; or an owner this
+            // run, no administrator, cannot give.
+            if (made == ERROR_INVALID_HANDLE || made == ERROR_ACCESS_DENIED ||
+                made == ERROR_INVALID_OWNER)
+                lock.refused(made);
+            else
+                lock.error_ = made;
             return lock;
         }
-        if (made == ERROR_ALREADY_EXISTS) {
+        // In the namespace only administrators could have made it.
+        if (made == ERROR_ALREADY_EXISTS && !inNamespace) {
             PSECURITY_DESCRIPTOR descriptor = nullptr;
             const DWORD read =
                 GetSecurityInfo(lock.handle_.get(), SE_KERNEL_OBJECT,
@@ -135,8 +124,9 @@ public:
     }
 
     RunLock(RunLock&& other) noexcept
-        : handle_(std::move(other.handle_)), name_(std::move(other.name_)), state_(other.state_),
-          who_(std::move(other.who_)), error_(other.error_) {
+        : space_(std::move(other.space_)), handle_(std::move(other.handle_)),
+          name_(std::move(other.name_)), state_(other.state_), who_(std::move(other.who_)),
+          error_(other.error_) {
         other.state_ = State::Failed;
     }
     RunLock& operator=(RunLock&&) = delete;
@@ -149,6 +139,7 @@ public:
         if (held())
             ReleaseMutex(handle_.get());
         handle_.reset();
+        space_.reset();
         state_ = State::Failed;
     }
 
@@ -168,6 +159,22 @@ public:
 private:
     RunLock() = default;
 
+    // Kept out: by the object's list, or by the namespace's, or the namespace's boundary, which
+    // only an administrator is within. A run that is none lacks rights; an administrator kept
+    // out of an object of the lock's name meets one that someone else made (in the global
+    // namespace only).
+    void refused(DWORD error) {
+        error_ = error;
+        if (!runsAsAdministrator()) {
+            state_ = State::NotAdministrator;
+        } else if (space_.state() == PrivateNamespace::State::Unavailable) {
+            state_ = State::Untrusted;
+            who_ = L"An account that is no administrator";
+        }
+    }
+
+    // Declared first, so that it is closed after the object in it.
+    PrivateNamespace space_ = PrivateNamespace::none();
     Handle handle_;
     std::wstring name_ = kRunLockName;
     State state_ = State::Failed;

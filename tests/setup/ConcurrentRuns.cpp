@@ -262,13 +262,7 @@ namespace {
 // Whether a run other than the caller holds the entry lock, as the uninstaller's first process
 // does while it waits for the run lock; taken here for an instant when free.
 bool entryLockHeldElsewhere() {
-    const win32::Handle entry(OpenMutexW(SYNCHRONIZE, FALSE, win32::kRunEntryLockName));
-    if (!entry.valid())
-        return false;
-    const DWORD waited = WaitForSingleObject(entry.get(), 0);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
-        ReleaseMutex(entry.get());
-    return waited == WAIT_TIMEOUT;
+    return win32::RunLock::take(win32::kRunEntryLockName, 0).state() == win32::RunLock::State::Busy;
 }
 
 } // namespace

@@ -460,7 +460,7 @@ TEST(SetupFailure, WhereLabelsCountTheAccountsOwnFolderIsRefusedByItsOwner) {
         DWORD exitCode = STILL_ACTIVE;
         ASSERT_TRUE(win32::waitForExit(process.get(), kTimeoutMs, exitCode));
         EXPECT_EQ(exitCode, 1603u);
-        const std::wstring account = win32::sidText(win32::processUserSid().data());
+        const std::wstring account = win32::accountText(win32::processUserSid().data());
         const std::string told = readFile(report);
         // The first folder on the way is the drive's root, which Wine gives to the account too.
         EXPECT_NE(told.find("\" can be changed by users who are not administrators: Its owner (" +

@@ -8,6 +8,7 @@
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "win32/Handles.h"
+#include "win32/PrivateNamespace.h"
 #include "win32/Process.h"
 #include "win32/RunLock.h"
 
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -75,28 +77,6 @@ std::string textsOf(HWND box) {
     return texts;
 }
 
-// Runs `act` as an ordinary user would: on a thread of its own whose token has the
-// Administrators group for deny only and no privileges.
-template <typename Act> void asOrdinaryUser(const Act& act) {
-    std::thread thread([&] {
-        HANDLE own = nullptr, restricted = nullptr;
-        ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
-        const win32::Handle token(own);
-        std::vector<BYTE> administrators(SECURITY_MAX_SID_SIZE);
-        DWORD size = static_cast<DWORD>(administrators.size());
-        ASSERT_TRUE(
-            CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators.data(), &size));
-        SID_AND_ATTRIBUTES disabled = {administrators.data(), 0};
-        ASSERT_TRUE(CreateRestrictedToken(token.get(), DISABLE_MAX_PRIVILEGE, 1, &disabled, 0,
-                                          nullptr, 0, nullptr, &restricted));
-        const win32::Handle user(restricted);
-        ASSERT_TRUE(ImpersonateLoggedOnUser(user.get()));
-        act();
-        RevertToSelf();
-    });
-    thread.join();
-}
-
 // While the uninstaller started by `command` (interactive without /S) waits at `moment`, a
 // setup into its folder ends with 1618 and changes nothing; the removal goes on undisturbed. An
 // interactive removal is answered No: the product stays, whole, and goes with the cleanup.
@@ -142,42 +122,65 @@ TEST(SetupRunLock, AnOrdinaryUserCanNeitherHoldTheLockNorPassOffAnObjectOfItsNam
     const std::set<std::string> before = snapshot();
     const std::string directory = "C:\\Run Lock\\Technical Glossary";
     const std::string report = reports.file("squatted.txt");
-    // Made first while no run holds the name: a mutex the user may take, release or make look
+    // Where the system makes private namespaces, the locks live in the Administrators' own and
+    // the global names are no one's business; elsewhere (Wine 8 makes none) the global names
+    // are the locks, and an object of theirs that others may use keeps every run out.
+    const bool privateNamespaces =
+        win32::PrivateNamespace::open(win32::kRunLockNamespace).state() ==
+        win32::PrivateNamespace::State::Open;
+    // Made first while no run holds the names: a mutex the user may take, release or make look
     // abandoned at will, and an object of another kind.
     for (const bool mutex : {true, false}) {
         SCOPED_TRACE(mutex ? "a mutex of the user's" : "an event of the user's");
-        win32::Handle squatted;
-        asOrdinaryUser([&] {
-            squatted.reset(mutex ? CreateMutexW(nullptr, FALSE, kLockName)
-                                 : CreateEventW(nullptr, TRUE, FALSE, kLockName));
-        });
-        ASSERT_TRUE(squatted.valid());
-        EXPECT_EQ(run(setupProgram() + " /S \"/LOG=" + report + "\" /D=" + directory),
-                  kAnotherRunning);
+        std::vector<win32::Handle> squatted;
+        ASSERT_TRUE(asOrdinaryUser([&] {
+            for (const wchar_t* name : {win32::kRunLockName, win32::kRunEntryLockName})
+                squatted.emplace_back(mutex ? CreateMutexW(nullptr, FALSE, name)
+                                            : CreateEventW(nullptr, TRUE, FALSE, name));
+        }));
+        ASSERT_TRUE(squatted[0].valid() && squatted[1].valid());
+        const DWORD setup = run(setupProgram() + " /S \"/LOG=" + report + "\" /D=" + directory);
         const std::string text = readFile(report);
-        EXPECT_NE(text.find(kLockLine + "failed: Setup cannot tell whether another installation"),
-                  std::string::npos)
-            << text;
+        if (privateNamespaces) {
+            EXPECT_EQ(setup, 0u) << text;
+            expectWhole(directory);
+            EXPECT_EQ(run(registered("QuietUninstallString")), 0u);
+        } else {
+            EXPECT_EQ(setup, kAnotherRunning);
+            const std::string entryLine =
+                "Start\tGlobal\\Technical Glossary setup and removal, entry\t";
+            EXPECT_NE(
+                text.find(entryLine + "failed: Setup cannot tell whether another installation"),
+                std::string::npos)
+                << text;
+        }
         EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
         EXPECT_FALSE(fileExists(directory));
     }
     const std::vector<std::string> untouched = changedBesides(before, snapshot(), reports.path());
     EXPECT_TRUE(untouched.empty()) << join(untouched);
 
-    // While a run holds the lock, the user can neither wait for it nor open it to keep it.
+    // While a run holds the lock, the user can neither wait for it nor open it to keep it: nor
+    // the namespace it lies in, where there is one.
     DWORD opened = 0, made = 0;
+    auto space = win32::PrivateNamespace::State::Open;
     const ObservedRun held =
         runObserved(setupProgram() + " /S /D=" + directory, kTimeoutMs, {},
                     {"setup", "kernel32.dll", "MoveFileExW", 2}, [&] {
                         asOrdinaryUser([&] {
+                            space = win32::PrivateNamespace::open(win32::kRunLockNamespace).state();
                             const win32::Handle open(OpenMutexW(SYNCHRONIZE, FALSE, kLockName));
                             opened = open ? ERROR_SUCCESS : GetLastError();
                             const win32::Handle create(CreateMutexW(nullptr, FALSE, kLockName));
                             made = create ? ERROR_SUCCESS : GetLastError();
                         });
                     });
-    EXPECT_EQ(opened, static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(made, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    if (privateNamespaces) {
+        EXPECT_EQ(space, win32::PrivateNamespace::State::Refused);
+    } else {
+        EXPECT_EQ(opened, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        EXPECT_EQ(made, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
     ASSERT_FALSE(held.processes.empty());
     EXPECT_EQ(held.processes[0].exitCode, 0u);
     expectWhole(directory);
@@ -374,11 +377,13 @@ TEST(SetupRunLock, ALockLeftByAKilledRunIsTakenOverAndTheStoppedRunRecovered) {
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     TempDirectory reports("runlock-reports");
     const std::string directory = "C:\\Run Lock\\Technical Glossary";
-    win32::Handle waiting;
+    // Kept open where the lock lies, as a run that waits for it keeps it, whichever namespace.
+    std::optional<win32::RunLock> waiting;
     const auto killedWhileAnotherWaits = [&](const std::function<bool(const std::string&)>& which) {
         return [&, which] {
-            waiting.reset(OpenMutexW(SYNCHRONIZE, FALSE, kLockName));
-            EXPECT_TRUE(waiting.valid()) << "the run holds the lock";
+            waiting.reset();
+            waiting.emplace(win32::RunLock::take(win32::kRunLockName, 0));
+            EXPECT_EQ(waiting->state(), win32::RunLock::State::Busy) << "the run holds the lock";
             EXPECT_TRUE(kill(which));
         };
     };

@@ -120,8 +120,9 @@ TEST(PrivateFolder, WhereLabelsAreKeptALeftoverWithoutItsLabelIsKeptAndListed) {
     writeFile(leftover.path + "\\Del1A2B.tmp", "a copy");
     leftover.handle.reset();
 
-    EXPECT_EQ(removeStaleFolders(root.path(), strictAccount()),
-              std::vector<std::string>{leftover.path});
+    const std::vector<KeptFolder> kept = removeStaleFolders(root.path(), strictAccount());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].path, leftover.path);
     EXPECT_EQ(readFile(leftover.path + "\\Del1A2B.tmp"), "a copy") << "nothing in it is touched";
 
     EXPECT_TRUE(removeStaleFolders(root.path(), productAccount()).empty());

@@ -47,6 +47,18 @@ std::vector<BYTE> sidOf(const char* text) {
     return win32::copySid(sid);
 }
 
+// A reason as plain text: the paths and names these tests use are ASCII.
+std::string plain(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+// An account as the judgement names it: by the name the system knows, and its SID.
+std::string named(const char* text) {
+    std::vector<BYTE> sid = sidOf(text);
+    const std::wstring account = win32::accountText(sid.data());
+    return std::string(account.begin(), account.end());
+}
+
 // One access entry as the system stores it: header, mask, what comes before the account
 // (object types, a compound entry's kind), the account, and what follows (a condition).
 std::vector<BYTE> entry(BYTE type, DWORD mask, const std::vector<BYTE>& beforeSid, const char* sid,
@@ -102,7 +114,7 @@ TEST(AccessRights, EntriesThatLetOthersChangeAFolder) {
         {"O:BAD:(A;OICIIO;GA;;;AU)(A;CIIO;GA;;;CO)(A;;0x1200a9;;;BU)", ""},
         {"O:BAD:(A;;FW;;;WD)", "Everyone may write or create files in it."},
         {"O:BAD:(A;;0x4;;;BU)", "Users may write or create files in it."},
-        {"O:BAD:(A;;WD;;;IU)", "S-1-5-4 may change its permissions."},
+        {"O:BAD:(A;;WD;;;IU)", named("S-1-5-4") + " may change its permissions."},
         {"O:BAD:(A;;GA;;;" + user + ")", user + " may write or create files in it, delete what it "
                                                 "holds, change its permissions."},
         {"no list", "Everyone may write or create files in it, delete what it holds, change its "
@@ -177,10 +189,10 @@ TEST(AccessRights, ADenyEntryTakesAwayOnlyFromThoseSurelyInItsGroup) {
     const std::string all = " may write or create files in it, delete what it holds, change its "
                             "permissions.";
     const std::pair<std::string, std::string> cases[] = {
-        {"O:BAD:(D;;FA;;;IU)(A;;FA;;;NS)", "S-1-5-20" + all},
-        {"O:BAD:(D;;FA;;;IU)(D;;FA;;;S-1-2-0)(A;;FA;;;SU)", "S-1-5-6" + all},
-        {"O:BAD:(D;;FA;;;AU)(A;;FA;;;BG)", "S-1-5-32-546" + all},
-        {"O:BAD:(D;;FA;;;WD)(A;;FA;;;AN)", "S-1-5-7" + all},
+        {"O:BAD:(D;;FA;;;IU)(A;;FA;;;NS)", named("S-1-5-20") + all},
+        {"O:BAD:(D;;FA;;;IU)(D;;FA;;;S-1-2-0)(A;;FA;;;SU)", named("S-1-5-6") + all},
+        {"O:BAD:(D;;FA;;;AU)(A;;FA;;;BG)", named("S-1-5-32-546") + all},
+        {"O:BAD:(D;;FA;;;WD)(A;;FA;;;AN)", named("S-1-5-7") + all},
         {"O:BAD:(D;;FA;;;WD)(A;;FA;;;BU)", "Users" + all},
         {"O:BAD:(D;;FA;;;NS)(A;;FA;;;NS)", ""},
         {"O:BAD:(D;;FA;;;WD)(A;;FA;;;WD)", ""},
@@ -249,11 +261,11 @@ TEST(LogTrust, ALogOrFolderThatOthersMayChangeIsNotTrusted) {
     writeFile(app.file("Setup.log"), "[COMMON]\r\n");
     const std::string directory = app.path() + "\\";
     const win32::RunningAccount administrator(win32::processUserSid(), false);
-    EXPECT_EQ(whyLogIsUntrusted(directory, administrator), "");
+    EXPECT_EQ(whyLogIsUntrusted(directory, administrator), L"");
     // Wine gives every file to the running account and keeps no labels: where labels are kept,
     // the account's own folder is open to its programs without elevation.
-    const std::wstring account = win32::sidText(win32::processUserSid().data());
-    const std::string own = whyLogIsUntrusted(directory, win32::processUserSid());
+    const std::wstring account = win32::accountText(win32::processUserSid().data());
+    const std::string own = plain(whyLogIsUntrusted(directory, win32::processUserSid()));
     EXPECT_EQ(own.find("\"" + app.path() +
                        "\" can be changed by users who are not "
                        "administrators: Its owner (" +
@@ -266,10 +278,10 @@ TEST(LogTrust, ALogOrFolderThatOthersMayChangeIsNotTrusted) {
         "D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
     const win32::LocalMemory<PSECURITY_DESCRIPTOR> owned(open);
     ASSERT_TRUE(SetFileSecurityA(app.file("Setup.log").c_str(), DACL_SECURITY_INFORMATION, open));
-    const std::string why = whyLogIsUntrusted(directory, administrator);
+    const std::string why = plain(whyLogIsUntrusted(directory, administrator));
     EXPECT_EQ(why.find("\"" + app.file("Setup.log") + "\" can be changed"), 0u) << why;
     EXPECT_NE(why.find("Everyone may write"), std::string::npos) << why;
-    EXPECT_EQ(whyLogIsUntrusted(directory, {}).find("\"" + app.path() + "\""), 0u)
+    EXPECT_EQ(plain(whyLogIsUntrusted(directory, {})).find("\"" + app.path() + "\""), 0u)
         << "the folder is its owner's, who is no administrator unless running us";
 }
 
@@ -281,9 +293,9 @@ TEST(LogTrust, TheAccountsOwnFolderIsNotTrustedWhereLabelsCount) {
     TempDirectory app("strictlog");
     writeFile(app.file("Setup.log"), "[COMMON]\r\n");
     const std::string directory = app.path() + "\\";
-    EXPECT_EQ(whyThisRunDistrustsLog(directory, productAccount()), "") << "no label is kept";
-    const std::string why = whyThisRunDistrustsLog(directory, strictAccount());
-    const std::wstring account = win32::sidText(win32::processUserSid().data());
+    EXPECT_EQ(whyThisRunDistrustsLog(directory, productAccount()), L"") << "no label is kept";
+    const std::string why = plain(whyThisRunDistrustsLog(directory, strictAccount()));
+    const std::wstring account = win32::accountText(win32::processUserSid().data());
     EXPECT_EQ(why.find("\"" + app.path() +
                        "\" can be changed by users who are not administrators: Its owner (" +
                        std::string(account.begin(), account.end()) + ") may write"),

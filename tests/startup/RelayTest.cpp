@@ -538,3 +538,25 @@ TEST(PrivateFolder, ARunRemovesTheCopiesOfKilledRunsAndLeavesWhatIsHeldOrNotOnly
     for (const PrivateFolder* folder : {&killed, &linked, &open, &fresh, &running})
         RemoveDirectoryA(folder->path.c_str());
 }
+
+// A folder of the private folders' name that a run cannot even open to judge (here its path is
+// too long for the names the run uses; elsewhere one whose permissions keep administrators out)
+// is listed with the reason, never passed over as if a running copy held it.
+TEST(PrivateFolder, ALeftoverThatCannotBeOpenedIsListedWithTheReason) {
+    const TempDirectory root("unopened");
+    const std::string deep = root.path() + "\\" + std::string(200, 'd');
+    const std::string folder = deep + "\\Uninstall-0123456789abcdef0123456789abcdef";
+    const auto extended = [](const std::string& path) {
+        return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+    };
+    ASSERT_LT(deep.size() + 12, static_cast<std::size_t>(MAX_PATH)) << "its folder is listed";
+    ASSERT_GT(folder.size(), static_cast<std::size_t>(MAX_PATH));
+    ASSERT_TRUE(CreateDirectoryW(extended(deep).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(extended(folder).c_str(), nullptr));
+    const std::vector<KeptFolder> kept = removeStaleFolders(deep, productAccount());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].path, folder);
+    EXPECT_NE(kept[0].openError, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_TRUE(RemoveDirectoryW(extended(folder).c_str())) << "it was left as it was";
+    RemoveDirectoryW(extended(deep).c_str());
+}

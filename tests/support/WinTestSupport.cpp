@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <thread>
 
 namespace testsupport {
 
@@ -334,6 +335,30 @@ DWORD runWithStandardError(const std::string& commandLine, std::string& error, D
 
 DWORD runWithStandardError(const std::wstring& commandLine, std::string& error, DWORD timeoutMs) {
     return runWithPipe(commandLine, error, timeoutMs);
+}
+
+bool asOrdinaryUser(const std::function<void()>& act) {
+    bool ran = false;
+    std::thread thread([&] {
+        HANDLE own = nullptr, restricted = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own))
+            return;
+        const win32::Handle token(own);
+        std::vector<BYTE> administrators = win32::wellKnownSid(WinBuiltinAdministratorsSid);
+        SID_AND_ATTRIBUTES disabled = {administrators.data(), 0};
+        if (administrators.empty() ||
+            !CreateRestrictedToken(token.get(), DISABLE_MAX_PRIVILEGE, 1, &disabled, 0, nullptr, 0,
+                                   nullptr, &restricted))
+            return;
+        const win32::Handle user(restricted);
+        if (!ImpersonateLoggedOnUser(user.get()))
+            return;
+        act();
+        RevertToSelf();
+        ran = true;
+    });
+    thread.join();
+    return ran;
 }
 
 } // namespace testsupport

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -109,5 +110,9 @@ win32::RunningAccount productAccount();
 // labelled high with no write up. Under Wine, where the account owns every file, it is then
 // trusted nowhere.
 win32::RunningAccount strictAccount();
+
+// Runs `act` as an ordinary user would: on a thread of its own whose token has the
+// Administrators group for deny only and no privileges. False when no such token can be made.
+bool asOrdinaryUser(const std::function<void()>& act);
 
 } // namespace testsupport

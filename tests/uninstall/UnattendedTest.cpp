@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <functional>
@@ -649,6 +652,85 @@ TEST(Unattended, AMainStageStartedByHandSaysWhyOnStandardError) {
         << error;
     EXPECT_NE(error.find("Nothing was removed."), std::string::npos) << error;
     EXPECT_TRUE(fileExists(product.file("a.txt")));
+}
+
+// The copy started by another program that hands it its own file and folder, as the relay
+// does, but names as the relay a handle that is not the process that started it (an event;
+// another process): it neither waits on, sets nor closes what it is told of, and removes nothing.
+TEST(Unattended, ACopyWhoseNamedRelayIsNotTheProcessThatStartedItRemovesNothing) {
+    Product product;
+    const std::string copy = product.temp_ + "\\Del2.tmp";
+    ASSERT_TRUE(CopyFileA(product.file("uninstall.exe").c_str(), copy.c_str(), FALSE));
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    const win32::Handle file(CreateFileA(copy.c_str(), GENERIC_READ | GENERIC_EXECUTE,
+                                         FILE_SHARE_READ, &inherited, OPEN_EXISTING, 0, nullptr));
+    const win32::Handle folder(CreateFileA(product.temp_.c_str(), FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const win32::Handle event(CreateEventW(&inherited, TRUE, FALSE, nullptr));
+    // A process, but not the one that starts the copy.
+    win32::StartOptions suspended;
+    suspended.flags = CREATE_SUSPENDED;
+    const std::string stubborn = binaryDirectory() + "\\stubborn.exe";
+    const win32::Process other = win32::startProcess(stubborn, win32::quoted(stubborn), suspended);
+    ASSERT_TRUE(file && folder && event && other);
+    ASSERT_TRUE(SetHandleInformation(other.handle.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT));
+    const auto number = [](const win32::Handle& handle) {
+        return std::to_string(reinterpret_cast<std::uintptr_t>(handle.get()));
+    };
+    for (const win32::Handle* relay : {&event, &other.handle}) {
+        SCOPED_TRACE(relay == &event ? "an event" : "another process");
+        const std::string handles =
+            number(*relay) + ":" + number(file) + ":" + number(folder) + ":" + number(event);
+        win32::StartOptions options;
+        options.inheritHandles = true;
+        const win32::Process started = win32::startProcess(
+            copy,
+            win32::quoted(copy) + " " + handles + " " +
+                win32::quoted(product.file("uninstall.exe")) + " \"" + product.app_ + "\\ \" /S",
+            options);
+        ASSERT_TRUE(started);
+        DWORD exitCode = 0;
+        if (!win32::waitForExit(started.handle.get(), kTimeoutMs, exitCode))
+            TerminateProcess(started.handle.get(), 1);
+        EXPECT_EQ(exitCode, 2u);
+        EXPECT_TRUE(fileExists(product.file("a.txt")));
+        EXPECT_EQ(WaitForSingleObject(event.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+            << "the event named as its ready signal was set";
+    }
+    TerminateProcess(other.handle.get(), 0);
+}
+
+// The folders setup made above the application directory are named in its log after it (and
+// brought back from the registration when the log went): a folder of that list that someone
+// other than the administrators owns or may change is no folder an administrators' setup made,
+// whatever the log says, and stays, listed; one that only administrators may change goes.
+TEST(Unattended, AFolderAboveTheApplicationDirectoryThatOthersMayChangeIsKeptAndListed) {
+    Product product;
+    const std::string ours = product.root_.file("made above"),
+                      theirs = product.root_.file("made by a user");
+    for (const std::string& folder : {ours, theirs})
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    PSECURITY_DESCRIPTOR everyone = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &everyone, nullptr));
+    const win32::LocalMemory<PSECURITY_DESCRIPTOR> owned(everyone);
+    ASSERT_TRUE(SetFileSecurityA(theirs.c_str(), DACL_SECURITY_INFORMATION, everyone));
+    std::string log = readFile(product.file("Setup.log"));
+    const std::string appDir = "[APPDIR]\r\n" + product.app_ + "\r\n";
+    log.replace(log.find(appDir), appDir.size(), appDir + ours + "\r\n" + theirs + "\r\n");
+    writeFile(product.file("Setup.log"), log);
+    product.report_ = product.root_.file("above.txt");
+    bool ended = false;
+    EXPECT_EQ(product.uninstall("/S \"/LOG=" + product.report_ + "\"", ended), 1u);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(fileExists(ours));
+    EXPECT_TRUE(fileExists(theirs));
+    EXPECT_EQ(
+        product.outcome(theirs, "Program directories").rfind("kept: not an administrators'", 0), 0u)
+        << product.outcome(theirs, "Program directories");
+    EXPECT_FALSE(fileExists(product.app_));
+    RemoveDirectoryA(theirs.c_str());
 }
 
 TEST(Unattended, UnknownOptionInAnInteractiveStartIsExplainedInABox) {

@@ -84,6 +84,17 @@ HeldCode holdTrustedCode(const std::string& path, const win32::RunningAccount& t
     return held;
 }
 
+bool othersMayChangeFolder(const std::string& folder, const win32::RunningAccount& trusted) {
+    const win32::Handle handle(
+        CreateFileA(folder.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle)
+        return false;
+    std::vector<BYTE> security = securityOfHandle(handle.get());
+    return othersMayPlantIn(described(security), trusted);
+}
+
 std::string whyFolderIsExposed(const std::string& folder, const win32::RunningAccount& trusted) {
     std::string way = folder;
     while (way.size() > 3 && (way.back() == '\\' || way.back() == '/'))

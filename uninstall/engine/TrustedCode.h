@@ -42,6 +42,13 @@ struct HeldCode {
 // besides the administrators where it is trusted.
 HeldCode holdTrustedCode(const std::string& path, const win32::RunningAccount& trusted);
 
+// Whether anyone but the administrators (and `trusted`, where it is trusted) owns the folder at
+// `folder` itself (a link or junction judged as itself, never what it leads to) or may create,
+// delete or rename what is in it or change its permissions: then it is no folder that an
+// administrators' setup made and kept so, whatever a log says. A folder that cannot be opened
+// (gone) is not judged here.
+bool othersMayChangeFolder(const std::string& folder, const win32::RunningAccount& trusted);
+
 // The same judgement for a folder a program is started in; empty when only administrators
 // may change it, else why not (kOthersMayChangeIt, or a path that is not plain and absolute).
 std::string whyFolderIsExposed(const std::string& folder, const win32::RunningAccount& trusted);

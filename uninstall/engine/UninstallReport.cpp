@@ -79,6 +79,10 @@ void UninstallReport::note(const char* stage, const std::wstring& item, const st
     writeLine(stage, controlsEscaped(wideToUtf8(item)), ansiToUtf8(controlsEscaped(text)));
 }
 
+void UninstallReport::note(const char* stage, const std::wstring& item, const std::wstring& text) {
+    writeLine(stage, controlsEscaped(wideToUtf8(item)), controlsEscaped(wideToUtf8(text)));
+}
+
 void UninstallReport::summary(int exitCode) {
     for (const std::string& line : limit_.countedLines())
         writeUtf8(line);

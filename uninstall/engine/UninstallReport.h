@@ -32,6 +32,8 @@ public:
     void note(const char* stage, const std::string& item, const std::string& text);
     // The same for an item named in UTF-16, such as the report's own path.
     void note(const char* stage, const std::wstring& item, const std::string& text);
+    // The same with the text in UTF-16 too, such as a reason that names an account.
+    void note(const char* stage, const std::wstring& item, const std::wstring& text);
     // The closing line: the counts and the exit code as the process returns it.
     void summary(int exitCode);
 

@@ -6,6 +6,7 @@
 #include "RegistryEntry.h"
 #include "RestartRemoval.h"
 #include "SharedFiles.h"
+#include "TrustedCode.h"
 #include "base/ModulePath.h"
 #include "base/ProcessValues.h"
 #include "base/SystemErrorText.h"
@@ -333,6 +334,13 @@ void UninstallWorker::removeDirectories(const SetupLog& log, const char* section
             } else if (isProtectedFolder(path)) {
                 problem(1402, path);
                 record(stage, path, Outcome::Failed, kProtected);
+            } else if (othersMayChangeFolder(path, trustedAccount)) {
+                // Setup makes every folder the Administrators' own, the ones above the
+                // application directory too: one that someone else owns or may change was
+                // made by them, or given to them, whatever the log says.
+                problem(1402, path);
+                if (model_ != nullptr)
+                    model_->report().unfinished(stage, path, kNotAdministratorsFolder);
             } else {
                 const Removal removal = removeFolderChecked(path);
                 if (removal.outcome == Removal::Outcome::Removed) {

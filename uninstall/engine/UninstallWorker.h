@@ -33,6 +33,8 @@ private:
     // Why an item named by the log is kept, as the report says it.
     static constexpr char kNotPlain[] = "not a plain absolute path";
     static constexpr char kProtected[] = "a folder that the system or the user owns";
+    static constexpr char kNotAdministratorsFolder[] =
+        "not an administrators' folder: others than the administrators own it or may change it";
 
     void sequence();
     void pause();

@@ -5,6 +5,7 @@
 #include "base/SystemErrorText.h"
 #include "engine/UninstallReport.h"
 #include "win32/AccessRights.h"
+#include "win32/AdministratorsOnly.h"
 
 namespace {
 
@@ -18,28 +19,10 @@ std::wstring wide(const std::string& text) {
     return result;
 }
 
-std::string narrow(const std::wstring& text) {
-    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0],
-                            length, nullptr, nullptr);
-    return result;
-}
-
-bool hasAdministratorRights() {
-    const std::vector<BYTE> administrators = win32::wellKnownSid(WinBuiltinAdministratorsSid);
-    BOOL member = FALSE;
-    return !administrators.empty() &&
-           CheckTokenMembership(nullptr, const_cast<BYTE*>(administrators.data()), &member) &&
-           member;
-}
-
 } // namespace
 
-std::string whyLogIsUntrusted(const std::string& directory,
-                              const win32::RunningAccount& administrator) {
+std::wstring whyLogIsUntrusted(const std::string& directory,
+                               const win32::RunningAccount& administrator) {
     std::string folder = directory;
     while (folder.size() > 3 && folder.back() == '\\')
         folder.pop_back();
@@ -55,27 +38,26 @@ std::string whyLogIsUntrusted(const std::string& directory,
             descriptor.empty() ? nullptr : const_cast<BYTE*>(descriptor.data()), rights,
             administrator);
         if (exposure)
-            return "\"" + path + "\" can be changed by users who are not administrators: " +
-                   narrow(exposure.text());
+            return L"\"" + wide(path) + L"\" can be changed by users who are not administrators: " +
+                   exposure.text();
     }
-    return std::string();
+    return std::wstring();
 }
 
 bool refuseUntrustedLog(UninstallReport& report, const win32::RunningAccount& administrator) {
-    const std::string why = whyThisRunDistrustsLog(applicationDirectory, administrator);
+    const std::wstring why = whyThisRunDistrustsLog(applicationDirectory, administrator);
     if (why.empty())
         return false;
-    tellRefusedStart(report, applicationDirectory + "Setup.log", "not trusted: " + why,
-                     ansiToWide(why +
-                                "\n\nNothing was removed: the setup log may have been changed. "
-                                "Let only administrators change the folder and its setup log, "
-                                "then try again."));
+    tellRefusedStart(report, wide(applicationDirectory + "Setup.log"), L"not trusted: " + why,
+                     why + L"\n\nNothing was removed: the setup log may have been changed. "
+                           L"Let only administrators change the folder and its setup log, "
+                           L"then try again.");
     return true;
 }
 
-std::string whyThisRunDistrustsLog(const std::string& directory,
-                                   const win32::RunningAccount& administrator) {
-    if (!hasAdministratorRights())
-        return std::string();
+std::wstring whyThisRunDistrustsLog(const std::string& directory,
+                                    const win32::RunningAccount& administrator) {
+    if (!win32::runsAsAdministrator())
+        return std::wstring();
     return whyLogIsUntrusted(directory, administrator);
 }

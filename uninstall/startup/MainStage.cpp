@@ -30,6 +30,7 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <tlhelp32.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -68,11 +69,33 @@ win32::Handle heldAs(std::uintptr_t handed, const std::string& path) {
     return win32::Handle(handle);
 }
 
+// The process that created this one, by the system's record of it; 0 when it cannot be read.
+DWORD creatorId() {
+    const win32::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId())
+            return entry.th32ParentProcessID;
+    }
+    return 0;
+}
+
+// Whether the handle numbered `handed` is a process handle on the process that created this
+// one, as the relay hands down its own. Only then are the numbers beside it the relay's; one
+// given by hand may be any handle of ours, and waiting on it or closing it would act on
+// something else (the run lock's own handle, say).
+bool isCreator(std::uintptr_t handed) {
+    const DWORD id = handed != 0 ? GetProcessId(reinterpret_cast<HANDLE>(handed)) : 0;
+    return id != 0 && id == creatorId();
+}
+
 // Tells the relay, which holds the entry lock until then, that this process holds the run lock
-// (or has given up on it). A copy started by hand has no such handle.
+// (or has given up on it). Only a verified relay's number is used.
 void tellLockTaken(std::uintptr_t handed) {
     const auto ready = reinterpret_cast<HANDLE>(handed);
-    // Closed only when it was an event: a number given by hand may be any handle of ours.
+    // Closed only when it was an event.
     if (handed != 0 && SetEvent(ready))
         win32::Handle{ready}.reset();
 }
@@ -125,32 +148,13 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
     const win32::Handle ownFile = heldAs(handed.copy, running);
     const win32::Handle ownFolder = heldAs(handed.folder, directoryOfCopy(running));
     ownProgramFile = ownFile.get();
+    const bool relayed = ownFile && ownFolder && isCreator(handed.relay);
     // Tried apart from the folder handed down: where files keep labels, an elevated relay
     // labelled its folder, and one without that label is no folder of the relay's.
     trustedAccount = win32::runningAccount(win32::systemKeepsLabels());
     relayedProgram = arguments[2];
     const UninstallOptions options = readOptions(count, optionArgs, 4);
     unattended = options.unattended;
-    // Held to the end of this process, whether the relay that started it still waits or was
-    // ended by a tool that gave up: a retry of setup or of the uninstaller gets 1618 until this
-    // removal is done, rather than having its work removed by it later. Taken before the relay
-    // ends: the relay holds the entry lock, which keeps every other run out, until it is told
-    // that this lock is held.
-    const win32::RunLock lock = win32::RunLock::take();
-    // The relay's entry lock kept every other run out only while it lived: one that ended (a
-    // tool killed it, or it gave up waiting) before this took the lock let another run in.
-    const auto relay = reinterpret_cast<HANDLE>(handed.relay);
-    const bool relayEndedFirst = handed.relay != 0 && GetProcessId(relay) != 0 &&
-                                 WaitForSingleObject(relay, 0) == WAIT_OBJECT_0;
-    tellLockTaken(handed.ready);
-    {
-        // Until the relay has ended, the program file the user started is still in use. An
-        // unattended relay waits for this copy instead, so waiting here would never end.
-        const win32::Handle relayProcess(reinterpret_cast<HANDLE>(handed.relay));
-        relayProcessId = GetProcessId(relayProcess.get());
-        if (!unattended)
-            WaitForSingleObject(relayProcess.get(), INFINITE);
-    }
     const std::string copy = arguments[0];
     // Before the report is open: told in a box, or under /S in the event log and on standard
     // error.
@@ -167,6 +171,38 @@ int runMainStage(int count, char** arguments, char** optionArgs, HINSTANCE insta
                              L"of the product's folder again.");
         scheduleCopyRemoval(copy);
         return kExitNothingRemoved;
+    }
+    if (!relayed) {
+        // The other numbers of the line are then anyone's: none is waited on, set or closed.
+        tellRefusedStart(notYetOpen, copy,
+                         "refused: the process its command line names as the uninstaller that "
+                         "started it is not the process that did; it was started by another "
+                         "program",
+                         L"The uninstaller's copy \"" + ansiToWide(copy) +
+                             L"\" was not started by the uninstaller: the process its command "
+                             L"line names is not the one that started it.\n\nNothing was "
+                             L"removed. Start the uninstall.exe of the product's folder again.");
+        scheduleCopyRemoval(copy);
+        return kExitNothingRemoved;
+    }
+    // Held to the end of this process, whether the relay that started it still waits or was
+    // ended by a tool that gave up: a retry of setup or of the uninstaller gets 1618 until this
+    // removal is done, rather than having its work removed by it later. Taken before the relay
+    // ends: the relay holds the entry lock, which keeps every other run out, until it is told
+    // that this lock is held.
+    const win32::RunLock lock = win32::RunLock::take();
+    // The relay's entry lock kept every other run out only while it lived: one that ended (a
+    // tool killed it, or it gave up waiting) before this took the lock let another run in.
+    const auto relay = reinterpret_cast<HANDLE>(handed.relay);
+    const bool relayEndedFirst = WaitForSingleObject(relay, 0) == WAIT_OBJECT_0;
+    tellLockTaken(handed.ready);
+    {
+        // Until the relay has ended, the program file the user started is still in use. An
+        // unattended relay waits for this copy instead, so waiting here would never end.
+        const win32::Handle relayProcess(relay);
+        relayProcessId = GetProcessId(relayProcess.get());
+        if (!unattended)
+            WaitForSingleObject(relayProcess.get(), INFINITE);
     }
     if (trustedAccount.onlyWhereLabelledHigh &&
         !win32::readsBackHighNoWriteUp(ownFolder.get(), false)) {

@@ -200,20 +200,21 @@ bool emptyStaleFolder(const std::string& folder) {
 }
 
 // A run's copy holds its folder from the start to its end without delete sharing: a folder
-// that can be opened for deletion is no running copy's.
-bool heldByARun(const std::string& folder) {
+// that cannot be opened for deletion for that reason (a sharing violation) is a running copy's.
+// Any other failure is told by its error: nothing can be judged of a folder that cannot be opened.
+DWORD openForDeletion(const std::string& folder) {
     const win32::Handle probe(
         CreateFileA(folder.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return !probe;
+    return probe ? ERROR_SUCCESS : GetLastError();
 }
 
 } // namespace
 
-std::vector<std::string> removeStaleFolders(const std::string& root,
-                                            const win32::RunningAccount& account) {
-    std::vector<std::string> notOurs;
+std::vector<KeptFolder> removeStaleFolders(const std::string& root,
+                                           const win32::RunningAccount& account) {
+    std::vector<KeptFolder> notOurs;
     if (root.empty())
         return notOurs;
     const std::string base = withBackslash(root);
@@ -226,20 +227,27 @@ std::vector<std::string> removeStaleFolders(const std::string& root,
             !isPrivateFolderName(found.cFileName))
             continue;
         const std::string folder = base + found.cFileName;
-        if (heldByARun(folder))
+        const DWORD probed = openForDeletion(folder);
+        if (probed == ERROR_SHARING_VIOLATION || probed == ERROR_FILE_NOT_FOUND)
+            continue; // a running copy's, or gone meanwhile
+        if (probed != ERROR_SUCCESS) {
+            notOurs.push_back({folder, probed});
             continue;
+        }
         {
             // Held against deleting and renaming while it is judged and emptied.
             const win32::Handle handle(
                 CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-            if (!handle)
+            if (!handle) {
+                notOurs.push_back({folder, GetLastError()});
                 continue;
+            }
             if (!isOurFolder(handle.get(), elevated, account.onlyWhereLabelledHigh) ||
                 !onlyAdministratorsMayChange(handle.get(), account) ||
                 (elevated && othersMayReroute(folder, account))) {
-                notOurs.push_back(folder);
+                notOurs.push_back({folder});
                 continue;
             }
             if (!emptyStaleFolder(folder))

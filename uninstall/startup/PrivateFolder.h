@@ -71,6 +71,11 @@ PrivateFolder createPrivateFolder(const std::string& root, const win32::RunningA
 // reroute) and that no one but the administrators (and `account`, where trusted) may change. Only
 // plain files and empty plain folders in it go, each through a handle that follows no link; a
 // folder with anything else in it stays as it is. Returns the folders of that name kept
-// because they failed those checks: not ours, whoever made them, and so never emptied.
-std::vector<std::string> removeStaleFolders(const std::string& root,
-                                            const win32::RunningAccount& account);
+// because they failed those checks: not ours, whoever made them, and so never emptied; and those
+// that could not even be opened to be judged (denied to us, a name too long), with the error.
+struct KeptFolder {
+    std::string path;
+    DWORD openError = ERROR_SUCCESS; // set: it could not be opened, so nothing was judged
+};
+std::vector<KeptFolder> removeStaleFolders(const std::string& root,
+                                           const win32::RunningAccount& account);

@@ -13,7 +13,7 @@ constexpr wchar_t kEventSource[] = L"uninstall";
 
 } // namespace
 
-void tellRefusedStart(UninstallReport& report, const std::wstring& item, const std::string& why,
+void tellRefusedStart(UninstallReport& report, const std::wstring& item, const std::wstring& why,
                       const std::wstring& boxText) {
     report.note("Start", item, why);
     if (!unattended) {
@@ -22,11 +22,16 @@ void tellRefusedStart(UninstallReport& report, const std::wstring& item, const s
     }
     if (report.writing())
         return;
-    std::wstring text = L"uninstall.exe: " + item + L": " + ansiToWide(why);
+    std::wstring text = L"uninstall.exe: " + item + L": " + why;
     while (!text.empty() && text.back() == L'.')
         text.pop_back();
     text += L". Nothing was removed.";
     win32::tellAdministrators(kEventSource, win32::NoticeKind::Refusal, text);
+}
+
+void tellRefusedStart(UninstallReport& report, const std::wstring& item, const std::string& why,
+                      const std::wstring& boxText) {
+    tellRefusedStart(report, item, ansiToWide(why), boxText);
 }
 
 void tellRefusedStart(UninstallReport& report, const std::string& item, const std::string& why,

@@ -14,6 +14,9 @@ void tellRefusedStart(UninstallReport& report, const std::string& item, const st
 // The same for an item named in UTF-16 (an option as typed, a report path in any script).
 void tellRefusedStart(UninstallReport& report, const std::wstring& item, const std::string& why,
                       const std::wstring& boxText);
+// The same with the reason in UTF-16 too (one that names an account in any script).
+void tellRefusedStart(UninstallReport& report, const std::wstring& item, const std::wstring& why,
+                      const std::wstring& boxText);
 
 // An item the start found and left alone, told as a refusal is told unattended (the event log,
 // and standard error when there is one) in every run: nothing else reads it before the report.

@@ -54,7 +54,7 @@ std::string whyLogIsMalformed() {
 }
 
 // Refused before anything is copied: said in a box, or unattended in the report asked for.
-int refuse(const UninstallOptions& options, const std::wstring& item, const std::string& why,
+int refuse(const UninstallOptions& options, const std::wstring& item, const std::wstring& why,
            const std::wstring& boxText, int exitCode) {
     UninstallReport report;
     if (!options.reportPath.empty())
@@ -62,6 +62,11 @@ int refuse(const UninstallOptions& options, const std::wstring& item, const std:
     tellRefusedStart(report, item, why, boxText);
     report.summary(exitCode);
     return exitCode;
+}
+
+int refuse(const UninstallOptions& options, const std::wstring& item, const std::string& why,
+           const std::wstring& boxText, int exitCode) {
+    return refuse(options, item, ansiToWide(why), boxText, exitCode);
 }
 
 // A report file named where it must not be: refused without writing it there. `where` says
@@ -158,16 +163,23 @@ int runRelayStage(int count, char** arguments, char** optionArgs) {
         return cannotStart(std::string(), folder);
     // Any user may make folders there: a few are named and the rest counted, so that a flood
     // of them does not flood the event log.
-    const std::vector<std::string> kept = removeStaleFolders(root, trustedAccount);
+    const std::vector<KeptFolder> kept = removeStaleFolders(root, trustedAccount);
     for (std::size_t i = 0; i < kept.size() && i < kNamedKeptFolders; ++i)
-        tellKeptAtStart(ansiToWide(kept[i]),
-                        "kept: a folder of the uninstaller's name that is not one of its own (its "
-                        "label, owner or permissions are not the ones the uninstaller gives); "
-                        "nothing in it was touched. Remove it once you know which program made it");
+        tellKeptAtStart(
+            ansiToWide(kept[i].path),
+            kept[i].openError != ERROR_SUCCESS
+                ? "kept: a folder of the uninstaller's name that it cannot open to judge (" +
+                      systemErrorText(kept[i].openError) +
+                      "); nothing in it was touched. Remove it once you know which program "
+                      "made it"
+                : "kept: a folder of the uninstaller's name that is not one of its own (its "
+                  "label, owner or permissions are not the ones the uninstaller gives); "
+                  "nothing in it was touched. Remove it once you know which program made it");
     if (kept.size() > kNamedKeptFolders)
         tellKeptAtStart(ansiToWide(root),
                         "kept: " + std::to_string(kept.size() - kNamedKeptFolders) +
-                            " more folders of the uninstaller's name that are not its own; "
+                            " more folders of the uninstaller's name that are not its own or "
+                            "that it cannot open; "
                             "nothing in them was touched. Remove them once you know which "
                             "program made them");
     char name[MAX_PATH] = {};

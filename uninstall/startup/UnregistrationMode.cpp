@@ -63,7 +63,9 @@ int runUnregistrationMode(char** arguments) {
         trustedAccount = win32::runningAccount(win32::systemKeepsLabels());
         SetupLog log(arguments[1], "Setup.log");
         // A log that others may change names what they like: nothing of it is loaded.
-        const std::string distrust = whyThisRunDistrustsLog(applicationDirectory, trustedAccount);
+        // Told to the uninstall sequence through its pipe, in the code page's letters.
+        const std::string distrust =
+            wideToAnsi(whyThisRunDistrustsLog(applicationDirectory, trustedAccount));
         std::string path;
         for (int i = 0; i < log.entryCount("REGDLLS"); ++i) {
             if (!log.entry(path, "REGDLLS", i))

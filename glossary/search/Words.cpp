@@ -103,21 +103,28 @@ char32_t codeAt(std::u16string_view text, std::size_t i, bool markup, std::size_
 
 } // namespace
 
-void forEachWord(std::u16string_view text, bool markup,
-                 const std::function<void(const std::string& word, std::size_t at)>& each) {
-    // Most words are ASCII: those are folded as they are read, the others word by word.
+void forEachWordAsWritten(std::u16string_view text, bool markup,
+                          const std::function<void(const std::string& folded, std::size_t at,
+                                                   std::u16string_view written)>& each) {
+    // Most words are ASCII: those are folded as they are read, the others word by word. A
+    // word is written as it stands in the text; only one with an entity in it is copied,
+    // decoded, into `decodedWord`.
     std::string ascii;
-    std::u16string word;
-    bool wide = false;
+    std::u16string word, decodedWord;
+    bool wide = false, copied = false;
     std::size_t start = 0;
-    const auto flush = [&] {
+    const auto flush = [&](std::size_t end) {
+        const std::u16string_view written =
+            copied ? std::u16string_view(decodedWord) : text.substr(start, end - start);
         if (wide)
-            each(foldWord(word), start);
+            each(foldWord(word), start, written);
         else if (!ascii.empty())
-            each(ascii, start);
+            each(ascii, start, written);
         ascii.clear();
         word.clear();
+        decodedWord.clear();
         wide = false;
+        copied = false;
     };
     for (std::size_t i = 0; i < text.size();) {
         const char16_t c = text[i];
@@ -127,6 +134,8 @@ void forEachWord(std::u16string_view text, bool markup,
                     start = i;
                 if (wide) {
                     word += c;
+                    if (copied)
+                        decodedWord += c;
                 } else {
                     // The rest of an ASCII run at once.
                     std::size_t end = i;
@@ -135,17 +144,19 @@ void forEachWord(std::u16string_view text, bool markup,
                     for (std::size_t k = i; k < end && ascii.size() < kMaxWordLength; ++k)
                         ascii += static_cast<char>(text[k] >= u'A' && text[k] <= u'Z' ? text[k] + 32
                                                                                       : text[k]);
+                    if (copied)
+                        decodedWord += text.substr(i, end - i);
                     i = end;
                     continue;
                 }
             } else {
-                flush();
+                flush(i);
             }
             ++i;
             continue;
         }
         if (markup && c == u'<') {
-            flush();
+            flush(i);
             const std::size_t end = text.find(u'>', i + 1);
             i = end == std::u16string_view::npos ? text.size() : end + 1;
             continue;
@@ -157,6 +168,13 @@ void forEachWord(std::u16string_view text, bool markup,
         if (isWordCharacter(decoded[0])) {
             if (ascii.empty() && word.empty())
                 start = i;
+            if (length > 1 && !copied) {
+                // An entity: the word as written is its text so far, then what it stands for.
+                decodedWord.assign(text.substr(start, i - start));
+                copied = true;
+            }
+            if (copied)
+                decodedWord += decoded;
             if (!wide && (decoded.size() > 1 || decoded[0] >= 0x80)) {
                 // The ASCII read so far is folded already; folding it again changes nothing.
                 wide = true;
@@ -168,67 +186,28 @@ void forEachWord(std::u16string_view text, bool markup,
                 ascii += static_cast<char>(
                     decoded[0] >= u'A' && decoded[0] <= u'Z' ? decoded[0] + 32 : decoded[0]);
         } else {
-            flush();
+            flush(i);
         }
         i += length;
     }
-    flush();
+    flush(text.size());
+}
+
+void forEachWord(std::u16string_view text, bool markup,
+                 const std::function<void(const std::string& word, std::size_t at)>& each) {
+    forEachWordAsWritten(text, markup,
+                         [&each](const std::string& folded, std::size_t at, std::u16string_view) {
+                             each(folded, at);
+                         });
 }
 
 void forEachWrittenWord(std::u16string_view text, bool markup,
                         const std::function<void(std::u16string_view word)>& each) {
-    // A word is handed on as it stands in the text; only one with an entity in it is copied,
-    // decoded, into `word`.
-    std::size_t start = std::u16string_view::npos;
-    bool copied = false;
-    std::u16string word;
-    const auto flush = [&](std::size_t end) {
-        if (copied) {
-            if (!word.empty() && word.size() <= kMaxWordLength)
-                each(word);
-            word.clear();
-            copied = false;
-        } else if (start != std::u16string_view::npos && end - start <= kMaxWordLength) {
-            each(text.substr(start, end - start));
-        }
-        start = std::u16string_view::npos;
-    };
-    for (std::size_t i = 0; i < text.size();) {
-        const char16_t c = text[i];
-        if (markup && c == u'<') {
-            flush(i);
-            const std::size_t end = text.find(u'>', i + 1);
-            i = end == std::u16string_view::npos ? text.size() : end + 1;
-            continue;
-        }
-        if (markup && c == u'&') {
-            std::size_t length = 1;
-            const char32_t code = codeAt(text, i, markup, length);
-            if (length > 1) {
-                std::u16string decoded;
-                appendCode(decoded, code);
-                if (!isWordCharacter(decoded[0])) {
-                    flush(i);
-                } else {
-                    if (!copied && start != std::u16string_view::npos)
-                        word.assign(text.substr(start, i - start));
-                    copied = true;
-                    word += decoded;
-                }
-                i += length;
-                continue;
-            }
-        }
-        if (!isWordCharacter(c)) {
-            flush(i);
-        } else if (copied) {
-            word += c;
-        } else if (start == std::u16string_view::npos) {
-            start = i;
-        }
-        ++i;
-    }
-    flush(text.size());
+    forEachWordAsWritten(text, markup,
+                         [&each](const std::string&, std::size_t, std::u16string_view written) {
+                             if (written.size() <= kMaxWordLength)
+                                 each(written);
+                         });
 }
 
 } // namespace search

@@ -24,6 +24,12 @@ std::string foldWord(std::u16string_view word);
 void forEachWord(std::u16string_view text, bool markup,
                  const std::function<void(const std::string& word, std::size_t at)>& each);
 
+// Each word both ways at once: folded (as forEachWord) and as written (entities read, neither
+// folded nor shortened), for the import, which needs both of every text.
+void forEachWordAsWritten(std::u16string_view text, bool markup,
+                          const std::function<void(const std::string& folded, std::size_t at,
+                                                   std::u16string_view written)>& each);
+
 // The same words as written, neither folded nor shortened (longer ones are left out): what a
 // spelling dictionary needs to find a word's base forms.
 void forEachWrittenWord(std::u16string_view text, bool markup,

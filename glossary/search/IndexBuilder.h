@@ -82,6 +82,7 @@ private:
     static constexpr unsigned kPageBits = 24;
     static constexpr std::uint32_t kPageMask = (1u << kPageBits) - 1;
     static constexpr std::size_t kChunk = 8, kMaxLevel = 5;
+    static_assert((kChunk << kMaxLevel) - 4 <= 0xFF, "a chunk's use fits Word::tailUsed");
 
     // Open addressing: a slot holds the word's number + 1 (0: free) under the hash's high half,
     // so most probes are told apart without reading the word.

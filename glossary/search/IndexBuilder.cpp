@@ -1,5 +1,6 @@
 #include "IndexBuilder.h"
 
+#include "WordFormsBuilder.h"
 #include "Words.h"
 #include "jet/TextCodec.h"
 
@@ -124,8 +125,39 @@ void IndexBuilder::place(std::uint64_t hash, std::uint32_t id) {
     slots_[slot] = (hash & 0xFFFFFFFF00000000ull) | (id + 1u);
 }
 
+std::uint8_t IndexBuilder::writtenAs(std::string_view folded, std::u16string_view written) {
+    if (written.size() != folded.size() || written.empty())
+        return kOtherwise;
+    for (std::size_t i = 1; i < written.size(); ++i) {
+        if (written[i] >= 0x80 || written[i] != static_cast<unsigned char>(folded[i]))
+            return kOtherwise;
+    }
+    const char16_t first = written[0];
+    if (first < 0x80 && first == static_cast<unsigned char>(folded[0]))
+        return kAsFolded;
+    return first >= u'A' && first <= u'Z' && first + 32 == static_cast<unsigned char>(folded[0])
+               ? kCapitalised
+               : kOtherwise;
+}
+
+void IndexBuilder::handOn(Word& word, std::string_view folded, std::uint8_t written,
+                          std::u16string_view otherwise, WordFormsBuilder& forms) {
+    if (written == kOtherwise) {
+        forms.addWrittenWord(otherwise);
+        return;
+    }
+    if ((word.handedOn & written) != 0)
+        return;
+    word.handedOn |= written;
+    std::u16string spelt(folded.begin(), folded.end());
+    if (written == kCapitalised)
+        spelt[0] = static_cast<char16_t>(spelt[0] - 32);
+    forms.addWrittenWord(spelt);
+}
+
 void IndexBuilder::addEntry(std::uint32_t row, std::uint32_t source, std::uint32_t start,
-                            std::u16string_view term, std::u16string_view html) {
+                            std::u16string_view term, std::u16string_view html,
+                            WordFormsBuilder* forms) {
     const auto entry = static_cast<std::uint32_t>(entryCount_);
     if (entryCount_ % kEntriesPerBlock == 0) {
         entryBlocks_.push_back({entry, {}});
@@ -141,17 +173,35 @@ void IndexBuilder::addEntry(std::uint32_t row, std::uint32_t source, std::uint32
     // entry is its best: later ones are passed over.
     pending_.clear();
     pendingText_.clear();
-    const auto gather = [this](const std::string& word, Place place) {
-        pending_.push_back({hashOf(word), static_cast<std::uint32_t>(pendingText_.size()),
-                            static_cast<std::uint32_t>(word.size()), place});
+    pendingWritten_.clear();
+    const auto gather = [this, forms](const std::string& word, std::u16string_view written,
+                                      Place place) {
+        Pending& added = pending_.emplace_back();
+        added.hash = hashOf(word);
+        added.at = static_cast<std::uint32_t>(pendingText_.size());
+        added.length = static_cast<std::uint32_t>(word.size());
+        added.place = place;
         pendingText_ += word;
+        if (forms == nullptr)
+            return;
+        added.written = writtenAs(word, written);
+        if (added.written == kOtherwise) {
+            added.writtenAt = static_cast<std::uint32_t>(pendingWritten_.size());
+            added.writtenLength = static_cast<std::uint32_t>(written.size());
+            pendingWritten_ += written;
+        }
     };
-    forEachWord(term, false,
-                [&gather](const std::string& word, std::size_t) { gather(word, Place::Term); });
+    forEachWordAsWritten(
+        term, false, [&gather](const std::string& word, std::size_t, std::u16string_view written) {
+            gather(word, written, Place::Term);
+        });
     std::size_t words = 0;
-    forEachWord(html, true, [&gather, &words](const std::string& word, std::size_t) {
-        gather(word, words++ < kFirstLinesWords ? Place::FirstLines : Place::Elsewhere);
-    });
+    forEachWordAsWritten(
+        html, true,
+        [&gather, &words](const std::string& word, std::size_t, std::u16string_view written) {
+            gather(word, written,
+                   words++ < kFirstLinesWords ? Place::FirstLines : Place::Elsewhere);
+        });
     // Nearly every lookup misses the cache twice (its slot, then its word): asked for all the
     // entry's words ahead, the memory fetches them side by side instead of one after another.
     const std::size_t mask = slots_.size() - 1;
@@ -163,14 +213,22 @@ void IndexBuilder::addEntry(std::uint32_t row, std::uint32_t source, std::uint32
             prefetch(&postings_[static_cast<std::uint32_t>(value) - 1]);
     }
     for (const Pending& pending : pending_) {
-        Word& word = postings_[idOf(
-            std::string_view(pendingText_).substr(pending.at, pending.length), pending.hash)];
+        const std::string_view folded =
+            std::string_view(pendingText_).substr(pending.at, pending.length);
+        Word& word = postings_[idOf(folded, pending.hash)];
+        if (forms != nullptr)
+            handOn(word, folded, pending.written,
+                   std::u16string_view(pendingWritten_)
+                       .substr(pending.writtenAt, pending.writtenLength),
+                   *forms);
         if (word.count != 0 && word.last == entry)
             continue;
         append(word, postingValue(entry - word.last, pending.place));
         word.last = entry;
         ++word.count;
     }
+    if (forms != nullptr)
+        forms->endText();
 }
 
 void IndexBuilder::takeWordBlocks(const std::function<void(WordBlock&)>& each) {

@@ -48,8 +48,12 @@ bool mayBeForm(std::u16string_view word) {
 
 } // namespace
 
-void WordFormsBuilder::addTerm(std::u16string_view term) {
+void WordFormsBuilder::noteTerm(std::u16string_view term) {
     terms_.push_back(hashOf(foldWord(term)));
+}
+
+void WordFormsBuilder::addTerm(std::u16string_view term) {
+    noteTerm(term);
     addWords(term, false);
 }
 
@@ -58,17 +62,21 @@ void WordFormsBuilder::addText(std::u16string_view html) {
 }
 
 void WordFormsBuilder::addWords(std::u16string_view text, bool markup) {
-    pending_.clear();
-    pendingText_.clear();
-    forEachWrittenWord(text, markup, [this](std::u16string_view word) {
-        if (!mayBeForm(word) || (mayBeWord_ && !mayBeWord_(word)))
-            return;
-        const std::size_t at = pendingText_.size();
-        jet::appendUtf8(pendingText_, word);
-        const std::string_view bytes = std::string_view(pendingText_).substr(at);
-        pending_.push_back({hashOf(bytes), static_cast<std::uint32_t>(at),
-                            static_cast<std::uint32_t>(bytes.size())});
-    });
+    forEachWrittenWord(text, markup, [this](std::u16string_view word) { addWrittenWord(word); });
+    endText();
+}
+
+void WordFormsBuilder::addWrittenWord(std::u16string_view word) {
+    if (word.size() > kMaxWordLength || !mayBeForm(word) || (mayBeWord_ && !mayBeWord_(word)))
+        return;
+    const std::size_t at = pendingText_.size();
+    jet::appendUtf8(pendingText_, word);
+    const std::string_view bytes = std::string_view(pendingText_).substr(at);
+    pending_.push_back(
+        {hashOf(bytes), static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(bytes.size())});
+}
+
+void WordFormsBuilder::endText() {
     if (pending_.empty())
         return;
     if (slots_.size() < 2 * (starts_.size() + pending_.size() + 1))
@@ -92,6 +100,8 @@ void WordFormsBuilder::addWords(std::u16string_view text, bool markup) {
         starts_.push_back(static_cast<std::uint32_t>(words_.size()));
         words_ += bytes;
     }
+    pending_.clear();
+    pendingText_.clear();
 }
 
 std::string_view WordFormsBuilder::candidate(std::size_t index) const {

@@ -28,6 +28,12 @@ public:
     // A term of the database, and a text (HTML) whose words may be forms.
     void addTerm(std::u16string_view term);
     void addText(std::u16string_view html);
+    // The same in one pass with the full-text index (IndexBuilder): a term without its words,
+    // then each word of a text as written, in order, then the text's end. A word may come
+    // again; only its first coming counts.
+    void noteTerm(std::u16string_view term);
+    void addWrittenWord(std::u16string_view word);
+    void endText();
     std::size_t candidateCount() const { return starts_.size(); }
 
     // Keeps only the words worth asking about, once every term is in: the import calls it

@@ -37,6 +37,10 @@ char32_t entityAt(std::u16string_view text, std::size_t at, std::size_t& length)
     return code <= 0x10FFFF ? code : 0;
 }
 
+} // namespace
+
+namespace detail {
+
 void appendCode(std::u16string& out, char32_t code) {
     if (code >= 0x10000) {
         code -= 0x10000;
@@ -47,21 +51,18 @@ void appendCode(std::u16string& out, char32_t code) {
     }
 }
 
-} // namespace
-
-bool isWordCharacter(char16_t c) {
-    if (c < 0x80)
-        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-    if (c < 0xC0)
-        return c == 0xAA || c == 0xB5 || c == 0xBA;
-    if (c == 0xD7 || c == 0xF7)
-        return false;
-    // General punctuation, symbols, arrows and the like; CJK and full-width punctuation.
-    return !(c >= 0x2000 && c <= 0x2BFF) && !(c >= 0x3000 && c <= 0x303F) &&
-           !(c >= 0xFE30 && c <= 0xFE4F) && !(c >= 0xFF00 && c <= 0xFF0F) &&
-           !(c >= 0xFF1A && c <= 0xFF20) && !(c >= 0xFF3B && c <= 0xFF40) &&
-           !(c >= 0xFF5B && c <= 0xFF65) && c != 0xFEFF && c != 0xFFFD;
+char32_t codeAt(std::u16string_view text, std::size_t i, bool markup, std::size_t& length) {
+    length = 1;
+    if (markup && text[i] == u'&') {
+        const char32_t entity = entityAt(text, i, length);
+        if (entity != 0)
+            return entity;
+        length = 1;
+    }
+    return text[i];
 }
+
+} // namespace detail
 
 std::string foldWord(std::u16string_view word) {
     std::string folded;
@@ -86,149 +87,21 @@ std::string foldWord(std::u16string_view word) {
     return jet::toUtf8(letters);
 }
 
-namespace {
-
-// The character at `i`, an entity read as the one it stands for in markup, and how many code
-// units it takes.
-char32_t codeAt(std::u16string_view text, std::size_t i, bool markup, std::size_t& length) {
-    length = 1;
-    if (markup && text[i] == u'&') {
-        const char32_t entity = entityAt(text, i, length);
-        if (entity != 0)
-            return entity;
-        length = 1;
-    }
-    return text[i];
-}
-
-} // namespace
-
 void forEachWord(std::u16string_view text, bool markup,
                  const std::function<void(const std::string& word, std::size_t at)>& each) {
-    // Most words are ASCII: those are folded as they are read, the others word by word.
-    std::string ascii;
-    std::u16string word;
-    bool wide = false;
-    std::size_t start = 0;
-    const auto flush = [&] {
-        if (wide)
-            each(foldWord(word), start);
-        else if (!ascii.empty())
-            each(ascii, start);
-        ascii.clear();
-        word.clear();
-        wide = false;
-    };
-    for (std::size_t i = 0; i < text.size();) {
-        const char16_t c = text[i];
-        if (c < 0x80 && c != u'<' && c != u'&') {
-            if (isWordCharacter(c)) {
-                if (ascii.empty() && word.empty())
-                    start = i;
-                if (wide) {
-                    word += c;
-                } else {
-                    // The rest of an ASCII run at once.
-                    std::size_t end = i;
-                    while (end < text.size() && text[end] < 0x80 && isWordCharacter(text[end]))
-                        ++end;
-                    for (std::size_t k = i; k < end && ascii.size() < kMaxWordLength; ++k)
-                        ascii += static_cast<char>(text[k] >= u'A' && text[k] <= u'Z' ? text[k] + 32
-                                                                                      : text[k]);
-                    i = end;
-                    continue;
-                }
-            } else {
-                flush();
-            }
-            ++i;
-            continue;
-        }
-        if (markup && c == u'<') {
-            flush();
-            const std::size_t end = text.find(u'>', i + 1);
-            i = end == std::u16string_view::npos ? text.size() : end + 1;
-            continue;
-        }
-        std::size_t length = 1;
-        const char32_t code = codeAt(text, i, markup, length);
-        std::u16string decoded;
-        appendCode(decoded, code);
-        if (isWordCharacter(decoded[0])) {
-            if (ascii.empty() && word.empty())
-                start = i;
-            if (!wide && (decoded.size() > 1 || decoded[0] >= 0x80)) {
-                // The ASCII read so far is folded already; folding it again changes nothing.
-                wide = true;
-                word.assign(ascii.begin(), ascii.end());
-            }
-            if (wide)
-                word += decoded;
-            else if (ascii.size() < kMaxWordLength)
-                ascii += static_cast<char>(
-                    decoded[0] >= u'A' && decoded[0] <= u'Z' ? decoded[0] + 32 : decoded[0]);
-        } else {
-            flush();
-        }
-        i += length;
-    }
-    flush();
+    forEachWordAsWritten(text, markup,
+                         [&each](const std::string& folded, std::size_t at, std::u16string_view) {
+                             each(folded, at);
+                         });
 }
 
 void forEachWrittenWord(std::u16string_view text, bool markup,
                         const std::function<void(std::u16string_view word)>& each) {
-    // A word is handed on as it stands in the text; only one with an entity in it is copied,
-    // decoded, into `word`.
-    std::size_t start = std::u16string_view::npos;
-    bool copied = false;
-    std::u16string word;
-    const auto flush = [&](std::size_t end) {
-        if (copied) {
-            if (!word.empty() && word.size() <= kMaxWordLength)
-                each(word);
-            word.clear();
-            copied = false;
-        } else if (start != std::u16string_view::npos && end - start <= kMaxWordLength) {
-            each(text.substr(start, end - start));
-        }
-        start = std::u16string_view::npos;
-    };
-    for (std::size_t i = 0; i < text.size();) {
-        const char16_t c = text[i];
-        if (markup && c == u'<') {
-            flush(i);
-            const std::size_t end = text.find(u'>', i + 1);
-            i = end == std::u16string_view::npos ? text.size() : end + 1;
-            continue;
-        }
-        if (markup && c == u'&') {
-            std::size_t length = 1;
-            const char32_t code = codeAt(text, i, markup, length);
-            if (length > 1) {
-                std::u16string decoded;
-                appendCode(decoded, code);
-                if (!isWordCharacter(decoded[0])) {
-                    flush(i);
-                } else {
-                    if (!copied && start != std::u16string_view::npos)
-                        word.assign(text.substr(start, i - start));
-                    copied = true;
-                    word += decoded;
-                }
-                i += length;
-                continue;
-            }
-        }
-        if (!isWordCharacter(c)) {
-            flush(i);
-        } else if (copied) {
-            word += c;
-        } else if (start == std::u16string_view::npos) {
-            start = i;
-        }
-        ++i;
-    }
-    flush(text.size());
+    forEachWordAsWritten(text, markup,
+                         [&each](const std::string&, std::size_t, std::u16string_view written) {
+                             if (written.size() <= kMaxWordLength)
+                                 each(written);
+                         });
 }
 
 } // namespace search

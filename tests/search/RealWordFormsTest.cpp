@@ -3,7 +3,9 @@
 #include "SearchTestDatabase.h"
 
 #include "dictbuild/DictdImport.h"
+#include "jet/Recordset.h"
 #include "jet/TextCodec.h"
+#include "search/IndexFormat.h"
 #include "search/WordForms.h"
 #include "search/Words.h"
 
@@ -95,4 +97,70 @@ TEST(RealWordForms, JargonFileWordsLeadToItsTermsAndNeverFromOne) {
         ASSERT_EQ(terms.count(search::foldWord(form.base)), 1u)
             << jet::toUtf8(form.base) << " is no term";
     }
+}
+
+namespace {
+
+// Every `step`-th index line of a dictionary, its headers and the lines of `headwords`, over
+// the whole data: the authors' own text, quick to import.
+DictdInput excerpt(const std::string& name, std::size_t step,
+                   const std::set<std::string>& headwords) {
+    const char* directory = std::getenv("DICTIONARY_DIR");
+    const std::string base = std::string(directory == nullptr ? "" : directory) + "/" + name;
+    std::istringstream index(slurp(base + ".index"));
+    std::string kept;
+    std::size_t number = 0;
+    for (std::string line; std::getline(index, line); ++number) {
+        const std::string headword = line.substr(0, line.find('\t'));
+        if (headword.rfind("00-database-", 0) == 0 || headwords.count(headword) != 0 ||
+            number % step == 0)
+            kept += line + "\n";
+    }
+    return DictdInput{base + ".index", kept, base + ".dict.dz", slurp(base + ".dict.dz")};
+}
+
+// The full-text index's words of a database: each row's first word and block.
+std::vector<std::pair<std::u16string, std::string>> indexWords(const jet::Database& database) {
+    std::vector<std::pair<std::u16string, std::string>> rows;
+    jet::Recordset table = database.openTable(search::kWordsTable);
+    for (table.moveFirst(); !table.eof(); table.moveNext())
+        rows.emplace_back(table.value(0).text, table.value(1).bytes);
+    return rows;
+}
+
+} // namespace
+
+TEST(RealWordForms, ReadInOnePassWithTheIndexTheyAreTheFormsFoundApart) {
+    if (languages().empty() || std::getenv("DICTIONARY_DIR") == nullptr)
+        FAIL() << "HUNSPELL_DIR or DICTIONARY_DIR names no dictionaries";
+    // Ding's capitalised nouns and umlauts, GCIDE's capitalised headwords and entities, and
+    // rows that join three dictionaries' parts under their headings.
+    const std::set<std::string> shared = {"house", "haus", "run", "set", "dog", "program"};
+    DictdSummary summary;
+    const std::vector<DictionaryEntry> rows =
+        importDictd({excerpt("german-english", 150, shared), excerpt("gcide", 300, shared),
+                     excerpt("foldoc", 60, shared)},
+                    &summary);
+    ASSERT_GT(rows.size(), 2000u);
+    // Without the index's words, the forms read every text themselves.
+    const SearchTestDatabase apart(rows, summary.sources, false, languages());
+    const SearchTestDatabase together(rows, summary.sources, true, languages());
+    const SearchTestDatabase indexAlone(rows, summary.sources, true);
+    const std::unique_ptr<search::WordForms> formsApart = search::WordForms::read(apart.database),
+                                             formsTogether =
+                                                 search::WordForms::read(together.database);
+    ASSERT_NE(formsApart, nullptr);
+    ASSERT_NE(formsTogether, nullptr);
+    EXPECT_GT(formsApart->size(), 100u);
+    ASSERT_EQ(formsTogether->size(), formsApart->size());
+    for (std::size_t i = 0; i < formsApart->size(); ++i) {
+        const search::WordForm &one = formsApart->all()[i], &other = formsTogether->all()[i];
+        ASSERT_EQ(one.form + " " + jet::toUtf8(one.base),
+                  other.form + " " + jet::toUtf8(other.base))
+            << "row " << i << " of the word forms";
+    }
+    const auto words = indexWords(together.database);
+    EXPECT_GT(words.size(), 10u);
+    EXPECT_TRUE(words == indexWords(indexAlone.database))
+        << "the index's words are the same with the word forms read beside them";
 }

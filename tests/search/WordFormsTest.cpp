@@ -6,6 +6,7 @@
 
 #include "jet/TextCodec.h"
 #include "jetwriter/JetWriter.h"
+#include "search/IndexBuilder.h"
 #include "search/WordForms.h"
 #include "search/WordFormsBuilder.h"
 #include "search/Words.h"
@@ -32,12 +33,14 @@ Pairs pairsOf(const std::vector<search::WordForm>& forms) {
 struct FakeLanguage {
     std::map<std::string, std::vector<std::string>> stems;
     std::set<std::string> asked;
+    std::vector<std::string> inOrder;
     std::mutex mutex;
 
     search::WordFormsBuilder::Stems function() {
         return [this](const std::string& word) {
             const std::lock_guard<std::mutex> lock(mutex);
             asked.insert(word);
+            inOrder.push_back(word);
             const auto found = stems.find(word);
             return found == stems.end() ? std::vector<std::string>() : found->second;
         };
@@ -139,6 +142,35 @@ TEST(WordForms, ASpellingDictionarysLettersAreThoseOfItsFilesInEitherCase) {
     std::remove(affixes.c_str());
     std::remove(words.c_str());
     EXPECT_THROW(SpellingAlphabet({affixes, words}), std::runtime_error);
+}
+
+TEST(WordForms, ReadWithTheIndexTheWordsAreTheSameAndAskedInTheSameOrder) {
+    // Two dictionaries' parts of one row: capitals, entities inside words, accents, a word
+    // too long to be one, and the same words again in the second part.
+    const std::u16string term = u"Haus";
+    const std::u16string first = u"<p>H&auml;user, des Hauses; HAUSES hauses Dogs</p>";
+    const std::u16string second = u"<hr><p>dogs DOGS caf&eacute; Caf\u00E9 x-ray Hauses " +
+                                  std::u16string(70, u'a') + u" d&#x2019;og</p>";
+    FakeLanguage apartLanguage, sharedLanguage;
+    for (FakeLanguage* language : {&apartLanguage, &sharedLanguage})
+        language->stems = {{"H\u00E4user", {"Haus"}}, {"HAUSES", {"Haus"}}, {"Dogs", {"Dog"}}};
+
+    search::WordFormsBuilder apart;
+    apart.addTerm(term);
+    apart.addText(first + second);
+    search::WordFormsBuilder shared;
+    search::IndexBuilder index;
+    shared.noteTerm(term);
+    index.addEntry(0, 0, 0, term, first, &shared);
+    index.addEntry(0, 1, static_cast<std::uint32_t>(first.size()), term, second, &shared);
+    EXPECT_EQ(shared.candidateCount(), apart.candidateCount());
+    const std::vector<search::WordForm> apartForms = apart.resolve({apartLanguage.function()});
+    EXPECT_EQ(pairsOf(shared.resolve({sharedLanguage.function()})), pairsOf(apartForms));
+    EXPECT_EQ(sharedLanguage.inOrder, apartLanguage.inOrder);
+    EXPECT_EQ(apartLanguage.inOrder,
+              (std::vector<std::string>{"H\u00E4user", "des", "Hauses", "HAUSES", "Dogs", "DOGS",
+                                        "Caf\u00E9", "ray", "og"}))
+        << "in the order first read; a word in lower case is asked about capitalised alone";
 }
 
 TEST(WordForms, WithoutLanguagesNothingIsFound) {

@@ -43,13 +43,36 @@ SearchTables::SearchTables(bool withIndex, std::vector<SpellingFiles> languages)
     forms_.emplace([letters](std::u16string_view word) { return letters->spells(word); });
 }
 
+namespace {
+
+// Whether the parts cover the whole definition, each after the first starting at a tag: then
+// reading each part's words reads the definition's, as one text.
+bool partsTile(const std::vector<DictionaryEntry::Part>& parts, std::u16string_view definition) {
+    if (parts.front().start != 0)
+        return false;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const std::uint32_t start = parts[i].start;
+        if (start < parts[i - 1].start || (start < definition.size() && definition[start] != u'<'))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void SearchTables::add(std::uint32_t row, const DictionaryEntry& entry) {
     std::vector<DictionaryEntry::Part> parts = entry.parts;
     if (parts.empty())
         parts.push_back({0, 0});
     const std::u16string_view definition =
         entry.definition ? std::u16string_view(*entry.definition) : std::u16string_view();
-    if (forms_) {
+    // The word forms take their words from the index's reading of the text, when it reads
+    // every word of it.
+    search::WordFormsBuilder* shared = nullptr;
+    if (forms_ && withWords_ && partsTile(parts, definition)) {
+        forms_->noteTerm(entry.term);
+        shared = &*forms_;
+    } else if (forms_) {
         forms_->addTerm(entry.term);
         forms_->addText(definition);
     }
@@ -63,7 +86,7 @@ void SearchTables::add(std::uint32_t row, const DictionaryEntry& entry) {
                                     ? std::min<std::size_t>(parts[i + 1].start, definition.size())
                                     : definition.size();
         index_->addEntry(row, part.source, static_cast<std::uint32_t>(start), entry.term,
-                         definition.substr(start, end > start ? end - start : 0));
+                         definition.substr(start, end > start ? end - start : 0), shared);
     }
 }
 

@@ -7,7 +7,8 @@ namespace layout {
 namespace {
 
 constexpr std::size_t kFewLines = 1000;
-constexpr std::size_t kLongest = 4096; // columns counted at most
+constexpr std::size_t kLongest = 4096;   // columns counted at most
+constexpr std::size_t kLongestNote = 48; // "[Webster 1913 Suppl. + WordNet 1.5]" and longer
 
 bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t';
@@ -107,7 +108,17 @@ std::size_t wrapWidthOf(std::string_view data) {
     return almostAll <= most + 10 ? most : kNotWrapped;
 }
 
+bool isBracketNote(std::u16string_view line) {
+    std::u16string_view text = trimmedStart(line);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text.size() >= 3 && text.size() <= kLongestNote && text.front() == u'[' &&
+           text.find_first_of(u"[]", 1) == text.size() - 1;
+}
+
 bool startsItem(std::u16string_view line) {
+    if (isBracketNote(line))
+        return true;
     std::u16string_view text = trimmedStart(line);
     // WordNet's part of speech before its first sense: "n 1:", "adj 1:".
     for (const std::u16string_view part : {u"n ", u"v ", u"adj ", u"adv "}) {
@@ -134,7 +145,7 @@ bool startsItem(std::u16string_view line) {
 }
 
 bool continues(std::u16string_view previous, std::u16string_view next, std::size_t wrapWidth) {
-    if (startsItem(next))
+    if (startsItem(next) || isBracketNote(previous))
         return false;
     if (wrapWidth == kWrappedAnywhere)
         return true;
@@ -179,6 +190,8 @@ std::size_t headingLength(std::u16string_view text) {
 }
 
 bool continuesSource(std::u16string_view previous, std::u16string_view line) {
+    if (isBracketNote(line))
+        return false; // the entry's source, after the quotation's
     const std::u16string_view text = trimmedStart(line);
     if (sourceAt(text) == 0)
         return true;

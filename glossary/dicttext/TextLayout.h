@@ -27,8 +27,14 @@ std::size_t indentOf(std::u16string_view line);
 std::size_t widthOf(std::u16string_view line);
 
 // Whether `line` starts an item of its own even after a full line: a numbered sense ("1.",
-// "2:", "n 1:", "(a)"), a note or a list of synonyms ("Note:", "Syn.", "see:"), a bullet.
+// "2:", "n 1:", "(a)"), a note or a list of synonyms ("Note:", "Syn.", "see:"), a bullet, a
+// note in brackets alone on its line.
 bool startsItem(std::u16string_view line);
+
+// Whether `line` is a short note in brackets alone on its line: the source an entry or a
+// quotation was taken from ("[1913 Webster]", "[Webster 1913 Suppl.]") or a label that stands
+// for the text above it ("[Obs.]"). Such a line stands on its own: nothing joins it.
+bool isBracketNote(std::u16string_view line);
 
 // Whether `next` goes on the paragraph of `previous` (a wrapped line) rather than on a line
 // of its own: the first word of `next` would not have fitted on `previous`.

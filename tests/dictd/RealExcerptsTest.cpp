@@ -140,3 +140,18 @@ TEST_F(RealExcerpts, GcidesSensesAndQuotationsAreProseEachQuotationSetApartWithI
         EXPECT_NE(set.find(quotation), std::u16string::npos) << jet::toUtf8(quotation);
     EXPECT_EQ(set.find(u"<pre>"), std::u16string::npos) << jet::toUtf8(set);
 }
+
+TEST_F(RealExcerpts, GcidesSourceNotesStandOnTheirOwnLineAfterTheQuotationAndTheSense) {
+    const auto rows = importDictd({excerpt("gcide", {"Artificially", "Set"})});
+    // "--Tillotson." stands at the text's indent, "[1913 Webster]" below it.
+    const std::u16string artificially = pageOf(rows, u"Artificially");
+    EXPECT_NE(artificially.find(u"<blockquote><p>The spider's web, finely and artificially "
+                                u"wrought. --Tillotson.</p></blockquote><p>[1913 Webster]</p>"),
+              std::u16string::npos)
+        << jet::toUtf8(artificially);
+    // A sense whose last line leaves no room for the note's first word.
+    const std::u16string set = pageOf(rows, u"Set");
+    for (const char16_t* sense :
+         {u"to cause to be.<br>[1913 Webster]", u"to set a saw.<br>[1913 Webster]"})
+        EXPECT_NE(set.find(sense), std::u16string::npos) << jet::toUtf8(sense);
+}

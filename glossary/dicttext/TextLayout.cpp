@@ -222,6 +222,28 @@ std::size_t quotationEnd(const std::vector<std::u16string>& lines, std::size_t f
     return sourced ? end : from;
 }
 
+bool isVerse(const std::vector<std::u16string>& lines, std::size_t from, std::size_t to,
+             std::size_t wrapWidth) {
+    if (wrapWidth == kWrappedAnywhere || wrapWidth == kNotWrapped)
+        return false;
+    std::size_t verses = 0;
+    for (std::size_t k = from; k < to; ++k) {
+        if (k > from && continuesSource(lines[k - 1], lines[k]))
+            continue;
+        ++verses;
+        if (k == from)
+            continue;
+        std::u16string_view text = trimmedStart(lines[k]);
+        while (!text.empty() && (text.front() == u'"' || text.front() == u'\'' ||
+                                 text.front() == u'(' || text.front() == u'`'))
+            text.remove_prefix(1);
+        if (text.empty() || text.front() < u'A' || text.front() > u'Z' ||
+            continues(lines[k - 1], lines[k], wrapWidth))
+            return false;
+    }
+    return verses >= 2;
+}
+
 bool keepsColumns(const std::vector<std::u16string>& lines, std::size_t wrapWidth) {
     if (wrapWidth == kWrappedAnywhere)
         return true; // nothing tells a program from a wrapped text

@@ -64,6 +64,12 @@ std::size_t quotationEnd(const std::vector<std::u16string>& lines, std::size_t f
 // itself ("--Macaulay."), or the rest of one begun on `previous` ("--Deut." and "xxviii. 1.").
 bool continuesSource(std::u16string_view previous, std::u16string_view line);
 
+// Whether the quotation lines[from, to) is verse, whose line ends are the poet's: two lines or
+// more before its source, each after the first starting with a capital, none so full that the
+// next line's first word would not have fitted on it at `wrapWidth` (a known width).
+bool isVerse(const std::vector<std::u16string>& lines, std::size_t from, std::size_t to,
+             std::size_t wrapWidth);
+
 // Whether lines indented further than the text are laid out in columns (a table, a drawing) or
 // as a program, and so must keep their blanks: blanks inside a line, or a line further in
 // than one ended on purpose before it (unless it starts a sense).

@@ -155,3 +155,16 @@ TEST_F(RealExcerpts, GcidesSourceNotesStandOnTheirOwnLineAfterTheQuotationAndThe
          {u"to cause to be.<br>[1913 Webster]", u"to set a saw.<br>[1913 Webster]"})
         EXPECT_NE(set.find(sense), std::u16string::npos) << jet::toUtf8(sense);
 }
+
+TEST_F(RealExcerpts, GcidesVerseKeepsItsLineEndsWhileProseQuotationsAreJoined) {
+    const auto rows = importDictd({excerpt("gcide", {"Set"})});
+    const std::u16string set = pageOf(rows, u"Set");
+    // Its lines are as long as the quotation's paragraph is wide.
+    EXPECT_NE(set.find(u"<blockquote><p>High on their heads, with jewels richly set,<br>Each lady "
+                       u"wore a radiant coronet. --Dryden.</p></blockquote>"),
+              std::u16string::npos)
+        << jet::toUtf8(set);
+    EXPECT_NE(set.find(u"<blockquote><p>I am come to set a man at variance against his father, "
+                       u"and the daughter against her mother. --Matt. x. 35.</p></blockquote>"),
+              std::u16string::npos);
+}

@@ -85,29 +85,6 @@ bool startsWith(const std::wstring& text, const std::wstring& start) {
     return text.compare(0, start.size(), start) == 0;
 }
 
-// The screen's density programs started from now on read, for as long as this lives.
-class ScreenDensity {
-public:
-    explicit ScreenDensity(DWORD dpi) {
-        saved_ = readValue(HKEY_CURRENT_USER, kDesktop, "LogPixels", &type_);
-        setDword(HKEY_CURRENT_USER, kDesktop, "LogPixels", dpi);
-    }
-    ~ScreenDensity() {
-        if (type_ != REG_NONE)
-            setValue(HKEY_CURRENT_USER, kDesktop, "LogPixels", type_, saved_.data(),
-                     static_cast<DWORD>(saved_.size()));
-        else
-            deleteValue(HKEY_CURRENT_USER, kDesktop, "LogPixels");
-    }
-    ScreenDensity(const ScreenDensity&) = delete;
-    ScreenDensity& operator=(const ScreenDensity&) = delete;
-
-private:
-    static constexpr const char* kDesktop = "Control Panel\\Desktop";
-    std::vector<BYTE> saved_;
-    DWORD type_ = REG_NONE;
-};
-
 // Every control of `dialog` whole inside it, and none on another.
 bool fitsInside(HWND dialog) {
     RECT client = {};

@@ -112,8 +112,9 @@ bool isBracketNote(std::u16string_view line) {
     std::u16string_view text = trimmedStart(line);
     while (!text.empty() && isBlank(text.back()))
         text.remove_suffix(1);
+    // Not a list that goes on the text's paragraph: WordNet's "[syn: {dog}, {domestic dog}]".
     return text.size() >= 3 && text.size() <= kLongestNote && text.front() == u'[' &&
-           text.find_first_of(u"[]", 1) == text.size() - 1;
+           text.find_first_of(u"[]{:", 1) == text.size() - 1;
 }
 
 bool startsItem(std::u16string_view line) {

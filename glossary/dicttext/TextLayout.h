@@ -33,7 +33,8 @@ bool startsItem(std::u16string_view line);
 
 // Whether `line` is a short note in brackets alone on its line: the source an entry or a
 // quotation was taken from ("[1913 Webster]", "[Webster 1913 Suppl.]") or a label that stands
-// for the text above it ("[Obs.]"). Such a line stands on its own: nothing joins it.
+// for the text above it ("[Obs.]"), not a list ("[syn: {dog}]"). Such a line stands on its own:
+// nothing joins it.
 bool isBracketNote(std::u16string_view line);
 
 // Whether `next` goes on the paragraph of `previous` (a wrapped line) rather than on a line

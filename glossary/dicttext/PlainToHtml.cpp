@@ -310,10 +310,13 @@ std::u16string plainToHtml(const std::u16string& text,
     // A wrapped line goes on its paragraph; a line ended on purpose, a numbered sense or an
     // example starts a line of its own.
     const std::vector<std::size_t> widths = layout::paragraphWidths(lines, wrapWidth);
-    auto addLine = [&](std::size_t k, bool quoted = false) {
+    // In a quotation a source goes on its line; in verse, nothing else does.
+    enum class Quoted { No, Prose, Verse };
+    auto addLine = [&](std::size_t k, Quoted quoted = Quoted::No) {
         if (previous != nullptr)
-            paragraph += (quoted && layout::continuesSource(*previous, lines[k])) ||
-                                 layout::continues(*previous, lines[k], widths[k])
+            paragraph += (quoted != Quoted::No && layout::continuesSource(*previous, lines[k])) ||
+                                 (quoted != Quoted::Verse &&
+                                  layout::continues(*previous, lines[k], widths[k]))
                              ? u" "
                              : u"<br>";
         collapse(lines[k], line);
@@ -363,8 +366,10 @@ std::u16string plainToHtml(const std::u16string& text,
             if (quoted > from) {
                 endBlock();
                 endParagraph();
+                const Quoted kind =
+                    layout::isVerse(lines, from, quoted, wrapWidth) ? Quoted::Verse : Quoted::Prose;
                 for (std::size_t k = from; k < quoted; ++k)
-                    addLine(k, true);
+                    addLine(k, kind);
                 html += u"<blockquote><p>" + paragraph + u"</p></blockquote>";
                 paragraph.clear();
                 previous = nullptr;

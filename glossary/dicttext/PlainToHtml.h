@@ -10,7 +10,9 @@ enum class Braces { References, Labels };
 
 // The plain text of a dictionary entry as a glossary page: &, < and > escaped; paragraphs at
 // blank lines, their wrapped lines joined (lines wrapped at `wrapWidth`, see layout::), each
-// line ended on purpose, numbered sense or note on a line of its own, blanks collapsed; lines
+// line ended on purpose, numbered sense, note or note in brackets ("[1913 Webster]") on a line
+// of its own, a quotation set apart with its source (verse keeping its line ends), blanks
+// collapsed; lines
 // indented further than the entry's own text kept as preformatted blocks where they are laid
 // out in columns (layout::keepsColumns; a text wrapped at no known width keeps them all);
 // {term} a link to that term of the glossary (written

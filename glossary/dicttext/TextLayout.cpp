@@ -7,7 +7,8 @@ namespace layout {
 namespace {
 
 constexpr std::size_t kFewLines = 1000;
-constexpr std::size_t kLongest = 4096; // columns counted at most
+constexpr std::size_t kLongest = 4096;   // columns counted at most
+constexpr std::size_t kLongestNote = 48; // "[Webster 1913 Suppl. + WordNet 1.5]" and longer
 
 bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t';
@@ -107,7 +108,18 @@ std::size_t wrapWidthOf(std::string_view data) {
     return almostAll <= most + 10 ? most : kNotWrapped;
 }
 
+bool isBracketNote(std::u16string_view line) {
+    std::u16string_view text = trimmedStart(line);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    // Not a list that goes on the text's paragraph: WordNet's "[syn: {dog}, {domestic dog}]".
+    return text.size() >= 3 && text.size() <= kLongestNote && text.front() == u'[' &&
+           text.find_first_of(u"[]{:", 1) == text.size() - 1;
+}
+
 bool startsItem(std::u16string_view line) {
+    if (isBracketNote(line))
+        return true;
     std::u16string_view text = trimmedStart(line);
     // WordNet's part of speech before its first sense: "n 1:", "adj 1:".
     for (const std::u16string_view part : {u"n ", u"v ", u"adj ", u"adv "}) {
@@ -134,7 +146,7 @@ bool startsItem(std::u16string_view line) {
 }
 
 bool continues(std::u16string_view previous, std::u16string_view next, std::size_t wrapWidth) {
-    if (startsItem(next))
+    if (startsItem(next) || isBracketNote(previous))
         return false;
     if (wrapWidth == kWrappedAnywhere)
         return true;
@@ -179,6 +191,8 @@ std::size_t headingLength(std::u16string_view text) {
 }
 
 bool continuesSource(std::u16string_view previous, std::u16string_view line) {
+    if (isBracketNote(line))
+        return false; // the entry's source, after the quotation's
     const std::u16string_view text = trimmedStart(line);
     if (sourceAt(text) == 0)
         return true;
@@ -207,6 +221,28 @@ std::size_t quotationEnd(const std::vector<std::u16string>& lines, std::size_t f
             sourced = false;
     }
     return sourced ? end : from;
+}
+
+bool isVerse(const std::vector<std::u16string>& lines, std::size_t from, std::size_t to,
+             std::size_t wrapWidth) {
+    if (wrapWidth == kWrappedAnywhere || wrapWidth == kNotWrapped)
+        return false;
+    std::size_t verses = 0;
+    for (std::size_t k = from; k < to; ++k) {
+        if (k > from && continuesSource(lines[k - 1], lines[k]))
+            continue;
+        ++verses;
+        if (k == from)
+            continue;
+        std::u16string_view text = trimmedStart(lines[k]);
+        while (!text.empty() && (text.front() == u'"' || text.front() == u'\'' ||
+                                 text.front() == u'(' || text.front() == u'`'))
+            text.remove_prefix(1);
+        if (text.empty() || text.front() < u'A' || text.front() > u'Z' ||
+            continues(lines[k - 1], lines[k], wrapWidth))
+            return false;
+    }
+    return verses >= 2;
 }
 
 bool keepsColumns(const std::vector<std::u16string>& lines, std::size_t wrapWidth) {

@@ -27,8 +27,15 @@ std::size_t indentOf(std::u16string_view line);
 std::size_t widthOf(std::u16string_view line);
 
 // Whether `line` starts an item of its own even after a full line: a numbered sense ("1.",
-// "2:", "n 1:", "(a)"), a note or a list of synonyms ("Note:", "Syn.", "see:"), a bullet.
+// "2:", "n 1:", "(a)"), a note or a list of synonyms ("Note:", "Syn.", "see:"), a bullet, a
+// note in brackets alone on its line.
 bool startsItem(std::u16string_view line);
+
+// Whether `line` is a short note in brackets alone on its line: the source an entry or a
+// quotation was taken from ("[1913 Webster]", "[Webster 1913 Suppl.]") or a label that stands
+// for the text above it ("[Obs.]"), not a list ("[syn: {dog}]"). Such a line stands on its own:
+// nothing joins it.
+bool isBracketNote(std::u16string_view line);
 
 // Whether `next` goes on the paragraph of `previous` (a wrapped line) rather than on a line
 // of its own: the first word of `next` would not have fitted on `previous`.
@@ -57,6 +64,12 @@ std::size_t quotationEnd(const std::vector<std::u16string>& lines, std::size_t f
 // Whether `line` of a quotation goes on the line before it as part of its source: the source
 // itself ("--Macaulay."), or the rest of one begun on `previous` ("--Deut." and "xxviii. 1.").
 bool continuesSource(std::u16string_view previous, std::u16string_view line);
+
+// Whether the quotation lines[from, to) is verse, whose line ends are the poet's: two lines or
+// more before its source, each after the first starting with a capital, none so full that the
+// next line's first word would not have fitted on it at `wrapWidth` (a known width).
+bool isVerse(const std::vector<std::u16string>& lines, std::size_t from, std::size_t to,
+             std::size_t wrapWidth);
 
 // Whether lines indented further than the text are laid out in columns (a table, a drawing) or
 // as a program, and so must keep their blanks: blanks inside a line, or a line further in

@@ -33,6 +33,13 @@ constexpr std::uint32_t kRuleColor = 0x999999; // a theme's own colours take the
 // length however it is written.
 constexpr std::size_t kDeepestNesting = 256;
 
+// Blue enough to pass for a link: text that is none is never drawn so (the Littré sets its
+// quotations in medium blue).
+bool readsAsLink(std::uint32_t rgb) {
+    const std::uint32_t red = rgb >> 16, green = (rgb >> 8) & 0xFF, blue = rgb & 0xFF;
+    return blue >= 0x80 && red * 2 <= blue && green * 2 <= blue;
+}
+
 class Converter {
 public:
     Converter(HtmlText html, const PageColours& colours) : tokens_(html), colours_(colours) {}
@@ -155,7 +162,9 @@ private:
             links_.push_back(PageLink{0, -1, decodedAttribute(attributes, "href")});
         } else if (name == "font") {
             std::uint32_t rgb = 0;
-            if (!colours_.system && parseHtmlColor(attributeText(attributes, "color"), rgb))
+            if (parseHtmlColor(attributeText(attributes, "color"), rgb) && readsAsLink(rgb))
+                style.italic = true; // set apart as the author meant, yet no link's look
+            else if (!colours_.system && parseHtmlColor(attributeText(attributes, "color"), rgb))
                 style.color = writer_.colorIndex(rgb);
             style.font = writer_.fontIndex(attributeText(attributes, "face"));
             const std::string size = trimQuotesAndSpaces(attributeText(attributes, "size"));

@@ -7,8 +7,10 @@
 // Turns the HTML of a glossary page into RTF for a rich edit control. It renders the mark-up
 // that pages and definitions use: B/STRONG, I/EM, U, FONT (color, face, size 1-7), BR, P (with
 // text-align), A (as a link), UL/OL/LI, H1-H6, SUB/SUP, PRE/CODE, TABLE rows as lines, HR as a
-// rule, and named and numeric character entities. Unknown tags are dropped and their text kept;
-// malformed mark-up never loses text. The result is pure ASCII RTF.
+// rule, and named and numeric character entities. Text that is no link never takes a link's
+// look: a FONT colour blue enough to pass for one shows as italic in the text's colour. Unknown
+// tags are dropped and their text kept; malformed mark-up never loses text. The result is pure
+// ASCII RTF.
 std::string htmlToRtf(const std::u16string& html);
 
 // A link of the page: the characters [start, end) as a rich edit control counts them (a

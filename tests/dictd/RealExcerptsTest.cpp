@@ -140,3 +140,31 @@ TEST_F(RealExcerpts, GcidesSensesAndQuotationsAreProseEachQuotationSetApartWithI
         EXPECT_NE(set.find(quotation), std::u16string::npos) << jet::toUtf8(quotation);
     EXPECT_EQ(set.find(u"<pre>"), std::u16string::npos) << jet::toUtf8(set);
 }
+
+TEST_F(RealExcerpts, GcidesSourceNotesStandOnTheirOwnLineAfterTheQuotationAndTheSense) {
+    const auto rows = importDictd({excerpt("gcide", {"Artificially", "Set"})});
+    // "--Tillotson." stands at the text's indent, "[1913 Webster]" below it.
+    const std::u16string artificially = pageOf(rows, u"Artificially");
+    EXPECT_NE(artificially.find(u"<blockquote><p>The spider's web, finely and artificially "
+                                u"wrought. --Tillotson.</p></blockquote><p>[1913 Webster]</p>"),
+              std::u16string::npos)
+        << jet::toUtf8(artificially);
+    // A sense whose last line leaves no room for the note's first word.
+    const std::u16string set = pageOf(rows, u"Set");
+    for (const char16_t* sense :
+         {u"to cause to be.<br>[1913 Webster]", u"to set a saw.<br>[1913 Webster]"})
+        EXPECT_NE(set.find(sense), std::u16string::npos) << jet::toUtf8(sense);
+}
+
+TEST_F(RealExcerpts, GcidesVerseKeepsItsLineEndsWhileProseQuotationsAreJoined) {
+    const auto rows = importDictd({excerpt("gcide", {"Set"})});
+    const std::u16string set = pageOf(rows, u"Set");
+    // Its lines are as long as the quotation's paragraph is wide.
+    EXPECT_NE(set.find(u"<blockquote><p>High on their heads, with jewels richly set,<br>Each lady "
+                       u"wore a radiant coronet. --Dryden.</p></blockquote>"),
+              std::u16string::npos)
+        << jet::toUtf8(set);
+    EXPECT_NE(set.find(u"<blockquote><p>I am come to set a man at variance against his father, "
+                       u"and the daughter against her mother. --Matt. x. 35.</p></blockquote>"),
+              std::u16string::npos);
+}

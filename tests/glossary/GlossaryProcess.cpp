@@ -337,17 +337,22 @@ bool GlossaryProcess::clickPageText(const std::wstring& piece, bool press) {
     for (std::size_t i = 0; i + 1 < at; ++i)
         position -= text[i] == L'\r' && text[i + 1] == L'\n' ? 1 : 0;
     const HWND page = control(IDC_PAGE);
-    const RemoteMemory remote(process_.get(), sizeof(POINTL));
     POINTL point = {};
-    if (remote.address() == nullptr ||
-        send(page, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(remote.address()), position) != 0 ||
-        !ReadProcessMemory(process_.get(), remote.address(), &point, sizeof point, nullptr))
+    if (!pageCharacterPosition(position, point))
         return false;
     const LPARAM where = MAKELPARAM(point.x + 2, point.y + 4);
     if (press)
         PostMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, where);
     PostMessageW(page, WM_LBUTTONUP, 0, where);
     return true;
+}
+
+bool GlossaryProcess::pageCharacterPosition(long position, POINTL& point) const {
+    const RemoteMemory remote(process_.get(), sizeof(POINTL));
+    return remote.address() != nullptr &&
+           send(control(IDC_PAGE), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(remote.address()),
+                position) == 0 &&
+           ReadProcessMemory(process_.get(), remote.address(), &point, sizeof point, nullptr);
 }
 
 int GlossaryProcess::runningChildren() const {

@@ -36,6 +36,9 @@ public:
     // Clicks the first character of the first `piece` of the page's text, as the mouse would.
     // `press` false: the button's release alone, as after a press that went elsewhere.
     bool clickPageText(const std::wstring& piece, bool press = true);
+    // Where character `position` of the page (a line end one character) stands in the client
+    // area of the control showing it.
+    bool pageCharacterPosition(long position, POINTL& point) const;
     // Processes the program has started that are still running.
     int runningChildren() const;
 

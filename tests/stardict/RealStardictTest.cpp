@@ -5,6 +5,8 @@
 #include "dictbuild/DictdFormat.h"
 #include "dictbuild/StardictDictionary.h"
 #include "dictbuild/StardictInfo.h"
+#include "jet/TextCodec.h"
+#include "page/HtmlToRtf.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +38,12 @@ bool present(const std::string& name) {
 
 stardict::Input filesOf(const std::string& name) {
     return stardict::readFiles(directory() + "/" + name + ".ifo");
+}
+
+// Read once for the tests that look at it: the reading takes seconds.
+const stardict::Dictionary& littre() {
+    static const stardict::Dictionary read = stardict::readDictionary(filesOf("XMLittre"));
+    return read;
 }
 
 // The first `count` records of a 32-bit index, and the information file that tells so.
@@ -82,7 +90,7 @@ std::vector<std::string> words(const std::string& text) {
 TEST(RealStardict, TheLittreAndTheCzechDictionaryAreReadWhole) {
     REQUIRE_DICTIONARY("XMLittre");
     REQUIRE_DICTIONARY("czech-cizi");
-    const stardict::Dictionary littre = stardict::readDictionary(filesOf("XMLittre"));
+    const stardict::Dictionary& littre = ::littre();
     EXPECT_EQ(littre.entries.size(), 122910u);
     EXPECT_EQ(littre.title, u"XMLittre");
     EXPECT_TRUE(littre.skipped.reasons.empty());
@@ -192,4 +200,24 @@ TEST(RealStardict, PyglossarysJargonFileHasTheEntriesOfTheDictdOneWordForWord) {
         }
     }
     EXPECT_EQ(differing, 0u);
+}
+
+TEST(RealStardict, TheLittresQuotationsReadAsQuotationsNeverAsLinks) {
+    REQUIRE_DICTIONARY("XMLittre");
+    // Each quotation in medium blue, its author in red, where it stands in olive.
+    const std::string rose = page(littre(), "ROSE");
+    const std::string quotation = "Tu ne devrais jamais marcher que sur des roses";
+    ASSERT_NE(rose.find(quotation), std::string::npos) << rose;
+    const std::string rtf = htmlToPage(jet::fromUtf8(rose)).rtf;
+    EXPECT_EQ(rtf.find("\\blue205;"), std::string::npos) << "no blue but the links'";
+    EXPECT_NE(rtf.find("\\red178\\green34\\blue34;"), std::string::npos) << "the authors' red";
+    const std::size_t at = rtf.find(quotation);
+    ASSERT_NE(at, std::string::npos);
+    // Each run a group of its own: its codes, a blank, its text.
+    const std::size_t group = rtf.rfind('{', at);
+    ASSERT_NE(group, std::string::npos);
+    const std::string codes = rtf.substr(group, at - group);
+    EXPECT_NE(codes.find("\\i"), std::string::npos) << "italic: " << codes;
+    EXPECT_EQ(htmlToPage(u"<font color=\"#0000CD\">a</font> <a href=\"#b\">b</a>").links.size(), 1u)
+        << "links stay links";
 }

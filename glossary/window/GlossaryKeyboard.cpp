@@ -20,6 +20,11 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
         return false;
     if (self->popup_.translate(message))
         return true;
+    // Keys that act on the word or the page shown act on the page of what was typed.
+    if (message.message == WM_SYSKEYDOWN || message.message == WM_XBUTTONDOWN ||
+        (message.message == WM_KEYDOWN &&
+         (down(VK_CONTROL) || (message.wParam >= VK_F1 && message.wParam <= VK_F24))))
+        self->showDuePage();
     PageView& page = self->pageView_;
     if (page.translate(message))
         return true;

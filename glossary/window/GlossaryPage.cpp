@@ -43,6 +43,7 @@ void GlossaryWindow::showSelected() {
 
 void GlossaryWindow::showEntry(std::size_t index, bool remember, History from,
                                const std::u16string& note) {
+    dropDuePage(); // this page is the newer one
     // A null definition leaves the entry shown as it was, under the note if there is one.
     const auto definition = glossary_.definitionShownFor(index);
     if (!definition) {

@@ -168,6 +168,8 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             saveHistory();
         else if (wParam == TIMER_NO_MATCH_PAGE)
             showNoMatchPage();
+        else if (wParam == TIMER_SEARCH_PAGE)
+            showDuePage();
         return 0;
     case WM_VKEYTOITEM:
         return -1; // the list's own keys
@@ -255,6 +257,8 @@ void GlossaryWindow::onCreate() {
     setListItemHeight();
     pageView_.create(window_, IDC_PAGE, designedPlace(IDC_PAGE), font_.get(),
                      [this](const std::u16string& target) { followLink(target); });
+    // Whoever reads the page (a screen reader) or acts on it gets the page of what was typed.
+    pageView_.beforeUse([this] { showDuePage(); });
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
     // After Exit in the order of Tab, which goes on to the logo: search, list, page, Exit, then
     // the bottom row leftwards.

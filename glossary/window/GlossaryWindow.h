@@ -84,6 +84,14 @@ private:
     void showNoMatch(const std::u16string& text);
     void showNoMatchPage();
     std::u16string noMatchText_; // the search text whose page is due
+    // The page of the term a typed key found: built once the keys pause (on a timer), or
+    // before anything reads or uses the page, so that no key waits for an earlier key's page.
+    void showWhenTypingPauses(std::size_t entry, const std::u16string& note);
+    void showDuePage();
+    void dropDuePage();
+    std::size_t dueEntry_ = kNoEntry;
+    std::u16string dueNote_;
+    bool typing_ = false; // the search box is handling a key
     // The term a word that no term begins with is a form of ("dogs" finds "dog"), with the
     // page's note that says so; index -1 when it is none or the database knows no forms.
     Glossary::Match wordFormMatch(const std::u16string& text, std::u16string& note);

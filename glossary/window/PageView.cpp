@@ -161,7 +161,19 @@ bool PageView::passesOn(UINT message) const {
     }
 }
 
+void PageView::bringDuePage() {
+    if (!beforeUse_)
+        return;
+    // Counted as a message passed on: the control whose message asked may be one that the new
+    // page would retire, and must outlive its answer.
+    ++passedOn_;
+    beforeUse_();
+    --passedOn_;
+}
+
 LRESULT PageView::passOn(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (readsOrUsesPage(message))
+        bringDuePage();
     if (!pageWhole() && readsOrUsesPage(message))
         fillPage(true);
     ++passedOn_;
@@ -232,6 +244,9 @@ void PageView::setZoom(int percent) {
 bool PageView::translate(MSG& message) {
     // A key in the page while the next one comes in is for the next one, shown whole at once.
     // A click there was aimed at what the page before showed: it only brings the next one.
+    if (message.hwnd != nullptr && (message.hwnd == page_ || formerPage(message.hwnd)) &&
+        readsOrUsesPage(message.message))
+        bringDuePage();
     if (message.hwnd != nullptr && message.hwnd == leavingPage_.get() &&
         readsOrUsesPage(message.message)) {
         fillPage(true);
@@ -254,7 +269,9 @@ LRESULT CALLBACK PageView::pageProcedure(HWND control, UINT message, WPARAM wPar
 }
 
 LRESULT PageView::handlePage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Whoever reads the page or acts on it gets it whole, not as far as it has gone in.
+    // Whoever reads the page or acts on it gets the page due, whole, not as far as it has gone.
+    if (!fillingPage_ && readsOrUsesPage(message))
+        bringDuePage();
     if (control == page_ && !pageWhole() && readsOrUsesPage(message))
         fillPage(true);
     if (control != page_ && formerPage(control)) {

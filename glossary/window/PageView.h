@@ -32,6 +32,9 @@ public:
 
     // Shows `html` from its top; the page before stays until the new one's first screen is in.
     void show(const std::u16string& html);
+    // Called before a message that reads or uses the page is answered, so that a page the
+    // holder has put off (while keys come) is shown first.
+    void beforeUse(std::function<void()> due) { beforeUse_ = std::move(due); }
     // The system's colours or a high-contrast theme changed: every control is told, and the
     // page drawn again where its colours change.
     void coloursChanged(UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,6 +68,7 @@ private:
     LRESULT passOn(UINT message, WPARAM wParam, LPARAM lParam);
     bool passesOn(UINT message) const;
     void fitControls();
+    void bringDuePage();
 
     // How a page goes in (PageFill.cpp): its first screen a slice at a time, then the rest
     // while the window is idle.
@@ -90,6 +94,7 @@ private:
     HWND view_ = nullptr;
     HFONT font_ = nullptr;
     Follow follow_;
+    std::function<void()> beforeUse_;
     int zoomPercent_ = 100;
     std::u16string shownHtml_; // the page as shown, drawn again when the colours change
     PageColours shownColours_; // and the colours it was drawn in

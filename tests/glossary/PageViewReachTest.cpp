@@ -2,7 +2,7 @@
 // view holds: the one showing the page and the spare one made for the next page while the
 // window was idle, which shows the next page the reader looks up.
 #include "GlossaryWindowFixture.h"
-#include "helpers/SentMessages.h"
+#include "SentMessageWatch.h"
 #include "win32/Gdi.h"
 #include "win32/Handles.h"
 
@@ -39,50 +39,6 @@ bool idleWithSparePage(const GlossaryProcess& glossary) {
         },
         kTimeoutMs);
 }
-
-// The windows of the glossary that were sent a message, recorded from inside its process by
-// the watcher library a hook of this test loads there, for as long as this lives.
-class SentMessageWatch {
-public:
-    explicit SentMessageWatch(const GlossaryProcess& glossary)
-        : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                      sizeof(sentmessages::Record), sentmessages::kMappingName)),
-          view_(mapping_ ? MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0,
-                                         sizeof(sentmessages::Record))
-                         : nullptr),
-          watcher_(LoadLibraryA((binaryDirectory() + "\\message_watcher.dll").c_str())) {
-        const auto watch = watcher_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-                                          GetProcAddress(watcher_.get(), "watchSentMessage")))
-                                    : nullptr;
-        if (view_ && watch != nullptr)
-            hook_ = SetWindowsHookExW(WH_CALLWNDPROC, watch, watcher_.get(),
-                                      GetWindowThreadProcessId(glossary.window(), nullptr));
-    }
-    ~SentMessageWatch() {
-        if (hook_ != nullptr)
-            UnhookWindowsHookEx(hook_);
-    }
-    SentMessageWatch(const SentMessageWatch&) = delete;
-    SentMessageWatch& operator=(const SentMessageWatch&) = delete;
-
-    bool valid() const { return hook_ != nullptr; }
-    bool wasSent(HWND window, UINT message) const {
-        const auto* record = static_cast<const sentmessages::Record*>(view_.get());
-        const LONG count = std::min<LONG>(LONG{record->count}, sentmessages::kCapacity);
-        for (LONG i = 0; i < count; ++i) {
-            if (record->sent[i].message == message &&
-                record->sent[i].window == reinterpret_cast<std::uintptr_t>(window))
-                return true;
-        }
-        return false;
-    }
-
-private:
-    win32::Handle mapping_;
-    win32::View view_;
-    win32::Library watcher_;
-    HHOOK hook_ = nullptr;
-};
 
 TEST_F(GlossaryWindowTest, AColourChangeReachesTheSparePageControlThatShowsTheNextPage) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);

@@ -149,6 +149,7 @@ void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
     // The window moved to a screen of another density: fonts, sizes and places follow it.
     dpi_ = dpi;
     createFonts();
+    pageView_.setDpi(dpi_); // before its font, which is counted at the new density
     for (const Placement& at : kLayout) {
         const HFONT font = at.id == IDC_VERSION                        ? labelFont_.get()
                            : at.id == IDC_SEARCH || at.id == IDC_TERMS ? textFont_.get()

@@ -257,6 +257,8 @@ void GlossaryWindow::onCreate() {
     setListItemHeight();
     pageView_.create(window_, IDC_PAGE, designedPlace(IDC_PAGE), font_.get(),
                      [this](const std::u16string& target) { followLink(target); });
+    pageView_.setDpi(dpi_);
+    pageView_.setFont(font_.get());
     // Whoever reads the page (a screen reader) or acts on it gets the page of what was typed.
     pageView_.beforeUse([this] { showDuePage(); });
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);

@@ -40,10 +40,14 @@ public:
     void coloursChanged(UINT message, WPARAM wParam, LPARAM lParam);
     // Another density: every control of the page, the spare one too, takes the font.
     void setFont(HFONT font);
+    // The density of the screen the page is on, which its text follows (before setFont). The
+    // controls draw their text's points at the system's density: the page is zoomed by the
+    // ratio between the two, and the font's size is counted at this density.
+    void setDpi(int dpi);
     // Half to four times the designed size, in tenths; 0 goes back to the designed size.
     void zoom(int step);
     void setZoom(int percent);
-    int zoomPercent() const { return zoomPercent_; }
+    int zoomPercent() const { return zoomPercent_; } // the reader's, without the density's
 
     // Keys that act on the page wherever its control is in the window's message loop; true
     // when `message` was taken. The message of a control leaving may be given to the new one.
@@ -68,6 +72,8 @@ private:
     LRESULT passOn(UINT message, WPARAM wParam, LPARAM lParam);
     bool passesOn(UINT message) const;
     void fitControls();
+    void applyZoom(HWND control) const;
+    void applyFont(HWND control) const;
     void bringDuePage();
 
     // How a page goes in (PageFill.cpp): its first screen a slice at a time, then the rest
@@ -96,6 +102,7 @@ private:
     Follow follow_;
     std::function<void()> beforeUse_;
     int zoomPercent_ = 100;
+    int dpi_ = 0;              // 0: the system's
     std::u16string shownHtml_; // the page as shown, drawn again when the colours change
     PageColours shownColours_; // and the colours it was drawn in
     std::vector<PageLink> links_;

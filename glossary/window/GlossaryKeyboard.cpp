@@ -41,7 +41,7 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
         // Alt+Shift+Left and Alt+Shift+Right move the splitter: Ctrl+Shift with arrows selects
         // words in the search box.
         if ((message.wParam == VK_LEFT || message.wParam == VK_RIGHT) && down(VK_SHIFT)) {
-            self->moveSplitter(message.wParam == VK_LEFT ? -1 : 1);
+            self->splitter_.move(message.wParam == VK_LEFT ? -1 : 1);
             return true;
         }
         // Back and Forward as in a browser: Alt+Left and Alt+Right; Alt+D to the search box

@@ -170,7 +170,7 @@ void GlossaryWindow::layout(int width, int height) {
     // Negative below the designed size; never below the minimum, where the frame stops.
     const int grownWidth = std::max(width, scaled(kMinimumClientWidth)) - scaled(kClientWidth);
     const int grownHeight = std::max(height, scaled(kMinimumClientHeight)) - scaled(kClientHeight);
-    const int widened = scaled(clampedWidening(listWidening_, width));
+    const int widened = scaled(clampedWidening(splitter_.widening(), width));
     HDWP positions = BeginDeferWindowPos(static_cast<int>(std::size(kLayout)));
     for (const Placement& at : kLayout) {
         const HWND child = GetDlgItem(window_, at.id);

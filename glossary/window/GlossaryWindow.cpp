@@ -188,25 +188,16 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
             return TRUE;
         }
-        if (reinterpret_cast<HWND>(wParam) == window_ && LOWORD(lParam) == HTCLIENT) {
-            POINT at = {};
-            GetCursorPos(&at);
-            ScreenToClient(window_, &at);
-            if (splitting_ || onSplitter(at)) {
-                SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
-                return TRUE;
-            }
-        }
+        if (splitter_.mouse(message, wParam, lParam, dpi_))
+            return TRUE;
         return DefWindowProcW(window_, message, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
-        if (splitterMouse(message, lParam))
+    case WM_CAPTURECHANGED:
+        if (splitter_.mouse(message, wParam, lParam, dpi_))
             return 0;
         return DefWindowProcW(window_, message, wParam, lParam);
-    case WM_CAPTURECHANGED:
-        splitting_ = false;
-        return 0;
     case WM_ACTIVATE:
         onActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;
@@ -255,6 +246,7 @@ void GlossaryWindow::onCreate() {
     for (const HWND text : {search_, terms_})
         SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), FALSE);
     setListItemHeight();
+    splitter_.attach(window_, IDC_TERMS, IDC_PAGE);
     pageView_.create(window_, IDC_PAGE, designedPlace(IDC_PAGE), font_.get(),
                      [this](const std::u16string& target) { followLink(target); });
     pageView_.setDpi(dpi_);

@@ -7,6 +7,7 @@
 #include "LookupSettings.h"
 #include "PageView.h"
 #include "ServerSources.h"
+#include "Splitter.h"
 #include "StartArguments.h"
 #include "TrayIcon.h"
 #include "WindowText.h"
@@ -204,14 +205,13 @@ private:
     // kept within what leaves the page readable at `clientWidth` pixels.
     int clampedWidening(int twips, int clientWidth) const;
     static int designedListWidth(); // in twips
-    void setListWidening(int twips);
-    int shownWidening() const;    // listWidening_ as the window's present width allows it
-    void moveSplitter(int steps); // by keys: steps right (widening the list) or left
-    bool onSplitter(POINT at) const;
-    bool splitterMouse(UINT message, LPARAM lParam); // true when the splitter took it
-    int listWidening_ = 0;
-    bool splitting_ = false;
-    int splitFrom_ = 0, splitStart_ = 0; // the widening and the mouse's x when the drag began
+    Splitter splitter_{
+        [this](int twips, int clientWidth) { return clampedWidening(twips, clientWidth); },
+        [this] {
+            RECT client = {};
+            GetClientRect(window_, &client);
+            layout(client.right, client.bottom);
+        }};
 
     HINSTANCE instance_;
     HWND window_ = nullptr;

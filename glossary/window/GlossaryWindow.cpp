@@ -165,7 +165,7 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == TIMER_REDRAW_LIST)
             redrawList();
         else if (wParam == TIMER_SAVE_HISTORY)
-            saveHistory();
+            lookUps_.save();
         else if (wParam == TIMER_NO_MATCH_PAGE)
             showNoMatchPage();
         else if (wParam == TIMER_SEARCH_PAGE)
@@ -211,7 +211,7 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         limitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
     case WM_DESTROY:
-        saveHistory();
+        lookUps_.save();
         saveSettings();
         PostQuitMessage(0);
         return 0;
@@ -247,6 +247,7 @@ void GlossaryWindow::onCreate() {
         SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), FALSE);
     setListItemHeight();
     splitter_.attach(window_, IDC_TERMS, IDC_PAGE);
+    lookUps_.attach(window_);
     pageView_.create(window_, IDC_PAGE, designedPlace(IDC_PAGE), font_.get(),
                      [this](const std::u16string& target) { followLink(target); });
     pageView_.setDpi(dpi_);

@@ -3,6 +3,7 @@
 #include "BackgroundLoad.h"
 #include "ClipboardLookup.h"
 #include "Glossary.h"
+#include "LookUpHistory.h"
 #include "LookupPopup.h"
 #include "LookupSettings.h"
 #include "PageView.h"
@@ -11,8 +12,6 @@
 #include "StartArguments.h"
 #include "TrayIcon.h"
 #include "WindowText.h"
-#include "history/Favourites.h"
-#include "history/WordHistory.h"
 #include "search/BackgroundSearch.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
@@ -185,7 +184,7 @@ private:
     // The search box shows the term of the page, without searching for it.
     void showTermInSearch(std::size_t index);
     std::u16string rememberedTerm() const;
-    enum class History { Search, Other };
+    using History = LookUpHistory::From;
     // `note`: a note above the entry (why it was chosen), set with it as one page.
     void showEntry(std::size_t index, bool remember, History from = History::Other,
                    const std::u16string& note = std::u16string());
@@ -273,35 +272,19 @@ private:
     std::wstring findStatus_;              // what the last find in the page said there
     DWORD lastSearchAt_ = 0;               // tick count of the last change of the search text
     std::size_t shownEntry_ = static_cast<std::size_t>(-1); // the entry on the page
-    // Back and Forward: the words of the pages shown, with their entries where known.
-    static constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);
-    struct Visit {
-        std::u16string term;
-        std::size_t entry;
-    };
-    std::vector<Visit> history_;
-    std::size_t historyAt_ = 0; // the entry of history_ shown
-    History lastFrom_ = History::Other;
+    static constexpr std::size_t kNoEntry = LookUpHistory::kNoEntry;
     PageView pageView_;
 
     // The words looked up in the database shown and the favourites, kept per user
     // (GlossaryHistory.cpp); Ctrl+H and Ctrl+Shift+B list them, Ctrl+B adds or removes a word.
-    void historyForDatabase(); // the history of the database about to be shown
-    void traceHistory();       // Back and Forward anew from the words kept
-    void rememberLookUp(const std::u16string& term, bool amend);
-    void saveHistory();
-    void saveFavourites() const;
+    void historyForDatabase();    // the history of the database about to be shown
     bool mayKeepSettings() const; // the product's settings may still be written
     void showRememberedInSearch();
     void toggleFavourite();
     void openHistoryList();
     void openFavourites();
-    history::WordHistory lookedUp_;
-    history::Favourites favourites_;
-    bool favouritesRead_ = false;
-    std::wstring historyOf_;      // the database lookedUp_ belongs to (full path)
-    bool historyUnsaved_ = false; // lookedUp_ changed since it was written
-    bool startPage_ = false;      // the page a database opens on is being shown
+    LookUpHistory lookUps_{[this] { return mayKeepSettings(); }};
+    bool startPage_ = false; // the page a database opens on is being shown
 
     // The word forms of the database wordFormsOf_, read when a search first finds nothing.
     std::unique_ptr<search::WordForms> wordForms_;

@@ -238,11 +238,17 @@ void PageView::applyFont(HWND control) const {
 }
 
 void PageView::setDpi(int dpi) {
+    if (dpi == dpi_)
+        return;
     dpi_ = dpi;
     for (const HWND control : {page_, leavingPage_.get(), sparePage_.get()}) {
         if (control != nullptr)
             applyZoom(control);
     }
+    // The page shown goes in again, into a control zoomed before its text: one zoomed after
+    // keeps the old widths of its characters under Wine, and draws them over each other.
+    if (!shownHtml_.empty())
+        show(shownHtml_);
 }
 
 void PageView::applyZoom(HWND control) const {

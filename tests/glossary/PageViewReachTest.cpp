@@ -91,6 +91,7 @@ TEST_F(GlossaryWindowTest, ADensityChangeScalesThePageShownAndTheNextPagesWithTh
     // The text's sizes are points at the system's density: the page is zoomed to twice them.
     ASSERT_TRUE(glossary.moveToScreenOfDpi(192, RECT{0, 0, 1280, 1024}));
     EXPECT_EQ(glossary.pageZoom(), 200) << "the page shown";
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-page-192dpi.bmp");
     EXPECT_NEAR(shownFontTwips(glossary), fontTwipsAt(192), kTwipsRounding) << "its own font";
     // Which keeps its own formatting: the term in bold at 12 points, shown at twice that.
     bool bold = false;

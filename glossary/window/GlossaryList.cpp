@@ -77,9 +77,9 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
             return object;
     } else if (isList && (message == LB_GETTEXTLEN || message == LB_GETTEXT)) {
         // The list draws our terms; it answers with them too.
-        if (wParam >= self->listCount())
+        if (wParam >= self->listed_.count())
             return LB_ERR;
-        const std::u16string_view term = self->glossary_.term(self->entryOfItem(wParam));
+        const std::u16string_view term = self->glossary_.term(self->listed_.entryOf(wParam));
         if (message == LB_GETTEXT && lParam != 0) {
             auto* text = reinterpret_cast<wchar_t*>(lParam);
             std::copy(term.begin(), term.end(), text);
@@ -193,7 +193,7 @@ void GlossaryWindow::moveSelection(int to) {
 }
 
 void GlossaryWindow::fillList() {
-    SendMessageW(terms_, LB_SETCOUNT, listCount(), 0);
+    SendMessageW(terms_, LB_SETCOUNT, listed_.count(), 0);
 }
 
 void GlossaryWindow::setListItemHeight() {
@@ -207,29 +207,12 @@ void GlossaryWindow::setListItemHeight() {
     SendMessageW(terms_, LB_SETITEMHEIGHT, 0, std::max<LPARAM>(1, metrics.tmHeight));
 }
 
-int GlossaryWindow::termByFirstLetter(wchar_t letter, int caret) const {
-    // As a list of strings does: the next term after the caret that begins with the letter.
-    if (filtered_) {
-        const std::u16string initial = glossary_.folded(std::u16string(1, letter));
-        for (std::size_t step = 1; step <= listed_.size(); ++step) {
-            const std::size_t item =
-                (static_cast<std::size_t>(caret + 1) + step - 1) % listed_.size();
-            const std::u16string_view term = glossary_.term(listed_[item]);
-            if (!term.empty() && glossary_.folded(std::u16string(term.substr(0, 1))) == initial)
-                return static_cast<int>(item);
-        }
-        return -2;
-    }
-    const int found = glossary_.nextWithInitial(static_cast<char16_t>(letter), caret);
-    return found >= 0 ? found : -2; // none: the key is handled, nothing moves
-}
-
 void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     const int background = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(background));
-    if (item.itemID != static_cast<UINT>(-1) && item.itemID < listCount()) {
-        const std::u16string_view term = glossary_.term(entryOfItem(item.itemID));
+    if (item.itemID != static_cast<UINT>(-1) && item.itemID < listed_.count()) {
+        const std::u16string_view term = glossary_.term(listed_.entryOf(item.itemID));
         SetBkMode(item.hDC, TRANSPARENT);
         SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         const win32::Selection font(item.hDC, textFont_.get());
@@ -265,7 +248,7 @@ void GlossaryWindow::searchChanged() {
         filterByWildcards(text);
         return;
     }
-    if (filtered_)
+    if (listed_.filtered())
         listEveryTerm();
     Glossary::Match match = matchFor(text);
     std::u16string formNote;
@@ -302,7 +285,7 @@ void GlossaryWindow::showNoMatchPage() {
     if (!glossary_.indexReady())
         return; // looked at again at the next tick
     KillTimer(window_, TIMER_NO_MATCH_PAGE);
-    if (!noMatch_ || filtered_ || definitionsMode_ || windowText(search_) != noMatchText_)
+    if (!noMatch_ || listed_.filtered() || definitionsMode_ || windowText(search_) != noMatchText_)
         return; // a later key found a term, or changed the text: its own page is due
     // The term found before the text stopped matching is the page under the nearest terms, and
     // the word looked up, as if its page had been shown.

@@ -27,9 +27,9 @@ std::wstring GlossaryWindow::shownTerm() const {
 
 void GlossaryWindow::showSelected() {
     const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= listCount())
+    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= listed_.count())
         return;
-    showEntry(entryOfItem(static_cast<std::size_t>(selected)), true);
+    showEntry(listed_.entryOf(static_cast<std::size_t>(selected)), true);
     if (definitionsMode_)
         markFoundWords();
 }
@@ -56,7 +56,7 @@ void GlossaryWindow::goThroughHistory(int step) {
     const std::size_t index = lookUps_.step(step, glossary_);
     if (index == kNoEntry)
         return;
-    selectInList(itemOfEntry(index));
+    selectInList(listed_.itemOf(index));
     showEntry(index, false);
     showTermInSearch(index);
 }
@@ -83,7 +83,7 @@ void GlossaryWindow::followLink(const std::u16string& target) {
                 lookUp(std::wstring(target.begin() + 1, target.end()));
             return;
         }
-        selectInList(itemOfEntry(static_cast<std::size_t>(index)));
+        selectInList(listed_.itemOf(static_cast<std::size_t>(index)));
         showEntry(static_cast<std::size_t>(index), true);
         showTermInSearch(static_cast<std::size_t>(index));
         return;

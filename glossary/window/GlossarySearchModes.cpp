@@ -51,23 +51,13 @@ std::u16string withoutBlanks(const std::u16string& text) {
 
 } // namespace
 
-int GlossaryWindow::itemOfEntry(std::size_t entry) const {
-    if (!filtered_)
-        return entry < glossary_.size() ? static_cast<int>(entry) : -1;
-    const auto at = std::find(listed_.begin(), listed_.end(), entry);
-    return at == listed_.end() ? -1 : static_cast<int>(at - listed_.begin());
-}
-
 void GlossaryWindow::setListed(std::vector<std::uint32_t> entries) {
-    listed_ = std::move(entries);
-    filtered_ = true;
+    listed_.only(std::move(entries));
     fillList();
 }
 
 void GlossaryWindow::listEveryTerm() {
-    filtered_ = false;
-    listed_.clear();
-    listed_.shrink_to_fit();
+    listed_.every();
     fillList();
     setStatus(L"", L"");
     updateSearchName();
@@ -79,8 +69,7 @@ void GlossaryWindow::forgetSearches() {
     definitionSearchId_ = 0;
     definitionsMode_ = false;
     SendMessageW(inDefinitions_, BM_SETCHECK, BST_UNCHECKED, 0);
-    filtered_ = false;
-    listed_.clear();
+    listed_.every();
     setStatus(L"", L"");
     updateSearchName();
 }
@@ -102,8 +91,8 @@ void GlossaryWindow::setStatus(const std::wstring& shownText, const std::wstring
 void GlossaryWindow::updateSearchName() {
     const wchar_t* name = definitionsMode_ ? (noMatch_ ? kDefinitionsNoMatchName : kDefinitionsName)
                           : !noMatch_      ? kSearchName
-                          : filtered_      ? kSearchNoPatternMatchName
-                                           : kSearchNoMatchName;
+                          : listed_.filtered() ? kSearchNoPatternMatchName
+                                               : kSearchNoMatchName;
     // Said by a screen reader as the search box's new name.
     setAccessibleName(search_, name);
     NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, search_, OBJID_CLIENT, CHILDID_SELF);
@@ -169,14 +158,14 @@ void GlossaryWindow::filterByWildcards(const std::u16string& text) {
         found = search::wildcardMatches(glossary_.folded(withoutBlanks(text)), *index,
                                         glossary_.foldedTerms());
     setListed(std::move(found));
-    const std::size_t count = listed_.size();
+    const std::size_t count = listed_.only().size();
     setStatus(count == 0 ? L"" : counted(count) + L" match",
               count == 0 ? L"" : counted(count) + L" terms match the pattern");
     selectInList(count == 0 ? -1 : 0);
     setNoMatch(count == 0);
     updateSearchName();
     if (count > 0)
-        showEntry(listed_.front(), true, History::Search);
+        showEntry(listed_.only().front(), true, History::Search);
 }
 
 void GlossaryWindow::searchDefinitions(const std::u16string& text) {
@@ -195,20 +184,6 @@ void GlossaryWindow::searchDefinitions(const std::u16string& text) {
     definitionSearchId_ = definitionSearch_->start(text);
 }
 
-std::vector<std::uint32_t>
-GlossaryWindow::rowsListed(const std::vector<std::uint32_t>& rows) const {
-    // The index counts the table's rows; the list leaves out rows without a term and those of
-    // dictionaries turned off.
-    std::vector<std::uint32_t> entries;
-    entries.reserve(rows.size());
-    for (const std::uint32_t row : rows) {
-        const int entry = glossary_.entryOfRow(row);
-        if (entry >= 0)
-            entries.push_back(static_cast<std::uint32_t>(entry));
-    }
-    return entries;
-}
-
 void GlossaryWindow::takeSearchNews() {
     if (!definitionSearch_)
         return;
@@ -225,17 +200,17 @@ void GlossaryWindow::takeSearchNews() {
     if (!news->finished && news->indexed) {
         // The first of a long answer, listed while the rest is ranked.
         firstHitsOf_ = news->search;
-        setListed(rowsListed(news->rows));
+        setListed(listed_.entriesOfRows(news->rows));
         setStatus(L"Searching\u2026",
-                  counted(listed_.size()) + L" terms found so far; the search goes on");
+                  counted(listed_.only().size()) + L" terms found so far; the search goes on");
         if (firstShown) {
             // More of the beginning, in the same order: the page and the choice stay.
             selectInList(selected);
             return;
         }
-        selectInList(listed_.empty() ? -1 : 0);
-        if (!listed_.empty()) {
-            showEntry(listed_.front(), true, History::Search);
+        selectInList(listed_.only().empty() ? -1 : 0);
+        if (!listed_.only().empty()) {
+            showEntry(listed_.only().front(), true, History::Search);
             markFoundWords();
         }
         return;
@@ -257,8 +232,8 @@ void GlossaryWindow::takeSearchNews() {
         showPage(kCannotSearchNote + entryHtml_);
         return;
     }
-    setListed(rowsListed(news->rows));
-    const std::size_t count = listed_.size();
+    setListed(listed_.entriesOfRows(news->rows));
+    const std::size_t count = listed_.only().size();
     const std::wstring how = news->indexed ? L"" : L" by reading every definition (no index)";
     setStatus(counted(count) + L" found", counted(count) + (count == 1 ? L" term" : L" terms") +
                                               L" found in definitions" + how);
@@ -276,6 +251,6 @@ void GlossaryWindow::takeSearchNews() {
         return;
     }
     // The note stays above the first found.
-    showEntry(listed_.front(), true, History::Search, news->indexed ? u"" : kNoIndexNote);
+    showEntry(listed_.only().front(), true, History::Search, news->indexed ? u"" : kNoIndexNote);
     markFoundWords();
 }

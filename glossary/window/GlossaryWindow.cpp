@@ -175,8 +175,8 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return -1; // the list's own keys
     case WM_CHARTOITEM:
         // The caret in wParam has 16 bits: the list is asked for the whole of it.
-        return termByFirstLetter(LOWORD(wParam),
-                                 static_cast<int>(SendMessageW(terms_, LB_GETCARETINDEX, 0, 0)));
+        return listed_.itemWithInitial(
+            LOWORD(wParam), static_cast<int>(SendMessageW(terms_, LB_GETCARETINDEX, 0, 0)));
     case WM_DRAWITEM:
         if (wParam != IDC_TERMS)
             return DefWindowProcW(window_, message, wParam, lParam);

@@ -3,6 +3,7 @@
 #include "BackgroundLoad.h"
 #include "ClipboardLookup.h"
 #include "Glossary.h"
+#include "ListedTerms.h"
 #include "LookUpHistory.h"
 #include "LookupPopup.h"
 #include "LookupSettings.h"
@@ -75,7 +76,6 @@ private:
     void fillList();
     void setListItemHeight();
     void drawTerm(const DRAWITEMSTRUCT& item);
-    int termByFirstLetter(wchar_t letter, int caret) const;
     void showSelected();  // List1_Click
     void searchChanged(); // Text1_Change
     Glossary::Match matchFor(const std::u16string& text) const;
@@ -244,15 +244,11 @@ private:
     void searchDefinitions(const std::u16string& text);
     void startDefinitionSearch(); // its thread, opening the database and reading ahead
     void takeSearchNews();
-    std::vector<std::uint32_t> rowsListed(const std::vector<std::uint32_t>& rows) const;
     void filterByWildcards(const std::u16string& text);
     void forgetSearches(); // a database was opened: every term listed, the term search
     // The list shows every term, or only `entries` (a pattern's or a search's finds).
     void setListed(std::vector<std::uint32_t> entries);
     void listEveryTerm();
-    std::size_t listCount() const { return filtered_ ? listed_.size() : glossary_.size(); }
-    std::size_t entryOfItem(std::size_t item) const { return filtered_ ? listed_[item] : item; }
-    int itemOfEntry(std::size_t entry) const; // -1 when it is not listed
     // What the line below the search box says, and what a screen reader reads for it.
     void setStatus(const std::wstring& shown, const std::wstring& spoken);
     void updateSearchName();
@@ -261,8 +257,7 @@ private:
 
     HWND inDefinitions_ = nullptr, status_ = nullptr;
     bool definitionsMode_ = false;
-    bool filtered_ = false; // the list holds listed_, not every term
-    std::vector<std::uint32_t> listed_;
+    ListedTerms listed_{glossary_};
     std::unique_ptr<search::BackgroundSearch> definitionSearch_;
     std::uint64_t definitionSearchId_ = 0; // the search whose news counts
     std::uint64_t notedNoIndexFor_ = 0;    // the search whose page says there is no index

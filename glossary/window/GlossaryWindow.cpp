@@ -211,6 +211,7 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         limitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
     case WM_DESTROY:
+        showDuePage(); // the word typed last is the one looked up, and remembered
         lookUps_.save();
         saveSettings();
         PostQuitMessage(0);

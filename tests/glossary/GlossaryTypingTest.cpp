@@ -105,5 +105,22 @@ TEST_F(GlossaryWindowTest, TypingQuicklyBuildsOnlyTheLastTermsPageAndNoKeyWaitsF
         << " selected " << glossary.selected();
 }
 
+TEST_F(GlossaryWindowTest, AWordTypedJustBeforeExitIsTheOneRememberedForTheNextStart) {
+    writeLongPagesDictionary(folder_.file("Dict.mdb"));
+    {
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+        ASSERT_TRUE(glossary.valid());
+        ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 5; }, kTimeoutMs));
+        glossary.type(L"sea");
+        glossary.clickExit(); // before the keys' pause
+        DWORD exitCode = 0;
+        ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
+    }
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    EXPECT_TRUE(eventually([&] { return glossary.searchText() == L"seal"; }, kTimeoutMs));
+    EXPECT_TRUE(showsPageOf(glossary, L"seal"));
+}
+
 } // namespace
 } // namespace glossarytest

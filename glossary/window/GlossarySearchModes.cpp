@@ -64,9 +64,7 @@ void GlossaryWindow::listEveryTerm() {
 }
 
 void GlossaryWindow::forgetSearches() {
-    // The search in definitions reads the database it was started for.
-    definitionSearch_.reset();
-    definitionSearchId_ = 0;
+    definitions_.forget();
     definitionsMode_ = false;
     SendMessageW(inDefinitions_, BM_SETCHECK, BST_UNCHECKED, 0);
     listed_.every();
@@ -114,14 +112,10 @@ void GlossaryWindow::paintModeCue() {
 }
 
 void GlossaryWindow::startDefinitionSearch() {
-    if (definitionSearch_)
-        return;
     const HWND window = window_;
-    definitionSearch_ = std::make_unique<search::BackgroundSearch>(
-        [path = utf8(databasePath())] { return jet::Database::open(path); }, glossary_.size(),
-        [window] { PostMessageW(window, MSG_SEARCH_NEWS, 0, 0); });
-    // What the first searches would read, read while the user types the first word.
-    definitionSearch_->readAhead();
+    definitions_.prepare([path = utf8(databasePath())] { return jet::Database::open(path); },
+                         glossary_.size(),
+                         [window] { PostMessageW(window, MSG_SEARCH_NEWS, 0, 0); });
 }
 
 void GlossaryWindow::setDefinitionsMode(bool on) {
@@ -129,11 +123,11 @@ void GlossaryWindow::setDefinitionsMode(bool on) {
     if (on == definitionsMode_)
         return;
     definitionsMode_ = on;
+    // No news of a search from before counts: one turned off was cancelled.
     if (on)
         startDefinitionSearch();
-    else if (definitionSearch_)
-        definitionSearch_->cancel();
-    definitionSearchId_ = 0;
+    else
+        definitions_.cancel();
     setNoMatch(false);
     updateSearchName();
     InvalidateRect(search_, nullptr, TRUE);
@@ -171,35 +165,29 @@ void GlossaryWindow::filterByWildcards(const std::u16string& text) {
 void GlossaryWindow::searchDefinitions(const std::u16string& text) {
     if (search::parseQuery(text).empty()) {
         // Nothing to look for: an empty list, and the page as it was.
-        if (definitionSearch_)
-            definitionSearch_->cancel();
-        definitionSearchId_ = 0;
+        definitions_.cancel();
         setListed({});
         setStatus(L"", L"");
         setNoMatch(false);
         return;
     }
     startDefinitionSearch();
-    foundWords_ = text;
-    definitionSearchId_ = definitionSearch_->start(text);
+    definitions_.start(text);
 }
 
 void GlossaryWindow::takeSearchNews() {
-    if (!definitionSearch_)
+    const std::optional<search::BackgroundSearch::Progress> news = definitions_.take();
+    if (!news || !definitionsMode_)
         return;
-    const std::optional<search::BackgroundSearch::Progress> news = definitionSearch_->take();
-    if (!news || news->search != definitionSearchId_ || !definitionsMode_)
-        return;
-    if (!news->indexed && !news->failed && notedNoIndexFor_ != news->search) {
+    if (!news->indexed && !news->failed && definitions_.noteNoIndex(news->search)) {
         // Said once a search, above the page shown, while the scan reads.
-        notedNoIndexFor_ = news->search;
         showPage(kNoIndexNote + entryHtml_);
     }
     const int selected = static_cast<int>(SendMessageW(terms_, LB_GETCURSEL, 0, 0));
-    const bool firstShown = firstHitsOf_ == news->search; // the answer's beginning is listed
+    const bool firstShown = definitions_.firstHitsListed(news->search);
     if (!news->finished && news->indexed) {
         // The first of a long answer, listed while the rest is ranked.
-        firstHitsOf_ = news->search;
+        definitions_.listFirstHits(news->search);
         setListed(listed_.entriesOfRows(news->rows));
         setStatus(L"Searching\u2026",
                   counted(listed_.only().size()) + L" terms found so far; the search goes on");
@@ -246,7 +234,7 @@ void GlossaryWindow::takeSearchNews() {
     setNoMatch(count == 0);
     if (count == 0) {
         showPage(u"<font face='MS Sans Serif' size=2>No definition holds <b>" +
-                 escaped(withoutBlanks(foundWords_)) + u"</b>.</font><br><br>" +
+                 escaped(withoutBlanks(definitions_.words())) + u"</b>.</font><br><br>" +
                  (news->indexed ? u"" : kNoIndexNote) + entryHtml_);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "BackgroundLoad.h"
 #include "ClipboardLookup.h"
+#include "DefinitionSearch.h"
 #include "Glossary.h"
 #include "ListedTerms.h"
 #include "LookUpHistory.h"
@@ -13,7 +14,6 @@
 #include "StartArguments.h"
 #include "TrayIcon.h"
 #include "WindowText.h"
-#include "search/BackgroundSearch.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
 #include "win32/Handles.h"
@@ -253,19 +253,15 @@ private:
     void setStatus(const std::wstring& shown, const std::wstring& spoken);
     void updateSearchName();
     // Marks the words of the search in definitions on the page (after showEntry).
-    void markFoundWords() { pageView_.markWords(foundWords_); }
+    void markFoundWords() { pageView_.markWords(definitions_.words()); }
 
     HWND inDefinitions_ = nullptr, status_ = nullptr;
     bool definitionsMode_ = false;
     ListedTerms listed_{glossary_};
-    std::unique_ptr<search::BackgroundSearch> definitionSearch_;
-    std::uint64_t definitionSearchId_ = 0; // the search whose news counts
-    std::uint64_t notedNoIndexFor_ = 0;    // the search whose page says there is no index
-    std::uint64_t firstHitsOf_ = 0;        // the search whose first finds are listed
-    std::u16string foundWords_;            // the search text whose words the page marks
-    std::wstring statusName_;              // the status line's accessible name
-    std::wstring findStatus_;              // what the last find in the page said there
-    DWORD lastSearchAt_ = 0;               // tick count of the last change of the search text
+    DefinitionSearch definitions_;
+    std::wstring statusName_; // the status line's accessible name
+    std::wstring findStatus_; // what the last find in the page said there
+    DWORD lastSearchAt_ = 0;  // tick count of the last change of the search text
     std::size_t shownEntry_ = static_cast<std::size_t>(-1); // the entry on the page
     static constexpr std::size_t kNoEntry = LookUpHistory::kNoEntry;
     PageView pageView_;

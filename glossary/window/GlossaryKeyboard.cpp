@@ -20,6 +20,11 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
         return false;
     if (self->popup_.translate(message))
         return true;
+    // Keys that act on the word or the page shown act on the page of what was typed.
+    if (message.message == WM_SYSKEYDOWN || message.message == WM_XBUTTONDOWN ||
+        (message.message == WM_KEYDOWN &&
+         (down(VK_CONTROL) || (message.wParam >= VK_F1 && message.wParam <= VK_F24))))
+        self->showDuePage();
     PageView& page = self->pageView_;
     if (page.translate(message))
         return true;
@@ -36,7 +41,7 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
         // Alt+Shift+Left and Alt+Shift+Right move the splitter: Ctrl+Shift with arrows selects
         // words in the search box.
         if ((message.wParam == VK_LEFT || message.wParam == VK_RIGHT) && down(VK_SHIFT)) {
-            self->moveSplitter(message.wParam == VK_LEFT ? -1 : 1);
+            self->splitter_.move(message.wParam == VK_LEFT ? -1 : 1);
             return true;
         }
         // Back and Forward as in a browser: Alt+Left and Alt+Right; Alt+D to the search box

@@ -152,6 +152,7 @@ void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
     // The window moved to a screen of another density: fonts, sizes and places follow it.
     dpi_ = dpi;
     createFonts();
+    pageView_.setDpi(dpi_); // before its font, which is counted at the new density
     for (const Placement& at : kLayout) {
         const HFONT font = at.id == IDC_VERSION ? labelFont_.get()
                            : at.id == IDC_SEARCH || at.id == IDC_TERMS || at.id == IDC_GROUP
@@ -173,7 +174,7 @@ void GlossaryWindow::layout(int width, int height) {
     // Negative below the designed size; never below the minimum, where the frame stops.
     const int grownWidth = std::max(width, scaled(kMinimumClientWidth)) - scaled(kClientWidth);
     const int grownHeight = std::max(height, scaled(kMinimumClientHeight)) - scaled(kClientHeight);
-    const int widened = scaled(clampedWidening(listWidening_, width));
+    const int widened = scaled(clampedWidening(splitter_.widening(), width));
     HDWP positions = BeginDeferWindowPos(static_cast<int>(std::size(kLayout)));
     for (const Placement& at : kLayout) {
         const HWND child = GetDlgItem(window_, at.id);

@@ -21,8 +21,10 @@ constexpr std::size_t kMostSuggestions = 10;
 // the history.
 constexpr DWORD kWordPauseMs = 1500;
 
-// A search that finds nothing shows its page once typing pauses this long.
+// A search that finds nothing shows its page once typing pauses this long; so does one that
+// finds a term, whose page can take longer than a key should.
 constexpr UINT kNoMatchPageDelayMs = 100;
+constexpr UINT kSearchPageDelayMs = 100;
 
 // Shown at the right of the search box while its text matches no term.
 const wchar_t kNoMatchCue[] = L"no match";
@@ -57,7 +59,13 @@ LRESULT CALLBACK GlossaryWindow::searchProcedure(HWND search, UINT message, WPAR
     // Their characters would only beep.
     if (message == WM_CHAR && (wParam == L'\r' || wParam == 0x1B))
         return 0;
-    return CallWindowProcW(self->searchDefault_, search, message, wParam, lParam);
+    if (message != WM_CHAR && message != WM_KEYDOWN)
+        return CallWindowProcW(self->searchDefault_, search, message, wParam, lParam);
+    // A change of the text made by a key: its page waits until the keys pause.
+    self->typing_ = true;
+    const LRESULT result = CallWindowProcW(self->searchDefault_, search, message, wParam, lParam);
+    self->typing_ = false;
+    return result;
 }
 
 LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WPARAM wParam,
@@ -69,9 +77,9 @@ LRESULT CALLBACK GlossaryWindow::controlProcedure(HWND control, UINT message, WP
             return object;
     } else if (isList && (message == LB_GETTEXTLEN || message == LB_GETTEXT)) {
         // The list draws our terms; it answers with them too.
-        if (wParam >= self->listCount())
+        if (wParam >= self->listed_.count())
             return LB_ERR;
-        const std::u16string_view term = self->glossary_.term(self->entryOfItem(wParam));
+        const std::u16string_view term = self->glossary_.term(self->listed_.entryOf(wParam));
         if (message == LB_GETTEXT && lParam != 0) {
             auto* text = reinterpret_cast<wchar_t*>(lParam);
             std::copy(term.begin(), term.end(), text);
@@ -157,6 +165,7 @@ bool GlossaryWindow::searchKey(WPARAM key) {
         moveSelection(count - 1);
         return true;
     case VK_RETURN:
+        showDuePage();
         wordEnded_ = true;
         SetFocus(pageView_.window());
         return true;
@@ -184,7 +193,7 @@ void GlossaryWindow::moveSelection(int to) {
 }
 
 void GlossaryWindow::fillList() {
-    SendMessageW(terms_, LB_SETCOUNT, listCount(), 0);
+    SendMessageW(terms_, LB_SETCOUNT, listed_.count(), 0);
 }
 
 void GlossaryWindow::setListItemHeight() {
@@ -198,29 +207,12 @@ void GlossaryWindow::setListItemHeight() {
     SendMessageW(terms_, LB_SETITEMHEIGHT, 0, std::max<LPARAM>(1, metrics.tmHeight));
 }
 
-int GlossaryWindow::termByFirstLetter(wchar_t letter, int caret) const {
-    // As a list of strings does: the next term after the caret that begins with the letter.
-    if (filtered_) {
-        const std::u16string initial = glossary_.folded(std::u16string(1, letter));
-        for (std::size_t step = 1; step <= listed_.size(); ++step) {
-            const std::size_t item =
-                (static_cast<std::size_t>(caret + 1) + step - 1) % listed_.size();
-            const std::u16string_view term = glossary_.term(listed_[item]);
-            if (!term.empty() && glossary_.folded(std::u16string(term.substr(0, 1))) == initial)
-                return static_cast<int>(item);
-        }
-        return -2;
-    }
-    const int found = glossary_.nextWithInitial(static_cast<char16_t>(letter), caret);
-    return found >= 0 ? found : -2; // none: the key is handled, nothing moves
-}
-
 void GlossaryWindow::drawTerm(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     const int background = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(background));
-    if (item.itemID != static_cast<UINT>(-1) && item.itemID < listCount()) {
-        const std::u16string_view term = glossary_.term(entryOfItem(item.itemID));
+    if (item.itemID != static_cast<UINT>(-1) && item.itemID < listed_.count()) {
+        const std::u16string_view term = glossary_.term(listed_.entryOf(item.itemID));
         SetBkMode(item.hDC, TRANSPARENT);
         SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         const win32::Selection font(item.hDC, textFont_.get());
@@ -244,7 +236,11 @@ void GlossaryWindow::searchChanged() {
     if (text.empty() || now - lastSearchAt_ >= kWordPauseMs)
         wordEnded_ = true;
     lastSearchAt_ = now;
+    // A page still due waits for the next pause only when this text finds nothing (see
+    // showNoMatchPage); another search shows its own.
+    KillTimer(window_, TIMER_SEARCH_PAGE);
     if (definitionsMode_) {
+        dropDuePage();
         searchDefinitions(text);
         return;
     }
@@ -252,7 +248,7 @@ void GlossaryWindow::searchChanged() {
         filterByWildcards(text);
         return;
     }
-    if (filtered_)
+    if (listed_.filtered())
         listEveryTerm();
     Glossary::Match match = matchFor(text);
     std::u16string formNote;
@@ -264,7 +260,10 @@ void GlossaryWindow::searchChanged() {
     if (found >= 0) {
         // Found only by ignoring accents, or as a form of the term: the page says so above it.
         const std::u16string note = formNote.empty() ? glossary_.accentNote(match) : formNote;
-        showEntry(static_cast<std::size_t>(found), true, History::Search, note);
+        if (typing_)
+            showWhenTypingPauses(static_cast<std::size_t>(found), note);
+        else
+            showEntry(static_cast<std::size_t>(found), true, History::Search, note);
     } else {
         showNoMatch(text);
     }
@@ -286,8 +285,11 @@ void GlossaryWindow::showNoMatchPage() {
     if (!glossary_.indexReady())
         return; // looked at again at the next tick
     KillTimer(window_, TIMER_NO_MATCH_PAGE);
-    if (!noMatch_ || filtered_ || definitionsMode_ || windowText(search_) != noMatchText_)
+    if (!noMatch_ || listed_.filtered() || definitionsMode_ || windowText(search_) != noMatchText_)
         return; // a later key found a term, or changed the text: its own page is due
+    // The term found before the text stopped matching is the page under the nearest terms, and
+    // the word looked up, as if its page had been shown.
+    showDuePage();
     const std::u16string& text = noMatchText_;
     // The nearest terms as links above the page that was shown, which stays.
     const auto escaped = [](std::u16string_view raw) {
@@ -319,6 +321,29 @@ void GlossaryWindow::showNoMatchPage() {
     }
     html += u"</font><br><br>";
     showWithServers(html, text, entryHtml_, true);
+}
+
+void GlossaryWindow::showWhenTypingPauses(std::size_t entry, const std::u16string& note) {
+    dueEntry_ = entry;
+    dueNote_ = note;
+    if (SetTimer(window_, TIMER_SEARCH_PAGE, kSearchPageDelayMs, nullptr) == 0)
+        showDuePage();
+}
+
+void GlossaryWindow::showDuePage() {
+    // Asked before every use of the page: no system call when nothing is due, nor a timer.
+    if (dueEntry_ == kNoEntry)
+        return;
+    KillTimer(window_, TIMER_SEARCH_PAGE);
+    const std::size_t entry = dueEntry_;
+    dueEntry_ = kNoEntry;
+    if (entry < glossary_.size())
+        showEntry(entry, true, History::Search, std::u16string(std::move(dueNote_)));
+}
+
+void GlossaryWindow::dropDuePage() {
+    KillTimer(window_, TIMER_SEARCH_PAGE);
+    dueEntry_ = kNoEntry;
 }
 
 void GlossaryWindow::selectInList(int index, ListScroll scroll) {

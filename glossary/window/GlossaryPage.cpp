@@ -9,13 +9,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Pages remembered for Back and Forward: as many as the words kept.
-constexpr std::size_t kHistoryLength = history::WordHistory::kMaxWords;
-
-} // namespace
-
 void GlossaryWindow::showPage(const std::u16string& html) {
     // A find's count was of the page before.
     if (!findStatus_.empty() && win32::windowText(status_) == findStatus_)
@@ -34,15 +27,16 @@ std::wstring GlossaryWindow::shownTerm() const {
 
 void GlossaryWindow::showSelected() {
     const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= listCount())
+    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= listed_.count())
         return;
-    showEntry(entryOfItem(static_cast<std::size_t>(selected)), true);
+    showEntry(listed_.entryOf(static_cast<std::size_t>(selected)), true);
     if (definitionsMode_)
         markFoundWords();
 }
 
 void GlossaryWindow::showEntry(std::size_t index, bool remember, History from,
                                const std::u16string& note) {
+    dropDuePage(); // this page is the newer one
     // A null definition leaves the entry shown as it was, under the note if there is one.
     const auto definition = glossary_.definitionShownFor(index);
     if (!definition) {
@@ -55,56 +49,14 @@ void GlossaryWindow::showEntry(std::size_t index, bool remember, History from,
     shownEntry_ = index;
     if (!remember)
         return;
-    // Each word looked up is an entry of the history: the pages a search shows while its word
-    // is typed are one entry, and a pause, Enter or an emptied search box ends the word.
-    const bool sameWord = from == History::Search && lastFrom_ == History::Search && !wordEnded_;
-    const std::u16string term(glossary_.term(index));
-    if (!history_.empty() && history_[historyAt_].term == term &&
-        (history_[historyAt_].entry == index || history_[historyAt_].entry == kNoEntry)) {
-        // The page shown already: a word that begins on it has no entry of its own yet.
-        history_[historyAt_].entry = index;
-        if (!sameWord) {
-            lastFrom_ = from;
-            wordEnded_ = true;
-        }
-        return;
-    }
-    lastFrom_ = from;
-    wordEnded_ = false;
-    // A new page after going back drops the pages ahead, as a browser does.
-    if (!history_.empty())
-        history_.resize(historyAt_ + 1);
-    if (sameWord && !history_.empty())
-        history_.back() = {term, index};
-    else
-        history_.push_back({term, index});
-    if (history_.size() > kHistoryLength)
-        history_.erase(history_.begin());
-    historyAt_ = history_.size() - 1;
-    rememberLookUp(term, sameWord);
+    lookUps_.shown(std::u16string(glossary_.term(index)), index, from, wordEnded_, !startPage_);
 }
 
 void GlossaryWindow::goThroughHistory(int step) {
-    // A word kept from an earlier run, or from before other dictionaries were chosen, is found
-    // again by its term; one the dictionaries shown do not hold is passed over.
-    std::size_t at = historyAt_;
-    for (;;) {
-        if (history_.empty() || (step < 0 && at == 0) || (step > 0 && at + 1 >= history_.size()))
-            return;
-        at = step < 0 ? at - 1 : at + 1;
-        Visit& visit = history_[at];
-        if (visit.entry < glossary_.size() && glossary_.term(visit.entry) == visit.term)
-            break;
-        const int found = glossary_.find(visit.term);
-        if (found >= 0) {
-            visit.entry = static_cast<std::size_t>(found);
-            break;
-        }
-    }
-    historyAt_ = at;
-    lastFrom_ = History::Other;
-    const std::size_t index = history_[at].entry;
-    selectInList(itemOfEntry(index));
+    const std::size_t index = lookUps_.step(step, glossary_);
+    if (index == kNoEntry)
+        return;
+    selectInList(listed_.itemOf(index));
     showEntry(index, false);
     showTermInSearch(index);
 }
@@ -131,7 +83,7 @@ void GlossaryWindow::followLink(const std::u16string& target) {
                 lookUp(std::wstring(target.begin() + 1, target.end()));
             return;
         }
-        selectInList(itemOfEntry(static_cast<std::size_t>(index)));
+        selectInList(listed_.itemOf(static_cast<std::size_t>(index)));
         showEntry(static_cast<std::size_t>(index), true);
         showTermInSearch(static_cast<std::size_t>(index));
         return;

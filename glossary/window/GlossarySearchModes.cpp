@@ -51,36 +51,23 @@ std::u16string withoutBlanks(const std::u16string& text) {
 
 } // namespace
 
-int GlossaryWindow::itemOfEntry(std::size_t entry) const {
-    if (!filtered_)
-        return entry < glossary_.size() ? static_cast<int>(entry) : -1;
-    const auto at = std::find(listed_.begin(), listed_.end(), entry);
-    return at == listed_.end() ? -1 : static_cast<int>(at - listed_.begin());
-}
-
 void GlossaryWindow::setListed(std::vector<std::uint32_t> entries) {
-    listed_ = std::move(entries);
-    filtered_ = true;
+    listed_.only(std::move(entries));
     fillList();
 }
 
 void GlossaryWindow::listEveryTerm() {
-    filtered_ = false;
-    listed_.clear();
-    listed_.shrink_to_fit();
+    listed_.every();
     fillList();
     setStatus(L"", L"");
     updateSearchName();
 }
 
 void GlossaryWindow::forgetSearches() {
-    // The search in definitions reads the database it was started for.
-    definitionSearch_.reset();
-    definitionSearchId_ = 0;
+    definitions_.forget();
     definitionsMode_ = false;
     SendMessageW(inDefinitions_, BM_SETCHECK, BST_UNCHECKED, 0);
-    filtered_ = false;
-    listed_.clear();
+    listed_.every();
     setStatus(L"", L"");
     updateSearchName();
 }
@@ -102,8 +89,8 @@ void GlossaryWindow::setStatus(const std::wstring& shownText, const std::wstring
 void GlossaryWindow::updateSearchName() {
     const wchar_t* name = definitionsMode_ ? (noMatch_ ? kDefinitionsNoMatchName : kDefinitionsName)
                           : !noMatch_      ? kSearchName
-                          : filtered_      ? kSearchNoPatternMatchName
-                                           : kSearchNoMatchName;
+                          : listed_.filtered() ? kSearchNoPatternMatchName
+                                               : kSearchNoMatchName;
     // Said by a screen reader as the search box's new name.
     setAccessibleName(search_, name);
     NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, search_, OBJID_CLIENT, CHILDID_SELF);
@@ -125,8 +112,6 @@ void GlossaryWindow::paintModeCue() {
 }
 
 void GlossaryWindow::startDefinitionSearch() {
-    if (definitionSearch_)
-        return;
     const HWND window = window_;
     std::vector<search::SetSearch::Database> databases;
     const auto opener = [](std::string path) {
@@ -136,10 +121,7 @@ void GlossaryWindow::startDefinitionSearch() {
         databases.push_back({opener(path), terms});
     if (databases.empty())
         databases.push_back({opener(utf8(databasePath())), glossary_.size()});
-    definitionSearch_ = std::make_unique<search::SetSearch>(
-        databases, [window] { PostMessageW(window, MSG_SEARCH_NEWS, 0, 0); });
-    // What the first searches would read, read while the user types the first word.
-    definitionSearch_->readAhead();
+    definitions_.prepare(databases, [window] { PostMessageW(window, MSG_SEARCH_NEWS, 0, 0); });
 }
 
 void GlossaryWindow::setDefinitionsMode(bool on) {
@@ -147,11 +129,11 @@ void GlossaryWindow::setDefinitionsMode(bool on) {
     if (on == definitionsMode_)
         return;
     definitionsMode_ = on;
+    // No news of a search from before counts: one turned off was cancelled.
     if (on)
         startDefinitionSearch();
-    else if (definitionSearch_)
-        definitionSearch_->cancel();
-    definitionSearchId_ = 0;
+    else
+        definitions_.cancel();
     setNoMatch(false);
     updateSearchName();
     InvalidateRect(search_, nullptr, TRUE);
@@ -176,81 +158,53 @@ void GlossaryWindow::filterByWildcards(const std::u16string& text) {
         found = search::wildcardMatches(glossary_.folded(withoutBlanks(text)), *index,
                                         glossary_.foldedTerms());
     setListed(std::move(found));
-    const std::size_t count = listed_.size();
+    const std::size_t count = listed_.only().size();
     setStatus(count == 0 ? L"" : counted(count) + L" match",
               count == 0 ? L"" : counted(count) + L" terms match the pattern");
     selectInList(count == 0 ? -1 : 0);
     setNoMatch(count == 0);
     updateSearchName();
     if (count > 0)
-        showEntry(listed_.front(), true, History::Search);
+        showEntry(listed_.only().front(), true, History::Search);
 }
 
 void GlossaryWindow::searchDefinitions(const std::u16string& text) {
     if (search::parseQuery(text).empty()) {
         // Nothing to look for: an empty list, and the page as it was.
-        if (definitionSearch_)
-            definitionSearch_->cancel();
-        definitionSearchId_ = 0;
+        definitions_.cancel();
         setListed({});
         setStatus(L"", L"");
         setNoMatch(false);
         return;
     }
     startDefinitionSearch();
-    foundWords_ = text;
-    definitionSearchId_ = definitionSearch_->start(text);
-}
-
-std::vector<std::uint32_t>
-GlossaryWindow::rowsListed(const std::vector<std::uint32_t>& rows) const {
-    // The index counts the table's rows; the list leaves out rows without a term and those of
-    // dictionaries turned off.
-    // A term of several databases is found in each: listed once, where it is first found.
-    std::vector<std::uint32_t> entries;
-    entries.reserve(rows.size());
-    std::vector<bool> listed(glossary_.parts().size() > 1 ? glossary_.size() : 0, false);
-    for (const std::uint32_t row : rows) {
-        const int entry = glossary_.entryOfRow(row);
-        if (entry < 0)
-            continue;
-        if (!listed.empty()) {
-            if (listed[static_cast<std::size_t>(entry)])
-                continue;
-            listed[static_cast<std::size_t>(entry)] = true;
-        }
-        entries.push_back(static_cast<std::uint32_t>(entry));
-    }
-    return entries;
+    definitions_.start(text);
 }
 
 void GlossaryWindow::takeSearchNews() {
-    if (!definitionSearch_)
+    const std::optional<search::BackgroundSearch::Progress> news = definitions_.take();
+    if (!news || !definitionsMode_)
         return;
-    const std::optional<search::BackgroundSearch::Progress> news = definitionSearch_->take();
-    if (!news || news->search != definitionSearchId_ || !definitionsMode_)
-        return;
-    if (!news->indexed && !news->failed && notedNoIndexFor_ != news->search) {
+    if (!news->indexed && !news->failed && definitions_.noteNoIndex(news->search)) {
         // Said once a search, above the page shown, while the scan reads.
-        notedNoIndexFor_ = news->search;
         showPage(kNoIndexNote + entryHtml_);
     }
     const int selected = static_cast<int>(SendMessageW(terms_, LB_GETCURSEL, 0, 0));
-    const bool firstShown = firstHitsOf_ == news->search; // the answer's beginning is listed
+    const bool firstShown = definitions_.firstHitsListed(news->search);
     if (!news->finished && news->indexed) {
         // The first of a long answer, listed while the rest is ranked.
-        firstHitsOf_ = news->search;
-        setListed(rowsListed(news->rows));
+        definitions_.listFirstHits(news->search);
+        setListed(listed_.entriesOfRows(news->rows));
         setStatus(L"Searching\u2026",
-                  counted(listed_.size()) + L" terms found so far; the search goes on");
+                  counted(listed_.only().size()) + L" terms found so far; the search goes on");
         if (firstShown) {
             // More of the beginning, in the same order: the page and the choice stay.
             selectInList(selected);
             return;
         }
-        selectInList(listed_.empty() ? -1 : 0);
-        if (!listed_.empty()) {
-            showEntry(listed_.front(), true, History::Search);
+        selectInList(listed_.only().empty() ? -1 : 0);
+        if (!listed_.only().empty()) {
+            showEntry(listed_.only().front(), true, History::Search);
             markFoundWords();
         }
         return;
@@ -272,8 +226,8 @@ void GlossaryWindow::takeSearchNews() {
         showPage(kCannotSearchNote + entryHtml_);
         return;
     }
-    setListed(rowsListed(news->rows));
-    const std::size_t count = listed_.size();
+    setListed(listed_.entriesOfRows(news->rows));
+    const std::size_t count = listed_.only().size();
     const std::wstring how = news->indexed ? L"" : L" by reading every definition (no index)";
     setStatus(counted(count) + L" found", counted(count) + (count == 1 ? L" term" : L" terms") +
                                               L" found in definitions" + how);
@@ -286,11 +240,11 @@ void GlossaryWindow::takeSearchNews() {
     setNoMatch(count == 0);
     if (count == 0) {
         showPage(u"<font face='MS Sans Serif' size=2>No definition holds <b>" +
-                 escaped(withoutBlanks(foundWords_)) + u"</b>.</font><br><br>" +
+                 escaped(withoutBlanks(definitions_.words())) + u"</b>.</font><br><br>" +
                  (news->indexed ? u"" : kNoIndexNote) + entryHtml_);
         return;
     }
     // The note stays above the first found.
-    showEntry(listed_.front(), true, History::Search, news->indexed ? u"" : kNoIndexNote);
+    showEntry(listed_.only().front(), true, History::Search, news->indexed ? u"" : kNoIndexNote);
     markFoundWords();
 }

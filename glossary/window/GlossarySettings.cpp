@@ -135,7 +135,7 @@ void GlossaryWindow::restoreSettings(int show) {
     if (key && readValue(key.get(), kListWidth, REG_DWORD, &listWidth, sizeof listWidth) &&
         listWidth <= 100000) {
         // Kept whole, as it was set in a window maybe larger (maximised) than this one is yet.
-        listWidening_ = std::max(0, static_cast<int>(listWidth) - designedListWidth());
+        splitter_.restore(static_cast<int>(listWidth) - designedListWidth());
         RECT client = {};
         GetClientRect(window_, &client);
         layout(client.right, client.bottom);
@@ -181,7 +181,7 @@ void GlossaryWindow::saveSettings() const {
     const DWORD zoom = static_cast<DWORD>(pageView_.zoomPercent());
     RegSetValueExW(key.get(), kZoom, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zoom),
                    sizeof zoom);
-    const DWORD listWidth = static_cast<DWORD>(designedListWidth() + listWidening_);
+    const DWORD listWidth = static_cast<DWORD>(designedListWidth() + splitter_.widening());
     RegSetValueExW(key.get(), kListWidth, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&listWidth),
                    sizeof listWidth);
     // A database the user opened is opened again next time; the default needs no word.

@@ -170,16 +170,18 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == TIMER_REDRAW_LIST)
             redrawList();
         else if (wParam == TIMER_SAVE_HISTORY)
-            saveHistory();
+            lookUps_.save();
         else if (wParam == TIMER_NO_MATCH_PAGE)
             showNoMatchPage();
+        else if (wParam == TIMER_SEARCH_PAGE)
+            showDuePage();
         return 0;
     case WM_VKEYTOITEM:
         return -1; // the list's own keys
     case WM_CHARTOITEM:
         // The caret in wParam has 16 bits: the list is asked for the whole of it.
-        return termByFirstLetter(LOWORD(wParam),
-                                 static_cast<int>(SendMessageW(terms_, LB_GETCARETINDEX, 0, 0)));
+        return listed_.itemWithInitial(
+            LOWORD(wParam), static_cast<int>(SendMessageW(terms_, LB_GETCARETINDEX, 0, 0)));
     case WM_DRAWITEM:
         if (wParam != IDC_TERMS)
             return DefWindowProcW(window_, message, wParam, lParam);
@@ -191,25 +193,16 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
             return TRUE;
         }
-        if (reinterpret_cast<HWND>(wParam) == window_ && LOWORD(lParam) == HTCLIENT) {
-            POINT at = {};
-            GetCursorPos(&at);
-            ScreenToClient(window_, &at);
-            if (splitting_ || onSplitter(at)) {
-                SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
-                return TRUE;
-            }
-        }
+        if (splitter_.mouse(message, wParam, lParam, dpi_))
+            return TRUE;
         return DefWindowProcW(window_, message, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
-        if (splitterMouse(message, lParam))
+    case WM_CAPTURECHANGED:
+        if (splitter_.mouse(message, wParam, lParam, dpi_))
             return 0;
         return DefWindowProcW(window_, message, wParam, lParam);
-    case WM_CAPTURECHANGED:
-        splitting_ = false;
-        return 0;
     case WM_ACTIVATE:
         onActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;
@@ -223,7 +216,8 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         limitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
     case WM_DESTROY:
-        saveHistory();
+        showDuePage(); // the word typed last is the one looked up, and remembered
+        lookUps_.save();
         saveSettings();
         PostQuitMessage(0);
         return 0;
@@ -264,8 +258,14 @@ void GlossaryWindow::onCreate() {
         control(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, IDC_GROUP);
     SendMessageW(groupList, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), FALSE);
     groups_.attach(groupLabel, groupList);
+    splitter_.attach(window_, IDC_TERMS, IDC_PAGE);
+    lookUps_.attach(window_);
     pageView_.create(window_, IDC_PAGE, designedPlace(IDC_PAGE), font_.get(),
                      [this](const std::u16string& target) { followLink(target); });
+    pageView_.setDpi(dpi_);
+    pageView_.setFont(font_.get());
+    // Whoever reads the page (a screen reader) or acts on it gets the page of what was typed.
+    pageView_.beforeUse([this] { showDuePage(); });
     control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
     // After Exit in the order of Tab, which goes on to the logo: search, list, page, Exit, then
     // the bottom row leftwards.

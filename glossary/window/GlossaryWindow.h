@@ -3,20 +3,20 @@
 #include "BackgroundLoad.h"
 #include "ClipboardLookup.h"
 #include "DatabaseSet.h"
+#include "DefinitionSearch.h"
 #include "Glossary.h"
 #include "GroupChoice.h"
 #include "HotkeyLookup.h"
+#include "ListedTerms.h"
+#include "LookUpHistory.h"
 #include "LookupPopup.h"
 #include "LookupSettings.h"
 #include "PageView.h"
 #include "ServerSources.h"
+#include "Splitter.h"
 #include "StartArguments.h"
 #include "TrayIcon.h"
 #include "WindowText.h"
-#include "history/Favourites.h"
-#include "history/WordHistory.h"
-#include "search/BackgroundSearch.h"
-#include "search/SetSearch.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
 #include "win32/Handles.h"
@@ -79,7 +79,6 @@ private:
     void fillList();
     void setListItemHeight();
     void drawTerm(const DRAWITEMSTRUCT& item);
-    int termByFirstLetter(wchar_t letter, int caret) const;
     void showSelected();  // List1_Click
     void searchChanged(); // Text1_Change
     Glossary::Match matchFor(const std::u16string& text) const;
@@ -88,6 +87,14 @@ private:
     void showNoMatch(const std::u16string& text);
     void showNoMatchPage();
     std::u16string noMatchText_; // the search text whose page is due
+    // The page of the term a typed key found: built once the keys pause (on a timer), or
+    // before anything reads or uses the page, so that no key waits for an earlier key's page.
+    void showWhenTypingPauses(std::size_t entry, const std::u16string& note);
+    void showDuePage();
+    void dropDuePage();
+    std::size_t dueEntry_ = kNoEntry;
+    std::u16string dueNote_;
+    bool typing_ = false; // the search box is handling a key
     // The term a word that no term begins with is a form of ("dogs" finds "dog"), with the
     // page's note that says so; index -1 when it is none or the database knows no forms.
     Glossary::Match wordFormMatch(const std::u16string& text, std::u16string& note);
@@ -190,7 +197,7 @@ private:
     // The search box shows the term of the page, without searching for it.
     void showTermInSearch(std::size_t index);
     std::u16string rememberedTerm() const;
-    enum class History { Search, Other };
+    using History = LookUpHistory::From;
     // `note`: a note above the entry (why it was chosen), set with it as one page.
     void showEntry(std::size_t index, bool remember, History from = History::Other,
                    const std::u16string& note = std::u16string());
@@ -210,14 +217,13 @@ private:
     // kept within what leaves the page readable at `clientWidth` pixels.
     int clampedWidening(int twips, int clientWidth) const;
     static int designedListWidth(); // in twips
-    void setListWidening(int twips);
-    int shownWidening() const;    // listWidening_ as the window's present width allows it
-    void moveSplitter(int steps); // by keys: steps right (widening the list) or left
-    bool onSplitter(POINT at) const;
-    bool splitterMouse(UINT message, LPARAM lParam); // true when the splitter took it
-    int listWidening_ = 0;
-    bool splitting_ = false;
-    int splitFrom_ = 0, splitStart_ = 0; // the widening and the mouse's x when the drag began
+    Splitter splitter_{
+        [this](int twips, int clientWidth) { return clampedWidening(twips, clientWidth); },
+        [this] {
+            RECT client = {};
+            GetClientRect(window_, &client);
+            layout(client.right, client.bottom);
+        }};
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
@@ -252,63 +258,38 @@ private:
     void searchDefinitions(const std::u16string& text);
     void startDefinitionSearch(); // its thread, opening the database and reading ahead
     void takeSearchNews();
-    std::vector<std::uint32_t> rowsListed(const std::vector<std::uint32_t>& rows) const;
     void filterByWildcards(const std::u16string& text);
     void forgetSearches(); // a database was opened: every term listed, the term search
     // The list shows every term, or only `entries` (a pattern's or a search's finds).
     void setListed(std::vector<std::uint32_t> entries);
     void listEveryTerm();
-    std::size_t listCount() const { return filtered_ ? listed_.size() : glossary_.size(); }
-    std::size_t entryOfItem(std::size_t item) const { return filtered_ ? listed_[item] : item; }
-    int itemOfEntry(std::size_t entry) const; // -1 when it is not listed
     // What the line below the search box says, and what a screen reader reads for it.
     void setStatus(const std::wstring& shown, const std::wstring& spoken);
     void updateSearchName();
     // Marks the words of the search in definitions on the page (after showEntry).
-    void markFoundWords() { pageView_.markWords(foundWords_); }
+    void markFoundWords() { pageView_.markWords(definitions_.words()); }
 
     HWND inDefinitions_ = nullptr, status_ = nullptr;
     bool definitionsMode_ = false;
-    bool filtered_ = false; // the list holds listed_, not every term
-    std::vector<std::uint32_t> listed_;
-    std::unique_ptr<search::SetSearch> definitionSearch_; // over every database shown
-    std::uint64_t definitionSearchId_ = 0;                // the search whose news counts
-    std::uint64_t notedNoIndexFor_ = 0; // the search whose page says there is no index
-    std::uint64_t firstHitsOf_ = 0;     // the search whose first finds are listed
-    std::u16string foundWords_;         // the search text whose words the page marks
-    std::wstring statusName_;           // the status line's accessible name
-    std::wstring findStatus_;           // what the last find in the page said there
-    DWORD lastSearchAt_ = 0;            // tick count of the last change of the search text
+    ListedTerms listed_{glossary_};
+    DefinitionSearch definitions_;
+    std::wstring statusName_; // the status line's accessible name
+    std::wstring findStatus_; // what the last find in the page said there
+    DWORD lastSearchAt_ = 0;  // tick count of the last change of the search text
     std::size_t shownEntry_ = static_cast<std::size_t>(-1); // the entry on the page
-    // Back and Forward: the words of the pages shown, with their entries where known.
-    static constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);
-    struct Visit {
-        std::u16string term;
-        std::size_t entry;
-    };
-    std::vector<Visit> history_;
-    std::size_t historyAt_ = 0; // the entry of history_ shown
-    History lastFrom_ = History::Other;
+    static constexpr std::size_t kNoEntry = LookUpHistory::kNoEntry;
     PageView pageView_;
 
     // The words looked up in the database shown and the favourites, kept per user
     // (GlossaryHistory.cpp); Ctrl+H and Ctrl+Shift+B list them, Ctrl+B adds or removes a word.
-    void historyForDatabase(); // the history of the database about to be shown
-    void traceHistory();       // Back and Forward anew from the words kept
-    void rememberLookUp(const std::u16string& term, bool amend);
-    void saveHistory();
-    void saveFavourites() const;
+    void historyForDatabase();    // the history of the database about to be shown
     bool mayKeepSettings() const; // the product's settings may still be written
     void showRememberedInSearch();
     void toggleFavourite();
     void openHistoryList();
     void openFavourites();
-    history::WordHistory lookedUp_;
-    history::Favourites favourites_;
-    bool favouritesRead_ = false;
-    std::wstring historyOf_;      // the database lookedUp_ belongs to (full path)
-    bool historyUnsaved_ = false; // lookedUp_ changed since it was written
-    bool startPage_ = false;      // the page a database opens on is being shown
+    LookUpHistory lookUps_{[this] { return mayKeepSettings(); }};
+    bool startPage_ = false; // the page a database opens on is being shown
 
     // The word forms of the database wordFormsOf_, read when a search first finds nothing.
     std::unique_ptr<search::WordForms> wordForms_;

@@ -24,6 +24,7 @@
 #define TIMER_REDRAW_LIST 1                  // draw the list after a burst of keys
 #define TIMER_FILL_PAGE 2     // the page's window's: the rest of a long page, while idle
 #define TIMER_NO_MATCH_PAGE 3 // the page of a search that found nothing, once typing pauses
+#define TIMER_SEARCH_PAGE 4   // the page of the term typing found, once typing pauses
 
 // The dialog of the dictionaries shown (a database's sources), and the window's button for it.
 #define IDC_DICTIONARIES 109  // opens the dialog (also Ctrl+D)

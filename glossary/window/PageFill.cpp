@@ -67,7 +67,7 @@ void PageView::show(const std::u16string& html) {
     KillTimer(view_, TIMER_FILL_PAGE);
     HWND fresh = sparePage_.release();
     if (fresh != nullptr)
-        SendMessageW(fresh, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
+        applyZoom(fresh);
     else
         fresh = createPageControl(shownPage());
     if (fresh == nullptr) {

@@ -83,13 +83,13 @@ HWND PageView::createPageControl(HWND after) {
     if (after != nullptr)
         SetWindowPos(page, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    applyFont(page);
     // A page the reader cannot change has nothing to undo; without the steps the control would
     // record, a long page goes in about a fifth faster under Wine.
     SendMessageW(page, EM_SETUNDOLIMIT, 0, 0);
     // Characters the page's fonts do not have come from a font that has them.
     SendMessageW(page, EM_SETLANGOPTIONS, 0, IMF_AUTOFONT | IMF_DUALFONT);
-    if (zoomPercent_ != 100)
-        SendMessageW(page, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
+    applyZoom(page);
     setAccessibleName(page, kPageName);
     SetWindowSubclass(page, pageProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
     return page;
@@ -161,7 +161,19 @@ bool PageView::passesOn(UINT message) const {
     }
 }
 
+void PageView::bringDuePage() {
+    if (!beforeUse_)
+        return;
+    // Counted as a message passed on: the control whose message asked may be one that the new
+    // page would retire, and must outlive its answer.
+    ++passedOn_;
+    beforeUse_();
+    --passedOn_;
+}
+
 LRESULT PageView::passOn(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (readsOrUsesPage(message))
+        bringDuePage();
     if (!pageWhole() && readsOrUsesPage(message))
         fillPage(true);
     ++passedOn_;
@@ -199,25 +211,51 @@ void PageView::coloursChanged(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void PageView::setFont(HFONT font) {
     font_ = font;
+    for (const HWND control : {page_, leavingPage_.get(), sparePage_.get()}) {
+        if (control != nullptr)
+            applyFont(control);
+    }
+}
+
+void PageView::applyFont(HWND control) const {
     // The controls' own font, not their text's: a rich edit given WM_SETFONT puts the font on
     // all of its text, and the page shown would lose its sizes and bold.
     LOGFONTW logical = {};
-    if (GetObjectW(font, sizeof logical, &logical) == 0)
+    if (font_ == nullptr || GetObjectW(font_, sizeof logical, &logical) == 0)
         return;
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
     format.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC | CFM_WEIGHT;
-    const int dpi = GetDeviceCaps(win32::WindowDc(view_).dc(), LOGPIXELSY);
+    // Counted at the page's density, whose zoom makes it that size on the screen.
+    const int dpi = dpi_ != 0 ? dpi_ : GetDeviceCaps(win32::WindowDc(view_).dc(), LOGPIXELSY);
     format.yHeight = MulDiv(std::abs(logical.lfHeight), 1440, dpi);
     format.bCharSet = logical.lfCharSet;
     format.wWeight = static_cast<WORD>(logical.lfWeight);
     format.dwEffects =
         (logical.lfWeight >= FW_BOLD ? CFE_BOLD : 0) | (logical.lfItalic != 0 ? CFE_ITALIC : 0);
     lstrcpynW(format.szFaceName, logical.lfFaceName, LF_FACESIZE);
+    SendMessageW(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+}
+
+void PageView::setDpi(int dpi) {
+    if (dpi == dpi_)
+        return;
+    dpi_ = dpi;
     for (const HWND control : {page_, leavingPage_.get(), sparePage_.get()}) {
         if (control != nullptr)
-            SendMessageW(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+            applyZoom(control);
     }
+    // The page shown goes in again, into a control zoomed before its text: one zoomed after
+    // keeps the old widths of its characters under Wine, and draws them over each other.
+    if (!shownHtml_.empty())
+        show(shownHtml_);
+}
+
+void PageView::applyZoom(HWND control) const {
+    const int system = GetDeviceCaps(win32::WindowDc(view_).dc(), LOGPIXELSY);
+    const int dpi = dpi_ != 0 ? dpi_ : system;
+    SendMessageW(control, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_ * dpi),
+                 static_cast<LPARAM>(100 * system));
 }
 
 void PageView::zoom(int step) {
@@ -226,12 +264,15 @@ void PageView::zoom(int step) {
 
 void PageView::setZoom(int percent) {
     zoomPercent_ = percent;
-    SendMessageW(page_, EM_SETZOOM, static_cast<WPARAM>(zoomPercent_), 100);
+    applyZoom(page_);
 }
 
 bool PageView::translate(MSG& message) {
     // A key in the page while the next one comes in is for the next one, shown whole at once.
     // A click there was aimed at what the page before showed: it only brings the next one.
+    if (message.hwnd != nullptr && (message.hwnd == page_ || formerPage(message.hwnd)) &&
+        readsOrUsesPage(message.message))
+        bringDuePage();
     if (message.hwnd != nullptr && message.hwnd == leavingPage_.get() &&
         readsOrUsesPage(message.message)) {
         fillPage(true);
@@ -254,7 +295,9 @@ LRESULT CALLBACK PageView::pageProcedure(HWND control, UINT message, WPARAM wPar
 }
 
 LRESULT PageView::handlePage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Whoever reads the page or acts on it gets it whole, not as far as it has gone in.
+    // Whoever reads the page or acts on it gets the page due, whole, not as far as it has gone.
+    if (!fillingPage_ && readsOrUsesPage(message))
+        bringDuePage();
     if (control == page_ && !pageWhole() && readsOrUsesPage(message))
         fillPage(true);
     if (control != page_ && formerPage(control)) {

@@ -32,15 +32,22 @@ public:
 
     // Shows `html` from its top; the page before stays until the new one's first screen is in.
     void show(const std::u16string& html);
+    // Called before a message that reads or uses the page is answered, so that a page the
+    // holder has put off (while keys come) is shown first.
+    void beforeUse(std::function<void()> due) { beforeUse_ = std::move(due); }
     // The system's colours or a high-contrast theme changed: every control is told, and the
     // page drawn again where its colours change.
     void coloursChanged(UINT message, WPARAM wParam, LPARAM lParam);
     // Another density: every control of the page, the spare one too, takes the font.
     void setFont(HFONT font);
+    // The density of the screen the page is on, which its text follows (before setFont). The
+    // controls draw their text's points at the system's density: the page is zoomed by the
+    // ratio between the two, and the font's size is counted at this density.
+    void setDpi(int dpi);
     // Half to four times the designed size, in tenths; 0 goes back to the designed size.
     void zoom(int step);
     void setZoom(int percent);
-    int zoomPercent() const { return zoomPercent_; }
+    int zoomPercent() const { return zoomPercent_; } // the reader's, without the density's
 
     // Keys that act on the page wherever its control is in the window's message loop; true
     // when `message` was taken. The message of a control leaving may be given to the new one.
@@ -65,6 +72,9 @@ private:
     LRESULT passOn(UINT message, WPARAM wParam, LPARAM lParam);
     bool passesOn(UINT message) const;
     void fitControls();
+    void applyZoom(HWND control) const;
+    void applyFont(HWND control) const;
+    void bringDuePage();
 
     // How a page goes in (PageFill.cpp): its first screen a slice at a time, then the rest
     // while the window is idle.
@@ -90,7 +100,9 @@ private:
     HWND view_ = nullptr;
     HFONT font_ = nullptr;
     Follow follow_;
+    std::function<void()> beforeUse_;
     int zoomPercent_ = 100;
+    int dpi_ = 0;              // 0: the system's
     std::u16string shownHtml_; // the page as shown, drawn again when the colours change
     PageColours shownColours_; // and the colours it was drawn in
     std::vector<PageLink> links_;

@@ -2,7 +2,7 @@
 // view holds: the one showing the page and the spare one made for the next page while the
 // window was idle, which shows the next page the reader looks up.
 #include "GlossaryWindowFixture.h"
-#include "helpers/SentMessages.h"
+#include "SentMessageWatch.h"
 #include "win32/Gdi.h"
 #include "win32/Handles.h"
 
@@ -40,50 +40,6 @@ bool idleWithSparePage(const GlossaryProcess& glossary) {
         kTimeoutMs);
 }
 
-// The windows of the glossary that were sent a message, recorded from inside its process by
-// the watcher library a hook of this test loads there, for as long as this lives.
-class SentMessageWatch {
-public:
-    explicit SentMessageWatch(const GlossaryProcess& glossary)
-        : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                      sizeof(sentmessages::Record), sentmessages::kMappingName)),
-          view_(mapping_ ? MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0,
-                                         sizeof(sentmessages::Record))
-                         : nullptr),
-          watcher_(LoadLibraryA((binaryDirectory() + "\\message_watcher.dll").c_str())) {
-        const auto watch = watcher_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-                                          GetProcAddress(watcher_.get(), "watchSentMessage")))
-                                    : nullptr;
-        if (view_ && watch != nullptr)
-            hook_ = SetWindowsHookExW(WH_CALLWNDPROC, watch, watcher_.get(),
-                                      GetWindowThreadProcessId(glossary.window(), nullptr));
-    }
-    ~SentMessageWatch() {
-        if (hook_ != nullptr)
-            UnhookWindowsHookEx(hook_);
-    }
-    SentMessageWatch(const SentMessageWatch&) = delete;
-    SentMessageWatch& operator=(const SentMessageWatch&) = delete;
-
-    bool valid() const { return hook_ != nullptr; }
-    bool wasSent(HWND window, UINT message) const {
-        const auto* record = static_cast<const sentmessages::Record*>(view_.get());
-        const LONG count = std::min<LONG>(LONG{record->count}, sentmessages::kCapacity);
-        for (LONG i = 0; i < count; ++i) {
-            if (record->sent[i].message == message &&
-                record->sent[i].window == reinterpret_cast<std::uintptr_t>(window))
-                return true;
-        }
-        return false;
-    }
-
-private:
-    win32::Handle mapping_;
-    win32::View view_;
-    win32::Library watcher_;
-    HHOOK hook_ = nullptr;
-};
-
 TEST_F(GlossaryWindowTest, AColourChangeReachesTheSparePageControlThatShowsTheNextPage) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
@@ -108,23 +64,36 @@ TEST_F(GlossaryWindowTest, AColourChangeReachesTheSparePageControlThatShowsTheNe
     EXPECT_EQ(shownPageControl(glossary), spare);
 }
 
-// The size in twips that the window's font has at `dpi` (8 points), as a rich edit counts it.
+// The size in twips that the window's font has at `dpi` (8 points), as a rich edit counts it
+// at the system's density.
 int fontTwipsAt(int dpi) {
     const win32::WindowDc screen(nullptr);
     return MulDiv(MulDiv(8, dpi, 72), 1440, GetDeviceCaps(screen.dc(), LOGPIXELSY));
 }
 
-TEST_F(GlossaryWindowTest, ADensityChangeReachesThePageShownAndTheNextPages) {
+// The size in twips the page's own font shows at: its size in points, zoomed.
+int shownFontTwips(const GlossaryProcess& glossary) {
+    return glossary.pageFontTwips() * glossary.pageZoom() / 100;
+}
+
+// Rounding the font to whole pixels at either density.
+constexpr int kTwipsRounding = 15;
+
+TEST_F(GlossaryWindowTest, ADensityChangeScalesThePageShownAndTheNextPagesWithTheirText) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
     ASSERT_TRUE(
         eventually([&] { return contains(glossary.pageText(), L"small store"); }, kTimeoutMs));
     ASSERT_TRUE(idleWithSparePage(glossary));
     ASSERT_EQ(glossary.pageFontTwips(), fontTwipsAt(96));
+    ASSERT_EQ(glossary.pageZoom(), 100);
 
+    // The text's sizes are points at the system's density: the page is zoomed to twice them.
     ASSERT_TRUE(glossary.moveToScreenOfDpi(192, RECT{0, 0, 1280, 1024}));
-    EXPECT_EQ(glossary.pageFontTwips(), fontTwipsAt(192)) << "the page shown";
-    // Which keeps its own formatting: the term in bold at 12 points.
+    EXPECT_EQ(glossary.pageZoom(), 200) << "the page shown";
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-page-192dpi.bmp");
+    EXPECT_NEAR(shownFontTwips(glossary), fontTwipsAt(192), kTwipsRounding) << "its own font";
+    // Which keeps its own formatting: the term in bold at 12 points, shown at twice that.
     bool bold = false;
     COLORREF color = CLR_INVALID;
     int twips = 0;
@@ -135,12 +104,22 @@ TEST_F(GlossaryWindowTest, ADensityChangeReachesThePageShownAndTheNextPages) {
     glossary.setSearch(L"Compiler");
     ASSERT_TRUE(
         eventually([&] { return contains(glossary.pageText(), L"Translates code."); }, kTimeoutMs));
-    EXPECT_EQ(glossary.pageFontTwips(), fontTwipsAt(192)) << "the page after: the spare control";
+    EXPECT_EQ(glossary.pageZoom(), 200) << "the page after: the spare control";
+    EXPECT_NEAR(shownFontTwips(glossary), fontTwipsAt(192), kTwipsRounding);
     ASSERT_TRUE(idleWithSparePage(glossary));
     glossary.setSearch(L"compression");
     ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"Makes data smaller."); },
                            kTimeoutMs));
-    EXPECT_EQ(glossary.pageFontTwips(), fontTwipsAt(192)) << "the page after that";
+    EXPECT_EQ(glossary.pageZoom(), 200) << "the page after that";
+    EXPECT_NEAR(shownFontTwips(glossary), fontTwipsAt(192), kTwipsRounding);
+
+    // The reader's zoom goes on top of the density's, and is remembered as the reader's.
+    PostMessageW(glossary.window(), WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, WHEEL_DELTA), 0);
+    EXPECT_TRUE(eventually([&] { return glossary.pageZoom() == 220; }, kTimeoutMs));
+    glossary.clickExit();
+    DWORD exitCode = 0;
+    ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
+    EXPECT_EQ(readDword(HKEY_CURRENT_USER, kSettings, "Zoom"), 110u);
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 namespace sentmessages {
 
 constexpr wchar_t kMappingName[] = L"Local\\GlossaryTestSentMessages";
-constexpr LONG kCapacity = 1024;
+constexpr LONG kCapacity = 4096;
 
 struct Sent {
     std::uint32_t message;

@@ -1,6 +1,9 @@
 // Loaded into a program by a test's WH_CALLWNDPROC hook: records which of its windows were sent
-// a colour change or a font, whoever sent it, in the memory the test made.
+// a colour change, a font or a piece of a page's text, whoever sent it, in the memory the test
+// made.
 #include "SentMessages.h"
+
+#include <richedit.h>
 
 namespace {
 
@@ -22,7 +25,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     watchSentMessage(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && sent != nullptr &&
-        (sent->message == WM_SYSCOLORCHANGE || sent->message == WM_SETFONT)) {
+        (sent->message == WM_SYSCOLORCHANGE || sent->message == WM_SETFONT ||
+         sent->message == EM_SETTEXTEX)) {
         if (sentmessages::Record* const shared = record()) {
             const LONG at = InterlockedIncrement(&shared->count) - 1;
             if (at < sentmessages::kCapacity)

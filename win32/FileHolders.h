@@ -62,12 +62,22 @@ inline std::vector<RM_PROCESS_INFO> processesHolding(const std::vector<std::wstr
     return holders;
 }
 
+// A name a program gives itself, on one line: its line breaks and other controls would let it
+// write lines of its own into the report, the event log and the tool's standard error.
+inline std::wstring oneLine(std::wstring name) {
+    for (wchar_t& c : name) {
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || c == 0x2028 || c == 0x2029)
+            c = L' ';
+    }
+    return name;
+}
+
 // The programs that hold `path` open, as the Restart Manager names them: "Backup Agent
 // (process 1234)". Empty where the system cannot tell.
 inline std::vector<std::wstring> programsHolding(const std::wstring& path) {
     std::vector<std::wstring> names;
     for (const RM_PROCESS_INFO& holder : processesHolding({path})) {
-        const std::wstring name = holder.strAppName;
+        const std::wstring name = oneLine(holder.strAppName);
         names.push_back((name.empty() ? L"a program" : name) + L" (process " +
                         std::to_wstring(holder.Process.dwProcessId) + L")");
     }

@@ -3,7 +3,6 @@
 #include "AccessRights.h"
 #include "AdministratorsOnly.h"
 #include "Handles.h"
-#include "PrivateNamespace.h"
 
 #include <aclapi.h>
 #include <windows.h>
@@ -15,19 +14,15 @@
 namespace win32 {
 
 // The one lock of setup and the uninstaller: a run holds it from before it reads anything to
-// its end, so that no run undoes or removes what another one is doing. Where the system makes
-// private namespaces, in the Administrators' own (kRunLockNamespace; its boundary holds no
-// session, so runs of every session count), where no one else can make an object of its name
-// first; elsewhere in the global namespace under this name, judged by its owner and list.
+// its end, so that no run undoes or removes what another one is doing. In the global namespace,
+// judged by its owner and list. Not in a private namespace: one can no longer be opened once the
+// process that made it has closed it, and the relay that would make it ends while its copy
+// holds the lock, so the next run would make another namespace and a lock of its own.
 constexpr wchar_t kRunLockName[] = L"Global\\Technical Glossary setup and removal";
 // Taken before the run lock and held until the run lock is safely held: the uninstaller's
 // first process lets the run lock go for its copy, which takes it again, and a run waiting
 // for the run lock would otherwise come in between and repair what the copy then removes.
 constexpr wchar_t kRunEntryLockName[] = L"Global\\Technical Glossary setup and removal, entry";
-// The Administrators' private namespace of both locks, and their names in it.
-constexpr wchar_t kRunLockNamespace[] = L"Technical Glossary";
-constexpr wchar_t kRunLockShortName[] = L"setup and removal";
-constexpr wchar_t kRunEntryLockShortName[] = L"setup and removal, entry";
 // How long a second run waits for the first before it ends with 1618.
 constexpr DWORD kRunLockWaitMs = 10000;
 
@@ -56,8 +51,8 @@ public:
         Failed,           // it could not be made or waited for: error()
     };
 
-    // Waits at most `waitMs` for the lock named `name` (kRunLockName or kRunEntryLockName; any
-    // other is used as it is, in the global namespace, as the tests' own locks are).
+    // Waits at most `waitMs` for the lock named `name` (kRunLockName or kRunEntryLockName, or
+    // the tests' own).
     static RunLock take(const wchar_t* name = kRunLockName, DWORD waitMs = kRunLockWaitMs) {
         RunLock lock;
         lock.name_ = name;
@@ -66,19 +61,7 @@ public:
             lock.error_ = GetLastError();
             return lock;
         }
-        const std::wstring shortName = lock.name_ == kRunLockName        ? kRunLockShortName
-                                       : lock.name_ == kRunEntryLockName ? kRunEntryLockShortName
-                                                                         : L"";
-        if (!shortName.empty()) {
-            lock.space_ = PrivateNamespace::open(kRunLockNamespace);
-            if (lock.space_.state() == PrivateNamespace::State::Refused) {
-                lock.refused(lock.space_.error());
-                return lock;
-            }
-        }
-        const bool inNamespace = lock.space_.state() == PrivateNamespace::State::Open;
-        const std::wstring object = inNamespace ? lock.space_.nameOf(shortName) : lock.name_;
-        lock.handle_.reset(CreateMutexW(security.attributes(), FALSE, object.c_str()));
+        lock.handle_.reset(CreateMutexW(security.attributes(), FALSE, lock.name_.c_str()));
         const DWORD made = GetLastError();
         if (!lock.handle_) {
             // An object of another kind, or one whose list keeps this run out; or an owner this
@@ -90,8 +73,7 @@ public:
                 lock.error_ = made;
             return lock;
         }
-        // In the namespace only administrators could have made it.
-        if (made == ERROR_ALREADY_EXISTS && !inNamespace) {
+        if (made == ERROR_ALREADY_EXISTS) {
             PSECURITY_DESCRIPTOR descriptor = nullptr;
             const DWORD read =
                 GetSecurityInfo(lock.handle_.get(), SE_KERNEL_OBJECT,
@@ -124,9 +106,8 @@ public:
     }
 
     RunLock(RunLock&& other) noexcept
-        : space_(std::move(other.space_)), handle_(std::move(other.handle_)),
-          name_(std::move(other.name_)), state_(other.state_), who_(std::move(other.who_)),
-          error_(other.error_) {
+        : handle_(std::move(other.handle_)), name_(std::move(other.name_)), state_(other.state_),
+          who_(std::move(other.who_)), error_(other.error_) {
         other.state_ = State::Failed;
     }
     RunLock& operator=(RunLock&&) = delete;
@@ -139,7 +120,6 @@ public:
         if (held())
             ReleaseMutex(handle_.get());
         handle_.reset();
-        space_.reset();
         state_ = State::Failed;
     }
 
@@ -159,22 +139,18 @@ public:
 private:
     RunLock() = default;
 
-    // Kept out: by the object's list, or by the namespace's, or the namespace's boundary, which
-    // only an administrator is within. A run that is none lacks rights; an administrator kept
-    // out of an object of the lock's name meets one that someone else made (in the global
-    // namespace only).
+    // Kept out by the object's list: a run that is no administrator lacks rights; an
+    // administrator kept out meets an object of the lock's name that someone else made.
     void refused(DWORD error) {
         error_ = error;
         if (!runsAsAdministrator()) {
             state_ = State::NotAdministrator;
-        } else if (space_.state() == PrivateNamespace::State::Unavailable) {
+        } else {
             state_ = State::Untrusted;
             who_ = L"An account that is no administrator";
         }
     }
 
-    // Declared first, so that it is closed after the object in it.
-    PrivateNamespace space_ = PrivateNamespace::none();
     Handle handle_;
     std::wstring name_ = kRunLockName;
     State state_ = State::Failed;

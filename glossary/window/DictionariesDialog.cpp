@@ -1,5 +1,6 @@
 #include "DictionariesDialog.h"
 
+#include "DialogFit.h"
 #include "DictionariesRows.h"
 #include "GroupSection.h"
 #include "HeaderColours.h"
@@ -330,6 +331,7 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         stateOf(dialog).open = dialog;
         fill(dialog);
+        fitToWorkArea(dialog, IDC_SOURCES);
         SetFocus(GetDlgItem(dialog,
                             IsWindowEnabled(GetDlgItem(dialog, IDC_SOURCES)) ? IDC_SOURCES : IDOK));
         return FALSE; // the focus is set

@@ -1,5 +1,8 @@
 // Keys that act wherever the focus is in the window, before the dialog manager sees them.
 #include "GlossaryWindow.h"
+#include "Ids.h"
+
+#include <utility>
 
 namespace {
 
@@ -58,6 +61,15 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
         if (message.wParam == 'G') {
             SetFocus(self->groups_.list());
             return true;
+        }
+        // The buttons' access keys, as a dialog would take them.
+        for (const auto& [key, id] : {std::pair<WPARAM, int>{'I', IDC_IN_DEFINITIONS},
+                                      {'N', IDC_DICTIONARIES},
+                                      {'X', IDC_EXIT}}) {
+            if (message.wParam == key) {
+                SendMessageW(GetDlgItem(self->window_, id), BM_CLICK, 0, 0);
+                return true;
+            }
         }
         return false;
     }

@@ -239,7 +239,7 @@ void GlossaryWindow::onCreate() {
     search_ = control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, IDC_SEARCH);
     // Next in the tab order after the search box it switches; Ctrl+Shift+F does so too.
     inDefinitions_ =
-        control(L"BUTTON", L"In definitions", WS_TABSTOP | BS_AUTOCHECKBOX, IDC_IN_DEFINITIONS);
+        control(L"BUTTON", L"&In definitions", WS_TABSTOP | BS_AUTOCHECKBOX, IDC_IN_DEFINITIONS);
     status_ = control(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_SEARCH_STATUS);
     // The list holds no strings: it draws the program's own terms, so a million of them are
     // there at once (see drawTerm).
@@ -266,10 +266,10 @@ void GlossaryWindow::onCreate() {
     pageView_.setFont(font_.get());
     // Whoever reads the page (a screen reader) or acts on it gets the page of what was typed.
     pageView_.beforeUse([this] { showDuePage(); });
-    control(L"BUTTON", L"Exit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
+    control(L"BUTTON", L"E&xit", WS_TABSTOP | BS_PUSHBUTTON, IDC_EXIT);
     // After Exit in the order of Tab, which goes on to the logo: search, list, page, Exit, then
     // the bottom row leftwards.
-    control(L"BUTTON", L"Dictionaries...", WS_TABSTOP | BS_PUSHBUTTON, IDC_DICTIONARIES);
+    control(L"BUTTON", L"Dictio&naries...", WS_TABSTOP | BS_PUSHBUTTON, IDC_DICTIONARIES);
     // A tab stop: Enter or Space there opens the maker's page (see translateAccelerator).
     logoControl_ =
         control(L"STATIC", L"", WS_TABSTOP | SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, IDC_LOGO);

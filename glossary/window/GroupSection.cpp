@@ -1,6 +1,7 @@
 #include "GroupSection.h"
 
 #include "DictionariesRows.h"
+#include "HeaderColours.h"
 #include "Ids.h"
 #include "WindowText.h"
 
@@ -67,6 +68,7 @@ void GroupSection::init(HWND dialog, const DictionaryChoices& choices) {
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                      reinterpret_cast<LPARAM>(&header));
     }
+    drawHeaderInSystemColours(list);
     SendDlgItemMessageW(dialog, IDC_GROUP_NAME, EM_LIMITTEXT, groups::kLongestName, 0);
     // The group the window shows is the one to change, else the first.
     const std::size_t shown = choices.groups.chosen();

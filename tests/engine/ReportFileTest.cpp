@@ -3,6 +3,7 @@
 #include "base/SystemErrorText.h"
 #include "engine/UninstallReport.h"
 #include "support/WinTestSupport.h"
+#include "win32/FileHolders.h"
 #include "win32/FileWrite.h"
 #include "win32/Handles.h"
 
@@ -62,4 +63,14 @@ TEST(ReportFile, OnlyAPlainFileOfItsOwnIsWrittenAndEmptiedFirst) {
     // A folder part that is a file, and a new file refused, leave nothing.
     EXPECT_FALSE(refused.open(report + "\\inner.txt", {}));
     EXPECT_FALSE(fileExists(report + "\\inner.txt"));
+}
+
+TEST(HolderNames, AProgramsOwnNameCannotStartLinesOfItsOwnInWhatAdministratorsRead) {
+    // A program names itself (its window's title, its version text): a line break there would
+    // forge a line of setup's in the event log and on the tool's standard error.
+    EXPECT_EQ(win32::oneLine(L"Backup\r\nsetup.exe: installed\x2028ok\x85\t."),
+              L"Backup  setup.exe: installed ok  .");
+    EXPECT_EQ(win32::oneLine(L"R\u00e9sum\u00e9 \u0395\u03bb\u03bb\u03ac\u03b4\u03b1"),
+              L"R\u00e9sum\u00e9 \u0395\u03bb\u03bb\u03ac\u03b4\u03b1")
+        << "letters of any script stay";
 }

@@ -3,6 +3,7 @@
 // dictionaries of both and removes one; the set is remembered, a database whose dictionaries
 // are all off is never opened, and one that cannot be read is named on the page.
 #include "GlossaryWindowFixture.h"
+#include "ScreenLooks.h"
 #include "driver/ScreenCapture.h"
 #include "search/SearchTestDatabase.h"
 
@@ -97,6 +98,38 @@ void rememberChoice(const std::string& path, const std::string& line) {
 }
 
 const wchar_t kLeftOut[] = L"A database is left out";
+
+// The whole frame inside the work area of the dialog's screen.
+bool onItsScreen(HWND dialog) {
+    MONITORINFO screen = {};
+    screen.cbSize = sizeof screen;
+    RECT frame = {}, inside = {};
+    return GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &screen) &&
+           GetWindowRect(dialog, &frame) && IntersectRect(&inside, &frame, &screen.rcWork) &&
+           EqualRect(&inside, &frame);
+}
+
+// A list's column titles on the buttons' face (black in the scheme), in their text's colour
+// (white): a themed header keeps a white face, a run of white as wide as its first column.
+bool titlesShowInSystemColours(HWND list) {
+    const auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    RECT first = {};
+    GetClientRect(header, &first);
+    first.right = static_cast<LONG>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    int longestWhite = 0, white = 0;
+    for (int y = first.top; y < first.bottom; ++y) {
+        int run = 0;
+        for (int x = first.left + 2; x < first.right - 2; ++x) {
+            POINT at = {x, y};
+            ClientToScreen(header, &at);
+            const bool isWhite = driver::screenPixel(at) == RGB(255, 255, 255);
+            run = isWhite ? run + 1 : 0;
+            white += isWhite ? 1 : 0;
+            longestWhite = std::max(longestWhite, run);
+        }
+    }
+    return longestWhite < (first.right - first.left) / 2 && white > 10;
+}
 
 } // namespace
 
@@ -228,61 +261,29 @@ TEST_F(GlossaryWindowTest, TheDialogWithTwoDatabasesFitsAtEachDensityAndShowsIts
     writeFoldoc(folder_.file("foldoc.mdb"));
     writeJargon(folder_.file("jargon.mdb"));
     rememberAdded(folder_.file("jargon.mdb"));
-    struct Look {
-        const char* name;
-        DWORD dpi;
-        bool highContrast;
-    };
-    for (const Look look :
-         {Look{"96dpi", 96, false}, Look{"192dpi", 192, false}, Look{"high-contrast", 96, true}}) {
+    // Beside the looks pictured, a density whose dialog would be taller than the screen.
+    std::vector<ScreenLook> looks(std::begin(kScreenLooks), std::end(kScreenLooks));
+    looks.push_back({"240dpi", 240, false});
+    for (const ScreenLook& look : looks) {
         SCOPED_TRACE(look.name);
         deleteValue(HKEY_CURRENT_USER, kSettings, "Window placement"); // the designed size
         const ScreenDensity density(look.dpi);
-        std::unique_ptr<SystemColours> scheme;
-        if (look.highContrast)
-            scheme = std::make_unique<SystemColours>(
-                std::initializer_list<int>{COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE,
-                                           COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT},
-                std::initializer_list<COLORREF>{RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0),
-                                                RGB(255, 255, 255), RGB(0, 255, 255),
-                                                RGB(0, 0, 0)});
+        const std::unique_ptr<SystemColours> scheme = highContrastFor(look);
         GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "foldoc.mdb");
         ASSERT_TRUE(readyForTheKeyboard(glossary));
         ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 5; }, kTimeoutMs));
         const HWND dialog = openDialog(glossary);
         ASSERT_NE(dialog, nullptr);
-        const HWND list = GetDlgItem(dialog, IDC_SOURCES);
         RedrawWindow(dialog, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
         Sleep(300);
         driver::saveWindowImage(dialog, binaryDirectory() + "\\glossary-databases-dialog-" +
                                             look.name + ".bmp");
         EXPECT_TRUE(fitsInside(dialog));
+        EXPECT_TRUE(onItsScreen(dialog)) << "OK and Cancel within reach of the mouse";
         if (look.highContrast) {
-            // The header on the buttons' face (black), its titles in their text's colour
-            // (white): a themed header keeps a white face, a run of white as wide as its first
-            // column.
-            const auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-            RECT first = {};
-            GetClientRect(header, &first);
-            first.right = static_cast<LONG>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
-            int longestWhite = 0, white = 0, longestAt = 0;
-            for (int y = first.top; y < first.bottom; ++y) {
-                int run = 0;
-                for (int x = first.left + 2; x < first.right - 2; ++x) {
-                    POINT at = {x, y};
-                    ClientToScreen(header, &at);
-                    const bool isWhite = driver::screenPixel(at) == RGB(255, 255, 255);
-                    run = isWhite ? run + 1 : 0;
-                    white += isWhite ? 1 : 0;
-                    if (run > longestWhite)
-                        longestAt = y;
-                    longestWhite = std::max(longestWhite, run);
-                }
-            }
-            EXPECT_LT(longestWhite, (first.right - first.left) / 2)
-                << "a white header face, " << longestAt - first.top << " pixels below its top";
-            EXPECT_GT(white, 10) << "the title \"Dictionary\" shows";
+            for (const int list : {IDC_SOURCES, IDC_GROUP_MEMBERS})
+                EXPECT_TRUE(titlesShowInSystemColours(GetDlgItem(dialog, list))) << list;
         }
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));

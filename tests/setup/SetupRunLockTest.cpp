@@ -8,7 +8,6 @@
 #include "support/RegistryTestSupport.h"
 #include "support/WinTestSupport.h"
 #include "win32/Handles.h"
-#include "win32/PrivateNamespace.h"
 #include "win32/Process.h"
 #include "win32/RunLock.h"
 
@@ -122,12 +121,7 @@ TEST(SetupRunLock, AnOrdinaryUserCanNeitherHoldTheLockNorPassOffAnObjectOfItsNam
     const std::set<std::string> before = snapshot();
     const std::string directory = "C:\\Run Lock\\Technical Glossary";
     const std::string report = reports.file("squatted.txt");
-    // Where the system makes private namespaces, the locks live in the Administrators' own and
-    // the global names are no one's business; elsewhere (Wine 8 makes none) the global names
-    // are the locks, and an object of theirs that others may use keeps every run out.
-    const bool privateNamespaces =
-        win32::PrivateNamespace::open(win32::kRunLockNamespace).state() ==
-        win32::PrivateNamespace::State::Open;
+    // An object of the locks' names that others may use keeps every run out, and says why.
     // Made first while no run holds the names: a mutex the user may take, release or make look
     // abandoned at will, and an object of another kind.
     for (const bool mutex : {true, false}) {
@@ -141,46 +135,32 @@ TEST(SetupRunLock, AnOrdinaryUserCanNeitherHoldTheLockNorPassOffAnObjectOfItsNam
         ASSERT_TRUE(squatted[0].valid() && squatted[1].valid());
         const DWORD setup = run(setupProgram() + " /S \"/LOG=" + report + "\" /D=" + directory);
         const std::string text = readFile(report);
-        if (privateNamespaces) {
-            EXPECT_EQ(setup, 0u) << text;
-            expectWhole(directory);
-            EXPECT_EQ(run(registered("QuietUninstallString")), 0u);
-        } else {
-            EXPECT_EQ(setup, kAnotherRunning);
-            const std::string entryLine =
-                "Start\tGlobal\\Technical Glossary setup and removal, entry\t";
-            EXPECT_NE(
-                text.find(entryLine + "failed: Setup cannot tell whether another installation"),
-                std::string::npos)
-                << text;
-        }
+        EXPECT_EQ(setup, kAnotherRunning);
+        const std::string entryLine =
+            "Start\tGlobal\\Technical Glossary setup and removal, entry\t";
+        EXPECT_NE(text.find(entryLine + "failed: Setup cannot tell whether another installation"),
+                  std::string::npos)
+            << text;
         EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
         EXPECT_FALSE(fileExists(directory));
     }
     const std::vector<std::string> untouched = changedBesides(before, snapshot(), reports.path());
     EXPECT_TRUE(untouched.empty()) << join(untouched);
 
-    // While a run holds the lock, the user can neither wait for it nor open it to keep it: nor
-    // the namespace it lies in, where there is one.
+    // While a run holds the lock, the user can neither wait for it nor open it to keep it.
     DWORD opened = 0, made = 0;
-    auto space = win32::PrivateNamespace::State::Open;
     const ObservedRun held =
         runObserved(setupProgram() + " /S /D=" + directory, kTimeoutMs, {},
                     {"setup", "kernel32.dll", "MoveFileExW", 2}, [&] {
                         asOrdinaryUser([&] {
-                            space = win32::PrivateNamespace::open(win32::kRunLockNamespace).state();
                             const win32::Handle open(OpenMutexW(SYNCHRONIZE, FALSE, kLockName));
                             opened = open ? ERROR_SUCCESS : GetLastError();
                             const win32::Handle create(CreateMutexW(nullptr, FALSE, kLockName));
                             made = create ? ERROR_SUCCESS : GetLastError();
                         });
                     });
-    if (privateNamespaces) {
-        EXPECT_EQ(space, win32::PrivateNamespace::State::Refused);
-    } else {
-        EXPECT_EQ(opened, static_cast<DWORD>(ERROR_ACCESS_DENIED));
-        EXPECT_EQ(made, static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    }
+    EXPECT_EQ(opened, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(made, static_cast<DWORD>(ERROR_ACCESS_DENIED));
     ASSERT_FALSE(held.processes.empty());
     EXPECT_EQ(held.processes[0].exitCode, 0u);
     expectWhole(directory);

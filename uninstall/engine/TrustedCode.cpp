@@ -89,8 +89,11 @@ bool othersMayChangeFolder(const std::string& folder, const win32::RunningAccoun
         CreateFileA(folder.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!handle)
-        return false;
+    // One this run cannot even judge (its list keeps administrators out) is not theirs: kept.
+    if (!handle) {
+        const DWORD error = GetLastError();
+        return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+    }
     std::vector<BYTE> security = securityOfHandle(handle.get());
     return othersMayPlantIn(described(security), trusted);
 }

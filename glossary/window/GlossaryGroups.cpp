@@ -20,11 +20,14 @@ void GlossaryWindow::takeGroups(groups::Groups made) {
 void GlossaryWindow::showGroup() {
     if (mayKeepSettings())
         groups_.save();
-    if (reading_) {
-        // The terms being read are read again, through the group.
-        if (opening_.empty())
-            loadGlossary();
-    } else
-        rereadSet();
-    setStatus(groups_.note(), groups_.spokenNote());
+    // The terms are read again through the group, on a thread of their own: the window answers
+    // meanwhile, and the note says which group is coming.
+    groupNoteDue_ = true;
+    rereadSet();
+    if (!reading_)
+        return; // read at once, and said
+    if (!rereading_)
+        groupNoteDue_ = false; // the start's terms, read again: their own note follows
+    setStatus(groups_.note() + L" \u2013 " + kReadingTerms,
+              groups_.spokenNote() + L" " + kReadingTermsSpoken);
 }

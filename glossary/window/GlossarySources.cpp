@@ -78,7 +78,7 @@ SetForm formOf(const DictionaryChoices& choices) {
 } // namespace
 
 void GlossaryWindow::chooseDictionaries() {
-    if (reading_)
+    if (reading_ && !rereading_)
         return; // the choice applies to terms that are not in yet
     const std::wstring path = databasePath();
     DictionaryChoices choices;
@@ -127,31 +127,8 @@ void GlossaryWindow::chooseDictionaries() {
     rereadSet();
 }
 
-void GlossaryWindow::rereadSet() {
-    const std::wstring path = databasePath();
-    // The list and the pages anew, on the term shown when it is still there.
-    DatabaseRead read;
-    const auto remembered = [this](const std::wstring& database) {
-        return rememberedSources(database);
-    };
-    if (!readDatabase(path, databases_.members(path, remembered), databases_.order(),
-                      groups_.model().shown(), read)
-             .empty())
-        return; // gone since it was opened: the window keeps what it shows
-    databases_.setProblems(std::move(read.setProblems));
-    // The page is made anew below.
-    serverPage_.shown = false;
-    const std::u16string term =
-        shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
-    glossary_ = std::move(read.glossary);
-    showDatabase(term);
-    const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
-    if (selected != LB_ERR)
-        showTermInSearch(static_cast<std::size_t>(selected));
-}
-
 void GlossaryWindow::addDatabase(const std::wstring& path) {
-    if (reading_) {
+    if (reading_ && !rereading_) {
         MessageBeep(MB_ICONWARNING);
         return; // the terms being read come first
     }

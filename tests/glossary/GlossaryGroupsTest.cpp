@@ -374,3 +374,25 @@ TEST_F(GlossaryWindowTest, ThreeGroupsChosenInARowEndOnTheLastGroupsTermsAlone) 
     EXPECT_TRUE(isFoldocTerm(glossary.listText(kFoldocTerms)));
     EXPECT_TRUE(answers(glossary));
 }
+
+TEST_F(GlossaryWindowTest, AWordTypedWhileAGroupsTermsAreReadIsSearchedInThemOnceTheyAreIn) {
+    writeLargeTwoDictionaries(folder_.file("large.mdb"), kFoldocTerms, kJargonTerms);
+    rememberGroups({u"=Foldoc", u"+foldoc", u"=Jargon", u"+jargon"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "large.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == kFoldocTerms + kJargonTerms + 1; },
+                           kTimeoutMs));
+
+    ASSERT_TRUE(chooseGroupInList(glossary, 2, kAnswerMs));
+    glossary.setSearch(L"beta 250000");
+    EXPECT_TRUE(answers(glossary));
+    ASSERT_TRUE(eventually(
+        [&] {
+            return glossary.itemCount() == kJargonTerms + 1 &&
+                   glossary.listText(glossary.selected()) == L"beta 250000";
+        },
+        kTimeoutMs));
+    EXPECT_EQ(glossary.searchText(), L"beta 250000");
+    const std::wstring page = pageOf(glossary, L"beta 250000");
+    EXPECT_TRUE(contains(page, L"jargon on beta 250000.")) << page;
+}

@@ -10,11 +10,14 @@ void GlossaryWindow::pickGroup(std::size_t choice) {
         MessageBeep(MB_OK); // no such group
 }
 
-void GlossaryWindow::takeGroups(groups::Groups made) {
-    if (groups_.take(std::move(made)))
+bool GlossaryWindow::takeGroups(groups::Groups made) {
+    if (groups_.take(std::move(made))) {
         showGroup();
-    else if (mayKeepSettings())
+        return true;
+    }
+    if (mayKeepSettings())
         groups_.save();
+    return false;
 }
 
 void GlossaryWindow::showGroup() {

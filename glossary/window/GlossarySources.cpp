@@ -109,22 +109,24 @@ void GlossaryWindow::chooseDictionaries() {
     choices.groups = groups_.model();
     if (!::chooseDictionaries(instance_, window_, choices, servers(), dictionariesDialog_))
         return;
-    takeGroups(std::move(choices.groups));
     if (rememberedServers(choices.servers) != serversBefore) {
         servers().choice() = std::move(choices.servers);
         // The page shown, with the servers chosen now.
         redrawServerPage();
     }
     const SetForm after = formOf(choices);
-    if (after == before)
-        return; // nothing to read again
-    for (std::size_t d = 0; d < choices.databases.size(); ++d) {
-        if (choices.databases[d].refusal == search::SourceView::Refusal::None)
-            chosenSources_[choices.databases[d].path] = after.choices[d];
+    const bool setChanged = !(after == before);
+    if (setChanged) {
+        for (std::size_t d = 0; d < choices.databases.size(); ++d) {
+            if (choices.databases[d].refusal == search::SourceView::Refusal::None)
+                chosenSources_[choices.databases[d].path] = after.choices[d];
+        }
+        databases_.setAdded(after.added);
+        databases_.setOrder(after.order);
     }
-    databases_.setAdded(after.added);
-    databases_.setOrder(after.order);
-    rereadSet();
+    // One read for both: a group shown anew reads the set as chosen now.
+    if (!takeGroups(std::move(choices.groups)) && setChanged)
+        rereadSet();
 }
 
 void GlossaryWindow::addDatabase(const std::wstring& path) {

@@ -166,7 +166,7 @@ private:
     // Groups of dictionaries (GlossaryGroups.cpp): the one shown is chosen in the window's
     // list or by Ctrl+1 ... Ctrl+9; the list, the page and every search follow it.
     void pickGroup(std::size_t choice);
-    void takeGroups(groups::Groups made); // as the dictionaries dialog left them
+    bool takeGroups(groups::Groups made); // as the dialog left them: true when read anew
     void showGroup();
     GroupChoice groups_;
     // DICT servers (GlossaryServers.cpp): read from the settings at the first page. A page

@@ -157,6 +157,11 @@ void GlossaryWindow::databaseRead() {
         return; // a database opened meanwhile took its place
     reading_.reset();
     firstTerms_.reset();
+    if (rereading_) {
+        rereading_ = false;
+        rereadDone(std::move(*read));
+        return;
+    }
     if (!opening_.empty()) {
         databaseOpened(std::move(*read));
         return;
@@ -198,6 +203,63 @@ void GlossaryWindow::databaseRead() {
     }
     setStatus(L"", L"");
     showStart(shown);
+    if (!handedOver_.empty())
+        PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
+}
+
+void GlossaryWindow::rereadSet() {
+    if (reading_ && !rereading_) {
+        // The start's terms are read again through the set; another database's replace it.
+        if (opening_.empty())
+            loadGlossary();
+        return;
+    }
+    // One read at a time: a choice made meanwhile is read once the one being read is in, and
+    // any between the two is never read.
+    if (reading_) {
+        rereadDue_ = true;
+        return;
+    }
+    rereadText_ = windowText(search_);
+    rereading_ = true;
+    reading_ = startReading(databasePath(), SIZE_MAX, MSG_DATABASE_READ);
+    if (reading_->waitFor(std::chrono::milliseconds(kQuietReadMs)))
+        databaseRead();
+    else
+        setStatus(kReadingTerms, kReadingTermsSpoken);
+}
+
+void GlossaryWindow::rereadDone(DatabaseRead read) {
+    if (rereadDue_) {
+        // Superseded: these terms are never shown.
+        rereadDue_ = false;
+        rereading_ = true;
+        reading_ = startReading(databasePath(), SIZE_MAX, MSG_DATABASE_READ);
+        return;
+    }
+    const bool announce = groupNoteDue_;
+    groupNoteDue_ = false;
+    setStatus(L"", L"");
+    // A database gone since it was opened: the window keeps what it shows.
+    if (read.failure.empty()) {
+        databases_.setProblems(std::move(read.setProblems));
+        serverPage_.shown = false; // the page is made anew
+        // On the term shown, unless a word was typed meanwhile: that is searched instead.
+        const std::u16string term =
+            shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
+        const bool typed = windowText(search_) != rereadText_;
+        glossary_ = std::move(read.glossary);
+        showDatabase(typed ? std::u16string() : term);
+        const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
+        if (announce)
+            setStatus(groups_.note(), groups_.spokenNote());
+        if (typed)
+            searchChanged();
+        else if (selected != LB_ERR)
+            showTermInSearch(static_cast<std::size_t>(selected));
+    } else if (announce) {
+        setStatus(groups_.note(), groups_.spokenNote());
+    }
     if (!handedOver_.empty())
         PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
 }

@@ -10,21 +10,27 @@ void GlossaryWindow::pickGroup(std::size_t choice) {
         MessageBeep(MB_OK); // no such group
 }
 
-void GlossaryWindow::takeGroups(groups::Groups made) {
-    if (groups_.take(std::move(made)))
+bool GlossaryWindow::takeGroups(groups::Groups made) {
+    if (groups_.take(std::move(made))) {
         showGroup();
-    else if (mayKeepSettings())
+        return true;
+    }
+    if (mayKeepSettings())
         groups_.save();
+    return false;
 }
 
 void GlossaryWindow::showGroup() {
     if (mayKeepSettings())
         groups_.save();
-    if (reading_) {
-        // The terms being read are read again, through the group.
-        if (opening_.empty())
-            loadGlossary();
-    } else
-        rereadSet();
-    setStatus(groups_.note(), groups_.spokenNote());
+    // The terms are read again through the group, on a thread of their own: the window answers
+    // meanwhile, and the note says which group is coming.
+    groupNoteDue_ = true;
+    rereadSet();
+    if (!reading_)
+        return; // read at once, and said
+    if (!rereading_)
+        groupNoteDue_ = false; // the start's terms, read again: their own note follows
+    setStatus(groups_.note() + L" \u2013 " + kReadingTerms,
+              groups_.spokenNote() + L" " + kReadingTermsSpoken);
 }

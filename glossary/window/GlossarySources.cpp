@@ -78,7 +78,7 @@ SetForm formOf(const DictionaryChoices& choices) {
 } // namespace
 
 void GlossaryWindow::chooseDictionaries() {
-    if (reading_)
+    if (reading_ && !rereading_)
         return; // the choice applies to terms that are not in yet
     const std::wstring path = databasePath();
     DictionaryChoices choices;
@@ -109,49 +109,28 @@ void GlossaryWindow::chooseDictionaries() {
     choices.groups = groups_.model();
     if (!::chooseDictionaries(instance_, window_, choices, servers(), dictionariesDialog_))
         return;
-    takeGroups(std::move(choices.groups));
     if (rememberedServers(choices.servers) != serversBefore) {
         servers().choice() = std::move(choices.servers);
         // The page shown, with the servers chosen now.
         redrawServerPage();
     }
     const SetForm after = formOf(choices);
-    if (after == before)
-        return; // nothing to read again
-    for (std::size_t d = 0; d < choices.databases.size(); ++d) {
-        if (choices.databases[d].refusal == search::SourceView::Refusal::None)
-            chosenSources_[choices.databases[d].path] = after.choices[d];
+    const bool setChanged = !(after == before);
+    if (setChanged) {
+        for (std::size_t d = 0; d < choices.databases.size(); ++d) {
+            if (choices.databases[d].refusal == search::SourceView::Refusal::None)
+                chosenSources_[choices.databases[d].path] = after.choices[d];
+        }
+        databases_.setAdded(after.added);
+        databases_.setOrder(after.order);
     }
-    databases_.setAdded(after.added);
-    databases_.setOrder(after.order);
-    rereadSet();
-}
-
-void GlossaryWindow::rereadSet() {
-    const std::wstring path = databasePath();
-    // The list and the pages anew, on the term shown when it is still there.
-    DatabaseRead read;
-    const auto remembered = [this](const std::wstring& database) {
-        return rememberedSources(database);
-    };
-    if (!readDatabase(path, databases_.members(path, remembered), databases_.order(),
-                      groups_.model().shown(), read)
-             .empty())
-        return; // gone since it was opened: the window keeps what it shows
-    databases_.setProblems(std::move(read.setProblems));
-    // The page is made anew below.
-    serverPage_.shown = false;
-    const std::u16string term =
-        shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
-    glossary_ = std::move(read.glossary);
-    showDatabase(term);
-    const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
-    if (selected != LB_ERR)
-        showTermInSearch(static_cast<std::size_t>(selected));
+    // One read for both: a group shown anew reads the set as chosen now.
+    if (!takeGroups(std::move(choices.groups)) && setChanged)
+        rereadSet();
 }
 
 void GlossaryWindow::addDatabase(const std::wstring& path) {
-    if (reading_) {
+    if (reading_ && !rereading_) {
         MessageBeep(MB_ICONWARNING);
         return; // the terms being read come first
     }

@@ -142,7 +142,13 @@ private:
                                      const std::optional<groups::Group>& group, DatabaseRead& into,
                                      std::size_t most = SIZE_MAX);
     void addDatabase(const std::wstring& path); // dropped with Ctrl or Shift held
-    void rereadSet(); // the set or the group chosen anew: its terms read now, on the term shown
+    // The set or the group chosen anew: its terms read on a thread of their own, then shown on
+    // the term shown (rereadDone); a choice made meanwhile supersedes the one being read.
+    void rereadSet();
+    void rereadDone(DatabaseRead read);
+    bool rereading_ = false, rereadDue_ = false;
+    bool groupNoteDue_ = false; // the group's note follows the terms
+    std::u16string rereadText_; // the search text then: a change is a word to search
     void openDatabase(const std::wstring& path);
     // The word as if typed in the search box and ended with Enter.
     void lookUp(const std::wstring& word);
@@ -160,7 +166,7 @@ private:
     // Groups of dictionaries (GlossaryGroups.cpp): the one shown is chosen in the window's
     // list or by Ctrl+1 ... Ctrl+9; the list, the page and every search follow it.
     void pickGroup(std::size_t choice);
-    void takeGroups(groups::Groups made); // as the dictionaries dialog left them
+    bool takeGroups(groups::Groups made); // as the dialog left them: true when read anew
     void showGroup();
     GroupChoice groups_;
     // DICT servers (GlossaryServers.cpp): read from the settings at the first page. A page

@@ -4,7 +4,9 @@
 #include "AccessibleObjects.h"
 #include "GlossaryWindowFixture.h"
 #include "ScreenLooks.h"
+#include "dictbuild/SearchTables.h"
 #include "driver/ScreenCapture.h"
+#include "jetwriter/JetWriter.h"
 #include "search/SearchTestDatabase.h"
 #include "win32/RegistryLines.h"
 
@@ -84,6 +86,60 @@ auto showsGroup(GlossaryProcess& glossary, const std::wstring& name, int count) 
     return [&glossary, name, count] {
         return textOf(glossary.control(IDC_GROUP)) == name && glossary.itemCount() == count;
     };
+}
+
+// FOLDOC of `foldoc` terms ("alpha 0", ...), the Jargon File of `jargon` ("beta 0", ...), and
+// "shared" in both: large enough that reading it takes the window far longer than an answer.
+void writeLargeTwoDictionaries(const std::string& path, int foldoc, int jargon) {
+    // Written row by row as dictbuild does: the entries are never all held at once.
+    jet::JetWriter writer;
+    const std::size_t dict = writer.addTable(
+        u"Dict",
+        {{u"id", jet::kLong, 0, true}, {u"term", jet::kText, 255}, {u"definition", jet::kMemo}});
+    SearchTables tables(false, {});
+    std::vector<jet::Value> values(3);
+    values[1].kind = values[2].kind = jet::Value::Kind::Text;
+    for (int row = 0; row <= foldoc + jargon; ++row) {
+        const bool inFoldoc = row <= foldoc;
+        const std::string number = std::to_string(inFoldoc ? row - 1 : row - 1 - foldoc);
+        const DictionaryEntry made = row == 0
+                                         ? entry(u"shared", {0, 1})
+                                         : entry((inFoldoc ? u"alpha " : u"beta ") +
+                                                     std::u16string(number.begin(), number.end()),
+                                                 {inFoldoc ? 0u : 1u});
+        tables.add(static_cast<std::uint32_t>(row), made);
+        values[1].text = made.term;
+        values[2].text = *made.definition;
+        writer.addRow(dict, values);
+    }
+    tables.write(writer, {u"foldoc", u"jargon"});
+    const std::vector<std::uint8_t> bytes = writer.finish();
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// What a reader arrowing in the list of groups does to the window: the list's choice
+// `choice`, and its notice. False when the window did not answer the notice within `ms`.
+bool chooseGroupInList(GlossaryProcess& glossary, int choice, DWORD ms) {
+    const HWND combo = glossary.control(IDC_GROUP);
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(combo, CB_SETCURSEL, static_cast<WPARAM>(choice), 0, SMTO_BLOCK,
+                               kTimeoutMs, &result) != 0 &&
+           SendMessageTimeoutW(glossary.window(), WM_COMMAND, MAKEWPARAM(IDC_GROUP, CBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(combo), SMTO_BLOCK, ms, &result) != 0;
+}
+
+// Far below the time the large database takes to read.
+constexpr DWORD kAnswerMs = 200;
+constexpr int kFoldocTerms = 1200000, kJargonTerms = 300000;
+
+bool answers(const GlossaryProcess& glossary) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(glossary.window(), WM_NULL, 0, 0, SMTO_BLOCK, kAnswerMs, &result) !=
+           0;
+}
+
+bool isFoldocTerm(const std::wstring& term) {
+    return term == L"shared" || term.rfind(L"alpha ", 0) == 0;
 }
 
 } // namespace
@@ -267,4 +323,76 @@ TEST_F(GlossaryWindowTest, TheGroupsFitAtEachDensityAndInHighContrast) {
         DWORD code = 0;
         ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
     }
+}
+
+TEST_F(GlossaryWindowTest, AGroupChosenInALargeDatabaseIsReadWhileTheWindowAnswersOnTheTermShown) {
+    writeLargeTwoDictionaries(folder_.file("large.mdb"), kFoldocTerms, kJargonTerms);
+    rememberGroups({u"=Foldoc", u"+foldoc", u"=Jargon", u"+jargon"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "large.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == kFoldocTerms + kJargonTerms + 1; },
+                           kTimeoutMs));
+    pageOf(glossary, L"shared");
+
+    ASSERT_TRUE(chooseGroupInList(glossary, 1, kAnswerMs)) << "the switch returns at once";
+    EXPECT_TRUE(answers(glossary)) << "the window answers while the group's terms are read";
+    EXPECT_TRUE(contains(textOf(glossary.control(IDC_SEARCH_STATUS)), L"Group: Foldoc"));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == kFoldocTerms + 1; }, kTimeoutMs));
+    EXPECT_EQ(glossary.listText(glossary.selected()), L"shared") << "on the term shown";
+    EXPECT_EQ(glossary.searchText(), L"shared");
+    EXPECT_TRUE(isFoldocTerm(glossary.listText(0)));
+    EXPECT_TRUE(isFoldocTerm(glossary.listText(kFoldocTerms)));
+    EXPECT_TRUE(
+        eventually([&] { return textOf(glossary.control(IDC_SEARCH_STATUS)) == L"Group: Foldoc"; },
+                   kTimeoutMs))
+        << "the note that the terms are being read goes once they are in";
+}
+
+TEST_F(GlossaryWindowTest, ThreeGroupsChosenInARowEndOnTheLastGroupsTermsAlone) {
+    writeLargeTwoDictionaries(folder_.file("large.mdb"), kFoldocTerms, kJargonTerms);
+    rememberGroups({u"=Foldoc", u"+foldoc", u"=Jargon", u"+jargon"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "large.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == kFoldocTerms + kJargonTerms + 1; },
+                           kTimeoutMs));
+
+    // Arrowed through: the Jargon File, all dictionaries, FOLDOC.
+    for (const int choice : {2, 0, 1})
+        ASSERT_TRUE(chooseGroupInList(glossary, choice, kAnswerMs)) << "choice " << choice;
+    bool jargonShown = false;
+    ASSERT_TRUE(eventually(
+        [&] {
+            const int count = glossary.itemCount();
+            jargonShown = jargonShown || count == kJargonTerms + 1;
+            return count == kFoldocTerms + 1 &&
+                   textOf(glossary.control(IDC_SEARCH_STATUS)) == L"Group: Foldoc";
+        },
+        kTimeoutMs));
+    EXPECT_FALSE(jargonShown) << "a group chosen in between is never listed";
+    EXPECT_EQ(textOf(glossary.control(IDC_GROUP)), L"Foldoc");
+    EXPECT_TRUE(isFoldocTerm(glossary.listText(0)));
+    EXPECT_TRUE(isFoldocTerm(glossary.listText(kFoldocTerms)));
+    EXPECT_TRUE(answers(glossary));
+}
+
+TEST_F(GlossaryWindowTest, AWordTypedWhileAGroupsTermsAreReadIsSearchedInThemOnceTheyAreIn) {
+    writeLargeTwoDictionaries(folder_.file("large.mdb"), kFoldocTerms, kJargonTerms);
+    rememberGroups({u"=Foldoc", u"+foldoc", u"=Jargon", u"+jargon"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "large.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == kFoldocTerms + kJargonTerms + 1; },
+                           kTimeoutMs));
+
+    ASSERT_TRUE(chooseGroupInList(glossary, 2, kAnswerMs));
+    glossary.setSearch(L"beta 250000");
+    EXPECT_TRUE(answers(glossary));
+    ASSERT_TRUE(eventually(
+        [&] {
+            return glossary.itemCount() == kJargonTerms + 1 &&
+                   glossary.listText(glossary.selected()) == L"beta 250000";
+        },
+        kTimeoutMs));
+    EXPECT_EQ(glossary.searchText(), L"beta 250000");
+    const std::wstring page = pageOf(glossary, L"beta 250000");
+    EXPECT_TRUE(contains(page, L"jargon on beta 250000.")) << page;
 }

@@ -240,7 +240,12 @@ void GlossaryWindow::rereadDone(DatabaseRead read) {
     const bool announce = groupNoteDue_;
     groupNoteDue_ = false;
     setStatus(L"", L"");
-    // A database gone since it was opened: the window keeps what it shows.
+    // The database opened, gone since: the others of the set are shown, with a note that names
+    // it on the page, as at the start.
+    if (!read.failure.empty() && read.glossary.size() > 0) {
+        read.setProblems.emplace_back(databasePath(), read.failure);
+        read.failure.clear();
+    }
     if (read.failure.empty()) {
         databases_.setProblems(std::move(read.setProblems));
         serverPage_.shown = false; // the page is made anew
@@ -257,8 +262,14 @@ void GlossaryWindow::rereadDone(DatabaseRead read) {
             searchChanged();
         else if (selected != LB_ERR)
             showTermInSearch(static_cast<std::size_t>(selected));
-    } else if (announce) {
-        setStatus(groups_.note(), groups_.spokenNote());
+    } else {
+        // Nothing of the set can be read now: the list stays as it was, and says so.
+        const std::wstring path = databasePath();
+        setStatus(L"Cannot read " + path.substr(path.find_last_of(L"\\/") + 1) +
+                      L": the list is unchanged",
+                  L"The glossary cannot read the database " + path + L": " + read.failure +
+                      L" The list shows what it showed before. Open another database with "
+                      L"Ctrl+O.");
     }
     if (!handedOver_.empty())
         PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);

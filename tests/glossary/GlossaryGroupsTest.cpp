@@ -129,7 +129,7 @@ bool chooseGroupInList(GlossaryProcess& glossary, int choice, DWORD ms) {
 }
 
 // Far below the time the large database takes to read.
-constexpr DWORD kAnswerMs = 200;
+constexpr DWORD kAnswerMs = 400;
 constexpr int kFoldocTerms = 1200000, kJargonTerms = 300000;
 
 bool answers(const GlossaryProcess& glossary) {

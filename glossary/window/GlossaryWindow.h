@@ -1,21 +1,17 @@
 #pragma once
 
 #include "BackgroundLoad.h"
-#include "ClipboardLookup.h"
 #include "DatabaseSet.h"
 #include "DefinitionSearch.h"
 #include "Glossary.h"
 #include "GroupChoice.h"
-#include "HotkeyLookup.h"
 #include "ListedTerms.h"
 #include "LookUpHistory.h"
-#include "LookupPopup.h"
-#include "LookupSettings.h"
+#include "OutsideLookUps.h"
 #include "PageView.h"
 #include "ServerSources.h"
 #include "Splitter.h"
 #include "StartArguments.h"
-#include "TrayIcon.h"
 #include "WindowText.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
@@ -295,25 +291,11 @@ private:
     std::unique_ptr<search::WordForms> wordForms_;
     std::wstring wordFormsOf_;
 
-    // Look-ups from other programs (GlossaryLookup.cpp): a word copied there shows its page in
-    // the popup; the notification icon serves them while the window is closed.
-    void startLookups(bool trayOnly);
-    bool lookupMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    // The page of `word` resolved as the search box resolves it, and the term it shows.
+    // Look-ups from other programs: the window resolves their words (GlossaryLookup.cpp).
     // `whole` false: the page says what is still to come (the terms, the nearest terms).
     std::u16string lookupPage(const std::u16string& word, std::u16string& term, bool& whole);
     std::optional<std::u16string> wholeLookupPage(const std::u16string& word);
-    void lookUpCopied(const std::u16string& word);
-    void followPopupLink(const std::u16string& target);
-    void openLookedUp(const std::u16string& word); // in this window, brought to the front
-    void lookupCommand(int id);
-    void fillLookupMenu(HMENU menu, bool iconMenu) const;
-    void updateLookupMenus();
-    void showIconMenu(POINT at);
-    LookupSettings lookupSettings_;
-    ClipboardLookup clipboard_;
-    HotkeyLookup hotkey_;
-    TrayIcon trayIcon_;
-    LookupPopup popup_;
-    bool popupAwaitsIndex_ = false; // its page of no match lacks the nearest terms
+    bool popupAwaitsIndex_ = false;      // its page of no match lacks the nearest terms
+    OutsideLookUps::Owner lookUpOwner(); // what the look-ups ask of the window
+    OutsideLookUps outside_{lookUpOwner()};
 };

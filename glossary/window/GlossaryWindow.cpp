@@ -116,7 +116,9 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         takeSearchNews();
         return 0;
     case MSG_SERVER_NEWS:
-        takeServerNews();
+        if (dictionariesDialog_ != nullptr)
+            PostMessageW(dictionariesDialog_, MSG_SERVER_NEWS, 0, 0);
+        serverPage_.takeNews();
         return 0;
     case WM_COPYDATA: {
         StartArguments start;

@@ -9,7 +9,7 @@
 #include "LookUpHistory.h"
 #include "OutsideLookUps.h"
 #include "PageView.h"
-#include "ServerSources.h"
+#include "ServerPage.h"
 #include "Splitter.h"
 #include "StartArguments.h"
 #include "WindowText.h"
@@ -159,26 +159,13 @@ private:
     void takeGroups(groups::Groups made); // as the dictionaries dialog left them
     void showGroup();
     GroupChoice groups_;
-    // DICT servers (GlossaryServers.cpp): read from the settings at the first page. A page
-    // with servers is `top`, their part for `word`, then `bottom`; it is drawn again when they
-    // answer. `noMatch`: a search that found no term, whose near matches may come too.
-    ServerSources& servers();
-    void askServersAbout(const std::u16string& word); // withdraws questions of other words
-    void showWithServers(const std::u16string& top, const std::u16string& word,
-                         const std::u16string& bottom, bool noMatch);
-    void takeServerNews();
-    void redrawServerPage();      // the page shown, with what the servers have now
-    void announceServersAnswer(); // to a screen reader, once drawn
-    void saveServers() const;
-    struct ServerPage {
-        bool shown = false; // the page shown is this one (showPage clears it)
-        bool noMatch = false;
-        std::u16string word, top, bottom, part; // part: the servers' when it was drawn
-        std::vector<std::u16string> nearby;     // their near matches then, for a search in vain
-    };
-    ServerPage serverPage_;
-    std::u16string serverAsked_; // the word the servers were asked about last
-    std::unique_ptr<ServerSources> servers_;
+    // The DICT servers' part of the page (ServerPage.h); the forwarders serve the sources.
+    ServerPage::Owner serverOwner();
+    void serversAnswered(const std::u16string& word); // their part is drawn
+    ServerPage serverPage_{serverOwner()};
+    ServerSources& servers() { return serverPage_.servers(); }
+    void redrawServerPage() { serverPage_.redraw(); }
+    void saveServers() const { serverPage_.save(); }
     HWND dictionariesDialog_ = nullptr; // while open, told of the servers' answers
     // Placement, zoom and the last term, per user.
     void restoreSettings(int show);

@@ -14,6 +14,8 @@ namespace {
 
 // A burst of keys draws the list once, this long after the last.
 constexpr UINT kRedrawListDelayMs = 25;
+// Terms shown below the selection a key moved, where the list has room.
+constexpr int kRowsBelowSelection = 3;
 // Links a search that found nothing offers: the database's five, then the servers' near matches.
 constexpr std::size_t kMostSuggestions = 10;
 

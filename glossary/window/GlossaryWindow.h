@@ -34,7 +34,6 @@ public:
 
     // Keys that act wherever the focus is (the page's zoom, history, links, the search box,
     // opening a database). True when `message` was one.
-    // Input for the page's control that is leaving goes to the one that takes its place.
     static bool translateAccelerator(HWND window, MSG& message);
 
     static constexpr const wchar_t* kProductName = kGlossaryName;
@@ -42,16 +41,10 @@ public:
 
 private:
     static constexpr const wchar_t* kSearchName = L"Search";
-    static constexpr const wchar_t* kSearchNoMatchName = L"Search: no term begins with this";
-    static constexpr const wchar_t* kSearchNoPatternMatchName =
-        L"Search: no term matches this pattern";
-    static constexpr const wchar_t* kDefinitionsName = L"Search in definitions";
     // The status line while the terms are read, and what a screen reader says of it.
     static constexpr const wchar_t* kReadingTerms = L"Reading the terms\u2026";
     static constexpr const wchar_t* kReadingTermsSpoken =
         L"Reading the terms of the database. Type meanwhile: the search follows once they are in.";
-    static constexpr const wchar_t* kDefinitionsNoMatchName =
-        L"Search in definitions: no definition holds these words";
 
     explicit GlossaryWindow(HINSTANCE instance) : instance_(instance) {}
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -99,7 +92,6 @@ private:
     // How the list scrolls to a new selection: a search or a link puts it near the top, a key
     // that moves it by rows keeps a few rows below it.
     enum class ListScroll { NearTop, RowsBelow };
-    static constexpr int kRowsBelowSelection = 3;
     void selectInList(int index, ListScroll scroll = ListScroll::NearTop);
     void showFollowingTerms(int index, ListScroll scroll);
     void redrawList();
@@ -177,8 +169,7 @@ private:
         std::wstring database;        // opened by the user last time, and still there
     };
     static Remembered rememberedAtStart();
-    // The search box shows the term of the page, without searching for it.
-    void showTermInSearch(std::size_t index);
+    void showTermInSearch(std::size_t index); // without searching for it
     std::u16string rememberedTerm() const;
     using History = LookUpHistory::From;
     // `note`: a note above the entry (why it was chosen), set with it as one page.
@@ -186,11 +177,9 @@ private:
                    const std::u16string& note = std::u16string());
     void followLink(const std::u16string& target);
     void goThroughHistory(int step);
-    // The term of the page shown, or empty (a page of suggestions).
-    std::wstring shownTerm() const;
+    std::wstring shownTerm() const; // empty on a page of suggestions
     int scaled(int twips) const;
-    // The first frame: the designed size where the screen has room for it.
-    static RECT initialFrame(int dpi);
+    static RECT initialFrame(int dpi); // the designed size where the screen has room
     void limitSize(MINMAXINFO& limits) const;
     void setLogo();
     RECT designedPlace(int id) const; // where control `id` stands at the designed size
@@ -200,13 +189,9 @@ private:
     // kept within what leaves the page readable at `clientWidth` pixels.
     int clampedWidening(int twips, int clientWidth) const;
     static int designedListWidth(); // in twips
-    Splitter splitter_{
-        [this](int twips, int clientWidth) { return clampedWidening(twips, clientWidth); },
-        [this] {
-            RECT client = {};
-            GetClientRect(window_, &client);
-            layout(client.right, client.bottom);
-        }};
+    void relayout();                // at the present size
+    Splitter splitter_{[this](int twips, int width) { return clampedWidening(twips, width); },
+                       [this] { relayout(); }};
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
@@ -246,11 +231,9 @@ private:
     // The list shows every term, or only `entries` (a pattern's or a search's finds).
     void setListed(std::vector<std::uint32_t> entries);
     void listEveryTerm();
-    // What the line below the search box says, and what a screen reader reads for it.
-    void setStatus(const std::wstring& shown, const std::wstring& spoken);
+    void setStatus(const std::wstring& shown, const std::wstring& spoken); // the line below
     void updateSearchName();
-    // Marks the words of the search in definitions on the page (after showEntry).
-    void markFoundWords() { pageView_.markWords(definitions_.words()); }
+    void markFoundWords() { pageView_.markWords(definitions_.words()); } // after showEntry
 
     HWND inDefinitions_ = nullptr, status_ = nullptr;
     bool definitionsMode_ = false;
@@ -274,9 +257,8 @@ private:
     LookUpHistory lookUps_{[this] { return mayKeepSettings(); }};
     bool startPage_ = false; // the page a database opens on is being shown
 
-    // The word forms of the database wordFormsOf_, read when a search first finds nothing.
-    std::unique_ptr<search::WordForms> wordForms_;
-    std::wstring wordFormsOf_;
+    std::unique_ptr<search::WordForms> wordForms_; // read when a search first finds nothing
+    std::wstring wordFormsOf_;                     // the databases they are of
 
     // Look-ups from other programs: the window resolves their words (GlossaryLookup.cpp).
     // `whole` false: the page says what is still to come (the terms, the nearest terms).

@@ -21,7 +21,7 @@ bool GlossaryWindow::translateAccelerator(HWND window, MSG& message) {
     auto* self = reinterpret_cast<GlossaryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr)
         return false;
-    if (self->popup_.translate(message))
+    if (self->outside_.translate(message))
         return true;
     // Keys that act on the word or the page shown act on the page of what was typed.
     if (message.message == WM_SYSKEYDOWN || message.message == WM_XBUTTONDOWN ||

@@ -165,6 +165,10 @@ void GlossaryWindow::onDpiChanged(int dpi, const RECT& suggested) {
     setLogo();
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    relayout();
+}
+
+void GlossaryWindow::relayout() {
     RECT client = {};
     GetClientRect(window_, &client);
     layout(client.right, client.bottom);

@@ -14,6 +14,8 @@ namespace {
 
 // A burst of keys draws the list once, this long after the last.
 constexpr UINT kRedrawListDelayMs = 25;
+// Terms shown below the selection a key moved, where the list has room.
+constexpr int kRowsBelowSelection = 3;
 // Links a search that found nothing offers: the database's five, then the servers' near matches.
 constexpr std::size_t kMostSuggestions = 10;
 
@@ -308,7 +310,7 @@ void GlossaryWindow::showNoMatchPage() {
     for (const std::size_t entry : glossary_.suggestions(text))
         nearest.emplace_back(glossary_.term(entry));
     // The servers' near matches join them once the servers answer.
-    askServersAbout(text);
+    serverPage_.ask(text);
     for (const std::u16string& word : servers().nearMatches(text)) {
         if (nearest.size() < kMostSuggestions &&
             std::find(nearest.begin(), nearest.end(), word) == nearest.end())
@@ -320,7 +322,7 @@ void GlossaryWindow::showNoMatchPage() {
             (i == 0 ? u" Nearest: " : u", ") + (u"<a href=\"#" + term + u"\">" + term + u"</a>");
     }
     html += u"</font><br><br>";
-    showWithServers(html, text, entryHtml_, true);
+    serverPage_.show(html, text, entryHtml_, true);
 }
 
 void GlossaryWindow::showWhenTypingPauses(std::size_t entry, const std::u16string& note) {

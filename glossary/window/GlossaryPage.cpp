@@ -45,7 +45,7 @@ void GlossaryWindow::showEntry(std::size_t index, bool remember, History from,
         return;
     }
     entryHtml_ = Glossary::page(std::u16string(glossary_.term(index)), *definition);
-    showWithServers(note + entryHtml_, std::u16string(glossary_.term(index)), u"", false);
+    serverPage_.show(note + entryHtml_, std::u16string(glossary_.term(index)), u"", false);
     shownEntry_ = index;
     if (!remember)
         return;

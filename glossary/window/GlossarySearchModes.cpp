@@ -13,6 +13,11 @@
 namespace {
 
 const wchar_t kDefinitionsCue[] = L"Search in definitions";
+// The search box's accessible names.
+const wchar_t kSearchNoMatchName[] = L"Search: no term begins with this";
+const wchar_t kSearchNoPatternMatchName[] = L"Search: no term matches this pattern";
+const wchar_t kDefinitionsName[] = L"Search in definitions";
+const wchar_t kDefinitionsNoMatchName[] = L"Search in definitions: no definition holds these words";
 
 const char16_t kNoIndexNote[] =
     u"<font face='MS Sans Serif' size=2><b>This database has no index of its definitions</b>, "

@@ -60,7 +60,7 @@ HWND GlossaryWindow::create(HINSTANCE instance, int show, const StartArguments& 
         return nullptr;
     self->ownedByWindow_ = true;
     GlossaryWindow* const created = self.release();
-    created->startLookups(start.tray);
+    created->outside_.start(instance, window, start.tray);
     created->restoreSettings(start.tray ? SW_HIDE : show);
     UpdateWindow(window);
     return window;
@@ -88,7 +88,7 @@ LRESULT CALLBACK GlossaryWindow::procedure(HWND window, UINT message, WPARAM wPa
 }
 
 LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT result = 0; lookupMessage(message, wParam, lParam, result))
+    if (LRESULT result = 0; outside_.handle(message, wParam, lParam, result))
         return result;
     if (pageView_.find().isDialogMessage(message)) {
         pageView_.find().onDialogMessage(lParam, shownTerm());
@@ -116,7 +116,9 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         takeSearchNews();
         return 0;
     case MSG_SERVER_NEWS:
-        takeServerNews();
+        if (dictionariesDialog_ != nullptr)
+            PostMessageW(dictionariesDialog_, MSG_SERVER_NEWS, 0, 0);
+        serverPage_.takeNews();
         return 0;
     case WM_COPYDATA: {
         StartArguments start;

@@ -1,21 +1,17 @@
 #pragma once
 
 #include "BackgroundLoad.h"
-#include "ClipboardLookup.h"
 #include "DatabaseSet.h"
 #include "DefinitionSearch.h"
 #include "Glossary.h"
 #include "GroupChoice.h"
-#include "HotkeyLookup.h"
 #include "ListedTerms.h"
 #include "LookUpHistory.h"
-#include "LookupPopup.h"
-#include "LookupSettings.h"
+#include "OutsideLookUps.h"
 #include "PageView.h"
-#include "ServerSources.h"
+#include "ServerPage.h"
 #include "Splitter.h"
 #include "StartArguments.h"
-#include "TrayIcon.h"
 #include "WindowText.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
@@ -38,7 +34,6 @@ public:
 
     // Keys that act wherever the focus is (the page's zoom, history, links, the search box,
     // opening a database). True when `message` was one.
-    // Input for the page's control that is leaving goes to the one that takes its place.
     static bool translateAccelerator(HWND window, MSG& message);
 
     static constexpr const wchar_t* kProductName = kGlossaryName;
@@ -46,16 +41,10 @@ public:
 
 private:
     static constexpr const wchar_t* kSearchName = L"Search";
-    static constexpr const wchar_t* kSearchNoMatchName = L"Search: no term begins with this";
-    static constexpr const wchar_t* kSearchNoPatternMatchName =
-        L"Search: no term matches this pattern";
-    static constexpr const wchar_t* kDefinitionsName = L"Search in definitions";
     // The status line while the terms are read, and what a screen reader says of it.
     static constexpr const wchar_t* kReadingTerms = L"Reading the terms\u2026";
     static constexpr const wchar_t* kReadingTermsSpoken =
         L"Reading the terms of the database. Type meanwhile: the search follows once they are in.";
-    static constexpr const wchar_t* kDefinitionsNoMatchName =
-        L"Search in definitions: no definition holds these words";
 
     explicit GlossaryWindow(HINSTANCE instance) : instance_(instance) {}
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -103,7 +92,6 @@ private:
     // How the list scrolls to a new selection: a search or a link puts it near the top, a key
     // that moves it by rows keeps a few rows below it.
     enum class ListScroll { NearTop, RowsBelow };
-    static constexpr int kRowsBelowSelection = 3;
     void selectInList(int index, ListScroll scroll = ListScroll::NearTop);
     void showFollowingTerms(int index, ListScroll scroll);
     void redrawList();
@@ -169,26 +157,13 @@ private:
     bool takeGroups(groups::Groups made); // as the dialog left them: true when read anew
     void showGroup();
     GroupChoice groups_;
-    // DICT servers (GlossaryServers.cpp): read from the settings at the first page. A page
-    // with servers is `top`, their part for `word`, then `bottom`; it is drawn again when they
-    // answer. `noMatch`: a search that found no term, whose near matches may come too.
-    ServerSources& servers();
-    void askServersAbout(const std::u16string& word); // withdraws questions of other words
-    void showWithServers(const std::u16string& top, const std::u16string& word,
-                         const std::u16string& bottom, bool noMatch);
-    void takeServerNews();
-    void redrawServerPage();      // the page shown, with what the servers have now
-    void announceServersAnswer(); // to a screen reader, once drawn
-    void saveServers() const;
-    struct ServerPage {
-        bool shown = false; // the page shown is this one (showPage clears it)
-        bool noMatch = false;
-        std::u16string word, top, bottom, part; // part: the servers' when it was drawn
-        std::vector<std::u16string> nearby;     // their near matches then, for a search in vain
-    };
-    ServerPage serverPage_;
-    std::u16string serverAsked_; // the word the servers were asked about last
-    std::unique_ptr<ServerSources> servers_;
+    // The DICT servers' part of the page (ServerPage.h); the forwarders serve the sources.
+    ServerPage::Owner serverOwner();
+    void serversAnswered(const std::u16string& word); // their part is drawn
+    ServerPage serverPage_{serverOwner()};
+    ServerSources& servers() { return serverPage_.servers(); }
+    void redrawServerPage() { serverPage_.redraw(); }
+    void saveServers() const { serverPage_.save(); }
     HWND dictionariesDialog_ = nullptr; // while open, told of the servers' answers
     // Placement, zoom and the last term, per user.
     void restoreSettings(int show);
@@ -200,8 +175,7 @@ private:
         std::wstring database;        // opened by the user last time, and still there
     };
     static Remembered rememberedAtStart();
-    // The search box shows the term of the page, without searching for it.
-    void showTermInSearch(std::size_t index);
+    void showTermInSearch(std::size_t index); // without searching for it
     std::u16string rememberedTerm() const;
     using History = LookUpHistory::From;
     // `note`: a note above the entry (why it was chosen), set with it as one page.
@@ -209,11 +183,9 @@ private:
                    const std::u16string& note = std::u16string());
     void followLink(const std::u16string& target);
     void goThroughHistory(int step);
-    // The term of the page shown, or empty (a page of suggestions).
-    std::wstring shownTerm() const;
+    std::wstring shownTerm() const; // empty on a page of suggestions
     int scaled(int twips) const;
-    // The first frame: the designed size where the screen has room for it.
-    static RECT initialFrame(int dpi);
+    static RECT initialFrame(int dpi); // the designed size where the screen has room
     void limitSize(MINMAXINFO& limits) const;
     void setLogo();
     RECT designedPlace(int id) const; // where control `id` stands at the designed size
@@ -223,13 +195,9 @@ private:
     // kept within what leaves the page readable at `clientWidth` pixels.
     int clampedWidening(int twips, int clientWidth) const;
     static int designedListWidth(); // in twips
-    Splitter splitter_{
-        [this](int twips, int clientWidth) { return clampedWidening(twips, clientWidth); },
-        [this] {
-            RECT client = {};
-            GetClientRect(window_, &client);
-            layout(client.right, client.bottom);
-        }};
+    void relayout();                // at the present size
+    Splitter splitter_{[this](int twips, int width) { return clampedWidening(twips, width); },
+                       [this] { relayout(); }};
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
@@ -269,11 +237,9 @@ private:
     // The list shows every term, or only `entries` (a pattern's or a search's finds).
     void setListed(std::vector<std::uint32_t> entries);
     void listEveryTerm();
-    // What the line below the search box says, and what a screen reader reads for it.
-    void setStatus(const std::wstring& shown, const std::wstring& spoken);
+    void setStatus(const std::wstring& shown, const std::wstring& spoken); // the line below
     void updateSearchName();
-    // Marks the words of the search in definitions on the page (after showEntry).
-    void markFoundWords() { pageView_.markWords(definitions_.words()); }
+    void markFoundWords() { pageView_.markWords(definitions_.words()); } // after showEntry
 
     HWND inDefinitions_ = nullptr, status_ = nullptr;
     bool definitionsMode_ = false;
@@ -297,29 +263,14 @@ private:
     LookUpHistory lookUps_{[this] { return mayKeepSettings(); }};
     bool startPage_ = false; // the page a database opens on is being shown
 
-    // The word forms of the database wordFormsOf_, read when a search first finds nothing.
-    std::unique_ptr<search::WordForms> wordForms_;
-    std::wstring wordFormsOf_;
+    std::unique_ptr<search::WordForms> wordForms_; // read when a search first finds nothing
+    std::wstring wordFormsOf_;                     // the databases they are of
 
-    // Look-ups from other programs (GlossaryLookup.cpp): a word copied there shows its page in
-    // the popup; the notification icon serves them while the window is closed.
-    void startLookups(bool trayOnly);
-    bool lookupMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    // The page of `word` resolved as the search box resolves it, and the term it shows.
+    // Look-ups from other programs: the window resolves their words (GlossaryLookup.cpp).
     // `whole` false: the page says what is still to come (the terms, the nearest terms).
     std::u16string lookupPage(const std::u16string& word, std::u16string& term, bool& whole);
     std::optional<std::u16string> wholeLookupPage(const std::u16string& word);
-    void lookUpCopied(const std::u16string& word);
-    void followPopupLink(const std::u16string& target);
-    void openLookedUp(const std::u16string& word); // in this window, brought to the front
-    void lookupCommand(int id);
-    void fillLookupMenu(HMENU menu, bool iconMenu) const;
-    void updateLookupMenus();
-    void showIconMenu(POINT at);
-    LookupSettings lookupSettings_;
-    ClipboardLookup clipboard_;
-    HotkeyLookup hotkey_;
-    TrayIcon trayIcon_;
-    LookupPopup popup_;
-    bool popupAwaitsIndex_ = false; // its page of no match lacks the nearest terms
+    bool popupAwaitsIndex_ = false;      // its page of no match lacks the nearest terms
+    OutsideLookUps::Owner lookUpOwner(); // what the look-ups ask of the window
+    OutsideLookUps outside_{lookUpOwner()};
 };

@@ -112,14 +112,11 @@ void OutsideLookUps::fillMenu(HMENU menu, bool iconMenu) const {
     AppendMenuW(menu, MF_STRING | checked(trigger == ClipboardLookup::Trigger::OwnKey),
                 IDM_LOOKUP_KEY, ownKey.c_str());
     AppendMenuW(menu, MF_STRING | checked(trigger == ClipboardLookup::Trigger::Off), IDM_LOOKUP_OFF,
-                L"No look-L" & No look - up of copied words "up of copied words");
+                L"No look-&up of copied words");
     AppendMenuW(menu, MF_STRING | checked(settings_.keepInTray), IDM_KEEP_IN_TRAY,
-                L"Keep serving look-ups from the notification L" &
-                    Keep serving look - ups from the notification area when closed
-                        "area when closed");
+                L"Keep serving look-ups from the notification &area when closed");
     AppendMenuW(menu, MF_STRING | checked(startsAtLogon()), IDM_START_AT_LOGON,
-                L"Start in the notification area at L" & Start in the notification area at log - on
-                                                             "log-on");
+                L"Start in the notification area at &log-on");
     if (iconMenu) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(menu, MF_STRING, IDM_EXIT, L"E&xit");

@@ -6,7 +6,9 @@
 #include "text/Folding.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 namespace search {
@@ -186,30 +188,59 @@ std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& langua
         std::u16string base;
     };
     std::vector<std::vector<Said>> found(std::min<std::size_t>(languages.size(), 0xFFFF));
+    // The first language that knows a word decides: an English word is not taken apart by
+    // the French dictionary's prefixes ("programs" is no form of "gram"). So a language asks
+    // only about the words no language before it knows; the languages still work side by
+    // side, each a block of words behind the one before it.
+    constexpr std::uint16_t kNobody = 0xFFFF;
+    constexpr std::size_t kBlock = 2048;
+    std::vector<std::uint16_t> knownBy(forms.size(), kNobody);
+    const std::size_t blocks = (forms.size() + kBlock - 1) / kBlock;
+    std::vector<std::size_t> done(found.size(), 0); // blocks each language has decided
+    std::mutex doneMutex;
+    std::condition_variable doneChanged;
+    const auto finish = [&](std::size_t language, std::size_t count) {
+        {
+            const std::lock_guard<std::mutex> lock(doneMutex);
+            done[language] = count;
+        }
+        doneChanged.notify_all();
+    };
     const auto askOne = [&](std::size_t language) {
-        for (const std::uint32_t index : forms) {
-            const std::string word(candidate(index));
-            const std::vector<std::string> stems = languages[language](word);
-            if (stems.empty())
-                continue;
-            const std::string folded = foldWord(jet::fromUtf8(word));
-            found[language].push_back({index, {}});
-            // Of two spellings of one base ("haus", "Haus") the one capitalised as the word is
-            // comes first, and is the one kept.
-            std::size_t sameEnd = found[language].size();
-            const bool capital = capitalised(word);
-            for (const std::string& stem : stems) {
-                std::u16string base = jet::fromUtf8(stem);
-                const std::string baseFolded = foldWord(base);
-                if (baseFolded == folded || !isTerm(baseFolded))
-                    continue;
-                const bool same = capitalised(stem) == capital;
-                std::vector<Said>& said = found[language];
-                said.push_back({index, std::move(base)});
-                if (same)
-                    std::rotate(said.begin() + static_cast<std::ptrdiff_t>(sameEnd++),
-                                said.end() - 1, said.end());
+        for (std::size_t block = 0; block < blocks; ++block) {
+            if (language > 0) {
+                std::unique_lock<std::mutex> lock(doneMutex);
+                doneChanged.wait(lock, [&] { return done[language - 1] > block; });
             }
+            const std::size_t end = std::min(forms.size(), (block + 1) * kBlock);
+            for (std::size_t index = block * kBlock; index < end; ++index) {
+                if (knownBy[index] != kNobody)
+                    continue;
+                const std::string word(candidate(index));
+                const std::vector<std::string> stems = languages[language](word);
+                if (stems.empty())
+                    continue;
+                knownBy[index] = static_cast<std::uint16_t>(language);
+                const std::string folded = foldWord(jet::fromUtf8(word));
+                found[language].push_back({static_cast<std::uint32_t>(index), {}});
+                // Of two spellings of one base ("haus", "Haus") the one capitalised as the
+                // word is comes first, and is the one kept.
+                std::size_t sameEnd = found[language].size();
+                const bool capital = capitalised(word);
+                for (const std::string& stem : stems) {
+                    std::u16string base = jet::fromUtf8(stem);
+                    const std::string baseFolded = foldWord(base);
+                    if (baseFolded == folded || !isTerm(baseFolded))
+                        continue;
+                    const bool same = capitalised(stem) == capital;
+                    std::vector<Said>& said = found[language];
+                    said.push_back({static_cast<std::uint32_t>(index), std::move(base)});
+                    if (same)
+                        std::rotate(said.begin() + static_cast<std::ptrdiff_t>(sameEnd++),
+                                    said.end() - 1, said.end());
+                }
+            }
+            finish(language, block + 1);
         }
     };
     std::vector<std::exception_ptr> failures(found.size());
@@ -218,6 +249,7 @@ std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& langua
             askOne(language);
         } catch (...) {
             failures[language] = std::current_exception();
+            finish(language, blocks); // the languages after it go on without waiting
         }
     };
     std::vector<std::thread> threads;
@@ -232,17 +264,10 @@ std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& langua
             std::rethrow_exception(failure);
     }
 
-    // The first language that knows a word decides: an English word is not taken apart by
-    // the French dictionary's prefixes ("programs" is no form of "gram").
-    constexpr std::uint16_t kNobody = 0xFFFF;
-    std::vector<std::uint16_t> knownBy(starts_.size(), kNobody);
     std::vector<WordForm> all;
     for (std::size_t language = 0; language < found.size(); ++language) {
         for (Said& said : found[language]) {
-            std::uint16_t& by = knownBy[said.word];
-            if (by == kNobody)
-                by = static_cast<std::uint16_t>(language);
-            if (by == language && !said.base.empty())
+            if (!said.base.empty())
                 all.push_back({foldWord(jet::fromUtf8(std::string(candidate(said.word)))),
                                std::move(said.base)});
         }

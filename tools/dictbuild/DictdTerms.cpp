@@ -32,6 +32,10 @@ std::uint64_t hashOf(std::u16string_view key) {
     return std::hash<std::u16string_view>()(key);
 }
 
+std::uint16_t tagOf(std::uint64_t hash, bool plain) {
+    return static_cast<std::uint16_t>((hash >> 48 & ~1u) | (plain ? 1u : 0u));
+}
+
 } // namespace
 
 Terms::Terms(const Entries& entries) : entries_(entries) {
@@ -49,9 +53,9 @@ Terms::Terms(const Entries& entries) : entries_(entries) {
         if (at == 0 || entries.key(entries[order_[at]]) != entries.key(entries[order_[at - 1]]))
             runs.push_back(at);
     }
-    // Half full at most, so that a probe seldom goes past its first slot.
+    // Two thirds full at most: a probe seldom goes past the cache line of its first slot.
     std::size_t size = 1024;
-    while (size < runs.size() * 2)
+    while (size < runs.size() * 3 / 2)
         size *= 2;
     slots_.assign(size, Slot{});
     const std::u16string_view characters = entries.characters();
@@ -67,10 +71,9 @@ Terms::Terms(const Entries& entries) : entries_(entries) {
         std::size_t slot = hash & (size - 1);
         while (slots_[slot].run != 0)
             slot = (slot + 1) & (size - 1);
-        slots_[slot] = {static_cast<std::uint32_t>(hash >> 32),
-                        static_cast<std::uint32_t>(key.data() - characters.data()),
+        slots_[slot] = {static_cast<std::uint32_t>(key.data() - characters.data()),
                         static_cast<std::uint32_t>(runs[r] + 1),
-                        static_cast<std::uint16_t>(key.size()), plain};
+                        static_cast<std::uint16_t>(key.size()), tagOf(hash, plain)};
     }
 }
 
@@ -89,11 +92,11 @@ bool Terms::has(const std::u16string& term, std::optional<std::uint32_t> source)
     const std::u16string_view characters = entries_.characters();
     for (std::size_t at = hash & mask; slots_[at].run != 0; at = (at + 1) & mask) {
         const Slot& slot = slots_[at];
-        if (slot.fingerprint != static_cast<std::uint32_t>(hash >> 32) ||
-            slot.keyLength != key_.size() || characters.substr(slot.keyAt, slot.keyLength) != key_)
+        if ((slot.tag & ~1u) != tagOf(hash, false) || slot.keyLength != key_.size() ||
+            characters.substr(slot.keyAt, slot.keyLength) != key_)
             continue;
         // Equal keys: equal ignoring case, unless accents tell them apart.
-        if (!source && slot.plain)
+        if (!source && (slot.tag & 1u) != 0)
             return plainTerm || text::foldCase(term) == key_;
         return hasInRun(slot.run - 1, key_, term, source);
     }

@@ -25,11 +25,12 @@ private:
     // One slot a key (the entries equal but for case and accents), where its run starts in
     // order_ and its letters are: a hit reads the slot and the letters, not the entries.
     struct Slot {
-        std::uint32_t fingerprint; // the hash's high half
-        std::uint32_t keyAt;       // in Entries' block of characters
-        std::uint32_t run;         // its first entry in order_, + 1; 0: the slot is free
+        std::uint32_t keyAt; // in Entries' block of characters
+        std::uint32_t run;   // its first entry in order_, + 1; 0: the slot is free
         std::uint16_t keyLength;
-        bool plain; // every term of the run folds by case alone to the key
+        // 15 bits of the hash, then whether every term of the run folds by case alone to the
+        // key (no accents tell them apart).
+        std::uint16_t tag;
     };
 
     const Entries& entries_;

@@ -16,6 +16,7 @@ namespace search {
 namespace {
 
 constexpr std::uint64_t kHigh = 0xFFFFFFFF00000000ull;
+constexpr unsigned kBucketBits = 20;
 
 std::uint64_t hashOf(std::string_view bytes) {
     std::uint64_t hash = 14695981039346656037ull; // FNV-1a: the same on 32-bit builds
@@ -141,7 +142,10 @@ void WordFormsBuilder::grow(std::size_t words) {
 }
 
 bool WordFormsBuilder::isTerm(const std::string& folded) const {
-    return std::binary_search(terms_.begin(), terms_.end(), hashOf(folded));
+    const std::uint64_t hash = hashOf(folded);
+    const std::size_t bucket = hash >> (64 - kBucketBits);
+    return std::binary_search(terms_.begin() + termBuckets_[bucket],
+                              terms_.begin() + termBuckets_[bucket + 1], hash);
 }
 
 void WordFormsBuilder::select() {
@@ -149,6 +153,11 @@ void WordFormsBuilder::select() {
         return;
     selected_ = true;
     std::sort(terms_.begin(), terms_.end());
+    termBuckets_.assign((std::size_t{1} << kBucketBits) + 1, 0);
+    for (const std::uint64_t hash : terms_)
+        ++termBuckets_[(hash >> (64 - kBucketBits)) + 1];
+    for (std::size_t bucket = 1; bucket < termBuckets_.size(); ++bucket)
+        termBuckets_[bucket] += termBuckets_[bucket - 1];
     // The words that are no term: the only ones whose bases are worth looking for. A word
     // written both in lower case and capitalised (at the start of a sentence) is asked about
     // capitalised alone: a spelling dictionary reads that as either.

@@ -6,7 +6,9 @@
 #include "text/Folding.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 namespace search {
@@ -14,6 +16,7 @@ namespace search {
 namespace {
 
 constexpr std::uint64_t kHigh = 0xFFFFFFFF00000000ull;
+constexpr unsigned kBucketBits = 20;
 
 std::uint64_t hashOf(std::string_view bytes) {
     std::uint64_t hash = 14695981039346656037ull; // FNV-1a: the same on 32-bit builds
@@ -139,7 +142,10 @@ void WordFormsBuilder::grow(std::size_t words) {
 }
 
 bool WordFormsBuilder::isTerm(const std::string& folded) const {
-    return std::binary_search(terms_.begin(), terms_.end(), hashOf(folded));
+    const std::uint64_t hash = hashOf(folded);
+    const std::size_t bucket = hash >> (64 - kBucketBits);
+    return std::binary_search(terms_.begin() + termBuckets_[bucket],
+                              terms_.begin() + termBuckets_[bucket + 1], hash);
 }
 
 void WordFormsBuilder::select() {
@@ -147,6 +153,11 @@ void WordFormsBuilder::select() {
         return;
     selected_ = true;
     std::sort(terms_.begin(), terms_.end());
+    termBuckets_.assign((std::size_t{1} << kBucketBits) + 1, 0);
+    for (const std::uint64_t hash : terms_)
+        ++termBuckets_[(hash >> (64 - kBucketBits)) + 1];
+    for (std::size_t bucket = 1; bucket < termBuckets_.size(); ++bucket)
+        termBuckets_[bucket] += termBuckets_[bucket - 1];
     // The words that are no term: the only ones whose bases are worth looking for. A word
     // written both in lower case and capitalised (at the start of a sentence) is asked about
     // capitalised alone: a spelling dictionary reads that as either.
@@ -186,30 +197,59 @@ std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& langua
         std::u16string base;
     };
     std::vector<std::vector<Said>> found(std::min<std::size_t>(languages.size(), 0xFFFF));
+    // The first language that knows a word decides: an English word is not taken apart by
+    // the French dictionary's prefixes ("programs" is no form of "gram"). So a language asks
+    // only about the words no language before it knows; the languages still work side by
+    // side, each a block of words behind the one before it.
+    constexpr std::uint16_t kNobody = 0xFFFF;
+    constexpr std::size_t kBlock = 2048;
+    std::vector<std::uint16_t> knownBy(forms.size(), kNobody);
+    const std::size_t blocks = (forms.size() + kBlock - 1) / kBlock;
+    std::vector<std::size_t> done(found.size(), 0); // blocks each language has decided
+    std::mutex doneMutex;
+    std::condition_variable doneChanged;
+    const auto finish = [&](std::size_t language, std::size_t count) {
+        {
+            const std::lock_guard<std::mutex> lock(doneMutex);
+            done[language] = count;
+        }
+        doneChanged.notify_all();
+    };
     const auto askOne = [&](std::size_t language) {
-        for (const std::uint32_t index : forms) {
-            const std::string word(candidate(index));
-            const std::vector<std::string> stems = languages[language](word);
-            if (stems.empty())
-                continue;
-            const std::string folded = foldWord(jet::fromUtf8(word));
-            found[language].push_back({index, {}});
-            // Of two spellings of one base ("haus", "Haus") the one capitalised as the word is
-            // comes first, and is the one kept.
-            std::size_t sameEnd = found[language].size();
-            const bool capital = capitalised(word);
-            for (const std::string& stem : stems) {
-                std::u16string base = jet::fromUtf8(stem);
-                const std::string baseFolded = foldWord(base);
-                if (baseFolded == folded || !isTerm(baseFolded))
-                    continue;
-                const bool same = capitalised(stem) == capital;
-                std::vector<Said>& said = found[language];
-                said.push_back({index, std::move(base)});
-                if (same)
-                    std::rotate(said.begin() + static_cast<std::ptrdiff_t>(sameEnd++),
-                                said.end() - 1, said.end());
+        for (std::size_t block = 0; block < blocks; ++block) {
+            if (language > 0) {
+                std::unique_lock<std::mutex> lock(doneMutex);
+                doneChanged.wait(lock, [&] { return done[language - 1] > block; });
             }
+            const std::size_t end = std::min(forms.size(), (block + 1) * kBlock);
+            for (std::size_t index = block * kBlock; index < end; ++index) {
+                if (knownBy[index] != kNobody)
+                    continue;
+                const std::string word(candidate(index));
+                const std::vector<std::string> stems = languages[language](word);
+                if (stems.empty())
+                    continue;
+                knownBy[index] = static_cast<std::uint16_t>(language);
+                const std::string folded = foldWord(jet::fromUtf8(word));
+                found[language].push_back({static_cast<std::uint32_t>(index), {}});
+                // Of two spellings of one base ("haus", "Haus") the one capitalised as the
+                // word is comes first, and is the one kept.
+                std::size_t sameEnd = found[language].size();
+                const bool capital = capitalised(word);
+                for (const std::string& stem : stems) {
+                    std::u16string base = jet::fromUtf8(stem);
+                    const std::string baseFolded = foldWord(base);
+                    if (baseFolded == folded || !isTerm(baseFolded))
+                        continue;
+                    const bool same = capitalised(stem) == capital;
+                    std::vector<Said>& said = found[language];
+                    said.push_back({static_cast<std::uint32_t>(index), std::move(base)});
+                    if (same)
+                        std::rotate(said.begin() + static_cast<std::ptrdiff_t>(sameEnd++),
+                                    said.end() - 1, said.end());
+                }
+            }
+            finish(language, block + 1);
         }
     };
     std::vector<std::exception_ptr> failures(found.size());
@@ -218,6 +258,7 @@ std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& langua
             askOne(language);
         } catch (...) {
             failures[language] = std::current_exception();
+            finish(language, blocks); // the languages after it go on without waiting
         }
     };
     std::vector<std::thread> threads;
@@ -232,17 +273,10 @@ std::vector<WordForm> WordFormsBuilder::resolve(const std::vector<Stems>& langua
             std::rethrow_exception(failure);
     }
 
-    // The first language that knows a word decides: an English word is not taken apart by
-    // the French dictionary's prefixes ("programs" is no form of "gram").
-    constexpr std::uint16_t kNobody = 0xFFFF;
-    std::vector<std::uint16_t> knownBy(starts_.size(), kNobody);
     std::vector<WordForm> all;
     for (std::size_t language = 0; language < found.size(); ++language) {
         for (Said& said : found[language]) {
-            std::uint16_t& by = knownBy[said.word];
-            if (by == kNobody)
-                by = static_cast<std::uint16_t>(language);
-            if (by == language && !said.base.empty())
+            if (!said.base.empty())
                 all.push_back({foldWord(jet::fromUtf8(std::string(candidate(said.word)))),
                                std::move(said.base)});
         }

@@ -57,6 +57,8 @@ public:
                                     : std::u16string_view(text_).substr(
                                           entry.termAt + entry.wholeLength, entry.keyLength);
     }
+    // The block every term and key lies in.
+    std::u16string_view characters() const { return text_; }
     // The headword whole when its term is cut; else empty.
     std::u16string_view wholeTerm(const Entry& entry) const {
         return entry.wholeLength > entry.termLength

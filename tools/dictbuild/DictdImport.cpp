@@ -2,6 +2,7 @@
 
 #include "Articles.h"
 #include "DictdEntries.h"
+#include "DictdTerms.h"
 #include "StardictSource.h"
 #include "dicttext/PlainToHtml.h"
 #include "jet/TextCodec.h"
@@ -19,78 +20,7 @@ namespace {
 using dictd::Entries;
 using dictd::Entry;
 using dictd::Source;
-
-// The entries in the order of the rows, and the lookup of terms among them.
-class Terms {
-public:
-    explicit Terms(const Entries& entries) : entries_(entries) {
-        order_.resize(entries.size());
-        std::iota(order_.begin(), order_.end(), 0u);
-        std::sort(order_.begin(), order_.end(), [&entries](std::uint32_t a, std::uint32_t b) {
-            const Entry &first = entries[a], &second = entries[b];
-            const int order = text::collate(entries.term(first), entries.key(first),
-                                            entries.term(second), entries.key(second));
-            return order < 0 || (order == 0 && a < b);
-        });
-        // Half full at most, so that a probe seldom goes past its first slot.
-        std::size_t size = 1024;
-        while (size < entries.size() * 2)
-            size *= 2;
-        slots_.assign(size, 0);
-        for (std::uint32_t index = 0; index < entries.size(); ++index) {
-            const std::uint64_t hash = hashOf(entries.key(entries[index]));
-            std::size_t slot = hash & (size - 1);
-            while (slots_[slot] != 0)
-                slot = (slot + 1) & (size - 1);
-            slots_[slot] = (hash & kHigh) | (index + 1u);
-        }
-    }
-    const std::vector<std::uint32_t>& order() const { return order_; }
-
-    // Whether `term` names an entry (of dictionary `source` only, when given), ignoring case.
-    bool has(const std::u16string& term, std::optional<std::uint32_t> source = {}) const {
-        const std::u16string key = text::foldAccents(term);
-        // Equal ignoring case means equal keys. Every pair of braces on every page is looked
-        // up: by hash, as a binary search of two million keys took a fifth of the import.
-        const std::uint64_t hash = hashOf(key);
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t slot = hash & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
-            if ((slots_[slot] & kHigh) != (hash & kHigh))
-                continue;
-            const Entry& entry = entries_[static_cast<std::uint32_t>(slots_[slot]) - 1];
-            if ((source && entry.source != *source) || entries_.key(entry) != key)
-                continue;
-            if (sameIgnoringCase(entries_.term(entry), term))
-                return true;
-        }
-        return false;
-    }
-
-private:
-    // Most terms are ASCII, where folding case is lowering A to Z: compared so, no folded copies.
-    static bool sameIgnoringCase(std::u16string_view a, std::u16string_view b) {
-        const auto ascii = [](std::u16string_view text) {
-            return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
-        };
-        if (!ascii(a) || !ascii(b))
-            return text::foldCase(a) == text::foldCase(b);
-        const auto lower = [](char16_t c) {
-            return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
-        };
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(),
-                          [&lower](char16_t x, char16_t y) { return lower(x) == lower(y); });
-    }
-    static std::uint64_t hashOf(std::u16string_view key) {
-        return std::hash<std::u16string_view>()(key);
-    }
-    static constexpr std::uint64_t kHigh = 0xFFFFFFFF00000000ull;
-
-    const Entries& entries_;
-    std::vector<std::uint32_t> order_;
-    // Open addressing: each entry's number + 1 under the high half of its key's hash.
-    std::vector<std::uint64_t> slots_;
-};
+using dictd::Terms;
 
 // Braces are cross-references where a dictionary uses them so, and labels such as Ding's {m}
 // and {pl} where it does not. Labels are a small vocabulary used over and over of which few

@@ -194,19 +194,32 @@ void GlossaryWindow::takeSearchNews() {
         // Said once a search, above the page shown, while the scan reads.
         showPage(kNoIndexNote + entryHtml_);
     }
+    // The term chosen among the first found, by its entry: the databases of a set answer in
+    // turn, so the whole answer may list it at another place.
     const int selected = static_cast<int>(SendMessageW(terms_, LB_GETCURSEL, 0, 0));
     const bool firstShown = definitions_.firstHitsListed(news->search);
+    const std::size_t chosen =
+        firstShown && selected >= 0 && static_cast<std::size_t>(selected) < listed_.count()
+            ? listed_.entryOf(static_cast<std::size_t>(selected))
+            : kNoEntry;
+    const auto keepChosen = [&] {
+        const int item = chosen == kNoEntry ? -1 : listed_.itemOf(chosen);
+        if (item < 0)
+            return false;
+        selectInList(item);
+        setNoMatch(false);
+        return true;
+    };
     if (!news->finished && news->indexed) {
         // The first of a long answer, listed while the rest is ranked.
         definitions_.listFirstHits(news->search);
         setListed(listed_.entriesOfRows(news->rows));
         setStatus(L"Searching\u2026",
                   counted(listed_.only().size()) + L" terms found so far; the search goes on");
-        if (firstShown) {
-            // More of the beginning, in the same order: the page and the choice stay.
-            selectInList(selected);
+        // More of the beginning: the page and the choice stay.
+        if (keepChosen())
             return;
-        }
+        setNoMatch(false);
         selectInList(listed_.only().empty() ? -1 : 0);
         if (!listed_.only().empty()) {
             showEntry(listed_.only().front(), true, History::Search);
@@ -236,11 +249,9 @@ void GlossaryWindow::takeSearchNews() {
     const std::wstring how = news->indexed ? L"" : L" by reading every definition (no index)";
     setStatus(counted(count) + L" found", counted(count) + (count == 1 ? L" term" : L" terms") +
                                               L" found in definitions" + how);
-    if (firstShown && selected >= 0 && static_cast<std::size_t>(selected) < count) {
-        // The first found were listed in the same order: the one chosen among them stays.
-        selectInList(selected);
+    // The one chosen among the first found stays, wherever it is listed now.
+    if (keepChosen())
         return;
-    }
     selectInList(count == 0 ? -1 : 0);
     setNoMatch(count == 0);
     if (count == 0) {

@@ -121,10 +121,13 @@ TEST_F(GlossaryWindowTest, TheBarBetweenTheListAndThePageIsDraggedWithTheMouse) 
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 60, y));
     PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x + 60, y));
+    // The list and then the page are moved: both, once the window is done with the mouse.
     EXPECT_TRUE(eventually(
-        [&] { return clientRect(window, glossary.control(IDC_TERMS)).right == list.right + 60; },
+        [&] {
+            return clientRect(window, glossary.control(IDC_TERMS)).right == list.right + 60 &&
+                   clientRect(window, glossary.control(IDC_PAGE)).left == page.left + 60;
+        },
         kTimeoutMs));
-    EXPECT_EQ(clientRect(window, glossary.control(IDC_PAGE)).left, page.left + 60);
     // Released: the next move of the mouse moves nothing.
     PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x + 120, y));
     glossary.press({VK_SHIFT}); // handled after the move

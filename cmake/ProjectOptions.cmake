@@ -51,11 +51,12 @@ function(add_fuzz_target name seeds)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     project_warnings(${name})
     if(BUILD_TESTS)
-        # New inputs go to a corpus in the build tree; the committed seeds stay as they are.
+        # New inputs go to a corpus in the build tree; the committed seeds stay as they are. A
+        # smoke run, a few seconds: long runs are made with scripts/fuzz.sh.
         set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
         file(MAKE_DIRECTORY ${corpus})
         add_test(NAME ${name}_smoke
-                 COMMAND ${name} -max_total_time=15 -timeout=10 -rss_limit_mb=2048 -max_len=1048576
+                 COMMAND ${name} -max_total_time=6 -timeout=10 -rss_limit_mb=2048 -max_len=1048576
                          ${corpus} ${seeds})
     endif()
 endfunction()

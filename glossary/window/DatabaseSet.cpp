@@ -13,16 +13,6 @@ const wchar_t kKey[] = L"Software\\Technical Glossary";
 const wchar_t kAdded[] = L"Added databases";
 const wchar_t kOrder[] = L"Dictionary order";
 
-std::u16string escaped(const std::wstring& raw) {
-    std::u16string html;
-    for (const wchar_t c : raw)
-        html += c == L'&'   ? u"&amp;"
-                : c == L'<' ? u"&lt;"
-                : c == L'>' ? u"&gt;"
-                            : std::u16string(1, char16_t(c));
-    return html;
-}
-
 bool samePath(const std::wstring& a, const std::wstring& b) {
     return _wcsicmp(a.c_str(), b.c_str()) == 0;
 }
@@ -88,12 +78,17 @@ void DatabaseSet::save() const {
     win32::writeLines(HKEY_CURRENT_USER, kKey, kOrder, order_);
 }
 
+std::vector<std::wstring> DatabaseSet::paths(const std::wstring& opened) const {
+    std::vector<std::wstring> paths{opened};
+    paths.insert(paths.end(), added().begin(), added().end());
+    return paths;
+}
+
 std::vector<search::SetMember> DatabaseSet::members(
     const std::wstring& opened,
     const std::function<std::vector<std::u16string>(const std::wstring&)>& remembered) const {
     std::vector<search::SetMember> members;
-    members.push_back({utf8(opened), remembered(opened)});
-    for (const std::wstring& path : added())
+    for (const std::wstring& path : paths(opened))
         members.push_back({utf8(path), remembered(path)});
     return members;
 }
@@ -108,7 +103,7 @@ DatabaseSet::note(const std::vector<std::pair<std::wstring, std::wstring>>& prob
             why.pop_back();
         note += u"<font face='MS Sans Serif' size=2 color=#A00000><b>A database is left "
                 u"out:</b> " +
-                escaped(path) + u" (" + escaped(why) +
+                escapeHtml(path) + u" (" + escapeHtml(why) +
                 u"). The other databases are shown. Put the file back or build it again with "
                 u"dictbuild, or remove it in Dictionaries (Ctrl+D).</font><br><br>";
     }

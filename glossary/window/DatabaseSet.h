@@ -23,6 +23,8 @@ public:
     bool add(const std::wstring& path, const std::wstring& opened);
     void save() const; // what changed in this run
 
+    // The databases of the set, the opened one first.
+    std::vector<std::wstring> paths(const std::wstring& opened) const;
     // The members as the set is read: the opened database first, each with its choice.
     std::vector<search::SetMember> members(
         const std::wstring& opened,

@@ -88,16 +88,6 @@ std::wstring damagedText(const std::wstring& path, const std::wstring& where) {
            L".\n\nInstall the glossary again, or open another database with Ctrl+O.";
 }
 
-std::u16string escaped(const std::wstring& raw) {
-    std::u16string html;
-    for (const wchar_t c : raw)
-        html += c == L'&'   ? u"&amp;"
-                : c == L'<' ? u"&lt;"
-                : c == L'>' ? u"&gt;"
-                            : std::u16string(1, char16_t(c));
-    return html;
-}
-
 } // namespace
 
 std::unique_ptr<BackgroundLoad<GlossaryWindow::DatabaseRead>>
@@ -179,8 +169,8 @@ void GlossaryWindow::databaseRead() {
     if (!damage.empty())
         damageNote_ = u"<font face='MS Sans Serif' size=2 color=#A00000><b>This database is "
                       u"damaged:</b> " +
-                      escaped(path) + u" (" + escaped(damage) + u"). Only the " +
-                      escaped(std::to_wstring(glossary_.size())) +
+                      escapeHtml(path) + u" (" + escapeHtml(damage) + u"). Only the " +
+                      escapeHtml(std::to_wstring(glossary_.size())) +
                       u" terms read before the damage are listed. Install the glossary again, "
                       u"or open another database with Ctrl+O.</font><br><br>";
     databases_.setProblems(std::move(read->setProblems));

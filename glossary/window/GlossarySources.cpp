@@ -86,10 +86,7 @@ void GlossaryWindow::chooseDictionaries() {
                                   std::wstring& why) {
         return readChoice(file, rememberedSources(file), into, why);
     };
-    std::vector<std::wstring> paths{path};
-    for (const std::wstring& added : databases_.added())
-        paths.push_back(added);
-    for (const std::wstring& database : paths) {
+    for (const std::wstring& database : databases_.paths(path)) {
         DatabaseChoice choice;
         std::wstring why;
         if (!readChoice(database, rememberedSources(database), choice, why) && database != path) {

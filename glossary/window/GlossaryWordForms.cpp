@@ -9,9 +9,7 @@
 const search::WordForms* GlossaryWindow::wordForms() {
     // Read at the first search that finds nothing, and again when other databases are shown:
     // the opened one's, else those of the first database added that has any.
-    std::vector<std::wstring> paths{databasePath()};
-    for (const std::wstring& added : databases_.added())
-        paths.push_back(added);
+    const std::vector<std::wstring> paths = databases_.paths(databasePath());
     std::wstring key;
     for (const std::wstring& path : paths)
         key += path + L'\n';

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dicttext/PlainToHtml.h"
 #include "win32/WindowText.h"
 
 #include <windows.h>
@@ -10,6 +11,11 @@
 #include <string>
 
 // Text conversions of the glossary window: UTF-8 for the database path, and a control's text.
+
+// A path or the system's sentence on a page.
+inline std::u16string escapeHtml(const std::wstring& text) {
+    return escapeHtml(std::u16string(text.begin(), text.end()));
+}
 
 // The window's caption and the title of its boxes, the page's too.
 inline constexpr const wchar_t* kGlossaryName = L"Technical Glossary";

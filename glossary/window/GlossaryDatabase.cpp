@@ -14,10 +14,6 @@
 namespace {
 
 const wchar_t kDatabase[] = L"Dict.mdb";
-// The window waits this long for the terms before it shows the note.
-constexpr int kQuietReadMs = 50;
-// Read first, while the rest comes: more than a screenful of the list.
-constexpr std::size_t kFirstTerms = 1000;
 
 } // namespace
 
@@ -39,44 +35,6 @@ std::wstring GlossaryWindow::databasePath() const {
     return path;
 }
 
-// Why `path` cannot be read, as the load said or the system says of a missing file.
-static std::wstring reasonFor(const std::wstring& path, const std::string& failure) {
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return std::wstring(failure.begin(), failure.end());
-    std::wstring reason = win32::systemMessage(GetLastError());
-    return reason.empty() ? L"The file cannot be found." : reason;
-}
-
-std::wstring GlossaryWindow::readDatabase(const std::wstring& path,
-                                          const std::vector<search::SetMember>& members,
-                                          const std::vector<std::u16string>& order,
-                                          const std::optional<groups::Group>& group,
-                                          DatabaseRead& into, std::size_t most) {
-    // Outside the group shown is as if off.
-    search::SetRead read =
-        search::readSet(members, order, most,
-                        [group](search::SourceChoice& choice) { groups::restrict(choice, group); });
-    into.glossary = std::move(read.glossary);
-    std::wstring failure;
-    for (std::size_t part = 0; part < read.members.size(); ++part) {
-        const Glossary::PartRead& outcome = read.reads[part];
-        const std::string& memberPath = members[read.members[part]].path;
-        const std::wstring wide = read.members[part] == 0 ? path : fromUtf8(memberPath);
-        if (read.members[part] == 0) {
-            into.damage = std::wstring(outcome.damage.begin(), outcome.damage.end());
-            if (!outcome.failure.empty())
-                failure = reasonFor(path, outcome.failure);
-        } else if (!outcome.failure.empty()) {
-            into.setProblems.emplace_back(wide, reasonFor(wide, outcome.failure));
-        } else if (!outcome.damage.empty()) {
-            into.setProblems.emplace_back(
-                wide, std::wstring(outcome.damage.begin(), outcome.damage.end()) +
-                          L"; only the terms before the damage are listed");
-        }
-    }
-    return failure;
-}
-
 namespace {
 
 std::wstring cannotRead(const std::wstring& path, const std::wstring& reason) {
@@ -90,79 +48,43 @@ std::wstring damagedText(const std::wstring& path, const std::wstring& where) {
 
 } // namespace
 
-std::unique_ptr<BackgroundLoad<GlossaryWindow::DatabaseRead>>
-GlossaryWindow::startReading(const std::wstring& path, std::size_t most, UINT done,
-                             bool alone) const {
-    const HWND window = window_;
-    std::vector<search::SetMember> members = databases_.members(
-        path, [this](const std::wstring& database) { return rememberedSources(database); });
-    if (alone)
-        members.resize(1);
-    return std::make_unique<BackgroundLoad<DatabaseRead>>(
-        [path, members = std::move(members), order = databases_.order(),
-         group = groups_.model().shown(), most] {
-            DatabaseRead read;
-            try {
-                read.failure = readDatabase(path, members, order, group, read, most);
-            } catch (const std::exception&) {
-                read.failure = L"The terms do not fit in the memory there is.";
-            }
-            return read;
-        },
-        [window, done] { PostMessageW(window, done, 0, 0); });
+TermsReading::Owner GlossaryWindow::readingOwner() {
+    return {[this](const std::wstring& path) {
+                return TermsReading::Set{databases_.members(path,
+                                                            [this](const std::wstring& database) {
+                                                                return rememberedSources(database);
+                                                            }),
+                                         databases_.order(), groups_.model().shown()};
+            },
+            [this] { return databasePath(); },
+            [this] { return startWord_.empty() && rememberedTerm().empty(); },
+            [this] { return windowText(search_); },
+            [this] { setStatus(kReadingTerms, kReadingTermsSpoken); },
+            [this](TermsReading::Read read) { showFirstTerms(std::move(read)); },
+            [this](TermsReading::Read read) { startTermsRead(std::move(read)); },
+            [this](TermsReading::Read read, bool typed, bool announce) {
+                rereadDone(std::move(read), typed, announce);
+            },
+            [this](const std::wstring& path, TermsReading::Read read, bool typed) {
+                databaseOpened(path, std::move(read), typed);
+            }};
 }
 
-void GlossaryWindow::loadGlossary() {
-    const std::wstring path = databasePath();
-    const auto reader = [this, &path](std::size_t most, UINT done) {
-        return startReading(path, most, done);
-    };
-    reading_ = reader(SIZE_MAX, MSG_DATABASE_READ);
-    // A window that starts on the first term shows it, with a screenful of the list, long
-    // before a large database is read to its end.
-    firstTerms_.reset();
-    if (startWord_.empty() && rememberedTerm().empty())
-        firstTerms_ = reader(kFirstTerms, MSG_FIRST_TERMS_READ);
-    // A small database is there before anyone could read a note about it: its terms are
-    // taken at once, and the message that says they are in finds nothing more to take.
-    if (reading_->waitFor(std::chrono::milliseconds(kQuietReadMs)))
-        databaseRead();
-    else
-        setStatus(kReadingTerms, kReadingTermsSpoken);
-}
-
-void GlossaryWindow::firstTermsRead() {
-    std::optional<DatabaseRead> read = firstTerms_ ? firstTerms_->take() : std::nullopt;
-    firstTerms_.reset();
-    // Only while the rest is still read, and nothing was typed meanwhile.
-    if (!read || !reading_ || !read->failure.empty() || GetWindowTextLengthW(search_) > 0)
-        return;
-    glossary_ = std::move(read->glossary);
+void GlossaryWindow::showFirstTerms(TermsReading::Read read) {
+    if (GetWindowTextLengthW(search_) > 0)
+        return; // typed meanwhile: searched once all the terms are in
+    glossary_ = std::move(read.glossary);
     showDatabase(std::u16string());
 }
 
-void GlossaryWindow::databaseRead() {
-    std::optional<DatabaseRead> read = reading_ ? reading_->take() : std::nullopt;
-    if (!read)
-        return; // a database opened meanwhile took its place
-    reading_.reset();
-    firstTerms_.reset();
-    if (rereading_) {
-        rereading_ = false;
-        rereadDone(std::move(*read));
-        return;
-    }
-    if (!opening_.empty()) {
-        databaseOpened(std::move(*read));
-        return;
-    }
+void GlossaryWindow::startTermsRead(TermsReading::Read read) {
     const std::wstring path = databasePath();
     // The page shown from the first terms, if one was: the same entry of the whole list.
     const std::u16string shown =
         shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
-    glossary_ = std::move(read->glossary);
-    const std::wstring& failure = read->failure;
-    const std::wstring& damage = read->damage;
+    glossary_ = std::move(read.glossary);
+    const std::wstring& failure = read.failure;
+    const std::wstring& damage = read.damage;
     // The terms read before any damage are listed, and every page says that the list is not
     // the whole database, without a box in the way.
     damageNote_.clear();
@@ -173,7 +95,7 @@ void GlossaryWindow::databaseRead() {
                       escapeHtml(std::to_wstring(glossary_.size())) +
                       u" terms read before the damage are listed. Install the glossary again, "
                       u"or open another database with Ctrl+O.</font><br><br>";
-    databases_.setProblems(std::move(read->setProblems));
+    databases_.setProblems(std::move(read.setProblems));
     // A missing default file is no error: the list stays empty. A file named by the user
     // that cannot be read is worth a word, once the window shows, in front of it.
     if (!database_.empty() && !failure.empty()) {
@@ -184,7 +106,7 @@ void GlossaryWindow::databaseRead() {
         loadFailure_ = cannotRead(path, failure) + L"\n\nThe glossary shows its own database (" +
                        databasePath() + L") instead.";
         PostMessageW(window_, MSG_REPORT_LOAD_FAILURE, 0, 0);
-        loadGlossary();
+        reading_.start();
         return;
     }
     if (!database_.empty() && !damage.empty()) {
@@ -197,38 +119,7 @@ void GlossaryWindow::databaseRead() {
         PostMessageW(window_, MSG_TAKE_HANDED_OVER, 0, 0);
 }
 
-void GlossaryWindow::rereadSet() {
-    if (reading_ && !rereading_) {
-        // The start's terms are read again through the set; another database's replace it.
-        if (opening_.empty())
-            loadGlossary();
-        return;
-    }
-    // One read at a time: a choice made meanwhile is read once the one being read is in, and
-    // any between the two is never read.
-    if (reading_) {
-        rereadDue_ = true;
-        return;
-    }
-    rereadText_ = windowText(search_);
-    rereading_ = true;
-    reading_ = startReading(databasePath(), SIZE_MAX, MSG_DATABASE_READ);
-    if (reading_->waitFor(std::chrono::milliseconds(kQuietReadMs)))
-        databaseRead();
-    else
-        setStatus(kReadingTerms, kReadingTermsSpoken);
-}
-
-void GlossaryWindow::rereadDone(DatabaseRead read) {
-    if (rereadDue_) {
-        // Superseded: these terms are never shown.
-        rereadDue_ = false;
-        rereading_ = true;
-        reading_ = startReading(databasePath(), SIZE_MAX, MSG_DATABASE_READ);
-        return;
-    }
-    const bool announce = groupNoteDue_;
-    groupNoteDue_ = false;
+void GlossaryWindow::rereadDone(TermsReading::Read read, bool typed, bool announce) {
     setStatus(L"", L"");
     // The database opened, gone since: the others of the set are shown, with a note that names
     // it on the page, as at the start.
@@ -242,7 +133,6 @@ void GlossaryWindow::rereadDone(DatabaseRead read) {
         // On the term shown, unless a word was typed meanwhile: that is searched instead.
         const std::u16string term =
             shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
-        const bool typed = windowText(search_) != rereadText_;
         glossary_ = std::move(read.glossary);
         showDatabase(typed ? std::u16string() : term);
         const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
@@ -309,23 +199,13 @@ void GlossaryWindow::takeHandedOver() {
 
 void GlossaryWindow::openDatabase(const std::wstring& path) {
     // One at a time: another comes once the terms being read are in.
-    if (reading_) {
+    if (reading_)
         handedOver_.push_back(StartArguments{path, std::wstring(), false});
-        return;
-    }
-    // The database shown stays, and answers, while the other one's terms are read.
-    opening_ = path;
-    openingText_ = windowText(search_);
-    reading_ = startReading(path, SIZE_MAX, MSG_DATABASE_READ, true);
-    if (reading_->waitFor(std::chrono::milliseconds(kQuietReadMs)))
-        databaseRead();
     else
-        setStatus(kReadingTerms, kReadingTermsSpoken);
+        reading_.open(path);
 }
 
-void GlossaryWindow::databaseOpened(DatabaseRead read) {
-    const std::wstring path = opening_;
-    opening_.clear();
+void GlossaryWindow::databaseOpened(const std::wstring& path, TermsReading::Read read, bool typed) {
     setStatus(L"", L"");
     if (!read.failure.empty() || !read.damage.empty()) {
         // One that cannot be read, or is damaged, leaves the one shown as it was, with its
@@ -336,7 +216,6 @@ void GlossaryWindow::databaseOpened(DatabaseRead read) {
         MessageBoxW(window_, text.c_str(), kProductName, MB_OK | MB_ICONWARNING);
     } else {
         // A word handed over meanwhile is in the search box: searched in the new terms.
-        const bool typed = windowText(search_) != openingText_;
         glossary_ = std::move(read.glossary);
         database_ = path;
         openedByUser_ = true;

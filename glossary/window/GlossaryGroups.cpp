@@ -25,12 +25,7 @@ void GlossaryWindow::showGroup() {
         groups_.save();
     // The terms are read again through the group, on a thread of their own: the window answers
     // meanwhile, and the note says which group is coming.
-    groupNoteDue_ = true;
-    rereadSet();
-    if (!reading_)
-        return; // read at once, and said
-    if (!rereading_)
-        groupNoteDue_ = false; // the start's terms, read again: their own note follows
-    setStatus(groups_.note() + L" \u2013 " + kReadingTerms,
-              groups_.spokenNote() + L" " + kReadingTermsSpoken);
+    if (reading_.reread(true))
+        setStatus(groups_.note() + L" \u2013 " + kReadingTerms,
+                  groups_.spokenNote() + L" " + kReadingTermsSpoken);
 }

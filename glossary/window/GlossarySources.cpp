@@ -78,7 +78,7 @@ SetForm formOf(const DictionaryChoices& choices) {
 } // namespace
 
 void GlossaryWindow::chooseDictionaries() {
-    if (reading_ && !rereading_)
+    if (reading_ && !reading_.rereading())
         return; // the choice applies to terms that are not in yet
     const std::wstring path = databasePath();
     DictionaryChoices choices;
@@ -123,11 +123,11 @@ void GlossaryWindow::chooseDictionaries() {
     }
     // One read for both: a group shown anew reads the set as chosen now.
     if (!takeGroups(std::move(choices.groups)) && setChanged)
-        rereadSet();
+        reading_.reread();
 }
 
 void GlossaryWindow::addDatabase(const std::wstring& path) {
-    if (reading_ && !rereading_) {
+    if (reading_ && !reading_.rereading()) {
         MessageBeep(MB_ICONWARNING);
         return; // the terms being read come first
     }
@@ -142,7 +142,7 @@ void GlossaryWindow::addDatabase(const std::wstring& path) {
         return;
     }
     if (databases_.add(path, databasePath()))
-        rereadSet();
+        reading_.reread();
 }
 
 void GlossaryWindow::saveSourceChoices() const {

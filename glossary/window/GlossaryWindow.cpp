@@ -130,10 +130,10 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case MSG_DATABASE_READ:
-        databaseRead();
+        reading_.read();
         return 0;
     case MSG_FIRST_TERMS_READ:
-        firstTermsRead();
+        reading_.firstTermsRead();
         return 0;
     case MSG_TAKE_HANDED_OVER:
         takeHandedOver();
@@ -304,7 +304,8 @@ void GlossaryWindow::onCreate() {
                             });
     SetFocus(search_);
     // The terms come on a thread of their own; the window shows meanwhile (showStart).
-    loadGlossary();
+    reading_.attach(window_);
+    reading_.start();
 }
 
 void GlossaryWindow::onActivate(bool active) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "BackgroundLoad.h"
 #include "DatabaseSet.h"
 #include "DefinitionSearch.h"
 #include "Glossary.h"
@@ -12,6 +11,7 @@
 #include "ServerPage.h"
 #include "Splitter.h"
 #include "StartArguments.h"
+#include "TermsReading.h"
 #include "WindowText.h"
 #include "search/WordForms.h"
 #include "win32/Gdi.h"
@@ -99,44 +99,17 @@ private:
     void showHelp();       // the keys and the search's syntax, in a dialog of their own
     // Shows `html` under the note of a damaged database, if one is shown.
     void showPage(const std::u16string& html);
-    // Starts reading databasePath() on a thread of its own: the window shows and takes keys
-    // meanwhile, and a note says that the terms are being read.
-    void loadGlossary();
-    void databaseRead();   // the terms are in (MSG_DATABASE_READ)
-    void firstTermsRead(); // a screenful of them is (MSG_FIRST_TERMS_READ)
+    // The terms come on a thread of their own (TermsReading); these show what comes.
+    TermsReading::Owner readingOwner();
+    void showFirstTerms(TermsReading::Read read);
+    void startTermsRead(TermsReading::Read read);
+    void rereadDone(TermsReading::Read read, bool typed, bool announce);
+    void databaseOpened(const std::wstring& path, TermsReading::Read read, bool typed);
+    TermsReading reading_{readingOwner()}; // true while terms are being read
     // The first page: the start's word, what was typed meanwhile, else `shown` (the term shown
     // from the first terms) or the last one shown.
     void showStart(const std::u16string& shown);
-    struct DatabaseRead {
-        Glossary glossary{{}, {}};
-        std::wstring failure, damage;                                   // see readDatabase
-        std::vector<std::pair<std::wstring, std::wstring>> setProblems; // the added, left out
-    };
-    std::unique_ptr<BackgroundLoad<DatabaseRead>> reading_; // while the terms are being read
-    // The first terms alone, shown while the rest is read when the window starts on the first.
-    std::unique_ptr<BackgroundLoad<DatabaseRead>> firstTerms_;
-    // Reads `path` (`most` terms at most) on a thread of its own, which posts `done` when it has;
-    // with the databases added to it unless `alone`.
-    std::unique_ptr<BackgroundLoad<DatabaseRead>>
-    startReading(const std::wstring& path, std::size_t most, UINT done, bool alone = false) const;
-    void databaseOpened(DatabaseRead read); // opened with Ctrl+O, dropped or handed over
-    std::wstring opening_;                  // that database, while its terms are read
-    std::u16string openingText_;            // the search text then: a change is a word to search
-    // Reads the set `members` (the first `path`) into `into`: the reason `path` cannot be read
-    // as a database, or nothing; on any thread.
-    static std::wstring readDatabase(const std::wstring& path,
-                                     const std::vector<search::SetMember>& members,
-                                     const std::vector<std::u16string>& order,
-                                     const std::optional<groups::Group>& group, DatabaseRead& into,
-                                     std::size_t most = SIZE_MAX);
     void addDatabase(const std::wstring& path); // dropped with Ctrl or Shift held
-    // The set or the group chosen anew: its terms read on a thread of their own, then shown on
-    // the term shown (rereadDone); a choice made meanwhile supersedes the one being read.
-    void rereadSet();
-    void rereadDone(DatabaseRead read);
-    bool rereading_ = false, rereadDue_ = false;
-    bool groupNoteDue_ = false; // the group's note follows the terms
-    std::u16string rereadText_; // the search text then: a change is a word to search
     void openDatabase(const std::wstring& path);
     // The word as if typed in the search box and ended with Enter.
     void lookUp(const std::wstring& word);

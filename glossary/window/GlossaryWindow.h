@@ -9,11 +9,11 @@
 #include "OutsideLookUps.h"
 #include "PageView.h"
 #include "ServerPage.h"
+#include "SetWordForms.h"
 #include "Splitter.h"
 #include "StartArguments.h"
 #include "TermsReading.h"
 #include "WindowText.h"
-#include "search/WordForms.h"
 #include "win32/Gdi.h"
 #include "win32/Handles.h"
 
@@ -84,10 +84,10 @@ private:
     std::size_t dueEntry_ = kNoEntry;
     std::u16string dueNote_;
     bool typing_ = false; // the search box is handling a key
-    // The term a word that no term begins with is a form of ("dogs" finds "dog"), with the
-    // page's note that says so; index -1 when it is none or the database knows no forms.
-    Glossary::Match wordFormMatch(const std::u16string& text, std::u16string& note);
-    const search::WordForms* wordForms();
+    // The term a word that no term begins with is a form of (SetWordForms).
+    Glossary::Match wordFormMatch(const std::u16string& text, std::u16string& note) {
+        return wordForms_.match(glossary_, text, note);
+    }
     void setNoMatch(bool noMatch);
     // How the list scrolls to a new selection: a search or a link puts it near the top, a key
     // that moves it by rows keeps a few rows below it.
@@ -236,8 +236,9 @@ private:
     LookUpHistory lookUps_{[this] { return mayKeepSettings(); }};
     bool startPage_ = false; // the page a database opens on is being shown
 
-    std::unique_ptr<search::WordForms> wordForms_; // read when a search first finds nothing
-    std::wstring wordFormsOf_;                     // the databases they are of
+    SetWordForms wordForms_{
+        {[this] { return databases_.paths(databasePath()); },
+         [this](const std::wstring& path) { return search::allOff(rememberedSources(path)); }}};
 
     // Look-ups from other programs: the window resolves their words (GlossaryLookup.cpp).
     // `whole` false: the page says what is still to come (the terms, the nearest terms).

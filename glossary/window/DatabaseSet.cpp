@@ -12,6 +12,7 @@ namespace {
 const wchar_t kKey[] = L"Software\\Technical Glossary";
 const wchar_t kAdded[] = L"Added databases";
 const wchar_t kOrder[] = L"Dictionary order";
+const wchar_t kChoicesKey[] = L"Software\\Technical Glossary\\Dictionaries"; // a value a database
 
 bool samePath(const std::wstring& a, const std::wstring& b) {
     return _wcsicmp(a.c_str(), b.c_str()) == 0;
@@ -68,7 +69,21 @@ bool DatabaseSet::add(const std::wstring& path, const std::wstring& opened) {
     return true;
 }
 
+std::vector<std::u16string> DatabaseSet::choice(const std::wstring& path) const {
+    const std::wstring full = fullDatabasePath(path);
+    const auto chosen = choices_.find(full);
+    return chosen != choices_.end()
+               ? chosen->second
+               : win32::readLines(HKEY_CURRENT_USER, kChoicesKey, full, 1024 * 1024);
+}
+
+void DatabaseSet::setChoice(const std::wstring& path, std::vector<std::u16string> names) {
+    choices_[fullDatabasePath(path)] = std::move(names);
+}
+
 void DatabaseSet::save() const {
+    for (const auto& [database, names] : choices_)
+        win32::writeLines(HKEY_CURRENT_USER, kChoicesKey, database, names);
     if (!changed_)
         return;
     std::vector<std::u16string> lines;
@@ -84,12 +99,10 @@ std::vector<std::wstring> DatabaseSet::paths(const std::wstring& opened) const {
     return paths;
 }
 
-std::vector<search::SetMember> DatabaseSet::members(
-    const std::wstring& opened,
-    const std::function<std::vector<std::u16string>(const std::wstring&)>& remembered) const {
+std::vector<search::SetMember> DatabaseSet::members(const std::wstring& opened) const {
     std::vector<search::SetMember> members;
     for (const std::wstring& path : paths(opened))
-        members.push_back({utf8(path), remembered(path)});
+        members.push_back({utf8(path), choice(path)});
     return members;
 }
 

@@ -50,11 +50,8 @@ std::wstring damagedText(const std::wstring& path, const std::wstring& where) {
 
 TermsReading::Owner GlossaryWindow::readingOwner() {
     return {[this](const std::wstring& path) {
-                return TermsReading::Set{databases_.members(path,
-                                                            [this](const std::wstring& database) {
-                                                                return rememberedSources(database);
-                                                            }),
-                                         databases_.order(), groups_.model().shown()};
+                return TermsReading::Set{databases_.members(path), databases_.order(),
+                                         groups_.model().shown()};
             },
             [this] { return databasePath(); },
             [this] { return startWord_.empty() && rememberedTerm().empty(); },

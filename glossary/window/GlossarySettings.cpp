@@ -185,7 +185,8 @@ void GlossaryWindow::saveSettings() const {
     RegSetValueExW(key.get(), kListWidth, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&listWidth),
                    sizeof listWidth);
     // A database the user opened is opened again next time; the default needs no word.
-    saveSourceChoices();
+    serverPage_.save();
+    databases_.save();
     if (openedByUser_)
         writeText(key.get(), kOpened, fullPath(database_));
     else if (database_.empty())

@@ -1,31 +1,10 @@
-// The dictionaries the window shows: the user's choice of a database's sources, in the dialog
-// (the "Dictionaries..." button, Ctrl+D), remembered per database under the settings' key and
-// matched by the sources' names, so that a database built again keeps what still applies.
+// The dictionaries the window shows: the user's choice of the databases and their sources, in
+// the dialog (the "Dictionaries..." button, Ctrl+D), kept in DatabaseSet.
 #include "DictionariesDialog.h"
 #include "GlossaryWindow.h"
 #include "WindowText.h"
-#include "win32/Handles.h"
-#include "win32/RegistryLines.h"
 
 #include "jet/Database.h"
-
-#include <memory>
-
-namespace {
-
-const wchar_t kChoicesKey[] = L"Software\\Technical Glossary\\Dictionaries"; // a value a database
-
-std::vector<std::u16string> storedChoice(const std::wstring& database) {
-    return win32::readLines(HKEY_CURRENT_USER, kChoicesKey, database, 1024 * 1024);
-}
-
-} // namespace
-
-std::vector<std::u16string> GlossaryWindow::rememberedSources(const std::wstring& path) const {
-    const std::wstring full = fullDatabasePath(path);
-    const auto chosen = chosenSources_.find(full);
-    return chosen != chosenSources_.end() ? chosen->second : storedChoice(full);
-}
 
 namespace {
 
@@ -84,12 +63,12 @@ void GlossaryWindow::chooseDictionaries() {
     DictionaryChoices choices;
     choices.readDatabase = [this](const std::wstring& file, DatabaseChoice& into,
                                   std::wstring& why) {
-        return readChoice(file, rememberedSources(file), into, why);
+        return readChoice(file, databases_.choice(file), into, why);
     };
     for (const std::wstring& database : databases_.paths(path)) {
         DatabaseChoice choice;
         std::wstring why;
-        if (!readChoice(database, rememberedSources(database), choice, why) && database != path) {
+        if (!readChoice(database, databases_.choice(database), choice, why) && database != path) {
             choice.unreadable = why; // listed, so that it can be removed
             choice.refusal = search::SourceView::Refusal::NoSources;
         }
@@ -109,14 +88,14 @@ void GlossaryWindow::chooseDictionaries() {
     if (rememberedServers(choices.servers) != serversBefore) {
         servers().choice() = std::move(choices.servers);
         // The page shown, with the servers chosen now.
-        redrawServerPage();
+        serverPage_.redraw();
     }
     const SetForm after = formOf(choices);
     const bool setChanged = !(after == before);
     if (setChanged) {
         for (std::size_t d = 0; d < choices.databases.size(); ++d) {
             if (choices.databases[d].refusal == search::SourceView::Refusal::None)
-                chosenSources_[choices.databases[d].path] = after.choices[d];
+                databases_.setChoice(choices.databases[d].path, after.choices[d]);
         }
         databases_.setAdded(after.added);
         databases_.setOrder(after.order);
@@ -143,24 +122,4 @@ void GlossaryWindow::addDatabase(const std::wstring& path) {
     }
     if (databases_.add(path, databasePath()))
         reading_.reread();
-}
-
-void GlossaryWindow::saveSourceChoices() const {
-    saveServers();
-    databases_.save();
-    if (chosenSources_.empty())
-        return;
-    win32::Key key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kChoicesKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        key.receive(), nullptr) != ERROR_SUCCESS)
-        return;
-    for (const auto& [database, lines] : chosenSources_) {
-        std::u16string text;
-        for (const std::u16string& line : lines)
-            text += line + u'\0';
-        text += u'\0';
-        RegSetValueExW(key.get(), database.c_str(), 0, REG_MULTI_SZ,
-                       reinterpret_cast<const BYTE*>(text.data()),
-                       static_cast<DWORD>(text.size() * sizeof(char16_t)));
-    }
 }

@@ -19,7 +19,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,11 +118,7 @@ private:
     void showDatabase(const std::u16string& restoreTerm);
     std::wstring databasePath() const;
     void updateCaption();
-    // The dictionaries shown: the user's choice for the database at `path` (remembered, or
-    // chosen in this run), the view of its rows it makes, the dialog, and saving the choices.
-    std::vector<std::u16string> rememberedSources(const std::wstring& path) const;
     void chooseDictionaries();
-    void saveSourceChoices() const;
     // Groups of dictionaries (GlossaryGroups.cpp): the one shown is chosen in the window's
     // list or by Ctrl+1 ... Ctrl+9; the list, the page and every search follow it.
     void pickGroup(std::size_t choice);
@@ -135,8 +130,6 @@ private:
     void serversAnswered(const std::u16string& word); // their part is drawn
     ServerPage serverPage_{serverOwner()};
     ServerSources& servers() { return serverPage_.servers(); }
-    void redrawServerPage() { serverPage_.redraw(); }
-    void saveServers() const { serverPage_.save(); }
     HWND dictionariesDialog_ = nullptr; // while open, told of the servers' answers
     // Placement, zoom and the last term, per user.
     void restoreSettings(int show);
@@ -191,8 +184,6 @@ private:
     std::vector<StartArguments> handedOver_; // by other starts, not yet taken
     std::u16string damageNote_;              // above every page while a damaged database is shown
     Remembered remembered_;
-    // Dictionaries chosen in this run, by database (full path): saved with the settings.
-    std::map<std::wstring, std::vector<std::u16string>> chosenSources_;
     mutable DatabaseSet databases_;  // added to the one shown (DatabaseSet.h)
     bool openedByUser_ = false;      // database_ was opened with Ctrl+O, dropped or reopened
     bool searchFromProgram_ = false; // the search box's text is being set by the window
@@ -238,7 +229,7 @@ private:
 
     SetWordForms wordForms_{
         {[this] { return databases_.paths(databasePath()); },
-         [this](const std::wstring& path) { return search::allOff(rememberedSources(path)); }}};
+         [this](const std::wstring& path) { return search::allOff(databases_.choice(path)); }}};
 
     // Look-ups from other programs: the window resolves their words (GlossaryLookup.cpp).
     // `whole` false: the page says what is still to come (the terms, the nearest terms).

@@ -26,13 +26,11 @@
 // The glossary's one window: search box, term list, page view, logo, Exit and version label.
 class GlossaryWindow {
 public:
-    // Creates the window and reads the database `start` names, or without one "Dict.mdb" from
-    // the current directory, else from the program's own; then looks up its word. Null when the
-    // window cannot be created (the system's error is then the last error).
+    // Reads the database `start` names (else Dict.mdb, see databasePath) and looks up its word.
+    // Null when the window cannot be created (the system's error is then the last error).
     static HWND create(HINSTANCE instance, int show, const StartArguments& start);
 
-    // Keys that act wherever the focus is (the page's zoom, history, links, the search box,
-    // opening a database). True when `message` was one.
+    // Keys that act wherever the focus is; true when `message` was one.
     static bool translateAccelerator(HWND window, MSG& message);
 
     static constexpr const wchar_t* kProductName = kGlossaryName;
@@ -67,8 +65,8 @@ private:
     void fillList();
     void setListItemHeight();
     void drawTerm(const DRAWITEMSTRUCT& item);
-    void showSelected();  // List1_Click
-    void searchChanged(); // Text1_Change
+    void showSelected();
+    void searchChanged();
     Glossary::Match matchFor(const std::u16string& text) const;
     // Says that nothing matches `text`; the page with the nearest terms follows once typing
     // pauses (showNoMatchPage, on a timer) and the sorted index is there.
@@ -94,11 +92,11 @@ private:
     void selectInList(int index, ListScroll scroll = ListScroll::NearTop);
     void showFollowingTerms(int index, ListScroll scroll);
     void redrawList();
-    void openMakersPage(); // Picture1_Click
-    void showHelp();       // the keys and the search's syntax, in a dialog of their own
+    void openMakersPage();
+    void showHelp(); // the keys and the search's syntax
     // Shows `html` under the note of a damaged database, if one is shown.
     void showPage(const std::u16string& html);
-    // The terms come on a thread of their own (TermsReading); these show what comes.
+    // What each read of the terms brings (TermsReading).
     TermsReading::Owner readingOwner();
     void showFirstTerms(TermsReading::Read read);
     void startTermsRead(TermsReading::Read read);
@@ -112,20 +110,18 @@ private:
     void openDatabase(const std::wstring& path);
     // The word as if typed in the search box and ended with Enter.
     void lookUp(const std::wstring& word);
-    // What another start of the program handed over, once no dialog of the window is open.
-    void takeHandedOver();
+    void takeHandedOver(); // what another start handed over, once no dialog is open
     void chooseDatabase();
     void showDatabase(const std::u16string& restoreTerm);
     std::wstring databasePath() const;
     void updateCaption();
     void chooseDictionaries();
-    // Groups of dictionaries (GlossaryGroups.cpp): the one shown is chosen in the window's
-    // list or by Ctrl+1 ... Ctrl+9; the list, the page and every search follow it.
+    // The group of dictionaries shown, by the list or Ctrl+1 ... Ctrl+9 (GlossaryGroups.cpp).
     void pickGroup(std::size_t choice);
     bool takeGroups(groups::Groups made); // as the dialog left them: true when read anew
     void showGroup();
     GroupChoice groups_;
-    // The DICT servers' part of the page (ServerPage.h); the forwarders serve the sources.
+    // The DICT servers' part of the page (ServerPage.h).
     ServerPage::Owner serverOwner();
     void serversAnswered(const std::u16string& word); // their part is drawn
     ServerPage serverPage_{serverOwner()};

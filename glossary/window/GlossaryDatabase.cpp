@@ -1,15 +1,12 @@
 // Which database the window shows: the default, one named on the command line, one opened
-// with Ctrl+O or dropped on the window.
+// with Ctrl+O or dropped on the window; and what each read of its terms (TermsReading) brings.
 #include "GlossaryWindow.h"
 #include "Ids.h"
 #include "WindowText.h"
-#include "win32/ErrorText.h"
 
 #include <commdlg.h>
 
-#include <chrono>
 #include <cwchar>
-#include <optional>
 
 namespace {
 

@@ -28,6 +28,11 @@ constexpr DWORD kWordPauseMs = 1500;
 constexpr UINT kNoMatchPageDelayMs = 100;
 constexpr UINT kSearchPageDelayMs = 100;
 
+// Until the sorted index is built (half a second after the nine dictionaries' terms are in), a
+// search passes over every term several times: above this many, longer than a key may take.
+constexpr std::size_t kTermsSearchedWithoutIndex = 100000;
+constexpr UINT kAwaitIndexMs = 20;
+
 // Shown at the right of the search box while its text matches no term.
 const wchar_t kNoMatchCue[] = L"no match";
 
@@ -241,6 +246,7 @@ void GlossaryWindow::searchChanged() {
     // A page still due waits for the next pause only when this text finds nothing (see
     // showNoMatchPage); another search shows its own.
     KillTimer(window_, TIMER_SEARCH_PAGE);
+    KillTimer(window_, TIMER_AWAIT_INDEX);
     if (definitionsMode_) {
         dropDuePage();
         searchDefinitions(text);
@@ -252,6 +258,11 @@ void GlossaryWindow::searchChanged() {
     }
     if (listed_.filtered())
         listEveryTerm();
+    if (!glossary_.indexReady() && glossary_.size() > kTermsSearchedWithoutIndex) {
+        dropDuePage(); // of a text before
+        if (SetTimer(window_, TIMER_AWAIT_INDEX, kAwaitIndexMs, nullptr) != 0)
+            return;
+    }
     Glossary::Match match = matchFor(text);
     std::u16string formNote;
     if (match.index < 0)
@@ -343,7 +354,19 @@ void GlossaryWindow::showDuePage() {
         showEntry(entry, true, History::Search, std::u16string(std::move(dueNote_)));
 }
 
+void GlossaryWindow::searchWhenIndexed() {
+    if (!glossary_.indexReady())
+        return; // looked at again at the next tick
+    KillTimer(window_, TIMER_AWAIT_INDEX);
+    // Its page waits for a pause in typing, as the key's would have.
+    typing_ = true;
+    searchChanged();
+    typing_ = false;
+}
+
 void GlossaryWindow::dropDuePage() {
+    // A search waiting for the index is a page due too.
+    KillTimer(window_, TIMER_AWAIT_INDEX);
     KillTimer(window_, TIMER_SEARCH_PAGE);
     dueEntry_ = kNoEntry;
 }

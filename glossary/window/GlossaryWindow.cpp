@@ -177,6 +177,8 @@ LRESULT GlossaryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             showNoMatchPage();
         else if (wParam == TIMER_SEARCH_PAGE)
             showDuePage();
+        else if (wParam == TIMER_AWAIT_INDEX)
+            searchWhenIndexed();
         return 0;
     case WM_VKEYTOITEM:
         return -1; // the list's own keys

@@ -78,6 +78,7 @@ private:
     void showWhenTypingPauses(std::size_t entry, const std::u16string& note);
     void showDuePage();
     void dropDuePage();
+    void searchWhenIndexed();
     std::size_t dueEntry_ = kNoEntry;
     std::u16string dueNote_;
     bool typing_ = false; // the search box is handling a key

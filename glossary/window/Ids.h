@@ -25,6 +25,7 @@
 #define TIMER_FILL_PAGE 2     // the page's window's: the rest of a long page, while idle
 #define TIMER_NO_MATCH_PAGE 3 // the page of a search that found nothing, once typing pauses
 #define TIMER_SEARCH_PAGE 4   // the page of the term typing found, once typing pauses
+#define TIMER_AWAIT_INDEX 6   // the text typed before the sorted index was in: search it once it is
 
 // The dialog of the dictionaries shown (a database's sources), and the window's button for it.
 #define IDC_DICTIONARIES 109  // opens the dialog (also Ctrl+D)

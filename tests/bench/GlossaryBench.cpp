@@ -4,7 +4,8 @@
 // pages and its searches by wildcards and in definitions, and with a word given that is only a
 // form of a term, the keystroke that completes it (the first one reads the database's word
 // forms). Once more with a million terms written with an accent ("Térm"), where every keystroke
-// ("term 9876") finds its term only ignoring accents.
+// ("term 9876") finds its term only ignoring accents. On a database given, the typing goal's
+// figures on one line: a key's median and worst, the largest pages drawn, a key during a change.
 #include "glossary/GlossaryProcess.h"
 #include "glossary/LargeDictionary.h"
 #include "support/WinTestSupport.h"
@@ -38,6 +39,9 @@ double milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 class Spread {
 public:
     void add(double milliseconds) { times_.push_back(milliseconds); }
+    void add(const Spread& other) {
+        times_.insert(times_.end(), other.times_.begin(), other.times_.end());
+    }
     std::string text() {
         std::sort(times_.begin(), times_.end());
         char line[64];
@@ -86,8 +90,8 @@ void showPage(GlossaryProcess& glossary, const wchar_t* word) {
 // The largest pages of the dictionaries, median and worst of kPageRuns: from the search text set
 // (the selection) to the page drawn, after a short page and after another large one; to the
 // whole page in its control (the rest of a long page goes in while the window is idle); and a
-// keystroke that comes while a page changes.
-void measurePages(GlossaryProcess& glossary) {
+// keystroke that comes while a page changes. All of them to `drawn` and `keys` too.
+void measurePages(GlossaryProcess& glossary, Spread& drawn, Spread& keys) {
     const wchar_t* const words[] = {L"set", L"take", L"run", L"head"};
     constexpr std::size_t kWords = sizeof words / sizeof words[0];
     for (std::size_t w = 0; w < kWords; ++w) {
@@ -126,6 +130,9 @@ void measurePages(GlossaryProcess& glossary) {
                     "into the change %s ms\n",
                     word, static_cast<unsigned long>(length), kPageRuns, afterShort.text().c_str(),
                     before, afterLarge.text().c_str(), whole.text().c_str(), key.text().c_str());
+        drawn.add(afterShort);
+        drawn.add(afterLarge);
+        keys.add(key);
     }
 }
 
@@ -281,9 +288,16 @@ bool run(const std::string& folder, int terms, bool typing, const std::u16string
     std::printf("  start to first term shown:  %8.1f ms\n", milliseconds(start, firstShown));
     std::printf("  start to every term listed: %8.1f ms\n", milliseconds(start, allListed));
 
+    double keyMedian = 0, keyWorst = 0;
     if (typing) {
         // Typing and erasing, so that every keystroke changes the selection.
         std::vector<double> times;
+        struct Slow {
+            double milliseconds;
+            int number;
+            std::wstring text; // the search text the key made
+        };
+        std::vector<Slow> slowest;
         for (int i = 0; static_cast<int>(times.size()) < kKeystrokes; ++i) {
             const std::size_t typed = glossary.searchText().size();
             const wchar_t key = typed < keys.size() && i % 13 != 12 ? keys[typed] : L'\b';
@@ -292,16 +306,36 @@ bool run(const std::string& folder, int terms, bool typing, const std::u16string
             glossary.type(std::wstring(1, key));
             QueryPerformanceCounter(&after);
             times.push_back(milliseconds(before, after));
+            // The box holds the first letters of `keys`: no more messages between the keys.
+            const std::size_t made = key == L'\b' ? (typed > 0 ? typed - 1 : 0) : typed + 1;
+            slowest.push_back({times.back(), i + 1, keys.substr(0, made)});
+            std::sort(slowest.begin(), slowest.end(),
+                      [](const Slow& a, const Slow& b) { return a.milliseconds > b.milliseconds; });
+            slowest.resize(std::min<std::size_t>(slowest.size(), 3));
         }
         std::sort(times.begin(), times.end());
+        keyMedian = times[times.size() / 2];
+        keyWorst = times.back();
         std::printf("  keystroke answered:         median %.2f ms, worst %.2f ms (%d keystrokes)\n",
-                    times[times.size() / 2], times.back(), kKeystrokes);
+                    keyMedian, keyWorst, kKeystrokes);
+        // Which keys: the first ones after the start meet the work the start leaves behind.
+        std::printf("  slowest keystrokes:        ");
+        for (const Slow& slow : slowest)
+            std::printf(" %.1f ms (key %d, \"%ls\")", slow.milliseconds, slow.number,
+                        slow.text.c_str());
+        std::printf("\n");
     }
     if (!form.empty())
         measureWordForm(glossary, form);
     if (terms == 0 && details) {
         measureTyping(glossary);
-        measurePages(glossary);
+        Spread drawn, duringChange;
+        measurePages(glossary, drawn, duringChange);
+        // The typing goal's four figures together, each beside its goal.
+        std::printf("  typing, against its goal:   a key median %.2f ms (< 10), worst %.1f ms "
+                    "(< 100); the largest pages drawn median/worst %s ms (< 100); a key during "
+                    "a page change median/worst %s ms (< 20)\n",
+                    keyMedian, keyWorst, drawn.text().c_str(), duringChange.text().c_str());
         measureSearches(glossary);
     }
     PROCESS_MEMORY_COUNTERS memory = {};

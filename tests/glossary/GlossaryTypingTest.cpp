@@ -1,6 +1,7 @@
 // Typing never waits for a page: each key moves the list's selection at once, and the page of
 // the term found is built once the keys pause, or as soon as anything reads the page.
 #include "GlossaryWindowFixture.h"
+#include "LargeDictionary.h"
 #include "SentMessageWatch.h"
 
 #include <richedit.h>
@@ -103,6 +104,49 @@ TEST_F(GlossaryWindowTest, TypingQuicklyBuildsOnlyTheLastTermsPageAndNoKeyWaitsF
     EXPECT_TRUE(showsPageOf(glossary, L"set"))
         << "what a screen reader reads at once: " << std::string(page.begin(), page.end())
         << " selected " << glossary.selected();
+}
+
+TEST_F(GlossaryWindowTest, KeysTypedWhileTheSortedIndexIsBuiltAreAnsweredAtOnceAndFindTheirTerm) {
+    // Terms with accents, typed without: until the index is built, a key would fold the
+    // accents of every term to compare it with the letters typed.
+    constexpr int kTerms = 1000000;
+    ASSERT_TRUE(writeLargeDictionary(folder_.file("Dict.mdb"), kTerms,
+                                     u"H\u00e9t\u00e9rog\u00e9n\u00e9it\u00e9 "));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    // Every term listed and the note of their reading gone: the index is built from then on,
+    // for a second or more under Wine.
+    ASSERT_TRUE(eventually(
+        [&] {
+            wchar_t note[64] = {};
+            GetWindowTextW(glossary.control(IDC_SEARCH_STATUS), note, 64);
+            return glossary.itemCount() == kTerms && note[0] == L'\0';
+        },
+        kTimeoutMs));
+
+    double slowestKey = 0;
+    const auto type = [&](const wchar_t* keys) {
+        for (const wchar_t* key = keys; *key != L'\0'; ++key) {
+            LARGE_INTEGER sent;
+            QueryPerformanceCounter(&sent);
+            glossary.type(std::wstring(1, *key));
+            slowestKey = std::max(slowestKey, millisecondsSince(sent));
+        }
+    };
+    type(L"heterogeneite");
+    // More keys meanwhile: a blank typed and taken back.
+    for (const ULONGLONG end = GetTickCount64() + 1500; GetTickCount64() < end;)
+        type(L" \b");
+    type(L" 98765");
+    EXPECT_LT(slowestKey, kKeyBoundMs) << "the slowest key waited";
+    EXPECT_TRUE(eventually([&] { return glossary.selected() == 98765; }, kTimeoutMs))
+        << "selected " << glossary.selected();
+    EXPECT_TRUE(eventually(
+        [&] {
+            return contains(glossary.pageText(),
+                            L"of H\u00e9t\u00e9rog\u00e9n\u00e9it\u00e9 98765,");
+        },
+        kTimeoutMs));
 }
 
 TEST_F(GlossaryWindowTest, AWordTypedJustBeforeExitIsTheOneRememberedForTheNextStart) {

@@ -34,16 +34,20 @@ void GlossaryWindow::toggleFavourite() {
     const std::wstring term = shownTerm();
     if (term.empty()) {
         const wchar_t said[] = L"No word on the page to keep: look one up first.";
-        setStatus(L"No word to keep", said);
+        setStatus(said, said);
         MessageBeep(MB_OK);
         return;
     }
     const bool added = lookUps_.toggleFavourite(std::u16string(term.begin(), term.end()));
-    const std::wstring said = L"\u201C" + term +
-                              (added ? L"\u201D added to the favourites; Ctrl+Shift+B lists them."
-                                     : L"\u201D removed from the favourites.");
-    // The line is narrow: the word and what to do next are spoken.
-    setStatus(added ? L"Favourite" : L"No favourite", said);
+    // The word, what happened, and the keys to take it back and to see the list: shown and
+    // spoken alike.
+    const std::wstring said =
+        L"\u201C" + term +
+        (added ? L"\u201D added to the favourites (Ctrl+B again removes it; the list: "
+                 L"Ctrl+Shift+B)."
+               : L"\u201D removed from the favourites (Ctrl+B again adds it back; the list: "
+                 L"Ctrl+Shift+B).");
+    setStatus(said, said);
 }
 
 void GlossaryWindow::openHistoryList() {

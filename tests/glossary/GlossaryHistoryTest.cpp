@@ -213,19 +213,33 @@ TEST_F(GlossaryWindowTest, FavouritesKeptWithOneKeyAreOrderedExportedAndImported
         const auto status = [&] { return win32::windowText(glossary.control(IDC_SEARCH_STATUS)); };
         glossary.type(L"compi");
         ASSERT_TRUE(shows(glossary, L"Translates code."));
+        const std::wstring compilerAdded = L"\u201CCompiler\u201D added to the favourites "
+                                           L"(Ctrl+B again removes it; the list: Ctrl+Shift+B).";
         ASSERT_TRUE(
-            pressUntil(glossary, {VK_CONTROL, L'B'}, [&] { return status() == L"Favourite"; }));
+            pressUntil(glossary, {VK_CONTROL, L'B'}, [&] { return status() == compilerAdded; }));
+        {
+            const win32::ComApartment com;
+            EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_SEARCH_STATUS)).get()),
+                      compilerAdded)
+                << "a screen reader hears what the line says";
+        }
+        glossary.saveScreenshot(binaryDirectory() + "\\glossary-favourite-added.bmp");
         glossary.setSearch(L"");
         glossary.type(L"cach");
         ASSERT_TRUE(shows(glossary, L"small store"));
-        ASSERT_TRUE(
-            pressUntil(glossary, {VK_CONTROL, L'B'}, [&] { return status() == L"Favourite"; }));
+        ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'B'},
+                               [&] { return contains(status(), L"\u201CCache\u201D added"); }));
         glossary.setSearch(L"");
         glossary.type(L"compr");
         ASSERT_TRUE(shows(glossary, L"Makes data smaller."));
         glossary.press({VK_CONTROL, L'B'});
         glossary.press({VK_CONTROL, L'B'});
-        ASSERT_TRUE(eventually([&] { return status() == L"No favourite"; }, kTimeoutMs))
+        ASSERT_TRUE(eventually(
+            [&] {
+                return status() == L"\u201Ccompression\u201D removed from the favourites "
+                                   L"(Ctrl+B again adds it back; the list: Ctrl+Shift+B).";
+            },
+            kTimeoutMs))
             << "the same key again takes it back";
 
         const HWND dialog = openDialog(glossary, {VK_CONTROL, VK_SHIFT, L'B'}, L"Favourites");

@@ -331,7 +331,7 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         stateOf(dialog).open = dialog;
         fill(dialog);
-        fitToWorkArea(dialog, IDC_SOURCES);
+        fitToWorkArea(dialog, {{IDC_SOURCES, 40}, {IDC_GROUP_MEMBERS, 55}});
         SetFocus(GetDlgItem(dialog,
                             IsWindowEnabled(GetDlgItem(dialog, IDC_SOURCES)) ? IDC_SOURCES : IDOK));
         return FALSE; // the focus is set

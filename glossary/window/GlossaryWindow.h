@@ -89,6 +89,8 @@ private:
     Glossary::Match wordFormMatch(const std::u16string& text, std::u16string& note);
     const search::WordForms* wordForms();
     void setNoMatch(bool noMatch);
+    // What a search that found nothing says: the word, or why no term is listed at all.
+    std::u16string whyNoTerm(const std::u16string& escapedText);
     // How the list scrolls to a new selection: a search or a link puts it near the top, a key
     // that moves it by rows keeps a few rows below it.
     enum class ListScroll { NearTop, RowsBelow };

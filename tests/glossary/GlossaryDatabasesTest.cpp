@@ -131,6 +131,44 @@ bool titlesShowInSystemColours(HWND list) {
     return longestWhite < (first.right - first.left) / 2 && white > 10;
 }
 
+// The names the file list of the Open dialog `keys` open shows, once it shows `wanted`;
+// the dialog is then closed.
+std::vector<std::wstring> filesListed(GlossaryProcess& glossary, std::initializer_list<WORD> keys,
+                                      const std::wstring& caption, const std::wstring& wanted,
+                                      HWND from = nullptr) {
+    glossary.press(keys, from);
+    HWND chooser = nullptr;
+    std::vector<std::wstring> names;
+    if (!eventually([&] { return (chooser = dialogOf(glossary, caption)) != nullptr; }, kTimeoutMs))
+        return {L"<no dialog " + caption + L">"};
+    eventually(
+        [&] {
+            const HWND view = FindWindowExW(chooser, nullptr, L"SHELLDLL_DefView", nullptr);
+            const HWND list = FindWindowExW(view, nullptr, L"SysListView32", nullptr);
+            names.clear();
+            const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+            for (int i = 0; list != nullptr && i < count; ++i)
+                names.push_back(glossary.listViewText(list, i, 0));
+            return std::any_of(names.begin(), names.end(),
+                               [&](const std::wstring& name) { return contains(name, wanted); });
+        },
+        kTimeoutMs);
+    PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+    eventually([&] { return !IsWindow(chooser); }, kTimeoutMs);
+    return names;
+}
+
+::testing::AssertionResult lists(const std::vector<std::wstring>& names,
+                                 const std::wstring& piece) {
+    std::string all;
+    for (const std::wstring& name : names)
+        all += " \"" + std::string(name.begin(), name.end()) + "\"";
+    if (std::any_of(names.begin(), names.end(),
+                    [&](const std::wstring& name) { return contains(name, piece); }))
+        return ::testing::AssertionSuccess() << "listed:" << all;
+    return ::testing::AssertionFailure() << "listed:" << all;
+}
+
 } // namespace
 
 TEST_F(GlossaryWindowTest, ADatabaseDroppedWithCtrlJoinsTheOneShownAndTheDialogOrdersBoth) {
@@ -364,4 +402,58 @@ TEST_F(GlossaryWindowTest, AddDatabaseInTheDialogAddsItsDictionariesAndRefusesAF
     ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
     ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 5; }, kTimeoutMs));
     EXPECT_TRUE(contains(pageOf(glossary, L"foo"), L"Jargon on foo"));
+}
+
+// The file dialogs that choose a database start where the reader's databases are: the folder of
+// the one shown, then the folder last chosen from, kept for the next start; never the folder the
+// program happened to be started in.
+TEST_F(GlossaryWindowTest, OpenAndAddDatabaseStartInTheShownDatabasesFolderThenInTheLastUsed) {
+    // A new user's: the dialog's own memory of folders (the last one used) is empty.
+    deleteTree(HKEY_CURRENT_USER,
+               "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32");
+    CreateDirectoryA(folder_.file("shown").c_str(), nullptr);
+    CreateDirectoryA(folder_.file("other").c_str(), nullptr);
+    writeFoldoc(folder_.file("shown\\foldoc.mdb"));
+    writeJargon(folder_.file("other\\jargon.mdb"));
+    {
+        // Started in the folder of Dict.mdb, showing another folder's database.
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "shown\\foldoc.mdb");
+        ASSERT_TRUE(readyForTheKeyboard(glossary));
+        ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 3; }, kTimeoutMs));
+        std::vector<std::wstring> names =
+            filesListed(glossary, {VK_CONTROL, L'O'}, L"Open", L"foldoc");
+        EXPECT_TRUE(lists(names, L"foldoc")) << "Ctrl+O in the shown database's folder";
+        EXPECT_FALSE(lists(names, L"Dict")) << "not in the current directory";
+
+        const HWND dialog = openDialog(glossary);
+        ASSERT_NE(dialog, nullptr);
+        names = filesListed(glossary, {VK_MENU, L'B'}, L"Add a database", L"foldoc", dialog);
+        EXPECT_TRUE(lists(names, L"foldoc")) << "Add database in the same folder";
+        EXPECT_FALSE(lists(names, L"Dict"));
+        // A database added from another folder: that folder is the next dialog's.
+        glossary.press({VK_MENU, L'B'}, dialog);
+        HWND chooser = nullptr;
+        ASSERT_TRUE(
+            eventually([&] { return (chooser = dialogOf(glossary, L"Add a database")) != nullptr; },
+                       kTimeoutMs));
+        SetDlgItemTextA(chooser, cmb13, folder_.file("other\\jargon.mdb").c_str());
+        PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(eventually([&] { return !IsWindow(chooser); }, kTimeoutMs));
+        const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+        ASSERT_TRUE(eventually([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2; },
+                               kTimeoutMs));
+        ASSERT_TRUE(closes(glossary, {VK_ESCAPE}));
+        names = filesListed(glossary, {VK_CONTROL, L'O'}, L"Open", L"jargon");
+        EXPECT_TRUE(lists(names, L"jargon")) << "Ctrl+O where the last database was chosen";
+        glossary.clickExit();
+        DWORD code = 0;
+        ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
+    }
+    // Remembered for the reader's next start.
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "shown\\foldoc.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const std::vector<std::wstring> names =
+        filesListed(glossary, {VK_CONTROL, L'O'}, L"Open", L"jargon");
+    EXPECT_TRUE(lists(names, L"jargon"));
+    EXPECT_FALSE(lists(names, L"foldoc"));
 }

@@ -39,14 +39,12 @@ void GlossaryWindow::toggleFavourite() {
         return;
     }
     const bool added = lookUps_.toggleFavourite(std::u16string(term.begin(), term.end()));
-    // The word, what happened, and the keys to take it back and to see the list: shown and
-    // spoken alike.
+    // What happened first, since the line is narrow and cuts the end; the whole is spoken, and
+    // names the word and the keys to take it back and to see the list.
     const std::wstring said =
-        L"\u201C" + term +
-        (added ? L"\u201D added to the favourites (Ctrl+B again removes it; the list: "
-                 L"Ctrl+Shift+B)."
-               : L"\u201D removed from the favourites (Ctrl+B again adds it back; the list: "
-                 L"Ctrl+Shift+B).");
+        (added ? L"Favourite added: \u201C" : L"Favourite removed: \u201C") + term +
+        (added ? L"\u201D. Ctrl+B again removes it; Ctrl+Shift+B lists the favourites."
+               : L"\u201D. Ctrl+B again adds it back; Ctrl+Shift+B lists the favourites.");
     setStatus(said, said);
 }
 

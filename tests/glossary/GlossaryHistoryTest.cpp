@@ -213,8 +213,8 @@ TEST_F(GlossaryWindowTest, FavouritesKeptWithOneKeyAreOrderedExportedAndImported
         const auto status = [&] { return win32::windowText(glossary.control(IDC_SEARCH_STATUS)); };
         glossary.type(L"compi");
         ASSERT_TRUE(shows(glossary, L"Translates code."));
-        const std::wstring compilerAdded = L"\u201CCompiler\u201D added to the favourites "
-                                           L"(Ctrl+B again removes it; the list: Ctrl+Shift+B).";
+        const std::wstring compilerAdded = L"Favourite added: \u201CCompiler\u201D. Ctrl+B again "
+                                           L"removes it; Ctrl+Shift+B lists the favourites.";
         ASSERT_TRUE(
             pressUntil(glossary, {VK_CONTROL, L'B'}, [&] { return status() == compilerAdded; }));
         {
@@ -227,8 +227,9 @@ TEST_F(GlossaryWindowTest, FavouritesKeptWithOneKeyAreOrderedExportedAndImported
         glossary.setSearch(L"");
         glossary.type(L"cach");
         ASSERT_TRUE(shows(glossary, L"small store"));
-        ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'B'},
-                               [&] { return contains(status(), L"\u201CCache\u201D added"); }));
+        ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'B'}, [&] {
+            return contains(status(), L"Favourite added: \u201CCache\u201D");
+        }));
         glossary.setSearch(L"");
         glossary.type(L"compr");
         ASSERT_TRUE(shows(glossary, L"Makes data smaller."));
@@ -236,8 +237,8 @@ TEST_F(GlossaryWindowTest, FavouritesKeptWithOneKeyAreOrderedExportedAndImported
         glossary.press({VK_CONTROL, L'B'});
         ASSERT_TRUE(eventually(
             [&] {
-                return status() == L"\u201Ccompression\u201D removed from the favourites "
-                                   L"(Ctrl+B again adds it back; the list: Ctrl+Shift+B).";
+                return status() == L"Favourite removed: \u201Ccompression\u201D. Ctrl+B again "
+                                   L"adds it back; Ctrl+Shift+B lists the favourites.";
             },
             kTimeoutMs))
             << "the same key again takes it back";

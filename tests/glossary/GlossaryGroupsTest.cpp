@@ -290,6 +290,7 @@ TEST_F(GlossaryWindowTest, AGroupWithNoneOfTheDatabasesDictionariesSaysSoAndWhat
     EXPECT_TRUE(contains(page, L"Ctrl+1")) << "another group, from the keyboard";
     EXPECT_TRUE(contains(page, L"Dictionaries dialog (Ctrl+D)")) << "or dictionaries put in it";
     EXPECT_FALSE(contains(page, L"No term begins with")) << "the word is not what is wrong";
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-group-without-dictionaries.bmp");
 }
 
 // The dialog keeps one dictionary on; a choice remembered with all off (kept from an earlier

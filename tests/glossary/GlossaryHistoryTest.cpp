@@ -223,6 +223,8 @@ TEST_F(GlossaryWindowTest, FavouritesKeptWithOneKeyAreOrderedExportedAndImported
                       compilerAdded)
                 << "a screen reader hears what the line says";
         }
+        EXPECT_TRUE(shows(glossary, compilerAdded)) << "the page shows it whole";
+        EXPECT_TRUE(contains(glossary.pageText(), L"Translates code.")) << "above the entry";
         glossary.saveScreenshot(binaryDirectory() + "\\glossary-favourite-added.bmp");
         glossary.setSearch(L"");
         glossary.type(L"cach");

@@ -12,9 +12,39 @@ RECT placeIn(HWND dialog, HWND child) {
     return at;
 }
 
+// Takes up to `excess` pixels of height from `list`; what it took.
+int giveHeight(HWND dialog, HWND list, int keptPercent, int excess) {
+    const RECT at = placeIn(dialog, list);
+    const int height = at.bottom - at.top;
+    // Not above a control beside it, which would stay where it is.
+    int floor = at.top + MulDiv(height, keptPercent, 100);
+    std::vector<HWND> below;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT place = placeIn(dialog, child);
+        if (child == list)
+            continue;
+        if (place.top >= at.bottom)
+            below.push_back(child);
+        else if (place.bottom > at.top && (GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) != 0)
+            floor = std::max<int>(floor, place.bottom);
+    }
+    const int given = std::min(excess, static_cast<int>(at.bottom) - floor);
+    if (given <= 0)
+        return 0;
+    for (const HWND child : below) {
+        const RECT place = placeIn(dialog, child);
+        SetWindowPos(child, nullptr, place.left, place.top - given, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetWindowPos(list, nullptr, 0, 0, at.right - at.left, height - given,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return given;
+}
+
 } // namespace
 
-void fitToWorkArea(HWND dialog, int stretchId, int keptPercent) {
+void fitToWorkArea(HWND dialog, std::initializer_list<Stretch> lists) {
     MONITORINFO screen = {};
     screen.cbSize = sizeof screen;
     if (!GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &screen))
@@ -22,29 +52,11 @@ void fitToWorkArea(HWND dialog, int stretchId, int keptPercent) {
     const RECT work = screen.rcWork;
     RECT frame = {};
     GetWindowRect(dialog, &frame);
-    const int excess = (frame.bottom - frame.top) - (work.bottom - work.top);
-    const HWND list = GetDlgItem(dialog, stretchId);
-    if (excess > 0 && list != nullptr) {
-        const RECT at = placeIn(dialog, list);
-        const int height = at.bottom - at.top;
-        const int given = std::min(excess, height - MulDiv(height, keptPercent, 100));
-        if (given > 0) {
-            // Everything below the list moves up by what it gave.
-            std::vector<HWND> below;
-            for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-                 child = GetWindow(child, GW_HWNDNEXT)) {
-                if (child != list && placeIn(dialog, child).top >= at.bottom)
-                    below.push_back(child);
-            }
-            for (const HWND child : below) {
-                const RECT place = placeIn(dialog, child);
-                SetWindowPos(child, nullptr, place.left, place.top - given, 0, 0,
-                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            }
-            SetWindowPos(list, nullptr, 0, 0, at.right - at.left, height - given,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            frame.bottom -= given;
-        }
+    for (const Stretch& stretch : lists) {
+        const int excess = (frame.bottom - frame.top) - (work.bottom - work.top);
+        const HWND list = GetDlgItem(dialog, stretch.id);
+        if (excess > 0 && list != nullptr)
+            frame.bottom -= giveHeight(dialog, list, stretch.keptPercent, excess);
     }
     // Centred on the work area where it fits, else from its top.
     const int width = frame.right - frame.left, tall = frame.bottom - frame.top;

@@ -1,5 +1,6 @@
 #include "DictionariesDialog.h"
 
+#include "DatabaseFolder.h"
 #include "DialogFit.h"
 #include "DictionariesRows.h"
 #include "GroupSection.h"
@@ -238,8 +239,12 @@ void addDatabase(HWND dialog) {
     open.lpstrDefExt = L"mdb";
     open.lpstrTitle = L"Add a database";
     open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    const std::wstring folder = databaseDialogFolder(
+        state.choices.databases.empty() ? std::wstring() : state.choices.databases[0].path);
+    open.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     if (!GetOpenFileNameW(&open))
         return;
+    rememberDatabaseFolder(path, state.choices.mayKeepSettings);
     DatabaseChoice added;
     std::wstring why;
     if (!state.choices.readDatabase || !state.choices.readDatabase(path, added, why)) {
@@ -331,7 +336,7 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         stateOf(dialog).open = dialog;
         fill(dialog);
-        fitToWorkArea(dialog, IDC_SOURCES);
+        fitToWorkArea(dialog, {{IDC_SOURCES, 40}, {IDC_GROUP_MEMBERS, 55}});
         SetFocus(GetDlgItem(dialog,
                             IsWindowEnabled(GetDlgItem(dialog, IDC_SOURCES)) ? IDC_SOURCES : IDOK));
         return FALSE; // the focus is set

@@ -32,6 +32,7 @@ struct DictionaryChoices {
     groups::Groups groups; // made, renamed, deleted and filled in the dialog's group section
     std::function<bool(const std::wstring& path, DatabaseChoice& into, std::wstring& why)>
         readDatabase;
+    bool mayKeepSettings = false; // the folder of a database added is remembered for the user
 };
 
 // True when OK was chosen; `choices` then holds what the user chose.

@@ -1,5 +1,6 @@
 // Which database the window shows: the default, one named on the command line, one opened
 // with Ctrl+O or dropped on the window; and what each read of its terms (TermsReading) brings.
+#include "DatabaseFolder.h"
 #include "GlossaryWindow.h"
 #include "Ids.h"
 #include "WindowText.h"
@@ -237,8 +238,12 @@ void GlossaryWindow::chooseDatabase() {
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrDefExt = L"mdb";
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&dialog))
-        openDatabase(path);
+    const std::wstring folder = databaseDialogFolder(databasePath());
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    if (!GetOpenFileNameW(&dialog))
+        return;
+    rememberDatabaseFolder(path, mayKeepSettings());
+    openDatabase(path);
 }
 
 void GlossaryWindow::showDatabase(const std::u16string& restoreTerm) {

@@ -2,6 +2,7 @@
 // Ctrl+Shift+B list them, Ctrl+B adds or removes the word shown.
 #include "GlossaryWindow.h"
 #include "WordListDialog.h"
+#include "dicttext/PlainToHtml.h"
 
 namespace {
 
@@ -34,16 +35,23 @@ void GlossaryWindow::toggleFavourite() {
     const std::wstring term = shownTerm();
     if (term.empty()) {
         const wchar_t said[] = L"No word on the page to keep: look one up first.";
-        setStatus(L"No word to keep", said);
+        setStatus(said, said);
         MessageBeep(MB_OK);
         return;
     }
     const bool added = lookUps_.toggleFavourite(std::u16string(term.begin(), term.end()));
-    const std::wstring said = L"\u201C" + term +
-                              (added ? L"\u201D added to the favourites; Ctrl+Shift+B lists them."
-                                     : L"\u201D removed from the favourites.");
-    // The line is narrow: the word and what to do next are spoken.
-    setStatus(added ? L"Favourite" : L"No favourite", said);
+    // What happened first, since the status line is narrow and cuts the end; the whole names
+    // the word and the keys to take it back and to see the list, and is spoken.
+    const std::wstring said =
+        (added ? L"Favourite added: \u201C" : L"Favourite removed: \u201C") + term +
+        (added ? L"\u201D. Ctrl+B again removes it; Ctrl+Shift+B lists the favourites."
+               : L"\u201D. Ctrl+B again adds it back; Ctrl+Shift+B lists the favourites.");
+    setStatus(said, said);
+    // The line shows only the beginning: the page says it whole, above the entry, until the
+    // next page.
+    showEntry(shownEntry_, false, History::Other,
+              u"<font face='MS Sans Serif' size=2>" +
+                  escapeHtml(std::u16string(said.begin(), said.end())) + u"</font><br><br>");
 }
 
 void GlossaryWindow::openHistoryList() {

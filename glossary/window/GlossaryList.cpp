@@ -36,6 +36,24 @@ constexpr UINT kAwaitIndexMs = 20;
 // Shown at the right of the search box while its text matches no term.
 const wchar_t kNoMatchCue[] = L"no match";
 
+std::u16string escaped(std::u16string_view raw) {
+    std::u16string html;
+    for (const char16_t c : raw)
+        html += c == u'&'   ? u"&amp;"
+                : c == u'<' ? u"&lt;"
+                : c == u'>' ? u"&gt;"
+                : c == u'"' ? u"&quot;"
+                            : std::u16string(1, c);
+    return html;
+}
+
+// A remembered choice of a database's dictionaries with every one of them off.
+bool everyOneOff(const std::vector<std::u16string>& remembered) {
+    return !remembered.empty() &&
+           std::all_of(remembered.begin(), remembered.end(),
+                       [](const std::u16string& line) { return line.rfind(u"-", 0) == 0; });
+}
+
 } // namespace
 
 LRESULT CALLBACK GlossaryWindow::searchProcedure(HWND search, UINT message, WPARAM wParam,
@@ -305,18 +323,7 @@ void GlossaryWindow::showNoMatchPage() {
     showDuePage();
     const std::u16string& text = noMatchText_;
     // The nearest terms as links above the page that was shown, which stays.
-    const auto escaped = [](std::u16string_view raw) {
-        std::u16string html;
-        for (const char16_t c : raw)
-            html += c == u'&'   ? u"&amp;"
-                    : c == u'<' ? u"&lt;"
-                    : c == u'>' ? u"&gt;"
-                    : c == u'"' ? u"&quot;"
-                                : std::u16string(1, c);
-        return html;
-    };
-    std::u16string html =
-        u"<font face='MS Sans Serif' size=2>No term begins with <b>" + escaped(text) + u"</b>.";
+    std::u16string html = u"<font face='MS Sans Serif' size=2>" + whyNoTerm(escaped(text));
     std::vector<std::u16string> nearest;
     for (const std::size_t entry : glossary_.suggestions(text))
         nearest.emplace_back(glossary_.term(entry));
@@ -334,6 +341,25 @@ void GlossaryWindow::showNoMatchPage() {
     }
     html += u"</font><br><br>";
     serverPage_.show(html, text, entryHtml_, true);
+}
+
+std::u16string GlossaryWindow::whyNoTerm(const std::u16string& escapedText) {
+    // No term at all: a word typed is never the reason, the dictionaries chosen are.
+    if (glossary_.size() > 0 || !servers().choice().empty())
+        return u"No term begins with <b>" + escapedText + u"</b>.";
+    bool everyOff = everyOneOff(databases_.choice(databasePath()));
+    for (const std::wstring& added : databases_.added())
+        everyOff = everyOff && everyOneOff(databases_.choice(added));
+    if (everyOff)
+        return u"Every dictionary is turned off, so no term is listed. Turn one on in the "
+               u"Dictionaries dialog (Ctrl+D).";
+    if (const std::optional<groups::Group> group = groups_.model().shown()) {
+        return u"The group \u201C" + escaped(group->name) +
+               u"\u201D has no dictionary in the open databases, so no term is listed. Choose "
+               u"another group with Ctrl+1 (all dictionaries) to Ctrl+9, or put dictionaries "
+               u"in this group in the Dictionaries dialog (Ctrl+D).";
+    }
+    return u"No term begins with <b>" + escapedText + u"</b>.";
 }
 
 void GlossaryWindow::showWhenTypingPauses(std::size_t entry, const std::u16string& note) {

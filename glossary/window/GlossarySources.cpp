@@ -83,6 +83,7 @@ void GlossaryWindow::chooseDictionaries() {
     const SetForm before = formOf(choices);
     const std::vector<std::u16string> serversBefore = rememberedServers(choices.servers);
     choices.groups = groups_.model();
+    choices.mayKeepSettings = mayKeepSettings();
     if (!::chooseDictionaries(instance_, window_, choices, servers(), dictionariesDialog_))
         return;
     if (rememberedServers(choices.servers) != serversBefore) {

@@ -87,6 +87,8 @@ private:
         return wordForms_.match(glossary_, text, note);
     }
     void setNoMatch(bool noMatch);
+    // What a search that found nothing says: the word, or why no term is listed at all.
+    std::u16string whyNoTerm(const std::u16string& escapedText);
     // How the list scrolls to a new selection: a search or a link puts it near the top, a key
     // that moves it by rows keeps a few rows below it.
     enum class ListScroll { NearTop, RowsBelow };

@@ -4,8 +4,10 @@
 // are all off is never opened, and one that cannot be read is named on the page.
 #include "GlossaryWindowFixture.h"
 #include "ScreenLooks.h"
+#include "dictbuild/SearchTables.h"
 #include "driver/ScreenCapture.h"
 #include "search/SearchTestDatabase.h"
+#include "win32/WindowText.h"
 
 #include <commctrl.h>
 #include <dlgs.h>
@@ -40,6 +42,31 @@ void writeJargon(const std::string& path) {
                   {entry(u"cache", u"<p>Jargon on cache.</p>"),
                    entry(u"foo", u"<p>Jargon on foo.</p>"),
                    entry(u"hacker", u"<p>Jargon on hacker.</p>")});
+}
+
+// FOLDOC of `count` terms "alpha 0", "alpha 1"... each defined "FOLDOC, said on alpha N.",
+// with the full-text index: a search for the phrase "said on" reads every row's text, long
+// after a small database has answered. Written row by row, as dictbuild does.
+void writeLargeFoldoc(const std::string& path, int count) {
+    jet::JetWriter writer;
+    const std::size_t dict = writer.addTable(
+        u"Dict",
+        {{u"id", jet::kLong, 0, true}, {u"term", jet::kText, 255}, {u"definition", jet::kMemo}});
+    SearchTables tables(true);
+    std::vector<jet::Value> values(3);
+    values[1].kind = values[2].kind = jet::Value::Kind::Text;
+    for (int row = 0; row < count; ++row) {
+        const std::string number = std::to_string(row);
+        const std::u16string term = u"alpha " + std::u16string(number.begin(), number.end());
+        const DictionaryEntry made = entry(term, u"<p>FOLDOC, said on " + term + u".</p>");
+        tables.add(static_cast<std::uint32_t>(row), made);
+        values[1].text = made.term;
+        values[2].text = *made.definition;
+        writer.addRow(dict, values);
+    }
+    tables.write(writer, {u"foldoc"});
+    const std::vector<std::uint8_t> bytes = writer.finish();
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 HWND openDialog(GlossaryProcess& glossary) {
@@ -129,6 +156,44 @@ bool titlesShowInSystemColours(HWND list) {
         }
     }
     return longestWhite < (first.right - first.left) / 2 && white > 10;
+}
+
+// The names the file list of the Open dialog `keys` open shows, once it shows `wanted`;
+// the dialog is then closed.
+std::vector<std::wstring> filesListed(GlossaryProcess& glossary, std::initializer_list<WORD> keys,
+                                      const std::wstring& caption, const std::wstring& wanted,
+                                      HWND from = nullptr) {
+    glossary.press(keys, from);
+    HWND chooser = nullptr;
+    std::vector<std::wstring> names;
+    if (!eventually([&] { return (chooser = dialogOf(glossary, caption)) != nullptr; }, kTimeoutMs))
+        return {L"<no dialog " + caption + L">"};
+    eventually(
+        [&] {
+            const HWND view = FindWindowExW(chooser, nullptr, L"SHELLDLL_DefView", nullptr);
+            const HWND list = FindWindowExW(view, nullptr, L"SysListView32", nullptr);
+            names.clear();
+            const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+            for (int i = 0; list != nullptr && i < count; ++i)
+                names.push_back(glossary.listViewText(list, i, 0));
+            return std::any_of(names.begin(), names.end(),
+                               [&](const std::wstring& name) { return contains(name, wanted); });
+        },
+        kTimeoutMs);
+    PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+    eventually([&] { return !IsWindow(chooser); }, kTimeoutMs);
+    return names;
+}
+
+::testing::AssertionResult lists(const std::vector<std::wstring>& names,
+                                 const std::wstring& piece) {
+    std::string all;
+    for (const std::wstring& name : names)
+        all += " \"" + std::string(name.begin(), name.end()) + "\"";
+    if (std::any_of(names.begin(), names.end(),
+                    [&](const std::wstring& name) { return contains(name, piece); }))
+        return ::testing::AssertionSuccess() << "listed:" << all;
+    return ::testing::AssertionFailure() << "listed:" << all;
 }
 
 } // namespace
@@ -364,4 +429,101 @@ TEST_F(GlossaryWindowTest, AddDatabaseInTheDialogAddsItsDictionariesAndRefusesAF
     ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
     ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 5; }, kTimeoutMs));
     EXPECT_TRUE(contains(pageOf(glossary, L"foo"), L"Jargon on foo"));
+}
+
+// The file dialogs that choose a database start where the reader's databases are: the folder of
+// the one shown, then the folder last chosen from, kept for the next start; never the folder the
+// program happened to be started in.
+TEST_F(GlossaryWindowTest, OpenAndAddDatabaseStartInTheShownDatabasesFolderThenInTheLastUsed) {
+    // A new user's: the dialog's own memory of folders (the last one used) is empty.
+    deleteTree(HKEY_CURRENT_USER,
+               "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32");
+    CreateDirectoryA(folder_.file("shown").c_str(), nullptr);
+    CreateDirectoryA(folder_.file("other").c_str(), nullptr);
+    writeFoldoc(folder_.file("shown\\foldoc.mdb"));
+    writeJargon(folder_.file("other\\jargon.mdb"));
+    {
+        // Started in the folder of Dict.mdb, showing another folder's database.
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "shown\\foldoc.mdb");
+        ASSERT_TRUE(readyForTheKeyboard(glossary));
+        ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 3; }, kTimeoutMs));
+        std::vector<std::wstring> names =
+            filesListed(glossary, {VK_CONTROL, L'O'}, L"Open", L"foldoc");
+        EXPECT_TRUE(lists(names, L"foldoc")) << "Ctrl+O in the shown database's folder";
+        EXPECT_FALSE(lists(names, L"Dict")) << "not in the current directory";
+
+        const HWND dialog = openDialog(glossary);
+        ASSERT_NE(dialog, nullptr);
+        names = filesListed(glossary, {VK_MENU, L'B'}, L"Add a database", L"foldoc", dialog);
+        EXPECT_TRUE(lists(names, L"foldoc")) << "Add database in the same folder";
+        EXPECT_FALSE(lists(names, L"Dict"));
+        // A database added from another folder: that folder is the next dialog's.
+        glossary.press({VK_MENU, L'B'}, dialog);
+        HWND chooser = nullptr;
+        ASSERT_TRUE(
+            eventually([&] { return (chooser = dialogOf(glossary, L"Add a database")) != nullptr; },
+                       kTimeoutMs));
+        SetDlgItemTextA(chooser, cmb13, folder_.file("other\\jargon.mdb").c_str());
+        PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(eventually([&] { return !IsWindow(chooser); }, kTimeoutMs));
+        const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+        ASSERT_TRUE(eventually([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2; },
+                               kTimeoutMs));
+        ASSERT_TRUE(closes(glossary, {VK_ESCAPE}));
+        names = filesListed(glossary, {VK_CONTROL, L'O'}, L"Open", L"jargon");
+        EXPECT_TRUE(lists(names, L"jargon")) << "Ctrl+O where the last database was chosen";
+        glossary.clickExit();
+        DWORD code = 0;
+        ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
+    }
+    // Remembered for the reader's next start.
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "shown\\foldoc.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const std::vector<std::wstring> names =
+        filesListed(glossary, {VK_CONTROL, L'O'}, L"Open", L"jargon");
+    EXPECT_TRUE(lists(names, L"jargon"));
+    EXPECT_FALSE(lists(names, L"foldoc"));
+}
+
+// The databases of a set answer a search in definitions in turn: the small one's finds are listed
+// first, and the whole answer lists FOLDOC's before them. The term chosen among the first finds
+// stays selected, and its page shown, wherever the whole answer lists it.
+TEST_F(GlossaryWindowTest, ATermChosenAmongTheFirstFindsStaysChosenWhenTheWholeAnswerComes) {
+    constexpr int kLargeTerms = 1000000;
+    writeLargeFoldoc(folder_.file("large.mdb"), kLargeTerms);
+    writeDatabase(folder_.file("jargon.mdb"), u"jargon",
+                  {entry(u"cache", u"<p>Jargon, said on cache.</p>"),
+                   entry(u"foo", u"<p>Jargon, said on foo.</p>"),
+                   entry(u"hacker", u"<p>Jargon, said on hacker.</p>")});
+    rememberAdded(folder_.file("jargon.mdb"));
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "large.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == kLargeTerms + 3; }, kTimeoutMs));
+    const auto status = [&] { return win32::windowText(glossary.control(IDC_SEARCH_STATUS)); };
+    ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, VK_SHIFT, L'F'}, [&] {
+        return SendMessageW(glossary.control(IDC_IN_DEFINITIONS), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }));
+    glossary.setSearch(L"\"said on\"");
+    // The Jargon File's answer, alone, while FOLDOC's is still ranked.
+    ASSERT_TRUE(eventually(
+        [&] { return glossary.itemCount() == 3 && status() == L"Searching\u2026"; }, kTimeoutMs))
+        << glossary.itemCount() << " listed, " << status();
+    int hacker = -1;
+    for (int i = 0; i < 3; ++i)
+        hacker = glossary.listText(i) == L"hacker" ? i : hacker;
+    ASSERT_GE(hacker, 0);
+    glossary.clickListItem(hacker);
+    ASSERT_TRUE(eventually(
+        [&] { return contains(glossary.pageText(), L"Jargon, said on hacker."); }, kTimeoutMs));
+    ASSERT_EQ(glossary.itemCount(), 3) << "chosen among the first finds, before the whole answer";
+
+    ASSERT_TRUE(eventually(
+        [&] { return glossary.itemCount() == kLargeTerms + 3 && contains(status(), L" found"); },
+        kTimeoutMs))
+        << glossary.itemCount() << " listed, " << status();
+    EXPECT_EQ(glossary.listText(glossary.selected()), L"hacker") << "the choice stays";
+    EXPECT_GT(glossary.selected(), hacker) << "listed after FOLDOC's finds";
+    const std::wstring page = glossary.pageText();
+    EXPECT_TRUE(contains(page, L"hacker:")) << page;
+    EXPECT_TRUE(contains(page, L"Jargon, said on hacker.")) << "the page is the selected term's";
 }

@@ -138,6 +138,16 @@ bool answers(const GlossaryProcess& glossary) {
            0;
 }
 
+// The whole frame on its screen's work area: OK and Cancel reachable by the mouse too.
+bool insideWorkArea(HWND window) {
+    MONITORINFO screen = {};
+    screen.cbSize = sizeof screen;
+    RECT frame = {}, inside = {};
+    return GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &screen) &&
+           GetWindowRect(window, &frame) && IntersectRect(&inside, &frame, &screen.rcWork) &&
+           EqualRect(&inside, &frame);
+}
+
 bool isFoldocTerm(const std::wstring& term) {
     return term == L"shared" || term.rfind(L"alpha ", 0) == 0;
 }
@@ -262,6 +272,52 @@ TEST_F(GlossaryWindowTest, AGroupNamingADictionaryThatIsGoneSkipsIt) {
     EXPECT_TRUE(contains(page, L"vera on ram.")) << page;
 }
 
+TEST_F(GlossaryWindowTest, AGroupWithNoneOfTheDatabasesDictionariesSaysSoAndWhatToDo) {
+    writeThreeDictionaries(folder_.file("three.mdb"));
+    rememberGroups({u"=Old", u"+webster", u"@gone.example.org\tdevil", u"*Old"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually(showsGroup(glossary, L"Old", 0), kTimeoutMs));
+    glossary.type(L"cache");
+    std::wstring page;
+    EXPECT_TRUE(eventually(
+        [&] {
+            return contains(page = glossary.pageText(),
+                            L"The group \u201COld\u201D has no dictionary in the open databases");
+        },
+        kTimeoutMs))
+        << page;
+    EXPECT_TRUE(contains(page, L"Ctrl+1")) << "another group, from the keyboard";
+    EXPECT_TRUE(contains(page, L"Dictionaries dialog (Ctrl+D)")) << "or dictionaries put in it";
+    EXPECT_FALSE(contains(page, L"No term begins with")) << "the word is not what is wrong";
+    glossary.saveScreenshot(binaryDirectory() + "\\glossary-group-without-dictionaries.bmp");
+}
+
+// The dialog keeps one dictionary on; a choice remembered with all off (kept from an earlier
+// version, or edited) must still say what is wrong.
+TEST_F(GlossaryWindowTest, EveryDictionaryRememberedOffSaysSoWhateverIsTyped) {
+    const std::string database = folder_.file("three.mdb");
+    writeThreeDictionaries(database);
+    wchar_t full[MAX_PATH] = {};
+    GetFullPathNameW(std::wstring(database.begin(), database.end()).c_str(), MAX_PATH, full,
+                     nullptr);
+    win32::writeLines(HKEY_CURRENT_USER, L"Software\\Technical Glossary\\Dictionaries", full,
+                      {u"-foldoc", u"-jargon", u"-vera"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 0; }, kTimeoutMs));
+    glossary.type(L"cache");
+    std::wstring page;
+    EXPECT_TRUE(eventually(
+        [&] {
+            return contains(page = glossary.pageText(),
+                            L"Every dictionary is turned off, so no term is listed. Turn one on "
+                            L"in the Dictionaries dialog (Ctrl+D).");
+        },
+        kTimeoutMs))
+        << page;
+}
+
 TEST_F(GlossaryWindowTest, TheDialogRefusesAGroupNameTakenAndRenamesAndDeletesGroups) {
     writeThreeDictionaries(folder_.file("three.mdb"));
     rememberGroups({u"=Plain", u"+foldoc", u"=Verbose", u"+vera", u"*Verbose"});
@@ -317,6 +373,10 @@ TEST_F(GlossaryWindowTest, TheGroupsFitAtEachDensityAndInHighContrast) {
         driver::saveWindowImage(dialog, binaryDirectory() + "\\glossary-groups-dialog-" +
                                             look.name + ".bmp");
         EXPECT_TRUE(fitsInside(dialog));
+        EXPECT_TRUE(insideWorkArea(dialog));
+        const HWND members = GetDlgItem(dialog, IDC_GROUP_MEMBERS);
+        EXPECT_GE(SendMessageW(members, LVM_GETCOUNTPERPAGE, 0, 0), 5)
+            << "the group's dictionaries: five rows at least, whole";
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
         glossary.clickExit();

@@ -213,19 +213,36 @@ TEST_F(GlossaryWindowTest, FavouritesKeptWithOneKeyAreOrderedExportedAndImported
         const auto status = [&] { return win32::windowText(glossary.control(IDC_SEARCH_STATUS)); };
         glossary.type(L"compi");
         ASSERT_TRUE(shows(glossary, L"Translates code."));
+        const std::wstring compilerAdded = L"Favourite added: \u201CCompiler\u201D. Ctrl+B again "
+                                           L"removes it; Ctrl+Shift+B lists the favourites.";
         ASSERT_TRUE(
-            pressUntil(glossary, {VK_CONTROL, L'B'}, [&] { return status() == L"Favourite"; }));
+            pressUntil(glossary, {VK_CONTROL, L'B'}, [&] { return status() == compilerAdded; }));
+        {
+            const win32::ComApartment com;
+            EXPECT_EQ(nameOf(accessibleOf(glossary.control(IDC_SEARCH_STATUS)).get()),
+                      compilerAdded)
+                << "a screen reader hears what the line says";
+        }
+        EXPECT_TRUE(shows(glossary, compilerAdded)) << "the page shows it whole";
+        EXPECT_TRUE(contains(glossary.pageText(), L"Translates code.")) << "above the entry";
+        glossary.saveScreenshot(binaryDirectory() + "\\glossary-favourite-added.bmp");
         glossary.setSearch(L"");
         glossary.type(L"cach");
         ASSERT_TRUE(shows(glossary, L"small store"));
-        ASSERT_TRUE(
-            pressUntil(glossary, {VK_CONTROL, L'B'}, [&] { return status() == L"Favourite"; }));
+        ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'B'}, [&] {
+            return contains(status(), L"Favourite added: \u201CCache\u201D");
+        }));
         glossary.setSearch(L"");
         glossary.type(L"compr");
         ASSERT_TRUE(shows(glossary, L"Makes data smaller."));
         glossary.press({VK_CONTROL, L'B'});
         glossary.press({VK_CONTROL, L'B'});
-        ASSERT_TRUE(eventually([&] { return status() == L"No favourite"; }, kTimeoutMs))
+        ASSERT_TRUE(eventually(
+            [&] {
+                return status() == L"Favourite removed: \u201Ccompression\u201D. Ctrl+B again "
+                                   L"adds it back; Ctrl+Shift+B lists the favourites.";
+            },
+            kTimeoutMs))
             << "the same key again takes it back";
 
         const HWND dialog = openDialog(glossary, {VK_CONTROL, VK_SHIFT, L'B'}, L"Favourites");

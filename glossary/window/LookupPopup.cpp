@@ -26,18 +26,31 @@ int dpiOf(HWND window) {
     return GetDeviceCaps(win32::WindowDc(nullptr).dc(), LOGPIXELSX);
 }
 
-// Where a popup of `size` stands near `pointer`: below and right of it where there is room,
-// else above or left of it, and always whole inside `work` when it fits there.
+// Where a popup of `size` stands near `pointer`, inside `work`: right of it where there is
+// room, else left; below the pointer's line (`gap` above and below the pointer) where there is
+// room, else above it, else in the larger of the two, made as high as that room. It never
+// covers the line the reader points at.
 RECT placeNear(POINT pointer, SIZE size, const RECT& work, int gap) {
     const LONG width = std::min(size.cx, work.right - work.left);
-    const LONG height = std::min(size.cy, work.bottom - work.top);
-    LONG left = pointer.x + gap, top = pointer.y + gap;
+    LONG left = pointer.x + gap;
     if (left + width > work.right)
         left = pointer.x - gap - width;
-    if (top + height > work.bottom)
-        top = pointer.y - gap - height;
     left = std::clamp(left, work.left, work.right - width);
-    top = std::clamp(top, work.top, work.bottom - height);
+    const LONG below = std::clamp(pointer.y + gap, work.top, work.bottom);
+    const LONG above = std::clamp(pointer.y - gap, work.top, work.bottom);
+    const LONG roomBelow = work.bottom - below, roomAbove = above - work.top;
+    LONG top = 0, height = size.cy;
+    if (height <= roomBelow) {
+        top = below;
+    } else if (height <= roomAbove) {
+        top = above - height;
+    } else if (roomBelow >= roomAbove) {
+        height = roomBelow;
+        top = below;
+    } else {
+        height = roomAbove;
+        top = work.top;
+    }
     return RECT{left, top, left + width, top + height};
 }
 

@@ -227,8 +227,12 @@ void LookupPopup::setDpi(int dpi) {
     buttonFont_ = win32::Gdi<HFONT>(CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE,
                                                 FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
                                                 CLEARTYPE_QUALITY, 0, L"MS Shell Dlg 2"));
-    if (page_.window() != nullptr)
+    // As the window's page: the font counted at this density and the page zoomed to it, so
+    // that the page's own sizes (its headings) follow the density too.
+    if (page_.window() != nullptr) {
+        page_.setDpi(dpi_);
         page_.setFont(pageFont_.get());
+    }
     if (button_ != nullptr)
         SendMessageW(button_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
 }

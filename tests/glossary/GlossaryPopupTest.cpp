@@ -5,6 +5,8 @@
 #include "GlossaryWindowFixture.h"
 #include "LargeDictionary.h"
 #include "PopupDriver.h"
+#include "ScreenLooks.h"
+#include "driver/ScreenCapture.h"
 
 #include <commctrl.h>
 
@@ -506,5 +508,40 @@ TEST_F(GlossaryPopupTest, ThePopupStaysOnTheWorkAreaAndNeverCoversTheLinePointed
         EXPECT_GT(page.bottom, page.top);
         EXPECT_LE(page.bottom, button.top);
         EXPECT_LE(button.bottom, frame.bottom);
+    }
+}
+
+TEST_F(GlossaryPopupTest, ThePopupsPageFollowsTheScreensDensityAsTheWindowsPageDoes) {
+    for (const ScreenLook& look : kScreenLooks) {
+        SCOPED_TRACE(look.name);
+        const ScreenDensity density(look.dpi);
+        const auto colours = highContrastFor(look);
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+        ASSERT_TRUE(glossary.valid());
+        const ReaderWindow reader;
+        RECT frame = {};
+        ASSERT_TRUE(popupAt(glossary, POINT{300, 200}, L"dogs", frame));
+        const HWND popup = popupOf(glossary);
+        const HWND view = GetDlgItem(popup, IDC_POPUP_PAGE);
+        ASSERT_TRUE(eventually([&] { return contains(popupPage(glossary), L"A domestic animal."); },
+                               kTimeoutMs));
+        // The popup over the reader's program, as the reader sees it.
+        RECT shown = {}, readers = {};
+        GetWindowRect(reader.get(), &readers);
+        UnionRect(&shown, &frame, &readers);
+        Sleep(300); // the page draws itself a moment after its text is in
+        driver::saveScreenArea(shown, binaryDirectory() + "\\popup-" + look.name + ".bmp");
+
+        // Both pages at the screen's density, then both moved to a screen of twice as many.
+        EXPECT_EQ(glossary.pageZoom(view), glossary.pageZoom());
+        EXPECT_EQ(glossary.pageFontTwips(view), glossary.pageFontTwips());
+        const int doubled = 2 * static_cast<int>(look.dpi);
+        ASSERT_TRUE(glossary.moveToScreenOfDpi(doubled, RECT{0, 0, 1280, 1024}));
+        ASSERT_TRUE(glossary.moveToScreenOfDpi(
+            doubled, RECT{frame.left, frame.top, frame.left + 760, frame.top + 520}, popup));
+        EXPECT_EQ(glossary.pageZoom(view), 200) << "the popup's page zoomed as the window's";
+        EXPECT_EQ(glossary.pageZoom(view), glossary.pageZoom());
+        EXPECT_EQ(glossary.pageFontTwips(view), glossary.pageFontTwips())
+            << "the popup's text in the window's size";
     }
 }

@@ -134,12 +134,13 @@ void LookupPopup::show(const std::u16string& word, const std::u16string& html, b
 void LookupPopup::showPage(const std::u16string& word, const std::u16string& html) {
     word_ = word;
     page_.show(html);
-    // A screen reader reads the popup's name when it is announced.
+    // A screen reader reads the popup's name when it is announced: the name of its client
+    // object, which the window's text gives (the frame's object answers none under Wine).
     const std::wstring name = std::wstring(kGlossaryName) + L": " +
                               std::wstring(word.begin(), word.end()) +
                               L". Escape closes, Enter opens the word in the glossary.";
     SetWindowTextW(window_.get(), name.c_str());
-    NotifyWinEvent(EVENT_SYSTEM_ALERT, window_.get(), OBJID_WINDOW, CHILDID_SELF);
+    NotifyWinEvent(EVENT_SYSTEM_ALERT, window_.get(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void LookupPopup::completePage() {

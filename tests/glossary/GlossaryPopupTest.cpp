@@ -73,7 +73,10 @@ std::wstring popupPage(const GlossaryProcess& glossary) {
 
 // Waits (bounded) for the popup of `word` to be announced to a screen reader: its name then.
 bool announces(const Alerts& alerts, const std::wstring& word) {
-    return alerts.heard(L": " + word + L".", kTimeoutMs);
+    if (alerts.heard(L": " + word + L".", kTimeoutMs))
+        return true;
+    std::cerr << "heard: " << alerts.said() << "\n";
+    return false;
 }
 
 // The reader's program: a window of the test's own in the foreground, which must keep it.
@@ -157,6 +160,8 @@ protected:
         deleteValue(HKEY_CURRENT_USER, kRunKey, "Technical Glossary");
         GlossaryWindowTest::TearDown();
     }
+    // The announcements' accessible objects are asked for through COM.
+    const win32::ComApartment com_;
 };
 
 } // namespace

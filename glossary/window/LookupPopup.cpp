@@ -1,4 +1,5 @@
 #include "LookupPopup.h"
+#include "Glossary.h"
 #include "Ids.h"
 #include "WindowText.h"
 
@@ -94,10 +95,11 @@ bool LookupPopup::create(HINSTANCE instance, Actions actions) {
 void LookupPopup::prepare() {
     if (!window_ || shown())
         return;
-    // A page put into the hidden popup: its rich edit controls and fonts are made now, and the
-    // next page goes into the spare control that this one leaves.
+    // A page put into the hidden popup: its rich edit controls and fonts are made now (those of
+    // a term's page: its heading, bold, a link), and the next page goes into the spare control
+    // that this one leaves.
     layout();
-    page_.show(u"<font face='MS Sans Serif' size=2> </font>");
+    page_.show(Glossary::page(u"Glossary", u"<b>A</b> <a href=\"#A\">A</a>"));
 }
 
 void LookupPopup::show(const std::u16string& word, const std::u16string& html, bool whole) {
@@ -118,10 +120,17 @@ void LookupPopup::show(const std::u16string& word, const std::u16string& html, b
     const RECT place = placeNear(pointer, SIZE{scaled(kWidth), scaled(kHeight)}, screen.rcWork,
                                  scaled(kFromPointer));
     foreground_ = GetForegroundWindow();
+    // Placed and given its page while hidden, then shown: drawn once, never first with the
+    // page of the word before.
+    const bool wasShown = shown();
     SetWindowPos(window_.get(), HWND_TOPMOST, place.left, place.top, place.right - place.left,
-                 place.bottom - place.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+                 place.bottom - place.top, SWP_NOACTIVATE);
     layout();
-    showPage(word, html);
+    putPage(word, html);
+    if (!wasShown)
+        SetWindowPos(window_.get(), HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    announce();
     if (whole)
         KillTimer(window_.get(), TIMER_POPUP_COMPLETE);
     else
@@ -132,14 +141,22 @@ void LookupPopup::show(const std::u16string& word, const std::u16string& html, b
 }
 
 void LookupPopup::showPage(const std::u16string& word, const std::u16string& html) {
+    putPage(word, html);
+    announce();
+}
+
+void LookupPopup::putPage(const std::u16string& word, const std::u16string& html) {
     word_ = word;
     page_.show(html);
-    // A screen reader reads the popup's name when it is announced: the name of its client
-    // object, which the window's text gives (the frame's object answers none under Wine).
     const std::wstring name = std::wstring(kGlossaryName) + L": " +
                               std::wstring(word.begin(), word.end()) +
                               L". Escape closes, Enter opens the word in the glossary.";
     SetWindowTextW(window_.get(), name.c_str());
+}
+
+void LookupPopup::announce() {
+    // A screen reader reads the popup's name when it is announced: the name of its client
+    // object, which the window's text gives (the frame's object answers none under Wine).
     NotifyWinEvent(EVENT_SYSTEM_ALERT, window_.get(), OBJID_CLIENT, CHILDID_SELF);
 }
 

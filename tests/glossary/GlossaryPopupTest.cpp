@@ -550,3 +550,29 @@ TEST_F(GlossaryPopupTest, ThePopupsPageFollowsTheScreensDensityAsTheWindowsPageD
             << "the popup's text in the window's size";
     }
 }
+
+TEST_F(GlossaryPopupTest, ThePopupComesWithTheNewWordsPageNeverFirstWithTheOneBefore) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const ReaderWindow reader;
+    RECT frame = {};
+    ASSERT_TRUE(popupAt(glossary, POINT{300, 200}, L"axis", frame));
+    for (const wchar_t* word : {L"dog", L"axe", L"Haus", L"dogs"}) {
+        const HWND popup = popupOf(glossary);
+        PostMessageW(popup, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(eventually([&] { return !IsWindowVisible(popup); }, kTimeoutMs));
+        // The second copy makes the look-up: watched from then on, as closely as can be. The
+        // popup's name (its caption, read without asking the glossary) names its page's word.
+        ASSERT_TRUE(copyRead(glossary, word));
+        ASSERT_TRUE(copyText(word));
+        const ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
+        while (!IsWindowVisible(popup) && GetTickCount64() < deadline)
+            Sleep(1);
+        wchar_t name[256] = {};
+        GetWindowTextW(popup, name, 256);
+        const std::wstring first = name;
+        ASSERT_TRUE(IsWindowVisible(popup));
+        EXPECT_TRUE(contains(first, L": " + std::wstring(word) + L"."))
+            << "shown first as: " << std::string(first.begin(), first.end());
+    }
+}

@@ -506,6 +506,8 @@ TEST_F(GlossaryPopupTest, ThePopupStaysOnTheWorkAreaAndNeverCoversTheLinePointed
         ASSERT_TRUE(popupAt(glossary, POINT{midX, midY}, L"dogs", frame));
         EXPECT_TRUE(eventually([&] { return contains(popupPage(glossary), L"A domestic animal."); },
                                kTimeoutMs));
+        driver::saveScreenArea(screen, binaryDirectory() + "\\popup-placed-" + std::to_string(dpi) +
+                                           "dpi.bmp");
         const HWND popup = popupOf(glossary);
         RECT page = {}, button = {};
         GetWindowRect(GetDlgItem(popup, IDC_POPUP_PAGE), &page);

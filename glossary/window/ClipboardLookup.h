@@ -29,10 +29,6 @@ public:
     void setTrigger(Trigger trigger);
     Trigger trigger() const { return trigger_; }
 
-    // The clipboard's text when it is a word's worth; empty for none, an image or a passage.
-    // False when the clipboard cannot be opened yet (its writer still holds it).
-    static bool readText(HWND owner, std::u16string& text);
-
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void listen(bool on);

@@ -1,6 +1,6 @@
 #include "HotkeyLookup.h"
-#include "ClipboardLookup.h"
-#include "CopiedWord.h"
+#include "ClipboardWord.h"
+#include "HiddenWindow.h"
 #include "Ids.h"
 
 #include <commctrl.h>
@@ -30,15 +30,8 @@ INPUT keyInput(WORD key, bool up) {
 } // namespace
 
 bool HotkeyLookup::start(HINSTANCE instance, LookUp lookUp) {
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExW(&windowClass);
     lookUp_ = std::move(lookUp);
-    window_ = win32::OwnWindow(CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0,
-                                               0, nullptr, nullptr, instance, this));
+    window_ = createHiddenWindow(instance, kClassName, procedure, this);
     return static_cast<bool>(window_);
 }
 
@@ -90,25 +83,20 @@ void HotkeyLookup::lookForCopy() {
             KillTimer(window_.get(), TIMER_LOOKUP_KEY_COPY);
         return;
     }
-    std::u16string text;
+    std::u16string word;
     // Its writer may still hold it: looked at again at the next tick, within the wait.
-    if (!ClipboardLookup::readText(window_.get(), text)) {
+    if (!readCopiedWord(window_.get(), word)) {
         if (GetTickCount() - askedAt_ > kMostWaitMs)
             KillTimer(window_.get(), TIMER_LOOKUP_KEY_COPY);
         return;
     }
     KillTimer(window_.get(), TIMER_LOOKUP_KEY_COPY);
-    const std::u16string word = copiedWord(text);
     if (!word.empty())
         lookUp_(word);
 }
 
 LRESULT CALLBACK HotkeyLookup::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(
-            window, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    auto* self = reinterpret_cast<HotkeyLookup*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = ownerOf<HotkeyLookup>(window, message, lParam);
     if (self != nullptr && message == WM_HOTKEY && wParam == HOTKEY_LOOKUP) {
         self->pressed();
         return 0;
@@ -117,10 +105,7 @@ LRESULT CALLBACK HotkeyLookup::procedure(HWND window, UINT message, WPARAM wPara
         self->lookForCopy();
         return 0;
     }
-    // Another program closing every window of ours: the main window's close ends the program.
-    if (message == WM_CLOSE)
-        return 0;
-    return DefWindowProcW(window, message, wParam, lParam);
+    return hiddenWindowDefault(window, message, wParam, lParam);
 }
 
 std::wstring keyName(WORD key) {

@@ -1,4 +1,5 @@
 #include "LookupPopup.h"
+#include "Glossary.h"
 #include "Ids.h"
 #include "WindowText.h"
 
@@ -26,18 +27,31 @@ int dpiOf(HWND window) {
     return GetDeviceCaps(win32::WindowDc(nullptr).dc(), LOGPIXELSX);
 }
 
-// Where a popup of `size` stands near `pointer`: below and right of it where there is room,
-// else above or left of it, and always whole inside `work` when it fits there.
+// Where a popup of `size` stands near `pointer`, inside `work`: right of it where there is
+// room, else left; below the pointer's line (`gap` above and below the pointer) where there is
+// room, else above it, else in the larger of the two, made as high as that room. It never
+// covers the line the reader points at.
 RECT placeNear(POINT pointer, SIZE size, const RECT& work, int gap) {
     const LONG width = std::min(size.cx, work.right - work.left);
-    const LONG height = std::min(size.cy, work.bottom - work.top);
-    LONG left = pointer.x + gap, top = pointer.y + gap;
+    LONG left = pointer.x + gap;
     if (left + width > work.right)
         left = pointer.x - gap - width;
-    if (top + height > work.bottom)
-        top = pointer.y - gap - height;
     left = std::clamp(left, work.left, work.right - width);
-    top = std::clamp(top, work.top, work.bottom - height);
+    const LONG below = std::clamp(pointer.y + gap, work.top, work.bottom);
+    const LONG above = std::clamp(pointer.y - gap, work.top, work.bottom);
+    const LONG roomBelow = work.bottom - below, roomAbove = above - work.top;
+    LONG top = 0, height = size.cy;
+    if (height <= roomBelow) {
+        top = below;
+    } else if (height <= roomAbove) {
+        top = above - height;
+    } else if (roomBelow >= roomAbove) {
+        height = roomBelow;
+        top = below;
+    } else {
+        height = roomAbove;
+        top = work.top;
+    }
     return RECT{left, top, left + width, top + height};
 }
 
@@ -81,10 +95,11 @@ bool LookupPopup::create(HINSTANCE instance, Actions actions) {
 void LookupPopup::prepare() {
     if (!window_ || shown())
         return;
-    // A page put into the hidden popup: its rich edit controls and fonts are made now, and the
-    // next page goes into the spare control that this one leaves.
+    // A page put into the hidden popup: its rich edit controls and fonts are made now (those of
+    // a term's page: its heading, bold, a link), and the next page goes into the spare control
+    // that this one leaves.
     layout();
-    page_.show(u"<font face='MS Sans Serif' size=2> </font>");
+    page_.show(Glossary::page(u"Glossary", u"<b>A</b> <a href=\"#A\">A</a>"));
 }
 
 void LookupPopup::show(const std::u16string& word, const std::u16string& html, bool whole) {
@@ -105,10 +120,17 @@ void LookupPopup::show(const std::u16string& word, const std::u16string& html, b
     const RECT place = placeNear(pointer, SIZE{scaled(kWidth), scaled(kHeight)}, screen.rcWork,
                                  scaled(kFromPointer));
     foreground_ = GetForegroundWindow();
+    // Placed and given its page while hidden, then shown: drawn once, never first with the
+    // page of the word before.
+    const bool wasShown = shown();
     SetWindowPos(window_.get(), HWND_TOPMOST, place.left, place.top, place.right - place.left,
-                 place.bottom - place.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+                 place.bottom - place.top, SWP_NOACTIVATE);
     layout();
-    showPage(word, html);
+    putPage(word, html);
+    if (!wasShown)
+        SetWindowPos(window_.get(), HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    announce();
     if (whole)
         KillTimer(window_.get(), TIMER_POPUP_COMPLETE);
     else
@@ -119,14 +141,23 @@ void LookupPopup::show(const std::u16string& word, const std::u16string& html, b
 }
 
 void LookupPopup::showPage(const std::u16string& word, const std::u16string& html) {
+    putPage(word, html);
+    announce();
+}
+
+void LookupPopup::putPage(const std::u16string& word, const std::u16string& html) {
     word_ = word;
     page_.show(html);
-    // A screen reader reads the popup's name when it is announced.
     const std::wstring name = std::wstring(kGlossaryName) + L": " +
                               std::wstring(word.begin(), word.end()) +
                               L". Escape closes, Enter opens the word in the glossary.";
     SetWindowTextW(window_.get(), name.c_str());
-    NotifyWinEvent(EVENT_SYSTEM_ALERT, window_.get(), OBJID_WINDOW, CHILDID_SELF);
+}
+
+void LookupPopup::announce() {
+    // A screen reader reads the popup's name when it is announced: the name of its client
+    // object, which the window's text gives (the frame's object answers none under Wine).
+    NotifyWinEvent(EVENT_SYSTEM_ALERT, window_.get(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void LookupPopup::completePage() {
@@ -214,8 +245,12 @@ void LookupPopup::setDpi(int dpi) {
     buttonFont_ = win32::Gdi<HFONT>(CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE,
                                                 FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
                                                 CLEARTYPE_QUALITY, 0, L"MS Shell Dlg 2"));
-    if (page_.window() != nullptr)
+    // As the window's page: the font counted at this density and the page zoomed to it, so
+    // that the page's own sizes (its headings) follow the density too.
+    if (page_.window() != nullptr) {
+        page_.setDpi(dpi_);
         page_.setFont(pageFont_.get());
+    }
     if (button_ != nullptr)
         SendMessageW(button_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
 }

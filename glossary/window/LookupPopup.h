@@ -58,6 +58,9 @@ private:
     void watch();
     void open();
     void completePage();
+    // The page and the popup's name, which a screen reader reads when it is announced.
+    void putPage(const std::u16string& word, const std::u16string& html);
+    void announce();
 
     win32::OwnWindow window_;
     PageView page_;

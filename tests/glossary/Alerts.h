@@ -38,6 +38,11 @@ public:
             },
             timeoutMs);
     }
+    // How many alerts were heard so far.
+    std::size_t count() const {
+        deliver();
+        return names_.size();
+    }
     // Everything heard, for a failure's reader.
     std::string said() const {
         std::wstring all;

@@ -1,9 +1,12 @@
 // A look-up from another program: a word copied there (Ctrl+C pressed twice, or every copy)
 // shows its page in the popup near the mouse pointer, without the reader's program losing the
 // keyboard; Escape closes it, Enter opens the word in the main window.
+#include "Alerts.h"
 #include "GlossaryWindowFixture.h"
 #include "LargeDictionary.h"
 #include "PopupDriver.h"
+#include "ScreenLooks.h"
+#include "driver/ScreenCapture.h"
 
 #include <commctrl.h>
 
@@ -68,57 +71,12 @@ std::wstring popupPage(const GlossaryProcess& glossary) {
                                                       : std::wstring();
 }
 
-// The popups a screen reader hears announced (an alert from the glossary's process), each with
-// the popup's name at that moment.
-class Announcements {
-public:
-    explicit Announcements(const GlossaryProcess& glossary)
-        : hook_(SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, heard,
-                                glossary.id(), 0, WINEVENT_OUTOFCONTEXT)) {
-        // What an earlier hook heard and was not yet delivered is not this one's.
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        names_.clear();
-    }
-    ~Announcements() {
-        if (hook_ != nullptr)
-            UnhookWinEvent(hook_);
-    }
-    Announcements(const Announcements&) = delete;
-    Announcements& operator=(const Announcements&) = delete;
-
-    bool listening() const { return hook_ != nullptr; }
-    // Waits (bounded) for one naming `word`; meanwhile the others heard are kept.
-    static bool heard(const std::wstring& word) {
-        return eventually(
-            [&] {
-                MSG message;
-                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-                    DispatchMessageW(&message);
-                for (const std::wstring& name : names_)
-                    if (contains(name, L": " + word + L"."))
-                        return true;
-                return false;
-            },
-            kTimeoutMs);
-    }
-    static const std::vector<std::wstring>& names() { return names_; }
-
-private:
-    static void CALLBACK heard(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
-        names_.push_back(textOf(window));
-    }
-    static inline std::vector<std::wstring> names_;
-    HWINEVENTHOOK hook_;
-};
-
-// What the screen reader heard, for a failure's reader.
-std::string said() {
-    std::string all;
-    for (const std::wstring& name : Announcements::names())
-        all += "[" + std::string(name.begin(), name.end()) + "] ";
-    return all;
+// Waits (bounded) for the popup of `word` to be announced to a screen reader: its name then.
+bool announces(const Alerts& alerts, const std::wstring& word) {
+    if (alerts.heard(L": " + word + L".", kTimeoutMs))
+        return true;
+    std::cerr << "heard: " << alerts.said() << "\n";
+    return false;
 }
 
 // The reader's program: a window of the test's own in the foreground, which must keep it.
@@ -202,6 +160,8 @@ protected:
         deleteValue(HKEY_CURRENT_USER, kRunKey, "Technical Glossary");
         GlossaryWindowTest::TearDown();
     }
+    // The announcements' accessible objects are asked for through COM.
+    const win32::ComApartment com_;
 };
 
 } // namespace
@@ -209,7 +169,7 @@ protected:
 TEST_F(GlossaryPopupTest, AWordCopiedTwiceInAnyProgramShowsItsPageNearThePointer) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
-    const Announcements announced(glossary);
+    const Alerts announced(glossary.id());
     ASSERT_TRUE(announced.listening());
     const ReaderWindow reader;
     const HWND foreground = GetForegroundWindow();
@@ -218,7 +178,7 @@ TEST_F(GlossaryPopupTest, AWordCopiedTwiceInAnyProgramShowsItsPageNearThePointer
 
     // Blanks and punctuation trimmed, the form resolved as the search box does, its note shown.
     ASSERT_TRUE(copyTwice(glossary, L"  \u201Cdogs,\u201D\r\n"));
-    ASSERT_TRUE(Announcements::heard(L"dogs")) << "a screen reader hears the popup come";
+    ASSERT_TRUE(announces(announced, L"dogs")) << "a screen reader hears the popup come";
     EXPECT_TRUE(contains(popupPage(glossary), L"A domestic animal.")) << popupPage(glossary);
     EXPECT_TRUE(contains(popupPage(glossary), L"dogs")) << "the note on the form";
 
@@ -235,7 +195,7 @@ TEST_F(GlossaryPopupTest, AWordCopiedTwiceInAnyProgramShowsItsPageNearThePointer
 
     // An accent ignored, as in the search box, and a page the main window never showed.
     ASSERT_TRUE(copyTwice(glossary, L"haus"));
-    ASSERT_TRUE(Announcements::heard(L"haus"));
+    ASSERT_TRUE(announces(announced, L"haus"));
     EXPECT_TRUE(contains(popupPage(glossary), L"A house.")) << popupPage(glossary);
     EXPECT_FALSE(contains(glossary.pageText(), L"A house.")) << "the main window stays as it was";
 }
@@ -243,17 +203,17 @@ TEST_F(GlossaryPopupTest, AWordCopiedTwiceInAnyProgramShowsItsPageNearThePointer
 TEST_F(GlossaryPopupTest, EscapeClosesThePopupAndEnterOpensTheWordInTheWindow) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
-    const Announcements announced(glossary);
+    const Alerts announced(glossary.id());
     const ReaderWindow reader;
 
     ASSERT_TRUE(copyTwice(glossary, L"axis"));
-    ASSERT_TRUE(Announcements::heard(L"axis"));
+    ASSERT_TRUE(announces(announced, L"axis"));
     typeKey(VK_ESCAPE);
     EXPECT_TRUE(eventually([&] { return !IsWindowVisible(popupOf(glossary)); }, kTimeoutMs))
         << "Escape reaches the popup while the reader's program has the keyboard";
 
     ASSERT_TRUE(copyTwice(glossary, L"dogs"));
-    ASSERT_TRUE(Announcements::heard(L"dogs"));
+    ASSERT_TRUE(announces(announced, L"dogs"));
     typeKey(VK_RETURN);
     EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"A domestic animal."); },
                            kTimeoutMs))
@@ -268,10 +228,10 @@ TEST_F(GlossaryPopupTest, ALinkInThePopupShowsItsTermsPageThere) {
     writeLinkedDictionary(folder_.file("Dict.mdb"));
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
-    const Announcements announced(glossary);
+    const Alerts announced(glossary.id());
     const ReaderWindow reader;
     ASSERT_TRUE(copyTwice(glossary, L"Links"));
-    ASSERT_TRUE(Announcements::heard(L"Links"));
+    ASSERT_TRUE(announces(announced, L"Links"));
 
     ASSERT_TRUE(eventually([&] { return contains(popupPage(glossary), L"Web page"); }, kTimeoutMs));
     // Tab to the first link and Enter, as the keyboard does in the page once it is clicked into.
@@ -282,7 +242,7 @@ TEST_F(GlossaryPopupTest, ALinkInThePopupShowsItsTermsPageThere) {
     ASSERT_NE(page, nullptr);
     for (const WPARAM key : {VK_TAB, VK_RETURN})
         PostMessageW(page, WM_KEYDOWN, key, 1);
-    ASSERT_TRUE(Announcements::heard(L"Compiler"));
+    ASSERT_TRUE(announces(announced, L"Compiler"));
     EXPECT_TRUE(contains(popupPage(glossary), L"Translates code.")) << popupPage(glossary);
 }
 
@@ -293,11 +253,11 @@ TEST_F(GlossaryPopupTest, AWordCopiedWhileTheTermsAreReadShowsItsPageOnceTheyAre
     ASSERT_TRUE(writeLargeDictionary(large, 1000000, u"Word"));
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "\"" + large + "\"");
     ASSERT_TRUE(glossary.valid());
-    const Announcements announced(glossary);
+    const Alerts announced(glossary.id());
     const ReaderWindow reader;
 
     ASSERT_TRUE(copyTwice(glossary, L"Word987654"));
-    ASSERT_TRUE(Announcements::heard(L"Word987654"));
+    ASSERT_TRUE(announces(announced, L"Word987654"));
     EXPECT_TRUE(eventually(
         [&] { return contains(popupPage(glossary), L"definition of Word987654,"); }, kTimeoutMs))
         << popupPage(glossary);
@@ -311,7 +271,7 @@ TEST_F(GlossaryPopupTest, AKeyOfTheReadersOwnLooksUpTheWordSelectedInTheProgramI
     ASSERT_TRUE(copyText(L"axe"));
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
-    const Announcements announced(glossary);
+    const Alerts announced(glossary.id());
     const ReaderWindow reader;
     SetWindowTextW(reader.get(), L"My dogs bark.");
     SendMessageW(reader.get(), EM_SETSEL, 3, 7);
@@ -323,8 +283,8 @@ TEST_F(GlossaryPopupTest, AKeyOfTheReadersOwnLooksUpTheWordSelectedInTheProgramI
             return contains(popupPage(glossary), L"A domestic animal.");
         },
         kTimeoutMs))
-        << "the selection copied and looked up: " << said();
-    EXPECT_TRUE(Announcements::heard(L"dogs"));
+        << "the selection copied and looked up: " << announced.said();
+    EXPECT_TRUE(announces(announced, L"dogs"));
     EXPECT_EQ(GetForegroundWindow(), reader.get()) << "the reader's program keeps the keyboard";
 }
 
@@ -384,7 +344,7 @@ TEST_F(GlossaryPopupTest, ALookUpKeyAnotherProgramHoldsIsNamedWithTheReasonAndWh
 TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
-    const Announcements announced(glossary);
+    const Alerts announced(glossary.id());
     const ReaderWindow reader;
 
     // Each time twice, as Ctrl+C pressed twice; then a word, which shows once those were heard
@@ -392,7 +352,7 @@ TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {
     for (int i = 0; i < 2; ++i)
         ASSERT_TRUE(copyRead(glossary, CF_UNICODETEXT, nullptr, 0));
     ASSERT_TRUE(copyTwice(glossary, L"axe"));
-    ASSERT_TRUE(Announcements::heard(L"axe"));
+    ASSERT_TRUE(announces(announced, L"axe"));
     // A 2x2 picture, as an image program copies it.
     BITMAPINFOHEADER image = {};
     image.biSize = sizeof image;
@@ -404,15 +364,15 @@ TEST_F(GlossaryPopupTest, NothingShowsForAnEmptyAnImageOrAHugeClipboard) {
     for (int i = 0; i < 2; ++i)
         ASSERT_TRUE(copyRead(glossary, CF_DIB, dib.data(), dib.size()));
     ASSERT_TRUE(copyTwice(glossary, L"axis"));
-    ASSERT_TRUE(Announcements::heard(L"axis"));
+    ASSERT_TRUE(announces(announced, L"axis"));
     ASSERT_TRUE(copyTwice(glossary, std::wstring(1 << 20, L'a'))) << "a megabyte of text";
     ASSERT_TRUE(copyTwice(glossary, L"dog"));
-    ASSERT_TRUE(Announcements::heard(L"dog"));
+    ASSERT_TRUE(announces(announced, L"dog"));
     ASSERT_TRUE(copyTwice(glossary, L" .,;\t"));
     ASSERT_TRUE(copyTwice(glossary, L"Haus"));
-    ASSERT_TRUE(Announcements::heard(L"Haus"));
+    ASSERT_TRUE(announces(announced, L"Haus"));
 
-    EXPECT_EQ(Announcements::names().size(), 4u) << "only the words showed a popup: " << said();
+    EXPECT_EQ(announced.count(), 4u) << "only the words showed a popup: " << announced.said();
     EXPECT_TRUE(contains(popupPage(glossary), L"A house."));
     EXPECT_EQ(WaitForSingleObject(glossary.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
@@ -421,7 +381,7 @@ TEST_F(GlossaryPopupTest, LookUpsCanBeSwitchedOffOrMadeOnEveryCopyAndAreRemember
     setDword(HKEY_CURRENT_USER, kSettings, "Look-up", 0);
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
-    const Announcements announced(glossary);
+    const Alerts announced(glossary.id());
     const ReaderWindow reader;
 
     // Not heard while off: had they been, their popup would come before the choice below.
@@ -431,15 +391,15 @@ TEST_F(GlossaryPopupTest, LookUpsCanBeSwitchedOffOrMadeOnEveryCopyAndAreRemember
     EXPECT_TRUE(eventually([&] { return readDword(HKEY_CURRENT_USER, kSettings, "Look-up") == 2u; },
                            kTimeoutMs));
     ASSERT_TRUE(copyRead(glossary, L"dog"));
-    ASSERT_TRUE(Announcements::heard(L"dog"));
-    EXPECT_EQ(Announcements::names().size(), 1u) << "nothing while look-ups were off: " << said();
+    ASSERT_TRUE(announces(announced, L"dog"));
+    EXPECT_EQ(announced.count(), 1u) << "nothing while look-ups were off: " << announced.said();
 }
 
 TEST_F(GlossaryPopupTest, ClosedWithTheIconChosenTheGlossaryKeepsServingLookUps) {
     setDword(HKEY_CURRENT_USER, kSettings, "Notification area", 1);
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
-    const Announcements announced(glossary);
+    const Alerts announced(glossary.id());
     // Closed by the reader (the caption's button, Alt+F4).
     PostMessageW(glossary.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(eventually([&] { return !IsWindowVisible(glossary.window()); }, kTimeoutMs));
@@ -447,7 +407,7 @@ TEST_F(GlossaryPopupTest, ClosedWithTheIconChosenTheGlossaryKeepsServingLookUps)
 
     const ReaderWindow reader;
     ASSERT_TRUE(copyTwice(glossary, L"axe"));
-    ASSERT_TRUE(Announcements::heard(L"axe"));
+    ASSERT_TRUE(announces(announced, L"axe"));
     typeKey(VK_RETURN);
     EXPECT_TRUE(eventually([&] { return IsWindowVisible(glossary.window()); }, kTimeoutMs));
     EXPECT_TRUE(eventually([&] { return contains(glossary.pageText(), L"A tool for chopping."); },
@@ -472,4 +432,149 @@ TEST_F(GlossaryPopupTest, ClosedWithTheIconChosenTheGlossaryKeepsServingLookUps)
     PostMessageW(glossary.window(), WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
     EXPECT_TRUE(glossary.waitForExit(kTimeoutMs, exitCode));
+}
+
+namespace {
+
+// Shows the popup of `word` with the pointer at `pointer`, and its frame then; false when it
+// did not come.
+bool popupAt(const GlossaryProcess& glossary, POINT pointer, const std::wstring& word,
+             RECT& frame) {
+    const HWND popup = popupOf(glossary);
+    if (popup != nullptr && IsWindowVisible(popup)) {
+        PostMessageW(popup, WM_CLOSE, 0, 0);
+        if (!eventually([&] { return !IsWindowVisible(popup); }, kTimeoutMs)) {
+            std::cerr << "the popup stayed\n";
+            return false;
+        }
+    }
+    SetCursorPos(pointer.x, pointer.y);
+    if (!copyTwice(glossary, word)) {
+        std::cerr << "the copies were not read\n";
+        return false;
+    }
+    if (!eventually([&] { return IsWindowVisible(popupOf(glossary)) != FALSE; }, kTimeoutMs)) {
+        std::cerr << "no popup came\n";
+        return false;
+    }
+    return GetWindowRect(popupOf(glossary), &frame) != FALSE;
+}
+
+std::string described(const RECT& frame) {
+    return std::to_string(frame.left) + "," + std::to_string(frame.top) + " - " +
+           std::to_string(frame.right) + "," + std::to_string(frame.bottom);
+}
+
+} // namespace
+
+TEST_F(GlossaryPopupTest, ThePopupStaysOnTheWorkAreaAndNeverCoversTheLinePointedAt) {
+    for (const DWORD dpi : {96u, 192u}) {
+        SCOPED_TRACE(std::to_string(dpi) + " dpi");
+        const ScreenDensity density(dpi);
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+        ASSERT_TRUE(glossary.valid());
+        const ReaderWindow reader;
+        RECT screen = {};
+        GetWindowRect(GetDesktopWindow(), &screen);
+        // A line of text at the pointer, as high as the popup's own text at this density.
+        const LONG halfLine = static_cast<LONG>(MulDiv(6, static_cast<int>(dpi), 96));
+        // Middle (at 192 dpi the popup fits neither above nor below), the corners, the edges.
+        const LONG midX = (screen.left + screen.right) / 2, midY = (screen.top + screen.bottom) / 2;
+        const POINT pointers[] = {{midX, midY},
+                                  {screen.right - 20, screen.bottom - 20},
+                                  {screen.left + 10, screen.top + 10},
+                                  {screen.left + 30, screen.bottom - 60},
+                                  {screen.right - 10, midY - 100}};
+        for (const POINT pointer : pointers) {
+            SCOPED_TRACE("pointer at " + std::to_string(pointer.x) + "," +
+                         std::to_string(pointer.y));
+            RECT frame = {};
+            ASSERT_TRUE(popupAt(glossary, pointer, L"axis", frame));
+            MONITORINFO monitor = {};
+            monitor.cbSize = sizeof monitor;
+            GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor);
+            RECT inside = {};
+            EXPECT_TRUE(IntersectRect(&inside, &frame, &monitor.rcWork) &&
+                        EqualRect(&inside, &frame))
+                << described(frame) << " outside the work area " << described(monitor.rcWork);
+            EXPECT_TRUE(frame.top >= pointer.y + halfLine || frame.bottom <= pointer.y - halfLine)
+                << described(frame) << " covers the line pointed at";
+            EXPECT_GT(frame.bottom - frame.top, 4 * halfLine) << "room left for the page";
+        }
+        // The page still whole above the button, in a popup made as high as the room left.
+        RECT frame = {};
+        ASSERT_TRUE(popupAt(glossary, POINT{midX, midY}, L"dogs", frame));
+        EXPECT_TRUE(eventually([&] { return contains(popupPage(glossary), L"A domestic animal."); },
+                               kTimeoutMs));
+        driver::saveScreenArea(screen, binaryDirectory() + "\\popup-placed-" + std::to_string(dpi) +
+                                           "dpi.bmp");
+        const HWND popup = popupOf(glossary);
+        RECT page = {}, button = {};
+        GetWindowRect(GetDlgItem(popup, IDC_POPUP_PAGE), &page);
+        GetWindowRect(GetDlgItem(popup, IDC_POPUP_OPEN), &button);
+        EXPECT_GT(page.bottom, page.top);
+        EXPECT_LE(page.bottom, button.top);
+        EXPECT_LE(button.bottom, frame.bottom);
+    }
+}
+
+TEST_F(GlossaryPopupTest, ThePopupsPageFollowsTheScreensDensityAsTheWindowsPageDoes) {
+    for (const ScreenLook& look : kScreenLooks) {
+        SCOPED_TRACE(look.name);
+        const ScreenDensity density(look.dpi);
+        const auto colours = highContrastFor(look);
+        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+        ASSERT_TRUE(glossary.valid());
+        const ReaderWindow reader;
+        RECT frame = {};
+        ASSERT_TRUE(popupAt(glossary, POINT{300, 200}, L"dogs", frame));
+        const HWND popup = popupOf(glossary);
+        const HWND view = GetDlgItem(popup, IDC_POPUP_PAGE);
+        ASSERT_TRUE(eventually([&] { return contains(popupPage(glossary), L"A domestic animal."); },
+                               kTimeoutMs));
+        // The popup over the reader's program, as the reader sees it.
+        RECT shown = {}, readers = {};
+        GetWindowRect(reader.get(), &readers);
+        UnionRect(&shown, &frame, &readers);
+        Sleep(300); // the page draws itself a moment after its text is in
+        driver::saveScreenArea(shown, binaryDirectory() + "\\popup-" + look.name + ".bmp");
+
+        // Both pages at the screen's density, then both moved to a screen of twice as many.
+        EXPECT_EQ(glossary.pageZoom(view), glossary.pageZoom());
+        EXPECT_EQ(glossary.pageFontTwips(view), glossary.pageFontTwips());
+        const int doubled = 2 * static_cast<int>(look.dpi);
+        ASSERT_TRUE(glossary.moveToScreenOfDpi(doubled, RECT{0, 0, 1280, 1024}));
+        ASSERT_TRUE(glossary.moveToScreenOfDpi(
+            doubled, RECT{frame.left, frame.top, frame.left + 760, frame.top + 520}, popup));
+        EXPECT_EQ(glossary.pageZoom(view), 200) << "the popup's page zoomed as the window's";
+        EXPECT_EQ(glossary.pageZoom(view), glossary.pageZoom());
+        EXPECT_EQ(glossary.pageFontTwips(view), glossary.pageFontTwips())
+            << "the popup's text in the window's size";
+    }
+}
+
+TEST_F(GlossaryPopupTest, ThePopupComesWithTheNewWordsPageNeverFirstWithTheOneBefore) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    const ReaderWindow reader;
+    RECT frame = {};
+    ASSERT_TRUE(popupAt(glossary, POINT{300, 200}, L"axis", frame));
+    for (const wchar_t* word : {L"dog", L"axe", L"Haus", L"dogs"}) {
+        const HWND popup = popupOf(glossary);
+        PostMessageW(popup, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(eventually([&] { return !IsWindowVisible(popup); }, kTimeoutMs));
+        // The second copy makes the look-up: watched from then on, as closely as can be. The
+        // popup's name (its caption, read without asking the glossary) names its page's word.
+        ASSERT_TRUE(copyRead(glossary, word));
+        ASSERT_TRUE(copyText(word));
+        const ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
+        while (!IsWindowVisible(popup) && GetTickCount64() < deadline)
+            Sleep(1);
+        wchar_t name[256] = {};
+        GetWindowTextW(popup, name, 256);
+        const std::wstring first = name;
+        ASSERT_TRUE(IsWindowVisible(popup));
+        EXPECT_TRUE(contains(first, L": " + std::wstring(word) + L"."))
+            << "shown first as: " << std::string(first.begin(), first.end());
+    }
 }

@@ -186,12 +186,12 @@ HWND GlossaryProcess::focus() const {
                                                                                : nullptr;
 }
 
-int GlossaryProcess::pageZoom() const {
+int GlossaryProcess::pageZoom(HWND view) const {
     const RemoteMemory remote(process_.get(), 2 * sizeof(int));
     if (remote.address() == nullptr)
         return -1;
     auto* numerator = static_cast<int*>(remote.address());
-    if (!send(page(), EM_GETZOOM, reinterpret_cast<WPARAM>(numerator),
+    if (!send(view != nullptr ? view : page(), EM_GETZOOM, reinterpret_cast<WPARAM>(numerator),
               reinterpret_cast<LPARAM>(numerator + 1)))
         return -1;
     int zoom[2] = {};
@@ -201,7 +201,7 @@ int GlossaryProcess::pageZoom() const {
     return zoom[1] == 0 ? 100 : zoom[0] * 100 / zoom[1];
 }
 
-int GlossaryProcess::pageFontTwips() const {
+int GlossaryProcess::pageFontTwips(HWND view) const {
     CHARFORMAT2W format = {};
     format.cbSize = sizeof format;
     format.dwMask = CFM_SIZE;
@@ -209,19 +209,21 @@ int GlossaryProcess::pageFontTwips() const {
     if (remote.address() == nullptr ||
         !WriteProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
         return -1;
-    send(page(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(remote.address()));
+    send(view != nullptr ? view : page(), EM_GETCHARFORMAT, SCF_DEFAULT,
+         reinterpret_cast<LPARAM>(remote.address()));
     if (!ReadProcessMemory(process_.get(), remote.address(), &format, sizeof format, nullptr))
         return -1;
     return static_cast<int>(format.yHeight);
 }
 
-bool GlossaryProcess::moveToScreenOfDpi(int dpi, const RECT& suggested) {
+bool GlossaryProcess::moveToScreenOfDpi(int dpi, const RECT& suggested, HWND window) {
     // The rectangle must lie in the program's memory: nothing carries it across for us.
     const RemoteMemory remote(process_.get(), sizeof suggested);
     if (remote.address() == nullptr || !WriteProcessMemory(process_.get(), remote.address(),
                                                            &suggested, sizeof suggested, nullptr))
         return false;
-    send(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote.address()));
+    send(window != nullptr ? window : window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+         reinterpret_cast<LPARAM>(remote.address()));
     return true;
 }
 

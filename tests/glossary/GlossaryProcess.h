@@ -51,14 +51,14 @@ public:
     void activate();
     // The control that has the keyboard focus in the program, or null.
     HWND focus() const;
-    // The page's zoom in percent.
-    int pageZoom() const;
+    // The page's zoom in percent; `view` another page view of the program (the popup's).
+    int pageZoom(HWND view = nullptr) const;
     // The size in twips of the page control's own font, which its text starts from (its
     // default character format); -1 when it cannot be read.
-    int pageFontTwips() const;
+    int pageFontTwips(HWND view = nullptr) const;
     // Tells the window, as the system does, that it is now on a screen of `dpi`, with the
-    // system's suggested frame for it.
-    bool moveToScreenOfDpi(int dpi, const RECT& suggested);
+    // system's suggested frame for it; `window` another top-level window of the program.
+    bool moveToScreenOfDpi(int dpi, const RECT& suggested, HWND window = nullptr);
 
     int selected() const;
     int itemCount() const;

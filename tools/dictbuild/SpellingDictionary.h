@@ -28,6 +28,11 @@ public:
     // dictionary never uses).
     std::vector<std::string> stems(const std::string& word) const;
 
+    // What the constructor checks (both files readable, the affix file in UTF-8), without
+    // loading the word list: dictbuild names a dictionary that cannot serve before its import,
+    // and loads each one once, after it. Throws as the constructor does.
+    static void check(const SpellingFiles& files);
+
     // Whether this build can read spelling dictionaries at all.
     static bool available();
 

@@ -141,7 +141,7 @@ void WordFormsBuilder::grow(std::size_t words) {
     }
 }
 
-bool WordFormsBuilder::isTerm(const std::string& folded) const {
+bool WordFormsBuilder::isTerm(std::string_view folded) const {
     const std::uint64_t hash = hashOf(folded);
     const std::size_t bucket = hash >> (64 - kBucketBits);
     return std::binary_search(terms_.begin() + termBuckets_[bucket],
@@ -161,20 +161,28 @@ void WordFormsBuilder::select() {
     // The words that are no term: the only ones whose bases are worth looking for. A word
     // written both in lower case and capitalised (at the start of a sentence) is asked about
     // capitalised alone: a spelling dictionary reads that as either.
-    std::string kept;
+    std::string kept, folded, upper;
     std::vector<std::uint32_t> starts;
     for (std::size_t i = 0; i < starts_.size(); ++i) {
-        const std::u16string word = jet::fromUtf8(std::string(candidate(i)));
-        if (isTerm(foldWord(word)))
+        const std::string_view word = candidate(i);
+        // Most candidates are ASCII, whose folding is lower case alone: no copy to UTF-16.
+        if (std::all_of(word.begin(), word.end(), [](char c) { return (c & 0x80) == 0; })) {
+            folded.assign(word);
+            for (char& c : folded)
+                c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        } else {
+            folded = foldWord(jet::fromUtf8(std::string(word)));
+        }
+        if (isTerm(folded))
             continue;
-        if (word[0] >= u'a' && word[0] <= u'z') {
-            std::string upper = std::string(candidate(i));
+        if (word[0] >= 'a' && word[0] <= 'z') {
+            upper.assign(word);
             upper[0] = static_cast<char>(upper[0] - 'a' + 'A');
             if (contains(upper))
                 continue;
         }
         starts.push_back(static_cast<std::uint32_t>(kept.size()));
-        kept += candidate(i);
+        kept += word;
     }
     std::vector<std::uint64_t>().swap(slots_);
     kept.shrink_to_fit();

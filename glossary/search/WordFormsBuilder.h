@@ -47,7 +47,7 @@ public:
                                   std::size_t* asked = nullptr);
 
 private:
-    bool isTerm(const std::string& folded) const;
+    bool isTerm(std::string_view folded) const;
     void addWords(std::u16string_view text, bool markup);
     // Its slot, else the free one it takes.
     std::size_t slotOf(std::string_view bytes, std::uint64_t hash) const;

@@ -49,17 +49,21 @@ std::string affixEncoding(const std::string& affixes) {
 
 } // namespace
 
-SpellingDictionary::SpellingDictionary(const SpellingFiles& files) {
+SpellingDictionary::SpellingDictionary(const SpellingFiles& files)
+    : SpellingDictionary(files, SpellingAlphabet()) {}
+
+SpellingDictionary::SpellingDictionary(const SpellingFiles& files, SpellingAlphabet alphabet) {
 #ifdef HAVE_HUNSPELL
     const std::string &affixes = files.affixes, &words = files.words;
     // Hunspell reads a missing file as an empty one: every word would be unknown, unnoticed.
     requireReadable(affixes);
     requireReadable(words);
     hunspell_ = std::make_unique<Hunspell>(affixes.c_str(), words.c_str());
-    alphabet_ = SpellingAlphabet(files);
+    alphabet_ = alphabet.empty() ? SpellingAlphabet(files) : std::move(alphabet);
     if (hunspell_->get_dict_encoding() != "UTF-8")
         throw notUtf8(affixes, hunspell_->get_dict_encoding());
 #else
+    (void)alphabet;
     check(files);
 #endif
 }

@@ -19,6 +19,8 @@ class SpellingDictionary {
 public:
     // Throws std::runtime_error with the file and the reason when it cannot be used.
     explicit SpellingDictionary(const SpellingFiles& files);
+    // The same, with the letters of its files (SpellingAlphabet(files)) read already.
+    SpellingDictionary(const SpellingFiles& files, SpellingAlphabet alphabet);
     ~SpellingDictionary();
     SpellingDictionary(SpellingDictionary&&) noexcept;
     SpellingDictionary& operator=(SpellingDictionary&&) noexcept;

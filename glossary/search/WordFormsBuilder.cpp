@@ -122,10 +122,6 @@ std::size_t WordFormsBuilder::slotOf(std::string_view bytes, std::uint64_t hash)
     return at;
 }
 
-bool WordFormsBuilder::contains(std::string_view bytes) const {
-    return !slots_.empty() && slots_[slotOf(bytes, hashOf(bytes))] != 0;
-}
-
 void WordFormsBuilder::grow(std::size_t words) {
     std::size_t size = std::max<std::size_t>(1024, slots_.size() * 2);
     while (size < 2 * (words + 1))
@@ -141,8 +137,11 @@ void WordFormsBuilder::grow(std::size_t words) {
     }
 }
 
-bool WordFormsBuilder::isTerm(const std::string& folded) const {
-    const std::uint64_t hash = hashOf(folded);
+bool WordFormsBuilder::isTerm(std::string_view folded) const {
+    return isTerm(hashOf(folded));
+}
+
+bool WordFormsBuilder::isTerm(std::uint64_t hash) const {
     const std::size_t bucket = hash >> (64 - kBucketBits);
     return std::binary_search(terms_.begin() + termBuckets_[bucket],
                               terms_.begin() + termBuckets_[bucket + 1], hash);
@@ -161,20 +160,50 @@ void WordFormsBuilder::select() {
     // The words that are no term: the only ones whose bases are worth looking for. A word
     // written both in lower case and capitalised (at the start of a sentence) is asked about
     // capitalised alone: a spelling dictionary reads that as either.
-    std::string kept;
+    std::string kept, folded, upper;
     std::vector<std::uint32_t> starts;
-    for (std::size_t i = 0; i < starts_.size(); ++i) {
-        const std::u16string word = jet::fromUtf8(std::string(candidate(i)));
-        if (isTerm(foldWord(word)))
-            continue;
-        if (word[0] >= u'a' && word[0] <= u'z') {
-            std::string upper = std::string(candidate(i));
-            upper[0] = static_cast<char>(upper[0] - 'a' + 'A');
-            if (contains(upper))
-                continue;
+    // Both lookups of a candidate miss the cache: a batch's are asked for ahead, side by side.
+    constexpr std::size_t kBatch = 256;
+    std::uint64_t termHashes[kBatch], upperHashes[kBatch];
+    bool lower[kBatch];
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t first = 0; first < starts_.size(); first += kBatch) {
+        const std::size_t count = std::min(kBatch, starts_.size() - first);
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::string_view word = candidate(first + k);
+            // Most candidates are ASCII, whose folding is lower case alone: no copy to UTF-16.
+            if (std::all_of(word.begin(), word.end(), [](char c) { return (c & 0x80) == 0; })) {
+                folded.assign(word);
+                for (char& c : folded)
+                    c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+            } else {
+                folded = foldWord(jet::fromUtf8(std::string(word)));
+            }
+            termHashes[k] = hashOf(folded);
+            prefetch(&termBuckets_[termHashes[k] >> (64 - kBucketBits)]);
+            lower[k] = word[0] >= 'a' && word[0] <= 'z';
+            if (lower[k]) {
+                upper.assign(word);
+                upper[0] = static_cast<char>(upper[0] - 'a' + 'A');
+                upperHashes[k] = hashOf(upper);
+                prefetch(&slots_[upperHashes[k] & mask]);
+            }
         }
-        starts.push_back(static_cast<std::uint32_t>(kept.size()));
-        kept += candidate(i);
+        for (std::size_t k = 0; k < count; ++k)
+            prefetch(&terms_[termBuckets_[termHashes[k] >> (64 - kBucketBits)]]);
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::string_view word = candidate(first + k);
+            if (isTerm(termHashes[k]))
+                continue;
+            if (lower[k]) {
+                upper.assign(word);
+                upper[0] = static_cast<char>(upper[0] - 'a' + 'A');
+                if (slots_[slotOf(upper, upperHashes[k])] != 0)
+                    continue;
+            }
+            starts.push_back(static_cast<std::uint32_t>(kept.size()));
+            kept += word;
+        }
     }
     std::vector<std::uint64_t>().swap(slots_);
     kept.shrink_to_fit();

@@ -47,11 +47,11 @@ public:
                                   std::size_t* asked = nullptr);
 
 private:
-    bool isTerm(const std::string& folded) const;
+    bool isTerm(std::string_view folded) const;
+    bool isTerm(std::uint64_t hash) const; // of a folded word
     void addWords(std::u16string_view text, bool markup);
     // Its slot, else the free one it takes.
     std::size_t slotOf(std::string_view bytes, std::uint64_t hash) const;
-    bool contains(std::string_view bytes) const;
     std::string_view candidate(std::size_t index) const;
     void grow(std::size_t words); // room for `words` candidates at least
 

@@ -38,8 +38,10 @@ SearchTables::SearchTables(bool withIndex, std::vector<SpellingFiles> languages)
         return;
     // The letters of every language: a word in others is none of theirs, and is not kept.
     auto letters = std::make_shared<SpellingAlphabet>();
-    for (const SpellingFiles& files : languages_)
-        letters->add(SpellingAlphabet(files));
+    for (const SpellingFiles& files : languages_) {
+        alphabets_.emplace_back(files);
+        letters->add(alphabets_.back());
+    }
     forms_.emplace([letters](std::u16string_view word) { return letters->spells(word); });
 }
 
@@ -133,8 +135,8 @@ void SearchTables::writeWordForms(jet::JetWriter& writer) {
     {
         std::vector<SpellingDictionary> dictionaries;
         std::vector<search::WordFormsBuilder::Stems> stems;
-        for (const SpellingFiles& files : languages_)
-            dictionaries.emplace_back(files);
+        for (std::size_t i = 0; i < languages_.size(); ++i)
+            dictionaries.emplace_back(languages_[i], std::move(alphabets_[i]));
         for (const SpellingDictionary& language : dictionaries)
             stems.push_back([&language](const std::string& word) { return language.stems(word); });
         forms = forms_->resolve(stems, &formsSummary_.asked);

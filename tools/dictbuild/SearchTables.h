@@ -39,6 +39,7 @@ private:
     std::optional<search::IndexBuilder> index_; // until written
     bool withWords_;
     std::vector<SpellingFiles> languages_;
+    std::vector<SpellingAlphabet> alphabets_; // each language's letters, read once
     std::optional<search::WordFormsBuilder> forms_;
     FormsSummary formsSummary_;
     std::vector<std::uint32_t> entries_; // by source

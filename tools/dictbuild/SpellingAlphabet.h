@@ -19,6 +19,8 @@ public:
     // Every letter of either.
     void add(const SpellingAlphabet& other);
 
+    bool empty() const { return letters_.none(); } // made so, or read from letterless files
+
     // Whether every code unit of `word` is one of the letters, in either case.
     bool spells(std::u16string_view word) const;
 

@@ -3,6 +3,8 @@
 #include "jet/TextCodec.h"
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #ifdef HAVE_HUNSPELL
@@ -21,28 +23,63 @@ void requireReadable(const std::string& path) {
     std::fclose(file);
 }
 
+std::runtime_error notUtf8(const std::string& affixes, const std::string& encoding) {
+    return std::runtime_error("the spelling dictionary " + affixes + " is in " + encoding +
+                              ", not UTF-8: convert both files to UTF-8 (iconv) and write "
+                              "SET UTF-8 in the affix file");
+}
+
+// The encoding an affix file names as Hunspell reads it: its first SET line (after a byte
+// order mark), else Latin-1.
+std::string affixEncoding(const std::string& affixes) {
+    std::ifstream in(affixes, std::ios::binary);
+    std::string line;
+    for (bool first = true; std::getline(in, line); first = false) {
+        if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            line.erase(0, 3);
+        if (line.compare(0, 3, "SET") != 0)
+            continue;
+        std::istringstream words(line);
+        std::string set, encoding;
+        words >> set >> encoding;
+        return encoding;
+    }
+    return "ISO8859-1";
+}
+
 } // namespace
 
-SpellingDictionary::SpellingDictionary(const SpellingFiles& files) {
-    const std::string &affixes = files.affixes, &words = files.words;
+SpellingDictionary::SpellingDictionary(const SpellingFiles& files)
+    : SpellingDictionary(files, SpellingAlphabet()) {}
+
+SpellingDictionary::SpellingDictionary(const SpellingFiles& files, SpellingAlphabet alphabet) {
 #ifdef HAVE_HUNSPELL
+    const std::string &affixes = files.affixes, &words = files.words;
     // Hunspell reads a missing file as an empty one: every word would be unknown, unnoticed.
     requireReadable(affixes);
     requireReadable(words);
     hunspell_ = std::make_unique<Hunspell>(affixes.c_str(), words.c_str());
-    alphabet_ = SpellingAlphabet(files);
+    alphabet_ = alphabet.empty() ? SpellingAlphabet(files) : std::move(alphabet);
     if (hunspell_->get_dict_encoding() != "UTF-8")
-        throw std::runtime_error("the spelling dictionary " + affixes + " is in " +
-                                 hunspell_->get_dict_encoding() +
-                                 ", not UTF-8: convert both files to UTF-8 (iconv) and write "
-                                 "SET UTF-8 in the affix file");
+        throw notUtf8(affixes, hunspell_->get_dict_encoding());
 #else
-    (void)requireReadable;
+    (void)alphabet;
+    check(files);
+#endif
+}
+
+void SpellingDictionary::check(const SpellingFiles& files) {
+#ifndef HAVE_HUNSPELL
     throw std::runtime_error("this dictbuild was built without Hunspell, so it cannot read " +
-                             affixes + " and " + words +
+                             files.affixes + " and " + files.words +
                              ": install libhunspell-dev (or for Windows run "
                              "scripts/build-hunspell.sh) and build it again");
 #endif
+    requireReadable(files.affixes);
+    requireReadable(files.words);
+    const std::string encoding = affixEncoding(files.affixes);
+    if (encoding != "UTF-8")
+        throw notUtf8(files.affixes, encoding);
 }
 
 SpellingDictionary::~SpellingDictionary() = default;

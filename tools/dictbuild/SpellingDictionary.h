@@ -19,6 +19,8 @@ class SpellingDictionary {
 public:
     // Throws std::runtime_error with the file and the reason when it cannot be used.
     explicit SpellingDictionary(const SpellingFiles& files);
+    // The same, with the letters of its files (SpellingAlphabet(files)) read already.
+    SpellingDictionary(const SpellingFiles& files, SpellingAlphabet alphabet);
     ~SpellingDictionary();
     SpellingDictionary(SpellingDictionary&&) noexcept;
     SpellingDictionary& operator=(SpellingDictionary&&) noexcept;
@@ -27,6 +29,11 @@ public:
     // order; none when it does not know the word (at once when the word has a letter the
     // dictionary never uses).
     std::vector<std::string> stems(const std::string& word) const;
+
+    // What the constructor checks (both files readable, the affix file in UTF-8), without
+    // loading the word list: dictbuild names a dictionary that cannot serve before its import,
+    // and loads each one once, after it. Throws as the constructor does.
+    static void check(const SpellingFiles& files);
 
     // Whether this build can read spelling dictionaries at all.
     static bool available();

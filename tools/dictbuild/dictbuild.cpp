@@ -392,9 +392,9 @@ int main(int argc, char** argv) {
             each = true;
         } else if (option == "--forms" && argc > 3) {
             languages.push_back({argv[2], argv[3]});
-            // Read once now, so that a dictionary that cannot serve is named before the import.
+            // Checked now, so that a dictionary that cannot serve is named before the import.
             try {
-                SpellingDictionary check(languages.back());
+                SpellingDictionary::check(languages.back());
             } catch (const std::exception& error) {
                 std::fprintf(stderr, "dictbuild: %s\n", error.what());
                 return 1;

@@ -15,21 +15,25 @@ xvfb_pid_file="$WINEPREFIX.xvfb"
 
 case $action in
 start)
-    # A display left by an earlier run of this build is used again.
-    if ! xdpyinfo >/dev/null 2>&1; then
+    # A display left by an earlier run of this build is used again. A server that was still
+    # going away as this one started (its lock not yet given up) is followed by another.
+    for attempt in 1 2 3; do
+        xdpyinfo >/dev/null 2>&1 && break
         rm -f "/tmp/.X$display-lock" "/tmp/.X11-unix/X$display"
         # Its own session, its output nowhere: CTest waits for no process of it.
         setsid Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-        echo $! >"$xvfb_pid_file"
+        xvfb=$!
+        echo "$xvfb" >"$xvfb_pid_file"
         for _ in $(seq 100); do
             xdpyinfo >/dev/null 2>&1 && break
+            kill -0 "$xvfb" 2>/dev/null || break
             sleep 0.1
         done
-        xdpyinfo >/dev/null 2>&1 || {
-            echo "Xvfb did not start on $DISPLAY" >&2
-            exit 1
-        }
-    fi
+    done
+    xdpyinfo >/dev/null 2>&1 || {
+        echo "Xvfb did not start on $DISPLAY" >&2
+        exit 1
+    }
     # The first start makes the prefix (scripts/wine-env.sh), as for the build's first one.
     exec "$root/scripts/wine-session.sh" start "$build"
     ;;

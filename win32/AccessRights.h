@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -305,36 +306,37 @@ inline RunningAccount runningAccount(bool filesCarryLabels) {
     return RunningAccount(processUserSid(), filesCarryLabels && runsAboveMediumIntegrity());
 }
 
-// Full control for SYSTEM and the Administrators, read and execute for Users, passed on to
-// everything inside and nothing inherited from the parent, owned by the Administrators: what
-// the setup program gives every folder it creates, so that only administrators can change what
-// it installed. Owned by the account running setup, the folder would be open to that account's
-// programs without elevation, which may change the permissions of what they own.
-class ProtectedFolderSecurity {
+// A security descriptor owned by the Administrators whose list grants each account its rights
+// and nothing inherited from the parent; `aceFlags` passes the entries on to what lies inside.
+// Not movable: the descriptor points into the owner and list it keeps.
+class AdministratorsOwnedSecurity {
 public:
-    ProtectedFolderSecurity() {
-        const DWORD readExecute = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
-        const std::pair<std::vector<BYTE>, DWORD> entries[] = {
-            {wellKnownSid(WinLocalSystemSid), FILE_ALL_ACCESS},
-            {wellKnownSid(WinBuiltinAdministratorsSid), FILE_ALL_ACCESS},
-            {wellKnownSid(WinBuiltinUsersSid), readExecute}};
+    struct Entry {
+        WELL_KNOWN_SID_TYPE account;
+        DWORD rights;
+    };
+
+    AdministratorsOwnedSecurity(std::initializer_list<Entry> entries, BYTE aceFlags) {
+        std::vector<std::pair<std::vector<BYTE>, DWORD>> sids;
         DWORD size = sizeof(ACL);
-        for (const auto& [sid, mask] : entries) {
-            if (sid.empty())
+        for (const Entry& entry : entries) {
+            sids.emplace_back(wellKnownSid(entry.account), entry.rights);
+            if (sids.back().first.empty())
                 return;
-            size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + static_cast<DWORD>(sid.size());
+            size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) +
+                    static_cast<DWORD>(sids.back().first.size());
         }
+        owner_ = wellKnownSid(WinBuiltinAdministratorsSid);
+        if (owner_.empty())
+            return;
         acl_.resize(size);
         auto* acl = reinterpret_cast<ACL*>(acl_.data());
         if (!InitializeAcl(acl, size, ACL_REVISION))
             return;
-        for (const auto& [sid, mask] : entries) {
-            if (!AddAccessAllowedAceEx(acl, ACL_REVISION,
-                                       OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, mask,
-                                       const_cast<BYTE*>(sid.data())))
+        for (auto& [sid, rights] : sids) {
+            if (!AddAccessAllowedAceEx(acl, ACL_REVISION, aceFlags, rights, sid.data()))
                 return;
         }
-        owner_ = entries[1].first;
         if (!InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
             !SetSecurityDescriptorOwner(&descriptor_, owner_.data(), FALSE) ||
             !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) ||
@@ -343,8 +345,8 @@ public:
         attributes_ = {sizeof attributes_, &descriptor_, FALSE};
         valid_ = true;
     }
-    ProtectedFolderSecurity(const ProtectedFolderSecurity&) = delete;
-    ProtectedFolderSecurity& operator=(const ProtectedFolderSecurity&) = delete;
+    AdministratorsOwnedSecurity(const AdministratorsOwnedSecurity&) = delete;
+    AdministratorsOwnedSecurity& operator=(const AdministratorsOwnedSecurity&) = delete;
 
     bool valid() const { return valid_; }
     SECURITY_DESCRIPTOR* descriptor() { return &descriptor_; }
@@ -356,6 +358,21 @@ private:
     SECURITY_DESCRIPTOR descriptor_ = {};
     SECURITY_ATTRIBUTES attributes_ = {};
     bool valid_ = false;
+};
+
+// Full control for SYSTEM and the Administrators, read and execute for Users, passed on to
+// everything inside: what the setup program gives every folder it creates, so that only
+// administrators can change what it installed. Owned by the account running setup, the folder
+// would be open to that account's programs without elevation, which may change the permissions
+// of what they own.
+class ProtectedFolderSecurity : public AdministratorsOwnedSecurity {
+public:
+    ProtectedFolderSecurity()
+        : AdministratorsOwnedSecurity(
+              {{WinLocalSystemSid, FILE_ALL_ACCESS},
+               {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS},
+               {WinBuiltinUsersSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE}},
+              OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) {}
 };
 
 } // namespace win32

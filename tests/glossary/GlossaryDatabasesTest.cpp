@@ -2,6 +2,7 @@
 // one shown, the list and the pages span both, the dictionaries dialog lists and orders the
 // dictionaries of both and removes one; the set is remembered, a database whose dictionaries
 // are all off is never opened, and one that cannot be read is named on the page.
+#include "DictionariesDialog.h"
 #include "GlossaryWindowFixture.h"
 #include "ScreenLooks.h"
 #include "dictbuild/SearchTables.h"
@@ -67,17 +68,6 @@ void writeLargeFoldoc(const std::string& path, int count) {
     tables.write(writer, {u"foldoc"});
     const std::vector<std::uint8_t> bytes = writer.finish();
     writeFile(path, std::string(bytes.begin(), bytes.end()));
-}
-
-HWND openDialog(GlossaryProcess& glossary) {
-    glossary.press({VK_CONTROL, L'D'});
-    HWND dialog = nullptr;
-    eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs);
-    return dialog;
-}
-
-bool closes(GlossaryProcess& glossary, std::initializer_list<WORD> keys) {
-    return pressUntil(glossary, keys, [&] { return messageBoxOf(glossary) == nullptr; });
 }
 
 std::wstring pageOf(GlossaryProcess& glossary, const std::wstring& term) {
@@ -327,35 +317,24 @@ TEST_F(GlossaryWindowTest, TheDialogWithTwoDatabasesFitsAtEachDensityAndShowsIts
     writeJargon(folder_.file("jargon.mdb"));
     rememberAdded(folder_.file("jargon.mdb"));
     // Beside the looks pictured, a density whose dialog would be taller than the screen.
-    std::vector<ScreenLook> looks(std::begin(kScreenLooks), std::end(kScreenLooks));
+    std::vector<ScreenLook> looks = pictureLooks();
     looks.push_back({"240dpi", 240, false});
-    for (const ScreenLook& look : looks) {
-        SCOPED_TRACE(look.name);
-        deleteValue(HKEY_CURRENT_USER, kSettings, "Window placement"); // the designed size
-        const ScreenDensity density(look.dpi);
-        const std::unique_ptr<SystemColours> scheme = highContrastFor(look);
-        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "foldoc.mdb");
-        ASSERT_TRUE(readyForTheKeyboard(glossary));
+    DialogInLook steps;
+    steps.start = [&] {
+        return std::make_unique<GlossaryProcess>(program(), folder_.path(), kTimeoutMs,
+                                                 "foldoc.mdb");
+    };
+    steps.ready = [](GlossaryProcess& glossary, const ScreenLook&) {
         ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 5; }, kTimeoutMs));
-        const HWND dialog = openDialog(glossary);
-        ASSERT_NE(dialog, nullptr);
-        RedrawWindow(dialog, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        Sleep(300);
-        driver::saveWindowImage(dialog, binaryDirectory() + "\\glossary-databases-dialog-" +
-                                            look.name + ".bmp");
-        EXPECT_TRUE(fitsInside(dialog));
+    };
+    steps.check = [](GlossaryProcess&, HWND dialog, const ScreenLook& look) {
         EXPECT_TRUE(onItsScreen(dialog)) << "OK and Cancel within reach of the mouse";
         if (look.highContrast) {
             for (const int list : {IDC_SOURCES, IDC_GROUP_MEMBERS})
                 EXPECT_TRUE(titlesShowInSystemColours(GetDlgItem(dialog, list))) << list;
         }
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
-        glossary.clickExit();
-        DWORD code = 0;
-        ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
-    }
+    };
+    seeTheDialogInEachLook(looks, "glossary-databases-dialog", steps);
 }
 
 TEST_F(GlossaryWindowTest, ASearchInDefinitionsListsTheTermsOfBothDatabases) {

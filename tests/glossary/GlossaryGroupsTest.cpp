@@ -2,6 +2,7 @@
 // Ctrl+1 ... Ctrl+9 or the list below the terms; the list, the pages and the searches follow
 // the group shown, and the next start remembers it.
 #include "AccessibleObjects.h"
+#include "DictionariesDialog.h"
 #include "GlossaryWindowFixture.h"
 #include "ScreenLooks.h"
 #include "dictbuild/SearchTables.h"
@@ -69,17 +70,6 @@ std::wstring pageOf(GlossaryProcess& glossary, const std::wstring& term) {
     std::wstring page;
     eventually([&] { return contains(page = glossary.pageText(), term + L":"); }, kTimeoutMs);
     return page;
-}
-
-HWND openDialog(GlossaryProcess& glossary) {
-    glossary.press({VK_CONTROL, L'D'});
-    HWND dialog = nullptr;
-    eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs);
-    return dialog;
-}
-
-bool closes(GlossaryProcess& glossary, std::initializer_list<WORD> keys) {
-    return pressUntil(glossary, keys, [&] { return messageBoxOf(glossary) == nullptr; });
 }
 
 auto showsGroup(GlossaryProcess& glossary, const std::wstring& name, int count) {
@@ -352,37 +342,26 @@ TEST_F(GlossaryWindowTest, TheDialogRefusesAGroupNameTakenAndRenamesAndDeletesGr
 TEST_F(GlossaryWindowTest, TheGroupsFitAtEachDensityAndInHighContrast) {
     writeThreeDictionaries(folder_.file("three.mdb"));
     rememberGroups({u"=English", u"+jargon", u"=Computing", u"+foldoc", u"+jargon", u"*Computing"});
-    for (const ScreenLook& look : kScreenLooks) {
-        SCOPED_TRACE(look.name);
-        deleteValue(HKEY_CURRENT_USER, kSettings, "Window placement");
-        const ScreenDensity density(look.dpi);
-        const std::unique_ptr<SystemColours> scheme = highContrastFor(look);
-        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
-        ASSERT_TRUE(readyForTheKeyboard(glossary));
+    DialogInLook steps;
+    steps.start = [&] {
+        return std::make_unique<GlossaryProcess>(program(), folder_.path(), kTimeoutMs,
+                                                 "three.mdb");
+    };
+    steps.ready = [](GlossaryProcess& glossary, const ScreenLook& look) {
         ASSERT_TRUE(eventually(showsGroup(glossary, L"Computing", 5), kTimeoutMs));
         glossary.saveScreenshot(binaryDirectory() + "\\glossary-groups-window-" + look.name +
                                 ".bmp");
         RECT client = {};
         GetClientRect(glossary.window(), &client);
         EXPECT_TRUE(laidOutWithin(glossary.window(), client));
-        const HWND dialog = openDialog(glossary);
-        ASSERT_NE(dialog, nullptr);
-        RedrawWindow(dialog, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        Sleep(300); // a picture for a person: nothing is asserted of the wait
-        driver::saveWindowImage(dialog, binaryDirectory() + "\\glossary-groups-dialog-" +
-                                            look.name + ".bmp");
-        EXPECT_TRUE(fitsInside(dialog));
+    };
+    steps.check = [](GlossaryProcess&, HWND dialog, const ScreenLook&) {
         EXPECT_TRUE(insideWorkArea(dialog));
         const HWND members = GetDlgItem(dialog, IDC_GROUP_MEMBERS);
         EXPECT_GE(SendMessageW(members, LVM_GETCOUNTPERPAGE, 0, 0), 5)
             << "the group's dictionaries: five rows at least, whole";
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
-        glossary.clickExit();
-        DWORD code = 0;
-        ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
-    }
+    };
+    seeTheDialogInEachLook(pictureLooks(), "glossary-groups-dialog", steps);
 }
 
 TEST_F(GlossaryWindowTest, AGroupChosenInALargeDatabaseIsReadWhileTheWindowAnswersOnTheTermShown) {

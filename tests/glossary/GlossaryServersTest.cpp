@@ -4,6 +4,7 @@
 // the local part at once and the server's part when it comes; a silent server never holds up
 // typing and ends with a note.
 #include "Alerts.h"
+#include "DictionariesDialog.h"
 #include "GlossaryWindowFixture.h"
 #include "ScreenLooks.h"
 #include "dict/FakeDictServer.h"
@@ -60,20 +61,6 @@ void rememberServers(const std::vector<std::string>& addresses) {
                              reinterpret_cast<const BYTE*>(lines.data()),
                              static_cast<DWORD>(lines.size() * sizeof(char16_t))),
               ERROR_SUCCESS);
-}
-
-HWND openDialog(GlossaryProcess& glossary) {
-    glossary.press({VK_CONTROL, L'D'});
-    HWND dialog = nullptr;
-    eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs);
-    return dialog;
-}
-
-void saveImage(HWND window, const std::string& name) {
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(300);
-    driver::saveWindowImage(window, binaryDirectory() + "\\" + name);
 }
 
 std::vector<std::wstring> rows(const GlossaryProcess& glossary, HWND list, int column) {
@@ -267,32 +254,24 @@ TEST_F(GlossaryServersTest, ASilentServerShowsItsWaitingNoteThenTheTimeOutWhileT
 // at); the dialog's controls fit at either density.
 TEST_F(GlossaryServersTest, ThePageAndTheDialogWithAServerFitAtEachDensityAndInHighContrast) {
     rememberServers({dictdAddress()});
-    for (const ScreenLook& look : kScreenLooks) {
-        SCOPED_TRACE(look.name);
-        deleteValue(HKEY_CURRENT_USER, kSettings, "Window placement"); // the designed size
-        const ScreenDensity density(look.dpi);
-        const std::unique_ptr<SystemColours> scheme = highContrastFor(look);
-        GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
-        ASSERT_TRUE(readyForTheKeyboard(glossary));
+    DialogInLook steps;
+    steps.start = [&] {
+        return std::make_unique<GlossaryProcess>(program(), folder_.path(), kTimeoutMs);
+    };
+    steps.ready = [](GlossaryProcess& glossary, const ScreenLook& look) {
         glossary.setSearch(L"abasement");
         ASSERT_TRUE(
             eventually([&] { return contains(glossary.pageText(), L"decent and"); }, kTimeoutMs));
         glossary.saveScreenshot(binaryDirectory() + "\\glossary-servers-page-" + look.name +
                                 ".bmp");
-        const HWND dialog = openDialog(glossary);
-        ASSERT_NE(dialog, nullptr);
+    };
+    steps.check = [](GlossaryProcess& glossary, HWND dialog, const ScreenLook&) {
         const HWND list = GetDlgItem(dialog, IDC_SOURCES);
         ASSERT_TRUE(
             eventually([&] { return startsWith(glossary.listViewText(list, 1, 0), L"elements"); },
                        kTimeoutMs));
-        saveImage(dialog, std::string("glossary-servers-dialog-") + look.name + ".bmp");
-        EXPECT_TRUE(fitsInside(dialog));
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        ASSERT_TRUE(eventually([&] { return messageBoxOf(glossary) == nullptr; }, kTimeoutMs));
-        glossary.clickExit();
-        DWORD code = 0;
-        ASSERT_TRUE(glossary.waitForExit(kTimeoutMs, code));
-    }
+    };
+    seeTheDialogInEachLook(pictureLooks(), "glossary-servers-dialog", steps);
 }
 
 // Twenty words only the server has, one after another: each page shows its own word's

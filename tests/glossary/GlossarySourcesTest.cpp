@@ -1,6 +1,7 @@
 // glossary.exe under Xvfb: the dictionaries dialog (Ctrl+D, the "Dictionaries..." button) turns
 // a database's sources off and orders them; the list and the pages follow, and the next start
 // remembers it.
+#include "DictionariesDialog.h"
 #include "GlossaryWindowFixture.h"
 #include "driver/ScreenCapture.h"
 #include "driver/WindowFinder.h"
@@ -43,31 +44,11 @@ void writeTwoDictionaries(const std::string& path) {
     writeFile(path, std::string(db.bytes.begin(), db.bytes.end()));
 }
 
-// The dialog, once Ctrl+D has opened it.
-HWND openDialog(GlossaryProcess& glossary) {
-    glossary.press({VK_CONTROL, L'D'});
-    HWND dialog = nullptr;
-    eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs);
-    return dialog;
-}
-
-// The dialog's picture, once it has drawn itself.
-void saveImage(HWND dialog, const std::string& name) {
-    RedrawWindow(dialog, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(300);
-    driver::saveWindowImage(dialog, binaryDirectory() + "\\" + name);
-}
-
 std::vector<std::wstring> terms(const GlossaryProcess& glossary) {
     std::vector<std::wstring> listed;
     for (int i = 0; i < glossary.itemCount(); ++i)
         listed.push_back(glossary.listText(i));
     return listed;
-}
-
-bool closes(GlossaryProcess& glossary, std::initializer_list<WORD> keys) {
-    return pressUntil(glossary, keys, [&] { return messageBoxOf(glossary) == nullptr; });
 }
 
 // The page of `term`, chosen by typing it.

@@ -514,14 +514,7 @@ int Glossary::equalIgnoringAccents(const std::u16string& text) const {
 }
 
 int Glossary::exactSearch(const std::u16string& wanted) const {
-    if (const SearchIndex* sorted = index())
-        return sorted->first(wanted);
-    const TermList& folded = *upper_;
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        if (folded[i].substr(0, wanted.size()) == wanted)
-            return static_cast<int>(i);
-    }
-    return -1;
+    return index()->first(wanted); // before the index, scannedMatch() answers
 }
 
 int Glossary::searchIgnoringAccents(const std::u16string& text) const {

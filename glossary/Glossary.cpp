@@ -1,6 +1,7 @@
 #include "Glossary.h"
 
 #include "Articles.h"
+#include "TermScan.h"
 
 #include "jet/Database.h"
 #include "text/Folding.h"
@@ -289,8 +290,8 @@ private:
 
 namespace {
 
-template <typename Build>
-void keep(std::promise<std::shared_ptr<const SearchIndex>>& promise, const Build& build) {
+template <typename Made, typename Build>
+void keep(std::promise<std::shared_ptr<const Made>>& promise, const Build& build) {
     try {
         promise.set_value(build());
     } catch (...) {
@@ -328,18 +329,33 @@ Glossary::Glossary(TermList terms, DefinitionReader definitionAt, const UpperCas
     using Promise = std::promise<std::shared_ptr<const SearchIndex>>;
     const auto casePromise = std::make_shared<Promise>(),
                lettersPromise = std::make_shared<Promise>();
+    const auto suggestionsPromise =
+        std::make_shared<std::promise<std::shared_ptr<const Suggestions>>>();
+    const auto typeAheadPromise =
+        std::make_shared<std::promise<std::shared_ptr<const TypeAhead>>>();
+    const std::shared_ptr<const TermList> inCase = upper_;
     pending_ = casePromise->get_future().share();
+    pendingSuggestions_ = suggestionsPromise->get_future().share();
+    pendingTypeAhead_ = typeAheadPromise->get_future().share();
     pendingLetters_ = lettersPromise->get_future().share();
     try {
         builder_ = std::make_shared<const IndexThread>(std::vector<IndexThread::Build>{
             [=](const std::atomic<bool>& stop) {
                 keep(*casePromise, [&] { return byCase(&stop); });
+                // Made here too, so that the first search in vain and the first letter typed in
+                // the list do not make them on the window's thread (tens of milliseconds each).
+                keep(*suggestionsPromise,
+                     [&] { return std::make_shared<const Suggestions>(inCase, &stop); });
+                keep(*typeAheadPromise,
+                     [&] { return std::make_shared<const TypeAhead>(*inCase, &stop); });
             },
             [=](const std::atomic<bool>& stop) {
                 keep(*lettersPromise, [&] { return byLetters(&stop); });
             }});
     } catch (const std::system_error&) {
         pending_ = pendingLetters_ = {};
+        pendingSuggestions_ = {};
+        pendingTypeAhead_ = {};
         builder_.reset();
         buildNow(); // no thread to spare: build them now
     }
@@ -362,6 +378,22 @@ void takeIfReady(std::shared_future<std::shared_ptr<const SearchIndex>>& pending
 }
 
 } // namespace
+
+// What the index's thread made, once it is there (which awaitIndex() waits for); nothing when
+// it could not be made, and it is then made where it is needed.
+template <typename Made>
+void takeMade(std::shared_future<std::shared_ptr<const Made>>& pending,
+              std::shared_ptr<const Made>& into) {
+    if (into || !pending.valid() ||
+        pending.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    try {
+        into = pending.get();
+    } catch (const std::bad_alloc&) {
+    } catch (const SearchIndex::Stopped&) {
+    }
+    pending = {};
+}
 
 const SearchIndex* Glossary::index() const {
     bool taken = false;
@@ -414,6 +446,8 @@ Glossary::Match Glossary::match(const std::u16string& typed) const {
         found.found = index >= 0 ? how : Found::Nothing;
         return found;
     };
+    if (index() == nullptr)
+        return scannedMatch(std::move(found));
     if (!text.empty()) {
         const int equal = find(text);
         if (equal >= 0)
@@ -437,6 +471,28 @@ Glossary::Match Glossary::match(const std::u16string& typed) const {
     return answer(searchIgnoringAccents(text), Found::PrefixIgnoringAccents);
 }
 
+Glossary::Match Glossary::scannedMatch(Match found) const {
+    const std::u16string wanted = upperCase_(found.text);
+    const bool hopeless =
+        !noExactMatch_.empty() && wanted.compare(0, noExactMatch_.size(), noExactMatch_) == 0;
+    TermScan scan =
+        scanTerms(*terms_, *upper_, found.text, wanted, text::foldAccents(found.text), !hopeless);
+    if (!hopeless && scan.equal < 0 && scan.equalLetters < 0 && scan.prefix < 0 &&
+        (noExactMatch_.empty() || wanted.size() < noExactMatch_.size()))
+        noExactMatch_ = wanted;
+    const auto [index, kind] = scan.best();
+    static constexpr Found kFound[] = {Found::Nothing, Found::Equal, Found::EqualIgnoringAccents,
+                                       Found::Prefix, Found::PrefixIgnoringAccents};
+    found.index = index;
+    found.found = kFound[static_cast<std::size_t>(kind)];
+    // The page of the entry found needs the entries equal to it but for case: kept, so that
+    // it needs no second pass.
+    if (!scan.sameCaseOf.empty())
+        sameCase_ = std::make_shared<const std::pair<std::u16string, std::vector<std::uint32_t>>>(
+            std::move(scan.sameCaseOf), std::move(scan.sameCase));
+    return found;
+}
+
 int Glossary::equalIgnoringAccents(const std::u16string& text) const {
     const std::u16string wanted = text::foldAccents(text);
     bool built = false;
@@ -458,14 +514,7 @@ int Glossary::equalIgnoringAccents(const std::u16string& text) const {
 }
 
 int Glossary::exactSearch(const std::u16string& wanted) const {
-    if (const SearchIndex* sorted = index())
-        return sorted->first(wanted);
-    const TermList& folded = *upper_;
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        if (folded[i].substr(0, wanted.size()) == wanted)
-            return static_cast<int>(i);
-    }
-    return -1;
+    return index()->first(wanted); // before the index, scannedMatch() answers
 }
 
 int Glossary::searchIgnoringAccents(const std::u16string& text) const {
@@ -484,6 +533,8 @@ int Glossary::searchIgnoringAccents(const std::u16string& text) const {
 std::vector<std::uint32_t> Glossary::equalIgnoringCase(const std::u16string& upper) const {
     if (const SearchIndex* sorted = index())
         return sorted->equalTo(upper);
+    if (sameCase_ && sameCase_->first == upper)
+        return sameCase_->second;
     std::vector<std::uint32_t> equal;
     for (std::size_t i = 0; i < upper_->size(); ++i) {
         if ((*upper_)[i] == upper)
@@ -502,6 +553,7 @@ int Glossary::find(const std::u16string& term) const {
 }
 
 int Glossary::nextWithInitial(char16_t letter, int caret) const {
+    takeMade(pendingTypeAhead_, typeAhead_);
     if (!typeAhead_)
         typeAhead_ = std::make_shared<const TypeAhead>(*upper_);
     const std::u16string upper = upperCase_(std::u16string(1, letter));
@@ -513,6 +565,7 @@ std::vector<std::size_t> Glossary::suggestions(const std::u16string& text) const
     const SearchIndex* sorted = index();
     if (sorted == nullptr)
         return {};
+    takeMade(pendingSuggestions_, suggestions_);
     if (!suggestions_)
         suggestions_ = std::make_shared<const Suggestions>(upper_);
     return suggestions_->nearest(*sorted, upperCase_(text));

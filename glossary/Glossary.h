@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The glossary's data and rules, apart from any window: the terms in table order, their
@@ -170,6 +171,8 @@ private:
     // The sorted terms without accents (none when no term has any); `built` says whether it
     // is there yet. Built after the index in the search's case, which every search needs.
     const SearchIndex* lettersIndex(bool& built) const;
+    // match() in one pass over the terms, before the index is there.
+    Match scannedMatch(Match found) const;
     int exactSearch(const std::u16string& wanted) const;
     int equalIgnoringAccents(const std::u16string& text) const;
     std::vector<std::uint32_t> equalIgnoringCase(const std::u16string& upper) const;
@@ -186,12 +189,18 @@ private:
     mutable std::shared_ptr<const SearchIndex> index_, letters_;
     mutable bool lettersBuilt_ = false;
     mutable std::u16string noExactMatch_; // a folded text that no term begins with
+    // A term in the search's case and every entry equal to it, from the last pass of match().
+    mutable std::shared_ptr<const std::pair<std::u16string, std::vector<std::uint32_t>>> sameCase_;
     // Builds the indexes of a large glossary; when the last copy of the glossary goes, its
     // threads are stopped and waited for (briefly), so that none outlives what it reads.
     class IndexThread;
     std::shared_ptr<const IndexThread> builder_;
-    mutable std::shared_ptr<const TypeAhead> typeAhead_;     // made at the first letter typed
-    mutable std::shared_ptr<const Suggestions> suggestions_; // made at the first search in vain
+    // Made with the index of a large glossary, else at the first letter typed and the first
+    // search in vain.
+    mutable std::shared_ptr<const TypeAhead> typeAhead_;
+    mutable std::shared_ptr<const Suggestions> suggestions_;
+    mutable std::shared_future<std::shared_ptr<const TypeAhead>> pendingTypeAhead_;
+    mutable std::shared_future<std::shared_ptr<const Suggestions>> pendingSuggestions_;
 };
 
 // Upper case for the search where the system offers none: ASCII, Latin-1, Greek and Cyrillic.

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr int kMostEdits = 2;
+// Terms between two looks at the stop flag: well under a millisecond.
+constexpr std::size_t kTermsBetweenLooks = 16384;
 
 std::uint64_t charactersOf(std::u16string_view text) {
     std::uint64_t set = 0;
@@ -91,10 +93,14 @@ int editDistanceWithin(std::u16string_view a, std::u16string_view b, int limit) 
     return std::min(previous[longer], beyond);
 }
 
-Suggestions::Suggestions(std::shared_ptr<const TermList> upper) : upper_(std::move(upper)) {
+Suggestions::Suggestions(std::shared_ptr<const TermList> upper, const std::atomic<bool>* stop)
+    : upper_(std::move(upper)) {
     characters_.reserve(upper_->size());
-    for (std::size_t i = 0; i < upper_->size(); ++i)
+    for (std::size_t i = 0; i < upper_->size(); ++i) {
+        if (i % kTermsBetweenLooks == 0 && stop != nullptr && stop->load(std::memory_order_relaxed))
+            throw SearchIndex::Stopped();
         characters_.push_back(charactersOf((*upper_)[i]));
+    }
 }
 
 std::vector<std::size_t> Suggestions::nearest(const SearchIndex& sorted,

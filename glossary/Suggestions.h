@@ -3,6 +3,7 @@
 #include "SearchIndex.h"
 #include "TermList.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,7 +17,9 @@
 // once. Built once over the terms in the search's case.
 class Suggestions {
 public:
-    explicit Suggestions(std::shared_ptr<const TermList> upper);
+    // Once `stop` (if given) is set, throws SearchIndex::Stopped within a millisecond.
+    explicit Suggestions(std::shared_ptr<const TermList> upper,
+                         const std::atomic<bool>* stop = nullptr);
     // `upperText` in the search's case; `sorted` indexes the same terms.
     std::vector<std::size_t> nearest(const SearchIndex& sorted, std::u16string_view upperText,
                                      std::size_t most = 5) const;

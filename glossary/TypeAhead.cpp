@@ -1,11 +1,22 @@
 #include "TypeAhead.h"
 
+#include "SearchIndex.h"
+
 #include <algorithm>
 
-TypeAhead::TypeAhead(const TermList& upper) {
+namespace {
+
+// Terms between two looks at the stop flag: well under a millisecond.
+constexpr std::size_t kTermsBetweenLooks = 16384;
+
+} // namespace
+
+TypeAhead::TypeAhead(const TermList& upper, const std::atomic<bool>* stop) {
     initials_.resize(upper.size());
     std::vector<std::uint32_t> counts(0x10001, 0);
     for (std::size_t i = 0; i < upper.size(); ++i) {
+        if (i % kTermsBetweenLooks == 0 && stop != nullptr && stop->load(std::memory_order_relaxed))
+            throw SearchIndex::Stopped();
         const std::u16string_view term = upper[i];
         initials_[i] = term.empty() ? u'\0' : term[0];
         ++counts[static_cast<std::size_t>(initials_[i]) + 1];

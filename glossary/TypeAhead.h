@@ -2,6 +2,7 @@
 
 #include "TermList.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,7 +13,8 @@
 // any size; built once from the terms in the search's case.
 class TypeAhead {
 public:
-    explicit TypeAhead(const TermList& upper);
+    // Once `stop` (if given) is set, throws SearchIndex::Stopped within a millisecond.
+    explicit TypeAhead(const TermList& upper, const std::atomic<bool>* stop = nullptr);
     // `upperLetter` in the search's case; `caret` the list's caret, -1 for none. -1 when no
     // term begins with the letter.
     int next(char16_t upperLetter, int caret) const;

@@ -93,6 +93,7 @@ void PageView::show(const std::u16string& html) {
     links_ = std::move(page.links);
     pageSlices_ = pageSlices(page, kSliceBytes);
     sliceHeader_ = page.bodyStart;
+    bytesIn_ = 0;
     nextSlice_ = 0;
     bringPage(false);
 }
@@ -109,8 +110,7 @@ void PageView::bringPage(bool stepFirst) {
         if (passedOn_ == 0 && retiredPages_.size() > kMostRetiredPages) {
             retiredPages_.erase(retiredPages_.begin());
         } else if (!pageFilled() && !beyondView(page_)) {
-            appendPageSlice(pageSlices_[nextSlice_]);
-            ++nextSlice_;
+            appendSlices(nextSlice_ + 1);
         } else if ((GetWindowLongPtrW(page_, GWL_STYLE) & WS_VISIBLE) == 0) {
             showUnderLeavingPage();
         } else {
@@ -237,10 +237,9 @@ void PageView::fillPage(bool whole) {
     if (whole) {
         appendRestOfPage();
     } else {
-        do {
-            appendPageSlice(pageSlices_[nextSlice_]);
-            ++nextSlice_;
-        } while (!pageFilled() && idleTimeLeft(start));
+        do
+            appendIdleStep();
+        while (!pageFilled() && idleTimeLeft(start));
     }
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     SendMessageW(page_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
@@ -255,18 +254,33 @@ void PageView::fillPage(bool whole) {
 // What is not in yet, in one piece: one document of the slices' bodies, which the control takes
 // in a third less time than the slices one by one, each read with the page's header.
 void PageView::appendRestOfPage() {
-    if (pageFilled())
-        return;
-    std::string rest = pageSlices_[nextSlice_];
-    for (std::size_t slice = nextSlice_ + 1; slice < pageSlices_.size(); ++slice) {
+    if (!pageFilled())
+        appendSlices(pageSlices_.size());
+}
+
+// The slices from the next one to `end` (not included) as one document.
+void PageView::appendSlices(std::size_t end) {
+    std::string rtf = pageSlices_[nextSlice_];
+    for (std::size_t slice = nextSlice_ + 1; slice < end; ++slice) {
         const std::string& next = pageSlices_[slice];
         // A slice is the header, its body and the document's closing brace: the body begins
         // with the codes of the paragraph it goes on, which say again what that one said.
-        rest.pop_back();
-        rest.append(next, sliceHeader_, std::string::npos);
+        rtf.pop_back();
+        rtf.append(next, sliceHeader_, std::string::npos);
     }
-    appendPageSlice(rest);
-    nextSlice_ = pageSlices_.size();
+    appendPageSlice(rtf);
+    for (; nextSlice_ < end; ++nextSlice_)
+        bytesIn_ += pageSlices_[nextSlice_].size();
+}
+
+// Each step while idle puts in as much as is in already: under Wine a step costs about as much
+// for the text before it as for its own (a slice at the end of 80,000 characters took 150 ms),
+// so steps of a slice would keep a long page's window busy for seconds, and a key waiting.
+void PageView::appendIdleStep() {
+    std::size_t end = nextSlice_, bytes = 0;
+    while (end < pageSlices_.size() && (bytes < kSliceBytes || bytes < bytesIn_))
+        bytes += pageSlices_[end++].size();
+    appendSlices(end);
 }
 
 // Each a few milliseconds: the controls of pages gone go, a few at a time, and then the next

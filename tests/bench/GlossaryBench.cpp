@@ -63,6 +63,9 @@ template <typename Step> double timed(Step step) {
 
 constexpr int kPageRuns = 7;
 
+// The words whose pages are measured: the largest of the nine dictionaries, unless given.
+std::vector<std::wstring> pageWords = {L"set", L"take", L"run", L"head"};
+
 // The control that shows the page in the page's window: the topmost one shown.
 HWND shownControl(HWND view) {
     for (HWND control = GetWindow(view, GW_CHILD); control != nullptr;
@@ -92,11 +95,10 @@ void showPage(GlossaryProcess& glossary, const wchar_t* word) {
 // whole page in its control (the rest of a long page goes in while the window is idle); and a
 // keystroke that comes while a page changes. All of them to `drawn` and `keys` too.
 void measurePages(GlossaryProcess& glossary, Spread& drawn, Spread& keys) {
-    const wchar_t* const words[] = {L"set", L"take", L"run", L"head"};
-    constexpr std::size_t kWords = sizeof words / sizeof words[0];
-    for (std::size_t w = 0; w < kWords; ++w) {
-        const wchar_t* const word = words[w];
-        const wchar_t* const before = words[(w + 1) % kWords];
+    const std::size_t count = pageWords.size();
+    for (std::size_t w = 0; w < count; ++w) {
+        const wchar_t* const word = pageWords[w].c_str();
+        const wchar_t* const before = pageWords[(w + 1) % count].c_str();
         Spread afterShort, afterLarge, whole, key;
         DWORD_PTR length = 0;
         for (int run = 0; run < kPageRuns; ++run) {
@@ -377,6 +379,20 @@ int runSet(int count, char** paths) {
 int main(int argc, char** argv) {
     if (argc > 2 && std::string(argv[1]) == "--set")
         return runSet(argc - 2, argv + 2);
+    // --pages <words, comma between>: the pages measured, the largest of another database.
+    if (argc > 3 && std::string(argv[1]) == "--pages") {
+        pageWords.clear();
+        std::wstring words(MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, nullptr, 0), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, &words[0], static_cast<int>(words.size()));
+        words.pop_back();
+        for (std::size_t from = 0; from <= words.size();) {
+            const std::size_t comma = std::min(words.find(L',', from), words.size());
+            pageWords.push_back(words.substr(from, comma - from));
+            from = comma + 1;
+        }
+        argc -= 2;
+        argv += 2;
+    }
     // A database given: that one, as it is; and a word form, if given.
     if (argc > 1) {
         testsupport::TempDirectory folder("glossary-bench");

@@ -1,9 +1,10 @@
 // glossary.exe with a Dict.mdb of 100,000 and of 1,000,000 terms, under Wine: the time from
 // start to the first term shown, from a changed search text to the updated page (200
 // keystrokes), and the program's peak working set. On a database given, also its largest
-// pages and its searches by wildcards and in definitions, and with a word given that is only a
-// form of a term, the keystroke that completes it (the first one reads the database's word
-// forms). Once more with a million terms written with an accent ("Térm"), where every keystroke
+// pages (or those of the words after --pages) and its searches by wildcards and in definitions, and
+// with a word given that is only a form of a term, the keystroke that completes it (the first one
+// reads the database's word forms). Once more with a million terms written with an accent ("Térm"),
+// where every keystroke
 // ("term 9876") finds its term only ignoring accents. On a database given, the typing goal's
 // figures on one line: a key's median and worst, the largest pages drawn, a key during a change.
 #include "glossary/GlossaryProcess.h"

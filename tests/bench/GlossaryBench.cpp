@@ -95,7 +95,7 @@ void showPage(GlossaryProcess& glossary, const wchar_t* word) {
 // (the selection) to the page drawn, after a short page and after another large one; to the
 // whole page in its control (the rest of a long page goes in while the window is idle); and a
 // keystroke that comes while a page changes. All of them to `drawn` and `keys` too.
-void measurePages(GlossaryProcess& glossary, Spread& drawn, Spread& keys) {
+void measurePages(GlossaryProcess& glossary, Spread& drawn, Spread& keys, Spread& idleKeys) {
     const std::size_t count = pageWords.size();
     for (std::size_t w = 0; w < count; ++w) {
         const wchar_t* const word = pageWords[w].c_str();
@@ -127,6 +127,14 @@ void measurePages(GlossaryProcess& glossary, Spread& drawn, Spread& keys) {
                 }));
                 change.join();
             }
+            // The same key with no page changing: what the machine's load alone costs a key.
+            showPage(glossary, L"");
+            Sleep(100);
+            idleKeys.add(timed([&] {
+                DWORD_PTR ignored = 0;
+                SendMessageTimeoutW(glossary.control(IDC_SEARCH), WM_KEYDOWN, VK_END, 1,
+                                    SMTO_NORMAL, kTimeoutMs, &ignored);
+            }));
         }
         std::printf("  \"%ls\" (%lu characters), median/worst of %d: selection to page drawn "
                     "%s ms (after \"%ls\" %s ms), to the whole page in %s ms, a key 5 to 35 ms "
@@ -332,13 +340,15 @@ bool run(const std::string& folder, int terms, bool typing, const std::u16string
         measureWordForm(glossary, form);
     if (terms == 0 && details) {
         measureTyping(glossary);
-        Spread drawn, duringChange;
-        measurePages(glossary, drawn, duringChange);
+        Spread drawn, duringChange, idleKeys;
+        measurePages(glossary, drawn, duringChange, idleKeys);
         // The typing goal's four figures together, each beside its goal.
         std::printf("  typing, against its goal:   a key median %.2f ms (< 10), worst %.1f ms "
                     "(< 100); the largest pages drawn median/worst %s ms (< 100); a key during "
                     "a page change median/worst %s ms (< 20)\n",
                     keyMedian, keyWorst, drawn.text().c_str(), duringChange.text().c_str());
+        std::printf("  the same key with no page changing, median/worst %s ms\n",
+                    idleKeys.text().c_str());
         measureSearches(glossary);
     }
     PROCESS_MEMORY_COUNTERS memory = {};

@@ -12,8 +12,8 @@
 namespace {
 
 // A key that comes while a page goes in waits for the slice going in: about a third of a screen,
-// a couple of milliseconds of the control's time under Wine (three times as much for a screen
-// made the longest step of a page change on a loaded machine).
+// a couple of milliseconds of the control's time under Wine (slices of a screen were the
+// longest steps of a page change on a loaded machine).
 constexpr std::size_t kSliceBytes = 1200;
 // The slices put in at one time while the window is idle.
 constexpr double kFillMilliseconds = 4.0;
@@ -251,8 +251,8 @@ void PageView::fillPage(bool whole) {
         NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
 }
 
-// What is not in yet, in one piece: one document of the slices' bodies, which the control takes
-// in a third less time than the slices one by one, each read with the page's header.
+// What is not in yet, in one piece, for a reader who will not wait: the control's time for a
+// piece grows with the text before it (see appendIdleStep), so slices one by one take seconds.
 void PageView::appendRestOfPage() {
     if (!pageFilled())
         appendSlices(pageSlices_.size());

@@ -273,12 +273,13 @@ void PageView::appendSlices(std::size_t end) {
         bytesIn_ += pageSlices_[nextSlice_].size();
 }
 
-// Each step while idle puts in as much as is in already: under Wine a step costs about as much
-// for the text before it as for its own (a slice at the end of 80,000 characters took 150 ms),
-// so steps of a slice would keep a long page's window busy for seconds, and a key waiting.
+// Each step while idle puts in half as much as is in already: under Wine a step costs about as
+// much for the text before it as for its own (a slice at the end of 80,000 characters took
+// 150 ms), so steps of a slice would keep a long page's window busy for seconds, and a key
+// waiting; steps of all that is in would make the early ones, which keys meet most, twice as long.
 void PageView::appendIdleStep() {
     std::size_t end = nextSlice_, bytes = 0;
-    while (end < pageSlices_.size() && (bytes < kSliceBytes || bytes < bytesIn_))
+    while (end < pageSlices_.size() && (bytes < kSliceBytes || bytes < bytesIn_ / 2))
         bytes += pageSlices_[end++].size();
     appendSlices(end);
 }

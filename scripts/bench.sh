@@ -90,6 +90,9 @@ printf '  word forms: %d MB, %d %% of the database without them\n' \
 # StarDict dictionaries beside them: the Littré, the Czech foreign words, and the Jargon File
 # both ways (pyglossary's StarDict copy, then the dictd original).
 time_import "StarDict: Littré, Czech" "$root/build/bench/stardict.mdb" XMLittre czech-cizi
+echo "glossary.exe on the Littré's largest pages (the figures of the page view):"
+"$WINE_LOADER" "$root/build/windows/bin/glossary_bench.exe" --pages faire,prendre,tenir,main \
+    "$(winepath -w "$root/build/bench/stardict.mdb")" | tr -d '\r' | grep '^  "\|against its goal\|no page changing'
 time_import "Jargon File from StarDict" "$root/build/bench/stardict.mdb" jargon-pyglossary
 time_import "Jargon File from dictd" "$root/build/bench/stardict.mdb" jargon
 rm -f "$root/build/bench/gcide.mdb" "$root/build/bench/all-plain.mdb" "$root/build/bench/import.time" \

@@ -11,10 +11,16 @@
 
 namespace {
 
-// About a screen of text at the designed size: some milliseconds of the control's time under Wine.
-constexpr std::size_t kSliceBytes = 3000;
+// A key that comes while a page goes in waits for the slice going in: about a third of a screen,
+// a couple of milliseconds of the control's time under Wine (slices of a screen were the
+// longest steps of a page change on a loaded machine).
+constexpr std::size_t kSliceBytes = 1200;
 // The slices put in at one time while the window is idle.
-constexpr double kFillMilliseconds = 8.0;
+constexpr double kFillMilliseconds = 4.0;
+// Controls of pages gone that may wait, hidden, for the window to be idle: fast typing leaves
+// one a key, and under Wine each hidden window more makes its siblings slower to make, show and
+// hide.
+constexpr std::size_t kMostRetiredPages = 3;
 
 double millisecondsSince(const LARGE_INTEGER& start) {
     LARGE_INTEGER now, frequency;
@@ -86,6 +92,8 @@ void PageView::show(const std::u16string& html) {
     page_ = fresh;
     links_ = std::move(page.links);
     pageSlices_ = pageSlices(page, kSliceBytes);
+    sliceHeader_ = page.bodyStart;
+    bytesIn_ = 0;
     nextSlice_ = 0;
     bringPage(false);
 }
@@ -97,12 +105,12 @@ void PageView::bringPage(bool stepFirst) {
             SetTimer(view_, TIMER_FILL_PAGE, USER_TIMER_MINIMUM, nullptr);
             break;
         }
-        // Those of pages gone first, one a step: under Wine each hidden window more makes
-        // making, showing and hiding their siblings slower, and fast typing leaves one a key.
-        if (passedOn_ == 0 && !retiredPages_.empty()) {
+        // Only when many: the window's idle time destroys the controls of pages gone, each a
+        // step as long as a slice that a key would wait for.
+        if (passedOn_ == 0 && retiredPages_.size() > kMostRetiredPages) {
             retiredPages_.erase(retiredPages_.begin());
         } else if (!pageFilled() && !beyondView(page_)) {
-            appendPageSlice();
+            appendSlices(nextSlice_ + 1);
         } else if ((GetWindowLongPtrW(page_, GWL_STYLE) & WS_VISIBLE) == 0) {
             showUnderLeavingPage();
         } else {
@@ -144,16 +152,15 @@ bool PageView::formerPage(HWND control) const {
     return false;
 }
 
-// The next slice at the end of the page, without notifications.
-void PageView::appendPageSlice() {
+// RTF at the end of the page, without notifications.
+void PageView::appendPageSlice(const std::string& rtf) {
     const LRESULT events = SendMessageW(page_, EM_SETEVENTMASK, 0, 0);
     const long end = richTextLength(page_);
     CHARRANGE atEnd = {end, end};
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&atEnd));
     SETTEXTEX setting = {ST_SELECTION, CP_ACP};
     SendMessageW(page_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting),
-                 reinterpret_cast<LPARAM>(pageSlices_[nextSlice_].c_str()));
-    ++nextSlice_;
+                 reinterpret_cast<LPARAM>(rtf.c_str()));
     SendMessageW(page_, EM_SETEVENTMASK, 0, events);
 }
 
@@ -205,8 +212,7 @@ void PageView::fillPage(bool whole) {
         // Read or used before it was shown: all of it now, shown from its top. Not through
         // bringPage, which could destroy the control whose message asked for it.
         fillingPage_ = true;
-        while (!pageFilled())
-            appendPageSlice();
+        appendRestOfPage();
         showUnderLeavingPage();
         takeLeavingPagesPlace();
         fillingPage_ = false;
@@ -228,9 +234,13 @@ void PageView::fillPage(bool whole) {
     POINT scrolled = {};
     SendMessageW(page_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
     SendMessageW(page_, WM_SETREDRAW, FALSE, 0);
-    do
-        appendPageSlice();
-    while (!pageFilled() && (whole || idleTimeLeft(start)));
+    if (whole) {
+        appendRestOfPage();
+    } else {
+        do
+            appendIdleStep();
+        while (!pageFilled() && idleTimeLeft(start));
+    }
     SendMessageW(page_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     SendMessageW(page_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
     SendMessageW(page_, WM_SETREDRAW, TRUE, 0);
@@ -239,6 +249,39 @@ void PageView::fillPage(bool whole) {
     fillingPage_ = false;
     if (pageFilled())
         NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, page_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+// What is not in yet, in one piece, for a reader who will not wait: the control's time for a
+// piece grows with the text before it (see appendIdleStep), so slices one by one take seconds.
+void PageView::appendRestOfPage() {
+    if (!pageFilled())
+        appendSlices(pageSlices_.size());
+}
+
+// The slices from the next one to `end` (not included) as one document.
+void PageView::appendSlices(std::size_t end) {
+    std::string rtf = pageSlices_[nextSlice_];
+    for (std::size_t slice = nextSlice_ + 1; slice < end; ++slice) {
+        const std::string& next = pageSlices_[slice];
+        // A slice is the header, its body and the document's closing brace: the body begins
+        // with the codes of the paragraph it goes on, which say again what that one said.
+        rtf.pop_back();
+        rtf.append(next, sliceHeader_, std::string::npos);
+    }
+    appendPageSlice(rtf);
+    for (; nextSlice_ < end; ++nextSlice_)
+        bytesIn_ += pageSlices_[nextSlice_].size();
+}
+
+// Each step while idle puts in half as much as is in already: under Wine a step costs about as
+// much for the text before it as for its own (a slice at the end of 80,000 characters took
+// 150 ms), so steps of a slice would keep a long page's window busy for seconds, and a key
+// waiting; steps of all that is in would make the early ones, which keys meet most, twice as long.
+void PageView::appendIdleStep() {
+    std::size_t end = nextSlice_, bytes = 0;
+    while (end < pageSlices_.size() && (bytes < kSliceBytes || bytes < bytesIn_ / 2))
+        bytes += pageSlices_[end++].size();
+    appendSlices(end);
 }
 
 // Each a few milliseconds: the controls of pages gone go, a few at a time, and then the next

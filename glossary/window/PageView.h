@@ -82,7 +82,10 @@ private:
     void showUnderLeavingPage();
     void takeLeavingPagesPlace();
     void fillPage(bool whole);
-    void appendPageSlice();
+    void appendPageSlice(const std::string& rtf);
+    void appendSlices(std::size_t end);
+    void appendRestOfPage();
+    void appendIdleStep();
     void tidyPageControls();
     static bool readsOrUsesPage(UINT message);
     static bool isButtonPress(UINT message);
@@ -111,6 +114,8 @@ private:
     // The page, in the pieces it goes in by, and the first not yet in.
     std::vector<std::string> pageSlices_;
     std::size_t nextSlice_ = 0;
+    std::size_t sliceHeader_ = 0; // the length of the header that begins each slice
+    std::size_t bytesIn_ = 0;     // of the slices in
     bool fillingPage_ = false;
     HWND page_ = nullptr; // the control of the page coming in or shown
     // The control shown until the new page's first screen is in (page_ is hidden meanwhile).

@@ -1,9 +1,10 @@
 // glossary.exe with a Dict.mdb of 100,000 and of 1,000,000 terms, under Wine: the time from
 // start to the first term shown, from a changed search text to the updated page (200
 // keystrokes), and the program's peak working set. On a database given, also its largest
-// pages and its searches by wildcards and in definitions, and with a word given that is only a
-// form of a term, the keystroke that completes it (the first one reads the database's word
-// forms). Once more with a million terms written with an accent ("Térm"), where every keystroke
+// pages (or those of the words after --pages) and its searches by wildcards and in definitions, and
+// with a word given that is only a form of a term, the keystroke that completes it (the first one
+// reads the database's word forms). Once more with a million terms written with an accent ("Térm"),
+// where every keystroke
 // ("term 9876") finds its term only ignoring accents. On a database given, the typing goal's
 // figures on one line: a key's median and worst, the largest pages drawn, a key during a change.
 #include "glossary/GlossaryProcess.h"
@@ -63,6 +64,9 @@ template <typename Step> double timed(Step step) {
 
 constexpr int kPageRuns = 7;
 
+// The words whose pages are measured: the largest of the nine dictionaries, unless given.
+std::vector<std::wstring> pageWords = {L"set", L"take", L"run", L"head"};
+
 // The control that shows the page in the page's window: the topmost one shown.
 HWND shownControl(HWND view) {
     for (HWND control = GetWindow(view, GW_CHILD); control != nullptr;
@@ -91,12 +95,11 @@ void showPage(GlossaryProcess& glossary, const wchar_t* word) {
 // (the selection) to the page drawn, after a short page and after another large one; to the
 // whole page in its control (the rest of a long page goes in while the window is idle); and a
 // keystroke that comes while a page changes. All of them to `drawn` and `keys` too.
-void measurePages(GlossaryProcess& glossary, Spread& drawn, Spread& keys) {
-    const wchar_t* const words[] = {L"set", L"take", L"run", L"head"};
-    constexpr std::size_t kWords = sizeof words / sizeof words[0];
-    for (std::size_t w = 0; w < kWords; ++w) {
-        const wchar_t* const word = words[w];
-        const wchar_t* const before = words[(w + 1) % kWords];
+void measurePages(GlossaryProcess& glossary, Spread& drawn, Spread& keys, Spread& idleKeys) {
+    const std::size_t count = pageWords.size();
+    for (std::size_t w = 0; w < count; ++w) {
+        const wchar_t* const word = pageWords[w].c_str();
+        const wchar_t* const before = pageWords[(w + 1) % count].c_str();
         Spread afterShort, afterLarge, whole, key;
         DWORD_PTR length = 0;
         for (int run = 0; run < kPageRuns; ++run) {
@@ -124,6 +127,14 @@ void measurePages(GlossaryProcess& glossary, Spread& drawn, Spread& keys) {
                 }));
                 change.join();
             }
+            // The same key with no page changing: what the machine's load alone costs a key.
+            showPage(glossary, L"");
+            Sleep(100);
+            idleKeys.add(timed([&] {
+                DWORD_PTR ignored = 0;
+                SendMessageTimeoutW(glossary.control(IDC_SEARCH), WM_KEYDOWN, VK_END, 1,
+                                    SMTO_NORMAL, kTimeoutMs, &ignored);
+            }));
         }
         std::printf("  \"%ls\" (%lu characters), median/worst of %d: selection to page drawn "
                     "%s ms (after \"%ls\" %s ms), to the whole page in %s ms, a key 5 to 35 ms "
@@ -329,13 +340,15 @@ bool run(const std::string& folder, int terms, bool typing, const std::u16string
         measureWordForm(glossary, form);
     if (terms == 0 && details) {
         measureTyping(glossary);
-        Spread drawn, duringChange;
-        measurePages(glossary, drawn, duringChange);
+        Spread drawn, duringChange, idleKeys;
+        measurePages(glossary, drawn, duringChange, idleKeys);
         // The typing goal's four figures together, each beside its goal.
         std::printf("  typing, against its goal:   a key median %.2f ms (< 10), worst %.1f ms "
                     "(< 100); the largest pages drawn median/worst %s ms (< 100); a key during "
                     "a page change median/worst %s ms (< 20)\n",
                     keyMedian, keyWorst, drawn.text().c_str(), duringChange.text().c_str());
+        std::printf("  the same key with no page changing, median/worst %s ms\n",
+                    idleKeys.text().c_str());
         measureSearches(glossary);
     }
     PROCESS_MEMORY_COUNTERS memory = {};
@@ -377,6 +390,20 @@ int runSet(int count, char** paths) {
 int main(int argc, char** argv) {
     if (argc > 2 && std::string(argv[1]) == "--set")
         return runSet(argc - 2, argv + 2);
+    // --pages <words, comma between>: the pages measured, the largest of another database.
+    if (argc > 3 && std::string(argv[1]) == "--pages") {
+        pageWords.clear();
+        std::wstring words(MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, nullptr, 0), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, &words[0], static_cast<int>(words.size()));
+        words.pop_back();
+        for (std::size_t from = 0; from <= words.size();) {
+            const std::size_t comma = std::min(words.find(L',', from), words.size());
+            pageWords.push_back(words.substr(from, comma - from));
+            from = comma + 1;
+        }
+        argc -= 2;
+        argv += 2;
+    }
     // A database given: that one, as it is; and a word form, if given.
     if (argc > 1) {
         testsupport::TempDirectory folder("glossary-bench");

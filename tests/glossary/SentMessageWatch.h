@@ -42,6 +42,15 @@ public:
         }
         return false;
     }
+    int count(HWND window, UINT message) const {
+        int times = 0;
+        for (LONG i = 0; i < recorded(); ++i) {
+            if (sent(i).message == message &&
+                sent(i).window == reinterpret_cast<std::uintptr_t>(window))
+                ++times;
+        }
+        return times;
+    }
     // How many times in a row the message went to another window than the time before.
     int windowsInTurn(UINT message) const {
         int turns = 0;

@@ -28,6 +28,16 @@ inline bool closes(GlossaryProcess& glossary, std::initializer_list<WORD> keys) 
     return pressUntil(glossary, keys, [&] { return messageBoxOf(glossary) == nullptr; });
 }
 
+// The whole frame on its screen's work area: OK and Cancel within reach of the mouse too.
+inline bool insideWorkArea(HWND window) {
+    MONITORINFO screen = {};
+    screen.cbSize = sizeof screen;
+    RECT frame = {}, inside = {};
+    return GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &screen) &&
+           GetWindowRect(window, &frame) && IntersectRect(&inside, &frame, &screen.rcWork) &&
+           EqualRect(&inside, &frame);
+}
+
 // The window's picture beside the tests, once it has drawn itself.
 inline void saveImage(HWND window, const std::string& name) {
     RedrawWindow(window, nullptr, nullptr,

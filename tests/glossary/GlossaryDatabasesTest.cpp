@@ -116,16 +116,6 @@ void rememberChoice(const std::string& path, const std::string& line) {
 
 const wchar_t kLeftOut[] = L"A database is left out";
 
-// The whole frame inside the work area of the dialog's screen.
-bool onItsScreen(HWND dialog) {
-    MONITORINFO screen = {};
-    screen.cbSize = sizeof screen;
-    RECT frame = {}, inside = {};
-    return GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &screen) &&
-           GetWindowRect(dialog, &frame) && IntersectRect(&inside, &frame, &screen.rcWork) &&
-           EqualRect(&inside, &frame);
-}
-
 // A list's column titles on the buttons' face (black in the scheme), in their text's colour
 // (white): a themed header keeps a white face, a run of white as wide as its first column.
 bool titlesShowInSystemColours(HWND list) {
@@ -328,7 +318,7 @@ TEST_F(GlossaryWindowTest, TheDialogWithTwoDatabasesFitsAtEachDensityAndShowsIts
         ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 5; }, kTimeoutMs));
     };
     steps.check = [](GlossaryProcess&, HWND dialog, const ScreenLook& look) {
-        EXPECT_TRUE(onItsScreen(dialog)) << "OK and Cancel within reach of the mouse";
+        EXPECT_TRUE(insideWorkArea(dialog)) << "OK and Cancel within reach of the mouse";
         if (look.highContrast) {
             for (const int list : {IDC_SOURCES, IDC_GROUP_MEMBERS})
                 EXPECT_TRUE(titlesShowInSystemColours(GetDlgItem(dialog, list))) << list;

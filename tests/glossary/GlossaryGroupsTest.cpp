@@ -128,16 +128,6 @@ bool answers(const GlossaryProcess& glossary) {
            0;
 }
 
-// The whole frame on its screen's work area: OK and Cancel reachable by the mouse too.
-bool insideWorkArea(HWND window) {
-    MONITORINFO screen = {};
-    screen.cbSize = sizeof screen;
-    RECT frame = {}, inside = {};
-    return GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &screen) &&
-           GetWindowRect(window, &frame) && IntersectRect(&inside, &frame, &screen.rcWork) &&
-           EqualRect(&inside, &frame);
-}
-
 bool isFoldocTerm(const std::wstring& term) {
     return term == L"shared" || term.rfind(L"alpha ", 0) == 0;
 }

@@ -3,6 +3,8 @@
 #include "AccessibleControl.h"
 #include "win32/Com.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 // COM interfaces end their lives through Release, not through a virtual destructor.
@@ -268,4 +270,24 @@ LRESULT answerAccessibleObject(HWND control, WPARAM wParam, LPARAM lParam, bool 
     const LRESULT result = LresultFromObject(kIidAccessible, wParam, object);
     object->Release(); // the result holds its own reference
     return result;
+}
+
+namespace {
+
+LRESULT CALLBACK namedProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR) {
+    if (message == WM_GETOBJECT) {
+        if (const LRESULT object = answerAccessibleObject(control, wParam, lParam, false))
+            return object;
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, namedProcedure, 0);
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+} // namespace
+
+void nameDialogControl(HWND control, const wchar_t* name) {
+    setAccessibleName(control, name);
+    SetWindowSubclass(control, namedProcedure, 0, 0);
 }

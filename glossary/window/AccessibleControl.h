@@ -17,3 +17,7 @@ void setAccessibleName(HWND control, const wchar_t* name);
 // items (count, names from LB_GETTEXT, selected and focused states, places). Zero when the
 // request is for another object; the control then passes it on.
 LRESULT answerAccessibleObject(HWND control, WPARAM wParam, LPARAM lParam, bool isList);
+
+// A dialog's control named for assistive technology by `name` (its label's text without the
+// ampersand): Wine names a list view by nothing and a combo box by its value.
+void nameDialogControl(HWND control, const wchar_t* name);

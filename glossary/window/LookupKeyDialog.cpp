@@ -1,4 +1,5 @@
 #include "LookupKeyDialog.h"
+#include "AccessibleControl.h"
 #include "Ids.h"
 
 #include <commctrl.h>
@@ -39,6 +40,8 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITDIALOG: {
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         const auto& choice = *reinterpret_cast<const KeyChoice*>(lParam);
+        nameDialogControl(GetDlgItem(dialog, IDC_LOOKUP_KEY),
+                          L"Press the keys that look up the word selected in any program");
         // A key alone, or with Shift alone, is the reader's typing: Ctrl+Alt is added to it.
         SendDlgItemMessageW(dialog, IDC_LOOKUP_KEY, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
                             MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));

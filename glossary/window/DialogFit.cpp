@@ -42,7 +42,44 @@ int giveHeight(HWND dialog, HWND list, int keptPercent, int excess) {
     return given;
 }
 
+// Moves every control from `top` down by `by` pixels (up when negative) and the frame with them.
+void shiftBelow(HWND dialog, HWND except, int top, int by) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT place = placeIn(dialog, child);
+        if (child != except && place.top >= top)
+            SetWindowPos(child, nullptr, place.left, place.top + by, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + by,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+constexpr wchar_t kNoteHeight[] = L"DialogFit.noteHeight";
+
 } // namespace
+
+bool showNote(HWND dialog, int id, const std::wstring& text) {
+    const HWND note = GetDlgItem(dialog, id);
+    SetWindowTextW(note, text.c_str());
+    const RECT at = placeIn(dialog, note);
+    if (GetPropW(note, kNoteHeight) == nullptr)
+        SetPropW(note, kNoteHeight,
+                 reinterpret_cast<HANDLE>(static_cast<INT_PTR>(at.bottom - at.top)));
+    const int full = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(note, kNoteHeight)));
+    const int height = at.bottom - at.top;
+    const int wanted = text.empty() ? 0 : full;
+    if (wanted == height)
+        return false;
+    // Hidden while empty, so that a screen reader passes nothing over.
+    shiftBelow(dialog, note, at.bottom, wanted - height);
+    SetWindowPos(note, nullptr, 0, 0, at.right - at.left, wanted,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(note, text.empty() ? SW_HIDE : SW_SHOWNA);
+    return wanted > height;
+}
 
 void fitToWorkArea(HWND dialog, std::initializer_list<Stretch> lists) {
     MONITORINFO screen = {};

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <string>
 
 // A list of a dialog that may give up height, down to `keptPercent` of it.
 struct Stretch {
@@ -15,3 +16,8 @@ struct Stretch {
 // move up, so that OK and Cancel stay on the screen. A list never rises above the bottom of a
 // control beside it. Then the dialog is placed inside the work area.
 void fitToWorkArea(HWND dialog, std::initializer_list<Stretch> lists);
+
+// Sets a note's text. An empty note gives up its height (the controls below move up and the
+// dialog shrinks), so that a small screen keeps room for the lists; text gives it back.
+// Whether the dialog grew.
+bool showNote(HWND dialog, int id, const std::wstring& text);

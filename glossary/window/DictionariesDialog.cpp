@@ -1,5 +1,6 @@
 #include "DictionariesDialog.h"
 
+#include "AccessibleControl.h"
 #include "DatabaseFolder.h"
 #include "DialogFit.h"
 #include "DictionariesRows.h"
@@ -17,6 +18,10 @@ namespace {
 
 using namespace dictionaries;
 using search::SourceView;
+
+// The lists give up rows, the top one first, when the dialog is taller than the screen's work
+// area.
+const std::initializer_list<Stretch> kFit = {{IDC_SOURCES, 40}, {IDC_GROUP_MEMBERS, 55}};
 
 // What the note under the list says, and whether OK and Remove may be chosen.
 void updateNote(HWND dialog) {
@@ -61,7 +66,8 @@ void updateNote(HWND dialog) {
                L"dictbuild to choose its dictionaries.";
     else if (!anyOn)
         note = L"No dictionary is on: turn at least one on (Space) to see any entry.";
-    SetDlgItemTextW(dialog, IDC_SOURCES_NOTE, note.c_str());
+    if (showNote(dialog, IDC_SOURCES_NOTE, note) && state.open != nullptr)
+        fitToWorkArea(dialog, kFit);
     EnableWindow(GetDlgItem(dialog, IDOK), whole || anyOn);
     const int row = selectedRow(dialog);
     EnableWindow(GetDlgItem(dialog, IDC_SERVER_REMOVE), row >= 0 && removable(state, row));
@@ -121,6 +127,10 @@ void fillRows(HWND dialog, int server = -2, int dictionary = -1) {
 
 void fill(HWND dialog) {
     const HWND list = GetDlgItem(dialog, IDC_SOURCES);
+    nameDialogControl(list, L"Show these dictionaries, in this order (Space turns one on or off)");
+    nameDialogControl(GetDlgItem(dialog, IDC_GROUPS), L"Group");
+    nameDialogControl(GetDlgItem(dialog, IDC_GROUP_MEMBERS),
+                      L"Dictionaries in the group (Space puts one in or takes it out)");
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     // Columns sized in dialog units, so that they follow the font and the screen's density.
@@ -336,7 +346,7 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         stateOf(dialog).open = dialog;
         fill(dialog);
-        fitToWorkArea(dialog, {{IDC_SOURCES, 40}, {IDC_GROUP_MEMBERS, 55}});
+        fitToWorkArea(dialog, kFit);
         SetFocus(GetDlgItem(dialog,
                             IsWindowEnabled(GetDlgItem(dialog, IDC_SOURCES)) ? IDC_SOURCES : IDOK));
         return FALSE; // the focus is set

@@ -9,6 +9,7 @@
 #include "driver/ScreenCapture.h"
 #include "jetwriter/JetWriter.h"
 #include "search/SearchTestDatabase.h"
+#include "win32/Com.h"
 #include "win32/RegistryLines.h"
 
 #include "Articles.h"
@@ -352,6 +353,61 @@ TEST_F(GlossaryWindowTest, TheGroupsFitAtEachDensityAndInHighContrast) {
             << "the group's dictionaries: five rows at least, whole";
     };
     seeTheDialogInEachLook(pictureLooks(), "glossary-groups-dialog", steps);
+}
+
+namespace {
+
+// The control's frame inside the dialog's client area and the screen's work area.
+bool wholeOnTheScreen(HWND dialog, int id) {
+    RECT control = {}, client = {}, inside = {};
+    GetWindowRect(GetDlgItem(dialog, id), &control);
+    GetClientRect(dialog, &client);
+    MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return IntersectRect(&inside, &control, &client) && EqualRect(&inside, &control) &&
+           insideWorkArea(dialog);
+}
+
+} // namespace
+
+// 252 dpi on this 1280x1024 screen squeezes the dialog as 192 dpi does a 1024x768 one (Wine
+// keeps the work area of the display): the empty note gives up its room and the lists their
+// rows, so that OK and Cancel stay on the screen.
+TEST_F(GlossaryWindowTest, TheDialogWithGroupsFitsTheWorkAreaOfAScreenTooSmallForItsDensity) {
+    writeThreeDictionaries(folder_.file("three.mdb"));
+    rememberGroups({u"=English", u"+jargon", u"=Computing", u"+foldoc", u"+jargon", u"*Computing"});
+    deleteValue(HKEY_CURRENT_USER, kSettings, "Window placement");
+    const ScreenDensity density(252);
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const HWND dialog = openDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
+    saveImage(dialog, "glossary-groups-dialog-252dpi.bmp");
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    EXPECT_TRUE(insideWorkArea(dialog))
+        << "frame " << frame.right - frame.left << "x" << frame.bottom - frame.top;
+    EXPECT_TRUE(wholeOnTheScreen(dialog, IDOK));
+    EXPECT_TRUE(wholeOnTheScreen(dialog, IDCANCEL));
+    EXPECT_GE(SendDlgItemMessageW(dialog, IDC_GROUP_MEMBERS, LVM_GETCOUNTPERPAGE, 0, 0), 2);
+    ASSERT_TRUE(closes(glossary, {VK_ESCAPE}));
+}
+
+// A screen reader reads each list and the group box by its label, not by nothing or the
+// group's name.
+TEST_F(GlossaryWindowTest, TheDialogsListsAndGroupBoxAreNamedByTheirLabels) {
+    writeThreeDictionaries(folder_.file("three.mdb"));
+    rememberGroups({u"=English", u"+jargon"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const HWND dialog = openDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
+    const win32::ComApartment com;
+    EXPECT_EQ(nameOf(accessibleOf(GetDlgItem(dialog, IDC_SOURCES)).get()),
+              L"Show these dictionaries, in this order (Space turns one on or off)");
+    EXPECT_EQ(nameOf(accessibleOf(GetDlgItem(dialog, IDC_GROUPS)).get()), L"Group");
+    EXPECT_EQ(nameOf(accessibleOf(GetDlgItem(dialog, IDC_GROUP_MEMBERS)).get()),
+              L"Dictionaries in the group (Space puts one in or takes it out)");
+    ASSERT_TRUE(closes(glossary, {VK_ESCAPE}));
 }
 
 TEST_F(GlossaryWindowTest, AGroupChosenInALargeDatabaseIsReadWhileTheWindowAnswersOnTheTermShown) {

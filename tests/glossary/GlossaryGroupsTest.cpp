@@ -389,6 +389,16 @@ TEST_F(GlossaryWindowTest, TheDialogWithGroupsFitsTheWorkAreaOfAScreenTooSmallFo
     EXPECT_TRUE(wholeOnTheScreen(dialog, IDOK));
     EXPECT_TRUE(wholeOnTheScreen(dialog, IDCANCEL));
     EXPECT_GE(SendDlgItemMessageW(dialog, IDC_GROUP_MEMBERS, LVM_GETCOUNTPERPAGE, 0, 0), 2);
+
+    // A note with text (Add server with the box empty) takes its room back above the group.
+    const HWND note = GetDlgItem(dialog, IDC_SOURCES_NOTE);
+    ASSERT_TRUE(pressUntil(glossary, {VK_MENU, L'A'},
+                           [&] { return IsWindowVisible(note) && !textOf(note).empty(); }));
+    RECT said = {}, group = {};
+    GetWindowRect(note, &said);
+    GetWindowRect(GetDlgItem(dialog, IDC_GROUPS_LABEL), &group);
+    EXPECT_GT(said.bottom - said.top, 0);
+    EXPECT_LE(said.bottom, group.top) << "the note above the group, not over it";
     ASSERT_TRUE(closes(glossary, {VK_ESCAPE}));
 }
 

@@ -1,12 +1,14 @@
 // A look-up from another program: a word copied there (Ctrl+C pressed twice, or every copy)
 // shows its page in the popup near the mouse pointer, without the reader's program losing the
 // keyboard; Escape closes it, Enter opens the word in the main window.
+#include "AccessibleObjects.h"
 #include "Alerts.h"
 #include "GlossaryWindowFixture.h"
 #include "LargeDictionary.h"
 #include "PopupDriver.h"
 #include "ScreenLooks.h"
 #include "driver/ScreenCapture.h"
+#include "win32/Com.h"
 
 #include <commctrl.h>
 
@@ -321,6 +323,21 @@ TEST_F(GlossaryPopupTest, TheLookUpKeyIsChosenInItsDialogWhichRefusesOneAnotherP
         [&] { return readDword(HKEY_CURRENT_USER, kSettings, "Look-up key") == ownKey('G'); },
         kTimeoutMs));
     EXPECT_EQ(readDword(HKEY_CURRENT_USER, kSettings, "Look-up"), 3u);
+}
+
+// A screen reader reads the hotkey control by its label, not by nothing.
+TEST_F(GlossaryPopupTest, TheLookUpKeysControlIsNamedByItsLabel) {
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
+    ASSERT_TRUE(glossary.valid());
+    PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_LOOKUP_KEY, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(
+        eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs));
+    const win32::ComApartment com;
+    EXPECT_EQ(nameOf(accessibleOf(GetDlgItem(dialog, IDC_LOOKUP_KEY)).get()),
+              L"Press the keys that look up the word selected in any program");
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(eventually([&] { return !IsWindow(dialog); }, kTimeoutMs));
 }
 
 TEST_F(GlossaryPopupTest, ALookUpKeyAnotherProgramHoldsIsNamedWithTheReasonAndWhatToDo) {

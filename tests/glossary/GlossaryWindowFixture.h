@@ -351,6 +351,9 @@ inline bool fitsInside(HWND dialog) {
     std::vector<RECT> placed;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
+        // A control hidden (an empty note that gave up its room) takes no place.
+        if ((GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) == 0)
+            continue;
         const RECT at = clientRect(dialog, child);
         RECT inside = {};
         if (!IntersectRect(&inside, &at, &client) || !EqualRect(&inside, &at))

@@ -125,18 +125,25 @@ void GlossaryWindow::rereadDone(TermsReading::Read read, bool typed, bool announ
     if (read.failure.empty()) {
         databases_.setProblems(std::move(read.setProblems));
         serverPage_.shown = false; // the page is made anew
-        // On the term shown, unless a word was typed meanwhile: that is searched instead.
+        // On the term shown while the search box names it; else the reader's text is searched
+        // in the new terms, as if typed again: never the first term in its place.
         const std::u16string term =
             shownEntry_ < glossary_.size() ? std::u16string(glossary_.term(shownEntry_)) : u"";
+        const std::u16string text = windowText(search_);
         glossary_ = std::move(read.glossary);
-        showDatabase(typed ? std::u16string() : term);
+        const bool onTerm = !term.empty() && text == term && glossary_.find(term) >= 0;
+        const bool searched = typed || (!text.empty() && !onTerm);
+        showDatabase(searched ? std::u16string() : term, !searched);
         const LRESULT selected = SendMessageW(terms_, LB_GETCURSEL, 0, 0);
         if (announce)
             setStatus(groups_.note(), groups_.spokenNote());
-        if (typed)
+        if (searched)
             searchChanged();
         else if (selected != LB_ERR)
             showTermInSearch(static_cast<std::size_t>(selected));
+        if (glossary_.size() == 0)
+            showWhyNoTermListed(announce ? groups_.note() : L"",
+                                announce ? groups_.spokenNote() : L"");
     } else {
         // Nothing of the set can be read now: the list stays as it was, and says so.
         const std::wstring path = databasePath();
@@ -163,6 +170,8 @@ void GlossaryWindow::showStart(const std::u16string& shown) {
         lookUp(startWord_);
     else if (remembered && !restore.empty())
         showRememberedInSearch();
+    if (glossary_.size() == 0)
+        showWhyNoTermListed(L"", L"");
     startWord_.clear();
 }
 
@@ -246,7 +255,7 @@ void GlossaryWindow::chooseDatabase() {
     openDatabase(path);
 }
 
-void GlossaryWindow::showDatabase(const std::u16string& restoreTerm) {
+void GlossaryWindow::showDatabase(const std::u16string& restoreTerm, bool select) {
     historyForDatabase();
     shownEntry_ = static_cast<std::size_t>(-1);
     entryHtml_.clear();
@@ -254,10 +263,11 @@ void GlossaryWindow::showDatabase(const std::u16string& restoreTerm) {
     forgetSearches();
     fillList();
     showPage(u""); // about:blank
-    // The term shown last time, else the first; selecting it shows it as a click would.
+    // The term shown last time, else the first; selecting it shows it as a click would. Not
+    // when a search is to choose.
     const int remembered = restoreTerm.empty() ? -1 : glossary_.find(restoreTerm);
-    if (SendMessageW(terms_, LB_SETCURSEL, static_cast<WPARAM>(remembered >= 0 ? remembered : 0),
-                     0) != LB_ERR)
+    if (select && SendMessageW(terms_, LB_SETCURSEL,
+                               static_cast<WPARAM>(remembered >= 0 ? remembered : 0), 0) != LB_ERR)
         showSelected();
     startPage_ = false;
     updateCaption();

@@ -344,9 +344,14 @@ void GlossaryWindow::showNoMatchPage() {
 }
 
 std::u16string GlossaryWindow::whyNoTerm(const std::u16string& escapedText) {
+    const std::u16string why = whyNoTermListed(true);
+    return why.empty() ? u"No term begins with <b>" + escapedText + u"</b>." : why;
+}
+
+std::u16string GlossaryWindow::whyNoTermListed(bool html) {
     // No term at all: a word typed is never the reason, the dictionaries chosen are.
     if (glossary_.size() > 0 || !servers().choice().empty())
-        return u"No term begins with <b>" + escapedText + u"</b>.";
+        return {};
     bool everyOff = everyOneOff(databases_.choice(databasePath()));
     for (const std::wstring& added : databases_.added())
         everyOff = everyOff && everyOneOff(databases_.choice(added));
@@ -354,12 +359,24 @@ std::u16string GlossaryWindow::whyNoTerm(const std::u16string& escapedText) {
         return u"Every dictionary is turned off, so no term is listed. Turn one on in the "
                u"Dictionaries dialog (Ctrl+D).";
     if (const std::optional<groups::Group> group = groups_.model().shown()) {
-        return u"The group \u201C" + escaped(group->name) +
+        return u"The group \u201C" + (html ? escaped(group->name) : group->name) +
                u"\u201D has no dictionary in the open databases, so no term is listed. Choose "
                u"another group with Ctrl+1 (all dictionaries) to Ctrl+9, or put dictionaries "
                u"in this group in the Dictionaries dialog (Ctrl+D).";
     }
-    return u"No term begins with <b>" + escapedText + u"</b>.";
+    return {};
+}
+
+void GlossaryWindow::showWhyNoTermListed(const std::wstring& note, const std::wstring& spokenNote) {
+    const std::u16string why = whyNoTermListed(false);
+    if (why.empty())
+        return;
+    // A word typed gets the reason on its no-match page (showNoMatchPage).
+    if (GetWindowTextLengthW(search_) == 0)
+        showPage(u"<font face='MS Sans Serif' size=2>" + whyNoTermListed(true) + u"</font>");
+    const std::wstring spoken(why.begin(), why.end());
+    setStatus((note.empty() ? std::wstring() : note + L" \u2013 ") + L"No term listed",
+              spokenNote.empty() ? spoken : spokenNote + L" " + spoken);
 }
 
 void GlossaryWindow::showWhenTypingPauses(std::size_t entry, const std::u16string& note) {

@@ -89,6 +89,9 @@ private:
     void setNoMatch(bool noMatch);
     // What a search that found nothing says: the word, or why no term is listed at all.
     std::u16string whyNoTerm(const std::u16string& escapedText);
+    // Why the list is empty whatever is typed (the dictionaries chosen), or nothing.
+    std::u16string whyNoTermListed(bool html);
+    void showWhyNoTermListed(const std::wstring& note, const std::wstring& spokenNote);
     // How the list scrolls to a new selection: a search or a link puts it near the top, a key
     // that moves it by rows keeps a few rows below it.
     enum class ListScroll { NearTop, RowsBelow };
@@ -115,7 +118,7 @@ private:
     void lookUp(const std::wstring& word);
     void takeHandedOver(); // what another start handed over, once no dialog is open
     void chooseDatabase();
-    void showDatabase(const std::u16string& restoreTerm);
+    void showDatabase(const std::u16string& restoreTerm, bool select = true);
     std::wstring databasePath() const;
     void updateCaption();
     void chooseDictionaries();

@@ -491,3 +491,75 @@ TEST_F(GlossaryWindowTest, AWordTypedWhileAGroupsTermsAreReadIsSearchedInThemOnc
     const std::wstring page = pageOf(glossary, L"beta 250000");
     EXPECT_TRUE(contains(page, L"jargon on beta 250000.")) << page;
 }
+
+TEST_F(GlossaryWindowTest, AnEmptyGroupSaysWhyAtTheStartAndWhenChosenBeforeAnythingIsTyped) {
+    writeThreeDictionaries(folder_.file("three.mdb"));
+    rememberGroups({u"=Old", u"+webster", u"*Old"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    const std::wstring why = L"The group \u201COld\u201D has no dictionary in the open databases";
+    const win32::ComApartment com;
+    const auto statusSaysWhy = [&] {
+        return contains(nameOf(accessibleOf(glossary.control(IDC_SEARCH_STATUS)).get()), why);
+    };
+    std::wstring page;
+    EXPECT_TRUE(eventually([&] { return contains(page = glossary.pageText(), why); }, kTimeoutMs))
+        << page;
+    EXPECT_TRUE(eventually(statusSaysWhy, kTimeoutMs)) << "said as well as shown";
+    EXPECT_EQ(glossary.searchText(), L"");
+
+    ASSERT_TRUE(
+        pressUntil(glossary, {VK_CONTROL, L'1'}, showsGroup(glossary, L"All dictionaries", 6)));
+    ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'2'}, showsGroup(glossary, L"Old", 0)));
+    EXPECT_TRUE(eventually([&] { return contains(page = glossary.pageText(), why); }, kTimeoutMs))
+        << page;
+    EXPECT_TRUE(eventually(statusSaysWhy, kTimeoutMs));
+}
+
+TEST_F(GlossaryWindowTest, EveryDictionaryRememberedOffSaysSoAtTheStart) {
+    const std::string database = folder_.file("three.mdb");
+    writeThreeDictionaries(database);
+    wchar_t full[MAX_PATH] = {};
+    GetFullPathNameW(std::wstring(database.begin(), database.end()).c_str(), MAX_PATH, full,
+                     nullptr);
+    win32::writeLines(HKEY_CURRENT_USER, L"Software\\Technical Glossary\\Dictionaries", full,
+                      {u"-foldoc", u"-jargon", u"-vera"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    std::wstring page;
+    EXPECT_TRUE(eventually(
+        [&] { return contains(page = glossary.pageText(), L"Every dictionary is turned off"); },
+        kTimeoutMs))
+        << page;
+}
+
+TEST_F(GlossaryWindowTest, AWordTypedStaysInTheSearchBoxAndIsSearchedInTheGroupChosen) {
+    writeThreeDictionaries(folder_.file("three.mdb"));
+    rememberGroups({u"=Old", u"+webster", u"=Plain", u"+foldoc", u"*Old"});
+    GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
+    ASSERT_TRUE(readyForTheKeyboard(glossary));
+    ASSERT_TRUE(eventually(showsGroup(glossary, L"Old", 0), kTimeoutMs));
+    glossary.type(L"kern");
+
+    // From the empty group to all: the term the word begins, not the first term.
+    ASSERT_TRUE(
+        pressUntil(glossary, {VK_CONTROL, L'1'}, showsGroup(glossary, L"All dictionaries", 6)));
+    EXPECT_EQ(glossary.searchText(), L"kern");
+    EXPECT_TRUE(eventually([&] { return glossary.listText(glossary.selected()) == L"kernel"; },
+                           kTimeoutMs));
+    std::wstring page;
+    EXPECT_TRUE(
+        eventually([&] { return contains(page = glossary.pageText(), L"kernel:"); }, kTimeoutMs))
+        << page;
+
+    // To a group without the word's term: the no-match page with its nearest terms.
+    glossary.setSearch(L"hack");
+    ASSERT_TRUE(eventually([&] { return contains(glossary.pageText(), L"hacker:"); }, kTimeoutMs));
+    ASSERT_TRUE(pressUntil(glossary, {VK_CONTROL, L'3'}, showsGroup(glossary, L"Plain", 3)));
+    EXPECT_EQ(glossary.searchText(), L"hack");
+    EXPECT_TRUE(eventually(
+        [&] { return contains(page = glossary.pageText(), L"No term begins with hack."); },
+        kTimeoutMs))
+        << page;
+    EXPECT_EQ(glossary.searchText(), L"hack");
+}

@@ -45,6 +45,17 @@ void writeThreeDictionaries(const std::string& path) {
     writeFile(path, std::string(db.bytes.begin(), db.bytes.end()));
 }
 
+// The three dictionaries at `database`, remembered all off: the dialog never leaves them so, an
+// earlier version or an edited value may.
+void writeThreeDictionariesAllOff(const std::string& database) {
+    writeThreeDictionaries(database);
+    wchar_t full[MAX_PATH] = {};
+    GetFullPathNameW(std::wstring(database.begin(), database.end()).c_str(), MAX_PATH, full,
+                     nullptr);
+    win32::writeLines(HKEY_CURRENT_USER, L"Software\\Technical Glossary\\Dictionaries", full,
+                      {u"-foldoc", u"-jargon", u"-vera"});
+}
+
 void rememberGroups(const std::vector<std::u16string>& lines) {
     win32::writeLines(HKEY_CURRENT_USER, L"Software\\Technical Glossary\\Groups", L"Groups", lines);
 }
@@ -277,13 +288,7 @@ TEST_F(GlossaryWindowTest, AGroupWithNoneOfTheDatabasesDictionariesSaysSoAndWhat
 // The dialog keeps one dictionary on; a choice remembered with all off (kept from an earlier
 // version, or edited) must still say what is wrong.
 TEST_F(GlossaryWindowTest, EveryDictionaryRememberedOffSaysSoWhateverIsTyped) {
-    const std::string database = folder_.file("three.mdb");
-    writeThreeDictionaries(database);
-    wchar_t full[MAX_PATH] = {};
-    GetFullPathNameW(std::wstring(database.begin(), database.end()).c_str(), MAX_PATH, full,
-                     nullptr);
-    win32::writeLines(HKEY_CURRENT_USER, L"Software\\Technical Glossary\\Dictionaries", full,
-                      {u"-foldoc", u"-jargon", u"-vera"});
+    writeThreeDictionariesAllOff(folder_.file("three.mdb"));
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
     ASSERT_TRUE(readyForTheKeyboard(glossary));
     ASSERT_TRUE(eventually([&] { return glossary.itemCount() == 0; }, kTimeoutMs));
@@ -517,13 +522,7 @@ TEST_F(GlossaryWindowTest, AnEmptyGroupSaysWhyAtTheStartAndWhenChosenBeforeAnyth
 }
 
 TEST_F(GlossaryWindowTest, EveryDictionaryRememberedOffSaysSoAtTheStart) {
-    const std::string database = folder_.file("three.mdb");
-    writeThreeDictionaries(database);
-    wchar_t full[MAX_PATH] = {};
-    GetFullPathNameW(std::wstring(database.begin(), database.end()).c_str(), MAX_PATH, full,
-                     nullptr);
-    win32::writeLines(HKEY_CURRENT_USER, L"Software\\Technical Glossary\\Dictionaries", full,
-                      {u"-foldoc", u"-jargon", u"-vera"});
+    writeThreeDictionariesAllOff(folder_.file("three.mdb"));
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs, "three.mdb");
     ASSERT_TRUE(readyForTheKeyboard(glossary));
     std::wstring page;

@@ -166,6 +166,14 @@ protected:
     const win32::ComApartment com_;
 };
 
+// The look-up key's dialog, opened from the window's menu; null when none came.
+HWND openLookUpKeyDialog(GlossaryProcess& glossary) {
+    PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_LOOKUP_KEY, 0);
+    HWND dialog = nullptr;
+    eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs);
+    return dialog;
+}
+
 } // namespace
 
 TEST_F(GlossaryPopupTest, AWordCopiedTwiceInAnyProgramShowsItsPageNearThePointer) {
@@ -294,10 +302,8 @@ TEST_F(GlossaryPopupTest, TheLookUpKeyIsChosenInItsDialogWhichRefusesOneAnotherP
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
     // Chosen from the window's menu (Alt+Space), where the other ways are.
-    PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_LOOKUP_KEY, 0);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(
-        eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs));
+    const HWND dialog = openLookUpKeyDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(captionOf(dialog), L"Look-up key");
     const HWND key = GetDlgItem(dialog, IDC_LOOKUP_KEY);
     EXPECT_EQ(SendMessageW(key, HKM_GETHOTKEY, 0, 0), static_cast<LRESULT>(ownKey('L')))
@@ -329,10 +335,8 @@ TEST_F(GlossaryPopupTest, TheLookUpKeyIsChosenInItsDialogWhichRefusesOneAnotherP
 TEST_F(GlossaryPopupTest, TheLookUpKeysControlIsNamedByItsLabel) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
     ASSERT_TRUE(glossary.valid());
-    PostMessageW(glossary.window(), WM_SYSCOMMAND, IDM_LOOKUP_KEY, 0);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(
-        eventually([&] { return (dialog = messageBoxOf(glossary)) != nullptr; }, kTimeoutMs));
+    const HWND dialog = openLookUpKeyDialog(glossary);
+    ASSERT_NE(dialog, nullptr);
     const win32::ComApartment com;
     EXPECT_EQ(nameOf(accessibleOf(GetDlgItem(dialog, IDC_LOOKUP_KEY)).get()),
               L"Press the keys that look up the word selected in any program");

@@ -41,6 +41,13 @@ bool idleWithSparePage(const GlossaryProcess& glossary) {
         kTimeoutMs);
 }
 
+// Started on the short first page, whole, with the spare control made.
+bool onTheFirstPageIdle(const GlossaryProcess& glossary) {
+    return glossary.valid() &&
+           eventually([&] { return contains(glossary.pageText(), L"small store"); }, kTimeoutMs) &&
+           idleWithSparePage(glossary);
+}
+
 HWND shownPageControl(const GlossaryProcess& glossary) {
     return GetWindow(glossary.page(), GW_CHILD);
 }
@@ -51,10 +58,7 @@ constexpr int kMostSteps = 24;
 TEST_F(GlossaryWindowTest, ALongPageGoesInWhileTheWindowIsIdleInAFewSteps) {
     writeLongPage(folder_.file("Dict.mdb"));
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
-    ASSERT_TRUE(glossary.valid());
-    ASSERT_TRUE(
-        eventually([&] { return contains(glossary.pageText(), L"small store"); }, kTimeoutMs));
-    ASSERT_TRUE(idleWithSparePage(glossary));
+    ASSERT_TRUE(onTheFirstPageIdle(glossary));
     const SentMessageWatch watch(glossary);
     ASSERT_TRUE(watch.valid());
 
@@ -70,10 +74,7 @@ TEST_F(GlossaryWindowTest, ALongPageGoesInWhileTheWindowIsIdleInAFewSteps) {
 TEST_F(GlossaryWindowTest, ALongPageReadBeforeItIsWholeGoesInAtOnce) {
     writeLongPage(folder_.file("Dict.mdb"));
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);
-    ASSERT_TRUE(glossary.valid());
-    ASSERT_TRUE(
-        eventually([&] { return contains(glossary.pageText(), L"small store"); }, kTimeoutMs));
-    ASSERT_TRUE(idleWithSparePage(glossary));
+    ASSERT_TRUE(onTheFirstPageIdle(glossary));
     const SentMessageWatch watch(glossary);
     ASSERT_TRUE(watch.valid());
 

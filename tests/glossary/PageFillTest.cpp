@@ -36,7 +36,9 @@ bool idleWithSparePage(const GlossaryProcess& glossary) {
             for (HWND child = GetWindow(glossary.page(), GW_CHILD); child != nullptr;
                  child = GetWindow(child, GW_HWNDNEXT))
                 held.push_back(child);
-            return held.size() == 2 && IsWindowVisible(held[0]) && !IsWindowVisible(held[1]);
+            // A page gone keeps its text until the window is idle; the spare is made empty.
+            return held.size() == 2 && IsWindowVisible(held[0]) && !IsWindowVisible(held[1]) &&
+                   GetWindowTextLengthW(held[1]) == 0;
         },
         kTimeoutMs);
 }

@@ -29,13 +29,15 @@ HWND shownPageControl(const GlossaryProcess& glossary) {
 }
 
 // Shown, with the spare control for the next page made: the page's window holds two, the one
-// shown and, after it in the order of Tab, the spare. A control of a page gone stands before
-// the shown one until the window is idle.
+// shown and, after it in the order of Tab, the spare. A control of a page gone, hidden, stays
+// beside them until the window is idle.
 bool idleWithSparePage(const GlossaryProcess& glossary) {
     return eventually(
         [&] {
             const std::vector<HWND> held = pageControls(glossary);
-            return held.size() == 2 && IsWindowVisible(held[0]) && !IsWindowVisible(held[1]);
+            // A page gone keeps its text until the window is idle; the spare is made empty.
+            return held.size() == 2 && IsWindowVisible(held[0]) && !IsWindowVisible(held[1]) &&
+                   GetWindowTextLengthW(held[1]) == 0;
         },
         kTimeoutMs);
 }
@@ -46,7 +48,8 @@ TEST_F(GlossaryWindowTest, AColourChangeReachesTheSparePageControlThatShowsTheNe
     ASSERT_TRUE(
         eventually([&] { return contains(glossary.pageText(), L"small store"); }, kTimeoutMs));
     ASSERT_TRUE(idleWithSparePage(glossary));
-    const HWND shown = pageControls(glossary)[0], spare = pageControls(glossary)[1];
+    const std::vector<HWND> held = pageControls(glossary);
+    const HWND shown = held[0];
     const SentMessageWatch watch(glossary);
     ASSERT_TRUE(watch.valid());
 
@@ -55,13 +58,17 @@ TEST_F(GlossaryWindowTest, AColourChangeReachesTheSparePageControlThatShowsTheNe
     // colours it started with, so only the messages themselves tell who heard of the change.
     SendMessageW(glossary.window(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_TRUE(watch.wasSent(shown, WM_SYSCOLORCHANGE)) << "the control showing the page";
-    EXPECT_TRUE(watch.wasSent(spare, WM_SYSCOLORCHANGE)) << "the spare control";
 
-    // The next page goes into the spare control, which must draw it in the colours of now.
+    // The next page goes into the spare control, which must draw it in the colours of now:
+    // told of the change, unless it was made after it (a page due at the start can take the
+    // spare seen above, and a new one is made).
     glossary.setSearch(L"Compiler");
     ASSERT_TRUE(
         eventually([&] { return contains(glossary.pageText(), L"Translates code."); }, kTimeoutMs));
-    EXPECT_EQ(shownPageControl(glossary), spare);
+    const HWND next = shownPageControl(glossary);
+    const bool heldAtTheChange = std::find(held.begin(), held.end(), next) != held.end();
+    EXPECT_TRUE(!heldAtTheChange || watch.wasSent(next, WM_SYSCOLORCHANGE))
+        << "the control showing the next page";
 }
 
 // The size in twips that the window's font has at `dpi` (8 points), as a rich edit counts it

@@ -18,6 +18,6 @@ void setAccessibleName(HWND control, const wchar_t* name);
 // request is for another object; the control then passes it on.
 LRESULT answerAccessibleObject(HWND control, WPARAM wParam, LPARAM lParam, bool isList);
 
-// A dialog's control named for assistive technology by `name` (its label's text without the
+// A control named for assistive technology by `name` (in a dialog, its label's text without the
 // ampersand): Wine names a list view by nothing and a combo box by its value.
 void nameDialogControl(HWND control, const wchar_t* name);

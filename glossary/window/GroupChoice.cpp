@@ -17,18 +17,6 @@ std::wstring wide(const std::u16string& text) {
     return std::wstring(text.begin(), text.end());
 }
 
-// The list's accessible object keeps its name whatever the label beside it says.
-LRESULT CALLBACK listProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                               DWORD_PTR) {
-    if (message == WM_GETOBJECT) {
-        if (const LRESULT object = answerAccessibleObject(list, wParam, lParam, false))
-            return object;
-    } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(list, listProcedure, 0);
-    }
-    return DefSubclassProc(list, message, wParam, lParam);
-}
-
 } // namespace
 
 void GroupChoice::attach(HWND label, HWND list) {
@@ -36,8 +24,8 @@ void GroupChoice::attach(HWND label, HWND list) {
     list_ = list;
     groups_ = groups::Groups::fromRemembered(
         win32::readLines(HKEY_CURRENT_USER, kGroupsKey, kGroupsValue, 1024 * 1024));
-    setAccessibleName(list_, kListName);
-    SetWindowSubclass(list_, listProcedure, 0, 0);
+    // Its accessible object keeps this name whatever the label beside it says.
+    nameDialogControl(list_, kListName);
     fill();
 }
 

@@ -2,6 +2,7 @@
 // takes as long for the text already in as for the piece it is given, so a page put in a slice
 // at a time keeps the window busy for seconds, and a key typed meanwhile waits.
 #include "GlossaryWindowFixture.h"
+#include "PageControls.h"
 #include "SentMessageWatch.h"
 
 #include <richedit.h>
@@ -27,31 +28,11 @@ void writeLongPage(const std::string& path) {
     writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
-// The controls the page's window holds: the one shown first, then the spare one made once the
-// page is whole and the window idle.
-bool idleWithSparePage(const GlossaryProcess& glossary) {
-    return eventually(
-        [&] {
-            std::vector<HWND> held;
-            for (HWND child = GetWindow(glossary.page(), GW_CHILD); child != nullptr;
-                 child = GetWindow(child, GW_HWNDNEXT))
-                held.push_back(child);
-            // A page gone keeps its text until the window is idle; the spare is made empty.
-            return held.size() == 2 && IsWindowVisible(held[0]) && !IsWindowVisible(held[1]) &&
-                   GetWindowTextLengthW(held[1]) == 0;
-        },
-        kTimeoutMs);
-}
-
 // Started on the short first page, whole, with the spare control made.
 bool onTheFirstPageIdle(const GlossaryProcess& glossary) {
     return glossary.valid() &&
            eventually([&] { return contains(glossary.pageText(), L"small store"); }, kTimeoutMs) &&
            idleWithSparePage(glossary);
-}
-
-HWND shownPageControl(const GlossaryProcess& glossary) {
-    return GetWindow(glossary.page(), GW_CHILD);
 }
 
 // Put in a slice at a time it would take 140 steps.

@@ -2,6 +2,7 @@
 // view holds: the one showing the page and the spare one made for the next page while the
 // window was idle, which shows the next page the reader looks up.
 #include "GlossaryWindowFixture.h"
+#include "PageControls.h"
 #include "SentMessageWatch.h"
 #include "win32/Gdi.h"
 #include "win32/Handles.h"
@@ -10,37 +11,6 @@
 
 namespace glossarytest {
 namespace {
-
-// The rich edit controls the page's window holds, hidden ones too.
-std::vector<HWND> pageControls(const GlossaryProcess& glossary) {
-    std::vector<HWND> found;
-    for (HWND child = GetWindow(glossary.page(), GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT))
-        found.push_back(child);
-    return found;
-}
-
-HWND shownPageControl(const GlossaryProcess& glossary) {
-    for (const HWND control : pageControls(glossary)) {
-        if (IsWindowVisible(control))
-            return control;
-    }
-    return nullptr;
-}
-
-// Shown, with the spare control for the next page made: the page's window holds two, the one
-// shown and, after it in the order of Tab, the spare. A control of a page gone, hidden, stays
-// beside them until the window is idle.
-bool idleWithSparePage(const GlossaryProcess& glossary) {
-    return eventually(
-        [&] {
-            const std::vector<HWND> held = pageControls(glossary);
-            // A page gone keeps its text until the window is idle; the spare is made empty.
-            return held.size() == 2 && IsWindowVisible(held[0]) && !IsWindowVisible(held[1]) &&
-                   GetWindowTextLengthW(held[1]) == 0;
-        },
-        kTimeoutMs);
-}
 
 TEST_F(GlossaryWindowTest, AColourChangeReachesTheSparePageControlThatShowsTheNextPage) {
     GlossaryProcess glossary(program(), folder_.path(), kTimeoutMs);

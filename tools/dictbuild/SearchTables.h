@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DictionarySource.h"
+#include "RowQueue.h"
 #include "SpellingDictionary.h"
 #include "jetwriter/JetWriter.h"
 #include "search/IndexBuilder.h"
@@ -21,8 +22,9 @@ public:
     // the letters they use are read now. Throws std::runtime_error when a file cannot be read.
     explicit SearchTables(bool withIndex, std::vector<SpellingFiles> languages = {});
 
-    // Row `row` of Dict (rows in order), before its texts are moved into the database.
-    void add(std::uint32_t row, const DictionaryEntry& entry);
+    // Row `row` of Dict (rows in order). Its words are read on a thread of their own, beside
+    // the import's work; a failure there is thrown by a later add() or by write().
+    void add(std::uint32_t row, DictionaryEntry entry);
     // The tables, with the sources' names by number.
     void write(jet::JetWriter& writer, const std::vector<std::u16string>& sourceNames);
 
@@ -33,6 +35,7 @@ public:
     const FormsSummary& formsSummary() const { return formsSummary_; }
 
 private:
+    void read(std::uint32_t row, const DictionaryEntry& entry); // on the queue's thread
     void writeIndex(jet::JetWriter& writer);
     void writeWordForms(jet::JetWriter& writer);
 
@@ -43,6 +46,9 @@ private:
     std::optional<search::WordFormsBuilder> forms_;
     FormsSummary formsSummary_;
     std::vector<std::uint32_t> entries_; // by source
+    // Last, so that its thread ends before what it uses goes. It alone touches the index, the
+    // forms and the counts until write() has waited for it.
+    std::optional<RowQueue> rows_;
 };
 
 // Prints the sources of a database with their entry counts; the exit code of `dictbuild --list`.

@@ -107,7 +107,6 @@ public:
             else
                 out_.clear();
         }
-        search_.add(rowCount_++, entry);
         row_[0] = jet::Value(); // the next AutoNumber
         row_[1].kind = jet::Value::Kind::Text;
         row_[1].text = std::move(entry.term);
@@ -117,6 +116,11 @@ public:
             row_[2].text = std::move(*entry.definition);
         }
         writer_.addRow(table_, row_);
+        // The row is encoded: its texts go on to the searches' thread, uncopied.
+        entry.term = std::move(row_[1].text);
+        if (entry.definition)
+            *entry.definition = std::move(row_[2].text);
+        search_.add(rowCount_++, std::move(entry));
     }
     jet::JetWriter& writer() { return writer_; }
     // The file the pages went to so far, or a closed stream.

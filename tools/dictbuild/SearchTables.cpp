@@ -5,6 +5,7 @@
 #include "search/FullTextIndex.h"
 
 #include <cstdio>
+#include <future>
 #include <memory>
 
 namespace {
@@ -113,13 +114,16 @@ void SearchTables::write(jet::JetWriter& writer, const std::vector<std::u16strin
         writer.addRow(sources, {integer(static_cast<std::int64_t>(i)), text(std::move(name)),
                                 integer(i < entries_.size() ? entries_[i] : 0)});
     }
-    // The words to ask about are picked before the index is written, the import's peak.
-    if (forms_)
+    // The words to ask about are picked before the index is written, the import's peak; the
+    // spelling dictionaries are asked about them while it is written.
+    std::future<std::vector<search::WordForm>> forms;
+    if (forms_) {
         forms_->select();
+        forms = std::async(std::launch::async, [this] { return findWordForms(); });
+    }
     writeIndex(writer);
-    // Last: the spelling dictionaries come into memory once the index has left it.
     if (forms_)
-        writeWordForms(writer);
+        writeWordForms(writer, forms.get());
 }
 
 void SearchTables::writeIndex(jet::JetWriter& writer) {
@@ -140,17 +144,18 @@ void SearchTables::writeIndex(jet::JetWriter& writer) {
     index_.reset();
 }
 
-void SearchTables::writeWordForms(jet::JetWriter& writer) {
-    std::vector<search::WordForm> forms;
-    {
-        std::vector<SpellingDictionary> dictionaries;
-        std::vector<search::WordFormsBuilder::Stems> stems;
-        for (std::size_t i = 0; i < languages_.size(); ++i)
-            dictionaries.emplace_back(languages_[i], std::move(alphabets_[i]));
-        for (const SpellingDictionary& language : dictionaries)
-            stems.push_back([&language](const std::string& word) { return language.stems(word); });
-        forms = forms_->resolve(stems, &formsSummary_.asked);
-    }
+std::vector<search::WordForm> SearchTables::findWordForms() {
+    std::vector<SpellingDictionary> dictionaries;
+    std::vector<search::WordFormsBuilder::Stems> stems;
+    for (std::size_t i = 0; i < languages_.size(); ++i)
+        dictionaries.emplace_back(languages_[i], std::move(alphabets_[i]));
+    for (const SpellingDictionary& language : dictionaries)
+        stems.push_back([&language](const std::string& word) { return language.stems(word); });
+    return forms_->resolve(stems, &formsSummary_.asked);
+}
+
+void SearchTables::writeWordForms(jet::JetWriter& writer,
+                                  const std::vector<search::WordForm>& forms) {
     forms_.reset();
     const std::size_t table = writer.addTable(
         search::kWordFormsTable, {{u"form", jet::kText, 255}, {u"base", jet::kText, 255}});

@@ -18,8 +18,8 @@
 // and, given spelling dictionaries, the word forms that lead to the terms (search/WordForms.h).
 class SearchTables {
 public:
-    // The spelling dictionaries are read when the forms are looked for, after the index; only
-    // the letters they use are read now. Throws std::runtime_error when a file cannot be read.
+    // The spelling dictionaries are read when the forms are looked for, as the index is written;
+    // only the letters they use are read now. Throws std::runtime_error when a file cannot be read.
     explicit SearchTables(bool withIndex, std::vector<SpellingFiles> languages = {});
 
     // Row `row` of Dict (rows in order). Its words are read on a thread of their own, beside
@@ -37,7 +37,9 @@ public:
 private:
     void read(std::uint32_t row, const DictionaryEntry& entry); // on the queue's thread
     void writeIndex(jet::JetWriter& writer);
-    void writeWordForms(jet::JetWriter& writer);
+    // On a thread of its own, while the index is written: the spelling dictionaries' answers.
+    std::vector<search::WordForm> findWordForms();
+    void writeWordForms(jet::JetWriter& writer, const std::vector<search::WordForm>& forms);
 
     std::optional<search::IndexBuilder> index_; // until written
     bool withWords_;

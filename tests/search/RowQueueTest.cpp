@@ -23,7 +23,7 @@ TEST(RowQueueTest, EveryRowIsWorkedOnOnceInOrderWithItsTexts) {
     std::size_t wrong = 0;
     {
         RowQueue queue(
-            [&](std::uint32_t row, const DictionaryEntry& entry) {
+            [&](std::uint32_t row, DictionaryEntry& entry) {
                 seen.push_back(row);
                 const DictionaryEntry expected = entryOf(row);
                 wrong += entry.term != expected.term || entry.definition != expected.definition;
@@ -46,7 +46,7 @@ TEST(RowQueueTest, TheImportWaitsRatherThanLetMoreThanTheLimitWait) {
     std::atomic<std::size_t> pushed{0};
     std::size_t done = 0, most = 0, sum = 0;
     RowQueue queue(
-        [&](std::uint32_t, const DictionaryEntry& entry) {
+        [&](std::uint32_t, DictionaryEntry& entry) {
             most = std::max(most, pushed.load() - done);
             // Slower than the import's side, which would otherwise run far ahead.
             for (int pass = 0; pass < 50; ++pass) {
@@ -72,7 +72,7 @@ TEST(RowQueueTest, TheImportWaitsRatherThanLetMoreThanTheLimitWait) {
 TEST(RowQueueTest, AFailureOfTheWorkIsThrownToTheImportAndStopsTheRest) {
     std::uint32_t last = 0;
     RowQueue queue(
-        [&](std::uint32_t row, const DictionaryEntry&) {
+        [&](std::uint32_t row, DictionaryEntry&) {
             last = row;
             if (row == 700)
                 throw std::length_error("too many words");
@@ -93,8 +93,7 @@ TEST(RowQueueTest, AFailureOfTheWorkIsThrownToTheImportAndStopsTheRest) {
 TEST(RowQueueTest, AnImportThatStopsEndsTheThreadWithoutWorkingOnWhatWaits) {
     std::vector<std::uint32_t> seen;
     {
-        RowQueue queue([&](std::uint32_t row, const DictionaryEntry&) { seen.push_back(row); },
-                       1u << 30);
+        RowQueue queue([&](std::uint32_t row, DictionaryEntry&) { seen.push_back(row); }, 1u << 30);
         for (std::uint32_t row = 0; row < 100000; ++row)
             queue.push(row, entryOf(row));
         // Destroyed without finish(), as when the import fails: no wait for the rest.

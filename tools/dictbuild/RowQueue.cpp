@@ -82,7 +82,7 @@ void RowQueue::run() {
         }
         std::size_t characters = 0;
         try {
-            for (const Row& row : rows) {
+            for (Row& row : rows) {
                 characters += charactersOf(row.entry);
                 work_(row.number, row.entry);
             }

@@ -12,12 +12,13 @@
 #include <thread>
 #include <vector>
 
-// Rows handed, in order, to work done on a thread of its own (the search tables' reading of
-// each row), so that it runs beside the import's conversion and writing. The import waits only
-// when more characters than it allows are waiting: the memory the hand-over may hold.
+// Rows handed, in order, to work done on a thread of its own (their writing into the database
+// and the searches' reading of them), so that it runs beside the import's reading and converting.
+// The import waits only when more characters than it allows are waiting: the memory the hand-over
+// may hold.
 class RowQueue {
 public:
-    using Work = std::function<void(std::uint32_t row, const DictionaryEntry& entry)>;
+    using Work = std::function<void(std::uint32_t row, DictionaryEntry& entry)>;
 
     RowQueue(Work work, std::size_t maxWaitingCharacters);
     // Abandons the rows still waiting (the import failed) and ends the thread.

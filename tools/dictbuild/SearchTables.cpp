@@ -10,9 +10,6 @@
 
 namespace {
 
-// The rows' characters that may wait for the search tables' thread: 32 MB.
-constexpr std::size_t kMaxWaitingCharacters = 16 * 1024 * 1024;
-
 jet::Value integer(std::int64_t number) {
     jet::Value value;
     value.kind = jet::Value::Kind::Integer;
@@ -38,17 +35,15 @@ jet::Value binary(std::string bytes) {
 
 SearchTables::SearchTables(bool withIndex, std::vector<SpellingFiles> languages)
     : index_(std::in_place, withIndex), withWords_(withIndex), languages_(std::move(languages)) {
-    if (!languages_.empty()) {
-        // The letters of every language: a word in others is none of theirs, and is not kept.
-        auto letters = std::make_shared<SpellingAlphabet>();
-        for (const SpellingFiles& files : languages_) {
-            alphabets_.emplace_back(files);
-            letters->add(alphabets_.back());
-        }
-        forms_.emplace([letters](std::u16string_view word) { return letters->spells(word); });
+    if (languages_.empty())
+        return;
+    // The letters of every language: a word in others is none of theirs, and is not kept.
+    auto letters = std::make_shared<SpellingAlphabet>();
+    for (const SpellingFiles& files : languages_) {
+        alphabets_.emplace_back(files);
+        letters->add(alphabets_.back());
     }
-    rows_.emplace([this](std::uint32_t row, const DictionaryEntry& entry) { read(row, entry); },
-                  kMaxWaitingCharacters);
+    forms_.emplace([letters](std::u16string_view word) { return letters->spells(word); });
 }
 
 namespace {
@@ -68,11 +63,7 @@ bool partsTile(const std::vector<DictionaryEntry::Part>& parts, std::u16string_v
 
 } // namespace
 
-void SearchTables::add(std::uint32_t row, DictionaryEntry entry) {
-    rows_->push(row, std::move(entry));
-}
-
-void SearchTables::read(std::uint32_t row, const DictionaryEntry& entry) {
+void SearchTables::add(std::uint32_t row, const DictionaryEntry& entry) {
     std::vector<DictionaryEntry::Part> parts = entry.parts;
     if (parts.empty())
         parts.push_back({0, 0});
@@ -103,7 +94,6 @@ void SearchTables::read(std::uint32_t row, const DictionaryEntry& entry) {
 }
 
 void SearchTables::write(jet::JetWriter& writer, const std::vector<std::u16string>& sourceNames) {
-    rows_->finish();
     const std::size_t sources = writer.addTable(
         search::kSourcesTable,
         {{u"number", jet::kLong}, {u"name", jet::kText, 255}, {u"entries", jet::kLong}});

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "DictionarySource.h"
-#include "RowQueue.h"
 #include "SpellingDictionary.h"
 #include "jetwriter/JetWriter.h"
 #include "search/IndexBuilder.h"
@@ -22,9 +21,8 @@ public:
     // only the letters they use are read now. Throws std::runtime_error when a file cannot be read.
     explicit SearchTables(bool withIndex, std::vector<SpellingFiles> languages = {});
 
-    // Row `row` of Dict (rows in order). Its words are read on a thread of their own, beside
-    // the import's work; a failure there is thrown by a later add() or by write().
-    void add(std::uint32_t row, DictionaryEntry entry);
+    // Row `row` of Dict (rows in order).
+    void add(std::uint32_t row, const DictionaryEntry& entry);
     // The tables, with the sources' names by number.
     void write(jet::JetWriter& writer, const std::vector<std::u16string>& sourceNames);
 
@@ -35,7 +33,6 @@ public:
     const FormsSummary& formsSummary() const { return formsSummary_; }
 
 private:
-    void read(std::uint32_t row, const DictionaryEntry& entry); // on the queue's thread
     void writeIndex(jet::JetWriter& writer);
     // On a thread of its own, while the index is written: the spelling dictionaries' answers.
     std::vector<search::WordForm> findWordForms();
@@ -48,9 +45,6 @@ private:
     std::optional<search::WordFormsBuilder> forms_;
     FormsSummary formsSummary_;
     std::vector<std::uint32_t> entries_; // by source
-    // Last, so that its thread ends before what it uses goes. It alone touches the index, the
-    // forms and the counts until write() has waited for it.
-    std::optional<RowQueue> rows_;
 };
 
 // Prints the sources of a database with their entry counts; the exit code of `dictbuild --list`.

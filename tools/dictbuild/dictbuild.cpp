@@ -7,6 +7,7 @@
 #include "DictionarySource.h"
 #include "ImportProgress.h"
 #include "InputFormat.h"
+#include "RowQueue.h"
 #include "SearchTables.h"
 #include "SpellingDictionary.h"
 #include "StardictDictionary.h"
@@ -86,6 +87,12 @@ int usage() {
     return 2;
 }
 
+// The rows' characters that may wait for the thread that writes them: 32 MB. The import's
+// reading and converting runs ahead of the writing by at most this much.
+constexpr std::size_t kMaxWaitingCharacters = 16 * 1024 * 1024;
+
+// The rows of table Dict, written, and read for the searches, on a thread of their own beside
+// the import's reading and converting of the dictionaries.
 class Rows {
 public:
     // The database is written to `temporary` as its pages fill.
@@ -107,26 +114,14 @@ public:
             else
                 out_.clear();
         }
-        row_[0] = jet::Value(); // the next AutoNumber
-        row_[1].kind = jet::Value::Kind::Text;
-        row_[1].text = std::move(entry.term);
-        row_[2] = jet::Value();
-        if (entry.definition) {
-            row_[2].kind = jet::Value::Kind::Text;
-            row_[2].text = std::move(*entry.definition);
-        }
-        writer_.addRow(table_, row_);
-        // The row is encoded: its texts go on to the searches' thread, uncopied.
-        entry.term = std::move(row_[1].text);
-        if (entry.definition)
-            *entry.definition = std::move(row_[2].text);
-        search_.add(rowCount_++, std::move(entry));
+        queue_.push(rowCount_++, std::move(entry));
     }
     jet::JetWriter& writer() { return writer_; }
     // The file the pages went to so far, or a closed stream.
     std::ofstream& out() { return out_; }
     // The tables of the searches, once every row is in.
     void finishSearch(const std::vector<std::u16string>& sourceNames, ImportProgress& progress) {
+        queue_.finish();
         progress.phase("writing the search tables");
         search_.write(writer_, sourceNames);
         const SearchTables::FormsSummary& forms = search_.formsSummary();
@@ -138,6 +133,24 @@ public:
     }
 
 private:
+    // On the queue's thread: the row into the database, then into the searches' tables.
+    void write(std::uint32_t row, DictionaryEntry& entry) {
+        row_[0] = jet::Value(); // the next AutoNumber
+        row_[1].kind = jet::Value::Kind::Text;
+        row_[1].text = std::move(entry.term);
+        row_[2] = jet::Value();
+        if (entry.definition) {
+            row_[2].kind = jet::Value::Kind::Text;
+            row_[2].text = std::move(*entry.definition);
+        }
+        writer_.addRow(table_, row_);
+        // Encoded: the texts go on to the searches, uncopied.
+        entry.term = std::move(row_[1].text);
+        if (entry.definition)
+            *entry.definition = std::move(row_[2].text);
+        search_.add(row, entry);
+    }
+
     // Dictionaries are mostly Latin-1 with other characters here and there: compressed, every
     // text takes about half the room.
     static jet::WriterOptions options() {
@@ -155,6 +168,10 @@ private:
     std::uint32_t rowCount_ = 0;
     std::size_t table_;
     std::vector<jet::Value> row_;
+    // Last, so that its thread ends before what it uses goes. Until finishSearch() has waited
+    // for it, it alone touches the writer, the searches and `row_`.
+    RowQueue queue_{[this](std::uint32_t row, DictionaryEntry& entry) { write(row, entry); },
+                    kMaxWaitingCharacters};
 };
 
 // Reads dictionaries named in pairs (dictd's index, data) or one by one (StarDict's

@@ -7,7 +7,8 @@
 
 namespace {
 
-using Lines = std::vector<std::u16string>;
+// Views into the entry's text: a page is converted without a copy of each line.
+using Lines = std::vector<std::u16string_view>;
 
 void appendEscaped(std::u16string& out, char16_t c) {
     switch (c) {
@@ -28,18 +29,25 @@ void appendEscaped(std::u16string& out, char16_t c) {
     }
 }
 
-bool isBlank(const std::u16string& line) {
+void appendEscaped(std::u16string& out, std::u16string_view text) {
+    for (const char16_t c : text)
+        appendEscaped(out, c);
+}
+
+bool isBlank(std::u16string_view line) {
     return std::all_of(line.begin(), line.end(),
                        [](char16_t c) { return c == u' ' || c == u'\t'; });
 }
 
-std::u16string withoutIndent(const std::u16string& line, std::size_t columns) {
+// `line` less `columns` of its indent, appended to `out`.
+void appendWithoutIndent(std::u16string& out, std::u16string_view line, std::size_t columns) {
     std::size_t column = 0, at = 0;
     while (at < line.size() && column < columns && (line[at] == u' ' || line[at] == u'\t')) {
         column = line[at] == u' ' ? column + 1 : (column / 8 + 1) * 8;
         ++at;
     }
-    return std::u16string(column > columns ? column - columns : 0, u' ') + line.substr(at);
+    out.append(column > columns ? column - columns : 0, u' ');
+    out.append(line.substr(at));
 }
 
 // Runs of white space as one space, none at either end, in `out` (whose buffer is reused).
@@ -107,16 +115,20 @@ bool mayBeReference(std::u16string_view content) {
             addressReference(collapsed(content), address, label));
 }
 
-// Appended piece by piece: GCC's -Wrestrict misreads u"{" + text + u"}" when inlined.
-std::u16string braced(const std::u16string& content) {
-    std::u16string out(1, u'{');
-    out += escapeHtml(content);
+void appendBraced(std::u16string& out, std::u16string_view content) {
+    out += u'{';
+    appendEscaped(out, content);
     out += u'}';
-    return out;
 }
 
-std::u16string link(const std::u16string& target, const std::u16string& label) {
-    return u"<a href=\"" + escapeHtml(target) + u"\">" + escapeHtml(label) + u"</a>";
+// A link to `target` (a term of the glossary when `local`) appended to `out`.
+void appendLink(std::u16string& out, std::u16string_view target, std::u16string_view label,
+                bool local = false) {
+    out += local ? u"<a href=\"#" : u"<a href=\"";
+    appendEscaped(out, target);
+    out += u"\">";
+    appendEscaped(out, label);
+    out += u"</a>";
 }
 
 class Inline {
@@ -143,11 +155,12 @@ public:
                     close - at - 1 <= kLongestReference &&
                     mayBeReference(text.substr(at + 1, close - at - 1))) {
                     const std::u16string_view content = text.substr(at + 1, close - at - 1);
-                    const std::u16string made = reference(collapsed(content));
-                    if (preformatted && made.compare(0, 2, u"<a") != 0)
-                        out += braced(std::u16string(content));
-                    else
-                        out += made;
+                    collapse(content, content_);
+                    const std::size_t before = out.size();
+                    if (!appendReference(out, content_) && preformatted) {
+                        out.resize(before);
+                        appendBraced(out, content);
+                    }
                     at = close + 1;
                     continue;
                 }
@@ -162,8 +175,8 @@ public:
                 while (end > at && std::u16string_view(u".,;:!?)]'").find(text[end - 1]) !=
                                        std::u16string_view::npos)
                     --end;
-                const std::u16string address(text.substr(at, end - at));
-                out += link(address, address);
+                const std::u16string_view address = text.substr(at, end - at);
+                appendLink(out, address, address);
                 at = end;
                 continue;
             }
@@ -173,23 +186,32 @@ public:
     }
 
 private:
-    // {term}, {label (address)} or {(address)}.
-    std::u16string reference(const std::u16string& content) const {
+    // {term}, {label (address)} or {(address)}, appended to `out`: whether it made a link.
+    bool appendReference(std::u16string& out, const std::u16string& content) const {
         std::u16string address, label;
         if (addressReference(content, address, label)) {
-            if (!opensInViewer(address))
-                return escapeHtml(content); // as written
-            return link(address, label.empty() ? address : label);
+            if (!opensInViewer(address)) {
+                appendEscaped(out, content); // as written
+                return false;
+            }
+            appendLink(out, address, label.empty() ? address : label);
+            return true;
         }
-        if (braces_ == Braces::Labels)
-            return braced(content);
-        if (!content.empty() && isTerm_(content))
-            return link(u"#" + content, content);
-        return escapeHtml(content);
+        if (braces_ == Braces::Labels) {
+            appendBraced(out, content);
+            return false;
+        }
+        if (!content.empty() && isTerm_(content)) {
+            appendLink(out, content, content, true);
+            return true;
+        }
+        appendEscaped(out, content);
+        return false;
     }
 
     const std::function<bool(const std::u16string&)>& isTerm_;
     Braces braces_;
+    mutable std::u16string content_; // a reference's collapsed text, its buffer reused
 };
 
 // A cross-reference broken over lines is put on one line, with one blank where it was broken
@@ -243,10 +265,10 @@ Lines splitLines(std::u16string_view text) {
         std::size_t end = text.find(u'\n', start);
         if (end == std::u16string::npos)
             end = text.size();
-        std::u16string line(text.substr(start, end - start));
+        std::u16string_view line = text.substr(start, end - start);
         if (!line.empty() && line.back() == u'\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
+            line.remove_suffix(1);
+        lines.push_back(line);
         start = end + 1;
     }
     return lines;
@@ -265,16 +287,28 @@ std::u16string referenceTarget(const std::u16string& content) {
 std::u16string escapeHtml(const std::u16string& text) {
     std::u16string out;
     out.reserve(text.size());
-    for (const char16_t c : text)
-        appendEscaped(out, c);
+    appendEscaped(out, text);
     return out;
+}
+
+void appendEscapedHtml(std::u16string& out, std::u16string_view text) {
+    appendEscaped(out, text);
 }
 
 std::u16string plainToHtml(const std::u16string& text,
                            const std::function<bool(const std::u16string&)>& isTerm, Braces braces,
                            std::size_t wrapWidth) {
+    std::u16string html;
+    appendPlainToHtml(html, text, isTerm, braces, wrapWidth);
+    return html;
+}
+
+void appendPlainToHtml(std::u16string& html, std::u16string_view text,
+                       const std::function<bool(const std::u16string&)>& isTerm, Braces braces,
+                       std::size_t wrapWidth) {
     std::u16string joined;
-    Lines lines = splitLines(joinBrokenReferences(text, joined) ? joined : text);
+    Lines lines =
+        splitLines(joinBrokenReferences(text, joined) ? std::u16string_view(joined) : text);
     while (!lines.empty() && isBlank(lines.back()))
         lines.pop_back();
     // The entry's text stands where most of its blocks start (of equally many, the lesser
@@ -296,8 +330,8 @@ std::u16string plainToHtml(const std::u16string& text,
             base = indent;
     }
     const Inline inlineText(isTerm, braces);
-    std::u16string html, paragraph, line;
-    const std::u16string* previous = nullptr; // the paragraph's last line
+    std::u16string paragraph, line;
+    const std::u16string_view* previous = nullptr; // the paragraph's last line
     auto endParagraph = [&] {
         if (!paragraph.empty()) {
             html += u"<p>";
@@ -370,19 +404,21 @@ std::u16string plainToHtml(const std::u16string& text,
                     layout::isVerse(lines, from, quoted, wrapWidth) ? Quoted::Verse : Quoted::Prose;
                 for (std::size_t k = from; k < quoted; ++k)
                     addLine(k, kind);
-                html += u"<blockquote><p>" + paragraph + u"</p></blockquote>";
+                html += u"<blockquote><p>";
+                html += paragraph;
+                html += u"</p></blockquote>";
                 paragraph.clear();
                 previous = nullptr;
                 from = quoted;
             }
-            const Lines part(lines.begin() + static_cast<std::ptrdiff_t>(from),
-                             lines.begin() + static_cast<std::ptrdiff_t>(to));
-            if (layout::keepsColumns(part, wrapWidth)) {
+            if (layout::keepsColumns(lines, from, to, wrapWidth)) {
                 endParagraph();
                 // The blank lines between two such parts belong to the block.
-                for (std::size_t k = block.empty() ? from : blockEnd; k < to; ++k)
-                    block +=
-                        (k > from || !block.empty() ? u"\n" : u"") + withoutIndent(lines[k], base);
+                for (std::size_t k = block.empty() ? from : blockEnd; k < to; ++k) {
+                    if (k > from || !block.empty())
+                        block += u'\n';
+                    appendWithoutIndent(block, lines[k], base);
+                }
                 blockEnd = to;
             } else if (from < to) {
                 endBlock();
@@ -397,5 +433,4 @@ std::u16string plainToHtml(const std::u16string& text,
         i = end;
     }
     endParagraph();
-    return html;
 }

@@ -81,22 +81,28 @@ std::u16string rowPage(const std::vector<std::uint32_t>& here, const Entries& en
                 if (!part.html.empty())
                     part.html += articles::kEntrySeparator;
                 const std::u16string_view wholeTerm = entries.wholeTerm(entry);
-                if (!wholeTerm.empty())
-                    part.html += u"<p>" + escapeHtml(std::u16string(wholeTerm)) + u"</p>";
-                std::u16string text = entry.description ? source.description
-                                                        : source.decode(entry.offset, entry.length);
+                if (!wholeTerm.empty()) {
+                    part.html += u"<p>";
+                    appendEscapedHtml(part.html, wholeTerm);
+                    part.html += u"</p>";
+                }
+                const std::u16string decoded = entry.description
+                                                   ? std::u16string()
+                                                   : source.decode(entry.offset, entry.length);
+                const std::u16string_view text =
+                    entry.description ? std::u16string_view(source.description) : decoded;
                 if (source.html && !entry.description) {
                     part.html += text;
                 } else {
                     // The headword phrase on a line of its own, its wrapped lines joined.
                     const std::size_t heading = entry.heading ? layout::headingLength(text) : 0;
                     if (heading != 0) {
-                        std::u16string line = text.substr(0, heading);
+                        std::u16string line(text.substr(0, heading));
                         std::replace(line.begin(), line.end(), u'\n', u' ');
-                        part.html += plainToHtml(line, isTerm, braces[number]);
-                        text.erase(0, heading);
+                        appendPlainToHtml(part.html, line, isTerm, braces[number]);
                     }
-                    part.html += plainToHtml(text, isTerm, braces[number], widths[number]);
+                    appendPlainToHtml(part.html, text.substr(heading), isTerm, braces[number],
+                                      widths[number]);
                 }
             }
             if (!part.html.empty()) {

@@ -58,16 +58,20 @@ Braces bracesOf(const Source& source, std::uint32_t number, const Terms& terms) 
 // The page of one term's entries (numbers in `entries`, in order): each dictionary's entries
 // under the term itself, then those that only mention it, one part each.
 std::u16string rowPage(const std::vector<std::uint32_t>& here, const Entries& entries,
-                       const std::vector<Source>& sources,
+                       const std::vector<Source>& sources, const Terms& terms,
                        const std::function<bool(const std::u16string&)>& isTerm,
                        const std::vector<Braces>& braces, const std::vector<std::size_t>& widths,
                        bool marked, std::vector<DictionaryEntry::Part>& rowParts) {
     std::vector<std::uint32_t> sourcesHere;
     for (const std::uint32_t number : here) {
-        const std::uint32_t source = entries[number].source;
+        const Entry& entry = entries[number];
+        const std::uint32_t source = entry.source;
         if (std::find(sourcesHere.begin(), sourcesHere.end(), source) == sourcesHere.end())
             sourcesHere.push_back(source);
+        if (!entry.description && !sources[source].html && braces[source] == Braces::References)
+            terms.expect(std::string_view(sources[source].data).substr(entry.offset, entry.length));
     }
+    terms.prefetch();
     std::vector<articles::Part> parts;
     std::vector<std::uint32_t> partSources;
     for (const std::uint32_t number : sourcesHere) {
@@ -240,7 +244,7 @@ void importDictd(std::vector<DictdInput> dictionaries,
                 std::count(folded.begin(), folded.end(), folded[r]) > 1 && !folded[r].empty();
             row.term = entries.term(entries[order[start]]);
             row.definition =
-                rowPage(here, entries, sources, isTerm, braces, widths, joined, row.parts);
+                rowPage(here, entries, sources, terms, isTerm, braces, widths, joined, row.parts);
             counts.entries += here.size();
             ++counts.rows;
             each(row);

@@ -3,6 +3,7 @@
 #include "TextLayout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -52,24 +53,41 @@ void appendWithoutIndent(std::u16string& out, std::u16string_view line, std::siz
 
 // Runs of white space as one space, none at either end, in `out` (whose buffer is reused).
 void collapse(std::u16string_view text, std::u16string& out) {
-    out.clear();
+    // Written through a pointer: appended a character at a time, the checks of its capacity
+    // cost more than the copy.
+    out.resize(text.size());
+    char16_t* const begin = out.data();
+    char16_t* end = begin;
     for (const char16_t c : text) {
         const bool space = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-        if (space) {
-            if (!out.empty() && out.back() != u' ')
-                out += u' ';
-        } else {
-            out += c;
-        }
+        if (!space)
+            *end++ = c;
+        else if (end != begin && end[-1] != u' ')
+            *end++ = u' ';
     }
-    if (!out.empty() && out.back() == u' ')
-        out.pop_back();
+    if (end != begin && end[-1] == u' ')
+        --end;
+    out.resize(static_cast<std::size_t>(end - begin));
 }
 
 std::u16string collapsed(std::u16string_view text) {
     std::u16string out;
     collapse(text, out);
     return out;
+}
+
+// Where the next character that inline text treats apart stands ('{', the 'h' of an address,
+// one to escape), else the end: one bit tested a character, where find_first_of compares each
+// with the whole list.
+std::size_t nextSpecial(std::u16string_view text, std::size_t at) {
+    constexpr std::uint64_t kLow = 1ull << u'&' | 1ull << u'<' | 1ull << u'>' | 1ull << u'"';
+    constexpr std::uint64_t kHigh = 1ull << (u'{' - 64) | 1ull << (u'h' - 64);
+    for (; at < text.size(); ++at) {
+        const char16_t c = text[at];
+        if (c < 64 ? (kLow >> c & 1) != 0 : c < 128 && (kHigh >> (c - 64) & 1) != 0)
+            break;
+    }
+    return at;
 }
 
 // Asked at every character of every page: the first letter rules out nearly all.
@@ -141,8 +159,7 @@ public:
     void append(std::u16string& out, std::u16string_view text, bool preformatted = false) const {
         for (std::size_t at = 0; at < text.size();) {
             // Most of a page is none of these: copied a run at a time.
-            const std::size_t plain = text.find_first_of(u"{h&<>\"", at);
-            const std::size_t runEnd = plain == std::u16string_view::npos ? text.size() : plain;
+            const std::size_t runEnd = nextSpecial(text, at);
             out.append(text.substr(at, runEnd - at));
             at = runEnd;
             if (at == text.size())

@@ -151,8 +151,9 @@ void appendLink(std::u16string& out, std::u16string_view target, std::u16string_
 
 class Inline {
 public:
-    Inline(const std::function<bool(const std::u16string&)>& isTerm, Braces braces)
-        : isTerm_(isTerm), braces_(braces) {}
+    Inline(const std::function<bool(const std::u16string&)>& isTerm, Braces braces,
+           std::u16string& content)
+        : isTerm_(isTerm), braces_(braces), content_(content) {}
 
     // Appends escaped text with its cross-references and addresses as links to `out`. In
     // preformatted text (a program, often) braces that make no link stay.
@@ -228,7 +229,7 @@ private:
 
     const std::function<bool(const std::u16string&)>& isTerm_;
     Braces braces_;
-    mutable std::u16string content_; // a reference's collapsed text, its buffer reused
+    std::u16string& content_; // a reference's collapsed text
 };
 
 // A cross-reference broken over lines is put on one line, with one blank where it was broken
@@ -275,8 +276,8 @@ bool joinBrokenReferences(std::u16string_view text, std::u16string& out) {
     return true;
 }
 
-Lines splitLines(std::u16string_view text) {
-    Lines lines;
+void splitLines(std::u16string_view text, Lines& lines) {
+    lines.clear();
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find(u'\n', start);
@@ -288,8 +289,15 @@ Lines splitLines(std::u16string_view text) {
         lines.push_back(line);
         start = end + 1;
     }
-    return lines;
 }
+
+// What a page is made in, kept from one call to the next: an import converts a million texts,
+// and allocating these for each cost more than some of the work.
+struct Buffers {
+    std::u16string joined, paragraph, line, block, content;
+    Lines lines;
+    std::vector<std::size_t> starts, widths;
+};
 
 } // namespace
 
@@ -323,16 +331,19 @@ std::u16string plainToHtml(const std::u16string& text,
 void appendPlainToHtml(std::u16string& html, std::u16string_view text,
                        const std::function<bool(const std::u16string&)>& isTerm, Braces braces,
                        std::size_t wrapWidth) {
-    std::u16string joined;
-    Lines lines =
-        splitLines(joinBrokenReferences(text, joined) ? std::u16string_view(joined) : text);
+    thread_local Buffers buffers;
+    std::u16string& joined = buffers.joined;
+    joined.clear();
+    Lines& lines = buffers.lines;
+    splitLines(joinBrokenReferences(text, joined) ? std::u16string_view(joined) : text, lines);
     while (!lines.empty() && isBlank(lines.back()))
         lines.pop_back();
     // The entry's text stands where most of its blocks start (of equally many, the lesser
     // indent, but never the margin, where headwords stand): a headword's line, lines wrapped
     // back to the margin and a stray address there do not move it. Lines at or left of it are
     // text; lines further in, blocks.
-    std::vector<std::size_t> starts;
+    std::vector<std::size_t>& starts = buffers.starts;
+    starts.clear();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!isBlank(lines[i]) && (i == 0 || isBlank(lines[i - 1]))) {
             const std::size_t indent = std::min<std::size_t>(layout::indentOf(lines[i]), 64);
@@ -346,8 +357,9 @@ void appendPlainToHtml(std::u16string& html, std::u16string_view text,
         if (starts[indent] > starts[base] || (starts[indent] == starts[base] && base <= 1))
             base = indent;
     }
-    const Inline inlineText(isTerm, braces);
-    std::u16string paragraph, line;
+    const Inline inlineText(isTerm, braces, buffers.content);
+    std::u16string &paragraph = buffers.paragraph, &line = buffers.line;
+    paragraph.clear();
     const std::u16string_view* previous = nullptr; // the paragraph's last line
     auto endParagraph = [&] {
         if (!paragraph.empty()) {
@@ -360,7 +372,8 @@ void appendPlainToHtml(std::u16string& html, std::u16string_view text,
     };
     // A wrapped line goes on its paragraph; a line ended on purpose, a numbered sense or an
     // example starts a line of its own.
-    const std::vector<std::size_t> widths = layout::paragraphWidths(lines, wrapWidth);
+    std::vector<std::size_t>& widths = buffers.widths;
+    layout::paragraphWidths(lines, wrapWidth, widths);
     // In a quotation a source goes on its line; in verse, nothing else does.
     enum class Quoted { No, Prose, Verse };
     auto addLine = [&](std::size_t k, Quoted quoted = Quoted::No) {
@@ -374,7 +387,8 @@ void appendPlainToHtml(std::u16string& html, std::u16string_view text,
         inlineText.append(paragraph, line);
         previous = &lines[k];
     };
-    std::u16string block;     // preformatted lines not yet written
+    std::u16string& block = buffers.block; // preformatted lines not yet written
+    block.clear();
     std::size_t blockEnd = 0; // the line after its last
     auto endBlock = [&] {
         if (!block.empty()) {

@@ -157,11 +157,11 @@ bool continues(std::u16string_view previous, std::u16string_view next, std::size
     return widthOf(previous) + 1 + word > wrapWidth;
 }
 
-std::vector<std::size_t> paragraphWidths(const std::vector<std::u16string_view>& lines,
-                                         std::size_t wrapWidth) {
-    std::vector<std::size_t> widths(lines.size(), wrapWidth);
+void paragraphWidths(const std::vector<std::u16string_view>& lines, std::size_t wrapWidth,
+                     std::vector<std::size_t>& widths) {
+    widths.assign(lines.size(), wrapWidth);
     if (wrapWidth == kWrappedAnywhere || wrapWidth == kNotWrapped)
-        return widths;
+        return;
     for (std::size_t start = 0; start < lines.size();) {
         std::size_t end = start, widest = 0;
         for (; end < lines.size() && widthOf(lines[end]) > 0; ++end)
@@ -172,7 +172,6 @@ std::vector<std::size_t> paragraphWidths(const std::vector<std::u16string_view>&
         }
         start = std::max(end, start + 1);
     }
-    return widths;
 }
 
 std::size_t headingLength(std::u16string_view text) {

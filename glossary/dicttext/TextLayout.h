@@ -43,9 +43,10 @@ bool continues(std::u16string_view previous, std::u16string_view next, std::size
 
 // The width each line was wrapped at: the dictionary's, or narrower where the lines between
 // two blank ones keep to a narrower column of their own (FOLDOC's entries come from many hands),
-// as long as it is near the dictionary's (short lines ended on purpose set no column).
-std::vector<std::size_t> paragraphWidths(const std::vector<std::u16string_view>& lines,
-                                         std::size_t wrapWidth);
+// as long as it is near the dictionary's (short lines ended on purpose set no column). In
+// `widths`, whose buffer is reused.
+void paragraphWidths(const std::vector<std::u16string_view>& lines, std::size_t wrapWidth,
+                     std::vector<std::size_t>& widths);
 
 // Ding writes an entry's headword phrase first, wrapped, its lines after the first indented by
 // one blank (or none), and the translation below further in; the Jargon File so its

@@ -1,5 +1,6 @@
 #include "PlainToHtml.h"
 
+#include "InlineText.h"
 #include "TextLayout.h"
 
 #include <algorithm>
@@ -7,190 +8,32 @@
 
 namespace {
 
-using Lines = std::vector<std::u16string>;
+using inlinetext::addressReference;
+using inlinetext::appendEscaped;
+using inlinetext::collapse;
+using inlinetext::collapsed;
+using inlinetext::Inline;
+using inlinetext::kLongestReference;
+using inlinetext::mayBeReference;
 
-void appendEscaped(std::u16string& out, char16_t c) {
-    switch (c) {
-    case u'&':
-        out += u"&amp;";
-        break;
-    case u'<':
-        out += u"&lt;";
-        break;
-    case u'>':
-        out += u"&gt;";
-        break;
-    case u'"':
-        out += u"&quot;";
-        break;
-    default:
-        out += c;
-    }
-}
+// Views into the entry's text: a page is converted without a copy of each line.
+using Lines = std::vector<std::u16string_view>;
 
-bool isBlank(const std::u16string& line) {
+bool isBlank(std::u16string_view line) {
     return std::all_of(line.begin(), line.end(),
                        [](char16_t c) { return c == u' ' || c == u'\t'; });
 }
 
-std::u16string withoutIndent(const std::u16string& line, std::size_t columns) {
+// `line` less `columns` of its indent, appended to `out`.
+void appendWithoutIndent(std::u16string& out, std::u16string_view line, std::size_t columns) {
     std::size_t column = 0, at = 0;
     while (at < line.size() && column < columns && (line[at] == u' ' || line[at] == u'\t')) {
         column = line[at] == u' ' ? column + 1 : (column / 8 + 1) * 8;
         ++at;
     }
-    return std::u16string(column > columns ? column - columns : 0, u' ') + line.substr(at);
+    out.append(column > columns ? column - columns : 0, u' ');
+    out.append(line.substr(at));
 }
-
-// Runs of white space as one space, none at either end, in `out` (whose buffer is reused).
-void collapse(std::u16string_view text, std::u16string& out) {
-    out.clear();
-    for (const char16_t c : text) {
-        const bool space = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-        if (space) {
-            if (!out.empty() && out.back() != u' ')
-                out += u' ';
-        } else {
-            out += c;
-        }
-    }
-    if (!out.empty() && out.back() == u' ')
-        out.pop_back();
-}
-
-std::u16string collapsed(std::u16string_view text) {
-    std::u16string out;
-    collapse(text, out);
-    return out;
-}
-
-// Asked at every character of every page: the first letter rules out nearly all.
-bool startsWithAddress(std::u16string_view text, std::size_t at) {
-    return at < text.size() && text[at] == u'h' &&
-           (text.compare(at, 7, u"http://") == 0 || text.compare(at, 8, u"https://") == 0);
-}
-
-bool isAddress(const std::u16string& text) {
-    for (const char16_t* scheme : {u"http://", u"https://", u"ftp://", u"mailto:", u"news:"}) {
-        const std::u16string prefix = scheme;
-        if (text.size() > prefix.size() && text.compare(0, prefix.size(), prefix) == 0)
-            return text.find(u' ') == std::u16string::npos;
-    }
-    return false;
-}
-
-// Only these does the viewer open; any other address is shown as text.
-bool opensInViewer(const std::u16string& address) {
-    return startsWithAddress(address, 0) || address.compare(0, 7, u"mailto:") == 0;
-}
-
-// {label (address)} or {(address)}: the address and the label, or nothing.
-bool addressReference(const std::u16string& content, std::u16string& address,
-                      std::u16string& label) {
-    if (content.empty() || content.back() != u')')
-        return false;
-    const std::size_t open = content.rfind(u'(');
-    if (open == std::u16string::npos)
-        return false;
-    address = content.substr(open + 1, content.size() - open - 2);
-    label = collapsed(content.substr(0, open));
-    return isAddress(address);
-}
-
-constexpr std::size_t kLongestReference = 200;
-
-// Braces around what reads as code (in a program's text, say) are no cross-reference.
-bool mayBeReference(std::u16string_view content) {
-    std::u16string address, label;
-    return !content.empty() && content.size() <= kLongestReference &&
-           (content.find_first_of(u";=\"{") == std::u16string::npos ||
-            addressReference(collapsed(content), address, label));
-}
-
-// Appended piece by piece: GCC's -Wrestrict misreads u"{" + text + u"}" when inlined.
-std::u16string braced(const std::u16string& content) {
-    std::u16string out(1, u'{');
-    out += escapeHtml(content);
-    out += u'}';
-    return out;
-}
-
-std::u16string link(const std::u16string& target, const std::u16string& label) {
-    return u"<a href=\"" + escapeHtml(target) + u"\">" + escapeHtml(label) + u"</a>";
-}
-
-class Inline {
-public:
-    Inline(const std::function<bool(const std::u16string&)>& isTerm, Braces braces)
-        : isTerm_(isTerm), braces_(braces) {}
-
-    // Appends escaped text with its cross-references and addresses as links to `out`. In
-    // preformatted text (a program, often) braces that make no link stay.
-    void append(std::u16string& out, std::u16string_view text, bool preformatted = false) const {
-        for (std::size_t at = 0; at < text.size();) {
-            // Most of a page is none of these: copied a run at a time.
-            const std::size_t plain = text.find_first_of(u"{h&<>\"", at);
-            const std::size_t runEnd = plain == std::u16string_view::npos ? text.size() : plain;
-            out.append(text.substr(at, runEnd - at));
-            at = runEnd;
-            if (at == text.size())
-                break;
-            if (text[at] == u'{') {
-                // The next brace either way: each search ends where the next may start, so an
-                // unmatched brace costs no second pass over the text.
-                const std::size_t close = text.find_first_of(u"{}", at + 1);
-                if (close != std::u16string_view::npos && text[close] == u'}' &&
-                    close - at - 1 <= kLongestReference &&
-                    mayBeReference(text.substr(at + 1, close - at - 1))) {
-                    const std::u16string_view content = text.substr(at + 1, close - at - 1);
-                    const std::u16string made = reference(collapsed(content));
-                    if (preformatted && made.compare(0, 2, u"<a") != 0)
-                        out += braced(std::u16string(content));
-                    else
-                        out += made;
-                    at = close + 1;
-                    continue;
-                }
-            }
-            if (startsWithAddress(text, at)) {
-                std::size_t end = at;
-                while (end < text.size() && text[end] > u' ' && text[end] != u'<' &&
-                       text[end] != u'>' && text[end] != u'"' && text[end] != u'{' &&
-                       text[end] != u'}')
-                    ++end;
-                // Punctuation after an address belongs to the sentence.
-                while (end > at && std::u16string_view(u".,;:!?)]'").find(text[end - 1]) !=
-                                       std::u16string_view::npos)
-                    --end;
-                const std::u16string address(text.substr(at, end - at));
-                out += link(address, address);
-                at = end;
-                continue;
-            }
-            appendEscaped(out, text[at]);
-            ++at;
-        }
-    }
-
-private:
-    // {term}, {label (address)} or {(address)}.
-    std::u16string reference(const std::u16string& content) const {
-        std::u16string address, label;
-        if (addressReference(content, address, label)) {
-            if (!opensInViewer(address))
-                return escapeHtml(content); // as written
-            return link(address, label.empty() ? address : label);
-        }
-        if (braces_ == Braces::Labels)
-            return braced(content);
-        if (!content.empty() && isTerm_(content))
-            return link(u"#" + content, content);
-        return escapeHtml(content);
-    }
-
-    const std::function<bool(const std::u16string&)>& isTerm_;
-    Braces braces_;
-};
 
 // A cross-reference broken over lines is put on one line, with one blank where it was broken
 // (none after a hyphen that ends a line), so that no line of it falls into a paragraph and another
@@ -236,21 +79,28 @@ bool joinBrokenReferences(std::u16string_view text, std::u16string& out) {
     return true;
 }
 
-Lines splitLines(std::u16string_view text) {
-    Lines lines;
+void splitLines(std::u16string_view text, Lines& lines) {
+    lines.clear();
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find(u'\n', start);
         if (end == std::u16string::npos)
             end = text.size();
-        std::u16string line(text.substr(start, end - start));
+        std::u16string_view line = text.substr(start, end - start);
         if (!line.empty() && line.back() == u'\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
+            line.remove_suffix(1);
+        lines.push_back(line);
         start = end + 1;
     }
-    return lines;
 }
+
+// What a page is made in, kept from one call to the next: an import converts a million texts,
+// and allocating these for each cost more than some of the work.
+struct Buffers {
+    std::u16string joined, paragraph, line, block, content;
+    Lines lines;
+    std::vector<std::size_t> starts, widths;
+};
 
 } // namespace
 
@@ -265,23 +115,38 @@ std::u16string referenceTarget(const std::u16string& content) {
 std::u16string escapeHtml(const std::u16string& text) {
     std::u16string out;
     out.reserve(text.size());
-    for (const char16_t c : text)
-        appendEscaped(out, c);
+    appendEscaped(out, text);
     return out;
+}
+
+void appendEscapedHtml(std::u16string& out, std::u16string_view text) {
+    appendEscaped(out, text);
 }
 
 std::u16string plainToHtml(const std::u16string& text,
                            const std::function<bool(const std::u16string&)>& isTerm, Braces braces,
                            std::size_t wrapWidth) {
-    std::u16string joined;
-    Lines lines = splitLines(joinBrokenReferences(text, joined) ? joined : text);
+    std::u16string html;
+    appendPlainToHtml(html, text, isTerm, braces, wrapWidth);
+    return html;
+}
+
+void appendPlainToHtml(std::u16string& html, std::u16string_view text,
+                       const std::function<bool(const std::u16string&)>& isTerm, Braces braces,
+                       std::size_t wrapWidth) {
+    thread_local Buffers buffers;
+    std::u16string& joined = buffers.joined;
+    joined.clear();
+    Lines& lines = buffers.lines;
+    splitLines(joinBrokenReferences(text, joined) ? std::u16string_view(joined) : text, lines);
     while (!lines.empty() && isBlank(lines.back()))
         lines.pop_back();
     // The entry's text stands where most of its blocks start (of equally many, the lesser
     // indent, but never the margin, where headwords stand): a headword's line, lines wrapped
     // back to the margin and a stray address there do not move it. Lines at or left of it are
     // text; lines further in, blocks.
-    std::vector<std::size_t> starts;
+    std::vector<std::size_t>& starts = buffers.starts;
+    starts.clear();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!isBlank(lines[i]) && (i == 0 || isBlank(lines[i - 1]))) {
             const std::size_t indent = std::min<std::size_t>(layout::indentOf(lines[i]), 64);
@@ -295,9 +160,10 @@ std::u16string plainToHtml(const std::u16string& text,
         if (starts[indent] > starts[base] || (starts[indent] == starts[base] && base <= 1))
             base = indent;
     }
-    const Inline inlineText(isTerm, braces);
-    std::u16string html, paragraph, line;
-    const std::u16string* previous = nullptr; // the paragraph's last line
+    const Inline inlineText(isTerm, braces, buffers.content);
+    std::u16string &paragraph = buffers.paragraph, &line = buffers.line;
+    paragraph.clear();
+    const std::u16string_view* previous = nullptr; // the paragraph's last line
     auto endParagraph = [&] {
         if (!paragraph.empty()) {
             html += u"<p>";
@@ -309,7 +175,8 @@ std::u16string plainToHtml(const std::u16string& text,
     };
     // A wrapped line goes on its paragraph; a line ended on purpose, a numbered sense or an
     // example starts a line of its own.
-    const std::vector<std::size_t> widths = layout::paragraphWidths(lines, wrapWidth);
+    std::vector<std::size_t>& widths = buffers.widths;
+    layout::paragraphWidths(lines, wrapWidth, widths);
     // In a quotation a source goes on its line; in verse, nothing else does.
     enum class Quoted { No, Prose, Verse };
     auto addLine = [&](std::size_t k, Quoted quoted = Quoted::No) {
@@ -323,7 +190,8 @@ std::u16string plainToHtml(const std::u16string& text,
         inlineText.append(paragraph, line);
         previous = &lines[k];
     };
-    std::u16string block;     // preformatted lines not yet written
+    std::u16string& block = buffers.block; // preformatted lines not yet written
+    block.clear();
     std::size_t blockEnd = 0; // the line after its last
     auto endBlock = [&] {
         if (!block.empty()) {
@@ -370,19 +238,21 @@ std::u16string plainToHtml(const std::u16string& text,
                     layout::isVerse(lines, from, quoted, wrapWidth) ? Quoted::Verse : Quoted::Prose;
                 for (std::size_t k = from; k < quoted; ++k)
                     addLine(k, kind);
-                html += u"<blockquote><p>" + paragraph + u"</p></blockquote>";
+                html += u"<blockquote><p>";
+                html += paragraph;
+                html += u"</p></blockquote>";
                 paragraph.clear();
                 previous = nullptr;
                 from = quoted;
             }
-            const Lines part(lines.begin() + static_cast<std::ptrdiff_t>(from),
-                             lines.begin() + static_cast<std::ptrdiff_t>(to));
-            if (layout::keepsColumns(part, wrapWidth)) {
+            if (layout::keepsColumns(lines, from, to, wrapWidth)) {
                 endParagraph();
                 // The blank lines between two such parts belong to the block.
-                for (std::size_t k = block.empty() ? from : blockEnd; k < to; ++k)
-                    block +=
-                        (k > from || !block.empty() ? u"\n" : u"") + withoutIndent(lines[k], base);
+                for (std::size_t k = block.empty() ? from : blockEnd; k < to; ++k) {
+                    if (k > from || !block.empty())
+                        block += u'\n';
+                    appendWithoutIndent(block, lines[k], base);
+                }
                 blockEnd = to;
             } else if (from < to) {
                 endBlock();
@@ -397,5 +267,4 @@ std::u16string plainToHtml(const std::u16string& text,
         i = end;
     }
     endParagraph();
-    return html;
 }

@@ -24,9 +24,16 @@ std::u16string plainToHtml(const std::u16string& text,
                            Braces braces = Braces::References,
                            std::size_t wrapWidth = layout::kWrappedAnywhere);
 
+// The same page appended to `html`: a row of many entries is written without a copy of each.
+void appendPlainToHtml(std::u16string& html, std::u16string_view text,
+                       const std::function<bool(const std::u16string&)>& isTerm,
+                       Braces braces = Braces::References,
+                       std::size_t wrapWidth = layout::kWrappedAnywhere);
+
 // The term that braces around `content` name, when they may be a cross-reference to one (not
 // an address, not program text); else empty.
 std::u16string referenceTarget(const std::u16string& content);
 
 // Text safe inside HTML text and inside a double-quoted attribute.
 std::u16string escapeHtml(const std::u16string& text);
+void appendEscapedHtml(std::u16string& out, std::u16string_view text);

@@ -157,11 +157,11 @@ bool continues(std::u16string_view previous, std::u16string_view next, std::size
     return widthOf(previous) + 1 + word > wrapWidth;
 }
 
-std::vector<std::size_t> paragraphWidths(const std::vector<std::u16string>& lines,
-                                         std::size_t wrapWidth) {
-    std::vector<std::size_t> widths(lines.size(), wrapWidth);
+void paragraphWidths(const std::vector<std::u16string_view>& lines, std::size_t wrapWidth,
+                     std::vector<std::size_t>& widths) {
+    widths.assign(lines.size(), wrapWidth);
     if (wrapWidth == kWrappedAnywhere || wrapWidth == kNotWrapped)
-        return widths;
+        return;
     for (std::size_t start = 0; start < lines.size();) {
         std::size_t end = start, widest = 0;
         for (; end < lines.size() && widthOf(lines[end]) > 0; ++end)
@@ -172,7 +172,6 @@ std::vector<std::size_t> paragraphWidths(const std::vector<std::u16string>& line
         }
         start = std::max(end, start + 1);
     }
-    return widths;
 }
 
 std::size_t headingLength(std::u16string_view text) {
@@ -203,7 +202,7 @@ bool continuesSource(std::u16string_view previous, std::u16string_view line) {
            indentOf(line) + 8 >= source;
 }
 
-std::size_t quotationEnd(const std::vector<std::u16string>& lines, std::size_t from,
+std::size_t quotationEnd(const std::vector<std::u16string_view>& lines, std::size_t from,
                          std::size_t to) {
     if (from == to || startsItem(lines[from]))
         return from; // a sense that cites its source is no quotation
@@ -223,7 +222,7 @@ std::size_t quotationEnd(const std::vector<std::u16string>& lines, std::size_t f
     return sourced ? end : from;
 }
 
-bool isVerse(const std::vector<std::u16string>& lines, std::size_t from, std::size_t to,
+bool isVerse(const std::vector<std::u16string_view>& lines, std::size_t from, std::size_t to,
              std::size_t wrapWidth) {
     if (wrapWidth == kWrappedAnywhere || wrapWidth == kNotWrapped)
         return false;
@@ -245,11 +244,13 @@ bool isVerse(const std::vector<std::u16string>& lines, std::size_t from, std::si
     return verses >= 2;
 }
 
-bool keepsColumns(const std::vector<std::u16string>& lines, std::size_t wrapWidth) {
+bool keepsColumns(const std::vector<std::u16string_view>& lines, std::size_t from, std::size_t to,
+                  std::size_t wrapWidth) {
     if (wrapWidth == kWrappedAnywhere)
         return true; // nothing tells a program from a wrapped text
-    const std::u16string* previous = nullptr;
-    for (const std::u16string& line : lines) {
+    const std::u16string_view* previous = nullptr;
+    for (std::size_t k = from; k < to; ++k) {
+        const std::u16string_view& line = lines[k];
         std::u16string_view text = trimmedStart(line);
         while (!text.empty() && isBlank(text.back()))
             text.remove_suffix(1);

@@ -43,9 +43,10 @@ bool continues(std::u16string_view previous, std::u16string_view next, std::size
 
 // The width each line was wrapped at: the dictionary's, or narrower where the lines between
 // two blank ones keep to a narrower column of their own (FOLDOC's entries come from many hands),
-// as long as it is near the dictionary's (short lines ended on purpose set no column).
-std::vector<std::size_t> paragraphWidths(const std::vector<std::u16string>& lines,
-                                         std::size_t wrapWidth);
+// as long as it is near the dictionary's (short lines ended on purpose set no column). In
+// `widths`, whose buffer is reused.
+void paragraphWidths(const std::vector<std::u16string_view>& lines, std::size_t wrapWidth,
+                     std::vector<std::size_t>& widths);
 
 // Ding writes an entry's headword phrase first, wrapped, its lines after the first indented by
 // one blank (or none), and the translation below further in; the Jargon File so its
@@ -58,7 +59,7 @@ std::size_t headingLength(std::u16string_view text);
 // lines[from, to) (no blank line among them), where the quotation that starts at `from` ends:
 // its lines are those indented at least as far as its first and the lines of its source; `from`
 // when no quotation with a source starts there (nor a sense: "(b) ... --Chaucer.").
-std::size_t quotationEnd(const std::vector<std::u16string>& lines, std::size_t from,
+std::size_t quotationEnd(const std::vector<std::u16string_view>& lines, std::size_t from,
                          std::size_t to);
 
 // Whether `line` of a quotation goes on the line before it as part of its source: the source
@@ -68,12 +69,13 @@ bool continuesSource(std::u16string_view previous, std::u16string_view line);
 // Whether the quotation lines[from, to) is verse, whose line ends are the poet's: two lines or
 // more before its source, each after the first starting with a capital, none so full that the
 // next line's first word would not have fitted on it at `wrapWidth` (a known width).
-bool isVerse(const std::vector<std::u16string>& lines, std::size_t from, std::size_t to,
+bool isVerse(const std::vector<std::u16string_view>& lines, std::size_t from, std::size_t to,
              std::size_t wrapWidth);
 
 // Whether lines indented further than the text are laid out in columns (a table, a drawing) or
 // as a program, and so must keep their blanks: blanks inside a line, or a line further in
-// than one ended on purpose before it (unless it starts a sense).
-bool keepsColumns(const std::vector<std::u16string>& lines, std::size_t wrapWidth);
+// than one ended on purpose before it (unless it starts a sense). Of lines[from, to).
+bool keepsColumns(const std::vector<std::u16string_view>& lines, std::size_t from, std::size_t to,
+                  std::size_t wrapWidth);
 
 } // namespace layout

@@ -58,16 +58,20 @@ Braces bracesOf(const Source& source, std::uint32_t number, const Terms& terms) 
 // The page of one term's entries (numbers in `entries`, in order): each dictionary's entries
 // under the term itself, then those that only mention it, one part each.
 std::u16string rowPage(const std::vector<std::uint32_t>& here, const Entries& entries,
-                       const std::vector<Source>& sources,
+                       const std::vector<Source>& sources, const Terms& terms,
                        const std::function<bool(const std::u16string&)>& isTerm,
                        const std::vector<Braces>& braces, const std::vector<std::size_t>& widths,
                        bool marked, std::vector<DictionaryEntry::Part>& rowParts) {
     std::vector<std::uint32_t> sourcesHere;
     for (const std::uint32_t number : here) {
-        const std::uint32_t source = entries[number].source;
+        const Entry& entry = entries[number];
+        const std::uint32_t source = entry.source;
         if (std::find(sourcesHere.begin(), sourcesHere.end(), source) == sourcesHere.end())
             sourcesHere.push_back(source);
+        if (!entry.description && !sources[source].html && braces[source] == Braces::References)
+            terms.expect(std::string_view(sources[source].data).substr(entry.offset, entry.length));
     }
+    terms.prefetch();
     std::vector<articles::Part> parts;
     std::vector<std::uint32_t> partSources;
     for (const std::uint32_t number : sourcesHere) {
@@ -81,22 +85,28 @@ std::u16string rowPage(const std::vector<std::uint32_t>& here, const Entries& en
                 if (!part.html.empty())
                     part.html += articles::kEntrySeparator;
                 const std::u16string_view wholeTerm = entries.wholeTerm(entry);
-                if (!wholeTerm.empty())
-                    part.html += u"<p>" + escapeHtml(std::u16string(wholeTerm)) + u"</p>";
-                std::u16string text = entry.description ? source.description
-                                                        : source.decode(entry.offset, entry.length);
+                if (!wholeTerm.empty()) {
+                    part.html += u"<p>";
+                    appendEscapedHtml(part.html, wholeTerm);
+                    part.html += u"</p>";
+                }
+                const std::u16string decoded = entry.description
+                                                   ? std::u16string()
+                                                   : source.decode(entry.offset, entry.length);
+                const std::u16string_view text =
+                    entry.description ? std::u16string_view(source.description) : decoded;
                 if (source.html && !entry.description) {
                     part.html += text;
                 } else {
                     // The headword phrase on a line of its own, its wrapped lines joined.
                     const std::size_t heading = entry.heading ? layout::headingLength(text) : 0;
                     if (heading != 0) {
-                        std::u16string line = text.substr(0, heading);
+                        std::u16string line(text.substr(0, heading));
                         std::replace(line.begin(), line.end(), u'\n', u' ');
-                        part.html += plainToHtml(line, isTerm, braces[number]);
-                        text.erase(0, heading);
+                        appendPlainToHtml(part.html, line, isTerm, braces[number]);
                     }
-                    part.html += plainToHtml(text, isTerm, braces[number], widths[number]);
+                    appendPlainToHtml(part.html, text.substr(heading), isTerm, braces[number],
+                                      widths[number]);
                 }
             }
             if (!part.html.empty()) {
@@ -234,7 +244,7 @@ void importDictd(std::vector<DictdInput> dictionaries,
                 std::count(folded.begin(), folded.end(), folded[r]) > 1 && !folded[r].empty();
             row.term = entries.term(entries[order[start]]);
             row.definition =
-                rowPage(here, entries, sources, isTerm, braces, widths, joined, row.parts);
+                rowPage(here, entries, sources, terms, isTerm, braces, widths, joined, row.parts);
             counts.entries += here.size();
             ++counts.rows;
             each(row);

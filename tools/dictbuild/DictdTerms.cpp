@@ -103,6 +103,49 @@ bool Terms::has(const std::u16string& term, std::optional<std::uint32_t> source)
     return false;
 }
 
+void Terms::expect(std::string_view text) const {
+    constexpr std::size_t kLongest = 200; // as the page's references
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t open = text.find('{'); open != std::string_view::npos;) {
+        // The key as the page will ask for it: blanks collapsed, letters lowered; a hyphen at a
+        // line's end joins. Only a guess: a wrong one costs a load, never an answer.
+        key_.clear();
+        bool blank = false, plain = true;
+        std::size_t at = open + 1;
+        for (; at < text.size() && at - open - 1 <= kLongest; ++at) {
+            const char c = text[at];
+            if (c == '{' || c == '}')
+                break;
+            if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+                blank |= !key_.empty() && !(c == '\n' && key_.back() == u'-');
+                continue;
+            }
+            plain &= (static_cast<unsigned char>(c) & 0x80) == 0;
+            if (blank)
+                key_ += u' ';
+            blank = false;
+            key_ += lower(static_cast<char16_t>(c));
+        }
+        if (at < text.size() && text[at] == '}' && plain && !key_.empty()) {
+            const std::uint64_t hash = hashOf(key_);
+            __builtin_prefetch(&slots_[hash & mask]);
+            expected_.push_back(hash);
+        }
+        open = text.find('{', at);
+    }
+}
+
+void Terms::prefetch() const {
+    const std::size_t mask = slots_.size() - 1;
+    const char16_t* characters = entries_.characters().data();
+    for (const std::uint64_t hash : expected_) {
+        const Slot& slot = slots_[hash & mask];
+        if (slot.run != 0 && (slot.tag & ~1u) == tagOf(hash, false))
+            __builtin_prefetch(characters + slot.keyAt);
+    }
+    expected_.clear();
+}
+
 bool Terms::hasInRun(std::size_t start, std::u16string_view key, std::u16string_view term,
                      std::optional<std::uint32_t> source) const {
     for (std::size_t at = start; at < order_.size(); ++at) {

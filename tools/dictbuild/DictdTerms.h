@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dictd {
@@ -17,6 +18,12 @@ public:
 
     // Whether `term` names an entry (of dictionary `source` only, when given), ignoring case.
     bool has(const std::u16string& term, std::optional<std::uint32_t> source = {}) const;
+
+    // A row's lookups come one at a time, each missing the cache twice (its slot, then its
+    // letters): the ASCII terms in braces of the row's texts (bytes of a dictionary) are looked
+    // for ahead, their slots first (expect, once a text), then their letters (prefetch).
+    void expect(std::string_view text) const;
+    void prefetch() const;
 
 private:
     bool hasInRun(std::size_t start, std::u16string_view key, std::u16string_view term,
@@ -37,6 +44,7 @@ private:
     std::vector<std::uint32_t> order_;
     std::vector<Slot> slots_;
     mutable std::u16string key_; // the key being looked up, kept to spare an allocation a call
+    mutable std::vector<std::uint64_t> expected_; // hashes of the keys expected next
 };
 
 } // namespace dictd

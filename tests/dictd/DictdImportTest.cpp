@@ -249,6 +249,88 @@ TEST(DictdImport, AWordInEveryCaseIsOnePageEachDictionaryOnceItsOwnEntriesFirst)
     EXPECT_LT(upper.find(u"Sundog"), upper.find(u"a domestic animal"));
 }
 
+// Index lines of english-german and german-english, their texts as the data holds them.
+const std::vector<std::pair<std::string, std::string>> kDingExcerpt = {
+    {"00databaseutf8", "\n"},
+    {" and bobs your uncle", "\xE2\x80\xA6 and Bob's your uncle!\n [Br.] [coll.]\n   \xE2\x80\xA6 "
+                             "und das ist es auch schon; \xE2\x80\xA6 und fertig ist die "
+                             "Laube/der Lack\n[Dt.]\n"},
+    {"drivertoguard communication system",
+     "driver-to-guard communication system\n (railway)\n   Fernsprechverbindung {f} vom Zug zum "
+     "Triebfahrzeugf\xC3\xBChrer (Bahn)\n"},
+    {"i stupidlyfoolishly agreed to organize the party",
+     "I stupidly/foolishly agreed to organize the party.\n\n   Ich war so dumm und habe "
+     "zugesagt, das Fest zu organisieren.\n"},
+    {" aber manchmal gehts halt nicht anders",
+     "\xE2\x80\xA6 aber manchmal geht\xE2\x80\x99s halt nicht anders.\n\n   \xE2\x80\xA6 however "
+     "sometimes it just can\xE2\x80\x99t be helped.\n"},
+    {"mikro\xC2\xB5", "Mikro\xE2\x80\xA6/\xC2\xB5/\n (10 hoch -6; ein Millionstel) "
+                      "(Gr\xC3\xB6\xC3\x9F"
+                      "enordnung f\xC3\xBCr Ma\xC3\x9F"
+                      "einheiten) [phys.]\n   micro (one millionth)\n"},
+    {"0815", "08/15\n {adj}\n   faceless; characterless; lacking character; nondescript\n"},
+    {"0815", "08/15-\n (Nullachtf\xC3\xBCnfzehn-) {adj}\n   bog-standard [Br.]; common or garden "
+             "[Br.]; garden-variety [Am.]\n(prepositive)\n"},
+    {"0815", "08/15\n\n   run-of-the-mill; run-of-the-mine [Am.]\n"}};
+
+std::vector<std::u16string> termsOf(const std::vector<DictionaryEntry>& rows) {
+    std::vector<std::u16string> terms;
+    for (const DictionaryEntry& entry : rows)
+        terms.push_back(entry.term);
+    return terms;
+}
+
+TEST(DictdImport, AnIndexOfLettersAndDigitsOnlyGivesEachHeadwordAsItsEntryWritesIt) {
+    DictdSummary summary;
+    const auto rows = importDictd({dictionary(kDingExcerpt, true, "ding")}, &summary);
+    EXPECT_EQ(termsOf(rows),
+              (std::vector<std::u16string>{
+                  u"08/15", u"08/15-", u"driver-to-guard communication system",
+                  u"I stupidly/foolishly agreed to organize the party.", u"Mikro\u2026/\u00B5/",
+                  u"\u2026 aber manchmal geht\u2019s halt nicht anders.",
+                  u"\u2026 and Bob's your uncle!"}))
+        << "no term is the index's key, though \u00B5 folds to another letter";
+    const auto page = [&rows](const std::u16string& term) {
+        const DictionaryEntry* found = row(rows, term);
+        return found == nullptr ? std::u16string() : found->definition.value_or(u"");
+    };
+    // Braces are labels only in the whole dictionary: not asserted on so few entries.
+    EXPECT_EQ(page(u"driver-to-guard communication system")
+                  .find(u"<p>driver-to-guard communication system (railway)</p><p>"
+                        u"Fernsprechverbindung "),
+              0u)
+        << "the headword phrase stays the entry's heading";
+    EXPECT_EQ(page(u"I stupidly/foolishly agreed to organize the party."),
+              u"<p>Ich war so dumm und habe zugesagt, das Fest zu organisieren.</p>")
+        << "a first line alone is the term only";
+    EXPECT_EQ(page(u"08/15").find(u"<p>08/15 "), 0u) << jet::toUtf8(page(u"08/15"));
+    EXPECT_NE(page(u"08/15").find(u"nondescript</p><hr><p>run-of-the-mill;"), std::u16string::npos)
+        << "both entries written so";
+    EXPECT_NE(page(u"08/15-").find(u"bog-standard"), std::u16string::npos);
+    EXPECT_EQ(summary.entries, 8u) << "no entry merged with another or left out";
+}
+
+TEST(DictdImport, AnIndexThatKeepsPunctuationKeepsEveryKeyAsItsTerm) {
+    // FOLDOC files one text under "compiler compiler" and "compiler-compiler", whose first
+    // line it is: two headwords, each a term. Ding beside it keeps its own reading.
+    const std::string compiler =
+        "compiler-compiler\ncompiler compiler\n\n   A utility to generate the {source code} of a "
+        "{parser},\n   {interpreter} or {compiler} from an annotated language\n   description "
+        "(usually in {BNF}).\n";
+    const auto rows = importDictd(
+        {dictionary({{"client/server", "client-server\nclient/server\nclient-server model\n\n   "
+                                       "<programming> A common form of {distributed system}.\n"},
+                     {"compiler compiler", compiler},
+                     {"compiler-compiler", compiler}},
+                    true, "foldoc"),
+         dictionary(kDingExcerpt, true, "ding")});
+    for (const char16_t* term : {u"client/server", u"compiler compiler", u"compiler-compiler"})
+        EXPECT_NE(row(rows, term), nullptr) << jet::toUtf8(term);
+    EXPECT_EQ(row(rows, u"client-server"), nullptr);
+    EXPECT_NE(row(rows, u"driver-to-guard communication system"), nullptr)
+        << "each dictionary's index decides for its own entries";
+}
+
 TEST(PlainToHtml, ParagraphsJoinedBlocksKeptMarkUpEscaped) {
     const auto never = [](const std::u16string&) { return false; };
     EXPECT_EQ(plainToHtml(u"   One line\n   and its wrap, <b> & \"q\".\n\n   Second.\n", never),

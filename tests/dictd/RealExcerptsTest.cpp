@@ -104,12 +104,12 @@ TEST_F(RealExcerpts, DingsEntriesStartWithTheirWholeHeadwordPhraseAndTheTranslat
                         u"Wildtieren) [J\u00E4gersprache] [zool.]</p><p>list; eel stripe;"),
               std::u16string::npos)
         << jet::toUtf8(pageOf(rows, u"Aalstreif"));
-    // Under an index headword of its letters only.
-    EXPECT_NE(pageOf(rows, u"0815").find(u"<p>08/15 {adj}</p><p>faceless;"), std::u16string::npos)
-        << jet::toUtf8(pageOf(rows, u"0815"));
-    EXPECT_NE(pageOf(rows, u"180linie").find(u"<p>180\u00B0-Linie {f} (Film, TV)</p>"),
+    // Filed in the index under its letters only, and named as written.
+    EXPECT_NE(pageOf(rows, u"08/15").find(u"<p>08/15 {adj}</p><p>faceless;"), std::u16string::npos)
+        << jet::toUtf8(pageOf(rows, u"08/15"));
+    EXPECT_NE(pageOf(rows, u"180\u00B0-Linie").find(u"<p>180\u00B0-Linie {f} (Film, TV)</p>"),
               std::u16string::npos)
-        << jet::toUtf8(pageOf(rows, u"180linie"));
+        << jet::toUtf8(pageOf(rows, u"180\u00B0-Linie"));
     // FreeDict's first line is the headword with its pronunciation, the translation below it.
     EXPECT_EQ(pageOf(rows, u"0leitung").find(u"sg&gt; [telco.]"), std::u16string::npos)
         << jet::toUtf8(pageOf(rows, u"0leitung"));

@@ -78,12 +78,19 @@ def main(argv):
             index = Index(os.path.join(dictionaries, name + ".index"))
             words = sample_headwords(index, SAMPLE, random.Random(f"{SEED}:{name}"))
             authors = server.define(name, words, index)
-            ours = pages(bin_dir, databases[name], words)
+            # A headword matches when the page of every term its articles are listed under
+            # does ("0815" is "08/15" and "08/15-").
+            named = {word: index.named(word, authors[word]) for word in words}
+            terms = list(dict.fromkeys(term for word in words for term, _ in named[word]))
+            ours = pages(bin_dir, databases[name], terms)
             mismatches = []
             for word in words:
-                reasons, detail = compare(word, authors[word], index.filed(word), ours[word])
-                if reasons is not None:
-                    mismatches.append((word, reasons, detail))
+                for term, filed in named[word]:
+                    reasons, detail = compare(term, authors[word], filed, ours[term])
+                    if reasons is not None:
+                        where = f"the page of {term!r}: " if term != word else ""
+                        mismatches.append((word, reasons, where + detail))
+                        break
             return words, mismatches
 
         # dict's look-ups of one dictionary while mdbview reads another's pages.

@@ -47,6 +47,11 @@ class Index:
         self.by_key = {}
         for headword, offset, length in self.lines:
             self.by_key.setdefault(self.key(headword), []).append((headword, offset, length))
+        # As dictfmt writes an index by default: every key lower-case letters, digits and
+        # blanks. Only there is an article named by a first line of its key's letters.
+        self.normalised = all(c == " " or (c.isalnum() and not c.isupper())
+                              for h, _, _ in self.lines
+                              if not h.startswith(("00-database", "00database")) for c in h)
 
     def key(self, headword):
         text = headword.casefold()
@@ -73,6 +78,42 @@ class Index:
         for headword, offset, length in self.by_key.get(self.key(word), []):
             articles.setdefault((offset, length), []).append(headword)
         return list(articles.values())
+
+    def named(self, word, definitions):
+        """The terms the glossary lists `word`'s articles under (`definitions`, as dictd gives
+        them), each with the headwords of `filed` as the glossary names them: in a normalised
+        index an article whose first line has its key's letters and digits is named by that
+        line ("drivertoguard" is "driver-to-guard"), as when the line is the key in another
+        case; elsewhere by its key. Terms equal but for case are one page."""
+        filed = self.filed(word)
+        if not self.normalised:
+            return [(word, filed)]
+        if len(filed) != len(definitions):  # dictd's answer is not the index's: each its own
+            filed = [[word] for _ in definitions]
+        renamed = [[_as_written(h, d) for h in headwords]
+                   for headwords, d in zip(filed, definitions)]
+        terms = {}
+        for headwords, names in zip(filed, renamed):
+            for headword, name in zip(headwords, names):
+                if _folded(headword) == _folded(word):
+                    terms.setdefault(_folded(name), name)
+        return [(term, renamed) for term in terms.values()] or [(word, filed)]
+
+
+def _folded(text):
+    return " ".join(text.split()).casefold()
+
+
+def _letters(text):
+    """The letters and digits the import compares a first line and its key by: general
+    punctuation and Latin-1's symbols are none."""
+    return "".join(c for c in text if (c.isascii() and c.isalnum()) or c in "\xaa\xb5\xba" or (
+        ord(c) >= 0xC0 and c not in "\xd7\xf7" and not 0x2000 <= ord(c) <= 0x206F)).casefold()
+
+
+def _as_written(headword, definition):
+    first = definition.split("\n", 1)[0].strip(" \t\r\n")
+    return first if first and _letters(first) == _letters(headword) else headword
 
 
 def sample_headwords(index, count, rng):
@@ -118,7 +159,9 @@ def pages(bin_dir, database, words):
                          encoding="utf-8", errors="replace", timeout=CALL_SECONDS)
     if run.returncode not in (0, 1):
         raise RuntimeError(f"mdbview page {database}: {run.stderr.strip()}")
-    texts = run.stdout.split("\n\f\n")
+    # A page stands on lines of its own, ended by a line end; a word without one adds none.
+    texts = [text[:-1] if text.endswith("\n") else text
+             for text in re.split(r"(?:^|(?<=\n))\f\n", run.stdout)]
     if len(texts) != len(words):
         raise RuntimeError(f"mdbview page {database}: {len(texts)} pages for {len(words)} words")
     return dict(zip(words, texts))

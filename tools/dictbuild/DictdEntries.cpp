@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 
 namespace dictd {
@@ -36,15 +37,20 @@ bool sameIgnoringCase(const std::u16string& a, const std::u16string& b) {
     return text::foldCase(a) == text::foldCase(b);
 }
 
+// Latin-1's symbols and general punctuation ("°", "„", "…") are no letters; "µ" is one.
+bool isLetterOrDigit(char16_t c) {
+    return (c >= 0xC0 && c != 0xD7 && c != 0xF7 && (c < 0x2000 || c > 0x206F)) || c == 0xAA ||
+           c == 0xB5 || c == 0xBA || (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') ||
+           (c >= u'A' && c <= u'Z');
+}
+
 // Ding's index keeps a headword's letters and digits only: "0815" for "08/15", "180linie" for
 // "180°-Linie".
 bool sameLetters(const std::u16string& a, const std::u16string& b) {
     const auto letters = [](const std::u16string& text) {
         std::u16string kept;
         for (const char16_t c : text) {
-            // Latin-1's symbols and general punctuation ("°", "„", "…") are no letters.
-            if ((c >= 0xC0 && c != 0xD7 && c != 0xF7 && (c < 0x2000 || c > 0x206F)) ||
-                (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
+            if (isLetterOrDigit(c))
                 kept += c;
         }
         return text::foldCase(kept);
@@ -69,6 +75,51 @@ std::u16string decoded(std::string_view bytes, bool latin1) {
     std::transform(bytes.begin(), bytes.end(), text.begin(),
                    [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
     return text;
+}
+
+// Lower-case letters that fold to another one: "µ" to "μ", "ſ" to "s", "ς" to "σ", Greek's
+// symbol forms, Cyrillic's old forms and Cherokee's small letters.
+bool foldingLowerCase(char16_t c) {
+    static constexpr char16_t kSingle[] = {0xB5,  0x17F, 0x345, 0x3C2, 0x3D0,  0x3D1, 0x3D5,
+                                           0x3D6, 0x3F0, 0x3F1, 0x3F5, 0x1E9B, 0x1FBE};
+    return std::find(std::begin(kSingle), std::end(kSingle), c) != std::end(kSingle) ||
+           (c >= 0x13F8 && c <= 0x13FD) || (c >= 0x1C80 && c <= 0x1C88) ||
+           (c >= 0xAB70 && c <= 0xABBF);
+}
+
+// A character that dictfmt keeps in an index's keys by default.
+bool lowerLetterDigitOrBlank(char16_t c) {
+    if (c < 0x80)
+        return c == u' ' || (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z');
+    if (!isLetterOrDigit(c))
+        return false;
+    // A capital folds to one other letter ("ß" folds to "ss" and is none).
+    const std::u16string folded = text::foldCase(std::u16string_view(&c, 1));
+    return folded.size() != 1 || folded[0] == c || foldingLowerCase(c);
+}
+
+// Whether every key of `index` is as dictfmt writes them by default, only lower-case letters,
+// digits and blanks ("drivertoguard" for "driver-to-guard"). Only there does a first line of
+// the key's letters name the same headword: an index that keeps punctuation files an entry
+// under other names too (FOLDOC's "client/server" on "client-server").
+bool normalisedIndex(const std::vector<IndexEntry>& index, bool latin1) {
+    for (const IndexEntry& item : index) {
+        if (isHeader(item.headword))
+            continue;
+        bool ascii = true;
+        for (const char c : item.headword) {
+            if ((c & 0x80) != 0)
+                ascii = false;
+            else if (!lowerLetterDigitOrBlank(static_cast<char16_t>(c)))
+                return false;
+        }
+        if (ascii)
+            continue;
+        const std::u16string key = decoded(item.headword, latin1);
+        if (!std::all_of(key.begin(), key.end(), lowerLetterDigitOrBlank))
+            return false;
+    }
+    return true;
 }
 
 // GCIDE files "Sundog" under "dog" too, and FOLDOC "exclamation mark" under "!": such an
@@ -143,6 +194,7 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
         encoding = valid ? Encoding::Utf8 : Encoding::Latin1;
     }
     source.latin1 = encoding == Encoding::Latin1;
+    const bool normalised = normalisedIndex(index, source.latin1);
     auto decode = [&source](const std::string& bytes) { return decoded(bytes, source.latin1); };
     std::u16string info, address;
     entries.reserve(index.size());
@@ -193,9 +245,10 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
         entry.heading = restLength >= 2 && start[restOffset - item.offset] == ' ' &&
                         std::strchr(" \t\r\n", start[restOffset - item.offset + 1]) == nullptr &&
                         sameLetters(firstLine, headword);
-        // Some dictionaries fold the index to lower case or leave it empty; the entry's first
-        // line has the headword as written.
-        if (!firstLine.empty() && (headword.empty() || sameIgnoringCase(firstLine, headword))) {
+        // Some dictionaries fold the index to lower case, or to its letters and digits, or
+        // leave it empty; the entry's first line has the headword as written.
+        if (!firstLine.empty() && (headword.empty() || sameIgnoringCase(firstLine, headword) ||
+                                   (normalised && sameLetters(firstLine, headword)))) {
             term = firstLine;
             if (!entry.heading) {
                 entry.offset = static_cast<std::uint32_t>(restOffset);

@@ -271,7 +271,13 @@ const std::vector<std::pair<std::string, std::string>> kDingExcerpt = {
     {"0815", "08/15\n {adj}\n   faceless; characterless; lacking character; nondescript\n"},
     {"0815", "08/15-\n (Nullachtf\xC3\xBCnfzehn-) {adj}\n   bog-standard [Br.]; common or garden "
              "[Br.]; garden-variety [Am.]\n(prepositive)\n"},
-    {"0815", "08/15\n\n   run-of-the-mill; run-of-the-mine [Am.]\n"}};
+    {"0815", "08/15\n\n   run-of-the-mill; run-of-the-mine [Am.]\n"},
+    {"romeo und julia", "\xE2\x80\x9ERomeo und Julia\xE2\x80\x9C\n\n   'Romeo and Juliet'\n"},
+    {"the razors edge", "'The Razor's Edge'\n\n   \xE2\x80\x9E"
+                        "Auf Messers Schneide\xE2\x80\x9C\n"},
+    {"she says shes married to her cats the mind boggles",
+     "'She says she\xE2\x80\x99s married to her cats!' 'The mind boggles!'\n\n   "
+     "\xE2\x80\x9ESie sagt, sie sei mit ihren Katzen verheiratet!\xE2\x80\x9C\n"}};
 
 std::vector<std::u16string> termsOf(const std::vector<DictionaryEntry>& rows) {
     std::vector<std::u16string> terms;
@@ -285,11 +291,13 @@ TEST(DictdImport, AnIndexOfLettersAndDigitsOnlyGivesEachHeadwordAsItsEntryWrites
     const auto rows = importDictd({dictionary(kDingExcerpt, true, "ding")}, &summary);
     EXPECT_EQ(termsOf(rows),
               (std::vector<std::u16string>{
-                  u"08/15", u"08/15-", u"driver-to-guard communication system",
+                  u"'She says she\u2019s married to her cats!' 'The mind boggles!'", u"08/15",
+                  u"08/15-", u"aber manchmal geht\u2019s halt nicht anders.",
+                  u"and Bob's your uncle!", u"driver-to-guard communication system",
                   u"I stupidly/foolishly agreed to organize the party.", u"Mikro\u2026/\u00B5/",
-                  u"\u2026 aber manchmal geht\u2019s halt nicht anders.",
-                  u"\u2026 and Bob's your uncle!"}))
-        << "no term is the index's key, though \u00B5 folds to another letter";
+                  u"Romeo und Julia", u"The Razor's Edge"}))
+        << "no term is the index's key, though \u00B5 folds to another letter; a fragment's "
+           "ellipsis and a title's quotes do not keep it from the words it begins with";
     const auto page = [&rows](const std::u16string& term) {
         const DictionaryEntry* found = row(rows, term);
         return found == nullptr ? std::u16string() : found->definition.value_or(u"");
@@ -307,7 +315,12 @@ TEST(DictdImport, AnIndexOfLettersAndDigitsOnlyGivesEachHeadwordAsItsEntryWrites
     EXPECT_NE(page(u"08/15").find(u"nondescript</p><hr><p>run-of-the-mill;"), std::u16string::npos)
         << "both entries written so";
     EXPECT_NE(page(u"08/15-").find(u"bog-standard"), std::u16string::npos);
-    EXPECT_EQ(summary.entries, 8u) << "no entry merged with another or left out";
+    EXPECT_EQ(page(u"aber manchmal geht\u2019s halt nicht anders.")
+                  .find(u"<p>\u2026 aber manchmal geht\u2019s halt nicht anders.</p>"),
+              0u)
+        << "the line, taken apart for the term, stays on the page as written";
+    EXPECT_EQ(page(u"Romeo und Julia").find(u"<p>\u201ERomeo und Julia\u201C</p>"), 0u);
+    EXPECT_EQ(summary.entries, 11u) << "no entry merged with another or left out";
 }
 
 TEST(DictdImport, AnIndexThatKeepsPunctuationKeepsEveryKeyAsItsTerm) {

@@ -3,6 +3,7 @@
 // database and read back by the glossary's own reader.
 #include "Articles.h"
 #include "Glossary.h"
+#include "dictbuild/DictdEntries.h"
 #include "dictbuild/DictdFormat.h"
 #include "dictbuild/DictdImport.h"
 #include "dicttext/PlainToHtml.h"
@@ -104,7 +105,7 @@ bool normalised(const DictdInput& input) {
 
 // The term an index entry becomes, and the text its page shows: the entry's first line when
 // it equals the headword ignoring case, or in a `normalised` index has its letters and digits
-// (then the rest of the text), else the headword.
+// (then the rest of the text, unless the line was taken out of its frame), else the headword.
 std::u16string termOf(const dictd::IndexEntry& item, const std::string& data, bool normalised,
                       std::string& text) {
     text = data.substr(item.offset, item.length);
@@ -114,8 +115,10 @@ std::u16string termOf(const dictd::IndexEntry& item, const std::string& data, bo
     if (!written.empty() &&
         (headword.empty() || text::foldCase(written) == text::foldCase(headword) ||
          (normalised && lettersOf(written) == lettersOf(headword)))) {
-        text = text.substr(std::min(text.size(), firstLine.size() + 1));
-        return written.substr(0, kMaxTermLength);
+        const std::u16string term(normalised ? dictd::unframed(written) : written);
+        if (term == written)
+            text = text.substr(std::min(text.size(), firstLine.size() + 1));
+        return term.substr(0, kMaxTermLength);
     }
     return headword.substr(0, kMaxTermLength);
 }

@@ -111,9 +111,30 @@ def _letters(text):
         ord(c) >= 0xC0 and c not in "\xd7\xf7" and not 0x2000 <= ord(c) <= 0x206F)).casefold()
 
 
+def _unframed(line):
+    """The line without Ding's frame, as the import names its term: a fragment's leading
+    ellipsis ("… and Bob's your uncle!"), a title's quotes ("„Romeo und Julia“"); quotes that
+    open and close more than the whole line stay."""
+    if len(line) > 1 and line[0] == "\u2026":
+        rest = line.lstrip(" -\u2026")
+        return rest or line
+    for opening, closing in (("\u201e", "\u201c"), ("\u201c", "\u201d"), ('"', '"'), ("'", "'")):
+        if len(line) < 3 or line[0] != opening or line[-1] != closing:
+            continue
+        inner = line[1:-1]
+        for at, c in enumerate(inner):
+            if c != closing:
+                continue
+            between = 0 < at < len(inner) - 1 and _letters(inner[at - 1]) and _letters(inner[at + 1])
+            if not between or closing != "'":
+                return line
+        return inner if opening == closing or opening not in inner else line
+    return line
+
+
 def _as_written(headword, definition):
     first = definition.split("\n", 1)[0].strip(" \t\r\n")
-    return first if first and _letters(first) == _letters(headword) else headword
+    return _unframed(first) if first and _letters(first) == _letters(headword) else headword
 
 
 def sample_headwords(index, count, rng):

@@ -134,6 +134,32 @@ bool mentions(const std::u16string& firstLine, const std::u16string& headword) {
 
 } // namespace
 
+std::u16string_view unframed(std::u16string_view line) {
+    constexpr char16_t kEllipsis = u'\u2026';
+    if (line.size() > 1 && line[0] == kEllipsis) {
+        const std::size_t first = line.find_first_not_of(u" -\u2026");
+        return first == std::u16string_view::npos ? line : line.substr(first);
+    }
+    static constexpr std::pair<char16_t, char16_t> kQuotes[] = {
+        {u'\u201E', u'\u201C'}, {u'\u201C', u'\u201D'}, {u'"', u'"'}, {u'\'', u'\''}};
+    for (const auto& [open, close] : kQuotes) {
+        if (line.size() < 3 || line.front() != open || line.back() != close)
+            continue;
+        const std::u16string_view inner = line.substr(1, line.size() - 2);
+        // An apostrophe between letters ("Razor's") closes nothing; a quote beside a blank or
+        // a mark ("cats!' 'The") does.
+        for (std::size_t at = inner.find(close); at != std::u16string_view::npos;
+             at = inner.find(close, at + 1)) {
+            const bool between = at > 0 && at + 1 < inner.size() &&
+                                 isLetterOrDigit(inner[at - 1]) && isLetterOrDigit(inner[at + 1]);
+            if (!between || close != u'\'')
+                return line;
+        }
+        return inner.find(open) == std::u16string_view::npos || open == close ? inner : line;
+    }
+    return line;
+}
+
 void Entries::add(Entry entry, std::u16string_view headword) {
     const std::size_t termLength = shortenedLength(headword);
     std::u16string key = text::foldAccents(headword.substr(0, termLength));
@@ -250,7 +276,10 @@ Source readSource(const DictdInput& input, std::uint32_t number, Entries& entrie
         if (!firstLine.empty() && (headword.empty() || sameIgnoringCase(firstLine, headword) ||
                                    (normalised && sameLetters(firstLine, headword)))) {
             term = firstLine;
-            if (!entry.heading) {
+            if (normalised)
+                term = unframed(term);
+            // A line taken apart stays on the page as written.
+            if (!entry.heading && term.size() == firstLine.size()) {
                 entry.offset = static_cast<std::uint32_t>(restOffset);
                 entry.length = static_cast<std::uint32_t>(restLength);
             }

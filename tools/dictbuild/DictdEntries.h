@@ -76,6 +76,13 @@ private:
 Source readSource(const DictdInput& input, std::uint32_t number, Entries& entries,
                   DictdSummary& summary, ImportProgress* progress = nullptr);
 
+// A headword line without the frame Ding puts around a fragment, a leading ellipsis ("… and
+// Bob's your uncle!", "…stellig"), or around a title, quotes ("„Romeo und Julia“", "'The
+// Razor's Edge'"): its term starts at its first word, so that it stands and is found among the
+// words it begins with, as the index's key did. Quotes that open and close more than the whole
+// line stay.
+std::u16string_view unframed(std::u16string_view line);
+
 // "/usr/share/dictd/gcide.index" names the dictionary "gcide", as dictd does.
 std::u16string nameOfIndex(const std::string& path);
 

@@ -15,14 +15,15 @@ RowQueue::RowQueue(Work work, std::size_t maxWaitingCharacters)
     thread_ = std::thread([this] { run(); });
 }
 
-RowQueue::~RowQueue() {
+void RowQueue::stop() {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         closing_ = true;
         abandon_ = true;
     }
     changed_.notify_all();
-    thread_.join();
+    if (thread_.joinable())
+        thread_.join();
 }
 
 std::size_t RowQueue::charactersOf(const DictionaryEntry& entry) {

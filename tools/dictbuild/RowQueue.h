@@ -21,8 +21,7 @@ public:
     using Work = std::function<void(std::uint32_t row, DictionaryEntry& entry)>;
 
     RowQueue(Work work, std::size_t maxWaitingCharacters);
-    // Abandons the rows still waiting (the import failed) and ends the thread.
-    ~RowQueue();
+    ~RowQueue() { stop(); }
     RowQueue(const RowQueue&) = delete;
     RowQueue& operator=(const RowQueue&) = delete;
 
@@ -30,6 +29,9 @@ public:
     void push(std::uint32_t row, DictionaryEntry entry);
     // Waits until every row is done; throws what the work threw.
     void finish();
+    // Abandons the rows still waiting (the import failed) and ends the thread, once the batch
+    // in hand is done: what the work touches is then the caller's again. No push() after it.
+    void stop();
 
 private:
     struct Row {

@@ -116,12 +116,21 @@ public:
         }
         queue_.push(rowCount_++, std::move(entry));
     }
-    jet::JetWriter& writer() { return writer_; }
+    // Both the writer's alone once the rows' thread has ended: after finishSearch(), or when
+    // the import failed, which leaves the rows still waiting unwritten.
+    jet::JetWriter& writer() {
+        queue_.stop();
+        return writer_;
+    }
     // The file the pages went to so far, or a closed stream.
-    std::ofstream& out() { return out_; }
+    std::ofstream& out() {
+        queue_.stop();
+        return out_;
+    }
     // The tables of the searches, once every row is in.
     void finishSearch(const std::vector<std::u16string>& sourceNames, ImportProgress& progress) {
         queue_.finish();
+        queue_.stop();
         progress.phase("writing the search tables");
         search_.write(writer_, sourceNames);
         const SearchTables::FormsSummary& forms = search_.formsSummary();

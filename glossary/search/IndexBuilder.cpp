@@ -1,5 +1,6 @@
 #include "IndexBuilder.h"
 
+#include "Prefetch.h"
 #include "WordFormsBuilder.h"
 #include "Words.h"
 #include "jet/TextCodec.h"
@@ -19,14 +20,6 @@ std::uint64_t hashOf(std::string_view word) {
     for (const char c : word)
         hash = (hash ^ static_cast<std::uint8_t>(c)) * 1099511628211ull;
     return hash;
-}
-
-void prefetch(const void* address) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
 }
 
 } // namespace

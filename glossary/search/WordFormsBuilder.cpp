@@ -1,5 +1,6 @@
 #include "WordFormsBuilder.h"
 
+#include "Prefetch.h"
 #include "Words.h"
 
 #include "jet/TextCodec.h"
@@ -34,14 +35,6 @@ bool capitalised(const std::string& word) {
 }
 
 // A word worth asking about: two letters at least, no digit (numbers, codes, dates).
-void prefetch(const void* address) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
-
 bool mayBeForm(std::u16string_view word) {
     if (word.size() < 2)
         return false;

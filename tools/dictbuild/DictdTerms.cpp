@@ -1,5 +1,6 @@
 #include "DictdTerms.h"
 
+#include "search/Prefetch.h"
 #include "text/Folding.h"
 
 #include <algorithm>
@@ -128,7 +129,7 @@ void Terms::expect(std::string_view text) const {
         }
         if (at < text.size() && text[at] == '}' && plain && !key_.empty()) {
             const std::uint64_t hash = hashOf(key_);
-            __builtin_prefetch(&slots_[hash & mask]);
+            search::prefetch(&slots_[hash & mask]);
             expected_.push_back(hash);
         }
         open = text.find('{', at);
@@ -141,7 +142,7 @@ void Terms::prefetch() const {
     for (const std::uint64_t hash : expected_) {
         const Slot& slot = slots_[hash & mask];
         if (slot.run != 0 && (slot.tag & ~1u) == tagOf(hash, false))
-            __builtin_prefetch(characters + slot.keyAt);
+            search::prefetch(characters + slot.keyAt);
     }
     expected_.clear();
 }
